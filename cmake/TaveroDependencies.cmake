@@ -1,0 +1,22 @@
+# Every third-party library the project links, found once.
+
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network Test)
+find_package(nlohmann_json 3.10 REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(HEIF REQUIRED IMPORTED_TARGET libheif)
+
+# Debian ships OpenCV's CMake package only with the full libopencv-dev; we need
+# core and imgproc alone, so find them directly.
+find_path(OpenCV_INCLUDE_DIR opencv2/core.hpp PATH_SUFFIXES opencv4 REQUIRED)
+find_library(OpenCV_CORE_LIBRARY opencv_core REQUIRED)
+find_library(OpenCV_IMGPROC_LIBRARY opencv_imgproc REQUIRED)
+add_library(tavero_opencv INTERFACE)
+target_include_directories(tavero_opencv SYSTEM INTERFACE ${OpenCV_INCLUDE_DIR})
+target_link_libraries(tavero_opencv INTERFACE ${OpenCV_IMGPROC_LIBRARY} ${OpenCV_CORE_LIBRARY})
+
+if(TAVERO_BUILD_TESTS)
+  find_package(GTest REQUIRED)
+endif()
+if(TAVERO_BUILD_BENCH)
+  find_package(benchmark REQUIRED)
+endif()

@@ -1,0 +1,46 @@
+#include "document/Mark.h"
+
+#include <cmath>
+
+namespace tavero {
+
+QRectF Mark::rect() const {
+    if (points.isEmpty()) return {};
+    const QPointF first = points.first();
+    const QPointF last = points.last();
+    return {std::min(first.x(), last.x()), std::min(first.y(), last.y()), std::abs(last.x() - first.x()),
+            std::abs(last.y() - first.y())};
+}
+
+json::Json toJson(const Mark& mark) {
+    json::Json points = json::Json::array();
+    for (const QPointF& point : mark.points) points.push_back(json::pointToJson(point));
+
+    json::Json object = json::Json::object();
+    object["id"] = json::fromString(json::uuidString(mark.id));
+    object["tool"] = json::fromString(rawValue(mark.tool));
+    object["points"] = std::move(points);
+    object["ink"] = toJson(mark.ink);
+    object["width"] = mark.width;
+    object["text"] = json::fromString(mark.text);
+    object["fontSize"] = mark.fontSize;
+    if (mark.obscure) object["obscure"] = toJson(*mark.obscure);
+    return object;
+}
+
+Mark markFromJson(const json::Json& value) {
+    Mark mark;
+    mark.id = json::requireUuid(value, "id");
+    const auto tool = markToolFromRaw(json::requireString(value, "tool"));
+    if (!tool) throw json::DecodeError("unknown tool");
+    mark.tool = *tool;
+    for (const auto& point : json::requireArray(value, "points")) mark.points.append(json::pointFromJson(point));
+    mark.ink = inkFromJson(json::requireObject(value, "ink"));
+    mark.width = json::requireDouble(value, "width");
+    mark.text = json::requireString(value, "text");
+    mark.fontSize = json::requireDouble(value, "fontSize");
+    if (const auto* obscure = json::optional(value, "obscure")) mark.obscure = obscureSettingsFromJson(*obscure);
+    return mark;
+}
+
+}  // namespace tavero

@@ -1,0 +1,23 @@
+#include "platform/Background.h"
+
+#include <QLoggingCategory>
+
+#include <exception>
+
+namespace tavero {
+
+Q_LOGGING_CATEGORY(lcBackground, "tavero.background")
+
+void runInBackground(std::function<void()> task) {
+    QThreadPool::globalInstance()->start([task = std::move(task)] {
+        try {
+            task();
+        } catch (const std::exception& error) {
+            qCWarning(lcBackground) << "background task failed:" << error.what();
+        } catch (...) {
+            qCWarning(lcBackground) << "background task failed";
+        }
+    });
+}
+
+}  // namespace tavero

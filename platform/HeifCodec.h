@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+
+#include <optional>
+
+namespace tavero::heif {
+
+// Whether `head` (the first bytes of a file) starts an HEIF/HEIC container.
+bool looksLikeHeif(const QByteArray& head);
+
+// The primary image's pixel size, read from the container without decoding.
+std::optional<QSize> imageSize(const QByteArray& data);
+
+// The primary image, decoded; a null image when the data cannot be decoded.
+QImage decode(const QByteArray& data);
+
+// HEVC-coded HEIC data of `image` at `quality` (0–100); empty on failure.
+QByteArray encode(const QImage& image, int quality);
+
+}  // namespace tavero::heif

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test.
+# TAVERO_SANITIZE=1 builds with AddressSanitizer and UndefinedBehaviorSanitizer
+# in a separate build folder.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+build=build
+options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if [[ ${TAVERO_SANITIZE:-0} == 1 ]]; then
+  build=build-sanitize
+  options+=(-DTAVERO_SANITIZE=ON)
+  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+fi
+
+cmake -S . -B "$build" -G Ninja "${options[@]}"
+cmake --build "$build"
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)"

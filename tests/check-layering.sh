@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Checks the layering of the source folders: which folders each may include,
+# that widgets stay out of the headless layers, and that C library headers
+# stay inside platform/.
+set -u
+root=${1:-$(dirname "$0")/..}
+cd "$root" || exit 2
+
+# folder -> folders it may include (besides itself)
+declare -A allowed=(
+  [platform]=""
+  [document]="platform"
+  [document/ui]="platform document"
+  [library]="platform document"
+  [capture]="platform document"
+  [capture/ui]="platform document capture"
+  [recording]="platform document library"
+  [camera]="platform document recording"
+  [app/model]="platform document library capture recording camera"
+  [editor_ui]="platform document document/ui library capture capture/ui recording camera app/model"
+  [recording_ui]="platform document document/ui library capture recording camera app/model editor_ui"
+  [selftests]="platform document library capture recording camera app/model"
+  [app]="platform document document/ui library capture capture/ui recording camera app/model editor_ui recording_ui selftests"
+)
+headless="platform document library capture recording camera app/model"
+widget_headers='#include <(QtWidgets/|Q(Widget|Application|Dialog|MainWindow|Label|PushButton|MenuBar|Menu|SystemTrayIcon|MessageBox|LineEdit|TextEdit|PlainTextEdit|ScrollArea|Slider|ComboBox|CheckBox|ToolButton|AbstractButton|Layout|BoxLayout|HBoxLayout|VBoxLayout|GridLayout|StackedWidget|Frame|Splitter|ListView|ListWidget|FileDialog|GraphicsView)>)'
+c_libraries='#include <(xcb/|X11/|libav|pulse/|tesseract/|leptonica/|libheif/)'
+
+owner_of() {  # the most specific folder a file belongs to
+  local file=$1
+  for folder in document/ui capture/ui app/model; do
+    [[ $file == $folder/* ]] && { echo "$folder"; return; }
+  done
+  echo "${file%%/*}"
+}
+
+status=0
+while IFS= read -r file; do
+  owner=$(owner_of "$file")
+  [[ -v allowed[$owner] ]] || continue
+  permitted=" $owner ${allowed[$owner]} "
+  while IFS= read -r include; do
+    target=${include#*\"}; target=${target%\"*}
+    [[ $target == */* ]] || continue
+    target_owner=$(owner_of "$target")
+    [[ -v allowed[$target_owner] ]] || continue
+    if [[ $permitted != *" $target_owner "* ]]; then
+      echo "$file: $owner may not include $target"; status=1
+    fi
+  done < <(grep -E '^#include "' "$file")
+  if [[ " $headless " == *" $owner "* ]] && grep -qE "$widget_headers" "$file"; then
+    echo "$file: widgets are not allowed in $owner"; status=1
+  fi
+  if [[ $owner != platform ]] && grep -qE "$c_libraries" "$file"; then
+    echo "$file: C library headers belong in platform/"; status=1
+  fi
+done < <(find platform document library capture recording camera app editor_ui recording_ui selftests \
+           -type f \( -name '*.h' -o -name '*.cpp' \) 2>/dev/null | sort)
+
+[[ $status == 0 ]] && echo "layering ok"
+exit $status

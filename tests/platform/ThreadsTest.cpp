@@ -1,0 +1,97 @@
+#include "platform/Background.h"
+#include "platform/SerialQueue.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+#include <QThread>
+#include <QTimer>
+#include <QtTest>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+using namespace tavero;
+
+TEST(SerialQueue, RunsTasksOneAtATimeInOrder) {
+    SerialQueue queue(QStringLiteral("tavero.test"));
+    std::mutex lock;
+    std::vector<int> order;
+    std::atomic<int> running{0};
+    std::atomic<bool> overlapped{false};
+    for (int i = 0; i < 100; ++i) {
+        queue.async([&, i] {
+            if (running.fetch_add(1) != 0) overlapped = true;
+            {
+                std::lock_guard guard(lock);
+                order.push_back(i);
+            }
+            running.fetch_sub(1);
+        });
+    }
+    queue.waitUntilIdle();
+    ASSERT_EQ(order.size(), 100u);
+    for (int i = 0; i < 100; ++i) EXPECT_EQ(order[size_t(i)], i);
+    EXPECT_FALSE(overlapped);
+}
+
+TEST(SerialQueue, GoesOnAfterATaskThrows) {
+    SerialQueue queue(QStringLiteral("tavero.test"));
+    std::atomic<bool> ranAfter{false};
+    queue.async([] { throw std::runtime_error("boom"); });
+    queue.async([&] { ranAfter = true; });
+    queue.waitUntilIdle();
+    EXPECT_TRUE(ranAfter);
+}
+
+TEST(RunThenDeliver, DeliversTheValueOnTheMainThread) {
+    QObject context;
+    std::optional<Result<int>> delivered;
+    QThread* deliveredOn = nullptr;
+    runThenDeliver(&context, [] { return 42; },
+                   [&](Result<int> result) {
+                       delivered = std::move(result);
+                       deliveredOn = QThread::currentThread();
+                   },
+                   QStringLiteral("失败"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delivered.has_value(); }, 5000));
+    ASSERT_TRUE(delivered->ok());
+    EXPECT_EQ(delivered->value(), 42);
+    EXPECT_EQ(deliveredOn, QCoreApplication::instance()->thread());
+}
+
+TEST(RunThenDeliver, DeliversShotErrorsAndReplacesOtherExceptions) {
+    QObject context;
+    std::optional<Result<int>> shot;
+    std::optional<Result<int>> other;
+    runThenDeliver(&context, []() -> int { throw ShotError(QStringLiteral("图片编码失败。")); },
+                   [&](Result<int> result) { shot = std::move(result); }, QStringLiteral("回退"));
+    runThenDeliver(&context, []() -> int { throw std::bad_alloc(); },
+                   [&](Result<int> result) { other = std::move(result); }, QStringLiteral("回退"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shot && other; }, 5000));
+    EXPECT_EQ(shot->error().message(), QStringLiteral("图片编码失败。"));
+    EXPECT_EQ(other->error().message(), QStringLiteral("回退"));
+}
+
+TEST(RunThenDeliver, DropsTheResultWhenTheContextIsGone) {
+    std::atomic<bool> started{false};
+    std::atomic<bool> release{false};
+    bool delivered = false;
+    {
+        QObject context;
+        runThenDeliver(&context,
+                       [&] {
+                           started = true;
+                           while (!release) QThread::msleep(1);
+                           return 1;
+                       },
+                       [&](Result<int>) { delivered = true; }, QString());
+        while (!started) QThread::msleep(1);
+    }
+    release = true;
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(delivered);
+}

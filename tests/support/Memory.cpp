@@ -1,0 +1,37 @@
+#include "tests/support/Memory.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tavero::test {
+
+namespace {
+long long residentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    long long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * sysconf(_SC_PAGESIZE);
+}
+}  // namespace
+
+long long peakMemoryGrowth(const std::function<void()>& work) {
+    const long long before = residentBytes();
+    const pid_t child = fork();
+    if (child == 0) {
+        work();
+        _exit(0);
+    }
+    int status = 0;
+    rusage usage{};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    // The child counts only the inherited pages it touches, so its peak can
+    // lie below what the parent held.
+    return std::max(usage.ru_maxrss * 1024LL - before, 0LL);
+}
+
+}  // namespace tavero::test

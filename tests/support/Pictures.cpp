@@ -1,0 +1,81 @@
+#include "tests/support/Pictures.h"
+
+#include "platform/Fonts.h"
+
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QtEndian>
+
+namespace tavero::fixtures {
+
+QImage screenshotLike(int width, int height) {
+    QImage image(width, height, QImage::Format_RGBA8888_Premultiplied);
+    image.fill(QColor(246, 247, 245));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const int sidebar = width / 6;
+    painter.fillRect(0, 0, sidebar, height, QColor(232, 236, 234));
+    painter.fillRect(0, 0, width, 48, QColor(255, 255, 255));
+    QRandomGenerator random(7);
+    const int line = 34;
+    painter.setFont(Fonts::system(18, FontWeight::regular));
+    const QString samples[] = {
+        QStringLiteral("会议纪要：下周三发布新版本，请检查截图标注功能。"),
+        QStringLiteral("The quick brown fox jumps over the lazy dog 1234567890"),
+        QStringLiteral("设置 › 通用 › 快捷键 Ctrl+Shift+2 截取区域"),
+        QStringLiteral("Build #4821 passed in 3m 12s — 1,024 tests, 0 failures"),
+    };
+    for (int y = 80, row = 0; y < height - line; y += line, ++row) {
+        painter.setPen(QColor(40, 44, 48));
+        painter.drawText(sidebar + 32, y, samples[row % 4]);
+        painter.setPen(QColor(90, 96, 100));
+        painter.drawText(16, y, QStringLiteral("项目 %1").arg(row));
+        if (row % 7 == 3)
+            painter.fillRect(sidebar + 32, y + 6, int(random.bounded(200, 600)), 18, QColor(5, 145, 125, 60));
+    }
+    for (int i = 0; i < 12; ++i) {
+        const QColor color = QColor::fromHsv(int(random.bounded(360)), 160, 220);
+        painter.setBrush(color);
+        painter.setPen(Qt::NoPen);
+        painter.drawEllipse(QPointF(sidebar + 40 + i * 60, 24), 12, 12);
+    }
+    return image;
+}
+
+QImage noise(int width, int height, quint32 seed) {
+    QImage image(width, height, QImage::Format_RGBA8888_Premultiplied);
+    QRandomGenerator random(seed);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<quint32*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) row[x] = random.generate() | 0xff000000u;  // opaque
+    }
+    return image;
+}
+
+namespace {
+
+quint32 crc32(const QByteArray& bytes) {
+    quint32 crc = 0xffffffffu;
+    for (char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+QByteArray bigEndian(quint32 value) {
+    QByteArray bytes(4, '\0');
+    qToBigEndian(value, bytes.data());
+    return bytes;
+}
+
+}  // namespace
+
+QByteArray pngHeaderOnly(quint32 width, quint32 height) {
+    QByteArray chunk = QByteArray("IHDR") + bigEndian(width) + bigEndian(height) + QByteArray("\x08\x06\x00\x00\x00", 5);
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    png += bigEndian(13) + chunk + bigEndian(crc32(chunk));
+    return png;
+}
+
+}  // namespace tavero::fixtures
