@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+// The sentences the library's disk work fails with. They describe the failed
+// file operation; the callers put them after their own words.
+namespace tavero::library::messages {
+
+inline QString cannotCreateFolder(const QString& folder) {
+    return QStringLiteral("未能创建文件夹“%1”。").arg(folder);
+}
+inline QString cannotListFolder(const QString& folder) {
+    return QStringLiteral("未能读取文件夹“%1”的内容。").arg(folder);
+}
+inline QString cannotReadFile(const QString& file) { return QStringLiteral("未能读取文件“%1”。").arg(file); }
+inline QString cannotWriteFile(const QString& file) { return QStringLiteral("未能存储文件“%1”。").arg(file); }
+inline QString cannotKeepCopy(const QString& file) {
+    return QStringLiteral("未能保留无法读取的文件“%1”的副本。").arg(file);
+}
+inline QString cannotTrash(const QString& file) { return QStringLiteral("未能将“%1”移到回收站。").arg(file); }
+inline QString dataNotReadable() { return QStringLiteral("未能读取数据，因为它的格式不正确。"); }
+inline QString operationFailed() { return QStringLiteral("未能完成文件操作。"); }
+
+// The history's alert when the manifest cannot be loaded.
+inline QString loadFailed(const QString& description) {
+    return QStringLiteral("无法读取桌面「岚帧」文件夹：") + description;
+}
+
+inline QString unreadableProject() { return QStringLiteral("工程图片无法读取。"); }
+
+}  // namespace tavero::library::messages

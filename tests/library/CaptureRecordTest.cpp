@@ -1,0 +1,58 @@
+#include "library/CaptureRecord.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+using json::Json;
+
+namespace {
+
+CaptureRecord sampleRecord() {
+    return {QUuid::fromString(QStringLiteral("3f9a1c2d-4e5f-4a6b-8c7d-9e0f1a2b3c4d")),
+            QStringLiteral("截图_2026-03-05_14-07-09_3F9A1C.png"),
+            QStringLiteral("截图_2026-03-05_14-07-09_3F9A1C.png"),
+            json::dateFromJson(794412429.5),
+            1280,
+            800,
+            CaptureRecord::imageKind};
+}
+
+}  // namespace
+
+TEST(CaptureRecordCoding, WritesCompactRecordsWithTheKeysInOrder) {
+    const QByteArray text = encodeManifest({sampleRecord()});
+    EXPECT_EQ(text, QByteArray("[{\"id\":\"3F9A1C2D-4E5F-4A6B-8C7D-9E0F1A2B3C4D\","
+                               "\"name\":\"截图_2026-03-05_14-07-09_3F9A1C.png\","
+                               "\"file\":\"截图_2026-03-05_14-07-09_3F9A1C.png\","
+                               "\"created\":794412429.5,\"width\":1280,\"height\":800,\"kind\":\"image\"}]"))
+        << text.constData();
+    EXPECT_EQ(encodeManifest({}), QByteArray("[]"));
+}
+
+TEST(CaptureRecordCoding, ReadsAnyKeyOrderWhiteSpaceAndIdCase) {
+    const QByteArray text = R"([ {"kind": "image", "height": 800, "width": 1280, "created": 794412429.5,
+        "file": "截图_2026-03-05_14-07-09_3F9A1C.png", "extra": true,
+        "name": "截图_2026-03-05_14-07-09_3F9A1C.png", "id": "3f9a1c2d-4e5f-4a6b-8c7d-9e0f1a2b3c4d"} ])";
+    const QList<CaptureRecord> records = decodeManifest(text);
+    ASSERT_EQ(records.size(), 1);
+    EXPECT_EQ(records.first(), sampleRecord());
+}
+
+TEST(CaptureRecordDecoding, OneBadRecordFailsTheWholeManifest) {
+    for (const char* key : {"id", "name", "file", "created", "width", "height", "kind"}) {
+        Json broken = toJson(sampleRecord());
+        broken.erase(key);
+        const Json manifest = Json::array({toJson(sampleRecord()), broken});
+        EXPECT_THROW(decodeManifest(json::dump(manifest)), json::DecodeError) << "without " << key;
+    }
+    const std::pair<const char*, Json> mistyped[] = {
+        {"width", 12.5}, {"height", "800"}, {"created", "yesterday"}, {"id", "not-a-uuid"}, {"kind", 1},
+    };
+    for (const auto& [key, value] : mistyped) {
+        Json broken = toJson(sampleRecord());
+        broken[key] = value;
+        EXPECT_THROW(decodeManifest(json::dump(Json::array({broken}))), json::DecodeError) << key;
+    }
+    EXPECT_THROW(decodeManifest("{}"), json::DecodeError);
+    EXPECT_THROW(decodeManifest("[{]"), json::DecodeError);
+}
