@@ -1,0 +1,117 @@
+#include "library/EditableShot.h"
+
+#include "document/ImageOps.h"
+#include "library/LibraryMessages.h"
+#include "platform/ShotError.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace tavero {
+
+namespace messages = library::messages;
+
+namespace {
+
+// Beyond these a file is no project of ours; decoding it anyway could take
+// the editor's memory or time without end.
+constexpr size_t maxMarks = 10'000;
+constexpr size_t maxPointsPerMark = 100'000;
+constexpr double minFontSize = 1;
+constexpr double maxFontSize = 1000;
+constexpr double maxLineWidth = 1000;
+
+[[noreturn]] void refuseProject() { throw ShotError(messages::unreadableProject()); }
+
+// Counts the points before decoding them, so an oversized mark is refused
+// without building it.
+void checkPointCount(const json::Json& value) {
+    if (!value.is_object()) return;
+    const auto points = value.find("points");
+    if (points != value.end() && points->is_array() && points->size() > maxPointsPerMark) refuseProject();
+}
+
+// Written as ranges that hold, so a NaN (never finite) is refused as well.
+bool plausible(const Mark& mark) {
+    const bool fontSize = mark.fontSize >= minFontSize && mark.fontSize <= maxFontSize;
+    const bool width = mark.width >= 0 && mark.width <= maxLineWidth;
+    return fontSize && width;
+}
+
+Mark plausibleMark(const json::Json& value) {
+    checkPointCount(value);
+    Mark mark = markFromJson(value);
+    if (!plausible(mark)) refuseProject();
+    return mark;
+}
+
+bool withinPixelLimit(QSize size) {
+    return size.width() > 0 && size.height() > 0 && qint64(size.width()) * size.height() <= ImageOps::maxPixels;
+}
+
+QByteArray readWhole(const QString& path) {
+    QFile file(path);
+    const auto fail = [&] { return ShotError(messages::cannotReadFile(QFileInfo(path).fileName())); };
+    if (!file.open(QIODevice::ReadOnly)) throw fail();
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) throw fail();
+    return bytes;
+}
+
+}  // namespace
+
+json::Json toJson(const EditableShot& shot) {
+    json::Json marks = json::Json::array();
+    for (const Mark& mark : shot.marks) marks.push_back(toJson(mark));
+    json::Json object = json::Json::object();
+    object["version"] = shot.version;
+    object["png"] = json::bytesToJson(shot.png);
+    object["marks"] = std::move(marks);
+    return object;
+}
+
+EditableShot editableShotFromJson(const json::Json& value) {
+    EditableShot shot;
+    shot.version = json::requireInt(value, "version");
+    shot.png = json::bytesFromJson(json::require(value, "png"));
+    const json::Json& marks = json::requireArray(value, "marks");
+    if (marks.size() > maxMarks) refuseProject();
+    shot.marks.reserve(qsizetype(marks.size()));
+    for (const json::Json& mark : marks) shot.marks.append(plausibleMark(mark));
+    return shot;
+}
+
+QByteArray encodeEditableShot(const EditableShot& shot) { return json::dump(toJson(shot)); }
+
+EditableShot decodeEditableShot(const QByteArray& bytes) {
+    try {
+        return editableShotFromJson(json::parse(bytes));
+    } catch (const json::NumberOutOfRange&) {
+        refuseProject();
+    }
+}
+
+bool isProjectFile(const QString& path) { return QFileInfo(path).suffix().toLower() == projectExtension; }
+
+QImage projectPicture(const EditableShot& shot) {
+    const auto size = ImageOps::encodedImageSize(shot.png);
+    if (!size || !withinPixelLimit(*size)) refuseProject();
+    try {
+        return ImageOps::decode(shot.png);
+    } catch (const ShotError&) {
+        refuseProject();
+    }
+}
+
+OpenedProject readProject(const QString& path) {
+    const QByteArray bytes = readWhole(path);
+    EditableShot shot;
+    try {
+        shot = decodeEditableShot(bytes);
+    } catch (const json::DecodeError&) {
+        throw ShotError(messages::dataNotReadable());
+    }
+    return {projectPicture(shot), std::move(shot.marks)};
+}
+
+}  // namespace tavero

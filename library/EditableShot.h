@@ -1,0 +1,59 @@
+#pragma once
+
+#include "document/Mark.h"
+#include "platform/Json.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QString>
+
+namespace tavero {
+
+// The extension of editable project files, without the dot.
+inline const QString projectExtension = QStringLiteral("vistagon");
+
+// An editable project: the picture without its marks and the marks, still
+// editable, in drawing order. Mark coordinates are pixels of that picture.
+struct EditableShot {
+    // Written as 1; readers accept any integer and read every version alike.
+    qint64 version = 1;
+    // The picture as PNG.
+    QByteArray png;
+    QList<Mark> marks;
+
+    friend bool operator==(const EditableShot&, const EditableShot&) = default;
+};
+
+// Keys in the stored order: "version", "png" (Base64), "marks".
+json::Json toJson(const EditableShot& shot);
+// All three keys are required, in any order; unknown keys are ignored. A
+// missing or mistyped value throws json::DecodeError. Project files come from
+// anywhere, so values no project of ours holds (fonts outside 1…1000, lines
+// wider than 1000, more than 100,000 points in a mark or 10,000 marks) throw
+// the ShotError of an unreadable project before they reach the editor.
+EditableShot editableShotFromJson(const json::Json& value);
+
+QByteArray encodeEditableShot(const EditableShot& shot);
+// As editableShotFromJson; a number beyond a double is refused like an absurd value.
+EditableShot decodeEditableShot(const QByteArray& bytes);
+
+// True for the extension "vistagon" in any case.
+bool isProjectFile(const QString& path);
+
+// The stored picture. Its size is read from the header and checked against
+// the pixel limit before anything is decoded; throws the unreadable-project
+// ShotError.
+QImage projectPicture(const EditableShot& shot);
+
+// What opening a project puts into the document.
+struct OpenedProject {
+    QImage image;
+    QList<Mark> marks;
+};
+
+// Reads and checks a project file; every failure is a ShotError, the file's
+// and the decoder's failures with their own description.
+OpenedProject readProject(const QString& path);
+
+}  // namespace tavero

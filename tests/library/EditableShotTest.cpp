@@ -1,0 +1,229 @@
+#include "document/ImageOps.h"
+#include "library/EditableShot.h"
+#include "library/LocalLibrary.h"
+#include "tests/library/LibraryCalls.h"
+#include "tests/support/Memory.h"
+#include "tests/support/Pictures.h"
+#include "tests/support/TempDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace tavero;
+using json::Json;
+
+namespace {
+
+const QString unreadableProject = QStringLiteral("工程图片无法读取。");
+const QString notReadable = QStringLiteral("未能读取数据，因为它的格式不正确。");
+
+QList<Mark> makeSampleMarks() {
+    Mark cover;
+    cover.tool = MarkTool::pixelate;
+    cover.points = {{30, 30}, {200, 200}};
+    cover.ink = Ink::teal;
+    cover.width = 5;
+    cover.obscure = ObscureSettings{ObscureStyle::soft, 40, 0.5};
+    Mark label;
+    label.tool = MarkTool::text;
+    label.points = {{12, 24}, {12, 24}};
+    label.text = QStringLiteral("新文字\n第二行");
+    label.fontSize = 26;
+    Mark arrow;
+    arrow.points = {{5.5, 6}, {100, 120.25}};
+    return {cover, label, arrow};
+}
+
+const QList<Mark>& sampleMarks() {
+    static const QList<Mark> marks = makeSampleMarks();
+    return marks;
+}
+
+Json sampleProject() {
+    return toJson(EditableShot{1, ImageOps::png(fixtures::screenshotLike(240, 500), QStringLiteral("png")),
+                               sampleMarks()});
+}
+
+class ProjectFileTest : public testing::Test {
+protected:
+    QString write(const Json& project) { return write(json::dump(project)); }
+    QString write(const QByteArray& bytes) {
+        const QString path = dir.file(QStringLiteral("p%1.vistagon").arg(++count));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    void expectRefused(const Json& project, const QString& sentence, const char* what) {
+        try {
+            readProject(write(project));
+            ADD_FAILURE() << what << " was accepted";
+        } catch (const ShotError& error) {
+            EXPECT_EQ(error.message(), sentence) << what;
+        }
+    }
+
+    test::TempDir dir;
+    int count = 0;
+};
+
+}  // namespace
+
+TEST(ProjectSaving, WritesANewFileThatReopensWithEditableMarksAndCoverSettings) {
+    test::TempHome home;
+    LocalLibrary library;
+    const QImage picture = fixtures::screenshotLike(240, 500);
+    const auto first = test::saveProject(library, picture, sampleMarks());
+    const auto second = test::saveProject(library, picture, sampleMarks());
+    ASSERT_TRUE(first.ok() && second.ok());
+    EXPECT_NE(first.value(), second.value()) << "every save writes a new file";
+
+    const QRegularExpression pattern(
+        QStringLiteral(R"(^可编辑截图_\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d_[0-9A-F]{6}\.vistagon$)"));
+    EXPECT_EQ(QFileInfo(first.value()).absolutePath(), library.root());
+    EXPECT_TRUE(pattern.match(QFileInfo(first.value()).fileName()).hasMatch()) << first.value().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(library.root() + QStringLiteral("/index.json"))) << "projects are not listed";
+
+    const OpenedProject opened = readProject(first.value());
+    EXPECT_EQ(opened.image, picture.convertToFormat(ImageOps::surfaceFormat));
+    EXPECT_EQ(opened.marks, sampleMarks());
+}
+
+TEST(ProjectSaving, StoresPngWithTheKeysInOrderAndObscureOnlyForCovers) {
+    test::TempHome home;
+    LocalLibrary library;
+    const QImage jpegBorn = ImageOps::decode(ImageOps::png(fixtures::screenshotLike(64, 48), QStringLiteral("jpg")));
+    const auto saved = test::saveProject(library, jpegBorn, sampleMarks());
+    ASSERT_TRUE(saved.ok());
+    QFile file(saved.value());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.startsWith("{\"version\":1,\"png\":\"iVBORw0KGgo")) << "version 1, then Base64 of PNG data";
+    const Json project = json::parse(text);
+    std::vector<std::string> keys;
+    for (const auto& item : project.items()) keys.push_back(item.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"version", "png", "marks"}));
+    EXPECT_TRUE(project["marks"][0].contains("obscure"));
+    EXPECT_FALSE(project["marks"][1].contains("obscure"));
+    EXPECT_FALSE(project["marks"][2].contains("obscure"));
+
+    const auto empty = test::saveProject(library, jpegBorn, {});
+    ASSERT_TRUE(empty.ok());
+    EXPECT_TRUE(readProject(empty.value()).marks.isEmpty());
+}
+
+TEST(ProjectCoding, RoundTripsExactlyWhateverTheVersionAndKeyOrder) {
+    const EditableShot shot = editableShotFromJson(sampleProject());
+    EXPECT_EQ(decodeEditableShot(encodeEditableShot(shot)), shot);
+
+    Json later = json::parse(R"({"extra": {"a": 1}})");
+    later["marks"] = sampleProject()["marks"];
+    later["png"] = sampleProject()["png"];
+    later["version"] = 2;
+    const EditableShot read = editableShotFromJson(later);
+    EXPECT_EQ(read.version, 2);
+    EXPECT_EQ(read.png, shot.png);
+    EXPECT_EQ(read.marks, shot.marks);
+}
+
+TEST(ProjectCoding, RecognisesProjectFilesByTheirExtensionInAnyCase) {
+    EXPECT_TRUE(isProjectFile(QStringLiteral("/a/可编辑截图_1.vistagon")));
+    EXPECT_TRUE(isProjectFile(QStringLiteral("b.VistaGon")));
+    EXPECT_FALSE(isProjectFile(QStringLiteral("b.vistagon.png")));
+    EXPECT_FALSE(isProjectFile(QStringLiteral("vistagon")));
+}
+
+TEST_F(ProjectFileTest, MissingOrMistypedKeysFailWithTheDecodersDescription) {
+    for (const char* key : {"version", "png", "marks"}) {
+        Json project = sampleProject();
+        project.erase(key);
+        expectRefused(project, notReadable, key);
+    }
+    Json notBase64 = sampleProject();
+    notBase64["png"] = "iVBOR*w0KGgo";
+    expectRefused(notBase64, notReadable, "a png that is not Base64");
+    Json fractionalVersion = sampleProject();
+    fractionalVersion["version"] = 1.5;
+    expectRefused(fractionalVersion, notReadable, "a fractional version");
+    expectRefused(Json::array(), notReadable, "an array");
+    try {
+        readProject(dir.file(QStringLiteral("absent.vistagon")));
+        ADD_FAILURE() << "a missing file was read";
+    } catch (const ShotError& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("未能读取文件“absent.vistagon”。"));
+    }
+}
+
+TEST_F(ProjectFileTest, APictureThatIsNoImageIsUnreadable) {
+    Json project = sampleProject();
+    project["png"] = json::bytesToJson("this is not an image at all");
+    expectRefused(project, unreadableProject, "text bytes");
+    project["png"] = json::bytesToJson({});
+    expectRefused(project, unreadableProject, "no bytes");
+}
+
+TEST_F(ProjectFileTest, AnOversizedPictureIsRefusedFromItsHeaderWithoutDecoding) {
+    Json project = sampleProject();
+    project["png"] = json::bytesToJson(fixtures::pngHeaderOnly(60000, 60000));
+    const QString path = write(project);
+    const long long growth = test::peakMemoryGrowth([&] {
+        try {
+            readProject(path);
+        } catch (const ShotError& error) {
+            if (error.message() == unreadableProject) return;
+        }
+        std::abort();
+    });
+    ASSERT_GE(growth, 0) << "the project was not refused with the unreadable-project sentence";
+    EXPECT_LT(growth, 64ll << 20);
+    const EditableShot shot = decodeEditableShot(json::dump(project));
+    EXPECT_THROW(projectPicture(shot), ShotError);
+}
+
+TEST_F(ProjectFileTest, AbsurdValuesAreRefusedAsAnUnreadableProject) {
+    const auto withMark = [](const std::function<void(Json&)>& change) {
+        Json project = sampleProject();
+        change(project["marks"][0]);
+        return project;
+    };
+    expectRefused(withMark([](Json& m) { m["fontSize"] = 0.5; }), unreadableProject, "font size 0.5");
+    expectRefused(withMark([](Json& m) { m["fontSize"] = 1000.5; }), unreadableProject, "font size 1000.5");
+    expectRefused(withMark([](Json& m) { m["width"] = -1; }), unreadableProject, "width -1");
+    expectRefused(withMark([](Json& m) { m["width"] = 1e9; }), unreadableProject, "width 1e9");
+    expectRefused(withMark([](Json& m) { m["points"] = Json::array(); for (int i = 0; i <= 100'000; ++i) m["points"].push_back(Json::array({i, i})); }),
+                  unreadableProject, "100,001 points");
+    Json manyMarks = sampleProject();
+    for (int i = 0; i < 10'000; ++i) manyMarks["marks"].push_back(manyMarks["marks"][2]);
+    expectRefused(manyMarks, unreadableProject, "10,003 marks");
+
+    QByteArray overflowing = json::dump(sampleProject());
+    overflowing.replace("\"width\":5.0", "\"width\":1e999");
+    try {
+        readProject(write(overflowing));
+        ADD_FAILURE() << "a number beyond a double was accepted";
+    } catch (const ShotError& error) {
+        EXPECT_EQ(error.message(), unreadableProject);
+    }
+}
+
+TEST_F(ProjectFileTest, ValuesAtTheLimitsStillOpen) {
+    Json project = sampleProject();
+    project["marks"][0]["fontSize"] = 1;
+    project["marks"][1]["fontSize"] = 1000;
+    project["marks"][0]["width"] = 0;
+    project["marks"][1]["width"] = 1000;
+    Json& pen = project["marks"][2];
+    pen["tool"] = "pen";
+    pen["points"] = Json::array();
+    for (int i = 0; i < 100'000; ++i) pen["points"].push_back(Json::array({i % 240, i % 500}));
+    while (project["marks"].size() < 10'000) project["marks"].push_back(project["marks"][1]);
+    const OpenedProject opened = readProject(write(project));
+    EXPECT_EQ(opened.marks.size(), 10'000);
+    EXPECT_EQ(opened.marks[2].points.size(), 100'000);
+    EXPECT_EQ(opened.image.size(), QSize(240, 500));
+}
