@@ -1,0 +1,279 @@
+#include "document/ImageOps.h"
+#include "library/LibraryMessages.h"
+#include "library/LocalLibrary.h"
+#include "tests/library/LibraryCalls.h"
+#include "tests/support/Pictures.h"
+#include "tests/support/TempDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+using json::Json;
+
+namespace {
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+class LocalLibraryTest : public testing::Test {
+protected:
+    QString pathOf(const QString& file) const { return library.root() + QLatin1Char('/') + file; }
+    QString manifestPath() const { return pathOf(QStringLiteral("index.json")); }
+    QList<CaptureRecord> manifestOnDisk() const { return decodeManifest(contents(manifestPath())); }
+    QStringList brokenCopies() const {
+        return QDir(library.root()).entryList({QStringLiteral("index.json.broken-*")}, QDir::Files);
+    }
+
+    // Files with these names in the folder and a manifest, written by another
+    // writer, listing them with lower-case ids, spaces and shuffled keys.
+    QByteArray writeForeignManifest(const QStringList& files, bool withKind = true) {
+        QDir().mkpath(library.root());
+        QByteArray text = "[\n";
+        for (const QString& file : files) {
+            writeFile(pathOf(file), "data");
+            text += QStringLiteral(R"(  {"file": "%1", "name": "%1", "id": "%2", "created": 700000000.25,
+                "width": 10, "height": 20%3},
+)")
+                        .arg(file, QUuid::createUuid().toString(QUuid::WithoutBraces).toLower(),
+                             withKind ? QStringLiteral(", \"kind\": \"image\"") : QString())
+                        .toUtf8();
+        }
+        text.chop(2);
+        text += "\n]\n";
+        writeFile(manifestPath(), text);
+        return text;
+    }
+
+    test::TempHome home;
+    LocalLibrary library;
+    const QImage picture = fixtures::screenshotLike(240, 500);
+};
+
+}  // namespace
+
+TEST_F(LocalLibraryTest, LivesInTheDesktopFolderAndTouchesNothingUntilUsed) {
+    EXPECT_EQ(library.root(), home.desktop() + QStringLiteral("/岚帧"));
+    EXPECT_EQ(LocalLibrary::defaultRoot(), library.root());
+    EXPECT_FALSE(QFileInfo::exists(library.root()));
+}
+
+TEST_F(LocalLibraryTest, NamesFilesUniquelyWithinOneSecondAndListsThemNewestFirst) {
+    const QRegularExpression pattern(
+        QStringLiteral(R"(^截图_\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d_([0-9A-F]{6})\.png$)"));
+    QList<CaptureRecord> saved;
+    for (int i = 0; i < 4; ++i) {
+        const auto result = test::persist(library, picture);
+        ASSERT_TRUE(result.ok()) << result.error().what();
+        saved.prepend(result.value());
+    }
+    QSet<QString> names;
+    for (const CaptureRecord& record : saved) {
+        const auto match = pattern.match(record.file);
+        ASSERT_TRUE(match.hasMatch()) << record.file.toStdString();
+        EXPECT_EQ(match.captured(1), json::uuidString(record.id).left(6));
+        EXPECT_EQ(record.name, record.file);
+        EXPECT_EQ(record.kind, CaptureRecord::imageKind);
+        EXPECT_EQ(record.width, 240);
+        EXPECT_EQ(record.height, 500);
+        EXPECT_EQ(ImageOps::load(pathOf(record.file)).size(), QSize(240, 500));
+        names.insert(record.file);
+    }
+    EXPECT_EQ(names.size(), 4);
+    EXPECT_EQ(manifestOnDisk(), saved);
+    EXPECT_EQ(test::load(library).records, saved);
+}
+
+TEST_F(LocalLibraryTest, WritesJpegDataForTheTypeJpg) {
+    const auto result = test::persist(library, picture, LocalLibrary::Prefix::annotated, QStringLiteral("jpg"));
+    ASSERT_TRUE(result.ok());
+    const CaptureRecord& record = result.value();
+    EXPECT_TRUE(record.file.startsWith(QStringLiteral("标注截图_")));
+    EXPECT_TRUE(record.file.endsWith(QStringLiteral(".jpg")));
+    EXPECT_EQ(record.name, record.file);
+    EXPECT_TRUE(contents(pathOf(record.file)).startsWith("\xFF\xD8\xFF")) << "JPEG data";
+}
+
+TEST_F(LocalLibraryTest, WritesACompactManifestWithOrderedKeysUpperCaseIdsAndDates) {
+    const double before = json::dateToJson(QDateTime::currentDateTime());
+    const auto result = test::persist(library, picture);
+    const double after = json::dateToJson(QDateTime::currentDateTime());
+    ASSERT_TRUE(result.ok());
+
+    const QByteArray text = contents(manifestPath());
+    EXPECT_FALSE(text.contains('\n') || text.contains(": ") || text.contains(", ")) << "compact";
+    const Json manifest = json::parse(text);
+    ASSERT_TRUE(manifest.is_array() && manifest.size() == 1);
+    std::vector<std::string> keys;
+    for (const auto& item : manifest[0].items()) keys.push_back(item.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"id", "name", "file", "created", "width", "height", "kind"}));
+
+    const QString id = json::toString(manifest[0]["id"]);
+    EXPECT_EQ(id, id.toUpper());
+    EXPECT_EQ(json::parseUuid(id), result.value().id);
+    const double created = manifest[0]["created"].get<double>();
+    EXPECT_GE(created, before - 0.001);
+    EXPECT_LE(created, after + 0.001);
+}
+
+TEST_F(LocalLibraryTest, LoadOfAnEmptyFolderAnswersNothingAndCreatesNoManifest) {
+    const test::Loaded loaded = test::load(library);
+    EXPECT_FALSE(loaded.error.has_value());
+    EXPECT_TRUE(loaded.records.isEmpty());
+    EXPECT_TRUE(QFileInfo(library.root()).isDir()) << "the folder is created";
+    EXPECT_FALSE(QFileInfo::exists(manifestPath()));
+}
+
+TEST_F(LocalLibraryTest, LoadDropsRecordsWhoseFileIsGoneAndRewritesOnlyThen) {
+    const QByteArray foreign = writeForeignManifest({QStringLiteral("a.png"), QStringLiteral("b.png")});
+    const test::Loaded complete = test::load(library);
+    ASSERT_FALSE(complete.error.has_value());
+    ASSERT_EQ(complete.records.size(), 2);
+    EXPECT_EQ(contents(manifestPath()), foreign) << "nothing dropped, nothing rewritten";
+
+    QFile::remove(pathOf(QStringLiteral("a.png")));
+    const test::Loaded pruned = test::load(library);
+    ASSERT_FALSE(pruned.error.has_value());
+    ASSERT_EQ(pruned.records.size(), 1);
+    EXPECT_EQ(pruned.records.first(), complete.records.last());
+    EXPECT_EQ(manifestOnDisk(), pruned.records);
+    EXPECT_EQ(contents(manifestPath()), encodeManifest(pruned.records));
+}
+
+TEST_F(LocalLibraryTest, AnUndecodableManifestFailsAndIsKeptAsideBeforeTheNextSave) {
+    const QByteArray old = writeForeignManifest({QStringLiteral("a.png"), QStringLiteral("b.png")}, false);
+    const test::Loaded loaded = test::load(library);
+    ASSERT_TRUE(loaded.error.has_value());
+    EXPECT_EQ(loaded.error->message(), QStringLiteral("未能读取数据，因为它的格式不正确。"));
+    EXPECT_EQ(library::messages::loadFailed(loaded.error->message()),
+              QStringLiteral("无法读取桌面「岚帧」文件夹：未能读取数据，因为它的格式不正确。"));
+    EXPECT_TRUE(loaded.records.isEmpty());
+    EXPECT_EQ(contents(manifestPath()), old) << "a failed load leaves the file alone";
+    EXPECT_TRUE(brokenCopies().isEmpty());
+
+    const auto saved = test::persist(library, picture);
+    ASSERT_TRUE(saved.ok());
+    EXPECT_EQ(manifestOnDisk(), QList<CaptureRecord>{saved.value()});
+    const QStringList copies = brokenCopies();
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^index\.json\.broken-\d{8}-\d{6}$)")).match(copies[0]).hasMatch())
+        << copies[0].toStdString();
+    EXPECT_EQ(contents(pathOf(copies[0])), old) << "the old history is kept";
+
+    ASSERT_TRUE(test::persist(library, picture).ok());
+    EXPECT_EQ(brokenCopies().size(), 1) << "kept once, before the first rewrite only";
+    EXPECT_EQ(manifestOnDisk().size(), 2);
+}
+
+TEST_F(LocalLibraryTest, AddVideoListsAFileOnceAndWritesNothingTheSecondTime) {
+    QDir().mkpath(library.root());
+    const QString video = pathOf(LocalLibrary::filename(LocalLibrary::Prefix::recording, QUuid::createUuid()) +
+                                 QStringLiteral(".mp4"));
+    writeFile(video, "mp4");
+    const auto first = test::addVideo(library, video);
+    ASSERT_TRUE(first.ok());
+    EXPECT_EQ(first.value().file, QFileInfo(video).fileName());
+    EXPECT_EQ(first.value().name, first.value().file);
+    EXPECT_EQ(first.value().kind, CaptureRecord::videoKind);
+    EXPECT_EQ(first.value().width, 0);
+    EXPECT_EQ(first.value().height, 0);
+
+    const QByteArray written = contents(manifestPath());
+    QFile manifest(manifestPath());
+    ASSERT_TRUE(manifest.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(manifest.setFileTime(QDateTime(QDate(2020, 1, 1), QTime(0, 0)), QFileDevice::FileModificationTime));
+    manifest.close();
+    const auto second = test::addVideo(library, video);
+    ASSERT_TRUE(second.ok());
+    EXPECT_EQ(second.value(), first.value());
+    EXPECT_EQ(contents(manifestPath()), written);
+    EXPECT_EQ(QFileInfo(manifestPath()).lastModified().date().year(), 2020) << "not rewritten";
+}
+
+TEST_F(LocalLibraryTest, TrashMovesTheFileIntoTheTrashOfHome) {
+    const auto saved = test::persist(library, picture);
+    ASSERT_TRUE(saved.ok());
+    const QString file = saved.value().file;
+    EXPECT_FALSE(test::trash(library, saved.value()).has_value());
+    EXPECT_FALSE(QFileInfo::exists(pathOf(file)));
+    EXPECT_TRUE(QFileInfo::exists(home.path() + QStringLiteral("/.local/share/Trash/files/") + file));
+    EXPECT_TRUE(manifestOnDisk().isEmpty());
+}
+
+TEST_F(LocalLibraryTest, AFailedTrashKeepsTheFileAndItsRecord) {
+    const auto saved = test::persist(library, picture);
+    ASSERT_TRUE(saved.ok());
+    QDir().mkpath(home.path() + QStringLiteral("/.local/share"));
+    writeFile(home.path() + QStringLiteral("/.local/share/Trash"), "not a folder");
+    const auto error = test::trash(library, saved.value());
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->message(), QStringLiteral("未能将“%1”移到回收站。").arg(saved.value().file));
+    EXPECT_TRUE(QFileInfo::exists(pathOf(saved.value().file)));
+    EXPECT_EQ(manifestOnDisk(), QList<CaptureRecord>{saved.value()});
+    EXPECT_EQ(test::load(library).records, QList<CaptureRecord>{saved.value()});
+}
+
+TEST_F(LocalLibraryTest, TrashOfAMissingFileSucceedsAndForgetsTheRecord) {
+    const auto gone = test::persist(library, picture);
+    const auto kept = test::persist(library, picture);
+    ASSERT_TRUE(gone.ok() && kept.ok());
+    QFile::remove(pathOf(gone.value().file));
+    EXPECT_FALSE(test::trash(library, gone.value()).has_value());
+    EXPECT_EQ(manifestOnDisk(), QList<CaptureRecord>{kept.value()});
+}
+
+TEST_F(LocalLibraryTest, TrashNeverReachesOutOfTheFolder) {
+    ASSERT_TRUE(test::persist(library, picture).ok());
+    const QString outside = home.path() + QStringLiteral("/keep.txt");
+    writeFile(outside, "keep");
+    CaptureRecord escaping{QUuid::createUuid(), QStringLiteral("x"), QStringLiteral("../../keep.txt"),
+                           QDateTime::currentDateTime(), 0, 0, CaptureRecord::imageKind};
+    EXPECT_FALSE(test::trash(library, escaping).has_value());
+    EXPECT_TRUE(QFileInfo::exists(outside));
+}
+
+TEST_F(LocalLibraryTest, SavingRecreatesAFolderRemovedMeanwhile) {
+    ASSERT_TRUE(test::persist(library, picture).ok());
+    ASSERT_TRUE(QDir(library.root()).removeRecursively());
+    const auto saved = test::persist(library, picture);
+    ASSERT_TRUE(saved.ok());
+    EXPECT_TRUE(QFileInfo::exists(pathOf(saved.value().file)));
+    EXPECT_EQ(manifestOnDisk(), QList<CaptureRecord>{saved.value()}) << "the record of the lost file is dropped";
+}
+
+TEST_F(LocalLibraryTest, AFolderThatCannotBeMadeIsReportedAndTheListKept) {
+    ASSERT_TRUE(test::persist(library, picture).ok());
+    const QList<CaptureRecord> before = test::load(library).records;
+    ASSERT_TRUE(QDir(library.root()).removeRecursively());
+    writeFile(library.root(), "a file where the folder belongs");
+
+    const test::Loaded loaded = test::load(library);
+    ASSERT_TRUE(loaded.error.has_value());
+    EXPECT_EQ(loaded.error->message(), QStringLiteral("未能创建文件夹“岚帧”。"));
+    EXPECT_EQ(loaded.records, before);
+    const auto saved = test::persist(library, picture);
+    ASSERT_FALSE(saved.ok());
+    EXPECT_EQ(saved.error().message(), QStringLiteral("未能创建文件夹“岚帧”。"));
+}
+
+TEST(LocalLibrary, WorksEntirelyInsideAnExplicitRoot) {
+    test::TempHome home;
+    test::TempDir elsewhere;
+    LocalLibrary library(elsewhere.file(QStringLiteral("library")));
+    const auto saved = test::persist(library, fixtures::screenshotLike(64, 48));
+    ASSERT_TRUE(saved.ok());
+    EXPECT_TRUE(QFileInfo::exists(elsewhere.file(QStringLiteral("library/")) + saved.value().file));
+    EXPECT_TRUE(QFileInfo::exists(elsewhere.file(QStringLiteral("library/index.json"))));
+    EXPECT_TRUE(QDir(home.desktop()).isEmpty());
+}
