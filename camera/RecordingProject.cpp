@@ -1,0 +1,110 @@
+#include "camera/RecordingProject.h"
+
+#include "camera/FiniteNumber.h"
+#include "platform/AtomicFile.h"
+#include "platform/ShotError.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace tavero {
+
+namespace {
+
+const QString sidecarExtension = QStringLiteral("recording.json");
+
+QString cannotEncode() { return QStringLiteral("未能写入数据，因为它的格式不正确。"); }
+QString cannotWrite(const QString& file) { return QStringLiteral("未能存储文件“%1”。").arg(file); }
+
+// Nothing but a file name: no folder part, and not "." or "..", which would
+// name a folder.
+bool isBareFileName(const QString& name) {
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QLatin1String(".") &&
+           name != QLatin1String("..");
+}
+
+bool acceptable(const RecordingProject& project) {
+    return project.version == 1 && isBareFileName(project.sourceFile) &&
+           (!project.backgroundFile || isBareFileName(*project.backgroundFile));
+}
+
+std::optional<QByteArray> readWhole(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) return std::nullopt;
+    return bytes;
+}
+
+}  // namespace
+
+json::Json toJson(const RecordingProject& project) {
+    json::Json samples = json::Json::array();
+    for (const CursorSample& sample : project.samples) samples.push_back(toJson(sample));
+    json::Json object = json::Json::object();
+    object["version"] = project.version;
+    object["sourceFile"] = json::fromString(project.sourceFile);
+    object["targetName"] = json::fromString(project.targetName);
+    object["duration"] = finiteNumber(project.duration);
+    object["effects"] = toJson(project.effects);
+    object["samples"] = std::move(samples);
+    if (project.backgroundFile) object["backgroundFile"] = json::fromString(*project.backgroundFile);
+    if (project.portraitBaked) object["portraitBaked"] = *project.portraitBaked;
+    if (project.cameraFraming) object["cameraFraming"] = toJson(*project.cameraFraming);
+    return object;
+}
+
+RecordingProject recordingProjectFromJson(const json::Json& value) {
+    RecordingProject project;
+    project.version = json::requireInt(value, "version");
+    project.sourceFile = json::requireString(value, "sourceFile");
+    project.targetName = json::requireString(value, "targetName");
+    project.duration = json::requireDouble(value, "duration");
+    project.effects = recordingEffectsFromJson(json::requireObject(value, "effects"));
+    for (const json::Json& sample : json::requireArray(value, "samples")) project.samples.append(cursorSampleFromJson(sample));
+    if (const json::Json* background = json::optional(value, "backgroundFile")) project.backgroundFile = json::toString(*background);
+    if (const json::Json* baked = json::optional(value, "portraitBaked")) {
+        if (!baked->is_boolean()) throw json::DecodeError("\"portraitBaked\" is not a Boolean");
+        project.portraitBaked = baked->get<bool>();
+    }
+    if (const json::Json* framing = json::optional(value, "cameraFraming")) project.cameraFraming = cameraFramingFromJson(*framing);
+    return project;
+}
+
+QByteArray encodeRecordingProject(const RecordingProject& project) { return json::dump(toJson(project)); }
+
+RecordingProject decodeRecordingProject(const QByteArray& bytes) { return recordingProjectFromJson(json::parse(bytes)); }
+
+QString RecordingProject::sidecar(const QString& video) {
+    const QFileInfo info(video);
+    const QString name = info.fileName();
+    // A leading dot starts a hidden name, not an extension.
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString base = dot > 0 ? name.left(dot) : name;
+    return info.path() + QLatin1Char('/') + base + QLatin1Char('.') + sidecarExtension;
+}
+
+void RecordingProject::save(const QString& video) const {
+    QByteArray bytes;
+    try {
+        bytes = encodeRecordingProject(*this);
+    } catch (const NonFiniteNumber&) {
+        throw ShotError(cannotEncode());
+    }
+    const QString path = sidecar(video);
+    if (!writeFileAtomically(path, bytes)) throw ShotError(cannotWrite(QFileInfo(path).fileName()));
+}
+
+std::optional<RecordingProject> RecordingProject::load(const QString& video) {
+    const auto bytes = readWhole(sidecar(video));
+    if (!bytes) return std::nullopt;
+    try {
+        RecordingProject project = decodeRecordingProject(*bytes);
+        if (!acceptable(project)) return std::nullopt;
+        return project;
+    } catch (const json::DecodeError&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace tavero

@@ -1,0 +1,165 @@
+#include "camera/RecordingProject.h"
+#include "platform/ShotError.h"
+#include "tests/support/TempDir.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using namespace tavero;
+using json::Json;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::vector<std::string> keysOf(const Json& object) {
+    std::vector<std::string> keys;
+    for (const auto& item : object.items()) keys.push_back(item.key());
+    return keys;
+}
+
+RecordingProject twoSampleProject() {
+    RecordingProject project;
+    project.sourceFile = QStringLiteral("录屏_2026.mp4");
+    project.targetName = QStringLiteral("浏览器 · 文档");
+    project.duration = 12.345678901234567;
+    project.samples = {{0.0, 0.25, 0.75, true, false}, {1.0 / 30.0, -0.1, 1.3, false, true}};
+    return project;
+}
+
+// A project file as an older or a foreign writer left it, with the effects given.
+QByteArray fileWithEffects(const QByteArray& effects) {
+    return R"({"effects":)" + effects + R"(,"version":1,"sourceFile":"a.mp4","targetName":"t","duration":2,"samples":[]})";
+}
+
+class RecordingProjectFileTest : public testing::Test {
+protected:
+    std::optional<RecordingProject> loadText(const QByteArray& text) {
+        writeFile(RecordingProject::sidecar(video), text);
+        return RecordingProject::load(video);
+    }
+
+    test::TempDir dir;
+    const QString video = dir.file(QStringLiteral("clip.mp4"));
+};
+
+}  // namespace
+
+TEST(RecordingProjectTest, NamesTheSidecarAfterTheVideoInItsFolder) {
+    EXPECT_EQ(RecordingProject::sidecar(QStringLiteral("/a/clip.mp4")), QStringLiteral("/a/clip.recording.json"));
+    EXPECT_EQ(RecordingProject::sidecar(QStringLiteral("/a/a.b.mov")), QStringLiteral("/a/a.b.recording.json"));
+    EXPECT_EQ(RecordingProject::sidecar(QStringLiteral("/a/clip")), QStringLiteral("/a/clip.recording.json"));
+    EXPECT_EQ(RecordingProject::sidecar(QStringLiteral("/a/x.mov")), QStringLiteral("/a/x.recording.json"));
+}
+
+TEST(RecordingProjectTest, WritesKeysInOrderAndLeavesAbsentMembersOut) {
+    const Json bare = json::parse(encodeRecordingProject(twoSampleProject()));
+    EXPECT_EQ(keysOf(bare), (std::vector<std::string>{"version", "sourceFile", "targetName", "duration", "effects", "samples"}));
+    EXPECT_EQ(keysOf(bare["effects"]), (std::vector<std::string>{"autoZoom", "backgroundBlur", "zoom", "padding", "blur"}));
+    EXPECT_EQ(keysOf(bare["samples"][0]), (std::vector<std::string>{"time", "x", "y", "inside", "clicked"}));
+
+    RecordingProject full = twoSampleProject();
+    full.backgroundFile = QStringLiteral("背景.png");
+    full.portraitBaked = false;
+    full.cameraFraming = CameraFraming{};
+    const QByteArray text = encodeRecordingProject(full);
+    EXPECT_FALSE(text.contains('\n') || text.contains(": ")) << "compact";
+    EXPECT_EQ(keysOf(json::parse(text)),
+              (std::vector<std::string>{"version", "sourceFile", "targetName", "duration", "effects", "samples",
+                                        "backgroundFile", "portraitBaked", "cameraFraming"}));
+    EXPECT_FALSE(encodeRecordingProject(twoSampleProject()).contains("null"));
+}
+
+TEST(RecordingProjectTest, ReadsMissingEffectsWithDefaultsAndTheLegacyBlurKey) {
+    const auto effectsOf = [](const QByteArray& effects) { return decodeRecordingProject(fileWithEffects(effects)).effects; };
+    EXPECT_EQ(effectsOf("{}"), RecordingEffects{});
+    EXPECT_EQ(effectsOf(R"({"zoom":null,"blur":30})"), (RecordingEffects{true, true, 1.65, 0.06, 30}));
+    EXPECT_FALSE(effectsOf(R"({"focusBlur":false})").backgroundBlur);
+    EXPECT_TRUE(effectsOf(R"({"backgroundBlur":true,"focusBlur":false})").backgroundBlur);
+    EXPECT_FALSE(effectsOf(R"({"backgroundBlur":null,"focusBlur":false})").backgroundBlur);
+    EXPECT_TRUE(effectsOf(R"({"backgroundBlur":true,"focusBlur":"old"})").backgroundBlur) << "an overridden legacy key is not read";
+
+    const RecordingProject legacy = decodeRecordingProject(fileWithEffects(R"({"focusBlur":false})"));
+    const QByteArray rewritten = encodeRecordingProject(legacy);
+    EXPECT_TRUE(rewritten.contains(R"("backgroundBlur":false)"));
+    EXPECT_FALSE(rewritten.contains("focusBlur"));
+}
+
+TEST(RecordingProjectTest, RefusesWrongTypesAndMissingRequiredKeys) {
+    EXPECT_THROW(decodeRecordingProject(fileWithEffects(R"({"zoom":"1.5"})")), json::DecodeError);
+    EXPECT_THROW(decodeRecordingProject(fileWithEffects(R"({"autoZoom":1})")), json::DecodeError);
+    EXPECT_THROW(decodeRecordingProject(fileWithEffects("[]")), json::DecodeError);
+    EXPECT_THROW(decodeRecordingProject(R"({"version":1,"sourceFile":"a.mp4","targetName":"t","duration":2,"effects":{}})"),
+                 json::DecodeError);
+    EXPECT_THROW(decodeRecordingProject(R"({"version":1,"sourceFile":"a.mp4","targetName":"t","duration":2,"effects":{},)"
+                                        R"("samples":[],"portraitBaked":"yes"})"),
+                 json::DecodeError);
+}
+
+TEST_F(RecordingProjectFileTest, SavesAndLoadsEveryFieldUnchanged) {
+    RecordingProject project = twoSampleProject();
+    project.effects = {false, true, 2.2, 0.1, 40};
+    project.backgroundFile = QStringLiteral("clip-背景.png");
+    project.portraitBaked = true;
+    project.cameraFraming = CameraFraming{CameraAspect::custom, 1001, 1251, 0.3, 0.425, 0.6497};
+    project.save(video);
+    EXPECT_EQ(RecordingProject::load(video), project);
+
+    const RecordingProject plain = twoSampleProject();
+    plain.save(video);
+    EXPECT_EQ(RecordingProject::load(video), plain) << "a later save replaces the sidecar";
+}
+
+TEST_F(RecordingProjectFileTest, LoadsNothingFromFilesItCannotTrust) {
+    EXPECT_FALSE(RecordingProject::load(video).has_value()) << "no sidecar";
+    EXPECT_TRUE(loadText(fileWithEffects("{}")).has_value());
+    EXPECT_FALSE(loadText("{not json").has_value());
+    EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("version":1)", R"("version":2)")).has_value());
+    EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("a.mp4")", R"("../clip.mp4")")).has_value());
+    EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("a.mp4")", R"("..")")).has_value());
+    EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("a.mp4")", R"("clip.mp4/")")).has_value());
+    EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("samples":[])", R"("samples":[],"backgroundFile":"sub/bg.png")"))
+                     .has_value());
+    EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("samples":[])",
+                                                        R"("samples":[{"time":0,"x":0.5,"y":0.5,"inside":true}])"))
+                     .has_value())
+        << "a sample without \"clicked\"";
+    EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("duration":2)", R"("duration":1e999)")).has_value());
+}
+
+TEST_F(RecordingProjectFileTest, ANumberJsonCannotHoldWritesNothing) {
+    const RecordingProject earlier = twoSampleProject();
+    earlier.save(video);
+    const QByteArray before = contents(RecordingProject::sidecar(video));
+
+    RecordingProject broken = twoSampleProject();
+    broken.samples[1].x = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_THROW(broken.save(video), ShotError);
+    broken = twoSampleProject();
+    broken.cameraFraming = CameraFraming{};
+    broken.cameraFraming->centerX = std::numeric_limits<double>::infinity();
+    EXPECT_THROW(broken.save(video), ShotError);
+    EXPECT_EQ(contents(RecordingProject::sidecar(video)), before);
+}
+
+TEST_F(RecordingProjectFileTest, ReportsAFolderItCannotWriteInto) {
+    const QString nowhere = dir.file(QStringLiteral("missing/clip.mp4"));
+    try {
+        twoSampleProject().save(nowhere);
+        FAIL() << "saved into a missing folder";
+    } catch (const ShotError& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("未能存储文件“clip.recording.json”。"));
+    }
+}
