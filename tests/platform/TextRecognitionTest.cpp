@@ -1,0 +1,99 @@
+#include "platform/Fonts.h"
+#include "platform/ShotError.h"
+#include "platform/TextRecognition.h"
+#include "tests/support/TempDir.h"
+
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <thread>
+#include <vector>
+
+using namespace tavero;
+
+namespace {
+
+struct Line {
+    QString text;
+    QPointF topLeft;
+    double size;
+    QColor color;
+};
+
+const QColor teal = QColor::fromRgbF(0.02f, 0.57f, 0.49f);
+
+QImage picture(const QList<Line>& lines, QSize size = {1200, 520}) {
+    QImage image(size, QImage::Format_RGBA8888_Premultiplied);
+    image.fill(QColor::fromRgbF(0.96f, 0.97f, 0.95f));
+    QPainter painter(&image);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(teal);
+    painter.drawRoundedRect(QRectF(64, 300, 330, 200), 18, 18);
+    for (const Line& line : lines) {
+        painter.setFont(Fonts::system(line.size, FontWeight::semibold));
+        painter.setPen(line.color);
+        painter.drawText(QRectF(line.topLeft, QSizeF(size.width(), line.size * 2)), Qt::AlignLeft | Qt::AlignTop, line.text);
+    }
+    return image;
+}
+
+// A large coloured heading, body lines, English, and white text on a card.
+QImage practiceLike() {
+    return picture({{QStringLiteral("岚帧 · 上手练习"), {64, 72}, 64, teal},
+                    {QStringLiteral("让重点一眼可见。"), {64, 144}, 48, Qt::black},
+                    {QStringLiteral("Screenshot 2026 ready"), {64, 234}, 25, Qt::darkGray},
+                    {QStringLiteral("01  画个箭头"), {92, 334}, 30, Qt::white}});
+}
+
+std::string joined(const QStringList& lines) { return lines.join(QLatin1Char('|')).toStdString(); }
+
+}  // namespace
+
+TEST(TextRecognitionTest, ReadsEveryLineOfAScreenshotTopToBottomWithoutSpacesInChinese) {
+    const QStringList lines = TextRecognition::recognizeLines(practiceLike());
+    ASSERT_EQ(lines.size(), 4) << joined(lines);
+    // The bold 64-pixel brand name is read or misread depending on the exact
+    // rasterisation (the self test checks it on the practice image itself);
+    // the rest of the heading must come through.
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("上手练习"))) << joined(lines);
+    EXPECT_EQ(lines[1], QStringLiteral("让重点一眼可见。"));
+    EXPECT_EQ(lines[2], QStringLiteral("Screenshot 2026 ready"));
+    EXPECT_TRUE(lines[3].endsWith(QStringLiteral("画个箭头"))) << "white on a coloured card: " << joined(lines);
+}
+
+TEST(TextRecognitionTest, FindsNothingInAPictureWithoutText) {
+    EXPECT_TRUE(TextRecognition::recognizeLines(picture({})).isEmpty());
+    QImage clear(300, 200, QImage::Format_RGBA8888_Premultiplied);
+    clear.fill(Qt::transparent);
+    EXPECT_TRUE(TextRecognition::recognizeLines(clear).isEmpty()) << "transparent reads as blank paper";
+    EXPECT_TRUE(TextRecognition::recognizeLines(QImage()).isEmpty());
+}
+
+TEST(TextRecognitionTest, GivesTheSameLinesOnSeveralThreadsAtOnce) {
+    const QImage image = practiceLike();
+    const QStringList expected = TextRecognition::recognizeLines(image);
+    std::vector<QStringList> results(3);
+    std::vector<std::thread> threads;
+    for (QStringList& result : results)
+        threads.emplace_back([&image, &result] { result = TextRecognition::recognizeLines(image); });
+    for (std::thread& thread : threads) thread.join();
+    for (const QStringList& result : results) EXPECT_EQ(result, expected);
+}
+
+TEST(TextRecognitionTest, ReportsMissingLanguageDataInsteadOfReadingNothing) {
+    const test::TempDir empty;
+    qputenv("TESSDATA_PREFIX", empty.path().toUtf8());
+    std::optional<QString> error;
+    // A thread of its own: engines are made once per thread.
+    std::thread([&] {
+        try {
+            TextRecognition::recognizeLines(practiceLike());
+        } catch (const ShotError& failure) {
+            error = failure.message();
+        }
+    }).join();
+    qunsetenv("TESSDATA_PREFIX");
+    EXPECT_EQ(error, QStringLiteral("无法启动本机文字识别，请确认已安装中文和英文识别数据。"));
+}
