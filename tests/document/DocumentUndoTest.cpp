@@ -52,6 +52,8 @@ TEST_F(UndoHistory, RestoresTheMarksAndTheSelectionOfEachStep) {
     const Mark second = shapeMark(MarkTool::arrow);
     document.add(first);
     document.add(second);
+    document.choose(MarkTool::pen);
+    document.setLineWidth(3);
     EXPECT_EQ(document.selected(), second.id);
     document.undo();
     EXPECT_EQ(document.marks(), QList<Mark>{first});
@@ -59,6 +61,8 @@ TEST_F(UndoHistory, RestoresTheMarksAndTheSelectionOfEachStep) {
     document.redo();
     EXPECT_EQ(document.marks(), (QList<Mark>{first, second}));
     EXPECT_EQ(document.selected(), second.id);
+    EXPECT_EQ(document.tool(), MarkTool::pen) << "the settings for new marks are no part of a step";
+    EXPECT_EQ(document.lineWidth(), 3.0);
 }
 
 TEST_F(UndoHistory, SharesImagesInsteadOfCopyingPixels) {
@@ -93,19 +97,6 @@ TEST_F(UndoHistory, AnEmptyUndoStillEndsTheTextSession) {
     EXPECT_FALSE(document.textInsertionPoint());
     EXPECT_EQ(document.revision(), revision);
     EXPECT_FALSE(document.image().isNull());
-}
-
-TEST_F(UndoHistory, LeavesToolWidthAndCoverSettingsAlone) {
-    document.add(shapeMark());
-    document.choose(MarkTool::pen);
-    document.setLineWidth(3);
-    const ObscureSettings cover{ObscureStyle::soft, 40, 0.1};
-    document.changeObscure(cover, true);
-    document.undo();
-    document.redo();
-    EXPECT_EQ(document.tool(), MarkTool::pen);
-    EXPECT_EQ(document.lineWidth(), 3.0);
-    EXPECT_EQ(document.obscureSettings(), cover);
 }
 
 TEST_F(UndoHistory, RedoBringsBackALabelWithItsTextSizeAndInk) {

@@ -50,9 +50,14 @@ TEST(NewDocument, RecordsNoUndoStepsWithoutAnImage) {
     EXPECT_EQ(document.revision(), 1);
 }
 
-TEST(Open, ResetsMarksStacksSelectionSessionAndZoom) {
+TEST(Open, ResetsTheContentButKeepsTheDrawingSettings) {
     ShotDocument document;
     document.open(filledImage(40, 30), QStringLiteral("旧截图"));
+    document.changeInk(Ink::palette[4]);
+    document.setLineWidth(3);
+    document.changeFontSize(40);
+    const ObscureSettings cover{ObscureStyle::soft, 50, 0.5};
+    document.changeObscure(cover, true);
     document.add(shapeMark());
     document.add(shapeMark());
     document.undo();
@@ -82,28 +87,16 @@ TEST(Open, ResetsMarksStacksSelectionSessionAndZoom) {
     EXPECT_EQ(document.zoom(), 1.0);
     EXPECT_FALSE(document.actualPixels());
     EXPECT_EQ(document.revision(), revision + 1);
+    EXPECT_EQ(document.tool(), MarkTool::text);
+    EXPECT_EQ(document.ink(), Ink::palette[4]);
+    EXPECT_EQ(document.lineWidth(), 3.0);
+    EXPECT_EQ(document.fontSize(), 40.0);
+    EXPECT_EQ(document.obscureSettings(), cover);
 
     document.undo();
     document.endTextInput(true);
     EXPECT_EQ(document.image(), picture) << "nothing of the old content comes back";
     EXPECT_EQ(document.marks(), projectMarks);
-}
-
-TEST(Open, KeepsTheDrawingSettings) {
-    ShotDocument document;
-    document.choose(MarkTool::pixelate);
-    document.changeInk(Ink::palette[4]);
-    document.setLineWidth(3);
-    document.changeFontSize(40);
-    const ObscureSettings cover{ObscureStyle::soft, 50, 0.5};
-    document.changeObscure(cover, true);
-
-    document.open(filledImage(10, 10), QStringLiteral("截图"));
-    EXPECT_EQ(document.tool(), MarkTool::pixelate);
-    EXPECT_EQ(document.ink(), Ink::palette[4]);
-    EXPECT_EQ(document.lineWidth(), 3.0);
-    EXPECT_EQ(document.fontSize(), 40.0);
-    EXPECT_EQ(document.obscureSettings(), cover);
 }
 
 TEST(Open, RenewsTheContentIdentityAndNothingElseDoes) {
@@ -184,22 +177,4 @@ TEST(Observing, EmitsOneChangeAfterEachOperation) {
     EXPECT_EQ(spy.count(), 7);
     EXPECT_EQ(document.property("zoom").toDouble(), 2.0);
     EXPECT_EQ(document.property("revision").toLongLong(), document.revision());
-}
-
-TEST(SelectedText, OnlyWhileTheTextOrMoveToolIsActive) {
-    ShotDocument document;
-    document.open(filledImage(20, 20), QStringLiteral("截图"));
-    const Mark label = textLabel(QStringLiteral("标签"));
-    document.add(label);
-    EXPECT_EQ(document.tool(), MarkTool::arrow);
-    EXPECT_FALSE(document.selectedText());
-
-    document.choose(MarkTool::text);
-    ASSERT_TRUE(document.selectedText());
-    EXPECT_EQ(document.selectedText()->id, label.id);
-    document.choose(MarkTool::move);
-    EXPECT_TRUE(document.selectedText());
-
-    document.add(shapeMark());
-    EXPECT_FALSE(document.selectedText()) << "a selected shape is no text";
 }

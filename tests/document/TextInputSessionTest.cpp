@@ -110,12 +110,6 @@ TEST_F(NewLabel, AClickBesideASelectedLabelStartsAnEmptyOne) {
     EXPECT_EQ(document.textInsertionPoint(), QPointF(50, 50));
 }
 
-TEST_F(NewLabel, NeedsAnImageForASession) {
-    ShotDocument empty;
-    empty.beginTextInput();
-    EXPECT_FALSE(empty.isEditingText());
-}
-
 TEST_F(LabelEditing, TypingChangesOnlyTheSelectedLabel) {
     const Mark other = textLabel(QStringLiteral("别的"));
     const Mark label = textLabel(QStringLiteral("旧"));
