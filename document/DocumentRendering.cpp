@@ -17,11 +17,12 @@ QRect wholePixels(const QRectF& rect, const QSize& imageSize) {
         !std::isfinite(area.bottom()))
         return {};
     // Clamped before converting, so far-off coordinates cannot overflow an int.
-    const double left = std::max(std::floor(area.left()), 0.0);
-    const double top = std::max(std::floor(area.top()), 0.0);
-    const double right = std::min(std::ceil(area.right()), double(imageSize.width()));
-    const double bottom = std::min(std::ceil(area.bottom()), double(imageSize.height()));
-    if (right <= left || bottom <= top) return {};
+    const double width = imageSize.width();
+    const double height = imageSize.height();
+    const double left = std::clamp(std::floor(area.left()), 0.0, width);
+    const double top = std::clamp(std::floor(area.top()), 0.0, height);
+    const double right = std::clamp(std::ceil(area.right()), 0.0, width);
+    const double bottom = std::clamp(std::ceil(area.bottom()), 0.0, height);
     return QRect(int(left), int(top), int(right - left), int(bottom - top));
 }
 }  // namespace
