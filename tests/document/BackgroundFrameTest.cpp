@@ -4,8 +4,6 @@
 #include "tests/document/MarkFixtures.h"
 #include "tests/support/Pictures.h"
 
-#include <QSet>
-
 #include <gtest/gtest.h>
 
 using namespace tavero;
@@ -26,23 +24,10 @@ int lightness(const QImage& image, int x, int y) {
 
 }  // namespace
 
-TEST(FrameOptions, PresetsAndDirectionsMatchTheirStoredNamesExactly) {
-    for (FramePreset preset : allFramePresets) EXPECT_EQ(framePresetFromRaw(rawValue(preset)), preset);
-    for (GradientDirection direction : allGradientDirections)
-        EXPECT_EQ(gradientDirectionFromRaw(rawValue(direction)), direction);
+TEST(FrameOptions, NamesAreCaseSensitive) {
     EXPECT_FALSE(framePresetFromRaw(QStringLiteral("Peach")));
+    EXPECT_EQ(framePresetFromRaw(QStringLiteral("peach")), FramePreset::peach);
     EXPECT_FALSE(gradientDirectionFromRaw(QStringLiteral("Diagonal")));
-    EXPECT_FALSE(isGradient(FramePreset::mint));
-    EXPECT_FALSE(isGradient(FramePreset::night));
-    EXPECT_TRUE(isGradient(FramePreset::sand));
-}
-
-TEST(FrameOptions, EqualOptionsHashAlike) {
-    const FrameOptions options{FramePreset::sky, 40, 12, GradientDirection::vertical};
-    QSet<FrameOptions> set{options, FrameOptions{}, options};
-    EXPECT_EQ(set.size(), 2);
-    EXPECT_EQ(qHash(options), qHash(FrameOptions{FramePreset::sky, 40, 12, GradientDirection::vertical}));
-    EXPECT_NE(options, (FrameOptions{FramePreset::sky, 40.5, 12, GradientDirection::vertical}));
 }
 
 TEST(BackgroundFrame, AddsTheMarginAndKeepsThePictureUnscaled) {
@@ -72,7 +57,8 @@ TEST(BackgroundFrame, GradientsRunFromTheFirstStopToTheLast) {
 }
 
 TEST(BackgroundFrame, SolidPresetsAreEvenInEveryDirection) {
-    for (FramePreset preset : {FramePreset::mint, FramePreset::night})
+    for (FramePreset preset : {FramePreset::mint, FramePreset::night}) {
+        EXPECT_FALSE(isGradient(preset));
         for (GradientDirection direction : allGradientDirections) {
             const QImage frame =
                 ImageOps::framed(filled(200, 100, Qt::gray), FrameOptions{preset, 96, 20, direction}, 1);
@@ -80,6 +66,7 @@ TEST(BackgroundFrame, SolidPresetsAreEvenInEveryDirection) {
             for (const QPoint corner : {QPoint(0, 0), QPoint(391, 0), QPoint(0, 291), QPoint(391, 291)})
                 EXPECT_EQ(frame.pixelColor(corner), expected) << rawValue(preset).toStdString();
         }
+    }
 }
 
 TEST(BackgroundFrame, ShadowFallsSoftlyBelowTheCard) {
