@@ -49,14 +49,3 @@ TEST(Blur, SpreadsLikeAGaussianOfTheGivenSigma) {
         EXPECT_NEAR(spreadOfStep(blurred, width / 2), sigma, 0.04 * sigma + 0.1) << "sigma " << sigma;
     }
 }
-
-TEST(Pixellate, ClampsEveryBlockIntoTheRegion) {
-    const QImage noise = fixtures::noise(60, 40);
-    const QRect region(7, 5, 30, 20);
-    const QImage blocks = filters::pixellated(noise, region, 16, QPointF(0, 0));
-    ASSERT_EQ(blocks.size(), region.size());
-    // Block [0, 16) samples x = 8; block [16, 32) samples 24; block [32, 48) samples 40, clamped to 36.
-    EXPECT_EQ(blocks.pixel(0, 0), noise.pixel(8, 8));
-    EXPECT_EQ(blocks.pixel(29, 19), noise.pixel(36, 24));
-    EXPECT_EQ(blocks.pixel(10, 12), noise.pixel(24, 24));
-}
