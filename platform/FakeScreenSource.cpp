@@ -59,9 +59,9 @@ void FakeScreenSource::setActiveProcess(std::optional<qint64> process) {
     activeProcess_ = process;
 }
 
-void FakeScreenSource::holdDisplays(bool hold) {
+void FakeScreenSource::holdWindows(bool hold) {
     std::lock_guard guard(lock_);
-    holdDisplays_ = hold;
+    holdWindows_ = hold;
 }
 
 void FakeScreenSource::holdGrabs(bool hold) {
@@ -72,15 +72,15 @@ void FakeScreenSource::holdGrabs(bool hold) {
 void FakeScreenSource::release() {
     {
         std::lock_guard guard(lock_);
-        holdDisplays_ = false;
+        holdWindows_ = false;
         holdGrabs_ = false;
     }
     released_.notify_all();
 }
 
-void FakeScreenSource::failDisplays(bool fail) {
+void FakeScreenSource::failWindows(bool fail) {
     std::lock_guard guard(lock_);
-    failDisplays_ = fail;
+    failWindows_ = fail;
 }
 
 int FakeScreenSource::grabCount() const {
@@ -93,14 +93,14 @@ void FakeScreenSource::waitWhileHeld(std::unique_lock<std::mutex>& guard, const 
 }
 
 QList<DisplayInfo> FakeScreenSource::displays() {
-    std::unique_lock guard(lock_);
-    waitWhileHeld(guard, holdDisplays_);
-    if (failDisplays_) throw std::runtime_error("the fake screen is gone");
+    std::lock_guard guard(lock_);
     return displays_;
 }
 
 QList<WindowInfo> FakeScreenSource::windows() {
-    std::lock_guard guard(lock_);
+    std::unique_lock guard(lock_);
+    waitWhileHeld(guard, holdWindows_);
+    if (failWindows_) throw std::runtime_error("the fake screen is gone");
     return windows_;
 }
 

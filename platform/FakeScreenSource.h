@@ -27,12 +27,13 @@ public:
     void setCursor(QImage cursor, QPoint hotSpot);
     void setActiveProcess(std::optional<qint64> process);
 
-    // While held, displays() and grabs block until release().
-    void holdDisplays(bool hold);
+    // While held, windows() (and so a content request) or grabs block until
+    // release().
+    void holdWindows(bool hold);
     void holdGrabs(bool hold);
     void release();
-    // Makes the next displays() calls throw std::runtime_error, like a lost connection.
-    void failDisplays(bool fail);
+    // Makes windows() throw std::runtime_error, like a lost connection.
+    void failWindows(bool fail);
 
     int grabCount() const;
 
@@ -57,9 +58,9 @@ private:
     QImage cursor_;
     QPoint hotSpot_;
     std::optional<qint64> activeProcess_;
-    bool holdDisplays_ = false;
+    bool holdWindows_ = false;
     bool holdGrabs_ = false;
-    bool failDisplays_ = false;
+    bool failWindows_ = false;
     int grabCount_ = 0;
 };
 
