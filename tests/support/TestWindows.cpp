@@ -1,5 +1,7 @@
 #include "tests/support/TestWindows.h"
 
+#include "tests/support/Pictures.h"
+
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QTest>
@@ -19,6 +21,24 @@ void PictureWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), picture_);
 }
+
+ForeignWindow::ForeignWindow(const QRect& place, quint32 seed) : place_(place), seed_(seed) {}
+
+ForeignWindow::~ForeignWindow() {
+    process_.closeWriteChannel();
+    if (!process_.waitForFinished(2000)) process_.kill();
+    process_.waitForFinished(2000);
+}
+
+bool ForeignWindow::start() {
+    process_.start(QStringLiteral(TAVERO_TEST_WINDOW_PATH),
+                   {QString::number(place_.x()), QString::number(place_.y()), QString::number(place_.width()),
+                    QString::number(place_.height()), QString::number(seed_)});
+    if (!process_.waitForStarted(5000)) return false;
+    return QTest::qWaitFor([&] { return process_.canReadLine() && process_.readLine().startsWith("ready"); }, 10000);
+}
+
+QImage ForeignWindow::picture() const { return fixtures::noise(place_.width(), place_.height(), seed_); }
 
 bool samePixels(const QImage& a, const QImage& b) {
     if (a.isNull() || b.isNull()) return false;

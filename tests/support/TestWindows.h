@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QProcess>
 #include <QRasterWindow>
 
 #include <functional>
@@ -21,6 +22,24 @@ protected:
 
 private:
     QImage picture_;
+};
+
+// A PictureWindow of another process (tavero_test_window), showing
+// fixtures::noise(width, height, seed), so that it is not one of ours.
+class ForeignWindow {
+public:
+    ForeignWindow(const QRect& place, quint32 seed);
+    ~ForeignWindow();
+
+    // Starts the process and waits until the window is on screen.
+    bool start();
+    qint64 processID() const { return process_.processId(); }
+    QImage picture() const;
+
+private:
+    QRect place_;
+    quint32 seed_;
+    QProcess process_;
 };
 
 // Whether two images have the same pixels, whatever their formats.

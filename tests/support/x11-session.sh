@@ -6,8 +6,10 @@
 #   --size WxH       the Xvfb screen (default 1920x1080)
 #   --wm             also runs openbox, for the window manager's EWMH hints
 #   --two-monitors   Xorg with the dummy driver instead of Xvfb: a 3840x1080
-#                    screen split into the RandR monitors DUMMY0 (0,0) and
-#                    R (1920,0), each 1920x1080 (needs root, like Xorg)
+#                    screen with the outputs DUMMY0 at (0,0) and DUMMY1 at
+#                    (1920,0), each 1920x1080 (needs root, like Xorg). Real
+#                    outputs rather than `xrandr --setmonitor`: the server
+#                    keeps the pointer inside the outputs' CRTCs.
 #
 # The server picks a free display number itself (-displayfd). The command
 # runs with DISPLAY set and QT_QPA_PLATFORM=xcb. Exit status 77 (a skipped
@@ -84,9 +86,10 @@ start_server() {
 }
 
 split_into_two_monitors() {
-  xrandr --output DUMMY0 --mode 1920x1080 &&
-    xrandr --fb 3840x1080 &&
-    xrandr --setmonitor R 1920/508x1080/286+1920+0 none >/dev/null ||
+  xrandr --fb 3840x1080 &&
+    xrandr --output DUMMY0 --mode 1920x1080 --pos 0x0 &&
+    xrandr --addmode DUMMY1 1920x1080 &&
+    xrandr --output DUMMY1 --mode 1920x1080 --pos 1920x0 ||
     skip "cannot set up two monitors"
 }
 
