@@ -5,6 +5,7 @@
 #include "capture/CompletionGate.h"
 #include "capture/SelectionPresenter.h"
 #include "capture/WindowPick.h"
+#include "document/ImageOps.h"
 #include "platform/Background.h"
 #include "platform/DisplayScales.h"
 
@@ -100,6 +101,8 @@ void CaptureCoordinator::capture(Mode mode, bool scrolling, Completion<QImage> c
     road->scrolling = scrolling;
     road->answer = [this, completion = std::move(completion)](Result<QImage> result) {
         setBusy(false);
+        // Grabs come in the screen's own pixel layout; what we hand on is a surface.
+        if (result) result = std::move(result).value().convertToFormat(ImageOps::surfaceFormat);
         completion(std::move(result));
     };
     const std::optional<DisplayInfo> display = pointerDisplay();

@@ -6,14 +6,19 @@
 #include <QPoint>
 #include <QRect>
 
+#include <memory>
 #include <mutex>
 
 namespace tavero::x11 {
 
-// Reads pixels from the server: through one MIT-SHM segment shared with the
-// server (grown as needed and reused, so a stream of grabs allocates nothing
-// on the server side), or through plain GetImage where shared memory is not
-// available. Owns the segment; any thread, one grab at a time.
+class SegmentPool;
+
+// Reads pixels from the server through MIT-SHM segments that become the
+// images themselves (see SegmentPool), or through plain GetImage, whose reply
+// becomes the image, where shared memory is not available. Images come in
+// the server's own layout: Format_RGB32 for depth 24, ARGB32_Premultiplied
+// for depth 32 (little-endian servers, which X servers on our machines are).
+// Owns the pool; any thread, one grab at a time.
 class ImageGrabber {
 public:
     explicit ImageGrabber(Connection& connection);
@@ -21,12 +26,11 @@ public:
     ImageGrabber(const ImageGrabber&) = delete;
     ImageGrabber& operator=(const ImageGrabber&) = delete;
 
-    bool sharedMemoryAvailable() const { return shmAvailable_; }
+    bool sharedMemoryAvailable() const { return pool_ != nullptr; }
     void setUseSharedMemory(bool use);
-    bool usesSharedMemory() const;
 
-    // `area` of `drawable` (in its own coordinates), which has `depth` 24 or
-    // 32, in ImageOps::surfaceFormat; null on failure or another depth.
+    // `area` of `drawable` (in its own coordinates), which has depth 24 or
+    // 32; null on failure or another depth.
     QImage grab(xcb_drawable_t drawable, const QRect& area, int depth);
 
     // The pointer's image placed at its position in root pixels; a null
@@ -34,19 +38,14 @@ public:
     QImage cursor(QPoint& topLeft);
 
 private:
-    bool ensureSegment(size_t bytes);
-    void releaseSegment();
-    QImage grabShared(xcb_drawable_t drawable, const QRect& area, int depth);
-    QImage grabPlain(xcb_drawable_t drawable, const QRect& area, int depth);
+    QImage grabShared(xcb_drawable_t drawable, const QRect& area, QImage::Format format);
+    QImage grabPlain(xcb_drawable_t drawable, const QRect& area, QImage::Format format);
 
     Connection& connection_;
-    mutable std::mutex lock_;
-    bool shmAvailable_ = false;
+    std::mutex lock_;
+    std::shared_ptr<SegmentPool> pool_;
     bool useShm_ = false;
     bool xfixesAvailable_ = false;
-    uint32_t segment_ = 0;
-    void* memory_ = nullptr;
-    size_t size_ = 0;
 };
 
 }  // namespace tavero::x11

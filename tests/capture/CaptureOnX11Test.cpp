@@ -26,7 +26,8 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(window.start());
-        grabUntil([&] { return screen->grabArea(place, false); }, window.picture());
+        ASSERT_TRUE(samePixels(grabUntil([&] { return screen->grabArea(place, false); }, window.picture()),
+                               window.picture()));
     }
 };
 

@@ -1,5 +1,6 @@
 // The coordinator on an X server with two monitors side by side: DUMMY0 at
-// (0, 0) and DUMMY1 at (1920, 0), each 1920 × 1080.
+// (0, 0) and DUMMY1 at (1920, 0), each 1920 × 1080 pixels. Also run with
+// QT_SCALE_FACTOR=2, where each display is 960 × 540 points.
 #include "capture/CaptureCoordinator.h"
 #include "capture/CaptureMessages.h"
 #include "platform/X11ScreenSource.h"
@@ -7,6 +8,8 @@
 #include "tests/support/TestWindows.h"
 
 #include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +21,13 @@ using tavero::test::samePixels;
 namespace {
 
 const QRect onRight(2100, 200, 300, 200);
+
+double scale() { return QGuiApplication::primaryScreen()->devicePixelRatio(); }
+
+// A rectangle of root pixels on the right display, in that display's points.
+QRectF pointsOnRight(const QRect& pixels) {
+    return {(pixels.x() - 1920) / scale(), pixels.y() / scale(), pixels.width() / scale(), pixels.height() / scale()};
+}
 
 class CaptureTwoDisplaysTest : public testing::Test {
 protected:
@@ -33,19 +43,22 @@ protected:
         right = displays[0].pixelFrame.x() == 0 ? displays[1] : displays[0];
         ASSERT_EQ(right.pixelFrame, QRect(1920, 0, 1920, 1080));
         ASSERT_TRUE(window.start());
-        grabUntil([&] { return screen->grabArea(onRight, false); }, window.picture());
+        ASSERT_TRUE(samePixels(grabUntil([&] { return screen->grabArea(onRight, false); }, window.picture()),
+                               window.picture()));
     }
 
-    void pointAt(QPoint point) {
-        QCursor::setPos(point);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return screen->pointer() == point; }, 5000));
+    // Qt keeps each screen's native origin and divides distances from it by the scale.
+    void pointAt(QPoint pixel) {
+        const QPoint origin(pixel.x() < 1920 ? 0 : 1920, 0);
+        QCursor::setPos(origin + (pixel - origin) / scale());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return screen->pointer() == pixel; }, 5000));
     }
 };
 
 TEST_F(CaptureTwoDisplaysTest, AreaAndFullUseTheDisplayUnderThePointer) {
     CaptureHarness harness(screen);
     pointAt(QPoint(2500, 700));
-    const QRectF selection(onRight.x() - 1920, onRight.y(), onRight.width(), onRight.height());
+    const QRectF selection = pointsOnRight(onRight);
     const Result<QImage> area = harness.run(CaptureMode::area, selection);
     ASSERT_TRUE(area.ok());
     EXPECT_EQ(harness.overlay.requests.last().display.id, right.id);
@@ -61,7 +74,7 @@ TEST_F(CaptureTwoDisplaysTest, AreaAndFullUseTheDisplayUnderThePointer) {
 
 TEST_F(CaptureTwoDisplaysTest, PreviousUsesTheStoredDisplayOrElseTheOneUnderThePointer) {
     CaptureHarness harness(screen);
-    const QRectF stored(onRight.x() - 1920, onRight.y(), onRight.width(), onRight.height());
+    const QRectF stored = pointsOnRight(onRight);
     harness.coordinator->setLastRegion(CaptureRegion{right.id, stored});
     pointAt(QPoint(300, 300));
     const Result<QImage> previous = harness.run(CaptureMode::previous);
@@ -78,8 +91,9 @@ TEST_F(CaptureTwoDisplaysTest, PreviousUsesTheStoredDisplayOrElseTheOneUnderTheP
 TEST_F(CaptureTwoDisplaysTest, WindowModePicksTheWindowUnderTheClickOnTheSecondDisplay) {
     CaptureHarness harness(screen);
     pointAt(QPoint(3000, 900));
-    // A click at (250, 300) on the right display's overlay is the root pixel (2170, 300).
-    const Result<QImage> shot = harness.run(CaptureMode::window, QRectF(250, 300, 1, 1));
+    // The root pixel (2170, 300) is on the right display's overlay.
+    const QPointF click = pointsOnRight(QRect(2170, 300, 1, 1)).topLeft();
+    const Result<QImage> shot = harness.run(CaptureMode::window, QRectF(click, QSizeF(1, 1)));
     ASSERT_TRUE(shot.ok()) << shot.error().message().toStdString();
     EXPECT_EQ(harness.overlay.requests.last().display.id, right.id);
     EXPECT_TRUE(samePixels(shot.value(), window.picture()));

@@ -55,7 +55,6 @@ TEST_F(X11ScreenSourceTest, AFullGrabShowsTheWindowPixelExactAtItsPlace) {
             },
             pattern);
         ASSERT_EQ(full.size(), QSize(1920, 1080)) << "shared memory " << shared;
-        EXPECT_EQ(full.format(), QImage::Format_RGBA8888_Premultiplied);
         EXPECT_TRUE(samePixels(full.copy(patternPlace), pattern)) << "shared memory " << shared;
     }
 }
@@ -70,6 +69,17 @@ TEST_F(X11ScreenSourceTest, ARectangleGrabHasItsSizeAndContent) {
     }
     EXPECT_EQ(source.grabArea(QRect(1900, 1070, 50, 50), false).size(), QSize(20, 10));
     EXPECT_TRUE(source.grabArea(QRect(3000, 3000, 10, 10), false).isNull());
+}
+
+TEST_F(X11ScreenSourceTest, GrabsStayIntactWhileHeldAndOutliveTheirSource) {
+    const QImage expected = grabUntil([&] { return source.grabArea(patternPlace, false); }, pattern);
+    std::vector<QImage> held;
+    {
+        X11ScreenSource other;
+        for (int index = 0; index < 5; ++index) held.push_back(other.grabArea(patternPlace, false));
+    }
+    for (const QImage& image : held) EXPECT_TRUE(samePixels(image, pattern));
+    EXPECT_TRUE(samePixels(expected, pattern));
 }
 
 TEST_F(X11ScreenSourceTest, ThePointerAppearsExactlyWhenAsked) {

@@ -31,6 +31,10 @@ ForeignWindow::~ForeignWindow() {
 }
 
 bool ForeignWindow::start() {
+    // Its place and pattern are in pixels, whatever scale the test runs at.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_SCALE_FACTOR"));
+    process_.setProcessEnvironment(environment);
     process_.start(QStringLiteral(TAVERO_TEST_WINDOW_PATH),
                    {QString::number(place_.x()), QString::number(place_.y()), QString::number(place_.width()),
                     QString::number(place_.height()), QString::number(seed_)});
