@@ -3,6 +3,7 @@
 #include "capture/ui/SelectionOverlay.h"
 #include "capture/ui/SelectionView.h"
 #include "capture/ui/SelectionWindow.h"
+#include "capture/ui/WidgetApplicationWindows.h"
 #include "document/Ink.h"
 #include "platform/FakeScreenSource.h"
 #include "tests/capture/CaptureHarness.h"
@@ -122,6 +123,24 @@ TEST(SelectionOverlay, ASelectionUnderTwoPixelsIsTooSmallForTheCoordinator) {
     EXPECT_EQ(harness.answers.front().error().message(), CaptureMessages::tooSmall());
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(harness.coordinator->overlayOpen());
+}
+
+TEST(WidgetApplicationWindows, HidesTheVisibleWindowsAndShowsExactlyThoseAgain) {
+    QWidget editor;
+    QWidget closedBefore;
+    auto* gone = new QWidget;
+    editor.show();
+    gone->show();
+    WidgetApplicationWindows windows;
+    windows.hideAll();
+    EXPECT_FALSE(editor.isVisible());
+    EXPECT_FALSE(gone->isVisible());
+    delete gone;
+    windows.showAll();
+    EXPECT_TRUE(editor.isVisible());
+    EXPECT_FALSE(closedBefore.isVisible());
+    windows.showAll();
+    EXPECT_TRUE(editor.isVisible());
 }
 
 }  // namespace
