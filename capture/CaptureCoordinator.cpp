@@ -33,7 +33,7 @@ QRect integralPixels(const QRectF& rect) {
 }
 
 // `rect` in the display's points, cut out of the display's frozen picture.
-Result<QImage> cropped(const QImage& image, const QRectF& rect, const DisplayInfo& display) {
+Result<QImage> crop(const QImage& image, const QRectF& rect, const DisplayInfo& display) {
     const QSizeF points = display.pointSize();
     const double scaleX = image.width() / points.width();
     const double scaleY = image.height() / points.height();
@@ -157,7 +157,7 @@ void CaptureCoordinator::withSnapshot(std::shared_ptr<Road> road, Result<QImage>
     road->frozen = std::move(frozen).value();
     if (road->mode == Mode::full) return road->answer(road->frozen);
     if (road->mode == Mode::previous && lastRegion_)
-        return road->answer(cropped(road->frozen, lastRegion_->rect, road->display));
+        return road->answer(crop(road->frozen, lastRegion_->rect, road->display));
     showOverlay(road);
 }
 
@@ -185,7 +185,7 @@ void CaptureCoordinator::withSelection(std::shared_ptr<Road> road, std::optional
     if (road->mode == Mode::window) return captureWindowAt(road, *selection);
     if (road->scrolling) findScrollTarget(*road, *selection);
     setLastRegion(CaptureRegion{road->display.id, *selection});
-    road->answer(cropped(road->frozen, *selection, road->display));
+    road->answer(crop(road->frozen, *selection, road->display));
 }
 
 QList<quint32> CaptureCoordinator::windowOrder() {

@@ -6,9 +6,7 @@ namespace tavero {
 
 SelectionWindow::SelectionWindow(const SelectionRequest& request, SelectionFinish finish)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::X11BypassWindowManagerHint),
-      // Qt keeps a screen's native origin and measures its size in points.
-      displayGeometry_(request.display.pointFrame().toRect()) {
+                           Qt::X11BypassWindowManagerHint) {
     setWindowTitle(request.title);
     view_ = new SelectionView(request.image, request.windowMode, request.prompt, this);
     view_->setAccessibleName(request.title);
@@ -16,11 +14,11 @@ SelectionWindow::SelectionWindow(const SelectionRequest& request, SelectionFinis
         hide();
         finish(rect);
     });
-    setGeometry(displayGeometry_);
+    // Qt keeps a screen's native origin and measures its size in points.
+    setGeometry(request.display.pointFrame().toRect());
 }
 
 void SelectionWindow::present() {
-    setGeometry(displayGeometry_);
     show();
     raise();
     activateWindow();

@@ -27,7 +27,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QRect displayGeometry_;
     SelectionView* view_ = nullptr;
 };
 

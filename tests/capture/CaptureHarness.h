@@ -3,6 +3,7 @@
 #include "capture/ApplicationWindows.h"
 #include "capture/CaptureCoordinator.h"
 #include "capture/SelectionPresenter.h"
+#include "platform/MainThread.h"
 #include "tests/support/TempDir.h"
 
 #include <QSettings>
@@ -68,7 +69,10 @@ public:
 
     // Starts a capture; its answers are collected in `answers`.
     void start(CaptureMode mode, bool scrolling = false) {
-        coordinator->capture(mode, scrolling, [this](Result<QImage> result) { answers.push_back(result); });
+        coordinator->capture(mode, scrolling, [this](Result<QImage> result) {
+            EXPECT_TRUE(isMainThread());
+            answers.push_back(result);
+        });
     }
 
     bool waitForAnswer(int count = 1) {
