@@ -117,6 +117,7 @@ void CaptureCoordinator::capture(Mode mode, bool scrolling, Completion<QImage> c
 
 // The display whose frame holds the pointer, else the primary one.
 std::optional<DisplayInfo> CaptureCoordinator::pointerDisplay() {
+    if (!screen_) return std::nullopt;
     try {
         const QList<DisplayInfo> displays = screen_->displays();
         const QPoint pointer = screen_->pointer();
@@ -132,7 +133,7 @@ std::optional<DisplayInfo> CaptureCoordinator::pointerDisplay() {
 
 void CaptureCoordinator::afterSettling(std::shared_ptr<Road> road) {
     try {
-        const std::optional<qint64> front = screen_->activeProcess();
+        const std::optional<qint64> front = screen_ ? screen_->activeProcess() : std::nullopt;
         targetApplication_ = front ? RunningApplication::withProcessID(*front) : std::nullopt;
         emit changed();
     } catch (const std::runtime_error&) {
@@ -190,6 +191,7 @@ void CaptureCoordinator::withSelection(std::shared_ptr<Road> road, std::optional
 
 QList<quint32> CaptureCoordinator::windowOrder() {
     QList<quint32> order;
+    if (!screen_) return order;
     try {
         for (const WindowInfo& window : screen_->windows()) order.append(window.id);
     } catch (const std::runtime_error&) {
@@ -223,8 +225,12 @@ void CaptureCoordinator::content(Completion<ShareableContent> completion) {
     });
     QTimer::singleShot(timing_.contentDeadline, this, [gate] { gate->finish(ShotError(messages::contentTimeout())); });
     runInBackground([gate, screen = screen_] {
-        gate->finish(tavero::capture([&] { return ShareableContent{screen->displays(), screen->windows()}; },
-                                     messages::noService()));
+        gate->finish(tavero::capture(
+            [&] {
+                if (!screen) throw ShotError(messages::noService());
+                return ShareableContent{screen->displays(), screen->windows()};
+            },
+            messages::noService()));
     });
 }
 
@@ -238,7 +244,7 @@ void CaptureCoordinator::snapshot(const ContentFilter& filter, std::optional<boo
     runInBackground([gate, screen = screen_, filter, cursor] {
         gate->finish(tavero::capture(
             [&] {
-                QImage image = screen->grab(filter, cursor);
+                QImage image = screen ? screen->grab(filter, cursor) : QImage();
                 if (image.isNull()) throw ShotError(messages::snapshotFailed());
                 return image;
             },

@@ -48,6 +48,7 @@ public:
     template <typename T>
     using Completion = std::function<void(Result<T>)>;
 
+    // Without a screen (no X display) every capture fails with its sentence.
     explicit CaptureCoordinator(std::shared_ptr<ScreenSource> screen, CaptureTiming timing = {},
                                 QObject* parent = nullptr);
     ~CaptureCoordinator() override;

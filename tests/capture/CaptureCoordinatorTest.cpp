@@ -192,6 +192,15 @@ TEST_F(CaptureCoordinatorTest, TheContentWatchdogAndALostScreenAnswerWithTheirSe
     EXPECT_EQ(message(harness.run(CaptureMode::full)), messages::noService());
 }
 
+TEST(CaptureWithoutAScreen, FailsWithItsSentencesInsteadOfCrashing) {
+    CaptureHarness harness(nullptr);
+    EXPECT_EQ(harness.run(CaptureMode::full).error().message(), messages::noScreen());
+    std::optional<QString> content;
+    harness.coordinator->content([&](Result<ShareableContent> result) { content = result.error().message(); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return content.has_value(); }, 5000));
+    EXPECT_EQ(content, messages::noService());
+}
+
 class WindowModeTest : public CaptureCoordinatorTest {
 protected:
     const qint64 ours = QCoreApplication::applicationPid();
