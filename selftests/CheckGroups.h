@@ -1,0 +1,13 @@
+#pragma once
+
+// The check groups of "--self-test", one file each, in run order.
+namespace tavero::selftests {
+
+class SelfTestRun;
+
+// The first-run workspace flow and its practice walkthrough.
+void checkWorkspaceFlow(SelfTestRun& run);
+// The pixel size of captures at several backing scales.
+void checkCaptureSizes(SelfTestRun& run);
+
+}  // namespace tavero::selftests
