@@ -75,7 +75,8 @@ std::array<std::uint8_t, 4> pixel(const QImage& image, int x, int y) {
     if (x < 0 || y < 0 || x >= image.width() || y >= image.height())
         throw std::out_of_range("pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") lies outside a " +
                                 std::to_string(image.width()) + " x " + std::to_string(image.height()) + " image");
-    const uchar* bytes = onSurface(image).constScanLine(y) + 4 * x;
+    const QImage surface = onSurface(image);
+    const uchar* bytes = surface.constScanLine(y) + 4 * x;
     return {bytes[0], bytes[1], bytes[2], bytes[3]};
 }
 

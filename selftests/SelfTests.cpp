@@ -53,6 +53,8 @@ const std::vector<CheckGroup>& selfTestGroups() {
     static const std::vector<CheckGroup> groups = {
         checkWorkspaceFlow,
         checkCaptureSizes,
+        checkRendering,
+        checkStitching,
     };
     return groups;
 }
