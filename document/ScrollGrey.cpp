@@ -5,6 +5,7 @@
 #include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -37,15 +38,29 @@ std::vector<ColumnSpan> columnSpans(int sourceWidth, int width) {
     return spans;
 }
 
-void narrowRow(const std::uint8_t* source, std::uint8_t* target, const std::vector<ColumnSpan>& spans,
-               int width, int sourceWidth) {
+// Rounded division by a fixed divisor as one multiplication and a shift,
+// far cheaper than a division in the loop below. With m = ceil(2^40 / d)
+// the quotient is exact whenever n · d ≤ 2^40: here n < 2^24 (255 times a
+// width of at most 32,000, plus half of it) and d ≤ 32,000 < 2^16.
+class RoundedDivision {
+public:
+    explicit RoundedDivision(int divisor)
+        : half_(std::uint64_t(divisor) / 2), multiplier_(((std::uint64_t(1) << 40) + divisor - 1) / divisor) {}
+    std::uint8_t operator()(int dividend) const { return std::uint8_t(((dividend + half_) * multiplier_) >> 40); }
+
+private:
+    std::uint64_t half_;
+    std::uint64_t multiplier_;
+};
+
+void narrowRow(const std::uint8_t* source, std::uint8_t* target, const std::vector<ColumnSpan>& spans, int width,
+               const RoundedDivision& divide) {
     for (std::size_t j = 0; j < spans.size(); ++j) {
         const ColumnSpan& span = spans[j];
         int inner = 0;
         for (int i = span.first + 1; i < span.last; ++i) inner += source[i];
         // At most 255 · sourceWidth: an int holds it for every allowed width.
-        const int sum = source[span.first] * span.firstWeight + inner * width + source[span.last] * span.lastWeight;
-        target[j] = std::uint8_t((sum + sourceWidth / 2) / sourceWidth);
+        target[j] = divide(source[span.first] * span.firstWeight + inner * width + source[span.last] * span.lastWeight);
     }
 }
 
@@ -66,9 +81,10 @@ cv::Mat narrowed(const cv::Mat& grey, int width) {
     if (width >= grey.cols) return grey;
     const std::vector<ColumnSpan> spans = columnSpans(grey.cols, width);
     cv::Mat result(grey.rows, width, CV_8UC1);
+    const RoundedDivision divide(grey.cols);
     cv::parallel_for_(cv::Range(0, grey.rows), [&](const cv::Range& rows) {
         for (int y = rows.start; y < rows.end; ++y)
-            narrowRow(grey.ptr<std::uint8_t>(y), result.ptr<std::uint8_t>(y), spans, width, grey.cols);
+            narrowRow(grey.ptr<std::uint8_t>(y), result.ptr<std::uint8_t>(y), spans, width, divide);
     });
     return result;
 }
