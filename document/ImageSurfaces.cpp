@@ -1,5 +1,6 @@
 #include "document/ImageOps.h"
 #include "document/ImageMessages.h"
+#include "document/Surfaces.h"
 #include "platform/ShotError.h"
 
 #include <cmath>
@@ -27,6 +28,11 @@ QImage context(int width, int height) {
     surface.setDotsPerMeterX(dotsPerMeterAt96Dpi);
     surface.setDotsPerMeterY(dotsPerMeterAt96Dpi);
     return surface;
+}
+
+QImage surfaceOf(qint64 width, qint64 height) {
+    if (width > maxSide || height > maxSide) throw ShotError(messages::tooLarge());
+    return context(int(width), int(height));
 }
 
 void image(const QImage& picture, const QRectF& rect, QPainter& painter) { painter.drawImage(rect, picture); }

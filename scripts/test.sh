@@ -18,3 +18,4 @@ fi
 cmake -S . -B "$build" -G Ninja "${options[@]}"
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+QT_QPA_PLATFORM=offscreen "$build/app/tavero" --self-test

@@ -13,14 +13,15 @@ declare -A allowed=(
   [document/ui]="platform document"
   [library]="platform document"
   [capture]="platform document"
-  [capture/ui]="platform document capture"
+  [editor_ui/style]="platform"
+  [capture/ui]="platform document capture editor_ui/style"
   [recording]="platform document library"
   [camera]="platform document recording"
   [app/model]="platform document library capture recording camera"
-  [editor_ui]="platform document document/ui library capture capture/ui recording camera app/model"
-  [recording_ui]="platform document document/ui library capture recording camera app/model editor_ui"
+  [editor_ui]="platform document document/ui library capture capture/ui recording camera app/model editor_ui/style"
+  [recording_ui]="platform document document/ui library capture recording camera app/model editor_ui editor_ui/style"
   [selftests]="platform document library capture recording camera app/model"
-  [app]="platform document document/ui library capture capture/ui recording camera app/model editor_ui recording_ui selftests"
+  [app]="platform document document/ui library capture capture/ui recording camera app/model editor_ui editor_ui/style recording_ui selftests"
 )
 headless="platform document library capture recording camera app/model"
 widget_headers='#include <(QtWidgets/|Q(Widget|Application|Dialog|MainWindow|Label|PushButton|MenuBar|Menu|SystemTrayIcon|MessageBox|LineEdit|TextEdit|PlainTextEdit|ScrollArea|Slider|ComboBox|CheckBox|ToolButton|AbstractButton|Layout|BoxLayout|HBoxLayout|VBoxLayout|GridLayout|StackedWidget|Frame|Splitter|ListView|ListWidget|FileDialog|GraphicsView)>)'
@@ -28,7 +29,7 @@ c_libraries='#include <(xcb/|X11/|libav|pulse/|tesseract/|leptonica/|libheif/)'
 
 owner_of() {  # the most specific folder a file belongs to
   local file=$1
-  for folder in document/ui capture/ui app/model; do
+  for folder in document/ui capture/ui app/model editor_ui/style; do
     [[ $file == $folder/* ]] && { echo "$folder"; return; }
   done
   echo "${file%%/*}"

@@ -1,0 +1,16 @@
+#pragma once
+
+namespace tavero {
+
+// This program's own windows, which must be out of the way while the screen
+// is captured. Installed into the CaptureCoordinator by the widget layer;
+// whoever finishes a capture shows the windows again. Main thread.
+class ApplicationWindows {
+public:
+    virtual ~ApplicationWindows() = default;
+
+    virtual void hideAll() = 0;
+    virtual void showAll() = 0;
+};
+
+}  // namespace tavero

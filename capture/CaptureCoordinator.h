@@ -1,0 +1,113 @@
+#pragma once
+
+#include "capture/CaptureMode.h"
+#include "capture/CaptureRegion.h"
+#include "platform/Result.h"
+#include "platform/RunningApplication.h"
+#include "platform/ScreenSource.h"
+
+#include <QImage>
+#include <QObject>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace tavero {
+
+class ApplicationWindows;
+class SelectionPresenter;
+
+// How long still capture waits; tests shorten the deadlines.
+struct CaptureTiming {
+    // From hiding this program to asking for the screen's content.
+    std::chrono::milliseconds settle{200};
+    std::chrono::milliseconds contentDeadline{15000};
+    std::chrono::milliseconds snapshotDeadline{15000};
+};
+
+// The one road of every still screenshot, one at a time: hides this program,
+// freezes the display under the pointer, lets the user choose an area or a
+// window on the selection overlay, crops, remembers the last area in the
+// "lastRegion" user default, and answers with an image or a ShotError.
+//
+// Lives on the main thread: call every method there; every completion runs
+// there. Owns the open overlay window; shares the screen source with the
+// background grabs it starts, whose answers race a watchdog through a
+// CompletionGate.
+//
+// The widget layer installs what the coordinator cannot see:
+// - a SelectionPresenter, which opens the overlay (capture/ui's SelectionOverlay);
+// - an ApplicationWindows, which hides this program's windows before a capture.
+// The coordinator never shows the windows again; the caller does.
+class CaptureCoordinator : public QObject {
+    Q_OBJECT
+public:
+    using Mode = CaptureMode;
+    template <typename T>
+    using Completion = std::function<void(Result<T>)>;
+
+    // Without a screen (no X display) every capture fails with its sentence.
+    explicit CaptureCoordinator(std::shared_ptr<ScreenSource> screen, CaptureTiming timing = {},
+                                QObject* parent = nullptr);
+    ~CaptureCoordinator() override;
+
+    void setSelectionPresenter(SelectionPresenter* presenter);
+    void setApplicationWindows(ApplicationWindows* windows);
+
+    // Whether stills show the pointer; the model copies its own setting in.
+    bool includeCursor() const { return includeCursor_; }
+    void setIncludeCursor(bool include);
+    // The program in front once this one hid; for a scrolling selection, the
+    // owner of the window under it.
+    const std::optional<RunningApplication>& targetApplication() const { return targetApplication_; }
+    // The last area chosen on the overlay; every change is stored.
+    const std::optional<CaptureRegion>& lastRegion() const { return lastRegion_; }
+    void setLastRegion(std::optional<CaptureRegion> region);
+    bool busy() const { return busy_; }
+    bool overlayOpen() const { return overlay_ != nullptr; }
+
+    // Screen access needs no permission on X11.
+    static bool hasPermission() { return true; }
+
+    void capture(Mode mode, bool scrolling, Completion<QImage> completion);
+
+    // The displays and windows, behind the content watchdog.
+    void content(Completion<ShareableContent> completion);
+    // What a grab of `display` captures. This program's windows are not
+    // left out by the grab: they are hidden before any capture.
+    static ContentFilter filter(const DisplayInfo& display);
+    // One grab behind the snapshot watchdog; no `includeCursor` means ours.
+    void snapshot(const ContentFilter& filter, std::optional<bool> includeCursor, Completion<QImage> completion);
+
+signals:
+    // busy, lastRegion, targetApplication or includeCursor changed.
+    void changed();
+
+private:
+    struct Road;
+
+    void setBusy(bool busy);
+    std::optional<DisplayInfo> pointerDisplay();
+    void afterSettling(std::shared_ptr<Road> road);
+    void withContent(std::shared_ptr<Road> road, Result<ShareableContent> content);
+    void withSnapshot(std::shared_ptr<Road> road, Result<QImage> frozen);
+    void withSelection(std::shared_ptr<Road> road, std::optional<QRectF> selection);
+    void captureWindowAt(std::shared_ptr<Road> road, const QRectF& point);
+    void findScrollTarget(const Road& road, const QRectF& selection);
+    void showOverlay(std::shared_ptr<Road> road);
+    QList<quint32> windowOrder();
+
+    std::shared_ptr<ScreenSource> screen_;
+    CaptureTiming timing_;
+    SelectionPresenter* presenter_ = nullptr;
+    ApplicationWindows* windows_ = nullptr;
+    bool includeCursor_ = false;
+    std::optional<RunningApplication> targetApplication_;
+    std::optional<CaptureRegion> lastRegion_;
+    std::unique_ptr<QObject> overlay_;
+    bool busy_ = false;
+};
+
+}  // namespace tavero

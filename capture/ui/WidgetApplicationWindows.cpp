@@ -1,0 +1,22 @@
+#include "capture/ui/WidgetApplicationWindows.h"
+
+#include <QApplication>
+
+namespace tavero {
+
+void WidgetApplicationWindows::hideAll() {
+    const QList<QWidget*> windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (!window->isVisible()) continue;
+        hidden_.append(window);
+        window->hide();
+    }
+}
+
+void WidgetApplicationWindows::showAll() {
+    const QList<QPointer<QWidget>> windows = std::exchange(hidden_, {});
+    for (const QPointer<QWidget>& window : windows)
+        if (window) window->show();
+}
+
+}  // namespace tavero

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "platform/ScreenContent.h"
+
+namespace tavero {
+
+// Gives each display the backing scale of the Qt screen that shows it,
+// matched by name, else by native origin and pixel size. Displays Qt does
+// not know keep their scale. Main thread (Qt's screens live there).
+void applyScreenScales(QList<DisplayInfo>& displays);
+
+}  // namespace tavero

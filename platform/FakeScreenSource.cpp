@@ -1,0 +1,150 @@
+#include "platform/FakeScreenSource.h"
+
+#include <QPainter>
+
+#include <stdexcept>
+
+namespace tavero {
+
+namespace {
+constexpr QImage::Format surfaceFormat = QImage::Format_RGBA8888_Premultiplied;
+}
+
+FakeScreenSource::FakeScreenSource() {
+    DisplayInfo display;
+    display.name = QStringLiteral("fake");
+    display.id = displayIdentifier(display.name);
+    display.pixelFrame = QRect(0, 0, 1920, 1080);
+    display.primary = true;
+    displays_ = {display};
+    desktop_ = QImage(1920, 1080, surfaceFormat);
+    desktop_.fill(QColor(128, 128, 128));
+}
+
+FakeScreenSource::~FakeScreenSource() { release(); }
+
+void FakeScreenSource::setDisplays(QList<DisplayInfo> displays) {
+    std::lock_guard guard(lock_);
+    displays_ = std::move(displays);
+}
+
+void FakeScreenSource::setWindows(QList<WindowInfo> windows) {
+    std::lock_guard guard(lock_);
+    windows_ = std::move(windows);
+}
+
+void FakeScreenSource::setDesktop(QImage desktop) {
+    std::lock_guard guard(lock_);
+    desktop_ = desktop.convertToFormat(surfaceFormat);
+}
+
+void FakeScreenSource::setWindowImage(quint32 window, QImage image) {
+    std::lock_guard guard(lock_);
+    windowImages_[window] = image.convertToFormat(surfaceFormat);
+}
+
+void FakeScreenSource::setPointer(QPoint pointer) {
+    std::lock_guard guard(lock_);
+    pointer_ = pointer;
+}
+
+void FakeScreenSource::setCursor(QImage cursor, QPoint hotSpot) {
+    std::lock_guard guard(lock_);
+    cursor_ = std::move(cursor);
+    hotSpot_ = hotSpot;
+}
+
+void FakeScreenSource::setActiveProcess(std::optional<qint64> process) {
+    std::lock_guard guard(lock_);
+    activeProcess_ = process;
+}
+
+void FakeScreenSource::holdWindows(bool hold) {
+    std::lock_guard guard(lock_);
+    holdWindows_ = hold;
+}
+
+void FakeScreenSource::holdGrabs(bool hold) {
+    std::lock_guard guard(lock_);
+    holdGrabs_ = hold;
+}
+
+void FakeScreenSource::release() {
+    {
+        std::lock_guard guard(lock_);
+        holdWindows_ = false;
+        holdGrabs_ = false;
+    }
+    released_.notify_all();
+}
+
+void FakeScreenSource::failWindows(bool fail) {
+    std::lock_guard guard(lock_);
+    failWindows_ = fail;
+}
+
+int FakeScreenSource::grabCount() const {
+    std::lock_guard guard(lock_);
+    return grabCount_;
+}
+
+void FakeScreenSource::waitWhileHeld(std::unique_lock<std::mutex>& guard, const bool& held) {
+    released_.wait(guard, [&] { return !held; });
+}
+
+QList<DisplayInfo> FakeScreenSource::displays() {
+    std::lock_guard guard(lock_);
+    return displays_;
+}
+
+QList<WindowInfo> FakeScreenSource::windows() {
+    std::unique_lock guard(lock_);
+    waitWhileHeld(guard, holdWindows_);
+    if (failWindows_) throw std::runtime_error("the fake screen is gone");
+    return windows_;
+}
+
+QPoint FakeScreenSource::pointer() {
+    std::lock_guard guard(lock_);
+    return pointer_;
+}
+
+std::optional<qint64> FakeScreenSource::activeProcess() {
+    std::lock_guard guard(lock_);
+    return activeProcess_;
+}
+
+QImage FakeScreenSource::grabArea(const QRect& pixels, bool withCursor) {
+    std::unique_lock guard(lock_);
+    waitWhileHeld(guard, holdGrabs_);
+    ++grabCount_;
+    const QRect area = pixels.intersected(desktop_.rect());
+    if (area.isEmpty()) return {};
+    QImage image = desktop_.copy(area);
+    if (withCursor) drawCursor(image, area.topLeft());
+    return image;
+}
+
+QImage FakeScreenSource::grab(const ContentFilter& filter, bool withCursor) {
+    if (filter.display) return grabArea(filter.display->pixelFrame, withCursor);
+    if (!filter.window) return {};
+    std::unique_lock guard(lock_);
+    const auto own = windowImages_.constFind(filter.window->id);
+    if (own == windowImages_.constEnd()) {
+        guard.unlock();
+        return grabArea(filter.window->frame, withCursor);
+    }
+    waitWhileHeld(guard, holdGrabs_);
+    ++grabCount_;
+    QImage image = own->copy();
+    if (withCursor) drawCursor(image, filter.window->frame.topLeft());
+    return image;
+}
+
+void FakeScreenSource::drawCursor(QImage& image, const QPoint& imageOrigin) const {
+    if (cursor_.isNull()) return;
+    QPainter painter(&image);
+    painter.drawImage(pointer_ - hotSpot_ - imageOrigin, cursor_);
+}
+
+}  // namespace tavero

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/ScreenSource.h"
+
+#include <QMap>
+
+#include <condition_variable>
+#include <mutex>
+
+namespace tavero {
+
+// A synthetic screen for tests and TAVERO_PLATFORM=fake: displays, windows
+// and a desktop picture set by the caller. Requests can be held, to play a
+// screen service that does not answer, and released later. Any thread.
+class FakeScreenSource final : public ScreenSource {
+public:
+    // One 1920 × 1080 display called "fake" showing a grey desktop.
+    FakeScreenSource();
+    ~FakeScreenSource() override;
+
+    void setDisplays(QList<DisplayInfo> displays);
+    void setWindows(QList<WindowInfo> windows);
+    // The picture of the whole root window, in root pixels.
+    void setDesktop(QImage desktop);
+    void setWindowImage(quint32 window, QImage image);
+    void setPointer(QPoint pointer);
+    void setCursor(QImage cursor, QPoint hotSpot);
+    void setActiveProcess(std::optional<qint64> process);
+
+    // While held, windows() (and so a content request) or grabs block until
+    // release().
+    void holdWindows(bool hold);
+    void holdGrabs(bool hold);
+    void release();
+    // Makes windows() throw std::runtime_error, like a lost connection.
+    void failWindows(bool fail);
+
+    int grabCount() const;
+
+    QList<DisplayInfo> displays() override;
+    QList<WindowInfo> windows() override;
+    QPoint pointer() override;
+    std::optional<qint64> activeProcess() override;
+    QImage grabArea(const QRect& pixels, bool withCursor) override;
+    QImage grab(const ContentFilter& filter, bool withCursor) override;
+
+private:
+    void waitWhileHeld(std::unique_lock<std::mutex>& guard, const bool& held);
+    void drawCursor(QImage& image, const QPoint& imageOrigin) const;
+
+    mutable std::mutex lock_;
+    std::condition_variable released_;
+    QList<DisplayInfo> displays_;
+    QList<WindowInfo> windows_;
+    QImage desktop_;
+    QMap<quint32, QImage> windowImages_;
+    QPoint pointer_;
+    QImage cursor_;
+    QPoint hotSpot_;
+    std::optional<qint64> activeProcess_;
+    bool holdWindows_ = false;
+    bool holdGrabs_ = false;
+    bool failWindows_ = false;
+    int grabCount_ = 0;
+};
+
+}  // namespace tavero

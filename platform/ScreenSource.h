@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/ScreenContent.h"
+
+#include <QImage>
+#include <QPoint>
+
+#include <memory>
+#include <optional>
+
+namespace tavero {
+
+// The screen as the capture code sees it: displays, windows, the pointer and
+// grabs. Implementations are safe to call from any thread; a request may
+// block for a while, so callers run the slow ones (grabs) off the main thread.
+// Grabs come back in ImageOps::surfaceFormat; a null image means the grab
+// failed. A lost connection to the screen throws std::runtime_error.
+class ScreenSource {
+public:
+    virtual ~ScreenSource() = default;
+
+    // The monitors; the primary one is marked.
+    virtual QList<DisplayInfo> displays() = 0;
+    // On-screen windows, front to back, without desktop windows.
+    virtual QList<WindowInfo> windows() = 0;
+    // The pointer in root pixels.
+    virtual QPoint pointer() = 0;
+    // The process of the active (frontmost) window, if any is known.
+    virtual std::optional<qint64> activeProcess() = 0;
+
+    // A rectangle of the screen in root pixels, as it appears now.
+    virtual QImage grabArea(const QRect& pixels, bool withCursor) = 0;
+    // A display's whole rectangle, or a window's own pixels even where other
+    // windows cover it (the visible pixels of its frame where that is not
+    // possible).
+    virtual QImage grab(const ContentFilter& filter, bool withCursor) = 0;
+};
+
+// The X11 screen, or the fake one when TAVERO_PLATFORM=fake. Null when no
+// X display can be opened.
+std::shared_ptr<ScreenSource> makeScreenSource();
+
+}  // namespace tavero

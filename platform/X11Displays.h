@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/ScreenContent.h"
+#include "platform/X11Connection.h"
+
+namespace tavero::x11 {
+
+// The monitors RandR reports (RandR 1.5 monitors, which include the ones set
+// up with `xrandr --setmonitor`), or the whole root window when the server
+// has no RandR. Scales are 1: only Qt knows its own scale factors.
+QList<DisplayInfo> listDisplays(Connection& connection);
+
+}  // namespace tavero::x11

@@ -1,0 +1,113 @@
+#include "platform/X11ImageGrabber.h"
+
+#include "platform/X11SegmentPool.h"
+
+#include <xcb/shm.h>
+#include <xcb/xfixes.h>
+
+namespace tavero::x11 {
+
+namespace {
+
+constexpr uint32_t allPlanes = ~0u;
+
+// Z-pixmap words of depth 24 and 32 are 0xAARRGGBB in the server's byte
+// order, which is Qt's RGB32 / ARGB32 when it matches ours.
+std::optional<QImage::Format> formatFor(const xcb_setup_t* setup, int depth) {
+    const bool littleEndian = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
+    if ((setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST) != littleEndian) return std::nullopt;
+    if (depth == 24) return QImage::Format_RGB32;
+    if (depth == 32) return QImage::Format_ARGB32_Premultiplied;
+    return std::nullopt;
+}
+
+bool hasShm12(Connection& connection) {
+    if (!connection.has(&xcb_shm_id)) return false;
+    xcb_connection_t* c = connection.get();
+    auto version = take(xcb_shm_query_version_reply(c, xcb_shm_query_version(c), nullptr));
+    // Passing a file descriptor needs MIT-SHM 1.2.
+    return version && (version->major_version > 1 || version->minor_version >= 2);
+}
+
+void freeReply(void* reply) { std::free(reply); }
+
+}  // namespace
+
+ImageGrabber::ImageGrabber(Connection& connection) : connection_(connection) {
+    xcb_connection_t* c = connection_.get();
+    if (hasShm12(connection_)) pool_ = std::make_shared<SegmentPool>(c);
+    useShm_ = pool_ != nullptr;
+    if (connection_.has(&xcb_xfixes_id)) {
+        // XFixes answers nothing until the client has announced its version.
+        auto version = take(xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 4, 0), nullptr));
+        xfixesAvailable_ = version && version->major_version >= 1;
+    }
+}
+
+ImageGrabber::~ImageGrabber() {
+    if (pool_) pool_->disconnect();
+}
+
+void ImageGrabber::setUseSharedMemory(bool use) {
+    std::lock_guard guard(lock_);
+    useShm_ = use && pool_;
+}
+
+QImage ImageGrabber::grab(xcb_drawable_t drawable, const QRect& area, int depth) {
+    const std::optional<QImage::Format> format = formatFor(xcb_get_setup(connection_.get()), depth);
+    if (area.isEmpty() || !format) return {};
+    std::lock_guard guard(lock_);
+    QImage image;
+    if (useShm_) image = grabShared(drawable, area, *format);
+    if (image.isNull()) image = grabPlain(drawable, area, *format);
+    connection_.discardEvents();
+    return image;
+}
+
+QImage ImageGrabber::grabShared(xcb_drawable_t drawable, const QRect& area, QImage::Format format) {
+    const size_t bytes = size_t(area.width()) * size_t(area.height()) * 4;
+    const std::optional<SegmentPool::Segment> segment = pool_->take(bytes);
+    if (!segment) return {};
+    xcb_connection_t* c = connection_.get();
+    auto reply = take(xcb_shm_get_image_reply(
+        c,
+        xcb_shm_get_image(c, drawable, int16_t(area.x()), int16_t(area.y()), uint16_t(area.width()),
+                          uint16_t(area.height()), allPlanes, XCB_IMAGE_FORMAT_Z_PIXMAP, segment->id, 0),
+        nullptr));
+    if (!reply || reply->size < bytes) {
+        pool_->giveBack(*segment);
+        return {};
+    }
+    return pool_->imageOn(*segment, area.size(), format);
+}
+
+QImage ImageGrabber::grabPlain(xcb_drawable_t drawable, const QRect& area, QImage::Format format) {
+    xcb_connection_t* c = connection_.get();
+    xcb_get_image_reply_t* reply = xcb_get_image_reply(
+        c,
+        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, int16_t(area.x()), int16_t(area.y()),
+                      uint16_t(area.width()), uint16_t(area.height()), allPlanes),
+        nullptr);
+    if (!reply) return {};
+    if (xcb_get_image_data_length(reply) < qsizetype(area.width()) * area.height() * 4) {
+        std::free(reply);
+        return {};
+    }
+    // The reply becomes the image's memory and is freed with its last copy.
+    return QImage(xcb_get_image_data(reply), area.width(), area.height(), qsizetype(area.width()) * 4, format,
+                  freeReply, reply);
+}
+
+QImage ImageGrabber::cursor(QPoint& topLeft) {
+    if (!xfixesAvailable_) return {};
+    xcb_connection_t* c = connection_.get();
+    auto reply = take(xcb_xfixes_get_cursor_image_reply(c, xcb_xfixes_get_cursor_image(c), nullptr));
+    if (!reply || reply->width == 0 || reply->height == 0) return {};
+    // 32-bit premultiplied ARGB words, which is Qt's ARGB32_Premultiplied.
+    const QImage view(reinterpret_cast<const uchar*>(xcb_xfixes_get_cursor_image_cursor_image(reply.get())),
+                      reply->width, reply->height, QImage::Format_ARGB32_Premultiplied);
+    topLeft = QPoint(reply->x - reply->xhot, reply->y - reply->yhot);
+    return view.copy();
+}
+
+}  // namespace tavero::x11

@@ -1,0 +1,114 @@
+#include "platform/X11ScreenSource.h"
+
+#include "platform/X11Connection.h"
+#include "platform/X11Displays.h"
+#include "platform/X11ImageGrabber.h"
+#include "platform/X11Windows.h"
+
+#include <QPainter>
+
+#include <xcb/composite.h>
+
+namespace tavero {
+
+namespace {
+
+bool redirectTopLevels(x11::Connection& connection) {
+    if (!connection.has(&xcb_composite_id)) return false;
+    xcb_connection_t* c = connection.get();
+    auto version = x11::take(xcb_composite_query_version_reply(c, xcb_composite_query_version(c, 0, 4), nullptr));
+    // NameWindowPixmap needs Composite 0.2.
+    if (!version || (version->major_version == 0 && version->minor_version < 2)) return false;
+    x11::Reply<xcb_generic_error_t> error(xcb_request_check(
+        c, xcb_composite_redirect_subwindows_checked(c, connection.root(), XCB_COMPOSITE_REDIRECT_AUTOMATIC)));
+    return !error;
+}
+
+}  // namespace
+
+struct X11ScreenSource::Private {
+    x11::Connection connection;
+    x11::ImageGrabber grabber{connection};
+    bool composite = redirectTopLevels(connection);
+
+    QRect rootRect() const {
+        return {0, 0, connection.screen()->width_in_pixels, connection.screen()->height_in_pixels};
+    }
+};
+
+X11ScreenSource::X11ScreenSource() : d_(std::make_unique<Private>()) {}
+
+X11ScreenSource::~X11ScreenSource() {
+    if (d_->composite) {
+        xcb_composite_unredirect_subwindows(d_->connection.get(), d_->connection.root(),
+                                            XCB_COMPOSITE_REDIRECT_AUTOMATIC);
+        xcb_flush(d_->connection.get());
+    }
+}
+
+bool X11ScreenSource::hasComposite() const { return d_->composite; }
+
+bool X11ScreenSource::hasSharedMemory() const { return d_->grabber.sharedMemoryAvailable(); }
+
+void X11ScreenSource::setUseSharedMemory(bool use) { d_->grabber.setUseSharedMemory(use); }
+
+QList<DisplayInfo> X11ScreenSource::displays() { return x11::listDisplays(d_->connection); }
+
+QList<WindowInfo> X11ScreenSource::windows() { return x11::listWindows(d_->connection); }
+
+QPoint X11ScreenSource::pointer() {
+    xcb_connection_t* c = d_->connection.get();
+    auto reply = x11::take(xcb_query_pointer_reply(c, xcb_query_pointer(c, d_->connection.root()), nullptr));
+    d_->connection.check();
+    return reply ? QPoint(reply->root_x, reply->root_y) : QPoint();
+}
+
+std::optional<qint64> X11ScreenSource::activeProcess() { return x11::activeProcess(d_->connection); }
+
+QImage X11ScreenSource::grabArea(const QRect& pixels, bool withCursor) {
+    const QRect area = pixels.intersected(d_->rootRect());
+    QImage image = d_->grabber.grab(d_->connection.root(), area, d_->connection.screen()->root_depth);
+    if (!image.isNull() && withCursor) drawCursor(image, area.topLeft());
+    return image;
+}
+
+QImage X11ScreenSource::grab(const ContentFilter& filter, bool withCursor) {
+    if (filter.window) return grabWindow(*filter.window, withCursor);
+    if (filter.display) return grabArea(filter.display->pixelFrame, withCursor);
+    return {};
+}
+
+QImage X11ScreenSource::grabWindow(const WindowInfo& window, bool withCursor) {
+    const std::optional<xcb_window_t> topLevel = x11::topLevelOf(d_->connection, window.id);
+    if (!topLevel) return {};
+    if (!d_->composite) return grabArea(window.frame, withCursor);
+    xcb_connection_t* c = d_->connection.get();
+    auto geometry = x11::take(xcb_get_geometry_reply(c, xcb_get_geometry(c, *topLevel), nullptr));
+    const xcb_pixmap_t pixmap = xcb_generate_id(c);
+    x11::Reply<xcb_generic_error_t> error(
+        xcb_request_check(c, xcb_composite_name_window_pixmap_checked(c, *topLevel, pixmap)));
+    if (!geometry || error) return grabArea(window.frame, withCursor);
+    // The pixmap holds the window with its border.
+    const int border = geometry->border_width;
+    const QRect area(0, 0, geometry->width + 2 * border, geometry->height + 2 * border);
+    QImage image = d_->grabber.grab(pixmap, area, geometry->depth);
+    xcb_free_pixmap(c, pixmap);
+    xcb_flush(c);
+    if (image.isNull()) return grabArea(window.frame, withCursor);
+    if (withCursor) {
+        auto origin = x11::take(
+            xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, *topLevel, d_->connection.root(), 0, 0), nullptr));
+        if (origin) drawCursor(image, QPoint(origin->dst_x - border, origin->dst_y - border));
+    }
+    return image;
+}
+
+void X11ScreenSource::drawCursor(QImage& image, const QPoint& imageOrigin) {
+    QPoint cursorTopLeft;
+    const QImage cursor = d_->grabber.cursor(cursorTopLeft);
+    if (cursor.isNull()) return;
+    QPainter painter(&image);
+    painter.drawImage(cursorTopLeft - imageOrigin, cursor);
+}
+
+}  // namespace tavero

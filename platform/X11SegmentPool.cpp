@@ -1,0 +1,98 @@
+#include "platform/X11SegmentPool.h"
+
+#include "platform/X11Connection.h"
+
+#include <xcb/shm.h>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace tavero::x11 {
+
+namespace {
+
+// Free segments kept for the next grabs; enough for a stream whose consumer
+// still holds the previous frame.
+constexpr size_t keptSegments = 2;
+
+struct Lease {
+    std::shared_ptr<SegmentPool> pool;
+    SegmentPool::Segment segment;
+};
+
+void returnLease(void* info) {
+    auto* lease = static_cast<Lease*>(info);
+    lease->pool->giveBack(lease->segment);
+    delete lease;
+}
+
+}  // namespace
+
+SegmentPool::SegmentPool(xcb_connection_t* connection) : connection_(connection) {}
+
+SegmentPool::~SegmentPool() {
+    for (const Segment& segment : free_) release(segment);
+}
+
+std::optional<SegmentPool::Segment> SegmentPool::take(size_t bytes) {
+    std::lock_guard guard(lock_);
+    if (!connection_) return std::nullopt;
+    for (auto found = free_.begin(); found != free_.end(); ++found) {
+        if (found->size < bytes) continue;
+        const Segment segment = *found;
+        free_.erase(found);
+        return segment;
+    }
+    return attachNew(bytes);
+}
+
+std::optional<SegmentPool::Segment> SegmentPool::attachNew(size_t bytes) {
+    const int fd = memfd_create("tavero-grab", MFD_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    void* memory = ftruncate(fd, off_t(bytes)) == 0 ? mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0)
+                                                    : MAP_FAILED;
+    if (memory == MAP_FAILED) {
+        close(fd);
+        return std::nullopt;
+    }
+    const uint32_t id = xcb_generate_id(connection_);
+    // xcb closes the descriptor once it is sent.
+    Reply<xcb_generic_error_t> error(xcb_request_check(connection_, xcb_shm_attach_fd_checked(connection_, id, fd, 0)));
+    if (error) {
+        munmap(memory, bytes);
+        return std::nullopt;
+    }
+    return Segment{id, static_cast<uchar*>(memory), bytes};
+}
+
+void SegmentPool::giveBack(const Segment& segment) {
+    std::lock_guard guard(lock_);
+    if (connection_ && free_.size() < keptSegments) {
+        free_.push_back(segment);
+        return;
+    }
+    release(segment);
+}
+
+QImage SegmentPool::imageOn(const Segment& segment, QSize size, QImage::Format format) {
+    return QImage(segment.memory, size.width(), size.height(), qsizetype(size.width()) * 4, format, returnLease,
+                  new Lease{shared_from_this(), segment});
+}
+
+void SegmentPool::disconnect() {
+    std::lock_guard guard(lock_);
+    for (const Segment& segment : free_) release(segment);
+    free_.clear();
+    connection_ = nullptr;
+}
+
+// Called with the lock held (or from the destructor).
+void SegmentPool::release(const Segment& segment) {
+    if (connection_) {
+        xcb_shm_detach(connection_, segment.id);
+        xcb_flush(connection_);
+    }
+    munmap(segment.memory, segment.size);
+}
+
+}  // namespace tavero::x11

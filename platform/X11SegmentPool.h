@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QImage>
+
+#include <xcb/xcb.h>
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace tavero::x11 {
+
+// MIT-SHM segments the server writes grabs into. A grabbed QImage uses its
+// segment's memory directly and gives the segment back when the last copy of
+// the image is gone, so a stream of grabs reuses a few segments and neither
+// copies nor faults in fresh pages. Any thread; the images may outlive the
+// connection (the server drops its attachments when the connection closes).
+class SegmentPool : public std::enable_shared_from_this<SegmentPool> {
+public:
+    struct Segment {
+        uint32_t id = 0;
+        uchar* memory = nullptr;
+        size_t size = 0;
+    };
+
+    explicit SegmentPool(xcb_connection_t* connection);
+    ~SegmentPool();
+    SegmentPool(const SegmentPool&) = delete;
+    SegmentPool& operator=(const SegmentPool&) = delete;
+
+    // A segment of at least `bytes` for the caller alone; none when shared
+    // memory cannot be set up.
+    std::optional<Segment> take(size_t bytes);
+    // The segment is free again (for a grab that failed).
+    void giveBack(const Segment& segment);
+    // An image over the segment's first bytes; the segment returns to the
+    // pool with the image's last copy.
+    QImage imageOn(const Segment& segment, QSize size, QImage::Format format);
+
+    // The connection is closing: stop talking to it.
+    void disconnect();
+
+private:
+    std::optional<Segment> attachNew(size_t bytes);
+    void release(const Segment& segment);
+
+    std::mutex lock_;
+    xcb_connection_t* connection_;
+    std::vector<Segment> free_;
+};
+
+}  // namespace tavero::x11

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/ScreenContent.h"
+#include "platform/X11Connection.h"
+
+namespace tavero::x11 {
+
+// The viewable windows front to back: from the window manager's
+// _NET_CLIENT_LIST_STACKING when there is one, else from the children of
+// the root window (whose order is the stacking order). Desktop and hidden
+// windows are left out.
+QList<WindowInfo> listWindows(Connection& connection);
+
+// The process of the active window (_NET_ACTIVE_WINDOW, else the focus).
+std::optional<qint64> activeProcess(Connection& connection);
+
+// The child of the root window that holds `window`: the window manager's
+// frame, or the window itself when it is not reparented. None when `window`
+// is gone.
+std::optional<xcb_window_t> topLevelOf(Connection& connection, xcb_window_t window);
+
+}  // namespace tavero::x11

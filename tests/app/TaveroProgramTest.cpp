@@ -1,0 +1,73 @@
+#include "tests/support/TempDir.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+
+namespace {
+
+struct Finished {
+    int status = -1;
+    QStringList out;
+    QStringList err;
+};
+
+QStringList lines(const QByteArray& bytes) {
+    QStringList list = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
+    if (!list.isEmpty() && list.last().isEmpty()) list.removeLast();
+    return list;
+}
+
+// Runs the program without a display, its temporary folder inside `temporary`.
+Finished runTavero(const QStringList& arguments, const QString& temporary) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.insert(QStringLiteral("TMPDIR"), temporary);
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TAVERO_EXECUTABLE), arguments);
+    if (!process.waitForFinished(300'000)) return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, lines(process.readAllStandardOutput()),
+            lines(process.readAllStandardError())};
+}
+
+}  // namespace
+
+TEST(TaveroProgram, SelfTestPassesEveryCheckAndLeavesNothingBehind) {
+    test::TempDir temporary;
+    const Finished run = runTavero({QStringLiteral("--self-test")}, temporary.path());
+    EXPECT_EQ(run.status, 0) << run.err.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.join(QLatin1Char('\n')).toStdString();
+    ASSERT_FALSE(run.out.isEmpty());
+    const QStringList passes = run.out.mid(0, run.out.size() - 1);
+    EXPECT_EQ(passes.size(), 34);
+    for (const QString& line : passes) EXPECT_TRUE(line.startsWith(QStringLiteral("PASS: "))) << line.toStdString();
+    EXPECT_EQ(run.out.last(), QStringLiteral("ALL %1 TESTS PASSED").arg(passes.size()));
+    EXPECT_EQ(passes.value(28), QStringLiteral("PASS: continuous moving frame aligns: 23 px"));
+    const QStringList workFolders = QDir(temporary.path()).entryList({QStringLiteral("Vistagon-tests-*")}, QDir::AllEntries);
+    EXPECT_TRUE(workFolders.isEmpty()) << "the work folder is removed";
+}
+
+TEST(TaveroProgram, TheCameraSwitchWinsOverTheSelfTest) {
+    test::TempDir temporary;
+    const Finished run =
+        runTavero({QStringLiteral("--self-test"), QStringLiteral("--camera-pipeline-test")}, temporary.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.isEmpty()) << "the self test must not run";
+    EXPECT_EQ(run.err.size(), 1);
+}
+
+TEST(TaveroProgram, SwitchesMatchWholeAndCaseSensitively) {
+    test::TempDir temporary;
+    for (const QString& argument : {QStringLiteral("--Self-Test"), QStringLiteral("--self-test=1")}) {
+        const Finished run = runTavero({argument}, temporary.path());
+        EXPECT_EQ(run.status, 1) << argument.toStdString();
+        EXPECT_TRUE(run.out.isEmpty()) << argument.toStdString();
+        EXPECT_EQ(run.err.size(), 1) << "one line: the window is not built yet";
+    }
+}

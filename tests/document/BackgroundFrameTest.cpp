@@ -1,0 +1,143 @@
+#include "document/FrameOptions.h"
+#include "document/ImageOps.h"
+#include "platform/ShotError.h"
+#include "tests/document/MarkFixtures.h"
+#include "tests/support/Pictures.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+using test::filled;
+
+namespace {
+
+QColor opaque(const Ink& ink) { return QColor(ink.color().rgb()); }
+
+int channelDistance(const QColor& a, const QColor& b) {
+    return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())});
+}
+
+int lightness(const QImage& image, int x, int y) {
+    const QColor color = image.pixelColor(x, y);
+    return color.red() + color.green() + color.blue();
+}
+
+}  // namespace
+
+TEST(FrameOptions, NamesAreCaseSensitive) {
+    EXPECT_FALSE(framePresetFromRaw(QStringLiteral("Peach")));
+    EXPECT_EQ(framePresetFromRaw(QStringLiteral("peach")), FramePreset::peach);
+    EXPECT_FALSE(gradientDirectionFromRaw(QStringLiteral("Diagonal")));
+}
+
+TEST(BackgroundFrame, AddsTheMarginAndKeepsThePictureUnscaled) {
+    const QImage picture = fixtures::noise(240, 500);
+    const QImage frame = ImageOps::framed(picture, FrameOptions{FramePreset::peach, 80, 20}, 1);
+    ASSERT_EQ(frame.size(), QSize(400, 660));
+    EXPECT_EQ(frame.pixel(120, 120), picture.pixel(40, 40));
+    for (int y = 20; y < 480; ++y)
+        for (int x = 20; x < 220; ++x) ASSERT_EQ(frame.pixel(80 + x, 80 + y), picture.pixel(x, y));
+}
+
+TEST(BackgroundFrame, GradientsRunFromTheFirstStopToTheLast) {
+    const QImage picture = filled(240, 500, Qt::gray);
+    const QImage horizontal =
+        ImageOps::framed(picture, FrameOptions{FramePreset::peach, 80, 20, GradientDirection::horizontal}, 1);
+    EXPECT_GT(std::abs(horizontal.pixelColor(2, 330).green() - horizontal.pixelColor(397, 330).green()), 20);
+
+    const QList<Ink> stops = colors(FramePreset::sky);
+    const QImage diagonal = ImageOps::framed(picture, FrameOptions{FramePreset::sky, 80, 20}, 1);
+    EXPECT_LE(channelDistance(diagonal.pixelColor(0, 0), opaque(stops.first())), 2);
+    EXPECT_LE(channelDistance(diagonal.pixelColor(399, 659), opaque(stops.last())), 2);
+    const QImage vertical =
+        ImageOps::framed(picture, FrameOptions{FramePreset::sky, 80, 20, GradientDirection::vertical}, 1);
+    EXPECT_LE(channelDistance(vertical.pixelColor(399, 0), opaque(stops.first())), 2);
+    EXPECT_LE(channelDistance(vertical.pixelColor(0, 659), opaque(stops.last())), 2);
+    EXPECT_LE(channelDistance(vertical.pixelColor(10, 330), opaque(stops[1])), 2);
+}
+
+TEST(BackgroundFrame, SolidPresetsAreEvenInEveryDirection) {
+    for (FramePreset preset : {FramePreset::mint, FramePreset::night}) {
+        EXPECT_FALSE(isGradient(preset));
+        for (GradientDirection direction : allGradientDirections) {
+            const QImage frame =
+                ImageOps::framed(filled(200, 100, Qt::gray), FrameOptions{preset, 96, 20, direction}, 1);
+            const QColor expected = opaque(colors(preset).first());
+            for (const QPoint corner : {QPoint(0, 0), QPoint(391, 0), QPoint(0, 291), QPoint(391, 291)})
+                EXPECT_EQ(frame.pixelColor(corner), expected) << rawValue(preset).toStdString();
+        }
+    }
+}
+
+TEST(BackgroundFrame, ShadowFallsSoftlyBelowTheCard) {
+    const QImage frame = ImageOps::framed(filled(200, 100, Qt::gray), FrameOptions{FramePreset::mint, 96, 20}, 1);
+    const int background = lightness(frame, 5, 5);
+    const int below = lightness(frame, 196, 96 + 100 + 4);
+    const int above = lightness(frame, 196, 96 - 5);
+    EXPECT_LT(below, background - 30);
+    EXPECT_LT(below, above) << "the shadow is moved down";
+    EXPECT_LT(above, background);
+    EXPECT_LT(lightness(frame, 196, 96 + 100 + 20), background) << "the shadow is blurred outward";
+    EXPECT_EQ(lightness(frame, 196, 96 + 100 + 60), background);
+}
+
+TEST(BackgroundFrame, CornerRadiusIsClampedToACapsuleAndAtZero) {
+    const QImage picture = filled(200, 100, Qt::red);
+    const QImage capsule = ImageOps::framed(picture, FrameOptions{FramePreset::night, 50, 1000}, 1);
+    EXPECT_EQ(capsule.pixelColor(50 + 50, 50 + 3), QColor(Qt::red)) << "on a circle of radius 50";
+    EXPECT_EQ(capsule.pixelColor(50 + 5, 50 + 50), QColor(Qt::red));
+    EXPECT_NE(capsule.pixelColor(50 + 10, 50 + 10), QColor(Qt::red));
+
+    const QImage square = ImageOps::framed(picture, FrameOptions{FramePreset::night, 50, -8}, 1);
+    EXPECT_EQ(square.pixelColor(50, 50), QColor(Qt::red));
+    EXPECT_EQ(square.pixelColor(249, 149), QColor(Qt::red));
+}
+
+TEST(BackgroundFrame, NegativePaddingGivesNoMargin) {
+    const QImage picture = fixtures::noise(120, 80);
+    const QImage frame = ImageOps::framed(picture, FrameOptions{FramePreset::sea, -30, 0}, 1);
+    EXPECT_EQ(frame, picture);
+}
+
+TEST(BackgroundFrame, TransparentPicturesShowTheWhiteCard) {
+    const QImage frame =
+        ImageOps::framed(filled(100, 100, Qt::transparent), FrameOptions{FramePreset::night, 20, 10}, 1);
+    EXPECT_EQ(frame.pixelColor(70, 70), QColor(Qt::white));
+}
+
+TEST(BackgroundFrame, ShortFormIsMintOrNightWithSixteenPixelCorners) {
+    const QImage picture = filled(300, 200, Qt::red);
+    const QImage light = ImageOps::framed(picture);
+    ASSERT_EQ(light.size(), QSize(428, 328));
+    EXPECT_EQ(light.pixelColor(0, 0), opaque(colors(FramePreset::mint).first()));
+    EXPECT_EQ(ImageOps::framed(picture, 10, true).pixelColor(0, 0), opaque(colors(FramePreset::night).first()));
+    EXPECT_NE(light.pixelColor(64 + 2, 64 + 2), QColor(Qt::red)) << "rounded";
+    EXPECT_EQ(light.pixelColor(64 + 5, 64 + 5), QColor(Qt::red)) << "by 16 pixels, not more";
+}
+
+TEST(BackgroundFrame, RefusesCanvasesBeyondTheLimits) {
+    const QImage wide(31900, 10, ImageOps::surfaceFormat);
+    try {
+        ImageOps::framed(wide, FrameOptions{FramePreset::mint, 51, 0}, 1);
+        ADD_FAILURE() << "a canvas wider than 32,000 pixels was made";
+    } catch (const ShotError& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("图片过大。请缩小截图区域，或分成两张长图。"));
+    }
+    EXPECT_EQ(ImageOps::framed(wide, FrameOptions{FramePreset::mint, 50, 0}, 1).width(), 32000);
+    EXPECT_THROW(ImageOps::framed(wide, FrameOptions{FramePreset::mint, 1e300, 0}, 1), ShotError);
+}
+
+TEST(FramePreview, FitsEightHundredSixtyPixelsWithAScaledMargin) {
+    const QImage large = ImageOps::framePreview(filled(3000, 2000, Qt::gray), FrameOptions{});
+    EXPECT_EQ(large.size(), QSize(860, 590));
+    EXPECT_EQ(large.pixelColor(26 + 400, 26 + 269), QColor(Qt::gray)) << "picture of 808 × 538 at a margin of 26";
+    EXPECT_NE(large.pixelColor(20, 295), QColor(Qt::gray));
+
+    const QImage picture = fixtures::noise(300, 200);
+    const QImage small = ImageOps::framePreview(picture, FrameOptions{});
+    EXPECT_EQ(small.size(), QSize(492, 392));
+    EXPECT_EQ(small, ImageOps::framed(picture, FrameOptions{}, 1)) << "small pictures preview at full size";
+
+    const QImage negative = ImageOps::framePreview(filled(900, 100, Qt::gray), FrameOptions{FramePreset::mint, -500});
+    EXPECT_EQ(negative.size(), QSize(860, 95)) << "a negative margin neither frames nor enlarges";
+}

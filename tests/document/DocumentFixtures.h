@@ -1,0 +1,45 @@
+#pragma once
+
+#include "document/ImageOps.h"
+#include "document/Mark.h"
+#include "document/ShotDocument.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPointF>
+
+namespace tavero::test {
+
+// A surface of one colour.
+inline QImage filledImage(int width, int height, QColor color = Qt::white) {
+    QImage image = ImageOps::context(width, height);
+    image.fill(color);
+    return image;
+}
+
+inline Mark shapeMark(MarkTool tool = MarkTool::rectangle, double width = 8) {
+    Mark mark;
+    mark.tool = tool;
+    mark.points = {{10, 10}, {60, 40}};
+    mark.width = width;
+    return mark;
+}
+
+inline Mark textLabel(const QString& text, double fontSize = 34, Ink ink = Ink::palette[3]) {
+    Mark mark;
+    mark.tool = MarkTool::text;
+    mark.points = {{20, 30}, {20, 30}};
+    mark.text = text;
+    mark.fontSize = fontSize;
+    mark.ink = ink;
+    return mark;
+}
+
+// How many steps undo can still take; undoes them all.
+inline int undoDepth(ShotDocument& document) {
+    int steps = 0;
+    for (; document.canUndo(); ++steps) document.undo();
+    return steps;
+}
+
+}  // namespace tavero::test

@@ -1,0 +1,136 @@
+// Runs on a bare Xvfb (no window manager): the window list comes from the
+// window tree and windows sit exactly where they were placed.
+#include "platform/X11ScreenSource.h"
+#include "tests/support/Pictures.h"
+#include "tests/support/TestWindows.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+using tavero::test::grabUntil;
+using tavero::test::PictureWindow;
+using tavero::test::samePixels;
+
+namespace {
+
+const QRect patternPlace(200, 150, 320, 240);
+
+class X11ScreenSourceTest : public testing::Test {
+protected:
+    X11ScreenSource source;
+    QImage pattern = fixtures::noise(patternPlace.width(), patternPlace.height(), 7);
+    PictureWindow window{pattern, patternPlace};
+
+    void SetUp() override { ASSERT_TRUE(window.showAndWait()); }
+
+    std::optional<WindowInfo> listed(quint32 id) {
+        for (const WindowInfo& info : source.windows())
+            if (info.id == id) return info;
+        return std::nullopt;
+    }
+};
+
+TEST_F(X11ScreenSourceTest, ReportsTheScreenAsOneDisplayWithAStableId) {
+    const QList<DisplayInfo> displays = source.displays();
+    ASSERT_EQ(displays.size(), 1);
+    EXPECT_EQ(displays[0].pixelFrame, QRect(0, 0, 1920, 1080));
+    EXPECT_TRUE(displays[0].primary);
+    EXPECT_EQ(displays[0].id, displayIdentifier(displays[0].name));
+    EXPECT_EQ(X11ScreenSource().displays()[0].id, displays[0].id);
+}
+
+TEST_F(X11ScreenSourceTest, AFullGrabShowsTheWindowPixelExactAtItsPlace) {
+    const DisplayInfo display = source.displays().first();
+    for (bool shared : {true, false}) {
+        source.setUseSharedMemory(shared);
+        QImage full;
+        grabUntil(
+            [&] {
+                full = source.grab(ContentFilter::forDisplay(display), false);
+                return full.copy(patternPlace);
+            },
+            pattern);
+        ASSERT_EQ(full.size(), QSize(1920, 1080)) << "shared memory " << shared;
+        EXPECT_TRUE(samePixels(full.copy(patternPlace), pattern)) << "shared memory " << shared;
+    }
+}
+
+TEST_F(X11ScreenSourceTest, ARectangleGrabHasItsSizeAndContent) {
+    const QRect area(patternPlace.x() + 50, patternPlace.y() + 20, 101, 57);
+    for (bool shared : {true, false}) {
+        source.setUseSharedMemory(shared);
+        const QImage image = grabUntil([&] { return source.grabArea(area, false); }, pattern.copy(50, 20, 101, 57));
+        EXPECT_EQ(image.size(), QSize(101, 57));
+        EXPECT_TRUE(samePixels(image, pattern.copy(50, 20, 101, 57))) << "shared memory " << shared;
+    }
+    EXPECT_EQ(source.grabArea(QRect(1900, 1070, 50, 50), false).size(), QSize(20, 10));
+    EXPECT_TRUE(source.grabArea(QRect(3000, 3000, 10, 10), false).isNull());
+}
+
+TEST_F(X11ScreenSourceTest, GrabsStayIntactWhileHeldAndOutliveTheirSource) {
+    const QImage expected = grabUntil([&] { return source.grabArea(patternPlace, false); }, pattern);
+    std::vector<QImage> held;
+    {
+        X11ScreenSource other;
+        for (int index = 0; index < 5; ++index) held.push_back(other.grabArea(patternPlace, false));
+    }
+    for (const QImage& image : held) EXPECT_TRUE(samePixels(image, pattern));
+    EXPECT_TRUE(samePixels(expected, pattern));
+}
+
+TEST_F(X11ScreenSourceTest, ThePointerAppearsExactlyWhenAsked) {
+    const QPoint pointer = patternPlace.center();
+    QCursor::setPos(pointer);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return source.pointer() == pointer; }, 5000));
+    EXPECT_EQ(source.pointer(), pointer);
+    const QRect around(pointer - QPoint(40, 40), QSize(80, 80));
+    const QImage expected = pattern.copy(around.translated(-patternPlace.topLeft()));
+    EXPECT_TRUE(samePixels(grabUntil([&] { return source.grabArea(around, false); }, expected), expected));
+    const QImage withPointer = source.grabArea(around, true);
+    EXPECT_FALSE(samePixels(withPointer, expected));
+    // The pointer is drawn at its place: the grab differs near the hot spot only.
+    EXPECT_TRUE(samePixels(withPointer.copy(0, 0, 40 - 32, 80), expected.copy(0, 0, 40 - 32, 80)));
+}
+
+TEST_F(X11ScreenSourceTest, ListsTheWindowWithItsGeometryAndProcessFrontToBack) {
+    const auto info = listed(quint32(window.winId()));
+    ASSERT_TRUE(info.has_value());
+    EXPECT_EQ(info->frame, patternPlace);
+    EXPECT_EQ(info->processID, QCoreApplication::applicationPid());
+    EXPECT_EQ(info->layer, 0);
+
+    PictureWindow front(fixtures::noise(100, 100, 3), QRect(600, 400, 100, 100));
+    ASSERT_TRUE(front.showAndWait());
+    const QList<WindowInfo> windows = source.windows();
+    const auto indexOf = [&](WId id) {
+        for (qsizetype index = 0; index < windows.size(); ++index)
+            if (windows[index].id == id) return index;
+        return qsizetype(-1);
+    };
+    ASSERT_GE(indexOf(front.winId()), 0);
+    EXPECT_LT(indexOf(front.winId()), indexOf(window.winId()));
+    front.hide();
+    QTest::qWait(50);
+    EXPECT_FALSE(listed(quint32(front.winId())).has_value());
+}
+
+TEST_F(X11ScreenSourceTest, ACoveredWindowsOwnPixelsComeBackThroughComposite) {
+    ASSERT_TRUE(source.hasComposite());
+    QImage cover(patternPlace.size() + QSize(40, 40), QImage::Format_RGB32);
+    cover.fill(Qt::darkGreen);
+    PictureWindow front(cover, patternPlace.adjusted(-20, -20, 20, 20));
+    ASSERT_TRUE(front.showAndWait());
+    ASSERT_TRUE(samePixels(grabUntil([&] { return source.grabArea(patternPlace, false); }, cover.copy(20, 20, 320, 240)),
+                           cover.copy(20, 20, 320, 240)));
+
+    const auto info = listed(quint32(window.winId()));
+    ASSERT_TRUE(info.has_value());
+    const QImage own = grabUntil([&] { return source.grab(ContentFilter::forWindow(*info), false); }, pattern);
+    EXPECT_TRUE(samePixels(own, pattern));
+}
+
+}  // namespace

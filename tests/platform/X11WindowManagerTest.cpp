@@ -1,0 +1,91 @@
+// Runs on Xvfb with openbox, whose EWMH hints (_NET_CLIENT_LIST_STACKING,
+// _NET_FRAME_EXTENTS, _NET_ACTIVE_WINDOW) give the window list.
+#include "platform/X11ScreenSource.h"
+#include "tests/support/Pictures.h"
+#include "tests/support/TestWindows.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+using tavero::test::grabUntil;
+using tavero::test::PictureWindow;
+using tavero::test::samePixels;
+
+namespace {
+
+class X11WindowManagerTest : public testing::Test {
+protected:
+    X11ScreenSource source;
+
+    std::optional<WindowInfo> listed(WId id) {
+        for (const WindowInfo& info : source.windows())
+            if (info.id == id) return info;
+        return std::nullopt;
+    }
+
+    qsizetype positionOf(WId id) {
+        const QList<WindowInfo> windows = source.windows();
+        for (qsizetype index = 0; index < windows.size(); ++index)
+            if (windows[index].id == id) return index;
+        return -1;
+    }
+
+    // The window manager places and decorates asynchronously.
+    bool waitUntilManaged(WId id) {
+        return QTest::qWaitFor([&] { return listed(id).has_value(); }, 5000);
+    }
+};
+
+TEST_F(X11WindowManagerTest, ListsManagedWindowsWithFramesProcessesAndStackingOrder) {
+    const QImage pattern = fixtures::noise(300, 200, 11);
+    PictureWindow back(pattern, QRect(100, 100, 300, 200));
+    back.setTitle(QStringLiteral("后面的窗口"));
+    ASSERT_TRUE(back.showAndWait());
+    ASSERT_TRUE(waitUntilManaged(back.winId()));
+
+    const WindowInfo info = *listed(back.winId());
+    const QRect client(back.geometry());
+    EXPECT_TRUE(info.frame.contains(client)) << "the frame holds the client";
+    EXPECT_GT(info.frame.height(), client.height()) << "openbox adds a title bar";
+    EXPECT_EQ(info.processID, QCoreApplication::applicationPid());
+    EXPECT_EQ(info.title, QStringLiteral("后面的窗口"));
+
+    PictureWindow front(fixtures::noise(300, 200, 12), QRect(150, 150, 300, 200));
+    ASSERT_TRUE(front.showAndWait());
+    ASSERT_TRUE(waitUntilManaged(front.winId()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return positionOf(front.winId()) < positionOf(back.winId()); }, 5000));
+
+    back.raise();
+    back.requestActivate();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return positionOf(back.winId()) < positionOf(front.winId()); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return source.activeProcess() == QCoreApplication::applicationPid(); }, 5000));
+}
+
+TEST_F(X11WindowManagerTest, AWindowGrabHoldsItsFrameAndItsOwnPixelsWhenCovered) {
+    const QImage pattern = fixtures::noise(240, 160, 21);
+    PictureWindow window(pattern, QRect(300, 300, 240, 160));
+    ASSERT_TRUE(window.showAndWait());
+    ASSERT_TRUE(waitUntilManaged(window.winId()));
+    QImage cover(500, 400, QImage::Format_RGB32);
+    cover.fill(Qt::darkBlue);
+    PictureWindow front(cover, QRect(200, 200, 500, 400));
+    ASSERT_TRUE(front.showAndWait());
+    ASSERT_TRUE(waitUntilManaged(front.winId()));
+
+    const WindowInfo info = *listed(window.winId());
+    const QRect client = window.geometry().translated(-info.frame.topLeft());
+    QImage grabbed;
+    grabUntil(
+        [&] {
+            grabbed = source.grab(ContentFilter::forWindow(info), false);
+            return grabbed.copy(client);
+        },
+        pattern);
+    EXPECT_EQ(grabbed.size(), info.frame.size());
+    EXPECT_TRUE(samePixels(grabbed.copy(client), pattern));
+}
+
+}  // namespace

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QImage>
+#include <QProcess>
+#include <QRasterWindow>
+
+#include <functional>
+
+namespace tavero::test {
+
+// A frameless-as-asked top-level window that shows `picture` at 1:1 from its
+// top-left corner, for tests that look for known pixels on a real screen.
+class PictureWindow : public QRasterWindow {
+public:
+    PictureWindow(QImage picture, const QRect& geometry);
+
+    // Shows the window and waits until it is exposed; false on timeout.
+    bool showAndWait();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage picture_;
+};
+
+// A PictureWindow of another process (tavero_test_window), showing
+// fixtures::noise(width, height, seed), so that it is not one of ours.
+class ForeignWindow {
+public:
+    ForeignWindow(const QRect& place, quint32 seed);
+    ~ForeignWindow();
+
+    // Starts the process and waits until the window is on screen.
+    bool start();
+    qint64 processID() const { return process_.processId(); }
+    QImage picture() const;
+
+private:
+    QRect place_;
+    quint32 seed_;
+    QProcess process_;
+};
+
+// Whether two images have the same pixels, whatever their formats.
+bool samePixels(const QImage& a, const QImage& b);
+
+// Runs `grab` until its image shows `expected` (the screen catches up with
+// the windows asynchronously); returns the last image.
+QImage grabUntil(const std::function<QImage()>& grab, const QImage& expected, int timeoutMs = 5000);
+
+}  // namespace tavero::test
