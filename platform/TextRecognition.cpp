@@ -4,6 +4,7 @@
 
 #include <QPainter>
 
+#include <omp.h>
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
@@ -36,6 +37,11 @@ struct CharsDeleter {
 };
 
 Engine startEngine() {
+    // Tesseract spreads one recognition over OpenMP threads that spin while
+    // they wait: four times the processor time for no gain, and slower still
+    // when several engines run at once. Parallel work belongs to our worker
+    // threads, one engine each, so this thread's OpenMP regions run alone.
+    omp_set_max_active_levels(0);
     Engine engine(new tesseract::TessBaseAPI);
     // The engine's diagnostics would otherwise land on the program's
     // standard error, which the self test keeps for its failure line.

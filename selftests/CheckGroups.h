@@ -13,5 +13,15 @@ void checkCaptureSizes(SelfTestRun& run);
 void checkRendering(SelfTestRun& run);
 // Scrolling-capture matching and stitching on the pattern and the text page.
 void checkStitching(SelfTestRun& run);
+// Document defaults, resizing, frames, covers, stored covers, undo and crop.
+void checkDocuments(SelfTestRun& run);
+// Text labels: selecting, typing, styles, drafts, Escape and reopened projects.
+void checkEditableText(SelfTestRun& run);
+// The capture library: background saves, the manifest and its pruning.
+void checkLibrary(SelfTestRun& run);
+// Archiving a retaken recording, and restoring it when the Trash fails.
+void checkRetake(SelfTestRun& run);
+// The visual samples, and text recognition on the practice picture.
+void checkRecognition(SelfTestRun& run);
 
 }  // namespace tavero::selftests

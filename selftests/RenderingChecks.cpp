@@ -2,6 +2,7 @@
 #include "document/Mark.h"
 #include "selftests/CheckGroups.h"
 #include "selftests/SelfTestFixtures.h"
+#include "selftests/SelfTestMarks.h"
 #include "selftests/SelfTestRun.h"
 
 namespace tavero::selftests {
@@ -10,25 +11,16 @@ namespace {
 
 bool isDark(const std::array<std::uint8_t, 4>& pixel) { return pixel[0] < 30 && pixel[1] < 30 && pixel[2] < 30; }
 
-Mark redaction() {
-    Mark mark;
-    mark.tool = MarkTool::redact;
-    mark.points = {QPointF(30, 40), QPointF(100, 120)};
-    mark.ink = Ink::teal;
-    mark.width = 5;
-    return mark;
-}
-
 }  // namespace
 
 void checkRendering(SelfTestRun& run) {
-    const QImage a = run.pattern().copy(0, 0, 240, 500);
+    const QImage a = patternTop(run);
 
     const QImage rendered = ImageOps::render(a, {});
     run.check(pixel(rendered, 40, 40) == pixel(a, 40, 40) && pixel(rendered, 40, 450) == pixel(a, 40, 450),
               QStringLiteral("render keeps orientation and colors"));
 
-    const QImage redacted = ImageOps::render(a, {redaction()});
+    const QImage redacted = ImageOps::render(a, {redactionMark()});
     run.check(isDark(pixel(redacted, 60, 70)), QStringLiteral("redaction is opaque in exported pixels"));
     run.check(pixel(redacted, 60, 200) == pixel(a, 60, 200), QStringLiteral("redaction stays inside selected region"));
 

@@ -55,6 +55,11 @@ const std::vector<CheckGroup>& selfTestGroups() {
         checkCaptureSizes,
         checkRendering,
         checkStitching,
+        checkDocuments,
+        checkEditableText,
+        checkLibrary,
+        checkRetake,
+        checkRecognition,
     };
     return groups;
 }
