@@ -6,12 +6,18 @@ namespace tavero {
 
 QString rawValue(CameraAspect aspect) {
     switch (aspect) {
-    case CameraAspect::portrait34: return QStringLiteral("竖版 3:4");
-    case CameraAspect::portrait916: return QStringLiteral("竖版 9:16");
-    case CameraAspect::landscape169: return QStringLiteral("横版 16:9");
-    case CameraAspect::landscape43: return QStringLiteral("横版 4:3");
-    case CameraAspect::square: return QStringLiteral("方形 1:1");
-    case CameraAspect::custom: return QStringLiteral("自定义");
+    case CameraAspect::portrait34:
+        return QStringLiteral("竖版 3:4");
+    case CameraAspect::portrait916:
+        return QStringLiteral("竖版 9:16");
+    case CameraAspect::landscape169:
+        return QStringLiteral("横版 16:9");
+    case CameraAspect::landscape43:
+        return QStringLiteral("横版 4:3");
+    case CameraAspect::square:
+        return QStringLiteral("方形 1:1");
+    case CameraAspect::custom:
+        return QStringLiteral("自定义");
     }
     return {};
 }

@@ -13,8 +13,8 @@ namespace tavero {
 enum class CameraAspect { portrait34, portrait916, landscape169, landscape43, square, custom };
 
 inline constexpr std::array<CameraAspect, 6> allCameraAspects{
-    CameraAspect::portrait34, CameraAspect::portrait916, CameraAspect::landscape169,
-    CameraAspect::landscape43, CameraAspect::square, CameraAspect::custom,
+    CameraAspect::portrait34,  CameraAspect::portrait916, CameraAspect::landscape169,
+    CameraAspect::landscape43, CameraAspect::square,      CameraAspect::custom,
 };
 
 // The stored value, which is also the button's label ("横版 16:9", …).

@@ -61,19 +61,24 @@ RecordingProject recordingProjectFromJson(const json::Json& value) {
     project.targetName = json::requireString(value, "targetName");
     project.duration = json::requireDouble(value, "duration");
     project.effects = recordingEffectsFromJson(json::requireObject(value, "effects"));
-    for (const json::Json& sample : json::requireArray(value, "samples")) project.samples.append(cursorSampleFromJson(sample));
-    if (const json::Json* background = json::optional(value, "backgroundFile")) project.backgroundFile = json::toString(*background);
+    for (const json::Json& sample : json::requireArray(value, "samples"))
+        project.samples.append(cursorSampleFromJson(sample));
+    if (const json::Json* background = json::optional(value, "backgroundFile"))
+        project.backgroundFile = json::toString(*background);
     if (const json::Json* baked = json::optional(value, "portraitBaked")) {
         if (!baked->is_boolean()) throw json::DecodeError("\"portraitBaked\" is not a Boolean");
         project.portraitBaked = baked->get<bool>();
     }
-    if (const json::Json* framing = json::optional(value, "cameraFraming")) project.cameraFraming = cameraFramingFromJson(*framing);
+    if (const json::Json* framing = json::optional(value, "cameraFraming"))
+        project.cameraFraming = cameraFramingFromJson(*framing);
     return project;
 }
 
 QByteArray encodeRecordingProject(const RecordingProject& project) { return json::dump(toJson(project)); }
 
-RecordingProject decodeRecordingProject(const QByteArray& bytes) { return recordingProjectFromJson(json::parse(bytes)); }
+RecordingProject decodeRecordingProject(const QByteArray& bytes) {
+    return recordingProjectFromJson(json::parse(bytes));
+}
 
 QString RecordingProject::sidecar(const QString& video) {
     const QFileInfo info(video);

@@ -47,7 +47,8 @@ Engine startEngine() {
     // standard error, which the self test keeps for its failure line.
     std::vector<std::string> names{"debug_file"};
     std::vector<std::string> values{"/dev/null"};
-    const QByteArray folder = qEnvironmentVariableIsSet("TESSDATA_PREFIX") ? qgetenv("TESSDATA_PREFIX") : QByteArray(dataFolder);
+    const QByteArray folder =
+        qEnvironmentVariableIsSet("TESSDATA_PREFIX") ? qgetenv("TESSDATA_PREFIX") : QByteArray(dataFolder);
     if (engine->Init(folder.constData(), languages, tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values, false) != 0)
         throw ShotError(engineUnavailable());
     // Keeps runs of spaces as written and, above all, puts no space between

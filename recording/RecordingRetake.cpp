@@ -58,7 +58,8 @@ void moveInto(const QStringList& files, const QString& folder, Moves& moves) {
     for (const QString& file : files) {
         const QString target = folder + QLatin1Char('/') + QFileInfo(file).fileName();
         // A plain rename: the files stay on their volume and never get copied.
-        if (!renameInPlace(file, target)) throw ShotError(cannotMove(QFileInfo(file).fileName(), QFileInfo(folder).fileName()));
+        if (!renameInPlace(file, target))
+            throw ShotError(cannotMove(QFileInfo(file).fileName(), QFileInfo(folder).fileName()));
         moves.emplace_back(file, target);
     }
 }

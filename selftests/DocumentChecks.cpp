@@ -59,7 +59,8 @@ void checkCovers(SelfTestRun& run, const QImage& a) {
     QImage white = ImageOps::context(120, 120);
     white.fill(Qt::white);
     const auto edge = pixel(ImageOps::render(white, {corner}), 4, 25);
-    run.check(edge[0] >= 253 && edge[1] >= 253 && edge[2] >= 253, QStringLiteral("blur at the screen edge has no dark seam"));
+    run.check(edge[0] >= 253 && edge[1] >= 253 && edge[2] >= 253,
+              QStringLiteral("blur at the screen edge has no dark seam"));
 }
 
 void checkStoredCovers(SelfTestRun& run, const QImage& a) {
@@ -90,8 +91,9 @@ void checkUndo(SelfTestRun& run, const QImage& a) {
     run.check(sameCover(firstMark(covered), frostedMark()), QStringLiteral("undo restores cover style and strength"));
     covered.redo();
     const auto redone = firstMark(covered);
-    run.check(redone && redone->obscure && redone->obscure->style == ObscureStyle::soft && redone->obscure->strength == 40,
-              QStringLiteral("redo restores cover adjustments"));
+    run.check(
+        redone && redone->obscure && redone->obscure->style == ObscureStyle::soft && redone->obscure->strength == 40,
+        QStringLiteral("redo restores cover adjustments"));
 
     ShotDocument document;
     document.open(a, QStringLiteral("test"));
@@ -101,7 +103,8 @@ void checkUndo(SelfTestRun& run, const QImage& a) {
     document.redo();
     run.check(document.marks().size() == 1, QStringLiteral("redo annotation"));
     document.crop(QRectF(20, 30, 110, 160));
-    run.check(document.image().width() == 110 && document.marks().isEmpty(), QStringLiteral("crop flattens visible content"));
+    run.check(document.image().width() == 110 && document.marks().isEmpty(),
+              QStringLiteral("crop flattens visible content"));
     document.undo();
     run.check(document.image().width() == 240 && document.marks().size() == 1,
               QStringLiteral("crop undo restores editable state"));

@@ -98,7 +98,8 @@ void checkNewLabel(SelfTestRun& run, ShotDocument& document) {
                   startsAt(document.marks()[2], QPointF(20, 260)),
               QStringLiteral("click then type creates one multiline label at the chosen position"));
     document.undo();
-    run.check(document.marks().size() == 2, QStringLiteral("one undo removes a newly typed label including its initial edits"));
+    run.check(document.marks().size() == 2,
+              QStringLiteral("one undo removes a newly typed label including its initial edits"));
     document.redo();
     run.check(selectedReads(document, twoLines), QStringLiteral("redo restores a new label as editable text"));
     document.changeText(QString());

@@ -25,7 +25,8 @@ struct Loaded {
     std::optional<ShotError> error;
 };
 
-std::optional<Result<CaptureRecord>> persist(LocalLibrary& library, const QImage& image, std::chrono::milliseconds limit) {
+std::optional<Result<CaptureRecord>> persist(LocalLibrary& library, const QImage& image,
+                                             std::chrono::milliseconds limit) {
     return waitForAnswer<Result<CaptureRecord>>([&](auto answer) { library.persist(image, answer); }, limit);
 }
 
@@ -65,7 +66,8 @@ void checkLibrary(SelfTestRun& run) {
     const CaptureRecord first = savedRecord(persist(library, redacted, 10s), "background local save timed out");
     run.check(ImageOps::load(QDir(root).filePath(first.file)).width() == 240, QStringLiteral("background local save"));
     const QList<CaptureRecord> listed = manifestOnDisk(root);
-    run.check(!listed.isEmpty() && listed.first().id == first.id, QStringLiteral("local history manifest matches saved file"));
+    run.check(!listed.isEmpty() && listed.first().id == first.id,
+              QStringLiteral("local history manifest matches saved file"));
     run.check(LocalLibrary().root() == desktopLibrary(), QStringLiteral("default capture folder is Desktop/岚帧"));
 
     removeOrThrow(QDir(root).filePath(first.file));
@@ -78,7 +80,8 @@ void checkLibrary(SelfTestRun& run) {
         5s);
     run.check(loaded && !loaded->error && loaded->records.isEmpty(),
               QStringLiteral("Finder deletion disappears from history on refresh"));
-    run.check(manifestOnDisk(root).isEmpty(), QStringLiteral("deleted media is removed from the persisted history index"));
+    run.check(manifestOnDisk(root).isEmpty(),
+              QStringLiteral("deleted media is removed from the persisted history index"));
 
     removeOrThrow(root);
     const CaptureRecord second = savedRecord(persist(library, redacted, 5s), "save after folder deletion timed out");

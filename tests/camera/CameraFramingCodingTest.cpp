@@ -7,8 +7,10 @@ using json::Json;
 
 TEST(CameraFramingCodingTest, WritesTheAspectLabelAndTheFiveNumbersInOrder) {
     const CameraFraming framing{CameraAspect::portrait916, 720, 1280, 0.25, 0.75, 0.5};
-    EXPECT_EQ(json::dump(toJson(framing)),
-              QByteArray(R"({"aspect":"竖版 9:16","customWidth":720,"customHeight":1280,"centerX":0.25,"centerY":0.75,"cropScale":0.5})"));
+    EXPECT_EQ(
+        json::dump(toJson(framing)),
+        QByteArray(
+            R"({"aspect":"竖版 9:16","customWidth":720,"customHeight":1280,"centerX":0.25,"centerY":0.75,"cropScale":0.5})"));
     for (CameraAspect aspect : allCameraAspects) {
         const CameraFraming stored{aspect, 63, 4097, 100, -5, 0.05};
         EXPECT_EQ(cameraFramingFromJson(json::parse(json::dump(toJson(stored)))), stored)

@@ -41,7 +41,8 @@ RecordingProject twoSampleProject() {
 
 // A project file as an older or a foreign writer left it, with the effects given.
 QByteArray fileWithEffects(const QByteArray& effects) {
-    return R"({"effects":)" + effects + R"(,"version":1,"sourceFile":"a.mp4","targetName":"t","duration":2,"samples":[]})";
+    return R"({"effects":)" + effects +
+           R"(,"version":1,"sourceFile":"a.mp4","targetName":"t","duration":2,"samples":[]})";
 }
 
 class RecordingProjectFileTest : public testing::Test {
@@ -66,8 +67,10 @@ TEST(RecordingProjectTest, NamesTheSidecarAfterTheVideoInItsFolder) {
 
 TEST(RecordingProjectTest, WritesKeysInOrderAndLeavesAbsentMembersOut) {
     const Json bare = json::parse(encodeRecordingProject(twoSampleProject()));
-    EXPECT_EQ(keysOf(bare), (std::vector<std::string>{"version", "sourceFile", "targetName", "duration", "effects", "samples"}));
-    EXPECT_EQ(keysOf(bare["effects"]), (std::vector<std::string>{"autoZoom", "backgroundBlur", "zoom", "padding", "blur"}));
+    EXPECT_EQ(keysOf(bare),
+              (std::vector<std::string>{"version", "sourceFile", "targetName", "duration", "effects", "samples"}));
+    EXPECT_EQ(keysOf(bare["effects"]),
+              (std::vector<std::string>{"autoZoom", "backgroundBlur", "zoom", "padding", "blur"}));
     EXPECT_EQ(keysOf(bare["samples"][0]), (std::vector<std::string>{"time", "x", "y", "inside", "clicked"}));
 
     RecordingProject full = twoSampleProject();
@@ -83,13 +86,16 @@ TEST(RecordingProjectTest, WritesKeysInOrderAndLeavesAbsentMembersOut) {
 }
 
 TEST(RecordingProjectTest, ReadsMissingEffectsWithDefaultsAndTheLegacyBlurKey) {
-    const auto effectsOf = [](const QByteArray& effects) { return decodeRecordingProject(fileWithEffects(effects)).effects; };
+    const auto effectsOf = [](const QByteArray& effects) {
+        return decodeRecordingProject(fileWithEffects(effects)).effects;
+    };
     EXPECT_EQ(effectsOf("{}"), RecordingEffects{});
     EXPECT_EQ(effectsOf(R"({"zoom":null,"blur":30})"), (RecordingEffects{true, true, 1.65, 0.06, 30}));
     EXPECT_FALSE(effectsOf(R"({"focusBlur":false})").backgroundBlur);
     EXPECT_TRUE(effectsOf(R"({"backgroundBlur":true,"focusBlur":false})").backgroundBlur);
     EXPECT_FALSE(effectsOf(R"({"backgroundBlur":null,"focusBlur":false})").backgroundBlur);
-    EXPECT_TRUE(effectsOf(R"({"backgroundBlur":true,"focusBlur":"old"})").backgroundBlur) << "an overridden legacy key is not read";
+    EXPECT_TRUE(effectsOf(R"({"backgroundBlur":true,"focusBlur":"old"})").backgroundBlur)
+        << "an overridden legacy key is not read";
 
     const RecordingProject legacy = decodeRecordingProject(fileWithEffects(R"({"focusBlur":false})"));
     const QByteArray rewritten = encodeRecordingProject(legacy);
@@ -101,11 +107,13 @@ TEST(RecordingProjectTest, RefusesWrongTypesAndMissingRequiredKeys) {
     EXPECT_THROW(decodeRecordingProject(fileWithEffects(R"({"zoom":"1.5"})")), json::DecodeError);
     EXPECT_THROW(decodeRecordingProject(fileWithEffects(R"({"autoZoom":1})")), json::DecodeError);
     EXPECT_THROW(decodeRecordingProject(fileWithEffects("[]")), json::DecodeError);
-    EXPECT_THROW(decodeRecordingProject(R"({"version":1,"sourceFile":"a.mp4","targetName":"t","duration":2,"effects":{}})"),
-                 json::DecodeError);
-    EXPECT_THROW(decodeRecordingProject(R"({"version":1,"sourceFile":"a.mp4","targetName":"t","duration":2,"effects":{},)"
-                                        R"("samples":[],"portraitBaked":"yes"})"),
-                 json::DecodeError);
+    EXPECT_THROW(
+        decodeRecordingProject(R"({"version":1,"sourceFile":"a.mp4","targetName":"t","duration":2,"effects":{}})"),
+        json::DecodeError);
+    EXPECT_THROW(
+        decodeRecordingProject(R"({"version":1,"sourceFile":"a.mp4","targetName":"t","duration":2,"effects":{},)"
+                               R"("samples":[],"portraitBaked":"yes"})"),
+        json::DecodeError);
 }
 
 TEST_F(RecordingProjectFileTest, SavesAndLoadsEveryFieldUnchanged) {
@@ -130,8 +138,9 @@ TEST_F(RecordingProjectFileTest, LoadsNothingFromFilesItCannotTrust) {
     EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("a.mp4")", R"("../clip.mp4")")).has_value());
     EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("a.mp4")", R"("..")")).has_value());
     EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("a.mp4")", R"("clip.mp4/")")).has_value());
-    EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("samples":[])", R"("samples":[],"backgroundFile":"sub/bg.png")"))
-                     .has_value());
+    EXPECT_FALSE(
+        loadText(fileWithEffects("{}").replace(R"("samples":[])", R"("samples":[],"backgroundFile":"sub/bg.png")"))
+            .has_value());
     EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("samples":[])",
                                                         R"("samples":[{"time":0,"x":0.5,"y":0.5,"inside":true}])"))
                      .has_value())

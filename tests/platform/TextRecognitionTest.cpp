@@ -34,7 +34,8 @@ QImage picture(const QList<Line>& lines, QSize size = {1200, 520}) {
     for (const Line& line : lines) {
         painter.setFont(Fonts::system(line.size, FontWeight::semibold));
         painter.setPen(line.color);
-        painter.drawText(QRectF(line.topLeft, QSizeF(size.width(), line.size * 2)), Qt::AlignLeft | Qt::AlignTop, line.text);
+        painter.drawText(QRectF(line.topLeft, QSizeF(size.width(), line.size * 2)), Qt::AlignLeft | Qt::AlignTop,
+                         line.text);
     }
     return image;
 }

@@ -81,8 +81,10 @@ protected:
 
 TEST_F(RecordingRetakeTest, NamesTheFolderAfterTheClipWithoutItsExtension) {
     EXPECT_EQ(RecordingRetake::archiveFolder(clip), archived);
-    EXPECT_EQ(RecordingRetake::archiveFolder(folder + QStringLiteral("/a.b.mov")), folder + QStringLiteral("/重录片段_a.b"));
-    EXPECT_EQ(RecordingRetake::archiveFolder(folder + QStringLiteral("/clip")), folder + QStringLiteral("/重录片段_clip"));
+    EXPECT_EQ(RecordingRetake::archiveFolder(folder + QStringLiteral("/a.b.mov")),
+              folder + QStringLiteral("/重录片段_a.b"));
+    EXPECT_EQ(RecordingRetake::archiveFolder(folder + QStringLiteral("/clip")),
+              folder + QStringLiteral("/重录片段_clip"));
 }
 
 TEST_F(RecordingRetakeTest, PutsTheTakeIntoTheHomeTrashAsOneFolderWithUnchangedBytes) {
@@ -100,12 +102,12 @@ TEST_F(RecordingRetakeTest, PutsTheTakeIntoTheHomeTrashAsOneFolderWithUnchangedB
 
 TEST_F(RecordingRetakeTest, SkipsMissingCompanionsAndMovesTheClipOnlyOnce) {
     QString recycled;
-    RecordingRetake::archive(clip, {clip, folder + QStringLiteral("/never-written.json"), sidecar, sidecar},
-                             [&](const QString& path) {
-                                 recycled = path;
-                                 EXPECT_EQ(entries(path), (QStringList{QStringLiteral("录屏_1.mp4"),
-                                                                       QStringLiteral("录屏_1.recording.json")}));
-                             });
+    RecordingRetake::archive(
+        clip, {clip, folder + QStringLiteral("/never-written.json"), sidecar, sidecar}, [&](const QString& path) {
+            recycled = path;
+            EXPECT_EQ(entries(path),
+                      (QStringList{QStringLiteral("录屏_1.mp4"), QStringLiteral("录屏_1.recording.json")}));
+        });
     EXPECT_EQ(recycled, archived);
     EXPECT_EQ(entries(folder), (QStringList{QStringLiteral("录屏_1.png"), QStringLiteral("重录片段_录屏_1")}));
 }
@@ -113,7 +115,8 @@ TEST_F(RecordingRetakeTest, SkipsMissingCompanionsAndMovesTheClipOnlyOnce) {
 TEST_F(RecordingRetakeTest, ARefusedTrashBringsEverythingBackAndRemovesTheEmptyFolder) {
     blockTrash();
     const QString error = errorOf([&] { RecordingRetake::archive(clip, {sidecar, backdrop}); });
-    EXPECT_EQ(error, RecordingRetake::messages::notArchived(library::messages::cannotTrash(QStringLiteral("重录片段_录屏_1"))));
+    EXPECT_EQ(error, RecordingRetake::messages::notArchived(
+                         library::messages::cannotTrash(QStringLiteral("重录片段_录屏_1"))));
     EXPECT_TRUE(error.startsWith(QStringLiteral("未能将当前段移到废纸篓，已停止重录。文件仍保留在桌面「岚帧」中：")));
     expectTakeInPlace();
 }

@@ -35,7 +35,8 @@ QString contents(std::FILE* file) {
 }
 
 Outcome runGroups(const std::vector<CheckGroup>& groups) {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::tmpfile(), std::fclose), err(std::tmpfile(), std::fclose);
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::tmpfile(), std::fclose),
+        err(std::tmpfile(), std::fclose);
     Outcome outcome;
     outcome.status = runSelfTestGroups(groups, out.get(), err.get());
     outcome.out = contents(out.get()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -59,22 +60,25 @@ TEST(LibraryAndRecognitionChecks, PassTheLastTenChecksInOrderAndKeepNothing) {
     const Outcome outcome = runGroups({checkLibrary, checkRetake, checkRecognition});
     qunsetenv("TMPDIR");
     EXPECT_EQ(outcome.status, 0) << outcome.err.toStdString();
-    EXPECT_EQ(outcome.out, (QStringList{
-                               QStringLiteral("PASS: background local save"),
-                               QStringLiteral("PASS: local history manifest matches saved file"),
-                               QStringLiteral("PASS: default capture folder is Desktop/岚帧"),
-                               QStringLiteral("PASS: Finder deletion disappears from history on refresh"),
-                               QStringLiteral("PASS: deleted media is removed from the persisted history index"),
-                               QStringLiteral("PASS: capture recreates an externally removed output folder"),
-                               QStringLiteral("PASS: retake moves discarded video into recoverable bundle without changing its bytes"),
-                               QStringLiteral("PASS: discarded take retains relative project and backdrop references for restoration"),
-                               QStringLiteral("PASS: Trash failure restores video and all companions instead of losing the take"),
-                               QStringLiteral("PASS: local Chinese OCR reads demo image"),
-                               QStringLiteral("ALL 10 TESTS PASSED"),
-                           }));
+    EXPECT_EQ(
+        outcome.out,
+        (QStringList{
+            QStringLiteral("PASS: background local save"),
+            QStringLiteral("PASS: local history manifest matches saved file"),
+            QStringLiteral("PASS: default capture folder is Desktop/岚帧"),
+            QStringLiteral("PASS: Finder deletion disappears from history on refresh"),
+            QStringLiteral("PASS: deleted media is removed from the persisted history index"),
+            QStringLiteral("PASS: capture recreates an externally removed output folder"),
+            QStringLiteral("PASS: retake moves discarded video into recoverable bundle without changing its bytes"),
+            QStringLiteral("PASS: discarded take retains relative project and backdrop references for restoration"),
+            QStringLiteral("PASS: Trash failure restores video and all companions instead of losing the take"),
+            QStringLiteral("PASS: local Chinese OCR reads demo image"),
+            QStringLiteral("ALL 10 TESTS PASSED"),
+        }));
     EXPECT_TRUE(QDir(temporary.path()).entryList({QStringLiteral("Vistagon-tests-*")}, QDir::AllEntries).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(home.desktop() + QStringLiteral("/岚帧"))) << "the default library is only named";
-    EXPECT_FALSE(QFileInfo::exists(home.path() + QStringLiteral("/.local/share/Trash"))) << "the real Trash is not used";
+    EXPECT_FALSE(QFileInfo::exists(home.path() + QStringLiteral("/.local/share/Trash")))
+        << "the real Trash is not used";
 }
 
 TEST(LibraryAndRecognitionChecks, WriteVisualSamplesThatOpenAsTheyWereDrawn) {
@@ -85,8 +89,8 @@ TEST(LibraryAndRecognitionChecks, WriteVisualSamplesThatOpenAsTheyWereDrawn) {
     ASSERT_EQ(outcome.status, 0) << outcome.err.toStdString();
 
     EXPECT_EQ(QDir(folder).entryList(QDir::Files, QDir::Name),
-              (QStringList{QStringLiteral("像素-暮紫.png"), QStringLiteral("柔焦-海盐.png"), QStringLiteral("磨砂-蜜桃.png"),
-                           QStringLiteral("磨砂演示.vistagon")}));
+              (QStringList{QStringLiteral("像素-暮紫.png"), QStringLiteral("柔焦-海盐.png"),
+                           QStringLiteral("磨砂-蜜桃.png"), QStringLiteral("磨砂演示.vistagon")}));
     const OpenedProject project = readProject(QDir(folder).filePath(QStringLiteral("磨砂演示.vistagon")));
     const QImage demo = ImageOps::demo();
     EXPECT_EQ(project.image, demo);
