@@ -2,7 +2,9 @@
 #include "document/ui/CanvasView.h"
 #include "tests/support/Pictures.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QRegion>
 
 #include <benchmark/benchmark.h>
@@ -58,22 +60,63 @@ struct BusyCanvas {
     QImage target;
 };
 
-// One full repaint of the canvas at fit zoom.
+std::string label(const CanvasView& canvas) {
+    return "5120x2880, 50 marks, 3 covers, backing scale " + std::to_string(canvas.devicePixelRatioF()).substr(0, 3);
+}
+
+// One full repaint of the canvas at fit zoom, with no mark changed since the
+// last: a new selection, a pan, an exposed window.
 void paintWholeCanvas(benchmark::State& state) {
     BusyCanvas busy;
     for (auto _ : state) busy.canvas.render(&busy.target);
-    state.SetLabel("5120x2880, 50 marks, 3 covers, backing scale " +
-                   std::to_string(busy.canvas.devicePixelRatioF()).substr(0, 3));
+    state.SetLabel(label(busy.canvas));
 }
 
-// The part a drag repaints while a rectangle is drawn.
+// One full repaint after a mark changed: every mark is drawn again.
+void paintAfterAMarkChanged(benchmark::State& state) {
+    BusyCanvas busy;
+    const Mark first = busy.document.marks().first();
+    QList<QPointF> shifted = first.points;
+    for (QPointF& point : shifted) point += QPointF(1, 0);
+    bool moved = false;
+    for (auto _ : state) {
+        busy.document.setMarkPoints(first.id, (moved = !moved) ? shifted : first.points);
+        busy.canvas.render(&busy.target);
+    }
+    state.SetLabel(label(busy.canvas));
+}
+
+// The part a drag repaints while a new rectangle is drawn over the marks.
 void paintDraggedArea(benchmark::State& state) {
     BusyCanvas busy;
-    const QRegion dragged(QRect(400, 250, 160, 110));
-    for (auto _ : state) busy.canvas.render(&busy.target, QPoint(), dragged);
+    busy.document.choose(MarkTool::rectangle);
+    const QPointF from(400, 250), to(560, 360);
+    QMouseEvent press(QEvent::MouseButtonPress, from, from, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&busy.canvas, &press);
+    QMouseEvent move(QEvent::MouseMove, to, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&busy.canvas, &move);
+    const QRect dragged = QRectF(from, to).toAlignedRect().adjusted(-8, -8, 8, 8);
+    for (auto _ : state) busy.canvas.render(&busy.target, dragged.topLeft(), QRegion(dragged));
+}
+
+// The part a drag repaints while a mark is moved: the marks changed, so they
+// are drawn again, clipped to that part.
+void paintMovedMarkArea(benchmark::State& state) {
+    BusyCanvas busy;
+    const Mark first = busy.document.marks().first();
+    QList<QPointF> shifted = first.points;
+    for (QPointF& point : shifted) point += QPointF(1, 0);
+    const QRect moved(QPoint(20, 20), QSize(160, 110));
+    bool shift = false;
+    for (auto _ : state) {
+        busy.document.setMarkPoints(first.id, (shift = !shift) ? shifted : first.points);
+        busy.canvas.render(&busy.target, moved.topLeft(), QRegion(moved));
+    }
 }
 
 }  // namespace
 
 BENCHMARK(paintWholeCanvas)->Unit(benchmark::kMillisecond);
+BENCHMARK(paintAfterAMarkChanged)->Unit(benchmark::kMillisecond);
 BENCHMARK(paintDraggedArea)->Unit(benchmark::kMillisecond);
+BENCHMARK(paintMovedMarkArea)->Unit(benchmark::kMillisecond);

@@ -29,44 +29,65 @@ void CanvasView::paintEvent(QPaintEvent* event) {
 
     painter.save();
     painter.setClipRect(shown, Qt::IntersectClip);
-    paintImage(painter, shown);
+    const QList<Mark> marks = visibleMarks();
+    const bool marksPainted = paintPicture(painter, shown, marks, event->region());
     // From here on, image pixels with a top-left origin.
     painter.translate(shown.topLeft());
     painter.scale(shown.width() / document_.image().width(), shown.height() / document_.image().height());
-    paintMarks(painter);
+    if (!marksPainted) ImageOps::marks(marks, document_.image(), painter);
     paintDraft(painter);
     paintSelection(painter);
     paintInsertionBox(painter);
     painter.restore();
 }
 
-// A reduced picture comes from the copy cached for its size, drawn on whole
-// device pixels so it is copied rather than resampled. At one device pixel
-// per image pixel or more, the visible part of the image itself is drawn.
-void CanvasView::paintImage(QPainter& painter, const QRectF& shown) {
+// Paints the picture, with its marks when a reduced copy with them is at
+// hand; returns whether the marks are in it. A reduced picture is drawn on
+// whole device pixels, so it is copied rather than resampled; at one device
+// pixel per image pixel or more, the visible part of the image is drawn.
+bool CanvasView::paintPicture(QPainter& painter, const QRectF& shown, const QList<Mark>& marks,
+                              const QRegion& dirty) {
     const QImage& image = document_.image();
     const double scale = backingScale();
     const QSize devicePixels(qRound(shown.width() * scale), qRound(shown.height() * scale));
-    if (devicePixels.width() < image.width() && !devicePixels.isEmpty()) {
-        const QPointF aligned(std::round(shown.x() * scale) / scale, std::round(shown.y() * scale) / scale);
-        painter.drawImage(aligned, scaledImage_.scaled(image, devicePixels, scale));
-        return;
+    if (devicePixels.isEmpty() || devicePixels.width() >= image.width()) {
+        const double magnification = devicePixels.width() / double(image.width());
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, magnification != std::round(magnification));
+        painter.drawImage(shown, image);
+        return false;
     }
-    const double magnification = devicePixels.width() / double(image.width());
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, magnification != std::round(magnification));
-    painter.drawImage(shown, image);
+    const QPointF aligned(std::round(shown.x() * scale) / scale, std::round(shown.y() * scale) / scale);
+    const QImage* annotated = annotatedPicture(shown, devicePixels, marks, dirty);
+    painter.drawImage(aligned, annotated ? *annotated : scaledImage_.scaled(image, devicePixels, scale));
+    return annotated;
 }
 
-void CanvasView::paintMarks(QPainter& painter) const {
-    // The label being typed is shown by the inline editor instead.
-    const bool editingLabel = document_.isEditingText() && textEditor_;
-    if (!editingLabel) return ImageOps::marks(document_.marks(), document_.image(), painter);
-    QList<Mark> visible;
-    visible.reserve(document_.marks().size());
-    for (const Mark& mark : document_.marks()) {
-        if (mark.tool != MarkTool::text || mark.id != document_.selected()) visible.append(mark);
-    }
-    ImageOps::marks(visible, document_.image(), painter);
+// The reduced picture with `marks`, painted again only when the whole picture
+// is repainted. None while part of it is repainted after its marks changed
+// (a mark being moved), and none for a picture larger than the canvas.
+const QImage* CanvasView::annotatedPicture(const QRectF& shown, QSize devicePixels, const QList<Mark>& marks,
+                                           const QRegion& dirty) {
+    const QRect area = shown.toAlignedRect();
+    if (!rect().contains(area)) return nullptr;
+    const QImage& image = document_.image();
+    AnnotatedPictureCache::Key key{image.cacheKey(), devicePixels, marks};
+    if (const QImage* cached = annotatedPicture_.find(key)) return cached;
+    if (!(QRegion(area) - dirty).isEmpty()) return nullptr;
+
+    QImage picture = scaledImage_.scaled(image, devicePixels, backingScale());
+    QPainter painter(&picture);
+    painter.scale(shown.width() / image.width(), shown.height() / image.height());
+    ImageOps::marks(marks, image, painter);
+    painter.end();
+    return &annotatedPicture_.store(std::move(key), std::move(picture));
+}
+
+// Every mark but the label being typed, which the inline field shows.
+QList<Mark> CanvasView::visibleMarks() const {
+    if (!document_.isEditingText() || !textEditor_) return document_.marks();
+    QList<Mark> visible = document_.marks();
+    visible.removeIf([&](const Mark& mark) { return mark.tool == MarkTool::text && mark.id == document_.selected(); });
+    return visible;
 }
 
 void CanvasView::paintDraft(QPainter& painter) const {

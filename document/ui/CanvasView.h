@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/Mark.h"
+#include "document/ui/AnnotatedPictureCache.h"
 #include "document/ui/CanvasShadow.h"
 #include "document/ui/CanvasTextEditor.h"
 #include "document/ui/ScaledImageCache.h"
@@ -21,9 +22,9 @@ class ShotDocument;
 // wheel and drops into document operations.
 //
 // It owns no document state: it keeps only the mark being drawn (until the
-// release adds it), the pan offset of a zoomed picture, the scaled copy of
-// the image it paints from and, while a label is typed, the inline text
-// editor. It observes the document's changed() and then re-centres a fitted
+// release adds it), the pan offset of a zoomed picture, the reduced copies
+// of the picture it paints from (without and with its marks) and, while a
+// label is typed, the inline text editor. It observes the document's changed() and then re-centres a fitted
 // picture, brings the editor in line, repaints and updates the pointer.
 // Main thread only.
 class CanvasView : public QWidget {
@@ -77,8 +78,10 @@ private:
     void updateMarkChange(const Mark& before, const Mark& after);
 
     // Painting.
-    void paintImage(QPainter& painter, const QRectF& shown);
-    void paintMarks(QPainter& painter) const;
+    bool paintPicture(QPainter& painter, const QRectF& shown, const QList<Mark>& marks, const QRegion& dirty);
+    const QImage* annotatedPicture(const QRectF& shown, QSize devicePixels, const QList<Mark>& marks,
+                                   const QRegion& dirty);
+    QList<Mark> visibleMarks() const;
     void paintDraft(QPainter& painter) const;
     void paintSelection(QPainter& painter) const;
     void paintInsertionBox(QPainter& painter) const;
@@ -111,6 +114,7 @@ private:
     // the mark left and entered instead of the whole picture.
     bool repaintingLocally_ = false;
     ScaledImageCache scaledImage_;
+    AnnotatedPictureCache annotatedPicture_;
     CanvasShadow shadow_;
 };
 

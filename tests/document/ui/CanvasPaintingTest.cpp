@@ -16,6 +16,12 @@ struct CanvasPainting : test::CanvasTest {
         canvas.render(&image, {}, {}, QWidget::DrawWindowBackground);
         return image;
     }
+
+    // Where an image pixel is shown, whatever the scale.
+    QPointF shownAt(QPointF imagePoint) const {
+        const QRectF shown = canvas.imageRect();
+        return shown.topLeft() + imagePoint * (shown.width() / document.image().width());
+    }
 };
 
 const QColor background(232, 237, 235);  // sRGB (0.91, 0.93, 0.92)
@@ -64,15 +70,45 @@ TEST_F(CanvasPainting, AReducedPictureAndItsMarksKeepTheirPlaces) {
 }
 
 TEST_F(CanvasPainting, TheLabelBeingTypedIsLeftToTheField) {
+    document.open(filledImage(800, 600), QStringLiteral("截图"));  // reduced to 0.587
     const Mark label = textLabel(QStringLiteral("田田田"), 64, {1, 0, 0, 1});
     document.add(label);
-    const QRect labelArea = QRectF(QPointF(100, 50) + label.points.first(), QSizeF(180, 60)).toRect();
-    EXPECT_GT(countNear(shot(), labelArea, Qt::red), 200);
+    const QRect labelArea = QRectF(shownAt(label.points.first()), shownAt(label.points.first() + QPointF(190, 70))).toRect();
+    EXPECT_GT(countNear(shot(), labelArea, Qt::red), 100);
 
     document.choose(MarkTool::text);
-    click(label.points.first() + QPointF(10, 10));
+    QTest::mouseClick(&canvas, Qt::LeftButton, {}, shownAt(label.points.first() + QPointF(10, 10)).toPoint());
     ASSERT_TRUE(canvas.textEditor());
     EXPECT_EQ(countNear(shot(), labelArea, Qt::red), 0);
+    type(canvas.textEditor(), QStringLiteral("田"));
+    EXPECT_EQ(countNear(shot(), labelArea, Qt::red), 0) << "nor while it changes";
+}
+
+TEST_F(CanvasPainting, AReducedPictureFollowsEveryChangeOfItsMarks) {
+    document.open(filledImage(4000, 2000), QStringLiteral("大图"));  // reduced to 0.138
+    Mark frame;
+    frame.tool = MarkTool::rectangle;
+    frame.ink = {1, 0, 0, 1};
+    frame.width = 40;
+    frame.points = {{500, 500}, {1500, 1500}};
+    document.add(frame);
+    const QPoint oldEdge = shownAt({500, 1000}).toPoint();
+    const QPoint newEdge = shownAt({1500, 1000}).toPoint();
+    EXPECT_TRUE(near(shot().pixelColor(oldEdge), Qt::red, 60));
+
+    document.setMarkPoints(frame.id, {{1500, 500}, {2500, 1500}});
+    QImage part(canvas.size(), QImage::Format_ARGB32_Premultiplied);
+    part.fill(Qt::transparent);
+    const QRect moved(newEdge - QPoint(10, 40), QSize(20, 80));
+    canvas.render(&part, moved.topLeft(), QRegion(moved), QWidget::DrawWindowBackground);
+    EXPECT_TRUE(near(part.pixelColor(newEdge), Qt::red, 60)) << "a part repainted while the mark moves";
+
+    QImage whole = shot();
+    EXPECT_TRUE(near(whole.pixelColor(oldEdge), Qt::white));
+    EXPECT_TRUE(near(whole.pixelColor(newEdge), Qt::red, 60));
+
+    document.undo();
+    EXPECT_TRUE(near(shot().pixelColor(newEdge), Qt::white)) << "undo took the mark away";
 }
 
 TEST_F(CanvasPainting, ACropDragIsOutlinedInTeal) {
