@@ -63,7 +63,9 @@ double CanvasView::backingScale() const { return devicePixelRatioF(); }
 QRectF CanvasView::imageRect() const {
     const QImage& image = document_.image();
     if (image.isNull()) return {};
-    const double fit = std::min((width() - 2 * fitMargin) / image.width(), (height() - 2 * fitMargin) / image.height());
+    // A canvas smaller than its margins shows nothing, rather than a mirrored picture.
+    const double fit = std::max(
+        std::min((width() - 2 * fitMargin) / image.width(), (height() - 2 * fitMargin) / image.height()), 0.0);
     // One image pixel per device pixel; fitting never enlarges beyond it.
     const double actual = 1.0 / backingScale();
     const double base = document_.actualPixels() ? actual : std::min(actual, fit);
@@ -74,8 +76,8 @@ QRectF CanvasView::imageRect() const {
 
 std::optional<QPointF> CanvasView::point(const QPointF& position) const {
     const QImage& image = document_.image();
-    if (image.isNull()) return std::nullopt;
     const QRectF shown = imageRect();
+    if (image.isNull() || shown.isEmpty()) return std::nullopt;
     const double x = (position.x() - shown.left()) * image.width() / shown.width();
     const double y = (position.y() - shown.top()) * image.height() / shown.height();
     return QPointF(std::clamp(x, 0.0, double(image.width())), std::clamp(y, 0.0, double(image.height())));

@@ -37,7 +37,7 @@ public:
     // Where the image is shown, in widget coordinates; empty without an image.
     QRectF imageRect() const;
     // The image pixel under a widget position, clamped onto the image; none
-    // without an image.
+    // without an image or while the picture takes no room.
     std::optional<QPointF> point(const QPointF& position) const;
     // The hit and outline rectangle of a mark, in image pixels.
     static QRectF boundsFor(const Mark& mark);

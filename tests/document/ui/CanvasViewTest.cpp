@@ -72,6 +72,17 @@ TEST_F(CanvasGeometry, MapsWidgetPositionsOntoImagePixelsClampedToTheEdges) {
     EXPECT_TRUE(blank.imageRect().isEmpty());
 }
 
+TEST_F(CanvasGeometry, ACanvasSmallerThanItsMarginsShowsNothingAndTakesNoMarks) {
+    canvas.resize(40, 30);
+    EXPECT_EQ(canvas.imageRect(), QRectF(20, 15, 0, 0)) << "not a mirrored picture";
+    EXPECT_FALSE(canvas.point({20, 15}));
+    document.choose(MarkTool::rectangle);
+    QTest::mousePress(&canvas, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(&canvas, QPoint(35, 25));
+    QTest::mouseRelease(&canvas, Qt::LeftButton, {}, QPoint(35, 25));
+    EXPECT_TRUE(document.marks().isEmpty());
+}
+
 TEST_F(CanvasGeometry, BoundsCoverEveryPointTheTextAndTheCounterDisc) {
     Mark pen = shapeMark(MarkTool::pen);
     pen.points = {{10, 20}, {90, 5}, {50, 80}};
