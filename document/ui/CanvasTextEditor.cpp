@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFocusEvent>
-#include <QGuiApplication>
 #include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
