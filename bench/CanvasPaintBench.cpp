@@ -1,0 +1,122 @@
+#include "document/ShotDocument.h"
+#include "document/ui/CanvasView.h"
+#include "tests/support/Pictures.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QRegion>
+
+#include <benchmark/benchmark.h>
+
+using namespace tavero;
+
+namespace {
+
+constexpr QSize canvasSize(1180, 700);  // the editor window's picture area
+
+// 47 strokes, shapes, labels and counters over the picture, and 3 covers.
+QList<Mark> busyMarks() {
+    const MarkTool tools[] = {MarkTool::arrow, MarkTool::rectangle, MarkTool::ellipse, MarkTool::pen,
+                              MarkTool::highlight, MarkTool::text, MarkTool::counter, MarkTool::redact};
+    QList<Mark> marks;
+    for (int index = 0; index < 47; ++index) {
+        Mark mark;
+        mark.tool = tools[index % 8];
+        const QPointF from(200 + (index % 8) * 580, 150 + (index / 8) * 440);
+        mark.points = {from, from + QPointF(420, 260)};
+        if (mark.tool == MarkTool::pen) {
+            mark.points = {from};
+            for (int step = 1; step < 120; ++step) mark.points.append(from + QPointF(step * 3.5, (step % 20) * 12));
+        }
+        mark.ink = Ink::palette[index % 7];
+        mark.text = mark.tool == MarkTool::counter ? QString::number(index / 8 + 1) : QStringLiteral("检查这里\nCheck");
+        mark.fontSize = 64;
+        marks.append(mark);
+    }
+    const ObscureStyle styles[] = {ObscureStyle::frosted, ObscureStyle::soft, ObscureStyle::pixel};
+    for (int index = 0; index < 3; ++index) {
+        Mark cover;
+        cover.tool = MarkTool::pixelate;
+        cover.points = {QPointF(300 + index * 1500, 2300), QPointF(1500 + index * 1500, 2750)};
+        cover.obscure = ObscureSettings{styles[index], 24, 0.28};
+        marks.append(cover);
+    }
+    return marks;
+}
+
+struct BusyCanvas {
+    BusyCanvas() : canvas(document) {
+        document.open(fixtures::screenshotLike(5120, 2880), QStringLiteral("5K"), busyMarks());
+        canvas.resize(canvasSize);
+        const double scale = canvas.devicePixelRatioF();
+        target = QImage(canvasSize * scale, QImage::Format_ARGB32_Premultiplied);
+        target.setDevicePixelRatio(scale);
+        canvas.render(&target);  // warm: the reduced picture and the covers are cached
+    }
+
+    ShotDocument document;
+    CanvasView canvas;
+    QImage target;
+};
+
+std::string label(const CanvasView& canvas) {
+    return "5120x2880, 50 marks, 3 covers, backing scale " + std::to_string(canvas.devicePixelRatioF()).substr(0, 3);
+}
+
+// One full repaint of the canvas at fit zoom, with no mark changed since the
+// last: a new selection, a pan, an exposed window.
+void paintWholeCanvas(benchmark::State& state) {
+    BusyCanvas busy;
+    for (auto _ : state) busy.canvas.render(&busy.target);
+    state.SetLabel(label(busy.canvas));
+}
+
+// One full repaint after a mark changed: every mark is drawn again.
+void paintAfterAMarkChanged(benchmark::State& state) {
+    BusyCanvas busy;
+    const Mark first = busy.document.marks().first();
+    QList<QPointF> shifted = first.points;
+    for (QPointF& point : shifted) point += QPointF(1, 0);
+    bool moved = false;
+    for (auto _ : state) {
+        busy.document.setMarkPoints(first.id, (moved = !moved) ? shifted : first.points);
+        busy.canvas.render(&busy.target);
+    }
+    state.SetLabel(label(busy.canvas));
+}
+
+// The part a drag repaints while a new rectangle is drawn over the marks.
+void paintDraggedArea(benchmark::State& state) {
+    BusyCanvas busy;
+    busy.document.choose(MarkTool::rectangle);
+    const QPointF from(400, 250), to(560, 360);
+    QMouseEvent press(QEvent::MouseButtonPress, from, from, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&busy.canvas, &press);
+    QMouseEvent move(QEvent::MouseMove, to, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&busy.canvas, &move);
+    const QRect dragged = QRectF(from, to).toAlignedRect().adjusted(-8, -8, 8, 8);
+    for (auto _ : state) busy.canvas.render(&busy.target, dragged.topLeft(), QRegion(dragged));
+}
+
+// The part a drag repaints while a mark is moved: the marks changed, so they
+// are drawn again, clipped to that part.
+void paintMovedMarkArea(benchmark::State& state) {
+    BusyCanvas busy;
+    const Mark first = busy.document.marks().first();
+    QList<QPointF> shifted = first.points;
+    for (QPointF& point : shifted) point += QPointF(1, 0);
+    const QRect moved(QPoint(20, 20), QSize(160, 110));
+    bool shift = false;
+    for (auto _ : state) {
+        busy.document.setMarkPoints(first.id, (shift = !shift) ? shifted : first.points);
+        busy.canvas.render(&busy.target, moved.topLeft(), QRegion(moved));
+    }
+}
+
+}  // namespace
+
+BENCHMARK(paintWholeCanvas)->Unit(benchmark::kMillisecond);
+BENCHMARK(paintAfterAMarkChanged)->Unit(benchmark::kMillisecond);
+BENCHMARK(paintDraggedArea)->Unit(benchmark::kMillisecond);
+BENCHMARK(paintMovedMarkArea)->Unit(benchmark::kMillisecond);
