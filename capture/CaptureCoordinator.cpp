@@ -32,8 +32,9 @@ QRect integralPixels(const QRectF& rect) {
     return {int(left), int(top), int(right - left), int(bottom - top)};
 }
 
-// `rect` in the display's points, cut out of the display's frozen picture.
-Result<QImage> crop(const QImage& image, const QRectF& rect, const DisplayInfo& display) {
+}  // namespace
+
+Result<QImage> CaptureCoordinator::crop(const QImage& image, const QRectF& rect, const DisplayInfo& display) {
     const QSizeF points = display.pointSize();
     const double scaleX = image.width() / points.width();
     const double scaleY = image.height() / points.height();
@@ -44,8 +45,6 @@ Result<QImage> crop(const QImage& image, const QRectF& rect, const DisplayInfo& 
     if (result.isNull()) return ShotError(messages::tooSmall());
     return result;
 }
-
-}  // namespace
 
 // One still capture on its way, from the request to the answer.
 struct CaptureCoordinator::Road {
@@ -163,7 +162,6 @@ void CaptureCoordinator::withSnapshot(std::shared_ptr<Road> road, Result<QImage>
 }
 
 void CaptureCoordinator::showOverlay(std::shared_ptr<Road> road) {
-    if (!presenter_) return road->answer(ShotError(messages::cancelled()));
     SelectionRequest request;
     request.image = road->frozen;
     request.display = road->display;
@@ -172,13 +170,22 @@ void CaptureCoordinator::showOverlay(std::shared_ptr<Road> road) {
     request.title = road->scrolling       ? messages::scrollingTitle()
                     : request.windowMode ? messages::windowTitle()
                                          : messages::areaTitle();
+    const bool shown = presentOverlay(
+        request, [this, road](std::optional<QRectF> selection) { withSelection(road, selection); });
+    if (!shown) road->answer(ShotError(messages::cancelled()));
+}
+
+bool CaptureCoordinator::presentOverlay(const SelectionRequest& request,
+                                        std::function<void(std::optional<QRectF>)> answer) {
+    if (!presenter_) return false;
     QPointer<CaptureCoordinator> self(this);
-    overlay_ = presenter_->open(request, [self, road](std::optional<QRectF> selection) {
+    overlay_ = presenter_->open(request, [self, answer = std::move(answer)](std::optional<QRectF> selection) {
         if (!self) return;
         // The overlay has hidden itself; it may still be inside its own event handler.
         if (QObject* window = self->overlay_.release()) window->deleteLater();
-        self->withSelection(road, selection);
+        answer(selection);
     });
+    return true;
 }
 
 void CaptureCoordinator::withSelection(std::shared_ptr<Road> road, std::optional<QRectF> selection) {

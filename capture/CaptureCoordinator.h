@@ -18,6 +18,7 @@ namespace tavero {
 
 class ApplicationWindows;
 class SelectionPresenter;
+struct SelectionRequest;
 
 // How long still capture waits; tests shorten the deadlines.
 struct CaptureTiming {
@@ -81,6 +82,19 @@ public:
     // One grab behind the snapshot watchdog; no `includeCursor` means ours.
     void snapshot(const ContentFilter& filter, std::optional<bool> includeCursor, Completion<QImage> completion);
 
+    // The recording studio's area: the user drags it on a frozen picture of
+    // `displayID`. One at a time with still captures; hides this program and
+    // leaves showing it again to the caller. Escape, or an area under 40 × 40
+    // points, answers "已取消框选".
+    void selectRecordingArea(quint32 displayID, Completion<CaptureRegion> completion);
+
+    // Takes a fresh picture of a fixed region each time it is called, without
+    // the pointer, hiding nothing; its answers come on the main thread.
+    using RegionSampler = std::function<void(Completion<QImage>)>;
+    void makeRegionSampler(const CaptureRegion& region, Completion<RegionSampler> completion);
+    // One picture of the region.
+    void captureRegion(const CaptureRegion& region, Completion<QImage> completion);
+
 signals:
     // busy, lastRegion, targetApplication or includeCursor changed.
     void changed();
@@ -97,6 +111,11 @@ private:
     void captureWindowAt(std::shared_ptr<Road> road, const QRectF& point);
     void findScrollTarget(const Road& road, const QRectF& selection);
     void showOverlay(std::shared_ptr<Road> road);
+    // False when no presenter is installed.
+    bool presentOverlay(const SelectionRequest& request, std::function<void(std::optional<QRectF>)> answer);
+    void pickRecordingArea(const DisplayInfo& display, const QImage& frozen, Completion<CaptureRegion> answer);
+    // `rect` in the display's points, cut out of the display's frozen picture.
+    static Result<QImage> crop(const QImage& image, const QRectF& rect, const DisplayInfo& display);
     QList<quint32> windowOrder();
 
     std::shared_ptr<ScreenSource> screen_;

@@ -17,6 +17,11 @@ inline QString cancelled() { return QStringLiteral("已取消截图"); }
 inline QString noWindow() { return QStringLiteral("没有选中可截图的窗口。"); }
 inline QString tooSmall() { return QStringLiteral("截图区域太小，请重新框选。"); }
 
+// The recording-area picker's own answers, and its overlay's title and prompt.
+inline QString areaCancelled() { return QStringLiteral("已取消框选"); }
+inline QString recordingScreenGone() { return QStringLiteral("录制屏幕已经断开。"); }
+inline QString recordingAreaTitle() { return QStringLiteral("框选录制区域 · 松开后返回设置 · Esc 取消"); }
+
 // Overlay window titles; the scrolling one is also the overlay's prompt.
 inline QString scrollingTitle() {
     return QStringLiteral("框住要滚动的内容，避开固定工具栏 · 松开后向下滚动 · Esc 取消");

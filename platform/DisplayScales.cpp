@@ -18,6 +18,8 @@ bool showsSameArea(const QScreen& screen, const DisplayInfo& display) {
            std::lround(geometry.height() * ratio) == display.pixelFrame.height();
 }
 
+}  // namespace
+
 const QScreen* screenShowing(const DisplayInfo& display) {
     const QList<QScreen*> screens = QGuiApplication::screens();
     for (const QScreen* screen : screens)
@@ -26,8 +28,6 @@ const QScreen* screenShowing(const DisplayInfo& display) {
         if (showsSameArea(*screen, display)) return screen;
     return nullptr;
 }
-
-}  // namespace
 
 void applyScreenScales(QList<DisplayInfo>& displays) {
     for (DisplayInfo& display : displays)

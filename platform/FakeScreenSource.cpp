@@ -114,6 +114,11 @@ std::optional<qint64> FakeScreenSource::activeProcess() {
     return activeProcess_;
 }
 
+void FakeScreenSource::activate(qint64 processID) {
+    std::lock_guard guard(lock_);
+    activeProcess_ = processID;
+}
+
 QImage FakeScreenSource::grabArea(const QRect& pixels, bool withCursor) {
     std::unique_lock guard(lock_);
     waitWhileHeld(guard, holdGrabs_);

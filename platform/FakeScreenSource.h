@@ -41,6 +41,8 @@ public:
     QList<WindowInfo> windows() override;
     QPoint pointer() override;
     std::optional<qint64> activeProcess() override;
+    // The process becomes the active one.
+    void activate(qint64 processID) override;
     QImage grabArea(const QRect& pixels, bool withCursor) override;
     QImage grab(const ContentFilter& filter, bool withCursor) override;
 

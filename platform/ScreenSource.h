@@ -27,6 +27,9 @@ public:
     virtual QPoint pointer() = 0;
     // The process of the active (frontmost) window, if any is known.
     virtual std::optional<qint64> activeProcess() = 0;
+    // Brings the front-most window of `processID` forward and gives it the
+    // keyboard, as a taskbar would; nothing when it has no window on screen.
+    virtual void activate(qint64 processID) = 0;
 
     // A rectangle of the screen in root pixels, as it appears now.
     virtual QImage grabArea(const QRect& pixels, bool withCursor) = 0;

@@ -65,6 +65,8 @@ QPoint X11ScreenSource::pointer() {
 
 std::optional<qint64> X11ScreenSource::activeProcess() { return x11::activeProcess(d_->connection); }
 
+void X11ScreenSource::activate(qint64 processID) { x11::activateProcess(d_->connection, processID); }
+
 QImage X11ScreenSource::grabArea(const QRect& pixels, bool withCursor) {
     const QRect area = pixels.intersected(d_->rootRect());
     QImage image = d_->grabber.grab(d_->connection.root(), area, d_->connection.screen()->root_depth);

@@ -20,6 +20,7 @@ public:
     QList<WindowInfo> windows() override;
     QPoint pointer() override;
     std::optional<qint64> activeProcess() override;
+    void activate(qint64 processID) override;
     QImage grabArea(const QRect& pixels, bool withCursor) override;
     QImage grab(const ContentFilter& filter, bool withCursor) override;
 

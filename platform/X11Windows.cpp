@@ -151,6 +151,33 @@ std::optional<qint64> activeProcess(Connection& connection) {
     return qint64(*pid);
 }
 
+void activateProcess(Connection& connection, qint64 processID) {
+    const QList<WindowInfo> windows = listWindows(connection);
+    const auto owned = std::find_if(windows.begin(), windows.end(),
+                                    [&](const WindowInfo& window) { return window.processID == processID; });
+    if (owned == windows.end()) return;
+    xcb_connection_t* c = connection.get();
+    const xcb_window_t client = owned->id;
+    if (connection.cardinal(connection.root(), "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW)) {
+        // Source 2 says a pager asks, which window managers never refuse.
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = client;
+        message.type = connection.atom("_NET_ACTIVE_WINDOW");
+        message.data.data32[0] = 2;
+        message.data.data32[1] = XCB_CURRENT_TIME;
+        xcb_send_event(c, 0, connection.root(),
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+    } else if (const std::optional<xcb_window_t> topLevel = topLevelOf(connection, client)) {
+        const uint32_t above = XCB_STACK_MODE_ABOVE;
+        xcb_configure_window(c, *topLevel, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, client, XCB_CURRENT_TIME);
+    }
+    xcb_flush(c);
+}
+
 std::optional<xcb_window_t> topLevelOf(Connection& connection, xcb_window_t window) {
     while (true) {
         auto tree = take(xcb_query_tree_reply(connection.get(), xcb_query_tree(connection.get(), window), nullptr));

@@ -14,6 +14,11 @@ QList<WindowInfo> listWindows(Connection& connection);
 // The process of the active window (_NET_ACTIVE_WINDOW, else the focus).
 std::optional<qint64> activeProcess(Connection& connection);
 
+// Activates the front-most window of `processID`: through the window
+// manager (_NET_ACTIVE_WINDOW) when one runs, else by raising it and giving
+// it the input focus ourselves. Nothing when the process shows no window.
+void activateProcess(Connection& connection, qint64 processID);
+
 // The child of the root window that holds `window`: the window manager's
 // frame, or the window itself when it is not reparented. None when `window`
 // is gone.

@@ -1,10 +1,12 @@
 // Runs on Xvfb with openbox, whose EWMH hints (_NET_CLIENT_LIST_STACKING,
 // _NET_FRAME_EXTENTS, _NET_ACTIVE_WINDOW) give the window list.
+#include "platform/WorkspaceWindows.h"
 #include "platform/X11ScreenSource.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/TestWindows.h"
 
 #include <QCoreApplication>
+#include <QProcess>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -86,6 +88,39 @@ TEST_F(X11WindowManagerTest, AWindowGrabHoldsItsFrameAndItsOwnPixelsWhenCovered)
         pattern);
     EXPECT_EQ(grabbed.size(), info.frame.size());
     EXPECT_TRUE(samePixels(grabbed.copy(client), pattern));
+}
+
+TEST_F(X11WindowManagerTest, AnotherProgramsWindowCanBeBroughtForward) {
+    test::ForeignWindow page(QRect(100, 100, 400, 300), 5);
+    ASSERT_TRUE(page.start());
+    PictureWindow ours(fixtures::noise(300, 200, 6), QRect(150, 150, 300, 200));
+    ASSERT_TRUE(ours.showAndWait());
+    ours.requestActivate();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return source.activeProcess() == QCoreApplication::applicationPid(); }, 5000));
+
+    source.activate(page.processID());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return source.activeProcess() == page.processID(); }, 5000));
+    source.activate(999'999'999);
+    QTest::qWait(100);
+    EXPECT_EQ(source.activeProcess(), page.processID()) << "a process without windows changes nothing";
+}
+
+TEST_F(X11WindowManagerTest, AFloatingPanelStaysOnEveryWorkspace) {
+    PictureWindow panel(fixtures::noise(200, 80, 7), QRect(400, 400, 200, 80));
+    panel.setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    panel.winId();
+    showOnEveryWorkspace(panel);
+    ASSERT_TRUE(panel.showAndWait());
+    ASSERT_TRUE(waitUntilManaged(panel.winId()));
+
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(panel.winId()),
+                                          QStringLiteral("_NET_WM_STATE"), QStringLiteral("_NET_WM_DESKTOP")});
+    ASSERT_TRUE(xprop.waitForFinished(5000));
+    const QString properties = QString::fromUtf8(xprop.readAllStandardOutput());
+    EXPECT_TRUE(properties.contains(QStringLiteral("_NET_WM_DESKTOP(CARDINAL) = 4294967295")))
+        << "all desktops: " << properties.toStdString();
+    EXPECT_TRUE(properties.contains(QStringLiteral("_NET_WM_STATE_ABOVE"))) << "Qt's own hints stay";
 }
 
 }  // namespace

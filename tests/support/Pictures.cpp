@@ -42,6 +42,23 @@ QImage screenshotLike(int width, int height) {
     return image;
 }
 
+QImage textPage(int width, int height) {
+    QImage page(width, height, QImage::Format_RGBA8888_Premultiplied);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    painter.setFont(Fonts::system(25));
+    painter.setPen(QColor(85, 85, 85));
+    constexpr int lineHeight = 55;
+    for (int number = 1, top = 18; top < height; ++number, top += lineHeight) {
+        const int left = 70 + 22 * ((number - 1) % 3);
+        const QString line = QStringLiteral("第 %1 行 · 页面中的文字应当清晰、连续。").arg(number) +
+                             QStringLiteral("内容").repeated((number - 1) % 7);
+        painter.drawText(QRectF(left, top, width - left, lineHeight), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                         line);
+    }
+    return page;
+}
+
 QImage noise(int width, int height, quint32 seed) {
     QImage image(width, height, QImage::Format_RGBA8888_Premultiplied);
     QRandomGenerator random(seed);

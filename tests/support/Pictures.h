@@ -9,6 +9,11 @@ namespace tavero::fixtures {
 // and English text lines and a few icons. Deterministic for a given size.
 QImage screenshotLike(int width, int height);
 
+// A white page of numbered lines of dark grey Chinese text, one every 55
+// rows in three indents, as a long document looks to the scrolling matcher:
+// no two lines alike. Opaque and deterministic for a given size.
+QImage textPage(int width, int height);
+
 // Random pixels: incompressible, and every pixel differs from its neighbours.
 QImage noise(int width, int height, quint32 seed = 1);
 

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/ScreenContent.h"
+
+#include <QRectF>
+
+#include <memory>
+
+namespace tavero {
+
+class ScrollingCapture;
+
+// The floating control bar and the green frame of a running scrolling
+// screenshot. Both lie outside the captured region, since our own windows
+// show in the screen's grabs. Destroying the object closes both windows.
+// Main thread.
+class ScrollControls {
+public:
+    virtual ~ScrollControls() = default;
+
+    // Orders both windows to the front without activating this program.
+    virtual void present() = 0;
+};
+
+// Opens the bar and the frame. Installed into the ScrollingCapture by the
+// widget layer (capture/ui), which the session cannot see. Main thread.
+class ScrollControlsPresenter {
+public:
+    virtual ~ScrollControlsPresenter() = default;
+
+    // The windows around `rect` (points of `display`, top-left origin), the
+    // bar showing and finishing `session`; none when no screen shows the
+    // display.
+    virtual std::unique_ptr<ScrollControls> open(ScrollingCapture& session, const DisplayInfo& display,
+                                                 const QRectF& rect) = 0;
+};
+
+}  // namespace tavero
