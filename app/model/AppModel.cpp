@@ -21,15 +21,18 @@ const QString autoSaveKey = QStringLiteral("autoSave");
 AppModel::AppModel(AppModelSetup setup, QObject* parent)
     : QObject(parent),
       document_(std::make_unique<ShotDocument>()),
-      capture_(std::make_unique<CaptureCoordinator>(std::move(setup.screen), setup.captureTiming)),
+      capture_(std::make_unique<CaptureCoordinator>(setup.screen, setup.captureTiming)),
       library_(std::make_unique<LocalLibrary>()),
       recorder_(setup.recorder ? std::move(setup.recorder) : std::make_unique<ScreenRecorder>()),
+      scrollSession_(std::make_unique<ScrollingCapture>(setup.screen, setup.scrollTiming)),
       countdownTick_(setup.countdownTick),
       status_(ModelMessages::ready()) {
     hasPermission_ = screenAccessGranted();
     const QSettings settings;
     autoSave_ = SettingsValues::readBool(settings, autoSaveKey).value_or(true);
     refreshHistory();
+    connect(scrollSession_.get(), &ScrollingCapture::changed, this, &AppModel::scrollingChanged);
+    connect(scrollSession_.get(), &ScrollingCapture::completed, this, &AppModel::scrollingCompleted);
 }
 
 // The timer and the studio go before the parts they call back into.

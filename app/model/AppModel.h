@@ -3,6 +3,7 @@
 #include "app/model/ScreenAccessIntent.h"
 #include "app/model/WorkspaceFlow.h"
 #include "capture/CaptureCoordinator.h"
+#include "capture/ScrollingCapture.h"
 #include "library/CaptureRecord.h"
 #include "library/LocalLibrary.h"
 #include "recording/RecordingHost.h"
@@ -32,6 +33,7 @@ struct AppModelSetup {
     // Null: every capture fails with its sentence.
     std::shared_ptr<ScreenSource> screen;
     CaptureTiming captureTiming;
+    ScrollingCaptureTiming scrollTiming;
     // One step of the screenshot countdown.
     std::chrono::milliseconds countdownTick{1000};
     // Null: a new ScreenRecorder.
@@ -39,8 +41,8 @@ struct AppModelSetup {
 };
 
 // The one application model: owns the document, the capture coordinator, the
-// library, the screen recorder and (from its first use) the recording
-// studio; publishes the state the views show, each field with its own change
+// library, the screen recorder, the scrolling-screenshot session and (from
+// its first use) the recording studio; publishes the state the views show, each field with its own change
 // signal; and carries every user action as a method. Actions report through
 // the one-line `status`, and failures through fail(), which also sets `error`.
 //
@@ -83,6 +85,7 @@ public:
     CaptureCoordinator& capture() { return *capture_; }
     LocalLibrary& library() { return *library_; }
     ScreenRecorder& recorder() { return *recorder_; }
+    ScrollingCapture& scrollSession() { return *scrollSession_; }
     // Created on the first call and kept from then on.
     RecordingStudio& studio();
 
@@ -130,6 +133,7 @@ public:
     // of a video leaves the start screen and ends a running practice.
     const std::optional<QString>& videoURL() const { return videoURL_; }
     void setVideoURL(std::optional<QString> video) override;
+    // Frames of the running scrolling screenshot.
     int scrollCount() const { return scrollCount_; }
     // Seconds before a screenshot; 0 captures at once.
     int captureDelay() const { return captureDelay_; }
@@ -190,6 +194,7 @@ private:
     void setBusy(bool busy);
     void setHasPermission(bool permission);
     void setCountdown(int seconds);
+    void setScrollCount(int count);
     void changeFlow(const std::function<void(WorkspaceFlow&)>& change);
     bool screenAccessGranted() const;
     void historyLoaded(QList<CaptureRecord> records, const std::optional<ShotError>& error);
@@ -202,11 +207,15 @@ private:
     void startCapture(CaptureMode mode, bool scrolling);
     void captured(Result<QImage> result, bool scrolling);
     void openCapture(const QImage& image, bool scrolling);
+    void startScrolling(const QImage& firstFrame);
+    void scrollingChanged();
+    void scrollingCompleted(const QImage& image, const std::optional<QString>& notice);
 
     std::unique_ptr<ShotDocument> document_;
     std::unique_ptr<CaptureCoordinator> capture_;
     std::unique_ptr<LocalLibrary> library_;
     std::unique_ptr<ScreenRecorder> recorder_;
+    std::unique_ptr<ScrollingCapture> scrollSession_;
     std::unique_ptr<RecordingStudio> studio_;
     ApplicationWindows* windows_ = nullptr;
     std::chrono::milliseconds countdownTick_;

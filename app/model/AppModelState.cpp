@@ -71,4 +71,8 @@ void AppModel::setCountdown(int seconds) {
     if (assign(countdown_, seconds)) emit countdownChanged();
 }
 
+void AppModel::setScrollCount(int count) {
+    if (assign(scrollCount_, count)) emit scrollCountChanged();
+}
+
 }  // namespace tavero

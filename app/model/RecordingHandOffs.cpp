@@ -7,12 +7,13 @@
 namespace tavero {
 
 void AppModel::toggleRecording(bool preferRegion) {
-    RecordingStudio& recorder = studio();
+    if (scrollSession_->isActive()) return scrollSession_->presentControls();
+    RecordingStudio& recordingStudio = studio();
     // A running recording is always stoppable, without any explanation first.
-    if (!recorder.phase().occupied() && !recorder.processing() &&
+    if (!recordingStudio.phase().occupied() && !recordingStudio.processing() &&
         explainScreenAccess(ScreenAccessIntent::recording(preferRegion)))
         return;
-    recorder.toggle(preferRegion);
+    recordingStudio.toggle(preferRegion);
 }
 
 }  // namespace tavero

@@ -13,6 +13,7 @@
 namespace tavero {
 
 void AppModel::take(CaptureMode mode, bool scrolling) {
+    if (scrollSession_->isActive()) return scrollSession_->presentControls();
     if (busy_ || recordingStarting_ || recorder_->isActive() || countdown_ != 0) return;
     if (explainScreenAccess(ScreenAccessIntent::screenshot(mode, scrolling))) return;
     if (captureDelay_ >= 1) startCountdown(mode, scrolling);
@@ -99,6 +100,7 @@ void AppModel::openCapture(const QImage& image, bool scrolling) {
     setVideoURL(std::nullopt);
     document_->open(image, scrolling ? ModelMessages::scrollingCapture() : ModelMessages::newCapture(), {});
     changeFlow([](WorkspaceFlow& flow) { flow.openContent(false); });
+    if (scrolling) return startScrolling(image);
     setStatus(ModelMessages::captureReady());
     if (autoSave_) library_->persist(image, LocalLibrary::Prefix::capture, QStringLiteral("png"), whenSaved());
     invoke(showWindow_);

@@ -5,7 +5,9 @@
 #include "platform/AppBrand.h"
 #include "platform/FakeScreenSource.h"
 #include "recording/ScreenRecorder.h"
+#include "capture/ScrollControls.h"
 #include "tests/capture/CaptureHarness.h"
+#include "tests/capture/ScriptedFrames.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
 
@@ -25,6 +27,24 @@ namespace tavero::test {
 class RunningRecorder final : public ScreenRecorder {
 public:
     bool isActive() const override { return true; }
+};
+
+// Counts the scrolling bar's windows and how often they were brought forward.
+class CountingScrollControls final : public ScrollControlsPresenter {
+public:
+    struct Windows final : ScrollControls {
+        explicit Windows(CountingScrollControls& owner) : owner(owner) {}
+        void present() override { ++owner.presented; }
+        CountingScrollControls& owner;
+    };
+
+    std::unique_ptr<ScrollControls> open(ScrollingCapture&, const DisplayInfo&, const QRectF&) override {
+        ++opened;
+        return std::make_unique<Windows>(*this);
+    }
+
+    int opened = 0;
+    int presented = 0;
 };
 
 // An application model in a temporary home (its Desktop, its settings),
@@ -57,6 +77,8 @@ public:
         setup.recorder = std::move(recorder);
         model_ = std::make_unique<AppModel>(std::move(setup));
         model_->capture().setSelectionPresenter(&overlay);
+        model_->scrollSession().setStreamFactory(frames.factory());
+        model_->scrollSession().setControlsPresenter(&scrollControls);
         model_->setApplicationWindows(&windows);
         model_->setShowWindow([this] { ++windowShown; });
         model_->setHideEditor([this] { ++editorHidden; });
@@ -91,6 +113,8 @@ public:
     CaptureTiming captureTiming = CaptureHarness::quickTiming();
     QImage desktop = fixtures::noise(1920, 1080, 7);
     ScriptedOverlay overlay;
+    ScriptedFrames frames;
+    CountingScrollControls scrollControls;
     CountingWindows windows;
     int windowShown = 0;
     int editorHidden = 0;
