@@ -90,7 +90,8 @@ public:
     RecordingStudio& studio();
 
     // This program's windows, hidden during a countdown; the coordinator
-    // hides them for each capture too.
+    // hides them for each capture too. Neither shows them again: the
+    // installed showWindow does, when a capture or countdown ends.
     void setApplicationWindows(ApplicationWindows* windows);
     void setShowWindow(Callback callback) { showWindow_ = std::move(callback); }
     void setHideEditor(Callback callback) { hideEditor_ = std::move(callback); }

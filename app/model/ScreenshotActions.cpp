@@ -10,6 +10,8 @@
 
 #include <QPointer>
 
+#include <utility>
+
 namespace tavero {
 
 void AppModel::take(CaptureMode mode, bool scrolling) {

@@ -60,13 +60,4 @@ TEST_F(SettingsValuesTest, TextThatIsNoNumberInTheCLocaleIsNone) {
         EXPECT_EQ(SettingsValues::readNumber(reader, QString::fromLatin1(key)), std::nullopt) << key;
 }
 
-TEST_F(SettingsValuesTest, TypedValuesInMemoryReadAsTheyAre) {
-    QSettings memory(path, QSettings::IniFormat);
-    memory.setValue(QStringLiteral("flag"), false);
-    memory.setValue(QStringLiteral("number"), 28);
-    EXPECT_EQ(SettingsValues::readBool(memory, QStringLiteral("flag")), false);
-    EXPECT_EQ(SettingsValues::readNumber(memory, QStringLiteral("number")), 28);
-    EXPECT_EQ(SettingsValues::readBool(memory, QStringLiteral("number")), std::nullopt);
-}
-
 }  // namespace

@@ -3,7 +3,6 @@
 #include "document/ShotDocument.h"
 #include "library/LibraryMessages.h"
 #include "platform/SettingsValues.h"
-#include "recording/RecordingStudio.h"
 #include "tests/app/model/ModelHarness.h"
 
 #include <QDir>
@@ -27,20 +26,9 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
-TEST(AppModelTest, ANewModelIsReadyOnTheStartScreen) {
-    ModelHarness harness;
-    AppModel& model = harness.model();
-    EXPECT_EQ(model.status(), ModelMessages::ready());
-    EXPECT_TRUE(model.flow().showingHome);
-    EXPECT_FALSE(model.busy());
-    EXPECT_EQ(model.countdown(), 0);
-    EXPECT_FALSE(model.hasPermission()) << "the screen-access explanation is still to be given in this run";
-    EXPECT_TRUE(model.document().image().isNull());
-    EXPECT_FALSE(model.screenAccessIntent().has_value());
-}
-
 TEST(AppModelTest, AutoSaveIsOnUntilTurnedOffAndStaysOffInTheNextRun) {
     ModelHarness harness;
+    EXPECT_EQ(harness.model().status(), ModelMessages::ready());
     EXPECT_TRUE(harness.model().autoSave()) << "no stored value";
     QSignalSpy changes(&harness.model(), &AppModel::autoSaveChanged);
     harness.model().setAutoSave(false);
@@ -49,15 +37,9 @@ TEST(AppModelTest, AutoSaveIsOnUntilTurnedOffAndStaysOffInTheNextRun) {
 
     harness.make();
     EXPECT_FALSE(harness.model().autoSave()) << "the next run reads the stored false";
-    harness.model().setAutoSave(true);
-    harness.make();
-    EXPECT_TRUE(harness.model().autoSave());
-}
-
-TEST(AppModelTest, AutoSaveHoldingNoBooleanCountsAsOn) {
-    ModelHarness harness;
     QSettings().setValue(QStringLiteral("autoSave"), QStringLiteral("maybe"));
-    EXPECT_TRUE(harness.model().autoSave());
+    harness.make();
+    EXPECT_TRUE(harness.model().autoSave()) << "a stored value that is no Boolean counts as on";
 }
 
 TEST(AppModelTest, IncludeCursorReachesTheCoordinator) {
@@ -171,17 +153,6 @@ TEST(AppModelTest, GoingHomeCommitsTextEditingAndResumingReturnsToTheContent) {
 
     model.resumeWorkspace();
     EXPECT_EQ(model.flow(), (WorkspaceFlow{false, ScreenshotPracticeStep::background}));
-}
-
-TEST(AppModelTest, TheStudioIsMadeOnceAndReachesTheModelThroughItsHost) {
-    ModelHarness harness;
-    AppModel& model = harness.model();
-    RecordingStudio& studio = model.studio();
-    EXPECT_EQ(&studio, &model.studio());
-    studio.toggle(false);
-    EXPECT_TRUE(studio.setupVisible());
-    EXPECT_EQ(harness.windowShown, 1);
-    EXPECT_FALSE(model.recording());
 }
 
 }  // namespace
