@@ -3,7 +3,6 @@
 #include "capture/ScrollFrameSource.h"
 #include "capture/ScrollingCapture.h"
 
-#include <QList>
 #include <QObject>
 #include <QTimer>
 
@@ -16,15 +15,6 @@ namespace tavero::test {
 // session its frames and failures, and decides whether a stop answers.
 class ScriptedFrames {
 public:
-    ScriptedFrames() = default;
-    ScriptedFrames(const ScriptedFrames&) = delete;
-    ScriptedFrames& operator=(const ScriptedFrames&) = delete;
-    // A session lets go of a stream on a later turn of the event loop, which
-    // may come after this object is gone.
-    ~ScriptedFrames() {
-        for (Stream* stream : streams_) stream->owner = nullptr;
-    }
-
     // Installed into a session; each stream it makes becomes the current one.
     ScrollingCapture::StreamFactory factory() {
         return [this] { return std::make_unique<Stream>(*this); };
@@ -53,41 +43,35 @@ public:
 
 private:
     struct Stream final : QObject, ScrollFrameSource {
-        explicit Stream(ScriptedFrames& owner) : owner(&owner) {
-            owner.streams_.append(this);
-            owner.current_ = this;
-        }
+        explicit Stream(ScriptedFrames& owner) : owner(owner) { owner.current_ = this; }
         ~Stream() override {
-            if (!owner) return;
-            owner->streams_.removeOne(this);
-            if (owner->current_ == this) owner->current_ = nullptr;
+            if (owner.current_ == this) owner.current_ = nullptr;
         }
 
         void start(const CaptureRegion& area, const ShareableContent&, FrameHandler onFrame,
                    FailureHandler onFailure) override {
-            ++owner->starts;
-            if (owner->startError) throw *owner->startError;
-            owner->region = area;
+            ++owner.starts;
+            if (owner.startError) throw *owner.startError;
+            owner.region = area;
             frame = std::move(onFrame);
             failed = std::move(onFailure);
             running = true;
         }
 
         void stop(std::function<void()> completion) override {
-            ++owner->stops;
+            ++owner.stops;
             if (!running) return completion();
             running = false;
-            if (owner->answerStops) QTimer::singleShot(0, this, completion);
-            else owner->heldStop_ = std::move(completion);
+            if (owner.answerStops) QTimer::singleShot(0, this, completion);
+            else owner.heldStop_ = std::move(completion);
         }
 
-        ScriptedFrames* owner;
+        ScriptedFrames& owner;
         FrameHandler frame;
         FailureHandler failed;
         bool running = false;
     };
 
-    QList<Stream*> streams_;
     Stream* current_ = nullptr;
     std::function<void()> heldStop_;
 };
