@@ -231,11 +231,12 @@ void ScrollingCapture::streamStopped(quint64 generation) {
 
 void ScrollingCapture::deliver() {
     if (!active_ || composite_.isNull()) return;
-    std::optional<QString> notice = issue_;
-    if (!notice && count_ <= 1) notice = ScrollMessages::nothingJoined();
     QImage image;
+    std::optional<QString> notice;
     try {
         image = composite_.image();
+        if (issue_) notice = *issue_;
+        else if (count_ <= 1) notice = ScrollMessages::nothingJoined();
     } catch (const ShotError& error) {
         // No memory for the long image: the last screen, and why.
         image = last_;

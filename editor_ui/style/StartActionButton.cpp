@@ -9,7 +9,6 @@ namespace tavero {
 StartActionButton::StartActionButton(const QString& text, StartActionStyle style, QWidget* parent)
     : QAbstractButton(parent) {
     setText(text);
-    setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     setActionStyle(style);
 }

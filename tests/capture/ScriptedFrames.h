@@ -12,68 +12,81 @@
 namespace tavero::test {
 
 // Stands in for the frame stream of a scrolling session: the test hands the
-// session its frames and failures, and decides whether a stop answers.
+// session its frames and failures, and decides whether a stop answers. The
+// streams it makes may outlive it (a session lets go of its stream on the
+// next turn of the event loop).
 class ScriptedFrames {
-public:
-    // Installed into a session; each stream it makes becomes the current one.
-    ScrollingCapture::StreamFactory factory() {
-        return [this] { return std::make_unique<Stream>(*this); };
-    }
-
-    bool running() const { return current_ && current_->running; }
-    // Hands `frame` to the session as the stream would, on the main thread.
-    void send(const QImage& frame) {
-        if (running()) current_->frame(frame);
-    }
-    void fail(const ShotError& error) {
-        if (current_ && current_->failed) current_->failed(error);
-    }
-    // Runs a stop completion that was held back.
-    void answerHeldStop() {
-        if (auto completion = std::exchange(heldStop_, nullptr)) completion();
-    }
-
-    // Makes the next start throw.
-    std::optional<ShotError> startError;
-    // When false, stops never answer (until answerHeldStop).
-    bool answerStops = true;
-    int starts = 0;
-    int stops = 0;
-    std::optional<CaptureRegion> region;
-
 private:
+    struct Stream;
+    struct State {
+        Stream* current = nullptr;
+        std::function<void()> heldStop;
+        std::optional<ShotError> startError;
+        bool answerStops = true;
+        int starts = 0;
+        int stops = 0;
+        std::optional<CaptureRegion> region;
+    };
+
     struct Stream final : QObject, ScrollFrameSource {
-        explicit Stream(ScriptedFrames& owner) : owner(owner) { owner.current_ = this; }
+        explicit Stream(std::shared_ptr<State> state) : state(std::move(state)) { this->state->current = this; }
         ~Stream() override {
-            if (owner.current_ == this) owner.current_ = nullptr;
+            if (state->current == this) state->current = nullptr;
         }
 
         void start(const CaptureRegion& area, const ShareableContent&, FrameHandler onFrame,
                    FailureHandler onFailure) override {
-            ++owner.starts;
-            if (owner.startError) throw *owner.startError;
-            owner.region = area;
+            ++state->starts;
+            if (state->startError) throw *state->startError;
+            state->region = area;
             frame = std::move(onFrame);
             failed = std::move(onFailure);
             running = true;
         }
 
         void stop(std::function<void()> completion) override {
-            ++owner.stops;
+            ++state->stops;
             if (!running) return completion();
             running = false;
-            if (owner.answerStops) QTimer::singleShot(0, this, completion);
-            else owner.heldStop_ = std::move(completion);
+            if (state->answerStops) QTimer::singleShot(0, this, completion);
+            else state->heldStop = std::move(completion);
         }
 
-        ScriptedFrames& owner;
+        std::shared_ptr<State> state;
         FrameHandler frame;
         FailureHandler failed;
         bool running = false;
     };
 
-    Stream* current_ = nullptr;
-    std::function<void()> heldStop_;
+    // Declared first: the references below point into it.
+    std::shared_ptr<State> state_ = std::make_shared<State>();
+
+public:
+    // Installed into a session; each stream it makes becomes the current one.
+    ScrollingCapture::StreamFactory factory() {
+        return [state = state_] { return std::make_unique<Stream>(state); };
+    }
+
+    bool running() const { return state_->current && state_->current->running; }
+    // Hands `frame` to the session as the stream would, on the main thread.
+    void send(const QImage& frame) {
+        if (running()) state_->current->frame(frame);
+    }
+    void fail(const ShotError& error) {
+        if (state_->current && state_->current->failed) state_->current->failed(error);
+    }
+    // Runs a stop completion that was held back.
+    void answerHeldStop() {
+        if (auto completion = std::exchange(state_->heldStop, nullptr)) completion();
+    }
+
+    // Makes the next start throw.
+    std::optional<ShotError>& startError = state_->startError;
+    // When false, stops never answer (until answerHeldStop).
+    bool& answerStops = state_->answerStops;
+    const int& starts = state_->starts;
+    const int& stops = state_->stops;
+    const std::optional<CaptureRegion>& region = state_->region;
 };
 
 }  // namespace tavero::test
