@@ -1,0 +1,137 @@
+#include "app/model/AppModel.h"
+
+#include "app/model/ModelMessages.h"
+#include "document/ShotDocument.h"
+#include "library/LibraryMessages.h"
+#include "platform/SettingsValues.h"
+#include "recording/RecordingStudio.h"
+#include "recording/ScreenRecorder.h"
+
+#include <QPointer>
+#include <QSettings>
+
+namespace tavero {
+
+namespace {
+
+const QString autoSaveKey = QStringLiteral("autoSave");
+
+}  // namespace
+
+AppModel::AppModel(AppModelSetup setup, QObject* parent)
+    : QObject(parent),
+      document_(std::make_unique<ShotDocument>()),
+      capture_(std::make_unique<CaptureCoordinator>(setup.screen, setup.captureTiming)),
+      library_(std::make_unique<LocalLibrary>()),
+      recorder_(setup.recorder ? std::move(setup.recorder) : std::make_unique<ScreenRecorder>()),
+      scrollSession_(std::make_unique<ScrollingCapture>(setup.screen, setup.scrollTiming)),
+      countdownTick_(setup.countdownTick),
+      status_(ModelMessages::ready()) {
+    hasPermission_ = screenAccessGranted();
+    const QSettings settings;
+    autoSave_ = SettingsValues::readBool(settings, autoSaveKey).value_or(true);
+    refreshHistory();
+    connect(scrollSession_.get(), &ScrollingCapture::changed, this, &AppModel::scrollingChanged);
+    connect(scrollSession_.get(), &ScrollingCapture::completed, this, &AppModel::scrollingCompleted);
+}
+
+// The timer and the studio go before the parts they call back into.
+AppModel::~AppModel() = default;
+
+RecordingStudio& AppModel::studio() {
+    if (!studio_) studio_ = std::make_unique<RecordingStudio>(*this);
+    return *studio_;
+}
+
+void AppModel::setApplicationWindows(ApplicationWindows* windows) {
+    windows_ = windows;
+    capture_->setApplicationWindows(windows);
+}
+
+void AppModel::invoke(const Callback& callback) {
+    if (callback) callback();
+}
+
+void AppModel::refreshHistory() {
+    QPointer<AppModel> self(this);
+    library_->load([self](QList<CaptureRecord> records, std::optional<ShotError> error) {
+        if (self) self->historyLoaded(std::move(records), error);
+    });
+}
+
+void AppModel::historyLoaded(QList<CaptureRecord> records, const std::optional<ShotError>& error) {
+    setHistory(std::move(records));
+    if (error) setStatus(library::messages::loadFailed(error->message()));
+}
+
+// X11 never asks for screen access, yet the explanation is given once in
+// each run before the first capture: until then access counts as not granted.
+bool AppModel::screenAccessGranted() const { return CaptureCoordinator::hasPermission() && screenAccessExplained_; }
+
+void AppModel::refreshPermission() { setHasPermission(screenAccessGranted()); }
+
+void AppModel::goHome() {
+    invoke(resignFirstResponder_);
+    document_->endTextInput(false);
+    changeFlow([](WorkspaceFlow& flow) { flow.goHome(); });
+}
+
+void AppModel::resumeWorkspace() {
+    changeFlow([](WorkspaceFlow& flow) { flow.resume(); });
+}
+
+void AppModel::fail(const ShotError& error) {
+    setError(error.message());
+    setStatus(error.message());
+    setBusy(false);
+    invoke(showWindow_);
+}
+
+void AppModel::saved(const Result<CaptureRecord>& result) {
+    if (!result) return fail(result.error());
+    const CaptureRecord& record = result.value();
+    QList<CaptureRecord> history = history_;
+    history.removeIf([&](const CaptureRecord& entry) { return entry.id == record.id; });
+    history.prepend(record);
+    setHistory(std::move(history));
+    setStatus(ModelMessages::saved(record.name));
+}
+
+LocalLibrary::RecordDone AppModel::whenSaved() {
+    QPointer<AppModel> self(this);
+    return [self](Result<CaptureRecord> result) {
+        if (self) self->saved(result);
+    };
+}
+
+void AppModel::changeFlow(const std::function<void(WorkspaceFlow&)>& change) {
+    WorkspaceFlow flow = flow_;
+    change(flow);
+    setFlow(flow);
+}
+
+void AppModel::setAutoSave(bool autoSave) {
+    if (autoSave != autoSave_) {
+        autoSave_ = autoSave;
+        emit autoSaveChanged();
+    }
+    QSettings().setValue(autoSaveKey, autoSave_);
+}
+
+void AppModel::setIncludeCursor(bool include) {
+    if (include != includeCursor_) {
+        includeCursor_ = include;
+        emit includeCursorChanged();
+    }
+    capture_->setIncludeCursor(includeCursor_);
+}
+
+void AppModel::setVideoURL(std::optional<QString> video) {
+    if (video != videoURL_) {
+        videoURL_ = std::move(video);
+        emit videoURLChanged();
+    }
+    if (videoURL_) changeFlow([](WorkspaceFlow& flow) { flow.openContent(false); });
+}
+
+}  // namespace tavero

@@ -1,0 +1,253 @@
+#pragma once
+
+#include "app/model/ScreenAccessIntent.h"
+#include "app/model/WorkspaceFlow.h"
+#include "capture/CaptureCoordinator.h"
+#include "capture/ScrollingCapture.h"
+#include "library/CaptureRecord.h"
+#include "library/LocalLibrary.h"
+#include "recording/RecordingHost.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace tavero {
+
+class ApplicationWindows;
+class RecordingStudio;
+class ScreenRecorder;
+class ShotDocument;
+
+// What the application model is built on. The program passes the real
+// screen; tests pass a fake one, shorter waits and stand-in parts.
+struct AppModelSetup {
+    // Null: every capture fails with its sentence.
+    std::shared_ptr<ScreenSource> screen;
+    CaptureTiming captureTiming;
+    ScrollingCaptureTiming scrollTiming;
+    // One step of the screenshot countdown.
+    std::chrono::milliseconds countdownTick{1000};
+    // Null: a new ScreenRecorder.
+    std::unique_ptr<ScreenRecorder> recorder;
+};
+
+// The one application model: owns the document, the capture coordinator, the
+// library, the screen recorder, the scrolling-screenshot session and (from
+// its first use) the recording studio; publishes the state the views show, each field with its own change
+// signal; and carries every user action as a method. Actions report through
+// the one-line `status`, and failures through fail(), which also sets `error`.
+//
+// Widget effects reach the model as callbacks the application installs
+// (show the editor window, hide it, refresh the status item, end inline text
+// editing); each runs only when installed.
+//
+// Lives on the main thread; every call and every completion happens there.
+class AppModel : public QObject, public RecordingHost {
+    Q_OBJECT
+    Q_PROPERTY(QList<tavero::CaptureRecord> history READ history WRITE setHistory NOTIFY historyChanged)
+    Q_PROPERTY(QString status READ status WRITE setStatus NOTIFY statusChanged)
+    Q_PROPERTY(std::optional<QString> error READ error WRITE setError NOTIFY errorChanged)
+    Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
+    Q_PROPERTY(QString ocrText READ ocrText WRITE setOcrText NOTIFY ocrTextChanged)
+    Q_PROPERTY(bool showOCR READ showOCR WRITE setShowOCR NOTIFY showOCRChanged)
+    Q_PROPERTY(bool hasPermission READ hasPermission NOTIFY hasPermissionChanged)
+    Q_PROPERTY(bool autoSave READ autoSave WRITE setAutoSave NOTIFY autoSaveChanged)
+    Q_PROPERTY(bool includeCursor READ includeCursor WRITE setIncludeCursor NOTIFY includeCursorChanged)
+    Q_PROPERTY(bool recording READ recording WRITE setRecording NOTIFY recordingChanged)
+    Q_PROPERTY(bool recordingStarting READ recordingStarting WRITE setRecordingStarting NOTIFY
+                   recordingStartingChanged)
+    Q_PROPERTY(std::optional<QDateTime> recordingDate READ recordingDate WRITE setRecordingDate NOTIFY
+                   recordingDateChanged)
+    Q_PROPERTY(tavero::WorkspaceFlow flow READ flow WRITE setFlow NOTIFY flowChanged)
+    Q_PROPERTY(std::optional<tavero::ScreenAccessIntent> screenAccessIntent READ screenAccessIntent WRITE
+                   setScreenAccessIntent NOTIFY screenAccessIntentChanged)
+    Q_PROPERTY(std::optional<QString> videoURL READ videoURL WRITE setVideoURL NOTIFY videoURLChanged)
+    Q_PROPERTY(int scrollCount READ scrollCount NOTIFY scrollCountChanged)
+    Q_PROPERTY(int captureDelay READ captureDelay WRITE setCaptureDelay NOTIFY captureDelayChanged)
+    Q_PROPERTY(int countdown READ countdown NOTIFY countdownChanged)
+
+public:
+    using Callback = std::function<void()>;
+
+    explicit AppModel(AppModelSetup setup, QObject* parent = nullptr);
+    ~AppModel() override;
+
+    ShotDocument& document() { return *document_; }
+    CaptureCoordinator& capture() { return *capture_; }
+    LocalLibrary& library() { return *library_; }
+    ScreenRecorder& recorder() { return *recorder_; }
+    ScrollingCapture& scrollSession() { return *scrollSession_; }
+    // Created on the first call and kept from then on.
+    RecordingStudio& studio();
+
+    // This program's windows, hidden during a countdown; the coordinator
+    // hides them for each capture too. Neither shows them again: the
+    // installed showWindow does, when a capture or countdown ends.
+    void setApplicationWindows(ApplicationWindows* windows);
+    void setShowWindow(Callback callback) { showWindow_ = std::move(callback); }
+    void setHideEditor(Callback callback) { hideEditor_ = std::move(callback); }
+    void setUpdateMenu(Callback callback) { updateMenu_ = std::move(callback); }
+    // Makes no view first responder, which commits an inline text field.
+    void setResignFirstResponder(Callback callback) { resignFirstResponder_ = std::move(callback); }
+
+    // Published state. The library's records, newest first.
+    const QList<CaptureRecord>& history() const { return history_; }
+    void setHistory(QList<CaptureRecord> history);
+    const QString& status() const { return status_; }
+    void setStatus(const QString& status) override;
+    // The alert's text; the main view clears it when the alert closes.
+    const std::optional<QString>& error() const { return error_; }
+    void setError(std::optional<QString> error);
+    // A capture, a decode, a render or an image job runs.
+    bool busy() const { return busy_; }
+    const QString& ocrText() const { return ocrText_; }
+    void setOcrText(const QString& text);
+    bool showOCR() const { return showOCR_; }
+    void setShowOCR(bool show);
+    bool hasPermission() const { return hasPermission_; }
+    // Stored under "autoSave" on every assignment.
+    bool autoSave() const { return autoSave_; }
+    void setAutoSave(bool autoSave);
+    // Copied into the coordinator, so the next still shows the pointer.
+    bool includeCursor() const { return includeCursor_; }
+    void setIncludeCursor(bool include);
+    bool recording() const { return recording_; }
+    void setRecording(bool recording) override;
+    bool recordingStarting() const { return recordingStarting_; }
+    void setRecordingStarting(bool starting) override;
+    const std::optional<QDateTime>& recordingDate() const { return recordingDate_; }
+    void setRecordingDate(std::optional<QDateTime> date) override;
+    const WorkspaceFlow& flow() const { return flow_; }
+    void setFlow(const WorkspaceFlow& flow);
+    const std::optional<ScreenAccessIntent>& screenAccessIntent() const { return screenAccessIntent_; }
+    void setScreenAccessIntent(std::optional<ScreenAccessIntent> intent);
+    // The video the workspace shows, as a local file path. Every assignment
+    // of a video leaves the start screen and ends a running practice.
+    const std::optional<QString>& videoURL() const { return videoURL_; }
+    void setVideoURL(std::optional<QString> video) override;
+    // Frames of the running scrolling screenshot.
+    int scrollCount() const { return scrollCount_; }
+    // Seconds before a screenshot; 0 captures at once.
+    int captureDelay() const { return captureDelay_; }
+    void setCaptureDelay(int seconds);
+    // Seconds left of a running screenshot countdown; 0 when none runs.
+    int countdown() const { return countdown_; }
+
+    // Reloads the library manifest into `history`.
+    void refreshHistory();
+    void refreshPermission();
+    // Commits inline text editing and shows the start screen.
+    void goHome();
+    // Back from the start screen to the current content.
+    void resumeWorkspace();
+    // The common failure report: alert and status, busy cleared, window shown.
+    void fail(const ShotError& error) override;
+    // The common end of every library write of an image or a video.
+    void saved(const Result<CaptureRecord>& result) override;
+
+    // Screenshot actions.
+    void take(CaptureMode mode, bool scrolling);
+    // True when the action must stop because the explanation is now shown.
+    bool explainScreenAccess(const ScreenAccessIntent& intent);
+    void confirmScreenAccess();
+    // Replays the confirmed action once the explanation sheet has closed.
+    void resumeScreenAction();
+    void cancelCountdown();
+    void requestPermission();
+
+    // The record command: opens the set-up or stops the running recording.
+    void toggleRecording(bool preferRegion);
+
+signals:
+    void historyChanged();
+    void statusChanged();
+    void errorChanged();
+    void busyChanged();
+    void ocrTextChanged();
+    void showOCRChanged();
+    void hasPermissionChanged();
+    void autoSaveChanged();
+    void includeCursorChanged();
+    void recordingChanged();
+    void recordingStartingChanged();
+    void recordingDateChanged();
+    void flowChanged();
+    void screenAccessIntentChanged();
+    void videoURLChanged();
+    void scrollCountChanged();
+    void captureDelayChanged();
+    void countdownChanged();
+
+private:
+    QObject* hostObject() override { return this; }
+    void showWindow() override { invoke(showWindow_); }
+    static void invoke(const Callback& callback);
+
+    void setBusy(bool busy);
+    void setHasPermission(bool permission);
+    void setCountdown(int seconds);
+    void setScrollCount(int count);
+    void changeFlow(const std::function<void(WorkspaceFlow&)>& change);
+    bool screenAccessGranted() const;
+    void historyLoaded(QList<CaptureRecord> records, const std::optional<ShotError>& error);
+    // The library's answer, delivered to saved() while the model lives.
+    LocalLibrary::RecordDone whenSaved();
+
+    void startCountdown(CaptureMode mode, bool scrolling);
+    void countdownTicked(CaptureMode mode, bool scrolling);
+    void stopCountdownTimer();
+    void startCapture(CaptureMode mode, bool scrolling);
+    void captured(Result<QImage> result, bool scrolling);
+    void openCapture(const QImage& image, bool scrolling);
+    void startScrolling(const QImage& firstFrame);
+    void scrollingChanged();
+    void scrollingCompleted(const QImage& image, const std::optional<QString>& notice);
+
+    std::unique_ptr<ShotDocument> document_;
+    std::unique_ptr<CaptureCoordinator> capture_;
+    std::unique_ptr<LocalLibrary> library_;
+    std::unique_ptr<ScreenRecorder> recorder_;
+    std::unique_ptr<ScrollingCapture> scrollSession_;
+    std::unique_ptr<RecordingStudio> studio_;
+    ApplicationWindows* windows_ = nullptr;
+    std::chrono::milliseconds countdownTick_;
+
+    QList<CaptureRecord> history_;
+    QString status_;
+    std::optional<QString> error_;
+    bool busy_ = false;
+    QString ocrText_;
+    bool showOCR_ = false;
+    bool hasPermission_ = false;
+    bool autoSave_ = true;
+    bool includeCursor_ = false;
+    bool recording_ = false;
+    bool recordingStarting_ = false;
+    std::optional<QDateTime> recordingDate_;
+    WorkspaceFlow flow_;
+    std::optional<ScreenAccessIntent> screenAccessIntent_;
+    std::optional<QString> videoURL_;
+    int scrollCount_ = 0;
+    int captureDelay_ = 0;
+    int countdown_ = 0;
+    Callback showWindow_;
+    Callback hideEditor_;
+    Callback updateMenu_;
+    Callback resignFirstResponder_;
+    // Runs while a countdown does; none otherwise.
+    std::unique_ptr<QTimer> countdownTimer_;
+    // Kept for this run only: once confirmed, the explanation is not shown again.
+    bool screenAccessExplained_ = false;
+    std::optional<ScreenAccessIntent> confirmedScreenAction_;
+};
+
+}  // namespace tavero

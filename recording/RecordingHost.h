@@ -1,0 +1,39 @@
+#pragma once
+
+#include "library/CaptureRecord.h"
+#include "platform/Result.h"
+#include "platform/ShotError.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+namespace tavero {
+
+// What the recording studio may do to the application model that owns it:
+// write the recording fields, the status line and the shown video, report
+// failures and library writes, and bring the editor window forward. The
+// model implements it; the studio sits below the model and reaches it only
+// through this interface. Main thread.
+class RecordingHost {
+public:
+    virtual ~RecordingHost() = default;
+
+    // The object whose destruction ends the host; the studio holds it weakly.
+    virtual QObject* hostObject() = 0;
+
+    virtual void setRecording(bool recording) = 0;
+    virtual void setRecordingStarting(bool starting) = 0;
+    virtual void setRecordingDate(std::optional<QDateTime> date) = 0;
+    virtual void setStatus(const QString& status) = 0;
+    // A local file path, or none to leave the video workspace.
+    virtual void setVideoURL(std::optional<QString> video) = 0;
+    virtual void fail(const ShotError& error) = 0;
+    virtual void saved(const Result<CaptureRecord>& result) = 0;
+    // Brings the editor window to the front, when the application installed that.
+    virtual void showWindow() = 0;
+};
+
+}  // namespace tavero

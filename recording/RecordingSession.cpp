@@ -1,0 +1,7 @@
+#include "recording/RecordingSession.h"
+
+namespace tavero {
+
+bool RecordingSession::isActive() const { return false; }
+
+}  // namespace tavero

@@ -1,0 +1,158 @@
+#include "app/model/AppModel.h"
+#include "app/model/ModelMessages.h"
+#include "document/ShotDocument.h"
+#include "library/LibraryMessages.h"
+#include "platform/SettingsValues.h"
+#include "tests/app/model/ModelHarness.h"
+
+#include <QDir>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+using test::ModelHarness;
+
+namespace {
+
+CaptureRecord record(const QString& file) {
+    return {QUuid::createUuid(), file, file, QDateTime::currentDateTime(), 10, 10, CaptureRecord::imageKind};
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+TEST(AppModelTest, AutoSaveIsOnUntilTurnedOffAndStaysOffInTheNextRun) {
+    ModelHarness harness;
+    EXPECT_EQ(harness.model().status(), ModelMessages::ready());
+    EXPECT_TRUE(harness.model().autoSave()) << "no stored value";
+    QSignalSpy changes(&harness.model(), &AppModel::autoSaveChanged);
+    harness.model().setAutoSave(false);
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(SettingsValues::readBool(QSettings(), QStringLiteral("autoSave")), false);
+
+    harness.make();
+    EXPECT_FALSE(harness.model().autoSave()) << "the next run reads the stored false";
+    QSettings().setValue(QStringLiteral("autoSave"), QStringLiteral("maybe"));
+    harness.make();
+    EXPECT_TRUE(harness.model().autoSave()) << "a stored value that is no Boolean counts as on";
+}
+
+TEST(AppModelTest, IncludeCursorReachesTheCoordinator) {
+    ModelHarness harness;
+    AppModel& model = harness.model();
+    model.setIncludeCursor(true);
+    EXPECT_TRUE(model.capture().includeCursor());
+    model.setIncludeCursor(false);
+    EXPECT_FALSE(model.capture().includeCursor());
+}
+
+TEST(AppModelTest, FailShowsTheSentenceInAlertAndStatusClearsBusyAndShowsTheWindow) {
+    ModelHarness harness;
+    harness.explainOnce();
+    AppModel& model = harness.model();
+    model.take(CaptureMode::area, false);
+    ASSERT_TRUE(harness.overlay.waitUntilOpen());
+    ASSERT_TRUE(model.busy());
+    const int shown = harness.windowShown;
+
+    model.fail(ShotError(QStringLiteral("图片编码失败。")));
+    EXPECT_EQ(model.error(), QStringLiteral("图片编码失败。"));
+    EXPECT_EQ(model.status(), QStringLiteral("图片编码失败。"));
+    EXPECT_FALSE(model.busy());
+    EXPECT_EQ(harness.windowShown, shown + 1);
+
+    model.fail(ShotError(QStringLiteral("截图失败。")));
+    EXPECT_FALSE(model.busy()) << "also when nothing was busy";
+    EXPECT_EQ(harness.windowShown, shown + 2);
+    harness.overlay.answer(std::nullopt);
+}
+
+TEST(AppModelTest, SavingARecordAlreadyListedKeepsOneEntryAtTheTop) {
+    ModelHarness harness;
+    AppModel& model = harness.model();
+    const CaptureRecord first = record(QStringLiteral("a.png")), second = record(QStringLiteral("b.png"));
+    const CaptureRecord third = record(QStringLiteral("c.png"));
+    model.setHistory({first, second, third});
+
+    CaptureRecord renamed = second;
+    renamed.name = QStringLiteral("b2.png");
+    model.saved(renamed);
+    ASSERT_EQ(model.history().size(), 3);
+    EXPECT_EQ(model.history()[0], renamed);
+    EXPECT_EQ(model.history()[1], first);
+    EXPECT_EQ(model.history()[2], third);
+    EXPECT_EQ(model.status(), ModelMessages::saved(QStringLiteral("b2.png")));
+
+    model.saved(ShotError(QStringLiteral("无法创建图片文件。")));
+    EXPECT_EQ(model.error(), QStringLiteral("无法创建图片文件。"));
+    EXPECT_EQ(model.history().size(), 3);
+}
+
+TEST(AppModelTest, TheLibraryIsLoadedAtCreationAndAgainOnRefresh) {
+    ModelHarness harness;
+    writeFile(harness.libraryFile(QStringLiteral("a.png")), "png");
+    const CaptureRecord kept = record(QStringLiteral("a.png"));
+    writeFile(harness.libraryFile(QStringLiteral("index.json")), encodeManifest({kept}));
+    AppModel& model = harness.model();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.history().size() == 1; }, 10'000));
+    EXPECT_EQ(model.history().front(), kept);
+
+    QFile::remove(harness.libraryFile(QStringLiteral("a.png")));
+    model.refreshHistory();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return model.history().isEmpty(); }, 10'000));
+}
+
+TEST(AppModelTest, AnUnreadableLibraryNamesTheFolderInTheStatus) {
+    ModelHarness harness;
+    writeFile(harness.libraryFile(QStringLiteral("index.json")), "[{\"id\": 1}]");
+    AppModel& model = harness.model();
+    const QString prefix = library::messages::loadFailed(QString());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.status().startsWith(prefix); }, 10'000));
+    EXPECT_GT(model.status().size(), prefix.size()) << "followed by the reason";
+    EXPECT_TRUE(model.history().isEmpty());
+    EXPECT_FALSE(model.error().has_value()) << "no alert";
+}
+
+TEST(AppModelTest, AVideoLeavesTheStartScreenAndEndsThePracticeButNoVideoChangesNothing) {
+    ModelHarness harness;
+    AppModel& model = harness.model();
+    model.setVideoURL(std::nullopt);
+    EXPECT_TRUE(model.flow().showingHome);
+
+    model.setFlow(WorkspaceFlow{true, ScreenshotPracticeStep::share});
+    model.setVideoURL(QStringLiteral("/tmp/录屏.mp4"));
+    EXPECT_EQ(model.flow(), (WorkspaceFlow{false, std::nullopt}));
+
+    model.goHome();
+    model.setVideoURL(QStringLiteral("/tmp/录屏.mp4"));
+    EXPECT_FALSE(model.flow().showingHome) << "the same video assigned again still shows it";
+    model.setVideoURL(std::nullopt);
+    EXPECT_FALSE(model.flow().showingHome);
+}
+
+TEST(AppModelTest, GoingHomeCommitsTextEditingAndResumingReturnsToTheContent) {
+    ModelHarness harness;
+    AppModel& model = harness.model();
+    model.document().open(fixtures::noise(200, 100), ModelMessages::newCapture());
+    model.document().newText();
+    model.document().placeText(QPointF(20, 20));
+    model.document().beginTextInput();
+    model.document().changeText(QStringLiteral("重点"));
+    model.setFlow(WorkspaceFlow{false, ScreenshotPracticeStep::background});
+
+    model.goHome();
+    EXPECT_EQ(harness.firstResponderResigned, 1);
+    EXPECT_FALSE(model.document().isEditingText());
+    ASSERT_EQ(model.document().marks().size(), 1) << "the text was kept";
+    EXPECT_EQ(model.flow(), (WorkspaceFlow{true, ScreenshotPracticeStep::background}));
+
+    model.resumeWorkspace();
+    EXPECT_EQ(model.flow(), (WorkspaceFlow{false, ScreenshotPracticeStep::background}));
+}
+
+}  // namespace

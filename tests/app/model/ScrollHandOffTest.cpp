@@ -1,0 +1,110 @@
+#include "app/model/AppModel.h"
+#include "app/model/ModelMessages.h"
+#include "capture/ScrollMessages.h"
+#include "document/ShotDocument.h"
+#include "recording/RecordingStudio.h"
+#include "tests/app/model/ModelHarness.h"
+#include "tests/support/TestWindows.h"
+
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+using test::ModelHarness;
+
+namespace {
+
+const QRectF area(200, 100, 400, 300);
+
+// Takes a scrolling screenshot of `area` up to the running session.
+void startScrolling(ModelHarness& harness) {
+    harness.explainOnce();
+    harness.model().take(CaptureMode::area, true);
+    ASSERT_TRUE(harness.overlay.waitUntilOpen());
+    harness.overlay.answer(area);
+    ASSERT_TRUE(harness.model().scrollSession().isActive());
+}
+
+TEST(ScrollHandOffTest, TheAreaGoesToTheSessionWithTheEditorHiddenAndNothingSaved) {
+    ModelHarness harness;
+    startScrolling(harness);
+    AppModel& model = harness.model();
+    const int shown = harness.windowShown;
+    EXPECT_EQ(harness.editorHidden, 1);
+    EXPECT_EQ(harness.scrollControls.opened, 1);
+    EXPECT_EQ(model.document().name(), ModelMessages::scrollingCapture());
+    EXPECT_TRUE(test::samePixels(model.document().image(), harness.desktop.copy(area.toRect())));
+    EXPECT_EQ(model.scrollCount(), 1);
+    EXPECT_EQ(model.status(), ScrollMessages::connecting()) << "the session's message is the status";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return harness.frames.running(); }, 5000));
+    EXPECT_EQ(harness.frames.region, CaptureRegion(harness.screen->displays().first().id, area));
+
+    model.take(CaptureMode::full, false);
+    model.toggleRecording(false);
+    EXPECT_EQ(harness.scrollControls.presented, 2) << "requests meanwhile only bring the bar forward";
+    EXPECT_EQ(harness.overlay.requests.size(), 1);
+    EXPECT_FALSE(model.screenAccessIntent().has_value());
+    EXPECT_FALSE(model.studio().setupVisible());
+
+    QTest::qWait(100);
+    EXPECT_EQ(harness.windowShown, shown) << "the editor stays hidden while the page is scrolled";
+    EXPECT_TRUE(model.history().isEmpty()) << "the first frame is not saved";
+    model.scrollSession().finish();
+}
+
+TEST(ScrollHandOffTest, TheLongImageOpensAndIsKeptEvenWithoutAutoSaveWithTheSessionsNotice) {
+    ModelHarness harness;
+    harness.model().setAutoSave(false);
+    startScrolling(harness);
+    AppModel& model = harness.model();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return harness.frames.running(); }, 5000));
+    const int shown = harness.windowShown;
+    model.setFlow(WorkspaceFlow{true, std::nullopt});
+
+    model.scrollSession().finish();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.history().size() == 1; }, 10'000));
+    EXPECT_EQ(model.scrollCount(), 0);
+    EXPECT_EQ(harness.windowShown, shown + 1);
+    EXPECT_FALSE(model.flow().showingHome);
+    EXPECT_EQ(model.document().name(), ModelMessages::scrollingCapture());
+    const CaptureRecord record = model.history().front();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^长截图_.+\\.png$")).match(record.file).hasMatch());
+    EXPECT_EQ(harness.manifestOnDisk().value(0), record);
+    EXPECT_EQ(model.status(), ModelMessages::scrollingKept(ScrollMessages::nothingJoined()))
+        << "a session that never scrolled says so";
+}
+
+TEST(ScrollHandOffTest, JoinsAreMirroredAndAScrolledPageIsSavedWithoutNotice) {
+    ModelHarness harness;
+    startScrolling(harness);
+    AppModel& model = harness.model();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return harness.frames.running(); }, 5000));
+    const QImage page = fixtures::textPage(int(area.width()), 1200);
+    harness.frames.send(page.copy(0, 0, int(area.width()), int(area.height())));
+    harness.frames.send(page.copy(0, 160, int(area.width()), int(area.height())));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.scrollCount() == 2; }, 10'000));
+    EXPECT_EQ(model.status(), ScrollMessages::joined());
+    EXPECT_EQ(harness.menuCountdowns.size(), 3u) << "the menu follows start, first frame and join";
+
+    model.scrollSession().finish();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.history().size() == 1; }, 10'000));
+    EXPECT_EQ(model.status(), ModelMessages::saved(model.history().front().name));
+    EXPECT_TRUE(test::samePixels(model.document().image(), page.copy(0, 0, int(area.width()), 460)));
+}
+
+TEST(ScrollHandOffTest, AFullScreenScrollingTakeWithNoAreaStaysAStill) {
+    ModelHarness harness;
+    harness.explainOnce();
+    AppModel& model = harness.model();
+    model.setAutoSave(false);
+    const int shown = harness.windowShown;
+    model.take(CaptureMode::full, true);
+    ASSERT_TRUE(harness.waitForStatus(ModelMessages::captureReady()));
+    EXPECT_FALSE(model.scrollSession().isActive());
+    EXPECT_EQ(harness.windowShown, shown + 1) << "the window comes back";
+    EXPECT_EQ(harness.editorHidden, 0);
+    EXPECT_TRUE(test::samePixels(model.document().image(), harness.desktop));
+}
+
+}  // namespace
