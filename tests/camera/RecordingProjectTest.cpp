@@ -1,5 +1,6 @@
 #include "camera/RecordingProject.h"
 #include "platform/ShotError.h"
+#include "tests/support/Files.h"
 #include "tests/support/TempDir.h"
 
 #include <QFile>
@@ -12,17 +13,6 @@ using namespace tavero;
 using json::Json;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 std::vector<std::string> keysOf(const Json& object) {
     std::vector<std::string> keys;
@@ -48,7 +38,7 @@ QByteArray fileWithEffects(const QByteArray& effects) {
 class RecordingProjectFileTest : public testing::Test {
 protected:
     std::optional<RecordingProject> loadText(const QByteArray& text) {
-        writeFile(RecordingProject::sidecar(video), text);
+        test::writeFile(RecordingProject::sidecar(video), text);
         return RecordingProject::load(video);
     }
 
@@ -151,7 +141,7 @@ TEST_F(RecordingProjectFileTest, LoadsNothingFromFilesItCannotTrust) {
 TEST_F(RecordingProjectFileTest, ANumberJsonCannotHoldWritesNothing) {
     const RecordingProject earlier = twoSampleProject();
     earlier.save(video);
-    const QByteArray before = contents(RecordingProject::sidecar(video));
+    const QByteArray before = test::readFile(RecordingProject::sidecar(video));
 
     RecordingProject broken = twoSampleProject();
     broken.samples[1].x = std::numeric_limits<double>::quiet_NaN();
@@ -160,7 +150,7 @@ TEST_F(RecordingProjectFileTest, ANumberJsonCannotHoldWritesNothing) {
     broken.cameraFraming = CameraFraming{};
     broken.cameraFraming->centerX = std::numeric_limits<double>::infinity();
     EXPECT_THROW(broken.save(video), ShotError);
-    EXPECT_EQ(contents(RecordingProject::sidecar(video)), before);
+    EXPECT_EQ(test::readFile(RecordingProject::sidecar(video)), before);
 }
 
 TEST_F(RecordingProjectFileTest, ReportsAFolderItCannotWriteInto) {

@@ -1,5 +1,6 @@
 #include "document/ImageOps.h"
 #include "platform/ShotError.h"
+#include "tests/support/Files.h"
 #include "tests/support/Memory.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
@@ -13,12 +14,6 @@ using namespace tavero;
 namespace {
 
 const QString unreadable = QStringLiteral("无法读取图片，或图片超过 4000 万像素。");
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 void expectUnreadable(const QString& path) {
     try {
@@ -38,7 +33,7 @@ bool isJpeg(const QByteArray& data) { return data.startsWith("\xff\xd8\xff"); }
 TEST(ImageLoading, RefusesAnOversizedHeaderWithoutDecoding) {
     test::TempDir dir;
     const QString path = dir.file(QStringLiteral("huge.png"));
-    writeFile(path, fixtures::pngHeaderOnly(60000, 60000));
+    test::writeFile(path, fixtures::pngHeaderOnly(60000, 60000));
     expectUnreadable(path);
     const long long growth = test::peakMemoryGrowth([&] {
         try {
@@ -61,23 +56,23 @@ TEST(ImageLoading, AcceptsFortyMillionPixelsAndRefusesOneRowMore) {
     EXPECT_EQ(loaded.format(), ImageOps::surfaceFormat);
 
     const QString refused = dir.file(QStringLiteral("refused.png"));
-    writeFile(refused, fixtures::pngHeaderOnly(8000, 5001));
+    test::writeFile(refused, fixtures::pngHeaderOnly(8000, 5001));
     expectUnreadable(refused);
 }
 
 TEST(ImageLoading, RefusesFilesThatAreNotImages) {
     test::TempDir dir;
     const QString text = dir.file(QStringLiteral("note.png"));
-    writeFile(text, "这不是图片，只是一段文字。");
+    test::writeFile(text, "这不是图片，只是一段文字。");
     expectUnreadable(text);
 
     const QString empty = dir.file(QStringLiteral("empty.png"));
-    writeFile(empty, QByteArray());
+    test::writeFile(empty, QByteArray());
     expectUnreadable(empty);
 
     const QByteArray whole = ImageOps::png(fixtures::noise(300, 200), QStringLiteral("png"));
     const QString truncated = dir.file(QStringLiteral("truncated.png"));
-    writeFile(truncated, whole.left(whole.size() / 2));
+    test::writeFile(truncated, whole.left(whole.size() / 2));
     expectUnreadable(truncated);
 
     expectUnreadable(dir.file(QStringLiteral("missing.png")));
@@ -103,7 +98,7 @@ TEST(ImageEncoding, RoundTripsKeepThePixelSize) {
             const QByteArray data = ImageOps::png(picture, QString::fromLatin1(type));
             EXPECT_EQ(ImageOps::encodedImageSize(data), size) << type;
             const QString path = dir.file(QStringLiteral("round.%1").arg(QString::fromLatin1(type)));
-            writeFile(path, data);
+            test::writeFile(path, data);
             EXPECT_EQ(ImageOps::load(path).size(), size) << type << " " << size.width() << "×" << size.height();
         }
     }

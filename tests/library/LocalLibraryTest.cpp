@@ -2,6 +2,7 @@
 #include "library/LibraryMessages.h"
 #include "library/LocalLibrary.h"
 #include "tests/library/LibraryCalls.h"
+#include "tests/support/Files.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
 
@@ -16,22 +17,11 @@ using json::Json;
 
 namespace {
 
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 class LocalLibraryTest : public testing::Test {
 protected:
     QString pathOf(const QString& file) const { return library.root() + QLatin1Char('/') + file; }
     QString manifestPath() const { return pathOf(QStringLiteral("index.json")); }
-    QList<CaptureRecord> manifestOnDisk() const { return decodeManifest(contents(manifestPath())); }
+    QList<CaptureRecord> manifestOnDisk() const { return decodeManifest(test::readFile(manifestPath())); }
     QStringList brokenCopies() const {
         return QDir(library.root()).entryList({QStringLiteral("index.json.broken-*")}, QDir::Files);
     }
@@ -42,7 +32,7 @@ protected:
         QDir().mkpath(library.root());
         QByteArray text = "[\n";
         for (const QString& file : files) {
-            writeFile(pathOf(file), "data");
+            test::writeFile(pathOf(file), "data");
             text += QStringLiteral(R"(  {"file": "%1", "name": "%1", "id": "%2", "created": 700000000.25,
                 "width": 10, "height": 20%3},
 )")
@@ -52,7 +42,7 @@ protected:
         }
         text.chop(2);
         text += "\n]\n";
-        writeFile(manifestPath(), text);
+        test::writeFile(manifestPath(), text);
         return text;
     }
 
@@ -102,7 +92,7 @@ TEST_F(LocalLibraryTest, WritesJpegDataForTheTypeJpg) {
     EXPECT_TRUE(record.file.startsWith(QStringLiteral("标注截图_")));
     EXPECT_TRUE(record.file.endsWith(QStringLiteral(".jpg")));
     EXPECT_EQ(record.name, record.file);
-    EXPECT_TRUE(contents(pathOf(record.file)).startsWith("\xFF\xD8\xFF")) << "JPEG data";
+    EXPECT_TRUE(test::readFile(pathOf(record.file)).startsWith("\xFF\xD8\xFF")) << "JPEG data";
 }
 
 TEST_F(LocalLibraryTest, WritesACompactManifestWithOrderedKeysUpperCaseIdsAndDates) {
@@ -111,7 +101,7 @@ TEST_F(LocalLibraryTest, WritesACompactManifestWithOrderedKeysUpperCaseIdsAndDat
     const double after = json::dateToJson(QDateTime::currentDateTime());
     ASSERT_TRUE(result.ok());
 
-    const QByteArray text = contents(manifestPath());
+    const QByteArray text = test::readFile(manifestPath());
     EXPECT_FALSE(text.contains('\n') || text.contains(": ") || text.contains(", ")) << "compact";
     const Json manifest = json::parse(text);
     ASSERT_TRUE(manifest.is_array() && manifest.size() == 1);
@@ -140,7 +130,7 @@ TEST_F(LocalLibraryTest, LoadDropsRecordsWhoseFileIsGoneAndRewritesOnlyThen) {
     const test::Loaded complete = test::load(library);
     ASSERT_FALSE(complete.error.has_value());
     ASSERT_EQ(complete.records.size(), 2);
-    EXPECT_EQ(contents(manifestPath()), foreign) << "nothing dropped, nothing rewritten";
+    EXPECT_EQ(test::readFile(manifestPath()), foreign) << "nothing dropped, nothing rewritten";
 
     QFile::remove(pathOf(QStringLiteral("a.png")));
     const test::Loaded pruned = test::load(library);
@@ -148,7 +138,7 @@ TEST_F(LocalLibraryTest, LoadDropsRecordsWhoseFileIsGoneAndRewritesOnlyThen) {
     ASSERT_EQ(pruned.records.size(), 1);
     EXPECT_EQ(pruned.records.first(), complete.records.last());
     EXPECT_EQ(manifestOnDisk(), pruned.records);
-    EXPECT_EQ(contents(manifestPath()), encodeManifest(pruned.records));
+    EXPECT_EQ(test::readFile(manifestPath()), encodeManifest(pruned.records));
 }
 
 TEST_F(LocalLibraryTest, AnUndecodableManifestFailsAndIsKeptAsideBeforeTheNextSave) {
@@ -159,7 +149,7 @@ TEST_F(LocalLibraryTest, AnUndecodableManifestFailsAndIsKeptAsideBeforeTheNextSa
     EXPECT_EQ(library::messages::loadFailed(loaded.error->message()),
               QStringLiteral("无法读取桌面「岚帧」文件夹：未能读取数据，因为它的格式不正确。"));
     EXPECT_TRUE(loaded.records.isEmpty());
-    EXPECT_EQ(contents(manifestPath()), old) << "a failed load leaves the file alone";
+    EXPECT_EQ(test::readFile(manifestPath()), old) << "a failed load leaves the file alone";
     EXPECT_TRUE(brokenCopies().isEmpty());
 
     const auto saved = test::persist(library, picture);
@@ -169,7 +159,7 @@ TEST_F(LocalLibraryTest, AnUndecodableManifestFailsAndIsKeptAsideBeforeTheNextSa
     ASSERT_EQ(copies.size(), 1);
     EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^index\.json\.broken-\d{8}-\d{6}$)")).match(copies[0]).hasMatch())
         << copies[0].toStdString();
-    EXPECT_EQ(contents(pathOf(copies[0])), old) << "the old history is kept";
+    EXPECT_EQ(test::readFile(pathOf(copies[0])), old) << "the old history is kept";
 
     ASSERT_TRUE(test::persist(library, picture).ok());
     EXPECT_EQ(brokenCopies().size(), 1) << "kept once, before the first rewrite only";
@@ -180,7 +170,7 @@ TEST_F(LocalLibraryTest, AddVideoListsAFileOnceAndWritesNothingTheSecondTime) {
     QDir().mkpath(library.root());
     const QString video = pathOf(LocalLibrary::filename(LocalLibrary::Prefix::recording, QUuid::createUuid()) +
                                  QStringLiteral(".mp4"));
-    writeFile(video, "mp4");
+    test::writeFile(video, "mp4");
     const auto first = test::addVideo(library, video);
     ASSERT_TRUE(first.ok());
     EXPECT_EQ(first.value().file, QFileInfo(video).fileName());
@@ -189,7 +179,7 @@ TEST_F(LocalLibraryTest, AddVideoListsAFileOnceAndWritesNothingTheSecondTime) {
     EXPECT_EQ(first.value().width, 0);
     EXPECT_EQ(first.value().height, 0);
 
-    const QByteArray written = contents(manifestPath());
+    const QByteArray written = test::readFile(manifestPath());
     QFile manifest(manifestPath());
     ASSERT_TRUE(manifest.open(QIODevice::ReadWrite));
     ASSERT_TRUE(manifest.setFileTime(QDateTime(QDate(2020, 1, 1), QTime(0, 0)), QFileDevice::FileModificationTime));
@@ -197,7 +187,7 @@ TEST_F(LocalLibraryTest, AddVideoListsAFileOnceAndWritesNothingTheSecondTime) {
     const auto second = test::addVideo(library, video);
     ASSERT_TRUE(second.ok());
     EXPECT_EQ(second.value(), first.value());
-    EXPECT_EQ(contents(manifestPath()), written);
+    EXPECT_EQ(test::readFile(manifestPath()), written);
     EXPECT_EQ(QFileInfo(manifestPath()).lastModified().date().year(), 2020) << "not rewritten";
 }
 
@@ -215,7 +205,7 @@ TEST_F(LocalLibraryTest, AFailedTrashKeepsTheFileAndItsRecord) {
     const auto saved = test::persist(library, picture);
     ASSERT_TRUE(saved.ok());
     QDir().mkpath(home.path() + QStringLiteral("/.local/share"));
-    writeFile(home.path() + QStringLiteral("/.local/share/Trash"), "not a folder");
+    test::writeFile(home.path() + QStringLiteral("/.local/share/Trash"), "not a folder");
     const auto error = test::trash(library, saved.value());
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->message(), QStringLiteral("未能将“%1”移到回收站。").arg(saved.value().file));
@@ -236,7 +226,7 @@ TEST_F(LocalLibraryTest, TrashOfAMissingFileSucceedsAndForgetsTheRecord) {
 TEST_F(LocalLibraryTest, TrashNeverReachesOutOfTheFolder) {
     ASSERT_TRUE(test::persist(library, picture).ok());
     const QString outside = home.path() + QStringLiteral("/keep.txt");
-    writeFile(outside, "keep");
+    test::writeFile(outside, "keep");
     CaptureRecord escaping{QUuid::createUuid(), QStringLiteral("x"), QStringLiteral("../../keep.txt"),
                            QDateTime::currentDateTime(), 0, 0, CaptureRecord::imageKind};
     EXPECT_FALSE(test::trash(library, escaping).has_value());
@@ -256,7 +246,7 @@ TEST_F(LocalLibraryTest, AFolderThatCannotBeMadeIsReportedAndTheListKept) {
     ASSERT_TRUE(test::persist(library, picture).ok());
     const QList<CaptureRecord> before = test::load(library).records;
     ASSERT_TRUE(QDir(library.root()).removeRecursively());
-    writeFile(library.root(), "a file where the folder belongs");
+    test::writeFile(library.root(), "a file where the folder belongs");
 
     const test::Loaded loaded = test::load(library);
     ASSERT_TRUE(loaded.error.has_value());

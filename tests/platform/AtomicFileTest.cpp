@@ -1,4 +1,5 @@
 #include "platform/AtomicFile.h"
+#include "tests/support/Files.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>
@@ -10,19 +11,12 @@
 
 using namespace tavero;
 
-namespace {
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-}  // namespace
-
 TEST(AtomicFile, ReplacesTheWholeFile) {
     test::TempDir dir;
     const QString path = dir.file(QStringLiteral("index.json"));
     ASSERT_TRUE(writeFileAtomically(path, "first version, longer"));
     ASSERT_TRUE(writeFileAtomically(path, "second"));
-    EXPECT_EQ(contents(path), QByteArray("second"));
+    EXPECT_EQ(test::readFile(path), QByteArray("second"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("index.json")})
         << "no temporary file is left behind";
 }
@@ -36,7 +30,7 @@ TEST(AtomicFile, FailureLeavesTheEarlierFileAlone) {
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (geteuid() != 0) {  // root may write into a read-only folder
         EXPECT_FALSE(wrote);
-        EXPECT_EQ(contents(path), QByteArray("kept"));
+        EXPECT_EQ(test::readFile(path), QByteArray("kept"));
     }
     EXPECT_FALSE(writeFileAtomically(dir.file(QStringLiteral("missing/folder/file")), "x"));
 }

@@ -1,4 +1,5 @@
 #include "platform/FileMove.h"
+#include "tests/support/Files.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>
@@ -10,38 +11,23 @@
 
 using namespace tavero;
 
-namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-}  // namespace
-
 TEST(FileMoveTest, MovesFilesAndFoldersWithinAVolume) {
     test::TempDir dir;
-    writeFile(dir.file(QStringLiteral("片段.mp4")), "bytes");
+    test::writeFile(dir.file(QStringLiteral("片段.mp4")), "bytes");
     QDir().mkpath(dir.file(QStringLiteral("folder/inner")));
     EXPECT_TRUE(renameInPlace(dir.file(QStringLiteral("片段.mp4")), dir.file(QStringLiteral("folder/片段.mp4"))));
     EXPECT_TRUE(renameInPlace(dir.file(QStringLiteral("folder")), dir.file(QStringLiteral("moved"))));
-    EXPECT_EQ(contents(dir.file(QStringLiteral("moved/片段.mp4"))), QByteArray("bytes"));
+    EXPECT_EQ(test::readFile(dir.file(QStringLiteral("moved/片段.mp4"))), QByteArray("bytes"));
     EXPECT_TRUE(QFileInfo(dir.file(QStringLiteral("moved/inner"))).isDir());
 }
 
 TEST(FileMoveTest, NeverReplacesAnExistingItem) {
     test::TempDir dir;
-    writeFile(dir.file(QStringLiteral("a")), "new");
-    writeFile(dir.file(QStringLiteral("b")), "kept");
+    test::writeFile(dir.file(QStringLiteral("a")), "new");
+    test::writeFile(dir.file(QStringLiteral("b")), "kept");
     EXPECT_FALSE(renameInPlace(dir.file(QStringLiteral("a")), dir.file(QStringLiteral("b"))));
-    EXPECT_EQ(contents(dir.file(QStringLiteral("a"))), QByteArray("new"));
-    EXPECT_EQ(contents(dir.file(QStringLiteral("b"))), QByteArray("kept"));
+    EXPECT_EQ(test::readFile(dir.file(QStringLiteral("a"))), QByteArray("new"));
+    EXPECT_EQ(test::readFile(dir.file(QStringLiteral("b"))), QByteArray("kept"));
     EXPECT_FALSE(renameInPlace(dir.file(QStringLiteral("missing")), dir.file(QStringLiteral("c"))));
 }
 
@@ -51,9 +37,9 @@ TEST(FileMoveTest, RefusesToCopyAcrossVolumes) {
     if (!QFileInfo(other).isWritable() || QStorageInfo(other).device() == QStorageInfo(dir.path()).device())
         GTEST_SKIP() << "no second writable volume";
     const QString source = dir.file(QStringLiteral("片段.mp4"));
-    writeFile(source, "bytes");
+    test::writeFile(source, "bytes");
     const QString target = other + QStringLiteral("/tavero-file-move-") + QFileInfo(dir.path()).fileName();
     EXPECT_FALSE(renameInPlace(source, target));
-    EXPECT_EQ(contents(source), QByteArray("bytes"));
+    EXPECT_EQ(test::readFile(source), QByteArray("bytes"));
     EXPECT_FALSE(QFileInfo::exists(target));
 }

@@ -1,6 +1,7 @@
 #include "library/LibraryMessages.h"
 #include "platform/ShotError.h"
 #include "recording/RecordingRetake.h"
+#include "tests/support/Files.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>
@@ -16,17 +17,6 @@ using namespace tavero;
 namespace {
 
 const QByteArray takeBytes = QByteArray("synthetic take fixture\0\xFF\x01", 25);
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QStringList entries(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
@@ -47,9 +37,9 @@ class RecordingRetakeTest : public testing::Test {
 protected:
     RecordingRetakeTest() {
         QDir().mkpath(folder);
-        writeFile(clip, takeBytes);
-        writeFile(sidecar, R"({"version":1,"sourceFile":"录屏_1.mp4"})");
-        writeFile(backdrop, "backdrop pixels");
+        test::writeFile(clip, takeBytes);
+        test::writeFile(sidecar, R"({"version":1,"sourceFile":"录屏_1.mp4"})");
+        test::writeFile(backdrop, "backdrop pixels");
     }
 
     QString trashFiles() const { return home.path() + QStringLiteral("/.local/share/Trash/files"); }
@@ -58,13 +48,13 @@ protected:
     // A Trash that cannot be set up: a plain file where its folder belongs.
     void blockTrash() {
         QDir().mkpath(home.path() + QStringLiteral("/.local/share"));
-        writeFile(home.path() + QStringLiteral("/.local/share/Trash"), "not a folder");
+        test::writeFile(home.path() + QStringLiteral("/.local/share/Trash"), "not a folder");
     }
 
     void expectTakeInPlace() {
-        EXPECT_EQ(contents(clip), takeBytes);
-        EXPECT_EQ(contents(sidecar), QByteArray(R"({"version":1,"sourceFile":"录屏_1.mp4"})"));
-        EXPECT_EQ(contents(backdrop), QByteArray("backdrop pixels"));
+        EXPECT_EQ(test::readFile(clip), takeBytes);
+        EXPECT_EQ(test::readFile(sidecar), QByteArray(R"({"version":1,"sourceFile":"录屏_1.mp4"})"));
+        EXPECT_EQ(test::readFile(backdrop), QByteArray("backdrop pixels"));
         EXPECT_EQ(entries(folder), (QStringList{QStringLiteral("录屏_1.mp4"), QStringLiteral("录屏_1.png"),
                                                 QStringLiteral("录屏_1.recording.json")}));
     }
@@ -94,8 +84,8 @@ TEST_F(RecordingRetakeTest, PutsTheTakeIntoTheHomeTrashAsOneFolderWithUnchangedB
     const QString inTrash = trashFiles() + QStringLiteral("/重录片段_录屏_1");
     EXPECT_EQ(entries(inTrash), (QStringList{QStringLiteral("录屏_1.mp4"), QStringLiteral("录屏_1.png"),
                                              QStringLiteral("录屏_1.recording.json")}));
-    EXPECT_EQ(contents(inTrash + QStringLiteral("/录屏_1.mp4")), takeBytes);
-    const QByteArray info = contents(trashInfo() + QStringLiteral("/重录片段_录屏_1.trashinfo"));
+    EXPECT_EQ(test::readFile(inTrash + QStringLiteral("/录屏_1.mp4")), takeBytes);
+    const QByteArray info = test::readFile(trashInfo() + QStringLiteral("/重录片段_录屏_1.trashinfo"));
     EXPECT_TRUE(info.startsWith("[Trash Info]\n")) << info.toStdString();
     EXPECT_TRUE(info.contains("Path=")) << info.toStdString();
 }
@@ -132,7 +122,7 @@ TEST_F(RecordingRetakeTest, AnyFailureOfTheRecycleStepRestoresTheTake) {
 TEST_F(RecordingRetakeTest, RefusesACompanionInAnotherFolderBeforeAnythingMoves) {
     QDir().mkpath(folder + QStringLiteral("/sub"));
     const QString elsewhere = folder + QStringLiteral("/sub/录屏_1.png");
-    writeFile(elsewhere, "other");
+    test::writeFile(elsewhere, "other");
     bool recycled = false;
     const QString error = errorOf([&] {
         RecordingRetake::archive(clip, {sidecar, elsewhere}, [&](const QString&) { recycled = true; });
@@ -140,9 +130,9 @@ TEST_F(RecordingRetakeTest, RefusesACompanionInAnotherFolderBeforeAnythingMoves)
     EXPECT_EQ(error, RecordingRetake::messages::companionElsewhere());
     EXPECT_FALSE(recycled);
     EXPECT_FALSE(QFileInfo::exists(archived));
-    EXPECT_EQ(contents(elsewhere), QByteArray("other"));
-    EXPECT_EQ(contents(clip), takeBytes);
-    EXPECT_EQ(contents(sidecar), QByteArray(R"({"version":1,"sourceFile":"录屏_1.mp4"})"));
+    EXPECT_EQ(test::readFile(elsewhere), QByteArray("other"));
+    EXPECT_EQ(test::readFile(clip), takeBytes);
+    EXPECT_EQ(test::readFile(sidecar), QByteArray(R"({"version":1,"sourceFile":"录屏_1.mp4"})"));
 }
 
 TEST_F(RecordingRetakeTest, AcceptsCompanionsNamedThroughDotsOfTheSameFolder) {
@@ -163,10 +153,10 @@ TEST_F(RecordingRetakeTest, ReportsAClipThatWasNeverSaved) {
 
 TEST_F(RecordingRetakeTest, NeverMixesATakeIntoAnEarlierFolderOfTheSameName) {
     QDir().mkpath(archived);
-    writeFile(archived + QStringLiteral("/录屏_1.mp4"), "earlier take");
+    test::writeFile(archived + QStringLiteral("/录屏_1.mp4"), "earlier take");
     const QString error = errorOf([&] { RecordingRetake::archive(clip, {sidecar}, [](const QString&) {}); });
     EXPECT_EQ(error, library::messages::cannotCreateFolder(QStringLiteral("重录片段_录屏_1")));
-    EXPECT_EQ(contents(archived + QStringLiteral("/录屏_1.mp4")), QByteArray("earlier take"));
-    EXPECT_EQ(contents(clip), takeBytes);
+    EXPECT_EQ(test::readFile(archived + QStringLiteral("/录屏_1.mp4")), QByteArray("earlier take"));
+    EXPECT_EQ(test::readFile(clip), takeBytes);
     EXPECT_TRUE(QFileInfo::exists(sidecar));
 }

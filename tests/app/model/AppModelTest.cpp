@@ -4,6 +4,7 @@
 #include "library/LibraryMessages.h"
 #include "platform/SettingsValues.h"
 #include "tests/app/model/ModelHarness.h"
+#include "tests/support/Files.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -17,13 +18,6 @@ namespace {
 
 CaptureRecord record(const QString& file) {
     return {QUuid::createUuid(), file, file, QDateTime::currentDateTime(), 10, 10, CaptureRecord::imageKind};
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 TEST(AppModelTest, AutoSaveIsOnUntilTurnedOffAndStaysOffInTheNextRun) {
@@ -95,9 +89,9 @@ TEST(AppModelTest, SavingARecordAlreadyListedKeepsOneEntryAtTheTop) {
 
 TEST(AppModelTest, TheLibraryIsLoadedAtCreationAndAgainOnRefresh) {
     ModelHarness harness;
-    writeFile(harness.libraryFile(QStringLiteral("a.png")), "png");
+    test::writeFile(harness.libraryFile(QStringLiteral("a.png")), "png");
     const CaptureRecord kept = record(QStringLiteral("a.png"));
-    writeFile(harness.libraryFile(QStringLiteral("index.json")), encodeManifest({kept}));
+    test::writeFile(harness.libraryFile(QStringLiteral("index.json")), encodeManifest({kept}));
     AppModel& model = harness.model();
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.history().size() == 1; }, 10'000));
     EXPECT_EQ(model.history().front(), kept);
@@ -109,7 +103,7 @@ TEST(AppModelTest, TheLibraryIsLoadedAtCreationAndAgainOnRefresh) {
 
 TEST(AppModelTest, AnUnreadableLibraryNamesTheFolderInTheStatus) {
     ModelHarness harness;
-    writeFile(harness.libraryFile(QStringLiteral("index.json")), "[{\"id\": 1}]");
+    test::writeFile(harness.libraryFile(QStringLiteral("index.json")), "[{\"id\": 1}]");
     AppModel& model = harness.model();
     const QString prefix = library::messages::loadFailed(QString());
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.status().startsWith(prefix); }, 10'000));
