@@ -44,9 +44,10 @@ struct AppModelSetup {
 };
 
 // The one application model: owns the document, the capture coordinator, the
-// library, the screen recorder, the scrolling-screenshot session and (from
-// its first use) the recording studio; publishes the state the views show, each field with its own change
-// signal; and carries every user action as a method. Actions report through
+// library, the screen recorder, the scrolling-screenshot session, (from its
+// first use) the recording studio and the pinned windows; publishes the state
+// the views show, each field with its own change signal; and carries every
+// user action as a method. Actions report through
 // the one-line `status`, and failures through fail(), which also sets `error`.
 //
 // Widget effects reach the model as callbacks the application installs
@@ -170,10 +171,10 @@ public:
     // The record command: opens the set-up or stops the running recording.
     void toggleRecording(bool preferRegion);
 
-    // Actions on the picture as the user sees it, marks burnt in. Each first
-    // ends inline text editing, so the text being typed becomes a mark, and
-    // does nothing without an image; all but saveProject() also do nothing
-    // while `busy`.
+    // Actions on the picture as the user sees it, marks burnt in. All but
+    // applyBackground() first end inline text editing, so the text being
+    // typed becomes a mark, and do nothing without an image; all but
+    // saveProject() do nothing while `busy`.
     using RenderedBody = std::function<void(const QImage& rendered)>;
     // Throws ShotError; runs on a worker thread.
     using ImageOperation = std::function<QImage(const QImage& rendered)>;
@@ -196,7 +197,8 @@ public:
     // changed meanwhile. The revision is read once inline text editing has ended.
     void transform(ImageOperation operation);
     // Replaces the picture with `image` in a background frame, unless the
-    // document has moved on from `revision`, the one `image` was rendered at.
+    // document has moved on from `revision`, the one the caller rendered
+    // `image` at; shows the framed picture whole.
     void applyBackground(const QImage& image, const FrameOptions& options, qint64 revision);
 
     // Pinned pictures. Without a presenter pin() opens nothing.
