@@ -46,8 +46,8 @@ TEST(PinWindowTest, TheSliderMakesTheWindowAtLeastAFifthOpaque) {
 }
 
 TEST(PinWindowTest, CopyGivesThePictureAsPinnedAfterTheDocumentChanged) {
-    test::ModelHarness harness;
     WidgetPinPresenter presenter;
+    test::ModelHarness harness;
     AppModel& model = harness.model();
     model.setPinPresenter(&presenter);
     Mark mark;

@@ -71,15 +71,4 @@ TEST(PinActionsTest, APinShowsTheRenderedPictureAndTheModelLetsGoOfClosedWindows
     EXPECT_EQ(pins.released, (std::vector<int>{1, 3}));
 }
 
-TEST(PinActionsTest, NothingIsPinnedWithoutAPicture) {
-    FakePins pins;
-    ModelHarness harness;
-    harness.model().setPinPresenter(&pins);
-    harness.model().pin();
-    QTest::qWait(50);
-    EXPECT_TRUE(pins.pictures.isEmpty());
-    EXPECT_TRUE(harness.model().pins().empty());
-    EXPECT_FALSE(harness.model().busy());
-}
-
 }  // namespace
