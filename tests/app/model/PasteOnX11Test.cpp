@@ -20,47 +20,43 @@ using test::ModelHarness;
 
 namespace {
 
-// tavero_clipboard_owner, offering each type with its bytes.
+// xclip holding the clipboard in the foreground, offering `bytes` as `type`
+// only, until it is stopped.
 class ClipboardOwner {
 public:
-    explicit ClipboardOwner(const QList<std::pair<QString, QByteArray>>& offers) {
-        QStringList arguments;
-        for (const auto& [type, bytes] : offers) {
-            const QString path = folder.file(QString::number(arguments.size()));
-            QFile file(path);
-            if (file.open(QIODevice::WriteOnly)) file.write(bytes);
-            arguments << type << path;
-        }
-        process.start(QStringLiteral(TAVERO_CLIPBOARD_OWNER_PATH), arguments);
+    ClipboardOwner(const QString& type, const QByteArray& bytes) : type_(type) {
+        const QString path = folder_.file(QStringLiteral("offered"));
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly)) file.write(bytes);
+        file.close();
+        process_.start(QStringLiteral("xclip"), {QStringLiteral("-quiet"), QStringLiteral("-selection"),
+                                                 QStringLiteral("clipboard"), QStringLiteral("-t"), type, path});
     }
     ~ClipboardOwner() {
-        process.closeWriteChannel();
-        if (!process.waitForFinished(2000)) process.kill();
-        process.waitForFinished(2000);
+        process_.kill();
+        process_.waitForFinished(2000);
     }
 
-    // Waits until the owner holds the clipboard and this program sees its offer.
-    bool ready(const QString& type) {
-        const bool owned = process.waitForStarted(5000) &&
-                           QTest::qWaitFor([&] { return process.canReadLine() && process.readLine() == "ready\n"; },
-                                           10'000);
-        return owned && QTest::qWaitFor(
-                            [&] {
-                                const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-                                return data && data->formats().contains(type);
-                            },
-                            10'000);
+    // Waits until this program sees the offer.
+    bool ready() {
+        const auto offered = [&] {
+            const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+            return data && data->formats().contains(type_);
+        };
+        return process_.waitForStarted(5000) && QTest::qWaitFor(offered, 10'000);
     }
 
-    test::TempDir folder;
-    QProcess process;
+private:
+    QString type_;
+    test::TempDir folder_;
+    QProcess process_;
 };
 
 TEST(PasteOnX11Test, APictureCopiedInAnotherProgramOpens) {
     ModelHarness harness;
     const QImage picture = fixtures::screenshotLike(200, 120);
-    ClipboardOwner owner({{QStringLiteral("image/png"), ImageOps::png(picture, QStringLiteral("png"))}});
-    ASSERT_TRUE(owner.ready(QStringLiteral("image/png")));
+    ClipboardOwner owner(QStringLiteral("image/png"), ImageOps::png(picture, QStringLiteral("png")));
+    ASSERT_TRUE(owner.ready());
     harness.model().paste();
     EXPECT_TRUE(test::samePixels(harness.model().document().image(), picture));
     EXPECT_EQ(harness.model().status(), FileMessages::pasted());
@@ -68,8 +64,8 @@ TEST(PasteOnX11Test, APictureCopiedInAnotherProgramOpens) {
 
 TEST(PasteOnX11Test, AHugePictureFromAnotherProgramIsRefusedFromItsHeader) {
     ModelHarness harness;
-    ClipboardOwner owner({{QStringLiteral("image/png"), fixtures::pngWithoutPixels(8000, 5001)}});
-    ASSERT_TRUE(owner.ready(QStringLiteral("image/png")));
+    ClipboardOwner owner(QStringLiteral("image/png"), fixtures::pngWithoutPixels(8000, 5001));
+    ASSERT_TRUE(owner.ready());
     harness.model().paste();
     EXPECT_EQ(harness.model().error(), FileMessages::pastedTooLarge());
     EXPECT_TRUE(harness.model().document().image().isNull());
@@ -84,15 +80,14 @@ TEST(PasteOnX11Test, AFileCopiedInAFileManagerOpensAndTextAloneDoesNot) {
     file.write(ImageOps::png(fixtures::noise(16, 16), QStringLiteral("png")));
     file.close();
     {
-        ClipboardOwner owner({{QStringLiteral("text/uri-list"), QUrl::fromLocalFile(path).toEncoded() + "\r\n"},
-                              {QStringLiteral("text/plain"), path.toUtf8()}});
-        ASSERT_TRUE(owner.ready(QStringLiteral("text/uri-list")));
+        ClipboardOwner owner(QStringLiteral("text/uri-list"), QUrl::fromLocalFile(path).toEncoded() + "\r\n");
+        ASSERT_TRUE(owner.ready());
         harness.model().paste();
         ASSERT_TRUE(harness.waitUntilIdle());
         EXPECT_EQ(harness.model().status(), FileMessages::opened(QStringLiteral("复制.png")));
     }
-    ClipboardOwner text({{QStringLiteral("text/plain"), QByteArray("just words")}});
-    ASSERT_TRUE(text.ready(QStringLiteral("text/plain")));
+    ClipboardOwner text(QStringLiteral("text/plain"), QByteArray("just words"));
+    ASSERT_TRUE(text.ready());
     harness.model().paste();
     EXPECT_EQ(harness.model().status(), FileMessages::nothingToPaste());
 }
