@@ -6,7 +6,6 @@
 #include "document/OpenShotRequests.h"
 #include "document/ShotDocument.h"
 #include "library/EditableShot.h"
-#include "library/LibraryMessages.h"
 #include "tests/app/model/ModelHarness.h"
 #include "tests/app/model/ScriptedStudio.h"
 #include "tests/support/TestWindows.h"
@@ -122,42 +121,14 @@ TEST(FileActionsTest, AProjectRestoresItsMarksAndIsNamedWithoutItsExtension) {
     EXPECT_FALSE(model.videoURL().has_value());
     EXPECT_FALSE(model.flow().showingHome);
     EXPECT_EQ(harness.windowShown, 1);
-    EXPECT_FALSE(model.error().has_value());
-}
 
-TEST(FileActionsTest, UnreadableProjectsFailWithTheirSentenceAndLeaveTheDocument) {
-    FileHarness harness;
-    AppModel& model = harness.model();
-    const QString picture = writePicture(harness.files, QStringLiteral("a.png"), filled(40, 30, Qt::red));
-    harness.openAndWait(picture);
-    const qint64 revision = model.document().revision();
-
-    harness.openAndWait(writeProject(harness.files, QStringLiteral("big.vistagon"),
-                                     fixtures::pngHeaderOnly(8000, 5001), {}));
-    EXPECT_EQ(model.error(), library::messages::unreadableProject());
-
-    const QString notJson = harness.files.file(QStringLiteral("broken.VISTAGON"));
-    writeFile(notJson, "{\"version\": 1");
-    harness.openAndWait(notJson);
-    EXPECT_EQ(model.error(), library::messages::dataNotReadable()) << "the decoder's own description";
-    EXPECT_EQ(model.document().revision(), revision);
-    EXPECT_EQ(model.document().name(), QStringLiteral("a"));
-}
-
-TEST(FileActionsTest, APictureOpensWithItsFullNameInTheStatusAndASecondOpenWaits) {
-    FileHarness harness;
-    AppModel& model = harness.model();
-    const QString first = writePicture(harness.files, QStringLiteral("截图 1.png"), filled(60, 40, Qt::blue));
-    const QString second = writePicture(harness.files, QStringLiteral("second.png"), filled(20, 20, Qt::red));
-    model.open(first);
-    model.open(second);
+    model.open(writePicture(harness.files, QStringLiteral("next.png"), filled(20, 20, Qt::red)));
+    model.open(project);
     model.open(harness.files.file(QStringLiteral("next.mp4")));
     ASSERT_TRUE(harness.waitUntilIdle());
-    EXPECT_EQ(model.status(), FileMessages::opened(QStringLiteral("截图 1.png")));
-    EXPECT_EQ(model.document().name(), QStringLiteral("截图 1"));
-    EXPECT_EQ(model.document().image().size(), QSize(60, 40)) << "opens while busy are refused";
-    EXPECT_FALSE(model.videoURL().has_value());
+    EXPECT_EQ(model.document().name(), QStringLiteral("next")) << "opens while a file is read are refused";
     EXPECT_TRUE(model.document().marks().isEmpty());
+    EXPECT_FALSE(model.videoURL().has_value());
 }
 
 TEST(FileActionsTest, AppendOnAnEmptyDocumentOpensThePicture) {
@@ -210,11 +181,6 @@ TEST(FileActionsTest, TheCanvasRequestsOpenLocalFilesOnly) {
     EXPECT_TRUE(model.busy());
     ASSERT_TRUE(harness.waitUntilIdle());
     EXPECT_EQ(model.status(), FileMessages::opened(QStringLiteral("dropped.png")));
-
-    harness.make();
-    OpenShotRequests::instance().post(QUrl::fromLocalFile(path));
-    EXPECT_TRUE(harness.model().busy()) << "only the living model answers";
-    ASSERT_TRUE(harness.waitUntilIdle());
 }
 
 // Keeps the requests and answers as the user would.

@@ -11,7 +11,6 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QProcess>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -69,27 +68,6 @@ TEST(PasteOnX11Test, AHugePictureFromAnotherProgramIsRefusedFromItsHeader) {
     harness.model().paste();
     EXPECT_EQ(harness.model().error(), FileMessages::pastedTooLarge());
     EXPECT_TRUE(harness.model().document().image().isNull());
-}
-
-TEST(PasteOnX11Test, AFileCopiedInAFileManagerOpensAndTextAloneDoesNot) {
-    ModelHarness harness;
-    test::TempDir files;
-    const QString path = files.file(QStringLiteral("复制.png"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(ImageOps::png(fixtures::noise(16, 16), QStringLiteral("png")));
-    file.close();
-    {
-        ClipboardOwner owner(QStringLiteral("text/uri-list"), QUrl::fromLocalFile(path).toEncoded() + "\r\n");
-        ASSERT_TRUE(owner.ready());
-        harness.model().paste();
-        ASSERT_TRUE(harness.waitUntilIdle());
-        EXPECT_EQ(harness.model().status(), FileMessages::opened(QStringLiteral("复制.png")));
-    }
-    ClipboardOwner text(QStringLiteral("text/plain"), QByteArray("just words"));
-    ASSERT_TRUE(text.ready());
-    harness.model().paste();
-    EXPECT_EQ(harness.model().status(), FileMessages::nothingToPaste());
 }
 
 }  // namespace
