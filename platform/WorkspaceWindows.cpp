@@ -21,9 +21,10 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
 
 void showOnEveryWorkspace(QWindow& window) {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11) return;
-    // Qt's own connection, so these requests reach the server before Qt maps the window.
-    xcb_connection_t* c = x11->connection();
+    // Qt's own connection, so these requests reach the server before Qt maps
+    // the window. The offscreen platform answers as X11 too, without one.
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c) return;
     const auto id = xcb_window_t(window.winId());
     const xcb_atom_t desktop = internAtom(c, "_NET_WM_DESKTOP");
     const xcb_atom_t state = internAtom(c, "_NET_WM_STATE");

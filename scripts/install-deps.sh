@@ -17,7 +17,7 @@ packages=(
   fonts-noto-cjk
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb openbox xdotool x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy
+  xvfb openbox xdotool xclip x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy
 )
 
 missing=()

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "app/model/PinPresenter.h"
 #include "app/model/ScreenAccessIntent.h"
 #include "app/model/WorkspaceFlow.h"
 #include "capture/CaptureCoordinator.h"
 #include "capture/ScrollingCapture.h"
+#include "document/FrameOptions.h"
 #include "library/CaptureRecord.h"
 #include "library/LocalLibrary.h"
 #include "recording/RecordingHost.h"
@@ -19,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace tavero {
 
@@ -41,9 +44,10 @@ struct AppModelSetup {
 };
 
 // The one application model: owns the document, the capture coordinator, the
-// library, the screen recorder, the scrolling-screenshot session and (from
-// its first use) the recording studio; publishes the state the views show, each field with its own change
-// signal; and carries every user action as a method. Actions report through
+// library, the screen recorder, the scrolling-screenshot session, (from its
+// first use) the recording studio and the pinned windows; publishes the state
+// the views show, each field with its own change signal; and carries every
+// user action as a method. Actions report through
 // the one-line `status`, and failures through fail(), which also sets `error`.
 //
 // Widget effects reach the model as callbacks the application installs
@@ -167,6 +171,42 @@ public:
     // The record command: opens the set-up or stops the running recording.
     void toggleRecording(bool preferRegion);
 
+    // Actions on the picture as the user sees it, marks burnt in. All but
+    // applyBackground() first end inline text editing, so the text being
+    // typed becomes a mark, and do nothing without an image; all but
+    // saveProject() do nothing while `busy`.
+    using RenderedBody = std::function<void(const QImage& rendered)>;
+    // Throws ShotError; runs on a worker thread.
+    using ImageOperation = std::function<QImage(const QImage& rendered)>;
+    // Renders off the main thread and hands the picture to `body` on the
+    // main thread, `busy` already cleared.
+    void renderThen(RenderedBody body);
+    // Stores the rendered picture as "标注截图", encoded as `type` ("png",
+    // "jpg" or "heic"), first in the history.
+    void save(const QString& type = QStringLiteral("png"));
+    // Writes the picture without its marks and the marks as an editable
+    // project; the history does not list it.
+    void saveProject();
+    // Puts the rendered picture on the clipboard as its only item, PNG.
+    void copy();
+    // Recognises the text of the rendered picture into `ocrText` and opens
+    // the sheet, also when nothing was found.
+    void ocr();
+    // Replaces the picture with `operation` of the rendered one (resize,
+    // rotate, flip, crop, join) as one undoable step, unless the document
+    // changed meanwhile. The revision is read once inline text editing has ended.
+    void transform(ImageOperation operation);
+    // Replaces the picture with `image` in a background frame, unless the
+    // document has moved on from `revision`, the one the caller rendered
+    // `image` at; shows the framed picture whole.
+    void applyBackground(const QImage& image, const FrameOptions& options, qint64 revision);
+
+    // Pinned pictures. Without a presenter pin() opens nothing.
+    void setPinPresenter(PinPresenter* presenter) { pinPresenter_ = presenter; }
+    void pin();
+    // The pinned windows kept alive; closed ones are let go at the next pin().
+    const std::vector<std::unique_ptr<PinnedWindow>>& pins() const { return pins_; }
+
 signals:
     void historyChanged();
     void statusChanged();
@@ -212,6 +252,15 @@ private:
     void scrollingChanged();
     void scrollingCompleted(const QImage& image, const std::optional<QString>& notice);
 
+    // Makes no view first responder and ends the document's text session.
+    void endTextEditing();
+    void rendered(const Result<QImage>& result, const RenderedBody& body);
+    void putOnClipboard(const Result<QByteArray>& png);
+    void recognized(const Result<QString>& text);
+    void transformed(const Result<QImage>& result, qint64 revision);
+    void framed(const Result<QImage>& result, FramePreset preset, qint64 revision);
+    void keepPin(std::unique_ptr<PinnedWindow> window);
+
     std::unique_ptr<ShotDocument> document_;
     std::unique_ptr<CaptureCoordinator> capture_;
     std::unique_ptr<LocalLibrary> library_;
@@ -248,6 +297,8 @@ private:
     // Kept for this run only: once confirmed, the explanation is not shown again.
     bool screenAccessExplained_ = false;
     std::optional<ScreenAccessIntent> confirmedScreenAction_;
+    PinPresenter* pinPresenter_ = nullptr;
+    std::vector<std::unique_ptr<PinnedWindow>> pins_;
 };
 
 }  // namespace tavero

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "app/model/PinPresenter.h"
+
+#include <QImage>
+#include <QSizeF>
+#include <QWidget>
+
+namespace tavero {
+
+class PinView;
+
+// The panel of one pinned picture: a titled, closable, resizable tool window
+// that floats above other windows and shows a PinView. Closing it only hides
+// it: the application model owns it and lets it go at its next pin.
+// Main thread.
+class PinWindow final : public QWidget, public PinnedWindow {
+public:
+    static constexpr double maximumPictureSide = 700;
+    static constexpr double minimumPictureHeight = 160;
+
+    // The panel's content size in points for a picture of `pixels`, shown at
+    // one point per pixel: at most 700 wide, the picture's proportion, its
+    // area at least 160 and at most 700 high, plus the control row.
+    static QSizeF contentSize(QSize pixels);
+
+    explicit PinWindow(const QImage& picture);
+
+    bool isVisible() const override { return QWidget::isVisible(); }
+    PinView& view() const { return *view_; }
+
+private:
+    PinView* view_;
+};
+
+}  // namespace tavero

@@ -1,0 +1,215 @@
+#include "app/model/AppModel.h"
+#include "app/model/RenderMessages.h"
+#include "document/ImageOps.h"
+#include "document/ShotDocument.h"
+#include "library/EditableShot.h"
+#include "tests/app/model/ModelHarness.h"
+
+#include <QClipboard>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+using test::ModelHarness;
+
+namespace {
+
+const QColor paper(250, 250, 250);
+const Ink red{0.9, 0.1, 0.1, 1};
+
+QImage blank(int width, int height) {
+    QImage image(width, height, ImageOps::surfaceFormat);
+    image.fill(paper);
+    return image;
+}
+
+// A thick red frame around the middle of the picture.
+Mark redFrame(const QImage& image) {
+    Mark mark;
+    mark.tool = MarkTool::rectangle;
+    mark.points = {QPointF(image.width() * 0.25, image.height() * 0.25),
+                   QPointF(image.width() * 0.75, image.height() * 0.75)};
+    mark.ink = red;
+    mark.width = 12;
+    return mark;
+}
+
+// A document showing a blank picture with the red frame drawn on it.
+void openMarked(AppModel& model, const QImage& image) {
+    model.document().open(image, QStringLiteral("测试"), {redFrame(image)});
+}
+
+bool isRed(QRgb pixel) { return qRed(pixel) > 200 && qGreen(pixel) < 80 && qBlue(pixel) < 80; }
+
+// Where the frame's left edge crosses the middle row.
+QPoint onTheFrame(const QImage& image) { return {int(image.width() * 0.25), image.height() / 2}; }
+
+bool waitForHistory(ModelHarness& harness, qsizetype size) {
+    return QTest::qWaitFor([&] { return harness.model().history().size() == size; }, 20'000);
+}
+
+// Chinese characters (the unified block) with white space between them:
+// what recognition must never give.
+bool spacedChinese(const QString& line) {
+    static const QRegularExpression spaced(QStringLiteral("[\\x{4E00}-\\x{9FFF}]\\s+[\\x{4E00}-\\x{9FFF}]"));
+    return line.contains(spaced);
+}
+
+TEST(RenderActionsTest, SavingWritesTheAnnotatedPictureInEachTypeAndListsItFirst) {
+    ModelHarness harness;
+    AppModel& model = harness.model();
+    const QImage image = blank(320, 200);
+    openMarked(model, image);
+    const struct {
+        QString type;
+        QByteArray signature;
+        int offset;
+    } types[] = {{QStringLiteral("png"), QByteArray("\x89PNG"), 0},
+                 {QStringLiteral("jpg"), QByteArray("\xFF\xD8\xFF"), 0},
+                 {QStringLiteral("heic"), QByteArray("ftyp"), 4}};
+    for (const auto& expected : types) {
+        const qsizetype before = model.history().size();
+        model.save(expected.type);
+        ASSERT_TRUE(waitForHistory(harness, before + 1)) << expected.type.toStdString();
+        const CaptureRecord& record = model.history().front();
+        EXPECT_TRUE(record.name.startsWith(QStringLiteral("标注截图_"))) << record.name.toStdString();
+        EXPECT_TRUE(record.name.endsWith(QLatin1Char('.') + expected.type)) << record.name.toStdString();
+        EXPECT_EQ(model.status(), QStringLiteral("已保存：") + record.name);
+        EXPECT_FALSE(model.busy());
+        QFile file(harness.libraryFile(record.file));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        EXPECT_EQ(bytes.mid(expected.offset, expected.signature.size()), expected.signature);
+        const QImage stored = ImageOps::decode(bytes);
+        EXPECT_EQ(stored.size(), image.size());
+        EXPECT_TRUE(isRed(stored.pixel(onTheFrame(stored)))) << "the marks are burnt in";
+    }
+    EXPECT_EQ(harness.manifestOnDisk().size(), 3);
+
+    model.save();
+    ASSERT_TRUE(waitForHistory(harness, 4));
+    EXPECT_TRUE(model.history().front().name.endsWith(QStringLiteral(".png"))) << "PNG unless asked otherwise";
+}
+
+TEST(RenderActionsTest, SavingAProjectKeepsThePictureAndItsMarksApartOutsideTheHistoryEvenWhileBusy) {
+    ModelHarness harness;
+    AppModel& model = harness.model();
+    const QImage image = blank(240, 160);
+    openMarked(model, image);
+    // A permission request that the fake screen holds keeps the model busy.
+    harness.screen->holdWindows(true);
+    model.requestPermission();
+    ASSERT_TRUE(model.busy());
+
+    model.saveProject();
+    const QString prefix = QStringLiteral("已保存可编辑工程：可编辑截图_");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.status().startsWith(prefix); }, 20'000)) << model.status().toStdString();
+    const QString name = model.status().mid(QStringLiteral("已保存可编辑工程：").size());
+    EXPECT_TRUE(name.endsWith(QStringLiteral(".vistagon")));
+    const OpenedProject project = readProject(harness.libraryFile(name));
+    EXPECT_EQ(project.image.convertToFormat(ImageOps::surfaceFormat), image) << "stored without its marks";
+    EXPECT_EQ(project.marks, model.document().marks());
+    EXPECT_TRUE(model.history().isEmpty());
+    EXPECT_TRUE(harness.manifestOnDisk().isEmpty());
+}
+
+TEST(RenderActionsTest, CopyingLeavesOnePngItemWithTheMarksAndCompletesThePracticeOnlyAtItsStep) {
+    ModelHarness harness;
+    AppModel& model = harness.model();
+    const QImage image = blank(300, 180);
+    openMarked(model, image);
+    QGuiApplication::clipboard()->setText(QStringLiteral("旧内容"));
+    model.setFlow(WorkspaceFlow{false, ScreenshotPracticeStep::annotate});
+
+    model.copy();
+    ASSERT_TRUE(harness.waitForStatus(RenderMessages::copied()));
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->formats(), QStringList{QStringLiteral("image/png")});
+    const QByteArray png = data->data(QStringLiteral("image/png"));
+    EXPECT_TRUE(png.startsWith("\x89PNG"));
+    const QImage copied = ImageOps::decode(png);
+    EXPECT_EQ(copied.size(), image.size());
+    EXPECT_TRUE(isRed(copied.pixel(onTheFrame(copied))));
+    EXPECT_EQ(model.flow().practice, ScreenshotPracticeStep::annotate) << "copying skips no step";
+
+    model.setFlow(WorkspaceFlow{false, ScreenshotPracticeStep::share});
+    model.setStatus(QString());
+    model.copy();
+    ASSERT_TRUE(harness.waitForStatus(RenderMessages::copied()));
+    EXPECT_EQ(model.flow().practice, ScreenshotPracticeStep::complete);
+}
+
+TEST(RenderActionsTest, RecognisesThePracticePictureAndItsMarksLineByLine) {
+    ModelHarness harness;
+    AppModel& model = harness.model();
+    model.document().open(ImageOps::demo(), QStringLiteral("示例图"));
+    Mark label;
+    label.tool = MarkTool::text;
+    label.points = {QPointF(64, 690), QPointF(64, 690)};
+    label.ink = Ink{0.1, 0.1, 0.1, 1};
+    label.text = QStringLiteral("Ready to share");
+    label.fontSize = 30;
+    model.document().add(label);
+
+    model.ocr();
+    EXPECT_TRUE(model.busy());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.showOCR(); }, 60'000)) << model.status().toStdString();
+    EXPECT_FALSE(model.busy());
+    EXPECT_EQ(model.status(), RenderMessages::recognized());
+    const QStringList lines = model.ocrText().split(QLatin1Char('\n'));
+    const std::string text = model.ocrText().toStdString();
+    EXPECT_TRUE(lines.contains(QStringLiteral("让重点一眼可见。"))) << text;
+    EXPECT_TRUE(lines.contains(QStringLiteral("Ready to share"))) << "the marks are read too: " << text;
+    EXPECT_TRUE(model.ocrText().contains(QStringLiteral("把视线引到重点"))) << text;
+    for (const QString& line : lines) {
+        EXPECT_FALSE(line.isEmpty()) << "one line per recognised line: " << text;
+        EXPECT_FALSE(spacedChinese(line)) << line.toStdString();
+    }
+}
+
+TEST(RenderActionsTest, APictureWithoutTextStillOpensTheSheet) {
+    ModelHarness harness;
+    AppModel& model = harness.model();
+    model.document().open(blank(400, 240), QStringLiteral("空白"));
+    model.setOcrText(QStringLiteral("上一次的文字"));
+
+    model.ocr();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.showOCR(); }, 60'000));
+    EXPECT_EQ(model.ocrText(), QString());
+    EXPECT_EQ(model.status(), RenderMessages::nothingRecognized());
+    EXPECT_FALSE(model.busy());
+}
+
+TEST(RenderActionsTest, NothingRendersWithoutAPictureOrWhileBusyButTextEditingEndsFirst) {
+    ModelHarness harness;
+    AppModel& model = harness.model();
+    int bodies = 0;
+    model.renderThen([&](const QImage&) { ++bodies; });
+    EXPECT_FALSE(model.busy()) << "no picture";
+    EXPECT_EQ(harness.firstResponderResigned, 1);
+
+    model.document().open(blank(200, 120), QStringLiteral("测试"));
+    model.document().newText();
+    model.document().placeText(QPointF(20, 20));
+    model.document().beginTextInput();
+    model.document().changeText(QStringLiteral("正在输入"));
+    QImage rendered;
+    model.renderThen([&](const QImage& picture) {
+        ++bodies;
+        rendered = picture;
+    });
+    EXPECT_FALSE(model.document().isEditingText()) << "the typed text became a mark before rendering";
+    EXPECT_TRUE(model.busy());
+    model.renderThen([&](const QImage&) { ++bodies; });
+    ASSERT_TRUE(harness.waitUntilIdle());
+    QTest::qWait(50);
+    EXPECT_EQ(bodies, 1) << "the second request came while busy";
+    EXPECT_EQ(rendered, ImageOps::render(model.document().image(), model.document().marks()));
+}
+
+}  // namespace
