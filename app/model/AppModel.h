@@ -2,6 +2,7 @@
 
 #include "app/model/PinPresenter.h"
 #include "app/model/ScreenAccessIntent.h"
+#include "app/model/VideoExports.h"
 #include "app/model/WorkspaceFlow.h"
 #include "capture/CaptureCoordinator.h"
 #include "capture/ScrollingCapture.h"
@@ -41,6 +42,9 @@ struct AppModelSetup {
     std::chrono::milliseconds countdownTick{1000};
     // Null: a new ScreenRecorder.
     std::unique_ptr<ScreenRecorder> recorder;
+    // Makes the studio on its first use; null: a new RecordingStudio.
+    std::function<std::unique_ptr<RecordingStudio>(RecordingHost& model)> makeStudio;
+    VideoExports videoExports;
 };
 
 // The one application model: owns the document, the capture coordinator, the
@@ -207,6 +211,15 @@ public:
     // The pinned windows kept alive; closed ones are let go at the next pin().
     const std::vector<std::unique_ptr<PinnedWindow>>& pins() const { return pins_; }
 
+    // Scrolling screenshot commands while a session runs.
+    void addScrollFrame();
+    void finishScroll();
+
+    // Exports of the shown video into the library folder.
+    void exportGIF();
+    // `start` and `end` in seconds.
+    void trimVideo(double start, double end);
+
 signals:
     void historyChanged();
     void statusChanged();
@@ -261,12 +274,17 @@ private:
     void framed(const Result<QImage>& result, FramePreset preset, qint64 revision);
     void keepPin(std::unique_ptr<PinnedWindow> window);
 
+    void gifExported(const Result<QString>& file);
+    void videoTrimmed(const Result<QString>& file);
+
     std::unique_ptr<ShotDocument> document_;
     std::unique_ptr<CaptureCoordinator> capture_;
     std::unique_ptr<LocalLibrary> library_;
     std::unique_ptr<ScreenRecorder> recorder_;
     std::unique_ptr<ScrollingCapture> scrollSession_;
     std::unique_ptr<RecordingStudio> studio_;
+    std::function<std::unique_ptr<RecordingStudio>(RecordingHost&)> makeStudio_;
+    VideoExports videoExports_;
     ApplicationWindows* windows_ = nullptr;
     std::chrono::milliseconds countdownTick_;
 
