@@ -209,6 +209,33 @@ TEST(AppDelegateTest, TheAboutPanelNamesTheVersion) {
     panel->close();
 }
 
+// A studio whose phase the test sets, as a running recording would.
+class PhasedStudio final : public RecordingStudio {
+public:
+    using RecordingStudio::RecordingStudio;
+    using RecordingStudio::setPhase;
+};
+
+TEST(AppDelegateTest, QuittingWhileRecordingShowsTheWindowAndKeepsTheProgramRunning) {
+    test::DelegateHarness harness;
+    PhasedStudio* studio = nullptr;
+    harness.makeStudio = [&studio](RecordingHost& model) {
+        auto made = std::make_unique<PhasedStudio>(model);
+        studio = made.get();
+        return made;
+    };
+    harness.window().hide();
+    ASSERT_NE(studio, nullptr);
+    studio->setPhase(RecordingPhase::countdown(2));
+    EXPECT_EQ(harness.delegate().statusItem()->title(), QStringLiteral(" 2 秒后录制")) << "the item follows the studio";
+    studio->setPhase(RecordingPhase(RecordingPhase::Kind::paused));
+    EXPECT_FALSE(harness.delegate().shouldTerminate());
+    EXPECT_EQ(harness.model().status(), QStringLiteral("正在结束录屏，完成后可以退出。"));
+    EXPECT_TRUE(harness.window().isVisible());
+    studio->setPhase(RecordingPhase(RecordingPhase::Kind::idle));
+    EXPECT_TRUE(harness.delegate().shouldTerminate()) << "once the recording is saved the program may end";
+}
+
 TEST(AppDelegateTest, QuittingDuringAScrollingScreenshotFinishesAndKeepsItInsteadOfQuitting) {
     test::DelegateHarness harness;
     AppModel& model = harness.model();

@@ -5,6 +5,9 @@
 #include "platform/AppBrand.h"
 #include "platform/FakeGlobalHotKeys.h"
 #include "platform/FakeScreenSource.h"
+#include "platform/GlobalHotKeys.h"
+#include "recording/RecordingStudio.h"
+#include "recording/ScreenRecorder.h"
 #include "tests/capture/CaptureHarness.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
@@ -43,13 +46,18 @@ public:
 
     void launch(const QStringList& arguments) {
         AppDelegateSetup setup;
-        setup.model.screen = screen;
+        setup.model.screen = source;
         setup.model.captureTiming = CaptureHarness::quickTiming();
         setup.model.countdownTick = std::chrono::milliseconds(10);
-        auto keys = std::make_unique<FakeGlobalHotKeys>();
-        hotKeys = keys.get();
-        for (QChar key : occupied) keys->occupy(key);
-        setup.hotKeys = std::move(keys);
+        setup.model.makeStudio = makeStudio;
+        if (realHotKeys) {
+            setup.hotKeys = makeGlobalHotKeys();
+        } else {
+            auto keys = std::make_unique<FakeGlobalHotKeys>();
+            hotKeys = keys.get();
+            for (QChar key : occupied) keys->occupy(key);
+            setup.hotKeys = std::move(keys);
+        }
         delegate_ = std::make_unique<AppDelegate>(std::move(setup));
         delegate_->launch(arguments);
         delegate_->model().capture().setSelectionPresenter(&overlay);
@@ -69,9 +77,14 @@ public:
 
     TempHome home;
     std::shared_ptr<FakeScreenSource> screen = std::make_shared<FakeScreenSource>();
+    // The screen the model captures: the fake one unless a test sets another.
+    std::shared_ptr<ScreenSource> source = screen;
+    // The display's key grabs instead of the fake ones.
+    bool realHotKeys = false;
+    std::function<std::unique_ptr<RecordingStudio>(RecordingHost&)> makeStudio;
     ScriptedOverlay overlay;
     QList<QChar> occupied;
-    // Owned by the delegate.
+    // Owned by the delegate; none with the display's grabs.
     FakeGlobalHotKeys* hotKeys = nullptr;
 
 private:
