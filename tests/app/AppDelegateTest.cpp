@@ -181,6 +181,34 @@ TEST(AppDelegateTest, EditCommandsReachAFocusedTextFieldFirst) {
     EXPECT_EQ(model.document().marks().size(), 1);
 }
 
+TEST(AppDelegateTest, OfSeveralFilesHandedOverOnlyTheFirstOpens) {
+    test::DelegateHarness harness;
+    QStringList files;
+    for (const QColor& colour : {QColor(Qt::red), QColor(Qt::green), QColor(Qt::blue)}) {
+        QImage picture(120, 80, QImage::Format_RGB32);
+        picture.fill(colour);
+        files.append(harness.home.path() + QStringLiteral("/%1.png").arg(colour.name().mid(1)));
+        ASSERT_TRUE(picture.save(files.last()));
+    }
+    harness.window().hide();
+    harness.delegate().started(files);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !harness.model().document().image().isNull(); }, 5000));
+    EXPECT_EQ(harness.model().document().image().pixelColor(60, 40), QColor(Qt::red));
+    harness.delegate().started({});
+    EXPECT_TRUE(harness.window().isVisible()) << "a start without files brings the editor forward";
+}
+
+TEST(AppDelegateTest, BecomingActiveReloadsTheHistory) {
+    test::DelegateHarness harness;
+    AppModel& model = harness.model();
+    model.library().persist(fixtures::noise(60, 40), LocalLibrary::Prefix::capture, QStringLiteral("png"),
+                            [&model](Result<CaptureRecord> result) { model.saved(result); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.history().size() == 1; }, 5000));
+    ASSERT_TRUE(QFile::remove(model.library().root() + QLatin1Char('/') + model.history().first().file));
+    harness.delegate().becameActive();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return model.history().isEmpty(); }, 5000)) << "the removed file leaves the list";
+}
+
 TEST(AppDelegateTest, TheFolderOpensOnlyWhileItExists) {
     test::DelegateHarness harness;
     OpenedUrls opened;
