@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/EditorWindow.h"
+#include "app/FileOpenPanel.h"
 #include "app/MainMenu.h"
 #include "app/QuitRule.h"
 #include "app/StatusItem.h"
@@ -10,6 +11,7 @@
 #include "recording/ScreenRecorder.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QPointer>
 
 namespace tavero {
@@ -21,7 +23,10 @@ constexpr std::chrono::milliseconds statusRefresh{1000};
 }  // namespace
 
 AppDelegate::AppDelegate(AppDelegateSetup setup, QObject* parent)
-    : QObject(parent), model_(std::move(setup.model)), keys_(std::move(setup.hotKeys)) {}
+    : QObject(parent),
+      openPanels_(std::make_unique<FileOpenPanel>()),
+      model_(std::move(setup.model)),
+      keys_(std::move(setup.hotKeys)) {}
 
 AppDelegate::~AppDelegate() = default;
 
@@ -68,6 +73,7 @@ void AppDelegate::installCallbacks() {
     model_.scrollSession().setControlsPresenter(&scrollControls_);
     model_.setApplicationWindows(&windows_);
     model_.setPinPresenter(&pins_);
+    model_.setOpenPanelPresenter(openPanels_.get());
     connect(&model_, &AppModel::recordingChanged, this, &AppDelegate::updateStatus);
     connect(&model_.studio(), &RecordingStudio::phaseChanged, this, &AppDelegate::updateStatus);
 }

@@ -18,6 +18,7 @@
 namespace tavero {
 
 class EditorWindow;
+class OpenPanelPresenter;
 class GlobalHotKeys;
 class StatusItem;
 
@@ -37,7 +38,7 @@ struct AppDelegateSetup {
 //
 // Owns the model, the hot keys, the window, the status item, the timer and
 // the widget parts the model is given (overlay, scrolling bar, pinned
-// windows, the program's windows). Made once per process; main thread.
+// windows, open panels, the program's windows). Made once per process; main thread.
 class AppDelegate : public QObject {
     Q_OBJECT
 public:
@@ -86,6 +87,7 @@ private:
     SelectionOverlay overlay_;
     ScrollCapturePresenter scrollControls_;
     WidgetPinPresenter pins_;
+    std::unique_ptr<OpenPanelPresenter> openPanels_;
     WidgetApplicationWindows windows_;
     AppModel model_;
     HotKeys keys_;

@@ -35,6 +35,7 @@ AppModel::AppModel(AppModelSetup setup, QObject* parent)
     refreshHistory();
     connect(scrollSession_.get(), &ScrollingCapture::changed, this, &AppModel::scrollingChanged);
     connect(scrollSession_.get(), &ScrollingCapture::completed, this, &AppModel::scrollingCompleted);
+    observeOpenRequests();
 }
 
 // The timer and the studio go before the parts they call back into.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/model/OpenPanelPresenter.h"
 #include "app/model/PinPresenter.h"
 #include "app/model/ScreenAccessIntent.h"
 #include "app/model/VideoExports.h"
@@ -27,6 +28,7 @@
 namespace tavero {
 
 class ApplicationWindows;
+struct OpenedFile;
 class RecordingStudio;
 class ScreenRecorder;
 class ShotDocument;
@@ -211,6 +213,19 @@ public:
     // The pinned windows kept alive; closed ones are let go at the next pin().
     const std::vector<std::unique_ptr<PinnedWindow>>& pins() const { return pins_; }
 
+    // Opening, pasting and the practice image. The panels need a presenter;
+    // without one they do nothing.
+    void setOpenPanelPresenter(OpenPanelPresenter* presenter) { openPanels_ = presenter; }
+    void chooseFile();
+    // A picture to join below the current one, or to its right when `horizontal`.
+    void chooseAppendFile(bool horizontal);
+    // A video, an editable project or an image; with `append`, a picture is
+    // joined to the current one, marks burnt in, as one undoable step.
+    void open(const QString& path, bool append = false, bool horizontal = false);
+    void paste();
+    // Opens the practice picture, unless a job or a recording runs.
+    void demo();
+
     // Scrolling screenshot commands while a session runs.
     void addScrollFrame();
     void finishScroll();
@@ -274,6 +289,10 @@ private:
     void framed(const Result<QImage>& result, FramePreset preset, qint64 revision);
     void keepPin(std::unique_ptr<PinnedWindow> window);
 
+    void observeOpenRequests();
+    void presentOpenPanel(bool append, bool horizontal);
+    void openVideo(const QString& path);
+    void fileRead(const QString& path, bool append, bool horizontal, Result<OpenedFile> file);
     void gifExported(const Result<QString>& file);
     void videoTrimmed(const Result<QString>& file);
 
@@ -285,6 +304,7 @@ private:
     std::unique_ptr<RecordingStudio> studio_;
     std::function<std::unique_ptr<RecordingStudio>(RecordingHost&)> makeStudio_;
     VideoExports videoExports_;
+    OpenPanelPresenter* openPanels_ = nullptr;
     ApplicationWindows* windows_ = nullptr;
     std::chrono::milliseconds countdownTick_;
 

@@ -1,8 +1,5 @@
 #include "app/model/AppModel.h"
 #include "app/model/FileMessages.h"
-#include "library/LibraryMessages.h"
-#include "platform/MainThread.h"
-#include "recording/RecordingMessages.h"
 #include "tests/app/model/ModelHarness.h"
 
 #include <QFileInfo>
@@ -145,18 +142,6 @@ TEST(VideoHandOffsTest, AFailedTrimKeepsTheVideoShown) {
     EXPECT_EQ(model.videoURL(), harness.video);
     QTest::qWait(50);
     EXPECT_TRUE(model.history().isEmpty());
-}
-
-TEST(VideoHandOffsTest, TheProgramsOwnExportsAnswerOnTheMainThread) {
-    ModelHarness harness;
-    AppModel& model = harness.model();
-    model.setVideoURL(harness.home.path() + QStringLiteral("/a.mp4"));
-    model.exportGIF();
-    ASSERT_TRUE(harness.waitUntilIdle());
-    EXPECT_EQ(model.error(), RecordingMessages::gifNotCreated());
-    model.trimVideo(0, 1);
-    ASSERT_TRUE(harness.waitUntilIdle());
-    EXPECT_EQ(model.error(), RecordingMessages::trimImpossible());
 }
 
 }  // namespace
