@@ -1,5 +1,7 @@
 #include "editor_ui/style/SymbolIcons.h"
 
+#include "editor_ui/style/SymbolDrawing.h"
+
 #include <QIconEngine>
 #include <QLoggingCategory>
 #include <QPainter>
@@ -14,9 +16,6 @@ Q_LOGGING_CATEGORY(lcSymbols, "tavero.symbols")
 
 namespace {
 
-// Symbols are drawn on a 24 × 24 grid, stroked with round ends.
-constexpr double grid = 24;
-constexpr double strokeWidth = 1.7;
 constexpr double disabledOpacity = 0.4;
 
 // A paper scroll: rolled rods at the top and the bottom, two lines of text.
@@ -41,16 +40,18 @@ QPainterPath unknown() {
     return path;
 }
 
-QPainterPath pathFor(const QString& name) {
+SymbolDrawing drawingFor(const QString& name) {
     static const std::map<QString, std::function<QPainterPath()>> symbols{{QStringLiteral("scroll"), scroll}};
-    if (const auto found = symbols.find(name); found != symbols.end()) return found->second();
+    if (const auto found = symbols.find(name); found != symbols.end()) return {found->second(), {}};
+    if (auto drawing = windowSymbol(name)) return *drawing;
+    if (auto drawing = statusSymbol(name)) return *drawing;
     qCWarning(lcSymbols) << "no drawing for the symbol" << name;
-    return unknown();
+    return {unknown(), {}};
 }
 
 class SymbolEngine final : public QIconEngine {
 public:
-    SymbolEngine(QPainterPath path, QColor color) : path_(std::move(path)), color_(std::move(color)) {}
+    SymbolEngine(SymbolDrawing drawing, QColor color) : drawing_(std::move(drawing)), color_(std::move(color)) {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
         const double side = std::min(rect.width(), rect.height());
@@ -59,9 +60,10 @@ public:
         if (mode == QIcon::Disabled) painter->setOpacity(painter->opacity() * disabledOpacity);
         painter->translate(rect.x() + (rect.width() - side) / 2, rect.y() + (rect.height() - side) / 2);
         painter->scale(side / grid, side / grid);
+        painter->fillPath(drawing_.filled, color_);
         painter->setPen(QPen(color_, strokeWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter->setBrush(Qt::NoBrush);
-        painter->drawPath(path_);
+        painter->drawPath(drawing_.stroked);
         painter->restore();
     }
 
@@ -73,15 +75,15 @@ public:
         return pixmap;
     }
 
-    QIconEngine* clone() const override { return new SymbolEngine(path_, color_); }
+    QIconEngine* clone() const override { return new SymbolEngine(drawing_, color_); }
 
 private:
-    QPainterPath path_;
+    SymbolDrawing drawing_;
     QColor color_;
 };
 
 }  // namespace
 
-QIcon icon(const QString& name, const QColor& color) { return QIcon(new SymbolEngine(pathFor(name), color)); }
+QIcon icon(const QString& name, const QColor& color) { return QIcon(new SymbolEngine(drawingFor(name), color)); }
 
 }  // namespace tavero::SymbolIcons
