@@ -7,7 +7,9 @@ namespace tavero {
 void WidgetApplicationWindows::hideAll() {
     const QList<QWidget*> windows = QApplication::topLevelWidgets();
     for (QWidget* window : windows) {
-        if (!window->isVisible()) continue;
+        // The tray icon's own window (without a StatusNotifier host) stays:
+        // it shows the countdown while everything else is out of the way.
+        if (!window->isVisible() || window->inherits("QSystemTrayIconSys")) continue;
         hidden_.append(window);
         window->hide();
     }
