@@ -15,6 +15,12 @@ void RecordingStudio::setSetupVisible(bool visible) {
     emit setupVisibleChanged();
 }
 
+void RecordingStudio::setPhase(RecordingPhase phase) {
+    if (phase == phase_) return;
+    phase_ = phase;
+    emit phaseChanged();
+}
+
 void RecordingStudio::toggle(bool preferRegion) {
     Q_UNUSED(preferRegion)
     if (phase_.occupied()) return stop();

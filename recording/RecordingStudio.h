@@ -50,12 +50,15 @@ public:
     void cancelExport();
     // Makes the project saved beside `videoPath` the current one, unless a
     // render runs.
-    void loadProject(const QString& videoPath);
+    virtual void loadProject(const QString& videoPath);
 
 signals:
     void phaseChanged();
     void processingChanged();
     void setupVisibleChanged();
+
+protected:
+    void setPhase(RecordingPhase phase);
 
 private:
     // The model, or null once it is gone.

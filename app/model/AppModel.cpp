@@ -25,6 +25,8 @@ AppModel::AppModel(AppModelSetup setup, QObject* parent)
       library_(std::make_unique<LocalLibrary>()),
       recorder_(setup.recorder ? std::move(setup.recorder) : std::make_unique<ScreenRecorder>()),
       scrollSession_(std::make_unique<ScrollingCapture>(setup.screen, setup.scrollTiming)),
+      makeStudio_(std::move(setup.makeStudio)),
+      videoExports_(std::move(setup.videoExports)),
       countdownTick_(setup.countdownTick),
       status_(ModelMessages::ready()) {
     hasPermission_ = screenAccessGranted();
@@ -33,13 +35,14 @@ AppModel::AppModel(AppModelSetup setup, QObject* parent)
     refreshHistory();
     connect(scrollSession_.get(), &ScrollingCapture::changed, this, &AppModel::scrollingChanged);
     connect(scrollSession_.get(), &ScrollingCapture::completed, this, &AppModel::scrollingCompleted);
+    observeOpenRequests();
 }
 
 // The timer and the studio go before the parts they call back into.
 AppModel::~AppModel() = default;
 
 RecordingStudio& AppModel::studio() {
-    if (!studio_) studio_ = std::make_unique<RecordingStudio>(*this);
+    if (!studio_) studio_ = makeStudio_ ? makeStudio_(*this) : std::make_unique<RecordingStudio>(*this);
     return *studio_;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "app/model/OpenPanelPresenter.h"
 #include "app/model/PinPresenter.h"
 #include "app/model/ScreenAccessIntent.h"
+#include "app/model/VideoExports.h"
 #include "app/model/WorkspaceFlow.h"
 #include "capture/CaptureCoordinator.h"
 #include "capture/ScrollingCapture.h"
@@ -26,6 +28,7 @@
 namespace tavero {
 
 class ApplicationWindows;
+struct OpenedFile;
 class RecordingStudio;
 class ScreenRecorder;
 class ShotDocument;
@@ -41,6 +44,9 @@ struct AppModelSetup {
     std::chrono::milliseconds countdownTick{1000};
     // Null: a new ScreenRecorder.
     std::unique_ptr<ScreenRecorder> recorder;
+    // Makes the studio on its first use; null: a new RecordingStudio.
+    std::function<std::unique_ptr<RecordingStudio>(RecordingHost& model)> makeStudio;
+    VideoExports videoExports;
 };
 
 // The one application model: owns the document, the capture coordinator, the
@@ -207,6 +213,28 @@ public:
     // The pinned windows kept alive; closed ones are let go at the next pin().
     const std::vector<std::unique_ptr<PinnedWindow>>& pins() const { return pins_; }
 
+    // Opening, pasting and the practice image. The panels need a presenter;
+    // without one they do nothing.
+    void setOpenPanelPresenter(OpenPanelPresenter* presenter) { openPanels_ = presenter; }
+    void chooseFile();
+    // A picture to join below the current one, or to its right when `horizontal`.
+    void chooseAppendFile(bool horizontal);
+    // A video, an editable project or an image; with `append`, a picture is
+    // joined to the current one, marks burnt in, as one undoable step.
+    void open(const QString& path, bool append = false, bool horizontal = false);
+    void paste();
+    // Opens the practice picture, unless a job or a recording runs.
+    void demo();
+
+    // Scrolling screenshot commands while a session runs.
+    void addScrollFrame();
+    void finishScroll();
+
+    // Exports of the shown video into the library folder.
+    void exportGIF();
+    // `start` and `end` in seconds.
+    void trimVideo(double start, double end);
+
 signals:
     void historyChanged();
     void statusChanged();
@@ -261,12 +289,22 @@ private:
     void framed(const Result<QImage>& result, FramePreset preset, qint64 revision);
     void keepPin(std::unique_ptr<PinnedWindow> window);
 
+    void observeOpenRequests();
+    void presentOpenPanel(bool append, bool horizontal);
+    void openVideo(const QString& path);
+    void fileRead(const QString& path, bool append, bool horizontal, Result<OpenedFile> file);
+    void gifExported(const Result<QString>& file);
+    void videoTrimmed(const Result<QString>& file);
+
     std::unique_ptr<ShotDocument> document_;
     std::unique_ptr<CaptureCoordinator> capture_;
     std::unique_ptr<LocalLibrary> library_;
     std::unique_ptr<ScreenRecorder> recorder_;
     std::unique_ptr<ScrollingCapture> scrollSession_;
     std::unique_ptr<RecordingStudio> studio_;
+    std::function<std::unique_ptr<RecordingStudio>(RecordingHost&)> makeStudio_;
+    VideoExports videoExports_;
+    OpenPanelPresenter* openPanels_ = nullptr;
     ApplicationWindows* windows_ = nullptr;
     std::chrono::milliseconds countdownTick_;
 

@@ -14,7 +14,8 @@ inline QString captureReady() { return QStringLiteral("截图已就绪，可以�
 inline QString requestingPermission() { return QStringLiteral("正在向系统请求屏幕录制权限…"); }
 inline QString permissionConfirmed() { return QStringLiteral("屏幕录制权限已确认，可以截图了。"); }
 
-// Put before the scrolling session's notice once the long image is stored.
+// Put before the scrolling session's notice about frames that did not line
+// up, once the long image is stored.
 inline QString scrollingKept(const QString& notice) {
     return QStringLiteral("已保留长截图，最后未对齐的画面没有加入。") + notice;
 }

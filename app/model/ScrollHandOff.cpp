@@ -4,11 +4,23 @@
 #include "app/model/AppModel.h"
 
 #include "app/model/ModelMessages.h"
+#include "capture/ScrollMessages.h"
 #include "document/ShotDocument.h"
 
 #include <QPointer>
 
 namespace tavero {
+
+namespace {
+
+// Only a notice about frames that did not line up means that the last
+// screens were left out; any other notice (nothing scrolled, a stream that
+// stopped) stands alone.
+QString statusAfterNotice(const QString& notice) {
+    return notice == ScrollMessages::notAligned() ? ModelMessages::scrollingKept(notice) : notice;
+}
+
+}  // namespace
 
 // The editor stays out of the way until the long image arrives.
 void AppModel::startScrolling(const QImage& firstFrame) {
@@ -24,6 +36,11 @@ void AppModel::startScrolling(const QImage& firstFrame) {
     scrollSession_->start(firstFrame, *region, *capture_);
 }
 
+// Frames arrive by themselves; this only tells the user so.
+void AppModel::addScrollFrame() { scrollSession_->sample(false); }
+
+void AppModel::finishScroll() { scrollSession_->finish(); }
+
 void AppModel::scrollingChanged() {
     setScrollCount(scrollSession_->count());
     if (scrollSession_->isActive()) setStatus(scrollSession_->message());
@@ -38,7 +55,7 @@ void AppModel::scrollingCompleted(const QImage& image, const std::optional<QStri
                       [self, notice](Result<CaptureRecord> result) {
                           if (!self) return;
                           self->saved(result);
-                          if (result && notice) self->setStatus(ModelMessages::scrollingKept(*notice));
+                          if (result && notice) self->setStatus(statusAfterNotice(*notice));
                       });
     invoke(showWindow_);
 }

@@ -95,4 +95,11 @@ QByteArray pngHeaderOnly(quint32 width, quint32 height) {
     return png;
 }
 
+QByteArray pngWithoutPixels(quint32 width, quint32 height) {
+    const QByteArray data("IDAT");
+    const QByteArray end("IEND");
+    return pngHeaderOnly(width, height) + bigEndian(0) + data + bigEndian(crc32(data)) + bigEndian(0) + end +
+           bigEndian(crc32(end));
+}
+
 }  // namespace tavero::fixtures

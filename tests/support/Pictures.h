@@ -19,5 +19,8 @@ QImage noise(int width, int height, quint32 seed = 1);
 
 // A PNG file of only a signature and an IHDR chunk declaring the size.
 QByteArray pngHeaderOnly(quint32 width, quint32 height);
+// A complete PNG file declaring the size whose image data is empty: readers
+// learn the size from it, and decoding fails.
+QByteArray pngWithoutPixels(quint32 width, quint32 height);
 
 }  // namespace tavero::fixtures

@@ -4,6 +4,7 @@
 #include "library/CaptureRecord.h"
 #include "platform/AppBrand.h"
 #include "platform/FakeScreenSource.h"
+#include "recording/RecordingStudio.h"
 #include "recording/ScreenRecorder.h"
 #include "capture/ScrollControls.h"
 #include "tests/capture/CaptureHarness.h"
@@ -75,6 +76,8 @@ public:
         setup.captureTiming = captureTiming;
         setup.countdownTick = countdownTick;
         setup.recorder = std::move(recorder);
+        setup.makeStudio = makeStudio;
+        setup.videoExports = videoExports;
         model_ = std::make_unique<AppModel>(std::move(setup));
         model_->capture().setSelectionPresenter(&overlay);
         model_->scrollSession().setStreamFactory(frames.factory());
@@ -112,6 +115,9 @@ public:
     std::shared_ptr<ScreenSource> source = screen;
     CaptureTiming captureTiming = CaptureHarness::quickTiming();
     QImage desktop = fixtures::noise(1920, 1080, 7);
+    // Stand-ins for the studio and the video exports, when a test sets them.
+    std::function<std::unique_ptr<RecordingStudio>(RecordingHost&)> makeStudio;
+    VideoExports videoExports;
     ScriptedOverlay overlay;
     ScriptedFrames frames;
     CountingScrollControls scrollControls;

@@ -62,7 +62,7 @@ TEST(ScrollHandOffTest, TheLongImageOpensAndIsKeptEvenWithoutAutoSaveWithTheSess
     const int shown = harness.windowShown;
     model.setFlow(WorkspaceFlow{true, std::nullopt});
 
-    model.scrollSession().finish();
+    model.finishScroll();
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.history().size() == 1; }, 10'000));
     EXPECT_EQ(model.scrollCount(), 0);
     EXPECT_EQ(harness.windowShown, shown + 1);
@@ -71,8 +71,42 @@ TEST(ScrollHandOffTest, TheLongImageOpensAndIsKeptEvenWithoutAutoSaveWithTheSess
     const CaptureRecord record = model.history().front();
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^长截图_.+\\.png$")).match(record.file).hasMatch());
     EXPECT_EQ(harness.manifestOnDisk().value(0), record);
-    EXPECT_EQ(model.status(), ModelMessages::scrollingKept(ScrollMessages::nothingJoined()))
-        << "a session that never scrolled says so";
+    EXPECT_EQ(model.status(), ScrollMessages::nothingJoined())
+        << "a session that never scrolled says so, and only so: no screen was left out";
+}
+
+TEST(ScrollHandOffTest, LeftOutScreensAreNamedOnlyWhenTheLastFrameDidNotLineUp) {
+    ModelHarness harness;
+    startScrolling(harness);
+    AppModel& model = harness.model();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return harness.frames.running(); }, 5000));
+    const QSize size = area.size().toSize();
+    const QImage page = fixtures::textPage(size.width(), 1200);
+    harness.frames.send(page.copy(0, 0, size.width(), size.height()));
+    harness.frames.send(page.copy(0, 160, size.width(), size.height()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.scrollCount() == 2; }, 10'000));
+    harness.frames.send(fixtures::noise(size.width(), size.height(), 11));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.scrollSession().message() == ScrollMessages::notAligned(); },
+                                10'000));
+
+    model.finishScroll();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.history().size() == 1; }, 10'000));
+    EXPECT_EQ(model.status(), QStringLiteral("已保留长截图，最后未对齐的画面没有加入。") + ScrollMessages::notAligned());
+}
+
+TEST(ScrollHandOffTest, AStreamThatStoppedIsReportedAlone) {
+    ModelHarness harness;
+    startScrolling(harness);
+    AppModel& model = harness.model();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return harness.frames.running(); }, 5000));
+    model.addScrollFrame();
+    EXPECT_EQ(model.scrollSession().message(), ScrollMessages::continuous()) << "frames come by themselves";
+    const QString stopped = QStringLiteral("屏幕共享已停止。");
+    harness.frames.fail(ShotError(stopped));
+    model.finishScroll();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.history().size() == 1; }, 10'000));
+    EXPECT_EQ(model.status(), stopped);
+    EXPECT_FALSE(model.error().has_value());
 }
 
 TEST(ScrollHandOffTest, JoinsAreMirroredAndAScrolledPageIsSavedWithoutNotice) {

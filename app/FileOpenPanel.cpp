@@ -1,0 +1,57 @@
+#include "app/FileOpenPanel.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+
+namespace tavero {
+
+namespace {
+
+QString nameFilter(const QStringList& extensions) {
+    QStringList patterns;
+    for (const QString& extension : extensions) patterns.append(QStringLiteral("*.") + extension);
+    return QStringLiteral("(%1)").arg(patterns.join(QLatin1Char(' ')));
+}
+
+// Qt's own dialog has no place for a message, so the line goes below its
+// controls, across the whole width.
+void addMessage(QFileDialog& dialog, const QString& message) {
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (!grid) return;
+    auto* label = new QLabel(message, &dialog);
+    label->setWordWrap(true);
+    grid->addWidget(label, grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+}  // namespace
+
+FileOpenPanel::~FileOpenPanel() { delete dialog_.data(); }
+
+void FileOpenPanel::present(const OpenPanelRequest& request, OpenPanelChosen chosen) {
+    if (dialog_) {
+        dialog_->raise();
+        dialog_->activateWindow();
+        return;
+    }
+    QWidget* window = QApplication::activeWindow();
+    auto* dialog = new QFileDialog(window);
+    dialog_ = dialog;
+    QObject::connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
+    // The widget dialog on every desktop, so the message has its place.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setWindowTitle(request.title);
+    dialog->setLabelText(QFileDialog::Accept, request.prompt);
+    dialog->setNameFilter(nameFilter(request.extensions));
+    addMessage(*dialog, request.message);
+    dialog->setWindowModality(window ? Qt::WindowModal : Qt::NonModal);
+    QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [chosen = std::move(chosen)](const QString& path) {
+        if (!path.isEmpty()) chosen(path);
+    });
+    dialog->show();
+}
+
+}  // namespace tavero

@@ -1,0 +1,35 @@
+#include "app/model/OpenedFile.h"
+
+#include "document/ImageOps.h"
+#include "library/EditableShot.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+
+namespace tavero {
+
+const QStringList OpenedFile::videoExtensions{QStringLiteral("mp4"), QStringLiteral("mov"), QStringLiteral("m4v")};
+
+QStringList OpenedFile::imageExtensions() {
+    QStringList extensions;
+    for (const QByteArray& format : QImageReader::supportedImageFormats())
+        extensions.append(QString::fromLatin1(format).toLower());
+    // libheif reads these beside Qt's own readers.
+    extensions << QStringLiteral("heic") << QStringLiteral("heif");
+    extensions.removeDuplicates();
+    return extensions;
+}
+
+bool OpenedFile::isVideo(const QString& path) {
+    return videoExtensions.contains(QFileInfo(path).suffix().toLower());
+}
+
+OpenedFile OpenedFile::read(const QString& path) {
+    if (isProjectFile(path)) {
+        OpenedProject project = readProject(path);
+        return {std::move(project.image), std::move(project.marks)};
+    }
+    return {ImageOps::load(path), {}};
+}
+
+}  // namespace tavero

@@ -1,0 +1,77 @@
+#include "app/FileOpenPanel.h"
+#include "tests/support/TempDir.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPointer>
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+
+namespace {
+
+OpenPanelRequest request() {
+    return {QStringLiteral("选择要拼接的图片"), QStringLiteral("拼接"), QStringLiteral("把另一张图片接在当前图片下方。"),
+            {QStringLiteral("png"), QStringLiteral("jpg"), QStringLiteral("vistagon")}};
+}
+
+bool showsMessage(QFileDialog& dialog, const QString& message) {
+    for (const QLabel* label : dialog.findChildren<QLabel*>())
+        if (label->text() == message && label->isVisible()) return true;
+    return false;
+}
+
+TEST(FileOpenPanelTest, OverTheActiveWindowThePanelIsModalToItAndAnswersWithTheChosenFile) {
+    test::TempDir folder;
+    const QString picture = folder.file(QStringLiteral("图.png"));
+    QFile(picture).open(QIODevice::WriteOnly);
+    QWidget window;
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+    FileOpenPanel panel;
+    QStringList chosen;
+    panel.present(request(), [&](const QString& path) { chosen.append(path); });
+    QPointer<QFileDialog> dialog = panel.dialog();
+    ASSERT_TRUE(dialog) << "present() returns with the panel showing";
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->parentWidget(), &window);
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("选择要拼接的图片"));
+    EXPECT_EQ(dialog->labelText(QFileDialog::Accept), QStringLiteral("拼接"));
+    EXPECT_TRUE(showsMessage(*dialog, QStringLiteral("把另一张图片接在当前图片下方。")));
+    EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("(*.png *.jpg *.vistagon)")});
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
+
+    panel.present(request(), [&](const QString&) { chosen.append(QStringLiteral("second")); });
+    EXPECT_EQ(panel.dialog(), dialog.data()) << "one panel at a time";
+
+    dialog->selectFile(picture);
+    QMetaObject::invokeMethod(dialog, "accept");
+    EXPECT_EQ(chosen, QStringList{picture});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); })) << "the panel goes once answered";
+    EXPECT_EQ(panel.dialog(), nullptr);
+}
+
+TEST(FileOpenPanelTest, WithoutAnActiveWindowThePanelStandsAloneAndCancelChoosesNothing) {
+    FileOpenPanel panel;
+    int chosen = 0;
+    panel.present(request(), [&](const QString&) { ++chosen; });
+    QPointer<QFileDialog> dialog = panel.dialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->parentWidget(), nullptr);
+    EXPECT_EQ(dialog->windowModality(), Qt::NonModal);
+    dialog->reject();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }));
+    EXPECT_EQ(chosen, 0);
+
+    panel.present(request(), [&](const QString&) { ++chosen; });
+    EXPECT_TRUE(panel.dialog()) << "a new panel after the last one closed";
+}
+
+}  // namespace

@@ -1,0 +1,268 @@
+#include "app/model/AppModel.h"
+#include "app/model/FileMessages.h"
+#include "app/model/ModelMessages.h"
+#include "document/ImageMessages.h"
+#include "document/ImageOps.h"
+#include "document/OpenShotRequests.h"
+#include "document/ShotDocument.h"
+#include "library/EditableShot.h"
+#include "tests/app/model/ModelHarness.h"
+#include "tests/app/model/ScriptedStudio.h"
+#include "tests/support/TestWindows.h"
+
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+using test::ModelHarness;
+using test::ScriptedStudio;
+
+namespace {
+
+QImage filled(int width, int height, Qt::GlobalColor color) {
+    QImage image(width, height, ImageOps::surfaceFormat);
+    image.fill(color);
+    return image;
+}
+
+Mark rectangleMark(QRectF rect) {
+    Mark mark;
+    mark.tool = MarkTool::rectangle;
+    mark.points = {rect.topLeft(), rect.bottomRight()};
+    return mark;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QString writePicture(const test::TempDir& dir, const QString& name, const QImage& image) {
+    const QString path = dir.file(name);
+    writeFile(path, ImageOps::png(image, QStringLiteral("png")));
+    return path;
+}
+
+QString writeProject(const test::TempDir& dir, const QString& name, const QByteArray& png, QList<Mark> marks) {
+    const QString path = dir.file(name);
+    writeFile(path, encodeEditableShot(EditableShot{1, png, std::move(marks)}));
+    return path;
+}
+
+// A model whose studio is scripted.
+struct FileHarness : ModelHarness {
+    FileHarness() {
+        makeStudio = [this](RecordingHost& host) {
+            auto made = std::make_unique<ScriptedStudio>(host);
+            studio = made.get();
+            return made;
+        };
+    }
+
+    // Opens `path` and waits until its decode has answered.
+    void openAndWait(const QString& path, bool append = false, bool horizontal = false) {
+        model().open(path, append, horizontal);
+        ASSERT_TRUE(waitUntilIdle());
+    }
+
+    ScriptedStudio* studio = nullptr;
+    test::TempDir files;
+};
+
+TEST(FileActionsTest, VideosOfAnyCaseGoToTheWorkspaceAndTheStudioLoadsTheirProject) {
+    FileHarness harness;
+    AppModel& model = harness.model();
+    const QString video = harness.files.file(QStringLiteral("演示.MOV"));
+    model.open(video);
+    EXPECT_EQ(model.videoURL(), video);
+    ASSERT_NE(harness.studio, nullptr);
+    EXPECT_EQ(harness.studio->loadedProjects, QStringList{video});
+    EXPECT_FALSE(model.busy());
+    EXPECT_FALSE(model.flow().showingHome);
+    EXPECT_EQ(harness.windowShown, 1);
+    EXPECT_EQ(model.status(), ModelMessages::ready()) << "the status line stays";
+
+    const QString clip = harness.files.file(QStringLiteral("clip.m4v"));
+    model.open(clip, true, true);
+    EXPECT_EQ(model.videoURL(), clip) << "append means nothing to a video";
+    EXPECT_TRUE(model.document().image().isNull());
+}
+
+TEST(FileActionsTest, AWebmFileIsReadAsAPictureAndFailsWithThePictureSentence) {
+    FileHarness harness;
+    AppModel& model = harness.model();
+    const QString webm = harness.files.file(QStringLiteral("录屏.webm"));
+    writeFile(webm, QByteArray("\x1a\x45\xdf\xa3 not a picture", 20));
+    model.open(webm);
+    EXPECT_TRUE(model.busy()) << "decoding runs in the background";
+    ASSERT_TRUE(harness.waitUntilIdle());
+    EXPECT_EQ(model.error(), ImageOps::messages::unreadable());
+    EXPECT_EQ(model.status(), ImageOps::messages::unreadable());
+    EXPECT_FALSE(model.videoURL().has_value());
+    EXPECT_TRUE(model.document().image().isNull());
+    EXPECT_TRUE(harness.studio == nullptr || harness.studio->loadedProjects.isEmpty());
+}
+
+TEST(FileActionsTest, AProjectRestoresItsMarksAndIsNamedWithoutItsExtension) {
+    FileHarness harness;
+    AppModel& model = harness.model();
+    model.setVideoURL(harness.files.file(QStringLiteral("old.mp4")));
+    const QImage picture = fixtures::screenshotLike(320, 200);
+    const QList<Mark> marks{rectangleMark({10, 10, 50, 40}), rectangleMark({100, 60, 30, 30})};
+    const QString project = writeProject(harness.files, QStringLiteral("周报 v2.vistagon"),
+                                         ImageOps::png(picture, QStringLiteral("png")), marks);
+    harness.openAndWait(project);
+    EXPECT_EQ(model.document().name(), QStringLiteral("周报 v2"));
+    EXPECT_EQ(model.document().marks(), marks) << "editable, not burnt in";
+    EXPECT_TRUE(test::samePixels(model.document().image(), picture));
+    EXPECT_EQ(model.status(), FileMessages::opened(QStringLiteral("周报 v2.vistagon")));
+    EXPECT_FALSE(model.videoURL().has_value());
+    EXPECT_FALSE(model.flow().showingHome);
+    EXPECT_EQ(harness.windowShown, 1);
+
+    model.open(writePicture(harness.files, QStringLiteral("next.png"), filled(20, 20, Qt::red)));
+    model.open(project);
+    model.open(harness.files.file(QStringLiteral("next.mp4")));
+    ASSERT_TRUE(harness.waitUntilIdle());
+    EXPECT_EQ(model.document().name(), QStringLiteral("next")) << "opens while a file is read are refused";
+    EXPECT_TRUE(model.document().marks().isEmpty());
+    EXPECT_FALSE(model.videoURL().has_value());
+}
+
+TEST(FileActionsTest, AppendOnAnEmptyDocumentOpensThePicture) {
+    FileHarness harness;
+    AppModel& model = harness.model();
+    harness.openAndWait(writePicture(harness.files, QStringLiteral("below.png"), filled(50, 30, Qt::green)), true);
+    EXPECT_EQ(model.document().image().size(), QSize(50, 30));
+    EXPECT_EQ(model.document().name(), QStringLiteral("below"));
+    EXPECT_FALSE(model.document().canUndo());
+}
+
+TEST(FileActionsTest, AppendJoinsBelowAndBesideWithTheMarksBurntIn) {
+    FileHarness harness;
+    AppModel& model = harness.model();
+    const QImage base = filled(200, 100, Qt::white);
+    const QList<Mark> marks{rectangleMark({20, 20, 80, 50})};
+    harness.openAndWait(writeProject(harness.files, QStringLiteral("base.vistagon"),
+                                     ImageOps::png(base, QStringLiteral("png")), marks));
+    const QImage annotated = ImageOps::render(base, marks);
+
+    const QImage below = filled(200, 60, Qt::blue);
+    harness.openAndWait(writePicture(harness.files, QStringLiteral("below.png"), below), true, false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.document().image().height() == 160; }, 10'000));
+    EXPECT_TRUE(model.document().marks().isEmpty()) << "the marks are part of the picture now";
+    EXPECT_TRUE(test::samePixels(model.document().image().copy(0, 0, 200, 100), annotated));
+    EXPECT_TRUE(test::samePixels(model.document().image().copy(0, 100, 200, 60), below));
+    EXPECT_TRUE(model.document().canUndo());
+    EXPECT_EQ(model.document().name(), QStringLiteral("base")) << "the document keeps its name";
+
+    // A project's marks are dropped when it is joined.
+    const QImage beside = filled(40, 30, Qt::red);
+    harness.openAndWait(writeProject(harness.files, QStringLiteral("beside.vistagon"),
+                                     ImageOps::png(beside, QStringLiteral("png")), marks),
+                        true, true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.document().image().width() == 240; }, 10'000));
+    const QImage joined = model.document().image();
+    EXPECT_EQ(joined.height(), 160);
+    EXPECT_TRUE(test::samePixels(joined.copy(200, 0, 40, 30), beside)) << "top-aligned, unannotated";
+    EXPECT_EQ(joined.pixelColor(220, 100), QColor(Qt::white)) << "the rest of the column is white";
+    EXPECT_TRUE(model.document().marks().isEmpty());
+}
+
+TEST(FileActionsTest, TheCanvasRequestsOpenLocalFilesOnly) {
+    FileHarness harness;
+    AppModel& model = harness.model();
+    const QString path = writePicture(harness.files, QStringLiteral("dropped.png"), filled(30, 30, Qt::red));
+    OpenShotRequests::instance().post(QUrl(QStringLiteral("https://example.com/dropped.png")));
+    EXPECT_FALSE(model.busy());
+    OpenShotRequests::instance().post(QUrl::fromLocalFile(path));
+    EXPECT_TRUE(model.busy());
+    ASSERT_TRUE(harness.waitUntilIdle());
+    EXPECT_EQ(model.status(), FileMessages::opened(QStringLiteral("dropped.png")));
+}
+
+// Keeps the requests and answers as the user would.
+struct ScriptedPanels final : OpenPanelPresenter {
+    void present(const OpenPanelRequest& request, OpenPanelChosen chosen) override {
+        requests.push_back(request);
+        choose = std::move(chosen);
+    }
+    std::vector<OpenPanelRequest> requests;
+    OpenPanelChosen choose;
+};
+
+TEST(FileActionsTest, ThePanelsOfferTheirKindsOfFilesAndOpenTheChoice) {
+    FileHarness harness;
+    ScriptedPanels panels;
+    AppModel& model = harness.model();
+    model.chooseFile();
+    EXPECT_TRUE(harness.windowShown == 0 && panels.requests.empty()) << "without a presenter nothing shows";
+
+    model.setOpenPanelPresenter(&panels);
+    model.chooseFile();
+    ASSERT_EQ(panels.requests.size(), 1u);
+    const OpenPanelRequest& open = panels.requests.back();
+    EXPECT_EQ(open.title, QStringLiteral("打开图片或视频"));
+    EXPECT_EQ(open.prompt, QStringLiteral("打开"));
+    EXPECT_EQ(open.message, QStringLiteral("选择图片、录屏视频或可编辑的岚帧工程。"));
+    const qsizetype png = open.extensions.indexOf(QStringLiteral("png"));
+    const qsizetype mp4 = open.extensions.indexOf(QStringLiteral("mp4"));
+    EXPECT_TRUE(png >= 0 && mp4 > png && open.extensions.back() == QStringLiteral("vistagon"))
+        << "pictures, videos, projects: " << open.extensions.join(' ').toStdString();
+    EXPECT_TRUE(open.extensions.contains(QStringLiteral("jpg")) && open.extensions.contains(QStringLiteral("heic")));
+
+    const QString picture = writePicture(harness.files, QStringLiteral("chosen.png"), filled(10, 10, Qt::red));
+    panels.choose(picture);
+    ASSERT_TRUE(harness.waitUntilIdle());
+    EXPECT_EQ(model.document().name(), QStringLiteral("chosen"));
+
+    model.chooseAppendFile(true);
+    const OpenPanelRequest& append = panels.requests.back();
+    EXPECT_EQ(append.title, QStringLiteral("选择要拼接的图片"));
+    EXPECT_EQ(append.prompt, QStringLiteral("拼接"));
+    EXPECT_EQ(append.message, QStringLiteral("把另一张图片接在当前图片右侧。"));
+    EXPECT_FALSE(append.extensions.contains(QStringLiteral("mov")));
+    EXPECT_EQ(append.extensions.back(), QStringLiteral("vistagon"));
+    panels.choose(writePicture(harness.files, QStringLiteral("right.png"), filled(5, 10, Qt::blue)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.document().image().width() == 15; }, 10'000));
+
+    model.chooseAppendFile(false);
+    EXPECT_EQ(panels.requests.back().message, QStringLiteral("把另一张图片接在当前图片下方。"));
+    model.open(picture);
+    model.chooseFile();
+    EXPECT_EQ(panels.requests.size(), 3u) << "no panel while a file is read";
+    ASSERT_TRUE(harness.waitUntilIdle());
+}
+
+TEST(FileActionsTest, ThePracticePictureStartsThePracticeUnlessARecordingIsUnderWay) {
+    FileHarness harness;
+    AppModel& model = harness.model();
+    model.setVideoURL(harness.files.file(QStringLiteral("old.mp4")));
+    model.studio();
+    harness.studio->setPhase(RecordingPhase::countdown(3));
+    model.demo();
+    EXPECT_TRUE(model.document().image().isNull()) << "nothing during the recording countdown";
+    EXPECT_TRUE(model.videoURL().has_value());
+
+    harness.studio->setPhase(RecordingPhase());
+    const QString picture = writePicture(harness.files, QStringLiteral("a.png"), filled(10, 10, Qt::red));
+    model.open(picture);
+    model.demo();
+    EXPECT_TRUE(model.document().image().isNull()) << "nothing while a file is read";
+    ASSERT_TRUE(harness.waitUntilIdle());
+    model.setVideoURL(harness.files.file(QStringLiteral("old.mp4")));
+    const int shown = harness.windowShown;
+    model.demo();
+    EXPECT_EQ(model.document().name(), QStringLiteral("示例图 · 跟着做一次"));
+    EXPECT_TRUE(test::samePixels(model.document().image(), ImageOps::demo()));
+    EXPECT_EQ(model.document().tool(), MarkTool::arrow);
+    EXPECT_EQ(model.flow().practice, ScreenshotPracticeStep::annotate);
+    EXPECT_FALSE(model.flow().showingHome);
+    EXPECT_FALSE(model.videoURL().has_value());
+    EXPECT_EQ(model.status(), QStringLiteral("这是练习用的示例图。完成后可以复制或保存到桌面「岚帧」。"));
+    EXPECT_EQ(harness.windowShown, shown) << "the callers show the window";
+}
+
+}  // namespace

@@ -1,0 +1,147 @@
+#include "app/model/AppModel.h"
+#include "app/model/FileMessages.h"
+#include "tests/app/model/ModelHarness.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+using test::ModelHarness;
+
+namespace {
+
+const QString gifLimit = QStringLiteral("GIF 导出支持 30 秒以内的视频；较长视频请先裁剪。");
+
+// Stands in for the video pipeline: notes each export and answers when the
+// test says, on the main thread as the real one does.
+struct FakeExports {
+    struct Call {
+        QString source;
+        QString destination;
+        double start = -1;
+        double end = -1;
+        VideoExport::Completion answer;
+    };
+
+    VideoExports installed() {
+        return {[this](const QString& source, const QString& destination, VideoExport::Completion answer) {
+                    calls.push_back({source, destination, -1, -1, std::move(answer)});
+                },
+                [this](const QString& source, double start, double end, const QString& destination,
+                       VideoExport::Completion answer) {
+                    calls.push_back({source, destination, start, end, std::move(answer)});
+                }};
+    }
+
+    // Writes the destination and answers with it.
+    void succeed() {
+        Call& call = calls.back();
+        QFile file(call.destination);
+        if (file.open(QIODevice::WriteOnly)) file.write("video");
+        file.close();
+        call.answer(call.destination);
+    }
+    void failWith(const QString& sentence) { calls.back().answer(ShotError(sentence)); }
+
+    std::vector<Call> calls;
+};
+
+struct VideoHarness : ModelHarness {
+    VideoHarness() {
+        videoExports = exports.installed();
+        QDir().mkpath(library());
+    }
+    FakeExports exports;
+    const QString video = home.path() + QStringLiteral("/录屏.mp4");
+};
+
+bool namedInLibrary(const VideoHarness& harness, const QString& path, const QString& pattern) {
+    const QFileInfo info(path);
+    return info.path() == harness.library() && QRegularExpression(pattern).match(info.fileName()).hasMatch();
+}
+
+const QString gifName = QStringLiteral("^动图_\\d{4}-\\d{2}-\\d{2}_\\d{2}-\\d{2}-\\d{2}_[0-9A-F]{6}\\.gif$");
+const QString trimName = QStringLiteral("^裁剪录屏_\\d{4}-\\d{2}-\\d{2}_\\d{2}-\\d{2}-\\d{2}_[0-9A-F]{6}\\.mp4$");
+
+TEST(VideoHandOffsTest, WithoutAVideoOrWhileBusyNothingIsExported) {
+    VideoHarness harness;
+    AppModel& model = harness.model();
+    model.exportGIF();
+    model.trimVideo(0, 10);
+    EXPECT_TRUE(harness.exports.calls.empty());
+
+    model.setVideoURL(harness.video);
+    model.exportGIF();
+    model.exportGIF();
+    model.trimVideo(0, 10);
+    EXPECT_EQ(harness.exports.calls.size(), 1u) << "one export at a time";
+}
+
+TEST(VideoHandOffsTest, AGifIsNamedInTheLibraryAndStaysOutOfTheHistory) {
+    VideoHarness harness;
+    AppModel& model = harness.model();
+    model.setVideoURL(harness.video);
+    model.exportGIF();
+    EXPECT_TRUE(model.busy());
+    EXPECT_EQ(model.status(), QStringLiteral("正在导出 GIF…"));
+    ASSERT_EQ(harness.exports.calls.size(), 1u);
+    const FakeExports::Call& call = harness.exports.calls.back();
+    EXPECT_EQ(call.source, harness.video);
+    EXPECT_TRUE(namedInLibrary(harness, call.destination, gifName)) << call.destination.toStdString();
+
+    harness.exports.succeed();
+    EXPECT_FALSE(model.busy());
+    EXPECT_EQ(model.status(), QStringLiteral("GIF 已保存：") + QFileInfo(call.destination).fileName());
+    EXPECT_TRUE(model.history().isEmpty());
+    EXPECT_EQ(model.videoURL(), harness.video);
+
+    model.exportGIF();
+    EXPECT_NE(harness.exports.calls.back().destination, call.destination) << "a new name each time";
+    harness.exports.failWith(gifLimit);
+    EXPECT_EQ(model.error(), gifLimit);
+    EXPECT_EQ(model.status(), gifLimit);
+    EXPECT_FALSE(model.busy());
+    EXPECT_EQ(model.videoURL(), harness.video);
+}
+
+TEST(VideoHandOffsTest, ATrimmedCopyIsShownAndHeadsTheHistory) {
+    VideoHarness harness;
+    AppModel& model = harness.model();
+    model.setVideoURL(harness.video);
+    model.setStatus(QStringLiteral("before"));
+    model.trimVideo(1.5, 7.25);
+    EXPECT_TRUE(model.busy());
+    EXPECT_EQ(model.status(), QStringLiteral("before")) << "the status waits for the result";
+    const FakeExports::Call call = harness.exports.calls.back();
+    EXPECT_EQ(call.source, harness.video);
+    EXPECT_EQ(call.start, 1.5);
+    EXPECT_EQ(call.end, 7.25);
+    EXPECT_TRUE(namedInLibrary(harness, call.destination, trimName)) << call.destination.toStdString();
+
+    harness.exports.succeed();
+    EXPECT_FALSE(model.busy());
+    EXPECT_EQ(model.videoURL(), call.destination);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.history().isEmpty(); }, 10'000));
+    const CaptureRecord record = model.history().front();
+    EXPECT_EQ(record.file, QFileInfo(call.destination).fileName());
+    EXPECT_EQ(record.kind, CaptureRecord::videoKind);
+    EXPECT_EQ(model.status(), QStringLiteral("已保存：") + record.name);
+}
+
+TEST(VideoHandOffsTest, AFailedTrimKeepsTheVideoShown) {
+    VideoHarness harness;
+    AppModel& model = harness.model();
+    model.setVideoURL(harness.video);
+    model.trimVideo(8, 3);
+    const QString invalid = QStringLiteral("请输入有效的起止秒数，结束时间不能超出视频长度。");
+    harness.exports.failWith(invalid);
+    EXPECT_EQ(model.error(), invalid);
+    EXPECT_FALSE(model.busy());
+    EXPECT_EQ(model.videoURL(), harness.video);
+    QTest::qWait(50);
+    EXPECT_TRUE(model.history().isEmpty());
+}
+
+}  // namespace
