@@ -38,6 +38,7 @@ HeaderBar::HeaderBar(AppModel& model, ShotDocument& document, MainViewState& sta
     connect(recentFiles_, &QPushButton::clicked, &state, [&state] { state.setRecentFiles(true); });
     open_ = EditorLook::defaultButton(QStringLiteral("打开"), QStringLiteral("folder"), this);
     open_->setToolTip(QStringLiteral("打开图片或视频"));
+    connect(open_, &QPushButton::clicked, &model, [&model] { model.chooseFile(); });
     settings_ = EditorLook::defaultButton(QStringLiteral("设置"), QStringLiteral("slider.horizontal.3"), this);
     settings_->setToolTip(QStringLiteral("设置与快捷键"));
     connect(settings_, &QPushButton::clicked, &state, [&state] { state.setSettings(true); });

@@ -26,6 +26,7 @@ MainView::MainView(AppModel& model, ShotDocument& document, RecordingViews recor
       contentID_(document.contentID()),
       tool_(document.tool()) {
     setMinimumSize(minimumWidth, minimumHeight);
+    setAcceptDrops(true);
     // The window's tint: selections, checked controls and focus rings.
     QPalette tinted = palette();
     tinted.setColor(QPalette::Highlight, EditorLook::accent());

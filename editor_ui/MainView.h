@@ -62,6 +62,10 @@ public:
     // The practice bar's action for `step`.
     void practiceAction(ScreenshotPracticeStep step);
 
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
     QWidget* makeStartView();
     QWidget* makeEditingArea();

@@ -3,10 +3,25 @@
 #include "editor_ui/EndEditing.h"
 #include "editor_ui/MainView.h"
 #include "editor_ui/MainViewState.h"
+#include "platform/MainThread.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QPointer>
 
 namespace tavero {
+
+namespace {
+
+// The first file of a drop; none when it carries no file.
+std::optional<QString> firstFile(const QMimeData* data) {
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) return url.toLocalFile();
+    return std::nullopt;
+}
+
+}  // namespace
 
 void MainView::documentChanged() {
     route();
@@ -32,6 +47,25 @@ void MainView::documentChanged() {
 
 void MainView::applicationStateChanged(Qt::ApplicationState state) {
     if (state == Qt::ApplicationActive) model_.refreshPermission();
+}
+
+void MainView::dragEnterEvent(QDragEnterEvent* event) {
+    if (!firstFile(event->mimeData())) return event->ignore();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+// Only the first file opens; the drop is accepted at once and the file opens
+// from the event loop, after the drag has ended.
+void MainView::dropEvent(QDropEvent* event) {
+    const std::optional<QString> file = firstFile(event->mimeData());
+    if (!file) return event->ignore();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    QPointer<AppModel> model(&model_);
+    postToMain(this, [model, file = *file] {
+        if (model) model->open(file, false, false);
+    });
 }
 
 void MainView::openBackground() {

@@ -24,6 +24,7 @@ ScrollingCaptureRow::ScrollingCaptureRow(AppModel& model, QWidget* parent) : QWi
     present_ = EditorLook::defaultButton(QStringLiteral("查看接续状态"), QString(), this);
     connect(present_, &QPushButton::clicked, &model, [&model] { model.scrollSession().presentControls(); });
     finish_ = EditorLook::prominentButton(QStringLiteral("完成并保存"), QString(), this);
+    connect(finish_, &QPushButton::clicked, &model, [&model] { model.finishScroll(); });
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(padding, padding, padding, padding);

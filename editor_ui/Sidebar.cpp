@@ -47,8 +47,10 @@ Sidebar::Sidebar(AppModel& model, MainViewState& state, QWidget* parent)
     pages_->addWidget(history_);
 
     paste_ = EditorLook::defaultButton(QStringLiteral("粘贴图片"), QString(), this);
+    connect(paste_, &QPushButton::clicked, &model, [&model] { model.paste(); });
     demo_ = EditorLook::borderlessButton(QString(), QStringLiteral("sparkles.rectangle.stack"), this);
     demo_->setToolTip(QStringLiteral("打开演示图"));
+    connect(demo_, &QToolButton::clicked, &model, [&model] { model.demo(); });
     auto* quickActions = new QHBoxLayout;
     quickActions->addWidget(paste_);
     quickActions->addStretch();

@@ -13,6 +13,7 @@
 #include "tests/editor_ui/MainViewFixture.h"
 
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTabBar>
 #include <QToolButton>
@@ -199,6 +200,47 @@ TEST_F(MainViewTest, TheFirstMarkMovesThePracticeOnAndDeletingItDoesNotMoveItBac
     document().deleteSelected();
     EXPECT_TRUE(document().marks().isEmpty());
     EXPECT_EQ(model().flow().practice, ScreenshotPracticeStep::background);
+}
+
+// Drags `urls` onto the window and drops them; whether it took them.
+bool drop(QWidget& view, const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint place(600, 20);
+    QDragEnterEvent enter(place, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent dropped(place, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &dropped);
+    return dropped.isAccepted();
+}
+
+TEST_F(MainViewTest, ADropOfTwoFilesOpensOnlyTheFirst) {
+    const test::TempDir folder;
+    ASSERT_TRUE(fixtures::screenshotLike(320, 200).save(folder.file(QStringLiteral("第一张.png"))));
+    ASSERT_TRUE(fixtures::screenshotLike(640, 480).save(folder.file(QStringLiteral("第二张.png"))));
+
+    EXPECT_FALSE(drop(*view, {})) << "nothing to open";
+    EXPECT_FALSE(drop(*view, {QUrl(QStringLiteral("https://example.com/a.png"))})) << "not a file";
+    EXPECT_TRUE(drop(*view, {QUrl::fromLocalFile(folder.file(QStringLiteral("第一张.png"))),
+                             QUrl::fromLocalFile(folder.file(QStringLiteral("第二张.png")))}));
+    EXPECT_TRUE(document().image().isNull()) << "opened from the event loop, after the drop";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !document().image().isNull(); }, 5000));
+    ASSERT_TRUE(harness.waitUntilIdle());
+    EXPECT_EQ(document().image().size(), QSize(320, 200));
+    EXPECT_EQ(document().name(), QStringLiteral("第一张"));
+    QTest::qWait(100);
+    EXPECT_EQ(document().image().size(), QSize(320, 200)) << "the second file stays closed";
+    EXPECT_NE(view->currentContent(), view->startView());
+}
+
+TEST_F(MainViewTest, ThePracticePictureFromTheHistoryTabShowsTheToolsAndThePractice) {
+    state().setSidebarTab(MainViewState::historyTab);
+    view->sidebar()->demoButton()->click();
+    EXPECT_EQ(document().name(), QStringLiteral("示例图 · 跟着做一次"));
+    EXPECT_EQ(state().sidebarTab(), MainViewState::annotationTab);
+    EXPECT_EQ(model().flow().practice, ScreenshotPracticeStep::annotate);
+    EXPECT_NE(view->currentContent(), view->startView());
 }
 
 TEST_F(MainViewTest, TheRecordButtonFollowsThePhaseAndReachesTheModel) {

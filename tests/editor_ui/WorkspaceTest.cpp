@@ -155,7 +155,7 @@ TEST_F(WorkspaceTest, TheScrollingStripShowsFromTheFirstFrameUntilTheCountReturn
     EXPECT_EQ(row.countLabel()->text(), QStringLiteral("长截图 · 1 张"));
     row.presentButton()->click();
     EXPECT_EQ(harness.scrollControls.presented, 1);
-    model().scrollSession().finish();
+    row.finishButton()->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return model().scrollCount() == 0; }, 10000));
     EXPECT_FALSE(shows(&row));
 }
