@@ -4,7 +4,7 @@ find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network Test)
 find_package(nlohmann_json 3.10 REQUIRED)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(HEIF REQUIRED IMPORTED_TARGET libheif)
-pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-randr xcb-shm xcb-xfixes xcb-composite)
+pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-randr xcb-shm xcb-xfixes xcb-composite xcb-keysyms xcb-xtest)
 pkg_check_modules(TESSERACT REQUIRED IMPORTED_TARGET tesseract lept)
 
 # Debian ships OpenCV's CMake package only with the full libopencv-dev; we need

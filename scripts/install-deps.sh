@@ -14,7 +14,7 @@ packages=(
   nlohmann-json3-dev
   libxcb1-dev libxcb-randr0-dev libxcb-shm0-dev libxcb-xfixes0-dev libxcb-composite0-dev
   libxcb-xtest0-dev libxcb-keysyms1-dev
-  fonts-noto-cjk
+  fonts-noto-cjk qt6-translations-l10n
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb openbox xdotool xclip x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy

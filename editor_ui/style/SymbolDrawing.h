@@ -21,5 +21,7 @@ struct SymbolDrawing {
 // The symbols of the editor window: header, status bar, sidebar, action bar,
 // practice bar and record button. None for any other name.
 std::optional<SymbolDrawing> windowSymbol(const QString& name);
+// The symbols of the status item. None for any other name.
+std::optional<SymbolDrawing> statusSymbol(const QString& name);
 
 }  // namespace tavero::SymbolIcons

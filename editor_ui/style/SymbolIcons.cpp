@@ -44,6 +44,7 @@ SymbolDrawing drawingFor(const QString& name) {
     static const std::map<QString, std::function<QPainterPath()>> symbols{{QStringLiteral("scroll"), scroll}};
     if (const auto found = symbols.find(name); found != symbols.end()) return {found->second(), {}};
     if (auto drawing = windowSymbol(name)) return *drawing;
+    if (auto drawing = statusSymbol(name)) return *drawing;
     qCWarning(lcSymbols) << "no drawing for the symbol" << name;
     return {unknown(), {}};
 }

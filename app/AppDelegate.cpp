@@ -1,0 +1,143 @@
+#include "app/AppDelegate.h"
+
+#include "app/EditorWindow.h"
+#include "app/FileOpenPanel.h"
+#include "app/MainMenu.h"
+#include "app/QuitRule.h"
+#include "app/StatusItem.h"
+#include "document/ui/CanvasView.h"
+#include "platform/GlobalHotKeys.h"
+#include "recording/RecordingStudio.h"
+#include "recording/ScreenRecorder.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QPointer>
+
+namespace tavero {
+
+namespace {
+
+constexpr std::chrono::milliseconds statusRefresh{1000};
+
+}  // namespace
+
+AppDelegate::AppDelegate(AppDelegateSetup setup, QObject* parent)
+    : QObject(parent),
+      openPanels_(std::make_unique<FileOpenPanel>()),
+      model_(std::move(setup.model)),
+      keys_(std::move(setup.hotKeys)) {}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::launch(const QStringList& arguments) {
+    // Closing the editor leaves the program running in the tray.
+    QApplication::setQuitOnLastWindowClosed(false);
+    // Until the editor's own views exist, the window shows the canvas.
+    window_ = std::make_unique<EditorWindow>(new CanvasView(model_.document()));
+    installCallbacks();
+    const auto perform = [self = QPointer<AppDelegate>(this)](ShellCommand command) {
+        if (self) self->perform(command);
+    };
+    buildMainMenu(*window_, {perform, [this] { windows_.hideAll(); }});
+    item_ = std::make_unique<StatusItem>([this] { return StatusMenuEntry::entries(statusState()); }, perform);
+    connect(item_.get(), &StatusItem::clicked, this, &AppDelegate::show);
+    updateStatus();
+    registerHotKeys();
+    timer_.setInterval(statusRefresh);
+    connect(&timer_, &QTimer::timeout, this, &AppDelegate::updateStatus);
+    timer_.start();
+    if (arguments.contains(QStringLiteral("--demo"))) model_.demo();
+    show();
+}
+
+// The model and its parts reach the widgets only through what is installed
+// here; the callbacks do nothing once the delegate is gone.
+void AppDelegate::installCallbacks() {
+    QPointer<AppDelegate> self(this);
+    model_.setShowWindow([self] {
+        if (self) self->show();
+    });
+    model_.setHideEditor([self] {
+        if (self && self->window_) self->window_->hide();
+    });
+    model_.setUpdateMenu([self] {
+        if (self) self->updateStatus();
+    });
+    model_.setResignFirstResponder([self] {
+        if (!self || !self->window_) return;
+        // Taking the focus away commits an inline label being typed.
+        if (QWidget* focus = self->window_->focusWidget()) focus->clearFocus();
+    });
+    model_.capture().setSelectionPresenter(&overlay_);
+    model_.scrollSession().setControlsPresenter(&scrollControls_);
+    model_.setApplicationWindows(&windows_);
+    model_.setPinPresenter(&pins_);
+    model_.setOpenPanelPresenter(openPanels_.get());
+    connect(&model_, &AppModel::recordingChanged, this, &AppDelegate::updateStatus);
+    connect(&model_.studio(), &RecordingStudio::phaseChanged, this, &AppDelegate::updateStatus);
+}
+
+void AppDelegate::registerHotKeys() {
+    QPointer<AppDelegate> self(this);
+    keys_.setAction([self](quint32 identifier) {
+        if (self) self->hotKeyPressed(identifier);
+    });
+    const QList<quint32> refused = keys_.registerAll();
+    if (!refused.isEmpty()) model_.setStatus(HotKeys::occupiedMessage(refused));
+}
+
+void AppDelegate::hotKeyPressed(quint32 identifier) {
+    if (const std::optional<ShellCommand> command = HotKeys::command(identifier)) perform(*command);
+}
+
+void AppDelegate::show() {
+    if (model_.scrollSession().isActive()) return model_.scrollSession().presentControls();
+    if (!window_) return;
+    windows_.showAll();
+    window_->bringForward();
+}
+
+bool AppDelegate::shouldTerminate() {
+    RecordingStudio& studio = model_.studio();
+    switch (quitRule(model_.scrollSession().isActive(), studio.phase(), studio.processing())) {
+    case QuitRule::finishScroll:
+        model_.finishScroll();
+        return false;
+    case QuitRule::stopRecording:
+        studio.stop();
+        model_.setStatus(QuitMessages::stoppingRecording());
+        show();
+        return false;
+    case QuitRule::cancelRender:
+        studio.cancelExport();
+        model_.setStatus(QuitMessages::cancellingRender());
+        return false;
+    case QuitRule::terminate: break;
+    }
+    return true;
+}
+
+void AppDelegate::quit() {
+    if (shouldTerminate()) QCoreApplication::quit();
+}
+
+void AppDelegate::started(const QStringList& files) {
+    if (files.isEmpty()) return show();
+    // Only the first of several files opens, as when the file manager hands
+    // over a selection.
+    model_.open(files.first(), false, false);
+}
+
+void AppDelegate::becameActive() { model_.refreshHistory(); }
+
+StatusState AppDelegate::statusState() {
+    const RecordingStudio& studio = model_.studio();
+    return {model_.recording(), studio.phase(), studio.elapsed(), model_.countdown(), model_.scrollCount()};
+}
+
+void AppDelegate::updateStatus() {
+    if (item_) item_->update(StatusLook::of(statusState()));
+}
+
+}  // namespace tavero

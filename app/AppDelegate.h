@@ -1,0 +1,99 @@
+#pragma once
+
+#include "app/HotKeys.h"
+#include "app/ShellCommand.h"
+#include "app/StatusLook.h"
+#include "app/WidgetPinPresenter.h"
+#include "app/model/AppModel.h"
+#include "capture/ui/ScrollCapturePresenter.h"
+#include "capture/ui/SelectionOverlay.h"
+#include "capture/ui/WidgetApplicationWindows.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+#include <memory>
+
+namespace tavero {
+
+class EditorWindow;
+class OpenPanelPresenter;
+class GlobalHotKeys;
+class StatusItem;
+
+// What the program runs on; tests pass fakes.
+struct AppDelegateSetup {
+    AppModelSetup model;
+    // Null: no hot key can be registered.
+    std::unique_ptr<GlobalHotKeys> hotKeys;
+};
+
+// Everything the user sees around the application model: the editor window
+// with the main menu, the status item, the global hot keys and the 1 s
+// refresh of the status item. It answers the program's life-cycle questions
+// (quit, reopen, files handed over, becoming active) and carries out every
+// menu and hot-key command, each by one call of the model, the recording
+// studio or the document.
+//
+// Owns the model, the hot keys, the window, the status item, the timer and
+// the widget parts the model is given (overlay, scrolling bar, pinned
+// windows, open panels, the program's windows). Made once per process; main thread.
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    explicit AppDelegate(AppDelegateSetup setup, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    AppModel& model() { return model_; }
+    // None until launch.
+    EditorWindow* window() const { return window_.get(); }
+    StatusItem* statusItem() const { return item_.get(); }
+
+    // Builds the window, the menus, the status item and the hot keys, starts
+    // the refresh, opens the practice picture with "--demo" and shows the
+    // window. Once.
+    void launch(const QStringList& arguments);
+
+    // Brings the editor forward, or the scrolling screenshot's bar while one runs.
+    void show();
+    // The one gate every way to quit passes: true when the program may end
+    // now; otherwise it has started ending what runs.
+    bool shouldTerminate();
+    // Quits when the gate allows.
+    void quit();
+    // The program was started again: with files, opens the first; without,
+    // brings the editor forward.
+    void started(const QStringList& files);
+    // The program came to the front: the history follows the library folder.
+    void becameActive();
+    void updateStatus();
+    void perform(ShellCommand command);
+
+    // The state the status item and its menu show now.
+    StatusState statusState();
+
+private:
+    void installCallbacks();
+    void registerHotKeys();
+    void hotKeyPressed(quint32 identifier);
+    void performCapture(ShellCommand command);
+    void performRecording(ShellCommand command);
+    void performEdit(ShellCommand command);
+    void openFolder();
+    void about();
+
+    // The widget parts outlive the model, which keeps pointers to them.
+    SelectionOverlay overlay_;
+    ScrollCapturePresenter scrollControls_;
+    WidgetPinPresenter pins_;
+    std::unique_ptr<OpenPanelPresenter> openPanels_;
+    WidgetApplicationWindows windows_;
+    AppModel model_;
+    HotKeys keys_;
+    std::unique_ptr<EditorWindow> window_;
+    std::unique_ptr<StatusItem> item_;
+    QTimer timer_;
+};
+
+}  // namespace tavero

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace tavero {
+
+// The program with its window: sets up the application (names, language,
+// light look, fonts), hands its files to an instance already running on
+// this display and ends, or else launches the application delegate and runs
+// the event loop until a quit passes the delegate's gate. Returns the exit
+// status; main thread.
+int runApplication(int argc, char** argv);
+
+}  // namespace tavero

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "app/AppDelegate.h"
+#include "app/EditorWindow.h"
+#include "platform/AppBrand.h"
+#include "platform/FakeGlobalHotKeys.h"
+#include "platform/FakeScreenSource.h"
+#include "platform/GlobalHotKeys.h"
+#include "recording/RecordingStudio.h"
+#include "recording/ScreenRecorder.h"
+#include "tests/capture/CaptureHarness.h"
+#include "tests/support/Pictures.h"
+#include "tests/support/TempDir.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+#include <QTest>
+
+#include <memory>
+
+namespace tavero::test {
+
+// An application delegate in a temporary home, over a fake screen and fake
+// hot keys, with the scripted overlay in place of the real one once launched.
+class DelegateHarness {
+public:
+    DelegateHarness() {
+        QCoreApplication::setOrganizationName(AppBrand::englishName);
+        QCoreApplication::setApplicationName(AppBrand::englishName);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path() + QStringLiteral("/.config"));
+        screen->setDesktop(fixtures::noise(1920, 1080, 3));
+        screen->setPointer(QPoint(500, 500));
+    }
+    ~DelegateHarness() {
+        delegate_.reset();
+        screen->release();
+    }
+
+    // Made and launched on the first call, so a test may occupy keys before.
+    AppDelegate& delegate() {
+        if (!delegate_) launch({QStringLiteral("tavero")});
+        return *delegate_;
+    }
+    AppModel& model() { return delegate().model(); }
+    EditorWindow& window() { return *delegate().window(); }
+
+    void launch(const QStringList& arguments) {
+        AppDelegateSetup setup;
+        setup.model.screen = source;
+        setup.model.captureTiming = CaptureHarness::quickTiming();
+        setup.model.countdownTick = std::chrono::milliseconds(10);
+        setup.model.makeStudio = makeStudio;
+        if (realHotKeys) {
+            setup.hotKeys = makeGlobalHotKeys();
+        } else {
+            auto keys = std::make_unique<FakeGlobalHotKeys>();
+            hotKeys = keys.get();
+            for (QChar key : occupied) keys->occupy(key);
+            setup.hotKeys = std::move(keys);
+        }
+        delegate_ = std::make_unique<AppDelegate>(std::move(setup));
+        delegate_->launch(arguments);
+        delegate_->model().capture().setSelectionPresenter(&overlay);
+    }
+
+    // Ends the delegate and launches a new one in the same home.
+    void relaunch() {
+        delegate_.reset();
+        launch({QStringLiteral("tavero")});
+    }
+
+    // The explanation of screen access has been given in this run.
+    void explainOnce() {
+        model().explainScreenAccess(ScreenAccessIntent::screenshot(CaptureMode::area, false));
+        model().confirmScreenAccess();
+    }
+
+    TempHome home;
+    std::shared_ptr<FakeScreenSource> screen = std::make_shared<FakeScreenSource>();
+    // The screen the model captures: the fake one unless a test sets another.
+    std::shared_ptr<ScreenSource> source = screen;
+    // The display's key grabs instead of the fake ones.
+    bool realHotKeys = false;
+    std::function<std::unique_ptr<RecordingStudio>(RecordingHost&)> makeStudio;
+    ScriptedOverlay overlay;
+    QList<QChar> occupied;
+    // Owned by the delegate; none with the display's grabs.
+    FakeGlobalHotKeys* hotKeys = nullptr;
+
+private:
+    std::unique_ptr<AppDelegate> delegate_;
+};
+
+}  // namespace tavero::test
