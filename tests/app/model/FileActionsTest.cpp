@@ -94,7 +94,7 @@ TEST(FileActionsTest, AWebmFileIsReadAsAPictureAndFailsWithThePictureSentence) {
     FileHarness harness;
     AppModel& model = harness.model();
     const QString webm = harness.files.file(QStringLiteral("录屏.webm"));
-    writeFile(webm, QByteArray("\x1a\x45\xdf\xa3 not a picture", 20));
+    writeFile(webm, QByteArrayLiteral("\x1a\x45\xdf\xa3 not a picture"));
     model.open(webm);
     EXPECT_TRUE(model.busy()) << "decoding runs in the background";
     ASSERT_TRUE(harness.waitUntilIdle());

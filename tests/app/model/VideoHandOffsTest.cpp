@@ -87,7 +87,7 @@ TEST(VideoHandOffsTest, AGifIsNamedInTheLibraryAndStaysOutOfTheHistory) {
     EXPECT_TRUE(model.busy());
     EXPECT_EQ(model.status(), QStringLiteral("正在导出 GIF…"));
     ASSERT_EQ(harness.exports.calls.size(), 1u);
-    const FakeExports::Call& call = harness.exports.calls.back();
+    const FakeExports::Call call = harness.exports.calls.back();
     EXPECT_EQ(call.source, harness.video);
     EXPECT_TRUE(namedInLibrary(harness, call.destination, gifName)) << call.destination.toStdString();
 
