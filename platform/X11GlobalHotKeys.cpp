@@ -62,7 +62,8 @@ void X11GlobalHotKeys::setPressed(Pressed pressed) { d_->pressed = std::move(pre
 bool X11GlobalHotKeys::grab(quint32 identifier, QChar key, Qt::KeyboardModifiers modifiers) {
     xcb_connection_t* c = d_->connection.get();
     const QList<xcb_keycode_t> keycodes = d_->keys.keycodes(key);
-    if (keycodes.isEmpty()) return false;
+    // A broken connection reports no errors, so it would look like success.
+    if (keycodes.isEmpty() || xcb_connection_has_error(c)) return false;
     const uint16_t mask = x11::KeyMap::modifierMask(modifiers);
     QList<xcb_void_cookie_t> cookies;
     for (xcb_keycode_t keycode : keycodes)
@@ -72,6 +73,7 @@ bool X11GlobalHotKeys::grab(quint32 identifier, QChar key, Qt::KeyboardModifiers
     bool refused = false;
     for (xcb_void_cookie_t cookie : cookies)
         if (x11::Reply<xcb_generic_error_t> error = x11::take(xcb_request_check(c, cookie))) refused = true;
+    refused = refused || xcb_connection_has_error(c);
     d_->drainSoon.start();
     // A combination is ours in every lock state or not at all: ungrabbing
     // touches only our own grabs, never the other program's.
