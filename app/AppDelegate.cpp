@@ -5,7 +5,7 @@
 #include "app/MainMenu.h"
 #include "app/QuitRule.h"
 #include "app/StatusItem.h"
-#include "document/ui/CanvasView.h"
+#include "editor_ui/MainView.h"
 #include "platform/GlobalHotKeys.h"
 #include "recording/RecordingStudio.h"
 #include "recording/ScreenRecorder.h"
@@ -33,8 +33,7 @@ AppDelegate::~AppDelegate() = default;
 void AppDelegate::launch(const QStringList& arguments) {
     // Closing the editor leaves the program running in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
-    // Until the editor's own views exist, the window shows the canvas.
-    window_ = std::make_unique<EditorWindow>(new CanvasView(model_.document()));
+    window_ = std::make_unique<EditorWindow>(new MainView(model_, model_.document()));
     installCallbacks();
     const auto perform = [self = QPointer<AppDelegate>(this)](ShellCommand command) {
         if (self) self->perform(command);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QWidget>
+
+namespace tavero {
+
+// One line of text that ends in "…" when it is wider than its room, so a
+// long status or file name never pushes its neighbours away. Main thread.
+class ElidedLabel : public QWidget {
+    Q_OBJECT
+public:
+    explicit ElidedLabel(QWidget* parent = nullptr);
+
+    const QString& text() const { return text_; }
+    void setText(const QString& text);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString text_;
+};
+
+}  // namespace tavero

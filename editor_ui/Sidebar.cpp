@@ -1,0 +1,93 @@
+#include "editor_ui/Sidebar.h"
+
+#include "app/model/AppModel.h"
+#include "editor_ui/EditorLook.h"
+#include "editor_ui/MainViewState.h"
+
+#include <QBoxLayout>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QToolButton>
+
+namespace tavero {
+
+namespace {
+
+constexpr int padding = 16;
+constexpr int spacing = 16;
+constexpr int minimumGap = 4;
+
+}  // namespace
+
+Sidebar::Sidebar(AppModel& model, MainViewState& state, QWidget* parent)
+    : QWidget(parent), model_(model), state_(state) {
+    setFixedWidth(columnWidth);
+    EditorLook::fill(this, palette().color(QPalette::Base));
+
+    tabs_ = new QTabBar(this);
+    tabs_->setAccessibleName(QStringLiteral("侧栏"));
+    tabs_->setExpanding(true);
+    tabs_->setDrawBase(false);
+    tabs_->addTab(QStringLiteral("标注"));
+    tabs_->addTab(QString());
+    connect(tabs_, &QTabBar::currentChanged, &state, [&state](int tab) { state.setSidebarTab(tab); });
+
+    tools_ = makeToolPanel();
+    auto* toolScroll = new QScrollArea(this);
+    toolScroll->setWidget(tools_);
+    toolScroll->setWidgetResizable(true);
+    toolScroll->setFrameShape(QFrame::NoFrame);
+    toolScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    toolScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    history_ = makeHistoryList();
+    pages_ = new QStackedWidget(this);
+    pages_->addWidget(toolScroll);
+    pages_->addWidget(history_);
+
+    paste_ = EditorLook::defaultButton(QStringLiteral("粘贴图片"), QString(), this);
+    connect(paste_, &QPushButton::clicked, &model, [&model] { model.paste(); });
+    demo_ = EditorLook::borderlessButton(QString(), QStringLiteral("sparkles.rectangle.stack"), this);
+    demo_->setToolTip(QStringLiteral("打开演示图"));
+    connect(demo_, &QToolButton::clicked, &model, [&model] { model.demo(); });
+    auto* quickActions = new QHBoxLayout;
+    quickActions->addWidget(paste_);
+    quickActions->addStretch();
+    quickActions->addWidget(demo_);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(padding, padding, padding, padding);
+    column->setSpacing(spacing);
+    column->addWidget(tabs_);
+    column->addWidget(pages_, 1);
+    column->addSpacing(minimumGap);
+    column->addLayout(quickActions);
+
+    connect(&state, &MainViewState::changed, this, &Sidebar::showState);
+    connect(&model, &AppModel::historyChanged, this, &Sidebar::showHistoryCount);
+    showState();
+    showHistoryCount();
+}
+
+// The tool panel is its own view; until it is placed here the tab is empty.
+QWidget* Sidebar::makeToolPanel() { return new QWidget(this); }
+
+// The history list is its own view, which scrolls by itself.
+QWidget* Sidebar::makeHistoryList() { return new QWidget(this); }
+
+QWidget* Sidebar::currentPage() const { return pages_->currentWidget(); }
+
+// Tab 0 shows the tools; any other value the history.
+void Sidebar::showState() {
+    const int tab = state_.sidebarTab();
+    const QSignalBlocker quiet(tabs_);
+    tabs_->setCurrentIndex(tab == MainViewState::annotationTab ? 0 : 1);
+    pages_->setCurrentIndex(tab == MainViewState::annotationTab ? 0 : 1);
+}
+
+void Sidebar::showHistoryCount() {
+    tabs_->setTabText(1, QString::asprintf("历史 %lld", qlonglong(model_.history().size())));
+}
+
+}  // namespace tavero

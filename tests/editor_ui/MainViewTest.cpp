@@ -1,0 +1,272 @@
+// The editor window's layout follows the model: start screen or editing
+// area, the sidebar, the status bar and the header's two forms.
+#include "editor_ui/BusySpinner.h"
+#include "editor_ui/EditingColumn.h"
+#include "editor_ui/ElidedLabel.h"
+#include "editor_ui/HeaderBar.h"
+#include "editor_ui/MoreCapturesMenu.h"
+#include "editor_ui/RecordingButton.h"
+#include "editor_ui/Sidebar.h"
+#include "editor_ui/StatusBar.h"
+#include "editor_ui/Workspace.h"
+#include "recording/RecordingStudio.h"
+#include "tests/editor_ui/MainViewFixture.h"
+
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTabBar>
+#include <QToolButton>
+
+using namespace tavero;
+using tavero::test::MainViewTest;
+
+namespace {
+
+CaptureRecord record(const QString& file) {
+    CaptureRecord entry;
+    entry.id = QUuid::createUuid();
+    entry.name = file;
+    entry.file = file;
+    return entry;
+}
+
+TEST_F(MainViewTest, TheStartAreaShowsOnHomeOrWithNeitherPictureNorVideo) {
+    EXPECT_EQ(view->currentContent(), view->startView()) << "at launch";
+
+    openPicture();
+    EXPECT_EQ(view->currentContent(), view->workspace()->parentWidget());
+    EXPECT_EQ(view->workspace()->currentView(), static_cast<QWidget*>(view->workspace()->editingColumn()));
+
+    model().goHome();
+    EXPECT_EQ(view->currentContent(), view->startView());
+    model().resumeWorkspace();
+    EXPECT_NE(view->currentContent(), view->startView());
+
+    document().open(QImage(), QStringLiteral("空"));
+    EXPECT_FALSE(model().flow().showingHome);
+    EXPECT_EQ(view->currentContent(), view->startView()) << "nothing to show";
+
+    model().setVideoURL(QStringLiteral("/tmp/录屏.mp4"));
+    EXPECT_NE(view->currentContent(), view->startView()) << "a video is content";
+    model().setVideoURL(std::nullopt);
+    EXPECT_EQ(view->currentContent(), view->startView());
+}
+
+TEST_F(MainViewTest, TheSidebarIsHiddenWhileAVideoIsShown) {
+    openPicture();
+    EXPECT_TRUE(shows(view->sidebar()));
+    EXPECT_EQ(view->sidebar()->width(), Sidebar::columnWidth);
+
+    model().setVideoURL(QStringLiteral("/tmp/录屏.mp4"));
+    EXPECT_FALSE(shows(view->sidebar()));
+    ASSERT_NE(view->workspace()->videoWorkspace(), nullptr);
+    EXPECT_EQ(view->workspace()->currentView(), view->workspace()->videoWorkspace()) << "not the canvas";
+    EXPECT_FALSE(shows(view->statusBar()->pixelSizeLabel()));
+
+    model().setVideoURL(std::nullopt);
+    EXPECT_TRUE(shows(view->sidebar()));
+    EXPECT_EQ(view->workspace()->currentView(), static_cast<QWidget*>(view->workspace()->editingColumn()));
+}
+
+TEST_F(MainViewTest, TheStatusBarShowsBusyRecordingAndThePixelSize) {
+    StatusBar& bar = *view->statusBar();
+    EXPECT_EQ(bar.statusLabel()->text(), QStringLiteral("准备好了。截图和编辑都在本机完成。"));
+    EXPECT_EQ(bar.statusLabel()->toolTip(), bar.statusLabel()->text());
+    EXPECT_FALSE(shows(bar.spinner()));
+    EXPECT_TRUE(shows(bar.dot()));
+    EXPECT_EQ(bar.dotColour(), TaveroStyle::green());
+    EXPECT_FALSE(shows(bar.pixelSizeLabel())) << "on the start screen";
+
+    openPicture();
+    EXPECT_TRUE(shows(bar.pixelSizeLabel()));
+    EXPECT_EQ(bar.pixelSizeLabel()->text(), QStringLiteral("1200 × 760"));
+    model().goHome();
+    EXPECT_FALSE(shows(bar.pixelSizeLabel()));
+    model().resumeWorkspace();
+
+    model().setRecording(true);
+    EXPECT_EQ(bar.dotColour(), QColor(Qt::red));
+    model().setRecording(false);
+    EXPECT_EQ(bar.dotColour(), TaveroStyle::green());
+
+    makeBusy();
+    EXPECT_TRUE(shows(bar.spinner()));
+    EXPECT_FALSE(shows(bar.dot()));
+    harness.overlay.answer(std::nullopt);
+    ASSERT_TRUE(harness.waitUntilIdle());
+    EXPECT_FALSE(shows(bar.spinner()));
+    EXPECT_EQ(bar.statusLabel()->text(), QStringLiteral("已取消截图"));
+}
+
+TEST_F(MainViewTest, TheHeaderIsShortOnTheStartScreenAndFullBesideTheEditingArea) {
+    HeaderBar& header = *view->header();
+    EXPECT_EQ(header.height(), 68);
+    for (QWidget* hidden : std::initializer_list<QWidget*>{header.homeButton(), header.areaButton(),
+                                                           header.openButton(), header.recordButton()})
+        EXPECT_FALSE(shows(hidden)) << hidden->metaObject()->className();
+    EXPECT_TRUE(shows(header.recentFilesButton()));
+    EXPECT_TRUE(shows(header.settingsButton()));
+
+    openPicture();
+    for (QWidget* shown : std::initializer_list<QWidget*>{header.homeButton(), header.areaButton(),
+                                                          header.openButton(), header.recordButton(),
+                                                          header.settingsButton()})
+        EXPECT_TRUE(shows(shown)) << shown->metaObject()->className();
+    EXPECT_FALSE(shows(header.recentFilesButton()));
+    EXPECT_EQ(header.recordButton()->text(), QStringLiteral("录屏"));
+
+    document().open(QImage(), QStringLiteral("空"));
+    model().setVideoURL(QStringLiteral("/tmp/录屏.mp4"));
+    EXPECT_TRUE(shows(header.homeButton())) << "a video is shown beside the full header";
+
+    QTest::mouseClick(header.settingsButton(), Qt::LeftButton);
+    EXPECT_TRUE(state().settings());
+}
+
+TEST_F(MainViewTest, OnlyHomeIsDisabledWhileBusy) {
+    openPicture();
+    HeaderBar& header = *view->header();
+    EXPECT_TRUE(header.homeButton()->isEnabled());
+    makeBusy();
+    EXPECT_FALSE(header.homeButton()->isEnabled());
+    EXPECT_TRUE(header.areaButton()->isEnabled());
+    EXPECT_TRUE(header.moreCapturesMenu()->isEnabled());
+    harness.overlay.answer(std::nullopt);
+    ASSERT_TRUE(harness.waitUntilIdle());
+    EXPECT_TRUE(header.homeButton()->isEnabled());
+    header.homeButton()->click();
+    EXPECT_TRUE(model().flow().showingHome);
+}
+
+TEST_F(MainViewTest, TheDelayPickerAndThePointerToggleAreBoundToTheModel) {
+    MoreCapturesMenu& menu = *view->header()->moreCapturesMenu();
+    EXPECT_TRUE(menu.delayAction(0)->isChecked());
+    menu.delayAction(5)->trigger();
+    EXPECT_EQ(model().captureDelay(), 5);
+    EXPECT_TRUE(menu.delayAction(5)->isChecked());
+    EXPECT_FALSE(menu.delayAction(0)->isChecked());
+    menu.delayAction(5)->trigger();
+    EXPECT_TRUE(menu.delayAction(5)->isChecked()) << "choosing the current delay keeps it";
+
+    model().setCaptureDelay(10);
+    EXPECT_TRUE(menu.delayAction(10)->isChecked());
+    EXPECT_EQ(menu.delayAction(10)->text(), QStringLiteral("10 秒"));
+
+    menu.cursorAction()->trigger();
+    EXPECT_TRUE(model().includeCursor());
+    model().setIncludeCursor(false);
+    EXPECT_FALSE(menu.cursorAction()->isChecked());
+}
+
+TEST_F(MainViewTest, TheHistoryTabCountsTheLibrary) {
+    QTabBar& tabs = *view->sidebar()->tabs();
+    EXPECT_EQ(tabs.tabText(0), QStringLiteral("标注"));
+    EXPECT_EQ(tabs.tabText(1), QStringLiteral("历史 0"));
+    model().setHistory({record(QStringLiteral("a.png")), record(QStringLiteral("b.png"))});
+    EXPECT_EQ(tabs.tabText(1), QStringLiteral("历史 2"));
+
+    tabs.setCurrentIndex(1);
+    EXPECT_EQ(state().sidebarTab(), 1);
+    EXPECT_EQ(view->sidebar()->currentPage(), view->sidebar()->historyList());
+}
+
+TEST_F(MainViewTest, ANewPictureReturnsTheSidebarToItsToolsButAnEditDoesNot) {
+    openPicture();
+    state().setSidebarTab(MainViewState::historyTab);
+    document().add(test::makeMark(MarkTool::rectangle, {{10, 10}, {200, 120}}));
+    EXPECT_EQ(state().sidebarTab(), MainViewState::historyTab);
+    EXPECT_EQ(view->sidebar()->tabs()->currentIndex(), 1);
+
+    openPicture(fixtures::screenshotLike(640, 400));
+    EXPECT_EQ(state().sidebarTab(), MainViewState::annotationTab);
+    EXPECT_EQ(view->sidebar()->tabs()->currentIndex(), 0);
+}
+
+TEST_F(MainViewTest, AToolOutsideTheCommonSixOpensTheMoreToolsGroup) {
+    document().choose(MarkTool::crop);
+    EXPECT_FALSE(state().moreTools());
+    document().choose(MarkTool::pen);
+    EXPECT_TRUE(state().moreTools());
+    document().choose(MarkTool::arrow);
+    EXPECT_TRUE(state().moreTools()) << "never closed by a tool change";
+}
+
+TEST_F(MainViewTest, TheFirstMarkMovesThePracticeOnAndDeletingItDoesNotMoveItBack) {
+    startPractice();
+    ASSERT_EQ(model().flow().practice, ScreenshotPracticeStep::annotate);
+    document().add(test::makeMark(MarkTool::arrow, {{10, 10}, {200, 120}}));
+    EXPECT_EQ(model().flow().practice, ScreenshotPracticeStep::background);
+    document().deleteSelected();
+    EXPECT_TRUE(document().marks().isEmpty());
+    EXPECT_EQ(model().flow().practice, ScreenshotPracticeStep::background);
+}
+
+// Drags `urls` onto the window and drops them; whether it took them.
+bool drop(QWidget& view, const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint place(600, 20);
+    QDragEnterEvent enter(place, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent dropped(place, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &dropped);
+    return dropped.isAccepted();
+}
+
+TEST_F(MainViewTest, ADropOfTwoFilesOpensOnlyTheFirst) {
+    const test::TempDir folder;
+    ASSERT_TRUE(fixtures::screenshotLike(320, 200).save(folder.file(QStringLiteral("第一张.png"))));
+    ASSERT_TRUE(fixtures::screenshotLike(640, 480).save(folder.file(QStringLiteral("第二张.png"))));
+
+    EXPECT_FALSE(drop(*view, {})) << "nothing to open";
+    EXPECT_FALSE(drop(*view, {QUrl(QStringLiteral("https://example.com/a.png"))})) << "not a file";
+    EXPECT_TRUE(drop(*view, {QUrl::fromLocalFile(folder.file(QStringLiteral("第一张.png"))),
+                             QUrl::fromLocalFile(folder.file(QStringLiteral("第二张.png")))}));
+    EXPECT_TRUE(document().image().isNull()) << "opened from the event loop, after the drop";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !document().image().isNull(); }, 5000));
+    ASSERT_TRUE(harness.waitUntilIdle());
+    EXPECT_EQ(document().image().size(), QSize(320, 200));
+    EXPECT_EQ(document().name(), QStringLiteral("第一张"));
+    QTest::qWait(100);
+    EXPECT_EQ(document().image().size(), QSize(320, 200)) << "the second file stays closed";
+    EXPECT_NE(view->currentContent(), view->startView());
+}
+
+TEST_F(MainViewTest, ThePracticePictureFromTheHistoryTabShowsTheToolsAndThePractice) {
+    state().setSidebarTab(MainViewState::historyTab);
+    view->sidebar()->demoButton()->click();
+    EXPECT_EQ(document().name(), QStringLiteral("示例图 · 跟着做一次"));
+    EXPECT_EQ(state().sidebarTab(), MainViewState::annotationTab);
+    EXPECT_EQ(model().flow().practice, ScreenshotPracticeStep::annotate);
+    EXPECT_NE(view->currentContent(), view->startView());
+}
+
+TEST_F(MainViewTest, TheRecordButtonFollowsThePhaseAndReachesTheModel) {
+    RecordingButton& button = *view->header()->recordButton();
+    button.showPhase(RecordingPhase::Kind::stopping);
+    EXPECT_EQ(button.text(), QStringLiteral("停止录屏"));
+    EXPECT_FALSE(button.isEnabled());
+    button.showPhase(RecordingPhase::Kind::restarting);
+    EXPECT_FALSE(button.isEnabled());
+    button.showPhase(RecordingPhase::countdown(2));
+    EXPECT_EQ(button.text(), QStringLiteral("停止录屏"));
+    EXPECT_TRUE(button.isEnabled());
+    button.showPhase(RecordingPhase::Kind::idle);
+    EXPECT_EQ(button.text(), QStringLiteral("录屏"));
+
+    button.click();
+    EXPECT_TRUE(model().studio().setupVisible()) << "the model opens the set-up";
+}
+
+TEST(RecordingButtonTest, APressAfterTheModelIsGoneDoesNothing) {
+    test::TempHome home;
+    auto model = std::make_unique<AppModel>(AppModelSetup{});
+    RecordingButton button(model->studio(), *model);
+    model.reset();
+    button.click();
+    EXPECT_EQ(button.text(), QStringLiteral("录屏"));
+}
+
+}  // namespace
