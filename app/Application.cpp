@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/Appearance.h"
 #include "app/SingleInstance.h"
+#include "editor_ui/style/AppIconArt.h"
 #include "platform/AppBrand.h"
 #include "platform/GlobalHotKeys.h"
 #include "platform/ScreenSource.h"
@@ -41,6 +42,7 @@ void nameApplication() {
     QCoreApplication::setOrganizationName(AppBrand::englishName);
     QCoreApplication::setApplicationName(AppBrand::englishName);
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVERO_VERSION));
+    QGuiApplication::setWindowIcon(appIconArt());
 }
 
 // Quitting through the session manager passes the same gate as every quit.
