@@ -2,6 +2,7 @@
 
 #include "app/model/AppModel.h"
 #include "editor_ui/EditorLook.h"
+#include "editor_ui/HistoryList.h"
 #include "editor_ui/MainViewState.h"
 
 #include <QBoxLayout>
@@ -73,8 +74,8 @@ Sidebar::Sidebar(AppModel& model, MainViewState& state, QWidget* parent)
 // The tool panel is its own view; until it is placed here the tab is empty.
 QWidget* Sidebar::makeToolPanel() { return new QWidget(this); }
 
-// The history list is its own view, which scrolls by itself.
-QWidget* Sidebar::makeHistoryList() { return new QWidget(this); }
+// The history list scrolls by itself.
+HistoryList* Sidebar::makeHistoryList() { return new HistoryList(model_, this); }
 
 QWidget* Sidebar::currentPage() const { return pages_->currentWidget(); }
 

@@ -10,6 +10,7 @@ class QToolButton;
 namespace tavero {
 
 class AppModel;
+class HistoryList;
 class MainViewState;
 
 // The left column of the editing area: a switch between the annotation tool
@@ -29,13 +30,13 @@ public:
     // The page the selected tab shows.
     QWidget* currentPage() const;
     QWidget* toolPanel() const { return tools_; }
-    QWidget* historyList() const { return history_; }
+    HistoryList* historyList() const { return history_; }
     QPushButton* pasteButton() const { return paste_; }
     QToolButton* demoButton() const { return demo_; }
 
 private:
     QWidget* makeToolPanel();
-    QWidget* makeHistoryList();
+    HistoryList* makeHistoryList();
     void showState();
     void showHistoryCount();
 
@@ -44,7 +45,7 @@ private:
     QTabBar* tabs_ = nullptr;
     QStackedWidget* pages_ = nullptr;
     QWidget* tools_ = nullptr;
-    QWidget* history_ = nullptr;
+    HistoryList* history_ = nullptr;
     QPushButton* paste_ = nullptr;
     QToolButton* demo_ = nullptr;
 };
