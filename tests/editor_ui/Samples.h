@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDir>
+#include <QTest>
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
@@ -13,6 +14,8 @@ inline bool writeSample(QWidget& widget, const QString& name) {
     const QString folder = qEnvironmentVariable("TAVERO_SAMPLES");
     if (folder.isEmpty()) return false;
     QDir().mkpath(folder);
+    // Lets the layouts settle first.
+    QTest::qWait(50);
     widget.grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
     return true;
 }
