@@ -42,7 +42,7 @@ void FramePreviewBox::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), palette().color(QPalette::Base));
     if (picture_.isNull()) return;
     const QRectF room = QRectF(rect()).adjusted(pictureInset, pictureInset, -pictureInset, -pictureInset);
-    QSizeF shown = QSizeF(picture_.size()).scaled(room.size(), Qt::KeepAspectRatio);
+    const QSizeF shown = QSizeF(picture_.size()).scaled(room.size(), Qt::KeepAspectRatio);
     QRectF target(QPointF(), shown);
     target.moveCenter(room.center());
     painter.drawImage(target, picture_);

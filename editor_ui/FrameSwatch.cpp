@@ -12,6 +12,8 @@ namespace tavero {
 namespace {
 
 constexpr int ringPadding = 3;
+// The narrowest a grid cell, and so a swatch's bar, may become.
+constexpr int minimumBarWidth = 10;
 constexpr double ringRadius = 10;
 constexpr double ringWidth = 2;
 constexpr int barHeight = 43;
@@ -48,7 +50,7 @@ GradientSwatch::GradientSwatch(FramePreset preset, const QColor& tint, QWidget* 
 }
 
 QSize GradientSwatch::sizeHint() const {
-    return {10 + 2 * ringPadding, 2 * ringPadding + barHeight + titleGap + fontMetrics().height()};
+    return {minimumBarWidth + 2 * ringPadding, 2 * ringPadding + barHeight + titleGap + fontMetrics().height()};
 }
 
 QSize GradientSwatch::minimumSizeHint() const { return sizeHint(); }
