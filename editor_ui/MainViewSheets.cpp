@@ -1,4 +1,5 @@
 #include "app/model/AppModel.h"
+#include "editor_ui/BackgroundSheet.h"
 #include "editor_ui/MainView.h"
 #include "editor_ui/MainViewState.h"
 #include "editor_ui/SheetBinding.h"
@@ -23,7 +24,13 @@ void MainView::makeSheets() {
          [this] { model_.setScreenAccessIntent(std::nullopt); }, empty, [this] { model_.resumeScreenAction(); }},
         // With a source, the background sheet frames it and applies its
         // choice through applyBackground().
-        {[&state] { return state.backgroundPresented(); }, [&state] { state.setBackgroundPresented(false); }, empty,
+        {[&state] { return state.backgroundPresented(); }, [&state] { state.setBackgroundPresented(false); },
+         [this, &state]() -> QWidget* {
+             if (state.backgroundSource().isNull()) return new QWidget;
+             return new BackgroundSheet(
+                 state.backgroundSource(), [this](const FrameOptions& options) { applyBackground(options); },
+                 [&state] { state.setBackgroundPresented(false); });
+         },
          {}},
         {[this] { return model_.showOCR(); }, [this] { model_.setShowOCR(false); }, empty, {}},
     };

@@ -23,5 +23,10 @@ struct SymbolDrawing {
 std::optional<SymbolDrawing> windowSymbol(const QString& name);
 // The symbols of the status item. None for any other name.
 std::optional<SymbolDrawing> statusSymbol(const QString& name);
+// The symbols of the twelve annotation tools. None for any other name.
+std::optional<SymbolDrawing> toolSymbol(const QString& name);
+// The symbols of the tool panel, the history list and the background sheet.
+// None for any other name.
+std::optional<SymbolDrawing> panelSymbol(const QString& name);
 
 }  // namespace tavero::SymbolIcons
