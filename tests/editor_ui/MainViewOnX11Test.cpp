@@ -114,4 +114,9 @@ TEST_F(MainViewOnX11Test, ThePracticeImageAndThenAMarkedScreenshotAreLaidOutAsDe
     EXPECT_TRUE(near(marked.pixelColor(onScreen({560, 325})), ink)) << "the arrow's shaft";
 }
 
+TEST_F(MainViewOnX11Test, TheStartScreenAsAPersonSeesIt) {
+    view->resize(1180, 790);
+    keep(grab(), QStringLiteral("start-screen.png"));
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 #include "editor_ui/MoreCapturesMenu.h"
 #include "editor_ui/RecordingButton.h"
 #include "editor_ui/Sidebar.h"
+#include "editor_ui/StartView.h"
 #include "editor_ui/StatusBar.h"
 #include "editor_ui/Workspace.h"
 #include "recording/RecordingStudio.h"

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWidget>
+
+namespace tavero {
+
+// The screenshot hot key drawn as three key caps, "Ctrl" + "Shift" + "2",
+// with a pointing hand on the last one. A picture only: it sits inside the
+// start screen's key-cap button, which carries the action and the spoken
+// label, so it is silent to screen readers. Main thread.
+class ScreenshotShortcutKeys : public QWidget {
+    Q_OBJECT
+public:
+    explicit ScreenshotShortcutKeys(QWidget* parent = nullptr);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    struct Key {
+        QString text;
+        double designedWidth;
+    };
+
+    // A key cap's width: the designed one, or wider for a word.
+    double widthOf(const Key& key) const;
+    double plusWidth() const;
+    void paintKey(QPainter& painter, const Key& key, const QRectF& place) const;
+    void paintHand(QPainter& painter, const QRectF& lastKey) const;
+};
+
+}  // namespace tavero
