@@ -1,5 +1,6 @@
 #include "document/ImageMessages.h"
 #include "document/ImageOps.h"
+#include "document/ImageReading.h"
 #include "platform/HeifCodec.h"
 #include "platform/ShotError.h"
 
@@ -8,24 +9,11 @@
 #include <QImageReader>
 #include <QImageWriter>
 
-#include <mutex>
-
 namespace tavero::ImageOps {
 
 namespace {
 
 constexpr int lossyQuality = 93;
-
-// Qt refuses images above 128 MB by default; ours may reach 160 MB. The pixel
-// limit is checked from the header before this allowance matters.
-void allowLargestImages() {
-    static std::once_flag once;
-    std::call_once(once, [] { QImageReader::setAllocationLimit(256); });
-}
-
-bool withinPixelLimit(QSize size) {
-    return size.isValid() && size.width() > 0 && size.height() > 0 && qint64(size.width()) * size.height() <= maxPixels;
-}
 
 [[noreturn]] void refuse() { throw ShotError(messages::unreadable()); }
 

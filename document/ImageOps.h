@@ -52,6 +52,12 @@ QImage load(const QString& path);
 // for every other string.
 QByteArray png(const QImage& image, const QString& type);
 
+// A reduced copy of the first image of a file, at most `maxPixelSize` on its
+// longer side (never enlarged), decoded scaled where the format allows. A
+// null image when the file is missing, unreadable, not an image or beyond
+// `maxPixels`. Callable on any thread.
+QImage thumbnail(const QString& path, int maxPixelSize);
+
 // --- Marks and covers ---
 
 // Draws `marks` in list order into `painter`, whose coordinates are image

@@ -44,16 +44,10 @@ SymbolDrawing photoOnRectangle() {
     return {path, sun};
 }
 
-SymbolDrawing arrowUpRight() {
-    QPainterPath path = polyline({{5, 19}, {18.5, 5.5}});
-    path.addPath(polyline({{9, 5.5}, {18.5, 5.5}, {18.5, 15}}));
-    return {path, {}};
-}
-
 // A ring around a number, as in "2.circle".
 SymbolDrawing numberCircle(const QString& number) {
     QPainterPath ring;
-    ring.addEllipse(QPointF(12, 12), 9, 9);
+    ring.addEllipse(QPointF(12, 12), 9.5, 9.5);
     QPainterPath digits;
     digits.addText(QPointF(), Fonts::system(number.size() > 1 ? 9 : 12, FontWeight::bold), number);
     digits.translate(QPointF(12, 12) - digits.boundingRect().center());
@@ -67,7 +61,6 @@ std::optional<SymbolDrawing> sheetSymbol(const QString& name) {
         {QStringLiteral("lock"), lock},
         {QStringLiteral("macwindow.badge.plus"), macwindowBadgePlus},
         {QStringLiteral("photo.on.rectangle"), photoOnRectangle},
-        {QStringLiteral("arrow.up.right"), arrowUpRight},
     };
     if (const auto found = symbols.find(name); found != symbols.end()) return found->second();
     static const QRegularExpression numbered(QStringLiteral("^([0-9]{1,2})\\.circle$"));

@@ -10,15 +10,6 @@ namespace tavero::SymbolIcons {
 
 namespace {
 
-SymbolDrawing arrowUturnBackward() {
-    QPainterPath path = polyline({{9.5, 4}, {4.5, 9}, {9.5, 14}});
-    path.moveTo(4.5, 9);
-    path.lineTo(14, 9);
-    path.cubicTo(22, 9, 22, 20, 14, 20);
-    path.lineTo(8, 20);
-    return {path, {}};
-}
-
 SymbolDrawing sparkles() {
     QPainterPath stars = sparkle({10, 13.5}, 8.5);
     stars.addPath(sparkle({18.5, 5}, 3.6));
@@ -59,13 +50,6 @@ SymbolDrawing waveform() {
     return {path, {}};
 }
 
-// The pointer of a mouse: an outlined arrow leaning left, with its tail.
-SymbolDrawing cursorarrow() {
-    QPainterPath path = polyline({{6, 2.5}, {6, 19}, {10.2, 15.2}, {13.2, 21.5}, {16, 20.2}, {13, 14}, {18.5, 14}});
-    path.closeSubpath();
-    return {path, {}};
-}
-
 // A hand whose index finger points up and to the left, filled: the finger,
 // the fist with the other fingers curled on top, and the thumb, leaning
 // left and grown to fill the grid.
@@ -96,14 +80,12 @@ SymbolDrawing handPointUpLeftFill() {
 
 std::optional<SymbolDrawing> startSymbol(const QString& name) {
     static const std::map<QString, std::function<SymbolDrawing()>> symbols{
-        {QStringLiteral("arrow.uturn.backward"), arrowUturnBackward},
         {QStringLiteral("sparkles"), sparkles},
         {QStringLiteral("doc.on.clipboard"), docOnClipboard},
         {QStringLiteral("arrow.right"), arrowRight},
         {QStringLiteral("arrow.up.left"), arrowUpLeft},
         {QStringLiteral("checkmark"), checkmark},
         {QStringLiteral("waveform"), waveform},
-        {QStringLiteral("cursorarrow"), cursorarrow},
         {QStringLiteral("hand.point.up.left.fill"), handPointUpLeftFill},
     };
     if (const auto found = symbols.find(name); found != symbols.end()) return found->second();

@@ -50,7 +50,13 @@ inline QPainterPath sparkle(const QPointF& at, double radius) {
 std::optional<SymbolDrawing> windowSymbol(const QString& name);
 // The symbols of the status item. None for any other name.
 std::optional<SymbolDrawing> statusSymbol(const QString& name);
-// The symbols of the start screen and its illustrations. None for any other name.
+// The symbols of the twelve annotation tools. None for any other name.
+std::optional<SymbolDrawing> toolSymbol(const QString& name);
+// The symbols of the tool panel, the history list and the background sheet.
+// None for any other name.
+std::optional<SymbolDrawing> panelSymbol(const QString& name);
+// The symbols of the start screen and its illustrations that no other
+// group draws. None for any other name.
 std::optional<SymbolDrawing> startSymbol(const QString& name);
 // The symbols of the settings, screen-access and recent-files sheets. None
 // for any other name.

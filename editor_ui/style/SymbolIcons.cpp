@@ -45,6 +45,8 @@ SymbolDrawing drawingFor(const QString& name) {
     if (const auto found = symbols.find(name); found != symbols.end()) return {found->second(), {}};
     if (auto drawing = windowSymbol(name)) return *drawing;
     if (auto drawing = statusSymbol(name)) return *drawing;
+    if (auto drawing = toolSymbol(name)) return *drawing;
+    if (auto drawing = panelSymbol(name)) return *drawing;
     if (auto drawing = startSymbol(name)) return *drawing;
     if (auto drawing = sheetSymbol(name)) return *drawing;
     qCWarning(lcSymbols) << "no drawing for the symbol" << name;

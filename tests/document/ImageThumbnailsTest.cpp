@@ -1,0 +1,61 @@
+// Thumbnails of library files: reduced to their longer side, decoded only
+// within the limits, and absent for anything that is not a readable image.
+#include "document/ImageOps.h"
+#include "tests/support/Files.h"
+#include "tests/support/Pictures.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+
+namespace {
+
+constexpr int thumbnailSide = 110;
+
+QString saved(const test::TempDir& dir, const QString& name, const QImage& image, const QString& type) {
+    const QString path = dir.file(name);
+    test::writeFile(path, ImageOps::png(image, type));
+    return path;
+}
+
+TEST(ImageThumbnails, FitTheLongerSideInEveryFormatTheLibraryWrites) {
+    const test::TempDir dir;
+    const QImage wide = fixtures::screenshotLike(4000, 1000);
+    for (const QString& type : {QStringLiteral("png"), QStringLiteral("jpg")}) {
+        const QImage thumbnail = ImageOps::thumbnail(saved(dir, QStringLiteral("wide.") + type, wide, type), thumbnailSide);
+        EXPECT_EQ(thumbnail.size(), QSize(110, 28)) << type.toStdString();
+        EXPECT_EQ(thumbnail.format(), ImageOps::surfaceFormat);
+    }
+    const QImage tall = fixtures::screenshotLike(600, 1200);
+    const QImage heic = ImageOps::thumbnail(saved(dir, QStringLiteral("tall.heic"), tall, QStringLiteral("heic")), thumbnailSide);
+    EXPECT_EQ(heic.size(), QSize(55, 110));
+}
+
+TEST(ImageThumbnails, KeepASmallPictureAsItIs) {
+    const test::TempDir dir;
+    const QImage small = fixtures::screenshotLike(60, 40);
+    const QImage thumbnail = ImageOps::thumbnail(saved(dir, QStringLiteral("small.png"), small, QStringLiteral("png")), thumbnailSide);
+    ASSERT_EQ(thumbnail.size(), QSize(60, 40));
+    EXPECT_EQ(thumbnail.pixel(30, 20), small.convertToFormat(ImageOps::surfaceFormat).pixel(30, 20));
+}
+
+TEST(ImageThumbnails, AreAbsentForMissingBrokenOversizedAndForeignFiles) {
+    const test::TempDir dir;
+    EXPECT_TRUE(ImageOps::thumbnail(dir.file(QStringLiteral("gone.png")), thumbnailSide).isNull());
+
+    test::writeFile(dir.file(QStringLiteral("notes.png")), "not a picture at all");
+    EXPECT_TRUE(ImageOps::thumbnail(dir.file(QStringLiteral("notes.png")), thumbnailSide).isNull());
+
+    test::writeFile(dir.file(QStringLiteral("empty.png")), fixtures::pngWithoutPixels(400, 300));
+    EXPECT_TRUE(ImageOps::thumbnail(dir.file(QStringLiteral("empty.png")), thumbnailSide).isNull());
+
+    test::writeFile(dir.file(QStringLiteral("huge.png")), fixtures::pngHeaderOnly(60000, 60000));
+    EXPECT_TRUE(ImageOps::thumbnail(dir.file(QStringLiteral("huge.png")), thumbnailSide).isNull())
+        << "refused from its header";
+
+    test::writeFile(dir.file(QStringLiteral("录屏.mp4")), QByteArray("\0\0\0\x18" "ftypmp42", 12));
+    EXPECT_TRUE(ImageOps::thumbnail(dir.file(QStringLiteral("录屏.mp4")), thumbnailSide).isNull());
+}
+
+}  // namespace
