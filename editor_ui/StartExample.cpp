@@ -64,7 +64,7 @@ StartExample::StartExample(bool recording, QWidget* parent) : QWidget(parent), r
     swing_.setEndValue(1.0);
     swing_.setDuration(2 * swingMilliseconds);
     swing_.setLoopCount(-1);
-    QEasingCurve swing(QEasingCurve::Custom);
+    QEasingCurve swing;
     swing.setCustomType(swingProgress);
     swing_.setEasingCurve(swing);
     connect(&swing_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
