@@ -24,14 +24,13 @@ SymbolLabel::SymbolLabel(const QString& symbol, const QString& text, double poin
     icon->setPixmap(SymbolIcons::icon(symbol, colour).pixmap(QSize(side, side), devicePixelRatioF()));
     icon->setFixedSize(side, side);
     text_ = EditorLook::label(text, points, this, weight);
-    text_->setWordWrap(true);
     EditorLook::setTextColour(text_, colour);
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(int(std::lround(points / 2)));
-    row->addWidget(icon, 0, Qt::AlignTop);
-    row->addWidget(text_, 1);
+    row->addWidget(icon);
+    row->addWidget(text_);
 }
 
 }  // namespace tavero

@@ -10,8 +10,7 @@ namespace tavero {
 
 // A line of text after a symbol, both in one colour, as a label with a
 // system symbol: "在本机完成" after its lock, each step of the screen-access
-// explanation after its number. The text wraps when the label is narrower
-// than it. Main thread.
+// explanation after its number. One line. Main thread.
 class SymbolLabel : public QWidget {
     Q_OBJECT
 public:
