@@ -68,7 +68,7 @@ StartView* MainView::makeStartView() {
 
 QWidget* MainView::makeEditingArea() {
     auto* area = new QWidget(this);
-    sidebar_ = new Sidebar(model_, *state_, area);
+    sidebar_ = new Sidebar(model_, document_, *state_, [this] { openBackground(); }, area);
     sidebarDivider_ = EditorLook::divider(area, true);
     workspace_ = new Workspace(model_, document_, *state_, recordingViews_,
                                [this](ScreenshotPracticeStep step) { practiceAction(step); }, area);

@@ -2,7 +2,9 @@
 
 #include "app/model/AppModel.h"
 #include "editor_ui/EditorLook.h"
+#include "editor_ui/HistoryList.h"
 #include "editor_ui/MainViewState.h"
+#include "editor_ui/ToolPanel.h"
 
 #include <QBoxLayout>
 #include <QPushButton>
@@ -21,8 +23,9 @@ constexpr int minimumGap = 4;
 
 }  // namespace
 
-Sidebar::Sidebar(AppModel& model, MainViewState& state, QWidget* parent)
-    : QWidget(parent), model_(model), state_(state) {
+Sidebar::Sidebar(AppModel& model, ShotDocument& document, MainViewState& state, std::function<void()> openBackground,
+                 QWidget* parent)
+    : QWidget(parent), model_(model), state_(state), document_(document) {
     setFixedWidth(columnWidth);
     EditorLook::fill(this, palette().color(QPalette::Base));
 
@@ -34,7 +37,7 @@ Sidebar::Sidebar(AppModel& model, MainViewState& state, QWidget* parent)
     tabs_->addTab(QString());
     connect(tabs_, &QTabBar::currentChanged, &state, [&state](int tab) { state.setSidebarTab(tab); });
 
-    tools_ = makeToolPanel();
+    tools_ = makeToolPanel(std::move(openBackground));
     auto* toolScroll = new QScrollArea(this);
     toolScroll->setWidget(tools_);
     toolScroll->setWidgetResizable(true);
@@ -70,11 +73,12 @@ Sidebar::Sidebar(AppModel& model, MainViewState& state, QWidget* parent)
     showHistoryCount();
 }
 
-// The tool panel is its own view; until it is placed here the tab is empty.
-QWidget* Sidebar::makeToolPanel() { return new QWidget(this); }
+ToolPanel* Sidebar::makeToolPanel(std::function<void()> openBackground) {
+    return new ToolPanel(model_, document_, state_, std::move(openBackground), this);
+}
 
-// The history list is its own view, which scrolls by itself.
-QWidget* Sidebar::makeHistoryList() { return new QWidget(this); }
+// The history list scrolls by itself.
+HistoryList* Sidebar::makeHistoryList() { return new HistoryList(model_, this); }
 
 QWidget* Sidebar::currentPage() const { return pages_->currentWidget(); }
 

@@ -4,6 +4,7 @@
 #include "editor_ui/EditingColumn.h"
 #include "editor_ui/ElidedLabel.h"
 #include "editor_ui/HeaderBar.h"
+#include "editor_ui/HistoryList.h"
 #include "editor_ui/MoreCapturesMenu.h"
 #include "editor_ui/RecordingButton.h"
 #include "editor_ui/Sidebar.h"
