@@ -29,8 +29,13 @@ constexpr QPointF handShift(11, 10);
 // keys stay centred.
 constexpr double verticalRoom = 10;
 
-const std::array<QString, 3> keyTexts{QStringLiteral("Ctrl"), QStringLiteral("Shift"), QStringLiteral("2")};
-constexpr std::array<double, 3> designedWidths{49, 44, 36};
+struct KeyCap {
+    QString text;
+    double designedWidth;
+};
+
+const std::array<KeyCap, 3> keyCaps{
+    {{QStringLiteral("Ctrl"), 49}, {QStringLiteral("Shift"), 44}, {QStringLiteral("2"), 36}}};
 
 QColor withOpacity(const QColor& colour, double opacity) { return EditorLook::faded(colour, opacity); }
 
@@ -39,15 +44,16 @@ QFont keyFont(const QString& text, const QWidget* widget) {
     return text.size() == 1 ? EditorLook::font(widget, 21) : EditorLook::font(widget, 15, FontWeight::medium);
 }
 
+// The designed width, or wider for a word.
+double widthOf(const KeyCap& key, const QWidget* widget) {
+    const double text = QFontMetricsF(keyFont(key.text, widget)).horizontalAdvance(key.text);
+    return std::max(key.designedWidth, std::ceil(text + wordPadding));
+}
+
 }  // namespace
 
 ScreenshotShortcutKeys::ScreenshotShortcutKeys(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-}
-
-double ScreenshotShortcutKeys::widthOf(const Key& key) const {
-    const double text = QFontMetricsF(keyFont(key.text, this)).horizontalAdvance(key.text);
-    return std::max(key.designedWidth, std::ceil(text + wordPadding));
 }
 
 double ScreenshotShortcutKeys::plusWidth() const {
@@ -56,7 +62,7 @@ double ScreenshotShortcutKeys::plusWidth() const {
 
 QSize ScreenshotShortcutKeys::sizeHint() const {
     double width = 2 * plusWidth() + 4 * spacing + handShift.x();
-    for (std::size_t index = 0; index < keyTexts.size(); ++index) width += widthOf({keyTexts[index], designedWidths[index]});
+    for (const KeyCap& key : keyCaps) width += widthOf(key, this);
     return {int(std::ceil(width)), int(keyHeight + 2 * verticalRoom)};
 }
 
@@ -66,12 +72,11 @@ void ScreenshotShortcutKeys::paintEvent(QPaintEvent*) {
     const double top = (height() - keyHeight) / 2;
     double x = 0;
     QRectF lastKey;
-    for (std::size_t index = 0; index < keyTexts.size(); ++index) {
-        const Key key{keyTexts[index], designedWidths[index]};
-        lastKey = QRectF(x, top, widthOf(key), keyHeight);
-        paintKey(painter, key, lastKey);
+    for (const KeyCap& key : keyCaps) {
+        lastKey = QRectF(x, top, widthOf(key, this), keyHeight);
+        paintKey(painter, key.text, lastKey);
         x = lastKey.right() + spacing;
-        if (index + 1 == keyTexts.size()) break;
+        if (&key == &keyCaps.back()) break;
         painter.setFont(EditorLook::font(this, 11, FontWeight::medium));
         painter.setPen(TaveroStyle::green());
         painter.drawText(QRectF(x, top, plusWidth(), keyHeight), Qt::AlignCenter, QStringLiteral("+"));
@@ -82,7 +87,7 @@ void ScreenshotShortcutKeys::paintEvent(QPaintEvent*) {
 
 // The face, a hard green shadow below it that reads as the key's lower
 // edge, a thin green border and the key's text.
-void ScreenshotShortcutKeys::paintKey(QPainter& painter, const Key& key, const QRectF& place) const {
+void ScreenshotShortcutKeys::paintKey(QPainter& painter, const QString& text, const QRectF& place) const {
     QPainterPath face;
     face.addRoundedRect(place, keyRadius, keyRadius);
     painter.fillPath(face.translated(0, keyShadowDrop), withOpacity(TaveroStyle::green(), 0.24));
@@ -90,9 +95,9 @@ void ScreenshotShortcutKeys::paintKey(QPainter& painter, const Key& key, const Q
     QPainterPath inner;
     inner.addRoundedRect(place.adjusted(0.5, 0.5, -0.5, -0.5), keyRadius - 0.5, keyRadius - 0.5);
     painter.strokePath(inner, QPen(withOpacity(TaveroStyle::green(), 0.35), 1));
-    painter.setFont(keyFont(key.text, this));
+    painter.setFont(keyFont(text, this));
     painter.setPen(TaveroStyle::ink());
-    painter.drawText(place, Qt::AlignCenter, key.text);
+    painter.drawText(place, Qt::AlignCenter, text);
 }
 
 // A white halo keeps the green hand readable over the green-edged key.

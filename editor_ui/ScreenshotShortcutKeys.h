@@ -20,15 +20,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    struct Key {
-        QString text;
-        double designedWidth;
-    };
-
-    // A key cap's width: the designed one, or wider for a word.
-    double widthOf(const Key& key) const;
     double plusWidth() const;
-    void paintKey(QPainter& painter, const Key& key, const QRectF& place) const;
+    void paintKey(QPainter& painter, const QString& text, const QRectF& place) const;
     void paintHand(QPainter& painter, const QRectF& lastKey) const;
 };
 

@@ -67,10 +67,8 @@ StartExample::StartExample(bool recording, QWidget* parent) : QWidget(parent), r
     QEasingCurve swing;
     swing.setCustomType(swingProgress);
     swing_.setEasingCurve(swing);
-    connect(&swing_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
-        zoom_ = value.toDouble();
-        update();
-    });
+    connect(&swing_, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& value) { showZoom(value.toDouble()); });
 }
 
 QRectF StartExample::cameraFrame(double zoom) {
@@ -89,12 +87,48 @@ void StartExample::showEvent(QShowEvent* event) {
 void StartExample::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     swing_.stop();
-    zoom_ = 0;
-    update();
+    showZoom(0);
+}
+
+void StartExample::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    still_ = QPixmap();
+}
+
+// Only the camera frame and the pointer move: the area they leave and the
+// area they reach are repainted, over the cached still picture.
+void StartExample::showZoom(double zoom) {
+    const QRect before = movingArea(zoom_);
+    zoom_ = zoom;
+    update(before | movingArea(zoom_));
+}
+
+QRect StartExample::movingArea(double zoom) const {
+    const QPointF centre = QRectF(rect()).center();
+    QRectF pointer(0, 0, pointerSide, pointerSide);
+    pointer.moveCenter(centre + pointerOffset(zoom));
+    return (cameraFrame(zoom).translated(centre) | pointer).adjusted(-2, -2, 2, 2).toAlignedRect();
 }
 
 void StartExample::paintEvent(QPaintEvent*) {
+    const qreal scale = devicePixelRatioF();
+    if (still_.isNull() || still_.devicePixelRatio() != scale) still_ = paintStill(scale);
     QPainter painter(this);
+    painter.drawPixmap(0, 0, still_);
+    if (!recording_) return;
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath corners;
+    corners.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+    painter.setClipPath(corners);
+    paintCameraAndPointer(painter);
+}
+
+// Everything that does not move, clear outside the rounded corners.
+QPixmap StartExample::paintStill(qreal scale) const {
+    QPixmap still(size() * scale);
+    still.setDevicePixelRatio(scale);
+    still.fill(Qt::transparent);
+    QPainter painter(&still);
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath corners;
     corners.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
@@ -103,9 +137,12 @@ void StartExample::paintEvent(QPaintEvent*) {
     QRectF card(QPointF(), windowCardSize);
     card.moveCenter(QRectF(rect()).center());
     paintWindowCard(painter, card);
-    if (recording_) return paintRecordingOverlay(painter);
-    paintSymbol(painter, QStringLiteral("arrow.up.left"), TaveroStyle::green(), QRectF(rect()).center() + arrowOffset,
-                arrowSide);
+    if (recording_)
+        paintBadge(painter);
+    else
+        paintSymbol(painter, QStringLiteral("arrow.up.left"), TaveroStyle::green(),
+                    QRectF(rect()).center() + arrowOffset, arrowSide);
+    return still;
 }
 
 void StartExample::paintBackground(QPainter& painter) const {
@@ -149,7 +186,7 @@ void StartExample::paintWindowCard(QPainter& painter, const QRectF& card) const 
                 badge.center(), 16);
 }
 
-void StartExample::paintRecordingOverlay(QPainter& painter) const {
+void StartExample::paintCameraAndPointer(QPainter& painter) const {
     const QPointF centre = QRectF(rect()).center();
     const QRectF frame = cameraFrame(zoom_).translated(centre);
     QPainterPath border;
@@ -157,7 +194,6 @@ void StartExample::paintRecordingOverlay(QPainter& painter) const {
     painter.strokePath(border, QPen(faded(TaveroStyle::recordingAccent(), 0.7), 1.5));
     paintSymbol(painter, QStringLiteral("cursorarrow"), TaveroStyle::recordingAccent(), centre + pointerOffset(zoom_),
                 pointerSide);
-    paintBadge(painter);
 }
 
 // "自动运镜示意" on a white capsule in the top right corner.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPixmap>
 #include <QVariantAnimation>
 #include <QWidget>
 
@@ -38,16 +39,23 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void showZoom(double zoom);
+    // Where the camera frame and the pointer stand at `zoom`, in the widget.
+    QRect movingArea(double zoom) const;
+    QPixmap paintStill(qreal scale) const;
     void paintBackground(QPainter& painter) const;
     void paintWindowCard(QPainter& painter, const QRectF& card) const;
-    void paintRecordingOverlay(QPainter& painter) const;
+    void paintCameraAndPointer(QPainter& painter) const;
     void paintBadge(QPainter& painter) const;
 
     const bool recording_;
     double zoom_ = 0;
     QVariantAnimation swing_;
+    // The picture without the camera frame and the pointer, at the widget's size.
+    QPixmap still_;
 };
 
 }  // namespace tavero
