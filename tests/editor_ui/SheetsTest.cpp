@@ -91,9 +91,11 @@ TEST_F(SheetsTest, CopyAllPutsTheEditedTextOnTheClipboardAndKeepsTheSheetOpen) {
 }
 
 TEST_F(SheetsTest, SettingsEditAutoSaveAndThePointerAtOnce) {
+    view->setWindowTitle(QStringLiteral("岚帧 Tavero"));
     state().setSettings(true);
     SettingsView* settings = sheet<SettingsView>();
     ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(openSheets().first()->windowTitle(), QStringLiteral("岚帧 Tavero")) << "titled as its window";
     EXPECT_TRUE(settings->autoSaveToggle()->isChecked());
     EXPECT_FALSE(settings->cursorToggle()->isChecked());
     EXPECT_EQ(settings->libraryPath()->text(), model().library().root());
