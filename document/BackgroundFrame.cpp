@@ -79,6 +79,13 @@ QImage framed(const QImage& image, const FrameOptions& options, double rendering
     return canvas;
 }
 
+QSize framedSize(QSize picture, const FrameOptions& options, double renderingScale) {
+    const qint64 margin = marginFor(options.padding, renderingScale);
+    const qint64 width = picture.width() + 2 * margin, height = picture.height() + 2 * margin;
+    if (!withinLimits(width, height)) throw ShotError(messages::tooLarge());
+    return {int(width), int(height)};
+}
+
 QImage framed(const QImage& image, int padding, bool dark) {
     const FrameOptions options{dark ? FramePreset::night : FramePreset::mint, double(padding),
                                double(shortFormCornerRadius), GradientDirection::diagonal};
@@ -86,13 +93,25 @@ QImage framed(const QImage& image, int padding, bool dark) {
 }
 
 QImage framePreview(const QImage& image, const FrameOptions& options) {
+    return framePreview(image.size(), image, options);
+}
+
+QImage previewSource(const QImage& image) {
+    const double longest = std::max(image.width(), image.height());
+    if (longest <= previewLongestSide) return image;
+    const double scale = previewLongestSide / longest;
+    return resized(image, std::max(int(scale * image.width()), 1), std::max(int(scale * image.height()), 1));
+}
+
+QImage framePreview(QSize size, const QImage& previewCopy, const FrameOptions& options) {
     // A negative margin frames nothing, so it must not enlarge the preview either.
     const double padding = options.padding > 0 ? options.padding : 0;
-    const double longest = std::max(image.width(), image.height());
+    const double longest = std::max(size.width(), size.height());
     const double scale = std::min(previewLongestSide / (2 * padding + longest), 1.0);
-    const int width = std::max(int(scale * image.width()), 1);
-    const int height = std::max(int(scale * image.height()), 1);
-    return framed(resized(image, width, height), options, scale);
+    const int width = std::max(int(scale * size.width()), 1);
+    const int height = std::max(int(scale * size.height()), 1);
+    const QImage picture = previewCopy.size() == QSize(width, height) ? previewCopy : resized(previewCopy, width, height);
+    return framed(picture, options, scale);
 }
 
 }  // namespace tavero::ImageOps

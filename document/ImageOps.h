@@ -83,10 +83,19 @@ QImage demo();
 // --- Background frames ---
 
 QImage framed(const QImage& image, const FrameOptions& options, double renderingScale);
+// The pixel size framed() gives a picture of `picture` size, without drawing
+// anything; throws the size sentence where framed() would.
+QSize framedSize(QSize picture, const FrameOptions& options, double renderingScale);
 // The short form: mint (or night when `dark`), corner radius 16, diagonal.
 QImage framed(const QImage& image, int padding = 64, bool dark = false);
 // The frame of a copy reduced to at most 860 pixels on its longer side.
 QImage framePreview(const QImage& image, const FrameOptions& options);
+// A copy of `image` as large as any frame preview of it needs: at most 860
+// pixels on its longer side. Made once, it saves reducing the whole picture
+// for every preview.
+QImage previewSource(const QImage& image);
+// framePreview() of a picture of `size`, reduced from `previewCopy`, its previewSource().
+QImage framePreview(QSize size, const QImage& previewCopy, const FrameOptions& options);
 
 // --- Scrolling match ---
 

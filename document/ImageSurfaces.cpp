@@ -18,10 +18,12 @@ QSize capturePixelSize(QSizeF points, double scale) {
     return {side(points.width()), side(points.height())};
 }
 
+bool withinLimits(qint64 width, qint64 height) {
+    return width >= 1 && width <= maxSide && height >= 1 && height <= maxSide && width * height <= maxPixels;
+}
+
 QImage context(int width, int height) {
-    const bool withinLimits = width >= 1 && width <= maxSide && height >= 1 && height <= maxSide &&
-                              qint64(width) * height <= maxPixels;
-    if (!withinLimits) throw ShotError(messages::tooLarge());
+    if (!withinLimits(width, height)) throw ShotError(messages::tooLarge());
     QImage surface(width, height, surfaceFormat);
     if (surface.isNull()) throw ShotError(messages::tooLarge());
     surface.fill(Qt::transparent);

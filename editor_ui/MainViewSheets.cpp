@@ -1,4 +1,5 @@
 #include "app/model/AppModel.h"
+#include "editor_ui/BackgroundSheet.h"
 #include "editor_ui/MainView.h"
 #include "editor_ui/MainViewState.h"
 #include "editor_ui/OCRView.h"
@@ -13,7 +14,6 @@ namespace tavero {
 void MainView::makeSheets() {
     MainViewState& state = *state_;
     RecordingStudio& studio = model_.studio();
-    const auto empty = [] { return new QWidget; };
     const QList<SheetBinding::Binding> bindings{
         {[&state] { return state.settings(); }, [&state] { state.setSettings(false); },
          [this, &state] { return new SettingsView(model_, [&state] { state.setSettings(false); }); }, {}},
@@ -33,7 +33,13 @@ void MainView::makeSheets() {
          [this] { model_.resumeScreenAction(); }},
         // With a source, the background sheet frames it and applies its
         // choice through applyBackground().
-        {[&state] { return state.backgroundPresented(); }, [&state] { state.setBackgroundPresented(false); }, empty,
+        {[&state] { return state.backgroundPresented(); }, [&state] { state.setBackgroundPresented(false); },
+         [this, &state]() -> QWidget* {
+             if (state.backgroundSource().isNull()) return new QWidget;
+             return new BackgroundSheet(
+                 state.backgroundSource(), [this](const FrameOptions& options) { applyBackground(options); },
+                 [&state] { state.setBackgroundPresented(false); });
+         },
          {}},
         {[this] { return model_.showOCR(); }, [this] { model_.setShowOCR(false); },
          [this] { return new OCRView(model_); }, {}},

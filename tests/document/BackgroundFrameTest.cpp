@@ -141,3 +141,50 @@ TEST(FramePreview, FitsEightHundredSixtyPixelsWithAScaledMargin) {
     const QImage negative = ImageOps::framePreview(filled(900, 100, Qt::gray), FrameOptions{FramePreset::mint, -500});
     EXPECT_EQ(negative.size(), QSize(860, 95)) << "a negative margin neither frames nor enlarges";
 }
+
+// The background sheet checks the full-size result before it offers to apply
+// a frame it only previewed on a reduced copy.
+TEST(BackgroundFrame, TheSizeOfAFrameIsKnownWithoutDrawingIt) {
+    const FrameOptions defaults;
+    EXPECT_EQ(ImageOps::framedSize(QSize(300, 200), defaults, 1), QSize(492, 392));
+    EXPECT_EQ(ImageOps::framedSize(QSize(300, 200), defaults, 1),
+              ImageOps::framed(fixtures::noise(300, 200), defaults, 1).size());
+    EXPECT_EQ(ImageOps::framedSize(QSize(100, 31900), FrameOptions{FramePreset::mint, 24, 0}, 1), QSize(148, 31948));
+
+    const QString tooLarge = QStringLiteral("图片过大。请缩小截图区域，或分成两张长图。");
+    for (const QSize picture : {QSize(100, 31900), QSize(6000, 6600)}) {
+        try {
+            ImageOps::framedSize(picture, defaults, 1);
+            ADD_FAILURE() << picture.width() << " × " << picture.height() << " framed";
+        } catch (const ShotError& error) {
+            EXPECT_EQ(error.message(), tooLarge);
+        }
+    }
+}
+
+// The sheet reduces a large picture once and draws every later preview from
+// that copy: same sizes as from the full picture, and nearly the same pixels.
+TEST(FramePreview, AReducedCopyGivesTheSamePreviews) {
+    const QImage large = fixtures::screenshotLike(3000, 2000);
+    const QImage copy = ImageOps::previewSource(large);
+    EXPECT_EQ(copy.size(), QSize(860, 573));
+    EXPECT_EQ(ImageOps::previewSource(copy).cacheKey(), copy.cacheKey()) << "small enough already";
+
+    for (const double padding : {0.0, 24.0, 96.0, 240.0}) {
+        const FrameOptions options{FramePreset::sky, padding, 20};
+        const QImage direct = ImageOps::framePreview(large, options);
+        const QImage fromCopy = ImageOps::framePreview(large.size(), copy, options);
+        ASSERT_EQ(fromCopy.size(), direct.size()) << padding;
+        int worst = 0;
+        long long total = 0, samples = 0;
+        for (int y = 0; y < direct.height(); y += 7)
+            for (int x = 0; x < direct.width(); x += 7) {
+                const int distance = channelDistance(direct.pixelColor(x, y), fromCopy.pixelColor(x, y));
+                worst = std::max(worst, distance);
+                total += distance;
+                ++samples;
+            }
+        EXPECT_LT(worst, 80) << "padding " << padding;
+        EXPECT_LT(double(total) / double(samples), 3.0) << "padding " << padding;
+    }
+}
