@@ -115,6 +115,11 @@ void HeaderBar::refresh() {
     area_->setVisible(editing);
     more_->setVisible(editing);
     home_->setEnabled(!model_.busy());
+    // Screenshots wait while the model works or a take is under way; the
+    // studio is asked only when the model is not busy.
+    const bool captureBlocked = model_.busy() || model_.studio().phase().occupied();
+    area_->setEnabled(!captureBlocked);
+    moreMenu_->setCaptureEnabled(!captureBlocked);
     record_->setVisible(editing || model_.studio().phase().occupied());
     recentFiles_->setVisible(!editing);
     open_->setVisible(editing);

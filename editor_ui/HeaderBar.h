@@ -18,7 +18,8 @@ class ShotDocument;
 // record button, and the file and settings buttons. It has a short form on
 // the start screen (brand, "最近文件", "设置", and the record button only while
 // a take is under way) and a full form beside the editing area. Each control
-// calls one model method or opens one of the window's sheets.
+// calls one model method or opens one of the window's sheets. The screenshot
+// commands are disabled while the model is busy or a take is under way.
 //
 // Observes the model, the document and the studio; main thread.
 class HeaderBar : public QWidget {

@@ -7,6 +7,7 @@
 #include "editor_ui/HeaderBar.h"
 #include "editor_ui/MainViewState.h"
 #include "editor_ui/Sidebar.h"
+#include "editor_ui/StartView.h"
 #include "editor_ui/StatusBar.h"
 #include "editor_ui/Workspace.h"
 
@@ -61,9 +62,9 @@ MainView::MainView(AppModel& model, ShotDocument& document, RecordingViews recor
 
 MainView::~MainView() = default;
 
-// The start screen is its own view; until it is placed here the area is empty.
-// It opens files through model_.chooseFile().
-QWidget* MainView::makeStartView() { return new QWidget(this); }
+StartView* MainView::makeStartView() {
+    return new StartView(model_, document_, [this] { model_.chooseFile(); }, this);
+}
 
 QWidget* MainView::makeEditingArea() {
     auto* area = new QWidget(this);

@@ -21,6 +21,7 @@ class MainViewState;
 class SheetBinding;
 class ShotDocument;
 class Sidebar;
+class StartView;
 class StatusBar;
 class Workspace;
 
@@ -48,7 +49,7 @@ public:
     Sidebar* sidebar() const { return sidebar_; }
     Workspace* workspace() const { return workspace_; }
     StatusBar* statusBar() const { return statusBar_; }
-    QWidget* startView() const { return startView_; }
+    StartView* startView() const { return startView_; }
     // The start screen or the editing area, whichever shows.
     QWidget* currentContent() const;
     ErrorAlert* errorAlert() const { return alert_; }
@@ -67,7 +68,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    QWidget* makeStartView();
+    StartView* makeStartView();
     QWidget* makeEditingArea();
     void makeSheets();
     void route();
@@ -81,7 +82,7 @@ private:
     std::unique_ptr<MainViewState> state_;
     HeaderBar* header_ = nullptr;
     QStackedWidget* content_ = nullptr;
-    QWidget* startView_ = nullptr;
+    StartView* startView_ = nullptr;
     QWidget* editingArea_ = nullptr;
     Sidebar* sidebar_ = nullptr;
     QWidget* sidebarDivider_ = nullptr;

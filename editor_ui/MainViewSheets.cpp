@@ -2,26 +2,35 @@
 #include "editor_ui/BackgroundSheet.h"
 #include "editor_ui/MainView.h"
 #include "editor_ui/MainViewState.h"
+#include "editor_ui/OCRView.h"
+#include "editor_ui/RecentFilesView.h"
+#include "editor_ui/ScreenAccessView.h"
+#include "editor_ui/SettingsView.h"
 #include "editor_ui/SheetBinding.h"
 #include "recording/RecordingStudio.h"
 
 namespace tavero {
 
-// Each sheet's content is its own view; until one is placed here its sheet
-// opens empty, and the binding still opens and closes it.
 void MainView::makeSheets() {
     MainViewState& state = *state_;
     RecordingStudio& studio = model_.studio();
-    const auto empty = [] { return new QWidget; };
     const QList<SheetBinding::Binding> bindings{
-        {[&state] { return state.settings(); }, [&state] { state.setSettings(false); }, empty, {}},
-        {[&state] { return state.recentFiles(); }, [&state] { state.setRecentFiles(false); }, empty, {}},
+        {[&state] { return state.settings(); }, [&state] { state.setSettings(false); },
+         [this, &state] { return new SettingsView(model_, [&state] { state.setSettings(false); }); }, {}},
+        {[&state] { return state.recentFiles(); }, [&state] { state.setRecentFiles(false); },
+         [this, &state] { return new RecentFilesView(model_, [&state] { state.setRecentFiles(false); }); }, {}},
         {[&studio] { return studio.setupVisible(); }, [&studio] { studio.setSetupVisible(false); },
          [this, &studio] { return recordingViews_.setupSheet ? recordingViews_.setupSheet(studio) : new QWidget; }, {}},
-        // The explanation's "继续" confirms, "稍后再说" clears the intent;
-        // either way the confirmed action, if any, is replayed once it closes.
+        // "继续" confirms, "稍后再说" clears the intent; either way the
+        // confirmed action, if any, is replayed once the sheet has closed.
         {[this] { return model_.screenAccessIntent().has_value(); },
-         [this] { model_.setScreenAccessIntent(std::nullopt); }, empty, [this] { model_.resumeScreenAction(); }},
+         [this] { model_.setScreenAccessIntent(std::nullopt); },
+         [this] {
+             return new ScreenAccessView(
+                 *model_.screenAccessIntent(), [this] { model_.confirmScreenAccess(); },
+                 [this] { model_.setScreenAccessIntent(std::nullopt); });
+         },
+         [this] { model_.resumeScreenAction(); }},
         // With a source, the background sheet frames it and applies its
         // choice through applyBackground().
         {[&state] { return state.backgroundPresented(); }, [&state] { state.setBackgroundPresented(false); },
@@ -32,7 +41,8 @@ void MainView::makeSheets() {
                  [&state] { state.setBackgroundPresented(false); });
          },
          {}},
-        {[this] { return model_.showOCR(); }, [this] { model_.setShowOCR(false); }, empty, {}},
+        {[this] { return model_.showOCR(); }, [this] { model_.setShowOCR(false); },
+         [this] { return new OCRView(model_); }, {}},
     };
     for (const SheetBinding::Binding& binding : bindings) sheets_.append(new SheetBinding(this, binding));
 

@@ -26,7 +26,9 @@ MoreCapturesMenu::MoreCapturesMenu(AppModel& model, QWidget* parent) : QMenu(par
 
 void MoreCapturesMenu::addCaptureItems() {
     const auto take = [this](const QString& title, CaptureMode mode, bool scrolling) {
-        connect(addAction(title), &QAction::triggered, this, [this, mode, scrolling] { model_.take(mode, scrolling); });
+        QAction* action = addAction(title);
+        connect(action, &QAction::triggered, this, [this, mode, scrolling] { model_.take(mode, scrolling); });
+        captureActions_.append(action);
     };
     take(QStringLiteral("全屏截图  Ctrl+Shift+6"), CaptureMode::full, false);
     take(QStringLiteral("窗口截图"), CaptureMode::window, false);
@@ -49,6 +51,10 @@ void MoreCapturesMenu::addDelayPicker() {
             showModel();
         });
     }
+}
+
+void MoreCapturesMenu::setCaptureEnabled(bool enabled) {
+    for (QAction* action : std::as_const(captureActions_)) action->setEnabled(enabled);
 }
 
 QAction* MoreCapturesMenu::delayAction(int seconds) const {

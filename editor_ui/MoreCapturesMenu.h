@@ -24,6 +24,10 @@ public:
 
     QAction* delayAction(int seconds) const;
     QAction* cursorAction() const { return cursor_; }
+    // The items that take a screenshot; the delay and the pointer stay
+    // settable while they are disabled.
+    const QList<QAction*>& captureActions() const { return captureActions_; }
+    void setCaptureEnabled(bool enabled);
 
 private:
     void addCaptureItems();
@@ -33,6 +37,7 @@ private:
     AppModel& model_;
     QActionGroup* delayGroup_ = nullptr;
     QAction* cursor_ = nullptr;
+    QList<QAction*> captureActions_;
 };
 
 }  // namespace tavero

@@ -24,6 +24,8 @@ void SheetBinding::update() {
 void SheetBinding::present() {
     sheet_ = new QDialog(window_);
     sheet_->setWindowModality(Qt::WindowModal);
+    // Where the window manager titles the sheet, it reads as the window's own.
+    sheet_->setWindowTitle(window_->window()->windowTitle());
     auto* layout = new QVBoxLayout(sheet_);
     layout->setContentsMargins(0, 0, 0, 0);
     if (binding_.content) layout->addWidget(binding_.content());

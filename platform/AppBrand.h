@@ -12,7 +12,7 @@ namespace AppBrand {
 inline const QString name = QStringLiteral("岚帧");
 inline const QString englishName = QStringLiteral("Tavero");
 inline const QString displayName = name + QLatin1Char(' ') + englishName;
-inline const QString tagline = QStringLiteral("截图、标注、录屏讲解，都在本机完成。");
+inline const QString tagline = QStringLiteral("好看的截图，会运镜的录屏。");
 
 // The "AppIcon" resource, or the application's own icon when there is none.
 QIcon icon();

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QPainterPath>
+#include <QPointF>
 #include <QString>
 
+#include <initializer_list>
 #include <optional>
 
 // How a symbol is described for SymbolIcons: paths on a 24 × 24 grid, some
@@ -18,6 +20,31 @@ struct SymbolDrawing {
     QPainterPath filled;
 };
 
+// An open line through `points`, in order.
+inline QPainterPath polyline(std::initializer_list<QPointF> points) {
+    QPainterPath path;
+    auto point = points.begin();
+    path.moveTo(*point);
+    for (++point; point != points.end(); ++point) path.lineTo(*point);
+    return path;
+}
+
+// A four-pointed star, the sparkle of "sparkles".
+inline QPainterPath sparkle(const QPointF& at, double radius) {
+    const double waist = radius * 0.28;
+    QPainterPath path;
+    path.moveTo(at.x(), at.y() - radius);
+    path.lineTo(at.x() + waist, at.y() - waist);
+    path.lineTo(at.x() + radius, at.y());
+    path.lineTo(at.x() + waist, at.y() + waist);
+    path.lineTo(at.x(), at.y() + radius);
+    path.lineTo(at.x() - waist, at.y() + waist);
+    path.lineTo(at.x() - radius, at.y());
+    path.lineTo(at.x() - waist, at.y() - waist);
+    path.closeSubpath();
+    return path;
+}
+
 // The symbols of the editor window: header, status bar, sidebar, action bar,
 // practice bar and record button. None for any other name.
 std::optional<SymbolDrawing> windowSymbol(const QString& name);
@@ -28,5 +55,11 @@ std::optional<SymbolDrawing> toolSymbol(const QString& name);
 // The symbols of the tool panel, the history list and the background sheet.
 // None for any other name.
 std::optional<SymbolDrawing> panelSymbol(const QString& name);
+// The symbols of the start screen and its illustrations that no other
+// group draws. None for any other name.
+std::optional<SymbolDrawing> startSymbol(const QString& name);
+// The symbols of the settings, screen-access and recent-files sheets. None
+// for any other name.
+std::optional<SymbolDrawing> sheetSymbol(const QString& name);
 
 }  // namespace tavero::SymbolIcons

@@ -47,6 +47,8 @@ SymbolDrawing drawingFor(const QString& name) {
     if (auto drawing = statusSymbol(name)) return *drawing;
     if (auto drawing = toolSymbol(name)) return *drawing;
     if (auto drawing = panelSymbol(name)) return *drawing;
+    if (auto drawing = startSymbol(name)) return *drawing;
+    if (auto drawing = sheetSymbol(name)) return *drawing;
     qCWarning(lcSymbols) << "no drawing for the symbol" << name;
     return {unknown(), {}};
 }

@@ -18,14 +18,6 @@ constexpr double discRadius = 9.5;
 // they stay open at small sizes.
 constexpr double cutWidth = 2.2;
 
-QPainterPath polyline(std::initializer_list<QPointF> points) {
-    QPainterPath path;
-    auto point = points.begin();
-    path.moveTo(*point);
-    for (++point; point != points.end(); ++point) path.lineTo(*point);
-    return path;
-}
-
 QPainterPath disc(double radius = discRadius) {
     QPainterPath path;
     path.addEllipse(centre, radius, radius);
@@ -38,22 +30,6 @@ QPainterPath outlineOf(const QPainterPath& lines) {
     stroker.setCapStyle(Qt::RoundCap);
     stroker.setJoinStyle(Qt::RoundJoin);
     return stroker.createStroke(lines);
-}
-
-// A four-pointed star, the sparkle of "sparkles".
-QPainterPath sparkle(const QPointF& at, double radius) {
-    const double waist = radius * 0.28;
-    QPainterPath path;
-    path.moveTo(at.x(), at.y() - radius);
-    path.lineTo(at.x() + waist, at.y() - waist);
-    path.lineTo(at.x() + radius, at.y());
-    path.lineTo(at.x() + waist, at.y() + waist);
-    path.lineTo(at.x(), at.y() + radius);
-    path.lineTo(at.x() - waist, at.y() + waist);
-    path.lineTo(at.x() - radius, at.y());
-    path.lineTo(at.x() - waist, at.y() - waist);
-    path.closeSubpath();
-    return path;
 }
 
 SymbolDrawing house() {

@@ -1,14 +1,21 @@
 // The editor window on a real X server, grabbed from the server's own
 // pixels: the practice image in the editing area, then that screenshot
-// with marks. With TAVERO_SAMPLES naming a folder, both grabs are written
-// there for a person to look at.
+// with marks, and the start screen with each of the window's sheets. With
+// TAVERO_SAMPLES naming a folder, the grabs are written there for a person
+// to look at.
 #include "document/ui/CanvasView.h"
 #include "editor_ui/ActionBar.h"
 #include "editor_ui/EditingColumn.h"
 #include "editor_ui/GuidanceRow.h"
 #include "editor_ui/HeaderBar.h"
+#include "editor_ui/OCRView.h"
+#include "editor_ui/RecentFilesView.h"
+#include "editor_ui/ScreenAccessView.h"
+#include "editor_ui/SettingsView.h"
 #include "editor_ui/ScreenshotPracticeBar.h"
 #include "editor_ui/Sidebar.h"
+#include "editor_ui/StartView.h"
+#include "editor_ui/TaskCard.h"
 #include "editor_ui/StatusBar.h"
 #include "editor_ui/Workspace.h"
 #include "editor_ui/ZoomBar.h"
@@ -54,6 +61,28 @@ protected:
         const QPointF inCanvas(shown.x() + point.x() * shown.width() / size.width(),
                                shown.y() + point.y() * shown.height() / size.height());
         return canvas.mapTo(view.get(), inCanvas.toPoint());
+    }
+
+    // Two pictures and a video in the library, newest first.
+    QList<CaptureRecord> someLibraryEntries() {
+        QDir().mkpath(harness.library());
+        QList<CaptureRecord> records;
+        const QStringList files{QStringLiteral("录屏_2024-05-03_09-30-00_A1B2C3.mp4"),
+                                QStringLiteral("标注截图_2024-05-03_09-12-40_9F8E7D.png"),
+                                QStringLiteral("截图_2024-05-02_18-05-11_0C1D2E.png")};
+        for (const QString& file : files) {
+            CaptureRecord record;
+            record.id = QUuid::createUuid();
+            record.name = file;
+            record.file = file;
+            record.created = QDateTime(QDate(2024, 5, 3), QTime(9, 30));
+            record.kind = file.endsWith(QStringLiteral(".mp4")) ? CaptureRecord::videoKind : CaptureRecord::imageKind;
+            if (record.kind == CaptureRecord::imageKind) {
+                EXPECT_TRUE(fixtures::screenshotLike(1280, 800).save(harness.libraryFile(file)));
+            }
+            records.append(record);
+        }
+        return records;
     }
 
     static bool near(QColor actual, const QColor& expected, int tolerance = 24) {
@@ -112,6 +141,58 @@ TEST_F(MainViewOnX11Test, ThePracticeImageAndThenAMarkedScreenshotAreLaidOutAsDe
     const QColor ink = QColor::fromRgbF(red.r, red.g, red.b);
     EXPECT_TRUE(near(marked.pixelColor(onScreen({400, 90})), ink)) << "the rectangle's top edge";
     EXPECT_TRUE(near(marked.pixelColor(onScreen({560, 325})), ink)) << "the arrow's shaft";
+}
+
+TEST_F(MainViewOnX11Test, TheStartScreenAndEachSheetAsAPersonSeesThem) {
+    view->resize(1180, 790);
+    const QImage start = grab();
+    keep(start, QStringLiteral("start-screen.png"));
+    const QRect content = placeOf(view->startView()->content());
+    EXPECT_EQ(content.width(), StartView::maximumContentWidth);
+    EXPECT_TRUE(near(start.pixelColor(content.left() / 2, content.center().y()), TaveroStyle::paper(), 2))
+        << "paper beside the content";
+    const QRect screenshotCard = placeOf(view->startView()->screenshotCard());
+    EXPECT_TRUE(near(start.pixelColor(screenshotCard.left() + 6, screenshotCard.center().y()),
+                     TaveroStyle::screenshotSurface(), 3));
+
+    model().setOcrText(QStringLiteral("第一行识别出的文字\nSecond line, in English"));
+    model().setHistory({});
+    const struct {
+        QString name;
+        std::function<void()> open;
+        std::function<void()> close;
+        QSize size;
+    } sheets[] = {
+        {QStringLiteral("sheet-settings.png"), [&] { state().setSettings(true); }, [&] { state().setSettings(false); },
+         {SettingsView::sheetWidth, 0}},
+        {QStringLiteral("sheet-recognised-text.png"), [&] { model().setShowOCR(true); },
+         [&] { model().setShowOCR(false); }, {OCRView::sheetWidth, 0}},
+        {QStringLiteral("sheet-screen-access.png"),
+         [&] { model().setScreenAccessIntent(ScreenAccessIntent::screenshot(CaptureMode::area, false)); },
+         [&] { model().setScreenAccessIntent(std::nullopt); }, {ScreenAccessView::sheetWidth, 0}},
+        {QStringLiteral("sheet-recent-files-empty.png"), [&] { state().setRecentFiles(true); },
+         [&] { state().setRecentFiles(false); }, RecentFilesView::sheetSize},
+        {QStringLiteral("sheet-recent-files.png"),
+         [&] {
+             model().setHistory(someLibraryEntries());
+             state().setRecentFiles(true);
+         },
+         [&] { state().setRecentFiles(false); }, RecentFilesView::sheetSize},
+    };
+    for (const auto& sheet : sheets) {
+        sheet.open();
+        const QList<QDialog*> open = openSheets();
+        ASSERT_EQ(open.size(), 1) << sheet.name.toStdString();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(open.first()));
+        QTest::qWait(200);
+        EXPECT_EQ(open.first()->width(), sheet.size.width()) << sheet.name.toStdString();
+        if (sheet.size.height()) {
+            EXPECT_EQ(open.first()->height(), sheet.size.height()) << sheet.name.toStdString();
+        }
+        keep(open.first()->screen()->grabWindow(open.first()->winId()).toImage(), sheet.name);
+        sheet.close();
+        EXPECT_TRUE(openSheets().isEmpty());
+    }
 }
 
 }  // namespace

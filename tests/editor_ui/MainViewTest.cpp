@@ -8,9 +8,11 @@
 #include "editor_ui/MoreCapturesMenu.h"
 #include "editor_ui/RecordingButton.h"
 #include "editor_ui/Sidebar.h"
+#include "editor_ui/StartView.h"
 #include "editor_ui/StatusBar.h"
 #include "editor_ui/Workspace.h"
 #include "recording/RecordingStudio.h"
+#include "tests/app/model/ScriptedStudio.h"
 #include "tests/editor_ui/MainViewFixture.h"
 
 #include <QLabel>
@@ -125,17 +127,49 @@ TEST_F(MainViewTest, TheHeaderIsShortOnTheStartScreenAndFullBesideTheEditingArea
     EXPECT_TRUE(state().settings());
 }
 
-TEST_F(MainViewTest, OnlyHomeIsDisabledWhileBusy) {
+// A main view over a studio whose phase the test sets.
+class ScriptedStudioViewTest : public MainViewTest {
+protected:
+    ScriptedStudioViewTest() {
+        harness.makeStudio = [this](RecordingHost& host) {
+            auto made = std::make_unique<test::ScriptedStudio>(host);
+            studio = made.get();
+            return made;
+        };
+    }
+    test::ScriptedStudio* studio = nullptr;
+};
+
+TEST_F(ScriptedStudioViewTest, TheHeadersScreenshotCommandsRestWhileBusyOrRecordingAndHomeOnlyWhileBusy) {
     openPicture();
     HeaderBar& header = *view->header();
+    MoreCapturesMenu& menu = *header.moreCapturesMenu();
+    ASSERT_EQ(menu.captureActions().size(), 4);
+    const auto captureEnabled = [&] {
+        bool enabled = header.areaButton()->isEnabled();
+        for (QAction* action : menu.captureActions()) enabled = enabled && action->isEnabled();
+        return enabled;
+    };
     EXPECT_TRUE(header.homeButton()->isEnabled());
+    EXPECT_TRUE(captureEnabled());
+
+    studio->setPhase(RecordingPhase::Kind::paused);
+    EXPECT_FALSE(header.areaButton()->isEnabled());
+    for (QAction* action : menu.captureActions()) EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+    EXPECT_TRUE(header.homeButton()->isEnabled());
+    EXPECT_TRUE(menu.delayAction(3)->isEnabled()) << "the delay stays settable";
+    EXPECT_TRUE(menu.cursorAction()->isEnabled());
+    studio->setPhase(RecordingPhase::Kind::idle);
+    EXPECT_TRUE(captureEnabled());
+
     makeBusy();
     EXPECT_FALSE(header.homeButton()->isEnabled());
-    EXPECT_TRUE(header.areaButton()->isEnabled());
-    EXPECT_TRUE(header.moreCapturesMenu()->isEnabled());
+    EXPECT_FALSE(header.areaButton()->isEnabled());
+    EXPECT_FALSE(menu.captureActions().first()->isEnabled());
     harness.overlay.answer(std::nullopt);
     ASSERT_TRUE(harness.waitUntilIdle());
     EXPECT_TRUE(header.homeButton()->isEnabled());
+    EXPECT_TRUE(captureEnabled());
     header.homeButton()->click();
     EXPECT_TRUE(model().flow().showingHome);
 }
