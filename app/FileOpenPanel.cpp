@@ -46,6 +46,7 @@ void FileOpenPanel::present(const OpenPanelRequest& request, OpenPanelChosen cho
     dialog->setWindowTitle(request.title);
     dialog->setLabelText(QFileDialog::Accept, request.prompt);
     dialog->setNameFilter(nameFilter(request.extensions));
+    if (!request.directory.isEmpty()) dialog->setDirectory(request.directory);
     addMessage(*dialog, request.message);
     dialog->setWindowModality(window ? Qt::WindowModal : Qt::NonModal);
     QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [chosen = std::move(chosen)](const QString& path) {

@@ -4,6 +4,7 @@
 #include "editor_ui/MainViewState.h"
 #include "editor_ui/OCRView.h"
 #include "editor_ui/RecentFilesView.h"
+#include "editor_ui/RecordingUnavailableView.h"
 #include "editor_ui/ScreenAccessView.h"
 #include "editor_ui/SettingsView.h"
 #include "editor_ui/SheetBinding.h"
@@ -20,7 +21,11 @@ void MainView::makeSheets() {
         {[&state] { return state.recentFiles(); }, [&state] { state.setRecentFiles(false); },
          [this, &state] { return new RecentFilesView(model_, [&state] { state.setRecentFiles(false); }); }, {}},
         {[&studio] { return studio.setupVisible(); }, [&studio] { studio.setSetupVisible(false); },
-         [this, &studio] { return recordingViews_.setupSheet ? recordingViews_.setupSheet(studio) : new QWidget; }, {}},
+         [this, &studio]() -> QWidget* {
+             if (recordingViews_.setupSheet) return recordingViews_.setupSheet(studio);
+             return new RecordingUnavailableView([&studio] { studio.setSetupVisible(false); });
+         },
+         {}},
         // "继续" confirms, "稍后再说" clears the intent; either way the
         // confirmed action, if any, is replayed once the sheet has closed.
         {[this] { return model_.screenAccessIntent().has_value(); },

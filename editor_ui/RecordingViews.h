@@ -14,7 +14,8 @@ class RecordingStudio;
 // The views of the recording interface that the editor window shows: the
 // video workspace in place of the canvas, and the content of the recording
 // set-up sheet. They belong to the recording interface's own library, beside
-// this one, so the program hands them in; a missing one leaves an empty place.
+// this one, so the program hands them in. Without a workspace the place stays
+// empty; without a set-up view the sheet says that recording is unavailable.
 struct RecordingViews {
     // The workspace for the video at `video`, a local file path.
     std::function<QWidget*(AppModel& model, RecordingStudio& studio, const QString& video)> videoWorkspace;

@@ -291,6 +291,7 @@ private:
 
     void observeOpenRequests();
     void presentOpenPanel(bool append, bool horizontal);
+    QString openPanelDirectory() const;
     void openVideo(const QString& path);
     void fileRead(const QString& path, bool append, bool horizontal, Result<OpenedFile> file);
     void gifExported(const Result<QString>& file);

@@ -31,6 +31,14 @@ void AppModel::chooseFile() { presentOpenPanel(false, false); }
 
 void AppModel::chooseAppendFile(bool horizontal) { presentOpenPanel(true, horizontal); }
 
+// The library folder, where the user's own captures are, once it exists;
+// before the first capture, the Desktop that will hold it.
+QString AppModel::openPanelDirectory() const {
+    const QString root = library_->root();
+    if (QFileInfo(root).isDir()) return root;
+    return QFileInfo(root).absolutePath();
+}
+
 void AppModel::presentOpenPanel(bool append, bool horizontal) {
     if (busy_ || !openPanels_) return;
     OpenPanelRequest request;
@@ -46,6 +54,7 @@ void AppModel::presentOpenPanel(bool append, bool horizontal) {
         request.extensions += OpenedFile::videoExtensions;
     }
     request.extensions.append(projectExtension);
+    request.directory = openPanelDirectory();
     QPointer<AppModel> self(this);
     openPanels_->present(request, [self, append, horizontal](const QString& path) {
         if (self) self->open(path, append, horizontal);

@@ -9,12 +9,13 @@ namespace tavero {
 
 // What an open panel shows and offers: its title, its button, a line of
 // explanation and the file-name extensions it lets the user pick, without
-// the dot, in the order the kinds are offered.
+// the dot, in the order the kinds are offered, and the folder it starts in.
 struct OpenPanelRequest {
     QString title;
     QString prompt;
     QString message;
     QStringList extensions;
+    QString directory;
 };
 
 // The path of the file the user picked.

@@ -16,7 +16,8 @@ namespace {
 
 OpenPanelRequest request() {
     return {QStringLiteral("选择要拼接的图片"), QStringLiteral("拼接"), QStringLiteral("把另一张图片接在当前图片下方。"),
-            {QStringLiteral("png"), QStringLiteral("jpg"), QStringLiteral("vistagon")}};
+            {QStringLiteral("png"), QStringLiteral("jpg"), QStringLiteral("vistagon")},
+            {}};
 }
 
 bool showsMessage(QFileDialog& dialog, const QString& message) {
@@ -36,7 +37,9 @@ TEST(FileOpenPanelTest, OverTheActiveWindowThePanelIsModalToItAndAnswersWithTheC
 
     FileOpenPanel panel;
     QStringList chosen;
-    panel.present(request(), [&](const QString& path) { chosen.append(path); });
+    OpenPanelRequest startingInTheFolder = request();
+    startingInTheFolder.directory = folder.path();
+    panel.present(startingInTheFolder, [&](const QString& path) { chosen.append(path); });
     QPointer<QFileDialog> dialog = panel.dialog();
     ASSERT_TRUE(dialog) << "present() returns with the panel showing";
     EXPECT_TRUE(dialog->isVisible());
@@ -47,6 +50,7 @@ TEST(FileOpenPanelTest, OverTheActiveWindowThePanelIsModalToItAndAnswersWithTheC
     EXPECT_TRUE(showsMessage(*dialog, QStringLiteral("把另一张图片接在当前图片下方。")));
     EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("(*.png *.jpg *.vistagon)")});
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
+    EXPECT_EQ(dialog->directory().absolutePath(), QDir(folder.path()).absolutePath());
 
     panel.present(request(), [&](const QString&) { chosen.append(QStringLiteral("second")); });
     EXPECT_EQ(panel.dialog(), dialog.data()) << "one panel at a time";

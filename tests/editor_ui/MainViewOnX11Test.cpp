@@ -10,6 +10,7 @@
 #include "editor_ui/HeaderBar.h"
 #include "editor_ui/OCRView.h"
 #include "editor_ui/RecentFilesView.h"
+#include "editor_ui/RecordingUnavailableView.h"
 #include "editor_ui/ScreenAccessView.h"
 #include "editor_ui/SettingsView.h"
 #include "editor_ui/ScreenshotPracticeBar.h"
@@ -178,6 +179,8 @@ TEST_F(MainViewOnX11Test, TheStartScreenAndEachSheetAsAPersonSeesThem) {
              state().setRecentFiles(true);
          },
          [&] { state().setRecentFiles(false); }, RecentFilesView::sheetSize},
+        {QStringLiteral("sheet-recording-unavailable.png"), [&] { model().studio().setSetupVisible(true); },
+         [&] { model().studio().setSetupVisible(false); }, {RecordingUnavailableView::sheetWidth, 0}},
     };
     for (const auto& sheet : sheets) {
         sheet.open();

@@ -7,6 +7,7 @@
 #include "editor_ui/HistoryList.h"
 #include "editor_ui/MoreCapturesMenu.h"
 #include "editor_ui/RecordingButton.h"
+#include "editor_ui/RecordingUnavailableView.h"
 #include "editor_ui/Sidebar.h"
 #include "editor_ui/StartView.h"
 #include "editor_ui/StatusBar.h"
@@ -293,6 +294,25 @@ TEST_F(MainViewTest, TheRecordButtonFollowsThePhaseAndReachesTheModel) {
 
     button.click();
     EXPECT_TRUE(model().studio().setupVisible()) << "the model opens the set-up";
+}
+
+// This program hands in no set-up view, so the sheet says why nothing can be
+// recorded, and closing it lets the next record request open it again.
+TEST_F(MainViewTest, ARecordRequestWithoutTheRecordingInterfaceExplainsAndCloses) {
+    view->header()->recordButton()->click();
+    QList<QDialog*> sheets = openSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    auto* notice = sheets.first()->findChild<RecordingUnavailableView*>();
+    ASSERT_NE(notice, nullptr);
+    EXPECT_GT(sheets.first()->sizeHint().height(), 0);
+
+    notice->closeButton()->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(model().studio().setupVisible());
+    EXPECT_TRUE(openSheets().isEmpty());
+
+    view->header()->recordButton()->click();
+    EXPECT_EQ(openSheets().size(), 1) << "a second request opens the sheet again";
 }
 
 TEST(RecordingButtonTest, APressAfterTheModelIsGoneDoesNothing) {

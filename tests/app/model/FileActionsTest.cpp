@@ -10,6 +10,8 @@
 #include "tests/app/model/ScriptedStudio.h"
 #include "tests/support/TestWindows.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -234,6 +236,23 @@ TEST(FileActionsTest, ThePanelsOfferTheirKindsOfFilesAndOpenTheChoice) {
     model.chooseFile();
     EXPECT_EQ(panels.requests.size(), 3u) << "no panel while a file is read";
     ASSERT_TRUE(harness.waitUntilIdle());
+}
+
+TEST(FileActionsTest, ThePanelsStartWhereTheUsersCapturesAre) {
+    FileHarness harness;
+    ScriptedPanels panels;
+    AppModel& model = harness.model();
+    model.setOpenPanelPresenter(&panels);
+    const QString library = model.library().root();
+    QDir(library).removeRecursively();
+    model.chooseFile();
+    ASSERT_EQ(panels.requests.size(), 1u);
+    EXPECT_EQ(panels.requests.back().directory, QFileInfo(library).absolutePath()) << "the Desktop, at first";
+
+    ASSERT_TRUE(QDir().mkpath(library));
+    model.chooseAppendFile(false);
+    ASSERT_EQ(panels.requests.size(), 2u);
+    EXPECT_EQ(panels.requests.back().directory, library) << "the library, once it exists";
 }
 
 TEST(FileActionsTest, ThePracticePictureStartsThePracticeUnlessARecordingIsUnderWay) {
