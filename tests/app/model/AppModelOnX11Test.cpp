@@ -4,15 +4,14 @@
 #include "app/model/AppModel.h"
 #include "app/model/ModelMessages.h"
 #include "capture/ui/SelectionOverlay.h"
-#include "capture/ui/SelectionWindow.h"
 #include "capture/ui/WidgetApplicationWindows.h"
 #include "document/ShotDocument.h"
 #include "platform/X11ScreenSource.h"
 #include "tests/app/model/ModelHarness.h"
+#include "tests/capture/ui/RealInput.h"
 #include "tests/support/TestWindows.h"
 
 #include <QApplication>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QWidget>
 
@@ -23,34 +22,6 @@ using namespace tavero;
 namespace {
 
 const QRect place(400, 300, 320, 240);
-
-bool xdotool(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
-    return QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 5000) &&
-           process.exitCode() == 0;
-}
-
-bool overlayIsActive() {
-    return QTest::qWaitFor(
-        [] {
-            for (QWidget* widget : QApplication::topLevelWidgets())
-                if (qobject_cast<SelectionWindow*>(widget) && widget->isVisible() && widget->isActiveWindow())
-                    return true;
-            return false;
-        },
-        5000);
-}
-
-// Presses at `from`, moves through the middle and releases at `to`.
-bool drag(QPoint from, QPoint to) {
-    const QPoint middle = (from + to) / 2;
-    const auto at = [](QPoint point) { return QStringList{QString::number(point.x()), QString::number(point.y())}; };
-    return xdotool(QStringList{QStringLiteral("mousemove")} + at(from) +
-                   QStringList{QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("mousemove")} +
-                   at(middle) + QStringList{QStringLiteral("mousemove")} + at(to) +
-                   QStringList{QStringLiteral("mouseup"), QStringLiteral("1")});
-}
 
 TEST(AppModelOnX11Test, AnAreaScreenshotDraggedOnTheOverlayOpensInTheEditorAndLandsFirstInTheLibrary) {
     test::ForeignWindow page(place, 41);
@@ -80,11 +51,11 @@ TEST(AppModelOnX11Test, AnAreaScreenshotDraggedOnTheOverlayOpensInTheEditorAndLa
     ASSERT_TRUE(model.screenAccessIntent().has_value());
     model.confirmScreenAccess();
     model.resumeScreenAction();
-    ASSERT_TRUE(overlayIsActive());
+    ASSERT_TRUE(test::overlayIsActive());
     EXPECT_FALSE(editor.isVisible()) << "the editor leaves the screen while the area is chosen";
 
     const QRect area(place.x() + 30, place.y() + 20, 200, 150);
-    ASSERT_TRUE(drag(area.topLeft(), area.bottomRight() + QPoint(1, 1)));
+    ASSERT_TRUE(test::drag(area.topLeft(), area.bottomRight() + QPoint(1, 1)));
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.history().size() == 1; }, 10'000)) << model.status().toStdString();
 
     EXPECT_TRUE(test::samePixels(model.document().image(), page.picture().copy(area.translated(-place.topLeft()))));
