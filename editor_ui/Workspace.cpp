@@ -2,6 +2,7 @@
 
 #include "app/model/AppModel.h"
 #include "editor_ui/EditingColumn.h"
+#include "editor_ui/RecordingUnavailableView.h"
 
 #include <QBoxLayout>
 #include <QStackedWidget>
@@ -33,7 +34,7 @@ void Workspace::showVideo() {
         video_->deleteLater();
     }
     if (!video) return pages_->setCurrentWidget(editing_);
-    video_ = views_.videoWorkspace ? views_.videoWorkspace(model_, model_.studio(), *video) : new QWidget;
+    video_ = views_.videoWorkspace ? views_.videoWorkspace(model_, model_.studio(), *video) : RecordingUnavailableView::videoPlaceholder(*video);
     pages_->addWidget(video_);
     pages_->setCurrentWidget(video_);
 }

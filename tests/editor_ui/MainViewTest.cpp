@@ -66,6 +66,9 @@ TEST_F(MainViewTest, TheSidebarIsHiddenWhileAVideoIsShown) {
     EXPECT_FALSE(shows(view->sidebar()));
     ASSERT_NE(view->workspace()->videoWorkspace(), nullptr);
     EXPECT_EQ(view->workspace()->currentView(), view->workspace()->videoWorkspace()) << "not the canvas";
+    auto* placeholder = qobject_cast<QLabel*>(view->workspace()->videoWorkspace());
+    ASSERT_NE(placeholder, nullptr) << "without a video workspace, a line says why";
+    EXPECT_EQ(placeholder->text(), QStringLiteral("这一版岚帧还不能播放或编辑视频「录屏.mp4」。"));
     EXPECT_FALSE(shows(view->statusBar()->pixelSizeLabel()));
 
     model().setVideoURL(std::nullopt);
