@@ -12,7 +12,7 @@ namespace {
 QString nameFilter(const QStringList& extensions) {
     QStringList patterns;
     for (const QString& extension : extensions) patterns.append(QStringLiteral("*.") + extension);
-    return QStringLiteral("(%1)").arg(patterns.join(QLatin1Char(' ')));
+    return QStringLiteral("支持的文件 (%1)").arg(patterns.join(QLatin1Char(' ')));
 }
 
 // Qt's own dialog has no place for a message, so the line goes below its

@@ -48,7 +48,7 @@ TEST(FileOpenPanelTest, OverTheActiveWindowThePanelIsModalToItAndAnswersWithTheC
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("选择要拼接的图片"));
     EXPECT_EQ(dialog->labelText(QFileDialog::Accept), QStringLiteral("拼接"));
     EXPECT_TRUE(showsMessage(*dialog, QStringLiteral("把另一张图片接在当前图片下方。")));
-    EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("(*.png *.jpg *.vistagon)")});
+    EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("支持的文件 (*.png *.jpg *.vistagon)")});
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
     EXPECT_EQ(dialog->directory().absolutePath(), QDir(folder.path()).absolutePath());
 
