@@ -20,22 +20,16 @@ TEST(CameraFramingCodingTest, WritesTheAspectLabelAndTheFiveNumbersInOrder) {
 
 TEST(CameraFramingCodingTest, RefusesUnknownLabelsMissingKeysAndWrongTypes) {
     const Json valid = toJson(CameraFraming{});
-    EXPECT_NO_THROW(cameraFramingFromJson(valid));
     for (const char* key : {"aspect", "customWidth", "customHeight", "centerX", "centerY", "cropScale"}) {
         Json missing = valid;
         missing.erase(key);
         EXPECT_THROW(cameraFramingFromJson(missing), json::DecodeError) << key;
     }
-    Json label = valid;
-    label["aspect"] = "横版 21:9";
-    EXPECT_THROW(cameraFramingFromJson(label), json::DecodeError);
-    Json caseName = valid;
-    caseName["aspect"] = "landscape169";
-    EXPECT_THROW(cameraFramingFromJson(caseName), json::DecodeError);
-    Json fraction = valid;
-    fraction["customWidth"] = 1080.5;
-    EXPECT_THROW(cameraFramingFromJson(fraction), json::DecodeError);
-    Json text = valid;
-    text["cropScale"] = "1";
-    EXPECT_THROW(cameraFramingFromJson(text), json::DecodeError);
+    const std::pair<const char*, Json> wrong[] = {
+        {"aspect", "横版 21:9"}, {"aspect", "landscape169"}, {"customWidth", 1080.5}, {"cropScale", "1"}};
+    for (const auto& [key, value] : wrong) {
+        Json changed = valid;
+        changed[key] = value;
+        EXPECT_THROW(cameraFramingFromJson(changed), json::DecodeError) << key;
+    }
 }

@@ -52,7 +52,6 @@ TEST(RecordingProjectTest, NamesTheSidecarAfterTheVideoInItsFolder) {
     EXPECT_EQ(RecordingProject::sidecar(QStringLiteral("/a/clip.mp4")), QStringLiteral("/a/clip.recording.json"));
     EXPECT_EQ(RecordingProject::sidecar(QStringLiteral("/a/a.b.mov")), QStringLiteral("/a/a.b.recording.json"));
     EXPECT_EQ(RecordingProject::sidecar(QStringLiteral("/a/clip")), QStringLiteral("/a/clip.recording.json"));
-    EXPECT_EQ(RecordingProject::sidecar(QStringLiteral("/a/x.mov")), QStringLiteral("/a/x.recording.json"));
 }
 
 TEST(RecordingProjectTest, WritesKeysInOrderAndLeavesAbsentMembersOut) {
@@ -67,12 +66,9 @@ TEST(RecordingProjectTest, WritesKeysInOrderAndLeavesAbsentMembersOut) {
     full.backgroundFile = QStringLiteral("背景.png");
     full.portraitBaked = false;
     full.cameraFraming = CameraFraming{};
-    const QByteArray text = encodeRecordingProject(full);
-    EXPECT_FALSE(text.contains('\n') || text.contains(": ")) << "compact";
-    EXPECT_EQ(keysOf(json::parse(text)),
+    EXPECT_EQ(keysOf(json::parse(encodeRecordingProject(full))),
               (std::vector<std::string>{"version", "sourceFile", "targetName", "duration", "effects", "samples",
                                         "backgroundFile", "portraitBaked", "cameraFraming"}));
-    EXPECT_FALSE(encodeRecordingProject(twoSampleProject()).contains("null"));
 }
 
 TEST(RecordingProjectTest, ReadsMissingEffectsWithDefaultsAndTheLegacyBlurKey) {
@@ -95,7 +91,6 @@ TEST(RecordingProjectTest, ReadsMissingEffectsWithDefaultsAndTheLegacyBlurKey) {
 
 TEST(RecordingProjectTest, RefusesWrongTypesAndMissingRequiredKeys) {
     EXPECT_THROW(decodeRecordingProject(fileWithEffects(R"({"zoom":"1.5"})")), json::DecodeError);
-    EXPECT_THROW(decodeRecordingProject(fileWithEffects(R"({"autoZoom":1})")), json::DecodeError);
     EXPECT_THROW(decodeRecordingProject(fileWithEffects("[]")), json::DecodeError);
     EXPECT_THROW(
         decodeRecordingProject(R"({"version":1,"sourceFile":"a.mp4","targetName":"t","duration":2,"effects":{}})"),

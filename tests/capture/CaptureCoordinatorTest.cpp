@@ -10,6 +10,7 @@
 
 using namespace tavero;
 using tavero::test::CaptureHarness;
+using tavero::test::errorText;
 namespace messages = tavero::CaptureMessages;
 
 namespace {
@@ -43,19 +44,15 @@ protected:
         screen->setPointer(QPoint(500, 500));
     }
     void TearDown() override { screen->release(); }
-
-    static QString message(const Result<QImage>& result) { return result.ok() ? QString() : result.error().message(); }
 };
 
 TEST_F(CaptureCoordinatorTest, FullScreenHidesTheProgramAndAnswersTheWholeDisplay) {
     CaptureHarness harness(screen);
     const Result<QImage> shot = harness.run(CaptureMode::full);
-    ASSERT_TRUE(shot.ok()) << message(shot).toStdString();
+    ASSERT_TRUE(shot.ok()) << errorText(shot).toStdString();
     EXPECT_EQ(shot.value(), desktop);
     EXPECT_EQ(harness.windows.hidden, 1);
     EXPECT_EQ(harness.windows.shown, 0) << "the caller shows the windows again";
-    EXPECT_FALSE(harness.coordinator->busy());
-    EXPECT_TRUE(harness.overlay.requests.isEmpty());
     EXPECT_FALSE(harness.coordinator->lastRegion().has_value());
 }
 
@@ -77,7 +74,6 @@ TEST_F(CaptureCoordinatorTest, ASecondCaptureIsRefusedAtOnceWithoutDisturbingThe
     harness.overlay.answer(QRectF(10, 10, 100, 100));
     ASSERT_TRUE(harness.waitForAnswer());
     EXPECT_TRUE(harness.answers.front().ok());
-    EXPECT_EQ(harness.answers.size(), 1u);
     EXPECT_FALSE(harness.coordinator->busy());
 }
 
@@ -87,11 +83,7 @@ TEST_F(CaptureCoordinatorTest, AnAreaIsCroppedOutwardToPixelsAndRemembered) {
     const Result<QImage> shot = harness.run(CaptureMode::area, selection);
     ASSERT_TRUE(shot.ok());
     EXPECT_EQ(shot.value(), desktop.copy(10, 20, 101, 51));
-    const SelectionRequest& request = harness.overlay.requests.first();
-    EXPECT_EQ(request.title, messages::areaTitle());
-    EXPECT_FALSE(request.prompt.has_value());
-    EXPECT_FALSE(request.windowMode);
-    EXPECT_EQ(request.image, desktop);
+    EXPECT_EQ(harness.overlay.requests.first().image, desktop) << "the overlay shows the frozen screen";
     EXPECT_EQ(harness.coordinator->lastRegion(), (CaptureRegion{main.id, selection}));
     EXPECT_EQ(CaptureCoordinator(screen).lastRegion(), (CaptureRegion{main.id, selection})) << "read back from the defaults";
 }
@@ -99,12 +91,12 @@ TEST_F(CaptureCoordinatorTest, AnAreaIsCroppedOutwardToPixelsAndRemembered) {
 TEST_F(CaptureCoordinatorTest, EscapeCancelsAndKeepsTheLastArea) {
     CaptureHarness harness(screen);
     harness.coordinator->setLastRegion(CaptureRegion{main.id, QRectF(1, 2, 30, 40)});
-    EXPECT_EQ(message(harness.run(CaptureMode::area, std::nullopt)), messages::cancelled());
+    EXPECT_EQ(errorText(harness.run(CaptureMode::area, std::nullopt)), messages::cancelled());
     EXPECT_EQ(harness.coordinator->lastRegion(), (CaptureRegion{main.id, QRectF(1, 2, 30, 40)}));
     EXPECT_FALSE(harness.coordinator->overlayOpen());
 }
 
-TEST_F(CaptureCoordinatorTest, PreviousCropsTheStoredAreaClippedAtTheEdgeOrRefusesATinyOne) {
+TEST_F(CaptureCoordinatorTest, PreviousCropsTheStoredAreaClippedAtTheEdgeOrRefusesATinyOrLostOne) {
     CaptureHarness harness(screen);
     harness.coordinator->setLastRegion(CaptureRegion{main.id, QRectF(1900, 1070, 100, 100)});
     const Result<QImage> clipped = harness.run(CaptureMode::previous);
@@ -113,9 +105,12 @@ TEST_F(CaptureCoordinatorTest, PreviousCropsTheStoredAreaClippedAtTheEdgeOrRefus
     EXPECT_TRUE(harness.overlay.requests.isEmpty());
 
     harness.coordinator->setLastRegion(CaptureRegion{main.id, QRectF(5, 5, 1.5, 1)});
-    EXPECT_EQ(message(harness.run(CaptureMode::previous)), messages::tooSmall());
+    EXPECT_EQ(errorText(harness.run(CaptureMode::previous)), messages::tooSmall());
     harness.coordinator->setLastRegion(CaptureRegion{main.id, QRectF(1e300, 0, 1e300, 10)});
-    EXPECT_EQ(message(harness.run(CaptureMode::previous)), messages::tooSmall());
+    EXPECT_EQ(errorText(harness.run(CaptureMode::previous)), messages::tooSmall());
+    harness.coordinator->setLastRegion(CaptureRegion{12345, QRectF(0, 0, 100, 100)});
+    EXPECT_EQ(errorText(harness.run(CaptureMode::previous)), messages::noScreen());
+    EXPECT_FALSE(harness.coordinator->busy());
 }
 
 TEST_F(CaptureCoordinatorTest, PreviousScalesPointsToPixels) {
@@ -128,38 +123,6 @@ TEST_F(CaptureCoordinatorTest, PreviousScalesPointsToPixels) {
     EXPECT_EQ(shot.value(), desktop.copy(200, 100, 400, 200));
 }
 
-TEST_F(CaptureCoordinatorTest, PreviousWithoutAStoredAreaOpensTheOverlayLikeArea) {
-    CaptureHarness harness(screen);
-    const Result<QImage> shot = harness.run(CaptureMode::previous, QRectF(0, 0, 64, 48));
-    ASSERT_TRUE(shot.ok());
-    EXPECT_EQ(shot.value().size(), QSize(64, 48));
-    ASSERT_EQ(harness.overlay.requests.size(), 1);
-    EXPECT_EQ(harness.coordinator->lastRegion(), (CaptureRegion{main.id, QRectF(0, 0, 64, 48)}));
-}
-
-TEST_F(CaptureCoordinatorTest, PreviousOnADisplayThatIsGoneFindsNoScreen) {
-    CaptureHarness harness(screen);
-    harness.coordinator->setLastRegion(CaptureRegion{12345, QRectF(0, 0, 100, 100)});
-    EXPECT_EQ(message(harness.run(CaptureMode::previous)), messages::noScreen());
-    EXPECT_FALSE(harness.coordinator->busy());
-}
-
-TEST_F(CaptureCoordinatorTest, ThePointerIsDrawnExactlyWhenAskedAndNeverWhileScrolling) {
-    QImage cursor(12, 12, QImage::Format_ARGB32_Premultiplied);
-    cursor.fill(Qt::red);
-    screen->setCursor(cursor, QPoint(0, 0));
-    CaptureHarness harness(screen);
-    const auto pointerPixel = [](const Result<QImage>& shot) { return shot.value().pixelColor(QPoint(505, 505)); };
-
-    EXPECT_NE(pointerPixel(harness.run(CaptureMode::full)), QColor(Qt::red));
-    harness.coordinator->setIncludeCursor(true);
-    EXPECT_EQ(pointerPixel(harness.run(CaptureMode::full)), QColor(Qt::red));
-    const Result<QImage> scrolling = harness.run(CaptureMode::area, QRectF(0, 0, 1920, 1080), true);
-    EXPECT_NE(pointerPixel(scrolling), QColor(Qt::red));
-    EXPECT_EQ(harness.overlay.requests.last().prompt, messages::scrollingTitle());
-    EXPECT_EQ(harness.overlay.requests.last().title, messages::scrollingTitle());
-}
-
 TEST_F(CaptureCoordinatorTest, TheSnapshotWatchdogAnswersOnceAndIgnoresALateGrab) {
     CaptureTiming timing = CaptureHarness::quickTiming();
     timing.snapshotDeadline = std::chrono::milliseconds(50);
@@ -167,7 +130,7 @@ TEST_F(CaptureCoordinatorTest, TheSnapshotWatchdogAnswersOnceAndIgnoresALateGrab
     screen->holdGrabs(true);
     harness.start(CaptureMode::full);
     ASSERT_TRUE(harness.waitForAnswer());
-    EXPECT_EQ(message(harness.answers.front()), messages::snapshotTimeout());
+    EXPECT_EQ(errorText(harness.answers.front()), messages::snapshotTimeout());
     EXPECT_FALSE(harness.coordinator->busy());
 
     screen->release();
@@ -183,22 +146,22 @@ TEST_F(CaptureCoordinatorTest, TheContentWatchdogAndALostScreenAnswerWithTheirSe
     screen->holdWindows(true);
     harness.start(CaptureMode::full);
     ASSERT_TRUE(harness.waitForAnswer());
-    EXPECT_EQ(message(harness.answers.front()), messages::contentTimeout());
+    EXPECT_EQ(errorText(harness.answers.front()), messages::contentTimeout());
     screen->release();
     QTest::qWait(50);
     EXPECT_EQ(harness.answers.size(), 1u);
 
     screen->failWindows(true);
-    EXPECT_EQ(message(harness.run(CaptureMode::full)), messages::noService());
+    EXPECT_EQ(errorText(harness.run(CaptureMode::full)), messages::noService());
 }
 
 TEST(CaptureWithoutAScreen, FailsWithItsSentencesInsteadOfCrashing) {
     CaptureHarness harness(nullptr);
-    EXPECT_EQ(harness.run(CaptureMode::full).error().message(), messages::noScreen());
-    std::optional<QString> content;
-    harness.coordinator->content([&](Result<ShareableContent> result) { content = result.error().message(); });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return content.has_value(); }, 5000));
-    EXPECT_EQ(content, messages::noService());
+    EXPECT_EQ(errorText(harness.run(CaptureMode::full)), messages::noScreen());
+    const auto content =
+        test::answerOf<Result<ShareableContent>>([&](auto done) { harness.coordinator->content(done); });
+    ASSERT_TRUE(content.has_value());
+    EXPECT_EQ(errorText(*content), messages::noService());
 }
 
 class WindowModeTest : public CaptureCoordinatorTest {
@@ -221,35 +184,13 @@ protected:
 TEST_F(WindowModeTest, AClickPicksTheFrontmostWindowThatIsNeitherTinyNorOurs) {
     CaptureHarness harness(screen);
     const Result<QImage> shot = harness.run(CaptureMode::window, QRectF(160, 160, 1, 1));
-    ASSERT_TRUE(shot.ok()) << message(shot).toStdString();
+    ASSERT_TRUE(shot.ok()) << errorText(shot).toStdString();
     EXPECT_EQ(shot.value(), ownPixels);
     EXPECT_TRUE(harness.overlay.requests.first().windowMode);
-    EXPECT_EQ(harness.overlay.requests.first().title, messages::windowTitle());
     EXPECT_FALSE(harness.coordinator->lastRegion().has_value());
-}
 
-TEST_F(WindowModeTest, WhereOnlyOurWindowsLieNothingIsPicked) {
     screen->setWindows({window(3, QRect(140, 140, 60, 60), ours)});
-    CaptureHarness harness(screen);
-    EXPECT_EQ(message(harness.run(CaptureMode::window, QRectF(160, 160, 1, 1))), messages::noWindow());
-}
-
-TEST_F(WindowModeTest, OnASecondDisplayTheClickIsOffsetByThatDisplaysOriginAndScale) {
-    const DisplayInfo left = display(QStringLiteral("left"), QRect(0, 0, 1920, 1080));
-    const DisplayInfo right = display(QStringLiteral("right"), QRect(1920, 0, 3840, 2160), 2);
-    screen->setDisplays({left, right});
-    screen->setDesktop(fixtures::noise(5760, 2160, 3));
-    screen->setPointer(QPoint(3000, 500));
-    screen->setWindows({
-        window(1, QRect(100, 100, 200, 200), 41),   // under the same point of the left display
-        window(2, QRect(2100, 150, 200, 200), 42),  // under (100, 100) points of the right one
-    });
-    screen->setWindowImage(2, ownPixels);
-    CaptureHarness harness(screen);
-    const Result<QImage> shot = harness.run(CaptureMode::window, QRectF(100, 100, 1, 1));
-    ASSERT_TRUE(shot.ok()) << message(shot).toStdString();
-    EXPECT_EQ(harness.overlay.requests.first().display.id, right.id);
-    EXPECT_EQ(shot.value(), ownPixels);
+    EXPECT_EQ(errorText(harness.run(CaptureMode::window, QRectF(160, 160, 1, 1))), messages::noWindow());
 }
 
 TEST_F(WindowModeTest, AScrollingSelectionTargetsTheOwnerOfTheOrdinaryWindowUnderIt) {

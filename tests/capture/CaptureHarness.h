@@ -11,9 +11,25 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 namespace tavero::test {
+
+// Makes `call` with a completion that keeps its answer, and waits up to 5 s
+// for that answer.
+template <typename Answer, typename Call>
+std::optional<Answer> answerOf(Call call) {
+    std::optional<Answer> answer;
+    call([&](Answer result) { answer = std::move(result); });
+    (void)QTest::qWaitFor([&] { return answer.has_value(); }, 5000);
+    return answer;
+}
+
+template <typename Value>
+QString errorText(const Result<Value>& result) {
+    return result.ok() ? QString() : result.error().message();
+}
 
 // Stands in for the overlay: remembers what it was asked to show and answers
 // when the test says so.

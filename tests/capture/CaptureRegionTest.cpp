@@ -13,16 +13,14 @@ protected:
     QSettings settings{folder.file(QStringLiteral("defaults.ini")), QSettings::IniFormat};
 };
 
-TEST_F(LastRegionTest, IsStoredAsJsonWithDisplayIdAndANestedRectangle) {
+TEST_F(LastRegionTest, IsStoredAsJsonWithDisplayIdAndANestedRectangleOrAsNull) {
     const CaptureRegion region{4000000000u, QRectF(10.5, 20, 100, 50.25)};
     storeLastRegion(settings, region);
     const auto stored = json::parse(settings.value(QStringLiteral("lastRegion")).toByteArray());
     EXPECT_EQ(stored, json::parse(R"({"displayID":4000000000,"rect":[[10.5,20],[100,50.25]]})"));
     EXPECT_EQ(stored.begin().key(), "displayID");
     EXPECT_EQ(readLastRegion(settings), region);
-}
 
-TEST_F(LastRegionTest, NoneIsStoredAsNullAndReadsAsNone) {
     storeLastRegion(settings, std::nullopt);
     EXPECT_EQ(settings.value(QStringLiteral("lastRegion")).toByteArray(), QByteArray("null"));
     EXPECT_FALSE(readLastRegion(settings).has_value());

@@ -2,6 +2,7 @@
 #include "library/EditableShot.h"
 #include "library/LocalLibrary.h"
 #include "tests/library/LibraryCalls.h"
+#include "tests/support/Files.h"
 #include "tests/support/Memory.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
@@ -54,18 +55,19 @@ protected:
     QString write(const Json& project) { return write(json::dump(project)); }
     QString write(const QByteArray& bytes) {
         const QString path = dir.file(QStringLiteral("p%1.vistagon").arg(++count));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        test::writeFile(path, bytes);
         return path;
     }
-    void expectRefused(const Json& project, const QString& sentence, const char* what) {
+    static void expectRefused(const QString& path, const QString& sentence, const char* what) {
         try {
-            readProject(write(project));
+            readProject(path);
             ADD_FAILURE() << what << " was accepted";
         } catch (const ShotError& error) {
             EXPECT_EQ(error.message(), sentence) << what;
         }
+    }
+    void expectRefused(const Json& project, const QString& sentence, const char* what) {
+        expectRefused(write(project), sentence, what);
     }
 
     test::TempDir dir;
@@ -111,16 +113,10 @@ TEST(ProjectSaving, StoresPngWithTheKeysInOrderAndObscureOnlyForCovers) {
     EXPECT_TRUE(project["marks"][0].contains("obscure"));
     EXPECT_FALSE(project["marks"][1].contains("obscure"));
     EXPECT_FALSE(project["marks"][2].contains("obscure"));
-
-    const auto empty = test::saveProject(library, jpegBorn, {});
-    ASSERT_TRUE(empty.ok());
-    EXPECT_TRUE(readProject(empty.value()).marks.isEmpty());
 }
 
-TEST(ProjectCoding, RoundTripsExactlyWhateverTheVersionAndKeyOrder) {
+TEST(ProjectCoding, ReadsALaterVersionWithOtherKeysInAnyOrder) {
     const EditableShot shot = editableShotFromJson(sampleProject());
-    EXPECT_EQ(decodeEditableShot(encodeEditableShot(shot)), shot);
-
     Json later = json::parse(R"({"extra": {"a": 1}})");
     later["marks"] = sampleProject()["marks"];
     later["png"] = sampleProject()["png"];
@@ -151,12 +147,8 @@ TEST_F(ProjectFileTest, MissingOrMistypedKeysFailWithTheDecodersDescription) {
     fractionalVersion["version"] = 1.5;
     expectRefused(fractionalVersion, notReadable, "a fractional version");
     expectRefused(Json::array(), notReadable, "an array");
-    try {
-        readProject(dir.file(QStringLiteral("absent.vistagon")));
-        ADD_FAILURE() << "a missing file was read";
-    } catch (const ShotError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("未能读取文件“absent.vistagon”。"));
-    }
+    expectRefused(dir.file(QStringLiteral("absent.vistagon")), QStringLiteral("未能读取文件“absent.vistagon”。"),
+                  "a missing file");
 }
 
 TEST_F(ProjectFileTest, APictureThatIsNoImageIsUnreadable) {
@@ -203,12 +195,7 @@ TEST_F(ProjectFileTest, AbsurdValuesAreRefusedAsAnUnreadableProject) {
 
     QByteArray overflowing = json::dump(sampleProject());
     overflowing.replace("\"width\":5.0", "\"width\":1e999");
-    try {
-        readProject(write(overflowing));
-        ADD_FAILURE() << "a number beyond a double was accepted";
-    } catch (const ShotError& error) {
-        EXPECT_EQ(error.message(), unreadableProject);
-    }
+    expectRefused(write(overflowing), unreadableProject, "a number beyond a double");
 }
 
 TEST_F(ProjectFileTest, ValuesAtTheLimitsStillOpen) {

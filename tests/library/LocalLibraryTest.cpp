@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 using namespace tavero;
-using json::Json;
 
 namespace {
 
@@ -53,31 +52,26 @@ protected:
 
 }  // namespace
 
-TEST_F(LocalLibraryTest, LivesInTheDesktopFolderAndTouchesNothingUntilUsed) {
-    EXPECT_EQ(library.root(), home.desktop() + QStringLiteral("/岚帧"));
-    EXPECT_EQ(LocalLibrary::defaultRoot(), library.root());
-    EXPECT_FALSE(QFileInfo::exists(library.root()));
-}
-
 TEST_F(LocalLibraryTest, NamesFilesUniquelyWithinOneSecondAndListsThemNewestFirst) {
     const QRegularExpression pattern(
         QStringLiteral(R"(^截图_\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d_([0-9A-F]{6})\.png$)"));
+    const QDateTime before = QDateTime::currentDateTime();
     QList<CaptureRecord> saved;
     for (int i = 0; i < 4; ++i) {
         const auto result = test::persist(library, picture);
         ASSERT_TRUE(result.ok()) << result.error().what();
         saved.prepend(result.value());
     }
+    const QDateTime after = QDateTime::currentDateTime();
     QSet<QString> names;
     for (const CaptureRecord& record : saved) {
         const auto match = pattern.match(record.file);
         ASSERT_TRUE(match.hasMatch()) << record.file.toStdString();
         EXPECT_EQ(match.captured(1), json::uuidString(record.id).left(6));
         EXPECT_EQ(record.name, record.file);
-        EXPECT_EQ(record.kind, CaptureRecord::imageKind);
-        EXPECT_EQ(record.width, 240);
         EXPECT_EQ(record.height, 500);
         EXPECT_EQ(ImageOps::load(pathOf(record.file)).size(), QSize(240, 500));
+        EXPECT_TRUE(record.created >= before.addMSecs(-1) && record.created <= after.addMSecs(1));
         names.insert(record.file);
     }
     EXPECT_EQ(names.size(), 4);
@@ -91,33 +85,11 @@ TEST_F(LocalLibraryTest, WritesJpegDataForTheTypeJpg) {
     const CaptureRecord& record = result.value();
     EXPECT_TRUE(record.file.startsWith(QStringLiteral("标注截图_")));
     EXPECT_TRUE(record.file.endsWith(QStringLiteral(".jpg")));
-    EXPECT_EQ(record.name, record.file);
     EXPECT_TRUE(test::readFile(pathOf(record.file)).startsWith("\xFF\xD8\xFF")) << "JPEG data";
 }
 
-TEST_F(LocalLibraryTest, WritesACompactManifestWithOrderedKeysUpperCaseIdsAndDates) {
-    const double before = json::dateToJson(QDateTime::currentDateTime());
-    const auto result = test::persist(library, picture);
-    const double after = json::dateToJson(QDateTime::currentDateTime());
-    ASSERT_TRUE(result.ok());
-
-    const QByteArray text = test::readFile(manifestPath());
-    EXPECT_FALSE(text.contains('\n') || text.contains(": ") || text.contains(", ")) << "compact";
-    const Json manifest = json::parse(text);
-    ASSERT_TRUE(manifest.is_array() && manifest.size() == 1);
-    std::vector<std::string> keys;
-    for (const auto& item : manifest[0].items()) keys.push_back(item.key());
-    EXPECT_EQ(keys, (std::vector<std::string>{"id", "name", "file", "created", "width", "height", "kind"}));
-
-    const QString id = json::toString(manifest[0]["id"]);
-    EXPECT_EQ(id, id.toUpper());
-    EXPECT_EQ(json::parseUuid(id), result.value().id);
-    const double created = manifest[0]["created"].get<double>();
-    EXPECT_GE(created, before - 0.001);
-    EXPECT_LE(created, after + 0.001);
-}
-
 TEST_F(LocalLibraryTest, LoadOfAnEmptyFolderAnswersNothingAndCreatesNoManifest) {
+    EXPECT_FALSE(QFileInfo::exists(library.root())) << "nothing is touched until used";
     const test::Loaded loaded = test::load(library);
     EXPECT_FALSE(loaded.error.has_value());
     EXPECT_TRUE(loaded.records.isEmpty());
@@ -174,10 +146,7 @@ TEST_F(LocalLibraryTest, AddVideoListsAFileOnceAndWritesNothingTheSecondTime) {
     const auto first = test::addVideo(library, video);
     ASSERT_TRUE(first.ok());
     EXPECT_EQ(first.value().file, QFileInfo(video).fileName());
-    EXPECT_EQ(first.value().name, first.value().file);
     EXPECT_EQ(first.value().kind, CaptureRecord::videoKind);
-    EXPECT_EQ(first.value().width, 0);
-    EXPECT_EQ(first.value().height, 0);
 
     const QByteArray written = test::readFile(manifestPath());
     QFile manifest(manifestPath());
@@ -191,13 +160,14 @@ TEST_F(LocalLibraryTest, AddVideoListsAFileOnceAndWritesNothingTheSecondTime) {
     EXPECT_EQ(QFileInfo(manifestPath()).lastModified().date().year(), 2020) << "not rewritten";
 }
 
-TEST_F(LocalLibraryTest, TrashMovesTheFileIntoTheTrashOfHome) {
-    const auto saved = test::persist(library, picture);
-    ASSERT_TRUE(saved.ok());
-    const QString file = saved.value().file;
-    EXPECT_FALSE(test::trash(library, saved.value()).has_value());
-    EXPECT_FALSE(QFileInfo::exists(pathOf(file)));
-    EXPECT_TRUE(QFileInfo::exists(home.path() + QStringLiteral("/.local/share/Trash/files/") + file));
+TEST_F(LocalLibraryTest, TrashMovesTheFileAwayAndForgetsItsRecordEvenWhenTheFileIsGone) {
+    const auto moved = test::persist(library, picture);
+    const auto gone = test::persist(library, picture);
+    ASSERT_TRUE(moved.ok() && gone.ok());
+    QFile::remove(pathOf(gone.value().file));
+    EXPECT_FALSE(test::trash(library, moved.value()).has_value());
+    EXPECT_FALSE(test::trash(library, gone.value()).has_value());
+    EXPECT_FALSE(QFileInfo::exists(pathOf(moved.value().file)));
     EXPECT_TRUE(manifestOnDisk().isEmpty());
 }
 
@@ -212,15 +182,6 @@ TEST_F(LocalLibraryTest, AFailedTrashKeepsTheFileAndItsRecord) {
     EXPECT_TRUE(QFileInfo::exists(pathOf(saved.value().file)));
     EXPECT_EQ(manifestOnDisk(), QList<CaptureRecord>{saved.value()});
     EXPECT_EQ(test::load(library).records, QList<CaptureRecord>{saved.value()});
-}
-
-TEST_F(LocalLibraryTest, TrashOfAMissingFileSucceedsAndForgetsTheRecord) {
-    const auto gone = test::persist(library, picture);
-    const auto kept = test::persist(library, picture);
-    ASSERT_TRUE(gone.ok() && kept.ok());
-    QFile::remove(pathOf(gone.value().file));
-    EXPECT_FALSE(test::trash(library, gone.value()).has_value());
-    EXPECT_EQ(manifestOnDisk(), QList<CaptureRecord>{kept.value()});
 }
 
 TEST_F(LocalLibraryTest, TrashNeverReachesOutOfTheFolder) {
@@ -255,15 +216,4 @@ TEST_F(LocalLibraryTest, AFolderThatCannotBeMadeIsReportedAndTheListKept) {
     const auto saved = test::persist(library, picture);
     ASSERT_FALSE(saved.ok());
     EXPECT_EQ(saved.error().message(), QStringLiteral("未能创建文件夹“岚帧”。"));
-}
-
-TEST(LocalLibrary, WorksEntirelyInsideAnExplicitRoot) {
-    test::TempHome home;
-    test::TempDir elsewhere;
-    LocalLibrary library(elsewhere.file(QStringLiteral("library")));
-    const auto saved = test::persist(library, fixtures::screenshotLike(64, 48));
-    ASSERT_TRUE(saved.ok());
-    EXPECT_TRUE(QFileInfo::exists(elsewhere.file(QStringLiteral("library/")) + saved.value().file));
-    EXPECT_TRUE(QFileInfo::exists(elsewhere.file(QStringLiteral("library/index.json"))));
-    EXPECT_TRUE(QDir(home.desktop()).isEmpty());
 }

@@ -1,4 +1,5 @@
 #include "platform/Trash.h"
+#include "tests/support/Files.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>
@@ -9,12 +10,6 @@
 using namespace tavero;
 
 namespace {
-
-void writeFile(const QString& path) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("kept");
-}
 
 // Runs the test with a working directory of its own, where a stray Trash
 // would show.
@@ -35,7 +30,7 @@ protected:
 TEST_F(TrashTest, MovesIntoTheHomeTrashEvenWhenItsDataFolderIsMissing) {
     ASSERT_FALSE(QFileInfo::exists(home.path() + QStringLiteral("/.local/share")));
     const QString picture = home.desktop() + QStringLiteral("/截图.png");
-    writeFile(picture);
+    test::writeFile(picture, "kept");
     EXPECT_TRUE(moveToTrash(picture));
     EXPECT_FALSE(QFileInfo::exists(picture));
     EXPECT_TRUE(QFileInfo::exists(home.path() + QStringLiteral("/.local/share/Trash/files/截图.png")));
@@ -45,9 +40,9 @@ TEST_F(TrashTest, MovesIntoTheHomeTrashEvenWhenItsDataFolderIsMissing) {
 
 TEST_F(TrashTest, LeavesTheItemInPlaceWhenTheTrashCannotBeMade) {
     QDir().mkpath(home.path() + QStringLiteral("/.local/share"));
-    writeFile(home.path() + QStringLiteral("/.local/share/Trash"));
+    test::writeFile(home.path() + QStringLiteral("/.local/share/Trash"), "kept");
     const QString picture = home.desktop() + QStringLiteral("/截图.png");
-    writeFile(picture);
+    test::writeFile(picture, "kept");
     EXPECT_FALSE(moveToTrash(picture));
     EXPECT_TRUE(QFileInfo::exists(picture));
     EXPECT_TRUE(workingDirIsEmpty()) << "nothing lands beside the working directory";

@@ -55,15 +55,24 @@ TEST_F(SelectionViewTest, ADragInEitherDirectionGivesTheSameRectangleClippedToTh
     EXPECT_EQ(answers[3], QRectF(0, 0, 100, 50));
 }
 
-TEST_F(SelectionViewTest, AStrayReleaseOrASelectionUnderTwoPointsIsIgnoredAndTheNextDragCounts) {
+TEST_F(SelectionViewTest, StrayReleasesTinySelectionsAndKeysOtherThanEscapeAnswerNothing) {
     auto view = makeView(false);
     QTest::mouseRelease(view.get(), Qt::LeftButton, {}, QPoint(10, 10));
     drag(*view, QPoint(50, 60), QPoint(51, 160));
     drag(*view, QPoint(50, 60), QPoint(150, 61));
+    QTest::keyClick(view.get(), Qt::Key_A);
+    QTest::keyClick(view.get(), Qt::Key_Return);
     EXPECT_TRUE(answers.empty());
     drag(*view, QPoint(50, 60), QPoint(52, 62));
-    ASSERT_EQ(answers.size(), 1u);
+    QTest::keyClick(view.get(), Qt::Key_Escape);
+    QTest::keyClick(view.get(), Qt::Key_Escape);
+    ASSERT_EQ(answers.size(), 1u) << "the first answer ends the view";
     EXPECT_EQ(answers[0], QRectF(50, 60, 2, 2));
+
+    auto escaped = makeView(false);
+    QTest::keyClick(escaped.get(), Qt::Key_Escape);
+    ASSERT_EQ(answers.size(), 2u);
+    EXPECT_FALSE(answers[1].has_value());
 }
 
 TEST_F(SelectionViewTest, WindowModeAnswersTheReleasePointAsOnePoint) {
@@ -71,17 +80,6 @@ TEST_F(SelectionViewTest, WindowModeAnswersTheReleasePointAsOnePoint) {
     drag(*view, QPoint(10, 10), QPoint(200, 150));
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_EQ(answers[0], QRectF(200, 150, 1, 1));
-}
-
-TEST_F(SelectionViewTest, EscapeAnswersNothingOnceAndOtherKeysDoNothing) {
-    auto view = makeView(false);
-    QTest::keyClick(view.get(), Qt::Key_A);
-    QTest::keyClick(view.get(), Qt::Key_Return);
-    EXPECT_TRUE(answers.empty());
-    QTest::keyClick(view.get(), Qt::Key_Escape);
-    QTest::keyClick(view.get(), Qt::Key_Escape);
-    ASSERT_EQ(answers.size(), 1u);
-    EXPECT_FALSE(answers[0].has_value());
 }
 
 TEST_F(SelectionViewTest, DimsEverythingButTheSelectionAndFramesIt) {
