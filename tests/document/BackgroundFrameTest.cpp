@@ -24,15 +24,6 @@ int lightness(const QImage& image, int x, int y) {
 
 }  // namespace
 
-TEST(BackgroundFrame, AddsTheMarginAndKeepsThePictureUnscaled) {
-    const QImage picture = fixtures::noise(240, 500);
-    const QImage frame = ImageOps::framed(picture, FrameOptions{FramePreset::peach, 80, 20}, 1);
-    ASSERT_EQ(frame.size(), QSize(400, 660));
-    EXPECT_EQ(frame.pixel(120, 120), picture.pixel(40, 40));
-    for (int y = 20; y < 480; ++y)
-        for (int x = 20; x < 220; ++x) ASSERT_EQ(frame.pixel(80 + x, 80 + y), picture.pixel(x, y));
-}
-
 TEST(BackgroundFrame, GradientsRunFromTheFirstStopToTheLast) {
     const QImage picture = filled(240, 500, Qt::gray);
     const QList<Ink> stops = colors(FramePreset::sky);

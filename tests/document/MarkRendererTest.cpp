@@ -24,18 +24,13 @@ int verticalReach(const QImage& image, int row) {
     return reach;
 }
 
-struct Box {
-    QRect rect;
-    QPointF centre() const { return QRectF(rect).center(); }
-};
-
 // The box of the pixels inside a disc that are lighter than the disc's ink.
-Box lightPixelsWithin(const QImage& image, QPointF centre, double radius) {
-    Box box;
+QRect lightPixelsWithin(const QImage& image, QPointF centre, double radius) {
+    QRect box;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
             const bool inside = std::hypot(x + 0.5 - centre.x(), y + 0.5 - centre.y()) < radius;
-            if (inside && qRed(image.pixel(x, y)) > 128) box.rect |= QRect(x, y, 1, 1);
+            if (inside && qRed(image.pixel(x, y)) > 128) box |= QRect(x, y, 1, 1);
         }
     return box;
 }
@@ -78,14 +73,14 @@ TEST(MarkRendering, CounterNumbersAreWhiteAndCentredOnThePoint) {
     counter.fontSize = 40;
     counter.text = QStringLiteral("8");
     const QImage image = ImageOps::render(filled(200, 200, Qt::black), {counter});
-    const Box digit = lightPixelsWithin(image, {100, 90}, 28);
-    ASSERT_FALSE(digit.rect.isEmpty());
+    const QRect digit = lightPixelsWithin(image, {100, 90}, 28);
+    ASSERT_FALSE(digit.isEmpty());
     const double digitSize = 40 * 0.72;
-    EXPECT_NEAR(digit.centre().x(), 100, 2.0);
-    EXPECT_NEAR(digit.centre().y(), 90, 0.15 * digitSize);
-    EXPECT_GT(digit.rect.height(), 0.55 * digitSize);
-    EXPECT_LT(digit.rect.height(), 0.85 * digitSize);
-    const QRgb middle = image.pixel(digit.rect.center());
+    EXPECT_NEAR(QRectF(digit).center().x(), 100, 2.0);
+    EXPECT_NEAR(QRectF(digit).center().y(), 90, 0.15 * digitSize);
+    EXPECT_GT(digit.height(), 0.55 * digitSize);
+    EXPECT_LT(digit.height(), 0.85 * digitSize);
+    const QRgb middle = image.pixel(digit.center());
     EXPECT_GT(qGreen(middle) + qBlue(middle), 200) << "the number is white, not the ink";
 }
 
