@@ -8,15 +8,8 @@ using test::filledImage;
 using test::shapeMark;
 using test::textLabel;
 
-namespace {
-struct LoadedDocument : testing::Test {
-    LoadedDocument() { document.open(filledImage(60, 40), QStringLiteral("截图")); }
-    ShotDocument document;
-};
-
-using UndoHistory = LoadedDocument;
-using GroupedEdits = LoadedDocument;
-}  // namespace
+using UndoHistory = test::LoadedDocument;
+using GroupedEdits = test::LoadedDocument;
 
 TEST_F(UndoHistory, KeepsTheNewestThirtySteps) {
     for (int step = 0; step < 31; ++step) document.add(shapeMark());

@@ -1,5 +1,6 @@
 #include "document/ImageOps.h"
 #include "platform/ShotError.h"
+#include "tests/document/DocumentFixtures.h"
 #include "tests/support/Files.h"
 #include "tests/support/Memory.h"
 #include "tests/support/Pictures.h"
@@ -13,15 +14,8 @@ using namespace tavero;
 
 namespace {
 
-const QString unreadable = QStringLiteral("无法读取图片，或图片超过 4000 万像素。");
-
 void expectUnreadable(const QString& path) {
-    try {
-        ImageOps::load(path);
-        ADD_FAILURE() << path.toStdString() << " loaded";
-    } catch (const ShotError& error) {
-        EXPECT_EQ(error.message(), unreadable);
-    }
+    test::expectShotError([&] { ImageOps::load(path); }, QStringLiteral("无法读取图片，或图片超过 4000 万像素。"));
 }
 
 bool isPng(const QByteArray& data) { return data.startsWith("\x89PNG\r\n\x1a\n"); }

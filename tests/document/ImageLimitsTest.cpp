@@ -1,5 +1,5 @@
 #include "document/ImageOps.h"
-#include "platform/ShotError.h"
+#include "tests/document/DocumentFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -7,19 +7,6 @@
 #include <limits>
 
 using namespace tavero;
-
-namespace {
-const QString tooLarge = QStringLiteral("图片过大。请缩小截图区域，或分成两张长图。");
-
-void expectRefused(int width, int height) {
-    try {
-        ImageOps::context(width, height);
-        ADD_FAILURE() << width << "×" << height << " was allowed";
-    } catch (const ShotError& error) {
-        EXPECT_EQ(error.message(), tooLarge);
-    }
-}
-}  // namespace
 
 TEST(SurfaceLimits, AllowUpToFortyMillionPixelsAndThirtyTwoThousandASide) {
     const QImage surface = ImageOps::context(32000, 1250);
@@ -30,7 +17,8 @@ TEST(SurfaceLimits, AllowUpToFortyMillionPixelsAndThirtyTwoThousandASide) {
 
 TEST(SurfaceLimits, RefuseLargerOrEmptySurfacesWithTheSizeSentence) {
     for (const QSize size : {QSize(32000, 1251), QSize(32001, 1), QSize(0, 10), QSize(-5, 10)})
-        expectRefused(size.width(), size.height());
+        test::expectShotError([&] { ImageOps::context(size.width(), size.height()); },
+                              QStringLiteral("图片过大。请缩小截图区域，或分成两张长图。"));
 }
 
 TEST(CapturePixelSize, RoundsHalvesAwayFromZeroKeepsTwoPixelsAndIgnoresUnusableScales) {

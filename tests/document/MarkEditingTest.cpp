@@ -9,10 +9,7 @@ using test::shapeMark;
 using test::textLabel;
 
 namespace {
-struct MarkEditing : testing::Test {
-    MarkEditing() { document.open(filledImage(60, 40), QStringLiteral("截图")); }
-    ShotDocument document;
-};
+using MarkEditing = test::LoadedDocument;
 
 Mark coverWithoutSettings(double width) { return shapeMark(MarkTool::pixelate, width); }
 }  // namespace

@@ -1,5 +1,5 @@
 #include "document/ImageOps.h"
-#include "platform/ShotError.h"
+#include "tests/document/DocumentFixtures.h"
 #include "tests/document/MarkFixtures.h"
 #include "tests/support/Pictures.h"
 
@@ -54,12 +54,8 @@ TEST(ScrollOverlap, AnswersZeroForTheSameFrame) {
 
 TEST(ScrollOverlap, RefusesAChangeOfSize) {
     const QImage frame = fixtures::screenshotLike(800, 600);
-    try {
-        ImageOps::scrollOverlap(frame, frame.copy(0, 0, 800, 599));
-        FAIL() << "frames of different sizes were compared";
-    } catch (const ShotError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("滚动截图区域发生变化，请重新开始。"));
-    }
+    test::expectShotError([&] { ImageOps::scrollOverlap(frame, frame.copy(0, 0, 800, 599)); },
+                          QStringLiteral("滚动截图区域发生变化，请重新开始。"));
 }
 
 // The exact row count for every scroll distance, including distances at

@@ -9,6 +9,8 @@ using namespace tavero;
 using test::filledImage;
 using test::shapeMark;
 using test::textLabel;
+using Revision = test::LoadedDocument;
+using Observing = test::LoadedDocument;
 
 TEST(NewDocument, RecordsNoUndoStepsWithoutAnImage) {
     ShotDocument document;
@@ -92,9 +94,7 @@ TEST(Open, RenewsTheContentIdentityAndNothingElseDoes) {
     EXPECT_EQ(document.contentID(), second);
 }
 
-TEST(Revision, RisesOncePerRecordedStepOpenUndoAndRedo) {
-    ShotDocument document;
-    document.open(filledImage(20, 20), QStringLiteral("截图"));
+TEST_F(Revision, RisesOncePerRecordedStepOpenUndoAndRedo) {
     EXPECT_EQ(document.revision(), 1);
     document.add(shapeMark());
     EXPECT_EQ(document.revision(), 2);
@@ -108,9 +108,7 @@ TEST(Revision, RisesOncePerRecordedStepOpenUndoAndRedo) {
     EXPECT_EQ(document.revision(), 6) << "a redo that restores nothing";
 }
 
-TEST(Revision, StaysOnToolSettingSelectionAndZoomChanges) {
-    ShotDocument document;
-    document.open(filledImage(20, 20), QStringLiteral("截图"));
+TEST_F(Revision, StaysOnToolSettingSelectionAndZoomChanges) {
     const Mark shape = shapeMark();
     document.add(shape);
     const qint64 revision = document.revision();
@@ -132,9 +130,7 @@ TEST(Revision, StaysOnToolSettingSelectionAndZoomChanges) {
     EXPECT_EQ(document.revision(), revision);
 }
 
-TEST(Observing, EmitsOneChangeAfterEachOperation) {
-    ShotDocument document;
-    document.open(filledImage(20, 20), QStringLiteral("截图"));
+TEST_F(Observing, EmitsOneChangeAfterEachOperation) {
     QSignalSpy spy(&document, &ShotDocument::changed);
     qint64 revisionSeen = -1;
     QObject::connect(&document, &ShotDocument::changed, [&] { revisionSeen = document.revision(); });
