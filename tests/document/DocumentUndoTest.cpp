@@ -58,13 +58,20 @@ TEST_F(UndoHistory, RestoresTheMarksAndTheSelectionOfEachStep) {
     EXPECT_EQ(document.lineWidth(), 3.0);
 }
 
-TEST_F(UndoHistory, SharesImagesInsteadOfCopyingPixels) {
+TEST_F(UndoHistory, ReplaceDropsTheMarksAndUndoBringsThemBackSharingThePixels) {
     const uchar* original = document.image().constBits();
-    document.checkpoint();
-    document.add(shapeMark());
-    document.replace(filledImage(30, 30, Qt::red));
+    const Mark shape = shapeMark();
+    document.add(shape);
+    const QImage after = filledImage(40, 60, Qt::green);
+    document.replace(after);
+    EXPECT_EQ(document.image(), after);
+    EXPECT_TRUE(document.marks().isEmpty());
+    EXPECT_FALSE(document.selected());
+
     document.undo();
     EXPECT_EQ(document.image().constBits(), original) << "the snapshot holds the very same pixels";
+    EXPECT_EQ(document.marks(), QList<Mark>{shape});
+    EXPECT_EQ(document.selected(), shape.id);
     document.redo();
     document.undo();
     EXPECT_EQ(document.image().constBits(), original);

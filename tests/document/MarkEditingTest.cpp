@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 using namespace tavero;
-using test::filledImage;
 using test::shapeMark;
 using test::textLabel;
 
@@ -92,21 +91,6 @@ TEST_F(MarkEditing, DeleteRemovesTheSelectionAndClearsText) {
     document.undo();
     EXPECT_EQ(document.marks().last(), label);
     EXPECT_EQ(document.selected(), label.id);
-}
-
-TEST_F(MarkEditing, ReplaceDropsTheMarksAndUndoBringsThemBack) {
-    const QImage before = document.image();
-    const Mark shape = shapeMark();
-    document.add(shape);
-    const QImage after = filledImage(40, 60, Qt::green);
-    document.replace(after);
-    EXPECT_EQ(document.image(), after);
-    EXPECT_TRUE(document.marks().isEmpty());
-    EXPECT_FALSE(document.selected());
-    document.undo();
-    EXPECT_EQ(document.image(), before);
-    EXPECT_EQ(document.marks(), QList<Mark>{shape});
-    EXPECT_EQ(document.selected(), shape.id);
 }
 
 TEST_F(MarkEditing, ChoosingAToolEndsTextWorkButKeepsTheSelection) {

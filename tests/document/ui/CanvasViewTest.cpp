@@ -20,13 +20,6 @@ using Keys = CanvasTest;
 using Panning = CanvasTest;
 using Dropping = CanvasTest;
 
-Mark pointMark(MarkTool tool, QPointF at) {
-    Mark mark;
-    mark.tool = tool;
-    mark.points = {at, at};
-    return mark;
-}
-
 void scroll(QWidget& widget, QPoint angleDelta) {
     const QPointF position(widget.width() / 2.0, widget.height() / 2.0);
     QWheelEvent wheel(position, widget.mapToGlobal(position), QPoint(), angleDelta, Qt::NoButton, Qt::NoModifier,
@@ -91,7 +84,8 @@ TEST_F(CanvasGeometry, BoundsCoverEveryPointTheTextAndTheCounterDisc) {
     pen.points = {{30, 30}, {30, 30}};
     EXPECT_EQ(CanvasView::boundsFor(pen), QRectF(30, 30, 1, 1)) << "each side at least 1";
 
-    Mark counter = pointMark(MarkTool::counter, {100, 100});
+    Mark counter = shapeMark(MarkTool::counter);
+    counter.points = {{100, 100}, {100, 100}};
     counter.fontSize = 20;
     EXPECT_EQ(CanvasView::boundsFor(counter), QRectF(82, 82, 36, 36));
     counter.fontSize = 50;
