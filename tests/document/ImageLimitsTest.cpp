@@ -13,6 +13,7 @@ TEST(SurfaceLimits, AllowUpToFortyMillionPixelsAndThirtyTwoThousandASide) {
     EXPECT_EQ(surface.size(), QSize(32000, 1250));
     EXPECT_EQ(surface.format(), ImageOps::surfaceFormat);
     EXPECT_EQ(surface.pixel(31999, 1249), 0u) << "a new surface is transparent";
+    EXPECT_EQ(ImageOps::context(1, 32000).size(), QSize(1, 32000));
 }
 
 TEST(SurfaceLimits, RefuseLargerOrEmptySurfacesWithTheSizeSentence) {
