@@ -24,27 +24,8 @@ int lightness(const QImage& image, int x, int y) {
 
 }  // namespace
 
-TEST(FrameOptions, NamesAreCaseSensitive) {
-    EXPECT_FALSE(framePresetFromRaw(QStringLiteral("Peach")));
-    EXPECT_EQ(framePresetFromRaw(QStringLiteral("peach")), FramePreset::peach);
-    EXPECT_FALSE(gradientDirectionFromRaw(QStringLiteral("Diagonal")));
-}
-
-TEST(BackgroundFrame, AddsTheMarginAndKeepsThePictureUnscaled) {
-    const QImage picture = fixtures::noise(240, 500);
-    const QImage frame = ImageOps::framed(picture, FrameOptions{FramePreset::peach, 80, 20}, 1);
-    ASSERT_EQ(frame.size(), QSize(400, 660));
-    EXPECT_EQ(frame.pixel(120, 120), picture.pixel(40, 40));
-    for (int y = 20; y < 480; ++y)
-        for (int x = 20; x < 220; ++x) ASSERT_EQ(frame.pixel(80 + x, 80 + y), picture.pixel(x, y));
-}
-
 TEST(BackgroundFrame, GradientsRunFromTheFirstStopToTheLast) {
     const QImage picture = filled(240, 500, Qt::gray);
-    const QImage horizontal =
-        ImageOps::framed(picture, FrameOptions{FramePreset::peach, 80, 20, GradientDirection::horizontal}, 1);
-    EXPECT_GT(std::abs(horizontal.pixelColor(2, 330).green() - horizontal.pixelColor(397, 330).green()), 20);
-
     const QList<Ink> stops = colors(FramePreset::sky);
     const QImage diagonal = ImageOps::framed(picture, FrameOptions{FramePreset::sky, 80, 20}, 1);
     EXPECT_LE(channelDistance(diagonal.pixelColor(0, 0), opaque(stops.first())), 2);
@@ -81,7 +62,7 @@ TEST(BackgroundFrame, ShadowFallsSoftlyBelowTheCard) {
     EXPECT_EQ(lightness(frame, 196, 96 + 100 + 60), background);
 }
 
-TEST(BackgroundFrame, CornerRadiusIsClampedToACapsuleAndAtZero) {
+TEST(BackgroundFrame, ClampsTheRadiusToACapsuleAndRadiusAndPaddingAtZero) {
     const QImage picture = filled(200, 100, Qt::red);
     const QImage capsule = ImageOps::framed(picture, FrameOptions{FramePreset::night, 50, 1000}, 1);
     EXPECT_EQ(capsule.pixelColor(50 + 50, 50 + 3), QColor(Qt::red)) << "on a circle of radius 50";
@@ -91,12 +72,9 @@ TEST(BackgroundFrame, CornerRadiusIsClampedToACapsuleAndAtZero) {
     const QImage square = ImageOps::framed(picture, FrameOptions{FramePreset::night, 50, -8}, 1);
     EXPECT_EQ(square.pixelColor(50, 50), QColor(Qt::red));
     EXPECT_EQ(square.pixelColor(249, 149), QColor(Qt::red));
-}
 
-TEST(BackgroundFrame, NegativePaddingGivesNoMargin) {
-    const QImage picture = fixtures::noise(120, 80);
-    const QImage frame = ImageOps::framed(picture, FrameOptions{FramePreset::sea, -30, 0}, 1);
-    EXPECT_EQ(frame, picture);
+    const QImage noise = fixtures::noise(120, 80);
+    EXPECT_EQ(ImageOps::framed(noise, FrameOptions{FramePreset::sea, -30, 0}, 1), noise) << "no margin";
 }
 
 TEST(BackgroundFrame, TransparentPicturesShowTheWhiteCard) {
@@ -117,12 +95,7 @@ TEST(BackgroundFrame, ShortFormIsMintOrNightWithSixteenPixelCorners) {
 
 TEST(BackgroundFrame, RefusesCanvasesBeyondTheLimits) {
     const QImage wide(31900, 10, ImageOps::surfaceFormat);
-    try {
-        ImageOps::framed(wide, FrameOptions{FramePreset::mint, 51, 0}, 1);
-        ADD_FAILURE() << "a canvas wider than 32,000 pixels was made";
-    } catch (const ShotError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("图片过大。请缩小截图区域，或分成两张长图。"));
-    }
+    EXPECT_THROW(ImageOps::framed(wide, FrameOptions{FramePreset::mint, 51, 0}, 1), ShotError);
     EXPECT_EQ(ImageOps::framed(wide, FrameOptions{FramePreset::mint, 50, 0}, 1).width(), 32000);
     EXPECT_THROW(ImageOps::framed(wide, FrameOptions{FramePreset::mint, 1e300, 0}, 1), ShotError);
 }
@@ -150,16 +123,8 @@ TEST(BackgroundFrame, TheSizeOfAFrameIsKnownWithoutDrawingIt) {
     EXPECT_EQ(ImageOps::framedSize(QSize(300, 200), defaults, 1),
               ImageOps::framed(fixtures::noise(300, 200), defaults, 1).size());
     EXPECT_EQ(ImageOps::framedSize(QSize(100, 31900), FrameOptions{FramePreset::mint, 24, 0}, 1), QSize(148, 31948));
-
-    const QString tooLarge = QStringLiteral("图片过大。请缩小截图区域，或分成两张长图。");
-    for (const QSize picture : {QSize(100, 31900), QSize(6000, 6600)}) {
-        try {
-            ImageOps::framedSize(picture, defaults, 1);
-            ADD_FAILURE() << picture.width() << " × " << picture.height() << " framed";
-        } catch (const ShotError& error) {
-            EXPECT_EQ(error.message(), tooLarge);
-        }
-    }
+    for (const QSize picture : {QSize(100, 31900), QSize(6000, 6600)})
+        EXPECT_THROW(ImageOps::framedSize(picture, defaults, 1), ShotError) << picture.width() << " × " << picture.height();
 }
 
 // The sheet reduces a large picture once and draws every later preview from

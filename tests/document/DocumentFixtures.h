@@ -3,10 +3,15 @@
 #include "document/ImageOps.h"
 #include "document/Mark.h"
 #include "document/ShotDocument.h"
+#include "platform/ShotError.h"
 
 #include <QColor>
 #include <QImage>
 #include <QPointF>
+
+#include <gtest/gtest.h>
+
+#include <functional>
 
 namespace tavero::test {
 
@@ -41,5 +46,21 @@ inline int undoDepth(ShotDocument& document) {
     for (; document.canUndo(); ++steps) document.undo();
     return steps;
 }
+
+// `operation` fails with exactly the sentence a user reads.
+inline void expectShotError(const std::function<void()>& operation, const QString& sentence) {
+    try {
+        operation();
+        ADD_FAILURE() << "no error for: " << sentence.toStdString();
+    } catch (const ShotError& error) {
+        EXPECT_EQ(error.message(), sentence);
+    }
+}
+
+// A document holding a 60 × 40 white picture.
+struct LoadedDocument : testing::Test {
+    LoadedDocument() { document.open(filledImage(60, 40), QStringLiteral("截图")); }
+    ShotDocument document;
+};
 
 }  // namespace tavero::test

@@ -1,5 +1,4 @@
 #include "document/ShotDocument.h"
-#include "platform/ShotError.h"
 #include "tests/document/DocumentFixtures.h"
 #include "tests/support/Pictures.h"
 
@@ -24,12 +23,7 @@ struct Crop : testing::Test {
 
 TEST(Rendered, AsksForAPictureOnAnEmptyDocument) {
     ShotDocument document;
-    try {
-        document.rendered();
-        ADD_FAILURE() << "rendered an empty document";
-    } catch (const ShotError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("请先截图或打开一张图片。"));
-    }
+    test::expectShotError([&] { document.rendered(); }, QStringLiteral("请先截图或打开一张图片。"));
 }
 
 TEST_F(Crop, BurnsTheMarksInAndKeepsTheWholePixelsOfTheRectangle) {

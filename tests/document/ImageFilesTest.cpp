@@ -1,5 +1,6 @@
 #include "document/ImageOps.h"
 #include "platform/ShotError.h"
+#include "tests/document/DocumentFixtures.h"
 #include "tests/support/Files.h"
 #include "tests/support/Memory.h"
 #include "tests/support/Pictures.h"
@@ -13,15 +14,8 @@ using namespace tavero;
 
 namespace {
 
-const QString unreadable = QStringLiteral("无法读取图片，或图片超过 4000 万像素。");
-
 void expectUnreadable(const QString& path) {
-    try {
-        ImageOps::load(path);
-        ADD_FAILURE() << path.toStdString() << " loaded";
-    } catch (const ShotError& error) {
-        EXPECT_EQ(error.message(), unreadable);
-    }
+    test::expectShotError([&] { ImageOps::load(path); }, QStringLiteral("无法读取图片，或图片超过 4000 万像素。"));
 }
 
 bool isPng(const QByteArray& data) { return data.startsWith("\x89PNG\r\n\x1a\n"); }
@@ -62,37 +56,27 @@ TEST(ImageLoading, AcceptsFortyMillionPixelsAndRefusesOneRowMore) {
 
 TEST(ImageLoading, RefusesFilesThatAreNotImages) {
     test::TempDir dir;
-    const QString text = dir.file(QStringLiteral("note.png"));
-    test::writeFile(text, "这不是图片，只是一段文字。");
-    expectUnreadable(text);
-
-    const QString empty = dir.file(QStringLiteral("empty.png"));
-    test::writeFile(empty, QByteArray());
-    expectUnreadable(empty);
-
     const QByteArray whole = ImageOps::png(fixtures::noise(300, 200), QStringLiteral("png"));
-    const QString truncated = dir.file(QStringLiteral("truncated.png"));
-    test::writeFile(truncated, whole.left(whole.size() / 2));
-    expectUnreadable(truncated);
-
+    const std::pair<const char*, QByteArray> files[] = {
+        {"note.png", "这不是图片，只是一段文字。"}, {"empty.png", {}}, {"truncated.png", whole.left(whole.size() / 2)}};
+    for (const auto& [name, content] : files) {
+        test::writeFile(dir.file(QString::fromLatin1(name)), content);
+        expectUnreadable(dir.file(QString::fromLatin1(name)));
+    }
     expectUnreadable(dir.file(QStringLiteral("missing.png")));
 }
 
 TEST(ImageEncoding, ChoosesTheFormatByTheExactTypeString) {
     const QImage picture = fixtures::screenshotLike(120, 80);
-    EXPECT_TRUE(isPng(ImageOps::png(picture, QStringLiteral("png"))));
     EXPECT_TRUE(isJpeg(ImageOps::png(picture, QStringLiteral("jpg"))));
-    EXPECT_TRUE(isPng(ImageOps::png(picture, QStringLiteral("JPG"))));
-    EXPECT_TRUE(isPng(ImageOps::png(picture, QStringLiteral("jpeg"))));
-    EXPECT_TRUE(isPng(ImageOps::png(picture, QStringLiteral("tiff"))));
-    const QByteArray heic = ImageOps::png(picture, QStringLiteral("heic"));
-    EXPECT_EQ(heic.mid(4, 4), QByteArray("ftyp"));
-    EXPECT_TRUE(isPng(ImageOps::png(picture, QStringLiteral("HEIC"))));
+    EXPECT_EQ(ImageOps::png(picture, QStringLiteral("heic")).mid(4, 4), QByteArray("ftyp"));
+    for (const char* type : {"png", "JPG", "jpeg", "tiff", "HEIC"})
+        EXPECT_TRUE(isPng(ImageOps::png(picture, QString::fromLatin1(type)))) << type;
 }
 
 TEST(ImageEncoding, RoundTripsKeepThePixelSize) {
     test::TempDir dir;
-    for (const QSize size : {QSize(320, 240), QSize(201, 133), QSize(1, 1), QSize(3, 500)}) {
+    for (const QSize size : {QSize(201, 133), QSize(1, 1), QSize(3, 500)}) {
         const QImage picture = fixtures::screenshotLike(size.width(), size.height());
         for (const char* type : {"png", "jpg", "heic"}) {
             const QByteArray data = ImageOps::png(picture, QString::fromLatin1(type));

@@ -43,19 +43,16 @@ TEST(ImageThumbnails, KeepASmallPictureAsItIs) {
 TEST(ImageThumbnails, AreAbsentForMissingBrokenOversizedAndForeignFiles) {
     const test::TempDir dir;
     EXPECT_TRUE(ImageOps::thumbnail(dir.file(QStringLiteral("gone.png")), thumbnailSide).isNull());
-
-    test::writeFile(dir.file(QStringLiteral("notes.png")), "not a picture at all");
-    EXPECT_TRUE(ImageOps::thumbnail(dir.file(QStringLiteral("notes.png")), thumbnailSide).isNull());
-
-    test::writeFile(dir.file(QStringLiteral("empty.png")), fixtures::pngWithoutPixels(400, 300));
-    EXPECT_TRUE(ImageOps::thumbnail(dir.file(QStringLiteral("empty.png")), thumbnailSide).isNull());
-
-    test::writeFile(dir.file(QStringLiteral("huge.png")), fixtures::pngHeaderOnly(60000, 60000));
-    EXPECT_TRUE(ImageOps::thumbnail(dir.file(QStringLiteral("huge.png")), thumbnailSide).isNull())
-        << "refused from its header";
-
-    test::writeFile(dir.file(QStringLiteral("录屏.mp4")), QByteArray("\0\0\0\x18" "ftypmp42", 12));
-    EXPECT_TRUE(ImageOps::thumbnail(dir.file(QStringLiteral("录屏.mp4")), thumbnailSide).isNull());
+    const std::pair<QString, QByteArray> files[] = {
+        {QStringLiteral("notes.png"), "not a picture at all"},
+        {QStringLiteral("empty.png"), fixtures::pngWithoutPixels(400, 300)},
+        {QStringLiteral("huge.png"), fixtures::pngHeaderOnly(60000, 60000)},
+        {QStringLiteral("录屏.mp4"), QByteArray("\0\0\0\x18" "ftypmp42", 12)},
+    };
+    for (const auto& [name, content] : files) {
+        test::writeFile(dir.file(name), content);
+        EXPECT_TRUE(ImageOps::thumbnail(dir.file(name), thumbnailSide).isNull()) << name.toStdString();
+    }
 }
 
 }  // namespace

@@ -15,31 +15,18 @@ namespace {
 
 bool isDark(QRgb pixel) { return qRed(pixel) < 128; }
 
-// Rows above and below `row` that the ink reaches, counting pixels more than half covered.
-int verticalReach(const QImage& image, int row) {
-    int reach = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (isDark(image.pixel(x, y))) reach = std::max(reach, y < row ? row - y : y + 1 - row);
-    return reach;
-}
-
-struct Box {
-    QRect rect;
-    QPointF centre() const { return QRectF(rect).center(); }
-};
-
 // The box of the pixels inside a disc that are lighter than the disc's ink.
-Box lightPixelsWithin(const QImage& image, QPointF centre, double radius) {
-    Box box;
+QRect lightPixelsWithin(const QImage& image, QPointF centre, double radius) {
+    QRect box;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
             const bool inside = std::hypot(x + 0.5 - centre.x(), y + 0.5 - centre.y()) < radius;
-            if (inside && qRed(image.pixel(x, y)) > 128) box.rect |= QRect(x, y, 1, 1);
+            if (inside && qRed(image.pixel(x, y)) > 128) box |= QRect(x, y, 1, 1);
         }
     return box;
 }
 
+// The box of the pixels more than half covered by dark ink.
 QRect darkArea(const QImage& image) {
     QRect area;
     for (int y = 0; y < image.height(); ++y)
@@ -56,7 +43,8 @@ TEST(MarkRendering, ArrowHeadsAreFourWidthsLongButAtLeastFifteen) {
         const Mark arrow = makeMark(MarkTool::arrow, {{40, 100}, {240, 100}}, {0, 0, 0, 1}, width);
         const QImage image = ImageOps::render(filled(300, 200, Qt::white), {arrow});
         const double expected = length * std::sin(0.5) + width / 2;
-        EXPECT_NEAR(verticalReach(image, 100), expected, 1.0) << "width " << width;
+        const QRect ink = darkArea(image);
+        EXPECT_NEAR(std::max(100 - ink.top(), ink.bottom() + 1 - 100), expected, 1.0) << "width " << width;
     }
 }
 
@@ -78,14 +66,14 @@ TEST(MarkRendering, CounterNumbersAreWhiteAndCentredOnThePoint) {
     counter.fontSize = 40;
     counter.text = QStringLiteral("8");
     const QImage image = ImageOps::render(filled(200, 200, Qt::black), {counter});
-    const Box digit = lightPixelsWithin(image, {100, 90}, 28);
-    ASSERT_FALSE(digit.rect.isEmpty());
+    const QRect digit = lightPixelsWithin(image, {100, 90}, 28);
+    ASSERT_FALSE(digit.isEmpty());
     const double digitSize = 40 * 0.72;
-    EXPECT_NEAR(digit.centre().x(), 100, 2.0);
-    EXPECT_NEAR(digit.centre().y(), 90, 0.15 * digitSize);
-    EXPECT_GT(digit.rect.height(), 0.55 * digitSize);
-    EXPECT_LT(digit.rect.height(), 0.85 * digitSize);
-    const QRgb middle = image.pixel(digit.rect.center());
+    EXPECT_NEAR(QRectF(digit).center().x(), 100, 2.0);
+    EXPECT_NEAR(QRectF(digit).center().y(), 90, 0.15 * digitSize);
+    EXPECT_GT(digit.height(), 0.55 * digitSize);
+    EXPECT_LT(digit.height(), 0.85 * digitSize);
+    const QRgb middle = image.pixel(digit.center());
     EXPECT_GT(qGreen(middle) + qBlue(middle), 200) << "the number is white, not the ink";
 }
 
@@ -138,7 +126,7 @@ TEST(MarkRendering, DrawsMarksInListOrder) {
     EXPECT_TRUE(test::differsWithin(visible, redactOnly, QRect(20, 20, 160, 80))) << "a text after the redact stays";
 }
 
-TEST(MarkRendering, MarksWithoutPointsOrGeometryLeaveNoTrace) {
+TEST(MarkRendering, NoMarksAndMarksWithoutGeometryLeaveTheImageUnchanged) {
     const QImage base = fixtures::noise(120, 90);
     QList<Mark> empty;
     for (MarkTool tool : allMarkTools) {
@@ -151,13 +139,6 @@ TEST(MarkRendering, MarksWithoutPointsOrGeometryLeaveNoTrace) {
     empty.append(makeMark(MarkTool::move, {{10, 10}, {80, 80}}));
     empty.append(makeMark(MarkTool::crop, {{10, 10}, {80, 80}}));
     EXPECT_EQ(ImageOps::render(base, empty), base);
-}
-
-TEST(MarkRendering, WithoutMarksTheImageIsUnchanged) {
-    const QImage base = fixtures::noise(321, 123);
-    const QImage rendered = ImageOps::render(base, {});
-    EXPECT_EQ(rendered.format(), ImageOps::surfaceFormat);
-    EXPECT_EQ(rendered, base);
 
     QImage translucent = fixtures::noise(40, 30).convertToFormat(QImage::Format_ARGB32);
     translucent.setPixelColor(5, 5, QColor(200, 10, 10, 90));
@@ -193,10 +174,5 @@ TEST(MarkRendering, ShapesStrokeTheirRectangleInTheInk) {
 }
 
 TEST(MarkRendering, RefusesImagesBeyondTheLimits) {
-    try {
-        ImageOps::render(QImage(32001, 1, ImageOps::surfaceFormat), {});
-        ADD_FAILURE() << "an image wider than 32,000 pixels was rendered";
-    } catch (const ShotError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("图片过大。请缩小截图区域，或分成两张长图。"));
-    }
+    EXPECT_THROW(ImageOps::render(QImage(32001, 1, ImageOps::surfaceFormat), {}), ShotError);
 }

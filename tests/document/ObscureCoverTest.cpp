@@ -56,17 +56,13 @@ TEST(Covers, ChangeNothingOutsideTheirRegionAndAreOpaqueInside) {
     }
 }
 
-TEST(Covers, OutsideTheImageDrawNothing) {
-    const QImage base = fixtures::noise(100, 80);
-    EXPECT_EQ(covered(base, QRectF(120, 10, 50, 50), frosted), base);
-    EXPECT_EQ(covered(base, QRectF(-60, -60, 50, 50), pixel(8)), base);
-    EXPECT_EQ(covered(base, QRectF(20, 20, 0, 30), soft), base) << "a region without width";
-}
-
-TEST(Covers, RoundFractionalRegionsOutwardAndClipToTheImage) {
+TEST(Covers, RoundFractionalRegionsOutwardClipThemToTheImageAndSkipThemOutsideIt) {
     const QImage base = fixtures::noise(80, 60);
     EXPECT_EQ(test::changedArea(base, covered(base, QRectF(10.4, 10.6, 20.2, 5.1), soft)), QRect(10, 10, 21, 6));
     EXPECT_EQ(test::changedArea(base, covered(base, QRectF(50.5, -20, 100, 40.2), soft)), QRect(50, 0, 30, 21));
+    EXPECT_EQ(covered(base, QRectF(100, 10, 50, 50), frosted), base);
+    EXPECT_EQ(covered(base, QRectF(-60, -60, 50, 50), pixel(8)), base);
+    EXPECT_EQ(covered(base, QRectF(20, 20, 0, 30), soft), base) << "a region without width";
 }
 
 TEST(Covers, BlurSmoothsDetailWithoutBlocksOrDarkEdges) {

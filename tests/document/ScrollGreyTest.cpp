@@ -40,11 +40,3 @@ TEST(ScrollGrey, NarrowingIsTheExactAreaAverageOfEachRow) {
                     << sourceWidth << " wide, row " << y << ", column " << j;
     }
 }
-
-TEST(ScrollGrey, NarrowingKeepsBlackAndWhiteExact) {
-    cv::Mat grey(2, 1440, CV_8UC1, cv::Scalar(255));
-    grey.row(1).setTo(0);
-    const cv::Mat narrow = scrollgrey::narrowed(grey, 192);
-    EXPECT_EQ(cv::countNonZero(narrow.row(0) != 255), 0);
-    EXPECT_EQ(cv::countNonZero(narrow.row(1)), 0);
-}

@@ -1,5 +1,6 @@
 #include "document/ImageOps.h"
-#include "platform/ShotError.h"
+#include "tests/document/DocumentFixtures.h"
+#include "tests/document/MarkFixtures.h"
 #include "tests/support/Pictures.h"
 
 #include <QPainter>
@@ -9,17 +10,12 @@
 #include <cmath>
 
 using namespace tavero;
+using test::filled;
 
 namespace {
 
 // Rows top…top + height of a tall picture: what a scrolled window shows.
 QImage window(const QImage& page, int top, int height) { return page.copy(0, top, page.width(), height); }
-
-QImage flat(int width, int height, QColor colour) {
-    QImage image(width, height, ImageOps::surfaceFormat);
-    image.fill(colour);
-    return image;
-}
 
 // Faint texture on a flat grey: changes everywhere, but never enough to prove an alignment.
 QImage faintTexture(int width, int height) {
@@ -58,12 +54,8 @@ TEST(ScrollOverlap, AnswersZeroForTheSameFrame) {
 
 TEST(ScrollOverlap, RefusesAChangeOfSize) {
     const QImage frame = fixtures::screenshotLike(800, 600);
-    try {
-        ImageOps::scrollOverlap(frame, frame.copy(0, 0, 800, 599));
-        FAIL() << "frames of different sizes were compared";
-    } catch (const ShotError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("滚动截图区域发生变化，请重新开始。"));
-    }
+    test::expectShotError([&] { ImageOps::scrollOverlap(frame, frame.copy(0, 0, 800, 599)); },
+                          QStringLiteral("滚动截图区域发生变化，请重新开始。"));
 }
 
 // The exact row count for every scroll distance, including distances at
@@ -84,7 +76,7 @@ TEST(ScrollOverlap, FindsNoisyContentMovedUpAndRefusesItMovedDown) {
 }
 
 TEST(ScrollOverlap, RefusesFramesWithNothingToAlignOn) {
-    EXPECT_EQ(ImageOps::scrollOverlap(flat(400, 300, QColor(90, 90, 90)), flat(400, 300, QColor(110, 110, 110))),
+    EXPECT_EQ(ImageOps::scrollOverlap(filled(400, 300, QColor(90, 90, 90)), filled(400, 300, QColor(110, 110, 110))),
               std::nullopt);
     const QImage texture = faintTexture(400, 600);
     EXPECT_EQ(ImageOps::scrollOverlap(window(texture, 0, 400), window(texture, 40, 400)), std::nullopt);
@@ -107,15 +99,12 @@ TEST(ScrollOverlap, RefusesFramesTooSmallToSearch) {
         << "21 rows and 9 columns are just enough";
 }
 
-TEST(ScrollSignature, IsA96By120GreyThumbnail) {
-    const QImage frame = flat(1440, 900, QColor(200, 200, 200));
-    const QByteArray signature = ImageOps::scrollSignature(frame);
-    ASSERT_EQ(signature.size(), 96 * 120);
-    EXPECT_EQ(quint8(signature[0]), 200);
-    EXPECT_EQ(quint8(signature[96 * 120 - 1]), 200);
-}
+TEST(ScrollSignature, IsA96By120GreyThumbnailWhoseDifferenceGrowsWithTheChange) {
+    const QByteArray grey = ImageOps::scrollSignature(filled(1440, 900, QColor(200, 200, 200)));
+    ASSERT_EQ(grey.size(), 96 * 120);
+    EXPECT_EQ(quint8(grey[0]), 200);
+    EXPECT_EQ(quint8(grey[96 * 120 - 1]), 200);
 
-TEST(ScrollDifference, MeasuresHowMuchTheThumbnailsDiffer) {
     const QImage frame = fixtures::screenshotLike(1440, 900);
     const QByteArray signature = ImageOps::scrollSignature(frame);
     EXPECT_EQ(ImageOps::scrollDifference(signature, signature), 0.0);
@@ -127,6 +116,6 @@ TEST(ScrollDifference, MeasuresHowMuchTheThumbnailsDiffer) {
     const double small = ImageOps::scrollDifference(signature, ImageOps::scrollSignature(changed));
     EXPECT_GT(small, 0.25) << "a new dialog is a change";
     const double large =
-        ImageOps::scrollDifference(signature, ImageOps::scrollSignature(flat(1440, 900, Qt::black)));
+        ImageOps::scrollDifference(signature, ImageOps::scrollSignature(filled(1440, 900, Qt::black)));
     EXPECT_GT(large, small);
 }

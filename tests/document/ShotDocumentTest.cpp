@@ -9,31 +9,12 @@ using namespace tavero;
 using test::filledImage;
 using test::shapeMark;
 using test::textLabel;
-
-TEST(NewDocument, StartsEmptyWithTheDefaultSettings) {
-    ShotDocument document;
-    EXPECT_TRUE(document.image().isNull());
-    EXPECT_FALSE(document.contentID().isNull());
-    EXPECT_TRUE(document.marks().isEmpty());
-    EXPECT_EQ(document.tool(), MarkTool::arrow);
-    EXPECT_EQ(document.ink(), Ink::palette[0]);
-    EXPECT_EQ(document.lineWidth(), 8.0);
-    EXPECT_EQ(document.text(), QString());
-    EXPECT_EQ(document.fontSize(), 64.0);
-    EXPECT_EQ(document.obscureSettings(), ObscureSettings{});
-    EXPECT_FALSE(document.selected());
-    EXPECT_EQ(document.revision(), 0);
-    EXPECT_EQ(document.name(), QStringLiteral("新截图"));
-    EXPECT_EQ(document.zoom(), 1.0);
-    EXPECT_FALSE(document.actualPixels());
-    EXPECT_FALSE(document.textInsertionPoint());
-    EXPECT_FALSE(document.isEditingText());
-    EXPECT_FALSE(document.canUndo());
-    EXPECT_FALSE(document.canRedo());
-}
+using Revision = test::LoadedDocument;
+using Observing = test::LoadedDocument;
 
 TEST(NewDocument, RecordsNoUndoStepsWithoutAnImage) {
     ShotDocument document;
+    EXPECT_EQ(document.name(), QStringLiteral("新截图"));
     document.checkpoint();
     document.add(shapeMark());
     EXPECT_EQ(document.marks().size(), 1) << "marks can be added before any image";
@@ -67,7 +48,6 @@ TEST(Open, ResetsTheContentButKeepsTheDrawingSettings) {
     document.placeText({5, 5});
     document.beginTextInput();
     ASSERT_TRUE(document.canUndo() && document.canRedo() && document.isEditingText());
-    ASSERT_TRUE(document.textInsertionPoint());
 
     const Mark kept = textLabel(QStringLiteral("保留"));
     const QList<Mark> projectMarks{shapeMark(MarkTool::ellipse), kept};
@@ -79,15 +59,12 @@ TEST(Open, ResetsTheContentButKeepsTheDrawingSettings) {
     EXPECT_EQ(document.name(), QStringLiteral("项目"));
     EXPECT_EQ(document.marks(), projectMarks) << "identifiers, order and settings kept";
     EXPECT_FALSE(document.selected());
-    EXPECT_EQ(document.text(), QString());
     EXPECT_FALSE(document.textInsertionPoint());
     EXPECT_FALSE(document.isEditingText()) << "the running session is dropped";
-    EXPECT_FALSE(document.canUndo());
-    EXPECT_FALSE(document.canRedo());
+    EXPECT_FALSE(document.canUndo() || document.canRedo());
     EXPECT_EQ(document.zoom(), 1.0);
     EXPECT_FALSE(document.actualPixels());
     EXPECT_EQ(document.revision(), revision + 1);
-    EXPECT_EQ(document.tool(), MarkTool::text);
     EXPECT_EQ(document.ink(), Ink::palette[4]);
     EXPECT_EQ(document.lineWidth(), 3.0);
     EXPECT_EQ(document.fontSize(), 40.0);
@@ -117,9 +94,7 @@ TEST(Open, RenewsTheContentIdentityAndNothingElseDoes) {
     EXPECT_EQ(document.contentID(), second);
 }
 
-TEST(Revision, RisesOncePerRecordedStepOpenUndoAndRedo) {
-    ShotDocument document;
-    document.open(filledImage(20, 20), QStringLiteral("截图"));
+TEST_F(Revision, RisesOncePerRecordedStepOpenUndoAndRedo) {
     EXPECT_EQ(document.revision(), 1);
     document.add(shapeMark());
     EXPECT_EQ(document.revision(), 2);
@@ -133,9 +108,7 @@ TEST(Revision, RisesOncePerRecordedStepOpenUndoAndRedo) {
     EXPECT_EQ(document.revision(), 6) << "a redo that restores nothing";
 }
 
-TEST(Revision, StaysOnToolSettingSelectionAndZoomChanges) {
-    ShotDocument document;
-    document.open(filledImage(20, 20), QStringLiteral("截图"));
+TEST_F(Revision, StaysOnToolSettingSelectionAndZoomChanges) {
     const Mark shape = shapeMark();
     document.add(shape);
     const qint64 revision = document.revision();
@@ -157,9 +130,7 @@ TEST(Revision, StaysOnToolSettingSelectionAndZoomChanges) {
     EXPECT_EQ(document.revision(), revision);
 }
 
-TEST(Observing, EmitsOneChangeAfterEachOperation) {
-    ShotDocument document;
-    document.open(filledImage(20, 20), QStringLiteral("截图"));
+TEST_F(Observing, EmitsOneChangeAfterEachOperation) {
     QSignalSpy spy(&document, &ShotDocument::changed);
     qint64 revisionSeen = -1;
     QObject::connect(&document, &ShotDocument::changed, [&] { revisionSeen = document.revision(); });
