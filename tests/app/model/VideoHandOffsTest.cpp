@@ -12,7 +12,8 @@ using test::ModelHarness;
 
 namespace {
 
-const QString gifLimit = QStringLiteral("GIF 导出支持 30 秒以内的视频；较长视频请先裁剪。");
+// A failure's sentence, as the video pipeline gives it.
+const QString pipelineFailure = QStringLiteral("GIF 导出支持 30 秒以内的视频；较长视频请先裁剪。");
 
 // Stands in for the video pipeline: notes each export and answers when the
 // test says, on the main thread as the real one does.
@@ -99,11 +100,9 @@ TEST(VideoHandOffsTest, AGifIsNamedInTheLibraryAndStaysOutOfTheHistory) {
 
     model.exportGIF();
     EXPECT_NE(harness.exports.calls.back().destination, call.destination) << "a new name each time";
-    harness.exports.failWith(gifLimit);
-    EXPECT_EQ(model.error(), gifLimit);
-    EXPECT_EQ(model.status(), gifLimit);
+    harness.exports.failWith(pipelineFailure);
+    EXPECT_EQ(model.error(), pipelineFailure);
     EXPECT_FALSE(model.busy());
-    EXPECT_EQ(model.videoURL(), harness.video);
 }
 
 TEST(VideoHandOffsTest, ATrimmedCopyIsShownAndHeadsTheHistory) {
@@ -135,9 +134,8 @@ TEST(VideoHandOffsTest, AFailedTrimKeepsTheVideoShown) {
     AppModel& model = harness.model();
     model.setVideoURL(harness.video);
     model.trimVideo(8, 3);
-    const QString invalid = QStringLiteral("请输入有效的起止秒数，结束时间不能超出视频长度。");
-    harness.exports.failWith(invalid);
-    EXPECT_EQ(model.error(), invalid);
+    harness.exports.failWith(pipelineFailure);
+    EXPECT_EQ(model.error(), pipelineFailure);
     EXPECT_FALSE(model.busy());
     EXPECT_EQ(model.videoURL(), harness.video);
     QTest::qWait(50);
