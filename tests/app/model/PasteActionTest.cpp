@@ -36,7 +36,7 @@ struct PasteHarness : ModelHarness {
     test::TempDir files;
 };
 
-TEST(PasteActionTest, AnEncodedPictureOpensAtOnceWithoutShowingTheWindow) {
+TEST(PasteActionTest, AnyPictureOfferedOpensAtOnceWithoutShowingTheWindow) {
     PasteHarness harness;
     AppModel& model = harness.model();
     model.setFlow(WorkspaceFlow{true, ScreenshotPracticeStep::share});
@@ -56,15 +56,11 @@ TEST(PasteActionTest, AnEncodedPictureOpensAtOnceWithoutShowingTheWindow) {
     offer({{QStringLiteral("image/jpeg"), ImageOps::png(filled(40, 40, Qt::red), QStringLiteral("jpg"))}});
     model.paste();
     EXPECT_EQ(model.document().image().size(), QSize(40, 40)) << "any image type the program reads";
-}
 
-TEST(PasteActionTest, APictureOfThisProgramOpensAsItIs) {
-    PasteHarness harness;
-    const QImage picture = fixtures::noise(64, 48, 3);
-    QGuiApplication::clipboard()->setImage(picture);
-    harness.model().paste();
-    EXPECT_TRUE(test::samePixels(harness.model().document().image(), picture));
-    EXPECT_EQ(harness.model().status(), FileMessages::pasted());
+    const QImage ours = fixtures::noise(64, 48, 3);
+    QGuiApplication::clipboard()->setImage(ours);
+    model.paste();
+    EXPECT_TRUE(test::samePixels(model.document().image(), ours)) << "a picture this program copied opens as it is";
 }
 
 TEST(PasteActionTest, APictureOverTheLimitIsRefusedFromItsHeaderBeforeDecoding) {
