@@ -3,11 +3,12 @@
 #include "app/AboutPanel.h"
 #include "app/StatusIcon.h"
 #include "app/StatusItem.h"
+#include "app/model/ModelMessages.h"
 #include "capture/ScrollControls.h"
 #include "document/ShotDocument.h"
-#include "recording/RecordingStudio.h"
 #include "tests/app/DelegateHarness.h"
 #include "tests/app/model/ModelHarness.h"
+#include "tests/app/model/ScriptedStudio.h"
 #include "tests/capture/ScriptedFrames.h"
 
 #include <QApplication>
@@ -84,8 +85,7 @@ TEST(AppDelegateTest, HotKeysCarryOutTheirCommandsAndIgnoreOthers) {
 
     harness.hotKeys->press(3);
     harness.hotKeys->press(10);
-    EXPECT_EQ(harness.model().status(), QStringLiteral("准备好了。截图和编辑都在本机完成。"))
-        << "no key 3; pausing with no recording does nothing";
+    EXPECT_EQ(harness.model().status(), ModelMessages::ready()) << "no key 3; pausing with no recording does nothing";
 
     harness.hotKeys->press(6);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !harness.model().document().image().isNull(); }, 5000));
@@ -217,18 +217,11 @@ TEST(AppDelegateTest, TheAboutPanelNamesTheVersion) {
     panel->close();
 }
 
-// A studio whose phase the test sets, as a running recording would.
-class PhasedStudio final : public RecordingStudio {
-public:
-    using RecordingStudio::RecordingStudio;
-    using RecordingStudio::setPhase;
-};
-
 TEST(AppDelegateTest, QuittingWhileRecordingShowsTheWindowAndKeepsTheProgramRunning) {
     test::DelegateHarness harness;
-    PhasedStudio* studio = nullptr;
+    test::ScriptedStudio* studio = nullptr;
     harness.makeStudio = [&studio](RecordingHost& model) {
-        auto made = std::make_unique<PhasedStudio>(model);
+        auto made = std::make_unique<test::ScriptedStudio>(model);
         studio = made.get();
         return made;
     };
