@@ -35,7 +35,8 @@ QString writePicture(const test::TempDir& dir, const QString& name, const QImage
 
 QString writeProject(const test::TempDir& dir, const QString& name, const QImage& image, QList<Mark> marks) {
     const QString path = dir.file(name);
-    test::writeFile(path, encodeEditableShot(EditableShot{1, ImageOps::png(image, QStringLiteral("png")), std::move(marks)}));
+    const QByteArray png = ImageOps::png(image, QStringLiteral("png"));
+    test::writeFile(path, encodeEditableShot(EditableShot{1, png, std::move(marks)}));
     return path;
 }
 
@@ -220,6 +221,9 @@ TEST(FileActionsTest, ThePanelsStartWhereTheUsersCapturesAre) {
     AppModel& model = harness.model();
     model.setOpenPanelPresenter(&panels);
     const QString library = model.library().root();
+    // The model's first load makes the folder in the background: removed
+    // before, it would come back.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(library).isDir(); }, 10'000));
     QDir(library).removeRecursively();
     model.chooseFile();
     ASSERT_EQ(panels.requests.size(), 1u);
