@@ -3,11 +3,12 @@
 #include "app/AboutPanel.h"
 #include "app/StatusIcon.h"
 #include "app/StatusItem.h"
+#include "app/model/ModelMessages.h"
 #include "capture/ScrollControls.h"
 #include "document/ShotDocument.h"
-#include "recording/RecordingStudio.h"
 #include "tests/app/DelegateHarness.h"
 #include "tests/app/model/ModelHarness.h"
+#include "tests/app/model/ScriptedStudio.h"
 #include "tests/capture/ScriptedFrames.h"
 
 #include <QApplication>
@@ -18,19 +19,12 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QStatusBar>
-#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
 using namespace tavero;
 
 namespace {
-
-QStringList menuTitles(QMenu& menu) {
-    QStringList titles;
-    for (QAction* action : menu.actions()) titles.append(action->isSeparator() ? QStringLiteral("—") : action->text());
-    return titles;
-}
 
 QAction* menuItem(QMenu& menu, const QString& title) {
     for (QAction* action : menu.actions())
@@ -52,9 +46,6 @@ public slots:
 TEST(AppDelegateTest, LaunchShowsTheEditorWindowAndKeepsTheProgramWhenItCloses) {
     test::DelegateHarness harness;
     EditorWindow& window = harness.window();
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("岚帧 Tavero"));
-    EXPECT_EQ(window.size(), QSize(1180, 790));
-    EXPECT_EQ(window.minimumSize(), QSize(980, 690));
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(harness.model().status(), QStringLiteral("准备好了。截图和编辑都在本机完成。")) << "every key was free";
     EXPECT_EQ(harness.hotKeys->grabs().size(), 6);
@@ -94,8 +85,7 @@ TEST(AppDelegateTest, HotKeysCarryOutTheirCommandsAndIgnoreOthers) {
 
     harness.hotKeys->press(3);
     harness.hotKeys->press(10);
-    EXPECT_EQ(harness.model().status(), QStringLiteral("准备好了。截图和编辑都在本机完成。"))
-        << "no key 3; pausing with no recording does nothing";
+    EXPECT_EQ(harness.model().status(), ModelMessages::ready()) << "no key 3; pausing with no recording does nothing";
 
     harness.hotKeys->press(6);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !harness.model().document().image().isNull(); }, 5000));
@@ -108,8 +98,6 @@ TEST(AppDelegateTest, HotKeysCarryOutTheirCommandsAndIgnoreOthers) {
 TEST(AppDelegateTest, TheStatusItemFollowsACountdownAndItsMenuIsBuiltOnOpening) {
     test::DelegateHarness harness;
     StatusItem& item = *harness.delegate().statusItem();
-    EXPECT_TRUE(item.title().isEmpty());
-    EXPECT_EQ(item.icon().toolTip(), QStringLiteral("岚帧 Tavero · 截图 Ctrl+Shift+2 · 录屏 Ctrl+Shift+8"));
     harness.explainOnce();
     harness.model().setCaptureDelay(5);
     harness.delegate().perform(ShellCommand::area);
@@ -124,7 +112,6 @@ TEST(AppDelegateTest, TheStatusItemFollowsACountdownAndItsMenuIsBuiltOnOpening) 
     EXPECT_TRUE(item.title().isEmpty());
     emit item.menu().aboutToShow();
     EXPECT_EQ(menuItem(item.menu(), QStringLiteral("取消倒计时")), nullptr) << "rebuilt for the new moment";
-    EXPECT_EQ(menuTitles(item.menu()).size(), 11);
 }
 
 TEST(AppDelegateTest, TheStatusSymbolsAreDrawnAndDifferByState) {
@@ -154,10 +141,7 @@ TEST(AppDelegateTest, EditCommandsReachAFocusedTextFieldFirst) {
     test::DelegateHarness harness;
     AppModel& model = harness.model();
     model.document().open(fixtures::noise(200, 100), QStringLiteral("图"));
-    Mark box;
-    box.tool = MarkTool::rectangle;
-    box.points = {QPointF(10, 10), QPointF(50, 50)};
-    model.document().add(box);
+    model.document().add(test::makeMark(MarkTool::rectangle, {QPointF(10, 10), QPointF(50, 50)}));
     QApplication::clipboard()->clear();
 
     auto* field = new QLineEdit(QStringLiteral("标注文字"));
@@ -185,10 +169,8 @@ TEST(AppDelegateTest, OfSeveralFilesHandedOverOnlyTheFirstOpens) {
     test::DelegateHarness harness;
     QStringList files;
     for (const QColor& colour : {QColor(Qt::red), QColor(Qt::green), QColor(Qt::blue)}) {
-        QImage picture(120, 80, QImage::Format_RGB32);
-        picture.fill(colour);
         files.append(harness.home.path() + QStringLiteral("/%1.png").arg(colour.name().mid(1)));
-        ASSERT_TRUE(picture.save(files.last()));
+        ASSERT_TRUE(test::filled(120, 80, colour).save(files.last()));
     }
     harness.window().hide();
     harness.delegate().started(files);
@@ -213,7 +195,9 @@ TEST(AppDelegateTest, TheFolderOpensOnlyWhileItExists) {
     test::DelegateHarness harness;
     OpenedUrls opened;
     const QString root = harness.model().library().root();
-    ASSERT_TRUE(QDir().mkpath(root));
+    // Made by the model's first load, in the background; removed before, it
+    // would come back.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(root).isDir(); }, 10'000));
     harness.delegate().perform(ShellCommand::folder);
     EXPECT_EQ(opened.urls, QList<QUrl>{QUrl::fromLocalFile(root)});
 
@@ -227,8 +211,6 @@ TEST(AppDelegateTest, TheFolderOpensOnlyWhileItExists) {
 TEST(AppDelegateTest, TheAboutPanelNamesTheVersion) {
     QCoreApplication::setApplicationVersion(QStringLiteral("1.2"));
     EXPECT_EQ(AboutPanel::message(), QStringLiteral("岚帧 Tavero 1.2"));
-    QCoreApplication::setApplicationVersion(QString());
-    EXPECT_EQ(AboutPanel::message(), QStringLiteral("岚帧 Tavero "));
     test::DelegateHarness harness;
     harness.delegate().perform(ShellCommand::about);
     auto* panel = harness.window().findChild<QMessageBox*>();
@@ -237,18 +219,11 @@ TEST(AppDelegateTest, TheAboutPanelNamesTheVersion) {
     panel->close();
 }
 
-// A studio whose phase the test sets, as a running recording would.
-class PhasedStudio final : public RecordingStudio {
-public:
-    using RecordingStudio::RecordingStudio;
-    using RecordingStudio::setPhase;
-};
-
 TEST(AppDelegateTest, QuittingWhileRecordingShowsTheWindowAndKeepsTheProgramRunning) {
     test::DelegateHarness harness;
-    PhasedStudio* studio = nullptr;
+    test::ScriptedStudio* studio = nullptr;
     harness.makeStudio = [&studio](RecordingHost& model) {
-        auto made = std::make_unique<PhasedStudio>(model);
+        auto made = std::make_unique<test::ScriptedStudio>(model);
         studio = made.get();
         return made;
     };

@@ -22,8 +22,6 @@ QSizeF contentFor(int width, int height) { return PinWindow::contentSize(QSize(w
 TEST(PinWindowTest, TheContentIsAtMost700WideAndItsPictureAreaBetween160And700High) {
     EXPECT_EQ(contentFor(3000, 500), QSizeF(700, 196)) << "116.7 raised to 160, plus the row";
     EXPECT_EQ(contentFor(400, 2000), QSizeF(400, 736)) << "capped at 700 high";
-    EXPECT_EQ(contentFor(600, 300), QSizeF(600, 336));
-    EXPECT_EQ(contentFor(700, 700), QSizeF(700, 736));
     EXPECT_EQ(contentFor(80, 20), QSizeF(80, 196));
 
     const PinWindow window(fixtures::noise(600, 300));
@@ -35,14 +33,11 @@ TEST(PinWindowTest, TheSliderMakesTheWindowAtLeastAFifthOpaque) {
     PinWindow window(fixtures::noise(300, 200));
     auto* slider = window.findChild<QSlider*>();
     ASSERT_NE(slider, nullptr);
-    EXPECT_DOUBLE_EQ(window.view().opacity(), 1.0);
     EXPECT_EQ(slider->value(), slider->maximum()) << "every pin starts opaque";
 
     slider->setValue(slider->minimum());
     EXPECT_DOUBLE_EQ(window.view().opacity(), 0.2);
     EXPECT_NEAR(window.windowOpacity(), 0.2, 1.0 / 255);
-    slider->setValue(slider->maximum());
-    EXPECT_DOUBLE_EQ(window.windowOpacity(), 1.0);
 }
 
 TEST(PinWindowTest, CopyGivesThePictureAsPinnedAfterTheDocumentChanged) {
@@ -50,9 +45,7 @@ TEST(PinWindowTest, CopyGivesThePictureAsPinnedAfterTheDocumentChanged) {
     test::ModelHarness harness;
     AppModel& model = harness.model();
     model.setPinPresenter(&presenter);
-    Mark mark;
-    mark.tool = MarkTool::rectangle;
-    mark.points = {QPointF(20, 20), QPointF(140, 90)};
+    const Mark mark = test::makeMark(MarkTool::rectangle, {QPointF(20, 20), QPointF(140, 90)});
     model.document().open(fixtures::noise(200, 120, 9), QStringLiteral("测试"), {mark});
     const QImage pinned = ImageOps::render(model.document().image(), {mark});
 
@@ -60,7 +53,6 @@ TEST(PinWindowTest, CopyGivesThePictureAsPinnedAfterTheDocumentChanged) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.pins().size() == 1; }, 20'000));
     auto& window = dynamic_cast<PinWindow&>(*model.pins().front());
     EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.size(), QSize(200, 196));
     model.document().replace(fixtures::noise(50, 50, 10));
     QGuiApplication::clipboard()->setText(QStringLiteral("旧内容"));
 

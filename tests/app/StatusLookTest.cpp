@@ -22,52 +22,34 @@ QStringList titles(const StatusState& state) {
     return list;
 }
 
-TEST(StatusLookTest, IdleShowsTheViewfinderAloneUntinted) {
-    const StatusLook look = StatusLook::of({});
-    EXPECT_EQ(look.symbol, QStringLiteral("viewfinder"));
-    EXPECT_EQ(look.tint, Tint::none);
-    EXPECT_TRUE(look.title.isEmpty());
-    EXPECT_EQ(StatusLook::toolTip(), QStringLiteral("岚帧 Tavero · 截图 Ctrl+Shift+2 · 录屏 Ctrl+Shift+8"));
-}
-
-TEST(StatusLookTest, TheRecordingClockCountsWholeMinutesAndSecondsInRed) {
-    const StatusLook look = StatusLook::of(recordingAt(75.9));
-    EXPECT_EQ(look.title, QStringLiteral(" 01:15"));
-    EXPECT_EQ(look.symbol, QStringLiteral("record.circle.fill"));
-    EXPECT_EQ(look.tint, Tint::red);
-    EXPECT_EQ(StatusLook::of(recordingAt(3725)).title, QStringLiteral(" 62:05"));
-    EXPECT_EQ(StatusLook::of(recordingAt(0)).title, QStringLiteral(" 00:00"));
-    EXPECT_EQ(StatusLook::of(recordingAt(6000.4)).title, QStringLiteral(" 100:00"));
-}
-
-TEST(StatusLookTest, PausedShowsThePauseSymbolInOrangeWithTheClock) {
-    const StatusLook look = StatusLook::of(inPhase(RecordingPhase(Kind::paused), 75.9));
-    EXPECT_EQ(look.title, QStringLiteral(" 暂停 01:15"));
-    EXPECT_EQ(look.symbol, QStringLiteral("pause.circle.fill"));
-    EXPECT_EQ(look.tint, Tint::orange);
-}
-
-TEST(StatusLookTest, EveryPhaseBetweenTakesNamesItselfInOrange) {
-    const std::pair<RecordingPhase, const char*> phases[] = {
-        {RecordingPhase(Kind::pausing), " 暂停中"},     {RecordingPhase(Kind::resuming), " 继续中"},
-        {RecordingPhase(Kind::starting), " 启动中"},    {RecordingPhase(Kind::stopping), " 保存中"},
-        {RecordingPhase(Kind::restarting), " 准备重录"}, {RecordingPhase::countdown(3), " 3 秒后录制"},
-        {RecordingPhase::countdown(1), " 1 秒后录制"},
+TEST(StatusLookTest, EachStateShowsItsSymbolTintAndTitle) {
+    const struct {
+        StatusState state;
+        const char* title;
+        const char* symbol;
+        Tint tint;
+    } cases[] = {
+        {{}, "", "viewfinder", Tint::none},
+        {recordingAt(75.9), " 01:15", "record.circle.fill", Tint::red},
+        {recordingAt(6000.4), " 100:00", "record.circle.fill", Tint::red},
+        {inPhase(RecordingPhase(Kind::paused), 75.9), " 暂停 01:15", "pause.circle.fill", Tint::orange},
+        {inPhase(RecordingPhase(Kind::pausing)), " 暂停中", "record.circle.fill", Tint::orange},
+        {inPhase(RecordingPhase(Kind::resuming)), " 继续中", "record.circle.fill", Tint::orange},
+        {inPhase(RecordingPhase(Kind::starting)), " 启动中", "record.circle.fill", Tint::orange},
+        {inPhase(RecordingPhase(Kind::stopping)), " 保存中", "record.circle.fill", Tint::orange},
+        {inPhase(RecordingPhase(Kind::restarting)), " 准备重录", "record.circle.fill", Tint::orange},
+        {inPhase(RecordingPhase::countdown(3)), " 3 秒后录制", "record.circle.fill", Tint::orange},
+        {{false, {}, 0, 5, 4}, " 5", "viewfinder", Tint::none},
+        {{false, {}, 0, 0, 4}, " 长图 4", "viewfinder", Tint::none},
+        {{true, RecordingPhase(Kind::recording), 61, 5, 4}, " 01:01", "record.circle.fill", Tint::red},
     };
-    for (const auto& [phase, title] : phases) {
-        const StatusLook look = StatusLook::of(inPhase(phase));
-        EXPECT_EQ(look.title, QString::fromUtf8(title));
-        EXPECT_EQ(look.symbol, QStringLiteral("record.circle.fill")) << title;
-        EXPECT_EQ(look.tint, Tint::orange) << title;
+    for (const auto& expected : cases) {
+        const StatusLook look = StatusLook::of(expected.state);
+        EXPECT_EQ(look.title, QString::fromUtf8(expected.title));
+        EXPECT_EQ(look.symbol, QString::fromUtf8(expected.symbol)) << expected.title;
+        EXPECT_EQ(look.tint, expected.tint) << expected.title;
     }
-}
-
-TEST(StatusLookTest, ACaptureCountdownComesBeforeALongScreenshot) {
-    EXPECT_EQ(StatusLook::of({false, {}, 0, 5, 4}).title, QStringLiteral(" 5"));
-    EXPECT_EQ(StatusLook::of({false, {}, 0, 0, 4}).title, QStringLiteral(" 长图 4"));
-    EXPECT_EQ(StatusLook::of({true, RecordingPhase(Kind::recording), 61, 5, 4}).title, QStringLiteral(" 01:01"))
-        << "the recording clock comes first";
-    EXPECT_EQ(StatusLook::of({false, {}, 0, 0, 4}).tint, Tint::none);
+    EXPECT_EQ(StatusLook::toolTip(), QStringLiteral("岚帧 Tavero · 截图 Ctrl+Shift+2 · 录屏 Ctrl+Shift+8"));
 }
 
 TEST(StatusMenuTest, IdleOffersTheScreenshotsRecordingEditorFolderAndQuit) {
@@ -77,13 +59,12 @@ TEST(StatusMenuTest, IdleOffersTheScreenshotsRecordingEditorFolderAndQuit) {
 }
 
 TEST(StatusMenuTest, ALongScreenshotAndACountdownAddTheirItems) {
-    const QStringList scrolling = titles({false, {}, 0, 0, 4});
-    EXPECT_EQ(scrolling.mid(5, 2), (QStringList{"接续一张  Ctrl+Shift+9", "完成长截图"}));
-    const QStringList counting = titles({false, {}, 0, 5, 0});
-    EXPECT_EQ(counting.value(5), QStringLiteral("取消倒计时"));
     const QList<StatusMenuEntry> entries = StatusMenuEntry::entries({false, {}, 0, 5, 4});
+    EXPECT_EQ(entries.value(5).title, QStringLiteral("接续一张  Ctrl+Shift+9"));
     EXPECT_EQ(entries.value(5).command, ShellCommand::addScroll);
+    EXPECT_EQ(entries.value(6).title, QStringLiteral("完成长截图"));
     EXPECT_EQ(entries.value(6).command, ShellCommand::finishScroll);
+    EXPECT_EQ(entries.value(7).title, QStringLiteral("取消倒计时"));
     EXPECT_EQ(entries.value(7).command, ShellCommand::cancelCountdown);
 }
 
@@ -92,8 +73,7 @@ TEST(StatusMenuTest, RecordingOffersStopPauseAndRetakeAndPausedOffersResume) {
     EXPECT_TRUE(recording.contains(QStringLiteral("停止录屏  Ctrl+Shift+8")));
     EXPECT_TRUE(recording.contains(QStringLiteral("暂停录屏  Ctrl+Shift+P")));
     EXPECT_TRUE(recording.contains(QStringLiteral("重新录制当前段")));
-    const QStringList paused = titles(inPhase(RecordingPhase(Kind::paused)));
-    EXPECT_TRUE(paused.contains(QStringLiteral("继续录屏  Ctrl+Shift+P")));
+    EXPECT_TRUE(titles(inPhase(RecordingPhase(Kind::paused))).contains(QStringLiteral("继续录屏  Ctrl+Shift+P")));
     const QStringList counting = titles(inPhase(RecordingPhase::countdown(2)));
     EXPECT_TRUE(counting.contains(QStringLiteral("停止录屏  Ctrl+Shift+8")));
     EXPECT_FALSE(counting.contains(QStringLiteral("暂停录屏  Ctrl+Shift+P"))) << "a countdown cannot pause";

