@@ -25,8 +25,12 @@ protected:
         return keys;
     }
 
-    // Lets the presses arrive, then a little more for any that should not.
-    void settle() { QTest::qWait(150); }
+    // Waits until `count` presses have arrived (a loaded machine can take a
+    // while), then a little more for any that should not.
+    void settle(size_t count) {
+        QTest::qWaitFor([&] { return pressed.size() >= count; }, 5000);
+        QTest::qWait(150);
+    }
 
     SyntheticKeyboard keyboard;
     std::vector<quint32> pressed;
@@ -44,7 +48,7 @@ TEST_F(GlobalHotKeysOnX11Test, AComboHeldByAnotherClientIsRefusedAndTheOthersSti
     keyboard.chord(chord, QLatin1Char('2'));
     keyboard.chord(chord, QLatin1Char('p'));
     keyboard.chord(Qt::ControlModifier, QLatin1Char('6'));
-    settle();
+    settle(2);
     EXPECT_EQ(pressed, (std::vector<quint32>{6, 10})) << "Ctrl+6 alone is no hot key; Ctrl+Shift+2 is the other's";
 }
 
@@ -54,15 +58,15 @@ TEST_F(GlobalHotKeysOnX11Test, KeysWorkWithNumLockAndCapsLockOn) {
     keyboard.toggle(SyntheticKeyboard::Key::numLock);
     ASSERT_TRUE(keyboard.numLockOn());
     keyboard.chord(chord, QLatin1Char('6'));
-    settle();
+    settle(1);
     keyboard.toggle(SyntheticKeyboard::Key::capsLock);
     ASSERT_TRUE(keyboard.capsLockOn());
     keyboard.chord(chord, QLatin1Char('6'));
-    settle();
+    settle(2);
     keyboard.toggle(SyntheticKeyboard::Key::numLock);
     EXPECT_FALSE(keyboard.numLockOn());
     keyboard.chord(chord, QLatin1Char('6'));
-    settle();
+    settle(3);
     keyboard.toggle(SyntheticKeyboard::Key::capsLock);
     EXPECT_FALSE(keyboard.capsLockOn());
     EXPECT_EQ(pressed, (std::vector<quint32>{6, 6, 6}));
@@ -87,7 +91,7 @@ TEST_F(GlobalHotKeysOnX11Test, AHeldKeyFiresOnceAndEachNewPressAgain) {
     keyboard.release(SyntheticKeyboard::Key::shift);
     keyboard.release(SyntheticKeyboard::Key::control);
     keyboard.sync();
-    settle();
+    settle(2);
     EXPECT_EQ(pressed, (std::vector<quint32>{6, 6}));
 }
 
