@@ -1,20 +1,9 @@
 // The symbols of the tool panel, the history list and the background sheet.
 #include "editor_ui/style/SymbolDrawing.h"
 
-#include <functional>
-#include <map>
-
 namespace tavero::SymbolIcons {
 
 namespace {
-
-QPainterPath polyline(std::initializer_list<QPointF> points) {
-    QPainterPath path;
-    auto point = points.begin();
-    path.moveTo(*point);
-    for (++point; point != points.end(); ++point) path.lineTo(*point);
-    return path;
-}
 
 SymbolDrawing chevronUp() { return {polyline({{5, 15}, {12, 8}, {19, 15}}), {}}; }
 
@@ -90,7 +79,7 @@ SymbolDrawing rectangleOnRectangle() {
 }  // namespace
 
 std::optional<SymbolDrawing> panelSymbol(const QString& name) {
-    static const std::map<QString, std::function<SymbolDrawing()>> symbols{
+    static const SymbolTable symbols{
         {QStringLiteral("chevron.up"), chevronUp},
         {QStringLiteral("chevron.down"), chevronDown},
         {QStringLiteral("arrow.uturn.backward"), arrowUturnBackward},
@@ -102,8 +91,7 @@ std::optional<SymbolDrawing> panelSymbol(const QString& name) {
         {QStringLiteral("rotate.right"), rotateRight},
         {QStringLiteral("rectangle.on.rectangle"), rectangleOnRectangle},
     };
-    if (const auto found = symbols.find(name); found != symbols.end()) return found->second();
-    return std::nullopt;
+    return drawFrom(symbols, name);
 }
 
 }  // namespace tavero::SymbolIcons

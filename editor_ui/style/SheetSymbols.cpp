@@ -4,9 +4,6 @@
 
 #include <QRegularExpression>
 
-#include <functional>
-#include <map>
-
 namespace tavero::SymbolIcons {
 
 namespace {
@@ -57,12 +54,12 @@ SymbolDrawing numberCircle(const QString& number) {
 }  // namespace
 
 std::optional<SymbolDrawing> sheetSymbol(const QString& name) {
-    static const std::map<QString, std::function<SymbolDrawing()>> symbols{
+    static const SymbolTable symbols{
         {QStringLiteral("lock"), lock},
         {QStringLiteral("macwindow.badge.plus"), macwindowBadgePlus},
         {QStringLiteral("photo.on.rectangle"), photoOnRectangle},
     };
-    if (const auto found = symbols.find(name); found != symbols.end()) return found->second();
+    if (auto drawing = drawFrom(symbols, name)) return drawing;
     static const QRegularExpression numbered(QStringLiteral("^([0-9]{1,2})\\.circle$"));
     if (const auto match = numbered.match(name); match.hasMatch()) return numberCircle(match.captured(1));
     return std::nullopt;

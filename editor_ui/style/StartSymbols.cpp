@@ -3,8 +3,6 @@
 #include <QTransform>
 
 #include <algorithm>
-#include <functional>
-#include <map>
 
 namespace tavero::SymbolIcons {
 
@@ -79,7 +77,7 @@ SymbolDrawing handPointUpLeftFill() {
 }  // namespace
 
 std::optional<SymbolDrawing> startSymbol(const QString& name) {
-    static const std::map<QString, std::function<SymbolDrawing()>> symbols{
+    static const SymbolTable symbols{
         {QStringLiteral("sparkles"), sparkles},
         {QStringLiteral("doc.on.clipboard"), docOnClipboard},
         {QStringLiteral("arrow.right"), arrowRight},
@@ -88,8 +86,7 @@ std::optional<SymbolDrawing> startSymbol(const QString& name) {
         {QStringLiteral("waveform"), waveform},
         {QStringLiteral("hand.point.up.left.fill"), handPointUpLeftFill},
     };
-    if (const auto found = symbols.find(name); found != symbols.end()) return found->second();
-    return std::nullopt;
+    return drawFrom(symbols, name);
 }
 
 }  // namespace tavero::SymbolIcons

@@ -1,9 +1,6 @@
 // The symbols of the status item: idle, recording and paused.
 #include "editor_ui/style/SymbolDrawing.h"
 
-#include <functional>
-#include <map>
-
 namespace tavero::SymbolIcons {
 
 namespace {
@@ -54,13 +51,12 @@ SymbolDrawing pauseCircleFill() {
 }  // namespace
 
 std::optional<SymbolDrawing> statusSymbol(const QString& name) {
-    static const std::map<QString, std::function<SymbolDrawing()>> symbols{
+    static const SymbolTable symbols{
         {QStringLiteral("viewfinder"), viewfinder},
         {QStringLiteral("record.circle.fill"), recordCircleFill},
         {QStringLiteral("pause.circle.fill"), pauseCircleFill},
     };
-    if (const auto found = symbols.find(name); found != symbols.end()) return found->second();
-    return std::nullopt;
+    return drawFrom(symbols, name);
 }
 
 }  // namespace tavero::SymbolIcons

@@ -4,7 +4,9 @@
 #include <QPointF>
 #include <QString>
 
+#include <functional>
 #include <initializer_list>
+#include <map>
 #include <optional>
 
 // How a symbol is described for SymbolIcons: paths on a 24 × 24 grid, some
@@ -19,6 +21,15 @@ struct SymbolDrawing {
     QPainterPath stroked;
     QPainterPath filled;
 };
+
+// A group of symbols: each name with the function that draws it.
+using SymbolTable = std::map<QString, std::function<SymbolDrawing()>>;
+
+// The drawing of `name` in `table`, or none.
+inline std::optional<SymbolDrawing> drawFrom(const SymbolTable& table, const QString& name) {
+    if (const auto found = table.find(name); found != table.end()) return found->second();
+    return std::nullopt;
+}
 
 // An open line through `points`, in order.
 inline QPainterPath polyline(std::initializer_list<QPointF> points) {

@@ -3,22 +3,11 @@
 
 #include "platform/Fonts.h"
 
-#include <functional>
-#include <map>
-
 namespace tavero::SymbolIcons {
 
 namespace {
 
 const QPointF centre(12, 12);
-
-QPainterPath polyline(std::initializer_list<QPointF> points) {
-    QPainterPath path;
-    auto point = points.begin();
-    path.moveTo(*point);
-    for (++point; point != points.end(); ++point) path.lineTo(*point);
-    return path;
-}
 
 // The pointer of "cursorarrow": an arrow head with a short tail.
 SymbolDrawing cursorArrow() {
@@ -112,7 +101,7 @@ SymbolDrawing lightBeaconMax() {
 }  // namespace
 
 std::optional<SymbolDrawing> toolSymbol(const QString& name) {
-    static const std::map<QString, std::function<SymbolDrawing()>> symbols{
+    static const SymbolTable symbols{
         {QStringLiteral("cursorarrow"), cursorArrow},
         {QStringLiteral("arrow.up.right"), arrowUpRight},
         {QStringLiteral("rectangle"), rectangle},
@@ -125,8 +114,7 @@ std::optional<SymbolDrawing> toolSymbol(const QString& name) {
         {QStringLiteral("square.grid.3x3.fill"), squareGrid3x3Fill},
         {QStringLiteral("light.beacon.max"), lightBeaconMax},
     };
-    if (const auto found = symbols.find(name); found != symbols.end()) return found->second();
-    return std::nullopt;
+    return drawFrom(symbols, name);
 }
 
 }  // namespace tavero::SymbolIcons

@@ -5,9 +5,6 @@
 #include <QPainterPathStroker>
 #include <QRegularExpression>
 
-#include <functional>
-#include <map>
-
 namespace tavero::SymbolIcons {
 
 namespace {
@@ -148,7 +145,7 @@ SymbolDrawing numberCircleFill(const QString& number) {
 }  // namespace
 
 std::optional<SymbolDrawing> windowSymbol(const QString& name) {
-    static const std::map<QString, std::function<SymbolDrawing()>> symbols{
+    static const SymbolTable symbols{
         {QStringLiteral("house"), house},
         {QStringLiteral("crop"), crop},
         {QStringLiteral("clock.arrow.circlepath"), clockArrowCirclepath},
@@ -164,7 +161,7 @@ std::optional<SymbolDrawing> windowSymbol(const QString& name) {
         {QStringLiteral("checkmark.circle.fill"), checkmarkCircleFill},
         {QStringLiteral("xmark"), xmark},
     };
-    if (const auto found = symbols.find(name); found != symbols.end()) return found->second();
+    if (auto drawing = drawFrom(symbols, name)) return drawing;
     static const QRegularExpression numbered(QStringLiteral("^([0-9]{1,2})\\.circle\\.fill$"));
     if (const auto match = numbered.match(name); match.hasMatch()) return numberCircleFill(match.captured(1));
     return std::nullopt;
