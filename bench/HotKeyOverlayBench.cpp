@@ -85,8 +85,6 @@ void hotKeyToOverlay(benchmark::State& state) {
         state.SkipWithError("Ctrl+Shift+2 is held by another program");
         return;
     }
-    model.explainScreenAccess(ScreenAccessIntent::screenshot(CaptureMode::area, false));
-    model.confirmScreenAccess();
     QTest::qWait(300);
 
     for (auto _ : state) {

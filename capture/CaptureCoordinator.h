@@ -69,8 +69,9 @@ public:
     bool busy() const { return busy_; }
     bool overlayOpen() const { return overlay_ != nullptr; }
 
-    // Screen access needs no permission on X11.
-    static bool hasPermission() { return true; }
+    // Whether the screen may be read now, asking nobody; true without a
+    // screen, where every capture fails with its own sentence instead.
+    bool hasPermission() const { return !screen_ || screen_->accessGranted(); }
 
     void capture(Mode mode, bool scrolling, Completion<QImage> completion);
 

@@ -59,6 +59,11 @@ void FakeScreenSource::setActiveProcess(std::optional<qint64> process) {
     activeProcess_ = process;
 }
 
+void FakeScreenSource::setAccessGranted(bool granted) {
+    std::lock_guard guard(lock_);
+    accessGranted_ = granted;
+}
+
 void FakeScreenSource::holdWindows(bool hold) {
     std::lock_guard guard(lock_);
     holdWindows_ = hold;
@@ -117,6 +122,11 @@ std::optional<qint64> FakeScreenSource::activeProcess() {
 void FakeScreenSource::activate(qint64 processID) {
     std::lock_guard guard(lock_);
     activeProcess_ = processID;
+}
+
+bool FakeScreenSource::accessGranted() {
+    std::lock_guard guard(lock_);
+    return accessGranted_;
 }
 
 QImage FakeScreenSource::grabArea(const QRect& pixels, bool withCursor) {

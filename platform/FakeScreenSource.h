@@ -26,6 +26,8 @@ public:
     void setPointer(QPoint pointer);
     void setCursor(QImage cursor, QPoint hotSpot);
     void setActiveProcess(std::optional<qint64> process);
+    // Granted unless a test plays a system that asks the user first.
+    void setAccessGranted(bool granted);
 
     // While held, windows() (and so a content request) or grabs block until
     // release().
@@ -43,6 +45,7 @@ public:
     std::optional<qint64> activeProcess() override;
     // The process becomes the active one.
     void activate(qint64 processID) override;
+    bool accessGranted() override;
     QImage grabArea(const QRect& pixels, bool withCursor) override;
     QImage grab(const ContentFilter& filter, bool withCursor) override;
 
@@ -63,6 +66,7 @@ private:
     bool holdWindows_ = false;
     bool holdGrabs_ = false;
     bool failWindows_ = false;
+    bool accessGranted_ = true;
     int grabCount_ = 0;
 };
 

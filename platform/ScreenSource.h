@@ -30,6 +30,9 @@ public:
     // Brings the front-most window of `processID` forward and gives it the
     // keyboard, as a taskbar would; nothing when it has no window on screen.
     virtual void activate(qint64 processID) = 0;
+    // Whether this program may read the screen: an X server lets every
+    // client read it, so only a test's screen can say no.
+    virtual bool accessGranted() { return true; }
 
     // A rectangle of the screen in root pixels, as it appears now.
     virtual QImage grabArea(const QRect& pixels, bool withCursor) = 0;

@@ -29,7 +29,7 @@ AppModel::AppModel(AppModelSetup setup, QObject* parent)
       videoExports_(std::move(setup.videoExports)),
       countdownTick_(setup.countdownTick),
       status_(ModelMessages::ready()) {
-    hasPermission_ = screenAccessGranted();
+    hasPermission_ = capture_->hasPermission();
     const QSettings settings;
     autoSave_ = SettingsValues::readBool(settings, autoSaveKey).value_or(true);
     refreshHistory();
@@ -67,11 +67,7 @@ void AppModel::historyLoaded(QList<CaptureRecord> records, const std::optional<S
     if (error) setStatus(library::messages::loadFailed(error->message()));
 }
 
-// X11 never asks for screen access, yet the explanation is given once in
-// each run before the first capture: until then access counts as not granted.
-bool AppModel::screenAccessGranted() const { return CaptureCoordinator::hasPermission() && screenAccessExplained_; }
-
-void AppModel::refreshPermission() { setHasPermission(screenAccessGranted()); }
+void AppModel::refreshPermission() { setHasPermission(capture_->hasPermission()); }
 
 void AppModel::goHome() {
     invoke(resignFirstResponder_);

@@ -265,7 +265,6 @@ private:
     void setCountdown(int seconds);
     void setScrollCount(int count);
     void changeFlow(const std::function<void(WorkspaceFlow&)>& change);
-    bool screenAccessGranted() const;
     void historyLoaded(QList<CaptureRecord> records, const std::optional<ShotError>& error);
     // The library's answer, delivered to saved() while the model lives.
     LocalLibrary::RecordDone whenSaved();

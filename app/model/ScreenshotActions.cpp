@@ -89,7 +89,7 @@ void AppModel::startCapture(CaptureMode mode, bool scrolling) {
 
 void AppModel::captured(Result<QImage> result, bool scrolling) {
     setBusy(false);
-    setHasPermission(screenAccessGranted());
+    setHasPermission(capture_->hasPermission());
     if (result) return openCapture(result.value(), scrolling);
     // A selection the user cancelled is no failure: no alert.
     if (result.error().message() != CaptureMessages::cancelled()) return fail(result.error());
@@ -118,7 +118,7 @@ void AppModel::requestPermission() {
         self->setBusy(false);
         if (!content) {
             // There is no privacy pane to open on X11: the sentence is all.
-            self->setHasPermission(self->screenAccessGranted());
+            self->setHasPermission(self->capture_->hasPermission());
             self->setStatus(content.error().message());
             return;
         }

@@ -25,7 +25,6 @@ TEST(AppDelegateOnX11Test, HotKeysTakeScreenshotsAndOccupiedOnesAreNamed) {
     harness->realHotKeys = true;
     AppModel& model = harness->model();
     EXPECT_EQ(model.status(), QStringLiteral("这些快捷键被占用：Ctrl+Shift+2。仍可使用菜单截图。"));
-    harness->explainOnce();
 
     keyboard.chord(chord, QLatin1Char('6'));
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.history().size() == 1; }, 10'000));

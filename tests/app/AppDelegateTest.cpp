@@ -78,7 +78,6 @@ TEST(AppDelegateTest, KeysHeldByOtherProgramsAreNamedInTableOrder) {
 
 TEST(AppDelegateTest, HotKeysCarryOutTheirCommandsAndIgnoreOthers) {
     test::DelegateHarness harness;
-    harness.explainOnce();
     harness.window().hide();
     harness.hotKeys->press(1);
     EXPECT_TRUE(harness.window().isVisible()) << "Ctrl+Shift+1 opens the editor";
@@ -98,7 +97,6 @@ TEST(AppDelegateTest, HotKeysCarryOutTheirCommandsAndIgnoreOthers) {
 TEST(AppDelegateTest, TheStatusItemFollowsACountdownAndItsMenuIsBuiltOnOpening) {
     test::DelegateHarness harness;
     StatusItem& item = *harness.delegate().statusItem();
-    harness.explainOnce();
     harness.model().setCaptureDelay(5);
     harness.delegate().perform(ShellCommand::area);
     EXPECT_EQ(item.title(), QStringLiteral(" 5"));
@@ -246,7 +244,6 @@ TEST(AppDelegateTest, QuittingDuringAScrollingScreenshotFinishesAndKeepsItInstea
     test::CountingScrollControls controls;
     model.scrollSession().setStreamFactory(frames.factory());
     model.scrollSession().setControlsPresenter(&controls);
-    harness.explainOnce();
     harness.delegate().perform(ShellCommand::scroll);
     ASSERT_TRUE(harness.overlay.waitUntilOpen());
     harness.overlay.answer(QRectF(200, 100, 400, 300));

@@ -69,15 +69,6 @@ public:
         launch({QStringLiteral("tavero")});
     }
 
-    // The explanation of screen access has been given in this run, asked for
-    // by a recording: once its sheet closes the window goes on to the
-    // recording set-up, which is closed here, so nothing else changes.
-    void explainOnce() {
-        model().explainScreenAccess(ScreenAccessIntent::recording(false));
-        model().confirmScreenAccess();
-        model().studio().setSetupVisible(false);
-    }
-
     TempHome home;
     std::shared_ptr<FakeScreenSource> screen = std::make_shared<FakeScreenSource>();
     // The screen the model captures: the fake one unless a test sets another.

@@ -125,7 +125,7 @@ TEST(SettingsVersionTest, TheVersionLineIsTheBrandAndTheVersionIfAny) {
 
 class ScreenAccessTest : public SheetsTest {
 protected:
-    ScreenAccessTest() { explained = false; }
+    ScreenAccessTest() { accessGranted = false; }
 
     // The explanation for a waiting screenshot, shown and taking keys.
     QDialog* explain() {

@@ -18,12 +18,13 @@ using namespace tavero;
 
 namespace {
 
-// A start screen over a model whose studio's phase the test sets. Screen
-// access has never been explained, so a screenshot or recording request
-// stops at the explanation and leaves its intent for the test to read.
+// A start screen over a model whose studio's phase the test sets. The screen
+// asks for access first, so a screenshot or recording request stops at the
+// explanation and leaves its intent for the test to read.
 class StartViewTest : public ::testing::Test {
 protected:
     StartViewTest() {
+        harness.screen->setAccessGranted(false);
         harness.makeStudio = [this](RecordingHost& host) {
             auto made = std::make_unique<test::ScriptedStudio>(host);
             studio = made.get();
@@ -78,7 +79,8 @@ TEST_F(StartViewTest, EveryOccupiedPhaseRestsTheCaptureControlsButNotTheSampleOr
     for (QAbstractButton* control : captureControls()) EXPECT_TRUE(control->isEnabled());
 
     // Busy, everything that starts something rests; the file row never does.
-    harness.explainOnce();
+    harness.screen->setAccessGranted(true);
+    model().refreshPermission();
     model().take(CaptureMode::area, false);
     ASSERT_TRUE(harness.overlay.waitUntilOpen());
     for (QAbstractButton* control : captureControls()) EXPECT_FALSE(control->isEnabled());

@@ -199,7 +199,7 @@ TEST_F(WorkspaceTest, SheetsOpenWhileTheirBindingHoldsAndClearItWhenClosed) {
 
 class ScreenAccessSheetTest : public MainViewTest {
 protected:
-    ScreenAccessSheetTest() { explained = false; }
+    ScreenAccessSheetTest() { accessGranted = false; }
 };
 
 TEST_F(ScreenAccessSheetTest, TheConfirmedActionIsReplayedWhenTheSheetCloses) {

@@ -36,7 +36,6 @@ TEST(AppModelTest, AutoSaveIsOnUntilTurnedOffAndStaysOffInTheNextRun) {
 
 TEST(AppModelTest, FailShowsTheSentenceInAlertAndStatusClearsBusyAndShowsTheWindow) {
     ModelHarness harness;
-    harness.explainOnce();
     AppModel& model = harness.model();
     model.take(CaptureMode::area, false);
     ASSERT_TRUE(harness.overlay.waitUntilOpen());

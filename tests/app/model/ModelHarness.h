@@ -100,12 +100,6 @@ public:
         model_->setResignFirstResponder([this] { ++firstResponderResigned; });
     }
 
-    // The explanation has been given in this run, as after its first confirmation.
-    void explainOnce() {
-        model().explainScreenAccess(ScreenAccessIntent::screenshot(CaptureMode::area, false));
-        model().confirmScreenAccess();
-    }
-
     bool waitForStatus(const QString& status) {
         return QTest::qWaitFor([&] { return model().status() == status; }, 10'000);
     }

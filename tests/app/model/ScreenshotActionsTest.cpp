@@ -25,9 +25,31 @@ bool nothingStarted(ModelHarness& harness) {
            !harness.model().screenAccessIntent() && harness.model().countdown() == 0;
 }
 
-TEST(ScreenshotActionsTest, TheFirstTakeExplainsScreenAccessAndContinuingCapturesExactlyOnce) {
+// X11 lets every program read the screen: nothing stands between the first
+// request of a run and its capture or recording set-up.
+TEST(ScreenshotActionsTest, WithAccessGrantedTheFirstRequestsGoAheadWithoutExplanation) {
     ModelHarness harness;
     AppModel& model = harness.model();
+    EXPECT_TRUE(model.hasPermission());
+    model.take(CaptureMode::area, false);
+    EXPECT_FALSE(model.screenAccessIntent().has_value());
+    ASSERT_TRUE(harness.overlay.waitUntilOpen());
+    harness.overlay.answer(std::nullopt);
+    ASSERT_TRUE(harness.waitUntilIdle());
+    model.refreshPermission();
+    EXPECT_TRUE(model.hasPermission()) << "a cancelled capture takes nothing away";
+
+    model.toggleRecording(true);
+    EXPECT_FALSE(model.screenAccessIntent().has_value());
+    EXPECT_TRUE(model.studio().setupVisible());
+}
+
+// Where the system asks the user first, the first take of a run explains why.
+TEST(ScreenshotActionsTest, TheFirstTakeExplainsScreenAccessAndContinuingCapturesExactlyOnce) {
+    ModelHarness harness;
+    harness.screen->setAccessGranted(false);
+    AppModel& model = harness.model();
+    EXPECT_FALSE(model.hasPermission());
     model.take(CaptureMode::window, true);
     EXPECT_EQ(model.screenAccessIntent(), ScreenAccessIntent::screenshot(CaptureMode::window, true));
     EXPECT_EQ(harness.windowShown, 1);
@@ -54,6 +76,7 @@ TEST(ScreenshotActionsTest, TheFirstTakeExplainsScreenAccessAndContinuingCapture
 
 TEST(ScreenshotActionsTest, ASheetDismissedWithoutContinuingReplaysNothing) {
     ModelHarness harness;
+    harness.screen->setAccessGranted(false);
     AppModel& model = harness.model();
     model.take(CaptureMode::area, false);
     model.setScreenAccessIntent(std::nullopt);
@@ -88,7 +111,6 @@ TEST(ScreenshotActionsTest, BusyRecordingStartingARunningRecorderAndACountdownEa
     {
         ModelHarness counting;
         counting.make(nullptr, hours(1));
-        counting.explainOnce();
         counting.model().setCaptureDelay(3);
         counting.model().take(CaptureMode::full, false);
         ASSERT_EQ(counting.model().countdown(), 3);
@@ -103,7 +125,6 @@ TEST(ScreenshotActionsTest, BusyRecordingStartingARunningRecorderAndACountdownEa
 
 TEST(ScreenshotActionsTest, TheCountdownHidesTheWindowsTicksDownAndThenCaptures) {
     ModelHarness harness;
-    harness.explainOnce();
     AppModel& model = harness.model();
     model.setCaptureDelay(3);
     model.take(CaptureMode::full, false);
@@ -120,7 +141,6 @@ TEST(ScreenshotActionsTest, TheCountdownHidesTheWindowsTicksDownAndThenCaptures)
 TEST(ScreenshotActionsTest, CancellingTheCountdownCapturesNothingAndShowsTheWindow) {
     ModelHarness harness;
     harness.make(nullptr, hours(1));
-    harness.explainOnce();
     AppModel& model = harness.model();
     model.setCaptureDelay(5);
     model.take(CaptureMode::area, false);
@@ -136,7 +156,6 @@ TEST(ScreenshotActionsTest, CancellingTheCountdownCapturesNothingAndShowsTheWind
 
 TEST(ScreenshotActionsTest, ACancelledSelectionOnlySaysSoAndAFailedCaptureIsAnAlert) {
     ModelHarness harness;
-    harness.explainOnce();
     AppModel& model = harness.model();
     model.take(CaptureMode::area, false);
     ASSERT_TRUE(harness.overlay.waitUntilOpen());
@@ -156,7 +175,6 @@ TEST(ScreenshotActionsTest, ACancelledSelectionOnlySaysSoAndAFailedCaptureIsAnAl
 
 TEST(ScreenshotActionsTest, AnAreaCaptureOpensInTheEditorAndIsKeptFirstInTheLibrary) {
     ModelHarness harness;
-    harness.explainOnce();
     AppModel& model = harness.model();
     model.setVideoURL(QStringLiteral("/tmp/录屏.mp4"));
     model.setFlow(WorkspaceFlow{true, ScreenshotPracticeStep::annotate});
@@ -181,7 +199,6 @@ TEST(ScreenshotActionsTest, AnAreaCaptureOpensInTheEditorAndIsKeptFirstInTheLibr
 
 TEST(ScreenshotActionsTest, WithoutAutoSaveNothingIsWritten) {
     ModelHarness harness;
-    harness.explainOnce();
     AppModel& model = harness.model();
     model.setAutoSave(false);
     model.take(CaptureMode::full, false);
@@ -195,6 +212,7 @@ TEST(ScreenshotActionsTest, WithoutAutoSaveNothingIsWritten) {
 
 TEST(ScreenshotActionsTest, AFailedPermissionRequestOnlySaysWhyAndAnAnsweredOneSkipsTheExplanation) {
     ModelHarness harness;
+    harness.screen->setAccessGranted(false);
     harness.screen->failWindows(true);
     AppModel& model = harness.model();
     model.requestPermission();
@@ -217,6 +235,7 @@ TEST(ScreenshotActionsTest, AFailedPermissionRequestOnlySaysWhyAndAnAnsweredOneS
 
 TEST(ScreenshotActionsTest, TheFirstRecordRequestIsExplainedAndThenOpensTheSetup) {
     ModelHarness harness;
+    harness.screen->setAccessGranted(false);
     AppModel& model = harness.model();
     model.toggleRecording(true);
     EXPECT_EQ(model.screenAccessIntent(), ScreenAccessIntent::recording(true));

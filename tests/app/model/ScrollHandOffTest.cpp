@@ -20,7 +20,6 @@ const QRectF area(200, 100, 400, 300);
 // Takes a scrolling screenshot of `area` up to the running session, and
 // unless told otherwise until its frames stream.
 void startScrolling(ModelHarness& harness, bool untilStreaming = true) {
-    harness.explainOnce();
     harness.model().take(CaptureMode::area, true);
     ASSERT_TRUE(harness.overlay.waitUntilOpen());
     harness.overlay.answer(area);
@@ -132,7 +131,6 @@ TEST(ScrollHandOffTest, JoinsAreMirroredAndAScrolledPageIsSavedWithoutNotice) {
 
 TEST(ScrollHandOffTest, AFullScreenScrollingTakeWithNoAreaStaysAStill) {
     ModelHarness harness;
-    harness.explainOnce();
     AppModel& model = harness.model();
     model.setAutoSave(false);
     const int shown = harness.windowShown;
