@@ -1,5 +1,6 @@
 #include "app/AboutPanel.h"
 
+#include "editor_ui/SheetPresentation.h"
 #include "platform/AppBrand.h"
 
 #include <QCoreApplication>
@@ -22,7 +23,8 @@ void open(QWidget* parent) {
     panel->setInformativeText(information());
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setWindowModality(Qt::ApplicationModal);
-    panel->show();
+    SheetPresentation::frame(*panel);
+    SheetPresentation::present(*panel);
 }
 
 }  // namespace tavero::AboutPanel

@@ -2,6 +2,7 @@
 
 #include "platform/AppBrand.h"
 
+#include <QDialog>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
@@ -24,7 +25,15 @@ void EditorWindow::bringForward() {
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
     raise();
-    activateWindow();
+    // Without a window manager nothing keeps an open sheet above the window
+    // just raised: it goes up again and keeps the keyboard.
+    QWidget* front = this;
+    for (QDialog* sheet : findChildren<QDialog*>())
+        if (sheet->isWindow() && sheet->isVisible()) {
+            sheet->raise();
+            front = sheet;
+        }
+    front->activateWindow();
 }
 
 void EditorWindow::hideEvent(QHideEvent* event) {

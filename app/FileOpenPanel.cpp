@@ -1,5 +1,7 @@
 #include "app/FileOpenPanel.h"
 
+#include "editor_ui/SheetPresentation.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -48,11 +50,13 @@ void FileOpenPanel::present(const OpenPanelRequest& request, OpenPanelChosen cho
     dialog->setNameFilter(nameFilter(request.extensions));
     if (!request.directory.isEmpty()) dialog->setDirectory(request.directory);
     addMessage(*dialog, request.message);
+    // Over a window it is that window's sheet; without one, a panel of its own.
     dialog->setWindowModality(window ? Qt::WindowModal : Qt::NonModal);
+    if (window) SheetPresentation::frame(*dialog);
     QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [chosen = std::move(chosen)](const QString& path) {
         if (!path.isEmpty()) chosen(path);
     });
-    dialog->show();
+    SheetPresentation::present(*dialog);
 }
 
 }  // namespace tavero

@@ -1,6 +1,7 @@
 #include "editor_ui/ErrorAlert.h"
 
 #include "app/model/AppModel.h"
+#include "editor_ui/SheetPresentation.h"
 #include "platform/AppBrand.h"
 
 #include <QMessageBox>
@@ -44,8 +45,9 @@ void ErrorAlert::open(const QString& error) {
     // No pane for screen access exists here: the button closes the alert like the other.
     if (mentionsAccess(error)) box_->addButton(QStringLiteral("打开屏幕权限设置"), QMessageBox::AcceptRole);
     box_->setDefaultButton(box_->addButton(QStringLiteral("知道了"), QMessageBox::RejectRole));
+    SheetPresentation::frame(*box_);
     connect(box_, &QMessageBox::finished, this, &ErrorAlert::closed);
-    box_->open();
+    SheetPresentation::present(*box_);
 }
 
 void ErrorAlert::closed() {

@@ -1,5 +1,7 @@
 #include "editor_ui/SheetBinding.h"
 
+#include "editor_ui/SheetPresentation.h"
+
 #include <QBoxLayout>
 #include <QDialog>
 
@@ -24,13 +26,14 @@ void SheetBinding::update() {
 void SheetBinding::present() {
     sheet_ = new QDialog(window_);
     sheet_->setWindowModality(Qt::WindowModal);
-    // Where the window manager titles the sheet, it reads as the window's own.
+    // What a window list or a screen reader shows for it.
     sheet_->setWindowTitle(window_->window()->windowTitle());
     auto* layout = new QVBoxLayout(sheet_);
     layout->setContentsMargins(0, 0, 0, 0);
     if (binding_.content) layout->addWidget(binding_.content());
+    SheetPresentation::frame(*sheet_);
     connect(sheet_, &QDialog::finished, this, &SheetBinding::closed);
-    sheet_->open();
+    SheetPresentation::present(*sheet_);
 }
 
 // Runs once per sheet, however it was closed; the binding may reopen it.
