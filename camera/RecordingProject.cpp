@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cmath>
+
 namespace tavero {
 
 namespace {
@@ -16,11 +18,15 @@ const QString sidecarExtension = QStringLiteral("recording.json");
 QString cannotEncode() { return QStringLiteral("未能写入数据，因为它的格式不正确。"); }
 QString cannotWrite(const QString& file) { return QStringLiteral("未能存储文件“%1”。").arg(file); }
 
-// Nothing but a file name: no folder part, and not "." or "..", which would
-// name a folder.
+// Nothing but a file name: no folder part, not "." or "..", which would
+// name a folder, and no NUL, which would end the name early.
 bool isBareFileName(const QString& name) {
-    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QLatin1String(".") &&
-           name != QLatin1String("..");
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0)) &&
+           name != QLatin1String(".") && name != QLatin1String("..");
+}
+
+bool isFinite(const CursorSample& sample) {
+    return std::isfinite(sample.time) && std::isfinite(sample.x) && std::isfinite(sample.y);
 }
 
 bool acceptable(const RecordingProject& project) {
@@ -89,10 +95,14 @@ QString RecordingProject::sidecar(const QString& video) {
     return info.path() + QLatin1Char('/') + base + QLatin1Char('.') + sidecarExtension;
 }
 
+// A pointer sample JSON cannot hold is one glitch of the pointer's reading;
+// dropping it keeps the rest of the track instead of losing the whole file.
 void RecordingProject::save(const QString& video) const {
+    RecordingProject saved = *this;
+    saved.samples.removeIf([](const CursorSample& sample) { return !isFinite(sample); });
     QByteArray bytes;
     try {
-        bytes = encodeRecordingProject(*this);
+        bytes = encodeRecordingProject(saved);
     } catch (const NonFiniteNumber&) {
         throw ShotError(cannotEncode());
     }

@@ -43,12 +43,15 @@ struct RecordingProject {
     // by "recording.json" (clip.mp4 → clip.recording.json).
     static QString sidecar(const QString& video);
 
-    // Writes the sidecar beside `video` atomically, replacing an earlier one.
-    // Throws ShotError; on failure the earlier sidecar is left untouched.
+    // Writes the sidecar beside `video` atomically, replacing an earlier one,
+    // without the pointer samples that hold a NaN or an infinity. Throws
+    // ShotError for any other such number and when the file cannot be
+    // written; on failure the earlier sidecar is left untouched.
     void save(const QString& video) const;
 
     // The project beside `video`; none when the file is missing, unreadable,
-    // not a project of version 1, or names a file outside its folder.
+    // not a project of version 1, or names anything but a file in its folder
+    // (an empty name, ".", "..", a "/" or a NUL).
     static std::optional<RecordingProject> load(const QString& video);
 };
 

@@ -33,6 +33,8 @@ struct WindowInfo {
     // 0 for ordinary windows; above-others, docks and pop-ups rank higher.
     int layer = 0;
     QString title;
+    // The name of the program that shows it (its WM_CLASS class), when it says.
+    std::optional<QString> applicationName;
 };
 
 // Our snapshot of what can be captured: displays, and the on-screen windows

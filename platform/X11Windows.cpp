@@ -95,6 +95,14 @@ QString titleOf(Connection& connection, xcb_window_t client) {
     return title.isEmpty() ? connection.text(client, "WM_NAME") : title;
 }
 
+// WM_CLASS holds two NUL-terminated names, the instance and the class; the
+// class names the program ("Firefox", "Gimp").
+std::optional<QString> applicationNameOf(Connection& connection, xcb_window_t client) {
+    const QStringList names = connection.text(client, "WM_CLASS").split(QChar(0), Qt::SkipEmptyParts);
+    if (names.isEmpty()) return std::nullopt;
+    return names.last();
+}
+
 // Frame extents the window manager draws around a client: left, right, top, bottom.
 QRect withFrameExtents(Connection& connection, xcb_window_t client, QRect rect) {
     const QList<quint32> extents = connection.cardinals(client, "_NET_FRAME_EXTENTS", XCB_ATOM_CARDINAL);
@@ -116,6 +124,7 @@ std::optional<WindowInfo> describe(Connection& connection, xcb_window_t window, 
         info.processID = qint64(*pid);
     info.layer = layerOf(connection, client, attributes.overrideRedirect);
     info.title = titleOf(connection, client);
+    info.applicationName = applicationNameOf(connection, client);
     return info;
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QString>
+
 namespace tavero {
 
 // Where the recording studio's state machine stands: counting down to a
 // take (with the seconds left), idle, or somewhere between starting and
 // ending a take. A plain value, read on the main thread by the model, the
-// status item, the menus and the main window.
+// status item, the menus, the main window and the recording windows.
 class RecordingPhase {
 public:
     enum class Kind { countdown, idle, starting, recording, pausing, paused, resuming, stopping, restarting };
@@ -21,6 +23,13 @@ public:
     // countdown included.
     constexpr bool occupied() const { return kind_ != Kind::idle; }
     constexpr bool canPauseOrResume() const { return kind_ == Kind::recording || kind_ == Kind::paused; }
+    // Something of the take is on disk and the take goes on: from the first
+    // part's start until a stop or a retake begins.
+    constexpr bool hasRecorded() const {
+        return kind_ == Kind::recording || kind_ == Kind::pausing || kind_ == Kind::paused || kind_ == Kind::resuming;
+    }
+    // The pause control's title.
+    QString pauseTitle() const;
 
     // Countdowns are equal with equal seconds; a countdown of 0 is not idle.
     friend constexpr bool operator==(const RecordingPhase&, const RecordingPhase&) = default;

@@ -120,12 +120,13 @@ TEST_F(RecordingProjectFileTest, LoadsNothingFromFilesItCannotTrust) {
     EXPECT_TRUE(loadText(fileWithEffects("{}")).has_value());
     EXPECT_FALSE(loadText("{not json").has_value());
     EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("version":1)", R"("version":2)")).has_value());
-    EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("a.mp4")", R"("../clip.mp4")")).has_value());
-    EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("a.mp4")", R"("..")")).has_value());
-    EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("a.mp4")", R"("clip.mp4/")")).has_value());
-    EXPECT_FALSE(
-        loadText(fileWithEffects("{}").replace(R"("samples":[])", R"("samples":[],"backgroundFile":"sub/bg.png")"))
-            .has_value());
+    for (const char* name : {R"("../clip.mp4")", R"("..")", R"(".")", R"("")", R"("clip.mp4/")", R"("a\u0000.mp4")"}) {
+        EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("a.mp4")", name)).has_value()) << name;
+        EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("samples":[])",
+                                                            QByteArray(R"("samples":[],"backgroundFile":)") + name))
+                         .has_value())
+            << name;
+    }
     EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("samples":[])",
                                                         R"("samples":[{"time":0,"x":0.5,"y":0.5,"inside":true}])"))
                      .has_value())
@@ -133,13 +134,16 @@ TEST_F(RecordingProjectFileTest, LoadsNothingFromFilesItCannotTrust) {
     EXPECT_FALSE(loadText(fileWithEffects("{}").replace(R"("duration":2)", R"("duration":1e999)")).has_value());
 }
 
-TEST_F(RecordingProjectFileTest, ANumberJsonCannotHoldWritesNothing) {
-    const RecordingProject earlier = twoSampleProject();
-    earlier.save(video);
+TEST_F(RecordingProjectFileTest, DropsPointerSamplesJsonCannotHoldAndRefusesOtherSuchNumbers) {
+    RecordingProject glitched = twoSampleProject();
+    glitched.samples.insert(1, CursorSample{0.02, std::numeric_limits<double>::quiet_NaN(), 0.5, true, false});
+    glitched.samples.append(CursorSample{std::numeric_limits<double>::infinity(), 0.5, 0.5, true, false});
+    glitched.save(video);
+    EXPECT_EQ(RecordingProject::load(video), twoSampleProject());
     const QByteArray before = test::readFile(RecordingProject::sidecar(video));
 
     RecordingProject broken = twoSampleProject();
-    broken.samples[1].x = std::numeric_limits<double>::quiet_NaN();
+    broken.duration = std::numeric_limits<double>::quiet_NaN();
     EXPECT_THROW(broken.save(video), ShotError);
     broken = twoSampleProject();
     broken.cameraFraming = CameraFraming{};

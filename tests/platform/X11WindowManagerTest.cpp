@@ -54,6 +54,7 @@ TEST_F(X11WindowManagerTest, ListsManagedWindowsWithFramesProcessesAndStackingOr
     EXPECT_GT(info.frame.height(), client.height()) << "openbox adds a title bar";
     EXPECT_EQ(info.processID, QCoreApplication::applicationPid());
     EXPECT_EQ(info.title, QStringLiteral("后面的窗口"));
+    EXPECT_EQ(info.applicationName, QCoreApplication::applicationName()) << "Qt names the class after the application";
 
     PictureWindow front(fixtures::noise(300, 200, 12), QRect(150, 150, 300, 200));
     ASSERT_TRUE(front.showAndWait());

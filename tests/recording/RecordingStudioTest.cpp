@@ -35,12 +35,6 @@ public:
     int windowShown = 0;
 };
 
-TEST(RecordingPhaseTest, TheCountdownIsOccupiedAtEverySecondAndNeverIdle) {
-    EXPECT_TRUE(RecordingPhase::countdown(0).occupied());
-    EXPECT_NE(RecordingPhase::countdown(0), RecordingPhase(Kind::idle));
-    EXPECT_NE(RecordingPhase::countdown(3), RecordingPhase::countdown(2));
-}
-
 TEST(RecordingStudioTest, ARecordRequestOpensTheSetupSheetAndClaimsNoRecording) {
     RecordingModel model;
     RecordingStudio studio(model);
