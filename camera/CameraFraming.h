@@ -2,6 +2,10 @@
 
 #include "platform/Json.h"
 
+#include <QImage>
+#include <QRectF>
+#include <QSize>
+#include <QSizeF>
 #include <QString>
 
 #include <array>
@@ -24,7 +28,9 @@ std::optional<CameraAspect> cameraAspectFromRaw(const QString& raw);
 
 // Which part of the camera picture a camera-only recording keeps, and at
 // which size. A plain value: fields hold what was assigned and are corrected
-// only where they are used. Unit coordinates have a top-left origin.
+// only where they are used, so every computation below is pure and may run on
+// any thread with its own copy. Unit coordinates are fractions of the
+// oriented (mirrored when asked) camera picture with a top-left origin.
 struct CameraFraming {
     CameraAspect aspect = CameraAspect::landscape169;
     // The requested output size, used only by the custom aspect.
@@ -38,6 +44,44 @@ struct CameraFraming {
     double cropScale = 1;
 
     friend bool operator==(const CameraFraming&, const CameraFraming&) = default;
+
+    // The encoder canvas: the aspect's size, or the custom size clamped to
+    // 64…4096 and rounded down to even, whatever the custom fields hold.
+    QSize outputSize() const;
+    // The sentence that blocks recording: a custom size outside 64…4096.
+    std::optional<QString> validationIssue() const;
+    // "1920 × 1080".
+    QString sizeLabel() const;
+
+    // Switches the aspect and resets the crop; switching to custom first
+    // takes the size being left as the custom size.
+    void choose(CameraAspect aspect);
+
+    // The crop for a picture of `source` pixels: the output aspect in pixels,
+    // always inside the unit square, stopped at an edge the centre is dragged
+    // past. The whole picture for an empty source.
+    QRectF cropRect(const QSizeF& source) const;
+
+    // Turns a freely drawn unit rectangle into the custom framing whose crop
+    // reproduces it, the longer side at 1920 pixels. Selections under 0.04 in
+    // either direction, outside the picture or on an empty source change
+    // nothing.
+    void select(const QRectF& rect, const QSizeF& source);
+
+    // The camera picture as the user sees it: mirrored left to right when asked.
+    static QImage oriented(const QImage& frame, bool mirrored);
+    // One camera frame cropped and scaled (filling, never stretched) to
+    // exactly outputSize(); mirroring happens before the crop, so the crop
+    // selects what the mirrored preview shows. A null frame gives a
+    // transparent canvas.
+    QImage render(const QImage& frame, bool mirrored) const;
+
+    // The framing kept under "recording.cameraFraming"; the default framing
+    // when there is none, it does not decode, or it is not valid. Main thread.
+    static CameraFraming load();
+    // Stores the framing there; an invalid framing, or one JSON cannot hold,
+    // is not stored. Main thread.
+    void save() const;
 };
 
 // Keys in the stored order: "aspect" (its label), "customWidth",
