@@ -144,6 +144,15 @@ QList<WindowInfo> listWindows(Connection& connection) {
     return windows;
 }
 
+std::optional<QRect> windowFrame(Connection& connection, xcb_window_t client) {
+    if (!connection.cardinals(connection.root(), "_NET_CLIENT_LIST_STACKING", XCB_ATOM_WINDOW).isEmpty()) {
+        const std::optional<QRect> rect = rootGeometry(connection, client);
+        return rect ? std::optional(withFrameExtents(connection, client, *rect)) : std::nullopt;
+    }
+    const std::optional<xcb_window_t> topLevel = topLevelOf(connection, client);
+    return topLevel ? rootGeometry(connection, *topLevel) : std::nullopt;
+}
+
 std::optional<qint64> activeProcess(Connection& connection) {
     std::optional<quint32> active = connection.cardinal(connection.root(), "_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW);
     if (!active || *active == XCB_WINDOW_NONE) {

@@ -11,6 +11,10 @@ namespace tavero::x11 {
 // windows are left out.
 QList<WindowInfo> listWindows(Connection& connection);
 
+// Where a window listed by listWindows (by its id) lies now, measured as
+// listWindows measures it; none when the window is gone.
+std::optional<QRect> windowFrame(Connection& connection, xcb_window_t client);
+
 // The process of the active window (_NET_ACTIVE_WINDOW, else the focus).
 std::optional<qint64> activeProcess(Connection& connection);
 
