@@ -3,13 +3,16 @@
 #include <QMainWindow>
 #include <QSize>
 
+class QScreen;
+
 namespace tavero {
 
 // The editor window: the main menu in its menu bar and the editor's content.
 // Made once and only hidden and shown afterwards: closing it hides it, and
 // the program keeps running in the tray. Its size is kept in the settings
-// under "Vistagon.editor", restored when it is made, and it opens centred on
-// its screen. Owns its content; main thread.
+// under "Vistagon.editor" and restored when it is made; it opens centred on
+// the screen under the pointer, no larger than that screen's free area.
+// Owns its content; main thread.
 class EditorWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -24,12 +27,22 @@ public:
     void bringForward();
 
 protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void restoreFrame();
+    enum class Placement { unshown, awaitingFrame, settled };
+
+    static QScreen* pointerScreen();
+    void fitFrameOnceKnown();
+    // What the window manager puts around the window; none until it has.
+    QMargins windowManagerFrame() const;
+    void fitInto(const QRect& area, const QMargins& frame);
     void saveFrame() const;
-    void centreOnScreen();
+
+    QSize contentMinimum_;
+    Placement placement_ = Placement::unshown;
 };
 
 }  // namespace tavero

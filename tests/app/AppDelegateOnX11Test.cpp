@@ -1,6 +1,7 @@
 // The program's hot keys on a real X server, pressed through XTEST: a key
 // another program holds is named, Ctrl+Shift+6 takes one full screenshot
 // (also with Num Lock on), and the keys are free again once the program ends.
+// The editor window comes back at the size it was left at.
 #include "document/ShotDocument.h"
 #include "platform/SyntheticKeyboard.h"
 #include "platform/X11GlobalHotKeys.h"
@@ -43,6 +44,14 @@ TEST(AppDelegateOnX11Test, HotKeysTakeScreenshotsAndOccupiedOnesAreNamed) {
     harness.reset();
     EXPECT_TRUE(later.grab(6, QLatin1Char('6'), chord)) << "the program gave its keys back";
     EXPECT_TRUE(later.grab(10, QLatin1Char('P'), chord));
+}
+
+TEST(AppDelegateOnX11Test, TheWindowComesBackAtTheSizeItWasLeftAt) {
+    test::DelegateHarness harness;
+    harness.window().resize(1300, 900);
+    harness.window().hide();
+    harness.relaunch();
+    EXPECT_EQ(harness.window().size(), QSize(1300, 900));
 }
 
 }  // namespace

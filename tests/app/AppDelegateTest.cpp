@@ -6,6 +6,8 @@
 #include "app/model/ModelMessages.h"
 #include "capture/ScrollControls.h"
 #include "document/ShotDocument.h"
+#include "editor_ui/MainView.h"
+#include "editor_ui/StatusBar.h"
 #include "tests/app/DelegateHarness.h"
 #include "tests/app/model/ModelHarness.h"
 #include "tests/app/model/ScriptedStudio.h"
@@ -17,6 +19,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScreen>
 #include <QMessageBox>
 #include <QStatusBar>
 
@@ -59,12 +62,19 @@ TEST(AppDelegateTest, LaunchShowsTheEditorWindowAndKeepsTheProgramWhenItCloses) 
     EXPECT_EQ(window.centralWidget(), content) << "the same window with its content";
 }
 
-TEST(AppDelegateTest, TheWindowComesBackAtTheSizeItWasLeftAt) {
+// The test screen is narrower than the designed window.
+TEST(AppDelegateTest, TheWindowAndEverythingInItFitAScreenSmallerThanTheDesign) {
     test::DelegateHarness harness;
-    harness.window().resize(1300, 900);
-    harness.window().hide();
-    harness.relaunch();
-    EXPECT_EQ(harness.window().size(), QSize(1300, 900));
+    EditorWindow& window = harness.window();
+    const QRect area = window.screen()->availableGeometry();
+    ASSERT_LT(area.width(), EditorWindow::smallestSize.width());
+    EXPECT_TRUE(area.contains(window.frameGeometry()));
+    EXPECT_LE(window.minimumWidth(), area.width()) << "it can be made to fit again";
+    EXPECT_LE(window.minimumHeight(), area.height());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const MainView& content = *static_cast<MainView*>(window.centralWidget());
+    const QRect statusBar(content.statusBar()->mapTo(&window, QPoint()), content.statusBar()->size());
+    EXPECT_TRUE(window.rect().contains(statusBar)) << "the status bar is not pushed out of the window";
 }
 
 TEST(AppDelegateTest, KeysHeldByOtherProgramsAreNamedInTableOrder) {
