@@ -7,9 +7,12 @@
 #   --wm             also runs openbox, for the window manager's EWMH hints
 #   --two-monitors   Xorg with the dummy driver instead of Xvfb: a 3840x1080
 #                    screen with the outputs DUMMY0 at (0,0) and DUMMY1 at
-#                    (1920,0), each 1920x1080 (needs root, like Xorg). Real
-#                    outputs rather than `xrandr --setmonitor`: the server
-#                    keeps the pointer inside the outputs' CRTCs.
+#                    (1920,0), each 1920x1080 (needs root, like Xorg). The
+#                    server keeps the pointer inside the outputs' CRTCs, so
+#                    both monitors need an output of their own (or one output
+#                    as wide as both, split with `xrandr --setmonitor`); a
+#                    framebuffer widened with `xrandr --fb` alone keeps the
+#                    pointer on the first.
 #
 # The server picks a free display number itself (-displayfd). The command
 # runs with DISPLAY set and QT_QPA_PLATFORM=xcb. Exit status 77 (a skipped
