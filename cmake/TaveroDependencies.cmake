@@ -6,6 +6,9 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(HEIF REQUIRED IMPORTED_TARGET libheif)
 pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-randr xcb-shm xcb-xfixes xcb-composite xcb-keysyms xcb-xtest)
 pkg_check_modules(TESSERACT REQUIRED IMPORTED_TARGET tesseract lept)
+# FFmpeg 5.1 as Debian 12 ships it.
+pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET
+  libavformat>=59 libavcodec>=59 libavfilter>=8 libswresample>=4 libavutil>=57)
 
 # Debian ships OpenCV's CMake package only with the full libopencv-dev; we need
 # core and imgproc alone, so find them directly.

@@ -15,10 +15,17 @@ packages=(
   libxcb1-dev libxcb-randr0-dev libxcb-shm0-dev libxcb-xfixes0-dev libxcb-composite0-dev
   libxcb-xtest0-dev libxcb-keysyms1-dev
   fonts-noto-cjk qt6-translations-l10n
+  # recording: FFmpeg's libraries (libx264, libx265 and AAC inside libavcodec), libyuv for
+  # colour conversion, PulseAudio's client library, Qt Multimedia for playing videos
+  libavformat-dev libavcodec-dev libavfilter-dev libavdevice-dev libswresample-dev libavutil-dev
+  libyuv-dev libpulse-dev qt6-multimedia-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb openbox xdotool xclip x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy
   dbus-daemon
+  # recording tests: FFmpeg's command line makes and probes media fixtures, a private
+  # PulseAudio server gives a null sink and a sine source; ffmpeg-doc holds the API examples
+  ffmpeg pulseaudio ffmpeg-doc
 )
 
 missing=()

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace tavero::media {
+
+// A media library call that failed, with the step that failed and the
+// library's own description, for the log. Callers above platform/ answer the
+// user with their own sentence; only abandoned() may change what they do.
+class MediaError : public std::runtime_error {
+public:
+    MediaError(const std::string& step, int code);
+
+    // The library's error code (negative).
+    int code() const { return code_; }
+    // The work was cancelled through its CancelToken.
+    bool abandoned() const;
+
+private:
+    int code_;
+};
+
+// Throws MediaError for a negative library result; returns the others.
+int check(int result, const char* step);
+
+}  // namespace tavero::media

@@ -1,0 +1,58 @@
+#include "platform/media/MediaHandles.h"
+
+#include "platform/media/MediaError.h"
+
+#include <QFile>
+
+namespace tavero::media {
+
+namespace {
+
+int interrupted(void* flag) { return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0; }
+
+template <typename Handle>
+Handle allocated(Handle handle, const char* step) {
+    if (!handle) throw MediaError(step, AVERROR(ENOMEM));
+    return handle;
+}
+
+}  // namespace
+
+void OutputCloser::operator()(AVFormatContext* context) const noexcept {
+    if (context->oformat && !(context->oformat->flags & AVFMT_NOFILE)) avio_closep(&context->pb);
+    avformat_free_context(context);
+}
+
+Frame makeFrame() { return allocated(Frame(av_frame_alloc()), "av_frame_alloc"); }
+Packet makePacket() { return allocated(Packet(av_packet_alloc()), "av_packet_alloc"); }
+CodecContext makeCodecContext(const AVCodec* codec) {
+    return allocated(CodecContext(avcodec_alloc_context3(codec)), "avcodec_alloc_context3");
+}
+
+InputFile::InputFile(const QString& path, CancelToken cancel) : cancel_(std::move(cancel)) {
+    AVFormatContext* context = avformat_alloc_context();
+    if (!context) throw MediaError("avformat_alloc_context", AVERROR(ENOMEM));
+    // Set before opening, so the very first read can already be abandoned.
+    context->interrupt_callback = {interrupted, const_cast<std::atomic<bool>*>(cancel_.flag())};
+    // On failure avformat_open_input frees the context itself.
+    check(avformat_open_input(&context, QFile::encodeName(path).constData(), nullptr, nullptr), "avformat_open_input");
+    context_.reset(context);
+    check(avformat_find_stream_info(context, nullptr), "avformat_find_stream_info");
+}
+
+void InputFile::throwIfCancelled() const {
+    if (cancel_.cancelled()) throw MediaError("cancelled", AVERROR_EXIT);
+}
+
+OutputContext openOutput(const QString& path, const char* format) {
+    AVFormatContext* raw = nullptr;
+    check(avformat_alloc_output_context2(&raw, nullptr, format, nullptr), "avformat_alloc_output_context2");
+    OutputContext context(raw);
+    if (!(context->oformat->flags & AVFMT_NOFILE))
+        check(avio_open2(&context->pb, QFile::encodeName(path).constData(), AVIO_FLAG_WRITE,
+                         &context->interrupt_callback, nullptr),
+              "avio_open2");
+    return context;
+}
+
+}  // namespace tavero::media

@@ -1,0 +1,74 @@
+#pragma once
+
+// Owners for FFmpeg's objects: every context, frame and packet lives in one
+// of these, so no path forgets to free it. FFmpeg's headers stay inside
+// platform/; code above it reaches media through the typed functions of this
+// folder.
+
+#include "platform/media/CancelToken.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
+#include <libavformat/avformat.h>
+#include <libswresample/swresample.h>
+}
+
+#include <QString>
+
+#include <memory>
+
+namespace tavero::media {
+
+// Frees a handle with one of FFmpeg's functions that take its address.
+template <auto free>
+struct FreeWith {
+    template <typename Handle>
+    void operator()(Handle* handle) const noexcept {
+        free(&handle);
+    }
+};
+
+// Closes the file it reads from, then frees the context.
+using InputContext = std::unique_ptr<AVFormatContext, FreeWith<avformat_close_input>>;
+
+struct OutputCloser {
+    void operator()(AVFormatContext* context) const noexcept;
+};
+// Closes the file it writes to (without writing a trailer), then frees the context.
+using OutputContext = std::unique_ptr<AVFormatContext, OutputCloser>;
+
+using CodecContext = std::unique_ptr<AVCodecContext, FreeWith<avcodec_free_context>>;
+using Frame = std::unique_ptr<AVFrame, FreeWith<av_frame_free>>;
+using Packet = std::unique_ptr<AVPacket, FreeWith<av_packet_free>>;
+using FilterGraph = std::unique_ptr<AVFilterGraph, FreeWith<avfilter_graph_free>>;
+using Resampler = std::unique_ptr<SwrContext, FreeWith<swr_free>>;
+
+// Each throws MediaError when the library cannot allocate.
+Frame makeFrame();
+Packet makePacket();
+CodecContext makeCodecContext(const AVCodec* codec);
+
+// A media file open for reading whose reads give up once `cancel` is
+// cancelled (the interrupt callback). Stream information is read.
+class InputFile {
+public:
+    // Throws MediaError when the file is missing or no known container.
+    InputFile(const QString& path, CancelToken cancel);
+
+    AVFormatContext* get() const { return context_.get(); }
+    AVFormatContext* operator->() const { return context_.get(); }
+    // Throws MediaError (abandoned) once the token is cancelled.
+    void throwIfCancelled() const;
+
+private:
+    CancelToken cancel_;  // keeps the interrupt callback's flag alive
+    InputContext context_;
+};
+
+// A muxer writing `path` in `format` ("mp4", "gif"): the file is created and
+// open. Add streams, then avformat_write_header, packets, av_write_trailer.
+// Throws MediaError.
+OutputContext openOutput(const QString& path, const char* format);
+
+}  // namespace tavero::media
