@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/Appearance.h"
+#include "app/ProgramEnd.h"
 #include "app/SingleInstance.h"
 #include "editor_ui/style/AppIconArt.h"
 #include "platform/AppBrand.h"
@@ -19,6 +20,9 @@
 namespace tavero {
 
 namespace {
+
+// How long a quit waits for work left on the shared pool.
+constexpr std::chrono::seconds workerGrace(3);
 
 // Qt ends the process when it cannot reach the display; say why first.
 bool displayReachable() {
@@ -70,14 +74,18 @@ int runApplication(int argc, char** argv) {
     instance.listen();
 
     applyAppearance(application);
-    AppDelegateSetup setup;
-    setup.model.screen = makeScreenSource();
-    setup.hotKeys = makeGlobalHotKeys();
-    AppDelegate delegate(std::move(setup));
-    connectLifeCycle(application, delegate, instance);
-    delegate.launch(arguments);
-    if (!files.isEmpty()) delegate.started(files);
-    return application.exec();
+    int status = EXIT_SUCCESS;
+    {
+        AppDelegateSetup setup;
+        setup.model.screen = makeScreenSource();
+        setup.hotKeys = makeGlobalHotKeys();
+        AppDelegate delegate(std::move(setup));
+        connectLifeCycle(application, delegate, instance);
+        delegate.launch(arguments);
+        if (!files.isEmpty()) delegate.started(files);
+        status = application.exec();
+    }
+    return endOnceWorkersStop(status, workerGrace);
 }
 
 }  // namespace tavero

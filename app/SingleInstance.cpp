@@ -1,7 +1,9 @@
 #include "app/SingleInstance.h"
 
+#include "platform/LocalUser.h"
+
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QLocalSocket>
 #include <QRegularExpression>
 
@@ -19,22 +21,37 @@ QString safeName(QString text) {
     return text.replace(unsafe, QStringLiteral("_"));
 }
 
+// Each path ends with a NUL, the one byte no path holds, so every name (one
+// with a line break too) arrives whole.
+QByteArray encode(const QStringList& files) {
+    QByteArray message;
+    for (const QString& file : files) message += QFile::encodeName(file) + '\0';
+    return message;
+}
+
 QStringList decode(const QByteArray& message) {
     QStringList files;
-    for (const QByteArray& line : message.split('\n'))
-        if (!line.isEmpty()) files.append(QString::fromUtf8(line));
+    for (const QByteArray& path : message.split('\0'))
+        if (!path.isEmpty()) files.append(QFile::decodeName(path));
     return files;
 }
 
+// Another user's program behind our name must learn nothing of our files,
+// nor make us open any.
+bool sameUser(const QLocalSocket& socket) { return LocalUser::peerId(socket.socketDescriptor()) == LocalUser::id(); }
+
 }  // namespace
 
+// In the user's runtime folder when it is private, else in a folder of our
+// own in the temporary folder; without either, no name at all: each start
+// then runs on its own rather than talk through a place others can enter.
 QString SingleInstance::defaultName() {
+    const QString file = QStringLiteral("tavero-") + safeName(qEnvironmentVariable("DISPLAY")) + QStringLiteral(".socket");
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    const bool privateFolder = !runtime.isEmpty() && QFileInfo(runtime).isDir();
-    const QString folder = privateFolder ? runtime : QDir::tempPath();
-    const QString user = privateFolder ? QString() : safeName(qEnvironmentVariable("USER")) + QLatin1Char('-');
-    const QString display = safeName(qEnvironmentVariable("DISPLAY"));
-    return QDir(folder).filePath(QStringLiteral("tavero-") + user + display + QStringLiteral(".socket"));
+    if (LocalUser::privateFolder(runtime, false)) return QDir(runtime).filePath(file);
+    const QString own = QDir::temp().filePath(QStringLiteral("tavero-") + QString::number(LocalUser::id()));
+    if (LocalUser::privateFolder(own, true)) return QDir(own).filePath(file);
+    return {};
 }
 
 SingleInstance::SingleInstance(QString name, QObject* parent) : QObject(parent), name_(std::move(name)) {
@@ -43,12 +60,15 @@ SingleInstance::SingleInstance(QString name, QObject* parent) : QObject(parent),
 }
 
 bool SingleInstance::handOver(const QStringList& files) {
+    if (name_.isEmpty()) return false;
     QLocalSocket socket;
     socket.connectToServer(name_);
     if (!socket.waitForConnected(connectTimeoutMs)) return false;
-    QByteArray message;
-    for (const QString& file : files) message += file.toUtf8() + '\n';
-    socket.write(message);
+    if (!sameUser(socket)) {
+        socket.abort();
+        return false;
+    }
+    socket.write(encode(files));
     while (socket.bytesToWrite() > 0)
         if (!socket.waitForBytesWritten(writeTimeoutMs)) return false;
     socket.disconnectFromServer();
@@ -57,6 +77,7 @@ bool SingleInstance::handOver(const QStringList& files) {
 }
 
 bool SingleInstance::listen() {
+    if (name_.isEmpty()) return false;
     if (server_.listen(name_)) return true;
     // Nobody answered on the name, so what is there was left by a program
     // that ended.
@@ -66,6 +87,11 @@ bool SingleInstance::listen() {
 
 void SingleInstance::accept() {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
+        if (!sameUser(*socket)) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         auto message = std::make_shared<QByteArray>();
         connect(socket, &QLocalSocket::readyRead, socket, [socket, message] {
             message->append(socket->readAll());

@@ -8,16 +8,16 @@ namespace tavero {
 
 // Keeps one running program per user and display. A later start hands its
 // file arguments to the running program through a local socket and ends;
-// the running program announces them through started(). Owns the socket;
-// main thread.
+// the running program announces them through started(). Both ends talk only
+// to a program of the same user. Owns the socket; main thread.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
     // Files beyond this many bytes of paths are not read.
     static constexpr qint64 largestMessage = 1 << 20;
 
-    // The socket of this user on this display, in the private runtime folder
-    // where there is one.
+    // The socket of this user on this display, in a folder only this user
+    // can enter; empty when there is none, and then every start runs alone.
     static QString defaultName();
 
     explicit SingleInstance(QString name = defaultName(), QObject* parent = nullptr);

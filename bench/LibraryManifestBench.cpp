@@ -28,7 +28,9 @@ struct LargeLibrary {
         }
         manifest = encodeManifest(records);
     }
-    void restoreManifest() const { writeFileAtomically(folder.filePath(LibraryManifest::fileName), manifest); }
+    void restoreManifest() const {
+        writeFileAtomically(folder.filePath(LibraryManifest::fileName), manifest).orThrow(QStringLiteral("no manifest"));
+    }
 
     QTemporaryDir folder;
     QByteArray manifest;

@@ -2,9 +2,9 @@
 
 #include "camera/FiniteNumber.h"
 #include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
 #include "platform/ShotError.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <cmath>
@@ -34,13 +34,8 @@ bool acceptable(const RecordingProject& project) {
            (!project.backgroundFile || isBareFileName(*project.backgroundFile));
 }
 
-std::optional<QByteArray> readWhole(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return std::nullopt;
-    return bytes;
-}
+// Far above the cursor samples of hours of recording.
+constexpr qint64 largestSidecar = qint64(256) << 20;
 
 }  // namespace
 
@@ -107,11 +102,11 @@ void RecordingProject::save(const QString& video) const {
         throw ShotError(cannotEncode());
     }
     const QString path = sidecar(video);
-    if (!writeFileAtomically(path, bytes)) throw ShotError(cannotWrite(QFileInfo(path).fileName()));
+    writeFileAtomically(path, bytes).orThrow(cannotWrite(QFileInfo(path).fileName()));
 }
 
 std::optional<RecordingProject> RecordingProject::load(const QString& video) {
-    const auto bytes = readWhole(sidecar(video));
+    const auto bytes = readRegularFile(sidecar(video), largestSidecar);
     if (!bytes) return std::nullopt;
     try {
         RecordingProject project = decodeRecordingProject(*bytes);

@@ -69,8 +69,8 @@ QImage decode(const QByteArray& data) {
 }
 
 QImage load(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) refuse();
+    QFile file;
+    if (!openPictureFile(file, path)) refuse();
     return decodeFrom(file);
 }
 

@@ -43,8 +43,8 @@ QImage scaledRead(QIODevice& device, int maxPixelSize) {
 
 QImage thumbnail(const QString& path, int maxPixelSize) {
     if (maxPixelSize < 1) return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
+    QFile file;
+    if (!openPictureFile(file, path)) return {};
     try {
         if (heif::looksLikeHeif(file.peek(64))) return reduced(load(path), maxPixelSize);
         return scaledRead(file, maxPixelSize);

@@ -2,9 +2,9 @@
 
 #include "document/ImageOps.h"
 #include "library/LibraryMessages.h"
+#include "platform/RegularFile.h"
 #include "platform/ShotError.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace tavero {
@@ -49,13 +49,15 @@ bool withinPixelLimit(QSize size) {
     return size.width() > 0 && size.height() > 0 && qint64(size.width()) * size.height() <= ImageOps::maxPixels;
 }
 
+// The picture is at most maxPixels, stored by us as 8-bit RGBA PNG: about 4
+// bytes a pixel even uncompressed, a third more as Base64, with room for the
+// marks. A larger file, or anything but a regular file, is refused unread.
+constexpr qint64 largestFile = ImageOps::maxPixels * 4 * 4 / 3 + (qint64(64) << 20);
+
 QByteArray readWhole(const QString& path) {
-    QFile file(path);
-    const auto fail = [&] { return ShotError(messages::cannotReadFile(QFileInfo(path).fileName())); };
-    if (!file.open(QIODevice::ReadOnly)) throw fail();
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) throw fail();
-    return bytes;
+    std::optional<QByteArray> bytes = readRegularFile(path, largestFile);
+    if (!bytes) throw ShotError(messages::cannotReadFile(QFileInfo(path).fileName()));
+    return std::move(*bytes);
 }
 
 }  // namespace

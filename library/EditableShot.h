@@ -53,7 +53,8 @@ struct OpenedProject {
 };
 
 // Reads and checks a project file; every failure is a ShotError, the file's
-// and the decoder's failures with their own description.
+// and the decoder's failures with their own description. Only a regular file
+// of a size a project can have is read.
 OpenedProject readProject(const QString& path);
 
 }  // namespace tavero

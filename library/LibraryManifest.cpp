@@ -2,6 +2,8 @@
 
 #include "library/LibraryMessages.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileMove.h"
+#include "platform/RegularFile.h"
 #include "platform/ShotError.h"
 
 #include <QDateTime>
@@ -36,10 +38,9 @@ QSet<QString> namesIn(const QString& folder) {
     return names;
 }
 
-QString unusedName(const QString& base) {
-    QString candidate = base;
-    for (int n = 2; QFileInfo::exists(candidate); ++n) candidate = base + QLatin1Char('-') + QString::number(n);
-    return candidate;
+bool existsHere(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
 }
 
 }  // namespace
@@ -48,17 +49,21 @@ LibraryManifest::LibraryManifest(QString folder) : folder_(std::move(folder)) {}
 
 QString LibraryManifest::path() const { return folder_ + QLatin1Char('/') + fileName; }
 
+// Only a regular file of the folder itself is read: a link, a FIFO or a
+// device is no manifest of ours, and reading one could block the library or
+// fill the memory.
 void LibraryManifest::read() {
-    QFile file(path());
-    if (!file.exists()) return;
-    if (!file.open(QIODevice::ReadOnly)) throw ShotError(messages::cannotReadFile(fileName));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) throw ShotError(messages::cannotReadFile(fileName));
+    if (!existsHere(path())) return;
+    const std::optional<QByteArray> bytes = readRegularFile(path(), largestFile, LinkRule::refuse);
+    if (!bytes) {
+        keepAsideBeforeWrite_ = true;
+        throw ShotError(messages::cannotReadFile(fileName));
+    }
     try {
-        records_ = decodeManifest(bytes);
-        undecodableOnDisk_ = false;
+        records_ = decodeManifest(*bytes);
+        keepAsideBeforeWrite_ = false;
     } catch (const json::DecodeError&) {
-        undecodableOnDisk_ = true;
+        keepAsideBeforeWrite_ = true;
         throw ShotError(messages::dataNotReadable());
     }
 }
@@ -71,20 +76,21 @@ qsizetype LibraryManifest::removeMissingRecords() {
 void LibraryManifest::write() {
     removeMissingRecords();
     const QByteArray bytes = encodeManifest(records_);
-    if (undecodableOnDisk_) {
-        keepUndecodableCopy();
-        undecodableOnDisk_ = false;
+    if (keepAsideBeforeWrite_) {
+        keepUnreadable();
+        keepAsideBeforeWrite_ = false;
     }
-    if (!writeFileAtomically(path(), bytes)) throw ShotError(messages::cannotWriteFile(fileName));
+    writeFileAtomically(path(), bytes).orThrow(messages::cannotWriteFile(fileName));
 }
 
-// The history of a manifest we could not decode would be lost when the list
-// in memory replaces it, so a copy stays beside it for the user to recover.
-void LibraryManifest::keepUndecodableCopy() const {
-    if (!QFileInfo::exists(path())) return;
+// The history in a manifest we could not read would be lost when the list in
+// memory replaces it, so it stays beside the new one for the user to recover.
+// Kept under a second name, not copied: a copy needs room the disk may lack,
+// and reading a link or a FIFO is what we must not do.
+void LibraryManifest::keepUnreadable() const {
+    if (!existsHere(path())) return;
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QString copy = unusedName(path() + QStringLiteral(".broken-") + stamp);
-    if (!QFile::copy(path(), copy)) throw ShotError(messages::cannotKeepCopy(fileName));
+    if (!keepAside(path(), path() + QStringLiteral(".broken-") + stamp)) throw ShotError(messages::cannotKeepCopy(fileName));
 }
 
 void LibraryManifest::insertFirst(const CaptureRecord& record) { records_.prepend(record); }

@@ -16,6 +16,9 @@ namespace tavero {
 class LibraryManifest {
 public:
     static inline const QString fileName = QStringLiteral("index.json");
+    // Far above any real history (some 300,000 records); a larger file is
+    // refused unread.
+    static constexpr qint64 largestFile = qint64(64) << 20;
 
     explicit LibraryManifest(QString folder);
 
@@ -23,13 +26,15 @@ public:
     QString path() const;
 
     // Replaces the list with the file's records when the file exists. A file
-    // that cannot be read or decoded leaves the list as it was; an undecodable
-    // one is kept as a dated copy before it is next replaced.
+    // that cannot be read or decoded (a link, anything but a regular file, one
+    // beyond largestFile) leaves the list as it was and is kept aside under a
+    // dated name before it is next replaced.
     void read();
     // Drops the records whose file is no longer in the folder, keeping the
     // order of the others; returns how many were dropped.
     qsizetype removeMissingRecords();
-    // Drops missing records, then replaces the file atomically with the list.
+    // Drops missing records, then replaces the file atomically with the list;
+    // a failed write leaves the earlier file whole.
     void write();
 
     void insertFirst(const CaptureRecord& record);
@@ -37,12 +42,13 @@ public:
     void remove(const QUuid& id);
 
 private:
-    void keepUndecodableCopy() const;
+    void keepUnreadable() const;
 
     QString folder_;
     QList<CaptureRecord> records_;
-    // The file on disk could not be decoded and has not been kept aside yet.
-    bool undecodableOnDisk_ = false;
+    // The file on disk could not be read or decoded and has not been kept
+    // aside yet.
+    bool keepAsideBeforeWrite_ = false;
 };
 
 }  // namespace tavero

@@ -109,7 +109,7 @@ CaptureRecord LocalLibrary::persistNow(const QImage& image, const QString& name,
     const QUuid id = QUuid::createUuid();
     const QString file = filename(name, id) + QLatin1Char('.') + type;
     const QByteArray bytes = ImageOps::png(image, type);
-    if (!writeFileAtomically(pathOf(file), bytes)) throw ShotError(messages::cannotWriteFile(file));
+    writeFileAtomically(pathOf(file), bytes).orThrow(messages::cannotWriteFile(file));
     const CaptureRecord record = newRecord(id, file, image.size(), CaptureRecord::imageKind);
     manifest_.insertFirst(record);
     manifest_.write();
@@ -130,7 +130,7 @@ QString LocalLibrary::saveProjectNow(const QImage& image, const QList<Mark>& mar
     const QByteArray png = ImageOps::png(image, QStringLiteral("png"));
     const QString file = filename(Prefix::project, QUuid::createUuid()) + QLatin1Char('.') + projectExtension;
     const QString path = pathOf(file);
-    if (!writeFileAtomically(path, encodeEditableShot({1, png, marks}))) throw ShotError(messages::cannotWriteFile(file));
+    writeFileAtomically(path, encodeEditableShot({1, png, marks})).orThrow(messages::cannotWriteFile(file));
     return path;
 }
 

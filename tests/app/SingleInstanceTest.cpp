@@ -1,12 +1,23 @@
 #include "app/SingleInstance.h"
 #include "tests/support/TempDir.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace tavero;
 
@@ -19,17 +30,18 @@ protected:
     test::TempDir folder;
 };
 
-TEST_F(SingleInstanceTest, ALaterStartHandsItsFilesToTheRunningOne) {
+TEST_F(SingleInstanceTest, ALaterStartHandsItsFilesToTheRunningOneWhateverTheirNames) {
     SingleInstance later(name());
     EXPECT_FALSE(later.handOver({QStringLiteral("/tmp/a.png")})) << "nobody runs yet";
 
     SingleInstance running(name());
     ASSERT_TRUE(running.listen());
     QSignalSpy started(&running, &SingleInstance::started);
-    const QStringList files{QStringLiteral("/tmp/截图 1.png"), QStringLiteral("/tmp/b.vistagon")};
+    const QStringList files{QStringLiteral("/tmp/截图 1.png"), QStringLiteral("/tmp/两行\n名字.png"),
+                            QStringLiteral("/tmp/b.vistagon")};
     EXPECT_TRUE(later.handOver(files));
     ASSERT_TRUE(started.wait(5000));
-    EXPECT_EQ(started.first().first().toStringList(), files);
+    EXPECT_EQ(started.first().first().toStringList(), files) << "a line break is part of a name";
 
     EXPECT_TRUE(later.handOver({}));
     ASSERT_TRUE(started.wait(5000));
@@ -60,6 +72,103 @@ TEST_F(SingleInstanceTest, AnOversizedMessageIsDropped) {
     socket.disconnectFromServer();
     QTest::qWait(200);
     EXPECT_EQ(started.count(), 0);
+}
+
+// Sets an environment variable for the life of the object.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const QByteArray& value)
+        : name_(name), had_(qEnvironmentVariableIsSet(name)), saved_(qgetenv(name)) {
+        if (value.isNull()) qunsetenv(name);
+        else qputenv(name, value);
+    }
+    ~ScopedVariable() {
+        if (had_) qputenv(name_, saved_);
+        else qunsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    bool had_;
+    QByteArray saved_;
+};
+
+bool onlyOwnerEnters(const QString& folder) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+}
+
+TEST_F(SingleInstanceTest, TheSocketLiesInAFolderOnlyTheUserCanEnter) {
+    const ScopedVariable temporary("TMPDIR", QFile::encodeName(folder.path()));
+    const QString own = folder.path() + QStringLiteral("/tavero-") + QString::number(::geteuid());
+    {
+        const ScopedVariable runtime("XDG_RUNTIME_DIR", QByteArray());
+        const QString made = SingleInstance::defaultName();
+        EXPECT_EQ(QFileInfo(made).path(), own);
+        EXPECT_TRUE(onlyOwnerEnters(own));
+    }
+    test::TempDir shared;
+    ASSERT_TRUE(QFile::setPermissions(shared.path(), QFileDevice::Permissions(0x7777)));
+    {
+        const ScopedVariable runtime("XDG_RUNTIME_DIR", QFile::encodeName(shared.path()));
+        EXPECT_EQ(QFileInfo(SingleInstance::defaultName()).path(), own) << "a runtime folder others may enter is passed by";
+    }
+    ASSERT_TRUE(QDir(own).removeRecursively());
+    ASSERT_TRUE(QFile::link(shared.path(), own));
+    {
+        const ScopedVariable runtime("XDG_RUNTIME_DIR", QByteArray());
+        EXPECT_TRUE(SingleInstance::defaultName().isEmpty()) << "a link in its place is no folder of ours";
+        SingleInstance alone(SingleInstance::defaultName());
+        EXPECT_FALSE(alone.listen());
+        EXPECT_FALSE(alone.handOver({QStringLiteral("/tmp/a.png")})) << "the start runs on its own";
+    }
+    ASSERT_TRUE(QFile::remove(own));
+    ASSERT_TRUE(QDir().mkdir(own));
+    ASSERT_TRUE(QFile::setPermissions(own, QFileDevice::Permissions(0x7777)));
+    {
+        const ScopedVariable runtime("XDG_RUNTIME_DIR", QByteArray());
+        EXPECT_EQ(QFileInfo(SingleInstance::defaultName()).path(), own);
+        EXPECT_TRUE(onlyOwnerEnters(own)) << "our own folder is closed to others first";
+    }
+}
+
+// Another user listening at the name first, in a folder everyone may enter:
+// the later start must hand it nothing.
+TEST_F(SingleInstanceTest, AProgramOfAnotherUserIsHandedNothing) {
+    if (::geteuid() != 0) GTEST_SKIP() << "acting as another user needs root";
+    ASSERT_TRUE(QFile::setPermissions(folder.path(), QFileDevice::Permissions(0x7777)));
+    const QByteArray path = QFile::encodeName(name());
+    int report[2];
+    ASSERT_EQ(::pipe(report), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Only system calls from here: the other user's listener.
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+        const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0 || server < 0 ||
+            ::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::chmod(path.constData(), 0777) != 0 ||
+            ::listen(server, 1) != 0)
+            ::_exit(1);
+        (void)!::write(report[1], "r", 1);
+        const int connection = ::accept(server, nullptr, nullptr);
+        char received = 0;
+        pollfd wait{connection, POLLIN, 0};
+        if (::poll(&wait, 1, 5000) > 0 && ::read(connection, &received, 1) == 1) (void)!::write(report[1], "x", 1);
+        ::_exit(0);
+    }
+    ::close(report[1]);
+    char ready = 0;
+    ASSERT_EQ(::read(report[0], &ready, 1), 1) << "the other user's listener did not start";
+    EXPECT_FALSE(SingleInstance(name()).handOver({QStringLiteral("/home/me/私人.png")}));
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    char received = 0;
+    EXPECT_EQ(::read(report[0], &received, 1), 0) << "not one byte of a path reached the other user";
+    ::close(report[0]);
 }
 
 }  // namespace

@@ -5,7 +5,11 @@
 #include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace tavero;
 
@@ -40,9 +44,14 @@ TEST(ImageThumbnails, KeepASmallPictureAsItIs) {
     EXPECT_EQ(thumbnail.pixel(30, 20), small.convertToFormat(ImageOps::surfaceFormat).pixel(30, 20));
 }
 
-TEST(ImageThumbnails, AreAbsentForMissingBrokenOversizedAndForeignFiles) {
+TEST(ImageThumbnails, AreAbsentForMissingBrokenOversizedForeignAndEndlessFiles) {
     const test::TempDir dir;
     EXPECT_TRUE(ImageOps::thumbnail(dir.file(QStringLiteral("gone.png")), thumbnailSide).isNull());
+    // Neither may keep a worker waiting or reading for good.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file(QStringLiteral("fifo.png"))).constData(), 0600), 0);
+    EXPECT_TRUE(ImageOps::thumbnail(dir.file(QStringLiteral("fifo.png")), thumbnailSide).isNull());
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.file(QStringLiteral("zero.heic"))));
+    EXPECT_TRUE(ImageOps::thumbnail(dir.file(QStringLiteral("zero.heic")), thumbnailSide).isNull());
     const std::pair<QString, QByteArray> files[] = {
         {QStringLiteral("notes.png"), "not a picture at all"},
         {QStringLiteral("empty.png"), fixtures::pngWithoutPixels(400, 300)},

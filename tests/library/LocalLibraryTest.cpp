@@ -2,6 +2,7 @@
 #include "library/LibraryMessages.h"
 #include "library/LocalLibrary.h"
 #include "tests/library/LibraryCalls.h"
+#include "tests/support/Disks.h"
 #include "tests/support/Files.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
@@ -12,6 +13,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
+#include <cstdio>
+
+#include <sys/stat.h>
+
 using namespace tavero;
 
 namespace {
@@ -21,9 +29,6 @@ protected:
     QString pathOf(const QString& file) const { return library.root() + QLatin1Char('/') + file; }
     QString manifestPath() const { return pathOf(QStringLiteral("index.json")); }
     QList<CaptureRecord> manifestOnDisk() const { return decodeManifest(test::readFile(manifestPath())); }
-    QStringList brokenCopies() const {
-        return QDir(library.root()).entryList({QStringLiteral("index.json.broken-*")}, QDir::Files);
-    }
 
     // Files with these names in the folder and a manifest, written by another
     // writer, listing them with lower-case ids, spaces and shuffled keys.
@@ -113,29 +118,121 @@ TEST_F(LocalLibraryTest, LoadDropsRecordsWhoseFileIsGoneAndRewritesOnlyThen) {
     EXPECT_EQ(test::readFile(manifestPath()), encodeManifest(pruned.records));
 }
 
-TEST_F(LocalLibraryTest, AnUndecodableManifestFailsAndIsKeptAsideBeforeTheNextSave) {
-    const QByteArray old = writeForeignManifest({QStringLiteral("a.png"), QStringLiteral("b.png")}, false);
-    const test::Loaded loaded = test::load(library);
-    ASSERT_TRUE(loaded.error.has_value());
-    EXPECT_EQ(loaded.error->message(), QStringLiteral("未能读取数据，因为它的格式不正确。"));
-    EXPECT_EQ(library::messages::loadFailed(loaded.error->message()),
-              QStringLiteral("无法读取桌面「岚帧」文件夹：未能读取数据，因为它的格式不正确。"));
-    EXPECT_TRUE(loaded.records.isEmpty());
-    EXPECT_EQ(test::readFile(manifestPath()), old) << "a failed load leaves the file alone";
-    EXPECT_TRUE(brokenCopies().isEmpty());
+// Whatever stands at "index.json" without being a manifest we can read is
+// neither read nor followed nor lost: a load says so and leaves it, and the
+// next save keeps it aside under a dated name and writes a regular file.
+TEST_F(LocalLibraryTest, AManifestThatCannotBeReadIsKeptAsideAndReplacedByARegularFile) {
+    const QString outside = home.path() + QStringLiteral("/elsewhere.txt");
+    test::writeFile(outside, "someone else's file");
+    const QByteArray outsideBefore = test::folderDigest(home.path() + QStringLiteral("/elsewhere.txt"));
+    const QString unreadable = QStringLiteral("未能读取文件“index.json”。");
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        QString error;
+    };
+    const std::vector<Case> cases{
+        {"undecodable", [&] { writeForeignManifest({QStringLiteral("a.png")}, false); },
+         QStringLiteral("未能读取数据，因为它的格式不正确。")},
+        {"a link outside", [&] { QFile::link(outside, manifestPath()); }, unreadable},
+        {"a link to /dev/zero", [&] { QFile::link(QStringLiteral("/dev/zero"), manifestPath()); }, unreadable},
+        {"a FIFO", [&] { ::mkfifo(QFile::encodeName(manifestPath()).constData(), 0600); }, unreadable},
+        {"too large",
+         [&] {
+             test::writeFile(manifestPath(), "[]");
+             QFile(manifestPath()).resize(LibraryManifest::largestFile + 1);
+         },
+         unreadable},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(QDir(library.root()).removeRecursively() || !QFileInfo::exists(library.root()));
+        QDir().mkpath(library.root());
+        c.make();
+        const QByteArray before = test::folderDigest(library.root());
+        LocalLibrary fresh(library.root());
+        const test::Loaded loaded = test::load(fresh);
+        ASSERT_TRUE(loaded.error.has_value());
+        EXPECT_EQ(library::messages::loadFailed(loaded.error->message()),
+                  QStringLiteral("无法读取桌面「岚帧」文件夹：") + c.error);
+        EXPECT_EQ(test::folderDigest(library.root()), before) << "a failed load touches nothing";
 
-    const auto saved = test::persist(library, picture);
-    ASSERT_TRUE(saved.ok());
-    EXPECT_EQ(manifestOnDisk(), QList<CaptureRecord>{saved.value()});
-    const QStringList copies = brokenCopies();
-    ASSERT_EQ(copies.size(), 1);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^index\.json\.broken-\d{8}-\d{6}$)")).match(copies[0]).hasMatch())
-        << copies[0].toStdString();
-    EXPECT_EQ(test::readFile(pathOf(copies[0])), old) << "the old history is kept";
+        const auto saved = test::persist(fresh, picture);
+        ASSERT_TRUE(saved.ok()) << saved.error().what();
+        EXPECT_FALSE(QFileInfo(manifestPath()).isSymLink());
+        EXPECT_EQ(manifestOnDisk(), QList<CaptureRecord>{saved.value()});
+        ASSERT_TRUE(test::persist(fresh, picture).ok());
+        EXPECT_EQ(manifestOnDisk().size(), 2);
+        const QStringList copies =
+            QDir(library.root()).entryList({QStringLiteral("index.json.broken-*")}, QDir::AllEntries | QDir::System);
+        ASSERT_EQ(copies.size(), 1) << "kept aside once, before the first rewrite only";
+        EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^index\.json\.broken-\d{8}-\d{6}$)")).match(copies[0]).hasMatch());
 
+        for (const CaptureRecord& record : manifestOnDisk()) QFile::remove(pathOf(record.file));
+        QFile::remove(manifestPath());
+        ::rename(QFile::encodeName(pathOf(copies[0])).constData(), QFile::encodeName(manifestPath()).constData());
+        EXPECT_EQ(test::folderDigest(library.root()), before) << "what stood there is kept as it was";
+    }
+    EXPECT_EQ(test::folderDigest(outside), outsideBefore);
+}
+
+// The disk fills up at a chosen byte: first inside the picture, then inside
+// the manifest. Neither leaves a broken file listed, and the manifest on disk
+// stays the last whole one until a save succeeds again.
+TEST_F(LocalLibraryTest, AWriteCutShortListsNoBrokenPictureAndKeepsTheManifest) {
     ASSERT_TRUE(test::persist(library, picture).ok());
-    EXPECT_EQ(brokenCopies().size(), 1) << "kept once, before the first rewrite only";
-    EXPECT_EQ(manifestOnDisk().size(), 2);
+    const QByteArray before = test::folderDigest(library.root());
+    const qint64 pictureSize = ImageOps::png(picture, QStringLiteral("png")).size();
+    {
+        const test::FileSizeLimit full(pictureSize / 2);
+        const auto cut = test::persist(library, picture);
+        ASSERT_FALSE(cut.ok());
+        EXPECT_TRUE(cut.error().message().startsWith(QStringLiteral("未能存储文件“截图_"))) << cut.error().what();
+    }
+    EXPECT_EQ(test::folderDigest(library.root()), before) << "nothing lost, nothing half-written";
+
+    QImage dot(1, 1, QImage::Format_RGB32);
+    dot.fill(Qt::red);
+    {
+        const test::FileSizeLimit full(test::readFile(manifestPath()).size() + 10);
+        const auto unlisted = test::persist(library, dot);
+        ASSERT_FALSE(unlisted.ok()) << "the dot's picture fits, the longer manifest does not";
+        EXPECT_EQ(unlisted.error().message(), QStringLiteral("未能存储文件“index.json”。"));
+    }
+    EXPECT_EQ(manifestOnDisk().size(), 1) << "the earlier manifest, whole";
+    const auto later = test::persist(library, picture);
+    ASSERT_TRUE(later.ok());
+    EXPECT_EQ(manifestOnDisk().size(), 3) << "the picture written before the manifest failed is listed now";
+    for (const CaptureRecord& record : manifestOnDisk())
+        EXPECT_FALSE(ImageOps::load(pathOf(record.file)).isNull()) << record.file.toStdString();
+}
+
+// Saving until a real file system is full, as a user pressing the hot key on
+// a nearly full home would: every listed picture opens, the failure reads as
+// a full disk, and the library keeps answering once there is room again.
+TEST(LocalLibraryOnAFullDisk, KeepsEveryListedPictureWholeAndSaysTheDiskIsFull) {
+    const test::SmallDisk disk(512 * 1024);
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a small file system needs root";
+    LocalLibrary library(disk.path() + QStringLiteral("/岚帧"));
+    const QImage picture = fixtures::noise(200, 150, 3);
+    std::optional<ShotError> failure;
+    for (int i = 0; i < 20 && !failure; ++i) {
+        const auto result = test::persist(library, picture);
+        if (!result) failure = result.error();
+    }
+    ASSERT_TRUE(failure.has_value()) << "the disk never filled";
+    EXPECT_EQ(failure->message(), QStringLiteral("磁盘空间不足，无法保存。"));
+    const QByteArray full = test::folderDigest(library.root());
+    ASSERT_FALSE(test::persist(library, picture).ok());
+    EXPECT_EQ(test::folderDigest(library.root()), full) << "a failed save changes nothing";
+
+    const QList<CaptureRecord> listed = decodeManifest(test::readFile(library.root() + QStringLiteral("/index.json")));
+    ASSERT_FALSE(listed.isEmpty());
+    for (const CaptureRecord& record : listed)
+        EXPECT_EQ(ImageOps::load(library.root() + QLatin1Char('/') + record.file).size(), picture.size());
+    EXPECT_EQ(test::load(library).records.size(), listed.size());
+    QFile::remove(library.root() + QLatin1Char('/') + listed.last().file);
+    EXPECT_TRUE(test::persist(library, picture).ok()) << "room again";
 }
 
 TEST_F(LocalLibraryTest, AddVideoListsAFileOnceAndWritesNothingTheSecondTime) {

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace tavero;
 
 TEST(FileMoveTest, MovesFilesAndFoldersWithinAVolume) {
@@ -42,4 +44,28 @@ TEST(FileMoveTest, RefusesToCopyAcrossVolumes) {
     EXPECT_FALSE(renameInPlace(source, target));
     EXPECT_EQ(test::readFile(source), QByteArray("bytes"));
     EXPECT_FALSE(QFileInfo::exists(target));
+}
+
+// The manifest's rescue: whatever lies at the name is kept under a free name
+// without being read or followed, and the old name can then be replaced.
+TEST(FileMoveTest, KeepAsideGivesAFileALinkOrAFifoAFreeSecondName) {
+    test::TempDir dir;
+    const QString file = dir.file(QStringLiteral("index.json"));
+    test::writeFile(file, "history");
+    test::writeFile(dir.file(QStringLiteral("aside")), "taken");
+    EXPECT_EQ(keepAside(file, dir.file(QStringLiteral("aside"))), dir.file(QStringLiteral("aside-2")));
+    EXPECT_EQ(test::readFile(dir.file(QStringLiteral("aside-2"))), QByteArray("history"));
+    EXPECT_EQ(test::readFile(dir.file(QStringLiteral("aside"))), QByteArray("taken"));
+
+    const QString outside = dir.file(QStringLiteral("outside"));
+    test::writeFile(outside, "someone else's");
+    const QString link = dir.file(QStringLiteral("link.json"));
+    ASSERT_TRUE(QFile::link(outside, link));
+    ASSERT_EQ(keepAside(link, dir.file(QStringLiteral("link-aside"))), dir.file(QStringLiteral("link-aside")));
+    EXPECT_EQ(QFileInfo(dir.file(QStringLiteral("link-aside"))).symLinkTarget(), outside);
+
+    const QString fifo = dir.file(QStringLiteral("fifo.json"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_TRUE(keepAside(fifo, dir.file(QStringLiteral("fifo-aside"))).has_value());
+    EXPECT_EQ(keepAside(dir.file(QStringLiteral("missing")), dir.file(QStringLiteral("x"))), std::nullopt);
 }

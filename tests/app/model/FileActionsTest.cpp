@@ -8,6 +8,7 @@
 #include "library/EditableShot.h"
 #include "tests/app/model/ModelHarness.h"
 #include "tests/app/model/ScriptedStudio.h"
+#include "tests/support/Disks.h"
 #include "tests/support/Files.h"
 #include "tests/support/TestWindows.h"
 
@@ -16,6 +17,11 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <utility>
+#include <vector>
 
 using namespace tavero;
 using test::ModelHarness;
@@ -78,18 +84,51 @@ TEST(FileActionsTest, VideosOfAnyCaseGoToTheWorkspaceAndTheStudioLoadsTheirProje
     EXPECT_TRUE(model.document().image().isNull());
 }
 
-TEST(FileActionsTest, AWebmFileIsReadAsAPictureAndFailsWithThePictureSentence) {
+// Files that are no picture, and files that would block a reader for good or
+// feed it without end: each is refused with a sentence, the picture open
+// stays, the library is untouched, and the next open works.
+TEST(FileActionsTest, FilesThatCannotBeReadFailWithASentenceAndTheModelGoesOn) {
     FileHarness harness;
     AppModel& model = harness.model();
-    const QString webm = harness.files.file(QStringLiteral("录屏.webm"));
-    test::writeFile(webm, QByteArrayLiteral("\x1a\x45\xdf\xa3 not a picture"));
-    model.open(webm);
-    EXPECT_TRUE(model.busy()) << "decoding runs in the background";
-    ASSERT_TRUE(harness.waitUntilIdle());
-    EXPECT_EQ(model.error(), ImageOps::messages::unreadable());
-    EXPECT_FALSE(model.videoURL().has_value());
-    EXPECT_TRUE(model.document().image().isNull());
+    const QImage current = filled(30, 20, Qt::green);
+    harness.openAndWait(writePicture(harness.files, QStringLiteral("current.png"), current));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(harness.library()).isDir(); }, 10'000));
+    const QByteArray library = test::folderDigest(harness.library());
+    const auto file = [&](const char* name) { return harness.files.file(QString::fromUtf8(name)); };
+    const auto fifo = [&](const char* name) {
+        ::mkfifo(QFile::encodeName(file(name)).constData(), 0600);
+        return file(name);
+    };
+    const auto endless = [&](const char* name) {
+        QFile::link(QStringLiteral("/dev/zero"), file(name));
+        return file(name);
+    };
+    test::writeFile(file("录屏.webm"), QByteArrayLiteral("\x1a\x45\xdf\xa3 not a picture"));
+    test::writeFile(file("huge.vistagon"), "{");
+    QFile(file("huge.vistagon")).resize(qint64(1) << 30);
+    const QString picture = ImageOps::messages::unreadable();
+    const std::vector<std::pair<QString, QString>> cases{
+        {file("录屏.webm"), picture},
+        {fifo("管道.png"), picture},
+        {endless("zero.png"), picture},
+        {fifo("管道.vistagon"), QStringLiteral("未能读取文件“管道.vistagon”。")},
+        {endless("zero.vistagon"), QStringLiteral("未能读取文件“zero.vistagon”。")},
+        {file("huge.vistagon"), QStringLiteral("未能读取文件“huge.vistagon”。")},
+    };
+    for (const auto& [path, sentence] : cases) {
+        SCOPED_TRACE(path.toStdString());
+        model.open(path);
+        EXPECT_TRUE(model.busy()) << "decoding runs in the background";
+        ASSERT_TRUE(harness.waitUntilIdle());
+        EXPECT_EQ(model.error(), sentence);
+        EXPECT_EQ(model.status(), sentence);
+        EXPECT_TRUE(test::samePixels(model.document().image(), current));
+        EXPECT_FALSE(model.videoURL().has_value());
+    }
     EXPECT_TRUE(harness.studio == nullptr || harness.studio->loadedProjects.isEmpty());
+    EXPECT_EQ(test::folderDigest(harness.library()), library);
+    harness.openAndWait(writePicture(harness.files, QStringLiteral("next.png"), filled(10, 10, Qt::red)));
+    EXPECT_EQ(model.status(), FileMessages::opened(QStringLiteral("next.png")));
 }
 
 TEST(FileActionsTest, AProjectRestoresItsMarksAndIsNamedWithoutItsExtension) {

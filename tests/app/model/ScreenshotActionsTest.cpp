@@ -4,6 +4,7 @@
 #include "document/ShotDocument.h"
 #include "recording/RecordingStudio.h"
 #include "tests/app/model/ModelHarness.h"
+#include "tests/support/Disks.h"
 #include "tests/support/TestWindows.h"
 
 #include <QRegularExpression>
@@ -247,3 +248,35 @@ TEST(ScreenshotActionsTest, TheFirstRecordRequestIsExplainedAndThenOpensTheSetup
 }
 
 }  // namespace
+
+// A nearly full home as a user meets it: screenshots until the disk is full.
+// The alert and the status say so, every listed picture opens, and a save
+// that fails leaves the library exactly as it was.
+TEST(ScreenshotActionsTest, OnAFullDiskTheUserIsToldAndTheHistoryStaysWhole) {
+    ModelHarness harness;
+    const test::SmallDisk disk(400 * 1024, harness.library());
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a small file system needs root";
+    harness.screen->setDesktop(fixtures::noise(200, 150, 5));
+    AppModel& model = harness.model();
+    const auto takeOne = [&] {
+        const qsizetype listed = model.history().size();
+        model.setError(std::nullopt);
+        model.take(CaptureMode::full, false);
+        return QTest::qWaitFor([&] { return model.history().size() > listed || model.error().has_value(); }, 10'000);
+    };
+    for (int i = 0; i < 20 && !model.error(); ++i) ASSERT_TRUE(takeOne());
+    const QString full = QStringLiteral("磁盘空间不足，无法保存。");
+    ASSERT_EQ(model.error(), full);
+    EXPECT_EQ(model.status(), full);
+    EXPECT_GE(model.history().size(), 2);
+    EXPECT_EQ(harness.manifestOnDisk(), model.history());
+    for (const CaptureRecord& record : model.history())
+        EXPECT_EQ(QImage(harness.libraryFile(record.file)).size(), QSize(200, 150)) << record.file.toStdString();
+
+    const QByteArray before = test::folderDigest(harness.library());
+    ASSERT_TRUE(takeOne());
+    EXPECT_EQ(model.error(), full);
+    EXPECT_EQ(test::folderDigest(harness.library()), before);
+    EXPECT_FALSE(model.busy());
+    EXPECT_EQ(model.document().image().size(), QSize(200, 150)) << "the capture is still open to be edited";
+}
