@@ -122,4 +122,27 @@ QImage pixellated(const QImage& image, const QRect& region, double blockSize, QP
     return output;
 }
 
+QImage reduced(const QImage& image, const QSize& size) {
+    QImage output(size, image.format());
+    if (output.isNull() || image.isNull()) return {};
+    cv::Mat target = pixels::view(output);
+    cv::resize(pixels::constView(image), target, target.size(), 0, 0, cv::INTER_AREA);
+    return output;
+}
+
+void drawScaled(const QImage& source, const QRectF& from, QImage& target, const QRectF& to, const QRect& clip) {
+    const QRect area = clip & target.rect();
+    if (area.isEmpty() || source.isNull() || to.isEmpty() || from.isEmpty()) return;
+    // The inverse map, target pixel index inside `area` to source position,
+    // between pixel centres.
+    const double scaleX = from.width() / to.width();
+    const double scaleY = from.height() / to.height();
+    const double offsetX = scaleX * (area.left() + 0.5 - to.left()) + from.left() - 0.5;
+    const double offsetY = scaleY * (area.top() + 0.5 - to.top()) + from.top() - 0.5;
+    const cv::Matx23d map(scaleX, 0, offsetX, 0, scaleY, offsetY);
+    cv::Mat region = pixels::view(target)(cvRect(area));
+    cv::warpAffine(pixels::constView(source), region, map, region.size(), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
+                   cv::BORDER_REPLICATE);
+}
+
 }  // namespace tavero::ImageOps::filters

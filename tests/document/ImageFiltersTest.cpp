@@ -49,3 +49,28 @@ TEST(Blur, SpreadsLikeAGaussianOfTheGivenSigma) {
         EXPECT_NEAR(spreadOfStep(blurred, width / 2), sigma, 0.04 * sigma + 0.1) << "sigma " << sigma;
     }
 }
+
+TEST(Scaling, ReductionAveragesWhatEachPixelCovers) {
+    QImage checks(64, 32, ImageOps::surfaceFormat);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 64; ++x) checks.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    const QImage half = filters::reduced(checks, QSize(32, 16));
+    ASSERT_EQ(half.size(), QSize(32, 16));
+    for (const QPoint at : {QPoint(0, 0), QPoint(17, 9), QPoint(31, 15)}) EXPECT_NEAR(qRed(half.pixel(at)), 128, 1);
+}
+
+TEST(Scaling, DrawsAFractionalPartStretchedIntoTheClipOnly) {
+    QImage ramp(100, 4, ImageOps::surfaceFormat);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 100; ++x) ramp.setPixel(x, y, qRgb(2 * x, 0, 0));
+    QImage target(40, 4, ImageOps::surfaceFormat);
+    target.fill(Qt::blue);
+    // Source x 10.5 … 30.5 onto target x 0 … 40: target pixel t shows 10.5 + (t + 0.5) / 2.
+    filters::drawScaled(ramp, QRectF(10.5, 0, 20, 4), target, QRectF(0, 0, 40, 4), QRect(0, 0, 30, 4));
+    for (int t : {0, 7, 29}) EXPECT_NEAR(qRed(target.pixel(t, 1)), 2 * (10.5 + (t + 0.5) / 2 - 0.5), 1.01) << t;
+    EXPECT_EQ(target.pixel(30, 1), QColor(Qt::blue).rgba()) << "outside the clip";
+
+    // Beyond the source's border its edge pixels repeat.
+    filters::drawScaled(ramp, QRectF(90, 0, 20, 4), target, QRectF(0, 0, 40, 4), target.rect());
+    EXPECT_EQ(qRed(target.pixel(39, 1)), 198);
+}
