@@ -5,6 +5,7 @@
 #include "platform/AppBrand.h"
 #include "platform/SyntheticKeyboard.h"
 #include "tests/app/RunningTavero.h"
+#include "tests/support/RealInput.h"
 
 #include <QFile>
 
@@ -20,7 +21,11 @@ TEST_F(TaveroEndlessFileOnX11Test, AFifoIsRefusedAndTheProgramStillOpensFilesAnd
     const QString fifo = home.path() + QStringLiteral("/管道.png");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     start({fifo});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window(AppBrand::name).has_value(); }, 15'000)) << "the refusal is an alert";
+    std::optional<WindowInfo> alert;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (alert = window(AppBrand::name)).has_value(); }, 15'000))
+        << "the refusal is an alert";
+    // A loaded machine maps the alert some time before it has the keyboard.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return test::hasKeyboard(alert->id); }, 10'000));
     SyntheticKeyboard keyboard;
     keyboard.press(SyntheticKeyboard::Key::escape);
     keyboard.release(SyntheticKeyboard::Key::escape);

@@ -6,20 +6,14 @@
 // 400 × 300 drag saves exactly that area.
 #include "library/CaptureRecord.h"
 #include "platform/SyntheticKeyboard.h"
-#include "platform/X11ScreenSource.h"
-#include "tests/support/RealPointer.h"
-#include "tests/support/TempDir.h"
+#include "tests/app/RunningTavero.h"
+#include "tests/support/RealInput.h"
 #include "tests/support/TestWindows.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
-#include <optional>
 
 using namespace tavero;
 
@@ -32,14 +26,8 @@ QString describe(const QRect& rect) {
     return QStringLiteral("%1x%2+%3+%4").arg(rect.width()).arg(rect.height()).arg(rect.x()).arg(rect.y());
 }
 
-QString outputOf(const QString& tool, const QStringList& arguments) {
-    QProcess process;
-    process.start(tool, arguments);
-    process.waitForFinished(5000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
 
-class TaveroHotKeysOnX11Test : public testing::Test {
+class TaveroHotKeysOnX11Test : public test::RunningTavero {
 protected:
     void SetUp() override {
         QList<DisplayInfo> displays = screen.displays();
@@ -53,39 +41,32 @@ protected:
             test::grabUntil([&] { return screen.grabArea(pagePlace(), false); }, page->picture()), page->picture()));
         ASSERT_TRUE(test::pointAt(display.center()));
         ASSERT_TRUE(display.contains(screen.pointer())) << "the display lets the pointer reach this monitor";
-        program.start(QStringLiteral(TAVERO_EXECUTABLE), {});
-        ASSERT_TRUE(program.waitForStarted(5000));
-    }
-
-    void TearDown() override {
-        program.kill();
-        program.waitForFinished(5000);
+        start({});
     }
 
     QRect pagePlace() const { return {display.topLeft() + QPoint(200, 160), QSize(800, 600)}; }
-
-    std::optional<WindowInfo> editorWindow() {
-        for (const WindowInfo& window : screen.windows())
-            if (window.processID == program.processId() && window.title == QStringLiteral("岚帧 Tavero")) return window;
-        return std::nullopt;
-    }
 
     // The smallest size the program allows its window, from its size hints.
     static QSize minimumSizeOf(quint32 window) {
         const QRegularExpressionMatch found =
             QRegularExpression(QStringLiteral("minimum size: (\\d+) by (\\d+)"))
-                .match(outputOf(QStringLiteral("xprop"),
-                                {QStringLiteral("-id"), QString::number(window), QStringLiteral("WM_NORMAL_HINTS")}));
+                .match(test::outputOf(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window),
+                                                                QStringLiteral("WM_NORMAL_HINTS")})
+                           .value_or(QString()));
         return found.hasMatch() ? QSize(found.captured(1).toInt(), found.captured(2).toInt()) : QSize();
     }
 
     // The selection overlay passes by any window manager, so it is looked for
-    // among all the windows on the screen, by its prompt and its place.
+    // among all the windows on the screen, by its prompt and its place; it
+    // takes the pointer once the server has mapped it.
     bool overlayShows() const {
-        const QString listing = outputOf(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")});
+        const QString xwininfo = QStringLiteral("xwininfo");
+        const QString listing = test::outputOf(xwininfo, {QStringLiteral("-root"), QStringLiteral("-children")}).value_or(QString());
         for (const QString& line : listing.split(QLatin1Char('\n')))
             if (line.contains(QStringLiteral("拖出截图区域 · 松开完成 · Esc 取消")) && line.contains(describe(display)))
-                return true;
+                return test::outputOf(xwininfo, {QStringLiteral("-id"), line.trimmed().section(QLatin1Char(' '), 0, 0)})
+                    .value_or(QString())
+                    .contains(QStringLiteral("IsViewable"));
         return false;
     }
 
@@ -103,12 +84,9 @@ protected:
         return picture;
     }
 
-    test::TempHome home;
-    X11ScreenSource screen;
     SyntheticKeyboard keyboard;
     QRect display;
     std::optional<test::ForeignWindow> page;
-    QProcess program;
 };
 
 TEST_F(TaveroHotKeysOnX11Test, TheEditorFitsTheMonitorAndTheFirstHotKeysTakeTheScreenshots) {
@@ -122,7 +100,8 @@ TEST_F(TaveroHotKeysOnX11Test, TheEditorFitsTheMonitorAndTheFirstHotKeysTakeTheS
 
     keyboard.chord(chord, QLatin1Char('6'));
     const QImage full = newestOnceListed(1);
-    ASSERT_EQ(full.size(), display.size()) << "the first press captured the monitor";
+    ASSERT_FALSE(full.isNull()) << "the first press saved a picture in the library";
+    EXPECT_EQ(full.size(), display.size());
     EXPECT_TRUE(test::samePixels(full.copy(pagePlace().translated(-display.topLeft())), page->picture()));
 
     keyboard.chord(chord, QLatin1Char('2'));
@@ -130,6 +109,7 @@ TEST_F(TaveroHotKeysOnX11Test, TheEditorFitsTheMonitorAndTheFirstHotKeysTakeTheS
     const QRect area(pagePlace().topLeft() + QPoint(120, 90), QSize(400, 300));
     ASSERT_TRUE(test::drag(area.topLeft(), area.topLeft() + QPoint(area.width(), area.height())));
     const QImage dragged = newestOnceListed(2);
+    ASSERT_FALSE(dragged.isNull()) << "the library lists the area";
     EXPECT_EQ(dragged.size(), area.size());
     EXPECT_TRUE(test::samePixels(dragged, page->picture().copy(area.translated(-pagePlace().topLeft()))));
 }

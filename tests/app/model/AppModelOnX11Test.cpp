@@ -8,7 +8,7 @@
 #include "document/ShotDocument.h"
 #include "platform/X11ScreenSource.h"
 #include "tests/app/model/ModelHarness.h"
-#include "tests/capture/ui/RealInput.h"
+#include "tests/capture/ui/ActiveOverlay.h"
 #include "tests/support/TestWindows.h"
 
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include "capture/ui/SelectionOverlay.h"
 #include "platform/X11ScreenSource.h"
 #include "tests/capture/CaptureHarness.h"
-#include "tests/capture/ui/RealInput.h"
+#include "tests/capture/ui/ActiveOverlay.h"
 #include "tests/support/TestWindows.h"
 
 #include <gtest/gtest.h>

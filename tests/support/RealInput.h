@@ -1,20 +1,28 @@
 #pragma once
 
-// The real pointer of a test X server, moved and pressed through XTest by
-// xdotool, as a person would.
+// The real pointer and keyboard focus of a test X server, through xdotool
+// (XTest), as a person would meet them.
 #include <QPoint>
 #include <QProcess>
 #include <QStringList>
 #include <QTest>
 
+#include <optional>
+
 namespace tavero::test {
 
-// Runs xdotool with `arguments`; false when it fails or takes over 5 s.
-inline bool xdotool(const QStringList& arguments) {
+// Runs `tool` with `arguments` and returns what it wrote, or none when it
+// fails or takes over 5 s.
+inline std::optional<QString> outputOf(const QString& tool, const QStringList& arguments) {
     QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
-    return QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 5000) &&
-           process.exitCode() == 0;
+    process.start(tool, arguments);
+    if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 5000) || process.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+inline bool xdotool(const QStringList& arguments) {
+    return outputOf(QStringLiteral("xdotool"), arguments).has_value();
 }
 
 inline QStringList coordinates(QPoint point) { return {QString::number(point.x()), QString::number(point.y())}; }
@@ -29,6 +37,12 @@ inline bool drag(QPoint from, QPoint to) {
                    QStringList{QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("mousemove")} +
                    coordinates(middle) + QStringList{QStringLiteral("mousemove")} + coordinates(to) +
                    QStringList{QStringLiteral("mouseup"), QStringLiteral("1")});
+}
+
+// Whether the keys typed now go to `window`: it holds the input focus.
+inline bool hasKeyboard(quint32 window) {
+    const std::optional<QString> focus = outputOf(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});
+    return focus && focus->trimmed().toUInt() == window;
 }
 
 }  // namespace tavero::test

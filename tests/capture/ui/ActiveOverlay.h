@@ -3,7 +3,7 @@
 // Real input on a test X server, for the tests that drive the selection
 // overlay as a person would.
 #include "capture/ui/SelectionWindow.h"
-#include "tests/support/RealPointer.h"
+#include "tests/support/RealInput.h"
 
 #include <QApplication>
 #include <QTest>
