@@ -7,7 +7,7 @@
 #include "app/StatusItem.h"
 #include "editor_ui/MainView.h"
 #include "platform/GlobalHotKeys.h"
-#include "recording/RecordingStudio.h"
+#include "recording/studio/RecordingStudio.h"
 #include "recording/ScreenRecorder.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 #include "app/EditorWindow.h"
 #include "app/FocusedTextField.h"
 #include "document/ShotDocument.h"
-#include "recording/RecordingStudio.h"
+#include "recording/studio/RecordingStudio.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

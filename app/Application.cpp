@@ -7,6 +7,7 @@
 #include "editor_ui/style/AppIconArt.h"
 #include "platform/AppBrand.h"
 #include "platform/GlobalHotKeys.h"
+#include "platform/PointerSource.h"
 #include "platform/ScreenSource.h"
 #include "recording/ScreenRecorder.h"
 
@@ -78,6 +79,7 @@ int runApplication(int argc, char** argv) {
     {
         AppDelegateSetup setup;
         setup.model.screen = makeScreenSource();
+        setup.model.pointer = makePointerSource();
         setup.hotKeys = makeGlobalHotKeys();
         AppDelegate delegate(std::move(setup));
         connectLifeCycle(application, delegate, instance);

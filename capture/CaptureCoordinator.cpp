@@ -114,7 +114,6 @@ void CaptureCoordinator::capture(Mode mode, bool scrolling, Completion<QImage> c
     QTimer::singleShot(timing_.settle, this, [this, road] { afterSettling(road); });
 }
 
-// The display whose frame holds the pointer, else the primary one.
 std::optional<DisplayInfo> CaptureCoordinator::pointerDisplay() {
     if (!screen_) return std::nullopt;
     try {

@@ -77,6 +77,11 @@ public:
 
     // The displays and windows, behind the content watchdog.
     void content(Completion<ShareableContent> completion);
+    // The ids of the windows on screen now, front to back; empty without a screen.
+    QList<quint32> windowOrder();
+    // The display whose frame holds the pointer, else the primary one; none
+    // without a screen.
+    std::optional<DisplayInfo> pointerDisplay();
     // What a grab of `display` captures. This program's windows are not
     // left out by the grab: they are hidden before any capture.
     static ContentFilter filter(const DisplayInfo& display);
@@ -104,7 +109,6 @@ private:
     struct Road;
 
     void setBusy(bool busy);
-    std::optional<DisplayInfo> pointerDisplay();
     void afterSettling(std::shared_ptr<Road> road);
     void withContent(std::shared_ptr<Road> road, Result<ShareableContent> content);
     void withSnapshot(std::shared_ptr<Road> road, Result<QImage> frozen);
@@ -117,7 +121,6 @@ private:
     void pickRecordingArea(const DisplayInfo& display, const QImage& frozen, Completion<CaptureRegion> answer);
     // `rect` in the display's points, cut out of the display's frozen picture.
     static Result<QImage> crop(const QImage& image, const QRectF& rect, const DisplayInfo& display);
-    QList<quint32> windowOrder();
 
     std::shared_ptr<ScreenSource> screen_;
     CaptureTiming timing_;

@@ -7,7 +7,7 @@
 #include "editor_ui/MoreCapturesMenu.h"
 #include "editor_ui/RecordingButton.h"
 #include "platform/AppBrand.h"
-#include "recording/RecordingStudio.h"
+#include "recording/studio/RecordingStudio.h"
 
 #include <QBoxLayout>
 #include <QLabel>

@@ -8,7 +8,7 @@
 #include "editor_ui/ScreenAccessView.h"
 #include "editor_ui/SettingsView.h"
 #include "editor_ui/SheetBinding.h"
-#include "recording/RecordingStudio.h"
+#include "recording/studio/RecordingStudio.h"
 
 namespace tavero {
 

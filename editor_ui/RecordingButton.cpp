@@ -2,7 +2,7 @@
 
 #include "app/model/AppModel.h"
 #include "editor_ui/style/SymbolIcons.h"
-#include "recording/RecordingStudio.h"
+#include "recording/studio/RecordingStudio.h"
 
 namespace tavero {
 

@@ -9,7 +9,7 @@
 #include "editor_ui/style/SymbolIcons.h"
 #include "editor_ui/style/TaveroStyle.h"
 #include "platform/AppBrand.h"
-#include "recording/RecordingStudio.h"
+#include "recording/studio/RecordingStudio.h"
 
 #include <QBoxLayout>
 #include <QLabel>

@@ -19,20 +19,21 @@ declare -A allowed=(
   [capture/ui]="platform document capture editor_ui/style"
   [recording]="platform platform/media document library"
   [camera]="platform platform/media document recording"
-  [app/model]="platform platform/media document library capture recording camera"
-  [editor_ui]="platform platform/media document document/ui library capture capture/ui recording camera app/model editor_ui/style"
-  [recording_ui]="platform platform/media document document/ui library capture recording camera app/model editor_ui editor_ui/style"
-  [selftests]="platform platform/media document library capture recording camera app/model"
-  [app]="platform platform/media document document/ui library capture capture/ui recording camera app/model editor_ui editor_ui/style recording_ui selftests"
+  [recording/studio]="platform platform/media document library capture recording camera"
+  [app/model]="platform platform/media document library capture recording camera recording/studio"
+  [editor_ui]="platform platform/media document document/ui library capture capture/ui recording camera recording/studio app/model editor_ui/style"
+  [recording_ui]="platform platform/media document document/ui library capture recording camera recording/studio app/model editor_ui editor_ui/style"
+  [selftests]="platform platform/media document library capture recording camera recording/studio app/model"
+  [app]="platform platform/media document document/ui library capture capture/ui recording camera recording/studio app/model editor_ui editor_ui/style recording_ui selftests"
 )
-headless="platform platform/media document library capture recording camera app/model"
+headless="platform platform/media document library capture recording camera recording/studio app/model"
 widget_headers='#include <(QtWidgets/|Q(Widget|Application|Dialog|MainWindow|Label|PushButton|MenuBar|Menu|SystemTrayIcon|MessageBox|LineEdit|TextEdit|PlainTextEdit|ScrollArea|Slider|ComboBox|CheckBox|ToolButton|AbstractButton|Layout|BoxLayout|HBoxLayout|VBoxLayout|GridLayout|StackedWidget|Frame|Splitter|ListView|ListWidget|FileDialog|GraphicsView)>)'
 c_libraries='#include <(xcb/|X11/|libav|libsw|libyuv|pulse/|tesseract/|leptonica/|libheif/)'
 ffmpeg_headers='#include <(libav|libsw)'
 
 owner_of() {  # the most specific folder a file belongs to
   local file=$1
-  for folder in platform/media document/ui capture/ui app/model editor_ui/style; do
+  for folder in platform/media document/ui capture/ui recording/studio app/model editor_ui/style; do
     [[ $file == $folder/* ]] && { echo "$folder"; return; }
   done
   echo "${file%%/*}"

@@ -4,7 +4,7 @@
 #include "document/ShotDocument.h"
 #include "library/LibraryMessages.h"
 #include "platform/SettingsValues.h"
-#include "recording/RecordingStudio.h"
+#include "recording/studio/RecordingStudio.h"
 #include "recording/ScreenRecorder.h"
 
 #include <QPointer>
@@ -25,6 +25,7 @@ AppModel::AppModel(AppModelSetup setup, QObject* parent)
       library_(std::make_unique<LocalLibrary>()),
       recorder_(setup.recorder ? std::move(setup.recorder) : std::make_unique<ScreenRecorder>()),
       scrollSession_(std::make_unique<ScrollingCapture>(setup.screen, setup.scrollTiming)),
+      pointer_(std::move(setup.pointer)),
       makeStudio_(std::move(setup.makeStudio)),
       videoExports_(std::move(setup.videoExports)),
       countdownTick_(setup.countdownTick),
@@ -42,8 +43,15 @@ AppModel::AppModel(AppModelSetup setup, QObject* parent)
 AppModel::~AppModel() = default;
 
 RecordingStudio& AppModel::studio() {
-    if (!studio_) studio_ = makeStudio_ ? makeStudio_(*this) : std::make_unique<RecordingStudio>(*this);
+    if (!studio_) studio_ = makeStudio_ ? makeStudio_(*this) : std::make_unique<RecordingStudio>(*this, studioParts());
     return *studio_;
+}
+
+// The parts of the studio this build has: the pointer recorder.
+StudioParts AppModel::studioParts() const {
+    StudioParts parts;
+    parts.tracker = std::make_unique<CursorRecorder>(pointer_);
+    return parts;
 }
 
 void AppModel::setApplicationWindows(ApplicationWindows* windows) {

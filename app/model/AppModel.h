@@ -10,7 +10,8 @@
 #include "document/FrameOptions.h"
 #include "library/CaptureRecord.h"
 #include "library/LocalLibrary.h"
-#include "recording/RecordingHost.h"
+#include "recording/studio/RecordingHost.h"
+#include "recording/studio/StudioParts.h"
 
 #include <QDateTime>
 #include <QImage>
@@ -28,6 +29,7 @@
 namespace tavero {
 
 class ApplicationWindows;
+class PointerSource;
 struct OpenedFile;
 class RecordingStudio;
 class ScreenRecorder;
@@ -44,6 +46,8 @@ struct AppModelSetup {
     std::chrono::milliseconds countdownTick{1000};
     // Null: a new ScreenRecorder.
     std::unique_ptr<ScreenRecorder> recorder;
+    // Where the recording studio reads the pointer; null: no pointer samples.
+    std::shared_ptr<PointerSource> pointer;
     // Makes the studio on its first use; null: a new RecordingStudio.
     std::function<std::unique_ptr<RecordingStudio>(RecordingHost& model)> makeStudio;
     VideoExports videoExports;
@@ -92,8 +96,8 @@ public:
     ~AppModel() override;
 
     ShotDocument& document() { return *document_; }
-    CaptureCoordinator& capture() { return *capture_; }
-    LocalLibrary& library() { return *library_; }
+    CaptureCoordinator& capture() override { return *capture_; }
+    LocalLibrary& library() override { return *library_; }
     ScreenRecorder& recorder() { return *recorder_; }
     ScrollingCapture& scrollSession() { return *scrollSession_; }
     // Created on the first call and kept from then on.
@@ -258,8 +262,10 @@ signals:
 private:
     QObject* hostObject() override { return this; }
     void showWindow() override { invoke(showWindow_); }
+    void updateMenu() override { invoke(updateMenu_); }
     static void invoke(const Callback& callback);
 
+    StudioParts studioParts() const;
     void setBusy(bool busy);
     void setHasPermission(bool permission);
     void setCountdown(int seconds);
@@ -302,6 +308,7 @@ private:
     std::unique_ptr<ScreenRecorder> recorder_;
     std::unique_ptr<ScrollingCapture> scrollSession_;
     std::unique_ptr<RecordingStudio> studio_;
+    std::shared_ptr<PointerSource> pointer_;
     std::function<std::unique_ptr<RecordingStudio>(RecordingHost&)> makeStudio_;
     VideoExports videoExports_;
     OpenPanelPresenter* openPanels_ = nullptr;

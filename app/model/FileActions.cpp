@@ -13,7 +13,7 @@
 #include "library/EditableShot.h"
 #include "library/LibraryMessages.h"
 #include "platform/Background.h"
-#include "recording/RecordingStudio.h"
+#include "recording/studio/RecordingStudio.h"
 
 #include <QFileInfo>
 #include <QPointer>

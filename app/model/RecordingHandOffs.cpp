@@ -2,7 +2,7 @@
 // run here before a record request reaches the studio.
 #include "app/model/AppModel.h"
 
-#include "recording/RecordingStudio.h"
+#include "recording/studio/RecordingStudio.h"
 
 namespace tavero {
 

@@ -6,7 +6,7 @@
 #include "platform/FakeGlobalHotKeys.h"
 #include "platform/FakeScreenSource.h"
 #include "platform/GlobalHotKeys.h"
-#include "recording/RecordingStudio.h"
+#include "recording/studio/RecordingStudio.h"
 #include "recording/ScreenRecorder.h"
 #include "tests/capture/CaptureHarness.h"
 #include "tests/support/Pictures.h"

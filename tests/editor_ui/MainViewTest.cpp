@@ -12,7 +12,7 @@
 #include "editor_ui/StartView.h"
 #include "editor_ui/StatusBar.h"
 #include "editor_ui/Workspace.h"
-#include "recording/RecordingStudio.h"
+#include "recording/studio/RecordingStudio.h"
 #include "tests/app/model/ScriptedStudio.h"
 #include "tests/editor_ui/MainViewFixture.h"
 

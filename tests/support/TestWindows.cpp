@@ -22,7 +22,8 @@ void PictureWindow::paintEvent(QPaintEvent*) {
     painter.drawImage(QPoint(0, 0), picture_);
 }
 
-ForeignWindow::ForeignWindow(const QRect& place, quint32 seed) : place_(place), seed_(seed) {}
+ForeignWindow::ForeignWindow(const QRect& place, quint32 seed, QString title)
+    : place_(place), seed_(seed), title_(std::move(title)) {}
 
 ForeignWindow::~ForeignWindow() {
     process_.closeWriteChannel();
@@ -37,7 +38,7 @@ bool ForeignWindow::start() {
     process_.setProcessEnvironment(environment);
     process_.start(QStringLiteral(TAVERO_TEST_WINDOW_PATH),
                    {QString::number(place_.x()), QString::number(place_.y()), QString::number(place_.width()),
-                    QString::number(place_.height()), QString::number(seed_)});
+                    QString::number(place_.height()), QString::number(seed_), title_});
     if (!process_.waitForStarted(5000)) return false;
     return QTest::qWaitFor([&] { return process_.canReadLine() && process_.readLine().startsWith("ready"); }, 10000);
 }

@@ -28,7 +28,7 @@ private:
 // fixtures::noise(width, height, seed), so that it is not one of ours.
 class ForeignWindow {
 public:
-    ForeignWindow(const QRect& place, quint32 seed);
+    ForeignWindow(const QRect& place, quint32 seed, QString title = {});
     ~ForeignWindow();
 
     // Starts the process and waits until the window is on screen.
@@ -39,6 +39,7 @@ public:
 private:
     QRect place_;
     quint32 seed_;
+    QString title_;
     QProcess process_;
 };
 

@@ -7,7 +7,7 @@
 #include "library/CaptureRecord.h"
 #include "platform/AppBrand.h"
 #include "platform/FakeScreenSource.h"
-#include "recording/RecordingStudio.h"
+#include "recording/studio/RecordingStudio.h"
 #include "recording/ScreenRecorder.h"
 #include "tests/capture/CaptureHarness.h"
 #include "tests/capture/ScriptedFrames.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/RecordingStudio.h"
+#include "recording/studio/RecordingStudio.h"
 
 #include <QStringList>
 

@@ -2,7 +2,7 @@
 #include "app/model/ModelMessages.h"
 #include "capture/ScrollMessages.h"
 #include "document/ShotDocument.h"
-#include "recording/RecordingStudio.h"
+#include "recording/studio/RecordingStudio.h"
 #include "tests/app/model/ModelHarness.h"
 #include "tests/support/TestWindows.h"
 

@@ -12,9 +12,13 @@
 
 namespace tavero {
 
+class CaptureCoordinator;
+class LocalLibrary;
+
 // What the recording studio may do to the application model that owns it:
-// write the recording fields, the status line and the shown video, report
-// failures and library writes, and bring the editor window forward. The
+// reach the model's capture coordinator and library, write the recording
+// fields, the status line and the shown video, report failures and library
+// writes, bring the editor window forward and refresh the status item. The
 // model implements it; the studio sits below the model and reaches it only
 // through this interface. Main thread.
 class RecordingHost {
@@ -23,6 +27,9 @@ public:
 
     // The object whose destruction ends the host; the studio holds it weakly.
     virtual QObject* hostObject() = 0;
+
+    virtual CaptureCoordinator& capture() = 0;
+    virtual LocalLibrary& library() = 0;
 
     virtual void setRecording(bool recording) = 0;
     virtual void setRecordingStarting(bool starting) = 0;
@@ -34,6 +41,8 @@ public:
     virtual void saved(const Result<CaptureRecord>& result) = 0;
     // Brings the editor window to the front, when the application installed that.
     virtual void showWindow() = 0;
+    // Rebuilds the status item and its menu, when the application installed that.
+    virtual void updateMenu() = 0;
 };
 
 }  // namespace tavero

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <mutex>
+
+namespace tavero {
+
+// The outline of the camera portrait laid over the screen.
+enum class PortraitShape { circle, square, rectangle };
+
+// Where the camera portrait sits in the recorded frame. The centre is a
+// fraction of the frame from its top-left corner; the width a fraction of
+// the frame width, used within 0.12…0.5. A plain value, not persisted.
+struct PortraitLayout {
+    PortraitShape shape = PortraitShape::circle;
+    double x = 0.83;
+    double y = 0.78;
+    double width = 0.23;
+    // The camera fills the frame; shape, place and size are then ignored.
+    bool fullScreen = false;
+    // The camera picture is flipped left to right before it is placed.
+    bool mirrored = true;
+
+    friend bool operator==(const PortraitLayout&, const PortraitLayout&) = default;
+};
+
+// The layout the user sees, handed from the main thread to the camera
+// writer's thread: a reader always gets a whole layout. Any thread.
+class PortraitState {
+public:
+    void set(const PortraitLayout& layout) {
+        std::lock_guard guard(lock_);
+        layout_ = layout;
+    }
+    PortraitLayout get() const {
+        std::lock_guard guard(lock_);
+        return layout_;
+    }
+
+private:
+    mutable std::mutex lock_;
+    PortraitLayout layout_;
+};
+
+}  // namespace tavero

@@ -1,0 +1,203 @@
+// The studio's state: its parts, its settings and what runs when they are
+// assigned.
+#include "recording/studio/RecordingStudio.h"
+
+#include "camera/NoCameraFeed.h"
+#include "platform/SettingsValues.h"
+#include "recording/studio/StudioMessages.h"
+
+#include <QSettings>
+
+namespace tavero {
+
+namespace {
+
+const QString systemAudioKey = QStringLiteral("recording.systemAudio");
+const QString microphoneKey = QStringLiteral("recording.microphone");
+const QString notesKey = QStringLiteral("recording.notes");
+const QString notesTransparencyKey = QStringLiteral("recording.notesTransparency");
+
+MicrophoneAuthorization alwaysAuthorized() { return MicrophoneAuthorization::authorized; }
+
+}  // namespace
+
+RecordingStudio::RecordingStudio(RecordingHost& model, StudioParts parts, QObject* parent)
+    : QObject(parent),
+      model_(&model),
+      modelObject_(model.hostObject()),
+      webcam_(parts.webcam ? std::move(parts.webcam) : std::make_unique<NoCameraFeed>()),
+      cameraFraming_(CameraFraming::load()),
+      portraitOverlay_(std::move(parts.portraitOverlay)),
+      tracker_(parts.tracker ? std::move(parts.tracker) : std::make_unique<CursorRecorder>(nullptr)),
+      recorder_(std::move(parts.recorder)),
+      makeOverlay_(std::move(parts.makeOverlay)),
+      readMicrophoneAuthorization_(parts.microphoneAuthorization ? std::move(parts.microphoneAuthorization)
+                                                                 : alwaysAuthorized) {
+    const QSettings settings;
+    systemAudio_ = SettingsValues::readBool(settings, systemAudioKey).value_or(true);
+    microphone_ = SettingsValues::readBool(settings, microphoneKey).value_or(false);
+    notes_ = settings.value(notesKey).toString();
+    notesTransparency_ = SettingsValues::readNumber(settings, notesTransparencyKey).value_or(0.65);
+    microphoneAuthorization_ = readMicrophoneAuthorization_();
+    wireParts();
+}
+
+RecordingStudio::~RecordingStudio() = default;
+
+// Every callback holds the studio weakly: a part that outlives it calls nothing.
+void RecordingStudio::wireParts() {
+    QPointer<RecordingStudio> self(this);
+    connect(webcam_.get(), &WebcamFeed::changed, this, &RecordingStudio::changed);
+    tracker_->setOnBounds([self](const QRectF& bounds) {
+        if (self) self->followedWindowMoved(bounds);
+    });
+    if (recorder_)
+        recorder_->setOnPaused([self] {
+            if (self) self->recorderPaused();
+        });
+    // A camera-only take always shows the camera full screen, whatever the
+    // overlay reports.
+    if (portraitOverlay_)
+        portraitOverlay_->setChanged([self](const PortraitLayout& reported) {
+            if (!self) return;
+            PortraitLayout layout = reported;
+            if (self->take_.scope == RecordingScope::camera) layout.fullScreen = true;
+            self->setPortrait(layout);
+        });
+}
+
+RecordingHost* RecordingStudio::model() const { return modelObject_ ? model_ : nullptr; }
+
+RecordingOverlay* RecordingStudio::overlay() {
+    if (!overlay_ && makeOverlay_) overlay_ = makeOverlay_(*this);
+    return overlay_.get();
+}
+
+void RecordingStudio::storeSetting(const QString& key, const QVariant& value) {
+    QSettings settings;
+    settings.setValue(key, value);
+}
+
+void RecordingStudio::setSetupVisible(bool visible) {
+    publish(setupVisible_, visible);
+    emit setupVisibleChanged();
+}
+
+void RecordingStudio::setPhase(RecordingPhase phase) {
+    publish(phase_, phase);
+    emit phaseChanged();
+}
+
+void RecordingStudio::setScope(RecordingScope scope) {
+    publish(scope_, scope);
+    if (scope != RecordingScope::camera) return;
+    publish(cameraEnabled_, true);
+    webcam_->start(false);
+}
+
+void RecordingStudio::setCameraEnabled(bool enabled) {
+    publish(cameraEnabled_, enabled);
+    if (enabled)
+        webcam_->start(false);
+    else
+        webcam_->stop();
+}
+
+void RecordingStudio::setCameraFraming(const CameraFraming& framing) {
+    publish(cameraFraming_, framing);
+    cameraFraming_.save();
+}
+
+void RecordingStudio::setPortrait(const PortraitLayout& layout) {
+    publish(portrait_, layout);
+    portraitChanged();
+}
+
+void RecordingStudio::portraitChanged() {
+    webcam_->portrait().set(portrait_);
+    if (portraitOverlay_) portraitOverlay_->update(take_.bounds, portrait_);
+    if (phase_.occupied())
+        if (RecordingOverlay* windows = overlay()) windows->updateBorder(take_.bounds);
+}
+
+// The recorded window moved or changed size: the border and the camera
+// picture go along.
+void RecordingStudio::followedWindowMoved(const QRectF& bounds) {
+    take_.bounds = bounds;
+    if (RecordingOverlay* windows = overlay()) windows->updateBorder(bounds);
+    if (portraitOverlay_) portraitOverlay_->update(bounds, portrait_);
+}
+
+void RecordingStudio::setWindowID(quint32 id) { publish(windowID_, id); }
+
+void RecordingStudio::setDisplayID(quint32 id) { publish(displayID_, id); }
+
+void RecordingStudio::setRegion(std::optional<CaptureRegion> region) { publish(region_, std::move(region)); }
+
+void RecordingStudio::setSystemAudio(bool on) {
+    publish(systemAudio_, on);
+    storeSetting(systemAudioKey, on);
+}
+
+void RecordingStudio::setMicrophone(bool on) {
+    publish(microphone_, on);
+    storeSetting(microphoneKey, on);
+}
+
+void RecordingStudio::setEffects(const RecordingEffects& effects) { publish(effects_, effects); }
+
+void RecordingStudio::setNotesEnabled(bool on) { publish(notesEnabled_, on); }
+
+void RecordingStudio::setNotes(const QString& notes) {
+    publish(notes_, notes);
+    storeSetting(notesKey, notes);
+}
+
+void RecordingStudio::setNotesScrolling(bool scrolling) { publish(notesScrolling_, scrolling); }
+
+void RecordingStudio::setNotesSpeed(double speed) { publish(notesSpeed_, speed); }
+
+void RecordingStudio::setNotesSize(double size) { publish(notesSize_, size); }
+
+void RecordingStudio::setNotesTransparency(double transparency) {
+    publish(notesTransparency_, transparency);
+    storeSetting(notesTransparencyKey, transparency);
+}
+
+void RecordingStudio::closeCameraPreview() {
+    if (!phase_.occupied()) webcam_->stop();
+}
+
+void RecordingStudio::togglePortraitFullScreen() {
+    if (!take_.camera || take_.scope == RecordingScope::camera) return;
+    PortraitLayout layout = portrait_;
+    layout.fullScreen = !layout.fullScreen;
+    setPortrait(layout);
+}
+
+// The pause the studio asked for is complete; a late report of a pause that
+// a stop overtook changes nothing.
+void RecordingStudio::recorderPaused() {
+    RecordingHost* host = model();
+    if (phase_ != RecordingPhase(RecordingPhase::Kind::pausing) || !host) return;
+    setPhase(RecordingPhase::Kind::paused);
+    publish(elapsed_, recorder_->elapsed());
+    // Samples taken after the last kept picture would point past the video.
+    tracker_->trim(elapsed_);
+    host->setRecording(false);
+    host->setStatus(StudioMessages::paused());
+    host->updateMenu();
+    if (RecordingOverlay* windows = overlay()) windows->updateRecordingState();
+}
+
+void RecordingStudio::togglePause() {}
+
+void RecordingStudio::restart() {}
+
+void RecordingStudio::stop() {}
+
+void RecordingStudio::cancelExport() {}
+
+void RecordingStudio::loadProject(const QString& videoPath) { Q_UNUSED(videoPath) }
+
+}  // namespace tavero

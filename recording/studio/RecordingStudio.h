@@ -1,0 +1,302 @@
+#pragma once
+
+#include "camera/CameraFraming.h"
+#include "camera/PortraitLayout.h"
+#include "camera/RecordingEffects.h"
+#include "camera/RecordingProject.h"
+#include "capture/CaptureRegion.h"
+#include "platform/ScreenContent.h"
+#include "recording/RecordingPhase.h"
+#include "recording/RecordingScope.h"
+#include "recording/studio/RecordingHost.h"
+#include "recording/studio/StudioParts.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QRectF>
+#include <QString>
+#include <QUuid>
+
+#include <memory>
+#include <optional>
+
+namespace tavero {
+
+// The setup of a take, frozen when its countdown begins: everything after
+// the countdown reads this, never the settings the user may change meanwhile.
+struct TakeSetup {
+    // The recorded area in global screen points, top-left origin.
+    QRectF bounds;
+    std::optional<quint32> windowID;
+    RecordingScope scope = RecordingScope::window;
+    quint32 displayID = 0;
+    std::optional<CaptureRegion> region;
+    bool systemAudio = true;
+    bool microphone = false;
+    // The target's name as the take shows it.
+    QString name;
+    RecordingEffects effects;
+    bool camera = false;
+    CameraFraming cameraFraming;
+    // The blurred still of the display taken at the start, in the library folder.
+    std::optional<QString> backgroundFile;
+    bool notes = false;
+};
+
+// The one recording controller of the program: everything the set-up sheet,
+// the recording windows, the record button, the status item, the menus and
+// the start screen show about a recording is a property of it, and every
+// recording action is a method of it.
+//
+// Each published property emits changed() on every assignment, also of the
+// value it already holds (views redraw, settings are written again); the
+// phase, the render flag and the sheet flag also emit their own signal.
+// System sound, microphone, notes and their transparency persist in the user
+// defaults ("recording.…"), read once here and written on every assignment;
+// the camera framing persists through CameraFraming.
+//
+// Created by the model on first use and kept for its whole life; reaches the
+// model only through RecordingHost, held weakly, and does nothing that needs
+// the model once it is gone. Owns the camera feed, the portrait overlay, the
+// recording windows (made on first use) and the recorder's studio side.
+// Main thread.
+class RecordingStudio : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool setupVisible READ setupVisible WRITE setSetupVisible NOTIFY setupVisibleChanged)
+    Q_PROPERTY(bool loadingTargets READ loadingTargets NOTIFY changed)
+    Q_PROPERTY(std::optional<QString> targetError READ targetError NOTIFY changed)
+    Q_PROPERTY(tavero::RecordingScope scope READ scope WRITE setScope NOTIFY changed)
+    Q_PROPERTY(bool cameraEnabled READ cameraEnabled WRITE setCameraEnabled NOTIFY changed)
+    Q_PROPERTY(tavero::CameraFraming cameraFraming READ cameraFraming WRITE setCameraFraming NOTIFY changed)
+    Q_PROPERTY(tavero::PortraitLayout portrait READ portrait WRITE setPortrait NOTIFY changed)
+    Q_PROPERTY(quint32 windowID READ windowID WRITE setWindowID NOTIFY changed)
+    Q_PROPERTY(quint32 displayID READ displayID WRITE setDisplayID NOTIFY changed)
+    Q_PROPERTY(QList<tavero::WindowInfo> windows READ windows NOTIFY changed)
+    Q_PROPERTY(QList<tavero::DisplayInfo> displays READ displays NOTIFY changed)
+    Q_PROPERTY(std::optional<tavero::CaptureRegion> region READ region WRITE setRegion NOTIFY changed)
+    Q_PROPERTY(tavero::RecordingPhase phase READ phase NOTIFY phaseChanged)
+    Q_PROPERTY(double elapsed READ elapsed NOTIFY changed)
+    Q_PROPERTY(std::optional<qint64> availableDiskSpace READ availableDiskSpace NOTIFY changed)
+    Q_PROPERTY(bool isRetaking READ isRetaking NOTIFY changed)
+    Q_PROPERTY(bool systemAudio READ systemAudio WRITE setSystemAudio NOTIFY changed)
+    Q_PROPERTY(bool microphone READ microphone WRITE setMicrophone NOTIFY changed)
+    Q_PROPERTY(tavero::MicrophoneAuthorization microphoneAuthorization READ microphoneAuthorization NOTIFY changed)
+    Q_PROPERTY(bool requestingMicrophone READ requestingMicrophone NOTIFY changed)
+    Q_PROPERTY(tavero::RecordingEffects effects READ effects WRITE setEffects NOTIFY changed)
+    Q_PROPERTY(bool notesEnabled READ notesEnabled WRITE setNotesEnabled NOTIFY changed)
+    Q_PROPERTY(QString notes READ notes WRITE setNotes NOTIFY changed)
+    Q_PROPERTY(bool notesScrolling READ notesScrolling WRITE setNotesScrolling NOTIFY changed)
+    Q_PROPERTY(double notesSpeed READ notesSpeed WRITE setNotesSpeed NOTIFY changed)
+    Q_PROPERTY(double notesSize READ notesSize WRITE setNotesSize NOTIFY changed)
+    Q_PROPERTY(double notesTransparency READ notesTransparency WRITE setNotesTransparency NOTIFY changed)
+    Q_PROPERTY(int notesReset READ notesReset NOTIFY changed)
+    Q_PROPERTY(bool notesVisible READ notesVisible NOTIFY changed)
+    Q_PROPERTY(bool processing READ processing NOTIFY processingChanged)
+    Q_PROPERTY(double progress READ progress NOTIFY changed)
+    Q_PROPERTY(std::optional<tavero::RecordingProject> currentProject READ currentProject NOTIFY changed)
+    Q_PROPERTY(std::optional<QString> currentRawURL READ currentRawURL NOTIFY changed)
+    Q_PROPERTY(std::optional<QString> currentOutputURL READ currentOutputURL NOTIFY changed)
+
+public:
+    explicit RecordingStudio(RecordingHost& model, StudioParts parts = {}, QObject* parent = nullptr);
+    ~RecordingStudio() override;
+
+    // The set-up sheet shows; closing the sheet sets it back to false.
+    bool setupVisible() const { return setupVisible_; }
+    void setSetupVisible(bool visible);
+    // The shareable windows and displays are being read.
+    bool loadingTargets() const { return loadingTargets_; }
+    // The sentence under the target picker.
+    const std::optional<QString>& targetError() const { return targetError_; }
+    RecordingScope scope() const { return scope_; }
+    // Choosing the camera scope switches the camera on and starts it, also
+    // when it already runs; leaving it switches nothing off.
+    void setScope(RecordingScope scope);
+    WebcamFeed& webcam() { return *webcam_; }
+    // The camera picture is part of the next take.
+    bool cameraEnabled() const { return cameraEnabled_; }
+    // Switches the camera picture on (starting the feed, without microphone)
+    // or off (stopping it).
+    void setCameraEnabled(bool enabled);
+    const CameraFraming& cameraFraming() const { return cameraFraming_; }
+    // Saved on every assignment, unless the framing is invalid.
+    void setCameraFraming(const CameraFraming& framing);
+    const PortraitLayout& portrait() const { return portrait_; }
+    // Hands the layout to the camera writer and moves the open picture (and,
+    // during a take, the border) along.
+    void setPortrait(const PortraitLayout& layout);
+    quint32 windowID() const { return windowID_; }
+    void setWindowID(quint32 id);
+    quint32 displayID() const { return displayID_; }
+    void setDisplayID(quint32 id);
+    // Other programs' ordinary windows of at least 160 × 100 points, front to back.
+    const QList<WindowInfo>& windows() const { return windows_; }
+    const QList<DisplayInfo>& displays() const { return displays_; }
+    const std::optional<CaptureRegion>& region() const { return region_; }
+    void setRegion(std::optional<CaptureRegion> region);
+    RecordingPhase phase() const { return phase_; }
+    // Seconds recorded so far in the current take; finite, never negative.
+    double elapsed() const { return elapsed_; }
+    // Free bytes at the library folder as last measured; none when unknown.
+    const std::optional<qint64>& availableDiskSpace() const { return availableDiskSpace_; }
+    // The current stop belongs to a retake.
+    bool isRetaking() const { return isRetaking_; }
+    bool systemAudio() const { return systemAudio_; }
+    void setSystemAudio(bool on);
+    bool microphone() const { return microphone_; }
+    void setMicrophone(bool on);
+    MicrophoneAuthorization microphoneAuthorization() const { return microphoneAuthorization_; }
+    // The system's microphone prompt is open.
+    bool requestingMicrophone() const { return requestingMicrophone_; }
+    // The smart-camera look of the next take and the next render.
+    const RecordingEffects& effects() const { return effects_; }
+    void setEffects(const RecordingEffects& effects);
+    // The teleprompter is on for the next take.
+    bool notesEnabled() const { return notesEnabled_; }
+    void setNotesEnabled(bool on);
+    const QString& notes() const { return notes_; }
+    void setNotes(const QString& notes);
+    bool notesScrolling() const { return notesScrolling_; }
+    void setNotesScrolling(bool scrolling);
+    double notesSpeed() const { return notesSpeed_; }
+    void setNotesSpeed(double speed);
+    double notesSize() const { return notesSize_; }
+    void setNotesSize(double size);
+    double notesTransparency() const { return notesTransparency_; }
+    void setNotesTransparency(double transparency);
+    // Raised to send the teleprompter's text back to the top.
+    int notesReset() const { return notesReset_; }
+    bool notesVisible() const { return notesVisible_; }
+    // A finished recording is being rendered.
+    bool processing() const { return processing_; }
+    double progress() const { return progress_; }
+    const std::optional<RecordingProject>& currentProject() const { return currentProject_; }
+    const std::optional<QString>& currentRawURL() const { return currentRawURL_; }
+    const std::optional<QString>& currentOutputURL() const { return currentOutputURL_; }
+    // The content the set-up sheet last read.
+    const std::optional<ShareableContent>& content() const { return content_; }
+
+    // Stops the camera while no take is being prepared, made or ended.
+    void closeCameraPreview();
+    // Switches the portrait of a screen take with the camera to or from full
+    // screen; nothing before the first such take and during a camera-only one.
+    void togglePortraitFullScreen();
+
+    // The record command: idle, it prepares a new take (or says that a render
+    // runs); in every other phase it stops.
+    void toggle(bool preferRegion);
+    // Opens the set-up sheet and reads the windows and displays to offer;
+    // with `preferRegion`, the last screenshot area is offered when its
+    // display is still there.
+    void prepare(bool preferRegion = false);
+    // Lets the user drag the recording area on the selected display.
+    void selectArea();
+
+    std::optional<WindowInfo> selectedWindow() const;
+    std::optional<DisplayInfo> selectedDisplay() const;
+    // The current target in one line.
+    QString targetName() const;
+    // A window's label in the picker: its program and its title.
+    static QString windowName(const WindowInfo& window);
+    // The audio choices in one line.
+    QString audioSummary() const;
+    void refreshAudioAuthorization();
+    void refreshDiskSpace();
+    // The sentence that refuses a start for want of disk space, if any.
+    std::optional<QString> diskStartIssue() const;
+    // Whether the start button is enabled and a start goes ahead.
+    bool canStart() const;
+
+    void togglePause();
+    // Retakes the current segment while recording or paused.
+    void restart();
+    // Ends whatever runs in an orderly way; returns at once.
+    void stop();
+    // Cancels a running render; the raw recording stays.
+    void cancelExport();
+    // Makes the project saved beside `videoPath` the current one, unless a
+    // render runs.
+    virtual void loadProject(const QString& videoPath);
+
+signals:
+    void changed();
+    void phaseChanged();
+    void processingChanged();
+    void setupVisibleChanged();
+
+protected:
+    void setPhase(RecordingPhase phase);
+
+private:
+    // The model, or null once it is gone.
+    RecordingHost* model() const;
+    // The recording windows, made on first use; null when the program has none.
+    RecordingOverlay* overlay();
+    // Every published assignment notifies, also of the value already held.
+    template <typename T>
+    void publish(T& field, T value) {
+        field = std::move(value);
+        emit changed();
+    }
+    static void storeSetting(const QString& key, const QVariant& value);
+
+    void wireParts();
+    void recorderPaused();
+    void portraitChanged();
+    void followedWindowMoved(const QRectF& bounds);
+    void contentArrived(const QUuid& token, bool preferRegion, Result<ShareableContent> result);
+    void areaSelected(Result<CaptureRegion> result);
+    void chooseDefaultTargets(RecordingHost& model);
+
+    RecordingHost* model_;
+    QPointer<QObject> modelObject_;
+
+    bool setupVisible_ = false;
+    bool loadingTargets_ = false;
+    std::optional<QString> targetError_;
+    RecordingScope scope_ = RecordingScope::window;
+    std::unique_ptr<WebcamFeed> webcam_;
+    bool cameraEnabled_ = false;
+    CameraFraming cameraFraming_;
+    PortraitLayout portrait_;
+    std::unique_ptr<PortraitOverlay> portraitOverlay_;
+    quint32 windowID_ = 0;
+    quint32 displayID_ = 0;
+    QList<WindowInfo> windows_;
+    QList<DisplayInfo> displays_;
+    std::optional<CaptureRegion> region_;
+    RecordingPhase phase_;
+    double elapsed_ = 0;
+    std::optional<qint64> availableDiskSpace_;
+    bool isRetaking_ = false;
+    bool systemAudio_ = true;
+    bool microphone_ = false;
+    MicrophoneAuthorization microphoneAuthorization_ = MicrophoneAuthorization::authorized;
+    bool requestingMicrophone_ = false;
+    RecordingEffects effects_;
+    bool notesEnabled_ = false;
+    QString notes_;
+    bool notesScrolling_ = false;
+    double notesSpeed_ = 28;
+    double notesSize_ = 27;
+    double notesTransparency_ = 0.65;
+    int notesReset_ = 0;
+    bool notesVisible_ = false;
+    bool processing_ = false;
+    double progress_ = 0;
+    std::optional<RecordingProject> currentProject_;
+    std::optional<QString> currentRawURL_;
+    std::optional<QString> currentOutputURL_;
+    std::optional<ShareableContent> content_;
+    // Replaced by every preparation; an answer carrying another is stale.
+    QUuid selectionToken_ = QUuid::createUuid();
+    TakeSetup take_;
+    std::unique_ptr<CursorRecorder> tracker_;
+    std::unique_ptr<TakeRecorder> recorder_;
+    std::function<std::unique_ptr<RecordingOverlay>(RecordingStudio&)> makeOverlay_;
+    std::unique_ptr<RecordingOverlay> overlay_;
+    std::function<MicrophoneAuthorization()> readMicrophoneAuthorization_;
+};
+
+}  // namespace tavero

@@ -1,0 +1,164 @@
+#pragma once
+
+#include "capture/CaptureCoordinator.h"
+#include "library/LocalLibrary.h"
+#include "platform/AppBrand.h"
+#include "platform/FakeScreenSource.h"
+#include "recording/studio/RecordingStudio.h"
+#include "tests/capture/CaptureHarness.h"
+#include "tests/support/TempDir.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+
+#include <memory>
+#include <vector>
+
+namespace tavero::test {
+
+// A camera whose readiness the test sets; it counts its starts and stops.
+class FakeWebcamFeed final : public WebcamFeed {
+public:
+    void start(bool microphone, Completion) override { starts.push_back(microphone); }
+    void stop() override { ++stops; }
+    bool ready() const override { return isReady; }
+    bool preparing() const override { return false; }
+    QString message() const override { return {}; }
+
+    void becomeReady(bool ready) {
+        isReady = ready;
+        emit changed();
+    }
+
+    bool isReady = false;
+    std::vector<bool> starts;
+    int stops = 0;
+};
+
+// Notes what the studio asks of the floating camera picture and reports the
+// user's drags when the test says so.
+class FakePortraitOverlay final : public PortraitOverlay {
+public:
+    void show(WebcamFeed&, const QRectF&, const PortraitLayout&, const std::optional<CameraFraming>&) override {}
+    void update(const QRectF&, const PortraitLayout& layout) override { updates.push_back(layout); }
+    void close() override {}
+
+    void userMoved(const PortraitLayout& layout) { reportChange(layout); }
+
+    std::vector<PortraitLayout> updates;
+};
+
+// Notes every call of the studio into the recording windows.
+class FakeRecordingOverlay final : public RecordingOverlay {
+public:
+    explicit FakeRecordingOverlay(std::vector<QString>& calls) : calls_(calls) {}
+    void show(const QRectF&) override { note("show"); }
+    void updateBorder(const QRectF&) override { note("border"); }
+    void updateRecordingState() override { note("state"); }
+    void showNotes() override { note("showNotes"); }
+    void hideNotes() override { note("hideNotes"); }
+    void close() override { note("close"); }
+
+private:
+    void note(const char* call) { calls_.push_back(QString::fromLatin1(call)); }
+    std::vector<QString>& calls_;
+};
+
+class FakeTakeRecorder final : public TakeRecorder {
+public:
+    double elapsed() const override { return seconds; }
+    void pauseDone() const { reportPaused(); }
+    double seconds = 0;
+};
+
+// The application model as the studio sees it: a capture coordinator over a
+// screen with a scripted area picker, a library in the given folder, and
+// what the studio last told the model.
+class StudioModel final : public QObject, public RecordingHost {
+public:
+    StudioModel(std::shared_ptr<ScreenSource> screen, const QString& libraryFolder)
+        : coordinator(std::move(screen), CaptureHarness::quickTiming()), localLibrary(libraryFolder) {
+        coordinator.setSelectionPresenter(&picker);
+    }
+
+    QObject* hostObject() override { return this; }
+    CaptureCoordinator& capture() override { return coordinator; }
+    LocalLibrary& library() override { return localLibrary; }
+    void setRecording(bool on) override { recording = on; }
+    void setRecordingStarting(bool) override {}
+    void setRecordingDate(std::optional<QDateTime>) override {}
+    void setStatus(const QString& text) override { status = text; }
+    void setVideoURL(std::optional<QString>) override {}
+    void fail(const ShotError&) override {}
+    void saved(const Result<CaptureRecord>&) override {}
+    void showWindow() override { ++windowShown; }
+    void updateMenu() override { ++menuUpdated; }
+
+    CaptureCoordinator coordinator;
+    LocalLibrary localLibrary;
+    ScriptedOverlay picker;
+    std::optional<bool> recording;
+    QString status;
+    int windowShown = 0;
+    int menuUpdated = 0;
+};
+
+// A studio whose phase the test sets.
+class TestStudio final : public RecordingStudio {
+public:
+    using RecordingStudio::RecordingStudio;
+    using RecordingStudio::setPhase;
+};
+
+// Points the user defaults at `home` and empties them; Qt reads
+// XDG_CONFIG_HOME only once per process.
+struct FreshSettings {
+    explicit FreshSettings(const TempHome& home) {
+        QCoreApplication::setOrganizationName(AppBrand::englishName);
+        QCoreApplication::setApplicationName(AppBrand::englishName);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path() + QStringLiteral("/.config"));
+        QSettings().clear();
+    }
+};
+
+// A studio over fake parts in a fresh home with empty settings, made on the
+// first call of studio() so a test may store settings first; the parts stay
+// reachable through the raw pointers.
+class StudioHarness {
+public:
+    ~StudioHarness() { screen->release(); }
+
+    TestStudio& studio() {
+        if (!studio_) studio_ = make();
+        return *studio_;
+    }
+
+    std::unique_ptr<TestStudio> make() {
+        StudioParts parts;
+        auto feed = std::make_unique<FakeWebcamFeed>();
+        webcam = feed.get();
+        parts.webcam = std::move(feed);
+        auto portraitOverlay = std::make_unique<FakePortraitOverlay>();
+        portrait = portraitOverlay.get();
+        parts.portraitOverlay = std::move(portraitOverlay);
+        parts.makeOverlay = [this](RecordingStudio&) { return std::make_unique<FakeRecordingOverlay>(overlayCalls); };
+        auto takeRecorder = std::make_unique<FakeTakeRecorder>();
+        recorder = takeRecorder.get();
+        parts.recorder = std::move(takeRecorder);
+        return std::make_unique<TestStudio>(model, std::move(parts));
+    }
+
+    TempHome home;
+    FreshSettings settings{home};
+    std::shared_ptr<FakeScreenSource> screen = std::make_shared<FakeScreenSource>();
+    StudioModel model{screen, home.desktop() + QStringLiteral("/岚帧")};
+    FakeWebcamFeed* webcam = nullptr;
+    FakePortraitOverlay* portrait = nullptr;
+    FakeTakeRecorder* recorder = nullptr;
+    std::vector<QString> overlayCalls;
+
+private:
+    std::unique_ptr<TestStudio> studio_;
+};
+
+}  // namespace tavero::test
