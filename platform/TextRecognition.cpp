@@ -1,13 +1,15 @@
 #include "platform/TextRecognition.h"
 
 #include "platform/ShotError.h"
+#include "platform/TextRecognitionInk.h"
+#include "platform/TextRecognitionLines.h"
 
 #include <QPainter>
 
 #include <omp.h>
 #include <tesseract/baseapi.h>
-#include <tesseract/resultiterator.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,7 +20,9 @@ namespace {
 
 // Where Debian installs the language data of Tesseract 5.
 constexpr const char* dataFolder = "/usr/share/tesseract-ocr/5/tessdata";
-constexpr const char* languages = "chi_sim+eng";
+
+// Screens are 96 dots per inch; our rendered pictures say so.
+constexpr int screenResolution = 96;
 
 QString engineUnavailable() { return QStringLiteral("无法启动本机文字识别，请确认已安装中文和英文识别数据。"); }
 
@@ -36,11 +40,12 @@ struct CharsDeleter {
     void operator()(char* text) const { delete[] text; }
 };
 
-Engine startEngine() {
+Engine startEngine(const char* language) {
     // Tesseract spreads one recognition over OpenMP threads that spin while
     // they wait: four times the processor time for no gain, and slower still
     // when several engines run at once. Parallel work belongs to our worker
-    // threads, one engine each, so this thread's OpenMP regions run alone.
+    // threads, one pair of engines each, so this thread's OpenMP regions run
+    // alone.
     omp_set_max_active_levels(0);
     Engine engine(new tesseract::TessBaseAPI);
     // The engine's diagnostics would otherwise land on the program's
@@ -49,27 +54,35 @@ Engine startEngine() {
     std::vector<std::string> values{"/dev/null"};
     const QByteArray folder =
         qEnvironmentVariableIsSet("TESSDATA_PREFIX") ? qgetenv("TESSDATA_PREFIX") : QByteArray(dataFolder);
-    if (engine->Init(folder.constData(), languages, tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values, false) != 0)
+    if (engine->Init(folder.constData(), language, tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values, false) != 0)
         throw ShotError(engineUnavailable());
     // Keeps runs of spaces as written and, above all, puts no space between
     // Chinese characters.
     engine->SetVariable("preserve_interword_spaces", "1");
-    // Screenshots hold scattered labels, not pages: the automatic layout
-    // analysis takes large coloured headings for pictures and drops them,
-    // while sparse-text mode reads every line it finds.
-    engine->SetPageSegMode(tesseract::PSM_SPARSE_TEXT);
     return engine;
 }
 
-tesseract::TessBaseAPI& threadEngine() {
-    thread_local Engine engine;
-    if (!engine) engine = startEngine();
-    return *engine;
+// The Chinese data reads Chinese mixed with Latin letters. Loaded together
+// with the English data in one engine, the English data takes over whole
+// Chinese words it misreads with confidence, so lines without Chinese get a
+// second reading from an engine of their own.
+struct Engines {
+    Engine chinese;
+    Engine latin;
+};
+
+Engines& threadEngines() {
+    thread_local Engines engines;
+    if (!engines.chinese) {
+        Engines started{startEngine("chi_sim"), startEngine("eng")};
+        engines = std::move(started);
+    }
+    return engines;
 }
 
 // Grey pixels on white: transparent areas of a screenshot read as paper,
 // not as black ink.
-QImage page(const QImage& image) {
+QImage grey(const QImage& image) {
     QImage flat(image.size(), QImage::Format_RGB32);
     flat.fill(Qt::white);
     QPainter painter(&flat);
@@ -78,34 +91,79 @@ QImage page(const QImage& image) {
     return flat.convertToFormat(QImage::Format_Grayscale8);
 }
 
-QStringList lines(tesseract::TessBaseAPI& engine) {
-    QStringList found;
-    std::unique_ptr<tesseract::ResultIterator> line(engine.GetIterator());
-    if (!line) return found;
-    do {
-        const std::unique_ptr<char[], CharsDeleter> text(line->GetUTF8Text(tesseract::RIL_TEXTLINE));
-        if (!text) continue;
-        const QString trimmed = QString::fromUtf8(text.get()).trimmed();
-        if (!trimmed.isEmpty()) found.append(trimmed);
-    } while (line->Next(tesseract::RIL_TEXTLINE));
-    return found;
+// The resolution the picture states, when it is one a screen or a scanner
+// could have.
+int resolution(const QImage& image) {
+    const int dotsPerInch = int(std::lround(image.dotsPerMeterY() * 0.0254));
+    return dotsPerInch >= 70 && dotsPerInch <= 600 ? dotsPerInch : screenResolution;
+}
+
+void show(tesseract::TessBaseAPI& engine, const QImage& page, int dotsPerInch) {
+    engine.SetImage(page.constBits(), page.width(), page.height(), 1, int(page.bytesPerLine()));
+    engine.SetSourceResolution(dotsPerInch);
+}
+
+// Where the text is. Sparse-text analysis finds scattered labels that the
+// page analysis would drop or run together across columns; it leaves the
+// pieces for `textLines`.
+std::vector<QRect> textPieces(tesseract::TessBaseAPI& engine, const QImage& page, int dotsPerInch) {
+    engine.SetPageSegMode(tesseract::PSM_SPARSE_TEXT);
+    show(engine, page, dotsPerInch);
+    std::vector<QRect> pieces;
+    const std::unique_ptr<tesseract::PageIterator> piece(engine.AnalyseLayout());
+    if (piece) {
+        do {
+            if (!PTIsTextType(piece->BlockType())) continue;
+            int left = 0, top = 0, right = 0, bottom = 0;
+            if (piece->BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom))
+                pieces.emplace_back(QPoint(left, top), QPoint(right - 1, bottom - 1));
+        } while (piece->Next(tesseract::RIL_TEXTLINE));
+    }
+    engine.Clear();
+    return pieces;
+}
+
+struct Reading {
+    QString text;
+    int confidence = 0;
+};
+
+Reading readLine(tesseract::TessBaseAPI& engine, const QImage& line, int dotsPerInch) {
+    engine.SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+    show(engine, line, dotsPerInch);
+    if (engine.Recognize(nullptr) != 0) {
+        engine.Clear();
+        throw ShotError(recognitionFailed());
+    }
+    const std::unique_ptr<char[], CharsDeleter> text(engine.GetUTF8Text());
+    Reading reading{text ? QString::fromUtf8(text.get()).trimmed() : QString(), engine.MeanTextConf()};
+    engine.Clear();
+    return reading;
+}
+
+// One line cut from the page with a margin of a quarter of its height, so
+// the engine sees the whole of every character.
+QString read(Engines& engines, const QImage& page, const QRect& line, int dotsPerInch) {
+    const int margin = std::max(3, line.height() / 4);
+    const QImage cut = page.copy(line.adjusted(-margin, -margin, margin, margin) & page.rect());
+    Reading reading = readLine(*engines.chinese, cut, dotsPerInch);
+    if (mostlyLatin(reading.text)) {
+        Reading latin = readLine(*engines.latin, cut, dotsPerInch);
+        if (latin.confidence >= reading.confidence) reading = std::move(latin);
+    }
+    return looksLikeText(reading.text, reading.confidence) ? tidied(reading.text) : QString();
 }
 
 }  // namespace
 
 QStringList recognizeLines(const QImage& image) {
     if (image.isNull() || image.width() < 2 || image.height() < 2) return {};
-    tesseract::TessBaseAPI& engine = threadEngine();
-    const QImage grey = page(image);
-    engine.SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
-    // Screens are about 96 dots per inch; without it the engine guesses.
-    engine.SetSourceResolution(96);
-    if (engine.Recognize(nullptr) != 0) {
-        engine.Clear();
-        throw ShotError(recognitionFailed());
-    }
-    QStringList found = lines(engine);
-    engine.Clear();
+    Engines& engines = threadEngines();
+    const int dotsPerInch = resolution(image);
+    const QImage page = inkOnPaper(grey(image));
+    QStringList found;
+    for (const QRect& line : textLines(page, textPieces(*engines.chinese, page, dotsPerInch)))
+        if (QString text = read(engines, page, line, dotsPerInch); !text.isEmpty()) found.append(text);
     return found;
 }
 

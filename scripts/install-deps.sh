@@ -20,7 +20,7 @@ packages=(
   libavformat-dev libavcodec-dev libavfilter-dev libavdevice-dev libswresample-dev libavutil-dev
   libyuv-dev libpulse-dev qt6-multimedia-dev
   # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev tesseract-ocr
   xvfb openbox xdotool xclip x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy
   dbus-daemon
   # recording tests: FFmpeg's command line makes and probes media fixtures, a private

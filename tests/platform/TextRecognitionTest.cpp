@@ -1,12 +1,14 @@
 #include "platform/Fonts.h"
 #include "platform/ShotError.h"
 #include "platform/TextRecognition.h"
+#include "tests/support/RecognitionPages.h"
 #include "tests/support/TempDir.h"
 
 #include <QPainter>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -64,8 +66,47 @@ TEST(TextRecognitionTest, ReadsEveryLineOfAScreenshotTopToBottomWithoutSpacesInC
     EXPECT_TRUE(lines[3].endsWith(QStringLiteral("画个箭头"))) << "white on a coloured card: " << joined(lines);
 }
 
+TEST(TextRecognitionTest, ReadsThreeClearLinesBackExactly) {
+    const fixtures::RecognitionPage page = fixtures::threeLinePage();
+    EXPECT_EQ(TextRecognition::recognizeLines(page.image), page.lines);
+}
+
+// A window: dark sidebar, a coloured button and a dark toast with light text,
+// beside dark text on light panels.
+TEST(TextRecognitionTest, ReadsLightTextOnDarkPanelsAsWellAsDarkOnLight) {
+    const auto pages = fixtures::recognitionPages();
+    const auto window = std::find_if(pages.begin(), pages.end(), [](const auto& page) { return page.name == "window"; });
+    ASSERT_NE(window, pages.end());
+    const QStringList lines = TextRecognition::recognizeLines(window->image);
+    for (const QString& expected : {QStringLiteral("全部截图"), QStringLiteral("回收站"), QStringLiteral("开始录制"),
+                                    QStringLiteral("已复制图片，可以直接粘贴。"), QStringLiteral("今日截图"),
+                                    QStringLiteral("Build #4821 passed in 3m 12s")})
+        EXPECT_TRUE(lines.contains(expected)) << expected.toStdString() << " in " << joined(lines);
+}
+
 TEST(TextRecognitionTest, FindsNothingInAPictureWithoutText) {
     EXPECT_TRUE(TextRecognition::recognizeLines(picture({})).isEmpty());
+    // What screenshots hold besides text: dots, a slider, buttons, a dark
+    // pill, a rule. (A row of rings is a row of the letter O to any reader.)
+    QImage controls(900, 400, QImage::Format_RGB32);
+    controls.fill(QColor(243, 244, 242));
+    QPainter painter(&controls);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (int i = 0; i < 6; ++i) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor::fromHsv(60 * i, 150, 220));
+        painter.drawEllipse(QPointF(60 + 44 * i, 60), 14, 14);
+        painter.fillRect(QRectF(340 + 90 * i, 44, 80, 32), QColor(228, 231, 227));
+    }
+    painter.fillRect(QRectF(60, 180, 500, 6), QColor(210, 214, 210));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(teal);
+    painter.drawEllipse(QPointF(260, 183), 11, 11);
+    painter.setBrush(QColor(40, 44, 48));
+    painter.drawRoundedRect(QRectF(60, 240, 640, 64), 32, 32);
+    painter.fillRect(QRectF(0, 340, 900, 1), QColor(200, 200, 200));
+    painter.end();
+    EXPECT_EQ(joined(TextRecognition::recognizeLines(controls)), "");
     QImage clear(300, 200, QImage::Format_RGBA8888_Premultiplied);
     clear.fill(Qt::transparent);
     EXPECT_TRUE(TextRecognition::recognizeLines(clear).isEmpty()) << "transparent reads as blank paper";

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QString>
+
+#include <vector>
+
+namespace tavero::TextRecognition {
+
+// The lines of text on a page of ink (`inkOnPaper`), in reading order, top
+// to bottom and left to right among lines beside each other, from the pieces
+// the layout analysis found there. The analysis cuts Chinese headings into
+// characters and characters into strokes, and leaves out commas at the end
+// of a line and, in small print, whole characters: pieces on one band less
+// than twice the line's height apart are one line, widened over the ink
+// beside it. Pieces farther apart (table columns, toolbar buttons, a sidebar
+// beside a page) stay lines of their own; specks (dots, corners, rules) go.
+std::vector<QRect> textLines(const QImage& page, std::vector<QRect> pieces);
+
+// Whether the engine's reading of a line looks like text rather than an icon
+// or a border: it has a letter or a digit, and is not one or two characters
+// the engine is unsure of.
+bool looksLikeText(const QString& read, int confidence);
+
+// Latin letters and digits with at most one Han character, which the Chinese
+// data may have made of a currency sign or a plus: worth reading again with
+// the English data.
+bool mostlyLatin(const QString& read);
+
+// A line as a person writes it: Chinese text takes full-width punctuation,
+// which the Chinese data reads as ASCII after a Han character.
+QString tidied(const QString& read);
+
+}  // namespace tavero::TextRecognition

@@ -1,0 +1,94 @@
+#include "platform/TextRecognitionInk.h"
+#include "platform/TextRecognitionLines.h"
+
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+using namespace tavero::TextRecognition;
+
+namespace {
+
+// A page of ink: white, with black blocks where the given rectangles are.
+QImage inkPage(const QList<QRect>& ink, QSize size = {800, 300}) {
+    QImage page(size, QImage::Format_Grayscale8);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    for (const QRect& block : ink) painter.fillRect(block, Qt::black);
+    return page;
+}
+
+int darkPixels(const QImage& grey, const QRect& area) {
+    int dark = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) dark += grey.pixelColor(x, y).value() < 128;
+    return dark;
+}
+
+}  // namespace
+
+TEST(TextRecognitionLinesTest, JoinsPiecesOfALineAndKeepsColumnsAndRowsApart) {
+    // Two words 10 pixels apart, a character cut into an upper and a lower
+    // stroke, a column 80 pixels away, and a second row.
+    const QList<QRect> pieces{{20, 20, 60, 20},  {90, 20, 40, 20},  {140, 20, 16, 8},
+                              {140, 32, 16, 8},  {240, 20, 50, 20}, {20, 60, 100, 20}};
+    const std::vector<QRect> lines = textLines(inkPage(pieces), {pieces.begin(), pieces.end()});
+    EXPECT_EQ(lines, (std::vector<QRect>{{20, 20, 136, 20}, {240, 20, 50, 20}, {20, 60, 100, 20}}));
+}
+
+TEST(TextRecognitionLinesTest, WidensLinesOverInkTheAnalysisLeftOutAndDropsSpecks) {
+    // A comma 4 pixels after the line, a character 30 pixels away (too far),
+    // and a dot.
+    const QRect line(100, 20, 120, 20), comma(224, 34, 4, 6), far(250, 20, 20, 20), dot(400, 100, 5, 5);
+    const std::vector<QRect> lines = textLines(inkPage({line, comma, far, dot}), {line, dot});
+    EXPECT_EQ(lines, (std::vector<QRect>{{100, 20, 128, 20}}));
+}
+
+TEST(TextRecognitionLinesTest, ReadsRowsTopToBottomAndLeftToRight) {
+    const QList<QRect> pieces{{400, 102, 80, 20}, {20, 100, 80, 20}, {400, 20, 80, 20}, {20, 60, 80, 20}};
+    const std::vector<QRect> lines = textLines(inkPage(pieces), {pieces.begin(), pieces.end()});
+    EXPECT_EQ(lines, (std::vector<QRect>{pieces[2], pieces[3], pieces[1], pieces[0]}));
+}
+
+TEST(TextRecognitionLinesTest, TidiesReadingsAndTellsTextFromMarks) {
+    EXPECT_EQ(tidied(QStringLiteral(" 提示: 按住空格键! 好吗? 是, 的; ")), QStringLiteral("提示：按住空格键！好吗？是，的；"));
+    EXPECT_EQ(tidied(QStringLiteral("会议记录.txt 14:32 Ctrl+Shift+2: 截图")),
+              QStringLiteral("会议记录.txt 14:32 Ctrl+Shift+2: 截图"));
+
+    EXPECT_FALSE(looksLikeText(QStringLiteral("| —"), 95)) << "no letter or digit";
+    EXPECT_FALSE(looksLikeText(QStringLiteral("忆"), 30)) << "one unsure character";
+    EXPECT_TRUE(looksLikeText(QStringLiteral("录屏"), 60));
+    EXPECT_TRUE(looksLikeText(QStringLiteral("按放100%"), 0)) << "a misread line is still a line";
+
+    EXPECT_TRUE(mostlyLatin(QStringLiteral("v2.7.13")));
+    EXPECT_TRUE(mostlyLatin(QStringLiteral("半1,234.56"))) << "a currency sign read as Han";
+    EXPECT_FALSE(mostlyLatin(QStringLiteral("截图 2024-05-18.png")));
+    EXPECT_FALSE(mostlyLatin(QStringLiteral("秒")));
+}
+
+// Light text on a dark panel and dark text on a light page both come out as
+// dark ink on white; the panels themselves, and a large dot, are paper.
+TEST(TextRecognitionLinesTest, InkOnPaperFlattensPanelsWhateverTheirShade) {
+    QImage screen(600, 200, QImage::Format_Grayscale8);
+    screen.fill(QColor(243, 243, 243));
+    QPainter painter(&screen);
+    painter.fillRect(0, 0, 200, 200, QColor(43, 43, 43));
+    painter.fillRect(40, 90, 100, 3, QColor(232, 232, 232));
+    painter.fillRect(300, 90, 100, 3, QColor(30, 30, 30));
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(120, 120, 120));
+    painter.drawEllipse(QPointF(520, 100), 20, 20);
+    painter.end();
+
+    const QImage ink = inkOnPaper(screen);
+    EXPECT_EQ(darkPixels(ink, {40, 90, 100, 3}), 300) << "light stroke on the dark panel";
+    EXPECT_EQ(darkPixels(ink, {300, 90, 100, 3}), 300) << "dark stroke on the light page";
+    EXPECT_EQ(darkPixels(ink, ink.rect()), 600) << "panels and the dot are paper";
+
+    QImage photo(64, 64, QImage::Format_Grayscale8);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) photo.scanLine(y)[x] = uchar((x * 37 + y * 91) % 251);
+    EXPECT_EQ(inkOnPaper(photo), photo) << "nothing flat: nothing to flatten";
+}
