@@ -128,8 +128,8 @@ struct Reading {
     int confidence = 0;
 };
 
-Reading readLine(tesseract::TessBaseAPI& engine, const QImage& line, int dotsPerInch) {
-    engine.SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+Reading readLine(tesseract::TessBaseAPI& engine, const QImage& line, int dotsPerInch, tesseract::PageSegMode mode) {
+    engine.SetPageSegMode(mode);
     show(engine, line, dotsPerInch);
     if (engine.Recognize(nullptr) != 0) {
         engine.Clear();
@@ -146,10 +146,13 @@ Reading readLine(tesseract::TessBaseAPI& engine, const QImage& line, int dotsPer
 QString read(Engines& engines, const QImage& page, const QRect& line, int dotsPerInch) {
     const int margin = std::max(3, line.height() / 4);
     const QImage cut = page.copy(line.adjusted(-margin, -margin, margin, margin) & page.rect());
-    Reading reading = readLine(*engines.chinese, cut, dotsPerInch);
+    Reading reading = readLine(*engines.chinese, cut, dotsPerInch, tesseract::PSM_SINGLE_LINE);
+    // The single-line mode's clean-up drops some short words whole; the raw
+    // line mode reads them.
+    if (reading.text.isEmpty()) reading = readLine(*engines.chinese, cut, dotsPerInch, tesseract::PSM_RAW_LINE);
     if (mostlyLatin(reading.text)) {
-        Reading latin = readLine(*engines.latin, cut, dotsPerInch);
-        if (latin.confidence >= reading.confidence) reading = std::move(latin);
+        Reading latin = readLine(*engines.latin, cut, dotsPerInch, tesseract::PSM_SINGLE_LINE);
+        if (englishReadsBetter(reading.text, reading.confidence, latin.confidence)) reading = std::move(latin);
     }
     return looksLikeText(reading.text, reading.confidence) ? tidied(reading.text) : QString();
 }

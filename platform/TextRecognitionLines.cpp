@@ -15,6 +15,9 @@ constexpr int joiningGap = 2;
 constexpr int shortestWord = 2;
 constexpr int leastConfidence = 40;
 
+// Points of confidence the English reading of a Latin line may trail by.
+constexpr int englishTrust = 5;
+
 bool isHan(QChar c) { return (c.unicode() >= 0x3400 && c.unicode() <= 0x4DBF) || (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF); }
 
 bool oneLine(const QRect& a, const QRect& b) {
@@ -104,6 +107,11 @@ bool mostlyLatin(const QString& read) {
     const auto han = std::count_if(read.begin(), read.end(), isHan);
     const auto latin = std::count_if(read.begin(), read.end(), [](QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); });
     return han == 0 ? latin > 0 : han == 1 && latin >= 3;
+}
+
+bool englishReadsBetter(const QString& chinese, int chineseConfidence, int englishConfidence) {
+    const bool withHan = std::any_of(chinese.begin(), chinese.end(), isHan);
+    return englishConfidence + (withHan ? 0 : englishTrust) >= chineseConfidence;
 }
 
 QString tidied(const QString& read) {

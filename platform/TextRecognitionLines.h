@@ -28,6 +28,13 @@ bool looksLikeText(const QString& read, int confidence);
 // the English data.
 bool mostlyLatin(const QString& read);
 
+// Whether the English reading of a line replaces the Chinese one. The
+// English data knows Latin text better (case, punctuation, spaces): on a line
+// without Han characters its reading wins unless the Chinese one is clearly
+// more confident; with one, it must be the more confident, since it cannot
+// read that character.
+bool englishReadsBetter(const QString& chinese, int chineseConfidence, int englishConfidence);
+
 // A line as a person writes it: Chinese text takes full-width punctuation,
 // which the Chinese data reads as ASCII after a Han character.
 QString tidied(const QString& read);

@@ -65,6 +65,9 @@ TEST(TextRecognitionLinesTest, TidiesReadingsAndTellsTextFromMarks) {
     EXPECT_TRUE(mostlyLatin(QStringLiteral("半1,234.56"))) << "a currency sign read as Han";
     EXPECT_FALSE(mostlyLatin(QStringLiteral("截图 2024-05-18.png")));
     EXPECT_FALSE(mostlyLatin(QStringLiteral("秒")));
+    EXPECT_TRUE(englishReadsBetter(QStringLiteral("V2.7.13"), 90, 88));
+    EXPECT_FALSE(englishReadsBetter(QStringLiteral("V2.7.13"), 95, 88));
+    EXPECT_FALSE(englishReadsBetter(QStringLiteral("0.35 秒"), 85, 84)) << "English cannot read the Han character";
 }
 
 // Light text on a dark panel and dark text on a light page both come out as
