@@ -9,6 +9,8 @@ pkg_check_modules(TESSERACT REQUIRED IMPORTED_TARGET tesseract lept)
 # FFmpeg 5.1 as Debian 12 ships it.
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET
   libavformat>=59 libavcodec>=59 libavfilter>=8 libswresample>=4 libavutil>=57)
+# System sound and the microphone.
+pkg_check_modules(PULSE REQUIRED IMPORTED_TARGET libpulse)
 
 # Debian ships OpenCV's CMake package only with the full libopencv-dev; we need
 # core and imgproc alone, so find them directly.

@@ -1,0 +1,240 @@
+#include "platform/media/SoundRecorder.h"
+
+#include "platform/media/SoundTimeline.h"
+
+#include <QLoggingCategory>
+
+#include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <limits>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace tavero::media {
+
+Q_LOGGING_CATEGORY(lcSoundRecorder, "tavero.sound")
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// One AAC frame's worth per step.
+constexpr int blockFrames = 1024;
+// Sound arrives a little after it was captured; an input that is further
+// behind than this is taken as silent for the time it missed.
+constexpr Seconds patience{0.25};
+// Sound kept while the part's time zero is not known yet.
+constexpr Seconds keptBeforeOrigin{2.0};
+constexpr auto tick = 20ms;
+constexpr float mixWeight = 0.8f;
+// Below this a mixed sample passes unchanged.
+constexpr float limiterKnee = 0.6f;
+
+QString writeFailed() { return QStringLiteral("无法写入录音"); }
+
+struct Chunk {
+    SoundInput input;
+    std::vector<float> samples;
+    int channels = 0;
+    int rate = 0;
+    MonotonicTime captured;
+};
+
+qint64 position(Seconds time) { return std::llround(time.count() * SoundTimeline::rate); }
+
+}  // namespace
+
+float softLimit(float sample) {
+    const float magnitude = std::fabs(sample);
+    if (magnitude <= limiterKnee) return sample;
+    const float bent = limiterKnee + (1 - limiterKnee) * std::tanh((magnitude - limiterKnee) / (1 - limiterKnee));
+    return std::copysign(bent, sample);
+}
+
+struct SoundRecorder::State {
+    Tracks tracks;
+    Write write;
+    SoundCapture::FailureHandler failed;
+    std::unique_ptr<SoundCapture> capture;
+
+    std::mutex lock;
+    std::condition_variable wake;
+    std::deque<Chunk> waiting;
+    std::optional<MonotonicTime> origin;
+    std::optional<qint64> finishAt;
+    bool quit = false;
+    bool reported = false;
+    std::thread thread;
+
+    // The sound thread's own.
+    std::map<SoundInput, SoundTimeline> timelines;
+    std::vector<qint64> written;
+    bool broken = false;
+
+    void received(const SoundChunk& chunk) {
+        Chunk copy{chunk.input,
+                   std::vector<float>(chunk.samples, chunk.samples + size_t(chunk.frames) * size_t(chunk.channels)),
+                   chunk.channels, chunk.rate, chunk.captured};
+        {
+            std::lock_guard guard(lock);
+            waiting.push_back(std::move(copy));
+            if (!origin) forgetOld();
+        }
+        wake.notify_one();
+    }
+
+    void forgetOld() {
+        const MonotonicTime oldest =
+            std::chrono::steady_clock::now() - std::chrono::duration_cast<std::chrono::steady_clock::duration>(keptBeforeOrigin);
+        while (!waiting.empty() && waiting.front().captured < oldest) waiting.pop_front();
+    }
+
+    void report(const QString& description) {
+        {
+            std::lock_guard guard(lock);
+            if (reported) return;
+            reported = true;
+        }
+        failed(description);
+    }
+
+    void run() {
+        std::unique_lock guard(lock);
+        for (;;) {
+            wake.wait_for(guard, tick, [&] { return quit || finishAt || (origin && !waiting.empty()); });
+            if (quit) return;
+            if (!origin) {
+                if (finishAt) return;
+                forgetOld();
+                continue;
+            }
+            std::deque<Chunk> arrived;
+            arrived.swap(waiting);
+            const MonotonicTime zero = *origin;
+            const std::optional<qint64> end = finishAt;
+            guard.unlock();
+            place(arrived, zero);
+            // Finishing: capture has stopped, so everything has arrived.
+            produce(end ? *end : position(std::chrono::steady_clock::now() - zero - patience), end.has_value());
+            guard.lock();
+            if (end) return;
+        }
+    }
+
+    void place(const std::deque<Chunk>& chunks, MonotonicTime zero) {
+        for (const Chunk& chunk : chunks) {
+            if (broken) return;
+            try {
+                timelines[chunk.input].add(chunk.samples.data(), int(chunk.samples.size()) / chunk.channels,
+                                           chunk.channels, chunk.rate, Seconds(chunk.captured - zero).count());
+            } catch (const std::exception& error) {
+                fail(error);
+            }
+        }
+    }
+
+    // Writes each track as far as all its inputs have sound, and at least up
+    // to `late`, with silence for an input that has none by then. When
+    // finishing, exactly up to `late`.
+    void produce(qint64 late, bool finishing) {
+        std::vector<float> mixed(size_t(blockFrames) * SoundTimeline::channels);
+        std::vector<float> part(mixed.size());
+        for (int track = 0; track < tracks.size() && !broken; ++track) {
+            const QList<SoundInput>& inputs = tracks[track];
+            for (;;) {
+                const qint64 from = written[size_t(track)];
+                const qint64 until = finishing ? late : std::max(late, soundUntil(inputs));
+                const int frames = int(std::min<qint64>(blockFrames, until - from));
+                if (frames <= 0 || (!finishing && frames < blockFrames)) break;
+                mix(inputs, from, frames, mixed, part);
+                try {
+                    write(track, mixed.data(), frames);
+                } catch (const std::exception& error) {
+                    return fail(error);
+                }
+                written[size_t(track)] = from + frames;
+            }
+        }
+    }
+
+    // How far every input of a track has sound.
+    qint64 soundUntil(const QList<SoundInput>& inputs) {
+        qint64 until = std::numeric_limits<qint64>::max();
+        for (SoundInput input : inputs) until = std::min(until, timelines[input].end());
+        return until;
+    }
+
+    void mix(const QList<SoundInput>& inputs, qint64 from, int frames, std::vector<float>& mixed,
+             std::vector<float>& part) {
+        const size_t count = size_t(frames) * SoundTimeline::channels;
+        if (inputs.size() == 1) {
+            timelines[inputs.front()].read(from, frames, mixed.data());
+            return;
+        }
+        std::fill(mixed.begin(), mixed.begin() + long(count), 0.0f);
+        for (SoundInput input : inputs) {
+            timelines[input].read(from, frames, part.data());
+            for (size_t i = 0; i < count; ++i) mixed[i] += mixWeight * part[i];
+        }
+        for (size_t i = 0; i < count; ++i) mixed[i] = softLimit(mixed[i]);
+    }
+
+    void fail(const std::exception& error) {
+        qCWarning(lcSoundRecorder) << "sound not written:" << error.what();
+        broken = true;
+        report(writeFailed());
+    }
+};
+
+SoundRecorder::SoundRecorder(Tracks tracks, Write write, SoundCapture::FailureHandler failed, const Open& open)
+    : state_(std::make_unique<State>()) {
+    State& s = *state_;
+    s.tracks = std::move(tracks);
+    s.write = std::move(write);
+    s.failed = std::move(failed);
+    s.written.assign(size_t(s.tracks.size()), 0);
+    QList<SoundInput> inputs;
+    for (const QList<SoundInput>& track : s.tracks)
+        for (SoundInput input : track)
+            if (!inputs.contains(input)) inputs.append(input);
+    s.capture = open(
+        inputs, [&s](const SoundChunk& chunk) { s.received(chunk); },
+        [&s](const QString& description) { s.report(description); });
+    s.thread = std::thread([&s] { s.run(); });
+}
+
+SoundRecorder::~SoundRecorder() {
+    State& s = *state_;
+    s.capture.reset();
+    {
+        std::lock_guard guard(s.lock);
+        s.quit = true;
+    }
+    s.wake.notify_all();
+    if (s.thread.joinable()) s.thread.join();
+}
+
+void SoundRecorder::setOrigin(MonotonicTime origin) {
+    {
+        std::lock_guard guard(state_->lock);
+        if (state_->origin) return;
+        state_->origin = origin;
+    }
+    state_->wake.notify_all();
+}
+
+void SoundRecorder::finish(double seconds) {
+    State& s = *state_;
+    s.capture.reset();
+    {
+        std::lock_guard guard(s.lock);
+        s.finishAt = position(Seconds(std::max(seconds, 0.0)));
+    }
+    s.wake.notify_all();
+    if (s.thread.joinable()) s.thread.join();
+}
+
+}  // namespace tavero::media

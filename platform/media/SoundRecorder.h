@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/Scheduler.h"
+#include "platform/SoundCapture.h"
+
+#include <QList>
+
+#include <functional>
+#include <memory>
+
+namespace tavero::media {
+
+// The sound of one part: captures the inputs, places them on the part's
+// clock (SoundTimeline) and hands each track consecutive 48 kHz stereo
+// samples from the part's time zero on. A track of two inputs mixes them at
+// 0.8 each through a soft limiter (the screen writer's one track); a track
+// of one input carries it as it is (the camera writer's "system" and "mic").
+//
+// Its thread ("tavero.sound") does the work and calls `write`; an input that
+// delivers nothing for a while is taken as silence, so the tracks keep pace
+// with the pictures. Main thread or any one owning thread.
+class SoundRecorder {
+public:
+    // Each entry is one track and lists its inputs.
+    using Tracks = QList<QList<SoundInput>>;
+    // Consecutive samples of track `track` (interleaved stereo floats).
+    using Write = std::function<void(int track, const float* samples, int frames)>;
+    using Open = std::function<std::unique_ptr<SoundCapture>(const QList<SoundInput>&, SoundCapture::ChunkHandler,
+                                                             SoundCapture::FailureHandler)>;
+
+    // Opens the inputs and starts capturing. Throws what `open` throws
+    // (ShotError for no sound server or no microphone). `failed` runs once,
+    // on the sound thread, when capture or writing ends by itself.
+    SoundRecorder(Tracks tracks, Write write, SoundCapture::FailureHandler failed, const Open& open = openSoundCapture);
+    // Stops capturing and writing; what was not written is dropped.
+    ~SoundRecorder();
+    SoundRecorder(const SoundRecorder&) = delete;
+    SoundRecorder& operator=(const SoundRecorder&) = delete;
+
+    // The part's time zero (its first picture): sound captured before it is
+    // dropped. Any thread; only the first call counts.
+    void setOrigin(MonotonicTime origin);
+
+    // Stops capturing, then writes every track up to `seconds` from time zero
+    // (silence where no sound came) and returns once written. Without an
+    // origin nothing is written.
+    void finish(double seconds);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// The mix of two inputs at 0.8 each, kept within -1 … 1 by a limiter that
+// leaves quiet sound untouched and bends loud peaks smoothly.
+float softLimit(float sample);
+
+}  // namespace tavero::media

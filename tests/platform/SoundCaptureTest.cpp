@@ -1,0 +1,125 @@
+#include "platform/ShotError.h"
+#include "platform/SoundCapture.h"
+#include "tests/support/SoundServer.h"
+#include "tests/support/Tones.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <map>
+#include <mutex>
+
+using namespace tavero;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Collects what a capture delivers, one channel of each input.
+struct Received {
+    std::mutex lock;
+    std::condition_variable changed;
+    std::map<SoundInput, std::vector<float>> sound;
+    std::map<SoundInput, int> rate;
+    std::map<SoundInput, bool> stampsRise;
+    std::map<SoundInput, MonotonicTime> lastStamp;
+    QStringList failures;
+
+    SoundCapture::ChunkHandler chunkHandler() {
+        return [this](const SoundChunk& chunk) {
+            std::lock_guard guard(lock);
+            std::vector<float>& samples = sound[chunk.input];
+            for (int frame = 0; frame < chunk.frames; ++frame) samples.push_back(chunk.samples[frame * chunk.channels]);
+            rate[chunk.input] = chunk.rate;
+            const auto last = lastStamp.find(chunk.input);
+            if (!stampsRise.contains(chunk.input)) stampsRise[chunk.input] = true;
+            if (last != lastStamp.end() && chunk.captured <= last->second) stampsRise[chunk.input] = false;
+            lastStamp[chunk.input] = chunk.captured;
+            changed.notify_all();
+        };
+    }
+    SoundCapture::FailureHandler failureHandler() {
+        return [this](const QString& description) {
+            std::lock_guard guard(lock);
+            failures.append(description);
+            changed.notify_all();
+        };
+    }
+
+    // Waits until `input` has delivered `seconds` of sound; false after 20 s.
+    bool waitForSeconds(SoundInput input, double seconds) {
+        std::unique_lock guard(lock);
+        return changed.wait_for(guard, 20s, [&] {
+            return rate[input] > 0 && double(sound[input].size()) >= seconds * rate[input];
+        });
+    }
+    bool waitForFailure() {
+        std::unique_lock guard(lock);
+        return changed.wait_for(guard, 20s, [&] { return !failures.isEmpty(); });
+    }
+};
+
+QString openingRefusal(const QList<SoundInput>& inputs) {
+    Received received;
+    try {
+        openSoundCapture(inputs, received.chunkHandler(), received.failureHandler());
+    } catch (const ShotError& error) {
+        return error.message();
+    }
+    return QStringLiteral("opened");
+}
+
+class SoundCaptureTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    }
+    test::SoundServer server{440};
+};
+
+TEST_F(SoundCaptureTest, CapturesWhatTheComputerPlaysAndTheMicrophoneStampedOnOurClock) {
+    ASSERT_TRUE(server.playTone(660));
+    Received received;
+    const MonotonicTime opened = std::chrono::steady_clock::now();
+    auto capture = openSoundCapture({SoundInput::system, SoundInput::microphone}, received.chunkHandler(),
+                                    received.failureHandler());
+    ASSERT_TRUE(received.waitForSeconds(SoundInput::system, 0.5));
+    ASSERT_TRUE(received.waitForSeconds(SoundInput::microphone, 0.5));
+    capture.reset();
+
+    std::lock_guard guard(received.lock);
+    EXPECT_TRUE(received.failures.isEmpty());
+    const std::vector<float>& system = received.sound[SoundInput::system];
+    const std::vector<float>& microphone = received.sound[SoundInput::microphone];
+    EXPECT_GT(test::toneAmplitude(system, received.rate[SoundInput::system], 660), 0.05);
+    EXPECT_LT(test::toneAmplitude(system, received.rate[SoundInput::system], 440), 0.01);
+    EXPECT_GT(test::toneAmplitude(microphone, received.rate[SoundInput::microphone], 440), 0.05);
+    EXPECT_LT(test::toneAmplitude(microphone, received.rate[SoundInput::microphone], 660), 0.01);
+    for (SoundInput input : {SoundInput::system, SoundInput::microphone}) {
+        EXPECT_TRUE(received.stampsRise[input]);
+        // Stamped near when they were captured, not at some other origin.
+        EXPECT_GT(received.lastStamp[input], opened);
+        EXPECT_LT(received.lastStamp[input], std::chrono::steady_clock::now() + 1s);
+    }
+}
+
+TEST_F(SoundCaptureTest, RefusesAMonitorAsMicrophoneAndAMissingServer) {
+    ASSERT_TRUE(server.control({QStringLiteral("set-default-source"), QStringLiteral("test_sink.monitor")}));
+    EXPECT_EQ(openingRefusal({SoundInput::microphone}), QStringLiteral("没有找到麦克风。"));
+    EXPECT_EQ(openingRefusal({SoundInput::system}), QStringLiteral("opened"));
+    test::NoSoundServer noServer;
+    EXPECT_EQ(openingRefusal({SoundInput::system}), QStringLiteral("无法连接声音服务，请确认系统声音可用后重试。"));
+}
+
+TEST_F(SoundCaptureTest, ReportsOnceWhenTheServerGoesAway) {
+    Received received;
+    auto capture = openSoundCapture({SoundInput::system, SoundInput::microphone}, received.chunkHandler(),
+                                    received.failureHandler());
+    ASSERT_TRUE(received.waitForSeconds(SoundInput::microphone, 0.1));
+    server.kill();
+    ASSERT_TRUE(received.waitForFailure());
+    capture.reset();
+    std::lock_guard guard(received.lock);
+    EXPECT_EQ(received.failures, QStringList{QStringLiteral("声音服务已断开")});
+}
+
+}  // namespace

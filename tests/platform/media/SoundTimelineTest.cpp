@@ -1,0 +1,189 @@
+#include "platform/media/SoundRecorder.h"
+#include "platform/media/SoundTimeline.h"
+#include "tests/support/Tones.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <numbers>
+
+using namespace tavero;
+using namespace tavero::media;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int rate = SoundTimeline::rate;
+
+// Stereo samples counting up from `first` (both channels alike), so that
+// every sample tells where it came from.
+std::vector<float> ramp(int frames, int first) {
+    std::vector<float> samples;
+    for (int frame = 0; frame < frames; ++frame) samples.insert(samples.end(), 2, float(first + frame) / 1e6f);
+    return samples;
+}
+
+std::vector<float> sine(int frames, int channels, int sampleRate, double frequency, double amplitude, qint64 first = 0) {
+    std::vector<float> samples;
+    for (int frame = 0; frame < frames; ++frame) {
+        const double t = double(first + frame) / sampleRate;
+        samples.insert(samples.end(), size_t(channels), float(amplitude * std::sin(2 * std::numbers::pi * frequency * t)));
+    }
+    return samples;
+}
+
+std::vector<float> leftChannel(const std::vector<float>& stereo) {
+    std::vector<float> left;
+    for (size_t i = 0; i < stereo.size(); i += 2) left.push_back(stereo[i]);
+    return left;
+}
+
+std::vector<float> readAll(SoundTimeline& timeline, qint64 from, int frames) {
+    std::vector<float> out(size_t(frames) * 2);
+    timeline.read(from, frames, out.data());
+    return leftChannel(out);
+}
+
+TEST(SoundTimelineTest, PlacesSoundByItsStampsFromTimeZero) {
+    SoundTimeline timeline;
+    // Captured 0.1 s before time zero: its first 4800 samples are dropped.
+    timeline.add(ramp(9600, 0).data(), 9600, 2, rate, -0.1);
+    // Then a gap of 0.2 s, filled with silence.
+    timeline.add(ramp(4800, 100000).data(), 4800, 2, rate, 0.3);
+    ASSERT_EQ(timeline.end(), qint64(0.4 * rate));
+    const std::vector<float> placed = readAll(timeline, 0, int(timeline.end()));
+    EXPECT_FLOAT_EQ(placed[0], 4800 / 1e6f);
+    EXPECT_FLOAT_EQ(placed[4799], 9599 / 1e6f);
+    EXPECT_EQ(placed[4800], 0.0f);
+    EXPECT_EQ(placed[14399], 0.0f);
+    EXPECT_FLOAT_EQ(placed[14400], 100000 / 1e6f);
+    // What was read is forgotten; reading past the end gives silence.
+    std::vector<float> out(200);
+    EXPECT_EQ(timeline.read(0, 100, out.data()), 0);
+}
+
+TEST(SoundTimelineTest, ConvertsRateAndChannelsAndFollowsADriftingSoundCard) {
+    // A mono card at 44.1 kHz whose clock runs 0.5 % fast against ours: its
+    // 10 s of samples are stamped over 9.95 s.
+    SoundTimeline timeline;
+    const int chunk = 441;
+    const int chunks = 1000;
+    for (int index = 0; index < chunks; ++index) {
+        const std::vector<float> samples = sine(chunk, 1, 44100, 1000, 0.5, qint64(index) * chunk);
+        timeline.add(samples.data(), chunk, 1, 44100, index * 0.00995);
+    }
+    // Squeezed to its stamps: the last chunk ends where its stamp says.
+    EXPECT_NEAR(double(timeline.end()) / rate, 9.95 + 0.00995, 0.02);
+    // Still the tone (0.5 % higher after squeezing, so measured over a span
+    // short enough not to tell).
+    const std::vector<float> last = readAll(timeline, timeline.end() - rate / 50, rate / 50);
+    EXPECT_GT(test::toneAmplitude(last, rate, 1000), 0.4);
+}
+
+// A capture whose chunks the test hands in.
+struct ScriptedCapture {
+    SoundCapture::ChunkHandler chunk;
+    SoundCapture::FailureHandler failed;
+    QList<SoundInput> inputs;
+
+    SoundRecorder::Open opener() {
+        return [this](const QList<SoundInput>& asked, SoundCapture::ChunkHandler handler,
+                      SoundCapture::FailureHandler failure) {
+            inputs = asked;
+            chunk = std::move(handler);
+            failed = std::move(failure);
+            return std::make_unique<SoundCapture>();
+        };
+    }
+
+    void deliver(SoundInput input, const std::vector<float>& stereo, MonotonicTime captured) {
+        chunk({input, stereo.data(), int(stereo.size() / 2), 2, rate, captured});
+    }
+};
+
+// What a recorder writes, per track.
+struct Tracks {
+    std::mutex lock;
+    std::condition_variable changed;
+    std::map<int, std::vector<float>> samples;
+
+    SoundRecorder::Write writer() {
+        return [this](int track, const float* data, int frames) {
+            std::lock_guard guard(lock);
+            samples[track].insert(samples[track].end(), data, data + size_t(frames) * 2);
+            changed.notify_all();
+        };
+    }
+};
+
+// Delivers `seconds` of a tone in 20 ms chunks stamped from `zero` on.
+void deliverTone(ScriptedCapture& capture, SoundInput input, double frequency, MonotonicTime zero, double seconds) {
+    const int chunk = rate / 50;
+    for (int index = 0; index < int(seconds * 50); ++index)
+        capture.deliver(input, sine(chunk, 2, rate, frequency, 0.5, qint64(index) * chunk),
+                        zero + std::chrono::duration_cast<std::chrono::steady_clock::duration>(Seconds(index * 0.02)));
+}
+
+TEST(SoundRecorderTest, MixesTwoInputsIntoOneTrackOrKeepsThemApart) {
+    const MonotonicTime zero = std::chrono::steady_clock::now();
+    for (const bool mixed : {true, false}) {
+        SCOPED_TRACE(mixed ? "one mixed track" : "two tracks");
+        ScriptedCapture capture;
+        Tracks written;
+        const SoundRecorder::Tracks layout = mixed ? SoundRecorder::Tracks{{SoundInput::system, SoundInput::microphone}}
+                                                   : SoundRecorder::Tracks{{SoundInput::system}, {SoundInput::microphone}};
+        SoundRecorder recorder(layout, written.writer(), [](const QString&) {}, capture.opener());
+        EXPECT_EQ(capture.inputs, (QList<SoundInput>{SoundInput::system, SoundInput::microphone}));
+        // Sound from before time zero is dropped, not shifted.
+        deliverTone(capture, SoundInput::system, 3000, zero - 1s, 0.5);
+        recorder.setOrigin(zero);
+        deliverTone(capture, SoundInput::system, 440, zero, 1.0);
+        deliverTone(capture, SoundInput::microphone, 1000, zero, 1.0);
+        recorder.finish(1.0);
+
+        std::lock_guard guard(written.lock);
+        ASSERT_EQ(written.samples.size(), mixed ? 1u : 2u);
+        for (const auto& [track, samples] : written.samples) EXPECT_EQ(samples.size(), size_t(2 * rate));
+        const std::vector<float> first = leftChannel(written.samples[0]);
+        EXPECT_NEAR(test::toneAmplitude(first, rate, 440), mixed ? 0.4 : 0.5, 0.03);
+        EXPECT_NEAR(test::toneAmplitude(first, rate, 1000), mixed ? 0.4 : 0.0, 0.03);
+        EXPECT_LT(test::toneAmplitude(first, rate, 3000), 0.01);
+        if (!mixed) {
+            EXPECT_NEAR(test::toneAmplitude(leftChannel(written.samples[1]), rate, 1000), 0.5, 0.03);
+        }
+    }
+}
+
+TEST(SoundRecorderTest, KeepsPaceWithTheClockWhenAnInputFallsSilent) {
+    ScriptedCapture capture;
+    Tracks written;
+    SoundRecorder recorder({{SoundInput::system, SoundInput::microphone}}, written.writer(), [](const QString&) {},
+                           capture.opener());
+    // Time zero lies 1.5 s back, and the microphone never delivers: the
+    // track is still written as the clock passes, with the microphone silent.
+    const MonotonicTime zero = std::chrono::steady_clock::now() - 1500ms;
+    deliverTone(capture, SoundInput::system, 440, zero, 1.0);
+    recorder.setOrigin(zero);
+    std::unique_lock guard(written.lock);
+    ASSERT_TRUE(written.changed.wait_for(guard, 20s, [&] { return written.samples[0].size() >= size_t(2 * rate); }));
+    std::vector<float> first = leftChannel(written.samples[0]);
+    first.resize(rate);
+    EXPECT_NEAR(test::toneAmplitude(first, rate, 440), 0.4, 0.03);
+}
+
+TEST(SoundRecorderTest, LimiterLeavesQuietSoundAloneAndBendsPeaksBelowFullScale) {
+    EXPECT_EQ(softLimit(0.5f), 0.5f);
+    EXPECT_EQ(softLimit(-0.3f), -0.3f);
+    float previous = softLimit(0.6f);
+    for (float sample = 0.61f; sample <= 1.6f; sample += 0.01f) {
+        const float limited = softLimit(sample);
+        EXPECT_GT(limited, previous);
+        EXPECT_LT(limited, 1.0f);
+        EXPECT_EQ(softLimit(-sample), -limited);
+        previous = limited;
+    }
+}
+
+}  // namespace

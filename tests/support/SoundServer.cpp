@@ -1,0 +1,77 @@
+#include "tests/support/SoundServer.h"
+
+#include <QDeadlineTimer>
+#include <QThread>
+
+namespace tavero::test {
+
+namespace {
+
+constexpr int startLimitMs = 20'000;
+
+void pointSoundClientsAt(const QString& socket, QByteArray& previous, bool& hadPrevious) {
+    hadPrevious = qEnvironmentVariableIsSet("PULSE_SERVER");
+    previous = qgetenv("PULSE_SERVER");
+    qputenv("PULSE_SERVER", ("unix:" + socket).toLocal8Bit());
+}
+
+void restore(const QByteArray& previous, bool hadPrevious) {
+    if (hadPrevious) qputenv("PULSE_SERVER", previous);
+    else qunsetenv("PULSE_SERVER");
+}
+
+}  // namespace
+
+SoundServer::SoundServer(int microphoneFrequency) {
+    pointSoundClientsAt(runtime_.file(QStringLiteral("pulse/native")), previous_, hadPrevious_);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+    server_.setProcessEnvironment(environment);
+    server_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server_.start(QStringLiteral("pulseaudio"),
+                  {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
+                   QStringLiteral("--log-level=error"), QStringLiteral("--load=module-native-protocol-unix"),
+                   QStringLiteral("--load=module-null-sink sink_name=test_sink"),
+                   QStringLiteral("--load=module-sine-source frequency=%1 source_name=test_mic").arg(microphoneFrequency)});
+    if (!server_.waitForStarted()) return;
+    // The server answers once its socket is up and its modules are loaded.
+    const QDeadlineTimer deadline(startLimitMs);
+    while (!deadline.hasExpired() && server_.state() == QProcess::Running) {
+        if (control({QStringLiteral("info")})) {
+            running_ = true;
+            return;
+        }
+        QThread::msleep(50);
+    }
+}
+
+SoundServer::~SoundServer() {
+    kill();
+    restore(previous_, hadPrevious_);
+}
+
+bool SoundServer::control(const QStringList& arguments) const {
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), arguments);
+    return pactl.waitForFinished(startLimitMs) && pactl.exitStatus() == QProcess::NormalExit && pactl.exitCode() == 0;
+}
+
+bool SoundServer::playTone(int frequency) const {
+    return control({QStringLiteral("load-module"), QStringLiteral("module-sine"), QStringLiteral("sink=test_sink"),
+                    QStringLiteral("frequency=%1").arg(frequency)});
+}
+
+void SoundServer::kill() {
+    running_ = false;
+    if (server_.state() == QProcess::NotRunning) return;
+    server_.kill();
+    server_.waitForFinished();
+}
+
+NoSoundServer::NoSoundServer() {
+    pointSoundClientsAt(runtime_.file(QStringLiteral("pulse/native")), previous_, hadPrevious_);
+}
+
+NoSoundServer::~NoSoundServer() { restore(previous_, hadPrevious_); }
+
+}  // namespace tavero::test

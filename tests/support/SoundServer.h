@@ -1,0 +1,53 @@
+#pragma once
+
+#include "tests/support/TempDir.h"
+
+#include <QByteArray>
+#include <QProcess>
+#include <QStringList>
+
+namespace tavero::test {
+
+// A PulseAudio server of the test's own on a private runtime folder, with
+// the null sink "test_sink" (its monitor is the system sound) and the sine
+// source "test_mic" (the microphone). While it lives, this process and the
+// programs it starts talk to it (PULSE_SERVER) and to no other.
+class SoundServer {
+public:
+    explicit SoundServer(int microphoneFrequency = 440);
+    // Stops the server and points sound clients back where they were.
+    ~SoundServer();
+    SoundServer(const SoundServer&) = delete;
+    SoundServer& operator=(const SoundServer&) = delete;
+
+    // Whether it answers; false when pulseaudio is missing or did not start.
+    bool running() const { return running_; }
+    // Runs pactl against this server; true when it succeeded.
+    bool control(const QStringList& arguments) const;
+    // Plays a steady tone into the sink (a sine module of the server).
+    bool playTone(int frequency) const;
+    // Ends the server at once, as a crash would.
+    void kill();
+
+private:
+    TempDir runtime_;
+    QProcess server_;
+    QByteArray previous_;
+    bool hadPrevious_ = false;
+    bool running_ = false;
+};
+
+// Points sound clients at a server that does not exist for the life of the
+// object, as on a machine without sound.
+class NoSoundServer {
+public:
+    NoSoundServer();
+    ~NoSoundServer();
+
+private:
+    TempDir runtime_;
+    QByteArray previous_;
+    bool hadPrevious_ = false;
+};
+
+}  // namespace tavero::test
