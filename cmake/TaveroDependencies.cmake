@@ -9,6 +9,12 @@ pkg_check_modules(TESSERACT REQUIRED IMPORTED_TARGET tesseract lept)
 # FFmpeg 5.1 as Debian 12 ships it.
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET
   libavformat>=59 libavcodec>=59 libavfilter>=8 libswresample>=4 libavutil>=57)
+# libyuv converts between BGRA and YUV; Debian ships it without a pkg-config file.
+find_path(LIBYUV_INCLUDE_DIR libyuv.h REQUIRED)
+find_library(LIBYUV_LIBRARY yuv REQUIRED)
+add_library(tavero_libyuv INTERFACE)
+target_include_directories(tavero_libyuv SYSTEM INTERFACE ${LIBYUV_INCLUDE_DIR})
+target_link_libraries(tavero_libyuv INTERFACE ${LIBYUV_LIBRARY})
 # System sound and the microphone.
 pkg_check_modules(PULSE REQUIRED IMPORTED_TARGET libpulse)
 

@@ -4,9 +4,18 @@
 
 #include <QFile>
 
+#include <mutex>
+
 namespace tavero::media {
 
 namespace {
+
+// The libraries talk about every encoder they open and every file they
+// close; only their errors are worth the log.
+void keepLibraryQuiet() {
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_ERROR); });
+}
 
 int interrupted(void* flag) { return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0; }
 
@@ -30,6 +39,7 @@ CodecContext makeCodecContext(const AVCodec* codec) {
 }
 
 InputFile::InputFile(const QString& path, CancelToken cancel) : cancel_(std::move(cancel)) {
+    keepLibraryQuiet();
     AVFormatContext* context = avformat_alloc_context();
     if (!context) throw MediaError("avformat_alloc_context", AVERROR(ENOMEM));
     // Set before opening, so the very first read can already be abandoned.
@@ -45,6 +55,7 @@ void InputFile::throwIfCancelled() const {
 }
 
 OutputContext openOutput(const QString& path, const char* format) {
+    keepLibraryQuiet();
     AVFormatContext* raw = nullptr;
     check(avformat_alloc_output_context2(&raw, nullptr, format, nullptr), "avformat_alloc_output_context2");
     OutputContext context(raw);

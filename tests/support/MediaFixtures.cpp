@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QProcess>
 
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 namespace tavero::test {
@@ -92,6 +94,81 @@ QList<qint64> keyframeOffsets(const QString& path) {
         if (fields.size() == 2 && fields[1].startsWith(QLatin1Char('K'))) offsets << fields[0].toLongLong();
     }
     return offsets;
+}
+
+QList<double> pictureTimes(const QString& path, bool keyframesOnly) {
+    QStringList arguments{QStringLiteral("-select_streams"), QStringLiteral("v:0"), QStringLiteral("-show_entries"),
+                          QStringLiteral("frame=pts_time"), QStringLiteral("-of"), QStringLiteral("csv=p=0")};
+    if (keyframesOnly) arguments << QStringLiteral("-skip_frame") << QStringLiteral("nokey");
+    QList<double> times;
+    for (const QString& line : ffprobe(arguments, path).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        times << line.trimmed().toDouble();
+    return times;
+}
+
+namespace {
+
+QSize videoSize(const QString& path) {
+    const QStringList fields =
+        ffprobe({QStringLiteral("-select_streams"), QStringLiteral("v:0"), QStringLiteral("-show_entries"),
+                 QStringLiteral("stream=width,height"), QStringLiteral("-of"), QStringLiteral("csv=p=0")},
+                path)
+            .trimmed()
+            .split(QLatin1Char(','));
+    return fields.size() == 2 ? QSize(fields[0].toInt(), fields[1].toInt()) : QSize();
+}
+
+// Raw pictures of `size` in `pixelFormat` from the first video stream.
+QList<QImage> decodeRaw(const QString& path, QSize size, const QStringList& filters, const QString& pixelFormat,
+                        QImage::Format format, int bytesPerPixel, int limit) {
+    QStringList arguments{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                          QStringLiteral("-nostdin"), QStringLiteral("-i"), path, QStringLiteral("-map"),
+                          QStringLiteral("0:v:0"), QStringLiteral("-fps_mode"), QStringLiteral("passthrough"),
+                          QStringLiteral("-frames:v"), QString::number(limit)};
+    if (!filters.isEmpty()) arguments << QStringLiteral("-vf") << filters.join(QLatin1Char(','));
+    arguments << QStringLiteral("-pix_fmt") << pixelFormat << QStringLiteral("-f") << QStringLiteral("rawvideo")
+              << QStringLiteral("-");
+    const auto raw = runTool(QStringLiteral("ffmpeg"), arguments);
+    QList<QImage> pictures;
+    if (!raw || size.isEmpty()) return pictures;
+    const qsizetype planeBytes = qsizetype(size.width()) * size.height() * bytesPerPixel;
+    // yuv420p pictures carry their two chroma planes after the luma.
+    const qsizetype pictureBytes = bytesPerPixel == 1 ? planeBytes * 3 / 2 : planeBytes;
+    for (qsizetype at = 0; at + pictureBytes <= raw->size(); at += pictureBytes)
+        pictures << QImage(reinterpret_cast<const uchar*>(raw->constData() + at), size.width(), size.height(),
+                           size.width() * bytesPerPixel, format)
+                        .copy();
+    return pictures;
+}
+
+}  // namespace
+
+QList<QImage> decodePictures(const QString& path, std::optional<QSize> scaledTo, int limit) {
+    QStringList filters;
+    if (scaledTo)
+        filters << QStringLiteral("scale=%1:%2:flags=area").arg(scaledTo->width()).arg(scaledTo->height());
+    return decodeRaw(path, scaledTo.value_or(videoSize(path)), filters, QStringLiteral("rgb24"),
+                     QImage::Format_RGB888, 3, limit);
+}
+
+QList<QImage> decodeLuma(const QString& path, int limit) {
+    return decodeRaw(path, videoSize(path), {}, QStringLiteral("yuv420p"), QImage::Format_Grayscale8, 1, limit);
+}
+
+std::vector<float> decodeSound(const QString& path, int track) {
+    const auto raw = runTool(QStringLiteral("ffmpeg"),
+                             {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                              QStringLiteral("-nostdin"), QStringLiteral("-i"), path, QStringLiteral("-map"),
+                              QStringLiteral("0:a:%1").arg(track), QStringLiteral("-ac"), QStringLiteral("2"),
+                              QStringLiteral("-ar"), QStringLiteral("48000"), QStringLiteral("-f"),
+                              QStringLiteral("f32le"), QStringLiteral("-")});
+    std::vector<float> samples;
+    if (!raw) return samples;
+    std::vector<float> stereo(size_t(raw->size()) / sizeof(float));
+    std::memcpy(stereo.data(), raw->constData(), stereo.size() * sizeof(float));
+    // The mean of both sides (FFmpeg's own downmix adds them 3 dB down each).
+    for (size_t i = 0; i + 1 < stereo.size(); i += 2) samples.push_back((stereo[i] + stereo[i + 1]) / 2);
+    return samples;
 }
 
 }  // namespace tavero::test

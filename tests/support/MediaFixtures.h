@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QImage>
 #include <QList>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 namespace tavero::test {
 
@@ -50,5 +52,18 @@ QString ffprobe(const QStringList& arguments, const QString& path);
 
 // Byte offsets of the video keyframes, in file order.
 QList<qint64> keyframeOffsets(const QString& path);
+
+// Times in seconds of the first video stream's pictures, or of its
+// keyframes only, in order.
+QList<double> pictureTimes(const QString& path, bool keyframesOnly = false);
+
+// The first video stream's pictures as FFmpeg's command line decodes them,
+// converted to RGB with the matrix and range the stream is tagged with
+// (RGB888), scaled to `scaledTo` when given; at most `limit` of them.
+QList<QImage> decodePictures(const QString& path, std::optional<QSize> scaledTo = std::nullopt, int limit = 1000);
+// The luma plane of each picture exactly as coded (Grayscale8).
+QList<QImage> decodeLuma(const QString& path, int limit = 1000);
+// Sound track `track` at 48 kHz, the mean of its two sides.
+std::vector<float> decodeSound(const QString& path, int track = 0);
 
 }  // namespace tavero::test

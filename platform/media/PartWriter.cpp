@@ -1,0 +1,130 @@
+#include "platform/media/PartWriter.h"
+
+#include "platform/media/MediaError.h"
+#include "platform/media/MediaHandles.h"
+#include "platform/media/PictureEncoder.h"
+#include "platform/media/SoundEncoder.h"
+
+#include <atomic>
+#include <cmath>
+#include <mutex>
+#include <vector>
+
+namespace tavero::media {
+
+namespace {
+
+// Fragments start at keyframes, one a second: the most a crash can lose.
+constexpr double keyframeInterval = 1.0;
+constexpr double frameSeconds = 1.0 / 30;
+// The muxer waits this long at most for a slower track before writing.
+constexpr int64_t interleaveLimit = AV_TIME_BASE;
+
+struct DictionaryFree {
+    void operator()(AVDictionary* dictionary) const noexcept { av_dict_free(&dictionary); }
+};
+
+}  // namespace
+
+struct PartWriter::State {
+    State(const QString& path, const PartFormat& format)
+        : output(openOutput(path, "mp4")),
+          pictures(format.size, output->oformat->flags & AVFMT_GLOBALHEADER),
+          size(format.size) {
+        video = addStream(pictures.context());
+        for (const QString& name : format.soundTracks) {
+            sounds.push_back(std::make_unique<SoundEncoder>(output->oformat->flags & AVFMT_GLOBALHEADER));
+            AVStream* stream = addStream(sounds.back()->context());
+            if (!name.isEmpty())
+                check(av_dict_set(&stream->metadata, "handler_name", name.toUtf8().constData(), 0), "av_dict_set");
+            soundStreams.push_back(stream);
+        }
+        output->max_interleave_delta = interleaveLimit;
+        AVDictionary* options = nullptr;
+        av_dict_set(&options, "movflags", "+frag_keyframe+empty_moov+default_base_moof", 0);
+        const int written = avformat_write_header(output.get(), &options);
+        std::unique_ptr<AVDictionary, DictionaryFree> unused(options);
+        check(written, "avformat_write_header");
+    }
+
+    AVStream* addStream(const AVCodecContext* encoder) {
+        AVStream* stream = avformat_new_stream(output.get(), nullptr);
+        if (!stream) throw MediaError("avformat_new_stream", AVERROR(ENOMEM));
+        check(avcodec_parameters_from_context(stream->codecpar, encoder), "avcodec_parameters_from_context");
+        stream->time_base = encoder->time_base;
+        return stream;
+    }
+
+    // Hands a packet of `encoder` to the muxer, which writes a fragment to
+    // the disk when a keyframe begins the next one.
+    void mux(AVPacket* packet, const AVCodecContext* encoder, AVStream* stream) {
+        av_packet_rescale_ts(packet, encoder->time_base, stream->time_base);
+        packet->stream_index = stream->index;
+        std::lock_guard guard(lock);
+        check(av_interleaved_write_frame(output.get(), packet), "av_interleaved_write_frame");
+        avio_flush(output->pb);
+        check(output->pb->error, "avio_flush");
+    }
+
+    OutputContext output;
+    PictureEncoder pictures;
+    std::vector<std::unique_ptr<SoundEncoder>> sounds;
+    const QSize size;
+    AVStream* video = nullptr;
+    std::vector<AVStream*> soundStreams;
+    std::mutex lock;
+
+    // The picture thread's.
+    std::optional<int64_t> lastPts;
+    std::optional<double> lastKeyframe;
+    std::atomic<double> written{0};
+};
+
+PartWriter::PartWriter(const QString& path, const PartFormat& format)
+    : state_(std::make_unique<State>(path, format)) {}
+
+PartWriter::~PartWriter() = default;
+
+QSize PartWriter::size() const { return state_->size; }
+
+bool PartWriter::writePicture(const QImage& picture, double seconds) {
+    State& s = *state_;
+    const int64_t pts = std::llround(seconds * PictureEncoder::timeBase.den / PictureEncoder::timeBase.num);
+    if (!std::isfinite(seconds) || (s.lastPts && pts <= *s.lastPts)) return false;
+    const bool keyframe = !s.lastKeyframe || seconds - *s.lastKeyframe >= keyframeInterval - frameSeconds / 2;
+    if (keyframe) s.lastKeyframe = seconds;
+    s.lastPts = pts;
+    const AVCodecContext* encoder = s.pictures.context();
+    s.pictures.encode(picture, pts, keyframe, [&](AVPacket* packet) {
+        // The last picture lasts one frame; the others until the next.
+        if (packet->duration == 0) packet->duration = std::llround(frameSeconds * encoder->time_base.den);
+        s.mux(packet, encoder, s.video);
+    });
+    s.written = seconds + frameSeconds;
+    return true;
+}
+
+void PartWriter::writeSound(int track, const float* samples, int frames) {
+    State& s = *state_;
+    if (track < 0 || size_t(track) >= s.sounds.size()) throw MediaError("no such sound track", AVERROR(EINVAL));
+    SoundEncoder& encoder = *s.sounds[size_t(track)];
+    encoder.encode(samples, frames,
+                   [&](AVPacket* packet) { s.mux(packet, encoder.context(), s.soundStreams[size_t(track)]); });
+}
+
+double PartWriter::writtenSeconds() const { return state_->written; }
+
+void PartWriter::finish() {
+    State& s = *state_;
+    s.pictures.flush([&](AVPacket* packet) { s.mux(packet, s.pictures.context(), s.video); });
+    for (size_t track = 0; track < s.sounds.size(); ++track)
+        s.sounds[track]->flush([&](AVPacket* packet) {
+            s.mux(packet, s.sounds[track]->context(), s.soundStreams[track]);
+        });
+    std::lock_guard guard(s.lock);
+    check(av_write_trailer(s.output.get()), "av_write_trailer");
+    avio_flush(s.output->pb);
+    check(s.output->pb->error, "avio_flush");
+}
+
+}  // namespace tavero::media
