@@ -1,6 +1,7 @@
 #include "platform/TextRecognitionInk.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -71,7 +72,73 @@ struct Grid {
     }
 };
 
-enum class Kind : uint8_t { unknown, paper, ink };
+enum class Kind : uint8_t { unknown, paper, ink, seen };
+
+// Ink this far from paper is no stroke of a letter (those of 150-pixel bold
+// text are 24 pixels wide) but the inside of a photo, or a bold character
+// whose strokes run together.
+constexpr int pictureDepth = 12;
+
+// Whether a patch of ink holds many shades, as a photo does, rather than
+// mostly one, as the strokes of text do.
+bool manyShades(const Plane& light, const std::vector<uint32_t>& patch) {
+    std::array<size_t, 256> shades{};
+    for (const uint32_t pixel : patch) ++shades[light[pixel]];
+    size_t window = 0, most = 0;
+    for (size_t shade = 0; shade < shades.size(); ++shade) {
+        window += shades[shade];
+        if (shade > 2 * flatTolerance) window -= shades[shade - 2 * flatTolerance - 1];
+        most = std::max(most, window);
+    }
+    return 3 * most < patch.size();
+}
+
+// Photos and pictures are paper too: each patch of ink that reaches deeper
+// than a letter's stroke and holds many shades goes whole, edges included,
+// so the layout analysis finds no text in it.
+void blankPictures(const Grid& grid, std::vector<Kind>& kind, Plane& paper, const Plane& light,
+                   std::vector<uint32_t>& patch) {
+    // How far each pixel of ink is from paper.
+    Plane depth(kind.size());
+    patch.clear();
+    for (uint32_t i = 0; i < kind.size(); ++i)
+        if (kind[i] == Kind::paper) patch.push_back(i);
+    for (size_t head = 0; head < patch.size(); ++head) {
+        grid.neighbours(patch[head], [&](uint32_t to) {
+            if (kind[to] != Kind::ink || depth[to] != 0) return;
+            depth[to] = uint8_t(std::min(255, depth[patch[head]] + 1));
+            patch.push_back(to);
+        });
+    }
+    for (uint32_t start = 0; start < kind.size(); ++start) {
+        if (kind[start] != Kind::ink) continue;
+        patch.assign(1, start);
+        kind[start] = Kind::seen;
+        bool deep = false;
+        for (size_t head = 0; head < patch.size(); ++head) {
+            deep = deep || depth[patch[head]] > pictureDepth;
+            grid.neighbours(patch[head], [&](uint32_t to) {
+                if (kind[to] != Kind::ink) return;
+                kind[to] = Kind::seen;
+                patch.push_back(to);
+            });
+        }
+        if (deep && manyShades(light, patch))
+            for (const uint32_t pixel : patch) paper[pixel] = light[pixel];
+    }
+    for (Kind& each : kind)
+        if (each == Kind::seen) each = Kind::ink;
+}
+
+// Paper where the square around a pixel is all of one colour.
+std::vector<Kind> flatMiddles(const Plane& light, int width, int height) {
+    const Plane highest = squareFilter(light, width, height, [](uint8_t a, uint8_t b) { return std::max(a, b); });
+    const Plane lowest = squareFilter(light, width, height, [](uint8_t a, uint8_t b) { return std::min(a, b); });
+    std::vector<Kind> kind(light.size(), Kind::unknown);
+    for (size_t i = 0; i < light.size(); ++i)
+        if (highest[i] - lowest[i] <= flatTolerance) kind[i] = Kind::paper;
+    return kind;
+}
 
 // How far a rim reaches from the edge it smooths, and how different two
 // papers must be to have an edge between them.
@@ -105,20 +172,12 @@ QImage inkOnPaper(const QImage& grey) {
     for (int y = 0; y < height; ++y)
         std::copy_n(grey.constScanLine(y), width, light.begin() + std::ptrdiff_t(y) * width);
 
-    const Plane highest = squareFilter(light, width, height, [](uint8_t a, uint8_t b) { return std::max(a, b); });
-    const Plane lowest = squareFilter(light, width, height, [](uint8_t a, uint8_t b) { return std::min(a, b); });
-
     // Paper grows from the middle of flat squares over similar neighbours.
-    std::vector<Kind> kind(light.size(), Kind::unknown);
-    Plane paper(light.size()), origin(light.size());
+    std::vector<Kind> kind = flatMiddles(light, width, height);
+    Plane paper = light, origin = light;
     std::vector<uint32_t> queue;
-    queue.reserve(light.size());
-    for (uint32_t i = 0; i < light.size(); ++i) {
-        if (highest[i] - lowest[i] > flatTolerance) continue;
-        kind[i] = Kind::paper;
-        paper[i] = origin[i] = light[i];
-        queue.push_back(i);
-    }
+    for (uint32_t i = 0; i < light.size(); ++i)
+        if (kind[i] == Kind::paper) queue.push_back(i);
     if (queue.empty()) return grey;
     for (size_t head = 0; head < queue.size(); ++head) {
         const uint32_t from = queue[head];
@@ -127,21 +186,23 @@ QImage inkOnPaper(const QImage& grey) {
                 std::abs(light[to] - origin[from]) > paperDrift)
                 return;
             kind[to] = Kind::paper;
-            paper[to] = light[to];
             origin[to] = origin[from];
             queue.push_back(to);
         });
     }
-    // Every other pixel is ink on the paper nearest to it.
+    // Every other pixel is ink on the paper nearest to it, or paper itself
+    // where it has that paper's shade: the inside of a letter's loop.
     for (size_t head = 0; head < queue.size(); ++head) {
         const uint32_t from = queue[head];
         grid.neighbours(from, [&](uint32_t to) {
             if (kind[to] != Kind::unknown) return;
-            kind[to] = Kind::ink;
-            paper[to] = paper[from];
+            const bool blank = std::abs(light[to] - paper[from]) <= flatTolerance;
+            kind[to] = blank ? Kind::paper : Kind::ink;
+            paper[to] = blank ? light[to] : paper[from];
             queue.push_back(to);
         });
     }
+    blankPictures(grid, kind, paper, light, queue);
 
     // The anti-aliased rim of a panel or a dot is a blend of the paper on
     // either side of it, not ink.

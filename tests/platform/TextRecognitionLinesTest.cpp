@@ -1,5 +1,6 @@
 #include "platform/TextRecognitionInk.h"
 #include "platform/TextRecognitionLines.h"
+#include "tests/support/Pictures.h"
 
 #include <QPainter>
 
@@ -71,7 +72,7 @@ TEST(TextRecognitionLinesTest, TidiesReadingsAndTellsTextFromMarks) {
 }
 
 // Light text on a dark panel and dark text on a light page both come out as
-// dark ink on white; the panels themselves, and a large dot, are paper.
+// dark ink on white; the panels themselves, a large dot and a photo are paper.
 TEST(TextRecognitionLinesTest, InkOnPaperFlattensPanelsWhateverTheirShade) {
     QImage screen(600, 200, QImage::Format_Grayscale8);
     screen.fill(QColor(243, 243, 243));
@@ -83,6 +84,7 @@ TEST(TextRecognitionLinesTest, InkOnPaperFlattensPanelsWhateverTheirShade) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(120, 120, 120));
     painter.drawEllipse(QPointF(520, 100), 20, 20);
+    painter.drawImage(440, 140, fixtures::noise(100, 50).convertToFormat(QImage::Format_Grayscale8));
     painter.end();
 
     const QImage ink = inkOnPaper(screen);

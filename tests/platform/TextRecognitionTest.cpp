@@ -1,9 +1,11 @@
 #include "platform/Fonts.h"
 #include "platform/ShotError.h"
 #include "platform/TextRecognition.h"
+#include "tests/support/Pictures.h"
 #include "tests/support/RecognitionPages.h"
 #include "tests/support/TempDir.h"
 
+#include <QLinearGradient>
 #include <QPainter>
 
 #include <gtest/gtest.h>
@@ -87,7 +89,8 @@ TEST(TextRecognitionTest, ReadsLightTextOnDarkPanelsAsWellAsDarkOnLight) {
 TEST(TextRecognitionTest, FindsNothingInAPictureWithoutText) {
     EXPECT_TRUE(TextRecognition::recognizeLines(picture({})).isEmpty());
     // What screenshots hold besides text: dots, a slider, buttons, a dark
-    // pill, a rule. (A row of rings is a row of the letter O to any reader.)
+    // pill, a rule, pictures. (A row of rings is a row of the letter O to any
+    // reader.)
     QImage controls(900, 400, QImage::Format_RGB32);
     controls.fill(QColor(243, 244, 242));
     QPainter painter(&controls);
@@ -105,6 +108,11 @@ TEST(TextRecognitionTest, FindsNothingInAPictureWithoutText) {
     painter.setBrush(QColor(40, 44, 48));
     painter.drawRoundedRect(QRectF(60, 240, 640, 64), 32, 32);
     painter.fillRect(QRectF(0, 340, 900, 1), QColor(200, 200, 200));
+    painter.drawImage(600, 120, fixtures::noise(240, 160));
+    QLinearGradient sky(0, 0, 0, 100);
+    sky.setColorAt(0, QColor(90, 140, 220));
+    sky.setColorAt(1, QColor(240, 200, 150));
+    painter.fillRect(QRectF(740, 300, 140, 90), sky);
     painter.end();
     EXPECT_EQ(joined(TextRecognition::recognizeLines(controls)), "");
     QImage clear(300, 200, QImage::Format_RGBA8888_Premultiplied);
