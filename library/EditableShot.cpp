@@ -85,13 +85,7 @@ EditableShot editableShotFromJson(const json::Json& value) {
 
 QByteArray encodeEditableShot(const EditableShot& shot) { return json::dump(toJson(shot)); }
 
-EditableShot decodeEditableShot(const QByteArray& bytes) {
-    try {
-        return editableShotFromJson(json::parse(bytes));
-    } catch (const json::NumberOutOfRange&) {
-        refuseProject();
-    }
-}
+EditableShot decodeEditableShot(const QByteArray& bytes) { return editableShotFromJson(json::parse(bytes)); }
 
 bool isProjectFile(const QString& path) { return QFileInfo(path).suffix().toLower() == projectExtension; }
 

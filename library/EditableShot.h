@@ -35,7 +35,8 @@ json::Json toJson(const EditableShot& shot);
 EditableShot editableShotFromJson(const json::Json& value);
 
 QByteArray encodeEditableShot(const EditableShot& shot);
-// As editableShotFromJson; a number beyond a double is refused like an absurd value.
+// As editableShotFromJson; text that is no JSON, or holds a number beyond a
+// double (such as a "version" of 1e400), throws json::DecodeError.
 EditableShot decodeEditableShot(const QByteArray& bytes);
 
 // True for the extension "vistagon" in any case.

@@ -15,8 +15,6 @@ std::string keyName(const char* key) { return std::string("\"") + key + "\""; }
 Json parse(const QByteArray& bytes) {
     try {
         return Json::parse(bytes.constBegin(), bytes.constEnd());
-    } catch (const nlohmann::json::out_of_range& error) {
-        throw NumberOutOfRange(error.what());
     } catch (const nlohmann::json::exception& error) {
         fail(error.what());
     }

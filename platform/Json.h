@@ -24,13 +24,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A number too large for a double (such as 1e999): the text is valid JSON but
-// no file we write holds it, so readers of untrusted files may refuse it apart.
-class NumberOutOfRange : public DecodeError {
-public:
-    using DecodeError::DecodeError;
-};
-
 Json parse(const QByteArray& bytes);
 QByteArray dump(const Json& value);
 

@@ -146,6 +146,12 @@ TEST_F(ProjectFileTest, MissingOrMistypedKeysFailWithTheDecodersDescription) {
     Json fractionalVersion = sampleProject();
     fractionalVersion["version"] = 1.5;
     expectRefused(fractionalVersion, notReadable, "a fractional version");
+    QByteArray hugeVersion = json::dump(sampleProject());
+    hugeVersion.replace("\"version\":1", "\"version\":1e400");
+    expectRefused(write(hugeVersion), notReadable, "a version beyond a double");
+    QByteArray hugeWidth = json::dump(sampleProject());
+    hugeWidth.replace("\"width\":5.0", "\"width\":1e999");
+    expectRefused(write(hugeWidth), notReadable, "a width beyond a double");
     expectRefused(Json::array(), notReadable, "an array");
     expectRefused(dir.file(QStringLiteral("absent.vistagon")), QStringLiteral("未能读取文件“absent.vistagon”。"),
                   "a missing file");
@@ -192,10 +198,6 @@ TEST_F(ProjectFileTest, AbsurdValuesAreRefusedAsAnUnreadableProject) {
     Json manyMarks = sampleProject();
     for (int i = 0; i < 10'000; ++i) manyMarks["marks"].push_back(manyMarks["marks"][2]);
     expectRefused(manyMarks, unreadableProject, "10,003 marks");
-
-    QByteArray overflowing = json::dump(sampleProject());
-    overflowing.replace("\"width\":5.0", "\"width\":1e999");
-    expectRefused(write(overflowing), unreadableProject, "a number beyond a double");
 }
 
 TEST_F(ProjectFileTest, ValuesAtTheLimitsStillOpen) {

@@ -28,8 +28,8 @@ TEST(JsonStrictReads, RefuseMalformedText) {
     EXPECT_THROW(json::parse("{\"a\": "), json::DecodeError);
     EXPECT_THROW(json::parse(""), json::DecodeError);
     EXPECT_THROW(json::parse("{\"a\": NaN}"), json::DecodeError);
-    EXPECT_THROW(json::parse("{\"a\": 1e999}"), json::NumberOutOfRange);
-    EXPECT_THROW(json::parse("[-1e400]"), json::NumberOutOfRange);
+    EXPECT_THROW(json::parse("{\"a\": 1e999}"), json::DecodeError) << "beyond a double";
+    EXPECT_THROW(json::parse("[-1e400]"), json::DecodeError);
 }
 
 TEST(JsonDates, CountSecondsFrom2001) {
