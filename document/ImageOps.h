@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ShotError.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QImage>
@@ -41,11 +43,22 @@ void image(const QImage& image, const QRectF& rect, QPainter& painter);
 // decoding any pixel; none when the data is not a readable image.
 std::optional<QSize> encodedImageSize(const QByteArray& data);
 
+// What decode() and load() throw for a picture beyond `maxPixels`, whether
+// its header says so or only its decoded pixels do (a container can declare
+// one size and hold a larger picture), and for a stream coded larger than
+// its header declares; carries the load sentence.
+class PictureTooLarge : public ShotError {
+public:
+    PictureTooLarge();
+};
+
 // Decodes PNG, JPEG, HEIC and the other formats Qt reads, refusing anything
-// beyond `maxPixels` before decoding; throws the load sentence.
+// beyond `maxPixels` before decoding, and again by its decoded size before
+// anything else sees it; throws the load sentence. The text chunks of a PNG
+// that would take more than a little memory are left out.
 QImage decode(const QByteArray& data);
 
-// The first image of a file, fully decoded; throws the load sentence.
+// The first image of a file, fully decoded; throws as decode().
 QImage load(const QString& path);
 
 // Encoded image data: JPEG for exactly "jpg", HEIC for exactly "heic", PNG

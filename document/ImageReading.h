@@ -4,6 +4,7 @@
 #include "platform/RegularFile.h"
 
 #include <QFile>
+#include <QIODevice>
 #include <QImageReader>
 #include <QSize>
 
@@ -18,11 +19,15 @@ inline bool withinPixelLimit(QSize size) {
     return size.isValid() && size.width() > 0 && size.height() > 0 && qint64(size.width()) * size.height() <= maxPixels;
 }
 
-// Qt refuses images above 128 MB by default; ours may reach 160 MB. The pixel
-// limit is checked from the header before this allowance matters.
+// What Qt's readers may allocate for one picture: `maxPixels` at 8 bytes a
+// pixel, the widest form they decode our formats to (16-bit PNG). A container
+// whose header understates its picture cannot make a reader take more; what
+// a reader decodes within it is measured again afterwards.
+inline constexpr int allocationLimitMiB = int((maxPixels * 8 + (1 << 20) - 1) >> 20);
+
 inline void allowLargestImages() {
     static std::once_flag once;
-    std::call_once(once, [] { QImageReader::setAllocationLimit(256); });
+    std::call_once(once, [] { QImageReader::setAllocationLimit(allocationLimitMiB); });
 }
 
 // No picture within the pixel limit needs a larger file in a format we read
@@ -37,5 +42,16 @@ inline bool openPictureFile(QFile& file, const QString& path) {
     file.close();
     return false;
 }
+
+// `size` shrunk to fit `longerSide` on its longer side; each side at least 1.
+QSize fittedSize(QSize size, int longerSide);
+
+// Decodes the image at the start of `device` with Qt's readers, PNG text
+// chunks beyond pngTextAllowance left out. Throws PictureTooLarge for a
+// picture beyond the pixel limit, by its header or by its decoded size. With
+// `fit` above 0, a reader that can decode at a reduced size (JPEG) makes the
+// picture at most `fit` pixels on its longer side. A null image when the data
+// is no readable image.
+QImage readWithQt(QIODevice& device, int fit = 0);
 
 }  // namespace tavero::ImageOps

@@ -28,10 +28,13 @@ using EncoderPtr = std::unique_ptr<heif_encoder, EncoderDeleter>;
 
 bool succeeded(const heif_error& error) { return error.code == heif_error_Ok; }
 
-// The primary image of `data`; `data` must outlive the handle.
-HandlePtr primaryImage(const QByteArray& data, ContextPtr& context) {
+// The primary image of `data`; `data` must outlive the handle. With
+// `largestSide`, libheif refuses any image, and any coded stream, wider or
+// taller than that.
+HandlePtr primaryImage(const QByteArray& data, ContextPtr& context, std::optional<int> largestSide = std::nullopt) {
     context.reset(heif_context_alloc());
     if (!context) return nullptr;
+    if (largestSide) heif_context_set_maximum_image_size_limit(context.get(), *largestSide);
     if (!succeeded(heif_context_read_from_memory_without_copy(context.get(), data.constData(),
                                                               size_t(data.size()), nullptr)))
         return nullptr;
@@ -94,13 +97,18 @@ std::optional<QSize> imageSize(const QByteArray& data) {
     return QSize(heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()));
 }
 
-QImage decode(const QByteArray& data) {
+QImage decode(const QByteArray& data, int largestSide, bool& tooLarge) {
+    tooLarge = false;
     ContextPtr context;
-    HandlePtr handle = primaryImage(data, context);
+    HandlePtr handle = primaryImage(data, context, largestSide);
     if (!handle) return {};
     heif_image* decoded = nullptr;
-    if (!succeeded(heif_decode_image(handle.get(), &decoded, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr)))
+    const heif_error error =
+        heif_decode_image(handle.get(), &decoded, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr);
+    if (!succeeded(error)) {
+        tooLarge = error.subcode == heif_suberror_Security_limit_exceeded;
         return {};
+    }
     ImagePtr image(decoded);
     int stride = 0;
     const uint8_t* plane = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);

@@ -7,7 +7,7 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config
   # libraries
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-image-formats-plugins libgl-dev
   libopencv-core-dev libopencv-imgproc-dev
   libheif-dev
   libtesseract-dev tesseract-ocr-chi-sim tesseract-ocr-eng

@@ -33,6 +33,8 @@ std::optional<PastedContent> encodedPicture(const QMimeData& data, const QString
         if (!withinPixelLimit(*size)) return PastedContent{PastedContent::Kind::tooLarge, {}, {}};
         try {
             return PastedContent{PastedContent::Kind::picture, ImageOps::decode(bytes), {}};
+        } catch (const ImageOps::PictureTooLarge&) {
+            return PastedContent{PastedContent::Kind::tooLarge, {}, {}};
         } catch (const ShotError&) {
             continue;
         }

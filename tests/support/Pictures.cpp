@@ -86,20 +86,68 @@ QByteArray bigEndian(quint32 value) {
     return bytes;
 }
 
-}  // namespace
-
-QByteArray pngHeaderOnly(quint32 width, quint32 height) {
-    QByteArray chunk = QByteArray("IHDR") + bigEndian(width) + bigEndian(height) + QByteArray("\x08\x06\x00\x00\x00", 5);
-    QByteArray png("\x89PNG\r\n\x1a\n", 8);
-    png += bigEndian(13) + chunk + bigEndian(crc32(chunk));
-    return png;
+QByteArray littleEndian(quint32 value, int bytes) {
+    QByteArray result;
+    for (int index = 0; index < bytes; ++index) result.append(char((value >> (8 * index)) & 0xff));
+    return result;
 }
 
+QByteArray chunk(const QByteArray& type, const QByteArray& data) {
+    const QByteArray typed = type + data;
+    return bigEndian(quint32(data.size())) + typed + bigEndian(crc32(typed));
+}
+
+// 8-bit RGBA (6) or greyscale (0).
+QByteArray pngHeader(quint32 width, quint32 height, char colourType) {
+    const QByteArray fields = bigEndian(width) + bigEndian(height) + QByteArray(1, 8) + QByteArray(1, colourType) +
+                              QByteArray(3, '\0');
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", fields);
+}
+
+// A zlib stream of `data` (qCompress puts the length in front).
+QByteArray zlib(const QByteArray& data) { return qCompress(data).mid(4); }
+
+constexpr qsizetype pngHeaderSize = 8 + 12 + 13;
+
+}  // namespace
+
+QByteArray pngHeaderOnly(quint32 width, quint32 height) { return pngHeader(width, height, 6); }
+
 QByteArray pngWithoutPixels(quint32 width, quint32 height) {
-    const QByteArray data("IDAT");
-    const QByteArray end("IEND");
-    return pngHeaderOnly(width, height) + bigEndian(0) + data + bigEndian(crc32(data)) + bigEndian(0) + end +
-           bigEndian(crc32(end));
+    return pngHeaderOnly(width, height) + chunk("IDAT", {}) + chunk("IEND", {});
+}
+
+QByteArray blackPng(quint32 width, quint32 height) {
+    // Each row: filter type 0, then one byte a pixel.
+    const QByteArray rows(qsizetype(height) * (qsizetype(width) + 1), '\0');
+    return pngHeader(width, height, 0) + chunk("IDAT", zlib(rows)) + chunk("IEND", {});
+}
+
+QByteArray withTextChunks(const QByteArray& png, int count, int unpackedBytes) {
+    // Keyword, its end, compression method 0, the compressed text.
+    const QByteArray text = chunk("zTXt", QByteArray("Comment\0\0", 9) + zlib(QByteArray(unpackedBytes, 'a')));
+    QByteArray result = png.left(pngHeaderSize);
+    for (int index = 0; index < count; ++index) result += text;
+    return result + png.mid(pngHeaderSize);
+}
+
+QByteArray withSizeBox(QByteArray heic, QSize size) {
+    const qsizetype box = heic.indexOf("ispe");
+    if (box < 0) return heic;
+    // The box type, its version and flags, then the width and the height.
+    qToBigEndian(quint32(size.width()), heic.data() + box + 8);
+    qToBigEndian(quint32(size.height()), heic.data() + box + 12);
+    return heic;
+}
+
+QByteArray iconAround(const QByteArray& png) {
+    constexpr quint32 directorySize = 6 + 16;
+    // Reserved, type 1 (icon), one entry; then the entry: 0 × 0 means 256 ×
+    // 256, no palette, one plane, 32 bits, the size and place of the data.
+    const QByteArray directory = littleEndian(0, 2) + littleEndian(1, 2) + littleEndian(1, 2) + QByteArray(4, '\0') +
+                                 littleEndian(1, 2) + littleEndian(32, 2) + littleEndian(quint32(png.size()), 4) +
+                                 littleEndian(directorySize, 4);
+    return directory + png;
 }
 
 }  // namespace tavero::fixtures

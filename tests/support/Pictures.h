@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 
 namespace tavero::fixtures {
 
@@ -22,5 +23,17 @@ QByteArray pngHeaderOnly(quint32 width, quint32 height);
 // A complete PNG file declaring the size whose image data is empty: readers
 // learn the size from it, and decoding fails.
 QByteArray pngWithoutPixels(quint32 width, quint32 height);
+// A complete greyscale PNG of the size, every pixel black: small and quick
+// to make whatever its size.
+QByteArray blackPng(quint32 width, quint32 height);
+// `png` with `count` compressed text chunks after its header, each unpacking
+// to `unpackedBytes` of text.
+QByteArray withTextChunks(const QByteArray& png, int count, int unpackedBytes);
+// HEIC data `heic` with its size box ("ispe") declaring `size`, whatever its
+// stream codes.
+QByteArray withSizeBox(QByteArray heic, QSize size);
+// An icon file whose one entry declares 256 × 256 pixels and holds `png`,
+// whatever size that really is.
+QByteArray iconAround(const QByteArray& png);
 
 }  // namespace tavero::fixtures

@@ -231,6 +231,8 @@ TEST(FileActionsTest, ThePanelsOfferTheirKindsOfFilesAndOpenTheChoice) {
     const qsizetype mp4 = open.extensions.indexOf(QStringLiteral("mp4"));
     EXPECT_TRUE(png >= 0 && mp4 > png && open.extensions.back() == QStringLiteral("vistagon"))
         << "pictures, videos, projects: " << open.extensions.join(' ').toStdString();
+    for (const char* other : {"webp", "tiff", "tif"})
+        EXPECT_TRUE(open.extensions.contains(QLatin1String(other))) << other << " pictures are offered too";
 
     const QString picture = writePicture(harness.files, QStringLiteral("chosen.png"), filled(10, 10, Qt::red));
     panels.choose(picture);

@@ -1,0 +1,152 @@
+// Hostile files, clipboard contents and projects, fed the ways a user brings
+// them in: each is refused with a sentence or opened without harm, the
+// library is left as it was, and the model goes on answering.
+#include "app/model/AppModel.h"
+#include "document/ImageOps.h"
+#include "document/ShotDocument.h"
+#include "library/CaptureRecord.h"
+#include "library/EditableShot.h"
+#include "tests/app/model/ModelHarness.h"
+#include "tests/support/Files.h"
+
+#include <QClipboard>
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <gtest/gtest.h>
+
+using namespace tavero;
+
+namespace {
+
+const QString unreadablePicture = QStringLiteral("无法读取图片，或图片超过 4000 万像素。");
+const QString unreadableProject = QStringLiteral("工程图片无法读取。");
+const QString pastedTooLarge = QStringLiteral("图片超过 4000 万像素。");
+
+QByteArray pngOf(const QImage& image) { return ImageOps::png(image, QStringLiteral("png")); }
+
+QByteArray projectAround(const QByteArray& picture, QList<Mark> marks = {}) {
+    return encodeEditableShot(EditableShot{1, picture, std::move(marks)});
+}
+
+// A library with a screenshot and its entry, as the user's would be.
+struct UntrustedHarness : test::ModelHarness {
+    UntrustedHarness() {
+        const QImage kept = fixtures::screenshotLike(320, 200);
+        test::writeFile(libraryFile(QStringLiteral("截图_旧.png")), pngOf(kept));
+        const CaptureRecord record{QUuid::createUuid(), QStringLiteral("截图_旧.png"), QStringLiteral("截图_旧.png"),
+                                   QDateTime::currentDateTime(), 320, 200, CaptureRecord::imageKind};
+        test::writeFile(libraryFile(QStringLiteral("index.json")), encodeManifest({record}));
+        model();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return model().history().size() == 1; }, 10'000));
+        libraryBefore = libraryDigest();
+    }
+
+    // Every file of the library folder, by name and content.
+    QByteArray libraryDigest() const {
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        QStringList names;
+        for (QDirIterator files(library(), QDir::Files, QDirIterator::Subdirectories); files.hasNext();)
+            names.append(files.next());
+        names.sort();
+        for (const QString& name : names) hash.addData((name + QLatin1Char('\n')).toUtf8() + test::readFile(name));
+        return hash.result();
+    }
+
+    QString write(const QString& name, const QByteArray& bytes) const {
+        const QString path = files.file(name);
+        test::writeFile(path, bytes);
+        return path;
+    }
+
+    void openAndWait(const QString& path) {
+        model().open(path);
+        ASSERT_TRUE(waitUntilIdle());
+    }
+
+    // The user read `sentence`, nothing in the library changed, and the next
+    // picture opens.
+    void expectRefusedWith(const QString& sentence, const char* what) {
+        EXPECT_EQ(model().error(), sentence) << what;
+        EXPECT_EQ(model().status(), sentence) << what;
+        model().setError(std::nullopt);
+        expectStillAnswering(what);
+    }
+
+    void expectStillAnswering(const char* what) {
+        EXPECT_EQ(libraryDigest(), libraryBefore) << what << ": the library changed";
+        const QString next = write(QStringLiteral("下一张.png"), pngOf(fixtures::screenshotLike(64, 48)));
+        openAndWait(next);
+        EXPECT_EQ(model().status(), QStringLiteral("已打开：下一张.png")) << what;
+        EXPECT_EQ(model().document().image().size(), QSize(64, 48)) << what;
+    }
+
+    static void offer(const QString& type, const QByteArray& bytes) {
+        auto* data = new QMimeData;
+        data->setData(type, bytes);
+        QGuiApplication::clipboard()->setMimeData(data);
+    }
+
+    test::TempDir files;
+    QByteArray libraryBefore;
+};
+
+
+}  // namespace
+
+TEST(UntrustedInputTest, PicturesLargerThanTheirHeadersSayAreRefusedEveryWayIn) {
+    UntrustedHarness harness;
+    const QByteArray icon = fixtures::iconAround(fixtures::blackPng(9000, 7000));
+    harness.openAndWait(harness.write(QStringLiteral("大图.ico"), icon));
+    harness.expectRefusedWith(unreadablePicture, "an icon opened");
+
+    const QByteArray heic = fixtures::withSizeBox(ImageOps::png(fixtures::screenshotLike(600, 400), QStringLiteral("heic")),
+                                          QSize(100, 100));
+    harness.openAndWait(harness.write(QStringLiteral("大图.heic"), heic));
+    harness.expectRefusedWith(unreadablePicture, "a HEIC opened");
+
+    UntrustedHarness::offer(QStringLiteral("image/x-icon"), icon);
+    harness.model().paste();
+    harness.expectRefusedWith(pastedTooLarge, "an icon pasted");
+
+    harness.openAndWait(harness.write(QStringLiteral("大图.vistagon"), projectAround(icon)));
+    harness.expectRefusedWith(unreadableProject, "an icon in a project");
+}
+
+TEST(UntrustedInputTest, TextChunksThatUnpackToGigabytesAreLeftOutEveryWayIn) {
+    UntrustedHarness harness;
+    AppModel& model = harness.model();
+    const QByteArray bomb = fixtures::withTextChunks(fixtures::blackPng(10, 10), 100, 7'900'000);
+    harness.openAndWait(harness.write(QStringLiteral("文字.png"), bomb));
+    EXPECT_EQ(model.status(), QStringLiteral("已打开：文字.png"));
+    EXPECT_EQ(model.document().image().size(), QSize(10, 10));
+
+    UntrustedHarness::offer(QStringLiteral("image/png"), bomb);
+    model.paste();
+    EXPECT_EQ(model.status(), QStringLiteral("已从剪贴板打开。"));
+
+    harness.openAndWait(harness.write(QStringLiteral("文字.vistagon"), projectAround(bomb)));
+    EXPECT_EQ(model.status(), QStringLiteral("已打开：文字.vistagon"));
+    EXPECT_FALSE(model.error());
+    harness.expectStillAnswering("text chunks");
+}
+
+TEST(UntrustedInputTest, AProjectVersionBeyondADoubleGetsTheDecodersDescription) {
+    UntrustedHarness harness;
+    QByteArray project = projectAround(pngOf(fixtures::screenshotLike(40, 30)));
+    project.replace("\"version\":1", "\"version\":1e400");
+    harness.openAndWait(harness.write(QStringLiteral("版本.vistagon"), project));
+    harness.expectRefusedWith(QStringLiteral("未能读取数据，因为它的格式不正确。"), "version 1e400");
+}
+
+TEST(UntrustedInputTest, WebPAndTiffOpen) {
+    UntrustedHarness harness;
+    for (const char* format : {"webp", "tiff"}) {
+        const QString path = harness.files.file(QStringLiteral("图.") + QLatin1String(format));
+        ASSERT_TRUE(fixtures::screenshotLike(90, 60).save(path, format)) << format;
+        harness.openAndWait(path);
+        EXPECT_EQ(harness.model().document().image().size(), QSize(90, 60)) << format;
+    }
+    harness.expectStillAnswering("webp and tiff");
+}

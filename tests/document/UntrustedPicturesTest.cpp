@@ -1,0 +1,81 @@
+// Pictures whose headers lie or that hide bulk beside their pixels: refused
+// before anyone sees them, or opened without the bulk.
+#include "document/ImageOps.h"
+#include "tests/document/DocumentFixtures.h"
+#include "tests/support/Files.h"
+#include "tests/support/Memory.h"
+#include "tests/support/Pictures.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+
+namespace {
+
+constexpr long long smallGrowth = 64ll << 20;
+
+
+// Runs `work` in a child, and fails unless it refused with the load sentence.
+long long growthOfRefusal(const std::function<void()>& work) {
+    return test::peakMemoryGrowth([&] {
+        try {
+            work();
+        } catch (const ImageOps::PictureTooLarge&) {
+            return;
+        }
+        std::abort();
+    });
+}
+
+}  // namespace
+
+TEST(UntrustedPictures, AnIconAroundALargerPictureIsRefusedByWhatItDecodesTo) {
+    const test::TempDir dir;
+    const QByteArray icon = fixtures::iconAround(fixtures::blackPng(9000, 7000));
+    EXPECT_EQ(ImageOps::encodedImageSize(icon), QSize(256, 256)) << "the header understates";
+    const QString path = dir.file(QStringLiteral("图标.ico"));
+    test::writeFile(path, icon);
+    test::expectShotError([&] { ImageOps::load(path); }, QStringLiteral("无法读取图片，或图片超过 4000 万像素。"));
+    EXPECT_THROW(ImageOps::decode(icon), ImageOps::PictureTooLarge);
+    EXPECT_TRUE(ImageOps::thumbnail(path, 110).isNull());
+
+    const QString honest = dir.file(QStringLiteral("真图标.ico"));
+    test::writeFile(honest, fixtures::iconAround(ImageOps::png(fixtures::screenshotLike(256, 256), QStringLiteral("png"))));
+    EXPECT_EQ(ImageOps::load(honest).size(), QSize(256, 256)) << "an icon that tells the truth opens";
+}
+
+TEST(UntrustedPictures, AHeicCodedLargerThanItsSizeBoxIsRefusedBeforeDecoding) {
+    // 600 × 400 stands in for 7000 × 7000: the stream is refused for being
+    // larger than the box, and encoding 49 megapixels takes seconds.
+    const QByteArray heic = fixtures::withSizeBox(ImageOps::png(fixtures::screenshotLike(600, 400), QStringLiteral("heic")),
+                                          QSize(100, 100));
+    EXPECT_EQ(ImageOps::encodedImageSize(heic), QSize(100, 100));
+    const long long growth = growthOfRefusal([&] { ImageOps::decode(heic); });
+    ASSERT_GE(growth, 0) << "not refused as too large";
+    EXPECT_LT(growth, smallGrowth);
+
+    const QByteArray boxed = fixtures::withSizeBox(ImageOps::png(fixtures::screenshotLike(600, 400), QStringLiteral("heic")),
+                                           QSize(600, 400));
+    EXPECT_EQ(ImageOps::decode(boxed).size(), QSize(600, 400)) << "a box that tells the truth opens";
+}
+
+TEST(UntrustedPictures, TextChunksThatUnpackToGigabytesAreLeftOut) {
+    const test::TempDir dir;
+    const QByteArray bomb = fixtures::withTextChunks(fixtures::blackPng(10, 10), 100, 7'900'000);
+    EXPECT_LT(bomb.size(), 1 << 20) << "under a megabyte on the disk";
+    const QString path = dir.file(QStringLiteral("文字.png"));
+    test::writeFile(path, bomb);
+
+    const long long growth = test::peakMemoryGrowth([&] {
+        if (ImageOps::encodedImageSize(bomb) != QSize(10, 10)) std::abort();
+        if (ImageOps::decode(bomb).size() != QSize(10, 10)) std::abort();
+        if (ImageOps::load(path).size() != QSize(10, 10)) std::abort();
+        if (ImageOps::thumbnail(path, 110).size() != QSize(10, 10)) std::abort();
+    });
+    ASSERT_GE(growth, 0) << "the picture did not open";
+    EXPECT_LT(growth, smallGrowth);
+
+    const QByteArray captioned = fixtures::withTextChunks(fixtures::blackPng(30, 20), 2, 100);
+    EXPECT_EQ(ImageOps::decode(captioned).size(), QSize(30, 20)) << "a little text is no reason to copy";
+}
