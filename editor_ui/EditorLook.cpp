@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QToolButton>
 
 namespace tavero::EditorLook {
@@ -53,8 +54,13 @@ QFont font(const QWidget* widget, double points, FontWeight weight) {
 
 QLabel* label(const QString& text, double points, QWidget* parent, FontWeight weight) {
     auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
     label->setFont(font(parent, points, weight));
     return label;
+}
+
+QString plainToolTip(const QString& text) {
+    return text.isEmpty() ? text : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
 }
 
 void setTextColour(QWidget* widget, const QColor& colour) {

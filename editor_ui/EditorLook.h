@@ -26,7 +26,11 @@ QColor faded(const QColor& colour, double opacity);
 
 // The system font at `points` for `widget`'s screen.
 QFont font(const QWidget* widget, double points, FontWeight weight = FontWeight::regular);
+// Shows its text as it is: names and messages may hold what looks like markup.
 QLabel* label(const QString& text, double points, QWidget* parent, FontWeight weight = FontWeight::regular);
+// A tool tip that shows `text` as it is; Qt reads a tool tip that looks like
+// markup as rich text.
+QString plainToolTip(const QString& text);
 void setTextColour(QWidget* widget, const QColor& colour);
 // Fills `widget` with `colour` behind its children.
 void fill(QWidget* widget, const QColor& colour);

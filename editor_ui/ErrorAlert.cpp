@@ -4,6 +4,7 @@
 #include "editor_ui/SheetPresentation.h"
 #include "platform/AppBrand.h"
 
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -41,6 +42,8 @@ void ErrorAlert::open(const QString& error) {
     box_->setWindowTitle(AppBrand::name);
     box_->setText(AppBrand::name);
     box_->setInformativeText(error);
+    // Errors name files, and a file name may look like markup.
+    for (QLabel* label : box_->findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
     box_->setWindowModality(Qt::WindowModal);
     // No pane for screen access exists here: the button closes the alert like the other.
     if (mentionsAccess(error)) box_->addButton(QStringLiteral("打开屏幕权限设置"), QMessageBox::AcceptRole);

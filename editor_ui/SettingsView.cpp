@@ -111,6 +111,7 @@ QWidget* SettingsView::makeLibrarySection() {
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     mono.setPixelSize(int(pathPoints));
     path_ = new QLabel(model_.library().root(), section);
+    path_->setTextFormat(Qt::PlainText);
     path_->setFont(mono);
     path_->setWordWrap(true);
     path_->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -24,6 +24,7 @@ constexpr int messageLines = 2;
 
 QLabel* textLabel(double pixelSize, FontWeight weight, const QColor& colour, QWidget* parent) {
     auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
     label->setFont(Fonts::system(pixelSize, weight, parent->logicalDpiY()));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, colour);
