@@ -30,7 +30,7 @@ AppDelegate::AppDelegate(AppDelegateSetup setup, QObject* parent)
 
 AppDelegate::~AppDelegate() = default;
 
-void AppDelegate::launch(const QStringList& arguments) {
+void AppDelegate::launch(const QStringList& switches) {
     // Closing the editor leaves the program running in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
     window_ = std::make_unique<EditorWindow>(new MainView(model_, model_.document()));
@@ -46,7 +46,7 @@ void AppDelegate::launch(const QStringList& arguments) {
     timer_.setInterval(statusRefresh);
     connect(&timer_, &QTimer::timeout, this, &AppDelegate::updateStatus);
     timer_.start();
-    if (arguments.contains(QStringLiteral("--demo"))) model_.demo();
+    if (switches.contains(QStringLiteral("--demo"))) model_.demo();
     show();
 }
 

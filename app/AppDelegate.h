@@ -51,9 +51,9 @@ public:
     StatusItem* statusItem() const { return item_.get(); }
 
     // Builds the window, the menus, the status item and the hot keys, starts
-    // the refresh, opens the practice picture with "--demo" and shows the
-    // window. Once.
-    void launch(const QStringList& arguments);
+    // the refresh, opens the practice picture when the switches given hold
+    // "--demo" and shows the window. Once.
+    void launch(const QStringList& switches);
 
     // Brings the editor forward, or the scrolling screenshot's bar while one runs.
     void show();

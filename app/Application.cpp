@@ -2,17 +2,18 @@
 
 #include "app/AppDelegate.h"
 #include "app/Appearance.h"
+#include "app/CommandLine.h"
 #include "app/ProgramEnd.h"
 #include "app/SingleInstance.h"
 #include "editor_ui/style/AppIconArt.h"
 #include "platform/AppBrand.h"
+#include "platform/FileNames.h"
 #include "platform/GlobalHotKeys.h"
 #include "platform/PointerSource.h"
 #include "platform/ScreenSource.h"
 #include "recording/ScreenRecorder.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QSessionManager>
 
 #include <cstdio>
@@ -34,13 +35,16 @@ bool displayReachable() {
     return false;
 }
 
-// Files given on the command line, as absolute paths: everything but the
-// program and the switches.
-QStringList fileArguments(const QStringList& arguments) {
-    QStringList files;
-    for (const QString& argument : arguments.mid(1))
-        if (!argument.startsWith(QLatin1Char('-'))) files.append(QFileInfo(argument).absoluteFilePath());
-    return files;
+// The command line once Qt has taken its own options from the part before
+// "--" (`optionCount` entries of argv, now fewer): what Qt left there, and
+// everything from "--" on, untouched.
+CommandLine programArguments(int optionCount, char** argv, int end, int argc) {
+    QList<QByteArray> arguments;
+    for (int index = 1; index < optionCount; ++index) arguments.append(QByteArray(argv[index]));
+    for (int index = end; index < argc; ++index) arguments.append(QByteArray(argv[index]));
+    CommandLine commandLine = CommandLine::parse(arguments);
+    for (QString& file : commandLine.files) file = absoluteFileName(file);
+    return commandLine;
 }
 
 void nameApplication() {
@@ -66,10 +70,12 @@ void connectLifeCycle(QApplication& application, AppDelegate& delegate, SingleIn
 
 int runApplication(int argc, char** argv) {
     if (!displayReachable()) return EXIT_FAILURE;
-    QApplication application(argc, argv);
+    const int end = CommandLine::optionCount(argc, argv);
+    int optionCount = end;
+    QApplication application(optionCount, argv);
     nameApplication();
-    const QStringList arguments = QCoreApplication::arguments();
-    const QStringList files = fileArguments(arguments);
+    const CommandLine commandLine = programArguments(optionCount, argv, end, argc);
+    const QStringList& files = commandLine.files;
     SingleInstance instance;
     if (instance.handOver(files)) return EXIT_SUCCESS;
     instance.listen();
@@ -83,7 +89,7 @@ int runApplication(int argc, char** argv) {
         setup.hotKeys = makeGlobalHotKeys();
         AppDelegate delegate(std::move(setup));
         connectLifeCycle(application, delegate, instance);
-        delegate.launch(arguments);
+        delegate.launch(commandLine.given);
         if (!files.isEmpty()) delegate.started(files);
         status = application.exec();
     }

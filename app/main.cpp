@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "app/CommandLine.h"
 #include "selftests/CameraSelfTests.h"
 #include "selftests/SelfTests.h"
 
@@ -6,16 +7,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string_view>
 
 namespace {
-
-// Arguments are compared whole and case-sensitively, the program path included.
-bool hasArgument(int argc, char** argv, std::string_view wanted) {
-    for (int i = 0; i < argc; ++i)
-        if (argv[i] == wanted) return true;
-    return false;
-}
 
 // The camera suite runs on the event loop; its answer ends the loop with
 // the process's status.
@@ -37,7 +30,8 @@ int runCameraPipelineTest(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     // The camera switch is tested first: with both switches only it runs.
-    if (hasArgument(argc, argv, "--camera-pipeline-test")) return runCameraPipelineTest(argc, argv);
-    if (hasArgument(argc, argv, "--self-test")) tavero::selftests::runSelfTests(argc, argv);
+    const tavero::CommandLine commandLine = tavero::CommandLine::parse(argc, argv);
+    if (commandLine.has(QStringLiteral("--camera-pipeline-test"))) return runCameraPipelineTest(argc, argv);
+    if (commandLine.has(QStringLiteral("--self-test"))) tavero::selftests::runSelfTests(argc, argv);
     return tavero::runApplication(argc, argv);
 }

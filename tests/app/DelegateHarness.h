@@ -38,13 +38,13 @@ public:
 
     // Made and launched on the first call, so a test may occupy keys before.
     AppDelegate& delegate() {
-        if (!delegate_) launch({QStringLiteral("tavero")});
+        if (!delegate_) launch({});
         return *delegate_;
     }
     AppModel& model() { return delegate().model(); }
     EditorWindow& window() { return *delegate().window(); }
 
-    void launch(const QStringList& arguments) {
+    void launch(const QStringList& switches) {
         AppDelegateSetup setup;
         setup.model.screen = source;
         setup.model.captureTiming = CaptureHarness::quickTiming();
@@ -59,14 +59,14 @@ public:
             setup.hotKeys = std::move(keys);
         }
         delegate_ = std::make_unique<AppDelegate>(std::move(setup));
-        delegate_->launch(arguments);
+        delegate_->launch(switches);
         delegate_->model().capture().setSelectionPresenter(&overlay);
     }
 
     // Ends the delegate and launches a new one in the same home.
     void relaunch() {
         delegate_.reset();
-        launch({QStringLiteral("tavero")});
+        launch({});
     }
 
     TempHome home;

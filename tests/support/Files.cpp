@@ -1,8 +1,11 @@
 #include "tests/support/Files.h"
 
+#include "platform/FileNames.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -19,5 +22,32 @@ QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+namespace {
+
+// `name` as a printf format that prints exactly its bytes.
+QString octalEscaped(const QByteArray& name) {
+    QString format;
+    for (const char byte : name) format += QStringLiteral("\\%1").arg(uint(static_cast<unsigned char>(byte)), 3, 8, QLatin1Char('0'));
+    return format;
+}
+
+void runShell(const QString& script, const QStringList& arguments) {
+    ASSERT_EQ(QProcess::execute(QStringLiteral("/bin/sh"), QStringList{QStringLiteral("-c"), script, QStringLiteral("sh")} + arguments), 0)
+        << script.toStdString();
+}
+
+}  // namespace
+
+NativeNamedCopy::NativeNamedCopy(const QString& source, const QString& folder, const QByteArray& name)
+    : folder_(folder), name_(name) {
+    runShell(QStringLiteral("cp -- \"$1\" \"$2/$(printf \"$3\")\""), {source, folder, octalEscaped(name)});
+}
+
+NativeNamedCopy::~NativeNamedCopy() {
+    runShell(QStringLiteral("rm -f -- \"$1/$(printf \"$2\")\""), {folder_, octalEscaped(name_)});
+}
+
+QString NativeNamedCopy::path() const { return folder_ + QLatin1Char('/') + fileNameFromNative(name_); }
 
 }  // namespace tavero::test

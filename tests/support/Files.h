@@ -10,4 +10,22 @@ void writeFile(const QString& path, const QByteArray& bytes);
 // The file's bytes; empty when it cannot be read.
 QByteArray readFile(const QString& path);
 
+// A copy of `source` in `folder` under `name`, bytes that need not be UTF-8.
+// Qt can neither create nor remove such a file, so the shell does both; the
+// copy goes with the object.
+class NativeNamedCopy {
+public:
+    NativeNamedCopy(const QString& source, const QString& folder, const QByteArray& name);
+    ~NativeNamedCopy();
+    NativeNamedCopy(const NativeNamedCopy&) = delete;
+    NativeNamedCopy& operator=(const NativeNamedCopy&) = delete;
+
+    // The path as the program reads such a name (fileNameFromNative).
+    QString path() const;
+
+private:
+    QString folder_;
+    QByteArray name_;
+};
+
 }  // namespace tavero::test
