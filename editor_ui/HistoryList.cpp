@@ -8,9 +8,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
-#include <QScrollBar>
-
-#include <algorithm>
 
 namespace tavero {
 
@@ -18,81 +15,54 @@ namespace {
 
 constexpr int emptyTextTop = 16;
 constexpr double captionPoints = 10;
-constexpr int wheelStep = 20;
 
 }  // namespace
 
 HistoryList::HistoryList(AppModel& model, QWidget* parent)
-    : QAbstractScrollArea(parent), model_(model), showFile_(showInFileManager) {
-    setFrameShape(QFrame::NoFrame);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    viewport()->setAutoFillBackground(false);
-    verticalScrollBar()->setSingleStep(wheelStep);
-
+    : RecycledRowList(spacing, parent), model_(model), showFile_(showInFileManager) {
     emptyText_ = EditorLook::label(QStringLiteral("保存后的截图和录屏会出现在这里。"), captionPoints, viewport());
     EditorLook::setTextColour(emptyText_, EditorLook::secondaryText(this));
     emptyText_->setWordWrap(true);
-    rowHeight_ = pooledRow(0)->rowHeight();
+    setRowHeight(static_cast<HistoryRow*>(pooledRow(0))->rowHeight());
 
-    connect(&model, &AppModel::historyChanged, this, &HistoryList::layoutRows);
-    layoutRows();
+    connect(&model, &AppModel::historyChanged, this, &HistoryList::showHistory);
+    showHistory();
 }
 
 QString HistoryList::pathOf(const CaptureRecord& record) const {
     return model_.library().root() + QLatin1Char('/') + record.file;
 }
 
-QList<HistoryRow*> HistoryList::rows() const {
-    return QList<HistoryRow*>(pool_.begin(), pool_.begin() + qsizetype(shownRows_));
+QList<HistoryRow*> HistoryList::rows() const { return shownRows<HistoryRow>(); }
+
+qsizetype HistoryList::entryCount() const { return model_.history().size(); }
+
+QWidget* HistoryList::makeRow() {
+    auto* row = new HistoryRow(viewport());
+    connect(row, &HistoryRow::clicked, this, [this, row] { model_.open(pathOf(row->record()), false, false); });
+    connect(row, &HistoryRow::menuRequested, this,
+            [this, row](const QPoint& at) { makeMenu(row->record())->popup(at); });
+    return row;
 }
 
-HistoryRow* HistoryList::pooledRow(size_t index) {
-    while (pool_.size() <= index) {
-        auto* row = new HistoryRow(viewport());
-        row->hide();
-        connect(row, &HistoryRow::clicked, this, [this, row] { model_.open(pathOf(row->record()), false, false); });
-        connect(row, &HistoryRow::menuRequested, this,
-                [this, row](const QPoint& at) { makeMenu(row->record())->popup(at); });
-        pool_.push_back(row);
-    }
-    return pool_[index];
+void HistoryList::showEntry(QWidget* row, qsizetype index) {
+    const CaptureRecord& record = model_.history()[index];
+    static_cast<HistoryRow*>(row)->setRecord(record, pathOf(record));
 }
 
 void HistoryList::resizeEvent(QResizeEvent* event) {
-    QAbstractScrollArea::resizeEvent(event);
+    RecycledRowList::resizeEvent(event);
+    placeEmptyText();
+}
+
+void HistoryList::showHistory() {
     layoutRows();
+    placeEmptyText();
 }
 
-void HistoryList::scrollContentsBy(int, int) { layoutRows(); }
-
-void HistoryList::updateScrollRange() {
-    const qsizetype count = model_.history().size();
-    const int content = count == 0 ? 0 : int(count) * (rowHeight_ + spacing) - spacing;
-    QScrollBar* bar = verticalScrollBar();
-    bar->setPageStep(viewport()->height());
-    bar->setRange(0, std::max(content - viewport()->height(), 0));
-}
-
-// Places rows for the entries that meet the viewport, reusing the pool.
-void HistoryList::layoutRows() {
-    updateScrollRange();
-    const QList<CaptureRecord>& history = model_.history();
-    emptyText_->setVisible(history.isEmpty());
+void HistoryList::placeEmptyText() {
+    emptyText_->setVisible(model_.history().isEmpty());
     emptyText_->setGeometry(0, emptyTextTop, viewport()->width(), emptyText_->heightForWidth(viewport()->width()));
-
-    const int stride = rowHeight_ + spacing;
-    const int offset = verticalScrollBar()->value();
-    const qsizetype first = std::min<qsizetype>(offset / stride, history.size());
-    const qsizetype last = std::min<qsizetype>((offset + viewport()->height()) / stride + 1, history.size());
-    shownRows_ = size_t(last - first);
-    for (size_t index = 0; index < shownRows_; ++index) {
-        const CaptureRecord& record = history[first + qsizetype(index)];
-        HistoryRow* row = pooledRow(index);
-        row->setGeometry(0, int(first + qsizetype(index)) * stride - offset, viewport()->width(), rowHeight_);
-        row->setRecord(record, pathOf(record));
-        row->show();
-    }
-    for (size_t index = shownRows_; index < pool_.size(); ++index) pool_[index]->hide();
 }
 
 QMenu* HistoryList::makeMenu(const CaptureRecord& record) {

@@ -1,11 +1,9 @@
 #pragma once
 
+#include "editor_ui/RecycledRowList.h"
 #include "library/CaptureRecord.h"
 
-#include <QAbstractScrollArea>
-
 #include <functional>
-#include <vector>
 
 class QLabel;
 class QMenu;
@@ -24,7 +22,7 @@ class HistoryRow;
 // long history builds, and decodes thumbnails for, what can be seen.
 //
 // Observes the model's history; main thread.
-class HistoryList : public QAbstractScrollArea {
+class HistoryList : public RecycledRowList {
     Q_OBJECT
 public:
     static constexpr int spacing = 8;
@@ -42,20 +40,18 @@ public:
     QString pathOf(const CaptureRecord& record) const;
 
 protected:
+    qsizetype entryCount() const override;
+    QWidget* makeRow() override;
+    void showEntry(QWidget* row, qsizetype index) override;
     void resizeEvent(QResizeEvent* event) override;
-    void scrollContentsBy(int dx, int dy) override;
 
 private:
-    void layoutRows();
-    void updateScrollRange();
-    HistoryRow* pooledRow(size_t index);
+    void showHistory();
+    void placeEmptyText();
     void moveToTrash(const CaptureRecord& record);
 
     AppModel& model_;
     QLabel* emptyText_ = nullptr;
-    std::vector<HistoryRow*> pool_;
-    size_t shownRows_ = 0;
-    int rowHeight_ = 0;
     ShowFile showFile_;
 };
 

@@ -2,10 +2,9 @@
 
 #include "app/model/AppModel.h"
 #include "editor_ui/EditorLook.h"
-#include "editor_ui/ElidedLabel.h"
+#include "editor_ui/RecentFileRow.h"
+#include "editor_ui/RecycledRowList.h"
 #include "editor_ui/RoundedSurface.h"
-#include "editor_ui/ShortcutActionButton.h"
-#include "editor_ui/Thumbnail.h"
 #include "library/CaptureRecord.h"
 
 #include <QBoxLayout>
@@ -13,7 +12,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QStackedWidget>
 #include <QUrl>
 
@@ -26,11 +24,8 @@ constexpr int spacing = 16;
 constexpr double titlePoints = 17;
 constexpr double bodyPoints = 13;
 constexpr double captionPoints = 10;
-constexpr QSize thumbnailSize(60, 44);
-constexpr double thumbnailRadius = 5;
-constexpr int rowSpacing = 12;
-constexpr int rowPadding = 4;
 constexpr int listInset = 10;
+constexpr double listCornerRadius = 10;
 constexpr int emptySymbolSide = 40;
 
 QLabel* secondary(const QString& text, double points, QWidget* parent) {
@@ -39,8 +34,35 @@ QLabel* secondary(const QString& text, double points, QWidget* parent) {
     return label;
 }
 
-// Date only, as the day it was written.
-QString dayOf(const QDateTime& created) { return created.toLocalTime().toString(QStringLiteral("yyyy年M月d日")); }
+// The history, one reused row for each entry in view; a click on a row
+// hands its file to `open`.
+class RecentFilesList final : public RecycledRowList {
+public:
+    RecentFilesList(AppModel& model, std::function<void(const QString&)> open, QWidget* parent)
+        : RecycledRowList(0, parent), model_(model), open_(std::move(open)) {
+        setRowHeight(pooledRow(0)->sizeHint().height());
+        connect(&model, &AppModel::historyChanged, this, &RecentFilesList::layoutRows);
+        layoutRows();
+    }
+
+protected:
+    qsizetype entryCount() const override { return model_.history().size(); }
+
+    QWidget* makeRow() override {
+        auto* row = new RecentFileRow(viewport());
+        connect(row, &QAbstractButton::clicked, this, [this, row] { open_(row->path()); });
+        return row;
+    }
+
+    void showEntry(QWidget* row, qsizetype index) override {
+        const CaptureRecord& record = model_.history()[index];
+        static_cast<RecentFileRow*>(row)->setRecord(record, QDir(model_.library().root()).filePath(record.file));
+    }
+
+private:
+    AppModel& model_;
+    std::function<void(const QString&)> open_;
+};
 
 }  // namespace
 
@@ -49,9 +71,9 @@ RecentFilesView::RecentFilesView(AppModel& model, std::function<void()> dismiss,
     setFixedSize(sheetSize);
     pages_ = new QStackedWidget(this);
     empty_ = makeEmptyState();
-    list_ = makeList();
+    listPage_ = makeList();
     pages_->addWidget(empty_);
-    pages_->addWidget(list_);
+    pages_->addWidget(listPage_);
     openFolder_ = new QPushButton(QStringLiteral("在文件管理器中打开保存文件夹"), this);
     openFolder_->setAutoDefault(false);
     connect(openFolder_, &QPushButton::clicked, this,
@@ -102,66 +124,19 @@ QWidget* RecentFilesView::makeEmptyState() {
     return empty;
 }
 
+// The list on a rounded surface, inset from its edges.
 QWidget* RecentFilesView::makeList() {
-    auto* scroll = new QScrollArea(this);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    rowsHolder_ = new RoundedSurface(10, palette().color(QPalette::Base));
-    rowsColumn_ = new QVBoxLayout(rowsHolder_);
-    rowsColumn_->setContentsMargins(listInset, listInset / 2, listInset, listInset / 2);
-    rowsColumn_->setSpacing(0);
-    rowsColumn_->addStretch();
-    scroll->setWidget(rowsHolder_);
-    return scroll;
+    auto* surface = new RoundedSurface(listCornerRadius, palette().color(QPalette::Base), this);
+    list_ = new RecentFilesList(model_, [this](const QString& file) { open(file); }, surface);
+    auto* column = new QVBoxLayout(surface);
+    column->setContentsMargins(listInset, listInset / 2, listInset, listInset / 2);
+    column->addWidget(list_);
+    return surface;
 }
 
-// Thumbnail, name over date, and an arrow; the whole row is the button.
-ShortcutActionButton* RecentFilesView::makeRow(const CaptureRecord& record) {
-    const QString file = QDir(model_.library().root()).filePath(record.file);
-    auto* row = new ShortcutActionButton(rowsHolder_);
-    row->setAccessibleName(record.name);
-    connect(row, &QAbstractButton::clicked, this, [this, file] { open(file); });
+QList<RecentFileRow*> RecentFilesView::rows() const { return list_->shownRows<RecentFileRow>(); }
 
-    auto* thumbnail = new Thumbnail(file, record.kind == CaptureRecord::videoKind, row);
-    thumbnail->setFixedSize(thumbnailSize);
-    thumbnail->setCornerRadius(thumbnailRadius);
-    auto* name = new ElidedLabel(row);
-    name->setFont(EditorLook::font(this, bodyPoints));
-    name->setText(record.name);
-    auto* texts = new QVBoxLayout;
-    texts->setSpacing(4);
-    texts->addWidget(name);
-    texts->addWidget(secondary(dayOf(record.created), captionPoints, row));
-    auto* arrow = new RoundedSurface(0, Qt::transparent, row);
-    arrow->setFixedSize(16, 16);
-    arrow->setSymbol(QStringLiteral("arrow.up.right"), EditorLook::secondaryText(this), 14);
-
-    auto* line = new QHBoxLayout(row);
-    line->setContentsMargins(0, rowPadding, 0, rowPadding);
-    line->setSpacing(rowSpacing);
-    line->addWidget(thumbnail);
-    line->addLayout(texts, 1);
-    line->addWidget(arrow);
-    return row;
-}
-
-void RecentFilesView::showHistory() {
-    // A row may be the one being clicked: it goes once the click is over.
-    for (ShortcutActionButton* row : std::as_const(rows_)) {
-        rowsColumn_->removeWidget(row);
-        row->hide();
-        row->deleteLater();
-    }
-    rows_.clear();
-    const QList<CaptureRecord>& history = model_.history();
-    for (const CaptureRecord& record : history) {
-        ShortcutActionButton* row = makeRow(record);
-        rowsColumn_->insertWidget(int(rows_.size()), row);
-        rows_.append(row);
-    }
-    pages_->setCurrentWidget(history.isEmpty() ? empty_ : list_);
-}
+void RecentFilesView::showHistory() { pages_->setCurrentWidget(model_.history().isEmpty() ? empty_ : listPage_); }
 
 // The sheet starts to close first, even when the model then ignores the
 // request, as it does while busy.

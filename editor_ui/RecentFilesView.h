@@ -6,19 +6,21 @@
 
 class QPushButton;
 class QStackedWidget;
-class QVBoxLayout;
 
 namespace tavero {
 
 class AppModel;
-class ShortcutActionButton;
-struct CaptureRecord;
+class RecentFileRow;
+class RecycledRowList;
 
 // The recent-files sheet: the library's screenshots and recordings, newest
 // first, each with its thumbnail, name and date. A click on an entry calls
 // `dismiss` and then opens the entry's file in the editor; with nothing in
 // the library an empty state stands in for the list. "完成" calls
 // `dismiss`; a button opens the library folder in the file manager.
+//
+// Only the rows in view exist, reused as the list scrolls, so the sheet
+// opens as quickly with a hundred thousand entries as with ten.
 //
 // Follows the model's history; main thread.
 class RecentFilesView : public QWidget {
@@ -33,14 +35,14 @@ public:
     // The empty state, or the list, whichever shows.
     QWidget* content() const;
     QWidget* emptyState() const { return empty_; }
-    // One button per entry, in the history's order.
-    const QList<ShortcutActionButton*>& rows() const { return rows_; }
+    // The rows showing entries, top to bottom, in the history's order.
+    QList<RecentFileRow*> rows() const;
+    RecycledRowList* list() const { return list_; }
 
 private:
     QWidget* makeHeader();
     QWidget* makeEmptyState();
     QWidget* makeList();
-    ShortcutActionButton* makeRow(const CaptureRecord& record);
     void showHistory();
     void open(const QString& file);
 
@@ -50,10 +52,8 @@ private:
     QPushButton* openFolder_ = nullptr;
     QStackedWidget* pages_ = nullptr;
     QWidget* empty_ = nullptr;
-    QWidget* list_ = nullptr;
-    QWidget* rowsHolder_ = nullptr;
-    QVBoxLayout* rowsColumn_ = nullptr;
-    QList<ShortcutActionButton*> rows_;
+    QWidget* listPage_ = nullptr;
+    RecycledRowList* list_ = nullptr;
 };
 
 }  // namespace tavero

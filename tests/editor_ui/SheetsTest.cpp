@@ -2,7 +2,9 @@
 // the screen-access explanation and recent files, each opened the way the
 // window opens it.
 #include "editor_ui/OCRView.h"
+#include "editor_ui/RecentFileRow.h"
 #include "editor_ui/RecentFilesView.h"
+#include "editor_ui/RecycledRowList.h"
 #include "editor_ui/ScreenAccessView.h"
 #include "editor_ui/SettingsView.h"
 #include "editor_ui/ShortcutActionButton.h"
@@ -17,6 +19,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 
 using namespace tavero;
 using tavero::test::MainViewTest;
@@ -196,17 +199,35 @@ TEST_F(SheetsTest, RecentFilesShowTheEmptyStateUntilTheLibraryHasEntries) {
     inHistory({video, listed(QStringLiteral("截图.png"))});
     EXPECT_NE(recent->content(), recent->emptyState());
     ASSERT_EQ(recent->rows().size(), 2);
-    const Thumbnail* videoThumbnail = recent->rows()[0]->findChild<Thumbnail*>();
-    ASSERT_NE(videoThumbnail, nullptr);
+    const Thumbnail* videoThumbnail = recent->rows()[0]->thumbnail();
     EXPECT_TRUE(videoThumbnail->isVideo());
     EXPECT_EQ(videoThumbnail->path(), harness.libraryFile(QStringLiteral("录屏.mp4")));
-    EXPECT_FALSE(recent->rows()[1]->findChild<Thumbnail*>()->isVideo());
-    EXPECT_EQ(recent->rows()[1]->findChild<QLabel*>()->text(), QStringLiteral("2024年5月3日")) << "the day only";
+    EXPECT_FALSE(recent->rows()[1]->thumbnail()->isVideo());
+    EXPECT_EQ(recent->rows()[1]->dayLabel()->text(), QStringLiteral("2024年5月3日")) << "the day only";
 
     model().setHistory({});
     EXPECT_EQ(recent->content(), recent->emptyState());
     recent->doneButton()->click();
     EXPECT_FALSE(state().recentFiles());
+}
+
+TEST_F(SheetsTest, ALongLibraryBuildsRowsOnlyForTheEntriesInView) {
+    QList<CaptureRecord> history;
+    for (int index = 0; index < 5000; ++index) {
+        const QString file = QStringLiteral("截图_%1.png").arg(index);
+        history.append({QUuid::createUuid(), file, file, QDateTime::currentDateTime(), 0, 0, CaptureRecord::imageKind});
+    }
+    model().setHistory(history);
+    state().setRecentFiles(true);
+    RecentFilesView* recent = sheet<RecentFilesView>();
+    ASSERT_NE(recent, nullptr);
+    const int inView = recent->list()->viewport()->height() / recent->rows().first()->height() + 2;
+    EXPECT_LE(recent->rows().size(), inView);
+    EXPECT_EQ(recent->rows().first()->record(), history.first());
+
+    recent->list()->verticalScrollBar()->setValue(recent->list()->verticalScrollBar()->maximum());
+    EXPECT_EQ(recent->rows().last()->record(), history.last()) << "scrolled to the end";
+    EXPECT_LE(recent->findChildren<Thumbnail*>().size(), inView) << "rows are reused, not added";
 }
 
 TEST_F(SheetsTest, AClickOnAnEntryClosesTheSheetAndOpensItsFile) {
