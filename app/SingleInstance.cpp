@@ -1,9 +1,9 @@
 #include "app/SingleInstance.h"
 
+#include "platform/FileNames.h"
 #include "platform/LocalUser.h"
 
 #include <QDir>
-#include <QFile>
 #include <QLocalSocket>
 #include <QRegularExpression>
 
@@ -25,14 +25,14 @@ QString safeName(QString text) {
 // with a line break too) arrives whole.
 QByteArray encode(const QStringList& files) {
     QByteArray message;
-    for (const QString& file : files) message += QFile::encodeName(file) + '\0';
+    for (const QString& file : files) message += nativeFileName(file) + '\0';
     return message;
 }
 
 QStringList decode(const QByteArray& message) {
     QStringList files;
     for (const QByteArray& path : message.split('\0'))
-        if (!path.isEmpty()) files.append(QFile::decodeName(path));
+        if (!path.isEmpty()) files.append(fileNameFromNative(path));
     return files;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/RegularFile.h"
 
 #include "platform/FileDescriptor.h"
+#include "platform/FileNames.h"
 
 #include <cerrno>
 
@@ -15,7 +16,7 @@ namespace {
 // The open descriptor and its size, or an invalid descriptor.
 FileDescriptor openRegular(const QString& path, LinkRule links, qint64& size) {
     const int noFollow = links == LinkRule::refuse ? O_NOFOLLOW : 0;
-    FileDescriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | noFollow));
+    FileDescriptor file(::open(nativeFileName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | noFollow));
     if (!file.valid()) return {};
     struct stat info {};
     if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return {};

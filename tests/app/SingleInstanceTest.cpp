@@ -1,4 +1,5 @@
 #include "app/SingleInstance.h"
+#include "platform/FileNames.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>
@@ -38,10 +39,10 @@ TEST_F(SingleInstanceTest, ALaterStartHandsItsFilesToTheRunningOneWhateverTheirN
     ASSERT_TRUE(running.listen());
     QSignalSpy started(&running, &SingleInstance::started);
     const QStringList files{QStringLiteral("/tmp/截图 1.png"), QStringLiteral("/tmp/两行\n名字.png"),
-                            QStringLiteral("/tmp/b.vistagon")};
+                            QStringLiteral("/tmp/b.vistagon"), fileNameFromNative("/tmp/\xc0\xb6.png")};
     EXPECT_TRUE(later.handOver(files));
     ASSERT_TRUE(started.wait(5000));
-    EXPECT_EQ(started.first().first().toStringList(), files) << "a line break is part of a name";
+    EXPECT_EQ(started.first().first().toStringList(), files) << "a line break is part of a name, and bytes that are not UTF-8";
 
     EXPECT_TRUE(later.handOver({}));
     ASSERT_TRUE(started.wait(5000));

@@ -1,8 +1,10 @@
 // The program itself on a display of its own: "--demo" shows the editor
-// with the practice picture, and a second start with a file hands it to the
-// running program, which opens it.
+// with the practice picture, a file given at the start opens, and a second
+// start with a file hands it to the running program, which opens it.
 #include "tests/app/RunningTavero.h"
+#include "tests/support/Files.h"
 
+#include <QDir>
 #include <QSet>
 
 using namespace tavero;
@@ -26,13 +28,27 @@ TEST_F(TaveroOnX11Test, TheDemoShowsTheEditorWithThePracticePicture) {
     EXPECT_GT(colourCount(middle), 50) << "the practice picture, not a blank window";
 }
 
-TEST_F(TaveroOnX11Test, ASecondStartOpensItsFileInTheRunningProgram) {
-    start({});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return editorWindow().has_value(); }, 15'000));
+// The first start is given "-红色.png", a file and no switch; the second
+// hands over a file whose name is not UTF-8, named by the shell.
+TEST_F(TaveroOnX11Test, FilesOpenByArgumentAndByHandOffWhateverTheirNames) {
     const QColor red(220, 30, 40);
-    handOver(writeFilled(QStringLiteral("红色.png"), red));
-    const QImage middle = middleOnceReady([&](const QImage& image) { return image.pixelColor(300, 200) == red; });
-    EXPECT_EQ(middle.pixelColor(300, 200), red) << "the running program shows the file";
+    writeFilled(QStringLiteral("-红色.png"), red);
+    program.setWorkingDirectory(home.path());
+    start({QStringLiteral("-红色.png")});
+    QImage middle = middleOnceReady([&](const QImage& image) { return image.pixelColor(300, 200) == red; });
+    EXPECT_EQ(middle.pixelColor(300, 200), red) << "the file that starts with a dash opened";
+
+    const QColor blue(30, 60, 210);
+    const QString folder = home.path() + QStringLiteral("/gbk");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const test::NativeNamedCopy copy(writeFilled(QStringLiteral("蓝色.png"), blue), folder, "\xc0\xb6\xc9\xab.png");
+    QProcess second;
+    second.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$1\"/*"),
+                                              QStringLiteral(TAVERO_EXECUTABLE), folder});
+    ASSERT_TRUE(second.waitForFinished(10'000));
+    EXPECT_EQ(second.exitCode(), 0);
+    middle = middleOnceReady([&](const QImage& image) { return image.pixelColor(300, 200) == blue; });
+    EXPECT_EQ(middle.pixelColor(300, 200), blue) << "the running program opened it";
     EXPECT_EQ(program.state(), QProcess::Running);
 }
 
