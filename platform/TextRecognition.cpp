@@ -10,7 +10,9 @@
 #include <tesseract/baseapi.h>
 
 #include <cmath>
+#include <future>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,12 +43,6 @@ struct CharsDeleter {
 };
 
 Engine startEngine(const char* language) {
-    // Tesseract spreads one recognition over OpenMP threads that spin while
-    // they wait: four times the processor time for no gain, and slower still
-    // when several engines run at once. Parallel work belongs to our worker
-    // threads, one pair of engines each, so this thread's OpenMP regions run
-    // alone.
-    omp_set_max_active_levels(0);
     Engine engine(new tesseract::TessBaseAPI);
     // The engine's diagnostics would otherwise land on the program's
     // standard error, which the self test keeps for its failure line.
@@ -62,21 +58,49 @@ Engine startEngine(const char* language) {
     return engine;
 }
 
+// An engine that starts on a thread of its own (a few tenths of a second)
+// while the caller prepares the page.
+class StartingEngine {
+public:
+    explicit StartingEngine(const char* language) : language_(language) {}
+
+    void start() {
+        if (!engine_ && !starting_.valid()) starting_ = std::async(std::launch::async, startEngine, language_);
+    }
+
+    // Throws ShotError when the engine cannot start; the next `start` tries
+    // again.
+    tesseract::TessBaseAPI& get() {
+        start();
+        if (!engine_) engine_ = starting_.get();
+        return *engine_;
+    }
+
+private:
+    const char* language_;
+    std::future<Engine> starting_;
+    Engine engine_;
+};
+
 // The Chinese data reads Chinese mixed with Latin letters. Loaded together
 // with the English data in one engine, the English data takes over whole
 // Chinese words it misreads with confidence, so lines without Chinese get a
 // second reading from an engine of their own.
 struct Engines {
-    Engine chinese;
-    Engine latin;
+    StartingEngine chinese{"chi_sim"};
+    StartingEngine latin{"eng"};
 };
 
 Engines& threadEngines() {
+    // Tesseract spreads one recognition over OpenMP threads that spin while
+    // they wait: four times the processor time for no gain, and slower still
+    // when several engines run at once. Parallel work belongs to our worker
+    // threads, one pair of engines each, so this thread's OpenMP regions run
+    // alone.
+    omp_set_max_active_levels(0);
     thread_local Engines engines;
-    if (!engines.chinese) {
-        Engines started{startEngine("chi_sim"), startEngine("eng")};
-        engines = std::move(started);
-    }
+    engines.chinese.start();
+    engines.latin.start();
     return engines;
 }
 
@@ -141,21 +165,50 @@ Reading readLine(tesseract::TessBaseAPI& engine, const QImage& line, int dotsPer
     return reading;
 }
 
-// One line cut from the page with a margin of a quarter of its height, so
-// the engine sees the whole of every character.
-QString read(Engines& engines, const QImage& page, const QRect& line, int dotsPerInch) {
-    const int margin = std::max(3, line.height() / 4);
-    const QImage cut = page.copy(line.adjusted(-margin, -margin, margin, margin) & page.rect());
-    Reading reading = readLine(*engines.chinese, cut, dotsPerInch, tesseract::PSM_SINGLE_LINE);
-    // The single-line mode's clean-up drops some short words whole; the raw
-    // line mode reads them.
-    if (reading.text.isEmpty()) reading = readLine(*engines.chinese, cut, dotsPerInch, tesseract::PSM_RAW_LINE);
-    if (mostlyLatin(reading.text)) {
-        Reading latin = readLine(*engines.latin, cut, dotsPerInch, tesseract::PSM_SINGLE_LINE);
-        if (englishReadsBetter(reading.text, reading.confidence, latin.confidence)) reading = std::move(latin);
-    }
+QString shown(const Reading& reading) {
     return looksLikeText(reading.text, reading.confidence) ? tidied(reading.text) : QString();
 }
+
+// Reads the lines of one page, each cut out with a margin of a quarter of its
+// height so the engine sees the whole of every character. After a line the
+// English data read better, the next goes to it first, and its reading
+// stands when it is sure: runs of Latin lines are common (an English page, a
+// column of figures), and the Chinese data is the slower.
+class PageReader {
+public:
+    PageReader(Engines& engines, const QImage& page, int dotsPerInch)
+        : engines_(engines), page_(page), dotsPerInch_(dotsPerInch) {}
+
+    QString read(const QRect& line) {
+        const int margin = std::max(3, line.height() / 4);
+        const QImage cut = page_.copy(line.adjusted(-margin, -margin, margin, margin) & page_.rect());
+        std::optional<Reading> latin;
+        if (latinFirst_) {
+            latin = readLine(engines_.latin.get(), cut, dotsPerInch_, tesseract::PSM_SINGLE_LINE);
+            if (sureEnglish(latin->text, latin->confidence)) return shown(*latin);
+        }
+        Reading reading = readLine(engines_.chinese.get(), cut, dotsPerInch_, tesseract::PSM_SINGLE_LINE);
+        // The single-line mode's clean-up drops some short words whole; the
+        // raw line mode reads them.
+        if (reading.text.isEmpty())
+            reading = readLine(engines_.chinese.get(), cut, dotsPerInch_, tesseract::PSM_RAW_LINE);
+        latinFirst_ = false;
+        if (mostlyLatin(reading.text)) {
+            if (!latin) latin = readLine(engines_.latin.get(), cut, dotsPerInch_, tesseract::PSM_SINGLE_LINE);
+            if (englishReadsBetter(reading.text, reading.confidence, latin->confidence)) {
+                reading = std::move(*latin);
+                latinFirst_ = true;
+            }
+        }
+        return shown(reading);
+    }
+
+private:
+    Engines& engines_;
+    const QImage& page_;
+    int dotsPerInch_;
+    bool latinFirst_ = false;
+};
 
 }  // namespace
 
@@ -164,9 +217,15 @@ QStringList recognizeLines(const QImage& image) {
     Engines& engines = threadEngines();
     const int dotsPerInch = resolution(image);
     const QImage page = inkOnPaper(grey(image));
+    PageReader reader(engines, page, dotsPerInch);
     QStringList found;
-    for (const QRect& line : textLines(page, textPieces(*engines.chinese, page, dotsPerInch)))
-        if (QString text = read(engines, page, line, dotsPerInch); !text.isEmpty()) found.append(text);
+    // The layout analysis reads no language; the English engine is the
+    // quicker to start, so the Chinese one has started by the first line.
+    for (const QRect& line : textLines(page, textPieces(engines.latin.get(), page, dotsPerInch)))
+        if (QString text = reader.read(line); !text.isEmpty()) found.append(text);
+    // Both sets of data belong to the recognition, also for pages that needed
+    // only one.
+    engines.chinese.get();
     return found;
 }
 

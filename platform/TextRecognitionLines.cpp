@@ -17,8 +17,14 @@ constexpr int leastConfidence = 40;
 
 // Points of confidence the English reading of a Latin line may trail by.
 constexpr int englishTrust = 5;
+// The English data reads short Chinese words as short Latin ones ("尺寸" as
+// "Rt"), sometimes with confidence above 90.
+constexpr int sureConfidence = 90;
+constexpr int sureLength = 4;
 
 bool isHan(QChar c) { return (c.unicode() >= 0x3400 && c.unicode() <= 0x4DBF) || (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF); }
+
+bool isLatinLetterOrDigit(QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); }
 
 bool oneLine(const QRect& a, const QRect& b) {
     const int overlap = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) + 1;
@@ -105,13 +111,18 @@ bool looksLikeText(const QString& read, int confidence) {
 
 bool mostlyLatin(const QString& read) {
     const auto han = std::count_if(read.begin(), read.end(), isHan);
-    const auto latin = std::count_if(read.begin(), read.end(), [](QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); });
+    const auto latin = std::count_if(read.begin(), read.end(), isLatinLetterOrDigit);
     return han == 0 ? latin > 0 : han == 1 && latin >= 3;
 }
 
 bool englishReadsBetter(const QString& chinese, int chineseConfidence, int englishConfidence) {
     const bool withHan = std::any_of(chinese.begin(), chinese.end(), isHan);
     return englishConfidence + (withHan ? 0 : englishTrust) >= chineseConfidence;
+}
+
+bool sureEnglish(const QString& english, int confidence) {
+    const auto latin = std::count_if(english.begin(), english.end(), isLatinLetterOrDigit);
+    return confidence >= sureConfidence && latin >= sureLength && std::none_of(english.begin(), english.end(), isHan);
 }
 
 QString tidied(const QString& read) {

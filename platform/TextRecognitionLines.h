@@ -35,6 +35,10 @@ bool mostlyLatin(const QString& read);
 // read that character.
 bool englishReadsBetter(const QString& chinese, int chineseConfidence, int englishConfidence);
 
+// Whether the English reading of a line stands without the Chinese one: a
+// Latin line of four letters or digits or more, read with high confidence.
+bool sureEnglish(const QString& english, int confidence);
+
 // A line as a person writes it: Chinese text takes full-width punctuation,
 // which the Chinese data reads as ASCII after a Han character.
 QString tidied(const QString& read);

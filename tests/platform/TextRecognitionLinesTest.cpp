@@ -69,6 +69,9 @@ TEST(TextRecognitionLinesTest, TidiesReadingsAndTellsTextFromMarks) {
     EXPECT_TRUE(englishReadsBetter(QStringLiteral("V2.7.13"), 90, 88));
     EXPECT_FALSE(englishReadsBetter(QStringLiteral("V2.7.13"), 95, 88));
     EXPECT_FALSE(englishReadsBetter(QStringLiteral("0.35 秒"), 85, 84)) << "English cannot read the Han character";
+    EXPECT_TRUE(sureEnglish(QStringLiteral("Copy and close"), 92));
+    EXPECT_FALSE(sureEnglish(QStringLiteral("Copy and close"), 85));
+    EXPECT_FALSE(sureEnglish(QStringLiteral("Rt"), 95)) << "a short Chinese word misread";
 }
 
 // Light text on a dark panel and dark text on a light page both come out as
