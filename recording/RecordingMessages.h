@@ -5,6 +5,9 @@
 // The sentences the recording studio and the video exports answer with.
 namespace tavero::RecordingMessages {
 
+// A take, or a part writer, is already running.
+inline QString alreadyRecording() { return QStringLiteral("已有录屏正在进行。"); }
+
 inline QString renderRunning() { return QStringLiteral("正在生成成片，可先取消生成再开始新录制。"); }
 
 inline QString gifNotCreated() { return QStringLiteral("无法创建 GIF 文件。"); }

@@ -57,7 +57,10 @@ void InputFile::throwIfCancelled() const {
 OutputContext openOutput(const QString& path, const char* format) {
     keepLibraryQuiet();
     AVFormatContext* raw = nullptr;
-    check(avformat_alloc_output_context2(&raw, nullptr, format, nullptr), "avformat_alloc_output_context2");
+    // The muxer keeps the path: moving the index to the front (faststart)
+    // opens the file again by it.
+    check(avformat_alloc_output_context2(&raw, nullptr, format, QFile::encodeName(path).constData()),
+          "avformat_alloc_output_context2");
     OutputContext context(raw);
     if (!(context->oformat->flags & AVFMT_NOFILE))
         check(avio_open2(&context->pb, QFile::encodeName(path).constData(), AVIO_FLAG_WRITE,

@@ -96,6 +96,13 @@ QList<qint64> keyframeOffsets(const QString& path) {
     return offsets;
 }
 
+QStringList soundTrackTags(const QString& path) {
+    return ffprobe({QStringLiteral("-select_streams"), QStringLiteral("a"), QStringLiteral("-show_entries"),
+                    QStringLiteral("stream_tags=handler_name"), QStringLiteral("-of"), QStringLiteral("csv=p=0")},
+                   path)
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
 QList<double> pictureTimes(const QString& path, bool keyframesOnly) {
     QStringList arguments{QStringLiteral("-select_streams"), QStringLiteral("v:0"), QStringLiteral("-show_entries"),
                           QStringLiteral("frame=pts_time"), QStringLiteral("-of"), QStringLiteral("csv=p=0")};

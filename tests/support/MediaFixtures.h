@@ -53,6 +53,9 @@ QString ffprobe(const QStringList& arguments, const QString& path);
 // Byte offsets of the video keyframes, in file order.
 QList<qint64> keyframeOffsets(const QString& path);
 
+// The tags (handler names) of the file's sound tracks, in file order.
+QStringList soundTrackTags(const QString& path);
+
 // Times in seconds of the first video stream's pictures, or of its
 // keyframes only, in order.
 QList<double> pictureTimes(const QString& path, bool keyframesOnly = false);

@@ -1,0 +1,132 @@
+#include "platform/media/Concatenation.h"
+
+#include "platform/media/MediaError.h"
+#include "platform/media/MediaHandles.h"
+
+#include <optional>
+#include <vector>
+
+namespace tavero::media {
+
+namespace {
+
+// Where the packets of one output track have got to.
+struct Track {
+    AVStream* stream = nullptr;
+    bool video = false;
+    // A packet that plays has been written: pre-roll is no longer welcome.
+    bool started = false;
+    int64_t lastDts = AV_NOPTS_VALUE;
+};
+
+struct Dictionary {
+    AVDictionary* entries = nullptr;
+    ~Dictionary() { av_dict_free(&entries); }
+};
+
+int firstSourceFilling(const QList<ConcatSource>& sources, qsizetype track) {
+    for (qsizetype index = 0; index < sources.size(); ++index)
+        if (sources[index].streams.value(track, -1) >= 0) return int(index);
+    return -1;
+}
+
+// Adds the output's streams, each coded like the first file that fills it.
+std::vector<Track> addTracks(AVFormatContext* output, const QList<ConcatSource>& sources, const CancelToken& cancel) {
+    std::vector<Track> tracks;
+    std::optional<InputFile> input;
+    int opened = -1;
+    for (qsizetype track = 0; track < sources.front().streams.size(); ++track) {
+        const int source = firstSourceFilling(sources, track);
+        if (source < 0) throw MediaError("output track without a source", AVERROR(EINVAL));
+        if (source != opened) input.emplace(sources[source].path, cancel), opened = source;
+        const int index = sources[source].streams[track];
+        if (index >= int((*input)->nb_streams)) throw MediaError("no such stream", AVERROR_STREAM_NOT_FOUND);
+        const AVStream* from = (*input)->streams[index];
+        AVStream* to = avformat_new_stream(output, nullptr);
+        if (!to) throw MediaError("avformat_new_stream", AVERROR(ENOMEM));
+        check(avcodec_parameters_copy(to->codecpar, from->codecpar), "avcodec_parameters_copy");
+        to->time_base = from->time_base;
+        for (const char* key : {"handler_name", "language"})
+            if (const AVDictionaryEntry* entry = av_dict_get(from->metadata, key, nullptr, 0))
+                av_dict_set(&to->metadata, key, entry->value, 0);
+        tracks.push_back({to, from->codecpar->codec_type == AVMEDIA_TYPE_VIDEO});
+    }
+    return tracks;
+}
+
+// Moves `packet` of a file starting at `startUs` onto the output track;
+// false when it is not to be copied.
+bool place(AVPacket* packet, AVRational base, int64_t startUs, int64_t lengthUs, Track& track) {
+    const int64_t pts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+    if (pts == AV_NOPTS_VALUE || (packet->flags & AV_PKT_FLAG_CORRUPT)) return false;
+    const int64_t limit = av_rescale_q(lengthUs, AV_TIME_BASE_Q, base);
+    const int64_t end = pts + std::max<int64_t>(packet->duration, 0);
+    if (track.video ? pts >= limit : end > limit) return false;
+    const bool preRoll = end <= 0;
+    if (preRoll && track.started) return false;
+
+    const AVRational outBase = track.stream->time_base;
+    av_packet_rescale_ts(packet, base, outBase);
+    const int64_t offset = av_rescale_q(startUs, AV_TIME_BASE_Q, outBase);
+    if (packet->pts != AV_NOPTS_VALUE) packet->pts += offset;
+    if (packet->dts == AV_NOPTS_VALUE) packet->dts = packet->pts;
+    else packet->dts += offset;
+    if (track.lastDts != AV_NOPTS_VALUE && packet->dts <= track.lastDts) {
+        // Sound may lose a packet at a seam; a picture may not.
+        if (!track.video) return false;
+        packet->dts = track.lastDts + 1;
+        if (packet->dts > packet->pts) throw MediaError("pictures out of order at a seam", AVERROR_INVALIDDATA);
+    }
+    track.lastDts = packet->dts;
+    track.started = track.started || !preRoll;
+    packet->stream_index = track.stream->index;
+    packet->pos = -1;
+    return true;
+}
+
+void copySource(AVFormatContext* output, const ConcatSource& source, int64_t startUs, std::vector<Track>& tracks,
+                const CancelToken& cancel) {
+    InputFile input(source.path, cancel);
+    std::vector<int> trackOf(input->nb_streams, -1);
+    for (qsizetype track = 0; track < source.streams.size(); ++track) {
+        const int stream = source.streams[track];
+        if (stream < 0) continue;
+        if (stream >= int(trackOf.size())) throw MediaError("no such stream", AVERROR_STREAM_NOT_FOUND);
+        trackOf[stream] = int(track);
+    }
+    for (unsigned stream = 0; stream < input->nb_streams; ++stream)
+        if (trackOf[stream] < 0) input->streams[stream]->discard = AVDISCARD_ALL;
+
+    const int64_t lengthUs = std::llround(source.length * AV_TIME_BASE);
+    Packet packet = makePacket();
+    for (;;) {
+        input.throwIfCancelled();
+        const int result = av_read_frame(input.get(), packet.get());
+        if (result == AVERROR_EOF) return;
+        check(result, "av_read_frame");
+        const int track = packet->stream_index < int(trackOf.size()) ? trackOf[packet->stream_index] : -1;
+        const AVRational base = input->streams[packet->stream_index]->time_base;
+        if (track >= 0 && place(packet.get(), base, startUs, lengthUs, tracks[track]))
+            check(av_interleaved_write_frame(output, packet.get()), "av_interleaved_write_frame");
+        av_packet_unref(packet.get());
+    }
+}
+
+}  // namespace
+
+void concatenate(const QList<ConcatSource>& sources, const QString& output, const CancelToken& cancel) {
+    if (sources.isEmpty()) throw MediaError("nothing to join", AVERROR(EINVAL));
+    OutputContext out = openOutput(output, "mp4");
+    std::vector<Track> tracks = addTracks(out.get(), sources, cancel);
+    Dictionary options;
+    av_dict_set(&options.entries, "movflags", "+faststart", 0);
+    check(avformat_write_header(out.get(), &options.entries), "avformat_write_header");
+    int64_t startUs = 0;
+    for (const ConcatSource& source : sources) {
+        copySource(out.get(), source, startUs, tracks, cancel);
+        startUs += std::llround(source.length * AV_TIME_BASE);
+    }
+    check(av_write_trailer(out.get()), "av_write_trailer");
+}
+
+}  // namespace tavero::media
