@@ -82,7 +82,9 @@ TEST_F(RecordingJoinerTest, PartsFollowEachOtherAtTheirRecordedLengths) {
         ASSERT_NE(at, times.end());
         EXPECT_NEAR(*at, start, 0.005);
         EXPECT_EQ(pictures[at - times.begin()], pictures[0]) << "no part begins at " << start;
-        if (at != times.begin()) EXPECT_NE(pictures[at - times.begin() - 1], pictures[0]);
+        if (at != times.begin()) {
+            EXPECT_NE(pictures[at - times.begin() - 1], pictures[0]);
+        }
     }
     EXPECT_NEAR(starts[1], 2.0, 0.034);
     EXPECT_NEAR(starts[2], 5.0, 0.067);

@@ -108,8 +108,9 @@ QList<double> pictureTimes(const QString& path, bool keyframesOnly) {
                           QStringLiteral("frame=pts_time"), QStringLiteral("-of"), QStringLiteral("csv=p=0")};
     if (keyframesOnly) arguments << QStringLiteral("-skip_frame") << QStringLiteral("nokey");
     QList<double> times;
+    // A picture with side data (an encoder's notes) carries more fields after its time.
     for (const QString& line : ffprobe(arguments, path).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        times << line.trimmed().toDouble();
+        times << line.section(QLatin1Char(','), 0, 0).trimmed().toDouble();
     return times;
 }
 
