@@ -41,8 +41,10 @@ struct Placement {
 Placement place(const std::u32string& part, const std::u32string& container, bool whole) {
     const size_t width = container.size() + 1;
     std::vector<size_t> cost(width), start(width), previousCost(width), previousStart(width);
-    if (whole) std::iota(cost.begin(), cost.end(), size_t(0));
-    else std::iota(start.begin(), start.end(), size_t(0));
+    if (whole)
+        std::iota(cost.begin(), cost.end(), size_t(0));
+    else
+        std::iota(start.begin(), start.end(), size_t(0));
     for (size_t i = 1; i <= part.size(); ++i) {
         previousCost.swap(cost);
         previousStart.swap(start);
@@ -64,7 +66,7 @@ struct Match {
     size_t found;
     bool knownContains;  // the known segment is the longer one
     Placement placement;
-    size_t saved;        // errors fewer than leaving both unmatched
+    size_t saved;  // errors fewer than leaving both unmatched
 };
 
 // Close pairs: the shorter segment anywhere in the longer one, at least half

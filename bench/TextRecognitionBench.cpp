@@ -53,7 +53,8 @@ void ourFirstReading(benchmark::State& state) {
 double childProcessorSeconds() {
     rusage usage{};
     getrusage(RUSAGE_CHILDREN, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + 1e-6 * double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           1e-6 * double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
 }
 
 // The Tesseract command line on the same page as a PNG file, with the same
@@ -74,7 +75,8 @@ void commandLine(benchmark::State& state) {
             return state.SkipWithError("the tesseract command line is not installed or failed");
         read = QString::fromUtf8(tesseract.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
-    state.counters["cpu"] = benchmark::Counter(childProcessorSeconds() - processorBefore, benchmark::Counter::kAvgIterations);
+    state.counters["cpu"] =
+        benchmark::Counter(childProcessorSeconds() - processorBefore, benchmark::Counter::kAvgIterations);
     report(state, known, read);
 }
 
@@ -115,10 +117,19 @@ const bool pagesRegistered = [] {
         for (const auto& [name, run] : {std::pair<const char*, Run>{"ourFirstReading", ourFirstReading},
                                         {"ourReading", ourReading},
                                         {"commandLine", commandLine}})
-            benchmark::RegisterBenchmark(name, run)->Arg(index)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+            benchmark::RegisterBenchmark(name, run)
+                ->Arg(index)
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(3)
+                ->UseRealTime();
     }
     return true;
 }();
-BENCHMARK(recognize)->Args({1200, 760})->Args({2880, 1800})->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(recognize)
+    ->Args({1200, 760})
+    ->Args({2880, 1800})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 BENCHMARK(recognizeFromStart)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(startEngine)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();

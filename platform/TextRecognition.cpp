@@ -9,6 +9,7 @@
 #include <omp.h>
 #include <tesseract/baseapi.h>
 
+#include <algorithm>
 #include <cmath>
 #include <future>
 #include <memory>

@@ -38,8 +38,7 @@ void slide(const uint8_t* in, uint8_t* out, int count, std::ptrdiff_t stride, in
     };
     before.resize(size_t(blocks));
     after.resize(size_t(blocks));
-    for (int i = 0; i < blocks; ++i)
-        before[size_t(i)] = i % side == 0 ? at(i) : pick(before[size_t(i - 1)], at(i));
+    for (int i = 0; i < blocks; ++i) before[size_t(i)] = i % side == 0 ? at(i) : pick(before[size_t(i - 1)], at(i));
     for (int i = blocks - 1; i >= 0; --i)
         after[size_t(i)] = i % side == side - 1 ? at(i) : pick(after[size_t(i + 1)], at(i));
     for (int i = 0; i < count; ++i) out[i * stride] = pick(after[size_t(i)], before[size_t(i + 2 * radius)]);
@@ -53,7 +52,8 @@ Plane squareFilter(const Plane& in, int width, int height, Pick pick) {
         const size_t start = size_t(y) * size_t(width);
         slide(&in[start], &rows[start], width, 1, flatSide, pick, before, after);
     }
-    for (int x = 0; x < width; ++x) slide(&rows[size_t(x)], &out[size_t(x)], height, width, flatSide, pick, before, after);
+    for (int x = 0; x < width; ++x)
+        slide(&rows[size_t(x)], &out[size_t(x)], height, width, flatSide, pick, before, after);
     return out;
 }
 
@@ -215,7 +215,8 @@ QImage inkOnPaper(const QImage& grey) {
     for (int y = 0; y < height; ++y) {
         uchar* row = out.scanLine(y);
         const size_t start = size_t(y) * size_t(width);
-        for (int x = 0; x < width; ++x) row[x] = uchar(255 - std::abs(light[start + size_t(x)] - paper[start + size_t(x)]));
+        for (int x = 0; x < width; ++x)
+            row[x] = uchar(255 - std::abs(light[start + size_t(x)] - paper[start + size_t(x)]));
     }
     return out;
 }

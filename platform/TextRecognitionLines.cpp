@@ -22,7 +22,9 @@ constexpr int englishTrust = 5;
 constexpr int sureConfidence = 90;
 constexpr int sureLength = 4;
 
-bool isHan(QChar c) { return (c.unicode() >= 0x3400 && c.unicode() <= 0x4DBF) || (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF); }
+bool isHan(QChar c) {
+    return (c.unicode() >= 0x3400 && c.unicode() <= 0x4DBF) || (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF);
+}
 
 bool isLatinLetterOrDigit(QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); }
 

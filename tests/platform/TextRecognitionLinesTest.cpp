@@ -32,8 +32,8 @@ int darkPixels(const QImage& grey, const QRect& area) {
 TEST(TextRecognitionLinesTest, JoinsPiecesOfALineAndKeepsColumnsAndRowsApart) {
     // Two words 10 pixels apart, a character cut into an upper and a lower
     // stroke, a column 80 pixels away, and a second row.
-    const QList<QRect> pieces{{20, 20, 60, 20},  {90, 20, 40, 20},  {140, 20, 16, 8},
-                              {140, 32, 16, 8},  {240, 20, 50, 20}, {20, 60, 100, 20}};
+    const QList<QRect> pieces{{20, 20, 60, 20}, {90, 20, 40, 20},  {140, 20, 16, 8},
+                              {140, 32, 16, 8}, {240, 20, 50, 20}, {20, 60, 100, 20}};
     const std::vector<QRect> lines = textLines(inkPage(pieces), {pieces.begin(), pieces.end()});
     EXPECT_EQ(lines, (std::vector<QRect>{{20, 20, 136, 20}, {240, 20, 50, 20}, {20, 60, 100, 20}}));
 }
@@ -53,7 +53,8 @@ TEST(TextRecognitionLinesTest, ReadsRowsTopToBottomAndLeftToRight) {
 }
 
 TEST(TextRecognitionLinesTest, TidiesReadingsAndTellsTextFromMarks) {
-    EXPECT_EQ(tidied(QStringLiteral(" 提示: 按住空格键! 好吗? 是, 的; ")), QStringLiteral("提示：按住空格键！好吗？是，的；"));
+    EXPECT_EQ(tidied(QStringLiteral(" 提示: 按住空格键! 好吗? 是, 的; ")),
+              QStringLiteral("提示：按住空格键！好吗？是，的；"));
     EXPECT_EQ(tidied(QStringLiteral("会议记录.txt 14:32 Ctrl+Shift+2: 截图")),
               QStringLiteral("会议记录.txt 14:32 Ctrl+Shift+2: 截图"));
 

@@ -77,7 +77,8 @@ TEST(TextRecognitionTest, ReadsThreeClearLinesBackExactly) {
 // beside dark text on light panels.
 TEST(TextRecognitionTest, ReadsLightTextOnDarkPanelsAsWellAsDarkOnLight) {
     const auto pages = fixtures::recognitionPages();
-    const auto window = std::find_if(pages.begin(), pages.end(), [](const auto& page) { return page.name == "window"; });
+    const auto window =
+        std::find_if(pages.begin(), pages.end(), [](const auto& page) { return page.name == "window"; });
     ASSERT_NE(window, pages.end());
     const QStringList lines = TextRecognition::recognizeLines(window->image);
     for (const QString& expected : {QStringLiteral("全部截图"), QStringLiteral("回收站"), QStringLiteral("开始录制"),

@@ -97,17 +97,19 @@ RecognitionPage headings() {
     sheet.line(96, 624, QStringLiteral("箭头、文字和马赛克都能一键添加，背景可选渐变或纯色。"), 22);
     sheet.panel({96, 720, 980, 200}, teal, 24);
     sheet.line(150, 766, QStringLiteral("立即开始 Start Now"), 48, FontWeight::bold, Qt::white);
-    sheet.line(150, 850, QStringLiteral("免费使用，所有处理都在本机完成"), 24, FontWeight::regular, QColor(220, 245, 240));
+    sheet.line(150, 850, QStringLiteral("免费使用，所有处理都在本机完成"), 24, FontWeight::regular,
+               QColor(220, 245, 240));
     return sheet.finish();
 }
 
 RecognitionPage body() {
     Sheet sheet(QStringLiteral("body"), {1400, 820}, Qt::white);
     sheet.line(80, 48, QStringLiteral("使用说明"), 30, FontWeight::bold);
-    const QStringList first{QStringLiteral("截图完成后，编辑器会自动打开。你可以在左侧选择箭头、矩形、文字或马赛克等工具，"),
-                            QStringLiteral("在图片上标出重点。所有标注都可以撤销和重做，也可以随时调整颜色与粗细。"),
-                            QStringLiteral("如果需要长截图，请在选择区域后点击“滚动截图”，然后慢慢向下滚动页面；"),
-                            QStringLiteral("程序会自动拼接每一屏的内容，并在结束时生成一张完整的图片。")};
+    const QStringList first{
+        QStringLiteral("截图完成后，编辑器会自动打开。你可以在左侧选择箭头、矩形、文字或马赛克等工具，"),
+        QStringLiteral("在图片上标出重点。所有标注都可以撤销和重做，也可以随时调整颜色与粗细。"),
+        QStringLiteral("如果需要长截图，请在选择区域后点击“滚动截图”，然后慢慢向下滚动页面；"),
+        QStringLiteral("程序会自动拼接每一屏的内容，并在结束时生成一张完整的图片。")};
     sheet.paragraph(80, 120, 36, first, 19);
     const QStringList second{QStringLiteral("录屏时可以同时录制麦克风和系统声音。画面会跟随鼠标自动缩放，"),
                              QStringLiteral("让观众清楚地看到你正在操作的位置。录制结束后，视频会保存在本机，"),
@@ -154,17 +156,16 @@ RecognitionPage english() {
 RecognitionPage numbers() {
     Sheet sheet(QStringLiteral("numbers"), {1200, 820}, QColor(250, 250, 250));
     sheet.line(80, 48, QStringLiteral("订单详情"), 30, FontWeight::bold);
-    const QList<std::pair<QString, QString>> rows{
-        {QStringLiteral("订单号"), QStringLiteral("20240518-0937")},
-        {QStringLiteral("金额"), QStringLiteral("¥1,234.56")},
-        {QStringLiteral("日期"), QStringLiteral("2024年5月18日 14:32")},
-        {QStringLiteral("版本"), QStringLiteral("v2.7.13")},
-        {QStringLiteral("增长率"), QStringLiteral("+12.5%")},
-        {QStringLiteral("电话"), QStringLiteral("010-8888 6666")},
-        {QStringLiteral("地址"), QStringLiteral("192.168.1.254:8080")},
-        {QStringLiteral("坐标"), QStringLiteral("(1920, 1080)")},
-        {QStringLiteral("尺寸"), QStringLiteral("3840 × 2160")},
-        {QStringLiteral("耗时"), QStringLiteral("0.35 秒")}};
+    const QList<std::pair<QString, QString>> rows{{QStringLiteral("订单号"), QStringLiteral("20240518-0937")},
+                                                  {QStringLiteral("金额"), QStringLiteral("¥1,234.56")},
+                                                  {QStringLiteral("日期"), QStringLiteral("2024年5月18日 14:32")},
+                                                  {QStringLiteral("版本"), QStringLiteral("v2.7.13")},
+                                                  {QStringLiteral("增长率"), QStringLiteral("+12.5%")},
+                                                  {QStringLiteral("电话"), QStringLiteral("010-8888 6666")},
+                                                  {QStringLiteral("地址"), QStringLiteral("192.168.1.254:8080")},
+                                                  {QStringLiteral("坐标"), QStringLiteral("(1920, 1080)")},
+                                                  {QStringLiteral("尺寸"), QStringLiteral("3840 × 2160")},
+                                                  {QStringLiteral("耗时"), QStringLiteral("0.35 秒")}};
     qreal top = 120;
     for (const auto& [label, value] : rows) {
         sheet.row(top, {{80, label}, {320, value}}, 22);
@@ -206,8 +207,8 @@ RecognitionPage window() {
 
     sheet.panel({1120, 150, 760, 420}, Qt::white, 12);
     sheet.line(1152, 176, QStringLiteral("标注设置"), 24, FontWeight::bold);
-    sheet.paragraph(1152, 232, 48, {QStringLiteral("颜色 红色"), QStringLiteral("粗细 4 像素"), QStringLiteral("字号 24")},
-                    16);
+    sheet.paragraph(1152, 232, 48,
+                    {QStringLiteral("颜色 红色"), QStringLiteral("粗细 4 像素"), QStringLiteral("字号 24")}, 16);
     sheet.panel({1152, 400, 500, 6}, QColor(210, 214, 210), 3);
     sheet.dot({1350, 403}, 11, teal);
 
