@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+
 namespace tavero {
 
 // This program's own windows, which must be out of the way while the screen
@@ -9,7 +11,9 @@ class ApplicationWindows {
 public:
     virtual ~ApplicationWindows() = default;
 
-    virtual void hideAll() = 0;
+    // The native ids of the windows hidden now: none when nothing of this
+    // program was on the screen.
+    virtual QList<quint32> hideAll() = 0;
     virtual void showAll() = 0;
 };
 

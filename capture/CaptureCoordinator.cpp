@@ -99,6 +99,7 @@ void CaptureCoordinator::capture(Mode mode, bool scrolling, Completion<QImage> c
     road->mode = mode;
     road->scrolling = scrolling;
     road->answer = [this, completion = std::move(completion)](Result<QImage> result) {
+        windowPixels_.reset();
         setBusy(false);
         // Grabs come in the screen's own pixel layout; what we hand on is a surface.
         if (result) result = std::move(result).value().convertToFormat(ImageOps::surfaceFormat);
@@ -110,8 +111,32 @@ void CaptureCoordinator::capture(Mode mode, bool scrolling, Completion<QImage> c
         return;
     }
     road->pointerDisplayID = display->id;
-    if (windows_) windows_->hideAll();
-    QTimer::singleShot(timing_.settle, this, [this, road] { afterSettling(road); });
+    // Now, so that covered windows have repainted their own pixels by the
+    // time the user clicks one.
+    if (mode == Mode::window) keepWindowPixels();
+    hideThen([this, road] { afterSettling(road); });
+}
+
+void CaptureCoordinator::hideThen(std::function<void()> next) {
+    const QList<quint32> hidden = windows_ ? windows_->hideAll() : QList<quint32>();
+    if (hidden.isEmpty() || !screen_) return next();
+    // Whichever comes first: the windows gone, or the longest wait.
+    auto gate = CompletionGate<bool>::make(this, [next = std::move(next)](Result<bool>) { next(); });
+    QTimer::singleShot(timing_.settle, this, [gate] { gate->finish(true); });
+    runInBackground([gate, screen = screen_, hidden, limit = timing_.settle] {
+        try {
+            screen->waitUntilUnmapped(hidden, limit);
+        } catch (const std::runtime_error&) {
+        }
+        gate->finish(true);
+    });
+}
+
+void CaptureCoordinator::keepWindowPixels() {
+    try {
+        windowPixels_ = screen_->keepWindowPixels();
+    } catch (const std::runtime_error&) {
+    }
 }
 
 std::optional<DisplayInfo> CaptureCoordinator::pointerDisplay() {

@@ -22,7 +22,8 @@ struct SelectionRequest;
 
 // How long still capture waits; tests shorten the deadlines.
 struct CaptureTiming {
-    // From hiding this program to asking for the screen's content.
+    // The longest wait for this program's windows, once hidden, to leave
+    // the screen before it is captured.
     std::chrono::milliseconds settle{200};
     std::chrono::milliseconds contentDeadline{15000};
     std::chrono::milliseconds snapshotDeadline{15000};
@@ -109,6 +110,10 @@ private:
     struct Road;
 
     void setBusy(bool busy);
+    // Hides this program's windows and calls `next` once they have left the
+    // screen, at most `settle` later; at once when none was shown.
+    void hideThen(std::function<void()> next);
+    void keepWindowPixels();
     void afterSettling(std::shared_ptr<Road> road);
     void withContent(std::shared_ptr<Road> road, Result<ShareableContent> content);
     void withSnapshot(std::shared_ptr<Road> road, Result<QImage> frozen);
@@ -130,6 +135,8 @@ private:
     std::optional<RunningApplication> targetApplication_;
     std::optional<CaptureRegion> lastRegion_;
     std::unique_ptr<QObject> overlay_;
+    // The windows' own pixels, kept during a window capture only.
+    std::shared_ptr<void> windowPixels_;
     bool busy_ = false;
 };
 

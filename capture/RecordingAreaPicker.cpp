@@ -8,7 +8,6 @@
 #include "document/ImageOps.h"
 
 #include <QPointer>
-#include <QTimer>
 
 namespace tavero {
 
@@ -29,8 +28,7 @@ void CaptureCoordinator::selectRecordingArea(quint32 displayID, Completion<Captu
         setBusy(false);
         completion(std::move(result));
     };
-    if (windows_) windows_->hideAll();
-    QTimer::singleShot(timing_.settle, this, [this, displayID, answer] {
+    hideThen([this, displayID, answer] {
         content([this, displayID, answer](Result<ShareableContent> content) {
             if (!content) return answer(content.error());
             const DisplayInfo* found = content.value().display(displayID);

@@ -74,11 +74,17 @@ void FakeScreenSource::holdGrabs(bool hold) {
     holdGrabs_ = hold;
 }
 
+void FakeScreenSource::holdUnmapWaits(bool hold) {
+    std::lock_guard guard(lock_);
+    holdUnmapWaits_ = hold;
+}
+
 void FakeScreenSource::release() {
     {
         std::lock_guard guard(lock_);
         holdWindows_ = false;
         holdGrabs_ = false;
+        holdUnmapWaits_ = false;
     }
     released_.notify_all();
 }
@@ -91,6 +97,18 @@ void FakeScreenSource::failWindows(bool fail) {
 int FakeScreenSource::grabCount() const {
     std::lock_guard guard(lock_);
     return grabCount_;
+}
+
+QList<QList<quint32>> FakeScreenSource::unmapWaits() const {
+    std::lock_guard guard(lock_);
+    return unmapWaits_;
+}
+
+int FakeScreenSource::windowPixelHolds() const { return *windowPixelHolds_; }
+
+std::shared_ptr<void> FakeScreenSource::keepWindowPixels() {
+    ++*windowPixelHolds_;
+    return std::shared_ptr<void>(nullptr, [holds = windowPixelHolds_](void*) { --*holds; });
 }
 
 void FakeScreenSource::waitWhileHeld(std::unique_lock<std::mutex>& guard, const bool& held) {
@@ -127,6 +145,12 @@ void FakeScreenSource::activate(qint64 processID) {
 bool FakeScreenSource::accessGranted() {
     std::lock_guard guard(lock_);
     return accessGranted_;
+}
+
+void FakeScreenSource::waitUntilUnmapped(const QList<quint32>& windows, std::chrono::milliseconds) {
+    std::unique_lock guard(lock_);
+    unmapWaits_.append(windows);
+    waitWhileHeld(guard, holdUnmapWaits_);
 }
 
 QImage FakeScreenSource::grabArea(const QRect& pixels, bool withCursor) {

@@ -4,6 +4,7 @@
 
 #include <QMap>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 
@@ -29,15 +30,20 @@ public:
     // Granted unless a test plays a system that asks the user first.
     void setAccessGranted(bool granted);
 
-    // While held, windows() (and so a content request) or grabs block until
-    // release().
+    // While held, windows() (and so a content request), grabs or unmap
+    // waits block until release(), whatever their limit.
     void holdWindows(bool hold);
     void holdGrabs(bool hold);
+    void holdUnmapWaits(bool hold);
     void release();
     // Makes windows() throw std::runtime_error, like a lost connection.
     void failWindows(bool fail);
 
     int grabCount() const;
+    // The windows of every unmap wait so far, one list per wait.
+    QList<QList<quint32>> unmapWaits() const;
+    // keepWindowPixels() holds still alive.
+    int windowPixelHolds() const;
 
     QList<DisplayInfo> displays() override;
     QList<WindowInfo> windows() override;
@@ -46,6 +52,10 @@ public:
     // The process becomes the active one.
     void activate(qint64 processID) override;
     bool accessGranted() override;
+    // Returns at once unless held: the fake screen shows none of our windows.
+    void waitUntilUnmapped(const QList<quint32>& windows, std::chrono::milliseconds limit) override;
+    // Only counted: the fake's windows always have their own pictures.
+    std::shared_ptr<void> keepWindowPixels() override;
     QImage grabArea(const QRect& pixels, bool withCursor) override;
     QImage grab(const ContentFilter& filter, bool withCursor) override;
 
@@ -65,6 +75,9 @@ private:
     std::optional<qint64> activeProcess_;
     bool holdWindows_ = false;
     bool holdGrabs_ = false;
+    bool holdUnmapWaits_ = false;
+    QList<QList<quint32>> unmapWaits_;
+    std::shared_ptr<std::atomic<int>> windowPixelHolds_ = std::make_shared<std::atomic<int>>(0);
     bool failWindows_ = false;
     bool accessGranted_ = true;
     int grabCount_ = 0;

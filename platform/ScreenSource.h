@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPoint>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -33,13 +34,23 @@ public:
     // Whether this program may read the screen: an X server lets every
     // client read it, so only a test's screen can say no.
     virtual bool accessGranted() { return true; }
+    // Blocks until this program's `windows`, just hidden, have left the
+    // screen (a window manager's frame too) and the screen has answered once
+    // more, or until `limit` has passed.
+    virtual void waitUntilUnmapped(const QList<quint32>& windows, std::chrono::milliseconds limit) = 0;
 
     // A rectangle of the screen in root pixels, as it appears now.
     virtual QImage grabArea(const QRect& pixels, bool withCursor) = 0;
-    // A display's whole rectangle, or a window's own pixels even where other
-    // windows cover it (the visible pixels of its frame where that is not
-    // possible).
+    // A display's whole rectangle, or a window: its own pixels even where
+    // other windows cover it while a keepWindowPixels() hold lives, else
+    // (or where the screen cannot keep them) the visible pixels of its frame.
     virtual QImage grab(const ContentFilter& filter, bool withCursor) = 0;
+    // Has every window now on the screen draw into pixels of its own until
+    // the returned hold is dropped. A window shows all of them only once it
+    // has repainted what was covered, so take the hold well before the grab.
+    // It costs the screen memory and time for every window: take it only for
+    // a window capture. Null where the screen cannot keep them.
+    virtual std::shared_ptr<void> keepWindowPixels() = 0;
 };
 
 // The X11 screen, or the fake one when TAVERO_PLATFORM=fake. Null when no

@@ -3,9 +3,12 @@
 #include "platform/X11Connection.h"
 #include "platform/X11Displays.h"
 #include "platform/X11ImageGrabber.h"
+#include "platform/X11UnmapWait.h"
 #include "platform/X11Windows.h"
 
 #include <QPainter>
+
+#include <mutex>
 
 #include <xcb/composite.h>
 
@@ -13,15 +16,12 @@ namespace tavero {
 
 namespace {
 
-bool redirectTopLevels(x11::Connection& connection) {
+bool hasComposite02(x11::Connection& connection) {
     if (!connection.has(&xcb_composite_id)) return false;
     xcb_connection_t* c = connection.get();
     auto version = x11::take(xcb_composite_query_version_reply(c, xcb_composite_query_version(c, 0, 4), nullptr));
     // NameWindowPixmap needs Composite 0.2.
-    if (!version || (version->major_version == 0 && version->minor_version < 2)) return false;
-    x11::Reply<xcb_generic_error_t> error(xcb_request_check(
-        c, xcb_composite_redirect_subwindows_checked(c, connection.root(), XCB_COMPOSITE_REDIRECT_AUTOMATIC)));
-    return !error;
+    return version && (version->major_version > 0 || version->minor_version >= 2);
 }
 
 }  // namespace
@@ -29,22 +29,42 @@ bool redirectTopLevels(x11::Connection& connection) {
 struct X11ScreenSource::Private {
     x11::Connection connection;
     x11::ImageGrabber grabber{connection};
-    bool composite = redirectTopLevels(connection);
+    bool composite = hasComposite02(connection);
+    // Waits read events, which the grabs' connection drops: they get their own.
+    std::mutex waitLock;
+    std::unique_ptr<x11::Connection> waitConnection;
 
     QRect rootRect() const {
         return {0, 0, connection.screen()->width_in_pixels, connection.screen()->height_in_pixels};
     }
 };
 
-X11ScreenSource::X11ScreenSource() : d_(std::make_unique<Private>()) {}
-
-X11ScreenSource::~X11ScreenSource() {
-    if (d_->composite) {
-        xcb_composite_unredirect_subwindows(d_->connection.get(), d_->connection.root(),
-                                            XCB_COMPOSITE_REDIRECT_AUTOMATIC);
-        xcb_flush(d_->connection.get());
+// Top-level windows redirected (automatic mode) for as long as this lives.
+class X11ScreenSource::RedirectedWindows {
+public:
+    RedirectedWindows(std::shared_ptr<Private> source, QList<xcb_window_t> windows)
+        : source_(std::move(source)), windows_(std::move(windows)) {
+        xcb_connection_t* c = source_->connection.get();
+        // Errors (an input-only window, one gone meanwhile) are dropped with
+        // the events after the next grab.
+        for (xcb_window_t window : windows_) xcb_composite_redirect_window(c, window, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
+        xcb_flush(c);
     }
-}
+    ~RedirectedWindows() {
+        xcb_connection_t* c = source_->connection.get();
+        for (xcb_window_t window : windows_)
+            xcb_composite_unredirect_window(c, window, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
+        xcb_flush(c);
+    }
+
+private:
+    std::shared_ptr<Private> source_;
+    QList<xcb_window_t> windows_;
+};
+
+X11ScreenSource::X11ScreenSource() : d_(std::make_shared<Private>()) {}
+
+X11ScreenSource::~X11ScreenSource() = default;
 
 bool X11ScreenSource::hasComposite() const { return d_->composite; }
 
@@ -66,6 +86,18 @@ QPoint X11ScreenSource::pointer() {
 std::optional<qint64> X11ScreenSource::activeProcess() { return x11::activeProcess(d_->connection); }
 
 void X11ScreenSource::activate(qint64 processID) { x11::activateProcess(d_->connection, processID); }
+
+void X11ScreenSource::waitUntilUnmapped(const QList<quint32>& windows, std::chrono::milliseconds limit) {
+    std::lock_guard guard(d_->waitLock);
+    if (!d_->waitConnection) d_->waitConnection = std::make_unique<x11::Connection>();
+    x11::waitUntilUnmapped(*d_->waitConnection, windows, limit);
+}
+
+std::shared_ptr<void> X11ScreenSource::keepWindowPixels() {
+    if (!d_->composite) return nullptr;
+    d_->connection.check();
+    return std::make_shared<RedirectedWindows>(d_, x11::childrenOf(d_->connection, d_->connection.root()));
+}
 
 QImage X11ScreenSource::grabArea(const QRect& pixels, bool withCursor) {
     const QRect area = pixels.intersected(d_->rootRect());

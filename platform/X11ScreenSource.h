@@ -7,9 +7,10 @@
 namespace tavero {
 
 // The screen of the X server named by $DISPLAY, through our own xcb
-// connection. While it lives, the root's children are redirected (automatic
-// mode) through the Composite extension, so every top-level window keeps its
-// own pixels even where others cover it. Owns the connection; any thread.
+// connection. While a keepWindowPixels() hold lives, the top-level windows
+// are redirected (automatic mode) through the Composite extension, so each
+// keeps its own pixels even where others cover it; otherwise nothing of ours
+// stands between the windows and the screen. Owns the connection; any thread.
 class X11ScreenSource final : public ScreenSource {
 public:
     // Throws std::runtime_error when no X display can be opened.
@@ -21,9 +22,12 @@ public:
     QPoint pointer() override;
     std::optional<qint64> activeProcess() override;
     void activate(qint64 processID) override;
+    void waitUntilUnmapped(const QList<quint32>& windows, std::chrono::milliseconds limit) override;
+    std::shared_ptr<void> keepWindowPixels() override;
     QImage grabArea(const QRect& pixels, bool withCursor) override;
     QImage grab(const ContentFilter& filter, bool withCursor) override;
 
+    // Whether window grabs can read a covered window's own pixels.
     bool hasComposite() const;
     bool hasSharedMemory() const;
     // Grabs through plain GetImage instead of MIT-SHM (for comparisons).
@@ -31,10 +35,12 @@ public:
 
 private:
     struct Private;
+    class RedirectedWindows;
     QImage grabWindow(const WindowInfo& window, bool withCursor);
     void drawCursor(QImage& image, const QPoint& imageOrigin);
 
-    std::unique_ptr<Private> d_;
+    // Shared with the holds of keepWindowPixels(), which may outlive this.
+    std::shared_ptr<Private> d_;
 };
 
 }  // namespace tavero

@@ -11,8 +11,8 @@ namespace tavero::x11 {
 
 namespace {
 
-// Free segments kept for the next grabs; enough for a stream whose consumer
-// still holds the previous frame.
+// Free segments kept for the next grabs of a stream, whose consumer still
+// holds the previous frame while the next is grabbed.
 constexpr size_t keptSegments = 2;
 
 struct Lease {
@@ -41,9 +41,12 @@ std::optional<SegmentPool::Segment> SegmentPool::take(size_t bytes) {
         if (found->size < bytes) continue;
         const Segment segment = *found;
         free_.erase(found);
+        ++inUse_;
         return segment;
     }
-    return attachNew(bytes);
+    std::optional<Segment> segment = attachNew(bytes);
+    if (segment) ++inUse_;
+    return segment;
 }
 
 std::optional<SegmentPool::Segment> SegmentPool::attachNew(size_t bytes) {
@@ -67,11 +70,18 @@ std::optional<SegmentPool::Segment> SegmentPool::attachNew(size_t bytes) {
 
 void SegmentPool::giveBack(const Segment& segment) {
     std::lock_guard guard(lock_);
-    if (connection_ && free_.size() < keptSegments) {
+    --inUse_;
+    // While another grab is held a stream is running, and the next grab
+    // reuses this memory. Otherwise the capture is over and the memory goes
+    // back to the system.
+    if (connection_ && inUse_ > 0 && free_.size() < keptSegments) {
         free_.push_back(segment);
         return;
     }
     release(segment);
+    if (inUse_ > 0) return;
+    for (const Segment& spare : free_) release(spare);
+    free_.clear();
 }
 
 QImage SegmentPool::imageOn(const Segment& segment, QSize size, QImage::Format format) {

@@ -13,8 +13,10 @@ namespace tavero::x11 {
 
 // MIT-SHM segments the server writes grabs into. A grabbed QImage uses its
 // segment's memory directly and gives the segment back when the last copy of
-// the image is gone, so a stream of grabs reuses a few segments and neither
-// copies nor faults in fresh pages. Any thread; the images may outlive the
+// the image is gone. A stream of grabs, whose consumer holds one while the
+// next is taken, reuses a few segments and neither copies nor faults in fresh
+// pages; once no grab is held, every segment is released, so an idle program
+// keeps no screen-sized buffers. Any thread; the images may outlive the
 // connection (the server drops its attachments when the connection closes).
 class SegmentPool : public std::enable_shared_from_this<SegmentPool> {
 public:
@@ -48,6 +50,8 @@ private:
     std::mutex lock_;
     xcb_connection_t* connection_;
     std::vector<Segment> free_;
+    // Segments taken and not given back.
+    int inUse_ = 0;
 };
 
 }  // namespace tavero::x11

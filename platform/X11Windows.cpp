@@ -37,14 +37,6 @@ std::optional<QRect> rootGeometry(Connection& connection, xcb_window_t window) {
                  geometry->height + 2 * border);
 }
 
-QList<xcb_window_t> childrenOf(Connection& connection, xcb_window_t window) {
-    QList<xcb_window_t> children;
-    auto tree = take(xcb_query_tree_reply(connection.get(), xcb_query_tree(connection.get(), window), nullptr));
-    if (!tree) return children;
-    const xcb_window_t* data = xcb_query_tree_children(tree.get());
-    children = QList<xcb_window_t>(data, data + xcb_query_tree_children_length(tree.get()));
-    return children;
-}
 
 bool hasWmState(Connection& connection, xcb_window_t window) {
     const xcb_atom_t wmState = connection.atom("WM_STATE");
@@ -194,6 +186,15 @@ void activateProcess(Connection& connection, qint64 processID) {
         xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, client, XCB_CURRENT_TIME);
     }
     xcb_flush(c);
+}
+
+QList<xcb_window_t> childrenOf(Connection& connection, xcb_window_t window) {
+    QList<xcb_window_t> children;
+    auto tree = take(xcb_query_tree_reply(connection.get(), xcb_query_tree(connection.get(), window), nullptr));
+    if (!tree) return children;
+    const xcb_window_t* data = xcb_query_tree_children(tree.get());
+    children = QList<xcb_window_t>(data, data + xcb_query_tree_children_length(tree.get()));
+    return children;
 }
 
 std::optional<xcb_window_t> topLevelOf(Connection& connection, xcb_window_t window) {

@@ -23,6 +23,9 @@ std::optional<qint64> activeProcess(Connection& connection);
 // it the input focus ourselves. Nothing when the process shows no window.
 void activateProcess(Connection& connection, qint64 processID);
 
+// The children of `window`, bottom to top; none when it is gone.
+QList<xcb_window_t> childrenOf(Connection& connection, xcb_window_t window);
+
 // The child of the root window that holds `window`: the window manager's
 // frame, or the window itself when it is not reparented. None when `window`
 // is gone.

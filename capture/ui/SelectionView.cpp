@@ -26,6 +26,8 @@ QRectF spanned(const QPointF& a, const QPointF& b) {
 
 SelectionView::SelectionView(QImage image, bool windowMode, std::optional<QString> prompt, QWidget* parent)
     : QWidget(parent), image_(std::move(image)), windowMode_(windowMode), prompt_(std::move(prompt)) {
+    // Every paint covers the whole view with the picture.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::CrossCursor);
     setFocusPolicy(Qt::StrongFocus);
 }
@@ -60,6 +62,10 @@ void SelectionView::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) answer(std::nullopt);
 }
 
+void SelectionView::focusInEvent(QFocusEvent*) {}
+
+void SelectionView::focusOutEvent(QFocusEvent*) {}
+
 void SelectionView::answer(std::optional<QRectF> rect) {
     // One answer only, even if events arrive before the window is gone.
     SelectionFinish finish = std::move(finish_);
@@ -80,13 +86,17 @@ void SelectionView::paintEvent(QPaintEvent*) {
     ImageOps::image(image_, bounds, painter);
 
     const std::optional<QRectF> area = selection();
-    QPainterPath dimmed;
-    dimmed.setFillRule(Qt::OddEvenFill);
-    dimmed.addRect(bounds);
-    if (area) dimmed.addRect(*area);
-    painter.fillPath(dimmed, QColor::fromRgbF(0, 0, 0, 0.42f));
+    const QColor dim = QColor::fromRgbF(0, 0, 0, 0.42f);
+    if (!area) {
+        // The whole display, on the fast path for rectangles.
+        painter.fillRect(bounds, dim);
+    } else {
+        QPainterPath dimmed;
+        dimmed.setFillRule(Qt::OddEvenFill);
+        dimmed.addRect(bounds);
+        dimmed.addRect(*area);
+        painter.fillPath(dimmed, dim);
 
-    if (area) {
         painter.setPen(QPen(Ink::teal.color(), 2.0));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(*area);

@@ -12,7 +12,7 @@ namespace tavero {
 // again. Keeps weak references to them; main thread.
 class WidgetApplicationWindows final : public ApplicationWindows {
 public:
-    void hideAll() override;
+    QList<quint32> hideAll() override;
     void showAll() override;
 
 private:

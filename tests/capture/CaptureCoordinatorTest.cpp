@@ -56,6 +56,25 @@ TEST_F(CaptureCoordinatorTest, FullScreenHidesTheProgramAndAnswersTheWholeDispla
     EXPECT_FALSE(harness.coordinator->lastRegion().has_value());
 }
 
+TEST_F(CaptureCoordinatorTest, WaitsForHiddenWindowsToLeaveTheScreenAtMostTheSettleTime) {
+    CaptureTiming timing = CaptureHarness::quickTiming();
+    timing.settle = std::chrono::minutes(1);
+    CaptureHarness harness(screen, timing);
+    // From the tray nothing was hidden: no wait, although it could last a minute.
+    ASSERT_TRUE(harness.run(CaptureMode::full).ok());
+    EXPECT_TRUE(screen->unmapWaits().isEmpty());
+    harness.windows.onScreen = {11, 12};
+    ASSERT_TRUE(harness.run(CaptureMode::full).ok());
+    EXPECT_EQ(screen->unmapWaits(), (QList<QList<quint32>>{{11, 12}}));
+
+    // A screen that never confirms holds the capture up for the settle time only.
+    timing.settle = std::chrono::milliseconds(50);
+    CaptureHarness limited(screen, timing);
+    screen->holdUnmapWaits(true);
+    limited.windows.onScreen = {13};
+    EXPECT_TRUE(limited.run(CaptureMode::full).ok());
+}
+
 TEST_F(CaptureCoordinatorTest, ASecondCaptureIsRefusedAtOnceWithoutDisturbingTheFirst) {
     CaptureHarness harness(screen);
     harness.start(CaptureMode::area);
@@ -65,6 +84,7 @@ TEST_F(CaptureCoordinatorTest, ASecondCaptureIsRefusedAtOnceWithoutDisturbingThe
     EXPECT_EQ(refusedWhileSettling, messages::busy()) << "answered synchronously";
 
     ASSERT_TRUE(harness.overlay.waitUntilOpen());
+    EXPECT_EQ(screen->windowPixelHolds(), 0) << "an area needs no window's own pixels";
     std::optional<QString> refusedWhileSelecting;
     harness.coordinator->capture(CaptureMode::window, false,
                                  [&](Result<QImage> result) { refusedWhileSelecting = result.error().message(); });
@@ -183,7 +203,13 @@ protected:
 
 TEST_F(WindowModeTest, AClickPicksTheFrontmostWindowThatIsNeitherTinyNorOurs) {
     CaptureHarness harness(screen);
-    const Result<QImage> shot = harness.run(CaptureMode::window, QRectF(160, 160, 1, 1));
+    harness.start(CaptureMode::window);
+    ASSERT_TRUE(harness.overlay.waitUntilOpen());
+    EXPECT_EQ(screen->windowPixelHolds(), 1) << "windows keep their own pixels while one is picked";
+    harness.overlay.answer(QRectF(160, 160, 1, 1));
+    ASSERT_TRUE(harness.waitForAnswer());
+    const Result<QImage> shot = harness.answers.front();
+    EXPECT_EQ(screen->windowPixelHolds(), 0) << "and no longer once it is taken";
     ASSERT_TRUE(shot.ok()) << errorText(shot).toStdString();
     EXPECT_EQ(shot.value(), ownPixels);
     EXPECT_TRUE(harness.overlay.requests.first().windowMode);

@@ -60,10 +60,15 @@ private:
 
 class CountingWindows final : public ApplicationWindows {
 public:
-    void hideAll() override { ++hidden; }
+    QList<quint32> hideAll() override {
+        ++hidden;
+        return std::exchange(onScreen, {});
+    }
     void showAll() override { ++shown; }
     int hidden = 0;
     int shown = 0;
+    // Ids of the windows the next hideAll() hides.
+    QList<quint32> onScreen;
 };
 
 // A coordinator over `screen` with the scripted overlay, its own user

@@ -7,6 +7,7 @@
 #include "tests/support/TestWindows.h"
 
 #include <QCursor>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -64,10 +65,27 @@ TEST_F(CaptureOnX11Test, WindowModeTakesTheClickedWindowsOwnPixelsEvenWhenCovere
     ASSERT_TRUE(ours.showAndWait());
     CaptureHarness harness(screen);
     QCursor::setPos(100, 100);
+    const auto foreign = [&] {
+        for (const WindowInfo& info : screen->windows())
+            if (info.processID == window.processID()) return info;
+        return WindowInfo{};
+    };
+    const auto grabForeign = [&] { return screen->grab(ContentFilter::forWindow(foreign()), false); };
+    QImage visible = window.picture();
+    QPainter(&visible).fillRect(QRect(QPoint(100, 50), QSize(200, 200)), Qt::darkRed);
+    EXPECT_TRUE(samePixels(grabUntil(grabForeign, visible), visible)) << "no window keeps its own pixels before";
+
+    harness.start(CaptureMode::window);
+    ASSERT_TRUE(harness.overlay.waitUntilOpen());
+    // The covered window repaints what it now draws for itself; a person's click comes later.
+    ASSERT_TRUE(samePixels(grabUntil(grabForeign, window.picture()), window.picture()));
     const QPointF underOurs = QPointF(place.topLeft()) + QPointF(150, 100);
-    const Result<QImage> shot = harness.run(CaptureMode::window, QRectF(underOurs, QSizeF(1, 1)));
+    harness.overlay.answer(QRectF(underOurs, QSizeF(1, 1)));
+    ASSERT_TRUE(harness.waitForAnswer());
+    const Result<QImage> shot = harness.answers.front();
     ASSERT_TRUE(shot.ok()) << shot.error().message().toStdString();
     EXPECT_TRUE(samePixels(shot.value(), window.picture())) << "our window in front is skipped, the covered part is there";
+    EXPECT_TRUE(samePixels(grabUntil(grabForeign, visible), visible)) << "and released after the capture";
 }
 
 }  // namespace

@@ -6,7 +6,11 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QFile>
+#include <QPainter>
 #include <QTest>
+
+#include <future>
 
 #include <gtest/gtest.h>
 
@@ -129,8 +133,59 @@ TEST_F(X11ScreenSourceTest, ACoveredWindowsOwnPixelsComeBackThroughComposite) {
 
     const auto info = listed(quint32(window.winId()));
     ASSERT_TRUE(info.has_value());
-    const QImage own = grabUntil([&] { return source.grab(ContentFilter::forWindow(*info), false); }, pattern);
-    EXPECT_TRUE(samePixels(own, pattern));
+    const auto grabWindow = [&] { return source.grab(ContentFilter::forWindow(*info), false); };
+    QImage visible = pattern;
+    QPainter(&visible).fillRect(visible.rect(), Qt::darkGreen);
+    EXPECT_TRUE(samePixels(grabUntil(grabWindow, visible), visible)) << "nothing redirected without a hold";
+    {
+        const std::shared_ptr<void> hold = source.keepWindowPixels();
+        EXPECT_TRUE(samePixels(grabUntil(grabWindow, pattern), pattern));
+    }
+    EXPECT_TRUE(samePixels(grabUntil(grabWindow, visible), visible)) << "released with the hold";
+}
+
+// Shared memory the grabs of this process have mapped, in bytes.
+long long sharedResidentBytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("RssShmem:")) return line.mid(9).trimmed().split(' ').first().toLongLong() * 1024;
+    return -1;
+}
+
+TEST_F(X11ScreenSourceTest, AStreamReusesItsBuffersAndAnIdleSourceKeepsNone) {
+    const DisplayInfo display = source.displays().first();
+    const auto grabScreen = [&] { return source.grab(ContentFilter::forDisplay(display), false); };
+    const long long before = sharedResidentBytes();
+    {
+        // A stream holds the previous frame while it grabs the next.
+        QImage previous = grabScreen();
+        QImage next = grabScreen();
+        const uchar* reused = next.constBits();
+        next = QImage();
+        next = grabScreen();
+        EXPECT_EQ(next.constBits(), reused);
+        previous = QImage();
+        next = QImage();
+    }
+    const long long screenBytes = 1920LL * 1080 * 4;
+    EXPECT_LT(sharedResidentBytes() - before, screenBytes / 4) << "every buffer went back to the system";
+}
+
+TEST_F(X11ScreenSourceTest, AWaitForHiddenWindowsEndsOnceTheyAreUnmapped) {
+    PictureWindow other(fixtures::noise(100, 100, 4), QRect(700, 500, 100, 100));
+    ASSERT_TRUE(other.showAndWait());
+    const QList<quint32> hidden{quint32(window.winId()), quint32(other.winId())};
+    window.hide();
+    other.hide();
+    // The wait reads the server's answer on a thread of its own while this
+    // one goes on handing Qt's requests to the server.
+    auto waited = std::async(std::launch::async, [&] { source.waitUntilUnmapped(hidden, std::chrono::minutes(1)); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return waited.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                                30'000));
+    EXPECT_FALSE(listed(quint32(window.winId())).has_value());
+    EXPECT_FALSE(listed(quint32(other.winId())).has_value());
+    source.waitUntilUnmapped(hidden, std::chrono::minutes(1));
 }
 
 }  // namespace

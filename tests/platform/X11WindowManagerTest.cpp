@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QTest>
 
+#include <future>
+
 #include <gtest/gtest.h>
 
 using namespace tavero;
@@ -80,6 +82,7 @@ TEST_F(X11WindowManagerTest, AWindowGrabHoldsItsFrameAndItsOwnPixelsWhenCovered)
 
     const WindowInfo info = *listed(window.winId());
     const QRect client = window.geometry().translated(-info.frame.topLeft());
+    const std::shared_ptr<void> hold = source.keepWindowPixels();
     QImage grabbed;
     grabUntil(
         [&] {
@@ -89,6 +92,25 @@ TEST_F(X11WindowManagerTest, AWindowGrabHoldsItsFrameAndItsOwnPixelsWhenCovered)
         pattern);
     EXPECT_EQ(grabbed.size(), info.frame.size());
     EXPECT_TRUE(samePixels(grabbed.copy(client), pattern));
+}
+
+TEST_F(X11WindowManagerTest, AWaitForAHiddenWindowEndsOnceItsFrameHasLeftTheScreen) {
+    // Away from the windows of the other tests, whose frames leave asynchronously.
+    const QRect around(1200, 500, 500, 400);
+    const QImage empty = source.grabArea(around, false);
+    PictureWindow window(fixtures::noise(240, 160, 8), QRect(1300, 600, 240, 160));
+    ASSERT_TRUE(window.showAndWait());
+    ASSERT_TRUE(waitUntilManaged(window.winId()));
+    ASSERT_FALSE(samePixels(source.grabArea(around, false), empty));
+
+    window.hide();
+    // The wait reads the server on a thread of its own while this one hands
+    // Qt's requests to it.
+    auto waited = std::async(std::launch::async,
+                             [&] { source.waitUntilUnmapped({quint32(window.winId())}, std::chrono::minutes(1)); });
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return waited.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 30'000));
+    EXPECT_TRUE(samePixels(source.grabArea(around, false), empty)) << "the frame is gone with the window";
 }
 
 TEST_F(X11WindowManagerTest, AnotherProgramsWindowCanBeBroughtForward) {

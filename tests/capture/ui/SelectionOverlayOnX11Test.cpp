@@ -3,6 +3,7 @@
 #include "capture/CaptureCoordinator.h"
 #include "capture/CaptureMessages.h"
 #include "capture/ui/SelectionOverlay.h"
+#include "capture/ui/SelectionView.h"
 #include "platform/X11ScreenSource.h"
 #include "tests/capture/CaptureHarness.h"
 #include "tests/capture/ui/ActiveOverlay.h"
@@ -30,11 +31,32 @@ protected:
     }
 };
 
-TEST_F(SelectionOverlayOnX11Test, EscapeOnTheKeyboardCancels) {
+// Counts the paints of every selection view.
+class ViewPaints : public QObject {
+public:
+    ViewPaints() { qApp->installEventFilter(this); }
+    ~ViewPaints() override { qApp->removeEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::Paint && qobject_cast<SelectionView*>(object)) ++count;
+        return false;
+    }
+};
+
+TEST_F(SelectionOverlayOnX11Test, TheOverlayPaintsOnceAndEscapeOnTheKeyboardCancels) {
     test::CaptureHarness harness(screen);
     harness.coordinator->setSelectionPresenter(&overlay);
+    ViewPaints paints;
     harness.start(CaptureMode::area);
     ASSERT_TRUE(test::overlayIsActive());
+    // Whatever becoming active has queued.
+    for (int round = 0; round < 3; ++round) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(paints.count, 1) << "a second paint of the whole display delays the first";
     ASSERT_TRUE(test::xdotool({QStringLiteral("key"), QStringLiteral("a"), QStringLiteral("Escape")}));
     ASSERT_TRUE(harness.waitForAnswer());
     EXPECT_EQ(harness.answers.front().error().message(), CaptureMessages::cancelled());
