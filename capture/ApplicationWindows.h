@@ -11,9 +11,9 @@ class ApplicationWindows {
 public:
     virtual ~ApplicationWindows() = default;
 
-    // The native ids of the windows hidden now: none when nothing of this
-    // program was on the screen.
-    virtual QList<quint32> hideAll() = 0;
+    // The native ids of the windows on the screen, which hideAll() hides.
+    virtual QList<quint32> shownWindows() const = 0;
+    virtual void hideAll() = 0;
     virtual void showAll() = 0;
 };
 

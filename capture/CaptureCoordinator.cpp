@@ -118,16 +118,21 @@ void CaptureCoordinator::capture(Mode mode, bool scrolling, Completion<QImage> c
 }
 
 void CaptureCoordinator::hideThen(std::function<void()> next) {
-    const QList<quint32> hidden = windows_ ? windows_->hideAll() : QList<quint32>();
-    if (hidden.isEmpty() || !screen_) return next();
-    // Whichever comes first: the windows gone, or the longest wait.
+    const QList<quint32> shown = windows_ ? windows_->shownWindows() : QList<quint32>();
+    std::shared_ptr<ScreenSource::UncoverWait> uncovered;
+    try {
+        if (!shown.isEmpty() && screen_) uncovered = screen_->watchUncovering(shown);
+    } catch (const std::runtime_error&) {
+    }
+    if (windows_) windows_->hideAll();
+    if (shown.isEmpty()) return next();
+    // Whichever comes first: the screen drawn again without our windows, or
+    // the longest wait.
     auto gate = CompletionGate<bool>::make(this, [next = std::move(next)](Result<bool>) { next(); });
     QTimer::singleShot(timing_.settle, this, [gate] { gate->finish(true); });
-    runInBackground([gate, screen = screen_, hidden, limit = timing_.settle] {
-        try {
-            screen->waitUntilUnmapped(hidden, limit);
-        } catch (const std::runtime_error&) {
-        }
+    if (!uncovered) return;
+    runInBackground([gate, uncovered, limit = timing_.settle] {
+        uncovered->wait(limit);
         gate->finish(true);
     });
 }

@@ -111,7 +111,8 @@ private:
 
     void setBusy(bool busy);
     // Hides this program's windows and calls `next` once they have left the
-    // screen, at most `settle` later; at once when none was shown.
+    // screen and what they covered is drawn again, at most `settle` later;
+    // at once when none was shown.
     void hideThen(std::function<void()> next);
     void keepWindowPixels();
     void afterSettling(std::shared_ptr<Road> road);

@@ -147,10 +147,22 @@ bool FakeScreenSource::accessGranted() {
     return accessGranted_;
 }
 
-void FakeScreenSource::waitUntilUnmapped(const QList<quint32>& windows, std::chrono::milliseconds) {
-    std::unique_lock guard(lock_);
-    unmapWaits_.append(windows);
-    waitWhileHeld(guard, holdUnmapWaits_);
+class FakeScreenSource::Wait final : public ScreenSource::UncoverWait {
+public:
+    Wait(FakeScreenSource& screen, QList<quint32> windows) : screen_(screen), windows_(std::move(windows)) {}
+    void wait(std::chrono::milliseconds) override {
+        std::unique_lock guard(screen_.lock_);
+        screen_.unmapWaits_.append(windows_);
+        screen_.waitWhileHeld(guard, screen_.holdUnmapWaits_);
+    }
+
+private:
+    FakeScreenSource& screen_;
+    QList<quint32> windows_;
+};
+
+std::shared_ptr<ScreenSource::UncoverWait> FakeScreenSource::watchUncovering(const QList<quint32>& windows) {
+    return std::make_shared<Wait>(*this, windows);
 }
 
 QImage FakeScreenSource::grabArea(const QRect& pixels, bool withCursor) {

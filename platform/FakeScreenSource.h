@@ -40,7 +40,7 @@ public:
     void failWindows(bool fail);
 
     int grabCount() const;
-    // The windows of every unmap wait so far, one list per wait.
+    // The windows of every wait so far, one list per wait.
     QList<QList<quint32>> unmapWaits() const;
     // keepWindowPixels() holds still alive.
     int windowPixelHolds() const;
@@ -52,14 +52,16 @@ public:
     // The process becomes the active one.
     void activate(qint64 processID) override;
     bool accessGranted() override;
-    // Returns at once unless held: the fake screen shows none of our windows.
-    void waitUntilUnmapped(const QList<quint32>& windows, std::chrono::milliseconds limit) override;
+    // Its waits return at once unless held: the fake screen shows none of
+    // our windows.
+    std::shared_ptr<UncoverWait> watchUncovering(const QList<quint32>& windows) override;
     // Only counted: the fake's windows always have their own pictures.
     std::shared_ptr<void> keepWindowPixels() override;
     QImage grabArea(const QRect& pixels, bool withCursor) override;
     QImage grab(const ContentFilter& filter, bool withCursor) override;
 
 private:
+    class Wait;
     void waitWhileHeld(std::unique_lock<std::mutex>& guard, const bool& held);
     void drawCursor(QImage& image, const QPoint& imageOrigin) const;
 

@@ -34,10 +34,18 @@ public:
     // Whether this program may read the screen: an X server lets every
     // client read it, so only a test's screen can say no.
     virtual bool accessGranted() { return true; }
-    // Blocks until this program's `windows`, just hidden, have left the
-    // screen (a window manager's frame too) and the screen has answered once
-    // more, or until `limit` has passed.
-    virtual void waitUntilUnmapped(const QList<quint32>& windows, std::chrono::milliseconds limit) = 0;
+    // Waits for this program's windows to leave the screen.
+    class UncoverWait {
+    public:
+        virtual ~UncoverWait() = default;
+        // Blocks until the windows have left the screen (a window manager's
+        // frame too) and what they covered has been drawn again, or until
+        // `limit` has passed. Any thread.
+        virtual void wait(std::chrono::milliseconds limit) = 0;
+    };
+    // Watches `windows`, this program's, which the caller is about to hide:
+    // call before hiding them, so that nothing happens unseen.
+    virtual std::shared_ptr<UncoverWait> watchUncovering(const QList<quint32>& windows) = 0;
 
     // A rectangle of the screen in root pixels, as it appears now.
     virtual QImage grabArea(const QRect& pixels, bool withCursor) = 0;

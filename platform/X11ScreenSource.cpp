@@ -3,12 +3,10 @@
 #include "platform/X11Connection.h"
 #include "platform/X11Displays.h"
 #include "platform/X11ImageGrabber.h"
-#include "platform/X11UnmapWait.h"
+#include "platform/X11UncoverWatch.h"
 #include "platform/X11Windows.h"
 
 #include <QPainter>
-
-#include <mutex>
 
 #include <xcb/composite.h>
 
@@ -30,9 +28,6 @@ struct X11ScreenSource::Private {
     x11::Connection connection;
     x11::ImageGrabber grabber{connection};
     bool composite = hasComposite02(connection);
-    // Waits read events, which the grabs' connection drops: they get their own.
-    std::mutex waitLock;
-    std::unique_ptr<x11::Connection> waitConnection;
 
     QRect rootRect() const {
         return {0, 0, connection.screen()->width_in_pixels, connection.screen()->height_in_pixels};
@@ -87,10 +82,21 @@ std::optional<qint64> X11ScreenSource::activeProcess() { return x11::activeProce
 
 void X11ScreenSource::activate(qint64 processID) { x11::activateProcess(d_->connection, processID); }
 
-void X11ScreenSource::waitUntilUnmapped(const QList<quint32>& windows, std::chrono::milliseconds limit) {
-    std::lock_guard guard(d_->waitLock);
-    if (!d_->waitConnection) d_->waitConnection = std::make_unique<x11::Connection>();
-    x11::waitUntilUnmapped(*d_->waitConnection, windows, limit);
+namespace {
+
+class X11UncoverWait final : public ScreenSource::UncoverWait {
+public:
+    explicit X11UncoverWait(const QList<quint32>& windows) : watch_(QList<xcb_window_t>(windows.begin(), windows.end())) {}
+    void wait(std::chrono::milliseconds limit) override { watch_.wait(limit); }
+
+private:
+    x11::UncoverWatch watch_;
+};
+
+}  // namespace
+
+std::shared_ptr<ScreenSource::UncoverWait> X11ScreenSource::watchUncovering(const QList<quint32>& windows) {
+    return std::make_shared<X11UncoverWait>(windows);
 }
 
 std::shared_ptr<void> X11ScreenSource::keepWindowPixels() {

@@ -22,7 +22,7 @@ public:
     QPoint pointer() override;
     std::optional<qint64> activeProcess() override;
     void activate(qint64 processID) override;
-    void waitUntilUnmapped(const QList<quint32>& windows, std::chrono::milliseconds limit) override;
+    std::shared_ptr<UncoverWait> watchUncovering(const QList<quint32>& windows) override;
     std::shared_ptr<void> keepWindowPixels() override;
     QImage grabArea(const QRect& pixels, bool withCursor) override;
     QImage grab(const ContentFilter& filter, bool withCursor) override;

@@ -4,18 +4,26 @@
 
 namespace tavero {
 
-QList<quint32> WidgetApplicationWindows::hideAll() {
-    QList<quint32> hiddenNow;
-    const QList<QWidget*> windows = QApplication::topLevelWidgets();
-    for (QWidget* window : windows) {
+QList<QWidget*> WidgetApplicationWindows::shown() {
+    QList<QWidget*> windows;
+    for (QWidget* window : QApplication::topLevelWidgets())
         // The tray icon's own window (without a StatusNotifier host) stays:
         // it shows the countdown while everything else is out of the way.
-        if (!window->isVisible() || window->inherits("QSystemTrayIconSys")) continue;
+        if (window->isVisible() && !window->inherits("QSystemTrayIconSys")) windows.append(window);
+    return windows;
+}
+
+QList<quint32> WidgetApplicationWindows::shownWindows() const {
+    QList<quint32> ids;
+    for (QWidget* window : shown()) ids.append(quint32(window->winId()));
+    return ids;
+}
+
+void WidgetApplicationWindows::hideAll() {
+    for (QWidget* window : shown()) {
         hidden_.append(window);
-        hiddenNow.append(quint32(window->winId()));
         window->hide();
     }
-    return hiddenNow;
 }
 
 void WidgetApplicationWindows::showAll() {

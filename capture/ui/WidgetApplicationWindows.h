@@ -12,10 +12,13 @@ namespace tavero {
 // again. Keeps weak references to them; main thread.
 class WidgetApplicationWindows final : public ApplicationWindows {
 public:
-    QList<quint32> hideAll() override;
+    QList<quint32> shownWindows() const override;
+    void hideAll() override;
     void showAll() override;
 
 private:
+    static QList<QWidget*> shown();
+
     QList<QPointer<QWidget>> hidden_;
 };
 

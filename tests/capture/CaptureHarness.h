@@ -60,14 +60,15 @@ private:
 
 class CountingWindows final : public ApplicationWindows {
 public:
-    QList<quint32> hideAll() override {
+    QList<quint32> shownWindows() const override { return onScreen; }
+    void hideAll() override {
         ++hidden;
-        return std::exchange(onScreen, {});
+        onScreen.clear();
     }
     void showAll() override { ++shown; }
     int hidden = 0;
     int shown = 0;
-    // Ids of the windows the next hideAll() hides.
+    // Ids of the windows that hideAll() hides.
     QList<quint32> onScreen;
 };
 

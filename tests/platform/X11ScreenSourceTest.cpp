@@ -172,20 +172,30 @@ TEST_F(X11ScreenSourceTest, AStreamReusesItsBuffersAndAnIdleSourceKeepsNone) {
     EXPECT_LT(sharedResidentBytes() - before, screenBytes / 4) << "every buffer went back to the system";
 }
 
-TEST_F(X11ScreenSourceTest, AWaitForHiddenWindowsEndsOnceTheyAreUnmapped) {
-    PictureWindow other(fixtures::noise(100, 100, 4), QRect(700, 500, 100, 100));
-    ASSERT_TRUE(other.showAndWait());
-    const QList<quint32> hidden{quint32(window.winId()), quint32(other.winId())};
-    window.hide();
-    other.hide();
-    // The wait reads the server's answer on a thread of its own while this
-    // one goes on handing Qt's requests to the server.
-    auto waited = std::async(std::launch::async, [&] { source.waitUntilUnmapped(hidden, std::chrono::minutes(1)); });
+TEST_F(X11ScreenSourceTest, AWaitForHiddenWindowsEndsOnceWhatTheyCoveredIsDrawnAgain) {
+    // Another program's window under ours, which must repaint what ours covered.
+    const QRect pagePlace(700, 300, 500, 400);
+    test::ForeignWindow page(pagePlace, 4);
+    ASSERT_TRUE(page.start());
+    const QImage cover = fixtures::noise(300, 200, 5);
+    PictureWindow front(cover, QRect(800, 400, 300, 200));
+    ASSERT_TRUE(front.showAndWait());
+    ASSERT_TRUE(samePixels(grabUntil([&] { return source.grabArea(front.geometry(), false); }, cover), cover));
+    PictureWindow aside(fixtures::noise(100, 100, 6), QRect(1700, 900, 100, 100));
+    ASSERT_TRUE(aside.showAndWait());
+    const QList<quint32> ours{quint32(front.winId()), quint32(aside.winId())};
+    const std::shared_ptr<ScreenSource::UncoverWait> uncovered = source.watchUncovering(ours);
+    front.hide();
+    aside.hide();
+    // The wait reads the server on a thread of its own while this one hands
+    // Qt's requests to it.
+    auto waited = std::async(std::launch::async, [&] { uncovered->wait(std::chrono::minutes(1)); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return waited.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
                                 30'000));
-    EXPECT_FALSE(listed(quint32(window.winId())).has_value());
-    EXPECT_FALSE(listed(quint32(other.winId())).has_value());
-    source.waitUntilUnmapped(hidden, std::chrono::minutes(1));
+    EXPECT_TRUE(samePixels(source.grabArea(pagePlace, false), page.picture())) << "at once, without waiting more";
+    EXPECT_FALSE(listed(quint32(aside.winId())).has_value());
+    // Windows hidden before the watch are not waited for.
+    source.watchUncovering(ours)->wait(std::chrono::minutes(1));
 }
 
 }  // namespace
