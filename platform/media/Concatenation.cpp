@@ -3,7 +3,6 @@
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
 
-#include <optional>
 #include <vector>
 
 namespace tavero::media {
@@ -30,18 +29,19 @@ int firstSourceFilling(const QList<ConcatSource>& sources, qsizetype track) {
     return -1;
 }
 
+const AVStream* streamOf(const InputFile& input, int index) {
+    if (index < 0 || index >= int(input->nb_streams)) throw MediaError("no such stream", AVERROR_STREAM_NOT_FOUND);
+    return input->streams[index];
+}
+
 // Adds the output's streams, each coded like the first file that fills it.
-std::vector<Track> addTracks(AVFormatContext* output, const QList<ConcatSource>& sources, const CancelToken& cancel) {
+std::vector<Track> addTracks(AVFormatContext* output, const QList<ConcatSource>& sources,
+                             const std::vector<InputFile>& inputs) {
     std::vector<Track> tracks;
-    std::optional<InputFile> input;
-    int opened = -1;
     for (qsizetype track = 0; track < sources.front().streams.size(); ++track) {
         const int source = firstSourceFilling(sources, track);
         if (source < 0) throw MediaError("output track without a source", AVERROR(EINVAL));
-        if (source != opened) input.emplace(sources[source].path, cancel), opened = source;
-        const int index = sources[source].streams[track];
-        if (index >= int((*input)->nb_streams)) throw MediaError("no such stream", AVERROR_STREAM_NOT_FOUND);
-        const AVStream* from = (*input)->streams[index];
+        const AVStream* from = streamOf(inputs[size_t(source)], sources[source].streams[track]);
         AVStream* to = avformat_new_stream(output, nullptr);
         if (!to) throw MediaError("avformat_new_stream", AVERROR(ENOMEM));
         check(avcodec_parameters_copy(to->codecpar, from->codecpar), "avcodec_parameters_copy");
@@ -52,6 +52,20 @@ std::vector<Track> addTracks(AVFormatContext* output, const QList<ConcatSource>&
         tracks.push_back({to, from->codecpar->codec_type == AVMEDIA_TYPE_VIDEO});
     }
     return tracks;
+}
+
+// Room for the index at the front of the file, so it need not be moved there
+// afterwards (which reads and writes the whole file once more): more than
+// the sample tables can take per sample (sizes, times, offsets, keyframes,
+// chunks), plus the fixed boxes.
+int64_t indexRoom(const QList<ConcatSource>& sources, const std::vector<InputFile>& inputs) {
+    constexpr int64_t perSample = 64;
+    constexpr int64_t fixed = 64 << 10;
+    int64_t samples = 0;
+    for (size_t source = 0; source < inputs.size(); ++source)
+        for (const int stream : sources[qsizetype(source)].streams)
+            if (stream >= 0) samples += avformat_index_get_entries_count(streamOf(inputs[source], stream));
+    return fixed + perSample * samples;
 }
 
 // Moves `packet` of a file starting at `startUs` onto the output track;
@@ -84,9 +98,8 @@ bool place(AVPacket* packet, AVRational base, int64_t startUs, int64_t lengthUs,
     return true;
 }
 
-void copySource(AVFormatContext* output, const ConcatSource& source, int64_t startUs, std::vector<Track>& tracks,
-                const CancelToken& cancel) {
-    InputFile input(source.path, cancel);
+void copySource(AVFormatContext* output, const ConcatSource& source, const InputFile& input, int64_t startUs,
+                std::vector<Track>& tracks) {
     std::vector<int> trackOf(input->nb_streams, -1);
     for (qsizetype track = 0; track < source.streams.size(); ++track) {
         const int stream = source.streams[track];
@@ -116,15 +129,18 @@ void copySource(AVFormatContext* output, const ConcatSource& source, int64_t sta
 
 void concatenate(const QList<ConcatSource>& sources, const QString& output, const CancelToken& cancel) {
     if (sources.isEmpty()) throw MediaError("nothing to join", AVERROR(EINVAL));
+    std::vector<InputFile> inputs;
+    inputs.reserve(size_t(sources.size()));
+    for (const ConcatSource& source : sources) inputs.emplace_back(source.path, cancel);
     OutputContext out = openOutput(output, "mp4");
-    std::vector<Track> tracks = addTracks(out.get(), sources, cancel);
+    std::vector<Track> tracks = addTracks(out.get(), sources, inputs);
     Dictionary options;
-    av_dict_set(&options.entries, "movflags", "+faststart", 0);
+    av_dict_set_int(&options.entries, "moov_size", indexRoom(sources, inputs), 0);
     check(avformat_write_header(out.get(), &options.entries), "avformat_write_header");
     int64_t startUs = 0;
-    for (const ConcatSource& source : sources) {
-        copySource(out.get(), source, startUs, tracks, cancel);
-        startUs += std::llround(source.length * AV_TIME_BASE);
+    for (size_t source = 0; source < inputs.size(); ++source) {
+        copySource(out.get(), sources[qsizetype(source)], inputs[source], startUs, tracks);
+        startUs += std::llround(sources[qsizetype(source)].length * AV_TIME_BASE);
     }
     check(av_write_trailer(out.get()), "av_write_trailer");
 }

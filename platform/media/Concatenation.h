@@ -18,8 +18,10 @@ struct ConcatSource {
     QList<int> streams;
 };
 
-// Writes the files one after another into the MP4 `output` (index first),
-// copying their compressed packets unchanged: no picture or sound is decoded.
+// Writes the files one after another into the MP4 `output`, copying their
+// compressed packets unchanged: no picture or sound is decoded. The index
+// goes first, into room reserved for it from the files' sample counts, so
+// every file is opened before writing begins.
 // Each output track takes its coding and tag from the first file that fills
 // it; the caller makes sure the others code alike. A file contributes its
 // pictures that start before its length and its sound packets that end by
