@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/PictureFeed.h"
+
+#include <QList>
+#include <QRect>
+
+#include <memory>
+#include <optional>
+
+namespace tavero {
+
+// What a screen part records, in root pixels.
+struct ScreenScope {
+    // The area recorded (a display's frame, an area of it). For a window,
+    // its frame when the take starts.
+    QRect area;
+    // Record only this window, by its own pixels, and follow it as it moves.
+    std::optional<quint32> window;
+    // Draw the pointer into the pictures.
+    bool cursor = false;
+    // Our own windows known when the take starts (besides the registered
+    // ones of OwnWindows), kept out of the pictures.
+    QList<quint32> ownWindows;
+};
+
+// The screen of the X server named by $DISPLAY as a recording reads it: a
+// change is the screen under the scope drawn again (XDamage), the pointer
+// moved or its shape changed (XFixes); pictures have our own windows taken
+// out (see OwnWindows). Throws PictureFeed::Lost when no display can be
+// opened or the window is gone.
+std::unique_ptr<PictureFeed> openScreenFeed(const ScreenScope& scope);
+
+}  // namespace tavero
