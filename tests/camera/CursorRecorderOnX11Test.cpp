@@ -80,3 +80,24 @@ TEST_F(CursorRecorderOnX11Test, AButtonHeldAtResumeIsNoClickAndAPressIsOne) {
     waitForFreshSample();
     EXPECT_EQ(clicks(), 1);
 }
+
+TEST_F(CursorRecorderOnX11Test, APauseTrimsToTheKeptTimeAndKeepsTheSampleAtIt) {
+    double recorded = 4.9;
+    moveTo({100, 100});
+    recorder.start({0, 0, 1920, 1080}, std::nullopt, {1920, 1080}, [&] { return recorded; });
+    for (const double time : {5.0, 5.1}) {
+        recorded = time;
+        waitForFreshSample();
+    }
+    recorder.stop();
+    recorder.trim(5.0);
+    const QList<CursorSample> kept = recorder.samples();
+    ASSERT_FALSE(kept.isEmpty());
+    EXPECT_EQ(kept.first().time, 4.9);
+    EXPECT_EQ(kept.last().time, 5.0) << "the sample at the kept time stays";
+
+    moveTo({1200, 800});
+    recorder.resume();
+    EXPECT_EQ(recorder.samples().mid(0, kept.size()), kept);
+    EXPECT_EQ(recorder.samples().last(), (CursorSample{5.1, 1200 / 1920.0, 800 / 1080.0, true, false}));
+}

@@ -38,6 +38,7 @@ TEST(SmartCameraTrackTest, ZoomsInOnlyAfterTheFirstMomentAndWithinTheClamp) {
         return SmartCameraTrack({{time, 0.5, 0.5, true, true}}, effects).poses().at(1).zoom;
     };
     EXPECT_EQ(firstZoom(0.5, zoomingTo(1.65)), 1) << "not before 0.8 s";
+    EXPECT_EQ(firstZoom(0.8, zoomingTo(1.65)), 1) << "nor at 0.8 s";
     EXPECT_DOUBLE_EQ(firstZoom(1.0, zoomingTo(1.65)), 1 + 0.65 * share(0.2, 0.32));
     EXPECT_DOUBLE_EQ(firstZoom(1.0, zoomingTo(3.0)), firstZoom(1.0, zoomingTo(2.5)));
     EXPECT_DOUBLE_EQ(firstZoom(1.0, zoomingTo(infinity)), firstZoom(1.0, zoomingTo(2.5)));
