@@ -30,6 +30,7 @@ RecordingStudio::RecordingStudio(RecordingHost& model, StudioParts parts, QObjec
       portraitOverlay_(std::move(parts.portraitOverlay)),
       tracker_(parts.tracker ? std::move(parts.tracker) : std::make_unique<CursorRecorder>(nullptr)),
       recorder_(std::move(parts.recorder)),
+      exporter_(std::move(parts.exporter)),
       makeOverlay_(std::move(parts.makeOverlay)),
       readMicrophoneAuthorization_(parts.microphoneAuthorization ? std::move(parts.microphoneAuthorization)
                                                                  : alwaysAuthorized) {
@@ -86,6 +87,11 @@ void RecordingStudio::setSetupVisible(bool visible) {
 void RecordingStudio::setPhase(RecordingPhase phase) {
     publish(phase_, phase);
     emit phaseChanged();
+}
+
+void RecordingStudio::setProcessing(bool processing) {
+    publish(processing_, processing);
+    emit processingChanged();
 }
 
 void RecordingStudio::setScope(RecordingScope scope) {
@@ -196,7 +202,9 @@ void RecordingStudio::restart() {}
 
 void RecordingStudio::stop() {}
 
-void RecordingStudio::cancelExport() {}
+void RecordingStudio::cancelExport() {
+    if (exporter_) exporter_->cancel();
+}
 
 void RecordingStudio::loadProject(const QString& videoPath) { Q_UNUSED(videoPath) }
 

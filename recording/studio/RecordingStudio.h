@@ -59,7 +59,8 @@ struct TakeSetup {
 // Created by the model on first use and kept for its whole life; reaches the
 // model only through RecordingHost, held weakly, and does nothing that needs
 // the model once it is gone. Owns the camera feed, the portrait overlay, the
-// recording windows (made on first use) and the recorder's studio side.
+// recording windows (made on first use), the recorder's studio side and the
+// exporter of finished videos.
 // Main thread.
 class RecordingStudio : public QObject {
     Q_OBJECT
@@ -176,6 +177,7 @@ public:
     const std::optional<QString>& currentOutputURL() const { return currentOutputURL_; }
     // The content the set-up sheet last read.
     const std::optional<ShareableContent>& content() const { return content_; }
+    void setContent(std::optional<ShareableContent> content) { content_ = std::move(content); }
 
     // Stops the camera while no take is being prepared, made or ended.
     void closeCameraPreview();
@@ -226,7 +228,11 @@ signals:
     void setupVisibleChanged();
 
 protected:
+    // Moved only by the studio's own actions: a take, a render, the
+    // microphone prompt.
     void setPhase(RecordingPhase phase);
+    void setProcessing(bool processing);
+    void setRequestingMicrophone(bool requesting) { publish(requestingMicrophone_, requesting); }
 
 private:
     // The model, or null once it is gone.
@@ -294,6 +300,7 @@ private:
     TakeSetup take_;
     std::unique_ptr<CursorRecorder> tracker_;
     std::unique_ptr<TakeRecorder> recorder_;
+    std::unique_ptr<SmartVideoExporter> exporter_;
     std::function<std::unique_ptr<RecordingOverlay>(RecordingStudio&)> makeOverlay_;
     std::unique_ptr<RecordingOverlay> overlay_;
     std::function<MicrophoneAuthorization()> readMicrophoneAuthorization_;

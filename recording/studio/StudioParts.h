@@ -1,6 +1,7 @@
 #pragma once
 
 #include "camera/CursorRecorder.h"
+#include "camera/SmartVideoExporter.h"
 #include "camera/WebcamFeed.h"
 #include "recording/studio/PortraitOverlay.h"
 #include "recording/studio/RecordingOverlay.h"
@@ -29,6 +30,8 @@ struct StudioParts {
     std::unique_ptr<CursorRecorder> tracker;
     // The model's screen recorder; null: no take can be recorded.
     std::unique_ptr<TakeRecorder> recorder;
+    // Renders the finished videos; null: none is rendered.
+    std::unique_ptr<SmartVideoExporter> exporter;
     // Null: always authorized, since the sound server asks no permission.
     std::function<MicrophoneAuthorization()> microphoneAuthorization;
 };

@@ -19,19 +19,26 @@ QVariant stored(const char* key) { return QSettings().value(QString::fromLatin1(
 
 }  // namespace
 
-TEST_F(RecordingStudioTest, KeepsOnlyItsFourSettingsAcrossLaunchesAndIgnoresStoredValuesOfTheWrongKind) {
+TEST_F(RecordingStudioTest, KeepsOnlyItsSettingsAndFramingAcrossLaunchesAndIgnoresStoredValuesOfTheWrongKind) {
     RecordingStudio& first = harness.studio();
     EXPECT_TRUE(first.systemAudio());
     EXPECT_FALSE(first.microphone());
     EXPECT_EQ(first.notes(), QString());
     EXPECT_EQ(first.notesTransparency(), 0.65);
+    EXPECT_EQ(first.notesSpeed(), 28);
+    EXPECT_EQ(first.notesSize(), 27);
     EXPECT_TRUE(QSettings().allKeys().isEmpty()) << "nothing is written at creation";
     first.setSystemAudio(false);
     first.setMicrophone(true);
     first.setNotes(QStringLiteral("第一行\n第二行"));
     first.setNotesTransparency(0.4);
     first.setNotesSpeed(40);
+    first.setNotesSize(33);
     first.setScope(RecordingScope::display);
+    CameraFraming framing;
+    framing.aspect = CameraAspect::portrait916;
+    framing.cropScale = 0.5;
+    first.setCameraFraming(framing);
 
     const auto second = harness.make();
     EXPECT_FALSE(second->systemAudio()) << "a stored \"false\" reads back false";
@@ -39,7 +46,9 @@ TEST_F(RecordingStudioTest, KeepsOnlyItsFourSettingsAcrossLaunchesAndIgnoresStor
     EXPECT_EQ(second->notes(), QStringLiteral("第一行\n第二行"));
     EXPECT_EQ(second->notesTransparency(), 0.4);
     EXPECT_EQ(second->notesSpeed(), 28) << "the speed is not kept";
+    EXPECT_EQ(second->notesSize(), 27) << "the size is not kept";
     EXPECT_EQ(second->scope(), RecordingScope::window) << "the scope is not kept";
+    EXPECT_EQ(second->cameraFraming(), framing);
 
     QSettings().setValue(QStringLiteral("recording.systemAudio"), QStringLiteral("maybe"));
     QSettings().setValue(QStringLiteral("recording.notesTransparency"), QStringLiteral("half"));
@@ -128,6 +137,11 @@ TEST_F(RecordingStudioTest, APauseReportCountsOnlyWhileThePauseIsUnderWay) {
     EXPECT_EQ(harness.overlayCalls, std::vector<QString>{QStringLiteral("state")});
 }
 
+TEST_F(RecordingStudioTest, CancellingARenderReachesTheExporter) {
+    harness.studio().cancelExport();
+    EXPECT_EQ(harness.exporter->cancels, 1);
+}
+
 TEST_F(RecordingStudioTest, AStudioWhoseModelIsGoneDoesNothing) {
     auto model = std::make_unique<test::StudioModel>(harness.screen, harness.home.desktop());
     RecordingStudio studio(*model);
@@ -136,4 +150,5 @@ TEST_F(RecordingStudioTest, AStudioWhoseModelIsGoneDoesNothing) {
     EXPECT_FALSE(studio.setupVisible());
     studio.refreshDiskSpace();
     EXPECT_FALSE(studio.availableDiskSpace());
+    studio.cancelExport();
 }

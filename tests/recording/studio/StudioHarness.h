@@ -71,6 +71,14 @@ public:
     double seconds = 0;
 };
 
+// Renders nothing; counts the cancels the studio asks for.
+class FakeSmartVideoExporter final : public SmartVideoExporter {
+public:
+    void exportVideo(const QString&, const QString&, const RecordingProject&, Progress, Completion) override {}
+    void cancel() override { ++cancels; }
+    int cancels = 0;
+};
+
 // The application model as the studio sees it: a capture coordinator over a
 // screen with a scripted area picker, a library in the given folder, and
 // what the studio last told the model.
@@ -103,11 +111,13 @@ public:
     int menuUpdated = 0;
 };
 
-// A studio whose phase the test sets.
+// A studio whose phase, render flag and microphone prompt the test sets.
 class TestStudio final : public RecordingStudio {
 public:
     using RecordingStudio::RecordingStudio;
     using RecordingStudio::setPhase;
+    using RecordingStudio::setProcessing;
+    using RecordingStudio::setRequestingMicrophone;
 };
 
 // Points the user defaults at `home` and empties them; Qt reads
@@ -145,6 +155,9 @@ public:
         auto takeRecorder = std::make_unique<FakeTakeRecorder>();
         recorder = takeRecorder.get();
         parts.recorder = std::move(takeRecorder);
+        auto smartExporter = std::make_unique<FakeSmartVideoExporter>();
+        exporter = smartExporter.get();
+        parts.exporter = std::move(smartExporter);
         return std::make_unique<TestStudio>(model, std::move(parts));
     }
 
@@ -155,6 +168,7 @@ public:
     FakeWebcamFeed* webcam = nullptr;
     FakePortraitOverlay* portrait = nullptr;
     FakeTakeRecorder* recorder = nullptr;
+    FakeSmartVideoExporter* exporter = nullptr;
     std::vector<QString> overlayCalls;
 
 private:

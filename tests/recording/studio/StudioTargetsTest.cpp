@@ -78,7 +78,9 @@ TEST(RecordingTargetsTest, OffersOtherProgramsOrdinaryWindowsOfAtLeast160By100Fr
 TEST_F(StudioTargetsTest, PreparingOpensTheSheetAndChoosesTheFrontWindowAndTheDisplayUnderThePointer) {
     harness.screen->setDisplays({left, right});
     harness.screen->setPointer(QPoint(2500, 300));
-    harness.screen->setWindows({window(11, QRect(100, 100, 800, 600)), window(12, QRect(2000, 100, 800, 600))});
+    WindowInfo ours = window(10, QRect(100, 100, 800, 600));
+    ours.processID = QCoreApplication::applicationPid();
+    harness.screen->setWindows({ours, window(11, QRect(100, 100, 800, 600)), window(12, QRect(2000, 100, 800, 600))});
     harness.screen->holdWindows(true);
     studio().prepare();
     EXPECT_TRUE(studio().setupVisible());
@@ -88,7 +90,7 @@ TEST_F(StudioTargetsTest, PreparingOpensTheSheetAndChoosesTheFrontWindowAndTheDi
     harness.screen->release();
     harness.screen->holdWindows(false);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !studio().loadingTargets(); }, 5000));
-    EXPECT_EQ(idsOf(studio().windows()), (QList<quint32>{11, 12}));
+    EXPECT_EQ(idsOf(studio().windows()), (QList<quint32>{11, 12})) << "our own window is not offered";
     EXPECT_EQ(studio().windowID(), 11u);
     EXPECT_EQ(studio().displayID(), right.id);
     EXPECT_EQ(studio().targetName(), QStringLiteral("Editor · 文档"));
@@ -175,9 +177,19 @@ TEST_F(StudioTargetsTest, StartsOnlyWithATargetForItsScopeAndRoomOnDisk) {
 
     studio().setScope(RecordingScope::display);
     EXPECT_TRUE(studio().canStart());
+    harness.webcam->becomeReady(false);
+    EXPECT_FALSE(studio().canStart()) << "the camera is on for the screen take but not ready";
+    studio().setCameraEnabled(false);
+    EXPECT_TRUE(studio().canStart());
     studio().setPhase(RecordingPhase::countdown(1));
     EXPECT_FALSE(studio().canStart());
     studio().setPhase(RecordingPhase::Kind::idle);
+    studio().setProcessing(true);
+    EXPECT_FALSE(studio().canStart()) << "a render runs";
+    studio().setProcessing(false);
+    studio().setRequestingMicrophone(true);
+    EXPECT_FALSE(studio().canStart()) << "the microphone prompt is open";
+    studio().setRequestingMicrophone(false);
 
     const FreeSpace::ScopedProbe nearlyFull([](const QString&) { return std::optional<qint64>(2'999'999'999); });
     studio().refreshDiskSpace();
@@ -243,4 +255,18 @@ TEST_F(StudioTargetsTest, TheAreaPickerHidesTheSheetAndBringsItBackWhateverTheAn
     studio().selectArea();
     ASSERT_TRUE(QTest::qWaitFor([&] { return studio().setupVisible(); }, 5000));
     EXPECT_EQ(studio().targetError(), QStringLiteral("录制屏幕已经断开。"));
+}
+
+TEST_F(StudioTargetsTest, TheRecordCommandDuringARenderOnlySaysSoAndShowsTheWindow) {
+    studio().setProcessing(true);
+    studio().toggle(false);
+    EXPECT_EQ(harness.model.status, QStringLiteral("正在生成成片，可先取消生成再开始新录制。"));
+    EXPECT_EQ(harness.model.windowShown, 1);
+    EXPECT_FALSE(studio().setupVisible());
+    EXPECT_FALSE(studio().loadingTargets());
+
+    studio().setProcessing(false);
+    studio().toggle(true);
+    EXPECT_TRUE(studio().setupVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !studio().loadingTargets(); }, 5000));
 }
