@@ -92,7 +92,9 @@ QString RecordingProject::sidecar(const QString& video) {
 
 // A pointer sample JSON cannot hold is one glitch of the pointer's reading;
 // dropping it keeps the rest of the track instead of losing the whole file.
+// A project that load() would refuse is not written either.
 void RecordingProject::save(const QString& video) const {
+    if (!acceptable(*this)) throw ShotError(cannotEncode());
     RecordingProject saved = *this;
     saved.samples.removeIf([](const CursorSample& sample) { return !isFinite(sample); });
     QByteArray bytes;

@@ -152,6 +152,31 @@ TEST_F(RecordingProjectFileTest, DropsPointerSamplesJsonCannotHoldAndRefusesOthe
     EXPECT_EQ(test::readFile(RecordingProject::sidecar(video)), before);
 }
 
+TEST_F(RecordingProjectFileTest, WritesNoProjectItWouldNotReadBack) {
+    const QString sentence = QStringLiteral("未能写入数据，因为它的格式不正确。");
+    const auto refusal = [&](const RecordingProject& project) {
+        try {
+            project.save(video);
+        } catch (const ShotError& error) {
+            return error.message();
+        }
+        return QString();
+    };
+    for (const QString& name : {QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("../clip.mp4"),
+                                QStringLiteral("a") + QChar(0) + QStringLiteral(".mp4")}) {
+        RecordingProject project = twoSampleProject();
+        project.sourceFile = name;
+        EXPECT_EQ(refusal(project), sentence) << name.toStdString();
+        project = twoSampleProject();
+        project.backgroundFile = name;
+        EXPECT_EQ(refusal(project), sentence) << name.toStdString();
+    }
+    RecordingProject later = twoSampleProject();
+    later.version = 2;
+    EXPECT_EQ(refusal(later), sentence);
+    EXPECT_FALSE(QFile::exists(RecordingProject::sidecar(video)));
+}
+
 TEST_F(RecordingProjectFileTest, ReportsAFolderItCannotWriteInto) {
     const QString nowhere = dir.file(QStringLiteral("missing/clip.mp4"));
     try {
