@@ -3,6 +3,7 @@
 #include "platform/ScreenSource.h"
 #include "tests/recording/studio/StudioHarness.h"
 #include "tests/support/Pictures.h"
+#include "tests/support/RealInput.h"
 #include "tests/support/TestWindows.h"
 
 #include <QTest>
@@ -10,6 +11,29 @@
 #include <gtest/gtest.h>
 
 using namespace tavero;
+
+namespace {
+
+QStringList offeredNames(const RecordingStudio& studio) {
+    QStringList names;
+    for (const WindowInfo& window : studio.windows()) names.append(RecordingStudio::windowName(window));
+    return names;
+}
+
+// Prepares until the studio offers `expected`: the window manager takes
+// windows in and restacks them asynchronously.
+bool offersInTime(RecordingStudio& studio, const QStringList& expected) {
+    return QTest::qWaitFor(
+        [&] {
+            studio.prepare();
+            return QTest::qWaitFor([&] { return !studio.loadingTargets(); }, 5000) && offeredNames(studio) == expected;
+        },
+        10000);
+}
+
+QString foreign(const char* title) { return QStringLiteral("tavero_test_window · ") + QString::fromUtf8(title); }
+
+}  // namespace
 
 TEST(StudioTargetsOnX11Test, OffersTheOtherProgramsWindowsByNameFrontToBackAndLeavesOursOut) {
     test::TempHome home;
@@ -24,21 +48,16 @@ TEST(StudioTargetsOnX11Test, OffersTheOtherProgramsWindowsByNameFrontToBackAndLe
 
     test::StudioModel model(makeScreenSource(), home.desktop());
     RecordingStudio studio(model);
-    const auto offeredNames = [&] {
-        QStringList names;
-        for (const WindowInfo& window : studio.windows()) names.append(RecordingStudio::windowName(window));
-        return names;
-    };
-    const QStringList expected{QStringLiteral("tavero_test_window · 丙"), QStringLiteral("tavero_test_window · 乙"),
-                               QStringLiteral("tavero_test_window · 甲")};
-    // The window manager takes the windows in asynchronously.
-    const bool listed = QTest::qWaitFor(
-        [&] {
-            studio.prepare();
-            return QTest::qWaitFor([&] { return !studio.loadingTargets(); }, 5000) && offeredNames() == expected;
-        },
-        10000);
-    EXPECT_TRUE(listed) << offeredNames().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(studio.targetName(), expected.first()) << "the front window is chosen";
+    const QStringList opened{foreign("丙"), foreign("乙"), foreign("甲")};
+    EXPECT_TRUE(offersInTime(studio, opened)) << offeredNames(studio).join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(studio.targetName(), opened.first()) << "the front window is chosen";
     EXPECT_FALSE(studio.displays().isEmpty());
+
+    // A click raises the back window; only the front-to-back order tells it
+    // from the order in which the windows opened.
+    ASSERT_TRUE(test::xdotool({QStringLiteral("mousemove"), QStringLiteral("150"), QStringLiteral("150"),
+                               QStringLiteral("click"), QStringLiteral("1")}));
+    const QStringList raised{foreign("甲"), foreign("丙"), foreign("乙")};
+    EXPECT_TRUE(offersInTime(studio, raised)) << offeredNames(studio).join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(studio.targetName(), foreign("丙")) << "the chosen window stays chosen";
 }
