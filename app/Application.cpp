@@ -11,6 +11,7 @@
 #include "platform/GlobalHotKeys.h"
 #include "platform/PointerSource.h"
 #include "platform/ScreenSource.h"
+#include "platform/ShortSounds.h"
 #include "recording/ScreenRecorder.h"
 
 #include <QApplication>
@@ -72,6 +73,8 @@ int runApplication(int argc, char** argv) {
     if (!displayReachable()) return EXIT_FAILURE;
     const int end = CommandLine::optionCount(argc, argv);
     int optionCount = end;
+    // Qt Multimedia picks its backend once, when the application starts.
+    qputenv("QT_MEDIA_BACKEND", "ffmpeg");
     QApplication application(optionCount, argv);
     nameApplication();
     const CommandLine commandLine = programArguments(optionCount, argv, end, argc);
@@ -83,9 +86,11 @@ int runApplication(int argc, char** argv) {
     applyAppearance(application);
     int status = EXIT_SUCCESS;
     {
+        ShortSounds sounds;
         AppDelegateSetup setup;
         setup.model.screen = makeScreenSource();
         setup.model.pointer = makePointerSource();
+        setup.model.playSound = [&sounds](const QString& name) { sounds.play(name); };
         setup.hotKeys = makeGlobalHotKeys();
         AppDelegate delegate(std::move(setup));
         connectLifeCycle(application, delegate, instance);

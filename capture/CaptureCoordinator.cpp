@@ -288,4 +288,8 @@ void CaptureCoordinator::snapshot(const ContentFilter& filter, std::optional<boo
     });
 }
 
+void CaptureCoordinator::activate(qint64 processID) {
+    if (screen_) screen_->activate(processID);
+}
+
 }  // namespace tavero

@@ -88,6 +88,9 @@ public:
     static ContentFilter filter(const DisplayInfo& display);
     // One grab behind the snapshot watchdog; no `includeCursor` means ours.
     void snapshot(const ContentFilter& filter, std::optional<bool> includeCursor, Completion<QImage> completion);
+    // Brings the front window of the program `processID` forward with the
+    // keyboard, as a taskbar would; nothing without a screen.
+    void activate(qint64 processID);
 
     // The recording studio's area: the user drags it on a frozen picture of
     // `displayID`. One at a time with still captures; hides this program and

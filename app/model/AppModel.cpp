@@ -4,8 +4,10 @@
 #include "document/ShotDocument.h"
 #include "library/LibraryMessages.h"
 #include "platform/SettingsValues.h"
-#include "recording/studio/RecordingStudio.h"
 #include "recording/ScreenRecorder.h"
+#include "recording/studio/RecordingStudio.h"
+#include "recording/studio/SessionTakeRecorder.h"
+#include "recording/studio/StudioMessages.h"
 
 #include <QPointer>
 #include <QSettings>
@@ -26,6 +28,7 @@ AppModel::AppModel(AppModelSetup setup, QObject* parent)
       recorder_(setup.recorder ? std::move(setup.recorder) : std::make_unique<ScreenRecorder>()),
       scrollSession_(std::make_unique<ScrollingCapture>(setup.screen, setup.scrollTiming)),
       pointer_(std::move(setup.pointer)),
+      playSound_(std::move(setup.playSound)),
       makeStudio_(std::move(setup.makeStudio)),
       videoExports_(std::move(setup.videoExports)),
       countdownTick_(setup.countdownTick),
@@ -47,10 +50,17 @@ RecordingStudio& AppModel::studio() {
     return *studio_;
 }
 
-// The parts of the studio this build has: the pointer recorder.
+// The parts of the studio this build has: the pointer recorder, the screen
+// recorder's pause, resume, stop and reports, and the sounds. No part writer
+// can begin a take yet.
 StudioParts AppModel::studioParts() const {
     StudioParts parts;
     parts.tracker = std::make_unique<CursorRecorder>(pointer_);
+    const auto cannotBegin = [] { throw ShotError(StudioMessages::recordingUnavailable()); };
+    parts.recorder = std::make_unique<SessionTakeRecorder>(
+        *recorder_, [cannotBegin](const RecordingCaptureSettings&, const QString&) { cannotBegin(); },
+        [cannotBegin](const CameraTake&, const QString&) { cannotBegin(); });
+    parts.playSound = playSound_;
     return parts;
 }
 

@@ -48,6 +48,8 @@ struct AppModelSetup {
     std::unique_ptr<ScreenRecorder> recorder;
     // Where the recording studio reads the pointer; null: no pointer samples.
     std::shared_ptr<PointerSource> pointer;
+    // Plays the recording studio's short sounds by name; null: silent.
+    std::function<void(const QString& name)> playSound;
     // Makes the studio on its first use; null: a new RecordingStudio.
     std::function<std::unique_ptr<RecordingStudio>(RecordingHost& model)> makeStudio;
     VideoExports videoExports;
@@ -120,7 +122,7 @@ public:
     void setStatus(const QString& status) override;
     // The alert's text; the main view clears it when the alert closes.
     const std::optional<QString>& error() const { return error_; }
-    void setError(std::optional<QString> error);
+    void setError(std::optional<QString> error) override;
     // A capture, a decode, a render or an image job runs.
     bool busy() const { return busy_; }
     const QString& ocrText() const { return ocrText_; }
@@ -262,6 +264,7 @@ signals:
 private:
     QObject* hostObject() override { return this; }
     void showWindow() override { invoke(showWindow_); }
+    void hideEditor() override { invoke(hideEditor_); }
     void updateMenu() override { invoke(updateMenu_); }
     static void invoke(const Callback& callback);
 
@@ -309,6 +312,7 @@ private:
     std::unique_ptr<ScrollingCapture> scrollSession_;
     std::unique_ptr<RecordingStudio> studio_;
     std::shared_ptr<PointerSource> pointer_;
+    std::function<void(const QString&)> playSound_;
     std::function<std::unique_ptr<RecordingStudio>(RecordingHost&)> makeStudio_;
     VideoExports videoExports_;
     OpenPanelPresenter* openPanels_ = nullptr;

@@ -17,8 +17,9 @@ class LocalLibrary;
 
 // What the recording studio may do to the application model that owns it:
 // reach the model's capture coordinator and library, write the recording
-// fields, the status line and the shown video, report failures and library
-// writes, bring the editor window forward and refresh the status item. The
+// fields, the status line, the alert and the shown video, report failures and
+// library writes, bring the editor window forward or hide it and refresh the
+// status item. The
 // model implements it; the studio sits below the model and reaches it only
 // through this interface. Main thread.
 class RecordingHost {
@@ -35,12 +36,16 @@ public:
     virtual void setRecordingStarting(bool starting) = 0;
     virtual void setRecordingDate(std::optional<QDateTime> date) = 0;
     virtual void setStatus(const QString& status) = 0;
+    // The alert's text; none closes it.
+    virtual void setError(std::optional<QString> error) = 0;
     // A local file path, or none to leave the video workspace.
     virtual void setVideoURL(std::optional<QString> video) = 0;
     virtual void fail(const ShotError& error) = 0;
     virtual void saved(const Result<CaptureRecord>& result) = 0;
     // Brings the editor window to the front, when the application installed that.
     virtual void showWindow() = 0;
+    // Hides the editor window while a take runs, when the application installed that.
+    virtual void hideEditor() = 0;
     // Rebuilds the status item and its menu, when the application installed that.
     virtual void updateMenu() = 0;
 };

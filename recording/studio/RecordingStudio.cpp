@@ -4,6 +4,7 @@
 
 #include "camera/NoCameraFeed.h"
 #include "platform/SettingsValues.h"
+#include "recording/studio/RecordingTargets.h"
 #include "recording/studio/StudioMessages.h"
 
 #include <QSettings>
@@ -16,8 +17,6 @@ const QString systemAudioKey = QStringLiteral("recording.systemAudio");
 const QString microphoneKey = QStringLiteral("recording.microphone");
 const QString notesKey = QStringLiteral("recording.notes");
 const QString notesTransparencyKey = QStringLiteral("recording.notesTransparency");
-
-MicrophoneAuthorization alwaysAuthorized() { return MicrophoneAuthorization::authorized; }
 
 }  // namespace
 
@@ -32,14 +31,15 @@ RecordingStudio::RecordingStudio(RecordingHost& model, StudioParts parts, QObjec
       recorder_(std::move(parts.recorder)),
       exporter_(std::move(parts.exporter)),
       makeOverlay_(std::move(parts.makeOverlay)),
-      readMicrophoneAuthorization_(parts.microphoneAuthorization ? std::move(parts.microphoneAuthorization)
-                                                                 : alwaysAuthorized) {
+      microphonePermission_(parts.microphone ? std::move(parts.microphone) : grantedMicrophone()),
+      playSound_(std::move(parts.playSound)),
+      scheduler_(parts.scheduler ? parts.scheduler : &Scheduler::main()) {
     const QSettings settings;
     systemAudio_ = SettingsValues::readBool(settings, systemAudioKey).value_or(true);
     microphone_ = SettingsValues::readBool(settings, microphoneKey).value_or(false);
     notes_ = settings.value(notesKey).toString();
     notesTransparency_ = SettingsValues::readNumber(settings, notesTransparencyKey).value_or(0.65);
-    microphoneAuthorization_ = readMicrophoneAuthorization_();
+    microphoneAuthorization_ = microphonePermission_->status();
     wireParts();
 }
 
@@ -52,10 +52,20 @@ void RecordingStudio::wireParts() {
     tracker_->setOnBounds([self](const QRectF& bounds) {
         if (self) self->followedWindowMoved(bounds);
     });
-    if (recorder_)
+    if (recorder_) {
+        recorder_->setOnStarted([self] {
+            if (self) self->didStart();
+        });
         recorder_->setOnPaused([self] {
             if (self) self->recorderPaused();
         });
+        recorder_->setOnStopping([self] {
+            if (self) self->willFinish();
+        });
+        recorder_->setOnFinished([self](Result<RecordedVideo> result) {
+            if (self) self->didFinish(std::move(result));
+        });
+    }
     // A camera-only take always shows the camera full screen, whatever the
     // overlay reports.
     if (portraitOverlay_)
@@ -68,6 +78,10 @@ void RecordingStudio::wireParts() {
 }
 
 RecordingHost* RecordingStudio::model() const { return modelObject_ ? model_ : nullptr; }
+
+void RecordingStudio::playSound(const QString& name) const {
+    if (playSound_) playSound_(name);
+}
 
 RecordingOverlay* RecordingStudio::overlay() {
     if (!overlay_ && makeOverlay_) overlay_ = makeOverlay_(*this);
@@ -128,10 +142,10 @@ void RecordingStudio::portraitChanged() {
 
 // The recorded window moved or changed size: the border and the camera
 // picture go along.
-void RecordingStudio::followedWindowMoved(const QRectF& bounds) {
-    take_.bounds = bounds;
-    if (RecordingOverlay* windows = overlay()) windows->updateBorder(bounds);
-    if (portraitOverlay_) portraitOverlay_->update(bounds, portrait_);
+void RecordingStudio::followedWindowMoved(const QRectF& pixels) {
+    take_.bounds = RecordingTargets::pointsOf(pixels, displays_);
+    if (RecordingOverlay* windows = overlay()) windows->updateBorder(take_.bounds);
+    if (portraitOverlay_) portraitOverlay_->update(take_.bounds, portrait_);
 }
 
 void RecordingStudio::setWindowID(quint32 id) { publish(windowID_, id); }
@@ -196,11 +210,14 @@ void RecordingStudio::recorderPaused() {
     if (RecordingOverlay* windows = overlay()) windows->updateRecordingState();
 }
 
-void RecordingStudio::togglePause() {}
-
 void RecordingStudio::restart() {}
 
-void RecordingStudio::stop() {}
+void RecordingStudio::archiveAndRestart(const RecordedVideo& video, const RecordingProject& project) {
+    Q_UNUSED(video)
+    Q_UNUSED(project)
+}
+
+void RecordingStudio::render() {}
 
 void RecordingStudio::cancelExport() {
     if (exporter_) exporter_->cancel();

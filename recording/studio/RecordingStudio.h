@@ -5,7 +5,9 @@
 #include "camera/RecordingEffects.h"
 #include "camera/RecordingProject.h"
 #include "capture/CaptureRegion.h"
+#include "platform/Scheduler.h"
 #include "platform/ScreenContent.h"
+#include "recording/RecordedVideo.h"
 #include "recording/RecordingPhase.h"
 #include "recording/RecordingScope.h"
 #include "recording/studio/RecordingHost.h"
@@ -22,6 +24,17 @@
 #include <optional>
 
 namespace tavero {
+
+// What a take records, chosen when its countdown begins: the recorder is
+// started with it once the countdown ends.
+struct TakeTarget {
+    // None for the camera alone.
+    std::optional<ShareableContent> content;
+    std::optional<DisplayInfo> display;
+    // The area in the display's own points, for the area scope only.
+    std::optional<QRectF> area;
+    std::optional<WindowInfo> window;
+};
 
 // The setup of a take, frozen when its countdown begins: everything after
 // the countdown reads this, never the settings the user may change meanwhile.
@@ -210,11 +223,21 @@ public:
     // Whether the start button is enabled and a start goes ahead.
     bool canStart() const;
 
+    // The set-up sheet's start: checks free space and the microphone, starts
+    // the camera first when the take shows it (and comes back here once it
+    // runs, `cameraPrepared`), freezes the take's setup, opens the recording
+    // windows and counts down 3, 2, 1 a second apart before the recorder
+    // starts. A refusal leaves the studio idle with `targetError` saying why.
+    void start(bool cameraPrepared = false);
+    // Pauses a recording take or resumes a paused one; nothing otherwise.
     void togglePause();
     // Retakes the current segment while recording or paused.
     void restart();
-    // Ends whatever runs in an orderly way; returns at once.
+    // Ends whatever runs in an orderly way; returns at once. A countdown is
+    // cancelled with nothing left on disk; a take is saved.
     void stop();
+    // Renders the finished video of the current take with its effects.
+    virtual void render();
     // Cancels a running render; the raw recording stays.
     void cancelExport();
     // Makes the project saved beside `videoPath` the current one, unless a
@@ -248,9 +271,42 @@ private:
     static void storeSetting(const QString& key, const QVariant& value);
 
     void wireParts();
+    Scheduler& scheduler() const { return *scheduler_; }
+    void playSound(const QString& name) const;
+
+    // Starting a take (TakeControls.cpp).
+    void askForMicrophone();
+    void microphoneAnswered(bool granted);
+    void cameraAnswered(bool ready);
+    TakeTarget chooseTarget() const;
+    QRectF boundsOf(const TakeTarget& target) const;
+    void freezeSetup(const TakeTarget& target);
+    void beginCountdown(const TakeTarget& target);
+    void scheduleCountdownTick(const QUuid& token, std::shared_ptr<const TakeTarget> target);
+    void countdownTicked(const QUuid& token, std::shared_ptr<const TakeTarget> target);
+    void startRecorder(const TakeTarget& target);
+    void takeBackground(const DisplayInfo& display, const QUuid& token);
+    void backgroundWritten(const QUuid& token, const QString& file, bool written);
+    void removeBackground();
+    void didStart();
+    void scheduleElapsedTick();
+    void elapsedTicked();
+    void willFinish();
+    void cancelCountdown();
+
+    // Finishing a take (TakeFinish.cpp).
+    void didFinish(Result<RecordedVideo> result);
+    void cleanup();
+    RecordingProject projectOf(const RecordedVideo& video, const QList<CursorSample>& samples) const;
+    void addToLibrary(RecordingHost& host, const RecordedVideo& video, const std::optional<QString>& message,
+                      const RecordingProject& project);
+    void addedToLibrary(const RecordedVideo& video, const std::optional<QString>& message,
+                        const RecordingProject& project, bool added);
+    void archiveAndRestart(const RecordedVideo& video, const RecordingProject& project);
+
     void recorderPaused();
     void portraitChanged();
-    void followedWindowMoved(const QRectF& bounds);
+    void followedWindowMoved(const QRectF& pixels);
     void contentArrived(const QUuid& token, bool preferRegion, Result<ShareableContent> result);
     void areaSelected(Result<CaptureRegion> result);
     void chooseDefaultTargets(RecordingHost& model);
@@ -303,7 +359,16 @@ private:
     std::unique_ptr<SmartVideoExporter> exporter_;
     std::function<std::unique_ptr<RecordingOverlay>(RecordingStudio&)> makeOverlay_;
     std::unique_ptr<RecordingOverlay> overlay_;
-    std::function<MicrophoneAuthorization()> readMicrophoneAuthorization_;
+    std::unique_ptr<MicrophonePermission> microphonePermission_;
+    std::function<void(const QString&)> playSound_;
+    Scheduler* scheduler_;
+    // The next tick of the 1 s countdown and of the 0.2 s take clock.
+    std::unique_ptr<ScheduledCall> countdownTimer_;
+    std::unique_ptr<ScheduledCall> elapsedTimer_;
+    // The teleprompter scrolled when the take was paused.
+    bool notesWereScrolling_ = false;
+    // When free space was last measured during the take.
+    MonotonicTime lastDiskCheck_;
 };
 
 }  // namespace tavero

@@ -22,7 +22,28 @@ bool offered(const ShareableContent& content, const WindowInfo& window, qint64 o
     return window.frame.width() / scale >= minimumWidth && window.frame.height() / scale >= minimumHeight;
 }
 
+// `rect` seen from `origin`, its offset and size multiplied by `factor`.
+QRectF scaledFrom(const QPointF& origin, const QRectF& rect, double factor) {
+    return {origin + (rect.topLeft() - origin) * factor, rect.size() * factor};
+}
+
+double validScale(const DisplayInfo& display) { return display.scale > 0 ? display.scale : 1; }
+
 }  // namespace
+
+QRectF pointsOf(const QRectF& pixels, const QList<DisplayInfo>& displays) {
+    for (const DisplayInfo& display : displays)
+        if (QRectF(display.pixelFrame).contains(pixels.center()))
+            return scaledFrom(display.pixelFrame.topLeft(), pixels, 1 / validScale(display));
+    return pixels;
+}
+
+QRectF pixelsOf(const QRectF& points, const QList<DisplayInfo>& displays) {
+    for (const DisplayInfo& display : displays)
+        if (display.pointFrame().contains(points.center()))
+            return scaledFrom(display.pixelFrame.topLeft(), points, validScale(display));
+    return points;
+}
 
 QList<WindowInfo> offeredWindows(const ShareableContent& content, const QList<quint32>& frontToBack,
                                  qint64 ownProcess) {

@@ -3,6 +3,7 @@
 #include "platform/ScreenContent.h"
 
 #include <QList>
+#include <QRectF>
 
 namespace tavero {
 
@@ -16,6 +17,13 @@ namespace RecordingTargets {
 // its centre.
 QList<WindowInfo> offeredWindows(const ShareableContent& content, const QList<quint32>& frontToBack,
                                  qint64 ownProcess);
+
+// A rectangle of root pixels in global screen points, and back. Each display
+// keeps its origin in both and divides its size by its scale; a rectangle
+// counts in the display that holds its centre, and outside every display at
+// scale 1.
+QRectF pointsOf(const QRectF& pixels, const QList<DisplayInfo>& displays);
+QRectF pixelsOf(const QRectF& points, const QList<DisplayInfo>& displays);
 
 }  // namespace RecordingTargets
 }  // namespace tavero

@@ -6,7 +6,43 @@
 // set-up sheet shows of the target.
 namespace tavero::StudioMessages {
 
+// The status line through a take.
+inline QString countingDown() { return QStringLiteral("倒计时 3 秒，准备录制…"); }
+inline QString starting() { return QStringLiteral("正在启动录屏…"); }
+inline QString recording() {
+    return QStringLiteral("正在录制 · 可暂停 / 继续 · Ctrl+Shift+P · 停止 Ctrl+Shift+8");
+}
+inline QString pausing() { return QStringLiteral("正在暂停，保存当前片段…"); }
 inline QString paused() { return QStringLiteral("录屏已暂停 · 画面与声音均未录入 · Ctrl+Shift+P 继续"); }
+inline QString resuming() { return QStringLiteral("正在继续录制…"); }
+inline QString saving() { return QStringLiteral("正在保存并检查录屏原片…"); }
+inline QString endingForRetake() { return QStringLiteral("正在结束当前段，准备重新录制…"); }
+inline QString countdownCancelled() { return QStringLiteral("已取消录制，尚未开始。"); }
+inline QString retakeCancelled() { return QStringLiteral("已取消重录；已放入废纸篓的上一段仍可找回。"); }
+// Why a take stopped early; kept with the video.
+inline QString diskNearlyFull() {
+    return QStringLiteral("可用空间不足 2 GB，已提前停止并保存当前录制。请腾出空间后继续。");
+}
+// A take whose recorder cannot begin in this build.
+inline QString recordingUnavailable() {
+    return QStringLiteral("这一版岚帧还不能录屏；截图、标注和美化都可以照常使用。");
+}
+
+// What a finished take reports, line by line: its length and why it ended
+// early, then its file.
+inline QString savedEarly(double seconds, const QString& interruption, const QString& file) {
+    return QString::asprintf("已保存 %.1f 秒原片。\n", seconds) + interruption + QStringLiteral("\n文件：") + file;
+}
+inline QString projectNotSaved(const QString& description) {
+    return QStringLiteral("原片已保存，但自动运镜数据未能保存：") + description;
+}
+
+// Why the set-up sheet cannot start a take.
+inline QString microphonePromptRefused() {
+    return QStringLiteral("麦克风未授权。可打开麦克风设置，或关闭麦克风后录制。");
+}
+inline QString microphoneDenied() { return QStringLiteral("麦克风未授权。可在系统设置中允许，或关闭麦克风。"); }
+inline QString noScreen() { return QStringLiteral("没有找到可录制的屏幕。"); }
 
 // The set-up sheet's line about the target.
 inline QString noWindowChosen() { return QStringLiteral("选择一个窗口"); }

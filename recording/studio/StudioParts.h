@@ -3,9 +3,13 @@
 #include "camera/CursorRecorder.h"
 #include "camera/SmartVideoExporter.h"
 #include "camera/WebcamFeed.h"
+#include "platform/Scheduler.h"
+#include "recording/studio/MicrophonePermission.h"
 #include "recording/studio/PortraitOverlay.h"
 #include "recording/studio/RecordingOverlay.h"
 #include "recording/studio/TakeRecorder.h"
+
+#include <QString>
 
 #include <functional>
 #include <memory>
@@ -13,9 +17,6 @@
 namespace tavero {
 
 class RecordingStudio;
-
-// The microphone permission as the system last reported it.
-enum class MicrophoneAuthorization { notDetermined, restricted, denied, authorized };
 
 // What the recording studio is built with. The program passes the real
 // parts; tests pass fakes. A part left empty takes the default given.
@@ -33,7 +34,11 @@ struct StudioParts {
     // Renders the finished videos; null: none is rendered.
     std::unique_ptr<SmartVideoExporter> exporter;
     // Null: always authorized, since the sound server asks no permission.
-    std::function<MicrophoneAuthorization()> microphoneAuthorization;
+    std::unique_ptr<MicrophonePermission> microphone;
+    // Plays a short sound by its name ("Tink", "Pop"); null: silent.
+    std::function<void(const QString& name)> playSound;
+    // The countdown's and the take clock's timers; null: the event loop's.
+    Scheduler* scheduler = nullptr;
 };
 
 }  // namespace tavero

@@ -150,7 +150,7 @@ QString RecordingStudio::audioSummary() const {
 }
 
 void RecordingStudio::refreshAudioAuthorization() {
-    publish(microphoneAuthorization_, readMicrophoneAuthorization_());
+    publish(microphoneAuthorization_, microphonePermission_->status());
 }
 
 void RecordingStudio::refreshDiskSpace() {

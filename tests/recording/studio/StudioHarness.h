@@ -6,20 +6,26 @@
 #include "platform/FakeScreenSource.h"
 #include "recording/studio/RecordingStudio.h"
 #include "tests/capture/CaptureHarness.h"
+#include "tests/support/ManualScheduler.h"
 #include "tests/support/TempDir.h"
 
 #include <QCoreApplication>
 #include <QSettings>
 
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace tavero::test {
 
-// A camera whose readiness the test sets; it counts its starts and stops.
+// A camera whose readiness the test sets; it counts its starts and stops
+// and answers the last start when the test says so.
 class FakeWebcamFeed final : public WebcamFeed {
 public:
-    void start(bool microphone, Completion) override { starts.push_back(microphone); }
+    void start(bool microphone, Completion completion) override {
+        starts.push_back(microphone);
+        pending = std::move(completion);
+    }
     void stop() override { ++stops; }
     bool ready() const override { return isReady; }
     bool preparing() const override { return false; }
@@ -29,8 +35,13 @@ public:
         isReady = ready;
         emit changed();
     }
+    void answer(bool ready) {
+        becomeReady(ready);
+        if (const Completion completion = std::exchange(pending, {})) completion(ready);
+    }
 
     bool isReady = false;
+    Completion pending;
     std::vector<bool> starts;
     int stops = 0;
 };
@@ -64,11 +75,52 @@ private:
     std::vector<QString>& calls_;
 };
 
+// Notes what the studio asks of the recorder; the test sends its reports.
 class FakeTakeRecorder final : public TakeRecorder {
 public:
     double elapsed() const override { return seconds; }
+    QSize videoSize() const override { return {1920, 1080}; }
+    void start(const RecordingCaptureSettings& settings, const QString& url) override {
+        screen = settings;
+        destination = url;
+    }
+    void startWithCamera(const CameraTake& take, const QString& url) override {
+        camera = take;
+        destination = url;
+    }
+    void pause() override {}
+    void resume() override {}
+    void stop(const std::optional<QString>& reason) override { stops.push_back(reason); }
+
+    void started() const { reportStarted(); }
     void pauseDone() const { reportPaused(); }
+    void stopping() const { reportStopping(); }
+    void finished(Result<RecordedVideo> result) const { reportFinished(std::move(result)); }
+
     double seconds = 0;
+    std::optional<QString> destination;
+    std::optional<RecordingCaptureSettings> screen;
+    std::optional<CameraTake> camera;
+    std::vector<std::optional<QString>> stops;
+};
+
+// The microphone permission as the system keeps it: undetermined until the
+// prompt is answered, on a thread of the system's, then granted or denied.
+class FakeMicrophonePermission final : public MicrophonePermission {
+public:
+    MicrophoneAuthorization status() const override { return state; }
+    void request(Answer answer) override {
+        ++prompts;
+        pending = std::move(answer);
+    }
+    void answer(bool granted) {
+        state = granted ? MicrophoneAuthorization::authorized : MicrophoneAuthorization::denied;
+        std::thread([answer = std::exchange(pending, {}), granted] { answer(granted); }).join();
+    }
+
+    MicrophoneAuthorization state = MicrophoneAuthorization::authorized;
+    Answer pending;
+    int prompts = 0;
 };
 
 // Renders nothing; counts the cancels the studio asks for.
@@ -93,31 +145,45 @@ public:
     CaptureCoordinator& capture() override { return coordinator; }
     LocalLibrary& library() override { return localLibrary; }
     void setRecording(bool on) override { recording = on; }
-    void setRecordingStarting(bool) override {}
+    void setRecordingStarting(bool on) override { recordingStarting = on; }
     void setRecordingDate(std::optional<QDateTime>) override {}
     void setStatus(const QString& text) override { status = text; }
-    void setVideoURL(std::optional<QString>) override {}
+    void setError(std::optional<QString> text) override { error = text; }
+    void setVideoURL(std::optional<QString> video) override { videoURL = video; }
     void fail(const ShotError&) override {}
-    void saved(const Result<CaptureRecord>&) override {}
+    void saved(const Result<CaptureRecord>& record) override {
+        ++savedCount;
+        if (record) status = QStringLiteral("已保存：") + record.value().name;
+    }
     void showWindow() override { ++windowShown; }
+    void hideEditor() override { ++editorHidden; }
     void updateMenu() override { ++menuUpdated; }
 
     CaptureCoordinator coordinator;
     LocalLibrary localLibrary;
     ScriptedOverlay picker;
     std::optional<bool> recording;
+    bool recordingStarting = false;
     QString status;
+    std::optional<QString> error;
+    std::optional<QString> videoURL;
+    int savedCount = 0;
     int windowShown = 0;
+    int editorHidden = 0;
     int menuUpdated = 0;
 };
 
-// A studio whose phase, render flag and microphone prompt the test sets.
+// A studio whose phase, render flag and microphone prompt the test sets, and
+// which counts the renders it is asked for.
 class TestStudio final : public RecordingStudio {
 public:
     using RecordingStudio::RecordingStudio;
     using RecordingStudio::setPhase;
     using RecordingStudio::setProcessing;
     using RecordingStudio::setRequestingMicrophone;
+
+    void render() override { ++renders; }
+    int renders = 0;
 };
 
 // Points the user defaults at `home` and empties them; Qt reads
@@ -158,6 +224,14 @@ public:
         auto smartExporter = std::make_unique<FakeSmartVideoExporter>();
         exporter = smartExporter.get();
         parts.exporter = std::move(smartExporter);
+        auto pointer = std::make_unique<CursorRecorder>(nullptr);
+        tracker = pointer.get();
+        parts.tracker = std::move(pointer);
+        auto permission = std::make_unique<FakeMicrophonePermission>();
+        microphone = permission.get();
+        parts.microphone = std::move(permission);
+        parts.playSound = [this](const QString& name) { sounds.append(name); };
+        parts.scheduler = &clock;
         return std::make_unique<TestStudio>(model, std::move(parts));
     }
 
@@ -169,7 +243,11 @@ public:
     FakePortraitOverlay* portrait = nullptr;
     FakeTakeRecorder* recorder = nullptr;
     FakeSmartVideoExporter* exporter = nullptr;
+    CursorRecorder* tracker = nullptr;
+    FakeMicrophonePermission* microphone = nullptr;
+    ManualScheduler clock;
     std::vector<QString> overlayCalls;
+    QStringList sounds;
 
 private:
     std::unique_ptr<TestStudio> studio_;
