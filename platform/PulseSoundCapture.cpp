@@ -1,6 +1,7 @@
 #include "platform/SoundCapture.h"
 
 #include "platform/ShotError.h"
+#include "platform/SoundStamps.h"
 
 #include <QByteArray>
 #include <QLoggingCategory>
@@ -63,6 +64,7 @@ struct Input {
     pa_sample_spec spec{};
     std::unique_ptr<pa_stream, StreamFree> stream;
     std::vector<float> aligned;
+    SoundStamps stamps;
 };
 
 // The PulseAudio client: a threaded main loop whose thread delivers the
@@ -220,14 +222,16 @@ private:
             samples = input.aligned.data();
         }
         // The latency is how long ago the first sample not yet read (this
-        // chunk's first) was captured.
+        // chunk's first) was captured; it jitters, so the stamps follow one
+        // another (SoundStamps).
         const MonotonicTime now = std::chrono::steady_clock::now();
         pa_usec_t latency = 0;
         int negative = 0;
         std::chrono::microseconds behind(pa_bytes_to_usec(bytes, &input.spec));
         if (pa_stream_get_latency(input.stream.get(), &latency, &negative) == 0)
             behind = std::chrono::microseconds(negative ? -qint64(latency) : qint64(latency));
-        return {input.kind, samples, frames, channels, int(input.spec.rate), now - behind};
+        const int rate = int(input.spec.rate);
+        return {input.kind, samples, frames, channels, rate, input.stamps.place(now - behind, frames, rate)};
     }
 
     static void contextChanged(pa_context* context, void* self) {

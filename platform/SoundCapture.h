@@ -25,7 +25,9 @@ struct SoundChunk {
     int channels = 0;
     int rate = 0;
     // When its first sample was captured, on the clock every picture is
-    // stamped on: its arrival minus the latency the sound server reports.
+    // stamped on: its arrival minus the latency the sound server reports,
+    // kept in line with the input's previous chunks (SoundStamps), so one
+    // input's stamps always rise.
     MonotonicTime captured;
 };
 
