@@ -4,6 +4,8 @@
 
 #include <QLoggingCategory>
 
+#include <algorithm>
+
 #include <cmath>
 #include <condition_variable>
 #include <deque>
@@ -24,10 +26,22 @@ using namespace std::chrono_literals;
 // One AAC frame's worth per step.
 constexpr int blockFrames = 1024;
 // Sound arrives a little after it was captured; an input that is further
-// behind than this is taken as silent for the time it missed.
+// behind the clock than it usually is (and at least this) is taken as
+// silent for the time it missed.
 constexpr Seconds patience{0.25};
+// Sound servers start a stream with a long buffer, and some sources hand
+// their sound over in blocks of seconds: an input's sound can come seconds
+// after it was captured. Its first sound is waited for this long from time
+// zero, and an input whose sound came late is waited for as long (and a
+// little more) from then on, up to this long.
+constexpr Seconds longestWait{3.0};
+constexpr Seconds lagMargin{0.05};
 // Sound kept while the part's time zero is not known yet.
 constexpr Seconds keptBeforeOrigin{2.0};
+// Sound of each input waiting for the sound thread at most (more than a
+// server hands over at once when a stream starts); beyond it its oldest is
+// dropped, so a stalled thread never makes a take's memory grow.
+constexpr Seconds queueLimit{4.0};
 constexpr auto tick = 20ms;
 constexpr float mixWeight = 0.8f;
 // Below this a mixed sample passes unchanged.
@@ -41,6 +55,42 @@ struct Chunk {
     int channels = 0;
     int rate = 0;
     MonotonicTime captured;
+    MonotonicTime arrived;
+
+    Seconds length() const { return Seconds(double(samples.size()) / channels / rate); }
+};
+
+// How long the sound thread waits for an input that is behind the clock.
+class Lateness {
+public:
+    void observe(const Chunk& chunk) {
+        const Seconds lag = chunk.arrived - chunk.captured;
+        longest_ = std::max(longest_.value_or(patience), std::min(lag + lagMargin, longestWait));
+    }
+
+    // `clock` is the time since time zero.
+    Seconds wait(Seconds clock) const {
+        if (!longest_) return clock < longestWait ? clock : patience;
+        return *longest_;
+    }
+
+private:
+    // The longest an input's sound came after it was captured; none before
+    // its first sound.
+    std::optional<Seconds> longest_;
+};
+
+// The chunks of one input waiting for the sound thread.
+struct Waiting {
+    std::deque<Chunk> chunks;
+    Seconds length{0};
+
+    Seconds forgetOldest() {
+        const Seconds forgotten = chunks.front().length();
+        length -= forgotten;
+        chunks.pop_front();
+        return forgotten;
+    }
 };
 
 qint64 position(Seconds time) { return std::llround(time.count() * SoundTimeline::rate); }
@@ -62,7 +112,8 @@ struct SoundRecorder::State {
 
     std::mutex lock;
     std::condition_variable wake;
-    std::deque<Chunk> waiting;
+    std::map<SoundInput, Waiting> waiting;
+    Seconds dropped{0};
     std::optional<MonotonicTime> origin;
     std::optional<qint64> finishAt;
     bool quit = false;
@@ -71,25 +122,42 @@ struct SoundRecorder::State {
 
     // The sound thread's own.
     std::map<SoundInput, SoundTimeline> timelines;
+    std::map<SoundInput, Lateness> lateness;
     std::vector<qint64> written;
     bool broken = false;
 
+    // On the capture's thread, which must never wait for ours.
     void received(const SoundChunk& chunk) {
+        if (chunk.frames <= 0 || chunk.channels <= 0 || chunk.rate <= 0) return;
         Chunk copy{chunk.input,
                    std::vector<float>(chunk.samples, chunk.samples + size_t(chunk.frames) * size_t(chunk.channels)),
-                   chunk.channels, chunk.rate, chunk.captured};
+                   chunk.channels, chunk.rate, chunk.captured, std::chrono::steady_clock::now()};
         {
             std::lock_guard guard(lock);
-            waiting.push_back(std::move(copy));
-            if (!origin) forgetOld();
+            Waiting& queue = waiting[chunk.input];
+            queue.length += copy.length();
+            queue.chunks.push_back(std::move(copy));
+            if (!origin) forgetOld(queue);
+            dropOverflow(queue);
         }
         wake.notify_one();
     }
 
-    void forgetOld() {
+    static void forgetOld(Waiting& queue) {
         const MonotonicTime oldest =
             std::chrono::steady_clock::now() - std::chrono::duration_cast<std::chrono::steady_clock::duration>(keptBeforeOrigin);
-        while (!waiting.empty() && waiting.front().captured < oldest) waiting.pop_front();
+        while (!queue.chunks.empty() && queue.chunks.front().captured < oldest) queue.forgetOldest();
+    }
+
+    void dropOverflow(Waiting& queue) {
+        if (queue.length <= queueLimit) return;
+        if (dropped == Seconds(0)) qCWarning(lcSoundRecorder) << "the sound thread fell behind; dropping sound";
+        while (queue.length > queueLimit && queue.chunks.size() > 1) dropped += queue.forgetOldest();
+    }
+
+    bool soundWaiting() const {
+        return std::any_of(waiting.begin(), waiting.end(),
+                           [](const auto& entry) { return !entry.second.chunks.empty(); });
     }
 
     void report(const QString& description) {
@@ -104,46 +172,52 @@ struct SoundRecorder::State {
     void run() {
         std::unique_lock guard(lock);
         for (;;) {
-            wake.wait_for(guard, tick, [&] { return quit || finishAt || (origin && !waiting.empty()); });
+            wake.wait_for(guard, tick, [&] { return quit || finishAt || (origin && soundWaiting()); });
             if (quit) return;
             if (!origin) {
                 if (finishAt) return;
-                forgetOld();
+                for (auto& [input, queue] : waiting) forgetOld(queue);
                 continue;
             }
-            std::deque<Chunk> arrived;
+            std::map<SoundInput, Waiting> arrived;
             arrived.swap(waiting);
             const MonotonicTime zero = *origin;
             const std::optional<qint64> end = finishAt;
             guard.unlock();
             place(arrived, zero);
-            // Finishing: capture has stopped, so everything has arrived.
-            produce(end ? *end : position(std::chrono::steady_clock::now() - zero - patience), end.has_value());
+            produce(zero, end);
             guard.lock();
             if (end) return;
         }
     }
 
-    void place(const std::deque<Chunk>& chunks, MonotonicTime zero) {
-        for (const Chunk& chunk : chunks) {
-            if (broken) return;
-            try {
-                timelines[chunk.input].add(chunk.samples.data(), int(chunk.samples.size()) / chunk.channels,
-                                           chunk.channels, chunk.rate, Seconds(chunk.captured - zero).count());
-            } catch (const std::exception& error) {
-                fail(error);
+    void place(const std::map<SoundInput, Waiting>& arrived, MonotonicTime zero) {
+        for (const auto& [input, queue] : arrived)
+            for (const Chunk& chunk : queue.chunks) {
+                if (broken) return;
+                lateness[input].observe(chunk);
+                try {
+                    timelines[input].add(chunk.samples.data(), int(chunk.samples.size()) / chunk.channels,
+                                         chunk.channels, chunk.rate, Seconds(chunk.captured - zero).count());
+                } catch (const std::exception& error) {
+                    fail(error);
+                }
             }
-        }
     }
 
-    // Writes each track as far as all its inputs have sound, and at least up
-    // to `late`, with silence for an input that has none by then. When
-    // finishing, exactly up to `late`.
-    void produce(qint64 late, bool finishing) {
+    // Writes each track as far as all its inputs have sound, and at least as
+    // far as the clock less the longest wait for its inputs, with silence for
+    // an input that has none by then. When finishing (capture has stopped,
+    // everything has arrived), exactly up to `end`.
+    void produce(MonotonicTime zero, std::optional<qint64> end) {
+        const bool finishing = end.has_value();
+        const MonotonicTime now = std::chrono::steady_clock::now();
         std::vector<float> mixed(size_t(blockFrames) * SoundTimeline::channels);
         std::vector<float> part(mixed.size());
         for (int track = 0; track < tracks.size() && !broken; ++track) {
             const QList<SoundInput>& inputs = tracks[track];
+            const Seconds clock = now - zero;
+            const qint64 late = finishing ? *end : position(clock - waitFor(inputs, clock));
             for (;;) {
                 const qint64 from = written[size_t(track)];
                 const qint64 until = finishing ? late : std::max(late, soundUntil(inputs));
@@ -158,6 +232,12 @@ struct SoundRecorder::State {
                 written[size_t(track)] = from + frames;
             }
         }
+    }
+
+    Seconds waitFor(const QList<SoundInput>& inputs, Seconds clock) {
+        Seconds longest{0};
+        for (SoundInput input : inputs) longest = std::max(longest, lateness[input].wait(clock));
+        return longest;
     }
 
     // How far every input of a track has sound.
@@ -224,6 +304,11 @@ void SoundRecorder::setOrigin(MonotonicTime origin) {
         state_->origin = origin;
     }
     state_->wake.notify_all();
+}
+
+double SoundRecorder::droppedSeconds() const {
+    std::lock_guard guard(state_->lock);
+    return state_->dropped.count();
 }
 
 void SoundRecorder::finish(double seconds) {

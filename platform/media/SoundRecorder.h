@@ -16,9 +16,13 @@ namespace tavero::media {
 // 0.8 each through a soft limiter (the screen writer's one track); a track
 // of one input carries it as it is (the camera writer's "system" and "mic").
 //
-// Its thread ("tavero.sound") does the work and calls `write`; an input that
-// delivers nothing for a while is taken as silence, so the tracks keep pace
-// with the pictures. Main thread or any one owning thread.
+// Its thread ("tavero.sound") does the work and calls `write`. An input is
+// waited for as long as its sound has been late (a server can hand over the
+// first seconds of a stream at once), and a quarter of a second at least;
+// beyond that it is taken as silence, so the tracks keep pace with the
+// pictures. Sound waits for the thread in a bounded queue: when the thread
+// falls behind by seconds, the oldest sound is dropped and counted, and the
+// capture's thread never waits. Main thread or any one owning thread.
 class SoundRecorder {
 public:
     // Each entry is one track and lists its inputs.
@@ -40,6 +44,10 @@ public:
     // The part's time zero (its first picture): sound captured before it is
     // dropped. Any thread; only the first call counts.
     void setOrigin(MonotonicTime origin);
+
+    // Seconds of sound dropped because they waited for the sound thread too
+    // long (it could not write as fast as sound came). Any thread.
+    double droppedSeconds() const;
 
     // Stops capturing, then writes every track up to `seconds` from time zero
     // (silence where no sound came) and returns once written. Without an

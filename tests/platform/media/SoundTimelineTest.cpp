@@ -1,5 +1,6 @@
 #include "platform/media/SoundRecorder.h"
 #include "platform/media/SoundTimeline.h"
+#include "tests/support/ScriptedSound.h"
 #include "tests/support/Tones.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <numbers>
+#include <thread>
 
 using namespace tavero;
 using namespace tavero::media;
@@ -82,27 +84,6 @@ TEST(SoundTimelineTest, ConvertsRateAndChannelsAndFollowsADriftingSoundCard) {
     EXPECT_GT(test::toneAmplitude(last, rate, 1000), 0.4);
 }
 
-// A capture whose chunks the test hands in.
-struct ScriptedCapture {
-    SoundCapture::ChunkHandler chunk;
-    SoundCapture::FailureHandler failed;
-    QList<SoundInput> inputs;
-
-    SoundRecorder::Open opener() {
-        return [this](const QList<SoundInput>& asked, SoundCapture::ChunkHandler handler,
-                      SoundCapture::FailureHandler failure) {
-            inputs = asked;
-            chunk = std::move(handler);
-            failed = std::move(failure);
-            return std::make_unique<SoundCapture>();
-        };
-    }
-
-    void deliver(SoundInput input, const std::vector<float>& stereo, MonotonicTime captured) {
-        chunk({input, stereo.data(), int(stereo.size() / 2), 2, rate, captured});
-    }
-};
-
 // What a recorder writes, per track.
 struct Tracks {
     std::mutex lock;
@@ -118,10 +99,12 @@ struct Tracks {
     }
 };
 
-// Delivers `seconds` of a tone in 20 ms chunks stamped from `zero` on.
-void deliverTone(ScriptedCapture& capture, SoundInput input, double frequency, MonotonicTime zero, double seconds) {
+// Delivers `seconds` of a tone in 20 ms chunks stamped from `zero` on,
+// starting `from` seconds into it.
+void deliverTone(test::ScriptedSound& capture, SoundInput input, double frequency, MonotonicTime zero, double seconds,
+                 double from = 0) {
     const int chunk = rate / 50;
-    for (int index = 0; index < int(seconds * 50); ++index)
+    for (int index = int(from * 50); index < int((from + seconds) * 50); ++index)
         capture.deliver(input, sine(chunk, 2, rate, frequency, 0.5, qint64(index) * chunk),
                         zero + std::chrono::duration_cast<std::chrono::steady_clock::duration>(Seconds(index * 0.02)));
 }
@@ -130,7 +113,7 @@ TEST(SoundRecorderTest, MixesTwoInputsIntoOneTrackOrKeepsThemApart) {
     const MonotonicTime zero = std::chrono::steady_clock::now();
     for (const bool mixed : {true, false}) {
         SCOPED_TRACE(mixed ? "one mixed track" : "two tracks");
-        ScriptedCapture capture;
+        test::ScriptedSound capture;
         Tracks written;
         const SoundRecorder::Tracks layout = mixed ? SoundRecorder::Tracks{{SoundInput::system, SoundInput::microphone}}
                                                    : SoundRecorder::Tracks{{SoundInput::system}, {SoundInput::microphone}};
@@ -157,7 +140,7 @@ TEST(SoundRecorderTest, MixesTwoInputsIntoOneTrackOrKeepsThemApart) {
 }
 
 TEST(SoundRecorderTest, KeepsPaceWithTheClockWhenAnInputFallsSilent) {
-    ScriptedCapture capture;
+    test::ScriptedSound capture;
     Tracks written;
     SoundRecorder recorder({{SoundInput::system, SoundInput::microphone}}, written.writer(), [](const QString&) {},
                            capture.opener());
@@ -171,6 +154,81 @@ TEST(SoundRecorderTest, KeepsPaceWithTheClockWhenAnInputFallsSilent) {
     std::vector<float> first = leftChannel(written.samples[0]);
     first.resize(rate);
     EXPECT_NEAR(test::toneAmplitude(first, rate, 440), 0.4, 0.03);
+}
+
+TEST(SoundRecorderTest, WaitsForSoundThatComesLate) {
+    // A sound server may hand the first seconds of a stream over at once,
+    // stamped when they were captured: they are placed, not taken as silence.
+    test::ScriptedSound capture;
+    Tracks written;
+    SoundRecorder recorder({{SoundInput::system}}, written.writer(), [](const QString&) {}, capture.opener());
+    const MonotonicTime zero = std::chrono::steady_clock::now();
+    recorder.setOrigin(zero);
+    std::this_thread::sleep_for(1500ms);
+    deliverTone(capture, SoundInput::system, 440, zero, 1.5);
+    std::vector<float> first;
+    {
+        std::unique_lock guard(written.lock);
+        ASSERT_TRUE(written.changed.wait_for(
+            guard, 20s, [&] { return written.samples[0].size() >= size_t(2.8 * rate); }));
+        first = leftChannel(written.samples[0]);
+    }
+    first.resize(size_t(1.4 * rate));
+    EXPECT_NEAR(test::toneAmplitude(first, rate, 440), 0.5, 0.03);
+    recorder.finish(1.5);
+}
+
+TEST(SoundRecorderTest, KeepsOnlyTheNewestSoundWhileItsThreadIsStuck) {
+    // The first write hangs until released, as on a stalled disk.
+    std::mutex lock;
+    std::condition_variable changed;
+    bool stuck = false;
+    bool released = false;
+    std::vector<float> track;
+    const SoundRecorder::Write write = [&](int, const float* data, int frames) {
+        std::unique_lock guard(lock);
+        if (!released) {
+            stuck = true;
+            changed.notify_all();
+            changed.wait(guard, [&] { return released; });
+        }
+        track.insert(track.end(), data, data + size_t(frames) * 2);
+    };
+    test::ScriptedSound capture;
+    SoundRecorder recorder({{SoundInput::system, SoundInput::microphone}}, write, [](const QString&) {},
+                           capture.opener());
+    const MonotonicTime zero = std::chrono::steady_clock::now();
+    recorder.setOrigin(zero);
+    deliverTone(capture, SoundInput::system, 440, zero, 0.1);
+    deliverTone(capture, SoundInput::microphone, 1000, zero, 0.1);
+    {
+        std::unique_lock guard(lock);
+        ASSERT_TRUE(changed.wait_for(guard, 20s, [&] { return stuck; }));
+    }
+    // Ten more seconds of each input arrive meanwhile: the deliveries never
+    // wait, and four seconds of each are kept (with what of the first tenth
+    // of a second the thread had not taken yet).
+    deliverTone(capture, SoundInput::system, 440, zero, 10.0, 0.1);
+    deliverTone(capture, SoundInput::microphone, 1000, zero, 10.0, 0.1);
+    EXPECT_GE(recorder.droppedSeconds(), 12.0 - 1e-6);
+    EXPECT_LE(recorder.droppedSeconds(), 12.2);
+    {
+        std::lock_guard guard(lock);
+        released = true;
+    }
+    changed.notify_all();
+    recorder.finish(10.1);
+
+    std::lock_guard guard(lock);
+    ASSERT_EQ(track.size(), size_t(10.1 * rate) * 2);
+    const std::vector<float> left = leftChannel(track);
+    const auto span = [&](double from, double to) {
+        return std::vector<float>(left.begin() + qint64(from * rate), left.begin() + qint64(to * rate));
+    };
+    // Silence where sound was dropped, the newest four seconds where they belong.
+    EXPECT_LT(test::toneAmplitude(span(1.0, 6.0), rate, 440), 0.01);
+    EXPECT_NEAR(test::toneAmplitude(span(6.2, 10.0), rate, 440), 0.4, 0.03);
+    EXPECT_NEAR(test::toneAmplitude(span(6.2, 10.0), rate, 1000), 0.4, 0.03);
 }
 
 TEST(SoundRecorderTest, LimiterLeavesQuietSoundAloneAndBendsPeaksBelowFullScale) {
