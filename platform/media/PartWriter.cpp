@@ -66,6 +66,13 @@ struct PartWriter::State {
         check(output->pb->error, "avio_flush");
     }
 
+    void muxPicture(AVPacket* packet) {
+        // The last picture lasts one frame; the others until the next.
+        const AVCodecContext* encoder = pictures.context();
+        if (packet->duration == 0) packet->duration = std::llround(frameSeconds * encoder->time_base.den);
+        mux(packet, encoder, video);
+    }
+
     OutputContext output;
     PictureEncoder pictures;
     std::vector<std::unique_ptr<SoundEncoder>> sounds;
@@ -94,12 +101,7 @@ bool PartWriter::writePicture(const QImage& picture, double seconds) {
     const bool keyframe = !s.lastKeyframe || seconds - *s.lastKeyframe >= keyframeInterval - frameSeconds / 2;
     if (keyframe) s.lastKeyframe = seconds;
     s.lastPts = pts;
-    const AVCodecContext* encoder = s.pictures.context();
-    s.pictures.encode(picture, pts, keyframe, [&](AVPacket* packet) {
-        // The last picture lasts one frame; the others until the next.
-        if (packet->duration == 0) packet->duration = std::llround(frameSeconds * encoder->time_base.den);
-        s.mux(packet, encoder, s.video);
-    });
+    s.pictures.encode(picture, pts, keyframe, [&](AVPacket* packet) { s.muxPicture(packet); });
     s.written = seconds + frameSeconds;
     return true;
 }
@@ -116,7 +118,7 @@ double PartWriter::writtenSeconds() const { return state_->written; }
 
 void PartWriter::finish() {
     State& s = *state_;
-    s.pictures.flush([&](AVPacket* packet) { s.mux(packet, s.pictures.context(), s.video); });
+    s.pictures.flush([&](AVPacket* packet) { s.muxPicture(packet); });
     for (size_t track = 0; track < s.sounds.size(); ++track)
         s.sounds[track]->flush([&](AVPacket* packet) {
             s.mux(packet, s.sounds[track]->context(), s.soundStreams[track]);

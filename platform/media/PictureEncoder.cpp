@@ -39,6 +39,12 @@ PictureEncoder::PictureEncoder(QSize size, bool globalHeader) : frame_(makeFrame
     encoder_->time_base = timeBase;
     encoder_->framerate = {nominalRate, 1};
     encoder_->max_b_frames = 0;
+    // Every picture leaves the encoder as it goes in: threads share each
+    // picture instead of taking one each (frame threads hold a dozen back),
+    // and "zerolatency" stops libx264 holding one back to learn its length
+    // from the next. On a still screen, a picture a second, either would
+    // keep the last seconds off the disk.
+    encoder_->thread_type = FF_THREAD_SLICE;
     // Keyframes come every second by time (see encode); this only bounds a
     // stretch without one.
     encoder_->gop_size = 2 * nominalRate;
@@ -50,6 +56,7 @@ PictureEncoder::PictureEncoder(QSize size, bool globalHeader) : frame_(makeFrame
     AVDictionary* options = nullptr;
     av_dict_set(&options, "preset", preset, 0);
     av_dict_set(&options, "crf", quality, 0);
+    av_dict_set(&options, "tune", "zerolatency", 0);
     const int opened = avcodec_open2(encoder_.get(), codec, &options);
     std::unique_ptr<AVDictionary, DictionaryFree> unused(options);
     check(opened, "avcodec_open2");

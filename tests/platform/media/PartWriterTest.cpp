@@ -128,6 +128,21 @@ TEST_F(PartWriterTest, EveryWholeSecondReachesTheDiskBeforeTheEnd) {
     EXPECT_GE(measurePlayableVideo(dir.file(QStringLiteral("killed.mp4"))).duration, 2.0);
 }
 
+TEST_F(PartWriterTest, EachPictureReachesTheFileAsItIsWrittenAndTheLastLastsOneFrame) {
+    // A still screen: a picture a second, then one more when it stops.
+    const QSize size(320, 240);
+    const QImage still = moving(size, 0);
+    PartWriter writer(path, {size, {}});
+    for (const double seconds : {0.0, 1.0, 2.0}) writer.writePicture(still, seconds);
+    // Held back by the encoder, the picture at 2 s would not close the
+    // second fragment yet.
+    QFile::copy(path, dir.file(QStringLiteral("killed.mp4")));
+    EXPECT_NEAR(measurePlayableVideo(dir.file(QStringLiteral("killed.mp4"))).duration, 2.0, 0.01);
+    writer.writePicture(still, 2.5);
+    writer.finish();
+    EXPECT_NEAR(measurePlayableVideo(path).duration, 2.5 + 1 / 30.0, 0.01);
+}
+
 TEST_F(PartWriterTest, FitsAPictureOfAnotherSizeOnBlack) {
     {
         PartWriter writer(path, {QSize(320, 240), {}});
