@@ -42,10 +42,13 @@ public:
     // called (false). A change seen earlier and not yet grabbed answers true
     // at once. Throws Lost.
     virtual bool waitForChange(MonotonicTime deadline) = 0;
-    // Ends a waitForChange() at once. Any thread.
+    // Ends a waitForChange() at once; one called while none runs ends the
+    // next at once, so a wake just before the wait is not lost. Any thread.
     virtual void wake() = 0;
     // The picture as it looks now, in Format_RGB32 (or ARGB32), of size()
-    // or, when the source has been resized since, of its new size. Throws Lost.
+    // or, when the source has been resized since, of its new size. It stays
+    // as it is while later grabs are made (a few wait for the encoder).
+    // Throws Lost.
     virtual QImage grab() = 0;
 };
 

@@ -33,6 +33,8 @@ struct LivePartReport {
     // Pictures written, and pictures dropped because the encoder fell behind.
     qint64 pictures = 0;
     qint64 dropped = 0;
+    // Seconds of sound dropped because the sound thread fell behind.
+    double soundDropped = 0;
 };
 
 // Records one part of a take while it happens: a grab thread takes pictures
@@ -68,9 +70,12 @@ public:
     // Seconds of video written so far. Any thread.
     double elapsed() const;
 
-    // Stops grabbing, writes the pictures still queued and the sound up to
-    // the last picture's end, and completes the file. Blocks until done, so
-    // the owner calls it off the main thread. Throws MediaError.
+    // Stops grabbing with a last picture (so that a part of a still screen
+    // lasts until now too), writes the pictures still queued and the sound up
+    // to the last picture's end, and completes the file. Blocks until done,
+    // so the owner calls it off the main thread. Throws MediaError; once it
+    // has, the part is left as the destructor leaves it. A second call
+    // answers as the first.
     LivePartReport finish();
 
 private:
