@@ -1,0 +1,66 @@
+#include "recording/ScreenCapture.h"
+
+#include "platform/Background.h"
+#include "platform/MainThread.h"
+#include "platform/ShotError.h"
+#include "platform/media/MediaError.h"
+
+#include <QLoggingCategory>
+
+namespace tavero {
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcLiveCapture, "tavero.recording.capture")
+
+QString notStarted(const QString& description) { return QStringLiteral("录屏未能启动（") + description + QStringLiteral("）。"); }
+QString fileNotMade() { return QStringLiteral("无法创建录屏文件，请确认保存位置可以写入。"); }
+QString fileNotCompleted() { return QStringLiteral("录屏文件未能写完"); }
+
+// The recorder reports on its own threads; the writer hears it on the main
+// thread. The recorder is shared with the worker that finishes it, so
+// dropping the capture never waits for the file to be completed.
+class LiveScreenCapture final : public ScreenCapture {
+public:
+    LiveScreenCapture(const QString& path, const ScreenScope& scope, const media::LivePartFormat& format,
+                      Started started, Failed failed) {
+        try {
+            recorder_ = std::make_shared<media::LivePartRecorder>(
+                path, openScreenFeed(scope), format, [started] { postToMain(started); },
+                [failed](const QString& description) { postToMain([failed, description] { failed(description); }); });
+        } catch (const PictureFeed::Lost& lost) {
+            throw ShotError(notStarted(lost.description()));
+        } catch (const media::MediaError& error) {
+            qCWarning(lcLiveCapture) << path << error.what();
+            throw ShotError(fileNotMade());
+        }
+    }
+
+    double elapsed() const override { return recorder_->elapsed(); }
+
+    void finish(Finished finished) override {
+        runInBackground([recorder = recorder_, finished = std::move(finished)] {
+            std::optional<QString> failure;
+            try {
+                recorder->finish();
+            } catch (const std::exception& error) {
+                qCWarning(lcLiveCapture) << "finishing the part failed:" << error.what();
+                failure = fileNotCompleted();
+            }
+            postToMain([finished, failure] { finished(failure); });
+        });
+    }
+
+private:
+    std::shared_ptr<media::LivePartRecorder> recorder_;
+};
+
+}  // namespace
+
+std::unique_ptr<ScreenCapture> openLiveScreenCapture(const QString& path, const ScreenScope& scope,
+                                                     const media::LivePartFormat& format, ScreenCapture::Started started,
+                                                     ScreenCapture::Failed failed) {
+    return std::make_unique<LiveScreenCapture>(path, scope, format, std::move(started), std::move(failed));
+}
+
+}  // namespace tavero
