@@ -24,6 +24,13 @@ struct ScreenScope {
     QList<quint32> ownWindows;
 };
 
+// What a screen feed's PictureFeed::Lost says.
+namespace ScreenFeedLoss {
+inline QString windowClosed() { return QStringLiteral("窗口已关闭"); }
+inline QString displayGone() { return QStringLiteral("显示器已断开"); }
+inline QString screenUnreadable() { return QStringLiteral("无法读取屏幕"); }
+}  // namespace ScreenFeedLoss
+
 // The screen of the X server named by $DISPLAY as a recording reads it: a
 // change is the screen under the scope drawn again (XDamage), the pointer
 // moved or its shape changed (XFixes); pictures have our own windows taken

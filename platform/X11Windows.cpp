@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <queue>
+#include <vector>
 
 namespace tavero::x11 {
 
@@ -195,6 +196,28 @@ QList<xcb_window_t> childrenOf(Connection& connection, xcb_window_t window) {
     const xcb_window_t* data = xcb_query_tree_children(tree.get());
     children = QList<xcb_window_t>(data, data + xcb_query_tree_children_length(tree.get()));
     return children;
+}
+
+QList<TopLevel> topLevelStack(Connection& connection) {
+    xcb_connection_t* c = connection.get();
+    const QList<xcb_window_t> children = childrenOf(connection, connection.root());
+    std::vector<std::pair<xcb_get_window_attributes_cookie_t, xcb_get_geometry_cookie_t>> asked;
+    asked.reserve(size_t(children.size()));
+    for (xcb_window_t child : children)
+        asked.emplace_back(xcb_get_window_attributes(c, child), xcb_get_geometry(c, child));
+    QList<TopLevel> stack;
+    for (qsizetype index = 0; index < children.size(); ++index) {
+        auto attributes = take(xcb_get_window_attributes_reply(c, asked[size_t(index)].first, nullptr));
+        auto geometry = take(xcb_get_geometry_reply(c, asked[size_t(index)].second, nullptr));
+        if (!attributes || !geometry || attributes->map_state != XCB_MAP_STATE_VIEWABLE ||
+            attributes->_class != XCB_WINDOW_CLASS_INPUT_OUTPUT)
+            continue;
+        const int border = geometry->border_width;
+        stack.append({children[index],
+                      QRect(geometry->x, geometry->y, geometry->width + 2 * border, geometry->height + 2 * border),
+                      QPoint(geometry->x + border, geometry->y + border), geometry->depth});
+    }
+    return stack;
 }
 
 std::optional<xcb_window_t> topLevelOf(Connection& connection, xcb_window_t window) {

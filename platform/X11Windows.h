@@ -23,6 +23,20 @@ std::optional<qint64> activeProcess(Connection& connection);
 // it the input focus ourselves. Nothing when the process shows no window.
 void activateProcess(Connection& connection, qint64 processID);
 
+// A child of the root window as the screen stacks it.
+struct TopLevel {
+    xcb_window_t id = 0;
+    // In root pixels, its border included: the extent of its own pixmap.
+    QRect outer;
+    // Where its inside (the origin of its drawing) lies in root pixels.
+    QPoint origin;
+    uint8_t depth = 0;
+};
+
+// The viewable input-output children of the root window, bottom to top,
+// asked in one round trip.
+QList<TopLevel> topLevelStack(Connection& connection);
+
 // The children of `window`, bottom to top; none when it is gone.
 QList<xcb_window_t> childrenOf(Connection& connection, xcb_window_t window);
 
