@@ -16,10 +16,10 @@ namespace tavero::x11 {
 
 namespace {
 
-// As long as a capture waits for the screen to be drawn again without our
-// windows: long enough for a program to answer an Expose, short enough
-// that a program that never does costs one short pause.
-constexpr auto settleLimit = std::chrono::milliseconds(200);
+// How long the first picture over our windows waits for the windows beneath
+// to answer their Expose: a program that answers takes milliseconds, even on
+// a busy machine well under this; one that never does costs one pause.
+constexpr auto settleLimit = std::chrono::milliseconds(500);
 
 }  // namespace
 
@@ -64,18 +64,25 @@ QRegion OwnWindowRemoval::coveredBy(const QList<xcb_window_t>& windows, const QR
     for (xcb_window_t window : windows)
         asked.push_back({xcb_get_window_attributes(c, window), xcb_get_geometry(c, window),
                          xcb_translate_coordinates(c, window, connection_.root(), 0, 0)});
-    QRegion covered;
+    // The clients' own rectangles: a window manager's frame around one is
+    // not ours to take out.
+    QList<TopLevel> clients;
     for (qsizetype index = 0; index < windows.size(); ++index) {
         auto attributes = take(xcb_get_window_attributes_reply(c, asked[size_t(index)].attributes, nullptr));
         auto geometry = take(xcb_get_geometry_reply(c, asked[size_t(index)].geometry, nullptr));
         auto origin = take(xcb_translate_coordinates_reply(c, asked[size_t(index)].origin, nullptr));
         if (!attributes || !geometry || !origin || attributes->map_state != XCB_MAP_STATE_VIEWABLE) continue;
-        // The client's own rectangle: a window manager's frame around it is
-        // not ours to take out.
-        const QRect inside = QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height) & area;
+        const QPoint inside(origin->dst_x, origin->dst_y);
+        const QRect rect(inside, QSize(geometry->width, geometry->height));
+        if (rect.intersects(area)) clients.append({windows[index], rect, inside, geometry->depth, QRegion()});
+    }
+    QRegion covered;
+    const QList<QRegion> shapes = boundingShapes(connection_, clients);
+    for (qsizetype index = 0; index < clients.size(); ++index) {
+        const QRegion inside = shapes[index] & area;
         if (inside.isEmpty()) continue;
         covered += inside;
-        if (const std::optional<xcb_window_t> topLevel = topLevelOf(connection_, windows[index]))
+        if (const std::optional<xcb_window_t> topLevel = topLevelOf(connection_, clients[index].id))
             topLevels.append(*topLevel);
     }
     return covered;
@@ -106,7 +113,7 @@ void OwnWindowRemoval::watchBeneath(const QList<TopLevel>& stack, const QList<xc
     for (auto record = watched_.cbegin(); record != watched_.cend(); ++record) recordOf.insert(record->window, record.key());
     QSet<xcb_window_t> beneath;
     for (const TopLevel& window : stack) {
-        if (ours.contains(window.id) || !covered_.intersects(window.outer)) continue;
+        if (ours.contains(window.id) || !covered_.intersects(window.shape)) continue;
         beneath.insert(window.id);
         if (const uint32_t record = recordOf.value(window.id)) {
             watched_[record].origin = window.origin;
@@ -132,7 +139,7 @@ void OwnWindowRemoval::settle(const QList<TopLevel>& stack, const QList<xcb_wind
     for (auto record = watched_.cbegin(); record != watched_.cend(); ++record) {
         for (qsizetype index = 0; index < stack.size(); ++index) {
             if (stack[index].id != record->window || ours.contains(stack[index].id)) continue;
-            const QRegion hidden = covered_ & QRegion(stack[index].outer) & coveredFromAbove(stack, index);
+            const QRegion hidden = covered_ & stack[index].shape & coveredFromAbove(stack, index);
             if (!hidden.isEmpty()) awaited.insert(record.key(), hidden.translated(-record->origin));
         }
     }
@@ -142,16 +149,17 @@ void OwnWindowRemoval::settle(const QList<TopLevel>& stack, const QList<xcb_wind
 
 void OwnWindowRemoval::paint(QImage& image, const QRect& area, const QList<TopLevel>& stack,
                              const QList<xcb_window_t>& ours) {
-    const QRect bounds = covered_.boundingRect();
     paintBackground(image, area);
     QPainter painter(&image);
     painter.translate(-area.topLeft());
-    painter.setClipRegion(covered_);
     for (const TopLevel& window : stack) {
-        const QRect part = window.outer & bounds;
-        if (ours.contains(window.id) || !covered_.intersects(part)) continue;
+        const QRegion shown = covered_ & window.shape;
+        if (ours.contains(window.id) || shown.isEmpty()) continue;
+        const QRect part = shown.boundingRect();
         const QImage pixels = pixelsOf(window, part);
-        if (!pixels.isNull()) painter.drawImage(part.topLeft(), pixels);
+        if (pixels.isNull()) continue;
+        painter.setClipRegion(shown);
+        painter.drawImage(part.topLeft(), pixels);
     }
 }
 

@@ -6,7 +6,7 @@ namespace tavero::x11 {
 
 QRegion coveredFromAbove(const QList<TopLevel>& stack, qsizetype index) {
     QRegion above;
-    for (qsizetype higher = index + 1; higher < stack.size(); ++higher) above += stack[higher].outer;
+    for (qsizetype higher = index + 1; higher < stack.size(); ++higher) above += stack[higher].shape;
     return above;
 }
 
