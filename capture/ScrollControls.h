@@ -11,9 +11,9 @@ namespace tavero {
 class ScrollingCapture;
 
 // The floating control bar and the green frame of a running scrolling
-// screenshot. Both lie outside the captured region, since our own windows
-// show in the screen's grabs. Destroying the object closes both windows.
-// Main thread.
+// screenshot. The frame lies outside the captured region; the bar, which
+// the frames keep out, may lie over it where the screen has no room beside
+// it. Destroying the object closes both windows. Main thread.
 class ScrollControls {
 public:
     virtual ~ScrollControls() = default;

@@ -87,6 +87,8 @@ void ScrollFrameStream::post(std::function<void()> task) {
 }
 
 void ScrollFrameStream::grabLoop(QRect area) {
+    // Made by the first grab, on this thread; it ends with the stream.
+    std::unique_ptr<PictureFeed> feed;
     QImage previous;
     bool failed = false;
     Clock::time_point next = Clock::now();
@@ -111,7 +113,8 @@ void ScrollFrameStream::grabLoop(QRect area) {
         std::optional<ShotError> failure;
         QImage frame;
         try {
-            frame = grabChanged(area, previous);
+            if (!feed) feed = screen_->feedArea(area);
+            frame = grabChanged(*feed, previous);
         } catch (const ShotError& error) {
             failure = error;
         } catch (const std::exception& error) {
@@ -137,8 +140,8 @@ void ScrollFrameStream::grabLoop(QRect area) {
 
 // The region as it shows now, or a null image when it shows what the
 // previous grab showed. Throws when the screen can no longer be read.
-QImage ScrollFrameStream::grabChanged(const QRect& area, QImage& previous) {
-    const QImage grabbed = screen_->grabArea(area, false);
+QImage ScrollFrameStream::grabChanged(PictureFeed& feed, QImage& previous) {
+    const QImage grabbed = feed.grab();
     if (grabbed.isNull()) throw ShotError(ScrollMessages::screenGone());
     // The grab is in the server's layout (and may sit in a shared segment we
     // should give back soon); what we hand on is a surface of its own.

@@ -16,7 +16,8 @@ namespace tavero {
 
 // The frames of a scrolling screenshot, grabbed from the screen at up to 12
 // per second by a thread of its own ("tavero.scroll.frames"), which also
-// converts them to surfaces. A grab that shows exactly the previous picture
+// converts them to surfaces. The grabs keep our own windows out
+// (ScreenSource::feedArea), so the control bar may lie over the region. A grab that shows exactly the previous picture
 // is dropped, as the screen's idle frames are; while 3 pictures wait for the
 // main thread, further grabs are skipped and counted.
 //
@@ -41,7 +42,7 @@ public:
 
 private:
     void grabLoop(QRect area);
-    QImage grabChanged(const QRect& area, QImage& previous);
+    QImage grabChanged(PictureFeed& feed, QImage& previous);
     void post(std::function<void()> task);
     void endThread();
 

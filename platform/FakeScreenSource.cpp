@@ -1,5 +1,7 @@
 #include "platform/FakeScreenSource.h"
 
+#include "platform/ScreenFeed.h"
+
 #include <QPainter>
 
 #include <stdexcept>
@@ -174,6 +176,27 @@ QImage FakeScreenSource::grabArea(const QRect& pixels, bool withCursor) {
     QImage image = desktop_.copy(area);
     if (withCursor) drawCursor(image, area.topLeft());
     return image;
+}
+
+class FakeScreenSource::AreaFeed final : public PictureFeed {
+public:
+    AreaFeed(FakeScreenSource& screen, const QRect& area) : screen_(screen), area_(area) {}
+    QSize size() const override { return area_.size(); }
+    bool waitForChange(MonotonicTime) override { return true; }
+    void wake() override {}
+    QImage grab() override {
+        QImage image = screen_.grabArea(area_, false);
+        if (image.isNull()) throw Lost(ScreenFeedLoss::screenUnreadable());
+        return image;
+    }
+
+private:
+    FakeScreenSource& screen_;
+    QRect area_;
+};
+
+std::unique_ptr<PictureFeed> FakeScreenSource::feedArea(const QRect& pixels) {
+    return std::make_unique<AreaFeed>(*this, pixels);
 }
 
 QImage FakeScreenSource::grab(const ContentFilter& filter, bool withCursor) {

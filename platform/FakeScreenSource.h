@@ -58,10 +58,14 @@ public:
     // Only counted: the fake's windows always have their own pictures.
     std::shared_ptr<void> keepWindowPixels() override;
     QImage grabArea(const QRect& pixels, bool withCursor) override;
+    // Grabs of the area: the fake screen shows none of our windows. Its
+    // waits answer at once that something may have changed.
+    std::unique_ptr<PictureFeed> feedArea(const QRect& pixels) override;
     QImage grab(const ContentFilter& filter, bool withCursor) override;
 
 private:
     class Wait;
+    class AreaFeed;
     void waitWhileHeld(std::unique_lock<std::mutex>& guard, const bool& held);
     void drawCursor(QImage& image, const QPoint& imageOrigin) const;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/PictureFeed.h"
 #include "platform/ScreenContent.h"
 
 #include <QImage>
@@ -49,6 +50,12 @@ public:
 
     // A rectangle of the screen in root pixels, as it appears now.
     virtual QImage grabArea(const QRect& pixels, bool withCursor) = 0;
+    // Pictures of a rectangle in root pixels, as grabArea() makes them, for
+    // a stream of frames (a scrolling screenshot's): where one of this
+    // program's floating windows (OwnWindows) lies over the rectangle, the
+    // picture shows what it covers. The screen's extra work for that ends
+    // with the feed. Throws PictureFeed::Lost when the screen cannot be read.
+    virtual std::unique_ptr<PictureFeed> feedArea(const QRect& pixels) = 0;
     // A display's whole rectangle, or a window: its own pixels even where
     // other windows cover it while a keepWindowPixels() hold lives, else
     // (or where the screen cannot keep them) the visible pixels of its frame.

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include <poll.h>
+
 namespace tavero::x11 {
 
 namespace {
@@ -40,6 +42,16 @@ void Connection::discardEvents() const {
 bool Connection::has(xcb_extension_t* extension) const {
     const xcb_query_extension_reply_t* data = xcb_get_extension_data(connection_, extension);
     return data && data->present;
+}
+
+Connection::Woken Connection::wait(std::chrono::steady_clock::time_point deadline, int other) const {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return Woken::deadline;
+    pollfd descriptors[2] = {{xcb_get_file_descriptor(connection_), POLLIN, 0}, {other, POLLIN, 0}};
+    const int ready = poll(descriptors, other >= 0 ? 2 : 1, int(left.count()));
+    if (ready <= 0) return Woken::deadline;
+    if (other >= 0 && descriptors[1].revents) return Woken::other;
+    return Woken::server;
 }
 
 xcb_atom_t Connection::atom(const char* name) {

@@ -5,6 +5,7 @@
 
 #include <xcb/xcb.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -49,6 +50,14 @@ public:
     // Whether the server has the extension; requests of a missing extension
     // would close the connection.
     bool has(xcb_extension_t* extension) const;
+
+    // What ended a wait().
+    enum class Woken { server, other, deadline };
+    // Blocks until the server sends something, `other` (a descriptor, or -1)
+    // becomes readable, or `deadline` passes. Call it once xcb's queue is
+    // empty (xcb_poll_for_event gave nothing): events xcb has already read
+    // wake nothing.
+    Woken wait(std::chrono::steady_clock::time_point deadline, int other = -1) const;
 
     xcb_atom_t atom(const char* name);
 

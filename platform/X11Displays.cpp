@@ -63,4 +63,11 @@ QList<DisplayInfo> listDisplays(Connection& connection) {
     return displays;
 }
 
+QRect rootArea(Connection& connection) {
+    xcb_connection_t* c = connection.get();
+    auto geometry = take(xcb_get_geometry_reply(c, xcb_get_geometry(c, connection.root()), nullptr));
+    if (!geometry) return {};
+    return {0, 0, geometry->width, geometry->height};
+}
+
 }  // namespace tavero::x11

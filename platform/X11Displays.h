@@ -10,4 +10,8 @@ namespace tavero::x11 {
 // has no RandR. Scales are 1: only Qt knows its own scale factors.
 QList<DisplayInfo> listDisplays(Connection& connection);
 
+// The root window's extent now: RandR may have resized it since the
+// connection was opened, whose setup still tells the old size.
+QRect rootArea(Connection& connection);
+
 }  // namespace tavero::x11

@@ -60,8 +60,13 @@ QImage ImageGrabber::grab(xcb_drawable_t drawable, const QRect& area, int depth)
     QImage image;
     if (useShm_) image = grabShared(drawable, area, *format);
     if (image.isNull()) image = grabPlain(drawable, area, *format);
-    connection_.discardEvents();
     return image;
+}
+
+QImage ImageGrabber::grabOnce(xcb_drawable_t drawable, const QRect& area, int depth) {
+    const std::optional<QImage::Format> format = formatFor(xcb_get_setup(connection_.get()), depth);
+    if (area.isEmpty() || !format) return {};
+    return grabPlain(drawable, area, *format);
 }
 
 QImage ImageGrabber::grabShared(xcb_drawable_t drawable, const QRect& area, QImage::Format format) {

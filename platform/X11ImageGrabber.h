@@ -18,7 +18,8 @@ class SegmentPool;
 // becomes the image, where shared memory is not available. Images come in
 // the server's own layout: Format_RGB32 for depth 24, ARGB32_Premultiplied
 // for depth 32 (little-endian servers, which X servers on our machines are).
-// Owns the pool; any thread, one grab at a time.
+// Errors of failed grabs arrive among the connection's events, which its
+// owner reads or discards. Owns the pool; any thread, one grab at a time.
 class ImageGrabber {
 public:
     explicit ImageGrabber(Connection& connection);
@@ -32,6 +33,10 @@ public:
     // `area` of `drawable` (in its own coordinates), which has depth 24 or
     // 32; null on failure or another depth.
     QImage grab(xcb_drawable_t drawable, const QRect& area, int depth);
+    // The same through GetImage alone: for small areas read once, where a
+    // shared segment would cost more than the copy it saves and would take
+    // the place of a screen-sized one in the pool.
+    QImage grabOnce(xcb_drawable_t drawable, const QRect& area, int depth);
 
     // The pointer's image placed at its position in root pixels; a null
     // image when the server cannot tell.

@@ -1,7 +1,9 @@
 #include "platform/X11ScreenSource.h"
 
+#include "platform/ScreenFeed.h"
 #include "platform/X11Connection.h"
 #include "platform/X11Displays.h"
+#include "platform/X11Extensions.h"
 #include "platform/X11ImageGrabber.h"
 #include "platform/X11UncoverWatch.h"
 #include "platform/X11Windows.h"
@@ -12,22 +14,10 @@
 
 namespace tavero {
 
-namespace {
-
-bool hasComposite02(x11::Connection& connection) {
-    if (!connection.has(&xcb_composite_id)) return false;
-    xcb_connection_t* c = connection.get();
-    auto version = x11::take(xcb_composite_query_version_reply(c, xcb_composite_query_version(c, 0, 4), nullptr));
-    // NameWindowPixmap needs Composite 0.2.
-    return version && (version->major_version > 0 || version->minor_version >= 2);
-}
-
-}  // namespace
-
 struct X11ScreenSource::Private {
     x11::Connection connection;
     x11::ImageGrabber grabber{connection};
-    bool composite = hasComposite02(connection);
+    bool composite = x11::startComposite(connection);
 
     QRect rootRect() const {
         return {0, 0, connection.screen()->width_in_pixels, connection.screen()->height_in_pixels};
@@ -108,8 +98,13 @@ std::shared_ptr<void> X11ScreenSource::keepWindowPixels() {
 QImage X11ScreenSource::grabArea(const QRect& pixels, bool withCursor) {
     const QRect area = pixels.intersected(d_->rootRect());
     QImage image = d_->grabber.grab(d_->connection.root(), area, d_->connection.screen()->root_depth);
+    d_->connection.discardEvents();
     if (!image.isNull() && withCursor) drawCursor(image, area.topLeft());
     return image;
+}
+
+std::unique_ptr<PictureFeed> X11ScreenSource::feedArea(const QRect& pixels) {
+    return openScreenFeed(ScreenScope{pixels, std::nullopt, false, {}});
 }
 
 QImage X11ScreenSource::grab(const ContentFilter& filter, bool withCursor) {
@@ -134,6 +129,7 @@ QImage X11ScreenSource::grabWindow(const WindowInfo& window, bool withCursor) {
     QImage image = d_->grabber.grab(pixmap, area, geometry->depth);
     xcb_free_pixmap(c, pixmap);
     xcb_flush(c);
+    d_->connection.discardEvents();
     if (image.isNull()) return grabArea(window.frame, withCursor);
     if (withCursor) {
         auto origin = x11::take(

@@ -25,6 +25,8 @@ public:
     std::shared_ptr<UncoverWait> watchUncovering(const QList<quint32>& windows) override;
     std::shared_ptr<void> keepWindowPixels() override;
     QImage grabArea(const QRect& pixels, bool withCursor) override;
+    // A screen feed of the area (openScreenFeed), on a connection of its own.
+    std::unique_ptr<PictureFeed> feedArea(const QRect& pixels) override;
     QImage grab(const ContentFilter& filter, bool withCursor) override;
 
     // Whether window grabs can read a covered window's own pixels.

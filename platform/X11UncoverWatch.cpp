@@ -1,12 +1,11 @@
 #include "platform/X11UncoverWatch.h"
 
+#include "platform/X11Extensions.h"
 #include "platform/X11Windows.h"
 
 #include <QSet>
 
 #include <xcb/damage.h>
-
-#include <poll.h>
 
 namespace tavero::x11 {
 
@@ -28,22 +27,12 @@ std::optional<QRect> mappedArea(xcb_connection_t* c, xcb_window_t topLevel) {
     return QRect(geometry->x, geometry->y, geometry->width + 2 * border, geometry->height + 2 * border);
 }
 
-// Waits for the socket to bring something, at most until `deadline`.
-bool readable(xcb_connection_t* c, Clock::time_point deadline) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) return false;
-    pollfd socket{xcb_get_file_descriptor(c), POLLIN, 0};
-    return poll(&socket, 1, int(left.count())) > 0;
-}
-
 }  // namespace
 
 UncoverWatch::UncoverWatch(const QList<xcb_window_t>& windows) {
     xcb_connection_t* c = connection_.get();
-    if (connection_.has(&xcb_damage_id)) {
-        // DAMAGE answers nothing until the client has announced its version.
-        take(xcb_damage_query_version_reply(c, xcb_damage_query_version(c, 1, 1), nullptr));
-        damageEvent_ = xcb_get_extension_data(c, &xcb_damage_id)->first_event;
+    if (const std::optional<uint8_t> damageEvents = startDamage(connection_)) {
+        damageEvent_ = *damageEvents;
         damage_ = xcb_generate_id(c);
         xcb_damage_create(c, damage_, connection_.root(), XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
     }
@@ -93,7 +82,7 @@ void UncoverWatch::wait(std::chrono::milliseconds limit) {
     while (!done() && !xcb_connection_has_error(c)) {
         Reply<xcb_generic_event_t> event = take(xcb_poll_for_event(c));
         if (event) handle(*event);
-        else if (!readable(c, deadline)) break;
+        else if (connection_.wait(deadline) != Connection::Woken::server) break;
     }
     // The round trip after the last event.
     take(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));

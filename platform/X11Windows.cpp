@@ -1,7 +1,10 @@
 #include "platform/X11Windows.h"
 
+#include <xcb/shape.h>
+
 #include <algorithm>
 #include <queue>
+#include <vector>
 
 namespace tavero::x11 {
 
@@ -195,6 +198,59 @@ QList<xcb_window_t> childrenOf(Connection& connection, xcb_window_t window) {
     const xcb_window_t* data = xcb_query_tree_children(tree.get());
     children = QList<xcb_window_t>(data, data + xcb_query_tree_children_length(tree.get()));
     return children;
+}
+
+QList<TopLevel> topLevelStack(Connection& connection) {
+    xcb_connection_t* c = connection.get();
+    const QList<xcb_window_t> children = childrenOf(connection, connection.root());
+    std::vector<std::pair<xcb_get_window_attributes_cookie_t, xcb_get_geometry_cookie_t>> asked;
+    asked.reserve(size_t(children.size()));
+    for (xcb_window_t child : children)
+        asked.emplace_back(xcb_get_window_attributes(c, child), xcb_get_geometry(c, child));
+    QList<TopLevel> stack;
+    for (qsizetype index = 0; index < children.size(); ++index) {
+        auto attributes = take(xcb_get_window_attributes_reply(c, asked[size_t(index)].first, nullptr));
+        auto geometry = take(xcb_get_geometry_reply(c, asked[size_t(index)].second, nullptr));
+        if (!attributes || !geometry || attributes->map_state != XCB_MAP_STATE_VIEWABLE ||
+            attributes->_class != XCB_WINDOW_CLASS_INPUT_OUTPUT)
+            continue;
+        const int border = geometry->border_width;
+        stack.append({children[index],
+                      QRect(geometry->x, geometry->y, geometry->width + 2 * border, geometry->height + 2 * border),
+                      QPoint(geometry->x + border, geometry->y + border), geometry->depth, QRegion()});
+    }
+    const QList<QRegion> shapes = boundingShapes(connection, stack);
+    for (qsizetype index = 0; index < stack.size(); ++index) stack[index].shape = shapes[index];
+    return stack;
+}
+
+QList<QRegion> boundingShapes(Connection& connection, const QList<TopLevel>& windows) {
+    QList<QRegion> shapes;
+    shapes.reserve(windows.size());
+    if (!connection.has(&xcb_shape_id)) {
+        for (const TopLevel& window : windows) shapes.append(QRegion(window.outer));
+        return shapes;
+    }
+    xcb_connection_t* c = connection.get();
+    std::vector<xcb_shape_get_rectangles_cookie_t> asked;
+    asked.reserve(size_t(windows.size()));
+    for (const TopLevel& window : windows) asked.push_back(xcb_shape_get_rectangles(c, window.id, XCB_SHAPE_SK_BOUNDING));
+    for (qsizetype index = 0; index < windows.size(); ++index) {
+        auto reply = take(xcb_shape_get_rectangles_reply(c, asked[size_t(index)], nullptr));
+        if (!reply) {
+            shapes.append(QRegion(windows[index].outer));
+            continue;
+        }
+        // Relative to the window's inside; an unshaped window answers with
+        // its outer rectangle.
+        const xcb_rectangle_t* rectangles = xcb_shape_get_rectangles_rectangles(reply.get());
+        QRegion shape;
+        for (int rectangle = 0; rectangle < xcb_shape_get_rectangles_rectangles_length(reply.get()); ++rectangle)
+            shape += QRect(rectangles[rectangle].x, rectangles[rectangle].y, rectangles[rectangle].width,
+                           rectangles[rectangle].height);
+        shapes.append(shape.translated(windows[index].origin));
+    }
+    return shapes;
 }
 
 std::optional<xcb_window_t> topLevelOf(Connection& connection, xcb_window_t window) {

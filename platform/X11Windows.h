@@ -3,6 +3,8 @@
 #include "platform/ScreenContent.h"
 #include "platform/X11Connection.h"
 
+#include <QRegion>
+
 namespace tavero::x11 {
 
 // The viewable windows front to back: from the window manager's
@@ -22,6 +24,27 @@ std::optional<qint64> activeProcess(Connection& connection);
 // manager (_NET_ACTIVE_WINDOW) when one runs, else by raising it and giving
 // it the input focus ourselves. Nothing when the process shows no window.
 void activateProcess(Connection& connection, qint64 processID);
+
+// A child of the root window as the screen stacks it.
+struct TopLevel {
+    xcb_window_t id = 0;
+    // In root pixels, its border included: the extent of its own pixmap.
+    QRect outer;
+    // Where its inside (the origin of its drawing) lies in root pixels.
+    QPoint origin;
+    uint8_t depth = 0;
+    // What of `outer` it covers (see boundingShapes).
+    QRegion shape;
+};
+
+// The viewable input-output children of the root window, bottom to top,
+// asked in two round trips.
+QList<TopLevel> topLevelStack(Connection& connection);
+
+// Each window's bounding shape in root pixels (SHAPE: a window cut to a
+// ring covers only the ring), asked in one round trip; its outer rectangle
+// where the server has no SHAPE or the window is gone.
+QList<QRegion> boundingShapes(Connection& connection, const QList<TopLevel>& windows);
 
 // The children of `window`, bottom to top; none when it is gone.
 QList<xcb_window_t> childrenOf(Connection& connection, xcb_window_t window);

@@ -13,7 +13,7 @@ packages=(
   libtesseract-dev tesseract-ocr-chi-sim tesseract-ocr-eng
   nlohmann-json3-dev
   libxcb1-dev libxcb-randr0-dev libxcb-shm0-dev libxcb-xfixes0-dev libxcb-composite0-dev
-  libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-damage0-dev
+  libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-damage0-dev libxcb-shape0-dev
   fonts-noto-cjk qt6-translations-l10n
   # recording: FFmpeg's libraries (libx264, libx265 and AAC inside libavcodec), libyuv for
   # colour conversion, PulseAudio's client library, Qt Multimedia for playing videos

@@ -5,6 +5,7 @@
 #include "editor_ui/style/SymbolIcons.h"
 #include "editor_ui/style/TaveroStyle.h"
 #include "platform/Fonts.h"
+#include "platform/OwnWindows.h"
 
 #include <QBoxLayout>
 #include <QLabel>
@@ -76,6 +77,12 @@ ScrollCaptureBar::ScrollCaptureBar(ScrollingCapture& session, QWidget* parent)
     connect(&session, &ScrollingCapture::stateChanged, this, &ScrollCaptureBar::refresh);
     refresh();
 }
+
+ScrollCaptureBar::~ScrollCaptureBar() { OwnWindows::remove(quint32(internalWinId())); }
+
+void ScrollCaptureBar::showEvent(QShowEvent*) { OwnWindows::add(quint32(winId())); }
+
+void ScrollCaptureBar::hideEvent(QHideEvent*) { OwnWindows::remove(quint32(internalWinId())); }
 
 QString ScrollCaptureBar::progressText() const { return progress_->text(); }
 

@@ -16,11 +16,14 @@ class StartActionButton;
 // how much is joined, the session's one-line status and the "完成" button.
 // A frameless tool window on top of others that never takes the keyboard
 // (the page keeps it while the user scrolls); dragging its background moves
-// it. Observes the session, which may go first. Main thread.
+// it. While shown it is one of OwnWindows, which the frames keep out, so it
+// may lie over the region. Observes the session, which may go first. Main
+// thread.
 class ScrollCaptureBar : public QWidget {
     Q_OBJECT
 public:
     explicit ScrollCaptureBar(ScrollingCapture& session, QWidget* parent = nullptr);
+    ~ScrollCaptureBar() override;
 
     // "已接续 N 张 · H px".
     QString progressText() const;
@@ -28,6 +31,8 @@ public:
     StartActionButton* finishButton() const { return finish_; }
 
 protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -6,6 +6,7 @@
 #include "capture/ScrollingCapture.h"
 #include "capture/ui/ScrollCapturePresenter.h"
 #include "capture/ui/ScrollRegionFrame.h"
+#include "platform/OwnWindows.h"
 #include "editor_ui/style/TaveroStyle.h"
 #include "platform/X11ScreenSource.h"
 #include "tests/capture/CaptureHarness.h"
@@ -29,9 +30,9 @@ constexpr int steps[] = {137, 211, 95, 260, 173, 301, 88, 240, 155, 199, 117, 28
 
 class ScrollingPage : public QRasterWindow {
 public:
-    explicit ScrollingPage(QImage page) : page_(std::move(page)) {
+    explicit ScrollingPage(QImage page, const QRect& where = place) : page_(std::move(page)) {
         setFlags(Qt::Window | Qt::FramelessWindowHint);
-        setGeometry(place);
+        setGeometry(where);
     }
     void scrollTo(int top) {
         top_ = top;
@@ -131,6 +132,43 @@ TEST(ScrollingCaptureOnX11Test, ALongPageScrolledInUnevenStepsComesOutWholeAndWi
     EXPECT_TRUE(samePixels(*result, page.copy(0, 0, pageWidth, top + place.height()))) << "every seam is the page's own";
     ASSERT_GE(frames.size(), qsizetype(std::size(steps)));
     for (const QImage& frame : frames) ASSERT_EQ(greenPixels(frame), 0) << "our windows never show in a frame";
+}
+
+TEST(ScrollingCaptureOnX11Test, TheBarOverAWholeScreenRegionStaysOutOfTheFrames) {
+    auto screen = std::make_shared<X11ScreenSource>();
+    const DisplayInfo display = screen->displays().first();
+    const QRect whole = display.pixelFrame;
+    const QImage page = fixtures::textPage(whole.width(), 3 * whole.height());
+    ScrollingPage window(page, whole);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QImage firstScreen = page.copy(whole);
+    ASSERT_TRUE(samePixels(test::grabUntil([&] { return screen->grabArea(whole, false); }, firstScreen), firstScreen));
+
+    // No room beside the region: the bar lies over it, registered as ours.
+    ScrollingCapture session(screen);
+    ScrollCapturePresenter presenter;
+    const std::unique_ptr<ScrollControls> controls = presenter.open(session, display, QRectF(whole));
+    ASSERT_TRUE(controls);
+    const QRect bar = ScrollCapturePresenter::barGeometry(QRectF(whole), whole);
+    ASSERT_TRUE(whole.contains(bar));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return greenPixels(screen->grabArea(bar, false)) > 500; }, 5000));
+    ASSERT_EQ(OwnWindows::list().size(), 1);
+
+    ScrollFrameStream stream(screen);
+    QList<QImage> frames;
+    stream.start(CaptureRegion{display.id, QRectF(whole)}, ShareableContent{{display}, {}},
+                 [&](const QImage& frame) { frames.append(frame); }, {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frames.isEmpty(); }, 5000));
+    EXPECT_TRUE(samePixels(frames.first(), firstScreen)) << "the first frame shows the page beneath the bar";
+
+    window.scrollTo(300);
+    const QImage scrolled = page.copy(whole.translated(0, 300));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return samePixels(frames.last(), scrolled); }, 5000));
+    for (const QImage& frame : frames) EXPECT_EQ(greenPixels(frame), 0) << "the bar never shows in a frame";
+    bool stopped = false;
+    stream.stop([&] { stopped = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stopped; }, 5000));
 }
 
 }  // namespace

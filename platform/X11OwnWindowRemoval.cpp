@@ -1,0 +1,205 @@
+#include "platform/X11OwnWindowRemoval.h"
+
+#include "platform/X11Extensions.h"
+#include "platform/X11ImageGrabber.h"
+
+#include <QPainter>
+#include <QSet>
+
+#include <xcb/composite.h>
+#include <xcb/damage.h>
+
+#include <chrono>
+#include <vector>
+
+namespace tavero::x11 {
+
+namespace {
+
+// How long the first picture over our windows waits for the windows beneath
+// to answer their Expose: a program that answers takes milliseconds, even on
+// a busy machine well under this; one that never does costs one pause.
+constexpr auto settleLimit = std::chrono::milliseconds(500);
+
+}  // namespace
+
+OwnWindowRemoval::OwnWindowRemoval(Connection& connection, ImageGrabber& grabber)
+    : connection_(connection),
+      grabber_(grabber),
+      composite_(startComposite(connection)),
+      damageEvent_(startDamage(connection)) {}
+
+OwnWindowRemoval::~OwnWindowRemoval() { release(); }
+
+void OwnWindowRemoval::apply(QImage& image, const QRect& area, const QList<xcb_window_t>& windows,
+                             const EventSink& others) {
+    QList<xcb_window_t> ours;
+    const QRegion covered = composite_ && !windows.isEmpty() ? coveredBy(windows, area, ours) : QRegion();
+    if (covered.isEmpty()) {
+        release();
+        return;
+    }
+    covered_ = covered;
+    const QList<TopLevel> stack = topLevelStack(connection_);
+    // The records exist before the redirection, so that no repaint it
+    // brings about goes unseen.
+    watchBeneath(stack, ours);
+    if (!redirected_) {
+        redirect();
+        settle(stack, ours, others);
+    }
+    paint(image, area, stack, ours);
+}
+
+QRegion OwnWindowRemoval::coveredBy(const QList<xcb_window_t>& windows, const QRect& area,
+                                    QList<xcb_window_t>& topLevels) {
+    xcb_connection_t* c = connection_.get();
+    struct Asked {
+        xcb_get_window_attributes_cookie_t attributes;
+        xcb_get_geometry_cookie_t geometry;
+        xcb_translate_coordinates_cookie_t origin;
+    };
+    std::vector<Asked> asked;
+    asked.reserve(size_t(windows.size()));
+    for (xcb_window_t window : windows)
+        asked.push_back({xcb_get_window_attributes(c, window), xcb_get_geometry(c, window),
+                         xcb_translate_coordinates(c, window, connection_.root(), 0, 0)});
+    // The clients' own rectangles: a window manager's frame around one is
+    // not ours to take out.
+    QList<TopLevel> clients;
+    for (qsizetype index = 0; index < windows.size(); ++index) {
+        auto attributes = take(xcb_get_window_attributes_reply(c, asked[size_t(index)].attributes, nullptr));
+        auto geometry = take(xcb_get_geometry_reply(c, asked[size_t(index)].geometry, nullptr));
+        auto origin = take(xcb_translate_coordinates_reply(c, asked[size_t(index)].origin, nullptr));
+        if (!attributes || !geometry || !origin || attributes->map_state != XCB_MAP_STATE_VIEWABLE) continue;
+        const QPoint inside(origin->dst_x, origin->dst_y);
+        const QRect rect(inside, QSize(geometry->width, geometry->height));
+        if (rect.intersects(area)) clients.append({windows[index], rect, inside, geometry->depth, QRegion()});
+    }
+    QRegion covered;
+    const QList<QRegion> shapes = boundingShapes(connection_, clients);
+    for (qsizetype index = 0; index < clients.size(); ++index) {
+        const QRegion inside = shapes[index] & area;
+        if (inside.isEmpty()) continue;
+        covered += inside;
+        if (const std::optional<xcb_window_t> topLevel = topLevelOf(connection_, clients[index].id))
+            topLevels.append(*topLevel);
+    }
+    return covered;
+}
+
+void OwnWindowRemoval::redirect() {
+    xcb_composite_redirect_subwindows(connection_.get(), connection_.root(), XCB_COMPOSITE_REDIRECT_AUTOMATIC);
+    redirected_ = true;
+}
+
+void OwnWindowRemoval::release() {
+    xcb_connection_t* c = connection_.get();
+    for (auto record = watched_.keyBegin(); record != watched_.keyEnd(); ++record) xcb_damage_destroy(c, *record);
+    watched_.clear();
+    covered_ = QRegion();
+    if (!redirected_) return;
+    xcb_composite_unredirect_subwindows(c, connection_.root(), XCB_COMPOSITE_REDIRECT_AUTOMATIC);
+    redirected_ = false;
+    xcb_flush(c);
+}
+
+// DAMAGE records on the windows beneath ours, which tell when they draw
+// what ours cover (invisible on the screen, so the root's record misses it).
+void OwnWindowRemoval::watchBeneath(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours) {
+    if (!damageEvent_) return;
+    xcb_connection_t* c = connection_.get();
+    QHash<xcb_window_t, uint32_t> recordOf;
+    for (auto record = watched_.cbegin(); record != watched_.cend(); ++record) recordOf.insert(record->window, record.key());
+    QSet<xcb_window_t> beneath;
+    for (const TopLevel& window : stack) {
+        if (ours.contains(window.id) || !covered_.intersects(window.shape)) continue;
+        beneath.insert(window.id);
+        if (const uint32_t record = recordOf.value(window.id)) {
+            watched_[record].origin = window.origin;
+            continue;
+        }
+        const uint32_t record = xcb_generate_id(c);
+        xcb_damage_create(c, record, window.id, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
+        watched_.insert(record, {window.id, window.origin});
+    }
+    for (auto record = watched_.begin(); record != watched_.end();) {
+        if (beneath.contains(record->window)) {
+            ++record;
+            continue;
+        }
+        xcb_damage_destroy(c, record.key());
+        record = watched_.erase(record);
+    }
+}
+
+void OwnWindowRemoval::settle(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours, const EventSink& others) {
+    if (!damageEvent_ || compositingManagerRuns(connection_)) return;
+    QHash<uint32_t, QRegion> awaited;
+    for (auto record = watched_.cbegin(); record != watched_.cend(); ++record) {
+        for (qsizetype index = 0; index < stack.size(); ++index) {
+            if (stack[index].id != record->window || ours.contains(stack[index].id)) continue;
+            const QRegion hidden = covered_ & stack[index].shape & coveredFromAbove(stack, index);
+            if (!hidden.isEmpty()) awaited.insert(record.key(), hidden.translated(-record->origin));
+        }
+    }
+    awaitRepaints(connection_, *damageEvent_, std::move(awaited), std::chrono::steady_clock::now() + settleLimit,
+                  others);
+}
+
+void OwnWindowRemoval::paint(QImage& image, const QRect& area, const QList<TopLevel>& stack,
+                             const QList<xcb_window_t>& ours) {
+    paintBackground(image, area);
+    QPainter painter(&image);
+    painter.translate(-area.topLeft());
+    for (const TopLevel& window : stack) {
+        const QRegion shown = covered_ & window.shape;
+        if (ours.contains(window.id) || shown.isEmpty()) continue;
+        const QRect part = shown.boundingRect();
+        const QImage pixels = pixelsOf(window, part);
+        if (pixels.isNull()) continue;
+        painter.setClipRegion(shown);
+        painter.drawImage(part.topLeft(), pixels);
+    }
+}
+
+// The root's background: the desktop's picture where a desktop program set
+// one (_XROOTPMAP_ID), else black.
+void OwnWindowRemoval::paintBackground(QImage& image, const QRect& area) {
+    const QRect bounds = covered_.boundingRect();
+    QPainter painter(&image);
+    painter.translate(-area.topLeft());
+    painter.setClipRegion(covered_);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(bounds, Qt::black);
+    const std::optional<quint32> desktop = connection_.cardinal(connection_.root(), "_XROOTPMAP_ID", XCB_ATOM_PIXMAP);
+    if (!desktop || *desktop == XCB_PIXMAP_NONE) return;
+    xcb_connection_t* c = connection_.get();
+    auto geometry = take(xcb_get_geometry_reply(c, xcb_get_geometry(c, *desktop), nullptr));
+    if (!geometry) return;
+    const QRect part = bounds & QRect(0, 0, geometry->width, geometry->height);
+    const QImage pixels = grabber_.grabOnce(*desktop, part, geometry->depth);
+    if (!pixels.isNull()) painter.drawImage(part.topLeft(), pixels);
+}
+
+QImage OwnWindowRemoval::pixelsOf(const TopLevel& window, const QRect& part) {
+    xcb_connection_t* c = connection_.get();
+    // Named anew at every read: a resize gives the window a new pixmap.
+    const xcb_pixmap_t pixmap = xcb_generate_id(c);
+    xcb_composite_name_window_pixmap(c, window.id, pixmap);
+    QImage pixels = grabber_.grabOnce(pixmap, part.translated(-window.outer.topLeft()), window.depth);
+    xcb_free_pixmap(c, pixmap);
+    return pixels;
+}
+
+bool OwnWindowRemoval::takeEvent(const xcb_generic_event_t& event, bool& coveredChanged) {
+    if (!damageEvent_ || (event.response_type & 0x7f) != *damageEvent_ + XCB_DAMAGE_NOTIFY) return false;
+    const auto& notify = reinterpret_cast<const xcb_damage_notify_event_t&>(event);
+    const auto record = watched_.constFind(notify.damage);
+    if (record == watched_.cend()) return false;
+    const QRect drawn(QPoint(notify.area.x, notify.area.y) + record->origin, QSize(notify.area.width, notify.area.height));
+    coveredChanged = covered_.intersects(drawn);
+    return true;
+}
+
+}  // namespace tavero::x11
