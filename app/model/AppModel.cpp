@@ -51,15 +51,17 @@ RecordingStudio& AppModel::studio() {
 }
 
 // The parts of the studio this build has: the pointer recorder, the screen
-// recorder's pause, resume, stop and reports, and the sounds. No part writer
-// can begin a take yet.
+// recorder, and the sounds. No camera part writer can begin a take yet.
 StudioParts AppModel::studioParts() const {
     StudioParts parts;
     parts.tracker = std::make_unique<CursorRecorder>(pointer_);
-    const auto cannotBegin = [] { throw ShotError(StudioMessages::recordingUnavailable()); };
+    ScreenRecorder& recorder = *recorder_;
     parts.recorder = std::make_unique<SessionTakeRecorder>(
-        *recorder_, [cannotBegin](const RecordingCaptureSettings&, const QString&) { cannotBegin(); },
-        [cannotBegin](const CameraTake&, const QString&) { cannotBegin(); });
+        recorder,
+        [&recorder](const RecordingCaptureSettings& s, const QString& url) {
+            recorder.start(s.content, s.display, s.region, s.window, url, s.systemAudio, s.microphone, s.cursor);
+        },
+        [](const CameraTake&, const QString&) { throw ShotError(StudioMessages::recordingUnavailable()); });
     parts.playSound = playSound_;
     return parts;
 }
