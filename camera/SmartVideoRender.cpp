@@ -1,6 +1,6 @@
 #include "camera/SmartVideoRender.h"
 
-#include "camera/BoundedQueue.h"
+#include "camera/HandOffQueues.h"
 #include "camera/RecordingCompositor.h"
 #include "camera/SmartCameraTrack.h"
 #include "camera/SmartVideoMessages.h"
@@ -21,6 +21,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 namespace tavero {
 
@@ -31,6 +32,9 @@ Q_LOGGING_CATEGORY(lcRender, "tavero.camera.render")
 // Pictures waiting between two stages: enough to smooth out their
 // differences, few enough to keep a render's memory small.
 constexpr std::size_t queueLength = 4;
+// Composing takes about as long as decoding and coding together, which
+// spread over threads of their own: two composers keep pace with them.
+constexpr int composers = 2;
 // A source picture stamped this little after a grid time still counts as
 // shown at it: times rounded through a file's time base land a hair off.
 constexpr double sameTime = 1e-4;
@@ -56,7 +60,7 @@ struct GridPicture {
 // queues, so every other thread stops at its next hand-over.
 class Failure {
 public:
-    Failure(BoundedQueue<GridPicture>& sources, BoundedQueue<QImage>& frames) : sources_(sources), frames_(frames) {}
+    Failure(BoundedQueue<GridPicture>& sources, OrderedQueue<QImage>& frames) : sources_(sources), frames_(frames) {}
 
     void record(std::exception_ptr error) {
         {
@@ -77,7 +81,7 @@ public:
 
 private:
     BoundedQueue<GridPicture>& sources_;
-    BoundedQueue<QImage>& frames_;
+    OrderedQueue<QImage>& frames_;
     std::mutex mutex_;
     std::exception_ptr first_;
 };
@@ -151,11 +155,16 @@ public:
     // Blocks until the last picture is written and the file completed.
     // Throws the first failure of any stage.
     void run() {
-        std::thread composing([this] { runStage(failure_, SmartVideoMessages::writeFailed(), [this] { compose(); }); });
+        std::vector<std::thread> composing;
+        for (int composer = 0; composer < composers; ++composer)
+            composing.emplace_back([this] {
+                runStage(failure_, SmartVideoMessages::writeFailed(), [this] { compose(); });
+                if (++composersDone_ == composers) frames_.close();
+            });
         std::thread coding([this] { runStage(failure_, SmartVideoMessages::writeFailed(), [this] { code(); }); });
         runStage(failure_, SmartVideoMessages::sourceUnreadable(), [this] { decode(); });
         sources_.close();
-        composing.join();
+        for (std::thread& composer : composing) composer.join();
         coding.join();
         failure_.rethrow();
     }
@@ -189,13 +198,13 @@ private:
             if (!same) lastFrame = compositor_.frame(picture->source, pose);
             lastSource = picture->source.cacheKey();
             lastPose = pose;
-            if (!frames_.push(lastFrame)) return;
+            if (!frames_.put(picture->index, lastFrame)) return;
         }
-        frames_.close();
     }
 
     void code() {
-        while (std::optional<QImage> frame = frames_.pop()) {
+        while (std::optional<QImage> frame = frames_.take()) {
+            if (failure_.happened()) return;
             writer_.writePicture(*frame);
             progress_.pictureWritten();
         }
@@ -211,7 +220,8 @@ private:
     const media::CancelToken& cancel_;
     RenderProgress& progress_;
     BoundedQueue<GridPicture> sources_{queueLength};
-    BoundedQueue<QImage> frames_{queueLength};
+    OrderedQueue<QImage> frames_{int(queueLength)};
+    std::atomic<int> composersDone_{0};
     Failure failure_{sources_, frames_};
 };
 

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace tavero::ImageOps::filters {
@@ -75,6 +77,78 @@ int blockSample(int pixel, double origin, double blockSize, int low, int high) {
     return std::clamp(int(std::floor(centre)), low, high);
 }
 
+// Where a target pixel samples its source along one axis: the two source
+// pixels around its position (edge pixels repeated beyond the border) and
+// the second one's share out of 256.
+struct Tap {
+    int first = 0;
+    int second = 0;
+    int weight = 0;
+};
+
+std::vector<Tap> tapsFor(int start, int count, double toStart, double scale, double fromStart, int sourceLength) {
+    std::vector<Tap> taps(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        // Between pixel centres.
+        const double position = fromStart + (start + i + 0.5 - toStart) * scale - 0.5;
+        const double whole = std::floor(position);
+        int first = int(whole);
+        int weight = int(std::lround((position - whole) * 256));
+        if (weight == 256) {
+            ++first;
+            weight = 0;
+        }
+        taps[size_t(i)] = {std::clamp(first, 0, sourceLength - 1), std::clamp(first + 1, 0, sourceLength - 1), weight};
+    }
+    return taps;
+}
+
+// The two pixels mixed channel by channel, the second one's share `weight`
+// out of 256: two channels at a time in the halves of one word.
+inline uint32_t mixed(uint32_t first, uint32_t second, uint32_t weight) {
+    const uint32_t keep = 256 - weight;
+    const uint32_t oddChannels =
+        (((first & 0x00ff00ffu) * keep + (second & 0x00ff00ffu) * weight + 0x00800080u) >> 8) & 0x00ff00ffu;
+    const uint32_t evenChannels =
+        (((first >> 8) & 0x00ff00ffu) * keep + ((second >> 8) & 0x00ff00ffu) * weight + 0x00800080u) & 0xff00ff00u;
+    return oddChannels | evenChannels;
+}
+
+// One source row stretched along x.
+void stretchRow(const uchar* source, const std::vector<Tap>& columns, uint32_t* row) {
+    const auto* pixels = reinterpret_cast<const uint32_t*>(source);
+    for (const Tap& column : columns) *row++ = mixed(pixels[column.first], pixels[column.second], uint32_t(column.weight));
+}
+
+// Two pairs of pixels mixed as mixed() does, four channels at a time.
+inline uint64_t mixedPairs(uint64_t first, uint64_t second, uint64_t weight) {
+    constexpr uint64_t lanes = 0x00ff00ff00ff00ffull, rounding = 0x0080008000800080ull;
+    const uint64_t keep = 256 - weight;
+    const uint64_t oddChannels = (((first & lanes) * keep + (second & lanes) * weight + rounding) >> 8) & lanes;
+    const uint64_t evenChannels = (((first >> 8) & lanes) * keep + ((second >> 8) & lanes) * weight + rounding) & ~lanes;
+    return oddChannels | evenChannels;
+}
+
+// Two stretched rows mixed, the lower one's share `weight` out of 256.
+void blendRows(const uint32_t* upper, const uint32_t* lower, int weight, uchar* target, size_t count) {
+    if (weight == 0) {
+        std::memcpy(target, upper, count * 4);
+        return;
+    }
+    size_t i = 0;
+    for (; i + 2 <= count; i += 2) {
+        uint64_t a, b;
+        std::memcpy(&a, upper + i, 8);
+        std::memcpy(&b, lower + i, 8);
+        const uint64_t pair = mixedPairs(a, b, uint64_t(weight));
+        std::memcpy(target + i * 4, &pair, 8);
+    }
+    for (; i < count; ++i) {
+        const uint32_t pixel = mixed(upper[i], lower[i], uint32_t(weight));
+        std::memcpy(target + i * 4, &pixel, 4);
+    }
+}
+
 }  // namespace
 
 int blurReach(double sigma) { return passesFor(sigma).reach; }
@@ -133,16 +207,27 @@ QImage reduced(const QImage& image, const QSize& size) {
 void drawScaled(const QImage& source, const QRectF& from, QImage& target, const QRectF& to, const QRect& clip) {
     const QRect area = clip & target.rect();
     if (area.isEmpty() || source.isNull() || to.isEmpty() || from.isEmpty()) return;
-    // The inverse map, target pixel index inside `area` to source position,
-    // between pixel centres.
-    const double scaleX = from.width() / to.width();
-    const double scaleY = from.height() / to.height();
-    const double offsetX = scaleX * (area.left() + 0.5 - to.left()) + from.left() - 0.5;
-    const double offsetY = scaleY * (area.top() + 0.5 - to.top()) + from.top() - 0.5;
-    const cv::Matx23d map(scaleX, 0, offsetX, 0, scaleY, offsetY);
-    cv::Mat region = pixels::view(target)(cvRect(area));
-    cv::warpAffine(pixels::constView(source), region, map, region.size(), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
-                   cv::BORDER_REPLICATE);
+    const std::vector<Tap> columns = tapsFor(area.left(), area.width(), to.left(), from.width() / to.width(),
+                                             from.left(), source.width());
+    const std::vector<Tap> rows =
+        tapsFor(area.top(), area.height(), to.top(), from.height() / to.height(), from.top(), source.height());
+    // The two source rows the current target row lies between, stretched.
+    const size_t width = size_t(area.width());
+    std::vector<uint32_t> upper(width), lower(width);
+    int upperRow = -1, lowerRow = -1;
+    for (int y = 0; y < area.height(); ++y) {
+        const Tap& row = rows[size_t(y)];
+        if (row.first != upperRow) {
+            if (row.first == lowerRow) std::swap(upper, lower);
+            else stretchRow(source.constScanLine(row.first), columns, upper.data());
+            upperRow = row.first;
+        }
+        if (row.second != lowerRow || lowerRow == -1) {
+            stretchRow(source.constScanLine(row.second), columns, lower.data());
+            lowerRow = row.second;
+        }
+        blendRows(upper.data(), lower.data(), row.weight, target.scanLine(area.top() + y) + area.left() * 4, width);
+    }
 }
 
 }  // namespace tavero::ImageOps::filters

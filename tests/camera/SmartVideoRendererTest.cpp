@@ -197,7 +197,7 @@ TEST_F(SmartVideoRendererTest, RendersTheFramedZoomingCutWithTheSoundCopied) {
 
     // Progress: at once, then at most four times a second, then 1 last.
     ASSERT_GE(answers.progress.size(), 2u);
-    EXPECT_EQ(answers.progress.front(), 0);
+    EXPECT_LT(answers.progress.front(), 0.2);
     EXPECT_EQ(answers.progress.back(), 1);
     for (size_t i = 1; i + 1 < answers.progress.size(); ++i) {
         EXPECT_GE(answers.progress[i], answers.progress[i - 1]);
@@ -284,6 +284,25 @@ TEST_F(SmartVideoRendererTest, ASecondRenderIsRefusedAndACancelledOneLeavesNothi
     EXPECT_FALSE(renderer.rendering());
     EXPECT_EQ(QDir(folder_->path()).entryList(QDir::Files | QDir::Hidden), filesBefore);
     EXPECT_EQ(digest(source()), before) << "the recording is only read";
+}
+
+TEST_F(SmartVideoRendererTest, ARendererGoneMidwayStopsItsRenderAndAnswersNoMore) {
+    ASSERT_FALSE(HasFatalFailure());
+    const QStringList filesBefore = QDir(folder_->path()).entryList(QDir::Files | QDir::Hidden);
+    Answers answers;
+    {
+        SmartVideoRenderer renderer;
+        renderer.exportVideo(source(), file(QStringLiteral("讲解成片_4.mp4")), projectFor(source(), seconds),
+                             answers.onProgress(), answers.onCompletion());
+        ASSERT_TRUE(waitFor([&] { return !answers.progress.empty() && answers.progress.back() > 0; }));
+    }
+    const size_t reports = answers.progress.size();
+    QElapsedTimer settle;
+    settle.start();
+    waitFor([&] { return settle.elapsed() > 700; });
+    EXPECT_TRUE(answers.outcomes.empty());
+    EXPECT_EQ(answers.progress.size(), reports);
+    EXPECT_EQ(QDir(folder_->path()).entryList(QDir::Files | QDir::Hidden), filesBefore);
 }
 
 TEST(SmartVideoRenderTest, WithoutEffectsThePictureComesOutAsItWent) {
