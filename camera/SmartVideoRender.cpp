@@ -16,6 +16,8 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <exception>
 #include <mutex>
@@ -32,8 +34,8 @@ Q_LOGGING_CATEGORY(lcRender, "tavero.camera.render")
 // Pictures waiting between two stages: enough to smooth out their
 // differences, few enough to keep a render's memory small.
 constexpr std::size_t queueLength = 4;
-// Composing takes about as long as decoding and coding together, which
-// spread over threads of their own: two composers keep pace with them.
+// A frame takes longer to compose than to decode, and the encoder spreads
+// over threads of its own: two composers keep pace with both.
 constexpr int composers = 2;
 // A source picture stamped this little after a grid time still counts as
 // shown at it: times rounded through a file's time base land a hair off.
@@ -47,8 +49,6 @@ class Abandoned : public std::exception {};
 void stopIfCancelled(const media::CancelToken& cancel) {
     if (cancel.cancelled()) throw Abandoned();
 }
-
-double fractionOf(int done, int total) { return total > 0 ? std::min(1.0, double(done) / total) : 0; }
 
 // A source picture and the grid step it is shown at.
 struct GridPicture {
@@ -86,30 +86,25 @@ private:
     std::exception_ptr first_;
 };
 
-// Runs `work`, turning a media failure into `sentence`; any failure is
-// recorded instead of leaving the thread.
-template <typename Work>
-void runStage(Failure& failure, const QString& sentence, Work work) {
-    try {
-        try {
-            work();
-        } catch (const media::MediaError& error) {
-            if (!error.abandoned()) qCWarning(lcRender) << error.what();
-            throw ShotError(sentence);
-        }
-    } catch (...) {
-        failure.record(std::current_exception());
-    }
-}
-
 // Runs `work` where a media failure means `sentence`.
 template <typename Work>
 auto withSentence(const QString& sentence, Work work) {
     try {
         return work();
     } catch (const media::MediaError& error) {
-        qCWarning(lcRender) << error.what();
+        if (!error.abandoned()) qCWarning(lcRender) << error.what();
         throw ShotError(sentence);
+    }
+}
+
+// Runs one stage of the pipeline on its thread: any failure is recorded
+// instead of leaving the thread.
+template <typename Work>
+void runStage(Failure& failure, const QString& sentence, Work work) {
+    try {
+        withSentence(sentence, work);
+    } catch (...) {
+        failure.record(std::current_exception());
     }
 }
 
@@ -249,7 +244,10 @@ void publish(PendingFile& output) {
 
 }  // namespace
 
-double RenderProgress::fraction() const { return fractionOf(done_, total_); }
+double RenderProgress::fraction() const {
+    const int total = total_;
+    return total > 0 ? std::min(1.0, double(done_) / total) : 0;
+}
 
 media::VideoCodec SmartVideoRender::codecFor(QSize outputSize) {
     const bool fits = outputSize.width() <= largestH264.width() && outputSize.height() <= largestH264.height();
