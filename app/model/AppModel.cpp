@@ -1,6 +1,7 @@
 #include "app/model/AppModel.h"
 
 #include "app/model/ModelMessages.h"
+#include "camera/SmartVideoRenderer.h"
 #include "document/ShotDocument.h"
 #include "library/LibraryMessages.h"
 #include "platform/SettingsValues.h"
@@ -51,8 +52,8 @@ RecordingStudio& AppModel::studio() {
 }
 
 // The parts of the studio this build has: the pointer recorder, the screen
-// recorder's pause, resume, stop and reports, and the sounds. No part writer
-// can begin a take yet.
+// recorder's pause, resume, stop and reports, the sounds and the renderer of
+// finished videos. No part writer can begin a take yet.
 StudioParts AppModel::studioParts() const {
     StudioParts parts;
     parts.tracker = std::make_unique<CursorRecorder>(pointer_);
@@ -61,6 +62,7 @@ StudioParts AppModel::studioParts() const {
         *recorder_, [cannotBegin](const RecordingCaptureSettings&, const QString&) { cannotBegin(); },
         [cannotBegin](const CameraTake&, const QString&) { cannotBegin(); });
     parts.playSound = playSound_;
+    parts.exporter = std::make_unique<SmartVideoRenderer>();
     return parts;
 }
 
