@@ -14,7 +14,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -111,23 +110,6 @@ QString soundPackets(const QString& path) {
                          path);
 }
 
-// The types of the file's top-level boxes, in order.
-QStringList topLevelBoxes(const QString& path) {
-    QFile file(path);
-    QStringList boxes;
-    if (!file.open(QIODevice::ReadOnly)) return boxes;
-    for (qint64 at = 0; at + 8 <= file.size();) {
-        file.seek(at);
-        const QByteArray header = file.read(16);
-        quint64 length = qFromBigEndian<quint32>(header.constData());
-        if (length == 1 && header.size() == 16) length = qFromBigEndian<quint64>(header.constData() + 8);
-        boxes << QString::fromLatin1(header.mid(4, 4));
-        if (length < 8) break;
-        at += qint64(length);
-    }
-    return boxes;
-}
-
 // What one export said, and when.
 struct Answers {
     std::vector<double> progress;
@@ -206,17 +188,11 @@ TEST_F(SmartVideoRendererTest, RendersTheFramedZoomingCutWithTheSoundCopied) {
 
     EXPECT_EQ(probe(QStringLiteral("stream=codec_name,width,height,pix_fmt"), output).toStdString(),
               "h264,2048,1208,yuv420p");
-    EXPECT_EQ(probe(QStringLiteral("stream=color_range,color_space,color_transfer,color_primaries"), output).toStdString(),
-              "tv,smpte170m,iec61966-2-1,bt709");
     EXPECT_NEAR(probe(QStringLiteral("stream=duration"), output).toDouble(), seconds, 1.0 / 30);
     EXPECT_EQ(test::pictureTimes(output).size(), int(seconds * 30));
     EXPECT_EQ(soundPackets(output).toStdString(), soundPackets(source()).toStdString())
         << "the sound is copied packet for packet";
     EXPECT_EQ(test::soundTrackTags(output), QStringList{QStringLiteral("system")});
-    const QStringList boxes = topLevelBoxes(output);
-    EXPECT_TRUE(boxes.contains(QStringLiteral("moov")) &&
-                boxes.indexOf(QStringLiteral("moov")) < boxes.indexOf(QStringLiteral("mdat")))
-        << "the index comes first: " << boxes.join(QLatin1Char(',')).toStdString();
 
     // The picture at 10 s.
     const QImage shown = pictureAt(output, 10, {2048, 1208});
