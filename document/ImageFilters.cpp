@@ -1,6 +1,7 @@
 #include "document/ImageFilters.h"
 #include "document/PixelViews.h"
 
+#include <opencv2/core/hal/intrin.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
@@ -114,38 +115,65 @@ inline uint32_t mixed(uint32_t first, uint32_t second, uint32_t weight) {
     return oddChannels | evenChannels;
 }
 
-// One source row stretched along x.
+#if CV_SIMD128
+// Channels of two groups of four pixels mixed as mixed() does, the second
+// group's share given per channel for each half of the group.
+inline cv::v_uint8x16 mixedChannels(const cv::v_uint8x16& first, const cv::v_uint8x16& second,
+                                     const cv::v_uint16x8& shareLow, const cv::v_uint16x8& shareHigh) {
+    const cv::v_uint16x8 whole = cv::v_setall_u16(256), rounding = cv::v_setall_u16(128);
+    cv::v_uint16x8 firstLow, firstHigh, secondLow, secondHigh;
+    cv::v_expand(first, firstLow, firstHigh);
+    cv::v_expand(second, secondLow, secondHigh);
+    const cv::v_uint16x8 low =
+        (cv::v_mul_wrap(firstLow, whole - shareLow) + cv::v_mul_wrap(secondLow, shareLow) + rounding) >> 8;
+    const cv::v_uint16x8 high =
+        (cv::v_mul_wrap(firstHigh, whole - shareHigh) + cv::v_mul_wrap(secondHigh, shareHigh) + rounding) >> 8;
+    return cv::v_pack(low, high);
+}
+#endif
+
+// One source row stretched along x: four pixels at a time where the
+// processor can.
 void stretchRow(const uchar* source, const std::vector<Tap>& columns, uint32_t* row) {
     const auto* pixels = reinterpret_cast<const uint32_t*>(source);
-    for (const Tap& column : columns) *row++ = mixed(pixels[column.first], pixels[column.second], uint32_t(column.weight));
+    size_t x = 0;
+#if CV_SIMD128
+    for (; x + 4 <= columns.size(); x += 4) {
+        const Tap* t = &columns[x];
+        const cv::v_uint32x4 firsts(pixels[t[0].first], pixels[t[1].first], pixels[t[2].first], pixels[t[3].first]);
+        const cv::v_uint32x4 seconds(pixels[t[0].second], pixels[t[1].second], pixels[t[2].second],
+                                     pixels[t[3].second]);
+        const auto share = [](int a, int b) {
+            return cv::v_uint16x8(ushort(a), ushort(a), ushort(a), ushort(a), ushort(b), ushort(b), ushort(b), ushort(b));
+        };
+        cv::v_store(reinterpret_cast<uchar*>(row + x),
+                    mixedChannels(cv::v_reinterpret_as_u8(firsts), cv::v_reinterpret_as_u8(seconds),
+                                  share(t[0].weight, t[1].weight), share(t[2].weight, t[3].weight)));
+    }
+#endif
+    for (; x < columns.size(); ++x)
+        row[x] = mixed(pixels[columns[x].first], pixels[columns[x].second], uint32_t(columns[x].weight));
 }
 
-// Two pairs of pixels mixed as mixed() does, four channels at a time.
-inline uint64_t mixedPairs(uint64_t first, uint64_t second, uint64_t weight) {
-    constexpr uint64_t lanes = 0x00ff00ff00ff00ffull, rounding = 0x0080008000800080ull;
-    const uint64_t keep = 256 - weight;
-    const uint64_t oddChannels = (((first & lanes) * keep + (second & lanes) * weight + rounding) >> 8) & lanes;
-    const uint64_t evenChannels = (((first >> 8) & lanes) * keep + ((second >> 8) & lanes) * weight + rounding) & ~lanes;
-    return oddChannels | evenChannels;
-}
-
-// Two stretched rows mixed, the lower one's share `weight` out of 256.
+// Two stretched rows mixed, the lower one's share `weight` out of 256:
+// sixteen channels at a time where the processor can.
 void blendRows(const uint32_t* upper, const uint32_t* lower, int weight, uchar* target, size_t count) {
     if (weight == 0) {
         std::memcpy(target, upper, count * 4);
         return;
     }
-    size_t i = 0;
-    for (; i + 2 <= count; i += 2) {
-        uint64_t a, b;
-        std::memcpy(&a, upper + i, 8);
-        std::memcpy(&b, lower + i, 8);
-        const uint64_t pair = mixedPairs(a, b, uint64_t(weight));
-        std::memcpy(target + i * 4, &pair, 8);
-    }
-    for (; i < count; ++i) {
-        const uint32_t pixel = mixed(upper[i], lower[i], uint32_t(weight));
-        std::memcpy(target + i * 4, &pixel, 4);
+    size_t done = 0;
+#if CV_SIMD128
+    const auto* first = reinterpret_cast<const uchar*>(upper);
+    const auto* second = reinterpret_cast<const uchar*>(lower);
+    const cv::v_uint16x8 share = cv::v_setall_u16(uint16_t(weight));
+    for (; done + 4 <= count; done += 4)
+        cv::v_store(target + done * 4,
+                    mixedChannels(cv::v_load(first + done * 4), cv::v_load(second + done * 4), share, share));
+#endif
+    for (; done < count; ++done) {
+        const uint32_t pixel = mixed(upper[done], lower[done], uint32_t(weight));
+        std::memcpy(target + done * 4, &pixel, 4);
     }
 }
 
