@@ -94,6 +94,8 @@ RecordingCompositor::RecordingCompositor(const QSize& sourceSize, const Recordin
     const double radius = cornerRadius * scale;
     mask_ = frameMask(outputSize_, QRect(i, i, w, h), radius);
     shadowKeep_ = shadowKeep(mask_, shadowSigma * scale);
+    const int reach = ImageOps::filters::blurReach(shadowSigma * scale);
+    shadowReach_ = QRect(i, i, w, h).adjusted(-reach, -reach, reach, reach) & QRect(QPoint(), outputSize_);
 
     const int c = std::min({int(std::ceil(radius)), w / 2, h / 2});
     const int ow = outputSize_.width(), oh = outputSize_.height();
@@ -171,16 +173,20 @@ void RecordingCompositor::paintBackdrop(const QImage& picture, QImage& canvas, c
     const double k = std::max(ow / picture.width(), oh / picture.height());
     const double left = (ow - picture.width() * k) * 0.5, top = (oh - picture.height() * k) * 0.5;
 
-    // Reduce by a whole factor (the quick, exact kind of averaging); the few
-    // rows and columns it leaves out lie under the repeated edge anyway.
-    const int factor = std::clamp(int(backdropSigma_ / k / reducedBlurSigma), 1,
-                                  std::min(picture.width(), picture.height()));
-    const QSize reducedSize(picture.width() / factor, picture.height() / factor);
-    const QImage whole(picture.constBits(), reducedSize.width() * factor, reducedSize.height() * factor,
-                       picture.bytesPerLine(), picture.format());
-    const QImage reduced = factor == 1 ? whole : ImageOps::filters::reduced(whole, reducedSize);
+    // Halve while the blur still spans enough pixels of the halved copy:
+    // averaging pairs is the quickest exact reduction. The odd row or column
+    // a halving leaves out lies under the repeated edge anyway.
+    QImage reduced = picture;
+    int factor = 1;
+    while (backdropSigma_ / (k * factor * 2) >= reducedBlurSigma && reduced.width() >= 2 && reduced.height() >= 2) {
+        const QSize half(reduced.width() / 2, reduced.height() / 2);
+        const QImage even(reduced.constBits(), half.width() * 2, half.height() * 2, reduced.bytesPerLine(),
+                          reduced.format());
+        reduced = ImageOps::filters::reduced(even, half);
+        factor *= 2;
+    }
     const QImage blurred = ImageOps::filters::blurred(reduced, reduced.rect(), backdropSigma_ / (k * factor));
-    const QRectF to(left, top, whole.width() * k, whole.height() * k);
+    const QRectF to(left, top, reduced.width() * factor * k, reduced.height() * factor * k);
     for (const QRect& area : areas) ImageOps::filters::drawScaled(blurred, QRectF(blurred.rect()), canvas, to, area);
 }
 
@@ -216,13 +222,14 @@ void RecordingCompositor::blendCorners(const QImage& source, const QRectF& from,
     }
 }
 
-void RecordingCompositor::darkenUnderShadow(QImage& canvas, const QRect& area) const {
+void RecordingCompositor::darkenUnderShadow(QImage& canvas, const QRect& whole) const {
+    const QRect area = whole & shadowReach_;
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const uchar* keep = shadowKeep_.constScanLine(y);
         auto* row = reinterpret_cast<QRgb*>(canvas.scanLine(y));
         for (int x = area.left(); x <= area.right(); ++x) {
-            if (keep[x] == 255) continue;
-            // 0…256, so that two channels fit one multiplication without overlapping.
+            // 0…256, so that two channels fit one multiplication without
+            // overlapping; 256 where the shadow does not reach.
             const uint k = keep[x] + (keep[x] >> 7);
             const QRgb pixel = row[x];
             const uint redBlue = (((pixel & 0xff00ffu) * k) >> 8) & 0xff00ffu;

@@ -72,6 +72,8 @@ private:
     // backdrop (255 = untouched), both over the whole canvas.
     QImage mask_;
     QImage shadowKeep_;
+    // Where the shadow reaches: shadowKeep_ is 255 everywhere else.
+    QRect shadowReach_;
     // The canvas outside the frame: four strips, the frame's corner squares
     // inside the top and bottom ones.
     QList<QRect> border_;

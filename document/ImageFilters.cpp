@@ -1,11 +1,14 @@
 #include "document/ImageFilters.h"
 #include "document/PixelViews.h"
 
+#include <opencv2/core/hal/intrin.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace tavero::ImageOps::filters {
@@ -75,6 +78,105 @@ int blockSample(int pixel, double origin, double blockSize, int low, int high) {
     return std::clamp(int(std::floor(centre)), low, high);
 }
 
+// Where a target pixel samples its source along one axis: the two source
+// pixels around its position (edge pixels repeated beyond the border) and
+// the second one's share out of 256.
+struct Tap {
+    int first = 0;
+    int second = 0;
+    int weight = 0;
+};
+
+std::vector<Tap> tapsFor(int start, int count, double toStart, double scale, double fromStart, int sourceLength) {
+    std::vector<Tap> taps(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        // Between pixel centres.
+        const double position = fromStart + (start + i + 0.5 - toStart) * scale - 0.5;
+        const double whole = std::floor(position);
+        int first = int(whole);
+        int weight = int(std::lround((position - whole) * 256));
+        if (weight == 256) {
+            ++first;
+            weight = 0;
+        }
+        taps[size_t(i)] = {std::clamp(first, 0, sourceLength - 1), std::clamp(first + 1, 0, sourceLength - 1), weight};
+    }
+    return taps;
+}
+
+// The two pixels mixed channel by channel, the second one's share `weight`
+// out of 256: two channels at a time in the halves of one word.
+inline uint32_t mixed(uint32_t first, uint32_t second, uint32_t weight) {
+    const uint32_t keep = 256 - weight;
+    const uint32_t oddChannels =
+        (((first & 0x00ff00ffu) * keep + (second & 0x00ff00ffu) * weight + 0x00800080u) >> 8) & 0x00ff00ffu;
+    const uint32_t evenChannels =
+        (((first >> 8) & 0x00ff00ffu) * keep + ((second >> 8) & 0x00ff00ffu) * weight + 0x00800080u) & 0xff00ff00u;
+    return oddChannels | evenChannels;
+}
+
+#if CV_SIMD128
+// Channels of two groups of four pixels mixed as mixed() does, the second
+// group's share given per channel for each half of the group.
+inline cv::v_uint8x16 mixedChannels(const cv::v_uint8x16& first, const cv::v_uint8x16& second,
+                                     const cv::v_uint16x8& shareLow, const cv::v_uint16x8& shareHigh) {
+    const cv::v_uint16x8 whole = cv::v_setall_u16(256), rounding = cv::v_setall_u16(128);
+    cv::v_uint16x8 firstLow, firstHigh, secondLow, secondHigh;
+    cv::v_expand(first, firstLow, firstHigh);
+    cv::v_expand(second, secondLow, secondHigh);
+    const cv::v_uint16x8 low =
+        (cv::v_mul_wrap(firstLow, whole - shareLow) + cv::v_mul_wrap(secondLow, shareLow) + rounding) >> 8;
+    const cv::v_uint16x8 high =
+        (cv::v_mul_wrap(firstHigh, whole - shareHigh) + cv::v_mul_wrap(secondHigh, shareHigh) + rounding) >> 8;
+    return cv::v_pack(low, high);
+}
+#endif
+
+// One source row stretched along x: four pixels at a time where the
+// processor can.
+void stretchRow(const uchar* source, const std::vector<Tap>& columns, uint32_t* row) {
+    const auto* pixels = reinterpret_cast<const uint32_t*>(source);
+    size_t x = 0;
+#if CV_SIMD128
+    for (; x + 4 <= columns.size(); x += 4) {
+        const Tap* t = &columns[x];
+        const cv::v_uint32x4 firsts(pixels[t[0].first], pixels[t[1].first], pixels[t[2].first], pixels[t[3].first]);
+        const cv::v_uint32x4 seconds(pixels[t[0].second], pixels[t[1].second], pixels[t[2].second],
+                                     pixels[t[3].second]);
+        const auto share = [](int a, int b) {
+            return cv::v_uint16x8(ushort(a), ushort(a), ushort(a), ushort(a), ushort(b), ushort(b), ushort(b), ushort(b));
+        };
+        cv::v_store(reinterpret_cast<uchar*>(row + x),
+                    mixedChannels(cv::v_reinterpret_as_u8(firsts), cv::v_reinterpret_as_u8(seconds),
+                                  share(t[0].weight, t[1].weight), share(t[2].weight, t[3].weight)));
+    }
+#endif
+    for (; x < columns.size(); ++x)
+        row[x] = mixed(pixels[columns[x].first], pixels[columns[x].second], uint32_t(columns[x].weight));
+}
+
+// Two stretched rows mixed, the lower one's share `weight` out of 256:
+// sixteen channels at a time where the processor can.
+void blendRows(const uint32_t* upper, const uint32_t* lower, int weight, uchar* target, size_t count) {
+    if (weight == 0) {
+        std::memcpy(target, upper, count * 4);
+        return;
+    }
+    size_t done = 0;
+#if CV_SIMD128
+    const auto* first = reinterpret_cast<const uchar*>(upper);
+    const auto* second = reinterpret_cast<const uchar*>(lower);
+    const cv::v_uint16x8 share = cv::v_setall_u16(uint16_t(weight));
+    for (; done + 4 <= count; done += 4)
+        cv::v_store(target + done * 4,
+                    mixedChannels(cv::v_load(first + done * 4), cv::v_load(second + done * 4), share, share));
+#endif
+    for (; done < count; ++done) {
+        const uint32_t pixel = mixed(upper[done], lower[done], uint32_t(weight));
+        std::memcpy(target + done * 4, &pixel, 4);
+    }
+}
+
 }  // namespace
 
 int blurReach(double sigma) { return passesFor(sigma).reach; }
@@ -133,16 +235,27 @@ QImage reduced(const QImage& image, const QSize& size) {
 void drawScaled(const QImage& source, const QRectF& from, QImage& target, const QRectF& to, const QRect& clip) {
     const QRect area = clip & target.rect();
     if (area.isEmpty() || source.isNull() || to.isEmpty() || from.isEmpty()) return;
-    // The inverse map, target pixel index inside `area` to source position,
-    // between pixel centres.
-    const double scaleX = from.width() / to.width();
-    const double scaleY = from.height() / to.height();
-    const double offsetX = scaleX * (area.left() + 0.5 - to.left()) + from.left() - 0.5;
-    const double offsetY = scaleY * (area.top() + 0.5 - to.top()) + from.top() - 0.5;
-    const cv::Matx23d map(scaleX, 0, offsetX, 0, scaleY, offsetY);
-    cv::Mat region = pixels::view(target)(cvRect(area));
-    cv::warpAffine(pixels::constView(source), region, map, region.size(), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
-                   cv::BORDER_REPLICATE);
+    const std::vector<Tap> columns = tapsFor(area.left(), area.width(), to.left(), from.width() / to.width(),
+                                             from.left(), source.width());
+    const std::vector<Tap> rows =
+        tapsFor(area.top(), area.height(), to.top(), from.height() / to.height(), from.top(), source.height());
+    // The two source rows the current target row lies between, stretched.
+    const size_t width = size_t(area.width());
+    std::vector<uint32_t> upper(width), lower(width);
+    int upperRow = -1, lowerRow = -1;
+    for (int y = 0; y < area.height(); ++y) {
+        const Tap& row = rows[size_t(y)];
+        if (row.first != upperRow) {
+            if (row.first == lowerRow) std::swap(upper, lower);
+            else stretchRow(source.constScanLine(row.first), columns, upper.data());
+            upperRow = row.first;
+        }
+        if (row.second != lowerRow || lowerRow == -1) {
+            stretchRow(source.constScanLine(row.second), columns, lower.data());
+            lowerRow = row.second;
+        }
+        blendRows(upper.data(), lower.data(), row.weight, target.scanLine(area.top() + y) + area.left() * 4, width);
+    }
 }
 
 }  // namespace tavero::ImageOps::filters

@@ -1,6 +1,7 @@
 #include "app/model/AppModel.h"
 
 #include "app/model/ModelMessages.h"
+#include "camera/SmartVideoRenderer.h"
 #include "document/ShotDocument.h"
 #include "library/LibraryMessages.h"
 #include "platform/SettingsValues.h"
@@ -51,7 +52,8 @@ RecordingStudio& AppModel::studio() {
 }
 
 // The parts of the studio this build has: the pointer recorder, the screen
-// recorder, and the sounds. No camera part writer can begin a take yet.
+// recorder, the sounds and the renderer of finished videos. No camera part
+// writer can begin a take yet.
 StudioParts AppModel::studioParts() const {
     StudioParts parts;
     parts.tracker = std::make_unique<CursorRecorder>(pointer_);
@@ -63,6 +65,7 @@ StudioParts AppModel::studioParts() const {
         },
         [](const CameraTake&, const QString&) { throw ShotError(StudioMessages::recordingUnavailable()); });
     parts.playSound = playSound_;
+    parts.exporter = std::make_unique<SmartVideoRenderer>();
     return parts;
 }
 

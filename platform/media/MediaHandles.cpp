@@ -38,6 +38,33 @@ CodecContext makeCodecContext(const AVCodec* codec) {
     return allocated(CodecContext(avcodec_alloc_context3(codec)), "avcodec_alloc_context3");
 }
 
+AVStream* firstVideoStream(AVFormatContext* context) {
+    for (unsigned index = 0; index < context->nb_streams; ++index) {
+        AVStream* stream = context->streams[index];
+        if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            return stream;
+    }
+    throw MediaError("no video stream", AVERROR_STREAM_NOT_FOUND);
+}
+
+int64_t declaredLength(const AVFormatContext* context, const AVStream* stream) {
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) return stream->duration;
+    if (context->duration != AV_NOPTS_VALUE && context->duration > 0)
+        return av_rescale_q(context->duration, AV_TIME_BASE_Q, stream->time_base);
+    return 0;
+}
+
+CodecContext openDecoder(const AVStream* stream) {
+    const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    if (!codec) throw MediaError("avcodec_find_decoder", AVERROR_DECODER_NOT_FOUND);
+    CodecContext decoder = makeCodecContext(codec);
+    check(avcodec_parameters_to_context(decoder.get(), stream->codecpar), "avcodec_parameters_to_context");
+    decoder->pkt_timebase = stream->time_base;
+    decoder->thread_count = 0;
+    check(avcodec_open2(decoder.get(), codec, nullptr), "avcodec_open2");
+    return decoder;
+}
+
 InputFile::InputFile(const QString& path, CancelToken cancel) : cancel_(std::move(cancel)) {
     keepLibraryQuiet();
     AVFormatContext* context = avformat_alloc_context();

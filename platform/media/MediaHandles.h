@@ -49,6 +49,16 @@ Frame makeFrame();
 Packet makePacket();
 CodecContext makeCodecContext(const AVCodec* codec);
 
+// The first video stream of a file, cover pictures left out. Throws
+// MediaError when there is none.
+AVStream* firstVideoStream(AVFormatContext* context);
+// The length of `stream` in its own time base as the file declares it (the
+// stream's, else the file's); 0 when it declares none.
+int64_t declaredLength(const AVFormatContext* context, const AVStream* stream);
+// A decoder opened for `stream`, on as many threads as it likes. Throws
+// MediaError.
+CodecContext openDecoder(const AVStream* stream);
+
 // A media file open for reading whose reads give up once `cancel` is
 // cancelled (the interrupt callback). Stream information is read.
 class InputFile {

@@ -5,18 +5,12 @@
 #include <libyuv/convert_from_argb.h>
 #include <libyuv/scale_argb.h>
 
+#include <cstring>
 #include <memory>
 
 namespace tavero::media {
 
 namespace {
-
-// Chosen by the recording benchmark: the quickest preset whose pictures of
-// a still page of text decode back above 40 dB.
-constexpr const char* preset = "ultrafast";
-constexpr const char* quality = "20";
-// Nominal rate for the rate control; the pictures' own times rule.
-constexpr int nominalRate = 30;
 
 struct DictionaryFree {
     void operator()(AVDictionary* dictionary) const noexcept { av_dict_free(&dictionary); }
@@ -29,34 +23,35 @@ bool convertible(QImage::Format format) {
 
 }  // namespace
 
-PictureEncoder::PictureEncoder(QSize size, bool globalHeader) : frame_(makeFrame()), packet_(makePacket()) {
-    const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
+PictureEncoder::PictureEncoder(QSize size, bool globalHeader, const PictureCoding& coding)
+    : frame_(makeFrame()), packet_(makePacket()) {
+    const AVCodec* codec = avcodec_find_encoder_by_name(coding.encoder);
     if (!codec) throw MediaError("avcodec_find_encoder_by_name", AVERROR_ENCODER_NOT_FOUND);
     encoder_ = makeCodecContext(codec);
     encoder_->width = size.width();
     encoder_->height = size.height();
     encoder_->pix_fmt = AV_PIX_FMT_YUV420P;
-    encoder_->time_base = timeBase;
-    encoder_->framerate = {nominalRate, 1};
+    encoder_->time_base = coding.timeBase;
+    encoder_->framerate = {coding.rate, 1};
     encoder_->max_b_frames = 0;
+    encoder_->gop_size = coding.keyframeInterval;
     // Every picture leaves the encoder as it goes in: threads share each
     // picture instead of taking one each (frame threads hold a dozen back),
     // and "zerolatency" stops libx264 holding one back to learn its length
     // from the next. On a still screen, a picture a second, either would
     // keep the last seconds off the disk.
-    encoder_->thread_type = FF_THREAD_SLICE;
-    // Keyframes come every second by time (see encode); this only bounds a
-    // stretch without one.
-    encoder_->gop_size = 2 * nominalRate;
+    if (coding.immediate) encoder_->thread_type = FF_THREAD_SLICE;
     encoder_->colorspace = AVCOL_SPC_SMPTE170M;
     encoder_->color_primaries = AVCOL_PRI_BT709;
     encoder_->color_trc = AVCOL_TRC_IEC61966_2_1;
     encoder_->color_range = AVCOL_RANGE_MPEG;
     if (globalHeader) encoder_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVDictionary* options = nullptr;
-    av_dict_set(&options, "preset", preset, 0);
-    av_dict_set(&options, "crf", quality, 0);
-    av_dict_set(&options, "tune", "zerolatency", 0);
+    av_dict_set(&options, "preset", coding.preset, 0);
+    av_dict_set(&options, "crf", coding.quality, 0);
+    if (coding.immediate) av_dict_set(&options, "tune", "zerolatency", 0);
+    // libx265 otherwise writes its settings to the program's error output.
+    if (std::strcmp(coding.encoder, "libx265") == 0) av_dict_set(&options, "x265-params", "log-level=error", 0);
     const int opened = avcodec_open2(encoder_.get(), codec, &options);
     std::unique_ptr<AVDictionary, DictionaryFree> unused(options);
     check(opened, "avcodec_open2");

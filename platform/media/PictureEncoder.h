@@ -9,17 +9,39 @@
 
 namespace tavero::media {
 
-// H.264 of live pictures for a recording's parts: libx264 with no B-frames,
+// How pictures are coded, by default as a recording's parts take them:
 // quick enough to keep pace with the screen and fine enough that a still
-// page of text stays crisp; pictures converted with libyuv's BT.601
+// page of text stays crisp. No B-frames in any case.
+struct PictureCoding {
+    // "libx264" or "libx265".
+    const char* encoder = "libx264";
+    // Chosen by the recording benchmark: the quickest preset whose pictures
+    // of a still page of text decode back above 40 dB.
+    const char* preset = "ultrafast";
+    // The constant rate factor.
+    const char* quality = "20";
+    // Pictures' times are counted in these steps; live pictures carry their own.
+    AVRational timeBase{1, 90000};
+    // The rate the rate control assumes.
+    int rate = 30;
+    // The longest stretch of pictures without a keyframe (live parts force
+    // one every second of picture time besides).
+    int keyframeInterval = 60;
+    // Every picture leaves the encoder as soon as it goes in, as live parts
+    // need; a file written at once does better with the encoder's lookahead
+    // and a picture for each of its threads.
+    bool immediate = true;
+};
+
+// Pictures coded into H.264 or HEVC: converted with libyuv's BT.601
 // limited-range matrix and tagged so. One thread at a time.
 class PictureEncoder {
 public:
-    // Pictures carry their own time in these steps.
-    static constexpr AVRational timeBase{1, 90000};
+    // The live pictures of a recording's parts carry their own time in these steps.
+    static constexpr AVRational timeBase = PictureCoding{}.timeBase;
 
     // `size` is even in both directions. Throws MediaError.
-    PictureEncoder(QSize size, bool globalHeader);
+    PictureEncoder(QSize size, bool globalHeader, const PictureCoding& coding = {});
 
     const AVCodecContext* context() const { return encoder_.get(); }
 

@@ -16,15 +16,6 @@ namespace {
 constexpr double endMargin = 0.1;
 constexpr double tolerance = 0.2;
 
-AVStream* firstVideoStream(AVFormatContext* context) {
-    for (unsigned index = 0; index < context->nb_streams; ++index) {
-        AVStream* stream = context->streams[index];
-        if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
-            return stream;
-    }
-    throw MediaError("no video stream", AVERROR_STREAM_NOT_FOUND);
-}
-
 // The playable span of `stream` in its own time base.
 struct Extent {
     int64_t start = 0;
@@ -33,13 +24,6 @@ struct Extent {
     // Samples decoded from here on (their dts) lie in the cut-off fragment.
     int64_t endDts = std::numeric_limits<int64_t>::max();
 };
-
-int64_t declaredLength(AVFormatContext* context, const AVStream* stream) {
-    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) return stream->duration;
-    if (context->duration != AV_NOPTS_VALUE && context->duration > 0)
-        return av_rescale_q(context->duration, AV_TIME_BASE_Q, stream->time_base);
-    return 0;
-}
 
 // The sample index tells where each sample lies without reading it: a sample
 // reaching past the end of the file belongs to a fragment cut off mid-write,
@@ -71,14 +55,12 @@ Extent playableExtent(AVFormatContext* context, AVStream* stream) {
 class PictureProbe {
 public:
     PictureProbe(const InputFile& input, const AVStream* stream, const Extent& extent)
-        : input_(input), stream_(stream), extent_(extent), packet_(makePacket()), frame_(makeFrame()) {
-        const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
-        if (!codec) throw MediaError("avcodec_find_decoder", AVERROR_DECODER_NOT_FOUND);
-        decoder_ = makeCodecContext(codec);
-        check(avcodec_parameters_to_context(decoder_.get(), stream->codecpar), "avcodec_parameters_to_context");
-        decoder_->thread_count = 0;
-        check(avcodec_open2(decoder_.get(), codec, nullptr), "avcodec_open2");
-    }
+        : input_(input),
+          stream_(stream),
+          extent_(extent),
+          decoder_(openDecoder(stream)),
+          packet_(makePacket()),
+          frame_(makeFrame()) {}
 
     // Decodes a picture at `seconds` from the start (within the tolerance),
     // or the last one before the end of what is playable.

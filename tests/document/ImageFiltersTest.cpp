@@ -74,3 +74,20 @@ TEST(Scaling, DrawsAFractionalPartStretchedIntoTheClipOnly) {
     filters::drawScaled(ramp, QRectF(90, 0, 20, 4), target, QRectF(0, 0, 40, 4), target.rect());
     EXPECT_EQ(qRed(target.pixel(39, 1)), 198);
 }
+
+TEST(Scaling, SamplesBothDirectionsAndEveryChannelBetweenPixelCentres) {
+    QImage ramps(64, 48, ImageOps::surfaceFormat);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) ramps.setPixel(x, y, qRgba(3 * x, 5 * y, 2 * x + 2 * y, 255));
+    QImage target(50, 40, ImageOps::surfaceFormat);
+    // Source (7.25, 3.6) … (37.25, 27.6) onto the whole target: 0.6 source pixels a target pixel.
+    filters::drawScaled(ramps, QRectF(7.25, 3.6, 30, 24), target, QRectF(target.rect()), target.rect());
+    for (const QPoint at : {QPoint(0, 0), QPoint(13, 29), QPoint(49, 39), QPoint(31, 4)}) {
+        const double x = 7.25 + (at.x() + 0.5) * 0.6 - 0.5, y = 3.6 + (at.y() + 0.5) * 0.6 - 0.5;
+        const QRgb pixel = target.pixel(at);
+        EXPECT_NEAR(qRed(pixel), 3 * x, 1.01) << at.x() << "," << at.y();
+        EXPECT_NEAR(qGreen(pixel), 5 * y, 1.01) << at.x() << "," << at.y();
+        EXPECT_NEAR(qBlue(pixel), 2 * x + 2 * y, 1.01) << at.x() << "," << at.y();
+        EXPECT_EQ(qAlpha(pixel), 255);
+    }
+}

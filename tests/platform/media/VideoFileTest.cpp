@@ -1,0 +1,132 @@
+#include "platform/media/VideoFileReader.h"
+#include "platform/media/VideoFileWriter.h"
+#include "tests/support/MediaFixtures.h"
+#include "tests/support/Pictures.h"
+#include "tests/support/TempDir.h"
+
+#include <QFile>
+#include <QtEndian>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace tavero;
+using namespace tavero::media;
+
+namespace {
+
+const QSize size(320, 240);
+
+// A colour card of eight patches with a bar sweeping across it.
+QImage card(int frame) {
+    QImage picture(size, QImage::Format_RGB32);
+    QPainter painter(&picture);
+    const QList<QColor> colours{Qt::red, Qt::green, Qt::blue, Qt::white, Qt::black, QColor(128, 128, 128),
+                                QColor(255, 200, 0), QColor(20, 120, 180)};
+    for (int patch = 0; patch < colours.size(); ++patch) painter.fillRect(patch * 40, 0, 40, 240, colours[patch]);
+    painter.fillRect(frame * 4 % 320, 200, 16, 40, Qt::white);
+    return picture;
+}
+
+double psnr(const QImage& a, const QImage& b) {
+    double squares = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            for (const int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)}) squares += d * d;
+        }
+    const double mean = squares / (3.0 * a.width() * a.height());
+    return mean == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mean);
+}
+
+QString videoStream(const QString& path) {
+    return test::ffprobe({QStringLiteral("-select_streams"), QStringLiteral("v:0"), QStringLiteral("-show_entries"),
+                          QStringLiteral("stream=codec_name,codec_tag_string,width,height,has_b_frames,color_range,"
+                                         "color_space,color_transfer,color_primaries"),
+                          QStringLiteral("-of"), QStringLiteral("csv=p=0")},
+                         path)
+        .trimmed();
+}
+
+// The types of the file's top-level boxes, in order.
+QStringList topLevelBoxes(const QString& path) {
+    QFile file(path);
+    QStringList boxes;
+    if (!file.open(QIODevice::ReadOnly)) return boxes;
+    for (qint64 at = 0; at + 8 <= file.size();) {
+        file.seek(at);
+        const QByteArray header = file.read(16);
+        quint64 length = qFromBigEndian<quint32>(header.constData());
+        if (length == 1 && header.size() == 16) length = qFromBigEndian<quint64>(header.constData() + 8);
+        boxes << QString::fromLatin1(header.mid(4, 4));
+        if (length < 8) break;
+        at += qint64(length);
+    }
+    return boxes;
+}
+
+class VideoFileTest : public testing::Test {
+protected:
+    test::TempDir dir;
+    QString recording = dir.file(QStringLiteral("录屏.mp4"));
+    QString output = dir.file(QStringLiteral("成片.mp4"));
+};
+
+}  // namespace
+
+TEST_F(VideoFileTest, ReadsEveryPictureInOrderWithItsTimeAndColours) {
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(recording, {2, size}));
+    const QList<QImage> reference = test::decodePictures(recording);
+    VideoFileReader reader(recording, {});
+    EXPECT_EQ(reader.size(), size);
+    EXPECT_NEAR(reader.duration(), 2, 1e-6);
+    EXPECT_EQ(reader.start(), 0);
+    int count = 0;
+    while (std::optional<VideoPicture> picture = reader.next()) {
+        EXPECT_NEAR(picture->time, count / 30.0, 1e-6);
+        ASSERT_EQ(picture->image.format(), QImage::Format_RGB32);
+        if (count % 20 == 0) EXPECT_GT(psnr(picture->image, reference.value(count).convertToFormat(QImage::Format_RGB32)), 40) << count;
+        ++count;
+    }
+    EXPECT_EQ(count, 60);
+    EXPECT_FALSE(reader.next());
+}
+
+TEST_F(VideoFileTest, WritesEvenlyTimedPicturesBesideTheSoundTracksOfAnotherFile) {
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(recording, {1.5, size, 30, QStringLiteral("libx264"),
+                                                        {test::systemTone, test::micTone}}));
+    {
+        VideoFileWriter writer(output, {size, VideoCodec::h264, 30, 45, recording, 0}, {});
+        for (int frame = 0; frame < 45; ++frame) writer.writePicture(card(frame));
+        writer.finish();
+    }
+    EXPECT_EQ(videoStream(output).toStdString(), "h264,avc1,320,240,0,tv,smpte170m,iec61966-2-1,bt709");
+    const QList<double> times = test::pictureTimes(output);
+    ASSERT_EQ(times.size(), 45);
+    for (int frame = 0; frame < 45; ++frame) EXPECT_NEAR(times[frame], frame / 30.0, 1e-3);
+    EXPECT_EQ(test::soundTrackTags(output), (QStringList{QStringLiteral("system"), QStringLiteral("mic")}));
+    const QStringList boxes = topLevelBoxes(output);
+    EXPECT_TRUE(boxes.contains(QStringLiteral("moov")) &&
+                boxes.indexOf(QStringLiteral("moov")) < boxes.indexOf(QStringLiteral("mdat")))
+        << "the index comes first: " << boxes.join(QLatin1Char(',')).toStdString();
+
+    // What was written reads back as it went in.
+    VideoFileReader reader(output, {});
+    for (int frame = 0; frame < 45; ++frame) {
+        const std::optional<VideoPicture> picture = reader.next();
+        ASSERT_TRUE(picture);
+        if (frame % 15 == 0) EXPECT_GT(psnr(picture->image, card(frame)), 35) << frame;
+    }
+}
+
+TEST_F(VideoFileTest, WritesHevcTaggedForOtherPlayers) {
+    {
+        VideoFileWriter writer(output, {size, VideoCodec::hevc, 30, 10}, {});
+        for (int frame = 0; frame < 10; ++frame) writer.writePicture(card(frame));
+        writer.finish();
+    }
+    EXPECT_EQ(videoStream(output).toStdString(), "hevc,hvc1,320,240,0,tv,smpte170m,iec61966-2-1,bt709");
+    EXPECT_EQ(test::pictureTimes(output).size(), 10);
+}
