@@ -29,6 +29,12 @@ int firstSourceFilling(const QList<ConcatSource>& sources, qsizetype track) {
     return -1;
 }
 
+bool isFirstToFillATrack(const QList<ConcatSource>& sources, qsizetype source) {
+    for (qsizetype track = 0; track < sources[source].streams.size(); ++track)
+        if (firstSourceFilling(sources, track) == source) return true;
+    return false;
+}
+
 const AVStream* streamOf(const InputFile& input, int index) {
     if (index < 0 || index >= int(input->nb_streams)) throw MediaError("no such stream", AVERROR_STREAM_NOT_FOUND);
     return input->streams[index];
@@ -131,8 +137,13 @@ void concatenate(const QList<ConcatSource>& sources, const QString& output, cons
     if (sources.isEmpty()) throw MediaError("nothing to join", AVERROR(EINVAL));
     std::vector<InputFile> inputs;
     inputs.reserve(size_t(sources.size()));
-    for (const ConcatSource& source : sources) inputs.emplace_back(source.path, cancel);
-    OutputContext out = openOutput(output, "mp4");
+    for (qsizetype source = 0; source < sources.size(); ++source) {
+        // Packets are copied as they are, so the header tells enough; only a
+        // file whose coding an output track takes is asked for everything.
+        const bool codingTaken = isFirstToFillATrack(sources, source);
+        inputs.emplace_back(sources[source].path, cancel, codingTaken ? StreamInfo::decoded : StreamInfo::fromHeader);
+    }
+    OutputContext out = openOutput(output, "mp4", WriteBack::whileWriting);
     std::vector<Track> tracks = addTracks(out.get(), sources, inputs);
     Dictionary options;
     av_dict_set_int(&options.entries, "moov_size", indexRoom(sources, inputs), 0);

@@ -1,10 +1,12 @@
 #include "platform/media/MediaHandles.h"
 
 #include "platform/media/MediaError.h"
+#include "platform/media/WriteBehindFile.h"
 
 #include <QFile>
 
 #include <mutex>
+#include <utility>
 
 namespace tavero::media {
 
@@ -28,7 +30,10 @@ Handle allocated(Handle handle, const char* step) {
 }  // namespace
 
 void OutputCloser::operator()(AVFormatContext* context) const noexcept {
-    if (context->oformat && !(context->oformat->flags & AVFMT_NOFILE)) avio_closep(&context->pb);
+    if (context->flags & AVFMT_FLAG_CUSTOM_IO)
+        closeWriteBehindFile(std::exchange(context->pb, nullptr));
+    else if (context->oformat && !(context->oformat->flags & AVFMT_NOFILE))
+        avio_closep(&context->pb);
     avformat_free_context(context);
 }
 
@@ -65,7 +70,7 @@ CodecContext openDecoder(const AVStream* stream) {
     return decoder;
 }
 
-InputFile::InputFile(const QString& path, CancelToken cancel) : cancel_(std::move(cancel)) {
+InputFile::InputFile(const QString& path, CancelToken cancel, StreamInfo info) : cancel_(std::move(cancel)) {
     keepLibraryQuiet();
     AVFormatContext* context = avformat_alloc_context();
     if (!context) throw MediaError("avformat_alloc_context", AVERROR(ENOMEM));
@@ -74,14 +79,14 @@ InputFile::InputFile(const QString& path, CancelToken cancel) : cancel_(std::mov
     // On failure avformat_open_input frees the context itself.
     check(avformat_open_input(&context, QFile::encodeName(path).constData(), nullptr, nullptr), "avformat_open_input");
     context_.reset(context);
-    check(avformat_find_stream_info(context, nullptr), "avformat_find_stream_info");
+    if (info == StreamInfo::decoded) check(avformat_find_stream_info(context, nullptr), "avformat_find_stream_info");
 }
 
 void InputFile::throwIfCancelled() const {
     if (cancel_.cancelled()) throw MediaError("cancelled", AVERROR_EXIT);
 }
 
-OutputContext openOutput(const QString& path, const char* format) {
+OutputContext openOutput(const QString& path, const char* format, WriteBack writeBack) {
     keepLibraryQuiet();
     AVFormatContext* raw = nullptr;
     // The muxer keeps the path: moving the index to the front (faststart)
@@ -89,10 +94,15 @@ OutputContext openOutput(const QString& path, const char* format) {
     check(avformat_alloc_output_context2(&raw, nullptr, format, QFile::encodeName(path).constData()),
           "avformat_alloc_output_context2");
     OutputContext context(raw);
-    if (!(context->oformat->flags & AVFMT_NOFILE))
+    if (context->oformat->flags & AVFMT_NOFILE) return context;
+    if (writeBack == WriteBack::whileWriting) {
+        context->pb = openWriteBehindFile(path);
+        context->flags |= AVFMT_FLAG_CUSTOM_IO;
+    } else {
         check(avio_open2(&context->pb, QFile::encodeName(path).constData(), AVIO_FLAG_WRITE,
                          &context->interrupt_callback, nullptr),
               "avio_open2");
+    }
     return context;
 }
 

@@ -59,12 +59,22 @@ int64_t declaredLength(const AVFormatContext* context, const AVStream* stream);
 // MediaError.
 CodecContext openDecoder(const AVStream* stream);
 
+// How much an InputFile learns of its streams on opening.
+enum class StreamInfo {
+    // What decoding their first packets tells (pixel and sample formats,
+    // frame sizes, decoder delay): what a decoder or a new encoder needs.
+    decoded,
+    // What the container's header says (codec, size, rate, channels, setup
+    // bytes, tags), which is enough to copy packets and costs no decoding.
+    fromHeader,
+};
+
 // A media file open for reading whose reads give up once `cancel` is
-// cancelled (the interrupt callback). Stream information is read.
+// cancelled (the interrupt callback).
 class InputFile {
 public:
     // Throws MediaError when the file is missing or no known container.
-    InputFile(const QString& path, CancelToken cancel);
+    InputFile(const QString& path, CancelToken cancel, StreamInfo info = StreamInfo::decoded);
 
     AVFormatContext* get() const { return context_.get(); }
     AVFormatContext* operator->() const { return context_.get(); }
@@ -76,9 +86,18 @@ private:
     InputContext context_;
 };
 
+// When the bytes of an output go to the disk.
+enum class WriteBack {
+    // When the kernel gets round to it, or a flush asks for them.
+    whenFlushed,
+    // Started every few megabytes while writing, for a large file that is
+    // flushed to the disk before it is published (WriteBehindFile.h).
+    whileWriting,
+};
+
 // A muxer writing `path` in `format` ("mp4", "gif"): the file is created and
 // open. Add streams, then avformat_write_header, packets, av_write_trailer.
 // Throws MediaError.
-OutputContext openOutput(const QString& path, const char* format);
+OutputContext openOutput(const QString& path, const char* format, WriteBack writeBack = WriteBack::whenFlushed);
 
 }  // namespace tavero::media

@@ -22,7 +22,7 @@ TrackCoding codingOf(const AVCodecParameters& parameters) {
 }  // namespace
 
 QList<MediaTrack> readTracks(const QString& path, const CancelToken& cancel) {
-    InputFile input(path, cancel);
+    InputFile input(path, cancel, StreamInfo::fromHeader);
     QList<MediaTrack> tracks;
     for (unsigned index = 0; index < input->nb_streams; ++index) {
         const AVStream* stream = input->streams[index];

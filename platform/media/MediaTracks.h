@@ -11,9 +11,11 @@ namespace tavero::media {
 enum class TrackKind { video, sound };
 
 // What must be the same in two tracks for their packets to follow each
-// other in one stream unchanged: the codec, the picture's size and pixel
-// format or the sound's rate, layout and sample format, and the decoder's
-// setup bytes (for H.264 its parameter sets).
+// other in one stream unchanged: the codec, the picture's size or the sound's
+// rate and channels, and the decoder's setup bytes, which for H.264 and HEVC
+// hold the parameter sets (profile, pixel format, bit depth) and for AAC the
+// sound's configuration. The pixel or sample format stands apart only where
+// the container names it (readTracks decodes nothing); -1 otherwise.
 struct TrackCoding {
     int codec = 0;
     int width = 0;
@@ -37,7 +39,8 @@ struct MediaTrack {
 };
 
 // The video tracks (cover pictures left out) and sound tracks of `path`, in
-// file order. Blocks; any thread. Throws MediaError.
+// file order, as the container's header gives them. Blocks; any thread.
+// Throws MediaError.
 QList<MediaTrack> readTracks(const QString& path, const CancelToken& cancel = {});
 
 }  // namespace tavero::media

@@ -147,7 +147,7 @@ class SmartVideoRendererTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         folder_ = new test::TempDir;
-        test::makeVideo(source(), {seconds, source1080, 30, QStringLiteral("libx264"), {test::systemTone}});
+        test::makeVideo(source(), {.duration = seconds, .size = source1080, .audio = {test::systemTone}});
     }
     static void TearDownTestSuite() {
         delete folder_;
@@ -284,7 +284,7 @@ TEST_F(SmartVideoRendererTest, ARendererGoneMidwayStopsItsRenderAndAnswersNoMore
 TEST(SmartVideoRenderTest, WithoutEffectsThePictureComesOutAsItWent) {
     test::TempDir folder;
     const QString source = folder.file(QStringLiteral("录屏.mp4")), output = folder.file(QStringLiteral("成片.mp4"));
-    ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, {2, source1080, 30, QStringLiteral("libx264"), {test::systemTone}}));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, {.duration = 2, .size = source1080, .audio = {test::systemTone}}));
     RenderProgress progress;
     SmartVideoRender::render(source, output, projectFor(source, 2, {false, false, 1.65, 0.06, 24}), {}, progress);
     EXPECT_EQ(progress.fraction(), 1);
@@ -297,7 +297,7 @@ TEST(SmartVideoRenderTest, WithoutEffectsThePictureComesOutAsItWent) {
 TEST(SmartVideoRenderTest, RefusesAFileWithoutPicturesAndNeverReplacesAFile) {
     test::TempDir folder;
     const QString sound = folder.file(QStringLiteral("声音.mp4")), video = folder.file(QStringLiteral("录屏.mp4"));
-    ASSERT_NO_FATAL_FAILURE(test::makeVideo(sound, {1, {}, 30, QString(), {test::systemTone}}));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(sound, {.duration = 1, .size = {}, .codec = QString(), .audio = {test::systemTone}}));
     ASSERT_NO_FATAL_FAILURE(test::makeVideo(video, {1, {320, 240}}));
     const QString taken = folder.file(QStringLiteral("成片.mp4"));
     QFile existing(taken);

@@ -1,11 +1,15 @@
 #include "platform/FreeSpace.h"
 #include "recording/RecordingDiskSpace.h"
+#include "tests/support/TempDir.h"
 
+#include <QFile>
 #include <QLocale>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdio>
 #include <limits>
 
 using namespace tavero;
@@ -48,14 +52,30 @@ TEST(RecordingDiskSpaceTest, ARenderNeedsThreeTimesItsSourcePlusThreeGigabytes) 
 }
 
 TEST(RecordingDiskSpaceTest, LabelsUseAPointWhateverTheLocale) {
+    // The German locale, built for this test where the system lacks it.
+    test::TempDir locales;
+    QProcess localedef;
+    localedef.start(QStringLiteral("localedef"),
+                    {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"), QStringLiteral("UTF-8"),
+                     locales.file(QStringLiteral("de_DE.UTF-8"))});
+    ASSERT_TRUE(localedef.waitForFinished(60'000)) << "localedef did not finish";
+    const QByteArray savedPath = qgetenv("LOCPATH");
+    qputenv("LOCPATH", QFile::encodeName(locales.path()));
+    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+    const bool german = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
-    std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+
+    char decimal[16] = {};
+    std::snprintf(decimal, sizeof decimal, "%.1f", 3.0);
+    EXPECT_TRUE(german && decimal == std::string("3,0")) << "no German locale to test under";
     EXPECT_EQ(RecordingDiskSpace::label(2'999'999'999), QStringLiteral("3.0 GB"));
     EXPECT_EQ(RecordingDiskSpace::label(0), QStringLiteral("0.0 GB"));
-    std::setlocale(LC_NUMERIC, previous.c_str());
+
     QLocale::setDefault(saved);
+    std::setlocale(LC_NUMERIC, previous.c_str());
+    if (savedPath.isNull()) qunsetenv("LOCPATH");
+    else qputenv("LOCPATH", savedPath);
 }
 
 TEST(RecordingDiskSpaceTest, MeasuresTheFolderThatWillReceiveTheFile) {

@@ -64,17 +64,25 @@ TEST(RecordedVideoValidationTest, AnswersEveryFileWithoutACompleteVideoWithOneSe
     const QString whole = dir.file(QStringLiteral("whole.mp4"));
     test::makeVideo(whole, {.duration = 2.0, .audio = {test::systemTone}});
     EXPECT_NEAR(RecordedVideoValidation::duration(whole), 2.0, 0.05);
+    const QString blink = dir.file(QStringLiteral("blink.mp4"));
+    test::makeVideo(blink, {.duration = 0.05});
+    EXPECT_GT(RecordedVideoValidation::duration(blink), 0);
+    EXPECT_LT(RecordedVideoValidation::duration(blink), 0.1);
 
     const QString cut = dir.file(QStringLiteral("cut.mp4"));
     test::makeVideo(cut, {.duration = 2.0, .truncateAt = 20'000});
     const QString voice = dir.file(QStringLiteral("voice.mp4"));
     test::makeVideo(voice, {.codec = {}, .audio = {test::micTone}});
+    // A part whose writer died before its first fragment: a header, no pictures.
+    const QString unstarted = dir.file(QStringLiteral("unstarted.mp4"));
+    test::makeVideo(unstarted, {.duration = 1.0, .fragmented = true});
+    test::truncateFile(unstarted, test::readFile(unstarted).indexOf("moof") - 4);
     test::writeFile(dir.file(QStringLiteral("empty.mp4")), {});
     test::writeFile(dir.file(QStringLiteral("notes.mp4")), "not a video at all");
     for (const QString& file : {dir.file(QStringLiteral("missing.mp4")), dir.file(QStringLiteral("empty.mp4")),
-                                dir.file(QStringLiteral("notes.mp4")), cut, voice})
+                                dir.file(QStringLiteral("notes.mp4")), cut, voice, unstarted})
         EXPECT_EQ(validationSentence(file), QStringLiteral("文件中没有完整的视频画面。")) << file.toStdString();
-    EXPECT_TRUE(QFileInfo::exists(cut) && QFileInfo::exists(voice));
+    EXPECT_TRUE(QFileInfo::exists(cut) && QFileInfo::exists(voice) && QFileInfo::exists(unstarted));
 
     media::CancelToken cancel;
     cancel.cancel();

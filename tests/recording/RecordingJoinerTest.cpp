@@ -164,7 +164,6 @@ TEST_F(RecordingJoinerTest, APartOnAnotherDiskIsCopiedOnlyWhenItFits) {
 TEST_F(RecordingJoinerTest, AJoinThatCannotBeTrustedPublishesNothingAndKeepsEveryPart) {
     const RecordedVideo first = part(QStringLiteral("1.mp4"), {.duration = 1.0, .audio = {test::systemTone}});
     const RecordedVideo second = part(QStringLiteral("2.mp4"), {.duration = 1.0, .audio = {test::systemTone}});
-    const QStringList parts = folder();
     const qint64 bytes = QFileInfo(first.url).size() + QFileInfo(second.url).size();
 
     EXPECT_EQ(joinSentence({}, destination), QStringLiteral("没有可保存的录制片段。"));
@@ -172,18 +171,40 @@ TEST_F(RecordingJoinerTest, AJoinThatCannotBeTrustedPublishesNothingAndKeepsEver
         FreeSpace::ScopedProbe tight([bytes](const QString&) { return std::optional<qint64>(bytes + 499'999'999); });
         EXPECT_EQ(joinSentence({first, second}, destination), QStringLiteral("空间不足以合并片段，请腾出空间。"));
     }
-    const RecordedVideo larger = part(QStringLiteral("3.mp4"), {.duration = 1.0, .size = {640, 480}, .audio = {test::systemTone}});
-    EXPECT_EQ(joinSentence({first, larger}, destination),
-              QStringLiteral("各片段的画面或声音格式不一致，无法直接合并，已保留片段。"));
+    // Packets of one coding cannot follow another's: a different size, codec
+    // or pixel format, or sound of another rate, is refused.
+    const QList<RecordedVideo> unlike{
+        part(QStringLiteral("3.mp4"), {.duration = 1.0, .size = {640, 480}, .audio = {test::systemTone}}),
+        part(QStringLiteral("4.mp4"), {.duration = 1.0, .codec = QStringLiteral("libx265"), .audio = {test::systemTone}}),
+        part(QStringLiteral("5.mp4"), {.duration = 1.0, .pixelFormat = QStringLiteral("yuv444p"), .audio = {test::systemTone}}),
+        part(QStringLiteral("6.mp4"), {.duration = 1.0, .audio = {test::systemTone}, .sampleRate = 44100}),
+    };
+    const QStringList inputs = folder();
+    for (const RecordedVideo& other : unlike)
+        EXPECT_EQ(joinSentence({first, other}, destination),
+                  QStringLiteral("各片段的画面或声音格式不一致，无法直接合并，已保留片段。"))
+            << other.url.toStdString();
 
     RecordedVideo overstated = second;
     overstated.duration += 0.5;
     EXPECT_EQ(joinSentence({first, overstated}, destination), QStringLiteral("合并后的时长不符合预期，已保留片段。"));
-    EXPECT_EQ(folder(), parts + QStringList{QStringLiteral("3.mp4")});
+    EXPECT_EQ(folder(), inputs);
 
     test::writeFile(destination, "an earlier video");
     EXPECT_EQ(joinSentence({first, second}, destination), QStringLiteral("目标位置已有同名文件，没有覆盖它。"));
     EXPECT_EQ(test::readFile(destination), QByteArray("an earlier video"));
+
+    // A file that takes the name while the join is writing stays too.
+    QFile::remove(destination);
+    {
+        FreeSpace::ScopedProbe takesTheName([this](const QString&) {
+            if (!QFileInfo::exists(destination)) test::writeFile(destination, "another program's video");
+            return std::optional<qint64>();
+        });
+        EXPECT_EQ(joinSentence({first, second}, destination), QStringLiteral("目标位置已有同名文件，没有覆盖它。"));
+    }
+    EXPECT_EQ(test::readFile(destination), QByteArray("another program's video"));
+    EXPECT_EQ(folder(), inputs + QStringList{QStringLiteral("录屏.mp4")});
 
     QFile::remove(destination);
     FreeSpace::ScopedProbe exact([bytes](const QString&) { return std::optional<qint64>(bytes + 500'000'000); });

@@ -26,7 +26,7 @@ std::optional<QByteArray> runTool(const QString& program, const QStringList& arg
 }
 
 QStringList videoCoding(const VideoFixture& fixture) {
-    QStringList coding{QStringLiteral("-c:v"), fixture.codec, QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
+    QStringList coding{QStringLiteral("-c:v"), fixture.codec, QStringLiteral("-pix_fmt"), fixture.pixelFormat,
                        QStringLiteral("-g"), QString::number(fixture.rate), QStringLiteral("-colorspace"),
                        QStringLiteral("smpte170m"), QStringLiteral("-color_primaries"), QStringLiteral("bt709"),
                        QStringLiteral("-color_trc"), QStringLiteral("iec61966-2-1"), QStringLiteral("-color_range"),
@@ -54,8 +54,9 @@ void makeVideo(const QString& path, const VideoFixture& fixture) {
                          .arg(fixture.duration);
     for (const ToneTrack& tone : fixture.audio)
         arguments << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
-                  << QStringLiteral("sine=frequency=%1:sample_rate=48000:duration=%2")
+                  << QStringLiteral("sine=frequency=%1:sample_rate=%2:duration=%3")
                          .arg(tone.frequency)
+                         .arg(fixture.sampleRate)
                          .arg(fixture.duration);
     const qsizetype inputs = fixture.audio.size() + (video ? 1 : 0);
     for (qsizetype input = 0; input < inputs; ++input) arguments << QStringLiteral("-map") << QString::number(input);

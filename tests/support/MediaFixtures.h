@@ -19,10 +19,10 @@ struct ToneTrack {
 };
 
 inline const ToneTrack systemTone{QStringLiteral("system"), 440};
-inline const ToneTrack micTone{QStringLiteral("mic"), 1000};
+inline const ToneTrack micTone{QStringLiteral("mic"), 660};
 
 // A synthetic MP4 made with FFmpeg's command line (tests only): a moving test
-// picture tagged with our colour description, AAC tones at 48 kHz stereo,
+// picture tagged with our colour description, AAC tones in stereo,
 // no B-frames and a keyframe every second like our own parts.
 struct VideoFixture {
     double duration = 2.0;
@@ -30,7 +30,10 @@ struct VideoFixture {
     int rate = 30;
     // "libx264" or "libx265"; empty for a file without video.
     QString codec = QStringLiteral("libx264");
+    QString pixelFormat = QStringLiteral("yuv420p");
     QList<ToneTrack> audio{};
+    // Of the tones; our own parts' sound is 48 kHz.
+    int sampleRate = 48000;
     // Written as our parts are: one fragment per keyframe, so a cut file keeps
     // every whole second before the cut. Otherwise a plain MP4 whose index
     // comes last.

@@ -2,6 +2,7 @@
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
 #include "platform/media/PlayableVideo.h"
+#include "tests/support/Files.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/TempDir.h"
 
@@ -36,8 +37,8 @@ protected:
 
 // Encodes `frames` grey pictures into `path` with the owners alone, in the
 // call order every writer follows.
-void writeClip(const QString& path, int frames) {
-    const OutputContext output = openOutput(path, "mp4");
+void writeClip(const QString& path, int frames, WriteBack writeBack, const char* movflags = nullptr) {
+    const OutputContext output = openOutput(path, "mp4", writeBack);
     const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
     ASSERT_NE(codec, nullptr);
     const CodecContext encoder = makeCodecContext(codec);
@@ -51,7 +52,11 @@ void writeClip(const QString& path, int frames) {
     AVStream* stream = avformat_new_stream(output.get(), nullptr);
     check(avcodec_parameters_from_context(stream->codecpar, encoder.get()), "avcodec_parameters_from_context");
     stream->time_base = encoder->time_base;
-    check(avformat_write_header(output.get(), nullptr), "avformat_write_header");
+    AVDictionary* options = nullptr;
+    if (movflags) av_dict_set(&options, "movflags", movflags, 0);
+    const int header = avformat_write_header(output.get(), &options);
+    av_dict_free(&options);
+    check(header, "avformat_write_header");
 
     const Frame frame = makeFrame();
     frame->format = encoder->pix_fmt;
@@ -116,7 +121,15 @@ TEST_F(PlayableVideoTest, AClipWrittenThroughTheOwnersAndPublishedPlays) {
     const QString destination = dir.file("clip.mp4");
     auto pending = PendingFile::reserve(destination);
     ASSERT_TRUE(pending);
-    ASSERT_NO_FATAL_FAILURE(writeClip(pending->temporaryPath(), 30));
+    ASSERT_NO_FATAL_FAILURE(writeClip(pending->temporaryPath(), 30, WriteBack::whenFlushed));
     ASSERT_EQ(pending->publish(), PublishResult::Published);
     EXPECT_NEAR(measurePlayableVideo(destination).duration, 1.0, 0.05);
+
+    // Written back while writing, with the index moved to the front, which
+    // reads the file again by its name.
+    const QString early = dir.file("early.mp4");
+    ASSERT_NO_FATAL_FAILURE(writeClip(early, 60, WriteBack::whileWriting, "+faststart"));
+    EXPECT_NEAR(measurePlayableVideo(early).duration, 2.0, 0.05);
+    const QByteArray bytes = test::readFile(early);
+    EXPECT_LT(bytes.indexOf("moov"), bytes.indexOf("mdat"));
 }

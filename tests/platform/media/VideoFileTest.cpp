@@ -95,8 +95,8 @@ TEST_F(VideoFileTest, ReadsEveryPictureInOrderWithItsTimeAndColours) {
 }
 
 TEST_F(VideoFileTest, WritesEvenlyTimedPicturesBesideTheSoundTracksOfAnotherFile) {
-    ASSERT_NO_FATAL_FAILURE(test::makeVideo(recording, {1.5, size, 30, QStringLiteral("libx264"),
-                                                        {test::systemTone, test::micTone}}));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(recording, {.duration = 1.5, .size = size,
+                                                        .audio = {test::systemTone, test::micTone}}));
     {
         VideoFileWriter writer(output, {size, VideoCodec::h264, 30, 45, recording, 0}, {});
         for (int frame = 0; frame < 45; ++frame) writer.writePicture(card(frame));
