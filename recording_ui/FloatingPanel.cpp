@@ -13,7 +13,11 @@ namespace {
 Qt::WindowFlags flagsFor(FloatingPanel::Input input) {
     Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                             Qt::WindowDoesNotAcceptFocus;
-    if (input == FloatingPanel::Input::clickThrough) flags |= Qt::WindowTransparentForInput;
+    // A window manager frames the windows it manages, and its frame would
+    // catch the clicks our window lets through: a click-through window is
+    // left unmanaged, which also keeps it on every workspace.
+    if (input == FloatingPanel::Input::clickThrough)
+        flags |= Qt::WindowTransparentForInput | Qt::BypassWindowManagerHint;
     return flags;
 }
 

@@ -9,7 +9,9 @@ namespace tavero {
 // A frameless window of the recording that floats above other windows on
 // every workspace and is kept out of the recording while shown (one of
 // OwnWindows). It never takes the keyboard unless allowed to (see
-// setTakesKeyboard); dragging its background moves it when movable.
+// setTakesKeyboard); dragging its background moves it when movable. A
+// click-through panel is not managed by the window manager: it stays where
+// it is put, on every workspace, and is raised whenever presented.
 // Main thread.
 class FloatingPanel : public QWidget {
     Q_OBJECT

@@ -32,7 +32,8 @@ PrompterScrollView::PrompterScrollView(RecordingStudio& studio, QWidget* parent)
     setTextInteractionFlags(Qt::TextSelectableByMouse);
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::NoFocus);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The wheel scrolls the notes; a bar would only cover them.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QTextEdit::WidgetWidth);
     setAttribute(Qt::WA_TranslucentBackground);

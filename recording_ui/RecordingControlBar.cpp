@@ -81,8 +81,10 @@ void RecordingControlBar::buildRow() {
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(4);
+    texts->addStretch(1);
     texts->addWidget(title_);
     texts->addWidget(detail_);
+    texts->addStretch(1);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(sidePadding, 0, sidePadding, 0);
     row->setSpacing(itemSpacing);
