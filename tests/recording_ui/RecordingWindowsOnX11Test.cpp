@@ -158,6 +158,21 @@ TEST_F(RecordingWindowsOnX11Test, TheRecordedProgramKeepsTheKeyboard) {
     EXPECT_TRUE(test::hasKeyboard(quint32(page.winId()))) << "pressing a panel's button takes nothing either";
 }
 
+TEST_F(RecordingWindowsOnX11Test, ThePreviewBeforeATakeMayTakeTheKeyboard) {
+    ASSERT_TRUE(showPage());
+    studio().previewNotes();
+    windows.showNotes();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return test::hasKeyboard(quint32(windows.prompter()->winId())); }, 5000));
+    windows.hideNotes();
+    page.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return test::hasKeyboard(quint32(page.winId())); }, 5000));
+
+    take.record();
+    windows.showNotes();
+    QTest::qWait(300);
+    EXPECT_TRUE(test::hasKeyboard(quint32(page.winId()))) << "during the take the same panel takes nothing";
+}
+
 TEST_F(RecordingWindowsOnX11Test, TheTeleprompterScrollsAtItsSpeedOnlyWhileShown) {
     studio().setNotes(notes(14));
     studio().previewNotes();
