@@ -13,6 +13,7 @@
 #include "platform/ScreenSource.h"
 #include "platform/ShortSounds.h"
 #include "recording/ScreenRecorder.h"
+#include "recording_ui/RecordingOverlayWindows.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -91,6 +92,9 @@ int runApplication(int argc, char** argv) {
         setup.model.screen = makeScreenSource();
         setup.model.pointer = makePointerSource();
         setup.model.playSound = [&sounds](const QString& name) { sounds.play(name); };
+        setup.model.makeRecordingOverlay = [](RecordingStudio& studio) {
+            return std::make_unique<RecordingOverlayWindows>(studio);
+        };
         setup.hotKeys = makeGlobalHotKeys();
         AppDelegate delegate(std::move(setup));
         connectLifeCycle(application, delegate, instance);

@@ -31,6 +31,7 @@ AppModel::AppModel(AppModelSetup setup, QObject* parent)
       pointer_(std::move(setup.pointer)),
       playSound_(std::move(setup.playSound)),
       makeStudio_(std::move(setup.makeStudio)),
+      makeRecordingOverlay_(std::move(setup.makeRecordingOverlay)),
       videoExports_(std::move(setup.videoExports)),
       countdownTick_(setup.countdownTick),
       status_(ModelMessages::ready()) {
@@ -52,8 +53,8 @@ RecordingStudio& AppModel::studio() {
 }
 
 // The parts of the studio this build has: the pointer recorder, the screen
-// recorder, the sounds and the renderer of finished videos. No camera part
-// writer can begin a take yet.
+// recorder, the sounds, the recording windows and the renderer of finished
+// videos. No camera part writer can begin a take yet.
 StudioParts AppModel::studioParts() const {
     StudioParts parts;
     parts.tracker = std::make_unique<CursorRecorder>(pointer_);
@@ -65,6 +66,7 @@ StudioParts AppModel::studioParts() const {
         },
         [](const CameraTake&, const QString&) { throw ShotError(StudioMessages::recordingUnavailable()); });
     parts.playSound = playSound_;
+    parts.makeOverlay = makeRecordingOverlay_;
     parts.exporter = std::make_unique<SmartVideoRenderer>();
     return parts;
 }

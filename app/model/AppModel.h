@@ -52,6 +52,8 @@ struct AppModelSetup {
     std::function<void(const QString& name)> playSound;
     // Makes the studio on its first use; null: a new RecordingStudio.
     std::function<std::unique_ptr<RecordingStudio>(RecordingHost& model)> makeStudio;
+    // Makes the studio's recording windows on their first use; null: none are shown.
+    std::function<std::unique_ptr<RecordingOverlay>(RecordingStudio& studio)> makeRecordingOverlay;
     VideoExports videoExports;
 };
 
@@ -314,6 +316,7 @@ private:
     std::shared_ptr<PointerSource> pointer_;
     std::function<void(const QString&)> playSound_;
     std::function<std::unique_ptr<RecordingStudio>(RecordingHost&)> makeStudio_;
+    std::function<std::unique_ptr<RecordingOverlay>(RecordingStudio&)> makeRecordingOverlay_;
     VideoExports videoExports_;
     OpenPanelPresenter* openPanels_ = nullptr;
     ApplicationWindows* windows_ = nullptr;

@@ -184,6 +184,32 @@ void RecordingStudio::setNotesTransparency(double transparency) {
     storeSetting(notesTransparencyKey, transparency);
 }
 
+void RecordingStudio::toggleNotes() {
+    publish(notesVisible_, !notesVisible_);
+    RecordingOverlay* windows = overlay();
+    if (!windows) return;
+    if (notesVisible_)
+        windows->showNotes();
+    else
+        windows->hideNotes();
+}
+
+// A preview starts at the top and stands still.
+void RecordingStudio::previewNotes() {
+    publish(notesScrolling_, false);
+    rewindNotes();
+    publish(notesVisible_, true);
+    if (RecordingOverlay* windows = overlay()) windows->showNotes();
+}
+
+void RecordingStudio::hideNotes() {
+    publish(notesVisible_, false);
+    publish(notesScrolling_, false);
+    if (RecordingOverlay* windows = overlay()) windows->hideNotes();
+}
+
+void RecordingStudio::rewindNotes() { publish(notesReset_, notesReset_ + 1); }
+
 void RecordingStudio::closeCameraPreview() {
     if (!phase_.occupied()) webcam_->stop();
 }

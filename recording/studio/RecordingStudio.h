@@ -182,6 +182,14 @@ public:
     // Raised to send the teleprompter's text back to the top.
     int notesReset() const { return notesReset_; }
     bool notesVisible() const { return notesVisible_; }
+    // Shows or hides the teleprompter panel; its scrolling stays as it is.
+    void toggleNotes();
+    // Opens the teleprompter at the top of the notes, standing still.
+    void previewNotes();
+    // Hides the teleprompter panel and stops its scrolling.
+    void hideNotes();
+    // Sends the teleprompter's text back to the top.
+    void rewindNotes();
     // A finished recording is being rendered.
     bool processing() const { return processing_; }
     double progress() const { return progress_; }
