@@ -1,7 +1,10 @@
 #include "platform/MoviePlayback.h"
 
+#include "platform/RegularFile.h"
+
 #include <QAudioDevice>
 #include <QAudioOutput>
+#include <QFile>
 #include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QUrl>
@@ -22,7 +25,11 @@ MoviePlayback::MoviePlayback(const QString& path, QObject* videoOutput, QObject*
     connect(player_, &QMediaPlayer::mediaStatusChanged, this, &MoviePlayback::statusChanged);
     connect(player_, &QMediaPlayer::errorOccurred, this, &MoviePlayback::statusChanged);
     connect(player_, &QMediaPlayer::hasVideoChanged, this, &MoviePlayback::statusChanged);
-    player_->setSource(QUrl::fromLocalFile(path));
+    // The backend hands a file URL to FFmpeg percent-encoded, which then
+    // cannot open a name such as "录屏.mp4"; read from the file itself.
+    // Anything but a regular file is refused, so a FIFO never blocks here.
+    auto* file = new QFile(this);
+    if (openRegularFile(*file, path)) player_->setSourceDevice(file, QUrl::fromLocalFile(path));
 }
 
 // Whoever listens may be going away too.

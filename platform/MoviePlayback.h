@@ -13,8 +13,9 @@ namespace tavero {
 // handed in (a QVideoWidget or a QVideoSink), its sound to the default
 // output device. A machine without an output device gets no sound and still
 // the picture: the backend stops a player whose sound has nowhere to go, so
-// such a player is given none. A file that cannot be opened or decoded
-// shows nothing, has no length and never plays; it is no error here.
+// such a player is given none. A file that is missing, not a regular file,
+// or cannot be decoded shows nothing, has no length and never plays; it is
+// no error here.
 //
 // Made paused at the start; deleting it stops the sound at once. Main thread.
 class MoviePlayback : public QObject {
