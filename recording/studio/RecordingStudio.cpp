@@ -210,19 +210,27 @@ void RecordingStudio::recorderPaused() {
     if (RecordingOverlay* windows = overlay()) windows->updateRecordingState();
 }
 
-void RecordingStudio::restart() {}
-
-void RecordingStudio::archiveAndRestart(const RecordedVideo& video, const RecordingProject& project) {
-    Q_UNUSED(video)
-    Q_UNUSED(project)
+void RecordingStudio::toggleNotes() {
+    publish(notesVisible_, !notesVisible_);
+    RecordingOverlay* windows = overlay();
+    if (!windows) return;
+    if (notesVisible_)
+        windows->showNotes();
+    else
+        windows->hideNotes();
 }
 
-void RecordingStudio::render() {}
-
-void RecordingStudio::cancelExport() {
-    if (exporter_) exporter_->cancel();
+void RecordingStudio::previewNotes() {
+    publish(notesScrolling_, false);
+    publish(notesReset_, notesReset_ + 1);
+    publish(notesVisible_, true);
+    if (RecordingOverlay* windows = overlay()) windows->showNotes();
 }
 
-void RecordingStudio::loadProject(const QString& videoPath) { Q_UNUSED(videoPath) }
+void RecordingStudio::hideNotes() {
+    publish(notesVisible_, false);
+    publish(notesScrolling_, false);
+    if (RecordingOverlay* windows = overlay()) windows->hideNotes();
+}
 
 }  // namespace tavero
