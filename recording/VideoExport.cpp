@@ -70,6 +70,14 @@ QSize gifSize(QSize video) {
 // Whole eighths of a second in the video, at least one.
 int gifFrames(double duration) { return std::max(1, int(duration * gifRate)); }
 
+// A start before the end, the end at most a little past the video's, and
+// something left between the start and the video's end; NaN fails each.
+bool validStretch(double start, double end, double duration) {
+    return start >= 0 && start < end && end <= duration + endTolerance && start < std::min(end, duration);
+}
+
+}  // namespace
+
 QString writeGif(const QString& source, const QString& destination) {
     const media::CancelToken cancel;
     media::VideoFileReader reader = withSentence(RecordingMessages::videoUnreadable(),
@@ -94,12 +102,6 @@ QString writeGif(const QString& source, const QString& destination) {
     return destination;
 }
 
-// A start before the end, the end at most a little past the video's, and
-// something left between the start and the video's end; NaN fails each.
-bool validStretch(double start, double end, double duration) {
-    return start >= 0 && start < end && end <= duration + endTolerance && start < std::min(end, duration);
-}
-
 QString writeTrim(const QString& source, double start, double end, const QString& destination) {
     const media::CancelToken cancel;
     media::VideoStretch stretch = withSentence(RecordingMessages::trimImpossible(),
@@ -116,8 +118,6 @@ QString writeTrim(const QString& source, double start, double end, const QString
     publish(output, RecordingMessages::trimNotWritten());
     return destination;
 }
-
-}  // namespace
 
 void gif(const QString& source, const QString& destination, Completion completion) {
     inBackground([source, destination] { return writeGif(source, destination); }, std::move(completion),

@@ -36,5 +36,10 @@ void gif(const QString& source, const QString& destination, Completion completio
 // within a picture at 30 a second.
 void trim(const QString& source, double start, double end, const QString& destination, Completion completion);
 
+// The work of gif() and trim() on the calling thread: blocks, returns the
+// destination, throws ShotError.
+QString writeGif(const QString& source, const QString& destination);
+QString writeTrim(const QString& source, double start, double end, const QString& destination);
+
 }  // namespace VideoExport
 }  // namespace tavero

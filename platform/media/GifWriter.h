@@ -14,7 +14,8 @@ namespace tavero::media {
 // One palette serves the whole animation: made from all its pictures
 // (palettegen), which are then mapped onto it with dithering (paletteuse),
 // the finest GIF of screen content. The palette needs every picture before
-// the first can be coded, so the pictures wait in memory until finish().
+// the first can be coded, so the pictures wait in memory until finish(),
+// which maps them on several threads of its own.
 // GIF counts time in hundredths of a second: each picture starts at its own
 // time rounded to the nearest hundredth (at 8 a second, shown for 0.13 s and
 // 0.12 s in turn). One thread at a time.

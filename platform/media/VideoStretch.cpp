@@ -1,5 +1,6 @@
 #include "platform/media/VideoStretch.h"
 
+#include "platform/HandOffQueues.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
 #include "platform/media/PictureConversion.h"
@@ -7,6 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
+#include <thread>
 #include <vector>
 
 namespace tavero::media {
@@ -23,6 +26,17 @@ constexpr int64_t indexFixedBytes = 64 << 10;
 // and AAC at 48 kHz in 1024-sample packets.
 constexpr double picturesPerSecondAtMost = 60;
 constexpr double soundPacketsPerSecond = 48000.0 / 1024;
+// Decoded pictures and sound packets on their way to the coding thread.
+constexpr std::size_t handOffItems = 16;
+
+// What the reading thread hands to the coding thread: a decoded picture
+// with its time in the stretch, or a sound packet moved to the stretch's
+// time line.
+struct Item {
+    Frame picture;
+    int64_t pts = 0;
+    Packet sound;
+};
 
 struct Dictionary {
     AVDictionary* entries = nullptr;
@@ -78,10 +92,11 @@ struct VideoStretch::State {
         videoOut = newStream(output.get());
         check(avcodec_parameters_from_context(videoOut->codecpar, pictures->context()),
               "avcodec_parameters_from_context");
-        if (pictures->context()->codec_id == AV_CODEC_ID_HEVC) videoOut->codecpar->codec_tag = MKTAG('h', 'v', 'c', '1');
+        if (pictures->context()->codec_id == AV_CODEC_ID_HEVC)
+            videoOut->codecpar->codec_tag = MKTAG('h', 'v', 'c', '1');
         videoOut->time_base = video->time_base;
         soundOut.assign(input->nb_streams, nullptr);
-        int64_t samples = avformat_index_get_entries_count(video);
+        int64_t samples = samplesWithin(video);
         int soundTracks = 0;
         for (unsigned index = 0; index < input->nb_streams; ++index) {
             AVStream* from = input->streams[index];
@@ -90,15 +105,29 @@ struct VideoStretch::State {
                 continue;
             }
             soundOut[index] = copiedStream(from);
-            samples += avformat_index_get_entries_count(from);
+            samples += samplesWithin(from);
             ++soundTracks;
         }
         const double seconds = end - start;
-        const auto guessed = int64_t(std::ceil(seconds * (picturesPerSecondAtMost + soundTracks * soundPacketsPerSecond)));
+        const auto guessed =
+            int64_t(std::ceil(seconds * (picturesPerSecondAtMost + soundTracks * soundPacketsPerSecond)));
         Dictionary options;
         av_dict_set_int(&options.entries, "moov_size",
                         indexFixedBytes + indexBytesPerSample * std::max(samples, guessed), 0);
         check(avformat_write_header(output.get(), &options.entries), "avformat_write_header");
+    }
+
+    // The samples of `stream` the stretch can take, by its index (one more
+    // at either end); 0 when the file keeps no index.
+    int64_t samplesWithin(AVStream* stream) const {
+        const int count = avformat_index_get_entries_count(stream);
+        if (count == 0) return 0;
+        const double base = av_q2d(stream->time_base);
+        const double originSeconds = double(origin) * av_q2d(video->time_base);
+        const auto stampOf = [&](double seconds) { return int64_t(std::floor((seconds + originSeconds) / base)); };
+        const int first = av_index_search_timestamp(stream, stampOf(start), AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY);
+        const int last = av_index_search_timestamp(stream, stampOf(end), AVSEEK_FLAG_ANY);
+        return int64_t(last < 0 ? count - 1 : last) - std::max(first, 0) + 2;
     }
 
     AVStream* copiedStream(const AVStream* from) {
@@ -122,9 +151,40 @@ struct VideoStretch::State {
         avcodec_flush_buffers(decoder.get());
     }
 
+    // Reading and decoding here, coding and writing on a thread of its own,
+    // so the two overlap; the muxer is only touched there until it has
+    // finished.
     void run() {
         seekToStart();
-        while (!finishedReading()) {
+        std::exception_ptr codingFailure;
+        std::thread coding([&] {
+            try {
+                writeAll();
+            } catch (...) {
+                codingFailure = std::current_exception();
+                handOff.close();
+            }
+        });
+        try {
+            read();
+        } catch (...) {
+            handOff.close();
+            coding.join();
+            throw;
+        }
+        handOff.close();
+        coding.join();
+        if (codingFailure) std::rethrow_exception(codingFailure);
+        input.throwIfCancelled();
+        pictures->flush([&](AVPacket* coded) { mux(coded); });
+        if (held) muxHeld(endStamp());
+        check(av_write_trailer(output.get()), "av_write_trailer");
+        avio_flush(output->pb);
+        check(output->pb->error, "avio_flush");
+    }
+
+    void read() {
+        while (!finishedReading() && !codingGone) {
             input.throwIfCancelled();
             const int result = av_read_frame(input.get(), packet.get());
             if (result == AVERROR_EOF) break;
@@ -137,12 +197,16 @@ struct VideoStretch::State {
             av_packet_unref(packet.get());
         }
         if (!videoDone) decode(nullptr);
-        if (!headWritten && head->buf[0]) writePicture(*head, 0);
-        pictures->flush([&](AVPacket* coded) { mux(coded); });
-        if (held) muxHeld(endStamp());
-        check(av_write_trailer(output.get()), "av_write_trailer");
-        avio_flush(output->pb);
-        check(output->pb->error, "avio_flush");
+        if (!headWritten && head->buf[0]) send(movedOut(*head), 0);
+    }
+
+    void writeAll() {
+        while (std::optional<Item> item = handOff.pop()) {
+            if (item->picture)
+                encode(*item->picture, item->pts);
+            else
+                check(av_interleaved_write_frame(output.get(), item->sound.get()), "av_interleaved_write_frame");
+        }
     }
 
     // Every picture up to the end is in, and each sound track has passed it.
@@ -166,7 +230,8 @@ struct VideoStretch::State {
     // The picture showing at the start goes first, at time zero; each later
     // one keeps its own time until the end.
     void place(AVFrame& picture) {
-        const int64_t stamp = picture.best_effort_timestamp != AV_NOPTS_VALUE ? picture.best_effort_timestamp : lastStamp + 1;
+        const int64_t stamp =
+            picture.best_effort_timestamp != AV_NOPTS_VALUE ? picture.best_effort_timestamp : lastStamp + 1;
         lastStamp = stamp;
         const double at = secondsOf(stamp, video);
         if (at <= start + sameTime) {
@@ -178,15 +243,25 @@ struct VideoStretch::State {
             videoDone = true;
             return;
         }
-        if (!headWritten && head->buf[0]) writePicture(*head, 0);
-        headWritten = true;
-        writePicture(picture, stamp - startStamp());
+        if (!headWritten && head->buf[0]) send(movedOut(*head), 0);
+        send(movedOut(picture), stamp - startStamp());
     }
 
-    void writePicture(const AVFrame& picture, int64_t pts) {
+    // A frame of its own holding what `picture` held; `picture` is left empty.
+    static Frame movedOut(AVFrame& picture) {
+        Frame moved = makeFrame();
+        av_frame_move_ref(moved.get(), &picture);
+        return moved;
+    }
+
+    void send(Frame picture, int64_t pts) {
+        headWritten = true;
         if (pts <= lastPts) return;
         lastPts = pts;
-        headWritten = true;
+        if (!handOff.push(Item{std::move(picture), pts, nullptr})) codingGone = true;
+    }
+
+    void encode(const AVFrame& picture, int64_t pts) {
         const auto ready = [&](AVPacket* coded) { mux(coded); };
         if (pictures->takesAsIs(picture))
             pictures->encode(picture, pts, ready);
@@ -231,7 +306,9 @@ struct VideoStretch::State {
         av_packet_rescale_ts(packet.get(), from->time_base, to->time_base);
         packet->stream_index = to->index;
         packet->pos = -1;
-        check(av_interleaved_write_frame(output.get(), packet.get()), "av_interleaved_write_frame");
+        Packet sound = makePacket();
+        av_packet_move_ref(sound.get(), packet.get());
+        if (!handOff.push(Item{nullptr, 0, std::move(sound)})) codingGone = true;
     }
 
     InputFile input;
@@ -253,6 +330,9 @@ struct VideoStretch::State {
     // once one past the end has come; every other stream from the outset).
     std::vector<bool> soundPassed;
     Packet held;
+    BoundedQueue<Item> handOff{handOffItems};
+    // The coding thread failed and takes nothing more.
+    bool codingGone = false;
     bool headWritten = false;
     bool videoDone = false;
     int64_t lastStamp = 0;

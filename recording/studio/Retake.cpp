@@ -68,7 +68,8 @@ void RecordingStudio::archiveAndRestart(const RecordedVideo& video, const Record
 // Runs whether or not the retake was cancelled meanwhile: a take that stayed
 // goes into the library, one in the Trash leaves the workspace; only the
 // steps that carry the retake on ask for its token.
-void RecordingStudio::archived(const RecordedVideo& video, const QUuid& token, const std::optional<ShotError>& failure) {
+void RecordingStudio::archived(const RecordedVideo& video, const QUuid& token,
+                               const std::optional<ShotError>& failure) {
     RecordingHost* host = model();
     if (!host) return;
     if (failure) {
@@ -108,7 +109,8 @@ void RecordingStudio::retakeContentArrived(const QUuid& token, Result<ShareableC
     setPhase(Kind::idle);
     restoreTakeSettings();
     if (!result) {
-        publish(targetError_, std::optional<QString>(StudioMessages::retakeTargetsUnreadable(result.error().message())));
+        publish(targetError_,
+                std::optional<QString>(StudioMessages::retakeTargetsUnreadable(result.error().message())));
     } else {
         content_ = std::move(result).value();
         publish(displays_, content_->displays);

@@ -33,7 +33,8 @@ int le16(const QByteArray& bytes, qsizetype at) {
 }
 
 // Skips data sub-blocks up to and past their terminator; hands each to `seen`.
-qsizetype skipSubBlocks(const QByteArray& bytes, qsizetype at, const std::function<void(const QByteArray&)>& seen = {}) {
+qsizetype skipSubBlocks(const QByteArray& bytes, qsizetype at,
+                        const std::function<void(const QByteArray&)>& seen = {}) {
     while (at < bytes.size() && bytes.at(at) != 0) {
         const int length = quint8(bytes.at(at));
         if (seen) seen(bytes.mid(at + 1, length));
