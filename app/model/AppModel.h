@@ -150,7 +150,7 @@ public:
     void setScreenAccessIntent(std::optional<ScreenAccessIntent> intent);
     // The video the workspace shows, as a local file path. Every assignment
     // of a video leaves the start screen and ends a running practice.
-    const std::optional<QString>& videoURL() const { return videoURL_; }
+    const std::optional<QString>& videoURL() const override { return videoURL_; }
     void setVideoURL(std::optional<QString> video) override;
     // Frames of the running scrolling screenshot.
     int scrollCount() const { return scrollCount_; }

@@ -236,19 +236,4 @@ void RecordingStudio::recorderPaused() {
     if (RecordingOverlay* windows = overlay()) windows->updateRecordingState();
 }
 
-void RecordingStudio::restart() {}
-
-void RecordingStudio::archiveAndRestart(const RecordedVideo& video, const RecordingProject& project) {
-    Q_UNUSED(video)
-    Q_UNUSED(project)
-}
-
-void RecordingStudio::render() {}
-
-void RecordingStudio::cancelExport() {
-    if (exporter_) exporter_->cancel();
-}
-
-void RecordingStudio::loadProject(const QString& videoPath) { Q_UNUSED(videoPath) }
-
 }  // namespace tavero

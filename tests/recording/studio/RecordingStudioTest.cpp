@@ -152,3 +152,31 @@ TEST_F(RecordingStudioTest, AStudioWhoseModelIsGoneDoesNothing) {
     EXPECT_FALSE(studio.availableDiskSpace());
     studio.cancelExport();
 }
+
+TEST_F(RecordingStudioTest, TheTeleprompterShowsFromTheTopWhenPreviewedAndStopsScrollingWhenHidden) {
+    RecordingStudio& studio = harness.studio();
+    studio.hideNotes();
+    EXPECT_FALSE(studio.notesVisible());
+    EXPECT_FALSE(studio.notesScrolling());
+    EXPECT_EQ(harness.overlayCalls, std::vector<QString>{QStringLiteral("hideNotes")}) << "no panel is shown";
+
+    studio.setNotesScrolling(true);
+    studio.toggleNotes();
+    EXPECT_TRUE(studio.notesVisible());
+    EXPECT_TRUE(studio.notesScrolling()) << "showing leaves the scrolling as it was";
+    studio.toggleNotes();
+    EXPECT_FALSE(studio.notesVisible());
+    EXPECT_EQ(harness.overlayCalls, (std::vector<QString>{QStringLiteral("hideNotes"), QStringLiteral("showNotes"),
+                                                          QStringLiteral("hideNotes")}));
+
+    const int reset = studio.notesReset();
+    studio.previewNotes();
+    studio.previewNotes();
+    EXPECT_EQ(studio.notesReset(), reset + 2);
+    EXPECT_TRUE(studio.notesVisible());
+    EXPECT_FALSE(studio.notesScrolling()) << "a preview stands still";
+    studio.setNotesScrolling(true);
+    studio.hideNotes();
+    EXPECT_FALSE(studio.notesVisible());
+    EXPECT_FALSE(studio.notesScrolling());
+}
