@@ -34,6 +34,9 @@ InputContext openInput(const CameraDevice& device, std::atomic<bool>& stop) {
         AVFormatContext* context = avformat_alloc_context();
         if (!context) break;
         context->interrupt_callback = {stopRequested, &stop};
+        // Reads never block, so a stop is never held up by a camera that
+        // stopped delivering.
+        context->flags |= AVFMT_FLAG_NONBLOCK;
         AVDictionary* options = nullptr;
         if (fullHD) av_dict_set(&options, "video_size", "1920x1080", 0);
         const int opened = avformat_open_input(&context, device.node.toLocal8Bit().constData(), v4l2, &options);
@@ -101,7 +104,12 @@ private:
         const Packet packet = makePacket();
         const Frame frame = makeFrame();
         while (!stop_) {
-            if (av_read_frame(input_.get(), packet.get()) < 0) {
+            const int read = av_read_frame(input_.get(), packet.get());
+            if (read == AVERROR(EAGAIN)) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                continue;
+            }
+            if (read < 0) {
                 if (!stop_) failed_(CameraMessages::cameraLost());
                 return;
             }
