@@ -9,6 +9,8 @@
 
 #include <QSettings>
 
+#include <cmath>
+
 namespace tavero {
 
 namespace {
@@ -70,7 +72,9 @@ void RecordingStudio::wireParts() {
     // overlay reports.
     if (portraitOverlay_)
         portraitOverlay_->setChanged([self](const PortraitLayout& reported) {
-            if (!self) return;
+            // A drag over an empty recorded area has no place to report: its
+            // centre is not a number, and the portrait stays where it was.
+            if (!self || !std::isfinite(reported.x) || !std::isfinite(reported.y)) return;
             PortraitLayout layout = reported;
             if (self->take_.scope == RecordingScope::camera) layout.fullScreen = true;
             self->setPortrait(layout);

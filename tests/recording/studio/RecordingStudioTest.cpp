@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace tavero;
 using Kind = RecordingPhase::Kind;
 
@@ -114,6 +116,19 @@ TEST_F(RecordingStudioTest, APortraitLayoutReachesTheCameraWriterAndTheOpenPictu
 
     studio.togglePortraitFullScreen();
     EXPECT_FALSE(studio.portrait().fullScreen) << "no take with the camera has started";
+}
+
+TEST_F(RecordingStudioTest, ADragOverAnEmptyAreaLeavesThePortraitWhereItWas) {
+    test::TestStudio& studio = harness.studio();
+    const PortraitLayout before = studio.portrait();
+    for (const bool horizontal : {true, false}) {
+        PortraitLayout moved = before;
+        (horizontal ? moved.x : moved.y) = std::numeric_limits<double>::quiet_NaN();
+        harness.portrait->userMoved(moved);
+    }
+    EXPECT_EQ(studio.portrait(), before);
+    EXPECT_EQ(harness.webcam->portrait().get(), before);
+    EXPECT_TRUE(harness.portrait->updates.empty());
 }
 
 TEST_F(RecordingStudioTest, APauseReportCountsOnlyWhileThePauseIsUnderWay) {
