@@ -9,6 +9,7 @@
 #include "platform/AppBrand.h"
 #include "platform/FileNames.h"
 #include "platform/GlobalHotKeys.h"
+#include "platform/MediaBackend.h"
 #include "platform/PointerSource.h"
 #include "platform/ScreenSource.h"
 #include "platform/ShortSounds.h"
@@ -74,8 +75,7 @@ int runApplication(int argc, char** argv) {
     if (!displayReachable()) return EXIT_FAILURE;
     const int end = CommandLine::optionCount(argc, argv);
     int optionCount = end;
-    // Qt Multimedia picks its backend once, when the application starts.
-    qputenv("QT_MEDIA_BACKEND", "ffmpeg");
+    chooseMediaBackend();
     QApplication application(optionCount, argv);
     nameApplication();
     const CommandLine commandLine = programArguments(optionCount, argv, end, argc);

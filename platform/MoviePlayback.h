@@ -8,10 +8,9 @@ class QMediaPlayer;
 
 namespace tavero {
 
-// One video file played through Qt Multimedia (set QT_MEDIA_BACKEND before
-// the application object exists): its picture goes to the video output
-// handed in (a QVideoWidget or a QVideoSink), its sound to the default
-// output device. A machine without an output device gets no sound and still
+// One video file played through Qt Multimedia (see chooseMediaBackend): its
+// picture goes to the video output handed in (a QVideoWidget or a
+// QVideoSink), its sound to the default output device. A machine without an output device gets no sound and still
 // the picture: the backend stops a player whose sound has nowhere to go, so
 // such a player is given none. A file that is missing, not a regular file,
 // or cannot be decoded shows nothing, has no length and never plays; it is

@@ -20,9 +20,6 @@ namespace tavero::test {
 // makes it, at the size it has there; trims are counted, not made.
 class WorkspaceTest : public ::testing::Test {
 protected:
-    // Qt Multimedia picks its backend on first use, as the program's entry sets it.
-    static void SetUpTestSuite() { qputenv("QT_MEDIA_BACKEND", "ffmpeg"); }
-
     void SetUp() override {
         harness.videoExports.trim = [this](const QString&, double start, double end, const QString&,
                                           VideoExport::Completion done) {
