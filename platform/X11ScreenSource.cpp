@@ -109,8 +109,21 @@ std::unique_ptr<PictureFeed> X11ScreenSource::feedArea(const QRect& pixels) {
 
 QImage X11ScreenSource::grab(const ContentFilter& filter, bool withCursor) {
     if (filter.window) return grabWindow(*filter.window, withCursor);
+    if (filter.display && filter.withoutOwnWindows)
+        return grabWithoutOwnWindows(filter.display->pixelFrame, filter.ownWindows, withCursor);
     if (filter.display) return grabArea(filter.display->pixelFrame, withCursor);
     return {};
+}
+
+// The first picture of a recording's feed, which paints over our windows
+// what they cover.
+QImage X11ScreenSource::grabWithoutOwnWindows(const QRect& pixels, const QList<quint32>& ownWindows, bool withCursor) {
+    try {
+        return openScreenFeed(ScreenScope{pixels.intersected(d_->rootRect()), std::nullopt, withCursor, ownWindows})
+            ->grab();
+    } catch (const PictureFeed::Lost&) {
+        return {};
+    }
 }
 
 QImage X11ScreenSource::grabWindow(const WindowInfo& window, bool withCursor) {

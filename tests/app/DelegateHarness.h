@@ -50,6 +50,8 @@ public:
         setup.model.captureTiming = CaptureHarness::quickTiming();
         setup.model.countdownTick = std::chrono::milliseconds(10);
         setup.model.makeStudio = makeStudio;
+        setup.model.pointer = pointer;
+        setup.model.playSound = playSound;
         if (realHotKeys) {
             setup.hotKeys = makeGlobalHotKeys();
         } else {
@@ -76,6 +78,9 @@ public:
     // The display's key grabs instead of the fake ones.
     bool realHotKeys = false;
     std::function<std::unique_ptr<RecordingStudio>(RecordingHost&)> makeStudio;
+    // Where a real studio reads the pointer, and how it plays its sounds; none by default.
+    std::shared_ptr<PointerSource> pointer;
+    std::function<void(const QString& name)> playSound;
     ScriptedOverlay overlay;
     QList<QChar> occupied;
     // Owned by the delegate; none with the display's grabs.
