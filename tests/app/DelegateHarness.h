@@ -52,6 +52,7 @@ public:
         setup.model.makeStudio = makeStudio;
         setup.model.pointer = pointer;
         setup.model.playSound = playSound;
+        setup.model.makeRecordingOverlay = makeRecordingOverlay;
         if (realHotKeys) {
             setup.hotKeys = makeGlobalHotKeys();
         } else {
@@ -81,6 +82,7 @@ public:
     // Where a real studio reads the pointer, and how it plays its sounds; none by default.
     std::shared_ptr<PointerSource> pointer;
     std::function<void(const QString& name)> playSound;
+    std::function<std::unique_ptr<RecordingOverlay>(RecordingStudio&)> makeRecordingOverlay;
     ScriptedOverlay overlay;
     QList<QChar> occupied;
     // Owned by the delegate; none with the display's grabs.

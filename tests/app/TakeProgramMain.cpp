@@ -10,6 +10,7 @@
 #include "platform/ShortSounds.h"
 #include "recording/ScreenRecorder.h"
 #include "recording/studio/RecordingStudio.h"
+#include "recording_ui/RecordingOverlayWindows.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -26,6 +27,9 @@ int main(int argc, char** argv) {
     setup.model.screen = makeScreenSource();
     setup.model.pointer = makePointerSource();
     setup.model.playSound = [&sounds](const QString& name) { sounds.play(name); };
+    setup.model.makeRecordingOverlay = [](RecordingStudio& studio) {
+        return std::make_unique<RecordingOverlayWindows>(studio);
+    };
     setup.hotKeys = makeGlobalHotKeys();
     AppDelegate delegate(std::move(setup));
     delegate.launch({});
