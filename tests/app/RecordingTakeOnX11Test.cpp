@@ -197,7 +197,7 @@ TEST_F(RecordingTakeOnX11Test, StartedPausedResumedAndStoppedATakeIsSavedListedA
     press(QLatin1Char('8'));
 
     // The take is listed, then its finished video is rendered and listed too.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return manifestOf(harness.home).size() == 2 && !studio().processing(); }, 30'000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model().history().size() == 2 && !studio().processing(); }, 30'000))
         << model().status().toStdString();
     ASSERT_FALSE(videos.isEmpty());
     const QString video = videos.first();
