@@ -9,6 +9,8 @@
 #include "platform/GlobalHotKeys.h"
 #include "recording/studio/RecordingStudio.h"
 #include "recording/ScreenRecorder.h"
+#include "recording_ui/RecordingEffectControls.h"
+#include "recording_ui/workspace/VideoWorkspace.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -33,7 +35,7 @@ AppDelegate::~AppDelegate() = default;
 void AppDelegate::launch(const QStringList& switches) {
     // Closing the editor leaves the program running in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
-    window_ = std::make_unique<EditorWindow>(new MainView(model_, model_.document()));
+    window_ = std::make_unique<EditorWindow>(new MainView(model_, model_.document(), recordingViews()));
     installCallbacks();
     const auto perform = [self = QPointer<AppDelegate>(this)](ShellCommand command) {
         if (self) self->perform(command);
@@ -48,6 +50,18 @@ void AppDelegate::launch(const QStringList& switches) {
     timer_.start();
     if (switches.contains(QStringLiteral("--demo"))) model_.demo();
     show();
+}
+
+// The recording interface's views that the editor window shows.
+RecordingViews AppDelegate::recordingViews() {
+    RecordingViews views;
+    views.videoWorkspace = [](AppModel& model, RecordingStudio& studio, const QString& video) -> QWidget* {
+        const auto effectControls = [](RecordingStudio& bound, QWidget* parent) -> QWidget* {
+            return RecordingEffectControls::forStudio(bound, parent);
+        };
+        return new VideoWorkspace(model, studio, video, QStringLiteral("0"), QStringLiteral("10"), effectControls);
+    };
+    return views;
 }
 
 // The model and its parts reach the widgets only through what is installed

@@ -8,6 +8,7 @@
 #include "capture/ui/ScrollCapturePresenter.h"
 #include "capture/ui/SelectionOverlay.h"
 #include "capture/ui/WidgetApplicationWindows.h"
+#include "editor_ui/RecordingViews.h"
 
 #include <QObject>
 #include <QStringList>
@@ -74,6 +75,7 @@ public:
     StatusState statusState();
 
 private:
+    static RecordingViews recordingViews();
     void installCallbacks();
     void registerHotKeys();
     void hotKeyPressed(quint32 identifier);

@@ -10,10 +10,12 @@
 #include "platform/FileNames.h"
 #include "platform/GlobalHotKeys.h"
 #include "platform/LargeBlocks.h"
+#include "platform/MediaBackend.h"
 #include "platform/PointerSource.h"
 #include "platform/ScreenSource.h"
 #include "platform/ShortSounds.h"
 #include "recording/ScreenRecorder.h"
+#include "recording_ui/RecordingOverlayWindows.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -75,8 +77,7 @@ int runApplication(int argc, char** argv) {
     if (!displayReachable()) return EXIT_FAILURE;
     const int end = CommandLine::optionCount(argc, argv);
     int optionCount = end;
-    // Qt Multimedia picks its backend once, when the application starts.
-    qputenv("QT_MEDIA_BACKEND", "ffmpeg");
+    chooseMediaBackend();
     QApplication application(optionCount, argv);
     nameApplication();
     const CommandLine commandLine = programArguments(optionCount, argv, end, argc);
@@ -93,6 +94,9 @@ int runApplication(int argc, char** argv) {
         setup.model.screen = makeScreenSource();
         setup.model.pointer = makePointerSource();
         setup.model.playSound = [&sounds](const QString& name) { sounds.play(name); };
+        setup.model.makeRecordingOverlay = [](RecordingStudio& studio) {
+            return std::make_unique<RecordingOverlayWindows>(studio);
+        };
         setup.hotKeys = makeGlobalHotKeys();
         AppDelegate delegate(std::move(setup));
         connectLifeCycle(application, delegate, instance);

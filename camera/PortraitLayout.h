@@ -1,11 +1,27 @@
 #pragma once
 
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+
+#include <array>
 #include <mutex>
+#include <optional>
 
 namespace tavero {
 
 // The outline of the camera portrait laid over the screen.
 enum class PortraitShape { circle, square, rectangle };
+
+inline constexpr std::array<PortraitShape, 3> allPortraitShapes{PortraitShape::circle, PortraitShape::square,
+                                                                 PortraitShape::rectangle};
+
+// The shape's label, also its stored value: "圆形", "方形", "长方形".
+QString rawValue(PortraitShape shape);
+// Exactly one of the three labels; any other text is no shape.
+std::optional<PortraitShape> portraitShapeFromRaw(const QString& raw);
+// Width over height of the shape: 16/9 for the rectangle, 1 otherwise.
+double aspectOf(PortraitShape shape);
 
 // Where the camera portrait sits in the recorded frame. The centre is a
 // fraction of the frame from its top-left corner; the width a fraction of
@@ -21,6 +37,13 @@ struct PortraitLayout {
     bool mirrored = true;
 
     friend bool operator==(const PortraitLayout&, const PortraitLayout&) = default;
+
+    // The portrait inside a frame of `frame`, with the origin at the frame's
+    // BOTTOM-left corner and y growing upwards. Whatever the centre holds,
+    // the rectangle stays inside the frame (flush with an edge it was pushed
+    // past); it is never taller than 65 % of the frame. fullScreen is not
+    // read: callers decide about it.
+    QRectF rect(const QSizeF& frame) const;
 };
 
 // The layout the user sees, handed from the main thread to the camera

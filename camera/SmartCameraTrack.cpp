@@ -32,8 +32,6 @@ double approach(double step, double tau) { return 1 - std::exp(-step / tau); }
 
 double limited(double value, double low, double high) { return std::max(std::min(value, high), low); }
 
-double usableZoom(double zoom) { return std::isnan(zoom) ? 1 : std::clamp(zoom, 1.0, largestZoom); }
-
 bool usable(const CursorSample& sample, double lastTime) {
     return std::isfinite(sample.time) && sample.time >= 0 && std::isfinite(sample.x) && std::isfinite(sample.y) &&
            sample.time >= lastTime;
@@ -43,7 +41,7 @@ bool usable(const CursorSample& sample, double lastTime) {
 class Smoothing {
 public:
     Smoothing(const RecordingEffects& effects)
-        : zoomedIn_(effects.autoZoom ? usableZoom(effects.zoom) : 1) {}
+        : zoomedIn_(effects.autoZoom ? SmartCameraTrack::usableZoom(effects.zoom) : 1) {}
 
     CameraPose advance(const CursorSample& sample) {
         const double step = std::clamp(sample.time - lastTime_, shortestStep, longestStep);
@@ -117,6 +115,10 @@ QRectF SmartCameraTrack::viewport(const CameraPose& pose, const QSizeF& size) {
     // Poses measure y from the top; the viewport from the bottom.
     const double y = limited((1 - pose.y) * size.height() - height * 0.5, 0, size.height() - height);
     return {x, y, width, height};
+}
+
+double SmartCameraTrack::usableZoom(double zoom) {
+    return std::isnan(zoom) ? 1 : std::clamp(zoom, 1.0, largestZoom);
 }
 
 }  // namespace tavero

@@ -31,6 +31,9 @@ public:
     // as image compositors with that origin expect it.
     static QRectF viewport(const CameraPose& pose, const QSizeF& size);
 
+    // The effect's zoom as the camera uses it: within 1…2.5, 1 for NaN.
+    static double usableZoom(double zoom);
+
     // In order of non-decreasing time; never empty.
     const QList<CameraPose>& poses() const { return poses_; }
 

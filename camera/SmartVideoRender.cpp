@@ -1,6 +1,6 @@
 #include "camera/SmartVideoRender.h"
 
-#include "camera/HandOffQueues.h"
+#include "platform/HandOffQueues.h"
 #include "camera/RecordingCompositor.h"
 #include "camera/SmartCameraTrack.h"
 #include "camera/SmartVideoMessages.h"

@@ -3,7 +3,6 @@
 #include "editor_ui/EditorLook.h"
 
 #include <QBoxLayout>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
@@ -19,18 +18,6 @@ constexpr int spacing = 16;
 
 QString RecordingUnavailableView::message() {
     return QStringLiteral("这一版岚帧还不能录屏；截图、标注和美化都可以照常使用。");
-}
-
-QString RecordingUnavailableView::videoMessage(const QString& path) {
-    return QStringLiteral("这一版岚帧还不能播放或编辑视频「%1」。").arg(QFileInfo(path).fileName());
-}
-
-QWidget* RecordingUnavailableView::videoPlaceholder(const QString& path, QWidget* parent) {
-    QLabel* label = EditorLook::label(videoMessage(path), 14, parent);
-    label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(true);
-    EditorLook::setTextColour(label, EditorLook::secondaryText(label));
-    return label;
 }
 
 RecordingUnavailableView::RecordingUnavailableView(std::function<void()> close, QWidget* parent)

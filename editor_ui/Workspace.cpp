@@ -2,7 +2,6 @@
 
 #include "app/model/AppModel.h"
 #include "editor_ui/EditingColumn.h"
-#include "editor_ui/RecordingUnavailableView.h"
 
 #include <QBoxLayout>
 #include <QStackedWidget>
@@ -25,16 +24,19 @@ Workspace::Workspace(AppModel& model, ShotDocument& document, MainViewState& sta
 
 QWidget* Workspace::currentView() const { return pages_->currentWidget(); }
 
+// A video workspace follows the model's later videos itself, so it is made
+// when a video comes after none and dropped when none follows.
 void Workspace::showVideo() {
-    const std::optional<QString>& video = model_.videoURL();
-    if (video == shownVideo_) return;
-    shownVideo_ = video;
+    const bool shows = model_.videoURL().has_value();
+    if (shows == bool(video_)) return;
     if (video_) {
         pages_->removeWidget(video_);
+        // Later: a press of its own may have led here.
         video_->deleteLater();
+        video_ = nullptr;
+        return pages_->setCurrentWidget(editing_);
     }
-    if (!video) return pages_->setCurrentWidget(editing_);
-    video_ = views_.videoWorkspace ? views_.videoWorkspace(model_, model_.studio(), *video) : RecordingUnavailableView::videoPlaceholder(*video);
+    video_ = views_.videoWorkspace ? views_.videoWorkspace(model_, model_.studio(), *model_.videoURL()) : new QWidget;
     pages_->addWidget(video_);
     pages_->setCurrentWidget(video_);
 }

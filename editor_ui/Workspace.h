@@ -6,8 +6,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <optional>
-
 class QStackedWidget;
 
 namespace tavero {
@@ -19,8 +17,9 @@ class ShotDocument;
 
 // The right-hand area of the editing area: the video workspace while the
 // model shows a video, otherwise the editing column over the document. (The
-// start screen, for when there is neither, is the main view's.) A new video
-// gets a fresh video workspace.
+// start screen, for when there is neither, is the main view's.) The video
+// workspace is made when a video is shown after none and follows the
+// model's next videos itself.
 //
 // Observes the model's video; main thread.
 class Workspace : public QWidget {
@@ -42,7 +41,6 @@ private:
     QStackedWidget* pages_ = nullptr;
     EditingColumn* editing_ = nullptr;
     QPointer<QWidget> video_;
-    std::optional<QString> shownVideo_;
 };
 
 }  // namespace tavero

@@ -6,6 +6,7 @@
 #include <QSize>
 #include <QString>
 
+#include <optional>
 #include <stdexcept>
 
 namespace tavero {
@@ -48,8 +49,13 @@ public:
     // The picture as it looks now, in Format_RGB32 (or ARGB32), of size()
     // or, when the source has been resized since, of its new size. It stays
     // as it is while later grabs are made (a few wait for the encoder).
-    // Throws Lost.
+    // Throws Lost. A feed whose pictures come from a device at its own pace
+    // (the camera) answers a null picture when nothing new has come: the
+    // slot then makes no picture.
     virtual QImage grab() = 0;
+    // When the picture of the last grab() was captured, for a feed whose
+    // pictures carry their own time (the camera's); none: the grab's time.
+    virtual std::optional<MonotonicTime> capturedAt() const { return std::nullopt; }
 };
 
 }  // namespace tavero

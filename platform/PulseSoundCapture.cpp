@@ -221,17 +221,27 @@ private:
             std::memcpy(input.aligned.data(), data, input.aligned.size() * sizeof(float));
             samples = input.aligned.data();
         }
-        // The latency is how long ago the first sample not yet read (this
-        // chunk's first) was captured; it jitters, so the stamps follow one
-        // another (SoundStamps).
+        // It jitters, so the stamps follow one another (SoundStamps).
         const MonotonicTime now = std::chrono::steady_clock::now();
+        const int rate = int(input.spec.rate);
+        return {input.kind, samples, frames, channels, rate, input.stamps.place(now - age(input), frames, rate)};
+    }
+
+    // How long ago the first sample not yet read (this chunk's first) was
+    // captured. A microphone's is the latency the server reports. What the
+    // computer plays reaches the output's monitor as the output mixes it,
+    // which is when the programs handed it over; the monitor's latency
+    // counts the output's queue still to be played as well (measured: over
+    // half a second on a null output), which lies ahead, not behind. Its
+    // sound is as old as what waits for us to read it.
+    std::chrono::microseconds age(Input& input) {
+        pa_stream* stream = input.stream.get();
+        const std::chrono::microseconds waiting(pa_bytes_to_usec(pa_stream_readable_size(stream), &input.spec));
+        if (input.kind == SoundInput::system) return waiting;
         pa_usec_t latency = 0;
         int negative = 0;
-        std::chrono::microseconds behind(pa_bytes_to_usec(bytes, &input.spec));
-        if (pa_stream_get_latency(input.stream.get(), &latency, &negative) == 0)
-            behind = std::chrono::microseconds(negative ? -qint64(latency) : qint64(latency));
-        const int rate = int(input.spec.rate);
-        return {input.kind, samples, frames, channels, rate, input.stamps.place(now - behind, frames, rate)};
+        if (pa_stream_get_latency(stream, &latency, &negative) != 0) return waiting;
+        return std::chrono::microseconds(negative ? -qint64(latency) : qint64(latency));
     }
 
     static void contextChanged(pa_context* context, void* self) {

@@ -12,9 +12,8 @@ namespace tavero {
 
 // The program's two short sounds: "Tink", a light chime as a take begins,
 // and "Pop", a soft pop once it is saved. Both are made here as tones and
-// played through Qt Multimedia (set QT_MEDIA_BACKEND before the application
-// object exists); a machine without an audio output plays nothing and says
-// nothing. Nothing touches the sound system before the first play. Main
+// played through Qt Multimedia (see chooseMediaBackend); a machine without
+// an audio output plays nothing and says nothing. Nothing touches the sound system before the first play. Main
 // thread.
 class ShortSounds {
 public:

@@ -22,14 +22,13 @@ QString fileNotCompleted() { return QStringLiteral("录屏文件未能写完"); 
 // dropping the capture never waits for the file to be completed.
 class LiveScreenCapture final : public ScreenCapture {
 public:
-    LiveScreenCapture(const QString& path, const ScreenScope& scope, const media::LivePartFormat& format,
-                      Started started, Failed failed) {
+    LiveScreenCapture(const QString& path, std::unique_ptr<PictureFeed> feed, const media::LivePartFormat& format,
+                      Started started, Failed failed, const media::SoundRecorder::Open& openSound) {
         try {
             recorder_ = std::make_shared<media::LivePartRecorder>(
-                path, openScreenFeed(scope), format, [started] { postToMain(started); },
-                [failed](const QString& description) { postToMain([failed, description] { failed(description); }); });
-        } catch (const PictureFeed::Lost& lost) {
-            throw ShotError(notStarted(lost.description()));
+                path, std::move(feed), format, [started] { postToMain(started); },
+                [failed](const QString& description) { postToMain([failed, description] { failed(description); }); },
+                openSound);
         } catch (const media::MediaError& error) {
             qCWarning(lcLiveCapture) << path << error.what();
             throw ShotError(fileNotMade());
@@ -60,7 +59,21 @@ private:
 std::unique_ptr<ScreenCapture> openLiveScreenCapture(const QString& path, const ScreenScope& scope,
                                                      const media::LivePartFormat& format, ScreenCapture::Started started,
                                                      ScreenCapture::Failed failed) {
-    return std::make_unique<LiveScreenCapture>(path, scope, format, std::move(started), std::move(failed));
+    std::unique_ptr<PictureFeed> feed;
+    try {
+        feed = openScreenFeed(scope);
+    } catch (const PictureFeed::Lost& lost) {
+        throw ShotError(notStarted(lost.description()));
+    }
+    return openLivePartCapture(path, std::move(feed), format, std::move(started), std::move(failed));
+}
+
+std::unique_ptr<ScreenCapture> openLivePartCapture(const QString& path, std::unique_ptr<PictureFeed> feed,
+                                                   const media::LivePartFormat& format, ScreenCapture::Started started,
+                                                   ScreenCapture::Failed failed,
+                                                   const media::SoundRecorder::Open& openSound) {
+    return std::make_unique<LiveScreenCapture>(path, std::move(feed), format, std::move(started), std::move(failed),
+                                               openSound);
 }
 
 }  // namespace tavero

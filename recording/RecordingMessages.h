@@ -11,7 +11,13 @@ inline QString alreadyRecording() { return QStringLiteral("已有录屏正在进
 inline QString renderRunning() { return QStringLiteral("正在生成成片，可先取消生成再开始新录制。"); }
 
 inline QString gifNotCreated() { return QStringLiteral("无法创建 GIF 文件。"); }
+inline QString gifTooLong() { return QStringLiteral("GIF 导出支持 30 秒以内的视频；较长视频请先裁剪。"); }
+inline QString gifNotEncoded() { return QStringLiteral("GIF 编码失败。"); }
+// The video's pictures cannot be read for the GIF.
+inline QString videoUnreadable() { return QStringLiteral("该视频的画面无法读取。"); }
 inline QString trimImpossible() { return QStringLiteral("该视频无法裁剪。"); }
+inline QString trimRangeInvalid() { return QStringLiteral("请输入有效的起止秒数，结束时间不能超出视频长度。"); }
+inline QString trimNotWritten() { return QStringLiteral("裁剪后的视频未能写入，请确认磁盘空间充足。"); }
 
 inline QString noCompleteVideo() { return QStringLiteral("文件中没有完整的视频画面。"); }
 inline QString validationTimedOut() { return QStringLiteral("录屏文件校验超时。"); }

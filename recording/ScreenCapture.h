@@ -49,4 +49,11 @@ std::unique_ptr<ScreenCapture> openLiveScreenCapture(const QString& path, const 
                                                      const media::LivePartFormat& format, ScreenCapture::Started started,
                                                      ScreenCapture::Failed failed);
 
+// Records the pictures of `feed` (the camera path's composed frames) with
+// the sound `openSound` opens, as openLiveScreenCapture records the screen.
+std::unique_ptr<ScreenCapture> openLivePartCapture(const QString& path, std::unique_ptr<PictureFeed> feed,
+                                                   const media::LivePartFormat& format, ScreenCapture::Started started,
+                                                   ScreenCapture::Failed failed,
+                                                   const media::SoundRecorder::Open& openSound = openSoundCapture);
+
 }  // namespace tavero

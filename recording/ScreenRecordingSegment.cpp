@@ -46,23 +46,6 @@ QSize videoSizeOf(const RecordingCaptureSettings& settings) {
     return settings.fixedVideoSize ? *settings.fixedVideoSize : evenDown(sourcePixelSize(settings));
 }
 
-// The area is cut to even sides too, so a first part is written pixel for
-// pixel rather than scaled by a fraction of a pixel.
-ScreenScope scopeOf(const RecordingCaptureSettings& settings) {
-    ScreenScope scope;
-    scope.area = QRect(sourceOrigin(settings), evenDown(sourcePixelSize(settings)));
-    scope.cursor = settings.cursor;
-    if (settings.window) {
-        scope.window = settings.window->id;
-        return scope;
-    }
-    // The program's own windows stay out of display and area captures.
-    const qint64 ownProcess = QCoreApplication::applicationPid();
-    for (const WindowInfo& window : settings.content.windows)
-        if (window.processID == ownProcess) scope.ownWindows.append(window.id);
-    return scope;
-}
-
 // One track mixing the sound inputs that are on; none when both are off.
 media::LivePartFormat formatOf(const RecordingCaptureSettings& settings, QSize size) {
     media::LivePartFormat format{size, {}, {}};
@@ -89,6 +72,23 @@ void notify(const Callback& callback, Arguments&&... arguments) {
 }
 
 }  // namespace
+
+// The area is cut to even sides too, so a first part is written pixel for
+// pixel rather than scaled by a fraction of a pixel.
+ScreenScope ScreenRecordingSegment::scopeOf(const RecordingCaptureSettings& settings) {
+    ScreenScope scope;
+    scope.area = QRect(sourceOrigin(settings), evenDown(sourcePixelSize(settings)));
+    scope.cursor = settings.cursor;
+    if (settings.window) {
+        scope.window = settings.window->id;
+        return scope;
+    }
+    // The program's own windows stay out of display and area captures.
+    const qint64 ownProcess = QCoreApplication::applicationPid();
+    for (const WindowInfo& window : settings.content.windows)
+        if (window.processID == ownProcess) scope.ownWindows.append(window.id);
+    return scope;
+}
 
 ScreenRecordingSegment::ScreenRecordingSegment(RecordingCaptureSettings settings, ScreenRecordingServices services)
     : settings_(std::move(settings)), services_(std::move(services)) {}

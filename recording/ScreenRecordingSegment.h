@@ -50,6 +50,9 @@ public:
 
     bool isActive() const { return capture_ != nullptr; }
 
+    // The root pixels a part of `settings` records, our own windows listed.
+    static ScreenScope scopeOf(const RecordingCaptureSettings& settings);
+
 private:
     void captureStarted();
     void captureFinished();

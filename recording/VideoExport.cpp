@@ -1,30 +1,132 @@
 #include "recording/VideoExport.h"
 
-#include "platform/MainThread.h"
+#include "platform/Background.h"
+#include "platform/PendingFile.h"
+#include "platform/media/GifWriter.h"
+#include "platform/media/MediaError.h"
+#include "platform/media/PlayableVideo.h"
+#include "platform/media/VideoFileReader.h"
+#include "platform/media/VideoStretch.h"
+#include "recording/JoinSteps.h"
 #include "recording/RecordingMessages.h"
+
+#include <QSize>
+
+#include <algorithm>
+#include <cmath>
 
 namespace tavero::VideoExport {
 
 namespace {
 
-void answerLater(Completion completion, ShotError error) {
-    postToMain([completion = std::move(completion), error = std::move(error)] { completion(error); });
+constexpr QSize largestGif(960, 960);
+// How far the end of a trim may lie past the video's end.
+constexpr double endTolerance = 0.1;
+// How far a trimmed file's length may stray from the stretch: one picture
+// at 30 a second.
+constexpr double lengthTolerance = 1.0 / 30;
+
+// Runs `work` on the worker pool and answers on the main thread.
+void inBackground(std::function<QString()> work, Completion completion, QString fallback) {
+    runInBackground([work = std::move(work), completion = std::move(completion), fallback = std::move(fallback)] {
+        Result<QString> result = capture(work, fallback);
+        postToMain([completion, result = std::move(result)] { completion(result); });
+    });
+}
+
+// Runs a step of the media layer, answering its failure with `sentence`.
+template <typename Work>
+auto withSentence(const QString& sentence, Work&& work) -> decltype(work()) {
+    try {
+        return work();
+    } catch (const media::MediaError&) {
+        throw ShotError(sentence);
+    }
+}
+
+PendingFile reserve(const QString& destination, const QString& sentence) {
+    std::optional<PendingFile> output = PendingFile::reserve(destination);
+    if (!output) throw ShotError(sentence);
+    return std::move(*output);
+}
+
+void publish(PendingFile& output, const QString& sentence) {
+    switch (output.publish()) {
+    case PublishResult::Published:
+        return;
+    case PublishResult::DestinationExists:
+        throw ShotError(JoinSteps::destinationTaken());
+    case PublishResult::Failed:
+        throw ShotError(sentence);
+    }
+}
+
+// Scaled down, never up, to fit the largest GIF; its aspect kept.
+QSize gifSize(QSize video) {
+    if (video.width() <= largestGif.width() && video.height() <= largestGif.height()) return video;
+    return video.scaled(largestGif, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
+// Whole eighths of a second in the video, at least one.
+int gifFrames(double duration) { return std::max(1, int(duration * gifRate)); }
+
+// A start before the end, the end at most a little past the video's, and
+// something left between the start and the video's end; NaN fails each.
+bool validStretch(double start, double end, double duration) {
+    return start >= 0 && start < end && end <= duration + endTolerance && start < std::min(end, duration);
 }
 
 }  // namespace
 
+QString writeGif(const QString& source, const QString& destination) {
+    const media::CancelToken cancel;
+    media::VideoFileReader reader = withSentence(RecordingMessages::videoUnreadable(),
+                                                 [&] { return media::VideoFileReader(source, cancel); });
+    const double duration = reader.duration();
+    if (!(std::isfinite(duration) && duration > 0 && duration <= longestGif))
+        throw ShotError(RecordingMessages::gifTooLong());
+    const QSize size = gifSize(reader.size());
+    PendingFile output = reserve(destination, RecordingMessages::gifNotCreated());
+    media::GifWriter writer = withSentence(RecordingMessages::gifNotCreated(), [&] {
+        return media::GifWriter(output.temporaryPath(), size, gifRate, cancel);
+    });
+    const int frames = gifFrames(duration);
+    for (int index = 0; index < frames; ++index) {
+        const std::optional<media::VideoPicture> picture = withSentence(
+            RecordingMessages::videoUnreadable(), [&] { return reader.pictureAt(double(index) / gifRate, size); });
+        if (!picture) throw ShotError(RecordingMessages::videoUnreadable());
+        withSentence(RecordingMessages::gifNotEncoded(), [&] { writer.add(picture->image); });
+    }
+    withSentence(RecordingMessages::gifNotEncoded(), [&] { writer.finish(); });
+    publish(output, RecordingMessages::gifNotEncoded());
+    return destination;
+}
+
+QString writeTrim(const QString& source, double start, double end, const QString& destination) {
+    const media::CancelToken cancel;
+    media::VideoStretch stretch = withSentence(RecordingMessages::trimImpossible(),
+                                               [&] { return media::VideoStretch(source, cancel); });
+    const double duration = stretch.duration();
+    if (!validStretch(start, end, duration)) throw ShotError(RecordingMessages::trimRangeInvalid());
+    const double until = std::min(end, duration);
+    PendingFile output = reserve(destination, RecordingMessages::trimNotWritten());
+    withSentence(RecordingMessages::trimNotWritten(), [&] { stretch.write(start, until, output.temporaryPath()); });
+    const double written = withSentence(RecordingMessages::trimImpossible(), [&] {
+        return media::measurePlayableVideo(output.temporaryPath(), cancel).duration;
+    });
+    if (std::abs(written - (until - start)) > lengthTolerance) throw ShotError(RecordingMessages::trimImpossible());
+    publish(output, RecordingMessages::trimNotWritten());
+    return destination;
+}
+
 void gif(const QString& source, const QString& destination, Completion completion) {
-    Q_UNUSED(source)
-    Q_UNUSED(destination)
-    answerLater(std::move(completion), ShotError(RecordingMessages::gifNotCreated()));
+    inBackground([source, destination] { return writeGif(source, destination); }, std::move(completion),
+                 RecordingMessages::gifNotEncoded());
 }
 
 void trim(const QString& source, double start, double end, const QString& destination, Completion completion) {
-    Q_UNUSED(source)
-    Q_UNUSED(start)
-    Q_UNUSED(end)
-    Q_UNUSED(destination)
-    answerLater(std::move(completion), ShotError(RecordingMessages::trimImpossible()));
+    inBackground([source, start, end, destination] { return writeTrim(source, start, end, destination); },
+                 std::move(completion), RecordingMessages::trimNotWritten());
 }
 
 }  // namespace tavero::VideoExport

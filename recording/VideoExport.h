@@ -9,18 +9,37 @@
 namespace tavero {
 
 // Exports of a finished video into a new file: a looping GIF, or a trimmed
-// MP4. Each call returns at once and answers exactly once on the main thread
-// with the destination's path or the ShotError that prevented it.
-//
-// This build has no video pipeline: every export answers with the sentence
-// of the step it cannot take, and no file is written.
+// MP4. Each call returns at once, works on the worker pool, never touches the
+// source, and answers exactly once on the main thread with the destination's
+// path or the ShotError that prevented it. The output is written under a
+// hidden name beside the destination and given its name only once it is
+// complete (never over an existing file), so a refused or failed export
+// leaves no file behind.
 namespace VideoExport {
 
 using Completion = std::function<void(Result<QString> destination)>;
 
+// The longest video a GIF is made of, in seconds.
+inline constexpr double longestGif = 30.0;
+// GIF pictures a second.
+inline constexpr int gifRate = 8;
+
+// An endlessly looping GIF of `source` at 8 pictures a second, frame i
+// showing the picture of the video at i / 8 s, as many frames as whole
+// eighths fit in the video (at least one), scaled down to fit 960 × 960.
+// Only for videos longer than 0 and at most 30 s.
 void gif(const QString& source, const QString& destination, Completion completion);
-// `start` and `end` in seconds from the beginning of `source`.
+// The stretch of `source` from `start` to `end` seconds as a new MP4 file
+// whose first picture is the one showing at `start`. `end` may lie up to
+// 0.1 s past the video's end and is then taken as its end; `start` must lie
+// before that. The written file is measured and must last the stretch,
+// within a picture at 30 a second.
 void trim(const QString& source, double start, double end, const QString& destination, Completion completion);
+
+// The work of gif() and trim() on the calling thread: blocks, returns the
+// destination, throws ShotError.
+QString writeGif(const QString& source, const QString& destination);
+QString writeTrim(const QString& source, double start, double end, const QString& destination);
 
 }  // namespace VideoExport
 }  // namespace tavero

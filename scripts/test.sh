@@ -19,3 +19,8 @@ cmake -S . -B "$build" -G Ninja "${options[@]}"
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
 QT_QPA_PLATFORM=offscreen "$build/app/tavero" --self-test
+# The camera suite records with a synthetic camera: no display, camera or
+# sound server is needed. Its recordings stay in a folder of their own.
+camera_folder=$(mktemp -d)
+QT_QPA_PLATFORM=offscreen "$build/app/tavero" --camera-pipeline-test "$camera_folder"
+rm -rf "$camera_folder"

@@ -1,7 +1,10 @@
 #include "app/model/AppModel.h"
 
 #include "app/model/ModelMessages.h"
+#include "camera/LiveWebcamFeed.h"
 #include "camera/SmartVideoRenderer.h"
+#include "camera/WebcamRecordingSegment.h"
+#include "platform/PlatformChoice.h"
 #include "document/ShotDocument.h"
 #include "library/LibraryMessages.h"
 #include "platform/SettingsValues.h"
@@ -31,6 +34,7 @@ AppModel::AppModel(AppModelSetup setup, QObject* parent)
       pointer_(std::move(setup.pointer)),
       playSound_(std::move(setup.playSound)),
       makeStudio_(std::move(setup.makeStudio)),
+      makeRecordingOverlay_(std::move(setup.makeRecordingOverlay)),
       videoExports_(std::move(setup.videoExports)),
       countdownTick_(setup.countdownTick),
       status_(ModelMessages::ready()) {
@@ -51,11 +55,27 @@ RecordingStudio& AppModel::studio() {
     return *studio_;
 }
 
-// The parts of the studio this build has: the pointer recorder, the screen
-// recorder, the sounds and the renderer of finished videos. No camera part
-// writer can begin a take yet.
+namespace {
+
+// The webcam: the first V4L2 camera, or the synthetic one when the fakes
+// are chosen (TAVERO_PLATFORM=fake).
+std::unique_ptr<WebcamFeed> makeWebcamFeed() {
+    WebcamDevices devices;
+    if (fakePlatformChosen())
+        devices.openCamera = [](CameraCapture::Picture picture, CameraCapture::Failed failed) {
+            return openSyntheticCamera(QSize(1280, 720), 30, std::move(picture), std::move(failed));
+        };
+    return std::make_unique<LiveWebcamFeed>(std::move(devices));
+}
+
+}  // namespace
+
+// The parts of the studio: the webcam, the pointer recorder, the screen
+// recorder with its screen and camera writers, the sounds, the recording
+// windows and the renderer of finished videos.
 StudioParts AppModel::studioParts() const {
     StudioParts parts;
+    parts.webcam = makeWebcamFeed();
     parts.tracker = std::make_unique<CursorRecorder>(pointer_);
     ScreenRecorder& recorder = *recorder_;
     parts.recorder = std::make_unique<SessionTakeRecorder>(
@@ -63,8 +83,14 @@ StudioParts AppModel::studioParts() const {
         [&recorder](const RecordingCaptureSettings& s, const QString& url) {
             recorder.start(s.content, s.display, s.region, s.window, url, s.systemAudio, s.microphone, s.cursor);
         },
-        [](const CameraTake&, const QString&) { throw ShotError(StudioMessages::recordingUnavailable()); });
+        [&recorder](const CameraTake& take, const QString& url) {
+            if (!take.feed) throw ShotError(WebcamRecordingSegment::noPicture());
+            recorder.startWithCamera(WebcamRecordingSegment::parts(*take.feed, take.screen, take.effects,
+                                                                   take.microphone, take.framing),
+                                     url);
+        });
     parts.playSound = playSound_;
+    parts.makeOverlay = makeRecordingOverlay_;
     parts.exporter = std::make_unique<SmartVideoRenderer>();
     return parts;
 }

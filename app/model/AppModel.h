@@ -52,6 +52,8 @@ struct AppModelSetup {
     std::function<void(const QString& name)> playSound;
     // Makes the studio on its first use; null: a new RecordingStudio.
     std::function<std::unique_ptr<RecordingStudio>(RecordingHost& model)> makeStudio;
+    // Makes the studio's recording windows on their first use; null: none are shown.
+    std::function<std::unique_ptr<RecordingOverlay>(RecordingStudio& studio)> makeRecordingOverlay;
     VideoExports videoExports;
 };
 
@@ -148,7 +150,7 @@ public:
     void setScreenAccessIntent(std::optional<ScreenAccessIntent> intent);
     // The video the workspace shows, as a local file path. Every assignment
     // of a video leaves the start screen and ends a running practice.
-    const std::optional<QString>& videoURL() const { return videoURL_; }
+    const std::optional<QString>& videoURL() const override { return videoURL_; }
     void setVideoURL(std::optional<QString> video) override;
     // Frames of the running scrolling screenshot.
     int scrollCount() const { return scrollCount_; }
@@ -314,6 +316,7 @@ private:
     std::shared_ptr<PointerSource> pointer_;
     std::function<void(const QString&)> playSound_;
     std::function<std::unique_ptr<RecordingStudio>(RecordingHost&)> makeStudio_;
+    std::function<std::unique_ptr<RecordingOverlay>(RecordingStudio&)> makeRecordingOverlay_;
     VideoExports videoExports_;
     OpenPanelPresenter* openPanels_ = nullptr;
     ApplicationWindows* windows_ = nullptr;

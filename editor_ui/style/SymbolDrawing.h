@@ -73,4 +73,7 @@ std::optional<SymbolDrawing> startSymbol(const QString& name);
 // for any other name.
 std::optional<SymbolDrawing> sheetSymbol(const QString& name);
 
+// The symbols of the recording windows. None for any other name.
+std::optional<SymbolDrawing> recordingSymbol(const QString& name);
+
 }  // namespace tavero::SymbolIcons

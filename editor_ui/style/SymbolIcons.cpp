@@ -49,6 +49,7 @@ SymbolDrawing drawingFor(const QString& name) {
     if (auto drawing = panelSymbol(name)) return *drawing;
     if (auto drawing = startSymbol(name)) return *drawing;
     if (auto drawing = sheetSymbol(name)) return *drawing;
+    if (auto drawing = recordingSymbol(name)) return *drawing;
     qCWarning(lcSymbols) << "no drawing for the symbol" << name;
     return {unknown(), {}};
 }

@@ -138,12 +138,13 @@ struct LivePartRecorder::State {
     void grabPicture() {
         const MonotonicTime before = Clock::now();
         QImage image = feed->grab();
-        const MonotonicTime grabbed = before + (Clock::now() - before) / 2;
-        if (!origin) {
-            origin = grabbed;
-            if (sound) sound->setOrigin(grabbed);
-        }
-        enqueue({std::move(image), Seconds(grabbed - *origin).count()});
+        if (image.isNull()) return;
+        const MonotonicTime grabbed = feed->capturedAt().value_or(before + (Clock::now() - before) / 2);
+        // The part's time zero is the first picture that is really queued.
+        const MonotonicTime zero = origin.value_or(grabbed);
+        if (!enqueue({std::move(image), Seconds(grabbed - zero).count()}) || origin) return;
+        origin = grabbed;
+        if (sound) sound->setOrigin(grabbed);
     }
 
     // Waits until `deadline`; false when grabbing is to stop.
@@ -159,16 +160,17 @@ struct LivePartRecorder::State {
 
     // The newest picture is dropped when the encoder is behind: the queue
     // never grows, and the grab thread never waits for the encoder.
-    void enqueue(Picture picture) {
+    bool enqueue(Picture picture) {
         {
             std::lock_guard guard(lock);
             if (queue.size() >= queueLimit) {
                 if (dropped++ == 0) qCWarning(lcLivePart) << "the encoder fell behind; dropping pictures";
-                return;
+                return false;
             }
             queue.push_back(std::move(picture));
         }
         changed.notify_all();
+        return true;
     }
 
     // The encoder thread.

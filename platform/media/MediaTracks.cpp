@@ -31,7 +31,8 @@ QList<MediaTrack> readTracks(const QString& path, const CancelToken& cancel) {
         if (!picture && type != AVMEDIA_TYPE_AUDIO) continue;
         const AVDictionaryEntry* handler = av_dict_get(stream->metadata, "handler_name", nullptr, 0);
         tracks.append({picture ? TrackKind::video : TrackKind::sound, int(index),
-                       handler ? QString::fromUtf8(handler->value) : QString(), codingOf(*stream->codecpar)});
+                       handler ? QString::fromUtf8(handler->value) : QString(), codingOf(*stream->codecpar),
+                       double(declaredLength(input.get(), stream)) * av_q2d(stream->time_base)});
     }
     return tracks;
 }

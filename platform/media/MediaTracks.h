@@ -36,6 +36,9 @@ struct MediaTrack {
     // Its handler name: our camera parts tag their sound "system" and "mic".
     QString tag;
     TrackCoding coding;
+    // Seconds the header declares for the track (the file's, when the track
+    // declares none); 0 when neither does.
+    double length = 0;
 };
 
 // The video tracks (cover pictures left out) and sound tracks of `path`, in

@@ -93,6 +93,24 @@ void PictureEncoder::encode(const QImage& picture, int64_t pts, bool keyframe,
     drain(ready);
 }
 
+bool PictureEncoder::takesAsIs(const AVFrame& picture) const {
+    const bool tagged601 = picture.colorspace == AVCOL_SPC_SMPTE170M || picture.colorspace == AVCOL_SPC_BT470BG ||
+                           picture.colorspace == AVCOL_SPC_UNSPECIFIED;
+    return picture.format == AV_PIX_FMT_YUV420P && picture.width == encoder_->width &&
+           picture.height == encoder_->height && tagged601 && picture.color_range != AVCOL_RANGE_JPEG;
+}
+
+void PictureEncoder::encode(const AVFrame& picture, int64_t pts, const std::function<void(AVPacket*)>& ready) {
+    const Frame shared = makeFrame();
+    check(av_frame_ref(shared.get(), &picture), "av_frame_ref");
+    shared->pts = pts;
+    shared->pict_type = AV_PICTURE_TYPE_NONE;
+    shared->colorspace = AVCOL_SPC_SMPTE170M;
+    shared->color_range = AVCOL_RANGE_MPEG;
+    check(avcodec_send_frame(encoder_.get(), shared.get()), "avcodec_send_frame");
+    drain(ready);
+}
+
 void PictureEncoder::flush(const std::function<void(AVPacket*)>& ready) {
     check(avcodec_send_frame(encoder_.get(), nullptr), "avcodec_send_frame");
     drain(ready);

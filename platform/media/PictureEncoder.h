@@ -50,6 +50,11 @@ public:
     // keyframe when asked. Every packet ready is handed to `ready`, which
     // takes it over. Throws MediaError.
     void encode(const QImage& picture, int64_t pts, bool keyframe, const std::function<void(AVPacket*)>& ready);
+    // Whether a decoded picture can be coded as it is, with no conversion:
+    // 4:2:0 of the encoder's size, in the matrix and range we tag.
+    bool takesAsIs(const AVFrame& picture) const;
+    // Encodes a decoded picture that takesAsIs(), shown from `pts` on.
+    void encode(const AVFrame& picture, int64_t pts, const std::function<void(AVPacket*)>& ready);
     // Hands over the packets the encoder still holds.
     void flush(const std::function<void(AVPacket*)>& ready);
 

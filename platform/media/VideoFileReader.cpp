@@ -2,80 +2,22 @@
 
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
-
-extern "C" {
-#include <libavutil/pixdesc.h>
-}
-
-#include <libyuv/convert_argb.h>
+#include "platform/media/PictureConversion.h"
 
 namespace tavero::media {
 
 namespace {
 
-bool fullRange(const AVFrame& frame) {
-    const auto format = AVPixelFormat(frame.format);
-    return frame.color_range == AVCOL_RANGE_JPEG || format == AV_PIX_FMT_YUVJ420P || format == AV_PIX_FMT_YUVJ422P ||
-           format == AV_PIX_FMT_YUVJ444P;
-}
-
-// The matrix the picture is tagged with; BT.601 when it names none.
-const libyuv::YuvConstants* matrixOf(const AVFrame& frame) {
-    const bool full = fullRange(frame);
-    switch (frame.colorspace) {
-    case AVCOL_SPC_BT709:
-        return full ? &libyuv::kYuvF709Constants : &libyuv::kYuvH709Constants;
-    case AVCOL_SPC_BT2020_NCL:
-    case AVCOL_SPC_BT2020_CL:
-        return full ? &libyuv::kYuvV2020Constants : &libyuv::kYuv2020Constants;
-    default:
-        return full ? &libyuv::kYuvJPEGConstants : &libyuv::kYuvI601Constants;
-    }
-}
-
-// Converts a decoded picture into `image` (RGB32, of the picture's size).
-void convert(const AVFrame& frame, QImage& image) {
-    const libyuv::YuvConstants* matrix = matrixOf(frame);
-    uint8_t* to = image.bits();
-    const int stride = int(image.bytesPerLine());
-    const int w = frame.width, h = frame.height;
-    const auto* d = frame.data;
-    const auto* s = frame.linesize;
-    int result = -1;
-    switch (AVPixelFormat(frame.format)) {
-    case AV_PIX_FMT_YUV420P:
-    case AV_PIX_FMT_YUVJ420P:
-        result = libyuv::I420ToARGBMatrix(d[0], s[0], d[1], s[1], d[2], s[2], to, stride, matrix, w, h);
-        break;
-    case AV_PIX_FMT_YUV422P:
-    case AV_PIX_FMT_YUVJ422P:
-        result = libyuv::I422ToARGBMatrix(d[0], s[0], d[1], s[1], d[2], s[2], to, stride, matrix, w, h);
-        break;
-    case AV_PIX_FMT_YUV444P:
-    case AV_PIX_FMT_YUVJ444P:
-        result = libyuv::I444ToARGBMatrix(d[0], s[0], d[1], s[1], d[2], s[2], to, stride, matrix, w, h);
-        break;
-    case AV_PIX_FMT_NV12:
-        result = libyuv::NV12ToARGBMatrix(d[0], s[0], d[1], s[1], to, stride, matrix, w, h);
-        break;
-    case AV_PIX_FMT_YUV420P10LE:
-        result = libyuv::I010ToARGBMatrix(reinterpret_cast<const uint16_t*>(d[0]), s[0] / 2,
-                                          reinterpret_cast<const uint16_t*>(d[1]), s[1] / 2,
-                                          reinterpret_cast<const uint16_t*>(d[2]), s[2] / 2, to, stride, matrix, w, h);
-        break;
-    default:
-        const char* name = av_get_pix_fmt_name(AVPixelFormat(frame.format));
-        throw MediaError(std::string("pictures in ") + (name ? name : "an unknown format"), AVERROR_PATCHWELCOME);
-    }
-    if (result != 0) throw MediaError("conversion to RGB", AVERROR(EINVAL));
-}
+// A picture that starts this little after a wanted time is still the one
+// shown at it: times rounded through a file's time base land a hair off.
+constexpr double sameTime = 1e-4;
 
 }  // namespace
 
 struct VideoFileReader::State {
     State(const QString& path, const CancelToken& cancel)
         : input(path, cancel), stream(firstVideoStream(input.get())), decoder(openDecoder(stream)),
-          packet(makePacket()), frame(makeFrame()) {
+          packet(makePacket()), frame(makeFrame()), shown(makeFrame()), upcoming(makeFrame()) {
         for (unsigned index = 0; index < input->nb_streams; ++index)
             if (int(index) != stream->index) input->streams[index]->discard = AVDISCARD_ALL;
         origin = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
@@ -122,6 +64,28 @@ struct VideoFileReader::State {
         return lastTime ? *lastTime + av_q2d(av_inv_q(rate)) : 0;
     }
 
+    // Decodes the picture after the last one looked at into `upcoming`,
+    // unless it is there already; false after the last picture.
+    bool peek() {
+        if (upcomingTime) return true;
+        if (!decodeNext()) return false;
+        upcomingTime = timeOfFrame();
+        lastTime = upcomingTime;
+        av_frame_unref(upcoming.get());
+        av_frame_move_ref(upcoming.get(), frame.get());
+        return true;
+    }
+
+    // The upcoming picture becomes the shown one.
+    void advance() {
+        av_frame_unref(shown.get());
+        av_frame_move_ref(shown.get(), upcoming.get());
+        shownTime = *upcomingTime;
+        upcomingTime.reset();
+    }
+
+    bool hasShown() const { return shown->buf[0] != nullptr; }
+
     InputFile input;
     AVStream* stream;
     CodecContext decoder;
@@ -129,6 +93,12 @@ struct VideoFileReader::State {
     Frame frame;
     int64_t origin = 0;
     std::optional<double> lastTime;
+    // pictureAt() keeps the picture it found and the one after it, which
+    // told that the found one was still showing.
+    Frame shown;
+    double shownTime = 0;
+    Frame upcoming;
+    std::optional<double> upcomingTime;
 };
 
 VideoFileReader::VideoFileReader(const QString& path, const CancelToken& cancel)
@@ -147,11 +117,16 @@ double VideoFileReader::start() const { return double(state_->origin) * av_q2d(s
 std::optional<VideoPicture> VideoFileReader::next() {
     State& s = *state_;
     if (!s.decodeNext()) return std::nullopt;
-    VideoPicture picture{QImage(s.frame->width, s.frame->height, QImage::Format_RGB32), s.timeOfFrame()};
-    if (picture.image.isNull()) throw MediaError("picture memory", AVERROR(ENOMEM));
-    convert(*s.frame, picture.image);
+    VideoPicture picture{toRgb(*s.frame), s.timeOfFrame()};
     s.lastTime = picture.time;
     return picture;
+}
+
+std::optional<VideoPicture> VideoFileReader::pictureAt(double time, QSize size) {
+    State& s = *state_;
+    while (s.peek() && (*s.upcomingTime <= time + sameTime || !s.hasShown())) s.advance();
+    if (!s.hasShown()) return std::nullopt;
+    return VideoPicture{toRgb(*s.shown, size), s.shownTime};
 }
 
 }  // namespace tavero::media

@@ -43,6 +43,12 @@ public:
     // The next picture; none after the last. Throws MediaError for a picture
     // that cannot be decoded or converted, and once `cancel` is cancelled.
     std::optional<VideoPicture> next();
+    // The picture showing at `time`: the last one that starts by then, or
+    // the first when none does yet; none for a video without pictures.
+    // Only that picture is converted, scaled to `size` when one is given.
+    // Times asked for never go back; next() and pictureAt() are not mixed.
+    // Throws as next() does.
+    std::optional<VideoPicture> pictureAt(double time, QSize size = {});
 
 private:
     struct State;

@@ -38,6 +38,8 @@ public:
     virtual void setStatus(const QString& status) = 0;
     // The alert's text; none closes it.
     virtual void setError(std::optional<QString> error) = 0;
+    // The video the workspace shows: a local file path, or none.
+    virtual const std::optional<QString>& videoURL() const = 0;
     // A local file path, or none to leave the video workspace.
     virtual void setVideoURL(std::optional<QString> video) = 0;
     virtual void fail(const ShotError& error) = 0;

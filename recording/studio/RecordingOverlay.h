@@ -18,7 +18,8 @@ public:
     // Shows the studio's current phase (the paused look while pausing,
     // paused or resuming).
     virtual void updateRecordingState() = 0;
-    // Shows the teleprompter panel, made the first time, as the key window.
+    // Shows the teleprompter panel, made the first time; it may take the
+    // keyboard only while no take runs (a preview).
     virtual void showNotes() = 0;
     // Hides the panel and keeps it; nothing when it was never made.
     virtual void hideNotes() = 0;

@@ -9,6 +9,8 @@
 
 #include <QSettings>
 
+#include <cmath>
+
 namespace tavero {
 
 namespace {
@@ -70,7 +72,9 @@ void RecordingStudio::wireParts() {
     // overlay reports.
     if (portraitOverlay_)
         portraitOverlay_->setChanged([self](const PortraitLayout& reported) {
-            if (!self) return;
+            // A drag over an empty recorded area has no place to report: its
+            // centre is not a number, and the portrait stays where it was.
+            if (!self || !std::isfinite(reported.x) || !std::isfinite(reported.y)) return;
             PortraitLayout layout = reported;
             if (self->take_.scope == RecordingScope::camera) layout.fullScreen = true;
             self->setPortrait(layout);
@@ -184,6 +188,32 @@ void RecordingStudio::setNotesTransparency(double transparency) {
     storeSetting(notesTransparencyKey, transparency);
 }
 
+void RecordingStudio::toggleNotes() {
+    publish(notesVisible_, !notesVisible_);
+    RecordingOverlay* windows = overlay();
+    if (!windows) return;
+    if (notesVisible_)
+        windows->showNotes();
+    else
+        windows->hideNotes();
+}
+
+// A preview starts at the top and stands still.
+void RecordingStudio::previewNotes() {
+    publish(notesScrolling_, false);
+    rewindNotes();
+    publish(notesVisible_, true);
+    if (RecordingOverlay* windows = overlay()) windows->showNotes();
+}
+
+void RecordingStudio::hideNotes() {
+    publish(notesVisible_, false);
+    publish(notesScrolling_, false);
+    if (RecordingOverlay* windows = overlay()) windows->hideNotes();
+}
+
+void RecordingStudio::rewindNotes() { publish(notesReset_, notesReset_ + 1); }
+
 void RecordingStudio::closeCameraPreview() {
     if (!phase_.occupied()) webcam_->stop();
 }
@@ -209,20 +239,5 @@ void RecordingStudio::recorderPaused() {
     host->updateMenu();
     if (RecordingOverlay* windows = overlay()) windows->updateRecordingState();
 }
-
-void RecordingStudio::restart() {}
-
-void RecordingStudio::archiveAndRestart(const RecordedVideo& video, const RecordingProject& project) {
-    Q_UNUSED(video)
-    Q_UNUSED(project)
-}
-
-void RecordingStudio::render() {}
-
-void RecordingStudio::cancelExport() {
-    if (exporter_) exporter_->cancel();
-}
-
-void RecordingStudio::loadProject(const QString& videoPath) { Q_UNUSED(videoPath) }
 
 }  // namespace tavero

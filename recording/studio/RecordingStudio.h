@@ -182,6 +182,14 @@ public:
     // Raised to send the teleprompter's text back to the top.
     int notesReset() const { return notesReset_; }
     bool notesVisible() const { return notesVisible_; }
+    // Shows or hides the teleprompter panel; its scrolling stays as it is.
+    void toggleNotes();
+    // Opens the teleprompter at the top of the notes, standing still.
+    void previewNotes();
+    // Hides the teleprompter panel and stops its scrolling.
+    void hideNotes();
+    // Sends the teleprompter's text back to the top.
+    void rewindNotes();
     // A finished recording is being rendered.
     bool processing() const { return processing_; }
     double progress() const { return progress_; }
@@ -231,17 +239,30 @@ public:
     void start(bool cameraPrepared = false);
     // Pauses a recording take or resumes a paused one; nothing otherwise.
     void togglePause();
-    // Retakes the current segment while recording or paused.
+    // Retakes the current take while recording or paused, not twice: the
+    // take is ended and saved, then moved to the Trash with its companion
+    // files, and the same target is recorded again with the same settings
+    // after a new countdown. A target that is gone meanwhile opens the
+    // set-up sheet with the reason; a take that ended with a problem is kept
+    // as after a plain stop.
     void restart();
     // Ends whatever runs in an orderly way; returns at once. A countdown is
     // cancelled with nothing left on disk; a take is saved.
     void stop();
-    // Renders the finished video of the current take with its effects.
+    // Renders the finished video of the current clip from its raw
+    // recording, with the current effects, into a new file in the library:
+    // nothing while a render runs or without a project and raw recording;
+    // refused for a camera take, a missing raw file or too little free
+    // space. Free space is watched while it runs (the render stops below
+    // 2 GB); the end is reported on the status line, and a finished video
+    // gets the project beside it and beside the raw recording, becomes the
+    // shown video and enters the library.
     virtual void render();
     // Cancels a running render; the raw recording stays.
     void cancelExport();
     // Makes the project saved beside `videoPath` the current one, unless a
-    // render runs.
+    // render runs: its raw recording (a file in the same folder), and the
+    // opened file as the rendered one unless it is that raw recording.
     virtual void loadProject(const QString& videoPath);
 
 signals:
@@ -303,6 +324,20 @@ private:
     void addedToLibrary(const RecordedVideo& video, const std::optional<QString>& message,
                         const RecordingProject& project, bool added);
     void archiveAndRestart(const RecordedVideo& video, const RecordingProject& project);
+
+    // Retaking (Retake.cpp).
+    void archived(const RecordedVideo& video, const QUuid& token, const std::optional<ShotError>& failure);
+    void refreshTargetForRetake(const QUuid& token);
+    void retakeContentArrived(const QUuid& token, Result<ShareableContent> result);
+    void restoreTakeSettings();
+    bool retakeTargetExists() const;
+    void startRetake();
+
+    // Rendering (FinishedRender.cpp).
+    void renderProgressed(double fraction);
+    void renderFinished(SmartVideoExporter::Outcome outcome, const RecordingProject& project, const QString& raw);
+    void renderSucceeded(RecordingHost& host, const QString& output, const RecordingProject& project,
+                         const QString& raw);
 
     void recorderPaused();
     void portraitChanged();
@@ -367,8 +402,12 @@ private:
     std::unique_ptr<ScheduledCall> elapsedTimer_;
     // The teleprompter scrolled when the take was paused.
     bool notesWereScrolling_ = false;
-    // When free space was last measured during the take.
+    // When free space was last measured during the take, and during the render.
     MonotonicTime lastDiskCheck_;
+    MonotonicTime lastRenderDiskCheck_;
+    // Set when the running render was stopped for want of space: the
+    // sentence its end reports.
+    std::optional<QString> exportSpaceIssue_;
 };
 
 }  // namespace tavero

@@ -59,4 +59,11 @@ QList<WindowInfo> offeredWindows(const ShareableContent& content, const QList<qu
     return windows;
 }
 
+QList<WindowInfo> retakeWindows(const ShareableContent& content, qint64 ownProcess) {
+    QList<WindowInfo> windows;
+    for (const WindowInfo& window : content.windows)
+        if (window.processID != ownProcess && window.layer == 0) windows.append(window);
+    return windows;
+}
+
 }  // namespace tavero::RecordingTargets

@@ -18,6 +18,10 @@ namespace RecordingTargets {
 QList<WindowInfo> offeredWindows(const ShareableContent& content, const QList<quint32>& frontToBack,
                                  qint64 ownProcess);
 
+// The windows a retake looks for its target among: other programs' ordinary
+// (layer 0) windows of any size, in the content's order.
+QList<WindowInfo> retakeWindows(const ShareableContent& content, qint64 ownProcess);
+
 // A rectangle of root pixels in global screen points, and back. Each display
 // keeps its origin in both and divides its size by its scale; a rectangle
 // counts in the display that holds its centre, and outside every display at

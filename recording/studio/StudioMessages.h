@@ -37,6 +37,27 @@ inline QString projectNotSaved(const QString& description) {
     return QStringLiteral("原片已保存，但自动运镜数据未能保存：") + description;
 }
 
+// The render of the finished video.
+inline QString rendering() { return QStringLiteral("原片已保存，正在生成自动运镜与外侧柔焦背景…"); }
+inline QString portraitBaked() { return QStringLiteral("这段视频已包含人像和画面效果，可直接裁剪或导出。"); }
+inline QString rawMissing() { return QStringLiteral("找不到原始录屏文件，无法重新生成。"); }
+inline QString renderStoppedForSpace() {
+    return QStringLiteral("磁盘空间不足，已停止生成成片。原片已保留，腾出空间后可重新生成。");
+}
+inline QString renderCancelled() { return QStringLiteral("已取消成片生成，原始录屏已保留。"); }
+inline QString renderFailed(const QString& description) {
+    return QStringLiteral("成片未完成，原片已保留：") + description;
+}
+inline QString renderProjectNotSaved() { return QStringLiteral("成片已生成，工程信息保存失败。"); }
+
+// Why a retake went back to the set-up sheet.
+inline QString retakeTargetsUnreadable(const QString& description) {
+    return QStringLiteral("重新读取录制范围失败：") + description;
+}
+inline QString retakeTargetGone() {
+    return QStringLiteral("原录制窗口或区域已不可用，请重新选择。上一段可从废纸篓找回。");
+}
+
 // Why the set-up sheet cannot start a take.
 inline QString microphonePromptRefused() {
     return QStringLiteral("麦克风未授权。可打开麦克风设置，或关闭麦克风后录制。");

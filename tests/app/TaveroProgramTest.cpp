@@ -1,6 +1,7 @@
 #include "tests/support/TempDir.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -52,12 +53,35 @@ TEST(TaveroProgram, SelfTestPassesEveryCheckAndLeavesNothingBehind) {
     EXPECT_TRUE(workFolders.isEmpty()) << "the work folder is removed";
 }
 
-TEST(TaveroProgram, TheCameraSwitchWinsOverTheSelfTestAndReportsItsFailureAsOneLine) {
+TEST(TaveroProgram, TheCameraSwitchWinsOverTheSelfTestAndLeavesItsRecordingsInTheFolder) {
     test::TempDir temporary;
+    const QString folder = temporary.path() + QStringLiteral("/camera/suite");
+    const Finished run = runTavero(
+        {QStringLiteral("--self-test"), QStringLiteral("--camera-pipeline-test"), folder}, temporary.path());
+    EXPECT_EQ(run.status, 0) << run.out.join(QLatin1Char('\n')).toStdString();
+    ASSERT_FALSE(run.out.isEmpty());
+    EXPECT_EQ(run.out.last(), QStringLiteral("ALL CAMERA FRAMING TESTS PASSED")) << "the self test must not run";
+    const QStringList passes = run.out.filter(QRegularExpression(QStringLiteral("^PASS: ")));
+    EXPECT_EQ(passes.size(), 2 + 33);
+    EXPECT_EQ(run.out.size(), passes.size() + 2 + 1) << "two path lines and the last line";
+    const QDir kept(folder);
+    for (const QString& pattern : {QStringLiteral("camera-pause-*.mp4"), QStringLiteral("dual-audio-*.mp4"),
+                                   QStringLiteral("mixed-audio-*.mp4")})
+        EXPECT_EQ(kept.entryList({pattern}, QDir::Files).size(), 1) << pattern.toStdString();
+    EXPECT_EQ(kept.entryList({QStringLiteral("portrait-*.png")}, QDir::Files).size(), 3);
+    EXPECT_EQ(kept.entryList({QStringLiteral("aspect-*-*.mp4")}, QDir::Files).size(), 7);
+    EXPECT_EQ(kept.entryList({QStringLiteral("aspect-?.png")}, QDir::Files).size(), 7);
+}
+
+TEST(TaveroProgram, TheCameraSuiteReportsItsFailureAsOneLine) {
+    test::TempDir temporary;
+    QFile blocking(temporary.path() + QStringLiteral("/file"));
+    ASSERT_TRUE(blocking.open(QIODevice::WriteOnly));
     const Finished run =
-        runTavero({QStringLiteral("--self-test"), QStringLiteral("--camera-pipeline-test")}, temporary.path());
-    EXPECT_EQ(run.status, 1) << "this build has no camera pipeline to check";
-    ASSERT_EQ(run.out.size(), 1) << "the self test must not run";
+        runTavero({QStringLiteral("--camera-pipeline-test"), blocking.fileName() + QStringLiteral("/folder")},
+                  temporary.path());
+    EXPECT_EQ(run.status, 1) << "its working folder cannot be made";
+    ASSERT_EQ(run.out.size(), 1);
     EXPECT_TRUE(run.out.first().startsWith(QStringLiteral("FAIL: "))) << run.out.first().toStdString();
 }
 

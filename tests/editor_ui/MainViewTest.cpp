@@ -69,9 +69,9 @@ TEST_F(MainViewTest, TheSidebarIsHiddenWhileAVideoIsShown) {
     EXPECT_FALSE(shows(view->sidebar()));
     ASSERT_NE(view->workspace()->videoWorkspace(), nullptr);
     EXPECT_EQ(view->workspace()->currentView(), view->workspace()->videoWorkspace()) << "not the canvas";
-    auto* placeholder = qobject_cast<QLabel*>(view->workspace()->videoWorkspace());
-    ASSERT_NE(placeholder, nullptr) << "without a video workspace, a line says why";
-    EXPECT_EQ(placeholder->text(), QStringLiteral("这一版岚帧还不能播放或编辑视频「录屏.mp4」。"));
+    QWidget* workspace = view->workspace()->videoWorkspace();
+    model().setVideoURL(QStringLiteral("/tmp/录屏2.mp4"));
+    EXPECT_EQ(view->workspace()->videoWorkspace(), workspace) << "it follows the next video itself";
     EXPECT_FALSE(shows(view->statusBar()->pixelSizeLabel()));
 
     model().setVideoURL(std::nullopt);
@@ -82,13 +82,6 @@ TEST_F(MainViewTest, TheSidebarIsHiddenWhileAVideoIsShown) {
 TEST_F(MainViewTest, NamesThatLookLikeMarkupShowAsTheyAre) {
     const QString name = QStringLiteral("<b>粗体<font size=7 color=red>RED");
     const test::TempDir dir;
-    model().setVideoURL(dir.file(name + QStringLiteral(".mp4")));
-    auto* placeholder = qobject_cast<QLabel*>(view->workspace()->videoWorkspace());
-    ASSERT_NE(placeholder, nullptr);
-    EXPECT_EQ(placeholder->textFormat(), Qt::PlainText);
-    EXPECT_TRUE(placeholder->text().contains(name));
-    model().setVideoURL(std::nullopt);
-
     model().open(dir.file(name + QStringLiteral(".vistagon")));
     ASSERT_TRUE(harness.waitUntilIdle());
     QMessageBox* box = view->errorAlert()->box();

@@ -16,7 +16,6 @@ namespace {
 
 class ShortSoundsTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() { qputenv("QT_MEDIA_BACKEND", "ffmpeg"); }
     void SetUp() override {
         if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
     }

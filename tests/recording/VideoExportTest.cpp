@@ -1,6 +1,9 @@
 #include "platform/MainThread.h"
+#include "recording/JoinSteps.h"
 #include "recording/RecordingMessages.h"
 #include "recording/VideoExport.h"
+#include "tests/support/Files.h"
+#include "tests/support/MediaFixtures.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>
@@ -8,24 +11,280 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <vector>
 
 using namespace tavero;
 
-TEST(VideoExportTest, ExportsAnswerOnceLaterOnTheMainThreadWithTheirSentence) {
-    test::TempDir folder;
-    std::vector<QString> gifAnswers, trimAnswers;
-    VideoExport::gif(folder.file(QStringLiteral("a.mp4")), folder.file(QStringLiteral("a.gif")), [&](Result<QString> result) {
-        EXPECT_TRUE(isMainThread());
-        gifAnswers.push_back(result.ok() ? result.value() : result.error().message());
-    });
-    VideoExport::trim(folder.file(QStringLiteral("a.mp4")), 2, 10, folder.file(QStringLiteral("b.mp4")), [&](Result<QString> result) {
-        trimAnswers.push_back(result.ok() ? result.value() : result.error().message());
-    });
-    EXPECT_TRUE(gifAnswers.empty() && trimAnswers.empty()) << "the calls return before they answer";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !gifAnswers.empty() && !trimAnswers.empty(); }, 5000));
-    QTest::qWait(20);
-    EXPECT_EQ(gifAnswers, std::vector<QString>{RecordingMessages::gifNotCreated()});
-    EXPECT_EQ(trimAnswers, std::vector<QString>{RecordingMessages::trimImpossible()});
-    EXPECT_TRUE(QDir(folder.path()).isEmpty()) << "no file is written";
+namespace {
+
+// What a GIF file's blocks say: its size, its loop count (none without the
+// looping extension; 0 loops for ever) and each picture's delay in
+// hundredths of a second.
+struct GifBlocks {
+    QSize size;
+    std::optional<int> loops;
+    QList<int> delays;
+};
+
+int le16(const QByteArray& bytes, qsizetype at) {
+    return quint8(bytes.at(at)) | (quint8(bytes.at(at + 1)) << 8);
 }
+
+// Skips data sub-blocks up to and past their terminator; hands each to `seen`.
+qsizetype skipSubBlocks(const QByteArray& bytes, qsizetype at,
+                        const std::function<void(const QByteArray&)>& seen = {}) {
+    while (at < bytes.size() && bytes.at(at) != 0) {
+        const int length = quint8(bytes.at(at));
+        if (seen) seen(bytes.mid(at + 1, length));
+        at += 1 + length;
+    }
+    return at + 1;
+}
+
+qsizetype afterColourTable(quint8 flags, qsizetype at) { return flags & 0x80 ? at + 3 * (2 << (flags & 7)) : at; }
+
+GifBlocks readGif(const QByteArray& bytes) {
+    GifBlocks gif;
+    if (!bytes.startsWith("GIF89a") || bytes.size() < 13) return gif;
+    gif.size = QSize(le16(bytes, 6), le16(bytes, 8));
+    qsizetype at = afterColourTable(quint8(bytes.at(10)), 13);
+    int delay = -1;
+    while (at < bytes.size()) {
+        const quint8 block = quint8(bytes.at(at));
+        if (block == 0x3B) break;
+        if (block == 0x2C) {
+            at = afterColourTable(quint8(bytes.at(at + 9)), at + 10);
+            at = skipSubBlocks(bytes, at + 1);
+            gif.delays.append(delay);
+            delay = -1;
+        } else if (block == 0x21 && quint8(bytes.at(at + 1)) == 0xF9) {
+            delay = le16(bytes, at + 4);
+            at = skipSubBlocks(bytes, at + 2);
+        } else if (block == 0x21 && quint8(bytes.at(at + 1)) == 0xFF) {
+            const bool looping = bytes.mid(at + 3, 11) == "NETSCAPE2.0";
+            at = skipSubBlocks(bytes, at + 14, [&](const QByteArray& data) {
+                if (looping && data.size() == 3 && data.at(0) == 1) gif.loops = le16(data, 1);
+            });
+        } else if (block == 0x21) {
+            at = skipSubBlocks(bytes, at + 2);
+        } else {
+            ADD_FAILURE() << "unknown GIF block " << int(block) << " at " << at;
+            break;
+        }
+    }
+    return gif;
+}
+
+double meanDifference(const QImage& a, const QImage& b) {
+    if (a.size() != b.size()) return std::numeric_limits<double>::infinity();
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const uchar* p = a.constScanLine(y);
+        const uchar* q = b.constScanLine(y);
+        for (int x = 0; x < a.width() * 3; ++x) sum += std::abs(int(p[x]) - int(q[x]));
+    }
+    return sum / (a.width() * a.height() * 3.0);
+}
+
+// `picture` is the source's picture `index` rather than either neighbour.
+testing::AssertionResult showsPicture(const QImage& picture, const QList<QImage>& source, qsizetype index) {
+    const double own = meanDifference(picture, source.at(index));
+    for (const qsizetype other : {index - 1, index + 1}) {
+        if (other < 0 || other >= source.size()) continue;
+        const double neighbour = meanDifference(picture, source.at(other));
+        if (neighbour <= own)
+            return testing::AssertionFailure() << "closer to picture " << other << " (" << neighbour << ") than to "
+                                               << index << " (" << own << ")";
+    }
+    return testing::AssertionSuccess();
+}
+
+class VideoExportTest : public testing::Test {
+protected:
+    // Runs an export and waits for its one answer, which must come later on
+    // the main thread.
+    Result<QString> answerOf(const std::function<void(VideoExport::Completion)>& run) {
+        std::vector<Result<QString>> answers;
+        run([&](Result<QString> result) {
+            EXPECT_TRUE(isMainThread());
+            answers.push_back(std::move(result));
+        });
+        EXPECT_TRUE(answers.empty()) << "the call returns before it answers";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !answers.empty(); }, 60000));
+        QTest::qWait(10);
+        EXPECT_EQ(answers.size(), 1u);
+        return answers.empty() ? Result<QString>(ShotError(QStringLiteral("no answer"))) : answers.front();
+    }
+    Result<QString> gif(const QString& source, const QString& destination) {
+        return answerOf([&](VideoExport::Completion done) { VideoExport::gif(source, destination, std::move(done)); });
+    }
+    Result<QString> trim(const QString& source, double start, double end, const QString& destination) {
+        return answerOf(
+            [&](VideoExport::Completion done) { VideoExport::trim(source, start, end, destination, std::move(done)); });
+    }
+    static QString errorOf(const Result<QString>& result) { return result ? QString() : result.error().message(); }
+
+    // Everything in the folder, hidden files included.
+    QStringList filesHere() const {
+        return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
+
+    test::TempDir folder;
+};
+
+TEST_F(VideoExportTest, AGifOfThirtySecondsHas240LoopingFramesEachShowingTheVideoAtItsEighthOfASecond) {
+    const QString source = folder.file(QStringLiteral("a.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, {.duration = 30.0}));
+    const QString destination = folder.file(QStringLiteral("a.gif"));
+    const Result<QString> result = gif(source, destination);
+    ASSERT_TRUE(result) << errorOf(result).toStdString();
+    EXPECT_EQ(result.value(), destination);
+    EXPECT_EQ(filesHere(), (QStringList{QStringLiteral("a.gif"), QStringLiteral("a.mp4")}));
+
+    const GifBlocks blocks = readGif(test::readFile(destination));
+    EXPECT_EQ(blocks.size, QSize(320, 240)) << "a small video keeps its size";
+    EXPECT_EQ(blocks.loops, 0) << "loops for ever";
+    ASSERT_EQ(blocks.delays.size(), 240);
+    // Each picture starts at its eighth of a second, rounded to the hundredth.
+    int shownFrom = 0;
+    for (qsizetype i = 0; i < blocks.delays.size(); ++i) {
+        EXPECT_EQ(shownFrom, std::lround(i * 12.5)) << "frame " << i;
+        EXPECT_TRUE(blocks.delays[i] == 12 || blocks.delays[i] == 13) << "frame " << i << ": " << blocks.delays[i];
+        shownFrom += blocks.delays[i];
+    }
+
+    const QList<QImage> frames = test::decodePictures(destination, std::nullopt, 300);
+    const QList<QImage> video = test::decodePictures(source);
+    ASSERT_EQ(frames.size(), 240);
+    ASSERT_EQ(video.size(), 900);
+    for (qsizetype i = 0; i < frames.size(); ++i) {
+        // The last picture of the 30-a-second video that starts by i / 8 s.
+        const qsizetype shown = i * 30 / 8;
+        ASSERT_TRUE(showsPicture(frames[i], video, shown)) << "frame " << i;
+    }
+}
+
+TEST_F(VideoExportTest, AGifIsScaledDownToFitAndOfAnyLengthUpToThirtySecondsButNoLonger) {
+    const QString wide = folder.file(QStringLiteral("wide.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(wide, {.duration = 0.5, .size = QSize(1920, 1080)}));
+    const Result<QString> scaled = gif(wide, folder.file(QStringLiteral("wide.gif")));
+    ASSERT_TRUE(scaled) << errorOf(scaled).toStdString();
+    EXPECT_EQ(readGif(test::readFile(scaled.value())).size, QSize(960, 540));
+    const QString tall = folder.file(QStringLiteral("tall.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(tall, {.duration = 0.5, .size = QSize(1000, 2000)}));
+    const Result<QString> narrow = gif(tall, folder.file(QStringLiteral("tall.gif")));
+    ASSERT_TRUE(narrow) << errorOf(narrow).toStdString();
+    EXPECT_EQ(readGif(test::readFile(narrow.value())).size, QSize(480, 960));
+
+    const QString odd = folder.file(QStringLiteral("odd.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(odd, {.duration = 10.06, .size = QSize(64, 48), .rate = 50}));
+    const Result<QString> whole = gif(odd, folder.file(QStringLiteral("odd.gif")));
+    ASSERT_TRUE(whole) << errorOf(whole).toStdString();
+    EXPECT_EQ(readGif(test::readFile(whole.value())).delays.size(), 80) << "80.48 eighths: the whole ones";
+
+    const QString instant = folder.file(QStringLiteral("instant.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(instant, {.duration = 0.1, .size = QSize(64, 48)}));
+    const Result<QString> one = gif(instant, folder.file(QStringLiteral("instant.gif")));
+    ASSERT_TRUE(one) << errorOf(one).toStdString();
+    EXPECT_EQ(readGif(test::readFile(one.value())).delays.size(), 1);
+
+    const QString tooLong = folder.file(QStringLiteral("long.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(tooLong, {.duration = 30.01, .size = QSize(64, 48), .rate = 100}));
+    EXPECT_EQ(errorOf(gif(tooLong, folder.file(QStringLiteral("long.gif")))), RecordingMessages::gifTooLong());
+    EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("long.gif"))));
+    EXPECT_EQ(filesHere().filter(QStringLiteral("partial")), QStringList()) << "no temporary file stays";
+}
+
+TEST_F(VideoExportTest, AFailedGifLeavesNoFileAndTakesNoExistingName) {
+    const QString garbage = folder.file(QStringLiteral("garbage.mp4"));
+    test::writeFile(garbage, "not a video");
+    EXPECT_EQ(errorOf(gif(garbage, folder.file(QStringLiteral("g.gif")))), RecordingMessages::videoUnreadable());
+    EXPECT_EQ(errorOf(gif(folder.file(QStringLiteral("missing.mp4")), folder.file(QStringLiteral("m.gif")))),
+              RecordingMessages::videoUnreadable());
+
+    const QString source = folder.file(QStringLiteral("a.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, {.duration = 1.0, .size = QSize(64, 48)}));
+    const QString taken = folder.file(QStringLiteral("taken.gif"));
+    test::writeFile(taken, "someone else's");
+    EXPECT_EQ(errorOf(gif(source, taken)), JoinSteps::destinationTaken());
+    EXPECT_EQ(test::readFile(taken), "someone else's");
+    EXPECT_EQ(errorOf(gif(source, folder.file(QStringLiteral("no/such/folder/a.gif")))),
+              RecordingMessages::gifNotCreated());
+    EXPECT_EQ(filesHere(), (QStringList{QStringLiteral("a.mp4"), QStringLiteral("garbage.mp4"),
+                                        QStringLiteral("taken.gif")}));
+}
+
+TEST_F(VideoExportTest, ATrimEndingJustPastTheVideoEndsWithItAndStartsWithThePictureAtItsStart) {
+    const QString source = folder.file(QStringLiteral("a.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, {.duration = 10.0, .audio = {test::systemTone}}));
+    const QString destination = folder.file(QStringLiteral("cut.mp4"));
+    const Result<QString> result = trim(source, 2, 10.05, destination);
+    ASSERT_TRUE(result) << errorOf(result).toStdString();
+    EXPECT_EQ(result.value(), destination);
+    EXPECT_EQ(filesHere(), (QStringList{QStringLiteral("a.mp4"), QStringLiteral("cut.mp4")}));
+
+    const double length =
+        test::ffprobe({QStringLiteral("-select_streams"), QStringLiteral("v:0"), QStringLiteral("-show_entries"),
+                       QStringLiteral("stream=duration"), QStringLiteral("-of"), QStringLiteral("csv=p=0")},
+                      destination)
+            .trimmed()
+            .toDouble();
+    EXPECT_NEAR(length, 8.0, 1.0 / 30);
+    const QList<double> times = test::pictureTimes(destination);
+    ASSERT_EQ(times.size(), 240);
+    EXPECT_DOUBLE_EQ(times.front(), 0.0);
+
+    const QList<QImage> video = test::decodePictures(source);
+    const QList<QImage> cut = test::decodePictures(destination);
+    ASSERT_EQ(video.size(), 300);
+    ASSERT_EQ(cut.size(), 240);
+    EXPECT_TRUE(showsPicture(cut.front(), video, 60)) << "the picture at 2 s comes first";
+    EXPECT_TRUE(showsPicture(cut.back(), video, 299));
+
+    EXPECT_EQ(test::soundTrackTags(destination), QStringList{test::systemTone.tag});
+    const std::vector<float> sound = test::decodeSound(destination);
+    EXPECT_NEAR(double(sound.size()) / 48000, 8.0, 0.05) << "the sound is cut to the same stretch";
+}
+
+TEST_F(VideoExportTest, ATrimStartingBetweenPicturesStartsWithThePictureShowingThen) {
+    const QString source = folder.file(QStringLiteral("a.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, {.duration = 3.0}));
+    // Keyframes come every second: the stretch starts half-way between two.
+    const Result<QString> result = trim(source, 1.51, 2.5, folder.file(QStringLiteral("cut.mp4")));
+    ASSERT_TRUE(result) << errorOf(result).toStdString();
+    const QList<QImage> video = test::decodePictures(source);
+    const QList<QImage> cut = test::decodePictures(result.value());
+    ASSERT_FALSE(cut.isEmpty());
+    EXPECT_TRUE(showsPicture(cut.front(), video, 45)) << "the picture of 1.5 s still shows at 1.51 s";
+    const QList<double> times = test::pictureTimes(result.value());
+    ASSERT_GE(times.size(), 2);
+    EXPECT_NEAR(times[1], 46.0 / 30 - 1.51, 0.002) << "the next picture keeps its own time";
+}
+
+TEST_F(VideoExportTest, EveryRefusedTrimSaysWhyAndLeavesNoFile) {
+    const QString source = folder.file(QStringLiteral("a.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, {.duration = 10.0, .size = QSize(64, 48)}));
+    const QString destination = folder.file(QStringLiteral("cut.mp4"));
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<std::pair<double, double>> refused{{2, 10.2}, {5, 5}, {-1, 3}, {6, 4}, {10.0, 10.05},
+                                                        {10.02, 10.08}, {nan, 3}, {1, nan}};
+    for (const auto& [start, end] : refused) {
+        EXPECT_EQ(errorOf(trim(source, start, end, destination)), RecordingMessages::trimRangeInvalid())
+            << start << " to " << end;
+    }
+    EXPECT_EQ(errorOf(trim(folder.file(QStringLiteral("missing.mp4")), 0, 1, destination)),
+              RecordingMessages::trimImpossible());
+    const QString garbage = folder.file(QStringLiteral("garbage.mp4"));
+    test::writeFile(garbage, "not a video");
+    EXPECT_EQ(errorOf(trim(garbage, 0, 1, destination)), RecordingMessages::trimImpossible());
+    const QString taken = folder.file(QStringLiteral("taken.mp4"));
+    test::writeFile(taken, "someone else's");
+    EXPECT_EQ(errorOf(trim(source, 0, 1, taken)), JoinSteps::destinationTaken());
+    EXPECT_EQ(test::readFile(taken), "someone else's");
+    EXPECT_EQ(filesHere(), (QStringList{QStringLiteral("a.mp4"), QStringLiteral("garbage.mp4"),
+                                        QStringLiteral("taken.mp4")}));
+}
+
+}  // namespace

@@ -1,4 +1,5 @@
 #include "platform/Fonts.h"
+#include "platform/MediaBackend.h"
 
 #include <QApplication>
 
@@ -8,6 +9,7 @@
 // for a display), so images, fonts and widgets behave as in the program.
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    tavero::chooseMediaBackend();
     QApplication app(argc, argv);
     tavero::Fonts::load();
     testing::InitGoogleTest(&argc, argv);

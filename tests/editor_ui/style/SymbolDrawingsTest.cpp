@@ -88,6 +88,11 @@ TEST(SymbolDrawingsTest, EveryNameTheStartScreenAndItsSheetsUseIsDrawn) {
                      "crop", "folder"});
 }
 
+TEST(SymbolDrawingsTest, EveryNameTheRecordingWindowsUseIsDrawn) {
+    expectEachDrawn({"person.crop.rectangle", "rectangle.inset.filled", "text.alignleft", "play.fill", "pause.fill",
+                     "arrow.counterclockwise"});
+}
+
 // The digits are cut out of the disc, so each circled number differs from
 // the others and leaves a hole in a full disc.
 TEST(SymbolDrawingsTest, CircledNumbersShowTheirNumber) {

@@ -333,6 +333,87 @@ TEST_F(LivePartRecorderTest, AFlashAndABeepAtOneInstantMeetInTheFile) {
     EXPECT_NEAR(double(samples.size()) / 48000, report.seconds, 0.05);
 }
 
+// Pictures that come at their own pace, each stamped with the time it was
+// handed over, as a camera's; nothing to grab in between.
+class StampedFeed final : public PictureFeed {
+public:
+    QSize size() const override { return ::size; }
+    bool waitForChange(MonotonicTime deadline) override {
+        std::unique_lock guard(lock_);
+        changed_.wait_until(guard, deadline, [&] { return waiting_ || woken_; });
+        woken_ = false;
+        return waiting_.has_value();
+    }
+    void wake() override {
+        {
+            std::lock_guard guard(lock_);
+            woken_ = true;
+        }
+        changed_.notify_all();
+    }
+    QImage grab() override {
+        std::lock_guard guard(lock_);
+        if (!waiting_) return {};
+        stamp_ = *waiting_;
+        waiting_.reset();
+        QImage picture(::size, QImage::Format_RGB32);
+        picture.fill(Qt::gray);
+        return picture;
+    }
+    std::optional<MonotonicTime> capturedAt() const override { return stamp_; }
+
+    void deliver(MonotonicTime stamp) {
+        {
+            std::lock_guard guard(lock_);
+            waiting_ = stamp;
+        }
+        changed_.notify_all();
+    }
+
+private:
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::optional<MonotonicTime> waiting_;
+    bool woken_ = false;
+    std::optional<MonotonicTime> stamp_;
+};
+
+TEST_F(LivePartRecorderTest, PicturesStampedByTheirSourceKeepTheirTimesFromTheFirstOneWritten) {
+    auto owned = std::make_unique<StampedFeed>();
+    StampedFeed& feed = *owned;
+    test::ScriptedSound sound;
+    const MonotonicTime start = std::chrono::steady_clock::now();
+    // The source delivers nothing for half a second: the part begins with
+    // its first picture, and so does its sound.
+    const MonotonicTime first = start + 500ms;
+    const MonotonicTime beep = first + 250ms;
+    LivePartRecorder recorder(path, std::move(owned), {size, {{SoundInput::system}}, {}}, reports.onStarted(),
+                              reports.onFailed(), sound.opener());
+    SoundPlayer player(sound, start, beep);
+    for (const auto offset : {0ms, 100ms, 250ms, 500ms}) {
+        std::this_thread::sleep_until(first + offset);
+        feed.deliver(first + offset);
+    }
+    std::this_thread::sleep_for(200ms);
+    const LivePartReport report = recorder.finish();
+    player.stop();
+
+    EXPECT_EQ(report.pictures, 4) << "one picture for each delivered, none in between";
+    const QList<double> times = test::pictureTimes(path);
+    ASSERT_EQ(times.size(), 4);
+    EXPECT_DOUBLE_EQ(times[0], 0);
+    // The muxer moves every picture after the first by the sound encoder's
+    // priming (1024 samples, 21 ms) where the part has sound.
+    EXPECT_NEAR(times[1], 0.1, 0.025);
+    EXPECT_NEAR(times[2] - times[1], 0.15, 0.002);
+    EXPECT_NEAR(times[3] - times[1], 0.4, 0.002);
+    const std::vector<float> samples = test::decodeSound(path);
+    size_t onset = 0;
+    while (onset < samples.size() && std::fabs(samples[onset]) < 0.1f) ++onset;
+    ASSERT_LT(onset, samples.size());
+    EXPECT_NEAR(double(onset) / 48000, 0.25, 0.040);
+}
+
 TEST_F(LivePartRecorderTest, MixesWhatTheComputerPlaysWithTheMicrophone) {
     test::SoundServer server(440);
     if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";

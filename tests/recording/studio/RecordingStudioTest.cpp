@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace tavero;
 using Kind = RecordingPhase::Kind;
 
@@ -116,6 +118,19 @@ TEST_F(RecordingStudioTest, APortraitLayoutReachesTheCameraWriterAndTheOpenPictu
     EXPECT_FALSE(studio.portrait().fullScreen) << "no take with the camera has started";
 }
 
+TEST_F(RecordingStudioTest, ADragOverAnEmptyAreaLeavesThePortraitWhereItWas) {
+    test::TestStudio& studio = harness.studio();
+    const PortraitLayout before = studio.portrait();
+    for (const bool horizontal : {true, false}) {
+        PortraitLayout moved = before;
+        (horizontal ? moved.x : moved.y) = std::numeric_limits<double>::quiet_NaN();
+        harness.portrait->userMoved(moved);
+    }
+    EXPECT_EQ(studio.portrait(), before);
+    EXPECT_EQ(harness.webcam->portrait().get(), before);
+    EXPECT_TRUE(harness.portrait->updates.empty());
+}
+
 TEST_F(RecordingStudioTest, APauseReportCountsOnlyWhileThePauseIsUnderWay) {
     test::TestStudio& studio = harness.studio();
     harness.recorder->seconds = 12.5;
@@ -151,4 +166,32 @@ TEST_F(RecordingStudioTest, AStudioWhoseModelIsGoneDoesNothing) {
     studio.refreshDiskSpace();
     EXPECT_FALSE(studio.availableDiskSpace());
     studio.cancelExport();
+}
+
+TEST_F(RecordingStudioTest, TheTeleprompterShowsFromTheTopWhenPreviewedAndStopsScrollingWhenHidden) {
+    RecordingStudio& studio = harness.studio();
+    studio.hideNotes();
+    EXPECT_FALSE(studio.notesVisible());
+    EXPECT_FALSE(studio.notesScrolling());
+    EXPECT_EQ(harness.overlayCalls, std::vector<QString>{QStringLiteral("hideNotes")}) << "no panel is shown";
+
+    studio.setNotesScrolling(true);
+    studio.toggleNotes();
+    EXPECT_TRUE(studio.notesVisible());
+    EXPECT_TRUE(studio.notesScrolling()) << "showing leaves the scrolling as it was";
+    studio.toggleNotes();
+    EXPECT_FALSE(studio.notesVisible());
+    EXPECT_EQ(harness.overlayCalls, (std::vector<QString>{QStringLiteral("hideNotes"), QStringLiteral("showNotes"),
+                                                          QStringLiteral("hideNotes")}));
+
+    const int reset = studio.notesReset();
+    studio.previewNotes();
+    studio.previewNotes();
+    EXPECT_EQ(studio.notesReset(), reset + 2);
+    EXPECT_TRUE(studio.notesVisible());
+    EXPECT_FALSE(studio.notesScrolling()) << "a preview stands still";
+    studio.setNotesScrolling(true);
+    studio.hideNotes();
+    EXPECT_FALSE(studio.notesVisible());
+    EXPECT_FALSE(studio.notesScrolling());
 }

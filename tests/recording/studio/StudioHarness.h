@@ -123,11 +123,30 @@ public:
     int prompts = 0;
 };
 
-// Renders nothing; counts the cancels the studio asks for.
+// Renders nothing: notes each render asked for and counts the cancels; the
+// test reports progress and the end through the last render's handlers.
 class FakeSmartVideoExporter final : public SmartVideoExporter {
 public:
-    void exportVideo(const QString&, const QString&, const RecordingProject&, Progress, Completion) override {}
+    struct Render {
+        QString source;
+        QString destination;
+        RecordingProject project;
+    };
+
+    void exportVideo(const QString& source, const QString& destination, const RecordingProject& project,
+                     Progress progress, Completion completion) override {
+        renders.push_back({source, destination, project});
+        onProgress = std::move(progress);
+        onCompletion = std::move(completion);
+    }
     void cancel() override { ++cancels; }
+
+    void progressed(double fraction) const { onProgress(fraction); }
+    void finished(Outcome outcome) { std::exchange(onCompletion, {})(std::move(outcome)); }
+
+    std::vector<Render> renders;
+    Progress onProgress;
+    Completion onCompletion;
     int cancels = 0;
 };
 
@@ -149,8 +168,9 @@ public:
     void setRecordingDate(std::optional<QDateTime>) override {}
     void setStatus(const QString& text) override { status = text; }
     void setError(std::optional<QString> text) override { error = text; }
-    void setVideoURL(std::optional<QString> video) override { videoURL = video; }
-    void fail(const ShotError&) override {}
+    const std::optional<QString>& videoURL() const override { return shownVideo; }
+    void setVideoURL(std::optional<QString> video) override { shownVideo = video; }
+    void fail(const ShotError& error) override { failure = error; }
     void saved(const Result<CaptureRecord>& record) override {
         ++savedCount;
         if (record) status = QStringLiteral("已保存：") + record.value().name;
@@ -166,7 +186,8 @@ public:
     bool recordingStarting = false;
     QString status;
     std::optional<QString> error;
-    std::optional<QString> videoURL;
+    std::optional<QString> shownVideo;
+    std::optional<ShotError> failure;
     int savedCount = 0;
     int windowShown = 0;
     int editorHidden = 0;
@@ -174,7 +195,7 @@ public:
 };
 
 // A studio whose phase, render flag and microphone prompt the test sets, and
-// which counts the renders it is asked for.
+// which counts the renders it is asked for; it renders them too when told.
 class TestStudio final : public RecordingStudio {
 public:
     using RecordingStudio::RecordingStudio;
@@ -182,8 +203,12 @@ public:
     using RecordingStudio::setProcessing;
     using RecordingStudio::setRequestingMicrophone;
 
-    void render() override { ++renders; }
+    void render() override {
+        ++renders;
+        if (rendersForReal) RecordingStudio::render();
+    }
     int renders = 0;
+    bool rendersForReal = false;
 };
 
 // Points the user defaults at `home` and empties them; Qt reads

@@ -178,7 +178,7 @@ TEST_F(TakeTest, ATakeThatEndedEarlyIsKeptAndSaysSoOnThreeLinesWithoutARender) {
                                  {12.35, 0.5, 0.5, true, false}});
     const RecordedVideo take = video(12.34, interruption);
     finish(take);
-    EXPECT_EQ(harness.model.videoURL, take.url);
+    EXPECT_EQ(harness.model.videoURL(), take.url);
     EXPECT_EQ(harness.sounds, QStringList{QStringLiteral("Pop")});
     ASSERT_TRUE(waitForLibrary(1));
 

@@ -1,0 +1,46 @@
+// A page of text scrolling over the whole screen, 4 pixels 30 times a
+// second, in a process of its own, so that what a recording benchmark
+// measures of a recorder is the recorder's alone.
+#include "tests/support/Pictures.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QRasterWindow>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+constexpr int scrollStep = 4;
+
+class ScrollingPage : public QRasterWindow {
+public:
+    explicit ScrollingPage(const QRect& place)
+        : page_(tavero::fixtures::textPage(place.width(), place.height() * 2).convertToFormat(QImage::Format_RGB32)) {
+        setFlags(Qt::Window | Qt::FramelessWindowHint);
+        setGeometry(place);
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            offset_ = (offset_ + scrollStep) % height();
+            update();
+        });
+        timer_.start(33);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(0, -offset_, page_); }
+
+private:
+    QImage page_;
+    QTimer timer_;
+    int offset_ = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    ScrollingPage page(QGuiApplication::primaryScreen()->geometry());
+    page.show();
+    return app.exec();
+}

@@ -1,0 +1,154 @@
+// The two exports of a finished video beside FFmpeg's command line doing the
+// same job on the same file: a GIF of 30 s of 1920 × 1080 (8 pictures a
+// second scaled to 960 × 540 by averaging, one palette made from them all,
+// mapped with the same dithering) and a trim of 60 s out of a 62 s 1920 × 1080
+// video (the pictures coded again with the same encoder settings, the sound
+// copied, the index in front). Wall-clock time is what counts; CPU time (all
+// threads of this process, or the command line's own) stands beside it. The
+// goal is no slower than the command line.
+#include "recording/VideoExport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+using namespace tavero;
+
+namespace {
+
+constexpr double gifSeconds = 30;
+constexpr double trimSource = 62;
+constexpr double trimStart = 1;
+constexpr double trimEnd = 61;
+
+bool runFfmpeg(const QStringList& arguments) {
+    QProcess tool;
+    tool.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
+                                                     QStringLiteral("error"), QStringLiteral("-nostdin"),
+                                                     QStringLiteral("-y")} +
+                                             arguments);
+    return tool.waitForFinished(-1) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+}
+
+double cpuSeconds(int who) {
+    rusage usage{};
+    getrusage(who, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// A recording-like 1080p video with a sound track, keyframes every second.
+bool makeVideo(const QString& path, double seconds) {
+    return runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                      QStringLiteral("testsrc2=size=1920x1080:rate=30:duration=%1").arg(seconds), QStringLiteral("-f"),
+                      QStringLiteral("lavfi"), QStringLiteral("-i"),
+                      QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(seconds),
+                      QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
+                      QStringLiteral("ultrafast"), QStringLiteral("-crf"), QStringLiteral("20"),
+                      QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), QStringLiteral("-g"), QStringLiteral("30"),
+                      QStringLiteral("-bf"), QStringLiteral("0"), QStringLiteral("-colorspace"),
+                      QStringLiteral("smpte170m"), QStringLiteral("-color_range"), QStringLiteral("tv"),
+                      QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-ac"), QStringLiteral("2"), path});
+}
+
+// The two sources, made once.
+struct Sources {
+    QTemporaryDir folder;
+    QString shortVideo = folder.filePath(QStringLiteral("30s.mp4"));
+    QString longVideo = folder.filePath(QStringLiteral("62s.mp4"));
+    bool made = makeVideo(shortVideo, gifSeconds) && makeVideo(longVideo, trimSource);
+
+    QString output(const char* name) const { return folder.filePath(QString::fromLatin1(name)); }
+};
+
+Sources& sources() {
+    static Sources made;
+    return made;
+}
+
+// Runs `job` once per iteration, timed by the wall clock and by the CPU
+// time of `who`, removing `output` after each run.
+template <typename Job>
+void measure(benchmark::State& state, int who, const QString& output, Job job) {
+    if (!sources().made) return state.SkipWithError("the sources could not be made");
+    double wall = 0, cpu = 0;
+    for (auto _ : state) {
+        const double before = cpuSeconds(who);
+        const auto start = std::chrono::steady_clock::now();
+        if (!job()) state.SkipWithError("the job failed");
+        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        cpu += cpuSeconds(who) - before;
+        state.PauseTiming();
+        QFile::remove(output);
+        state.ResumeTiming();
+    }
+    const double runs = double(state.iterations());
+    state.counters["wall_s"] = wall / runs;
+    state.counters["cpu_s"] = cpu / runs;
+    state.counters["cores"] = cpu / wall;
+}
+
+template <typename Export>
+bool succeeds(Export run) {
+    try {
+        run();
+        return true;
+    } catch (const ShotError& error) {
+        fprintf(stderr, "%s\n", qPrintable(error.message()));
+        return false;
+    }
+}
+
+void gifOurs(benchmark::State& state) {
+    const QString out = sources().output("ours.gif");
+    measure(state, RUSAGE_SELF, out,
+            [&] { return succeeds([&] { VideoExport::writeGif(sources().shortVideo, out); }); });
+}
+
+void gifCommandLine(benchmark::State& state) {
+    const QString out = sources().output("ffmpeg.gif");
+    measure(state, RUSAGE_CHILDREN, out, [&] {
+        return runFfmpeg(
+            {QStringLiteral("-i"), sources().shortVideo, QStringLiteral("-vf"),
+             QStringLiteral("fps=8,scale=960:540:flags=area,split[a][b];[a]palettegen[p];[b][p]paletteuse"),
+             QStringLiteral("-loop"), QStringLiteral("0"), out});
+    });
+}
+
+void trimOurs(benchmark::State& state) {
+    const QString out = sources().output("ours.mp4");
+    measure(state, RUSAGE_SELF, out,
+            [&] { return succeeds([&] { VideoExport::writeTrim(sources().longVideo, trimStart, trimEnd, out); }); });
+}
+
+void trimCommandLine(benchmark::State& state) {
+    const QString out = sources().output("ffmpeg.mp4");
+    measure(state, RUSAGE_CHILDREN, out, [&] {
+        return runFfmpeg({QStringLiteral("-ss"), QString::number(trimStart), QStringLiteral("-i"), sources().longVideo,
+                          QStringLiteral("-t"), QString::number(trimEnd - trimStart), QStringLiteral("-c:v"),
+                          QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("veryfast"),
+                          QStringLiteral("-crf"), QStringLiteral("18"), QStringLiteral("-bf"), QStringLiteral("0"),
+                          QStringLiteral("-g"), QStringLiteral("60"), QStringLiteral("-pix_fmt"),
+                          QStringLiteral("yuv420p"), QStringLiteral("-c:a"), QStringLiteral("copy"),
+                          QStringLiteral("-movflags"), QStringLiteral("+faststart"), out});
+    });
+}
+
+}  // namespace
+
+BENCHMARK(gifOurs)->Name("video_export/gif_1080p_30s")->Unit(benchmark::kSecond)->UseRealTime()->Iterations(3);
+BENCHMARK(gifCommandLine)
+    ->Name("video_export/ffmpeg_gif_1080p_30s")
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK(trimOurs)->Name("video_export/trim_1080p_60s")->Unit(benchmark::kSecond)->UseRealTime()->Iterations(3);
+BENCHMARK(trimCommandLine)
+    ->Name("video_export/ffmpeg_trim_1080p_60s")
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime()
+    ->Iterations(3);

@@ -1,0 +1,94 @@
+#include "platform/media/PictureConversion.h"
+
+#include "platform/media/MediaError.h"
+
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
+#include <libyuv/convert_argb.h>
+#include <libyuv/scale_argb.h>
+
+namespace tavero::media {
+
+namespace {
+
+bool fullRange(const AVFrame& frame) {
+    const auto format = AVPixelFormat(frame.format);
+    return frame.color_range == AVCOL_RANGE_JPEG || format == AV_PIX_FMT_YUVJ420P || format == AV_PIX_FMT_YUVJ422P ||
+           format == AV_PIX_FMT_YUVJ444P;
+}
+
+// The matrix the picture is tagged with; BT.601 when it names none.
+const libyuv::YuvConstants* matrixOf(const AVFrame& frame) {
+    const bool full = fullRange(frame);
+    switch (frame.colorspace) {
+    case AVCOL_SPC_BT709:
+        return full ? &libyuv::kYuvF709Constants : &libyuv::kYuvH709Constants;
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL:
+        return full ? &libyuv::kYuvV2020Constants : &libyuv::kYuv2020Constants;
+    default:
+        return full ? &libyuv::kYuvJPEGConstants : &libyuv::kYuvI601Constants;
+    }
+}
+
+// Converts a decoded picture into `image` (RGB32, of the picture's size).
+void convert(const AVFrame& frame, QImage& image) {
+    const libyuv::YuvConstants* matrix = matrixOf(frame);
+    uint8_t* to = image.bits();
+    const int stride = int(image.bytesPerLine());
+    const int w = frame.width, h = frame.height;
+    const auto* d = frame.data;
+    const auto* s = frame.linesize;
+    int result = -1;
+    switch (AVPixelFormat(frame.format)) {
+    case AV_PIX_FMT_YUV420P:
+    case AV_PIX_FMT_YUVJ420P:
+        result = libyuv::I420ToARGBMatrix(d[0], s[0], d[1], s[1], d[2], s[2], to, stride, matrix, w, h);
+        break;
+    case AV_PIX_FMT_YUV422P:
+    case AV_PIX_FMT_YUVJ422P:
+        result = libyuv::I422ToARGBMatrix(d[0], s[0], d[1], s[1], d[2], s[2], to, stride, matrix, w, h);
+        break;
+    case AV_PIX_FMT_YUV444P:
+    case AV_PIX_FMT_YUVJ444P:
+        result = libyuv::I444ToARGBMatrix(d[0], s[0], d[1], s[1], d[2], s[2], to, stride, matrix, w, h);
+        break;
+    case AV_PIX_FMT_NV12:
+        result = libyuv::NV12ToARGBMatrix(d[0], s[0], d[1], s[1], to, stride, matrix, w, h);
+        break;
+    case AV_PIX_FMT_YUV420P10LE:
+        result = libyuv::I010ToARGBMatrix(reinterpret_cast<const uint16_t*>(d[0]), s[0] / 2,
+                                          reinterpret_cast<const uint16_t*>(d[1]), s[1] / 2,
+                                          reinterpret_cast<const uint16_t*>(d[2]), s[2] / 2, to, stride, matrix, w, h);
+        break;
+    default:
+        const char* name = av_get_pix_fmt_name(AVPixelFormat(frame.format));
+        throw MediaError(std::string("pictures in ") + (name ? name : "an unknown format"), AVERROR_PATCHWELCOME);
+    }
+    if (result != 0) throw MediaError("conversion to RGB", AVERROR(EINVAL));
+}
+
+QImage newPicture(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull()) throw MediaError("picture memory", AVERROR(ENOMEM));
+    return image;
+}
+
+}  // namespace
+
+QImage toRgb(const AVFrame& frame, QSize size) {
+    const QSize full(frame.width, frame.height);
+    QImage converted = newPicture(full);
+    convert(frame, converted);
+    if (size.isEmpty() || size == full) return converted;
+    QImage scaled = newPicture(size);
+    if (libyuv::ARGBScale(converted.constBits(), int(converted.bytesPerLine()), full.width(), full.height(),
+                          scaled.bits(), int(scaled.bytesPerLine()), size.width(), size.height(),
+                          libyuv::kFilterBox) != 0)
+        throw MediaError("scaling", AVERROR(EINVAL));
+    return scaled;
+}
+
+}  // namespace tavero::media

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/media/MediaHandles.h"
+
+#include <QImage>
+#include <QSize>
+
+namespace tavero::media {
+
+// A decoded picture in RGB32, converted with the matrix and range it is
+// tagged with (BT.601 when it names none). Scaled to `size` when that is
+// given and differs, with a box filter: the pictures of a GIF or a preview
+// are smaller than the video, and averaging keeps thin screen text legible.
+// Throws MediaError for a pixel format it does not know.
+QImage toRgb(const AVFrame& frame, QSize size = {});
+
+}  // namespace tavero::media

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/media/CancelToken.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace tavero::media {
+
+// A video file opened to copy a stretch of it into a new MP4 file: the
+// pictures from the one showing at the start to the end coded again (a
+// stretch rarely starts on a keyframe), with their own times, and every
+// sound track copied packet by packet. One thread at a time.
+class VideoStretch {
+public:
+    // Opens the file and its first video stream's decoder. Throws MediaError
+    // when it is missing, no known container, or has no video it can decode.
+    VideoStretch(const QString& source, const CancelToken& cancel);
+    ~VideoStretch();
+    VideoStretch(const VideoStretch&) = delete;
+    VideoStretch& operator=(const VideoStretch&) = delete;
+
+    // Seconds of the first video stream as the file declares them; 0 when
+    // it declares none.
+    double duration() const;
+
+    // Writes the stretch from `start` to `end` seconds (0 ≤ start < end)
+    // into the new file `path`: its first picture is the one showing at
+    // `start`, the video lasts `end` − `start`, and the sound is cut to the
+    // same span (an edit list hides what a copied packet has before it).
+    // H.264, or HEVC above 4096 × 2304, coded as renders are; the index in
+    // front. Once per object. Throws MediaError.
+    void write(double start, double end, const QString& path);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace tavero::media

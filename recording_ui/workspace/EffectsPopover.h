@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QFrame>
+
+#include <functional>
+
+class QPushButton;
+
+namespace tavero {
+
+class RecordingStudio;
+
+// The video workspace's "画面效果" popover: the smart-camera controls bound
+// to the studio's effects, and "重新生成成片", which closes the popover
+// before it asks the studio for the render. A click outside closes it too.
+//
+// Main thread.
+class EffectsPopover : public QFrame {
+    Q_OBJECT
+public:
+    static constexpr int fixedWidth = 340;
+    // Makes the effect controls for the studio, inside `parent`; the program
+    // hands in the recording interface's own.
+    using EffectControls = std::function<QWidget*(RecordingStudio& studio, QWidget* parent)>;
+
+    EffectsPopover(RecordingStudio& studio, const EffectControls& controls, QWidget* parent);
+
+    // Opens under `anchor`, centred on it.
+    void showBelow(const QWidget& anchor);
+    QPushButton* renderButton() const { return render_; }
+
+signals:
+    void closed();
+
+protected:
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    QPushButton* render_ = nullptr;
+};
+
+}  // namespace tavero

@@ -1,0 +1,90 @@
+#include "recording_ui/workspace/MoviePlayer.h"
+
+#include "editor_ui/EditorLook.h"
+#include "editor_ui/PanelLook.h"
+#include "platform/MoviePlayback.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStyle>
+#include <QToolButton>
+#include <QVideoWidget>
+
+namespace tavero {
+
+namespace {
+
+QString clock(qint64 milliseconds) {
+    const qint64 seconds = milliseconds / 1000;
+    return QString::asprintf("%lld:%02lld", seconds / 60, seconds % 60);
+}
+
+}  // namespace
+
+MoviePlayer::MoviePlayer(const QString& url, QWidget* parent) : QWidget(parent) {
+    picture_ = new QVideoWidget(this);
+    picture_->setMinimumSize(320, 180);
+    play_ = new QToolButton(this);
+    play_->setAutoRaise(true);
+    slider_ = new QSlider(Qt::Horizontal, this);
+    time_ = EditorLook::label(QString(), PanelLook::captionPoints, this);
+
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(play_);
+    controls->addWidget(slider_, 1);
+    controls->addWidget(time_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    layout->addWidget(picture_, 1);
+    layout->addLayout(controls);
+
+    connect(play_, &QToolButton::clicked, this, &MoviePlayer::togglePlaying);
+    connect(slider_, &QSlider::sliderMoved, this, [this](int position) {
+        if (playback_) playback_->seek(position);
+    });
+    setUrl(url);
+}
+
+MoviePlayer::~MoviePlayer() = default;
+
+void MoviePlayer::setUrl(const QString& url) {
+    if (playback_ && playback_->path() == url) return;
+    // Silent before the next one starts.
+    release();
+    playback_ = std::make_unique<MoviePlayback>(url, picture_);
+    connect(playback_.get(), &MoviePlayback::changed, this, &MoviePlayer::showPlayback);
+    showPlayback();
+}
+
+void MoviePlayer::release() {
+    if (playback_) playback_->pause();
+    playback_.reset();
+    showPlayback();
+}
+
+void MoviePlayer::showPlayback() {
+    const bool playable = playback_ && playback_->playable();
+    const bool playing = playable && playback_->playing();
+    play_->setEnabled(playable);
+    slider_->setEnabled(playable);
+    play_->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    play_->setToolTip(playing ? QStringLiteral("暂停") : QStringLiteral("播放"));
+    const qint64 duration = playable ? playback_->duration() : 0;
+    const qint64 position = playable ? std::min(playback_->position(), duration) : 0;
+    // The slider follows the playback without seeking it.
+    const QSignalBlocker quiet(slider_);
+    slider_->setRange(0, int(duration));
+    if (!slider_->isSliderDown()) slider_->setValue(int(position));
+    time_->setText(clock(position) + QStringLiteral(" / ") + clock(duration));
+}
+
+void MoviePlayer::togglePlaying() {
+    if (!playback_) return;
+    if (playback_->playing()) playback_->pause();
+    else playback_->play();
+}
+
+}  // namespace tavero

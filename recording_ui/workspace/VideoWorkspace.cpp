@@ -1,0 +1,183 @@
+#include "recording_ui/workspace/VideoWorkspace.h"
+
+#include "app/model/AppModel.h"
+#include "editor_ui/EditorLook.h"
+#include "editor_ui/ElidedLabel.h"
+#include "editor_ui/PanelLook.h"
+#include "platform/FileManager.h"
+#include "recording/studio/RecordingStudio.h"
+#include "recording_ui/workspace/MoviePlayer.h"
+
+#include <QBoxLayout>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace tavero {
+
+namespace {
+
+constexpr int progressSteps = 1000;
+constexpr int trimFieldWidth = 65;
+
+QLabel* secondaryCaption(const QString& text, QWidget* parent) {
+    QLabel* label = PanelLook::caption(text, parent);
+    EditorLook::setTextColour(label, EditorLook::secondaryText(parent));
+    return label;
+}
+
+QPushButton* button(const QString& text, QWidget* parent) { return EditorLook::defaultButton(text, QString(), parent); }
+
+}  // namespace
+
+VideoWorkspace::VideoWorkspace(AppModel& model, RecordingStudio& studio, const QString& url, const QString& start,
+                               const QString& end, EffectsPopover::EffectControls effectControls, QWidget* parent)
+    : QWidget(parent), model_(model), studio_(studio), url_(url), effectControls_(std::move(effectControls)) {
+    player_ = new MoviePlayer(url, this);
+    player_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    footer_ = secondaryCaption(QString(), this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 20, 20, 20);
+    layout->setSpacing(16);
+    layout->addLayout(makeTitleRow());
+    layout->addWidget(player_, 1);
+    layout->addWidget(makeProgressRow());
+    layout->addWidget(makeVersionRow());
+    layout->addLayout(makeTrimRow(start, end));
+    layout->addWidget(footer_, 0, Qt::AlignHCenter);
+
+    connect(&studio, &RecordingStudio::changed, this, &VideoWorkspace::showStudio);
+    connect(&studio, &RecordingStudio::processingChanged, this, &VideoWorkspace::showStudio);
+    connect(&model, &AppModel::videoURLChanged, this, &VideoWorkspace::followModel);
+    showStudio();
+}
+
+QLayout* VideoWorkspace::makeTitleRow() {
+    title_ = new ElidedLabel(this);
+    title_->setFont(EditorLook::font(this, 13, FontWeight::semibold));
+    back_ = button(QStringLiteral("返回图片"), this);
+    connect(back_, &QPushButton::clicked, this, [this] { model_.setVideoURL(std::nullopt); });
+    auto* row = new QHBoxLayout;
+    row->addWidget(title_, 1);
+    row->addWidget(back_);
+    return row;
+}
+
+QWidget* VideoWorkspace::makeProgressRow() {
+    progressRow_ = new QWidget(this);
+    progressLabel_ = PanelLook::caption(QString(), progressRow_);
+    progressBar_ = new QProgressBar(progressRow_);
+    progressBar_->setRange(0, progressSteps);
+    progressBar_->setTextVisible(false);
+    cancel_ = button(QStringLiteral("取消生成"), progressRow_);
+    connect(cancel_, &QPushButton::clicked, this, [this] { studio_.cancelExport(); });
+
+    auto* column = new QVBoxLayout;
+    column->setSpacing(6);
+    column->addWidget(progressLabel_);
+    column->addWidget(progressBar_);
+    auto* row = new QHBoxLayout(progressRow_);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(12);
+    row->addLayout(column, 1);
+    row->addWidget(cancel_);
+    return progressRow_;
+}
+
+QWidget* VideoWorkspace::makeVersionRow() {
+    versionRow_ = new QWidget(this);
+    versionLabel_ = secondaryCaption(QString(), versionRow_);
+    raw_ = button(QStringLiteral("查看原片"), versionRow_);
+    finished_ = button(QStringLiteral("查看成片"), versionRow_);
+    effects_ = button(QStringLiteral("画面效果"), versionRow_);
+    connect(raw_, &QPushButton::clicked, this, [this] {
+        if (auto raw = state_.rawToOffer(url_)) model_.setVideoURL(*raw);
+    });
+    connect(finished_, &QPushButton::clicked, this, [this] {
+        if (auto finished = state_.finishedToOffer(url_)) model_.setVideoURL(*finished);
+    });
+    connect(effects_, &QPushButton::clicked, this, &VideoWorkspace::openEffects);
+
+    auto* row = new QHBoxLayout(versionRow_);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(versionLabel_);
+    row->addStretch();
+    for (QPushButton* choice : {raw_, finished_, effects_}) row->addWidget(choice);
+    return versionRow_;
+}
+
+QLayout* VideoWorkspace::makeTrimRow(const QString& start, const QString& end) {
+    const auto field = [this](const QString& text, const QString& placeholder) {
+        auto* edit = new QLineEdit(text, this);
+        edit->setPlaceholderText(placeholder);
+        edit->setFixedWidth(trimFieldWidth);
+        return edit;
+    };
+    start_ = field(start, QStringLiteral("开始"));
+    end_ = field(end, QStringLiteral("结束"));
+    trim_ = button(QStringLiteral("另存片段"), this);
+    gif_ = button(QStringLiteral("导出 GIF"), this);
+    gif_->setToolTip(QStringLiteral("30 秒以内，8 帧/秒，最长边 960 像素"));
+    reveal_ = button(QStringLiteral("显示文件"), this);
+    connect(trim_, &QPushButton::clicked, this, &VideoWorkspace::saveTrim);
+    connect(gif_, &QPushButton::clicked, this, [this] { model_.exportGIF(); });
+    connect(reveal_, &QPushButton::clicked, this, [this] { showInFileManager(url_); });
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(PanelLook::caption(QStringLiteral("裁剪 / 秒"), this));
+    row->addWidget(start_);
+    row->addWidget(new QLabel(QStringLiteral("—"), this));
+    row->addWidget(end_);
+    row->addWidget(trim_);
+    row->addStretch();
+    row->addWidget(gif_);
+    row->addWidget(reveal_);
+    return row;
+}
+
+void VideoWorkspace::showStudio() { showState(WorkspaceState::of(studio_)); }
+
+void VideoWorkspace::showState(const WorkspaceState& state) {
+    state_ = state;
+    title_->setText(QFileInfo(url_).fileName());
+    progressRow_->setVisible(state.processing);
+    progressLabel_->setText(state.progressText());
+    progressBar_->setValue(int(state.progressFraction() * progressSteps));
+
+    versionRow_->setVisible(state.versionRowVisible(url_));
+    versionLabel_->setText(state.versionText(url_));
+    raw_->setVisible(state.rawToOffer(url_).has_value());
+    finished_->setVisible(state.finishedToOffer(url_).has_value());
+    effects_->setVisible(!state.portraitBaked());
+    effects_->setEnabled(!state.processing);
+    footer_->setText(state.footer());
+}
+
+// A later video of the model is shown here; none lets the playback go at
+// once, before the window drops this workspace.
+void VideoWorkspace::followModel() {
+    const std::optional<QString>& video = model_.videoURL();
+    if (!video) return player_->release();
+    url_ = *video;
+    player_->setUrl(url_);
+    showStudio();
+}
+
+void VideoWorkspace::openEffects() {
+    if (popover_) return;
+    popover_ = new EffectsPopover(studio_, effectControls_, this);
+    connect(popover_, &EffectsPopover::closed, popover_, &QObject::deleteLater);
+    popover_->showBelow(*effects_);
+}
+
+// Both texts must be numbers; otherwise the button does nothing.
+void VideoWorkspace::saveTrim() {
+    const std::optional<double> start = trimSeconds(start_->text());
+    const std::optional<double> end = trimSeconds(end_->text());
+    if (start && end) model_.trimVideo(*start, *end);
+}
+
+}  // namespace tavero

@@ -1,0 +1,143 @@
+// What becomes of a screen take of the real recorder, on a bare Xvfb with a
+// private PulseAudio server, when its program is killed, its window closes or
+// the sound server goes away or is not there.
+#include "platform/X11ScreenSource.h"
+#include "recording/RecordedVideoValidation.h"
+#include "recording/ScreenRecorder.h"
+#include "tests/support/Pictures.h"
+#include "tests/support/SoundServer.h"
+#include "tests/support/TempDir.h"
+
+#include <QDir>
+#include <QPainter>
+#include <QProcess>
+#include <QRasterWindow>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace tavero;
+
+namespace {
+
+class Canvas : public QRasterWindow {
+public:
+    explicit Canvas(const QRect& place) : picture_(fixtures::screenshotLike(place.width(), place.height())) {
+        setFlags(Qt::Window | Qt::FramelessWindowHint);
+        setGeometry(place);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(0, 0, picture_); }
+
+private:
+    QImage picture_;
+};
+
+class ScreenRecorderFaultsTest : public testing::Test {
+protected:
+    X11ScreenSource screen;
+    test::TempDir dir;
+    const QString take = dir.file(QStringLiteral("录屏.mp4"));
+    ScreenRecorder recorder;
+    std::optional<Result<RecordedVideo>> finished;
+
+    void SetUp() override {
+        recorder.onFinished = [this](Result<RecordedVideo> result) { finished = std::move(result); };
+    }
+
+    void startArea(bool sound, const std::optional<WindowInfo>& window = std::nullopt) {
+        const QList<DisplayInfo> displays = screen.displays();
+        ASSERT_FALSE(displays.isEmpty());
+        recorder.start({displays, {}}, displays.first(), QRectF(200, 150, 640, 400), window, take, sound, sound,
+                       false);
+    }
+
+    bool waitForState(RecordingSessionState state) {
+        return QTest::qWaitFor([&] { return recorder.state() == state; }, 20'000);
+    }
+
+    // The take's joined video; fails the test without one.
+    RecordedVideo video() {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return finished.has_value(); }, 60'000));
+        if (!finished || !*finished) {
+            ADD_FAILURE() << "no video: " << (finished ? finished->error().message().toStdString() : "no answer");
+            return {};
+        }
+        return finished->value();
+    }
+};
+
+TEST_F(ScreenRecorderFaultsTest, APartOfAKilledProgramPlaysToItsLastSeconds) {
+    test::SoundServer server(440);
+    if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    QProcess program;
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(QStringLiteral(TAVERO_RECORD_UNTIL_KILLED), {take});
+    ASSERT_TRUE(program.waitForStarted());
+    ASSERT_TRUE(program.waitForReadyRead(20'000)) << "the recording never began";
+    const QString part = QString::fromUtf8(program.readLine()).trimmed();
+    QTest::qWait(6000);
+    ::kill(pid_t(program.processId()), SIGKILL);
+    ASSERT_TRUE(program.waitForFinished());
+    EXPECT_EQ(program.exitStatus(), QProcess::CrashExit);
+
+    EXPECT_GE(RecordedVideoValidation::duration(part), 4.0);
+    EXPECT_FALSE(QFileInfo::exists(take)) << "nothing was joined";
+}
+
+TEST_F(ScreenRecorderFaultsTest, AWindowClosedDuringATakeEndsItAndTheTakeStillJoins) {
+    auto window = std::make_unique<Canvas>(QRect(300, 200, 400, 300));
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get(), 5000));
+    const WindowInfo info{quint32(window->winId()), window->frameGeometry(), QCoreApplication::applicationPid(), 0,
+                          QString(), std::nullopt};
+    ASSERT_NO_FATAL_FAILURE(startArea(false, info));
+    ASSERT_TRUE(waitForState(RecordingSessionState::recording));
+    QTest::qWait(1500);
+    recorder.pause();
+    ASSERT_TRUE(waitForState(RecordingSessionState::paused));
+    recorder.resume();
+    ASSERT_TRUE(waitForState(RecordingSessionState::recording));
+    QTest::qWait(1500);
+    window.reset();
+
+    const RecordedVideo joined = video();
+    EXPECT_EQ(joined.interruption, QStringLiteral("录制被系统中断（窗口已关闭）。"));
+    EXPECT_EQ(recorder.segments().size(), 2);
+    EXPECT_NEAR(joined.duration, 3.0, 0.5);
+    EXPECT_EQ(joined.url, take);
+}
+
+TEST_F(ScreenRecorderFaultsTest, ASoundServerGoneDuringATakeEndsItAndKeepsWhatWasRecorded) {
+    test::SoundServer server(440);
+    if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    ASSERT_NO_FATAL_FAILURE(startArea(true));
+    ASSERT_TRUE(waitForState(RecordingSessionState::recording));
+    QTest::qWait(2000);
+    server.kill();
+
+    const RecordedVideo joined = video();
+    EXPECT_EQ(joined.interruption, QStringLiteral("录制被系统中断（声音服务已断开）。"));
+    EXPECT_GE(joined.duration, 1.8);
+    EXPECT_EQ(joined.url, take);
+}
+
+TEST_F(ScreenRecorderFaultsTest, WithoutASoundServerNothingStarts) {
+    const test::NoSoundServer none;
+    try {
+        startArea(true);
+        ADD_FAILURE() << "started";
+    } catch (const ShotError& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("无法连接声音服务，请确认系统声音可用后重试。"));
+    }
+    EXPECT_EQ(recorder.state(), RecordingSessionState::idle);
+    EXPECT_FALSE(QFileInfo::exists(QDir(recorder.partsDirectory()).filePath(RecordingSession::partFileName(1))));
+    EXPECT_FALSE(QFileInfo::exists(take));
+    QTest::qWait(300);
+    EXPECT_FALSE(finished.has_value());
+}
+
+}  // namespace

@@ -1,0 +1,194 @@
+#include "platform/FreeSpace.h"
+#include "recording/RecordingDiskSpace.h"
+#include "tests/recording/studio/StudioHarness.h"
+#include "tests/support/Files.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+using Cancelled = SmartVideoExporter::Cancelled;
+
+namespace {
+
+constexpr qint64 rawBytes = 1000;
+
+RecordingEffects zoomOnly() {
+    RecordingEffects effects;
+    effects.backgroundBlur = false;
+    return effects;
+}
+
+// A raw recording in the library with its project beside it, opened as the
+// current clip of a studio that renders for real through the fake exporter.
+class FinishedRenderTest : public testing::Test {
+protected:
+    FinishedRenderTest() {
+        QDir().mkpath(library());
+        test::writeFile(raw, QByteArray(rawBytes, 'v'));
+        project.sourceFile = QFileInfo(raw).fileName();
+        project.targetName = QStringLiteral("全屏 · 1920 × 1080");
+        project.duration = 12;
+        project.samples = {{1.0, 0.5, 0.5, true, false}};
+        project.save(raw);
+        studio().rendersForReal = true;
+        studio().loadProject(raw);
+    }
+
+    test::TestStudio& studio() { return harness.studio(); }
+    test::FakeSmartVideoExporter& exporter() { return *harness.exporter; }
+    QString library() const { return harness.model.localLibrary.root(); }
+    QStringList libraryFiles() const { return QDir(library()).entryList(QDir::Files, QDir::Name); }
+
+    std::optional<qint64> freeBytes = 100'000'000'000;
+    FreeSpace::ScopedProbe probe{[this](const QString&) { return freeBytes; }};
+    test::StudioHarness harness;
+    QString raw = library() + QStringLiteral("/录屏_1.mp4");
+    RecordingProject project;
+};
+
+}  // namespace
+
+TEST_F(FinishedRenderTest, AnOpenedVideoFindsItsRawRecordingOnlyAsAFileBesideIt) {
+    EXPECT_EQ(studio().currentProject(), project);
+    EXPECT_EQ(studio().currentRawURL(), raw);
+    EXPECT_FALSE(studio().currentOutputURL()) << "the opened file is the raw recording";
+
+    const QString rendered = library() + QStringLiteral("/讲解成片_1.mp4");
+    test::writeFile(rendered, "rendered");
+    RecordingProject renderedProject = project;
+    renderedProject.effects = zoomOnly();
+    renderedProject.save(rendered);
+    studio().loadProject(rendered);
+    EXPECT_EQ(studio().currentRawURL(), raw);
+    EXPECT_EQ(studio().currentOutputURL(), rendered);
+    EXPECT_EQ(studio().effects(), zoomOnly());
+
+    // A sidecar naming a file elsewhere is no project at all.
+    for (const char* name : {"../录屏_1.mp4", "/tmp/录屏_1.mp4", ".."}) {
+        const QString opened = library() + QStringLiteral("/别处.mp4");
+        QByteArray json = encodeRecordingProject(project);
+        json.replace(QFileInfo(raw).fileName().toUtf8(), QByteArray(name));
+        test::writeFile(RecordingProject::sidecar(opened), json);
+        studio().loadProject(opened);
+        EXPECT_FALSE(studio().currentProject()) << name;
+        EXPECT_FALSE(studio().currentRawURL()) << name;
+        EXPECT_EQ(studio().currentOutputURL(), opened);
+        EXPECT_EQ(studio().effects(), zoomOnly()) << "the effects stay as they were";
+    }
+    RecordingProject elsewhere = project;
+    elsewhere.backgroundFile = QStringLiteral("../背景.png");
+    QByteArray json = encodeRecordingProject(elsewhere);
+    test::writeFile(RecordingProject::sidecar(rendered), json);
+    studio().loadProject(rendered);
+    EXPECT_FALSE(studio().currentProject()) << "nor is one naming its background elsewhere";
+
+    studio().loadProject(raw);
+    studio().setProcessing(true);
+    studio().loadProject(rendered);
+    EXPECT_EQ(studio().currentRawURL(), raw) << "the clip of a running render stays";
+}
+
+TEST_F(FinishedRenderTest, ARenderThatDoesNotFitOrHasNothingToRenderDoesNotStart) {
+    freeBytes = 3'000'000'000 + 3 * rawBytes - 1;
+    studio().render();
+    EXPECT_EQ(harness.model.status, RecordingDiskSpace::exportIssue(freeBytes, rawBytes));
+    EXPECT_FALSE(studio().processing());
+    EXPECT_TRUE(exporter().renders.empty());
+    EXPECT_EQ(libraryFiles(), (QStringList{QStringLiteral("录屏_1.mp4"), QStringLiteral("录屏_1.recording.json")}));
+
+    RecordingProject baked = project;
+    baked.portraitBaked = true;
+    baked.save(raw);
+    studio().loadProject(raw);
+    freeBytes = 100'000'000'000;
+    studio().render();
+    EXPECT_EQ(harness.model.status, QStringLiteral("这段视频已包含人像和画面效果，可直接裁剪或导出。"));
+    EXPECT_TRUE(exporter().renders.empty());
+
+    project.save(raw);
+    studio().loadProject(raw);
+    QFile::remove(raw);
+    studio().render();
+    ASSERT_TRUE(harness.model.failure);
+    EXPECT_EQ(harness.model.failure->message(), QStringLiteral("找不到原始录屏文件，无法重新生成。"));
+    EXPECT_TRUE(exporter().renders.empty());
+    EXPECT_FALSE(studio().processing());
+}
+
+TEST_F(FinishedRenderTest, ACancelledStoppedOrFailedRenderKeepsTheRawRecordingAndSaysWhy) {
+    freeBytes = 3'000'000'000 + 3 * rawBytes;
+    studio().render();
+    ASSERT_EQ(exporter().renders.size(), 1u);
+    EXPECT_TRUE(studio().processing());
+    EXPECT_EQ(harness.model.status, QStringLiteral("原片已保存，正在生成自动运镜与外侧柔焦背景…"));
+    EXPECT_EQ(exporter().renders[0].source, raw);
+    EXPECT_TRUE(QFileInfo(exporter().renders[0].destination).fileName().startsWith(QStringLiteral("讲解成片_")));
+    EXPECT_EQ(QFileInfo(exporter().renders[0].destination).path(), library());
+    studio().render();
+    EXPECT_EQ(exporter().renders.size(), 1u) << "one render at a time";
+
+    studio().cancelExport();
+    EXPECT_EQ(exporter().cancels, 1);
+    exporter().finished(Cancelled{});
+    EXPECT_FALSE(studio().processing());
+    EXPECT_EQ(harness.model.status, QStringLiteral("已取消成片生成，原始录屏已保留。"));
+    EXPECT_TRUE(QFileInfo::exists(raw));
+    EXPECT_EQ(studio().currentRawURL(), raw);
+    EXPECT_FALSE(studio().currentOutputURL());
+
+    // Free space is read 2 s apart at most, and never for the last report.
+    studio().render();
+    freeBytes = 1'000'000'000;
+    exporter().progressed(0.2);
+    harness.clock.advance(Seconds(1.5));
+    exporter().progressed(0.4);
+    harness.clock.advance(Seconds(1.5));
+    exporter().progressed(1.0);
+    EXPECT_EQ(exporter().cancels, 1);
+    EXPECT_EQ(studio().progress(), 1.0);
+    exporter().progressed(0.6);
+    EXPECT_EQ(exporter().cancels, 2);
+    exporter().finished(Cancelled{});
+    EXPECT_EQ(harness.model.status, QStringLiteral("磁盘空间不足，已停止生成成片。原片已保留，腾出空间后可重新生成。"));
+
+    freeBytes = 100'000'000'000;
+    studio().render();
+    EXPECT_EQ(studio().progress(), 0.0);
+    exporter().finished(ShotError(QStringLiteral("写入成片时出错。")));
+    EXPECT_EQ(harness.model.status, QStringLiteral("成片未完成，原片已保留：写入成片时出错。"));
+    EXPECT_TRUE(QFileInfo::exists(raw));
+    EXPECT_FALSE(harness.model.failure) << "no alert";
+}
+
+TEST_F(FinishedRenderTest, AFinishedRenderIsShownAddedAndBothFilesCarryTheProjectWithTheEffectsUsed) {
+    studio().setEffects(zoomOnly());
+    studio().render();
+    ASSERT_EQ(exporter().renders.size(), 1u);
+    EXPECT_EQ(exporter().renders[0].project.effects, zoomOnly());
+    const QString output = exporter().renders[0].destination;
+    test::writeFile(output, "rendered");
+    const int shown = harness.model.windowShown;
+    exporter().finished(output);
+    EXPECT_FALSE(studio().processing());
+    EXPECT_EQ(studio().currentOutputURL(), output);
+    EXPECT_EQ(harness.model.videoURL(), output);
+    EXPECT_EQ(harness.model.windowShown, shown + 1);
+    for (const QString& video : {output, raw}) {
+        const std::optional<RecordingProject> saved = RecordingProject::load(video);
+        ASSERT_TRUE(saved) << video.toStdString();
+        EXPECT_EQ(saved->effects, zoomOnly());
+        EXPECT_EQ(saved->sourceFile, QFileInfo(raw).fileName());
+        EXPECT_EQ(saved->samples, project.samples);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return harness.model.savedCount == 1; }, 5000));
+    EXPECT_TRUE(harness.model.status.startsWith(QStringLiteral("已保存：讲解成片_")));
+
+    studio().setEffects(RecordingEffects());
+    studio().loadProject(output);
+    EXPECT_EQ(studio().effects(), zoomOnly()) << "reopening restores the effects used";
+    EXPECT_EQ(studio().currentRawURL(), raw);
+}

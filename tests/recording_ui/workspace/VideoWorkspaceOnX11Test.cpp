@@ -1,0 +1,94 @@
+// The player on a real display: a generated recording plays, with a sound
+// server and without one, and a change of video silences the old one.
+#include "editor_ui/ElidedLabel.h"
+#include "platform/MoviePlayback.h"
+#include "tests/editor_ui/Samples.h"
+#include "tests/recording_ui/workspace/WorkspaceFixture.h"
+#include "tests/support/SoundServer.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QToolButton>
+
+using namespace tavero;
+using tavero::test::WorkspaceTest;
+
+namespace {
+
+constexpr int waitMs = 10'000;
+
+bool waitUntilPlayable(MoviePlayer& player) {
+    return QTest::qWaitFor([&] { return player.playback() && player.playback()->playable(); }, waitMs);
+}
+
+// Plays for a while; whether the position went past `milliseconds`.
+bool playsPast(MoviePlayback& playback, qint64 milliseconds) {
+    return QTest::qWaitFor([&] { return playback.position() > milliseconds; }, waitMs);
+}
+
+class PlayerTest : public WorkspaceTest {
+protected:
+    void SetUp() override {
+        WorkspaceTest::SetUp();
+        recording = makeRecording(QStringLiteral("录屏_2026.mp4"),
+                                  {.duration = 4.0, .size = {640, 360}, .audio = {test::systemTone}});
+    }
+
+    // Opens the recording in a shown workspace and presses play.
+    MoviePlayback& play() {
+        VideoWorkspace& view = open(recording);
+        view.show();
+        EXPECT_TRUE(waitUntilPlayable(*view.player()));
+        view.player()->playButton()->click();
+        return *view.player()->playback();
+    }
+
+    QString recording;
+};
+
+TEST_F(PlayerTest, ARecordingPlaysWithoutASoundDevice) {
+    test::NoSoundServer silence;
+    MoviePlayback& playback = play();
+    EXPECT_TRUE(playback.playing());
+    EXPECT_TRUE(playsPast(playback, 500)) << "the picture runs without sound";
+    EXPECT_EQ(playback.duration(), 4000);
+}
+
+TEST_F(PlayerTest, ARecordingPlaysWithItsSoundAndKeepsPlayingWhenShownAgain) {
+    test::SoundServer sound;
+    if (!sound.running()) GTEST_SKIP() << "no PulseAudio server here";
+    MoviePlayback& playback = play();
+    ASSERT_TRUE(playsPast(playback, 300));
+    const qint64 before = playback.position();
+    workspace->player()->setUrl(recording);
+    EXPECT_EQ(workspace->player()->playback(), &playback) << "the same file keeps its playback";
+    EXPECT_TRUE(playback.playing());
+    EXPECT_GE(playback.position(), before);
+    if (test::samplesWanted()) {
+        ASSERT_TRUE(playsPast(playback, 1500));
+        QTest::qWait(100);
+        const QPixmap picture = workspace->screen()->grabWindow(workspace->winId());
+        QDir().mkpath(qEnvironmentVariable("TAVERO_SAMPLES"));
+        picture.save(qEnvironmentVariable("TAVERO_SAMPLES") + QStringLiteral("/video-workspace-playing.png"));
+    }
+}
+
+TEST_F(PlayerTest, AnotherVideoPausesTheOldPlaybackBeforeTheNewOneWaitsForPlay) {
+    test::NoSoundServer silence;
+    MoviePlayback& old = play();
+    ASSERT_TRUE(playsPast(old, 300));
+    bool pausedBeforeGone = false;
+    QObject::connect(&old, &MoviePlayback::changed, &old, [&] { pausedBeforeGone = !old.playing(); });
+    const QString other = makeRecording(QStringLiteral("讲解成片.mp4"));
+    model().setVideoURL(other);
+    EXPECT_TRUE(pausedBeforeGone);
+    MoviePlayback* next = workspace->player()->playback();
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(next->path(), other);
+    EXPECT_FALSE(next->playing()) << "the inline controls start it";
+    ASSERT_TRUE(waitUntilPlayable(*workspace->player()));
+    EXPECT_FALSE(next->playing());
+    EXPECT_EQ(workspace->title()->text(), QStringLiteral("讲解成片.mp4"));
+}
+
+}  // namespace
