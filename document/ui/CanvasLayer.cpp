@@ -5,6 +5,7 @@
 #include "platform/MainThread.h"
 
 #include <QPainter>
+#include <QPointer>
 #include <QTransform>
 
 #include <cmath>
@@ -87,11 +88,14 @@ void CanvasLayerRenderer::request(const CanvasFrame& frame, const QImage& image)
         start(std::move(job));
 }
 
+// A layer being drawn stops at its next mark.
+CanvasLayerRenderer::~CanvasLayerRenderer() { shared_->latest = 0; }
+
 bool CanvasLayerRenderer::settled() const { return layer_ && requested_ && layer_->frame == *requested_; }
 
 void CanvasLayerRenderer::start(Job job) {
     running_ = true;
-    runInBackground([this, context = context_, shared = shared_, job = std::move(job)] {
+    runInBackground([this, guard = QPointer<QObject>(context_), shared = shared_, job = std::move(job)] {
         QImage pixels;
         try {
             pixels = canvasLayers::render(job.frame, job.image, shared->scaled,
@@ -99,8 +103,8 @@ void CanvasLayerRenderer::start(Job job) {
         } catch (const std::exception&) {
             pixels = QImage();  // out of memory: the canvas keeps its last layer
         }
-        postToMain(context, [this, generation = job.generation, frame = job.frame, pixels = std::move(pixels)] {
-            finished(generation, frame, pixels);
+        postToMain([this, guard, generation = job.generation, frame = job.frame, pixels = std::move(pixels)] {
+            if (guard) finished(generation, frame, pixels);
         });
     });
 }

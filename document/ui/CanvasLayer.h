@@ -60,7 +60,11 @@ QImage render(const CanvasFrame& frame, const QImage& image, ScaledImageCache& s
 // main thread with the canvas that owns it; the worker gets copies only.
 class CanvasLayerRenderer {
 public:
+    // `context` owns the renderer; layers arriving after it is gone are dropped.
     CanvasLayerRenderer(QObject* context, std::function<void()> arrived);
+    ~CanvasLayerRenderer();
+    CanvasLayerRenderer(const CanvasLayerRenderer&) = delete;
+    CanvasLayerRenderer& operator=(const CanvasLayerRenderer&) = delete;
 
     // Starts drawing `frame` unless it is the latest frame asked for.
     void request(const CanvasFrame& frame, const QImage& image);
@@ -77,7 +81,7 @@ private:
     };
     // What the worker shares with the main thread.
     struct Shared {
-        std::atomic<quint64> latest{0};
+        std::atomic<quint64> latest{0};  // 0 once the renderer is gone
         ScaledImageCache scaled;  // used by one job at a time
     };
 
