@@ -55,9 +55,8 @@ QTransform imageToCanvas(const CanvasFrame& frame, QSize imageSize) {
 
 QImage render(const CanvasFrame& frame, const QImage& image, ScaledImageCache& scaled,
               const std::function<bool()>& superseded) {
-    QImage layer(frame.canvas, QImage::Format_ARGB32_Premultiplied);
-    if (layer.isNull()) return {};
-    layer.fill(Qt::transparent);
+    // A drawing surface as the exported picture's, so labels measure the same.
+    QImage layer = ImageOps::context(frame.canvas.width(), frame.canvas.height());
     layer.setDevicePixelRatio(frame.devicePixelRatio);
     QPainter painter(&layer);
     painter.fillRect(frame.shown, Qt::white);  // shows through transparent pictures
@@ -101,7 +100,7 @@ void CanvasLayerRenderer::start(Job job) {
             pixels = canvasLayers::render(job.frame, job.image, shared->scaled,
                                           [&] { return shared->latest != job.generation; });
         } catch (const std::exception&) {
-            pixels = QImage();  // out of memory: the canvas keeps its last layer
+            pixels = QImage();  // out of memory: the canvas keeps the layer it has
         }
         postToMain([this, guard, generation = job.generation, frame = job.frame, pixels = std::move(pixels)] {
             if (guard) finished(generation, frame, pixels);
