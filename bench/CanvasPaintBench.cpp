@@ -213,6 +213,18 @@ void settleStrokesAtTheLimits(benchmark::State& state) {
     settleLargestProject(state, strokesAtTheLimits(int(state.range(1))), strokesLabel(int(state.range(1))));
 }
 
+// Each repaint follows a change of zoom, between fitted and twice that: the
+// picture is drawn quickly and the last layer scaled over it.
+void paintAfterAZoomChange(benchmark::State& state) {
+    LargestProject project(strokesAtTheLimits(2000), 1.0);
+    bool zoomed = false;
+    for (auto _ : state) {
+        project.document.setZoom((zoomed = !zoomed) ? 2.0 : 1.0);
+        project.canvas.render(&project.target);
+    }
+    state.SetLabel(strokesLabel(2000) + ", 7680x5200, zoom 1.0 and 2.0 in turn");
+}
+
 // The longest stroke a mark may hold.
 void paintLongestStroke(benchmark::State& state) {
     paintLargestProject(state, {strokeAtTheLimits(0, markLimits::maxPoints)}, "one stroke of 20000 points, width 36");
@@ -285,6 +297,7 @@ BENCHMARK(paintStrokesAtTheLimits)
 BENCHMARK(paintLongestStroke)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(paintLabelsAtTheLimits)->ArgsProduct({{10, 80}, {1, 10}})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(paintCoverOverTheLargestPicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(paintAfterAZoomChange)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(paintHighlightsOverThePicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(paintArrowsAcrossThePicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(settleStrokesAtTheLimits)
