@@ -3,6 +3,7 @@
 #include "tests/support/Pictures.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QRegion>
@@ -143,32 +144,85 @@ Mark labelAtTheLimits(int index) {
     return label;
 }
 
-void paintLargestProject(benchmark::State& state, const QList<Mark>& marks, const std::string& what) {
-    ShotDocument document;
-    CanvasView canvas(document);
-    document.open(fixtures::screenshotLike(largestPicture.width(), largestPicture.height()), QStringLiteral("最大"),
-                  marks);
-    canvas.resize(canvasSize);
-    document.setZoom(state.range(0) / 10.0);
-    QImage target(canvasSize * canvas.devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
-    target.setDevicePixelRatio(canvas.devicePixelRatioF());
-    canvas.render(&target);
-    const Mark first = marks.first();
-    QList<QPointF> shifted = first.points;
-    for (QPointF& point : shifted) point += QPointF(1, 0);
-    bool moved = false;
-    for (auto _ : state) {
-        document.setMarkPoints(first.id, (moved = !moved) ? shifted : first.points);
+// A canvas on the largest picture with `marks`, its layer drawn, and a
+// change of the first mark that moves it one pixel back and forth.
+struct LargestProject {
+    LargestProject(const QList<Mark>& marks, double zoom) : canvas(document), first(marks.first()) {
+        document.open(fixtures::screenshotLike(largestPicture.width(), largestPicture.height()),
+                      QStringLiteral("最大"), marks);
+        canvas.resize(canvasSize);
+        document.setZoom(zoom);
+        target = QImage(canvasSize * canvas.devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
+        target.setDevicePixelRatio(canvas.devicePixelRatioF());
+        settle();
+        shifted = first.points;
+        for (QPointF& point : shifted) point += QPointF(1, 0);
+    }
+
+    void changeAMark() { document.setMarkPoints(first.id, (moved = !moved) ? shifted : first.points); }
+    // Runs the event loop until the layer for the document as it is arrives.
+    void settle() {
+        while (!canvas.showsSettledPicture()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         canvas.render(&target);
+    }
+
+    ShotDocument document;
+    CanvasView canvas;
+    QImage target;
+    Mark first;
+    QList<QPointF> shifted;
+    bool moved = false;
+};
+
+// Each repaint follows a change of one mark: the time the main thread spends
+// in the repaint, while the layer with the change is drawn off it.
+void paintLargestProject(benchmark::State& state, const QList<Mark>& marks, const std::string& what) {
+    LargestProject project(marks, state.range(0) / 10.0);
+    for (auto _ : state) {
+        project.changeAMark();
+        project.canvas.render(&project.target);
     }
     state.SetLabel(what + ", 7680x5200, zoom " + std::to_string(state.range(0) / 10.0).substr(0, 3));
 }
 
+// From a change of one mark until the canvas shows the layer with it.
+void settleLargestProject(benchmark::State& state, const QList<Mark>& marks, const std::string& what) {
+    LargestProject project(marks, state.range(0) / 10.0);
+    for (auto _ : state) {
+        project.changeAMark();
+        project.canvas.render(&project.target);
+        project.settle();
+    }
+    state.SetLabel(what + ", settled, 7680x5200, zoom " + std::to_string(state.range(0) / 10.0).substr(0, 3));
+}
+
+QList<Mark> strokesAtTheLimits(int count) {
+    QList<Mark> marks;
+    for (int index = 0; index < count; ++index) marks.append(strokeAtTheLimits(index, 1'000));
+    return marks;
+}
+
+std::string strokesLabel(int count) { return std::to_string(count) + " strokes of 1000 points, width 36"; }
+
 // Strokes of 1,000 points at the widest line, as many as the second argument.
 void paintStrokesAtTheLimits(benchmark::State& state) {
-    QList<Mark> marks;
-    for (int index = 0; index < state.range(1); ++index) marks.append(strokeAtTheLimits(index, 1'000));
-    paintLargestProject(state, marks, std::to_string(state.range(1)) + " strokes of 1000 points, width 36");
+    paintLargestProject(state, strokesAtTheLimits(int(state.range(1))), strokesLabel(int(state.range(1))));
+}
+
+void settleStrokesAtTheLimits(benchmark::State& state) {
+    settleLargestProject(state, strokesAtTheLimits(int(state.range(1))), strokesLabel(int(state.range(1))));
+}
+
+// Each repaint follows a change of zoom, between fitted and twice that: the
+// picture is drawn quickly and the last layer scaled over it.
+void paintAfterAZoomChange(benchmark::State& state) {
+    LargestProject project(strokesAtTheLimits(2000), 1.0);
+    bool zoomed = false;
+    for (auto _ : state) {
+        project.document.setZoom((zoomed = !zoomed) ? 2.0 : 1.0);
+        project.canvas.render(&project.target);
+    }
+    state.SetLabel(strokesLabel(2000) + ", 7680x5200, zoom 1.0 and 2.0 in turn");
 }
 
 // The longest stroke a mark may hold.
@@ -185,12 +239,49 @@ void paintLabelsAtTheLimits(benchmark::State& state) {
 
 // A frosted cover over the whole of the largest picture: tools make it with
 // one drag.
-void paintCoverOverTheLargestPicture(benchmark::State& state) {
+Mark coverOverTheLargestPicture() {
     Mark cover;
     cover.tool = MarkTool::pixelate;
     cover.points = {QPointF(0, 0), QPointF(largestPicture.width(), largestPicture.height())};
     cover.obscure = ObscureSettings{ObscureStyle::frosted, 24, 0.28};
-    paintLargestProject(state, {cover}, "one frosted cover over the whole picture");
+    return cover;
+}
+
+void paintCoverOverTheLargestPicture(benchmark::State& state) {
+    paintLargestProject(state, {coverOverTheLargestPicture()}, "one frosted cover over the whole picture");
+}
+
+void settleCoverOverTheLargestPicture(benchmark::State& state) {
+    settleLargestProject(state, {coverOverTheLargestPicture()}, "one frosted cover over the whole picture");
+}
+
+// Marks of one tool across the whole picture at the widest line.
+QList<Mark> acrossThePicture(MarkTool tool, int count) {
+    QList<Mark> marks;
+    for (int index = 0; index < count; ++index) {
+        Mark mark;
+        mark.tool = tool;
+        mark.width = markLimits::maxLineWidth;
+        mark.points = {QPointF(index, index), QPointF(largestPicture.width() - index, largestPicture.height() - index)};
+        marks.append(mark);
+    }
+    return marks;
+}
+
+void paintHighlightsOverThePicture(benchmark::State& state) {
+    paintLargestProject(state, acrossThePicture(MarkTool::highlight, 100), "100 highlights over the whole picture");
+}
+
+void settleHighlightsOverThePicture(benchmark::State& state) {
+    settleLargestProject(state, acrossThePicture(MarkTool::highlight, 100), "100 highlights over the whole picture");
+}
+
+void paintArrowsAcrossThePicture(benchmark::State& state) {
+    paintLargestProject(state, acrossThePicture(MarkTool::arrow, 100), "100 arrows across the picture, width 36");
+}
+
+void settleArrowsAcrossThePicture(benchmark::State& state) {
+    settleLargestProject(state, acrossThePicture(MarkTool::arrow, 100), "100 arrows across the picture, width 36");
 }
 
 }  // namespace
@@ -206,3 +297,15 @@ BENCHMARK(paintStrokesAtTheLimits)
 BENCHMARK(paintLongestStroke)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(paintLabelsAtTheLimits)->ArgsProduct({{10, 80}, {1, 10}})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(paintCoverOverTheLargestPicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(paintAfterAZoomChange)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(paintHighlightsOverThePicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(paintArrowsAcrossThePicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(settleStrokesAtTheLimits)
+    ->Args({10, 2000})
+    ->Args({80, 2000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK(settleCoverOverTheLargestPicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(settleHighlightsOverThePicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(settleArrowsAcrossThePicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);

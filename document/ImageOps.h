@@ -82,6 +82,9 @@ QImage render(const QImage& image, const QList<Mark>& marks);
 
 // Draws the cover of one pixelate mark, computed from `base` only.
 void obscure(const Mark& mark, const QImage& base, QPainter& painter);
+// Whether drawing the cover of a pixelate mark is quick: its filtered pixels
+// are cached, or it covers too little to take long to filter.
+bool obscureIsQuick(const Mark& mark, const QImage& base);
 
 // --- Whole-image operations ---
 

@@ -22,6 +22,8 @@ constexpr double cornerRadiusPerSide = 0.12;
 // Pixel blocks lie on a grid fixed to the image, through this point measured
 // from the left and from the bottom edge, so blocks stay put as a cover moves.
 constexpr double blockGridInset = 150;
+// Covers up to this many pixels filter within a few milliseconds.
+constexpr qint64 quickCoverPixels = 1'000'000;
 
 // One cover as drawn: the style is none for marks stored before covers had
 // settings, which are drawn as pixel blocks sized by their line width.
@@ -68,8 +70,12 @@ QImage filter(const Cover& cover, const QImage& base) {
 }
 
 // The filtered region, from the cache when the same cover was made before.
+ObscureKey keyOf(const Cover& cover, const QImage& base) {
+    return {base.cacheKey(), cover.region, cover.kind, cover.amount};
+}
+
 QImage filteredCover(const Cover& cover, const QImage& base) {
-    const ObscureKey key{base.cacheKey(), cover.region, cover.kind, cover.amount};
+    const ObscureKey key = keyOf(cover, base);
     ObscureCache& cache = ObscureCache::shared();
     if (auto cached = cache.find(key)) return *cached;
     try {
@@ -106,6 +112,12 @@ void obscure(const Mark& mark, const QImage& base, QPainter& painter) {
     if (!cover) return;
     const QImage output = filteredCover(*cover, base);
     if (!output.isNull()) drawCover(*cover, output, painter);
+}
+
+bool obscureIsQuick(const Mark& mark, const QImage& base) {
+    const auto cover = coverOf(mark, base.size());
+    if (!cover || qint64(cover->region.width()) * cover->region.height() <= quickCoverPixels) return true;
+    return ObscureCache::shared().find(keyOf(*cover, base)).has_value();
 }
 
 }  // namespace tavero::ImageOps

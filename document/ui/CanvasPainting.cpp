@@ -2,9 +2,11 @@
 #include "document/ShotDocument.h"
 #include "document/ui/CanvasView.h"
 
+#include <QHash>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPen>
+#include <QTransform>
 
 #include <cmath>
 
@@ -15,6 +17,8 @@ namespace {
 const QColor canvasBackground = QColor::fromRgbF(0.91f, 0.93f, 0.92f);
 constexpr double insertionBoxWidth = 180;
 constexpr double insertionBoxHeightPerFontSize = 1.4;
+// A large cover not filtered yet, while it is drawn or moved.
+const QColor coverBeingFiltered = QColor::fromRgbF(0.86f, 0.88f, 0.87f, 0.9f);
 
 }  // namespace
 
@@ -25,61 +29,119 @@ void CanvasView::paintEvent(QPaintEvent* event) {
 
     const QRectF shown = imageRect();
     shadow_.paint(painter, shown, backingScale());
-    painter.fillRect(shown, Qt::white);  // shows through transparent pictures
+    const CanvasFrame wanted = wantedFrame();
+    requestLayer(wanted);
 
     painter.save();
+    paintLayer(painter, wanted);
     painter.setClipRect(shown, Qt::IntersectClip);
-    const QList<Mark> marks = visibleMarks();
-    const bool marksPainted = paintPicture(painter, shown, marks, event->region());
+    paintPendingMarks(painter, wanted);
     // From here on, image pixels with a top-left origin.
     painter.translate(shown.topLeft());
     painter.scale(shown.width() / document_.image().width(), shown.height() / document_.image().height());
-    if (!marksPainted) ImageOps::marks(marks, document_.image(), painter);
     paintDraft(painter);
     paintSelection(painter);
     paintInsertionBox(painter);
     painter.restore();
 }
 
-// Paints the picture, with its marks when a reduced copy with them is at
-// hand; returns whether the marks are in it. A reduced picture is drawn on
-// whole device pixels, so it is copied rather than resampled; at one device
-// pixel per image pixel or more, the visible part of the image is drawn.
-bool CanvasView::paintPicture(QPainter& painter, const QRectF& shown, const QList<Mark>& marks,
-                              const QRegion& dirty) {
-    const QImage& image = document_.image();
-    const double scale = backingScale();
-    const QSize devicePixels(qRound(shown.width() * scale), qRound(shown.height() * scale));
-    if (devicePixels.isEmpty() || devicePixels.width() >= image.width()) {
-        const double magnification = devicePixels.width() / double(image.width());
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, magnification != std::round(magnification));
-        painter.drawImage(shown, image);
-        return false;
-    }
-    const QPointF aligned(std::round(shown.x() * scale) / scale, std::round(shown.y() * scale) / scale);
-    const QImage* annotated = annotatedPicture(shown, devicePixels, marks, dirty);
-    painter.drawImage(aligned, annotated ? *annotated : scaledImage_.scaled(image, devicePixels, scale));
-    return annotated;
+bool CanvasView::showsSettledPicture() {
+    if (document_.image().isNull()) return true;
+    const CanvasFrame wanted = wantedFrame();
+    requestLayer(wanted);
+    return layers_.layer() && layers_.layer()->frame == wanted;
 }
 
-// The reduced picture with `marks`, painted again only when the whole picture
-// is repainted. None while part of it is repainted after its marks changed
-// (a mark being moved), and none for a picture larger than the canvas.
-const QImage* CanvasView::annotatedPicture(const QRectF& shown, QSize devicePixels, const QList<Mark>& marks,
-                                           const QRegion& dirty) {
-    const QRect area = shown.toAlignedRect();
-    if (!rect().contains(area)) return nullptr;
-    const QImage& image = document_.image();
-    AnnotatedPictureCache::Key key{image.cacheKey(), devicePixels, marks};
-    if (const QImage* cached = annotatedPicture_.find(key)) return cached;
-    if (!(QRegion(area) - dirty).isEmpty()) return nullptr;
+// The layer the canvas should show now: the marks but the one being moved,
+// which is drawn over the layer so that moving it draws no other mark again.
+CanvasFrame CanvasView::wantedFrame() const {
+    CanvasFrame frame;
+    frame.image = document_.image().cacheKey();
+    frame.devicePixelRatio = backingScale();
+    frame.canvas = QSize(qRound(width() * frame.devicePixelRatio), qRound(height() * frame.devicePixelRatio));
+    frame.shown = imageRect();
+    frame.marks = visibleMarks();
+    if (const std::optional<Mark> moving = movingMark())
+        frame.marks.removeIf([&](const Mark& mark) { return mark.id == moving->id; });
+    return frame;
+}
 
-    QImage picture = scaledImage_.scaled(image, devicePixels, backingScale());
-    QPainter painter(&picture);
-    painter.scale(shown.width() / image.width(), shown.height() / image.height());
-    ImageOps::marks(marks, image, painter);
-    painter.end();
-    return &annotatedPicture_.store(std::move(key), std::move(picture));
+void CanvasView::requestLayer(const CanvasFrame& frame) {
+    if (frame.canvas.isEmpty() || frame.shown.isEmpty()) return;
+    layers_.request(frame, document_.image());
+}
+
+// The layer of this view when it is at hand. Until it arrives, the picture
+// drawn quickly and the last layer of the same picture moved and scaled to
+// where the picture is now.
+void CanvasView::paintLayer(QPainter& painter, const CanvasFrame& wanted) const {
+    const std::optional<CanvasLayer>& layer = layers_.layer();
+    if (layer && layer->frame.sameView(wanted)) return painter.drawImage(QPointF(0, 0), layer->pixels);
+
+    painter.save();
+    painter.fillRect(wanted.shown, Qt::white);
+    painter.setClipRect(wanted.shown, Qt::IntersectClip);
+    painter.drawImage(wanted.shown, document_.image());
+    if (layer && layer->frame.image == wanted.image && !layer->frame.shown.isEmpty()) {
+        const QRectF from = layer->frame.shown;
+        QTransform move;
+        move.translate(wanted.shown.x(), wanted.shown.y());
+        move.scale(wanted.shown.width() / from.width(), wanted.shown.height() / from.height());
+        move.translate(-from.x(), -from.y());
+        painter.setTransform(move, true);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setClipRect(from, Qt::IntersectClip);
+        painter.drawImage(QPointF(0, 0), layer->pixels);
+    }
+    painter.restore();
+}
+
+// Marks the layer at hand lacks, drawn over it until the layer with them
+// arrives: a mark just drawn or changed, and the mark being moved. Each is
+// bounded by what a mark may hold; beyond a few, the layer is awaited.
+void CanvasView::paintPendingMarks(QPainter& painter, const CanvasFrame& wanted) const {
+    const std::optional<CanvasLayer>& layer = layers_.layer();
+    QList<Mark> pending;
+    if (layer && layer->frame.image == wanted.image) pending = marksMissing(layer->frame.marks, wanted.marks);
+    if (const std::optional<Mark> moving = movingMark()) pending.append(*moving);
+    if (pending.isEmpty()) return;
+
+    const QImage& image = document_.image();
+    painter.save();
+    painter.setTransform(canvasLayers::imageToCanvas(wanted, image.size()), true);
+    for (const Mark& mark : pending) {
+        if (mark.tool == MarkTool::pixelate && !ImageOps::obscureIsQuick(mark, image))
+            painter.fillRect(mark.rect(), coverBeingFiltered);
+        else
+            ImageOps::marks({mark}, image, painter);
+    }
+    painter.restore();
+}
+
+// The marks of `wanted` that `shown` lacks or holds otherwise, in order; none
+// when there are more than the canvas draws while it waits for a layer.
+QList<Mark> CanvasView::marksMissing(const QList<Mark>& shown, const QList<Mark>& wanted) {
+    if (shown == wanted) return {};
+    QHash<QUuid, const Mark*> byId;
+    byId.reserve(shown.size());
+    for (const Mark& mark : shown) byId.insert(mark.id, &mark);
+    QList<Mark> missing;
+    for (const Mark& mark : wanted) {
+        const Mark* found = byId.value(mark.id);
+        if (found && *found == mark) continue;
+        if (missing.size() == mostPendingMarks) return {};
+        missing.append(mark);
+    }
+    return missing;
+}
+
+// The mark a move drag is carrying, once it has moved.
+std::optional<Mark> CanvasView::movingMark() const {
+    const std::optional<QUuid> selected = document_.selected();
+    if (document_.tool() != MarkTool::move || !lastPoint_ || !didCheckpointMove_ || !selected) return std::nullopt;
+    for (const Mark& mark : document_.marks())
+        if (mark.id == *selected) return mark;
+    return std::nullopt;
 }
 
 // Every mark but the label being typed, which the inline field shows.

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "document/Mark.h"
-#include "document/ui/AnnotatedPictureCache.h"
+#include "document/ui/CanvasLayer.h"
 #include "document/ui/CanvasShadow.h"
 #include "document/ui/CanvasTextEditor.h"
-#include "document/ui/ScaledImageCache.h"
 
 #include <QPointF>
 #include <QPointer>
@@ -22,10 +21,10 @@ class ShotDocument;
 // wheel and drops into document operations.
 //
 // It owns no document state: it keeps only the mark being drawn (until the
-// release adds it), the pan offset of a zoomed picture, the reduced copies
-// of the picture it paints from (without and with its marks) and, while a
-// label is typed, the inline text editor. It observes the document's changed() and then re-centres a fitted
-// picture, brings the editor in line, repaints and updates the pointer.
+// release adds it), the pan offset of a zoomed picture, the picture with
+// its marks as last drawn off the main thread, and, while a label is typed, the inline text editor. It observes the
+// document's changed() and then re-centres a fitted picture, brings the
+// editor in line, repaints and updates the pointer.
 // Main thread only.
 class CanvasView : public QWidget {
     Q_OBJECT
@@ -49,6 +48,11 @@ public:
     // The open inline editor, if any.
     CanvasTextEditor* textEditor() const { return textEditor_; }
 
+    // Whether the canvas shows the picture with every mark as drawn off the
+    // main thread for the document and view as they are now; starts drawing
+    // it when not. A change shows only once the new layer arrives.
+    bool showsSettledPicture();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -64,6 +68,7 @@ protected:
 private:
     static constexpr double fitMargin = 24;       // points between a fitted picture and the canvas edge
     static constexpr double selectionGrowth = 8;  // image pixels between a selected mark and its outline
+    static constexpr qsizetype mostPendingMarks = 2;  // changed marks drawn while a layer is awaited
 
     void documentChanged();
     void updateCursor(const QPointF& position);
@@ -78,9 +83,12 @@ private:
     void updateMarkChange(const Mark& before, const Mark& after);
 
     // Painting.
-    bool paintPicture(QPainter& painter, const QRectF& shown, const QList<Mark>& marks, const QRegion& dirty);
-    const QImage* annotatedPicture(const QRectF& shown, QSize devicePixels, const QList<Mark>& marks,
-                                   const QRegion& dirty);
+    CanvasFrame wantedFrame() const;
+    void requestLayer(const CanvasFrame& frame);
+    void paintLayer(QPainter& painter, const CanvasFrame& wanted) const;
+    void paintPendingMarks(QPainter& painter, const CanvasFrame& wanted) const;
+    static QList<Mark> marksMissing(const QList<Mark>& shown, const QList<Mark>& wanted);
+    std::optional<Mark> movingMark() const;
     QList<Mark> visibleMarks() const;
     void paintDraft(QPainter& painter) const;
     void paintSelection(QPainter& painter) const;
@@ -114,8 +122,7 @@ private:
     // Set while a move drag writes the marks, which repaints only the area
     // the mark left and entered instead of the whole picture.
     bool repaintingLocally_ = false;
-    ScaledImageCache scaledImage_;
-    AnnotatedPictureCache annotatedPicture_;
+    CanvasLayerRenderer layers_{this, [this] { update(); }};
     CanvasShadow shadow_;
 };
 

@@ -9,7 +9,7 @@ namespace tavero {
 // shown fitted is reduced once per zoom step instead of on every repaint.
 // The copy is in the raster engine's native format, which it blits fastest.
 // Holds a single copy; asking for another image, size or backing scale
-// replaces it. Main thread only, like the canvas that owns it.
+// replaces it. Used by one thread at a time.
 class ScaledImageCache {
 public:
     // `image` reduced to `size` device pixels, marked with `devicePixelRatio`.

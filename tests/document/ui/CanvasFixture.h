@@ -56,6 +56,11 @@ struct CanvasTest : testing::Test {
         }
     }
 
+    // Waits for the layer the canvas draws off the main thread after a change.
+    void settle() {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return canvas.showsSettledPicture(); }, 10'000));
+    }
+
     ShotDocument document;
     CanvasView canvas;
 };

@@ -9,8 +9,9 @@ using test::textLabel;
 namespace {
 
 struct CanvasPainting : test::CanvasTest {
-    // The canvas as it paints itself, without the inline editor over it.
+    // The canvas as it paints itself once settled, without the inline editor over it.
     QImage shot() {
+        settle();
         QImage image(canvas.size(), QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         canvas.render(&image, {}, {}, QWidget::DrawWindowBackground);

@@ -1,0 +1,119 @@
+#include "document/ui/CanvasLayer.h"
+
+#include "document/ImageOps.h"
+#include "platform/Background.h"
+#include "platform/MainThread.h"
+
+#include <QPainter>
+#include <QPointer>
+#include <QTransform>
+
+#include <cmath>
+#include <exception>
+
+namespace tavero {
+
+namespace canvasLayers {
+
+namespace {
+
+QSize shownDevicePixels(const CanvasFrame& frame) {
+    return QSize(qRound(frame.shown.width() * frame.devicePixelRatio),
+                 qRound(frame.shown.height() * frame.devicePixelRatio));
+}
+
+// A reduced picture starts on a whole device pixel, so it is copied rather than resampled.
+QPointF reducedOrigin(const CanvasFrame& frame) {
+    const double scale = frame.devicePixelRatio;
+    return QPointF(std::round(frame.shown.x() * scale) / scale, std::round(frame.shown.y() * scale) / scale);
+}
+
+void drawPicture(QPainter& painter, const CanvasFrame& frame, const QImage& image, ScaledImageCache& scaled) {
+    if (!reduced(frame, image.size())) {
+        const double magnification = shownDevicePixels(frame).width() / double(image.width());
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, magnification != std::round(magnification));
+        painter.drawImage(frame.shown, image);
+        return;
+    }
+    painter.drawImage(reducedOrigin(frame), scaled.scaled(image, shownDevicePixels(frame), frame.devicePixelRatio));
+}
+
+}  // namespace
+
+bool reduced(const CanvasFrame& frame, QSize imageSize) {
+    const QSize devicePixels = shownDevicePixels(frame);
+    return !devicePixels.isEmpty() && devicePixels.width() < imageSize.width();
+}
+
+QTransform imageToCanvas(const CanvasFrame& frame, QSize imageSize) {
+    const QPointF origin = reduced(frame, imageSize) ? reducedOrigin(frame) : frame.shown.topLeft();
+    QTransform transform;
+    transform.translate(origin.x(), origin.y());
+    transform.scale(frame.shown.width() / imageSize.width(), frame.shown.height() / imageSize.height());
+    return transform;
+}
+
+QImage render(const CanvasFrame& frame, const QImage& image, ScaledImageCache& scaled,
+              const std::function<bool()>& superseded) {
+    // A drawing surface as the exported picture's, so labels measure the same.
+    QImage layer = ImageOps::context(frame.canvas.width(), frame.canvas.height());
+    layer.setDevicePixelRatio(frame.devicePixelRatio);
+    QPainter painter(&layer);
+    painter.fillRect(frame.shown, Qt::white);  // shows through transparent pictures
+    painter.setClipRect(frame.shown, Qt::IntersectClip);
+    drawPicture(painter, frame, image, scaled);
+    painter.setTransform(imageToCanvas(frame, image.size()), true);
+    for (const Mark& mark : frame.marks) {
+        if (superseded()) return {};
+        ImageOps::marks({mark}, image, painter);
+    }
+    painter.end();
+    return layer;
+}
+
+}  // namespace canvasLayers
+
+CanvasLayerRenderer::CanvasLayerRenderer(QObject* context, std::function<void()> arrived)
+    : context_(context), arrived_(std::move(arrived)) {}
+
+void CanvasLayerRenderer::request(const CanvasFrame& frame, const QImage& image) {
+    if (requested_ == frame) return;
+    requested_ = frame;
+    shared_->latest = ++generation_;
+    Job job{generation_, frame, image};
+    if (running_)
+        waiting_ = std::move(job);
+    else
+        start(std::move(job));
+}
+
+// A layer being drawn stops at its next mark.
+CanvasLayerRenderer::~CanvasLayerRenderer() { shared_->latest = 0; }
+
+bool CanvasLayerRenderer::settled() const { return layer_ && requested_ && layer_->frame == *requested_; }
+
+void CanvasLayerRenderer::start(Job job) {
+    running_ = true;
+    runInBackground([this, guard = QPointer<QObject>(context_), shared = shared_, job = std::move(job)] {
+        QImage pixels;
+        try {
+            pixels = canvasLayers::render(job.frame, job.image, shared->scaled,
+                                          [&] { return shared->latest != job.generation; });
+        } catch (const std::exception&) {
+            pixels = QImage();  // out of memory: the canvas keeps the layer it has
+        }
+        postToMain([this, guard, generation = job.generation, frame = job.frame, pixels = std::move(pixels)] {
+            if (guard) finished(generation, frame, pixels);
+        });
+    });
+}
+
+void CanvasLayerRenderer::finished(quint64 generation, CanvasFrame frame, QImage pixels) {
+    running_ = false;
+    const bool latest = generation == generation_ && !pixels.isNull();
+    if (latest) layer_ = CanvasLayer{std::move(frame), std::move(pixels)};
+    if (waiting_) start(*std::exchange(waiting_, std::nullopt));
+    if (latest) arrived_();
+}
+
+}  // namespace tavero
