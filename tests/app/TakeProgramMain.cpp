@@ -5,6 +5,7 @@
 #include "app/AppDelegate.h"
 #include "platform/AppBrand.h"
 #include "platform/GlobalHotKeys.h"
+#include "platform/MediaBackend.h"
 #include "platform/PointerSource.h"
 #include "platform/ScreenSource.h"
 #include "platform/ShortSounds.h"
@@ -18,7 +19,7 @@
 using namespace tavero;
 
 int main(int argc, char** argv) {
-    qputenv("QT_MEDIA_BACKEND", "ffmpeg");
+    chooseMediaBackend();
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(AppBrand::englishName);
     QCoreApplication::setApplicationName(AppBrand::englishName);
