@@ -180,6 +180,14 @@ QWidget* RecordingSetupView::makeFooter() {
     start_ = EditorLook::prominentButton(QStringLiteral("开始录制"), QString(), row, true);
     QPalette accent = start_->palette();
     accent.setColor(QPalette::Button, recordingAccent());
+    // A start the studio refuses must look refused, not merely ignore clicks.
+    const QColor ground = accent.color(QPalette::Window);
+    const auto towardGround = [&ground](const QColor& colour) {
+        return QColor::fromRgbF(colour.redF() * 0.4f + ground.redF() * 0.6f, colour.greenF() * 0.4f + ground.greenF() * 0.6f,
+                                colour.blueF() * 0.4f + ground.blueF() * 0.6f);
+    };
+    accent.setColor(QPalette::Disabled, QPalette::Button, towardGround(recordingAccent()));
+    accent.setColor(QPalette::Disabled, QPalette::ButtonText, Qt::white);
     start_->setPalette(accent);
     connect(start_, &QPushButton::clicked, this, [this] {
         if (studio_) studio_->start(false);
