@@ -255,10 +255,18 @@ void RecordingSetupView::disappeared() {
     ++previewRequest_;
     previewTarget_.clear();
     previewLoading_ = false;
-    if (!studio_ || studio_->phase().occupied()) return;
-    // A sheet closed by its start keeps the teleprompter and the camera for the take.
-    studio_->hideNotes();
-    studio_->closeCameraPreview();
+    if (!studio_) return;
+    // The start closes the sheet before its countdown begins: the phase is
+    // read once that call has ended, so a sheet closed by its start keeps the
+    // teleprompter and the camera for the take.
+    QMetaObject::invokeMethod(
+        studio_.data(),
+        [studio = studio_] {
+            if (!studio || studio->phase().occupied()) return;
+            studio->hideNotes();
+            studio->closeCameraPreview();
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace tavero

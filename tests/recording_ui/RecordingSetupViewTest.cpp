@@ -290,11 +290,32 @@ TEST_F(RecordingSetupViewTest, ClosingTheIdleSheetHidesTheTeleprompterAndTheCame
     sheet().cancelButton()->click();
     EXPECT_FALSE(studio().setupVisible());
     sheet().hide();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return harness.webcam->stops > stops; }, 2000));
     EXPECT_EQ(harness.overlayCalls.back(), QStringLiteral("hideNotes"));
-    EXPECT_GT(harness.webcam->stops, stops);
     const size_t starts = harness.webcam->starts.size();
     sheet().show();
     EXPECT_GT(harness.webcam->starts.size(), starts) << "reopened with the camera on, the camera starts again";
+}
+
+// The start closes the sheet a moment before its countdown begins.
+TEST_F(RecordingSetupViewTest, ASheetClosedByItsStartKeepsTheCameraAndTheTeleprompter) {
+    studio().setScope(RecordingScope::display);
+    studio().setNotesEnabled(true);
+    studio().setCameraEnabled(true);
+    harness.webcam->answer(true);
+    const int stops = harness.webcam->stops;
+    // As the main window does: the sheet closes the moment the flag turns false.
+    QObject::connect(&studio(), &RecordingStudio::setupVisibleChanged, &sheet(), [this] {
+        if (!studio().setupVisible()) sheet().hide();
+    });
+    sheet().startButton()->click();
+    harness.webcam->answer(true);
+    ASSERT_TRUE(studio().phase().occupied());
+    ASSERT_TRUE(sheet().isHidden());
+    QTest::qWait(50);
+    EXPECT_EQ(harness.webcam->stops, stops);
+    EXPECT_TRUE(std::find(harness.overlayCalls.begin(), harness.overlayCalls.end(), QStringLiteral("hideNotes")) ==
+                harness.overlayCalls.end());
 }
 
 }  // namespace
