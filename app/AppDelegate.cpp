@@ -5,11 +5,13 @@
 #include "app/MainMenu.h"
 #include "app/QuitRule.h"
 #include "app/StatusItem.h"
+#include "capture/CaptureCoordinator.h"
 #include "editor_ui/MainView.h"
 #include "platform/GlobalHotKeys.h"
 #include "recording/studio/RecordingStudio.h"
 #include "recording/ScreenRecorder.h"
 #include "recording_ui/RecordingEffectControls.h"
+#include "recording_ui/RecordingSetupView.h"
 #include "recording_ui/workspace/VideoWorkspace.h"
 
 #include <QApplication>
@@ -60,6 +62,16 @@ RecordingViews AppDelegate::recordingViews() {
             return RecordingEffectControls::forStudio(bound, parent);
         };
         return new VideoWorkspace(model, studio, video, QStringLiteral("0"), QStringLiteral("10"), effectControls);
+    };
+    views.setupSheet = [](AppModel& model, RecordingStudio& studio) -> QWidget* {
+        // The preview asks the model's coordinator, while the model lives.
+        const auto snapshot = [held = QPointer<AppModel>(&model)](const ContentFilter& filter,
+                                                                 RecordingSetupView::SnapshotDone done) {
+            if (!held) return false;
+            held->capture().snapshot(filter, std::nullopt, std::move(done));
+            return true;
+        };
+        return new RecordingSetupView(studio, snapshot);
     };
     return views;
 }

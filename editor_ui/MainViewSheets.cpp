@@ -22,7 +22,7 @@ void MainView::makeSheets() {
          [this, &state] { return new RecentFilesView(model_, [&state] { state.setRecentFiles(false); }); }, {}},
         {[&studio] { return studio.setupVisible(); }, [&studio] { studio.setSetupVisible(false); },
          [this, &studio]() -> QWidget* {
-             if (recordingViews_.setupSheet) return recordingViews_.setupSheet(studio);
+             if (recordingViews_.setupSheet) return recordingViews_.setupSheet(model_, studio);
              return new RecordingUnavailableView([&studio] { studio.setSetupVisible(false); });
          },
          {}},

@@ -21,7 +21,8 @@ class RecordingStudio;
 struct RecordingViews {
     // The workspace for the video at `video`, a local file path.
     std::function<QWidget*(AppModel& model, RecordingStudio& studio, const QString& video)> videoWorkspace;
-    std::function<QWidget*(RecordingStudio& studio)> setupSheet;
+    // The content of the set-up sheet, made each time the sheet opens.
+    std::function<QWidget*(AppModel& model, RecordingStudio& studio)> setupSheet;
 };
 
 }  // namespace tavero

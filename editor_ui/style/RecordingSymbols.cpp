@@ -1,4 +1,5 @@
-// The symbols of the recording windows: the control bar and its buttons.
+// The symbols of the recording windows (the control bar and its buttons)
+// and of the recording set-up sheet.
 #include "editor_ui/style/SymbolDrawing.h"
 
 namespace tavero::SymbolIcons {
@@ -64,6 +65,29 @@ SymbolDrawing arrowCounterclockwise() {
     return {arc, {}};
 }
 
+// Most of a circle turning right, its arrow head at the top-right end.
+SymbolDrawing arrowClockwise() {
+    QPainterPath arc;
+    arc.moveTo(17.8, 7.5);
+    arc.arcTo(QRectF(4, 4, 16, 16), 35, 290);
+    arc.addPath(polyline({{19, 3.5}, {17.8, 7.5}, {13.8, 6.6}}));
+    return {arc, {}};
+}
+
+// A flat drive box with its light on the right.
+SymbolDrawing internalDrive() {
+    QPainterPath box;
+    box.addRoundedRect(QRectF(3, 7, 18, 10), 2.5, 2.5);
+    box.moveTo(3.5, 12.5);
+    box.lineTo(20.5, 12.5);
+    QPainterPath light;
+    light.addEllipse(QPointF(17, 14.8), 1, 1);
+    return {box, light};
+}
+
+// A chevron pointing right: a closed disclosure.
+SymbolDrawing chevronRight() { return {polyline({{9, 5}, {16, 12}, {9, 19}}), {}}; }
+
 }  // namespace
 
 std::optional<SymbolDrawing> recordingSymbol(const QString& name) {
@@ -74,6 +98,9 @@ std::optional<SymbolDrawing> recordingSymbol(const QString& name) {
         {QStringLiteral("play.fill"), playFill},
         {QStringLiteral("pause.fill"), pauseFill},
         {QStringLiteral("arrow.counterclockwise"), arrowCounterclockwise},
+        {QStringLiteral("arrow.clockwise"), arrowClockwise},
+        {QStringLiteral("internaldrive"), internalDrive},
+        {QStringLiteral("chevron.right"), chevronRight},
     };
     return drawFrom(symbols, name);
 }

@@ -93,6 +93,11 @@ TEST(SymbolDrawingsTest, EveryNameTheRecordingWindowsUseIsDrawn) {
                      "arrow.counterclockwise"});
 }
 
+TEST(SymbolDrawingsTest, EveryNameTheRecordingSetUpUsesIsDrawn) {
+    expectEachDrawn({"record.circle", "arrow.clockwise", "sparkles", "checkmark.circle.fill", "circle",
+                     "chevron.right", "chevron.down", "internaldrive"});
+}
+
 // The digits are cut out of the disc, so each circled number differs from
 // the others and leaves a hole in a full disc.
 TEST(SymbolDrawingsTest, CircledNumbersShowTheirNumber) {
