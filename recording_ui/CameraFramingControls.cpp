@@ -254,9 +254,9 @@ void CameraFramingControls::setDrawing(bool drawing) {
 }
 
 // A field keeps what the user typed while it still means the stored value
-// ("+0100", or letters standing for 0).
+// ("+0100", or letters standing for 0), so typing is never rewritten.
 void CameraFramingControls::showSize(QLineEdit* field, qint64 value) {
-    if (field->hasFocus() && parsedSize(field->text()) == value) return;
+    if (parsedSize(field->text()) == value) return;
     field->setText(QString::number(value));
 }
 
