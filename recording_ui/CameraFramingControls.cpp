@@ -68,6 +68,7 @@ CameraFramingControls::CameraFramingControls(RecordingStudio& studio, QWidget* p
     column->addWidget(previews());
     column->addWidget(zoomRow());
     column->addWidget(secondaryLabel(QStringLiteral("按预览裁切，不拉伸人像。取景框外的内容不会录入视频。"), captionSize, this));
+    column->addStretch();
     connect(&studio, &RecordingStudio::changed, this, &CameraFramingControls::refresh);
     refresh();
 }
@@ -100,7 +101,8 @@ QWidget* CameraFramingControls::aspectGrid() {
 }
 
 QWidget* CameraFramingControls::sizeRow() {
-    auto* block = new QWidget(this);
+    sizeBlock_ = new QWidget(this);
+    QWidget* block = sizeBlock_;
     auto* column = new QVBoxLayout(block);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(4);
@@ -267,7 +269,7 @@ void CameraFramingControls::refresh() {
     for (CameraAspectButton* button : aspects_) button->setCurrent(button->aspect() == framing.aspect);
 
     const bool custom = framing.aspect == CameraAspect::custom;
-    customRow_->setVisible(custom);
+    sizeBlock_->setVisible(custom);
     showSize(widthField_, framing.customWidth);
     showSize(heightField_, framing.customHeight);
     const std::optional<QString> issue = framing.validationIssue();

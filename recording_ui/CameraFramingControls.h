@@ -71,6 +71,8 @@ private:
     bool drawing_ = false;
     QLabel* size_ = nullptr;
     QList<CameraAspectButton*> aspects_;
+    // The custom size row and its sentence, shown for the custom aspect only.
+    QWidget* sizeBlock_ = nullptr;
     QWidget* customRow_ = nullptr;
     QLineEdit* widthField_ = nullptr;
     QLineEdit* heightField_ = nullptr;

@@ -80,6 +80,7 @@ CameraSetupControls::CameraSetupControls(RecordingStudio& studio, WebcamFeed& fe
     hint_->setWordWrap(true);
     bodyColumn->addWidget(hint_);
     column->addWidget(body_);
+    column->addStretch();
 
     connect(&studio, &RecordingStudio::changed, this, &CameraSetupControls::refresh);
     connect(&feed, &WebcamFeed::changed, this, &CameraSetupControls::refresh);
