@@ -1,6 +1,7 @@
 // The floating camera picture of a take: where its panel goes, what it
 // shows, and what a click and a drag on it report. Qt's offscreen screen
 // is 800 × 600 points.
+#include "platform/OwnWindows.h"
 #include "recording_ui/CameraFramingPreviewView.h"
 #include "recording_ui/FloatingPanel.h"
 #include "recording_ui/PortraitOverlayWindow.h"
@@ -98,8 +99,11 @@ TEST_F(PortraitOverlayWindowTest, ACameraOnlyTakeShowsItsFramingInOnePanel) {
     EXPECT_EQ(overlay.panel(), panel) << "a second show keeps the panel and its content";
     EXPECT_TRUE(overlay.cameraPreview());
 
+    const quint32 window = quint32(panel->winId());
+    EXPECT_TRUE(OwnWindows::list().contains(window)) << "kept out of the recording while shown";
     overlay.close();
     EXPECT_FALSE(overlay.panel());
+    EXPECT_FALSE(OwnWindows::list().contains(window));
     overlay.show(feed, area, PortraitLayout(), std::nullopt);
     ASSERT_TRUE(overlay.preview()) << "after a close, the content follows the new take";
     EXPECT_FALSE(overlay.cameraPreview());
