@@ -77,12 +77,23 @@ void CameraFramingPreviewView::paintEvent(QPaintEvent*) {
     const QImage latest = feed_->latest();
     if (latest.isNull()) return;
     sourceSize_ = QSizeF(latest.size());
-    const QImage picture = showsSource_ ? CameraFraming::oriented(latest, mirrored_) : framing_.render(latest, mirrored_);
-    if (picture.isNull() || picture.width() < 1 || picture.height() < 1) return;
-    imageRect_ = fitted(QSizeF(picture.size()), QRectF(rect()));
+    const QImage picture = CameraFraming::oriented(latest, mirrored_);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(imageRect_, picture);
-    if (showsSource_) drawCropFrame(painter);
+    if (showsSource_) {
+        imageRect_ = fitted(sourceSize_, QRectF(rect()));
+        painter.drawImage(imageRect_, picture);
+        drawCropFrame(painter);
+        return;
+    }
+    // What render() writes, drawn straight at the view's size: the crop has
+    // the output's shape, so scaling it into the fitted output rectangle is
+    // the same picture without making a frame of the full output size ten
+    // times a second.
+    const QRectF c = framing_.cropRect(sourceSize_);
+    const QRectF crop(c.left() * sourceSize_.width(), c.top() * sourceSize_.height(), c.width() * sourceSize_.width(),
+                      c.height() * sourceSize_.height());
+    imageRect_ = fitted(QSizeF(framing_.outputSize()), QRectF(rect()));
+    painter.drawImage(imageRect_, picture, crop);
 }
 
 void CameraFramingPreviewView::drawCropFrame(QPainter& painter) const {

@@ -1,6 +1,5 @@
 #include "recording_ui/WebcamPreviewView.h"
 
-#include "camera/CameraFraming.h"
 #include "camera/WebcamFeed.h"
 
 #include <QMouseEvent>
@@ -60,9 +59,13 @@ void WebcamPreviewView::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), background);
     const QImage latest = feed_ ? feed_->latest() : QImage();
     if (latest.isNull()) return;
-    const QImage picture = CameraFraming::oriented(latest, portrait_.mirrored);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(filling(QSizeF(picture.size()), QRectF(rect())), picture);
+    // Mirrored through the painter: no copy of the picture at the camera's rate.
+    if (portrait_.mirrored) {
+        painter.translate(width(), 0);
+        painter.scale(-1, 1);
+    }
+    painter.drawImage(filling(QSizeF(latest.size()), QRectF(rect())), latest);
 }
 
 void WebcamPreviewView::mousePressEvent(QMouseEvent* event) {

@@ -112,6 +112,8 @@ TEST_F(CameraFramingPreviewViewTest, TheOutputShowsTheSideTheMirroredSourceShows
     view.resize(200, 200);
     const auto centre = [this] { return view.grab().toImage().pixel(100, 100); };
     EXPECT_EQ(centre(), qRgb(255, 0, 0));
+    EXPECT_EQ(view.imageRect(), QRectF(0, 0, 200, 200)) << "the square output fills the square view";
+    EXPECT_EQ(view.grab().toImage().pixel(12, 12), qRgb(255, 0, 0)) << "the crop lies in the red quarter";
     view.setMirrored(true);
     EXPECT_EQ(centre(), qRgb(0, 255, 0));
 }

@@ -163,6 +163,21 @@ TEST(WebcamPreviewViewTest, OnlyACirclePortraitIsRoundedToACircle) {
     EXPECT_DOUBLE_EQ(view.cornerRadius(), 14);
 }
 
+TEST(WebcamPreviewViewTest, ThePictureIsMirroredAsThePortraitSays) {
+    test::PictureFeed feed;
+    feed.accept(test::quarterCard(), MonotonicTime());
+    WebcamPreviewView view;
+    view.setFeed(&feed);
+    view.resize(160, 90);
+    PortraitLayout layout;
+    layout.shape = PortraitShape::square;
+    view.setPortrait(layout);
+    EXPECT_EQ(view.grab().toImage().pixel(30, 20), qRgb(0, 255, 0)) << "mirrored: the camera's right on the left";
+    layout.mirrored = false;
+    view.setPortrait(layout);
+    EXPECT_EQ(view.grab().toImage().pixel(30, 20), qRgb(255, 0, 0));
+}
+
 TEST(WebcamPreviewViewTest, AThumbnailNeverMovesItsWindow) {
     QWidget sheet;
     sheet.resize(300, 200);
