@@ -25,13 +25,14 @@ CameraAspectButton::CameraAspectButton(CameraAspect aspect, QWidget* parent)
     setText(rawValue(aspect));
     setFont(EditorLook::font(this, fontSize, FontWeight::medium));
     setCursor(Qt::PointingHandCursor);
+    // Checked stands for the current aspect, so assistive tools read it as selected.
+    setCheckable(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
 void CameraAspectButton::setCurrent(bool current) {
     current_ = current;
-    // Assistive tools read the current aspect as the selected one.
-    setAccessibleDescription(current ? QStringLiteral("已选中") : QString());
+    setChecked(current);
     update();
 }
 
