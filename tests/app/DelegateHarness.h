@@ -50,6 +50,7 @@ public:
         setup.model.captureTiming = CaptureHarness::quickTiming();
         setup.model.countdownTick = std::chrono::milliseconds(10);
         setup.model.makeStudio = makeStudio;
+        setup.model.makePortraitOverlay = makePortraitOverlay;
         if (realHotKeys) {
             setup.hotKeys = makeGlobalHotKeys();
         } else {
@@ -76,6 +77,8 @@ public:
     // The display's key grabs instead of the fake ones.
     bool realHotKeys = false;
     std::function<std::unique_ptr<RecordingStudio>(RecordingHost&)> makeStudio;
+    // The studio's floating camera picture; none unless a test sets one.
+    std::function<std::unique_ptr<PortraitOverlay>()> makePortraitOverlay;
     ScriptedOverlay overlay;
     QList<QChar> occupied;
     // Owned by the delegate; none with the display's grabs.
