@@ -9,6 +9,7 @@
 #include "platform/AppBrand.h"
 #include "platform/FileNames.h"
 #include "platform/GlobalHotKeys.h"
+#include "platform/LargeBlocks.h"
 #include "platform/MediaBackend.h"
 #include "platform/PointerSource.h"
 #include "platform/ScreenSource.h"
@@ -73,6 +74,7 @@ void connectLifeCycle(QApplication& application, AppDelegate& delegate, SingleIn
 }  // namespace
 
 int runApplication(int argc, char** argv) {
+    giveLargeBlocksBackWhenFreed();
     if (!displayReachable()) return EXIT_FAILURE;
     const int end = CommandLine::optionCount(argc, argv);
     int optionCount = end;

@@ -1,6 +1,7 @@
 #include "app/PinView.h"
 
 #include "platform/Fonts.h"
+#include "platform/PngEncoder.h"
 
 #include <QBoxLayout>
 #include <QClipboard>
@@ -90,7 +91,8 @@ void PinView::setOpacity(double opacity) {
 void PinView::copyPicture() const {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    clipboard->setImage(image_);
+    // Qt writes a picture with an alpha channel as RGBA, though a screenshot has no transparent pixel.
+    clipboard->setImage(png::isOpaque(image_) ? image_.convertToFormat(QImage::Format_RGB32) : image_);
 }
 
 }  // namespace tavero

@@ -9,6 +9,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
+
 using namespace tavero;
 
 namespace {
@@ -114,9 +116,93 @@ void paintMovedMarkArea(benchmark::State& state) {
     }
 }
 
+// The largest picture a project may hold, with marks at the limits a project
+// may hold; each repaint follows a change of one mark, so every mark is
+// painted again. The zoom is a range argument in tenths: 10 fits the picture
+// (a reduced copy), 80 shows it enlarged eight times.
+constexpr QSize largestPicture(7680, 5200);
+
+Mark strokeAtTheLimits(int index, qsizetype points) {
+    Mark stroke;
+    stroke.tool = MarkTool::pen;
+    stroke.width = markLimits::maxLineWidth;
+    const QPointF from((index * 97) % 5600, (index * 53) % 3200);
+    for (qsizetype point = 0; point < points; ++point)
+        stroke.points.append(from + QPointF(std::fmod(point * 7.3, 2000), std::fmod(point * 3.1, 2000)));
+    return stroke;
+}
+
+Mark labelAtTheLimits(int index) {
+    Mark label;
+    label.tool = MarkTool::text;
+    label.fontSize = markLimits::maxFontSize;
+    const QPointF at((index * 97) % 5600, (index * 53) % 3200);
+    label.points = {at, at};
+    for (qsizetype character = 0; character < markLimits::maxTextLength; ++character)
+        label.text.append(character % 60 == 59 ? QChar(u'\n') : QChar(char16_t(0x4e00 + character % 500)));
+    return label;
+}
+
+void paintLargestProject(benchmark::State& state, const QList<Mark>& marks, const std::string& what) {
+    ShotDocument document;
+    CanvasView canvas(document);
+    document.open(fixtures::screenshotLike(largestPicture.width(), largestPicture.height()), QStringLiteral("最大"),
+                  marks);
+    canvas.resize(canvasSize);
+    document.setZoom(state.range(0) / 10.0);
+    QImage target(canvasSize * canvas.devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
+    target.setDevicePixelRatio(canvas.devicePixelRatioF());
+    canvas.render(&target);
+    const Mark first = marks.first();
+    QList<QPointF> shifted = first.points;
+    for (QPointF& point : shifted) point += QPointF(1, 0);
+    bool moved = false;
+    for (auto _ : state) {
+        document.setMarkPoints(first.id, (moved = !moved) ? shifted : first.points);
+        canvas.render(&target);
+    }
+    state.SetLabel(what + ", 7680x5200, zoom " + std::to_string(state.range(0) / 10.0).substr(0, 3));
+}
+
+// Strokes of 1,000 points at the widest line, as many as the second argument.
+void paintStrokesAtTheLimits(benchmark::State& state) {
+    QList<Mark> marks;
+    for (int index = 0; index < state.range(1); ++index) marks.append(strokeAtTheLimits(index, 1'000));
+    paintLargestProject(state, marks, std::to_string(state.range(1)) + " strokes of 1000 points, width 36");
+}
+
+// The longest stroke a mark may hold.
+void paintLongestStroke(benchmark::State& state) {
+    paintLargestProject(state, {strokeAtTheLimits(0, markLimits::maxPoints)}, "one stroke of 20000 points, width 36");
+}
+
+// Labels of the longest text at the largest size, as many as the second argument.
+void paintLabelsAtTheLimits(benchmark::State& state) {
+    QList<Mark> marks;
+    for (int index = 0; index < state.range(1); ++index) marks.append(labelAtTheLimits(index));
+    paintLargestProject(state, marks, std::to_string(state.range(1)) + " labels of 5000 characters, size 200");
+}
+
+// A frosted cover over the whole of the largest picture: tools make it with
+// one drag.
+void paintCoverOverTheLargestPicture(benchmark::State& state) {
+    Mark cover;
+    cover.tool = MarkTool::pixelate;
+    cover.points = {QPointF(0, 0), QPointF(largestPicture.width(), largestPicture.height())};
+    cover.obscure = ObscureSettings{ObscureStyle::frosted, 24, 0.28};
+    paintLargestProject(state, {cover}, "one frosted cover over the whole picture");
+}
+
 }  // namespace
 
 BENCHMARK(paintWholeCanvas)->Unit(benchmark::kMillisecond);
 BENCHMARK(paintAfterAMarkChanged)->Unit(benchmark::kMillisecond);
 BENCHMARK(paintDraggedArea)->Unit(benchmark::kMillisecond);
 BENCHMARK(paintMovedMarkArea)->Unit(benchmark::kMillisecond);
+BENCHMARK(paintStrokesAtTheLimits)
+    ->ArgsProduct({{10, 80}, {1, 100, 2000}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(paintLongestStroke)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(paintLabelsAtTheLimits)->ArgsProduct({{10, 80}, {1, 10}})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(paintCoverOverTheLargestPicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -272,6 +272,15 @@ void CaptureCoordinator::content(Completion<ShareableContent> completion) {
 
 ContentFilter CaptureCoordinator::filter(const DisplayInfo& display) { return ContentFilter::forDisplay(display); }
 
+ContentFilter CaptureCoordinator::filter(const DisplayInfo& display, const ShareableContent& content) {
+    ContentFilter filter = ContentFilter::forDisplay(display);
+    filter.withoutOwnWindows = true;
+    const qint64 ownProcess = QCoreApplication::applicationPid();
+    for (const WindowInfo& window : content.windows)
+        if (window.processID == ownProcess) filter.ownWindows.append(window.id);
+    return filter;
+}
+
 void CaptureCoordinator::snapshot(const ContentFilter& filter, std::optional<bool> includeCursor,
                                   Completion<QImage> completion) {
     const bool cursor = includeCursor.value_or(includeCursor_);

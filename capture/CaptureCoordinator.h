@@ -86,6 +86,10 @@ public:
     // What a grab of `display` captures. This program's windows are not
     // left out by the grab: they are hidden before any capture.
     static ContentFilter filter(const DisplayInfo& display);
+    // The grab of `display` without this program's windows, those `content`
+    // lists and the registered floating ones: for a picture taken while they
+    // may be on the screen, as the recording's background still is.
+    static ContentFilter filter(const DisplayInfo& display, const ShareableContent& content);
     // One grab behind the snapshot watchdog; no `includeCursor` means ours.
     void snapshot(const ContentFilter& filter, std::optional<bool> includeCursor, Completion<QImage> completion);
     // Brings the front window of the program `processID` forward with the

@@ -4,6 +4,8 @@ find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network Test DBus Mult
 find_package(nlohmann_json 3.10 REQUIRED)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(HEIF REQUIRED IMPORTED_TARGET libheif)
+# PNG files are compressed by our own encoder.
+find_package(ZLIB REQUIRED)
 pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-randr xcb-shm xcb-xfixes xcb-composite xcb-damage xcb-shape xcb-keysyms xcb-xtest)
 pkg_check_modules(TESSERACT REQUIRED IMPORTED_TARGET tesseract lept)
 # FFmpeg 5.1 as Debian 12 ships it.

@@ -3,6 +3,7 @@
 #include "document/ImageReading.h"
 #include "document/PngText.h"
 #include "platform/HeifCodec.h"
+#include "platform/PngEncoder.h"
 #include "platform/ShotError.h"
 
 #include <QBuffer>
@@ -26,13 +27,12 @@ QImage asSurfaceImage(const QImage& decoded) {
     return decoded.format() == surfaceFormat ? decoded : decoded.convertToFormat(surfaceFormat);
 }
 
-QByteArray encodeWithQt(const QImage& image, const char* format, int quality) {
+QByteArray encodeJpeg(const QImage& image, int quality) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::WriteOnly)) throw ShotError(messages::cannotCreateFile());
-    QImageWriter writer(&buffer, format);
-    // A quality on the PNG writer turns compression off, so PNG gets none.
-    if (quality >= 0) writer.setQuality(quality);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(quality);
     if (!writer.write(image)) throw ShotError(messages::encodingFailed());
     return bytes;
 }
@@ -131,13 +131,15 @@ QImage load(const QString& path) {
 
 QByteArray png(const QImage& image, const QString& type) {
     if (image.isNull()) throw ShotError(messages::cannotCreateFile());
-    if (type == QLatin1String("jpg")) return encodeWithQt(image, "jpeg", lossyQuality);
+    if (type == QLatin1String("jpg")) return encodeJpeg(image, lossyQuality);
     if (type == QLatin1String("heic")) {
         QByteArray bytes = heif::encode(image, lossyQuality);
         if (bytes.isEmpty()) throw ShotError(messages::encodingFailed());
         return bytes;
     }
-    return encodeWithQt(image, "png", -1);
+    QByteArray bytes = png::encode(image);
+    if (bytes.isEmpty()) throw ShotError(messages::encodingFailed());
+    return bytes;
 }
 
 }  // namespace tavero::ImageOps

@@ -12,6 +12,14 @@ QRectF Mark::rect() const {
             std::abs(last.y() - first.y())};
 }
 
+// Written as ranges that hold, so a NaN (never finite) is refused as well.
+bool withinLimits(const Mark& mark) {
+    const bool width = mark.width >= 0 && mark.width <= markLimits::maxLineWidth;
+    const bool fontSize = mark.fontSize >= markLimits::minFontSize && mark.fontSize <= markLimits::maxFontSize;
+    return width && fontSize && mark.text.size() <= markLimits::maxTextLength &&
+           mark.points.size() <= markLimits::maxPoints;
+}
+
 json::Json toJson(const Mark& mark) {
     json::Json points = json::Json::array();
     for (const QPointF& point : mark.points) points.push_back(json::pointToJson(point));

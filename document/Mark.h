@@ -35,6 +35,23 @@ struct Mark {
     friend bool operator==(const Mark&, const Mark&) = default;
 };
 
+// What one mark may hold. The tools make nothing beyond these: the width
+// slider stops at 18 and the font-size slider at 100, with room to spare
+// here; a pen stroke and a label stop growing at the limit. Painting more
+// (a line 1000 pixels wide, a label of a million characters) could keep the
+// editor from answering for seconds, so a project holding it is refused.
+namespace markLimits {
+inline constexpr double maxLineWidth = 36;
+inline constexpr double minFontSize = 1;
+inline constexpr double maxFontSize = 200;
+inline constexpr qsizetype maxTextLength = 5'000;
+inline constexpr qsizetype maxPoints = 20'000;
+}  // namespace markLimits
+
+// True when the mark's width, font size, text and points are within
+// markLimits; a NaN never is.
+bool withinLimits(const Mark& mark);
+
 // Keys in the stored order: "id", "tool", "points", "ink", "width", "text",
 // "fontSize", and "obscure" only when the mark has cover settings.
 json::Json toJson(const Mark& mark);

@@ -115,7 +115,8 @@ public:
     void newText();
     void placeText(const QPointF& point);
     void beginTextInput();
-    void changeText(const QString& text);
+    // Keeps at most markLimits::maxTextLength characters of `typed`.
+    void changeText(const QString& typed);
     void endTextInput(bool cancelled);
 
 signals:

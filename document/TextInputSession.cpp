@@ -36,8 +36,9 @@ void ShotDocument::beginTextInput() {
     isEditingText_ = true;
 }
 
-void ShotDocument::changeText(const QString& text) {
+void ShotDocument::changeText(const QString& typed) {
     ChangeScope scope(*this);
+    const QString text = typed.left(markLimits::maxTextLength);
     if (text == text_) return;
     text_ = text;
     if (const std::optional<Mark> label = selectedText(); label && findMark(label->id)) {

@@ -13,13 +13,9 @@ namespace messages = library::messages;
 
 namespace {
 
-// Beyond these a file is no project of ours; decoding it anyway could take
-// the editor's memory or time without end.
+// Beyond this a file is no project of ours; decoding it anyway could take
+// the editor's memory or time without end. Each mark is held to markLimits.
 constexpr size_t maxMarks = 10'000;
-constexpr size_t maxPointsPerMark = 100'000;
-constexpr double minFontSize = 1;
-constexpr double maxFontSize = 1000;
-constexpr double maxLineWidth = 1000;
 
 [[noreturn]] void refuseProject() { throw ShotError(messages::unreadableProject()); }
 
@@ -28,20 +24,14 @@ constexpr double maxLineWidth = 1000;
 void checkPointCount(const json::Json& value) {
     if (!value.is_object()) return;
     const auto points = value.find("points");
-    if (points != value.end() && points->is_array() && points->size() > maxPointsPerMark) refuseProject();
-}
-
-// Written as ranges that hold, so a NaN (never finite) is refused as well.
-bool plausible(const Mark& mark) {
-    const bool fontSize = mark.fontSize >= minFontSize && mark.fontSize <= maxFontSize;
-    const bool width = mark.width >= 0 && mark.width <= maxLineWidth;
-    return fontSize && width;
+    if (points != value.end() && points->is_array() && points->size() > size_t(markLimits::maxPoints))
+        refuseProject();
 }
 
 Mark plausibleMark(const json::Json& value) {
     checkPointCount(value);
     Mark mark = markFromJson(value);
-    if (!plausible(mark)) refuseProject();
+    if (!withinLimits(mark)) refuseProject();
     return mark;
 }
 

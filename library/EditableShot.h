@@ -29,8 +29,9 @@ struct EditableShot {
 json::Json toJson(const EditableShot& shot);
 // All three keys are required, in any order; unknown keys are ignored. A
 // missing or mistyped value throws json::DecodeError. Project files come from
-// anywhere, so values no project of ours holds (fonts outside 1…1000, lines
-// wider than 1000, more than 100,000 points in a mark or 10,000 marks) throw
+// anywhere, so values no project of ours holds (a mark beyond markLimits,
+// such as a font outside 1…200, a line wider than 36, a label longer than
+// 5,000 characters or more than 20,000 points; more than 10,000 marks) throw
 // the ShotError of an unreadable project before they reach the editor.
 EditableShot editableShotFromJson(const json::Json& value);
 

@@ -1,4 +1,5 @@
 #include "platform/HeifCodec.h"
+#include "platform/PngEncoder.h"
 
 #include <libheif/heif.h>
 
@@ -46,15 +47,6 @@ HandlePtr primaryImage(const QByteArray& data, ContextPtr& context, std::optiona
 heif_error appendToBuffer(heif_context*, const void* data, size_t size, void* userdata) {
     static_cast<QByteArray*>(userdata)->append(static_cast<const char*>(data), qsizetype(size));
     return {heif_error_Ok, heif_suberror_Unspecified, "ok"};
-}
-
-bool isOpaque(const QImage& rgba) {
-    for (int y = 0; y < rgba.height(); ++y) {
-        const uchar* row = rgba.constScanLine(y);
-        for (int x = 0; x < rgba.width(); ++x)
-            if (row[x * 4 + 3] != 255) return false;
-    }
-    return true;
 }
 
 // Copies straight RGB(A) rows into a new libheif image.
@@ -125,7 +117,7 @@ QImage decode(const QByteArray& data, int largestSide, bool& tooLarge) {
 QByteArray encode(const QImage& image, int quality) {
     if (image.isNull()) return {};
     const QImage straight = image.convertToFormat(QImage::Format_RGBA8888);
-    ImagePtr heifImage = toHeifImage(straight, !isOpaque(straight));
+    ImagePtr heifImage = toHeifImage(straight, !png::isOpaque(straight));
     if (!heifImage) return {};
 
     ContextPtr context(heif_context_alloc());

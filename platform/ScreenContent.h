@@ -54,9 +54,13 @@ struct ShareableContent {
 struct ContentFilter {
     std::optional<DisplayInfo> display;
     std::optional<WindowInfo> window;
+    // A display's grab shows what lies beneath this program's windows: those
+    // listed in `ownWindows` and the registered floating ones (OwnWindows).
+    bool withoutOwnWindows = false;
+    QList<quint32> ownWindows;
 
-    static ContentFilter forDisplay(const DisplayInfo& display) { return {display, std::nullopt}; }
-    static ContentFilter forWindow(const WindowInfo& window) { return {std::nullopt, window}; }
+    static ContentFilter forDisplay(const DisplayInfo& display) { return {display, std::nullopt, false, {}}; }
+    static ContentFilter forWindow(const WindowInfo& window) { return {std::nullopt, window, false, {}}; }
 };
 
 // The stable identifier of a monitor called `name` (never 0).

@@ -59,6 +59,9 @@ public:
     // A display's whole rectangle, or a window: its own pixels even where
     // other windows cover it while a keepWindowPixels() hold lives, else
     // (or where the screen cannot keep them) the visible pixels of its frame.
+    // A display filter `withoutOwnWindows` shows what lies beneath this
+    // program's windows, as feedArea() does, after a short wait for those
+    // leaving the screen.
     virtual QImage grab(const ContentFilter& filter, bool withCursor) = 0;
     // Has every window now on the screen draw into pixels of its own until
     // the returned hold is dropped. A window shows all of them only once it

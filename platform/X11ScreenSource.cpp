@@ -14,6 +14,13 @@
 
 namespace tavero {
 
+namespace {
+
+// How long a grab without our windows waits for those leaving the screen.
+constexpr std::chrono::milliseconds leavingLimit(500);
+
+}  // namespace
+
 struct X11ScreenSource::Private {
     x11::Connection connection;
     x11::ImageGrabber grabber{connection};
@@ -109,8 +116,25 @@ std::unique_ptr<PictureFeed> X11ScreenSource::feedArea(const QRect& pixels) {
 
 QImage X11ScreenSource::grab(const ContentFilter& filter, bool withCursor) {
     if (filter.window) return grabWindow(*filter.window, withCursor);
+    if (filter.display && filter.withoutOwnWindows)
+        return grabWithoutOwnWindows(filter.display->pixelFrame, filter.ownWindows, withCursor);
     if (filter.display) return grabArea(filter.display->pixelFrame, withCursor);
     return {};
+}
+
+// The first picture of a recording's feed, which paints over our windows
+// what they cover. One of them may be leaving the screen just now (the editor
+// hides as a take begins), too late for the feed to see it go: the picture
+// waits a little until such windows have gone and what they covered is drawn
+// again. A window that stays costs the whole wait.
+QImage X11ScreenSource::grabWithoutOwnWindows(const QRect& pixels, const QList<quint32>& ownWindows, bool withCursor) {
+    try {
+        x11::UncoverWatch(QList<xcb_window_t>(ownWindows.begin(), ownWindows.end())).wait(leavingLimit);
+        return openScreenFeed(ScreenScope{pixels.intersected(d_->rootRect()), std::nullopt, withCursor, ownWindows})
+            ->grab();
+    } catch (const std::runtime_error&) {
+        return {};
+    }
 }
 
 QImage X11ScreenSource::grabWindow(const WindowInfo& window, bool withCursor) {

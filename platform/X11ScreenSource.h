@@ -39,6 +39,7 @@ private:
     struct Private;
     class RedirectedWindows;
     QImage grabWindow(const WindowInfo& window, bool withCursor);
+    QImage grabWithoutOwnWindows(const QRect& pixels, const QList<quint32>& ownWindows, bool withCursor);
     void drawCursor(QImage& image, const QPoint& imageOrigin);
 
     // Shared with the holds of keepWindowPixels(), which may outlive this.

@@ -5,6 +5,8 @@
 
 #include <QFontMetricsF>
 #include <QSignalBlocker>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <algorithm>
 
@@ -133,9 +135,23 @@ void CanvasView::removeTextEditor() {
 
 void CanvasView::textDidChange() {
     if (!textEditor_ || finishingTextInput_) return;
+    if (cutTextToLimit()) return;  // the cut changes the text again
     // A composition reaches the document only once the input method commits it.
     if (!textEditor_->hasMarkedText()) document_.changeText(textEditor_->toPlainText());
     layoutTextEditor();
+}
+
+// The field holds no more than a label may: what is typed or pasted beyond
+// that is taken off the end, in the field's own undo history. Returns whether
+// anything was cut.
+bool CanvasView::cutTextToLimit() {
+    if (textEditor_->hasMarkedText() || textEditor_->document()->characterCount() - 1 <= markLimits::maxTextLength)
+        return false;
+    QTextCursor excess(textEditor_->document());
+    excess.setPosition(int(markLimits::maxTextLength));
+    excess.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    excess.removeSelectedText();
+    return true;
 }
 
 }  // namespace tavero

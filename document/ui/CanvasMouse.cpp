@@ -116,6 +116,8 @@ void CanvasView::drag(const QPointF& position) {
     const std::optional<QPointF> p = point(position);
     if (!p || moveSelectedMark(*p) || !draft_) return;
     if (draft_->tool == MarkTool::pen) {
+        // A stroke stops growing at the points a mark may hold.
+        if (draft_->points.size() >= markLimits::maxPoints) return;
         // Only the new segment needs painting.
         const QPointF previous = draft_->points.last();
         draft_->points.append(*p);

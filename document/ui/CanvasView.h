@@ -100,6 +100,7 @@ private:
     void layoutTextEditor();
     void removeTextEditor();
     void textDidChange();
+    bool cutTextToLimit();
     void styleTextEditor();
 
     ShotDocument& document_;

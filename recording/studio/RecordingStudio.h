@@ -306,7 +306,7 @@ private:
     void scheduleCountdownTick(const QUuid& token, std::shared_ptr<const TakeTarget> target);
     void countdownTicked(const QUuid& token, std::shared_ptr<const TakeTarget> target);
     void startRecorder(const TakeTarget& target);
-    void takeBackground(const DisplayInfo& display, const QUuid& token);
+    void takeBackground(const DisplayInfo& display, const ShareableContent& content, const QUuid& token);
     void backgroundWritten(const QUuid& token, const QString& file, bool written);
     void removeBackground();
     void didStart();

@@ -177,7 +177,7 @@ void RecordingStudio::beginCountdown(const TakeTarget& target) {
     selectionToken_ = token;
     take_.backgroundFile.reset();
     if (take_.effects.backgroundBlur && target.display && target.content && !take_.camera)
-        takeBackground(*target.display, token);
+        takeBackground(*target.display, *target.content, token);
     scheduleCountdownTick(token, std::make_shared<const TakeTarget>(target));
     host.updateMenu();
 }
@@ -230,7 +230,7 @@ void RecordingStudio::startRecorder(const TakeTarget& target) {
 // A blurred copy of the display backs the finished video; the take goes on
 // without it when any step fails, and a still of a cancelled countdown is
 // deleted when it arrives.
-void RecordingStudio::takeBackground(const DisplayInfo& display, const QUuid& token) {
+void RecordingStudio::takeBackground(const DisplayInfo& display, const ShareableContent& content, const QUuid& token) {
     RecordingHost& host = *model();
     const QString file = QStringLiteral("录屏背景_") + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() +
                          QStringLiteral(".png");
@@ -248,7 +248,8 @@ void RecordingStudio::takeBackground(const DisplayInfo& display, const QUuid& to
             });
         });
     };
-    host.capture().snapshot(CaptureCoordinator::filter(display), std::nullopt, taken);
+    // The recording windows are already up, and the editor may still be.
+    host.capture().snapshot(CaptureCoordinator::filter(display, content), std::nullopt, taken);
 }
 
 void RecordingStudio::backgroundWritten(const QUuid& token, const QString& path, bool written) {

@@ -50,6 +50,9 @@ public:
         setup.model.captureTiming = CaptureHarness::quickTiming();
         setup.model.countdownTick = std::chrono::milliseconds(10);
         setup.model.makeStudio = makeStudio;
+        setup.model.pointer = pointer;
+        setup.model.playSound = playSound;
+        setup.model.makeRecordingOverlay = makeRecordingOverlay;
         setup.model.makePortraitOverlay = makePortraitOverlay;
         if (realHotKeys) {
             setup.hotKeys = makeGlobalHotKeys();
@@ -77,6 +80,10 @@ public:
     // The display's key grabs instead of the fake ones.
     bool realHotKeys = false;
     std::function<std::unique_ptr<RecordingStudio>(RecordingHost&)> makeStudio;
+    // Where a real studio reads the pointer, and how it plays its sounds; none by default.
+    std::shared_ptr<PointerSource> pointer;
+    std::function<void(const QString& name)> playSound;
+    std::function<std::unique_ptr<RecordingOverlay>(RecordingStudio&)> makeRecordingOverlay;
     // The studio's floating camera picture; none unless a test sets one.
     std::function<std::unique_ptr<PortraitOverlay>()> makePortraitOverlay;
     ScriptedOverlay overlay;

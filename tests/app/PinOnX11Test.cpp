@@ -63,7 +63,9 @@ TEST(PinOnX11Test, CopyOffersOtherProgramsExactlyOnePngWithTheMarks) {
     model.copy();
     ASSERT_TRUE(harness.waitForStatus(RenderMessages::copied()));
     EXPECT_EQ(offeredTypes(), QStringList{QStringLiteral("image/png")});
-    const QImage pasted = ImageOps::decode(clipboard(QStringLiteral("image/png")));
+    const QByteArray png = clipboard(QStringLiteral("image/png"));
+    EXPECT_EQ(png.mid(25, 1), QByteArray(1, 2)) << "an opaque picture is copied as RGB, without alpha";
+    const QImage pasted = ImageOps::decode(png);
     EXPECT_EQ(pasted.convertToFormat(ImageOps::surfaceFormat), ImageOps::render(model.document().image(), {frame()}));
 }
 
@@ -91,7 +93,9 @@ TEST(PinOnX11Test, APinFloatsCentredOnEveryWorkspaceAndItsCopyReachesOtherProgra
     EXPECT_LE((window.geometry().center() - screen.center()).manhattanLength(), 40) << "centred";
 
     window.findChild<QPushButton*>()->click();
-    const QImage pasted = ImageOps::decode(clipboard(QStringLiteral("image/png")));
+    const QByteArray png = clipboard(QStringLiteral("image/png"));
+    EXPECT_EQ(png.mid(25, 1), QByteArray(1, 2)) << "an opaque picture is offered as RGB, without alpha";
+    const QImage pasted = ImageOps::decode(png);
     EXPECT_EQ(pasted.convertToFormat(ImageOps::surfaceFormat), pinned) << "other programs get the picture";
 }
 

@@ -102,6 +102,7 @@ TEST_F(TaveroHotKeysOnX11Test, TheEditorFitsTheMonitorAndTheFirstHotKeysTakeTheS
     const QImage full = newestOnceListed(1);
     ASSERT_FALSE(full.isNull()) << "the first press saved a picture in the library";
     EXPECT_EQ(full.size(), display.size());
+    EXPECT_FALSE(full.hasAlphaChannel()) << "a screen has no transparency to store";
     EXPECT_TRUE(test::samePixels(full.copy(pagePlace().translated(-display.topLeft())), page->picture()));
 
     keyboard.chord(chord, QLatin1Char('2'));

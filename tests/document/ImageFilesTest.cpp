@@ -6,7 +6,10 @@
 #include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
 
+#include <QColorSpace>
 #include <QFile>
+#include <QPainter>
+#include <QPainterPath>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +23,10 @@ void expectUnreadable(const QString& path) {
 
 bool isPng(const QByteArray& data) { return data.startsWith("\x89PNG\r\n\x1a\n"); }
 bool isJpeg(const QByteArray& data) { return data.startsWith("\xff\xd8\xff"); }
+
+// The bit depth and colour type of the IHDR chunk, which PNG puts first.
+std::pair<int, int> pngDepthAndColourType(const QByteArray& data) { return {data.at(24), data.at(25)}; }
+constexpr int rgb = 2, rgba = 6;
 
 }  // namespace
 
@@ -93,6 +100,51 @@ TEST(ImageEncoding, PngIsLosslessAndKeepsTransparency) {
     picture.setPixelColor(3, 4, QColor(0, 0, 0, 0));
     const QImage decoded = ImageOps::decode(ImageOps::png(picture, QStringLiteral("png")));
     EXPECT_EQ(decoded, picture.convertToFormat(ImageOps::surfaceFormat));
+}
+
+// A screen has no transparency: its pictures are stored as RGB, whatever
+// format they are held in, and come back pixel for pixel. Large ones are
+// compressed in bands on several threads, so every band must join up.
+TEST(ImageEncoding, PngStoresOpaquePicturesWithoutAlphaAndExactly) {
+    QImage grab = fixtures::screenshotLike(1920, 1080).convertToFormat(QImage::Format_RGB32);
+    QImage photo = fixtures::noise(1500, 1100);
+    photo.fill(Qt::white);
+    // Rows of noise and rows of flat colour are filtered differently.
+    const QImage noise = fixtures::noise(1500, 500);
+    QPainter(&photo).drawImage(0, 300, noise.convertToFormat(QImage::Format_RGB32));
+    const std::pair<const char*, QImage> pictures[] = {
+        {"screenshot surface", fixtures::screenshotLike(1920, 1080)}, {"grab", grab}, {"photo", photo},
+        {"one pixel", fixtures::screenshotLike(1, 1)}};
+    for (const auto& [name, picture] : pictures) {
+        const QByteArray data = ImageOps::png(picture, QStringLiteral("png"));
+        EXPECT_EQ(pngDepthAndColourType(data), std::make_pair(8, rgb)) << name;
+        const QImage decoded = ImageOps::decode(data);
+        EXPECT_EQ(decoded, picture.convertToFormat(ImageOps::surfaceFormat)) << name;
+    }
+    const QImage surface = ImageOps::decode(ImageOps::png(ImageOps::context(40, 30), QStringLiteral("png")));
+    EXPECT_EQ(surface.dotsPerMeterX(), ImageOps::context(1, 1).dotsPerMeterX()) << "the resolution is kept";
+}
+
+// Rounded corners and soft edges keep their see-through pixels.
+TEST(ImageEncoding, PngKeepsAlphaWherePixelsAreTransparent) {
+    QImage rounded = ImageOps::context(1400, 900);
+    QPainter painter(&rounded);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath corners;
+    corners.addRoundedRect(QRectF(0, 0, 1400, 900), 40, 40);
+    painter.fillPath(corners, QBrush(fixtures::screenshotLike(1400, 900)));
+    painter.end();
+    ASSERT_EQ(qAlpha(rounded.pixel(0, 0)), 0);
+    const QByteArray data = ImageOps::png(rounded, QStringLiteral("png"));
+    EXPECT_EQ(pngDepthAndColourType(data), std::make_pair(8, rgba));
+    EXPECT_EQ(ImageOps::decode(data), rounded);
+}
+
+TEST(ImageEncoding, PngKeepsTheColourProfile) {
+    QImage picture = fixtures::screenshotLike(64, 48);
+    picture.setColorSpace(QColorSpace::DisplayP3);
+    const QImage decoded = ImageOps::decode(ImageOps::png(picture, QStringLiteral("png")));
+    EXPECT_EQ(decoded.colorSpace(), QColorSpace(QColorSpace::DisplayP3));
 }
 
 TEST(ImageEncoding, LossyFormatsStayCloseToTheOriginal) {

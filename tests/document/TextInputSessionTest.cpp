@@ -64,6 +64,16 @@ TEST_F(NewLabel, IsCreatedWithTheDocumentStyleAndSelected) {
     EXPECT_EQ(document.marks(), QList<Mark>{label}) << "confirming visible text keeps it";
 }
 
+TEST_F(NewLabel, HoldsNoMoreThanALabelMay) {
+    startLabelAt({12, 34});
+    const QString typed = QString(markLimits::maxTextLength + 10, QLatin1Char('x'));
+    document.changeText(typed);
+    ASSERT_EQ(document.marks().size(), 1);
+    EXPECT_EQ(document.marks().first().text, typed.left(markLimits::maxTextLength));
+    EXPECT_EQ(document.text(), typed.left(markLimits::maxTextLength));
+    EXPECT_TRUE(withinLimits(document.marks().first()));
+}
+
 TEST_F(LabelEditing, UndoWhileTypingCommitsThenStepsBack) {
     const Mark label = textLabel(QStringLiteral("旧"));
     document.add(label);

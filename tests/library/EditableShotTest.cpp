@@ -190,11 +190,15 @@ TEST_F(ProjectFileTest, AbsurdValuesAreRefusedAsAnUnreadableProject) {
         return project;
     };
     expectRefused(withMark([](Json& m) { m["fontSize"] = 0.5; }), unreadableProject, "font size 0.5");
-    expectRefused(withMark([](Json& m) { m["fontSize"] = 1000.5; }), unreadableProject, "font size 1000.5");
+    expectRefused(withMark([](Json& m) { m["fontSize"] = 200.5; }), unreadableProject, "font size 200.5");
+    expectRefused(withMark([](Json& m) { m["fontSize"] = 1000; }), unreadableProject, "font size 1000");
     expectRefused(withMark([](Json& m) { m["width"] = -1; }), unreadableProject, "width -1");
+    expectRefused(withMark([](Json& m) { m["width"] = 36.5; }), unreadableProject, "width 36.5");
     expectRefused(withMark([](Json& m) { m["width"] = 1e9; }), unreadableProject, "width 1e9");
-    expectRefused(withMark([](Json& m) { m["points"] = Json::array(); for (int i = 0; i <= 100'000; ++i) m["points"].push_back(Json::array({i, i})); }),
-                  unreadableProject, "100,001 points");
+    expectRefused(withMark([](Json& m) { m["text"] = std::string(5'001, 'x'); }), unreadableProject,
+                  "a label of 5,001 characters");
+    expectRefused(withMark([](Json& m) { m["points"] = Json::array(); for (int i = 0; i <= 20'000; ++i) m["points"].push_back(Json::array({i, i})); }),
+                  unreadableProject, "20,001 points");
     Json manyMarks = sampleProject();
     for (int i = 0; i < 10'000; ++i) manyMarks["marks"].push_back(manyMarks["marks"][2]);
     expectRefused(manyMarks, unreadableProject, "10,003 marks");
@@ -203,16 +207,18 @@ TEST_F(ProjectFileTest, AbsurdValuesAreRefusedAsAnUnreadableProject) {
 TEST_F(ProjectFileTest, ValuesAtTheLimitsStillOpen) {
     Json project = sampleProject();
     project["marks"][0]["fontSize"] = 1;
-    project["marks"][1]["fontSize"] = 1000;
+    project["marks"][1]["fontSize"] = 200;
     project["marks"][0]["width"] = 0;
-    project["marks"][1]["width"] = 1000;
+    project["marks"][1]["width"] = 36;
+    project["marks"][0]["text"] = std::string(5'000, 'x');
     Json& pen = project["marks"][2];
     pen["tool"] = "pen";
     pen["points"] = Json::array();
-    for (int i = 0; i < 100'000; ++i) pen["points"].push_back(Json::array({i % 240, i % 500}));
+    for (int i = 0; i < 20'000; ++i) pen["points"].push_back(Json::array({i % 240, i % 500}));
     while (project["marks"].size() < 10'000) project["marks"].push_back(project["marks"][1]);
     const OpenedProject opened = readProject(write(project));
     EXPECT_EQ(opened.marks.size(), 10'000);
-    EXPECT_EQ(opened.marks[2].points.size(), 100'000);
+    EXPECT_EQ(opened.marks[2].points.size(), 20'000);
+    EXPECT_EQ(opened.marks[0].text.size(), 5'000);
     EXPECT_EQ(opened.image.size(), QSize(240, 500));
 }

@@ -1,5 +1,6 @@
 // Runs on a bare Xvfb (no window manager): the window list comes from the
 // window tree and windows sit exactly where they were placed.
+#include "platform/OwnWindows.h"
 #include "platform/X11ScreenSource.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/TestWindows.h"
@@ -142,6 +143,28 @@ TEST_F(X11ScreenSourceTest, ACoveredWindowsOwnPixelsComeBackThroughComposite) {
         EXPECT_TRUE(samePixels(grabUntil(grabWindow, pattern), pattern));
     }
     EXPECT_TRUE(samePixels(grabUntil(grabWindow, visible), visible)) << "released with the hold";
+}
+
+TEST_F(X11ScreenSourceTest, AGrabWithoutOurWindowsShowsWhatTheyCover) {
+    const QRect pagePlace(700, 300, 500, 400);
+    test::ForeignWindow page(pagePlace, 4);
+    ASSERT_TRUE(page.start());
+    PictureWindow listed(fixtures::noise(200, 100, 5), QRect(750, 350, 200, 100));
+    PictureWindow registered(fixtures::noise(200, 100, 6), QRect(950, 550, 200, 100));
+    ASSERT_TRUE(listed.showAndWait());
+    ASSERT_TRUE(registered.showAndWait());
+    OwnWindows::add(quint32(registered.winId()));
+    const DisplayInfo display = source.displays().first();
+    ContentFilter filter = ContentFilter::forDisplay(display);
+    ASSERT_FALSE(samePixels(source.grab(filter, false).copy(pagePlace), page.picture()));
+
+    filter.withoutOwnWindows = true;
+    filter.ownWindows = {quint32(listed.winId())};
+    const QImage grabbed = source.grab(filter, false);
+    OwnWindows::remove(quint32(registered.winId()));
+    ASSERT_EQ(grabbed.size(), display.pixelFrame.size());
+    EXPECT_TRUE(samePixels(grabbed.copy(pagePlace), page.picture()));
+    EXPECT_TRUE(samePixels(grabbed.copy(patternPlace), pattern)) << "another window of ours, not named, stays";
 }
 
 // Shared memory the grabs of this process have mapped, in bytes.

@@ -6,7 +6,8 @@
 #include <gtest/gtest.h>
 
 // Every test binary runs with a QApplication (offscreen unless the test asks
-// for a display), so images, fonts and widgets behave as in the program.
+// for a display), so images, fonts, widgets and the video player behave as in
+// the program.
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     tavero::chooseMediaBackend();

@@ -140,6 +140,44 @@ TEST(UntrustedInputTest, AProjectVersionBeyondADoubleGetsTheDecodersDescription)
     harness.expectRefusedWith(QStringLiteral("未能读取数据，因为它的格式不正确。"), "version 1e400");
 }
 
+// Marks no tool makes, which would take the editor seconds to paint, are
+// refused before they reach it; the same marks at the tools' limits open.
+TEST(UntrustedInputTest, MarksBeyondWhatTheToolsMakeAreRefused) {
+    UntrustedHarness harness;
+    const QByteArray picture = pngOf(fixtures::screenshotLike(400, 300));
+    Mark pen;
+    pen.tool = MarkTool::pen;
+    for (int index = 0; index < 1000; ++index) pen.points.append(QPointF(index % 400, (index * 7) % 300));
+    Mark label;
+    label.tool = MarkTool::text;
+    label.points = {QPointF(10, 10), QPointF(10, 10)};
+    label.fontSize = markLimits::maxFontSize;
+
+    Mark widePen = pen;
+    widePen.width = 1000;
+    Mark longLabel = label;
+    longLabel.text = QString(1'000'000, QLatin1Char('x'));
+    Mark hugeLabel = label;
+    hugeLabel.text = QStringLiteral("大");
+    hugeLabel.fontSize = 1000;
+    const struct {
+        const char* what;
+        Mark mark;
+    } refused[] = {{"a pen 1000 wide", widePen}, {"a label of a million characters", longLabel},
+                   {"a label of size 1000", hugeLabel}};
+    for (const auto& c : refused) {
+        harness.openAndWait(harness.write(QStringLiteral("标记.vistagon"), projectAround(picture, {c.mark})));
+        harness.expectRefusedWith(unreadableProject, c.what);
+    }
+
+    pen.width = markLimits::maxLineWidth;
+    label.text = QString(markLimits::maxTextLength, QLatin1Char('x'));
+    harness.openAndWait(harness.write(QStringLiteral("极限.vistagon"), projectAround(picture, {pen, label})));
+    EXPECT_EQ(harness.model().status(), QStringLiteral("已打开：极限.vistagon"));
+    EXPECT_EQ(harness.model().document().marks().size(), 2);
+    harness.expectStillAnswering("marks at the limits");
+}
+
 TEST(UntrustedInputTest, WebPAndTiffOpen) {
     UntrustedHarness harness;
     for (const char* format : {"webp", "tiff"}) {

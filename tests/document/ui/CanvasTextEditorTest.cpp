@@ -92,6 +92,19 @@ TEST_F(Typing, TheFieldsOwnUndoStaysInTheField) {
     EXPECT_TRUE(document.marks().isEmpty()) << "a label confirmed empty is removed";
 }
 
+TEST_F(Typing, TextPastedBeyondWhatALabelHoldsIsCutFromTheEnd) {
+    CanvasTextEditor* field = openFieldAt({40, 60});
+    const QString pasted = QStringLiteral("前") + QString(markLimits::maxTextLength, QLatin1Char('x'));
+    field->insertPlainText(pasted);
+    EXPECT_EQ(field->toPlainText(), pasted.left(markLimits::maxTextLength));
+    ASSERT_EQ(document.marks().size(), 1);
+    EXPECT_EQ(document.marks().first().text, pasted.left(markLimits::maxTextLength));
+    type(field, QStringLiteral("后"));
+    EXPECT_EQ(document.marks().first().text.size(), markLimits::maxTextLength) << "typing on adds nothing";
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(document.marks().first().text, pasted.left(markLimits::maxTextLength));
+}
+
 TEST_F(Typing, ADoubleClickOpensALabelWithTheMoveTool) {
     const Mark label = textLabel(QStringLiteral("旧文字"));
     document.add(label);

@@ -133,6 +133,18 @@ TEST_F(Drawing, PenStrokesKeepEveryPointAndAClosedLoopIsKept) {
     EXPECT_EQ(document.marks().size(), 1) << "a pen click draws nothing";
 }
 
+TEST_F(Drawing, APenStrokeStopsGrowingAtThePointsAMarkMayHold) {
+    document.choose(MarkTool::pen);
+    QList<QPointF> path;
+    for (qsizetype index = 0; index < markLimits::maxPoints + 50; ++index)
+        path.append(QPointF(50 + index % 200, 50 + (index / 200) % 100));
+    drag(path);
+    ASSERT_EQ(document.marks().size(), 1);
+    const Mark stroke = document.marks().first();
+    EXPECT_EQ(stroke.points.size(), markLimits::maxPoints);
+    EXPECT_EQ(stroke.points.last(), path[markLimits::maxPoints - 2]) << "the points after the limit are left out";
+}
+
 TEST_F(Drawing, CountersAreNumberedByHowManyCountersThereAre) {
     document.choose(MarkTool::counter);
     for (const QPointF point : {QPointF(50, 50), QPointF(150, 50), QPointF(250, 50)}) click(point);

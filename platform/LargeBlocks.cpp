@@ -1,0 +1,13 @@
+#include "platform/LargeBlocks.h"
+
+#include <malloc.h>
+
+namespace tavero {
+
+void giveLargeBlocksBackWhenFreed() {
+    constexpr int largeBlock = 1 << 20;
+    // A fixed threshold also turns off glibc's raising of it.
+    mallopt(M_MMAP_THRESHOLD, largeBlock);
+}
+
+}  // namespace tavero
