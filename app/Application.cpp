@@ -15,6 +15,7 @@
 #include "platform/ScreenSource.h"
 #include "platform/ShortSounds.h"
 #include "recording/ScreenRecorder.h"
+#include "recording_ui/PortraitOverlayWindow.h"
 #include "recording_ui/RecordingOverlayWindows.h"
 
 #include <QApplication>
@@ -97,6 +98,7 @@ int runApplication(int argc, char** argv) {
         setup.model.makeRecordingOverlay = [](RecordingStudio& studio) {
             return std::make_unique<RecordingOverlayWindows>(studio);
         };
+        setup.model.makePortraitOverlay = [] { return std::make_unique<PortraitOverlayWindow>(); };
         setup.hotKeys = makeGlobalHotKeys();
         AppDelegate delegate(std::move(setup));
         connectLifeCycle(application, delegate, instance);

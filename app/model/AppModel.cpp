@@ -35,6 +35,7 @@ AppModel::AppModel(AppModelSetup setup, QObject* parent)
       playSound_(std::move(setup.playSound)),
       makeStudio_(std::move(setup.makeStudio)),
       makeRecordingOverlay_(std::move(setup.makeRecordingOverlay)),
+      makePortraitOverlay_(std::move(setup.makePortraitOverlay)),
       videoExports_(std::move(setup.videoExports)),
       countdownTick_(setup.countdownTick),
       status_(ModelMessages::ready()) {
@@ -91,6 +92,7 @@ StudioParts AppModel::studioParts() const {
         });
     parts.playSound = playSound_;
     parts.makeOverlay = makeRecordingOverlay_;
+    if (makePortraitOverlay_) parts.portraitOverlay = makePortraitOverlay_();
     parts.exporter = std::make_unique<SmartVideoRenderer>();
     return parts;
 }

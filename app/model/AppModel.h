@@ -54,6 +54,8 @@ struct AppModelSetup {
     std::function<std::unique_ptr<RecordingStudio>(RecordingHost& model)> makeStudio;
     // Makes the studio's recording windows on their first use; null: none are shown.
     std::function<std::unique_ptr<RecordingOverlay>(RecordingStudio& studio)> makeRecordingOverlay;
+    // Makes the studio's floating camera picture with the studio; null: none is shown.
+    std::function<std::unique_ptr<PortraitOverlay>()> makePortraitOverlay;
     VideoExports videoExports;
 };
 
@@ -317,6 +319,7 @@ private:
     std::function<void(const QString&)> playSound_;
     std::function<std::unique_ptr<RecordingStudio>(RecordingHost&)> makeStudio_;
     std::function<std::unique_ptr<RecordingOverlay>(RecordingStudio&)> makeRecordingOverlay_;
+    std::function<std::unique_ptr<PortraitOverlay>()> makePortraitOverlay_;
     VideoExports videoExports_;
     OpenPanelPresenter* openPanels_ = nullptr;
     ApplicationWindows* windows_ = nullptr;

@@ -53,6 +53,7 @@ public:
         setup.model.pointer = pointer;
         setup.model.playSound = playSound;
         setup.model.makeRecordingOverlay = makeRecordingOverlay;
+        setup.model.makePortraitOverlay = makePortraitOverlay;
         if (realHotKeys) {
             setup.hotKeys = makeGlobalHotKeys();
         } else {
@@ -83,6 +84,8 @@ public:
     std::shared_ptr<PointerSource> pointer;
     std::function<void(const QString& name)> playSound;
     std::function<std::unique_ptr<RecordingOverlay>(RecordingStudio&)> makeRecordingOverlay;
+    // The studio's floating camera picture; none unless a test sets one.
+    std::function<std::unique_ptr<PortraitOverlay>()> makePortraitOverlay;
     ScriptedOverlay overlay;
     QList<QChar> occupied;
     // Owned by the delegate; none with the display's grabs.

@@ -28,8 +28,8 @@ public:
     }
     void stop() override { ++stops; }
     bool ready() const override { return isReady; }
-    bool preparing() const override { return false; }
-    QString message() const override { return {}; }
+    bool preparing() const override { return isPreparing; }
+    QString message() const override { return statusText; }
 
     void becomeReady(bool ready) {
         isReady = ready;
@@ -41,6 +41,8 @@ public:
     }
 
     bool isReady = false;
+    bool isPreparing = false;
+    QString statusText;
     Completion pending;
     std::vector<bool> starts;
     int stops = 0;
