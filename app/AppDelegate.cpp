@@ -10,6 +10,7 @@
 #include "platform/GlobalHotKeys.h"
 #include "recording/studio/RecordingStudio.h"
 #include "recording/ScreenRecorder.h"
+#include "recording_ui/CameraSetupControls.h"
 #include "recording_ui/RecordingEffectControls.h"
 #include "recording_ui/RecordingSetupView.h"
 #include "recording_ui/workspace/VideoWorkspace.h"
@@ -71,7 +72,10 @@ RecordingViews AppDelegate::recordingViews() {
             held->capture().snapshot(filter, std::nullopt, std::move(done));
             return true;
         };
-        return new RecordingSetupView(studio, snapshot);
+        const auto cameraSection = [](RecordingStudio& bound, QWidget* parent) -> QWidget* {
+            return new CameraSetupControls(bound, bound.webcam(), parent);
+        };
+        return new RecordingSetupView(studio, snapshot, cameraSection);
     };
     return views;
 }
