@@ -78,8 +78,12 @@ void ShortSounds::play(const QString& name) {
 QSoundEffect* ShortSounds::effect(const QString& name) {
     if (const auto made = effects_.find(name); made != effects_.end()) return made->second.get();
     const QByteArray bytes = waveNamed(name);
-    if (bytes.isEmpty() || !folder_.isValid()) return nullptr;
-    QFile file(folder_.filePath(name + QStringLiteral(".wav")));
+    if (bytes.isEmpty()) return nullptr;
+    // The folder is made on the first play too, so a program that never
+    // plays (or is ended before it does) leaves no folder behind.
+    if (!folder_) folder_.emplace();
+    if (!folder_->isValid()) return nullptr;
+    QFile file(folder_->filePath(name + QStringLiteral(".wav")));
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return nullptr;
     file.close();
     auto sound = std::make_unique<QSoundEffect>();

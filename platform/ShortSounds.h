@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 class QSoundEffect;
 
@@ -28,7 +29,7 @@ public:
 private:
     QSoundEffect* effect(const QString& name);
 
-    QTemporaryDir folder_;
+    std::optional<QTemporaryDir> folder_;
     std::map<QString, std::unique_ptr<QSoundEffect>> effects_;
 };
 
