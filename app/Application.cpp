@@ -73,6 +73,19 @@ void connectLifeCycle(QApplication& application, AppDelegate& delegate, SingleIn
 
 }  // namespace
 
+AppDelegateSetup programSetup(ShortSounds& sounds) {
+    AppDelegateSetup setup;
+    setup.model.screen = makeScreenSource();
+    setup.model.pointer = makePointerSource();
+    setup.model.playSound = [&sounds](const QString& name) { sounds.play(name); };
+    setup.model.makeRecordingOverlay = [](RecordingStudio& studio) {
+        return std::make_unique<RecordingOverlayWindows>(studio);
+    };
+    setup.model.makePortraitOverlay = [] { return std::make_unique<PortraitOverlayWindow>(); };
+    setup.hotKeys = makeGlobalHotKeys();
+    return setup;
+}
+
 int runApplication(int argc, char** argv) {
     giveLargeBlocksBackWhenFreed();
     if (!displayReachable()) return EXIT_FAILURE;
@@ -91,16 +104,7 @@ int runApplication(int argc, char** argv) {
     int status = EXIT_SUCCESS;
     {
         ShortSounds sounds;
-        AppDelegateSetup setup;
-        setup.model.screen = makeScreenSource();
-        setup.model.pointer = makePointerSource();
-        setup.model.playSound = [&sounds](const QString& name) { sounds.play(name); };
-        setup.model.makeRecordingOverlay = [](RecordingStudio& studio) {
-            return std::make_unique<RecordingOverlayWindows>(studio);
-        };
-        setup.model.makePortraitOverlay = [] { return std::make_unique<PortraitOverlayWindow>(); };
-        setup.hotKeys = makeGlobalHotKeys();
-        AppDelegate delegate(std::move(setup));
+        AppDelegate delegate(programSetup(sounds));
         connectLifeCycle(application, delegate, instance);
         delegate.launch(commandLine.given);
         if (!files.isEmpty()) delegate.started(files);

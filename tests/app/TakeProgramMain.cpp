@@ -1,8 +1,9 @@
 // The program as a user runs it, but for one thing: as soon as the recording
 // set-up sheet has read its targets, the sheet's start is called for the
-// whole display, as the sheet's button will. For the test that ends the
+// whole display, as its 开始录制 button does. For the test that ends the
 // program in the middle of a take.
 #include "app/AppDelegate.h"
+#include "app/Application.h"
 #include "platform/AppBrand.h"
 #include "platform/GlobalHotKeys.h"
 #include "platform/MediaBackend.h"
@@ -11,7 +12,6 @@
 #include "platform/ShortSounds.h"
 #include "recording/ScreenRecorder.h"
 #include "recording/studio/RecordingStudio.h"
-#include "recording_ui/RecordingOverlayWindows.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -24,15 +24,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(AppBrand::englishName);
     QCoreApplication::setApplicationName(AppBrand::englishName);
     ShortSounds sounds;
-    AppDelegateSetup setup;
-    setup.model.screen = makeScreenSource();
-    setup.model.pointer = makePointerSource();
-    setup.model.playSound = [&sounds](const QString& name) { sounds.play(name); };
-    setup.model.makeRecordingOverlay = [](RecordingStudio& studio) {
-        return std::make_unique<RecordingOverlayWindows>(studio);
-    };
-    setup.hotKeys = makeGlobalHotKeys();
-    AppDelegate delegate(std::move(setup));
+    AppDelegate delegate(programSetup(sounds));
     delegate.launch({});
 
     RecordingStudio& studio = delegate.model().studio();
