@@ -12,6 +12,7 @@
 // pictures dropped at the one-picture gate, CPU seconds per second of video
 // for the whole process (camera drawing and screen copying included; goal
 // under one core), and the command line's CPU per second of video.
+#include "bench/ProcessTimes.h"
 #include "camera/LiveWebcamFeed.h"
 #include "camera/RecordingCompositor.h"
 #include "camera/WebcamRecordingSegment.h"
@@ -27,19 +28,13 @@
 #include <sys/resource.h>
 
 using namespace tavero;
+using bench::cpuSeconds;
 
 namespace {
 
 constexpr int recordSeconds = 30;
 constexpr QSize screenSize(1920, 1080);
 constexpr int scrollStep = 4;
-
-double cpuSeconds(int who) {
-    rusage usage{};
-    getrusage(who, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 // A page of text twice the screen's height, scrolled a little at every grab.
 class ScrollingScreen final : public PictureFeed {

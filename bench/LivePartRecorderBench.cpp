@@ -11,6 +11,7 @@
 // line), pictures written and dropped, peak resident memory (ours: the whole
 // process, pages included, and its growth over the run; the command line's:
 // its process, read just before its input ends).
+#include "bench/ProcessTimes.h"
 #include "platform/media/LivePartRecorder.h"
 #include "tests/support/Pictures.h"
 
@@ -31,6 +32,7 @@
 #include <sys/resource.h>
 
 using namespace tavero;
+using bench::cpuSeconds;
 using namespace tavero::media;
 
 namespace {
@@ -121,13 +123,6 @@ SoundRecorder::Open toneOf(double amplitude) {
     return [amplitude](const QList<SoundInput>&, SoundCapture::ChunkHandler chunk, SoundCapture::FailureHandler) {
         return std::make_unique<ToneCapture>(std::move(chunk), amplitude);
     };
-}
-
-double cpuSeconds(int who) {
-    rusage usage{};
-    getrusage(who, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // A process's resident memory now ("VmRSS:") or at its peak ("VmHWM:", since

@@ -13,6 +13,7 @@
 // command line's: pictures in its file), and peak resident memory (ours: the
 // whole process, and its growth over the recording; the command line's: its
 // process, read every half second).
+#include "bench/ProcessTimes.h"
 #include "platform/ScreenFeed.h"
 #include "platform/media/LivePartRecorder.h"
 
@@ -29,6 +30,7 @@
 #include <sys/resource.h>
 
 using namespace tavero;
+using bench::cpuSeconds;
 using namespace tavero::media;
 
 namespace {
@@ -56,13 +58,6 @@ private:
 bool onX11() { return QGuiApplication::platformName() == QStringLiteral("xcb"); }
 
 QRect screenRect() { return QGuiApplication::primaryScreen()->geometry(); }
-
-double cpuSeconds(int who) {
-    rusage usage{};
-    getrusage(who, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 qint64 statusBytes(const char* field, const QString& process = QStringLiteral("self")) {
     QFile status(QStringLiteral("/proc/%1/status").arg(process));

@@ -6,6 +6,7 @@
 // the sound copied. Wall-clock time is what counts; CPU time (all threads of
 // this process, or the command line's own) stands beside it. The goal is at
 // least 1.5 times real time and quicker than the command line.
+#include "bench/ProcessTimes.h"
 #include "camera/RecordingCompositor.h"
 #include "camera/SmartCameraTrack.h"
 #include "camera/SmartVideoRender.h"
@@ -24,27 +25,13 @@
 #include <sys/resource.h>
 
 using namespace tavero;
+using bench::cpuSeconds;
+using bench::runFfmpeg;
 
 namespace {
 
 constexpr double seconds = 20;
 constexpr int rate = 30;
-
-bool runFfmpeg(const QStringList& arguments) {
-    QProcess tool;
-    tool.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
-                                                     QStringLiteral("error"), QStringLiteral("-nostdin"),
-                                                     QStringLiteral("-y")} +
-                                             arguments);
-    return tool.waitForFinished(-1) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
-}
-
-double cpuSeconds(int who) {
-    rusage usage{};
-    getrusage(who, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 // The recording and its project, made once.
 struct Recording {

@@ -6,6 +6,7 @@
 // copied, the index in front). Wall-clock time is what counts; CPU time (all
 // threads of this process, or the command line's own) stands beside it. The
 // goal is no slower than the command line.
+#include "bench/ProcessTimes.h"
 #include "recording/VideoExport.h"
 
 #include <QFile>
@@ -17,6 +18,8 @@
 #include <sys/resource.h>
 
 using namespace tavero;
+using bench::cpuSeconds;
+using bench::runFfmpeg;
 
 namespace {
 
@@ -24,22 +27,6 @@ constexpr double gifSeconds = 30;
 constexpr double trimSource = 62;
 constexpr double trimStart = 1;
 constexpr double trimEnd = 61;
-
-bool runFfmpeg(const QStringList& arguments) {
-    QProcess tool;
-    tool.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
-                                                     QStringLiteral("error"), QStringLiteral("-nostdin"),
-                                                     QStringLiteral("-y")} +
-                                             arguments);
-    return tool.waitForFinished(-1) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
-}
-
-double cpuSeconds(int who) {
-    rusage usage{};
-    getrusage(who, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 // A recording-like 1080p video with a sound track, keyframes every second.
 bool makeVideo(const QString& path, double seconds) {
