@@ -12,7 +12,7 @@
 // pictures dropped at the one-picture gate, CPU seconds per second of video
 // for the whole process (camera drawing and screen copying included; goal
 // under one core), and the command line's CPU per second of video.
-#include "bench/ProcessTimes.h"
+#include "bench/ProcessMeasures.h"
 #include "camera/LiveWebcamFeed.h"
 #include "camera/RecordingCompositor.h"
 #include "camera/WebcamRecordingSegment.h"

@@ -11,7 +11,7 @@
 // line), pictures written and dropped, peak resident memory (ours: the whole
 // process, pages included, and its growth over the run; the command line's:
 // its process, read just before its input ends).
-#include "bench/ProcessTimes.h"
+#include "bench/ProcessMeasures.h"
 #include "platform/media/LivePartRecorder.h"
 #include "tests/support/Pictures.h"
 
@@ -33,6 +33,8 @@
 
 using namespace tavero;
 using bench::cpuSeconds;
+using bench::resetPeak;
+using bench::statusBytes;
 using namespace tavero::media;
 
 namespace {
@@ -123,22 +125,6 @@ SoundRecorder::Open toneOf(double amplitude) {
     return [amplitude](const QList<SoundInput>&, SoundCapture::ChunkHandler chunk, SoundCapture::FailureHandler) {
         return std::make_unique<ToneCapture>(std::move(chunk), amplitude);
     };
-}
-
-// A process's resident memory now ("VmRSS:") or at its peak ("VmHWM:", since
-// it started or since resetPeak()), in bytes.
-qint64 statusBytes(const char* field, const QString& process = QStringLiteral("self")) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(process));
-    if (!status.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').value(0).toLongLong() * 1024;
-    return 0;
-}
-
-void resetPeak() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly)) clear.write("5");
 }
 
 // Arguments: width, height, scrolling (1) or still (0), the tone's amplitude in percent.

@@ -13,7 +13,7 @@
 // command line's: pictures in its file), and peak resident memory (ours: the
 // whole process, and its growth over the recording; the command line's: its
 // process, read every half second).
-#include "bench/ProcessTimes.h"
+#include "bench/ProcessMeasures.h"
 #include "platform/ScreenFeed.h"
 #include "platform/media/LivePartRecorder.h"
 
@@ -31,6 +31,8 @@
 
 using namespace tavero;
 using bench::cpuSeconds;
+using bench::resetPeak;
+using bench::statusBytes;
 using namespace tavero::media;
 
 namespace {
@@ -58,20 +60,6 @@ private:
 bool onX11() { return QGuiApplication::platformName() == QStringLiteral("xcb"); }
 
 QRect screenRect() { return QGuiApplication::primaryScreen()->geometry(); }
-
-qint64 statusBytes(const char* field, const QString& process = QStringLiteral("self")) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(process));
-    if (!status.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').value(0).toLongLong() * 1024;
-    return 0;
-}
-
-void resetPeak() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly)) clear.write("5");
-}
 
 qint64 picturesIn(const QString& path) {
     QProcess probe;

@@ -6,7 +6,7 @@
 // the sound copied. Wall-clock time is what counts; CPU time (all threads of
 // this process, or the command line's own) stands beside it. The goal is at
 // least 1.5 times real time and quicker than the command line.
-#include "bench/ProcessTimes.h"
+#include "bench/ProcessMeasures.h"
 #include "camera/RecordingCompositor.h"
 #include "camera/SmartCameraTrack.h"
 #include "camera/SmartVideoRender.h"

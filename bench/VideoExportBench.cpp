@@ -6,7 +6,7 @@
 // copied, the index in front). Wall-clock time is what counts; CPU time (all
 // threads of this process, or the command line's own) stands beside it. The
 // goal is no slower than the command line.
-#include "bench/ProcessTimes.h"
+#include "bench/ProcessMeasures.h"
 #include "recording/VideoExport.h"
 
 #include <QFile>

@@ -59,6 +59,12 @@ QLabel* label(const QString& text, double points, QWidget* parent, FontWeight we
     return label;
 }
 
+QLabel* secondaryLabel(const QString& text, double points, QWidget* parent) {
+    QLabel* made = label(text, points, parent);
+    setTextColour(made, secondaryText(made));
+    return made;
+}
+
 QString plainToolTip(const QString& text) {
     return text.isEmpty() ? text : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
 }

@@ -28,6 +28,8 @@ QColor faded(const QColor& colour, double opacity);
 QFont font(const QWidget* widget, double points, FontWeight weight = FontWeight::regular);
 // Shows its text as it is: names and messages may hold what looks like markup.
 QLabel* label(const QString& text, double points, QWidget* parent, FontWeight weight = FontWeight::regular);
+// A label in the secondary text colour.
+QLabel* secondaryLabel(const QString& text, double points, QWidget* parent);
 // A tool tip that shows `text` as it is; Qt reads a tool tip that looks like
 // markup as rich text.
 QString plainToolTip(const QString& text);

@@ -28,12 +28,6 @@ constexpr int listInset = 10;
 constexpr double listCornerRadius = 10;
 constexpr int emptySymbolSide = 40;
 
-QLabel* secondary(const QString& text, double points, QWidget* parent) {
-    QLabel* label = EditorLook::label(text, points, parent);
-    EditorLook::setTextColour(label, EditorLook::secondaryText(parent));
-    return label;
-}
-
 // The history, one reused row for each entry in view; a click on a row
 // hands its file to `open`.
 class RecentFilesList final : public RecycledRowList {
@@ -78,7 +72,7 @@ RecentFilesView::RecentFilesView(AppModel& model, std::function<void()> dismiss,
     openFolder_->setAutoDefault(false);
     connect(openFolder_, &QPushButton::clicked, this,
             [this] { QDesktopServices::openUrl(QUrl::fromLocalFile(model_.library().root())); });
-    QLabel* note = secondary(QStringLiteral("都保存在桌面「岚帧」文件夹，随时可以找到或删除。"), captionPoints, this);
+    QLabel* note = EditorLook::secondaryLabel(QStringLiteral("都保存在桌面「岚帧」文件夹，随时可以找到或删除。"), captionPoints, this);
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(padding, padding, padding, padding);
@@ -118,7 +112,7 @@ QWidget* RecentFilesView::makeEmptyState() {
     column->addWidget(symbol, 0, Qt::AlignHCenter);
     column->addWidget(EditorLook::label(QStringLiteral("还没有作品"), titlePoints, empty, FontWeight::bold), 0,
                       Qt::AlignHCenter);
-    column->addWidget(secondary(QStringLiteral("截一张图或录一段屏幕，保存后会出现在这里。"), bodyPoints, empty), 0,
+    column->addWidget(EditorLook::secondaryLabel(QStringLiteral("截一张图或录一段屏幕，保存后会出现在这里。"), bodyPoints, empty), 0,
                       Qt::AlignHCenter);
     column->addStretch();
     return empty;

@@ -26,12 +26,6 @@ constexpr int cardSpacing = 20;
 constexpr int resumeIconSide = 16;
 constexpr int sampleBadgeSide = 38;
 
-QLabel* secondaryLabel(const QString& text, double points, QWidget* parent) {
-    QLabel* label = EditorLook::label(text, points, parent);
-    EditorLook::setTextColour(label, EditorLook::secondaryText(parent));
-    return label;
-}
-
 QToolButton* linkButton(const QString& text, const QString& symbol, QWidget* parent) {
     QToolButton* button = EditorLook::borderlessButton(text, symbol, parent);
     button->setFont(EditorLook::font(parent, 12));
@@ -91,7 +85,7 @@ QWidget* StartView::makeHeader() {
     auto* lines = new QVBoxLayout;
     lines->setSpacing(8);
     lines->addWidget(tagline);
-    lines->addWidget(secondaryLabel(QStringLiteral("选一件想做的事，从这里开始。"), 14, header));
+    lines->addWidget(EditorLook::secondaryLabel(QStringLiteral("选一件想做的事，从这里开始。"), 14, header));
 
     resume_ = new StartActionButton(QString(), StartActionStyle(false, TaveroStyle::green(), 42), header);
     resume_->setIcon(SymbolIcons::icon(QStringLiteral("arrow.uturn.backward"), TaveroStyle::ink()));
@@ -115,7 +109,7 @@ QWidget* StartView::makeSample() {
     lines->setSpacing(5);
     lines->addWidget(EditorLook::label(QStringLiteral("第一次用？先做一张示例图"), 14, sample, FontWeight::medium));
     lines->addWidget(
-        secondaryLabel(QStringLiteral("无需屏幕权限。跟着做：标出重点、加背景、复制分享。"), 12, sample));
+        EditorLook::secondaryLabel(QStringLiteral("无需屏幕权限。跟着做：标出重点、加背景、复制分享。"), 12, sample));
     sample_ = new StartActionButton(QStringLiteral("试一试"), StartActionStyle(false, TaveroStyle::green(), 42), sample);
     connect(sample_, &QAbstractButton::clicked, &model_, [this] { model_.demo(); });
 
@@ -140,11 +134,11 @@ QWidget* StartView::makeMaterialRow() {
     auto* row = new QHBoxLayout(material);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(16);
-    row->addWidget(secondaryLabel(QStringLiteral("已有素材？"), 12, material));
+    row->addWidget(EditorLook::secondaryLabel(QStringLiteral("已有素材？"), 12, material));
     row->addWidget(open_);
     row->addWidget(paste_);
     row->addStretch();
-    row->addWidget(secondaryLabel(QStringLiteral("也可以直接拖入文件"), 12, material));
+    row->addWidget(EditorLook::secondaryLabel(QStringLiteral("也可以直接拖入文件"), 12, material));
     return material;
 }
 

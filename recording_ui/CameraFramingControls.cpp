@@ -35,12 +35,6 @@ constexpr int zoomTextWidth = 34;
 constexpr int zoomUnits = 100;
 constexpr int largestZoom = 10;
 
-QLabel* secondaryLabel(const QString& text, double points, QWidget* parent) {
-    QLabel* label = EditorLook::label(text, points, parent);
-    EditorLook::setTextColour(label, EditorLook::secondaryText(label));
-    return label;
-}
-
 QPushButton* smallButton(const QString& text, QWidget* parent) {
     QPushButton* button = EditorLook::defaultButton(text, QString(), parent);
     button->setFont(EditorLook::font(button, captionSize));
@@ -67,7 +61,7 @@ CameraFramingControls::CameraFramingControls(RecordingStudio& studio, QWidget* p
     column->addWidget(sizeRow());
     column->addWidget(previews());
     column->addWidget(zoomRow());
-    column->addWidget(secondaryLabel(QStringLiteral("按预览裁切，不拉伸人像。取景框外的内容不会录入视频。"), captionSize, this));
+    column->addWidget(EditorLook::secondaryLabel(QStringLiteral("按预览裁切，不拉伸人像。取景框外的内容不会录入视频。"), captionSize, this));
     column->addStretch();
     connect(&studio, &RecordingStudio::changed, this, &CameraFramingControls::refresh);
     refresh();
@@ -79,7 +73,7 @@ QWidget* CameraFramingControls::header() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(EditorLook::label(QStringLiteral("人像画幅"), headerSize, row, FontWeight::medium));
     layout->addStretch();
-    size_ = secondaryLabel(QString(), captionSize, row);
+    size_ = EditorLook::secondaryLabel(QString(), captionSize, row);
     layout->addWidget(size_);
     return row;
 }
@@ -117,7 +111,7 @@ QWidget* CameraFramingControls::sizeRow() {
     row->addWidget(EditorLook::label(QStringLiteral("×"), fieldRowSize, customRow_));
     row->addWidget(EditorLook::label(QStringLiteral("高"), fieldRowSize, customRow_));
     row->addWidget(heightField_);
-    row->addWidget(secondaryLabel(QStringLiteral("像素"), fieldRowSize, customRow_));
+    row->addWidget(EditorLook::secondaryLabel(QStringLiteral("像素"), fieldRowSize, customRow_));
     row->addStretch();
     issue_ = EditorLook::label(QString(), smallSize, block);
     EditorLook::setTextColour(issue_, RecordingColours::red());
@@ -158,7 +152,7 @@ QWidget* CameraFramingControls::previews() {
         if (studio_) studio_->setCameraFraming(framing);
     };
 
-    sourceCaption_ = secondaryLabel(QString(), captionSize, row);
+    sourceCaption_ = EditorLook::secondaryLabel(QString(), captionSize, row);
     sourcePreview_ = new CameraFramingPreviewView(row);
     sourcePreview_->setShowsSource(true);
     sourcePreview_->setFixedSize(sourcePreviewSize);
@@ -171,7 +165,7 @@ QWidget* CameraFramingControls::previews() {
     outputPreview_->setFixedHeight(previewHeight);
     outputPreview_->setMinimumWidth(1);
     outputPreview_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    previewColumn(secondaryLabel(QStringLiteral("成片预览"), captionSize, row), outputPreview_, 1);
+    previewColumn(EditorLook::secondaryLabel(QStringLiteral("成片预览"), captionSize, row), outputPreview_, 1);
     return row;
 }
 

@@ -38,12 +38,6 @@ constexpr double largestPortrait = 0.5;
 
 QColor sectionFill() { return QColor::fromRgbF(0.91f, 0.96f, 0.94f); }
 
-QLabel* secondaryLabel(const QString& text, double points, QWidget* parent) {
-    QLabel* label = EditorLook::label(text, points, parent);
-    EditorLook::setTextColour(label, EditorLook::secondaryText(label));
-    return label;
-}
-
 QPushButton* smallButton(const QString& text, QWidget* parent) {
     QPushButton* button = EditorLook::defaultButton(text, QString(), parent);
     button->setFont(EditorLook::font(button, captionSize));
@@ -76,7 +70,7 @@ CameraSetupControls::CameraSetupControls(RecordingStudio& studio, WebcamFeed& fe
     bodyColumn->addWidget(cameraRow());
     framing_ = new CameraFramingControls(studio, body_);
     bodyColumn->addWidget(framing_);
-    hint_ = secondaryLabel(QStringLiteral("开始后拖动人像可调整位置，单击人像切换全屏口播。所有视频保存在本机。"), captionSize, body_);
+    hint_ = EditorLook::secondaryLabel(QStringLiteral("开始后拖动人像可调整位置，单击人像切换全屏口播。所有视频保存在本机。"), captionSize, body_);
     hint_->setWordWrap(true);
     bodyColumn->addWidget(hint_);
     column->addWidget(body_);
@@ -128,7 +122,7 @@ QWidget* CameraSetupControls::cameraRow() {
     auto* column = new QVBoxLayout(controls);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(9);
-    status_ = secondaryLabel(QString(), captionSize, controls);
+    status_ = EditorLook::secondaryLabel(QString(), captionSize, controls);
     column->addWidget(status_);
     column->addWidget(portraitControls(controls));
     mirror_ = new QCheckBox(QStringLiteral("镜像人像"), controls);

@@ -1,5 +1,6 @@
-#include "bench/ProcessTimes.h"
+#include "bench/ProcessMeasures.h"
 
+#include <QFile>
 #include <QProcess>
 
 #include <sys/resource.h>
@@ -20,6 +21,20 @@ bool runFfmpeg(const QStringList& arguments) {
                                                      QStringLiteral("-y")} +
                                              arguments);
     return tool.waitForFinished(-1) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+}
+
+qint64 statusBytes(const char* field, const QString& process) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(process));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').value(0).toLongLong() * 1024;
+    return 0;
+}
+
+void resetPeak() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly)) clear.write("5");
 }
 
 }  // namespace tavero::bench

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
 
 namespace tavero::bench {
@@ -11,5 +12,11 @@ double cpuSeconds(int who);
 // Runs FFmpeg's command line quietly with `arguments`, overwriting its
 // output; true when it ended normally with status 0.
 bool runFfmpeg(const QStringList& arguments);
+
+// A process's resident memory now ("VmRSS:") or at its peak ("VmHWM:", since
+// it started or since resetPeak()), in bytes; 0 when it cannot be read.
+qint64 statusBytes(const char* field, const QString& process = QStringLiteral("self"));
+// Starts this process's peak resident memory again from what it holds now.
+void resetPeak();
 
 }  // namespace tavero::bench
