@@ -49,7 +49,11 @@ void MoviePlayback::play() {
     if (playable_) player_->play();
 }
 
-void MoviePlayback::pause() { player_->pause(); }
+// Only a running playback: the backend draws a picture again on every
+// pause, which would land in the output after a newer video's.
+void MoviePlayback::pause() {
+    if (playing()) player_->pause();
+}
 
 void MoviePlayback::seek(qint64 milliseconds) {
     if (playable_) player_->setPosition(qBound<qint64>(0, milliseconds, player_->duration()));
@@ -64,6 +68,10 @@ void MoviePlayback::statusChanged() {
     const bool loaded = status == QMediaPlayer::LoadedMedia || status == QMediaPlayer::BufferedMedia ||
                         status == QMediaPlayer::BufferingMedia || status == QMediaPlayer::EndOfMedia;
     playable_ = !failed && loaded && player_->hasVideo();
+    // A video opened paused shows its first picture rather than nothing; the
+    // backend draws it only once asked to pause.
+    if (playable_ && status == QMediaPlayer::LoadedMedia && player_->playbackState() == QMediaPlayer::StoppedState)
+        player_->pause();
     emit changed();
 }
 

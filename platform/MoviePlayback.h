@@ -16,7 +16,8 @@ namespace tavero {
 // or cannot be decoded shows nothing, has no length and never plays; it is
 // no error here.
 //
-// Made paused at the start; deleting it stops the sound at once. Main thread.
+// Made paused at the start, showing the first picture once the file has
+// loaded; deleting it stops the sound at once. Main thread.
 class MoviePlayback : public QObject {
     Q_OBJECT
 public:

@@ -26,13 +26,25 @@ constexpr double captionSize = 11;
 constexpr int sliderWidth = 65;
 constexpr double dividerOpacity = 0.16;
 
-QLabel* caption(const QString& text, QWidget* parent) {
+const QColor panelCaptionColour = QColor::fromRgbF(1, 1, 1, 0.85f);
+
+// A caption in the text colour of its surroundings.
+QLabel* plainCaption(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
     label->setFont(Fonts::system(captionSize, FontWeight::regular, parent->logicalDpiY()));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, QColor::fromRgbF(1, 1, 1, 0.85f));
-    label->setPalette(palette);
+    return label;
+}
+
+void usePanelCaptionColour(QWidget& widget) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText, panelCaptionColour);
+    widget.setPalette(palette);
+}
+
+QLabel* caption(const QString& text, QWidget* parent) {
+    QLabel* label = plainCaption(text, parent);
+    usePanelCaptionColour(*label);
     return label;
 }
 
@@ -64,7 +76,7 @@ PrompterTransparencyControl::PrompterTransparencyControl(RecordingStudio& studio
     : QWidget(parent), studio_(&studio) {
     setToolTip(QStringLiteral("只改变背景透明度，讲稿文字保持清晰；100% 为全透明。"));
     slider_ = namedSlider(0, 1, 0.05, 100, QStringLiteral("提词器背景透明度"), this);
-    value_ = caption(QString(), this);
+    value_ = plainCaption(QString(), this);
     value_->setFixedWidth(34);
     clear_ = new RecordingActionButton(QStringLiteral("全透明"), compact(), this);
     connect(slider_, &SteppedSlider::valueEdited, this, [this](double value) {
@@ -76,7 +88,7 @@ PrompterTransparencyControl::PrompterTransparencyControl(RecordingStudio& studio
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
-    row->addWidget(caption(QStringLiteral("背景透明度"), this));
+    row->addWidget(plainCaption(QStringLiteral("背景透明度"), this));
     row->addWidget(slider_, 1);
     row->addWidget(value_);
     row->addWidget(clear_);
@@ -154,6 +166,7 @@ QWidget* TeleprompterView::buildControls() {
     speed_->setFixedWidth(sliderWidth);
     size_->setFixedWidth(sliderWidth);
     transparency_ = new PrompterTransparencyControl(*studio_, controls);
+    usePanelCaptionColour(*transparency_);
     connect(scroll_, &RecordingActionButton::clicked, this, [this] {
         if (studio_) studio_->setNotesScrolling(!studio_->notesScrolling());
     });

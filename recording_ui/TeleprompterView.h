@@ -15,13 +15,16 @@ class StatusDot;
 
 // The background-transparency row of the teleprompter: a slider over 0…1
 // in steps of 0.05, the value in percent and a "全透明" button. Only the
-// background changes; the text stays clear. Main thread.
+// background changes; the text stays clear. Its captions take the text
+// colour of where the row sits: light in the dark panel, dark in the
+// recording set-up. Main thread.
 class PrompterTransparencyControl : public QWidget {
     Q_OBJECT
 public:
     explicit PrompterTransparencyControl(RecordingStudio& studio, QWidget* parent = nullptr);
 
     QString valueText() const;
+    QLabel* valueLabel() const { return value_; }
     SteppedSlider* slider() const { return slider_; }
     RecordingActionButton* clearButton() const { return clear_; }
 

@@ -8,6 +8,9 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace tavero {
 
@@ -34,10 +37,28 @@ EffectsPopover::EffectsPopover(RecordingStudio& studio, const EffectControls& co
     });
 }
 
+namespace {
+
+constexpr int anchorGap = 4;
+
+}  // namespace
+
+// Below the anchor when it fits, else above it, else as low as the screen
+// lets it be seen whole from its top.
+QPoint EffectsPopover::placeFor(QSize size, const QRect& anchor, const QRect& screen) {
+    const int below = anchor.bottom() + 1 + anchorGap;
+    const int above = anchor.top() - anchorGap - size.height();
+    const int lowest = std::max(screen.top(), screen.bottom() + 1 - size.height());
+    const int y = below <= lowest ? below : above >= screen.top() ? above : lowest;
+    const int rightmost = std::max(screen.left(), screen.right() + 1 - size.width());
+    const int x = std::clamp(anchor.left() + anchor.width() / 2 - size.width() / 2, screen.left(), rightmost);
+    return {x, y};
+}
+
 void EffectsPopover::showBelow(const QWidget& anchor) {
     adjustSize();
-    const QPoint bottom = anchor.mapToGlobal(QPoint(anchor.width() / 2, anchor.height()));
-    move(bottom.x() - fixedWidth / 2, bottom.y() + 4);
+    const QRect place(anchor.mapToGlobal(QPoint(0, 0)), anchor.size());
+    move(placeFor(size(), place, anchor.screen()->availableGeometry()));
     show();
 }
 

@@ -25,8 +25,12 @@ public:
 
     EffectsPopover(RecordingStudio& studio, const EffectControls& controls, QWidget* parent);
 
-    // Opens under `anchor`, centred on it.
+    // Opens under `anchor`, centred on it; above it when the screen has no
+    // room below, so that "重新生成成片" is never off the screen.
     void showBelow(const QWidget& anchor);
+    // Where a popover of `size` goes for an anchor at `anchor` (global
+    // coordinates) on a screen whose free area is `screen`.
+    static QPoint placeFor(QSize size, const QRect& anchor, const QRect& screen);
     QPushButton* renderButton() const { return render_; }
 
 signals:

@@ -10,6 +10,8 @@
 #include <QSlider>
 #include <QStyle>
 #include <QToolButton>
+#include <QVideoFrame>
+#include <QVideoSink>
 #include <QVideoWidget>
 
 namespace tavero {
@@ -52,8 +54,10 @@ MoviePlayer::~MoviePlayer() = default;
 
 void MoviePlayer::setUrl(const QString& url) {
     if (playback_ && playback_->path() == url) return;
-    // Silent before the next one starts.
+    // Silent before the next one starts, and no picture of the old one under
+    // the new name, even when the new one cannot be played.
     release();
+    picture_->videoSink()->setVideoFrame(QVideoFrame());
     playback_ = std::make_unique<MoviePlayback>(url, picture_);
     connect(playback_.get(), &MoviePlayback::changed, this, &MoviePlayer::showPlayback);
     showPlayback();

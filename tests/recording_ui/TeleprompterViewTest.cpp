@@ -7,6 +7,7 @@
 #include "recording_ui/TeleprompterView.h"
 #include "tests/recording_ui/RecordingWindowsHarness.h"
 
+#include <QLabel>
 #include <QScrollBar>
 
 #include <gtest/gtest.h>
@@ -93,6 +94,20 @@ TEST_F(TeleprompterViewTest, TransparencyClearsTheBackgroundOnly) {
     EXPECT_EQ(studio().notesTransparency(), 1.0);
     EXPECT_EQ(view.transparency().valueText(), QStringLiteral("100%"));
     EXPECT_EQ(view.backgroundOpacity(), 0.0);
+}
+
+TEST_F(TeleprompterViewTest, TheTransparencyCaptionsAreLightInThePanelAndDarkInTheLightSetUp) {
+    const QColor inPanel = view.transparency().valueLabel()->palette().color(QPalette::WindowText);
+    EXPECT_GT(inPanel.lightnessF(), 0.9);
+
+    QWidget sheet;
+    QPalette light = sheet.palette();
+    light.setColor(QPalette::Window, Qt::white);
+    light.setColor(QPalette::WindowText, QColor(30, 30, 30));
+    sheet.setPalette(light);
+    const PrompterTransparencyControl inSheet(studio(), &sheet);
+    EXPECT_EQ(inSheet.valueLabel()->palette().color(QPalette::WindowText), QColor(30, 30, 30))
+        << "white on the light set-up could not be read";
 }
 
 TEST_F(TeleprompterViewTest, TheNotesMoveBySpeedOverThirtyEachTickInFractionsOfAPoint) {

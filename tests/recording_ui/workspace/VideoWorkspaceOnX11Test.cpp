@@ -1,14 +1,19 @@
-// The player on a real display: a generated recording plays, with a sound
-// server and without one, and a change of video silences the old one.
+// The player on a real display: a generated recording shows its first
+// picture before it plays, plays with a sound server and without one, and a
+// change of video silences the old one.
 #include "editor_ui/ElidedLabel.h"
 #include "platform/MoviePlayback.h"
 #include "tests/editor_ui/Samples.h"
 #include "tests/recording_ui/workspace/WorkspaceFixture.h"
 #include "tests/support/SoundServer.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QToolButton>
+#include <QVideoFrame>
+#include <QVideoSink>
+#include <QVideoWidget>
 
 using namespace tavero;
 using tavero::test::WorkspaceTest;
@@ -45,6 +50,40 @@ protected:
 
     QString recording;
 };
+
+TEST_F(PlayerTest, AVideoOpenedPausedShowsItsFirstPicture) {
+    test::NoSoundServer silence;
+    QVideoSink picture;
+    MoviePlayback playback(recording, &picture);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return picture.videoFrame().isValid(); }, waitMs))
+        << "the first picture shows before play is pressed";
+    EXPECT_EQ(picture.videoFrame().size(), QSize(640, 360));
+    EXPECT_FALSE(playback.playing());
+    EXPECT_TRUE(playback.playable());
+    EXPECT_LT(playback.position(), 100);
+}
+
+TEST_F(PlayerTest, AnotherVideoNeverShowsThePictureOfTheOldOne) {
+    test::NoSoundServer silence;
+    VideoWorkspace& view = open(recording);
+    view.show();
+    const QVideoSink* picture = view.player()->findChild<QVideoWidget*>()->videoSink();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return picture->videoFrame().isValid(); }, waitMs));
+
+    const QString broken = folder.file(QStringLiteral("坏.mp4"));
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a video");
+    file.close();
+    model().setVideoURL(broken);
+    EXPECT_FALSE(picture->videoFrame().isValid()) << "the old picture is gone at once";
+    QTest::qWait(500);
+    EXPECT_FALSE(picture->videoFrame().isValid()) << "and nothing comes back for a file that cannot play";
+
+    model().setVideoURL(makeRecording(QStringLiteral("讲解成片.mp4")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return picture->videoFrame().size() == QSize(320, 240); }, waitMs))
+        << "the new video's own first picture";
+}
 
 TEST_F(PlayerTest, ARecordingPlaysWithoutASoundDevice) {
     test::NoSoundServer silence;

@@ -116,6 +116,21 @@ TEST_F(WorkspaceTest, TheRenderShowsItsTruncatedPercentageAndLocksTheEffects) {
     EXPECT_TRUE(view.effectsButton()->isEnabled());
 }
 
+TEST(EffectsPopoverPlace, ItOpensBelowItsButtonAboveItWhenTheScreenEndsAndStaysOnTheScreen) {
+    const QRect screen(0, 0, 1920, 1080);
+    const QSize size(340, 300);
+    EXPECT_EQ(EffectsPopover::placeFor(size, QRect(900, 400, 80, 30), screen), QPoint(770, 434));
+    EXPECT_EQ(EffectsPopover::placeFor(size, QRect(900, 800, 80, 30), screen), QPoint(770, 496))
+        << "no room below: above the button, so its render button can be pressed";
+    EXPECT_EQ(EffectsPopover::placeFor(size, QRect(1860, 400, 60, 30), screen), QPoint(1580, 434))
+        << "kept inside the right edge";
+    EXPECT_EQ(EffectsPopover::placeFor(size, QRect(0, 400, 60, 30), screen), QPoint(0, 434));
+    EXPECT_EQ(EffectsPopover::placeFor(size, QRect(900, 746, 80, 30), screen), QPoint(770, 780)) << "just fits below";
+    EXPECT_EQ(EffectsPopover::placeFor(size, QRect(900, 747, 80, 30), screen), QPoint(770, 443));
+    EXPECT_EQ(EffectsPopover::placeFor(size, QRect(900, 100, 80, 30), QRect(0, 0, 1920, 400)), QPoint(770, 100))
+        << "room on neither side: whole on the screen, over the button";
+}
+
 TEST_F(WorkspaceTest, TheEffectsPopoverClosesBeforeTheRenderStarts) {
     VideoWorkspace& view = open(raw);
     view.showState(withProject(raw, std::nullopt));
