@@ -224,7 +224,7 @@ private:
         // It jitters, so the stamps follow one another (SoundStamps).
         const MonotonicTime now = std::chrono::steady_clock::now();
         const int rate = int(input.spec.rate);
-        return {input.kind, samples, frames, channels, rate, input.stamps.place(now - age(input), frames, rate)};
+        return {input.kind, samples, frames, channels, rate, input.stamps.place(now - age(input), frames, rate, now)};
     }
 
     // How long ago the first sample not yet read (this chunk's first) was

@@ -17,6 +17,11 @@ namespace tavero {
 namespace {
 
 constexpr int rate = 48000;
+// Qt closes a sound effect's stream as soon as it has handed the last sample
+// to the sound server, and the server drops what it has not played yet: on a
+// busy machine a sound shorter than the stream's buffer (about 0.15 s) was
+// never heard. Silence after each sound is what gets cut instead.
+constexpr double trailingSilence = 0.4;
 
 // One sample of a sound at `t` seconds, within -1 … 1.
 using Tone = std::function<double(double t)>;
@@ -37,8 +42,10 @@ double pop(double t) {
     return 0.6 * attack * std::exp(-t / 0.018) * std::sin(phase);
 }
 
+// `seconds` of `tone` followed by the trailing silence.
 QByteArray waveOf(const Tone& tone, double seconds) {
-    const int frames = int(seconds * rate);
+    const int sounding = int(seconds * rate);
+    const int frames = sounding + int(trailingSilence * rate);
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::LittleEndian);
@@ -50,8 +57,10 @@ QByteArray waveOf(const Tone& tone, double seconds) {
     out << quint32(16) << quint16(1) << quint16(1) << quint32(rate) << quint32(2 * rate) << quint16(2) << quint16(16);
     tag("data");
     out << quint32(2 * frames);
-    for (int frame = 0; frame < frames; ++frame)
-        out << qint16(std::lround(32767 * std::clamp(tone(double(frame) / rate), -1.0, 1.0)));
+    for (int frame = 0; frame < frames; ++frame) {
+        const double sample = frame < sounding ? tone(double(frame) / rate) : 0.0;
+        out << qint16(std::lround(32767 * std::clamp(sample, -1.0, 1.0)));
+    }
     return bytes;
 }
 

@@ -27,7 +27,8 @@ struct SoundChunk {
     // When its first sample was captured, on the clock every picture is
     // stamped on: its arrival minus the latency the sound server reports,
     // kept in line with the input's previous chunks (SoundStamps), so one
-    // input's stamps always rise.
+    // input's stamps rise; never so that the chunk would end after it
+    // arrived (they step back rather than stay late).
     MonotonicTime captured;
 };
 

@@ -26,11 +26,15 @@ void SoundStamps::restart(MonotonicTime at, int rate) {
     rate_ = rate;
 }
 
-MonotonicTime SoundStamps::place(MonotonicTime measured, int frames, int rate) {
+MonotonicTime SoundStamps::place(MonotonicTime measured, int frames, int rate, MonotonicTime arrived) {
     if (frames <= 0 || rate <= 0) return anchor_ ? std::max(measured, end()) : measured;
-    if (!anchor_) {
-        restart(measured, rate);
+    const Seconds length(double(frames) / rate);
+    const bool endsAfterArrival = anchor_ && end() + toClock(length - gapTolerance) > arrived;
+    if (!anchor_ || endsAfterArrival) {
+        // Even a measured stamp can lie past the arrival (a negative latency).
+        restart(std::min(measured, arrived - toClock(length)), rate);
         offset_ = Seconds(0);
+        lateBefore_ = false;
     } else {
         if (rate != rate_) restart(end(), rate);
         const Seconds error = measured - end();
@@ -41,7 +45,6 @@ MonotonicTime SoundStamps::place(MonotonicTime measured, int frames, int rate) {
             lateBefore_ = false;
         } else {
             lateBefore_ = late;
-            const Seconds length(double(frames) / rate);
             offset_ += (error - offset_) * std::min(1.0, length / meanSpan);
             if (std::fabs(offset_.count()) > deadband.count()) {
                 const Seconds limit = length * followRate;

@@ -19,7 +19,13 @@ namespace tavero {
 // measured stamps from the placed ones is followed slowly (at most
 // `followRate` of the sound's length, once it exceeds `deadband`), so that a
 // sound card whose clock runs fast or slow against ours stays in step and a
-// spike taken for a gap is undone. Stamps never run backwards.
+// spike taken for a gap is undone. Stamps run backwards only where they
+// were provably late: a chunk has arrived whole, so it cannot have ended
+// after it arrived. A stream's first latency can be reported before the
+// server has counted a backlog it then hands over at once (seconds of a
+// microphone's sound); the stamps would run that much late for good, so a
+// chunk placed to end after its arrival is placed where it was measured (or
+// to end as it arrived, if even that is later).
 class SoundStamps {
 public:
     static constexpr Seconds gapTolerance{0.010};
@@ -27,8 +33,8 @@ public:
     static constexpr double followRate = 0.005;
 
     // The stamp of a chunk of `frames` at `rate` whose first sample was
-    // measured to be captured at `measured`.
-    MonotonicTime place(MonotonicTime measured, int frames, int rate);
+    // measured to be captured at `measured`, and which arrived at `arrived`.
+    MonotonicTime place(MonotonicTime measured, int frames, int rate, MonotonicTime arrived);
 
 private:
     MonotonicTime end() const;

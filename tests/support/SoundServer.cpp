@@ -1,6 +1,7 @@
 #include "tests/support/SoundServer.h"
 
 #include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QThread>
 
 namespace tavero::test {
@@ -56,13 +57,41 @@ bool SoundServer::control(const QStringList& arguments) const {
     return pactl.waitForFinished(startLimitMs) && pactl.exitStatus() == QProcess::NormalExit && pactl.exitCode() == 0;
 }
 
-bool SoundServer::playTone(int frequency) const {
+bool SoundServer::playTone(int frequency) {
     return control({QStringLiteral("load-module"), QStringLiteral("module-sine"), QStringLiteral("sink=test_sink"),
-                    QStringLiteral("frequency=%1").arg(frequency)});
+                    QStringLiteral("frequency=%1").arg(frequency)}) &&
+           keepSinkPlaying();
+}
+
+// A null sink that nobody asks for a short latency mixes its streams up to
+// 2 s ahead and then sleeps, and a monitor opened meanwhile hears nothing
+// until that block has passed: every recorded part would miss up to 2 s of
+// the tone. A sound card plays in real time, so a listener with a short
+// latency keeps the sink doing the same for the server's life. Returns once
+// the listener hears the sink.
+bool SoundServer::keepSinkPlaying() {
+    if (listener_.state() != QProcess::NotRunning) return true;
+    const QString heard = runtime_.file(QStringLiteral("listener.raw"));
+    listener_.setStandardOutputFile(heard);
+    listener_.start(QStringLiteral("parec"),
+                    {QStringLiteral("--latency-msec=20"), QStringLiteral("--device=test_sink.monitor"),
+                     QStringLiteral("--format=s16le"), QStringLiteral("--rate=8000"), QStringLiteral("--channels=1"),
+                     QStringLiteral("--raw")});
+    if (!listener_.waitForStarted()) return false;
+    const QDeadlineTimer deadline(startLimitMs);
+    while (!deadline.hasExpired() && listener_.state() == QProcess::Running) {
+        if (QFileInfo(heard).size() > 0) return true;
+        QThread::msleep(20);
+    }
+    return false;
 }
 
 void SoundServer::kill() {
     running_ = false;
+    if (listener_.state() != QProcess::NotRunning) {
+        listener_.kill();
+        listener_.waitForFinished();
+    }
     if (server_.state() == QProcess::NotRunning) return;
     server_.kill();
     server_.waitForFinished();

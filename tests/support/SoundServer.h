@@ -24,14 +24,18 @@ public:
     bool running() const { return running_; }
     // Runs pactl against this server; true when it succeeded.
     bool control(const QStringList& arguments) const;
-    // Plays a steady tone into the sink (a sine module of the server).
-    bool playTone(int frequency) const;
+    // Plays a steady tone into the sink (a sine module of the server) and
+    // returns once the sink plays it in real time.
+    bool playTone(int frequency);
     // Ends the server at once, as a crash would.
     void kill();
 
 private:
+    bool keepSinkPlaying();
+
     TempDir runtime_;
     QProcess server_;
+    QProcess listener_;
     QByteArray previous_;
     bool hadPrevious_ = false;
     bool running_ = false;

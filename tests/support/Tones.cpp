@@ -19,4 +19,14 @@ double toneAmplitude(const std::vector<float>& samples, int rate, double frequen
     return 2 * std::sqrt(std::max(power, 0.0)) / double(samples.size());
 }
 
+double toneCoverage(const std::vector<float>& samples, int rate, double frequency, double least) {
+    const size_t window = size_t(rate / 10);
+    int windows = 0, heard = 0;
+    for (size_t at = 0; at + window <= samples.size(); at += window, ++windows) {
+        const std::vector<float> part(samples.begin() + long(at), samples.begin() + long(at + window));
+        if (toneAmplitude(part, rate, frequency) > least) ++heard;
+    }
+    return windows ? double(heard) / windows : 0.0;
+}
+
 }  // namespace tavero::test

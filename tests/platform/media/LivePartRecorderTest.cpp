@@ -427,11 +427,11 @@ TEST_F(LivePartRecorderTest, MixesWhatTheComputerPlaysWithTheMicrophone) {
     EXPECT_EQ(test::soundTrackTags(path).size(), 1);
     const std::vector<float> samples = test::decodeSound(path);
     EXPECT_NEAR(double(samples.size()) / 48000, report.seconds, 0.05);
-    // Both tones (at 0.4 each where the server delivered; on a busy machine
-    // the test server loses part of what its monitor plays, and we keep the
-    // gaps it reports).
-    EXPECT_GT(test::toneAmplitude(samples, 48000, 440), 0.02);
-    EXPECT_GT(test::toneAmplitude(samples, 48000, 660), 0.02);
+    // Both tones (at 0.4 each) all through the part. One amplitude over the
+    // whole part would depend on the tones' phase, which the small steps of
+    // the sound's stamps on a busy machine move.
+    EXPECT_GT(test::toneCoverage(samples, 48000, 440, 0.05), 0.9);
+    EXPECT_GT(test::toneCoverage(samples, 48000, 660, 0.05), 0.9);
     // The server hands the first sound of a stream over late (here about two
     // seconds); it is still placed where it was captured.
     const std::vector<float> first(samples.begin() + 4800, samples.begin() + 48000);
