@@ -58,13 +58,6 @@ struct Block {
         lines.push_back(line);
         bounds = bounds.isNull() ? line : bounds.united(line);
     }
-
-    int medianWidth() const {
-        std::vector<int> widths;
-        for (const QRect& line : lines) widths.push_back(line.width());
-        std::nth_element(widths.begin(), widths.begin() + std::ptrdiff_t(widths.size() / 2), widths.end());
-        return widths[widths.size() / 2];
-    }
 };
 
 // Whether `line` continues the column whose last line is `last`: below it,
@@ -98,13 +91,30 @@ std::vector<Block> stacked(std::vector<QRect> lines, const std::vector<int>& are
     return columns;
 }
 
+int median(std::vector<int> values) {
+    std::nth_element(values.begin(), values.begin() + std::ptrdiff_t(values.size() / 2), values.end());
+    return values[values.size() / 2];
+}
+
 // Two columns beside each other on one background that are no columns of
-// text but the cells of one table, or a label and its value.
+// text but the cells of one table, or labels and their values. Only their
+// lines level with each other count: a column may go on above or below
+// (a heading, a list before a table of shortcuts).
 bool oneTable(const Block& a, const Block& b) {
     if (a.area != b.area || !overlapVertically(a.bounds, b.bounds)) return false;
-    const int gap = std::max(a.bounds.left(), b.bounds.left()) - std::min(a.bounds.right(), b.bounds.right());
-    if (gap <= 0) return false;
-    return std::min(a.medianWidth(), b.medianWidth()) < columnWidthToGap * gap;
+    std::vector<int> gaps, widths;
+    for (const QRect& left : a.lines) {
+        for (const QRect& right : b.lines) {
+            if (!overlapVertically(left, right)) continue;
+            const QRect& first = left.left() < right.left() ? left : right;
+            const QRect& second = left.left() < right.left() ? right : left;
+            gaps.push_back(second.left() - first.right());
+            widths.push_back(std::min(left.width(), right.width()));
+        }
+    }
+    if (gaps.empty()) return false;
+    const int gap = *std::min_element(gaps.begin(), gaps.end());
+    return gap > 0 && median(widths) < columnWidthToGap * gap;
 }
 
 std::vector<Block> joinedTables(std::vector<Block> columns) {
