@@ -13,14 +13,22 @@
 
 #include <thread>
 #include <utility>
+#include <vector>
 
 using namespace tavero;
 
 namespace {
 
+constexpr int pageCount = fixtures::recognitionPageCount + fixtures::layoutPageCount;
+
 const fixtures::RecognitionPage& page(benchmark::State& state) {
     // Drawn once, after the application has loaded the fonts.
-    static const auto pages = fixtures::recognitionPages();
+    static const std::vector<fixtures::RecognitionPage> pages = [] {
+        std::vector<fixtures::RecognitionPage> all;
+        for (auto& page : fixtures::recognitionPages()) all.push_back(std::move(page));
+        for (auto& page : fixtures::layoutPages()) all.push_back(std::move(page));
+        return all;
+    }();
     return pages[size_t(state.range(0))];
 }
 
@@ -28,6 +36,8 @@ void report(benchmark::State& state, const fixtures::RecognitionPage& known, con
     const bench::RecognitionErrors errors = bench::compareLines(known.lines, read);
     state.SetLabel(known.name.toStdString());
     state.counters["errors%"] = 100 * errors.rate();
+    // The text as copied, in reading order, white space removed.
+    state.counters["order%"] = 100 * fixtures::readingOrderErrorRate(known.lines, read);
     state.counters["junk"] = double(errors.junkLines);
     state.counters["lines"] = double(read.size());
 }
@@ -113,7 +123,7 @@ void recognizeFromStart(benchmark::State& state) {
 // The command line starts its engine every time, as our first reading does.
 const bool pagesRegistered = [] {
     using Run = void (*)(benchmark::State&);
-    for (int index = 0; index < fixtures::recognitionPageCount; ++index) {
+    for (int index = 0; index < pageCount; ++index) {
         for (const auto& [name, run] : {std::pair<const char*, Run>{"ourFirstReading", ourFirstReading},
                                         {"ourReading", ourReading},
                                         {"commandLine", commandLine}})

@@ -31,6 +31,8 @@ target_link_libraries(tavero_opencv INTERFACE ${OpenCV_IMGPROC_LIBRARY} ${OpenCV
 
 if(TAVERO_BUILD_TESTS)
   find_package(GTest REQUIRED)
+  # The PNG tests read our files back with libpng itself.
+  find_package(PNG REQUIRED)
 endif()
 if(TAVERO_BUILD_BENCH)
   find_package(benchmark REQUIRED)

@@ -12,7 +12,9 @@
 #include <QImageWriter>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <optional>
 
 namespace tavero::ImageOps {
 
@@ -75,8 +77,55 @@ auto withoutExcessText(QIODevice& device, Read read) {
     return read(device);
 }
 
+quint32 littleEndianAt(const QByteArray& data, qsizetype at, int bytes) {
+    quint32 value = 0;
+    for (int i = bytes - 1; i >= 0; --i) value = value << 8 | quint8(data.at(at + i));
+    return value;
+}
+
+quint32 bigEndianAt(const QByteArray& data, qsizetype at) {
+    quint32 value = 0;
+    for (int i = 0; i < 4; ++i) value = value << 8 | quint8(data.at(at + i));
+    return value;
+}
+
+// The size the header of the PNG at `offset` from the start of `device`
+// declares; nothing when no PNG starts there.
+std::optional<QSize> pngSizeAt(QIODevice& device, qint64 start, qint64 offset) {
+    if (!device.seek(start + offset)) return std::nullopt;
+    const QByteArray header = device.read(24);
+    if (header.size() < 24 || !header.startsWith("\x89PNG\r\n\x1a\n") || header.mid(12, 4) != "IHDR") return std::nullopt;
+    const quint32 width = bigEndianAt(header, 16), height = bigEndianAt(header, 20);
+    if (width > quint32(INT_MAX) || height > quint32(INT_MAX)) return QSize(INT_MAX, INT_MAX);
+    return QSize(int(width), int(height));
+}
+
+// An icon's directory says at most 256 × 256 for each of its pictures, and
+// Qt's reader reports that, whatever a PNG inside declares and decodes to.
+// Each PNG's own header is checked first, as for a PNG file.
+bool iconWrapsTooLargePng(QIODevice& device) {
+    constexpr int directoryHeader = 6, entrySize = 16;
+    const QByteArray head = device.peek(directoryHeader);
+    if (device.isSequential() || head.size() < directoryHeader || littleEndianAt(head, 0, 2) != 0 ||
+        littleEndianAt(head, 2, 2) != 1)
+        return false;
+    const int entries = int(littleEndianAt(head, 4, 2));
+    const QByteArray directory = device.peek(directoryHeader + entries * entrySize);
+    const qint64 start = device.pos();
+    bool tooLarge = false;
+    for (int i = 0; i < entries && !tooLarge; ++i) {
+        const qsizetype entry = directoryHeader + qsizetype(i) * entrySize;
+        if (directory.size() < entry + entrySize) break;
+        const std::optional<QSize> size = pngSizeAt(device, start, littleEndianAt(directory, entry + 12, 4));
+        tooLarge = size && !withinPixelLimit(*size);
+    }
+    device.seek(start);
+    return tooLarge;
+}
+
 QImage readChecked(QIODevice& device, int fit) {
     allowLargestImages();
+    if (iconWrapsTooLargePng(device)) throw PictureTooLarge();
     QImageReader reader(&device);
     const QSize declared = reader.size();
     if (!declared.isValid() || declared.isEmpty()) return {};

@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace tavero {
 
@@ -87,11 +88,15 @@ void LibraryManifest::write() {
 // memory replaces it, so it stays beside the new one for the user to recover.
 // Kept under a second name, not copied: a copy needs room the disk may lack,
 // and reading a link or a FIFO is what we must not do.
-void LibraryManifest::keepUnreadable() const {
+void LibraryManifest::keepUnreadable() {
     if (!existsHere(path())) return;
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    if (!keepAside(path(), path() + QStringLiteral(".broken-") + stamp)) throw ShotError(messages::cannotKeepCopy(fileName));
+    const std::optional<QString> kept = keepAside(path(), path() + QStringLiteral(".broken-") + stamp);
+    if (!kept) throw ShotError(messages::cannotKeepCopy(fileName));
+    keptAs_ = QFileInfo(*kept).fileName();
 }
+
+std::optional<QString> LibraryManifest::takeKeptAside() { return std::exchange(keptAs_, std::nullopt); }
 
 void LibraryManifest::insertFirst(const CaptureRecord& record) { records_.prepend(record); }
 

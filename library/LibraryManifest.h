@@ -36,19 +36,23 @@ public:
     // Drops missing records, then replaces the file atomically with the list;
     // a failed write leaves the earlier file whole.
     void write();
+    // The name of the file an unreadable manifest was kept under by the last
+    // write, once.
+    std::optional<QString> takeKeptAside();
 
     void insertFirst(const CaptureRecord& record);
     std::optional<CaptureRecord> recordForFile(const QString& file) const;
     void remove(const QUuid& id);
 
 private:
-    void keepUnreadable() const;
+    void keepUnreadable();
 
     QString folder_;
     QList<CaptureRecord> records_;
     // The file on disk could not be read or decoded and has not been kept
     // aside yet.
     bool keepAsideBeforeWrite_ = false;
+    std::optional<QString> keptAs_;
 };
 
 }  // namespace tavero

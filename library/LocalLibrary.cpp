@@ -57,6 +57,8 @@ void LocalLibrary::run(Work work, std::function<void(Result<Value>)> done) {
     });
 }
 
+void LocalLibrary::onManifestKeptAside(KeptAside keptAside) { keptAside_ = std::move(keptAside); }
+
 void LocalLibrary::load(LoadDone done) {
     queue_.async([this, done = std::move(done)] {
         const Result<Done> result = capture(
@@ -101,7 +103,14 @@ void LocalLibrary::trash(const CaptureRecord& record, TrashDone done) {
 void LocalLibrary::loadNow() {
     createFolder();
     manifest_.read();
-    if (manifest_.removeMissingRecords() > 0) manifest_.write();
+    if (manifest_.removeMissingRecords() > 0) writeManifest();
+}
+
+void LocalLibrary::writeManifest() {
+    manifest_.write();
+    const std::optional<QString> keptAs = manifest_.takeKeptAside();
+    if (!keptAs) return;
+    if (keptAside_) postToMain([keptAside = keptAside_, name = *keptAs] { keptAside(name); });
 }
 
 CaptureRecord LocalLibrary::persistNow(const QImage& image, const QString& name, const QString& type) {
@@ -112,7 +121,15 @@ CaptureRecord LocalLibrary::persistNow(const QImage& image, const QString& name,
     writeFileAtomically(pathOf(file), bytes).orThrow(messages::cannotWriteFile(file));
     const CaptureRecord record = newRecord(id, file, image.size(), CaptureRecord::imageKind);
     manifest_.insertFirst(record);
-    manifest_.write();
+    try {
+        writeManifest();
+    } catch (const ShotError&) {
+        // The caller says the picture was not saved: it leaves the folder and
+        // the list with the failure, so no later save lists it unasked.
+        manifest_.remove(id);
+        QFile::remove(pathOf(file));
+        throw;
+    }
     return record;
 }
 
@@ -121,7 +138,7 @@ CaptureRecord LocalLibrary::addVideoNow(const QString& path) {
     if (auto listed = manifest_.recordForFile(file)) return *listed;
     const CaptureRecord record = newRecord(QUuid::createUuid(), file, QSize(0, 0), CaptureRecord::videoKind);
     manifest_.insertFirst(record);
-    manifest_.write();
+    writeManifest();
     return record;
 }
 
@@ -140,7 +157,7 @@ void LocalLibrary::trashNow(const CaptureRecord& record) {
     // reaching out of it) has no file here and is only forgotten.
     if (isBareName(record.file) && QFileInfo::exists(path) && !moveToTrash(path)) throw ShotError(messages::cannotTrash(record.file));
     manifest_.remove(record.id);
-    manifest_.write();
+    writeManifest();
 }
 
 void LocalLibrary::createFolder() const {

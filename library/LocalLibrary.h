@@ -43,6 +43,8 @@ public:
     // Receives the path of the written project file.
     using ProjectDone = std::function<void(Result<QString> path)>;
     using TrashDone = std::function<void(std::optional<ShotError> error)>;
+    // Receives the name an unreadable "index.json" was kept under.
+    using KeptAside = std::function<void(QString keptAs)>;
 
     // With an empty `root`, the folder 岚帧 in the user's Desktop. Nothing is
     // touched on disk until the first operation.
@@ -54,12 +56,18 @@ public:
     const QString& root() const { return root_; }
     static QString defaultRoot();
 
+    // Called on the main thread each time a manifest that could not be read
+    // is set aside before being replaced: its records leave the history.
+    // Set before the first operation.
+    void onManifestKeptAside(KeptAside keptAside);
+
     // Creates the folder, reads the manifest and drops the records whose file
     // is gone, rewriting the manifest only when it dropped some. On failure
     // `done` gets the list as it was and the error, and the file is untouched.
     void load(LoadDone done);
     // Writes `image` as a new file named after `name`, encoded as `type`
-    // ("png", "jpg" or "heic"), and lists it first.
+    // ("png", "jpg" or "heic"), and lists it first. When the manifest cannot
+    // be written the file is removed again: nothing unlisted stays behind.
     void persist(const QImage& image, const QString& name, const QString& type, RecordDone done);
     void persist(const QImage& image, RecordDone done);
     // Lists a video already written into the folder; a file already listed
@@ -87,11 +95,14 @@ private:
     QString saveProjectNow(const QImage& image, const QList<Mark>& marks);
     void trashNow(const CaptureRecord& record);
     void createFolder() const;
+    // Writes the manifest and tells of a file it set aside.
+    void writeManifest();
     QString pathOf(const QString& file) const;
 
     const QString root_;
     // Touched only on queue_.
     LibraryManifest manifest_;
+    KeptAside keptAside_;
     // Declared last so that it is destroyed first, letting queued work finish
     // while the manifest is still alive.
     SerialQueue queue_;

@@ -20,6 +20,10 @@ namespace {
 constexpr int compressionLevel = 6;
 // A band smaller than this is not worth a thread of its own.
 constexpr qint64 bandPixels = 512 * 1024;
+// The stream goes into IDAT chunks of this size. libpng refuses one chunk
+// larger than the pixels plus the overhead of stored deflate blocks of 32 KB,
+// which zlib exceeds on incompressible data (its stored blocks are 16 KB).
+constexpr qsizetype idatBytes = 1 << 20;
 
 enum class Filter : uchar { none = 0, paeth = 4 };
 
@@ -87,63 +91,86 @@ void appendFiltered(const uchar* row, const uchar* above, int rowBytes, int byte
     }
 }
 
-// Rows `top` to `bottom` of `image` in the layout's format. Converted a few
-// rows at a time: each band has its own thread already, and Qt would spread
-// a larger conversion over its shared pool.
+// Rows `top` to `bottom` of `image` in the layout's format, filtered.
 void appendFilteredRows(const QImage& image, const Layout& layout, int top, int bottom, std::vector<uchar>& out) {
-    constexpr int rowsAtOnce = 16;
     const int rowBytes = image.width() * layout.bytesPerPixel;
-    for (int chunk = top; chunk < bottom; chunk += rowsAtOnce) {
-        // With the row above, which Paeth predicts from.
-        const int first = std::max(chunk - 1, 0);
-        const int end = std::min(chunk + rowsAtOnce, bottom);
-        const QImage view(image.constScanLine(first), image.width(), end - first, image.bytesPerLine(), image.format());
-        const QImage rows = view.convertToFormat(layout.format);
-        for (int y = chunk; y < end; ++y) {
-            const uchar* above = y > 0 ? rows.constScanLine(y - 1 - first) : nullptr;
-            appendFiltered(rows.constScanLine(y - first), above, rowBytes, layout.bytesPerPixel, out);
-        }
+    // With the row above, which Paeth predicts from.
+    const int first = std::max(top - 1, 0);
+    const QImage view(image.constScanLine(first), image.width(), bottom - first, image.bytesPerLine(), image.format());
+    const QImage rows = view.convertToFormat(layout.format);
+    for (int y = top; y < bottom; ++y) {
+        const uchar* above = y > 0 ? rows.constScanLine(y - 1 - first) : nullptr;
+        appendFiltered(rows.constScanLine(y - first), above, rowBytes, layout.bytesPerPixel, out);
     }
 }
 
 // One horizontal band, deflated on its own; the bands' outputs join into a
 // single zlib stream because each but the last ends on a byte boundary
-// without closing the stream.
+// without closing the stream. Its output is kept in pieces, so it grows
+// without being copied.
 struct Band {
     int top = 0;
     int bottom = 0;
     bool last = false;
-    std::vector<uchar> deflated;
+    std::vector<std::vector<uchar>> deflated;
     uLong checksum = 0;
     uLong filteredBytes = 0;
     bool ok = false;
 };
 
-void encodeBand(const QImage& image, const Layout& layout, Band& band) {
-    std::vector<uchar> filtered;
-    filtered.reserve(size_t(image.width() * layout.bytesPerPixel + 1) * size_t(band.bottom - band.top));
-    appendFilteredRows(image, layout, band.top, band.bottom, filtered);
-    band.filteredBytes = uLong(filtered.size());
-    band.checksum = adler32(adler32(0, nullptr, 0), filtered.data(), uInt(filtered.size()));
+constexpr size_t outputPiece = 256 * 1024;
 
+// Deflates what `stream` holds with `flush`, adding pieces of output as
+// they fill; false when zlib fails.
+bool deflateInto(z_stream& stream, int flush, Band& band) {
+    for (;;) {
+        if (band.deflated.empty() || band.deflated.back().size() == outputPiece) {
+            band.deflated.emplace_back();
+            band.deflated.back().reserve(outputPiece);
+        }
+        std::vector<uchar>& piece = band.deflated.back();
+        const size_t used = piece.size();
+        piece.resize(outputPiece);
+        stream.next_out = piece.data() + used;
+        stream.avail_out = uInt(outputPiece - used);
+        const int result = deflate(&stream, flush);
+        piece.resize(outputPiece - stream.avail_out);
+        if (result == Z_STREAM_END) return true;
+        if (result != Z_OK && result != Z_BUF_ERROR) return false;
+        // Done when zlib had room left over: all input taken, all flushed.
+        if (stream.avail_out > 0 && stream.avail_in == 0) return flush != Z_FINISH;
+    }
+}
+
+// Filters and deflates the band a few rows at a time: each band has its own
+// thread already (Qt would spread a larger conversion over its shared pool),
+// and only the compressed band is held whole.
+void encodeBand(const QImage& image, const Layout& layout, Band& band) {
+    constexpr int rowsAtOnce = 16;
     z_stream stream{};
     // Raw deflate: the zlib header and checksum are written once for all bands.
     if (deflateInit2(&stream, compressionLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) return;
-    band.deflated.resize(deflateBound(&stream, uLong(filtered.size())) + 16);
-    stream.next_in = filtered.data();
-    stream.avail_in = uInt(filtered.size());
-    stream.next_out = band.deflated.data();
-    stream.avail_out = uInt(band.deflated.size());
-    const int flush = band.last ? Z_FINISH : Z_SYNC_FLUSH;
-    const int result = deflate(&stream, flush);
-    band.ok = result == (band.last ? Z_STREAM_END : Z_OK) && stream.avail_in == 0;
-    band.deflated.resize(stream.total_out);
+    band.checksum = adler32(0, nullptr, 0);
+    std::vector<uchar> filtered;
+    bool ok = true;
+    for (int top = band.top; ok && top < band.bottom; top += rowsAtOnce) {
+        const int bottom = std::min(top + rowsAtOnce, band.bottom);
+        filtered.clear();
+        appendFilteredRows(image, layout, top, bottom, filtered);
+        band.filteredBytes += uLong(filtered.size());
+        band.checksum = adler32(band.checksum, filtered.data(), uInt(filtered.size()));
+        stream.next_in = filtered.data();
+        stream.avail_in = uInt(filtered.size());
+        const bool end = bottom == band.bottom;
+        ok = deflateInto(stream, end ? (band.last ? Z_FINISH : Z_SYNC_FLUSH) : Z_NO_FLUSH, band);
+    }
+    band.ok = ok;
     deflateEnd(&stream);
 }
 
-std::vector<Band> bandsOf(const QImage& image) {
+std::vector<Band> bandsOf(const QImage& image, int threads) {
     const qint64 pixels = qint64(image.width()) * image.height();
-    const int threads = int(std::max(1u, std::thread::hardware_concurrency()));
+    if (threads <= 0) threads = int(std::max(1u, std::thread::hardware_concurrency()));
     const int count = int(std::clamp<qint64>(pixels / bandPixels, 1, std::min(threads, image.height())));
     std::vector<Band> bands(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
@@ -210,16 +237,24 @@ QByteArray colourProfile(const QByteArray& profile) {
     return QByteArrayLiteral("ICC Profile") + QByteArray(2, '\0') + deflated;
 }
 
-QByteArray joinedStream(const std::vector<Band>& bands) {
+// The bands' pieces as one zlib stream in IDAT chunks of idatBytes, each
+// band let go once written.
+void appendImageData(QByteArray& out, std::vector<Band>& bands) {
     // CMF and FLG of a 32 KiB window at the default level.
-    QByteArray stream("\x78\x9c", 2);
+    QByteArray chunk("\x78\x9c", 2);
     uLong checksum = adler32(0, nullptr, 0);
-    for (const Band& band : bands) {
-        stream.append(reinterpret_cast<const char*>(band.deflated.data()), qsizetype(band.deflated.size()));
+    for (Band& band : bands) {
+        for (const std::vector<uchar>& piece : band.deflated) {
+            chunk.append(reinterpret_cast<const char*>(piece.data()), qsizetype(piece.size()));
+            if (chunk.size() < idatBytes) continue;
+            appendChunk(out, "IDAT", chunk);
+            chunk.clear();
+        }
         checksum = adler32_combine(checksum, band.checksum, z_off_t(band.filteredBytes));
+        band.deflated = {};
     }
-    appendBigEndian(stream, quint32(checksum));
-    return stream;
+    appendBigEndian(chunk, quint32(checksum));
+    appendChunk(out, "IDAT", chunk);
 }
 
 }  // namespace
@@ -248,11 +283,11 @@ bool isOpaque(const QImage& image) {
     }
 }
 
-QByteArray encode(const QImage& picture) {
+QByteArray encode(const QImage& picture, int threads) {
     if (picture.isNull()) return {};
     const QImage image = withDirectPixels(picture);
     const Layout layout = layoutFor(image);
-    std::vector<Band> bands = bandsOf(image);
+    std::vector<Band> bands = bandsOf(image, threads);
     if (!encodeBands(image, layout, bands)) return {};
     QByteArray out("\x89PNG\r\n\x1a\n", 8);
     appendChunk(out, "IHDR", header(image, layout));
@@ -261,7 +296,7 @@ QByteArray encode(const QImage& picture) {
         const QByteArray profile = colourProfile(image.colorSpace().iccProfile());
         if (!profile.isEmpty()) appendChunk(out, "iCCP", profile);
     }
-    appendChunk(out, "IDAT", joinedStream(bands));
+    appendImageData(out, bands);
     appendChunk(out, "IEND", {});
     return out;
 }

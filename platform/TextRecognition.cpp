@@ -217,12 +217,14 @@ QStringList recognizeLines(const QImage& image) {
     if (image.isNull() || image.width() < 2 || image.height() < 2) return {};
     Engines& engines = threadEngines();
     const int dotsPerInch = resolution(image);
-    const QImage page = inkOnPaper(grey(image));
+    const QImage flat = grey(image);
+    const QImage page = inkOnPaper(flat);
     PageReader reader(engines, page, dotsPerInch);
     QStringList found;
     // The layout analysis reads no language; the English engine is the
     // quicker to start, so the Chinese one has started by the first line.
-    for (const QRect& line : textLines(page, textPieces(engines.latin.get(), page, dotsPerInch)))
+    const std::vector<QRect> pieces = textPieces(engines.latin.get(), page, dotsPerInch);
+    for (const QRect& line : textLines(page, pieces, Backgrounds(flat)))
         if (QString text = reader.read(line); !text.isEmpty()) found.append(text);
     // Both sets of data belong to the recognition, also for pages that needed
     // only one.

@@ -63,30 +63,25 @@ QRect widenedOverInk(const QImage& page, const QRect& line) {
     return wide;
 }
 
-std::vector<QRect> joinedLines(std::vector<QRect> pieces) {
+// Pieces on two backgrounds (a page and the panel beside it) are never one
+// line, however close.
+std::vector<QRect> joinedLines(std::vector<QRect> pieces, const Backgrounds& backgrounds) {
+    std::vector<int> areas;
+    for (const QRect& piece : pieces) areas.push_back(backgrounds.areaUnder(piece));
     for (size_t i = 0; i < pieces.size(); ++i) {
         // A grown line may now reach pieces it was checked against before.
         for (size_t j = i + 1; j < pieces.size();) {
-            if (!oneLine(pieces[i], pieces[j])) {
+            if (areas[i] != areas[j] || !oneLine(pieces[i], pieces[j])) {
                 ++j;
                 continue;
             }
             pieces[i] = pieces[i].united(pieces[j]);
             pieces.erase(pieces.begin() + std::ptrdiff_t(j));
+            areas.erase(areas.begin() + std::ptrdiff_t(j));
             j = i + 1;
         }
     }
     return pieces;
-}
-
-void sortForReading(std::vector<QRect>& lines) {
-    std::sort(lines.begin(), lines.end(), [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
-    for (auto row = lines.begin(); row != lines.end();) {
-        const int middle = row->center().y();
-        const auto end = std::find_if(row, lines.end(), [middle](const QRect& line) { return line.top() > middle; });
-        std::sort(row, end, [](const QRect& a, const QRect& b) { return a.left() < b.left(); });
-        row = end;
-    }
 }
 
 // Too small to hold a readable character.
@@ -96,13 +91,11 @@ bool speck(const QRect& piece) {
 
 }  // namespace
 
-std::vector<QRect> textLines(const QImage& page, std::vector<QRect> pieces) {
+std::vector<QRect> textLines(const QImage& page, std::vector<QRect> pieces, const Backgrounds& backgrounds) {
     std::erase_if(pieces, speck);
-    std::vector<QRect> lines = joinedLines(std::move(pieces));
+    std::vector<QRect> lines = joinedLines(std::move(pieces), backgrounds);
     for (QRect& line : lines) line = widenedOverInk(page, line);
-    lines = joinedLines(std::move(lines));
-    sortForReading(lines);
-    return lines;
+    return inReadingOrder(joinedLines(std::move(lines), backgrounds), backgrounds);
 }
 
 bool looksLikeText(const QString& read, int confidence) {

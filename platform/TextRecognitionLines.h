@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/TextRecognitionBlocks.h"
+
 #include <QImage>
 #include <QRect>
 #include <QString>
@@ -8,15 +10,16 @@
 
 namespace tavero::TextRecognition {
 
-// The lines of text on a page of ink (`inkOnPaper`), in reading order, top
-// to bottom and left to right among lines beside each other, from the pieces
-// the layout analysis found there. The analysis cuts Chinese headings into
-// characters and characters into strokes, and leaves out commas at the end
-// of a line and, in small print, whole characters: pieces on one band less
-// than twice the line's height apart are one line, widened over the ink
-// beside it. Pieces farther apart (table columns, toolbar buttons, a sidebar
-// beside a page) stay lines of their own; specks (dots, corners, rules) go.
-std::vector<QRect> textLines(const QImage& page, std::vector<QRect> pieces);
+// The lines of text on a page of ink (`inkOnPaper`), in reading order
+// (`inReadingOrder`), from the pieces the layout analysis found there. The
+// analysis cuts Chinese headings into characters and characters into
+// strokes, and leaves out commas at the end of a line and, in small print,
+// whole characters: pieces on one band and one background less than twice
+// the line's height apart are one line, widened over the ink beside it.
+// Pieces farther apart (table columns, toolbar buttons, a sidebar beside a
+// page) stay lines of their own; specks (dots, corners, rules) go. Without
+// `backgrounds` the page is one background.
+std::vector<QRect> textLines(const QImage& page, std::vector<QRect> pieces, const Backgrounds& backgrounds = {});
 
 // Whether the engine's reading of a line looks like text rather than an icon
 // or a border: it has a letter or a digit, and is not one or two characters

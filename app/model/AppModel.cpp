@@ -16,6 +16,8 @@
 #include <QPointer>
 #include <QSettings>
 
+#include <utility>
+
 namespace tavero {
 
 namespace {
@@ -42,6 +44,9 @@ AppModel::AppModel(AppModelSetup setup, QObject* parent)
     hasPermission_ = capture_->hasPermission();
     const QSettings settings;
     autoSave_ = SettingsValues::readBool(settings, autoSaveKey).value_or(true);
+    library_->onManifestKeptAside([self = QPointer<AppModel>(this)](const QString& keptAs) {
+        if (self) self->manifestKeptAside(keptAs);
+    });
     refreshHistory();
     connect(scrollSession_.get(), &ScrollingCapture::changed, this, &AppModel::scrollingChanged);
     connect(scrollSession_.get(), &ScrollingCapture::completed, this, &AppModel::scrollingCompleted);
@@ -137,14 +142,23 @@ void AppModel::fail(const ShotError& error) {
     invoke(showWindow_);
 }
 
+void AppModel::manifestKeptAside(const QString& keptAs) {
+    keptAsideNote_ = ModelMessages::manifestKeptAside(keptAs);
+    setStatus(keptAsideNote_);
+}
+
 void AppModel::saved(const Result<CaptureRecord>& result) {
-    if (!result) return fail(result.error());
-    const CaptureRecord& record = result.value();
-    QList<CaptureRecord> history = history_;
-    history.removeIf([&](const CaptureRecord& entry) { return entry.id == record.id; });
-    history.prepend(record);
-    setHistory(std::move(history));
-    setStatus(ModelMessages::saved(record.name));
+    if (result) {
+        const CaptureRecord& record = result.value();
+        QList<CaptureRecord> history = history_;
+        history.removeIf([&](const CaptureRecord& entry) { return entry.id == record.id; });
+        history.prepend(record);
+        setHistory(std::move(history));
+        setStatus(ModelMessages::saved(record.name));
+    } else {
+        fail(result.error());
+    }
+    if (!keptAsideNote_.isEmpty()) setStatus(status_ + QLatin1Char(' ') + std::exchange(keptAsideNote_, QString()));
 }
 
 LocalLibrary::RecordDone AppModel::whenSaved() {

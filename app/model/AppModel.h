@@ -279,6 +279,7 @@ private:
     void setScrollCount(int count);
     void changeFlow(const std::function<void(WorkspaceFlow&)>& change);
     void historyLoaded(QList<CaptureRecord> records, const std::optional<ShotError>& error);
+    void manifestKeptAside(const QString& keptAs);
     // The library's answer, delivered to saved() while the model lives.
     LocalLibrary::RecordDone whenSaved();
 
@@ -327,6 +328,9 @@ private:
 
     QList<CaptureRecord> history_;
     QString status_;
+    // Said in the status line until the answer of the save that set the
+    // unreadable manifest aside repeats it after its own words.
+    QString keptAsideNote_;
     std::optional<QString> error_;
     bool busy_ = false;
     QString ocrText_;

@@ -8,6 +8,11 @@ namespace tavero::ModelMessages {
 
 inline QString ready() { return QStringLiteral("准备好了。截图和编辑都在本机完成。"); }
 inline QString saved(const QString& name) { return QStringLiteral("已保存：") + name; }
+// An "index.json" that could not be read was renamed before a new one
+// replaced it; its records are no longer in the history.
+inline QString manifestKeptAside(const QString& keptAs) {
+    return QStringLiteral("无法读取的历史记录已另存为“%1”，未列入历史。").arg(keptAs);
+}
 
 inline QString capturing() { return QStringLiteral("正在捕获屏幕…"); }
 inline QString captureReady() { return QStringLiteral("截图已就绪，可以直接标注。"); }

@@ -45,6 +45,21 @@ TEST(UntrustedPictures, AnIconAroundALargerPictureIsRefusedByWhatItDecodesTo) {
     EXPECT_EQ(ImageOps::load(honest).size(), QSize(256, 256)) << "an icon that tells the truth opens";
 }
 
+// 63 megapixels would decode to 250 MB and more before the decoded size is
+// measured: the wrapped PNG's header refuses it first.
+TEST(UntrustedPictures, AnIconAroundALargerPngIsRefusedBeforeDecoding) {
+    const test::TempDir dir;
+    const QByteArray icon = fixtures::iconAround(fixtures::blackPng(9000, 7000));
+    const QString path = dir.file(QStringLiteral("图标.ico"));
+    test::writeFile(path, icon);
+    for (const auto& [what, open] : std::initializer_list<std::pair<const char*, std::function<void()>>>{
+             {"decode", [&] { ImageOps::decode(icon); }}, {"load", [&] { ImageOps::load(path); }}}) {
+        const long long growth = growthOfRefusal(open);
+        ASSERT_GE(growth, 0) << what << ": not refused as too large";
+        EXPECT_LT(growth, smallGrowth) << what;
+    }
+}
+
 TEST(UntrustedPictures, AHeicCodedLargerThanItsSizeBoxIsRefusedBeforeDecoding) {
     // 600 × 400 stands in for 7000 × 7000: the stream is refused for being
     // larger than the box, and encoding 49 megapixels takes seconds.

@@ -151,6 +151,8 @@ TEST_F(LocalLibraryTest, AManifestThatCannotBeReadIsKeptAsideAndReplacedByARegul
         c.make();
         const QByteArray before = test::folderDigest(library.root());
         LocalLibrary fresh(library.root());
+        QStringList keptAside;
+        fresh.onManifestKeptAside([&](const QString& keptAs) { keptAside.append(keptAs); });
         const test::Loaded loaded = test::load(fresh);
         ASSERT_TRUE(loaded.error.has_value());
         EXPECT_EQ(library::messages::loadFailed(loaded.error->message()),
@@ -166,6 +168,7 @@ TEST_F(LocalLibraryTest, AManifestThatCannotBeReadIsKeptAsideAndReplacedByARegul
         const QStringList copies =
             QDir(library.root()).entryList({QStringLiteral("index.json.broken-*")}, QDir::AllEntries | QDir::System);
         ASSERT_EQ(copies.size(), 1) << "kept aside once, before the first rewrite only";
+        EXPECT_EQ(keptAside, copies) << "told once, with the name it was kept as";
         EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^index\.json\.broken-\d{8}-\d{6}$)")).match(copies[0]).hasMatch());
 
         for (const CaptureRecord& record : manifestOnDisk()) QFile::remove(pathOf(record.file));
@@ -200,9 +203,11 @@ TEST_F(LocalLibraryTest, AWriteCutShortListsNoBrokenPictureAndKeepsTheManifest) 
         EXPECT_EQ(unlisted.error().message(), QStringLiteral("未能存储文件“index.json”。"));
     }
     EXPECT_EQ(manifestOnDisk().size(), 1) << "the earlier manifest, whole";
+    EXPECT_EQ(test::folderDigest(library.root()), before) << "the picture said not to be saved is not in the folder";
     const auto later = test::persist(library, picture);
     ASSERT_TRUE(later.ok());
-    EXPECT_EQ(manifestOnDisk().size(), 3) << "the picture written before the manifest failed is listed now";
+    EXPECT_EQ(manifestOnDisk().size(), 2) << "the unsaved picture is never listed later";
+    EXPECT_EQ(QDir(library.root()).entryList(QDir::Files).size(), 3) << "two pictures and the manifest";
     for (const CaptureRecord& record : manifestOnDisk())
         EXPECT_FALSE(ImageOps::load(pathOf(record.file)).isNull()) << record.file.toStdString();
 }

@@ -1,3 +1,4 @@
+#include "platform/TextRecognitionBlocks.h"
 #include "platform/TextRecognitionInk.h"
 #include "platform/TextRecognitionLines.h"
 #include "tests/support/Pictures.h"
@@ -50,6 +51,34 @@ TEST(TextRecognitionLinesTest, ReadsRowsTopToBottomAndLeftToRight) {
     const QList<QRect> pieces{{400, 102, 80, 20}, {20, 100, 80, 20}, {400, 20, 80, 20}, {20, 60, 80, 20}};
     const std::vector<QRect> lines = textLines(inkPage(pieces), {pieces.begin(), pieces.end()});
     EXPECT_EQ(lines, (std::vector<QRect>{pieces[2], pieces[3], pieces[1], pieces[0]}));
+}
+
+// Lines level with each other on a page and on a dark panel beside it, then
+// two columns of long lines on one page: each block is read whole, the left
+// one first.
+TEST(TextRecognitionLinesTest, ReadsBlocksWholeTopToBottomAndLeftToRight) {
+    QImage grey(1000, 400, QImage::Format_Grayscale8);
+    grey.fill(Qt::white);
+    QPainter(&grey).fillRect(600, 0, 400, 400, QColor(40, 40, 40));
+    const std::vector<QRect> report{{40, 40, 500, 20}, {40, 80, 480, 20}, {40, 120, 300, 20}};
+    const std::vector<QRect> panel{{640, 40, 60, 20}, {640, 80, 200, 20}};
+    std::vector<QRect> level{report[0], panel[0], report[1], panel[1], report[2]};
+    std::vector<QRect> expected = report;
+    expected.insert(expected.end(), panel.begin(), panel.end());
+    EXPECT_EQ(inReadingOrder(level, Backgrounds(grey)), expected);
+
+    const std::vector<QRect> columns{{40, 200, 420, 20}, {520, 200, 420, 20}, {40, 240, 420, 20},
+                                     {520, 240, 400, 20}, {40, 280, 200, 20}};
+    EXPECT_EQ(inReadingOrder(columns, {}),
+              (std::vector<QRect>{columns[0], columns[2], columns[4], columns[1], columns[3]}));
+}
+
+TEST(TextRecognitionLinesTest, ReadsATableRowByRow) {
+    std::vector<QRect> cells;
+    for (int row = 0; row < 4; ++row)
+        for (int column = 0; column < 4; ++column) cells.emplace_back(40 + 240 * column, 40 + 50 * row, 90, 20);
+    std::vector<QRect> shuffled(cells.rbegin(), cells.rend());
+    EXPECT_EQ(inReadingOrder(shuffled, {}), cells);
 }
 
 TEST(TextRecognitionLinesTest, TidiesReadingsAndTellsTextFromMarks) {

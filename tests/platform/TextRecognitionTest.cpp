@@ -87,6 +87,23 @@ TEST(TextRecognitionTest, ReadsLightTextOnDarkPanelsAsWellAsDarkOnLight) {
         EXPECT_TRUE(lines.contains(expected)) << expected.toStdString() << " in " << joined(lines);
 }
 
+// Copied text reads as the page does: a panel beside a report, two columns,
+// a dialog over a page stay whole blocks, and a table comes out row by row.
+TEST(TextRecognitionTest, ReadsPagesOfSeveralBlocksInReadingOrder) {
+    for (const fixtures::RecognitionPage& page : fixtures::layoutPages()) {
+        const QStringList lines = TextRecognition::recognizeLines(page.image);
+        EXPECT_LE(fixtures::readingOrderErrorRate(page.lines, lines), 0.05)
+            << page.name.toStdString() << ": " << joined(lines);
+        if (page.name != QLatin1String("table")) continue;
+        const auto rowOf = [&](const QString& cell) {
+            return std::find_if(lines.begin(), lines.end(), [&](const QString& line) { return line.contains(cell); }) -
+                   lines.begin();
+        };
+        EXPECT_LT(rowOf(QStringLiteral("86 MB")), rowOf(QStringLiteral("安装步骤"))) << "row by row: " << joined(lines);
+        EXPECT_LT(rowOf(QStringLiteral("安装步骤")), rowOf(QStringLiteral("12 MB"))) << joined(lines);
+    }
+}
+
 TEST(TextRecognitionTest, FindsNothingInAPictureWithoutText) {
     EXPECT_TRUE(TextRecognition::recognizeLines(picture({})).isEmpty());
     // What screenshots hold besides text: dots, a slider, buttons, a dark

@@ -4,8 +4,12 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <array>
+#include <numeric>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace tavero::fixtures {
 
@@ -244,6 +248,113 @@ RecognitionPage smallText() {
     return sheet.finish();
 }
 
+// A weekly report on the page and, level with its lines, a dark settings
+// panel with a background of its own: the report is read before the panel.
+RecognitionPage reportBesidePanel() {
+    Sheet sheet(QStringLiteral("report and panel"), {1600, 900}, Qt::white);
+    sheet.line(80, 60, QStringLiteral("录制引擎周报"), 30, FontWeight::bold);
+    sheet.paragraph(80, 130, 44,
+                    {QStringLiteral("本周完成了录制引擎的声音部分，"),
+                     QStringLiteral("系统声音和麦克风使用同一个时钟，"),
+                     QStringLiteral("长时间录制后画面与声音依然同步。"),
+                     QStringLiteral("下周计划加入摄像头画面的圆形遮罩，"),
+                     QStringLiteral("并改进导出时的进度显示。"),
+                     QStringLiteral("测试覆盖了三种常见的声卡设置，"),
+                     QStringLiteral("丢帧率从百分之二降到千分之一。")},
+                    20);
+    sheet.panel({1080, 0, 520, 900}, QColor(36, 39, 44));
+    const QColor light(228, 231, 235);
+    sheet.line(1120, 60, QStringLiteral("设置"), 26, FontWeight::bold, light);
+    sheet.paragraph(1120, 130, 44,
+                    {QStringLiteral("帧率：30 帧每秒"), QStringLiteral("画质：高"), QStringLiteral("声音：系统和麦克风"),
+                     QStringLiteral("倒计时：3 秒"), QStringLiteral("保存位置：桌面"), QStringLiteral("格式：MP4")},
+                    18, light);
+    return sheet.finish();
+}
+
+// A heading over two columns of body text whose lines stand level.
+RecognitionPage twoColumns() {
+    Sheet sheet(QStringLiteral("two columns"), {940, 480}, Qt::white);
+    sheet.line(60, 50, QStringLiteral("截图与录屏的十个技巧"), 30, FontWeight::bold);
+    sheet.paragraph(60, 130, 40,
+                    {QStringLiteral("截图前先整理桌面，关闭不需要的窗口，"),
+                     QStringLiteral("让画面只留下要说明的内容。选区可以"),
+                     QStringLiteral("用方向键逐个像素地调整，按住空格键"),
+                     QStringLiteral("还能整体移动。标注时尽量少用颜色，"),
+                     QStringLiteral("一张图里的箭头最好不超过三个。"),
+                     QStringLiteral("文字标注要简短，字号比正文略大。"),
+                     QStringLiteral("马赛克适合遮住账号和手机号码。")},
+                    19);
+    sheet.paragraph(480, 130, 40,
+                    {QStringLiteral("录屏前先试录十秒，检查麦克风音量，"),
+                     QStringLiteral("确认系统声音没有被静音。讲解时语速"),
+                     QStringLiteral("放慢一些，每一步操作都稍作停顿，"),
+                     QStringLiteral("观众才能跟上。录完后可以裁剪开头"),
+                     QStringLiteral("和结尾的空白，再导出为动图或视频。"),
+                     QStringLiteral("较长的讲解可以分成几段分别录制，"),
+                     QStringLiteral("最后再按顺序合并成一个文件。")},
+                    19);
+    return sheet.finish();
+}
+
+// A table of four columns under a heading, read row by row.
+RecognitionPage table() {
+    Sheet sheet(QStringLiteral("table"), {1300, 640}, Qt::white);
+    sheet.line(80, 40, QStringLiteral("五月导出记录"), 28, FontWeight::bold);
+    const qreal columns[] = {80, 400, 640, 900};
+    const QList<std::array<QString, 4>> rows{
+        {QStringLiteral("文件"), QStringLiteral("格式"), QStringLiteral("时长"), QStringLiteral("大小")},
+        {QStringLiteral("产品演示"), QStringLiteral("MP4"), QStringLiteral("03:12"), QStringLiteral("86 MB")},
+        {QStringLiteral("安装步骤"), QStringLiteral("GIF"), QStringLiteral("00:45"), QStringLiteral("12 MB")},
+        {QStringLiteral("周会回放"), QStringLiteral("MP4"), QStringLiteral("41:08"), QStringLiteral("1.2 GB")},
+        {QStringLiteral("问题复现"), QStringLiteral("MOV"), QStringLiteral("01:30"), QStringLiteral("240 MB")},
+        {QStringLiteral("新功能预告"), QStringLiteral("MP4"), QStringLiteral("00:58"), QStringLiteral("35 MB")}};
+    qreal top = 120;
+    for (qsizetype row = 0; row < rows.size(); ++row) {
+        QList<Piece> cells;
+        for (int column = 0; column < 4; ++column) cells.append({columns[column], rows[row][size_t(column)]});
+        sheet.row(top, cells, 19, row == 0 ? FontWeight::semibold : FontWeight::regular);
+        sheet.panel({60, top + 48, 1100, 1}, QColor(222, 225, 228));
+        top += 70;
+    }
+    return sheet.finish();
+}
+
+// A page dimmed behind a dialog with its own buttons: the page is read
+// first, then the dialog, its buttons last.
+RecognitionPage dialogOverPage() {
+    Sheet sheet(QStringLiteral("dialog"), {1600, 900}, Qt::white);
+    sheet.line(80, 60, QStringLiteral("项目说明"), 30, FontWeight::bold);
+    sheet.paragraph(80, 140, 44,
+                    {QStringLiteral("这个项目收集了团队的操作指南。"), QStringLiteral("每篇指南都配有截图和短视频，"),
+                     QStringLiteral("新同事可以按顺序学习。"), QStringLiteral("修改指南前请先通知负责人。"),
+                     QStringLiteral("所有素材都保存在共享文件夹里。")},
+                    20);
+    sheet.panel({0, 0, 1600, 900}, QColor(0, 0, 0, 110));
+    sheet.panel({820, 250, 640, 340}, Qt::white, 14);
+    sheet.line(860, 290, QStringLiteral("删除这张截图？"), 24, FontWeight::bold);
+    sheet.paragraph(860, 350, 40,
+                    {QStringLiteral("截图会移到回收站，"), QStringLiteral("三十天内可以在回收站里找回。")}, 18, grey);
+    sheet.panel({1080, 500, 150, 50}, QColor(232, 234, 236), 10);
+    sheet.panel({1260, 500, 150, 50}, QColor(214, 48, 49), 10);
+    sheet.row(512, {{1131, QStringLiteral("取消")}, {1311, QStringLiteral("删除")}}, 18);
+    return sheet.finish();
+}
+
+// A single column of body text under a heading.
+RecognitionPage singleColumn() {
+    Sheet sheet(QStringLiteral("single column"), {1300, 640}, Qt::white);
+    sheet.line(80, 50, QStringLiteral("关于本机识别"), 30, FontWeight::bold);
+    sheet.paragraph(80, 130, 40,
+                    {QStringLiteral("文字识别完全在本机完成，截图不会离开你的电脑。"),
+                     QStringLiteral("识别结果按阅读顺序排列，可以一键复制全部文字。"),
+                     QStringLiteral("中文和英文混排的内容也能正确识别，例如 Qt 6 和 PNG。"),
+                     QStringLiteral("如果识别不准确，可以放大截图后再试一次。"),
+                     QStringLiteral("表格会按行读出，每一行的单元格从左到右排列。")},
+                    20);
+    return sheet.finish();
+}
+
 }  // namespace
 
 RecognitionPage threeLinePage() {
@@ -257,6 +368,41 @@ RecognitionPage threeLinePage() {
 
 std::array<RecognitionPage, recognitionPageCount> recognitionPages() {
     return {threeLinePage(), headings(), body(), english(), mixed(), numbers(), window(), smallText()};
+}
+
+std::array<RecognitionPage, layoutPageCount> layoutPages() {
+    return {reportBesidePanel(), twoColumns(), table(), dialogOverPage(), singleColumn()};
+}
+
+namespace {
+
+// All the lines one after another, without any white space.
+std::u32string unspacedText(const QStringList& lines) {
+    std::u32string text;
+    for (const QString& line : lines)
+        for (const char32_t c : line.toStdU32String())
+            if (!QChar::isSpace(c)) text.push_back(c);
+    return text;
+}
+
+size_t editDistance(const std::u32string& a, const std::u32string& b) {
+    std::vector<size_t> previous(b.size() + 1), current(b.size() + 1);
+    std::iota(previous.begin(), previous.end(), size_t(0));
+    for (size_t i = 1; i <= a.size(); ++i) {
+        current[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j)
+            current[j] = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + (a[i - 1] != b[j - 1])});
+        std::swap(previous, current);
+    }
+    return previous[b.size()];
+}
+
+}  // namespace
+
+double readingOrderErrorRate(const QStringList& known, const QStringList& recognised) {
+    const std::u32string expected = unspacedText(known);
+    if (expected.empty()) return 0;
+    return double(editDistance(expected, unspacedText(recognised))) / double(expected.size());
 }
 
 }  // namespace tavero::fixtures

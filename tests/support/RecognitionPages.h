@@ -27,4 +27,17 @@ inline constexpr int recognitionPageCount = 8;
 // window and small text; deterministic.
 std::array<RecognitionPage, recognitionPageCount> recognitionPages();
 
+inline constexpr int layoutPageCount = 5;
+
+// Pages of several blocks, their lines in reading order: a report beside a
+// dark settings panel, two columns of body text, a table of four columns
+// (row by row), a dialog over a dimmed page, and a single column.
+std::array<RecognitionPage, layoutPageCount> layoutPages();
+
+// The characters inserted, dropped or misread in the whole recognised text
+// against the known text, both in reading order with all white space
+// removed, per character of the known text: what a reader of the copied
+// text meets, order included.
+double readingOrderErrorRate(const QStringList& known, const QStringList& recognised);
+
 }  // namespace tavero::fixtures

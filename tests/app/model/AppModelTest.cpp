@@ -5,6 +5,9 @@
 #include "platform/SettingsValues.h"
 #include "tests/app/model/ModelHarness.h"
 #include "tests/support/Files.h"
+#include "tests/support/Pictures.h"
+
+#include <QDir>
 
 #include <QSignalSpy>
 
@@ -89,6 +92,30 @@ TEST(AppModelTest, AnUnreadableLibraryNamesTheFolderInTheStatus) {
     EXPECT_GT(model.status().size(), prefix.size()) << "followed by the reason";
     EXPECT_TRUE(model.history().isEmpty());
     EXPECT_FALSE(model.error().has_value()) << "no alert";
+}
+
+// The save after an unreadable load replaces the manifest, taking its
+// records out of the history: the status line says where they are, once.
+TEST(AppModelTest, AManifestSetAsideIsNamedOnceInTheStatus) {
+    ModelHarness harness;
+    test::writeFile(harness.libraryFile(QStringLiteral("index.json")), "[{\"id\": 1}]");
+    AppModel& model = harness.model();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.status().startsWith(ModelMessages::ready()); }, 10'000));
+    const auto save = [&] {
+        std::optional<CaptureRecord> saved;
+        model.library().persist(fixtures::screenshotLike(40, 30), [&](Result<CaptureRecord> result) {
+            model.saved(result);
+            saved = result ? result.value() : CaptureRecord{};
+        });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return saved.has_value(); }, 10'000));
+        return saved.value_or(CaptureRecord{});
+    };
+    const CaptureRecord first = save();
+    const QStringList kept = QDir(harness.libraryFile(QString())).entryList({QStringLiteral("index.json.broken-*")});
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(model.status(), ModelMessages::saved(first.name) + QLatin1Char(' ') + ModelMessages::manifestKeptAside(kept[0]));
+    const CaptureRecord second = save();
+    EXPECT_EQ(model.status(), ModelMessages::saved(second.name)) << "said once";
 }
 
 TEST(AppModelTest, AVideoLeavesTheStartScreenAndEndsThePracticeButNoVideoChangesNothing) {
