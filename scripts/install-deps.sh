@@ -9,7 +9,7 @@ packages=(
   # libraries
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-image-formats-plugins libgl-dev
   libopencv-core-dev libopencv-imgproc-dev
-  libheif-dev zlib1g-dev
+  libheif-dev zlib1g-dev libpng-dev
   libtesseract-dev tesseract-ocr-chi-sim tesseract-ocr-eng
   nlohmann-json3-dev
   libxcb1-dev libxcb-randr0-dev libxcb-shm0-dev libxcb-xfixes0-dev libxcb-composite0-dev
