@@ -1,12 +1,14 @@
 // What becomes of a screen take of the real recorder, on a bare Xvfb with a
 // private PulseAudio server, when its program is killed, its window closes,
-// its disk fills up or the sound server goes away or is not there.
+// its disk fills up, its monitor is turned off (Xorg's dummy driver with two
+// monitors) or the sound server goes away or is not there.
 #include "platform/FreeSpace.h"
 #include "platform/X11ScreenSource.h"
 #include "recording/RecordedVideoValidation.h"
 #include "recording/ScreenRecorder.h"
 #include "tests/support/Disks.h"
 #include "tests/support/Pictures.h"
+#include "tests/support/RealInput.h"
 #include "tests/support/SoundServer.h"
 #include "tests/support/TempDir.h"
 
@@ -193,6 +195,28 @@ TEST_F(ScreenRecorderFaultsTest, AFullDiskEndsThePartAtItsLastFragmentAndTheJoin
     EXPECT_GE(recorder.segments()[1].duration, 2.0) << "the second part keeps its fragments before the disk filled";
     EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList())
         << "no joined file, nor a hidden half of one";
+}
+
+TEST_F(ScreenRecorderFaultsTest, AMonitorTurnedOffDuringATakeEndsItAndTheTakeStillJoins) {
+    const QList<DisplayInfo> displays = screen.displays();
+    if (displays.size() < 2) GTEST_SKIP() << "needs two monitors";
+    const DisplayInfo& removed = displays[1];
+    recorder.start({displays, {}}, removed, QRectF(100, 100, 640, 400), std::nullopt, take, false, false, false);
+    ASSERT_TRUE(waitForState(RecordingSessionState::recording));
+    QTest::qWait(1500);
+    recorder.pause();
+    ASSERT_TRUE(waitForState(RecordingSessionState::paused));
+    recorder.resume();
+    ASSERT_TRUE(waitForState(RecordingSessionState::recording));
+    QTest::qWait(1500);
+    ASSERT_TRUE(test::outputOf(QStringLiteral("xrandr"), {QStringLiteral("--output"), removed.name, QStringLiteral("--off")}));
+
+    const RecordedVideo joined = video();
+    EXPECT_EQ(joined.interruption, QStringLiteral("录制被系统中断（显示器已断开）。"));
+    EXPECT_EQ(recorder.segments().size(), 2);
+    EXPECT_NEAR(joined.duration, 3.0, 0.6);
+    EXPECT_EQ(joined.url, take);
+    EXPECT_NEAR(RecordedVideoValidation::duration(take), joined.duration, 1e-3);
 }
 
 TEST_F(ScreenRecorderFaultsTest, WithoutASoundServerNothingStarts) {
