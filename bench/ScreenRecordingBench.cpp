@@ -1,5 +1,6 @@
 // Thirty seconds of the whole X screen recorded while a page of text scrolls
-// over all of it, 4 pixels 30 times a second: our screen feed and
+// over all of it, 4 pixels 30 times a second (argument 1), or stands still
+// with the pointer at rest (argument 0): our screen feed and
 // LivePartRecorder (no sound), beside `ffmpeg -f x11grab` with libx264 at
 // the same settings (ultrafast, CRF 20, no B-frames, a keyframe a second,
 // fragmented MP4, the pointer drawn) on the same display.
@@ -39,11 +40,13 @@ namespace {
 
 constexpr int recordSeconds = 30;
 
-// The scrolling page (bench_scrolling_page), shown for the life of the object.
+// The page (bench_scrolling_page), scrolling or still, shown for the life of
+// the object.
 class ScrollingPage {
 public:
-    ScrollingPage() {
-        program_.start(QStringLiteral(TAVERO_SCROLLING_PAGE), {});
+    explicit ScrollingPage(bool scrolling) {
+        program_.start(QStringLiteral(TAVERO_SCROLLING_PAGE),
+                       scrolling ? QStringList() : QStringList{QStringLiteral("--still")});
         program_.waitForStarted();
         QThread::sleep(2);
     }
@@ -74,7 +77,7 @@ qint64 picturesIn(const QString& path) {
 void ours(benchmark::State& state) {
     if (!onX11()) return state.SkipWithError("needs an X display (QT_QPA_PLATFORM=xcb)");
     const QRect screen = screenRect();
-    const ScrollingPage page;
+    const ScrollingPage page(state.range(0) != 0);
     if (!page.running()) return state.SkipWithError("the scrolling page did not start");
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("片段_001.mp4"));
@@ -103,7 +106,7 @@ void ours(benchmark::State& state) {
 void commandLine(benchmark::State& state) {
     if (!onX11()) return state.SkipWithError("needs an X display (QT_QPA_PLATFORM=xcb)");
     const QRect screen = screenRect();
-    const ScrollingPage page;
+    const ScrollingPage page(state.range(0) != 0);
     if (!page.running()) return state.SkipWithError("the scrolling page did not start");
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("ffmpeg.mp4"));
@@ -142,5 +145,19 @@ void commandLine(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(ours)->Name("LivePartRecorder_x11")->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
-BENCHMARK(commandLine)->Name("ffmpeg_x11grab")->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(ours)
+    ->Name("LivePartRecorder_x11")
+    ->ArgName("changing")
+    ->Arg(1)
+    ->Arg(0)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+BENCHMARK(commandLine)
+    ->Name("ffmpeg_x11grab")
+    ->ArgName("changing")
+    ->Arg(1)
+    ->Arg(0)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
