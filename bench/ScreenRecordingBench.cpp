@@ -49,6 +49,8 @@
 #include <sys/resource.h>
 
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -261,7 +263,11 @@ std::optional<double> beepIn(const QString& path, double from) {
 double offsetMs(const QString& path, double at, double played) {
     const std::optional<double> flash = flashIn(path, at - 3);
     const std::optional<double> beep = beepIn(path, at - 3);
-    if (!flash || !beep) return std::numeric_limits<double>::quiet_NaN();
+    if (!flash || !beep || std::isnan(played)) {
+        std::fprintf(stderr, "near %.1f s: %s%s%s\n", at, flash ? "" : "no flash in the file; ",
+                     beep ? "" : "no beep in the file; ", std::isnan(played) ? "the flash or beep did not go out" : "");
+        return std::numeric_limits<double>::quiet_NaN();
+    }
     return (*beep - *flash - played) * 1000;
 }
 
