@@ -50,6 +50,8 @@ void AppDelegate::launch(const QStringList& switches) {
     registerHotKeys();
     timer_.setInterval(statusRefresh);
     connect(&timer_, &QTimer::timeout, this, &AppDelegate::updateStatus);
+    // A scrolling screenshot tells no one when it has finished.
+    connect(&timer_, &QTimer::timeout, this, &AppDelegate::quitOnceIdle);
     timer_.start();
     if (switches.contains(QStringLiteral("--demo"))) model_.demo();
     show();
@@ -105,6 +107,8 @@ void AppDelegate::installCallbacks() {
     model_.setOpenPanelPresenter(openPanels_.get());
     connect(&model_, &AppModel::recordingChanged, this, &AppDelegate::updateStatus);
     connect(&model_.studio(), &RecordingStudio::phaseChanged, this, &AppDelegate::updateStatus);
+    connect(&model_.studio(), &RecordingStudio::phaseChanged, this, &AppDelegate::quitOnceIdle);
+    connect(&model_.studio(), &RecordingStudio::processingChanged, this, &AppDelegate::quitOnceIdle);
 }
 
 void AppDelegate::registerHotKeys() {
@@ -149,6 +153,18 @@ bool AppDelegate::shouldTerminate() {
 
 void AppDelegate::quit() {
     if (shouldTerminate()) QCoreApplication::quit();
+}
+
+void AppDelegate::terminate() {
+    terminating_ = true;
+    quit();
+}
+
+void AppDelegate::quitOnceIdle() {
+    if (!terminating_) return;
+    const RecordingStudio& studio = model_.studio();
+    if (quitRule(model_.scrollSession().isActive(), studio.phase(), studio.processing()) == QuitRule::terminate)
+        QCoreApplication::quit();
 }
 
 void AppDelegate::started(const QStringList& files) {

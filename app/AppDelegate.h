@@ -63,6 +63,10 @@ public:
     bool shouldTerminate();
     // Quits when the gate allows.
     void quit();
+    // The program is told to end (SIGTERM, a session logging out): passes
+    // the gate as a quit does, then quits on its own once what runs has
+    // ended (a take stopped, saved and listed; a render cancelled).
+    void terminate();
     // The program was started again: with files, opens the first; without,
     // brings the editor forward.
     void started(const QStringList& files);
@@ -84,6 +88,8 @@ private:
     void performEdit(ShellCommand command);
     void openFolder();
     void about();
+    // After terminate(): quits once nothing runs any more.
+    void quitOnceIdle();
 
     // The widget parts outlive the model, which keeps pointers to them.
     SelectionOverlay overlay_;
@@ -96,6 +102,7 @@ private:
     std::unique_ptr<EditorWindow> window_;
     std::unique_ptr<StatusItem> item_;
     QTimer timer_;
+    bool terminating_ = false;
 };
 
 }  // namespace tavero

@@ -14,6 +14,7 @@
 #include "platform/PointerSource.h"
 #include "platform/ScreenSource.h"
 #include "platform/ShortSounds.h"
+#include "platform/TerminationSignal.h"
 #include "recording/ScreenRecorder.h"
 #include "recording_ui/PortraitOverlayWindow.h"
 #include "recording_ui/RecordingOverlayWindows.h"
@@ -106,6 +107,7 @@ int runApplication(int argc, char** argv) {
         ShortSounds sounds;
         AppDelegate delegate(programSetup(sounds));
         connectLifeCycle(application, delegate, instance);
+        const TerminationSignal termination([&delegate] { delegate.terminate(); });
         delegate.launch(commandLine.given);
         if (!files.isEmpty()) delegate.started(files);
         status = application.exec();

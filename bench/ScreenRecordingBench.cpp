@@ -1,5 +1,6 @@
 // Thirty seconds of the whole X screen recorded while a page of text scrolls
-// over all of it, 4 pixels 30 times a second: our screen feed and
+// over all of it, 4 pixels 30 times a second (argument 1), or stands still
+// with the pointer at rest (argument 0): our screen feed and
 // LivePartRecorder (no sound), beside `ffmpeg -f x11grab` with libx264 at
 // the same settings (ultrafast, CRF 20, no B-frames, a keyframe a second,
 // fragmented MP4, the pointer drawn) on the same display.
@@ -13,21 +14,46 @@
 // command line's: pictures in its file), and peak resident memory (ours: the
 // whole process, and its growth over the recording; the command line's: its
 // process, read every half second).
+//
+// ScreenRecorder_long_take records a whole take with the finished recorder
+// (the screen with the pointer, the computer's sound from a sound server of
+// its own, the join) while the page scrolls, for TAVERO_TAKE_SECONDS (600 for
+// the ten-minute take; skipped when unset). A square flashes with a beep
+// into the sink 10 s after the start and 20 s before the end; reported are
+// the sound-to-picture offset of each in the joined file (recorded less
+// played, in ms), resident memory after the first minute and at the end,
+// CPU per second of video and pictures per second in the file.
 #include "bench/ProcessMeasures.h"
 #include "platform/ScreenFeed.h"
+#include "platform/X11ScreenSource.h"
 #include "platform/media/LivePartRecorder.h"
+#include "recording/ScreenRecorder.h"
+#include "tests/support/Beeper.h"
+#include "tests/support/SoundServer.h"
+#include "tests/support/TempDir.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QProcess>
+#include <QRasterWindow>
 #include <QScreen>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <vector>
 
 using namespace tavero;
 using bench::cpuSeconds;
@@ -39,11 +65,13 @@ namespace {
 
 constexpr int recordSeconds = 30;
 
-// The scrolling page (bench_scrolling_page), shown for the life of the object.
+// The page (bench_scrolling_page), scrolling or still, shown for the life of
+// the object.
 class ScrollingPage {
 public:
-    ScrollingPage() {
-        program_.start(QStringLiteral(TAVERO_SCROLLING_PAGE), {});
+    explicit ScrollingPage(bool scrolling) {
+        program_.start(QStringLiteral(TAVERO_SCROLLING_PAGE),
+                       scrolling ? QStringList() : QStringList{QStringLiteral("--still")});
         program_.waitForStarted();
         QThread::sleep(2);
     }
@@ -74,7 +102,7 @@ qint64 picturesIn(const QString& path) {
 void ours(benchmark::State& state) {
     if (!onX11()) return state.SkipWithError("needs an X display (QT_QPA_PLATFORM=xcb)");
     const QRect screen = screenRect();
-    const ScrollingPage page;
+    const ScrollingPage page(state.range(0) != 0);
     if (!page.running()) return state.SkipWithError("the scrolling page did not start");
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("片段_001.mp4"));
@@ -103,7 +131,7 @@ void ours(benchmark::State& state) {
 void commandLine(benchmark::State& state) {
     if (!onX11()) return state.SkipWithError("needs an X display (QT_QPA_PLATFORM=xcb)");
     const QRect screen = screenRect();
-    const ScrollingPage page;
+    const ScrollingPage page(state.range(0) != 0);
     if (!page.running()) return state.SkipWithError("the scrolling page did not start");
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("ffmpeg.mp4"));
@@ -140,7 +168,181 @@ void commandLine(benchmark::State& state) {
     state.counters["peak_rss_MB"] = double(peak) / 1e6;
 }
 
+using Clock = std::chrono::steady_clock;
+
+const QRect flashPlace(0, 0, 64, 64);
+
+// A square over the page, black until it flashes.
+class FlashSquare : public QRasterWindow {
+public:
+    FlashSquare() {
+        setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        setGeometry(flashPlace);
+    }
+    void setWhite(bool white) {
+        white_ = white;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(QRect(QPoint(0, 0), size()), white_ ? Qt::white : Qt::black); }
+
+private:
+    bool white_ = false;
+};
+
+// Turns the square white and beeps as soon as the screen shows it; how much
+// later than the flash the beep reached the sink, in seconds.
+std::optional<double> flashAndBeep(FlashSquare& square, test::Beeper& beeper, X11ScreenSource& screen) {
+    const std::optional<Clock::time_point> before = beeper.beepTime();
+    square.setWhite(true);
+    const QRect centre(flashPlace.center(), QSize(1, 1));
+    if (!QTest::qWaitFor([&] { return screen.grabArea(centre, false).pixel(0, 0) == 0xffffffff; }, 5000))
+        return std::nullopt;
+    const Clock::time_point flashed = Clock::now();
+    beeper.beep();
+    const bool beeped = QTest::qWaitFor([&] { return beeper.beepTime() != before; }, 5000);
+    QTest::qWait(500);
+    square.setWhite(false);
+    if (!beeped) return std::nullopt;
+    return std::chrono::duration<double>(*beeper.beepTime() - flashed).count();
+}
+
+// What FFmpeg's command line writes of `path` from `from` s on for 10 s,
+// with `arguments` after the input; its error output goes to `log`.
+QByteArray decodeStretch(const QString& path, double from, const QStringList& arguments, QByteArray* log = nullptr) {
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"),
+                                                       QStringLiteral("-ss"), QString::number(from),
+                                                       QStringLiteral("-t"), QStringLiteral("10"),
+                                                       QStringLiteral("-i"), path} + arguments);
+    ffmpeg.waitForFinished(-1);
+    if (log) *log = ffmpeg.readAllStandardError();
+    return ffmpeg.readAllStandardOutput();
+}
+
+// When the square first shows white in the file, from `from` s on.
+std::optional<double> flashIn(const QString& path, double from) {
+    QByteArray log;
+    const QByteArray greys = decodeStretch(
+        path, from,
+        {QStringLiteral("-map"), QStringLiteral("0:v:0"), QStringLiteral("-vf"),
+         QStringLiteral("crop=32:32:16:16,scale=1:1,showinfo"), QStringLiteral("-vsync"), QStringLiteral("0"),
+         QStringLiteral("-f"), QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"), QStringLiteral("gray"),
+         QStringLiteral("-")},
+        &log);
+    static const QRegularExpression time(QStringLiteral("pts_time:\\s*([0-9.]+)"));
+    qsizetype index = 0;
+    for (auto match = time.globalMatch(QString::fromUtf8(log)); match.hasNext(); ++index) {
+        const double seconds = match.next().captured(1).toDouble();
+        if (index < greys.size() && uchar(greys[index]) > 128) return from + seconds;
+    }
+    return std::nullopt;
+}
+
+// When the beep first sounds in the file, from `from` s on: the first 2 ms
+// slice that is loud (the take's sound is silence but for it).
+std::optional<double> beepIn(const QString& path, double from) {
+    const QByteArray raw = decodeStretch(
+        path, from,
+        {QStringLiteral("-map"), QStringLiteral("0:a:0"), QStringLiteral("-ac"), QStringLiteral("1"),
+         QStringLiteral("-ar"), QStringLiteral("48000"), QStringLiteral("-f"), QStringLiteral("f32le"),
+         QStringLiteral("-")});
+    std::vector<float> samples(size_t(raw.size()) / sizeof(float));
+    std::memcpy(samples.data(), raw.constData(), samples.size() * sizeof(float));
+    constexpr size_t slice = 96;
+    for (size_t start = 0; start + slice <= samples.size(); start += slice / 4) {
+        float loudest = 0;
+        for (size_t index = start; index < start + slice; ++index) loudest = std::max(loudest, std::abs(samples[index]));
+        if (loudest > 0.1f) return from + double(start + slice / 2) / test::Beeper::rate;
+    }
+    return std::nullopt;
+}
+
+// Recorded offset less played offset, in ms, of the flash near `at`.
+double offsetMs(const QString& path, double at, double played) {
+    const std::optional<double> flash = flashIn(path, at - 3);
+    const std::optional<double> beep = beepIn(path, at - 3);
+    if (!flash || !beep || std::isnan(played)) {
+        std::fprintf(stderr, "near %.1f s: %s%s%s\n", at, flash ? "" : "no flash in the file; ",
+                     beep ? "" : "no beep in the file; ", std::isnan(played) ? "the flash or beep did not go out" : "");
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    return (*beep - *flash - played) * 1000;
+}
+
+void longTake(benchmark::State& state) {
+    const int seconds = qEnvironmentVariableIntValue("TAVERO_TAKE_SECONDS");
+    if (seconds < 90) return state.SkipWithError("set TAVERO_TAKE_SECONDS (at least 90; 600 for ten minutes)");
+    if (!onX11()) return state.SkipWithError("needs an X display (QT_QPA_PLATFORM=xcb)");
+    test::SoundServer server;
+    if (!server.running()) return state.SkipWithError("no PulseAudio server could be started");
+    test::Beeper beeper;
+    if (!beeper.ready()) return state.SkipWithError("cannot play into the sound server");
+    const ScrollingPage page(true);
+    if (!page.running()) return state.SkipWithError("the scrolling page did not start");
+    FlashSquare square;
+    square.show();
+    X11ScreenSource screen;
+    test::TempDir folder;
+    const QString take = folder.file(QStringLiteral("录屏.mp4"));
+    ScreenRecorder recorder;
+    std::optional<Result<RecordedVideo>> finished;
+    recorder.onFinished = [&finished](Result<RecordedVideo> result) { finished = std::move(result); };
+
+    double cpu = 0, firstMinute = 0, end = 0, early = 0, late = 0, earlyPlayed = 0, latePlayed = 0;
+    for (auto _ : state) {
+        const double cpuBefore = cpuSeconds(RUSAGE_SELF);
+        const QList<DisplayInfo> displays = screen.displays();
+        recorder.start({displays, {}}, displays.first(), std::nullopt, std::nullopt, take, true, false, true);
+        if (!QTest::qWaitFor([&] { return recorder.state() == RecordingSessionState::recording; }, 20'000))
+            return state.SkipWithError("the take did not start");
+        const Clock::time_point started = Clock::now();
+        const auto at = [&](double second) { return started + std::chrono::milliseconds(qint64(second * 1000)); };
+        const auto waitUntil = [](Clock::time_point moment) {
+            while (Clock::now() < moment) QTest::qWait(100);
+        };
+        waitUntil(at(10));
+        earlyPlayed = flashAndBeep(square, beeper, screen).value_or(std::numeric_limits<double>::quiet_NaN());
+        early = std::chrono::duration<double>(Clock::now() - started).count();
+        waitUntil(at(60));
+        firstMinute = double(statusBytes("VmRSS:"));
+        waitUntil(at(seconds - 20));
+        latePlayed = flashAndBeep(square, beeper, screen).value_or(std::numeric_limits<double>::quiet_NaN());
+        late = std::chrono::duration<double>(Clock::now() - started).count();
+        waitUntil(at(seconds));
+        end = double(statusBytes("VmRSS:"));
+        recorder.stop();
+        if (!QTest::qWaitFor([&] { return finished.has_value(); }, 600'000)) return state.SkipWithError("no join");
+        cpu = cpuSeconds(RUSAGE_SELF) - cpuBefore;
+    }
+    if (!*finished) return state.SkipWithError(qPrintable(finished->error().message()));
+    const double duration = finished->value().duration;
+    state.counters["cpu_per_video_s"] = cpu / duration;
+    state.counters["pictures_per_s"] = double(picturesIn(take)) / duration;
+    state.counters["rss_first_minute_MB"] = firstMinute / 1e6;
+    state.counters["rss_end_MB"] = end / 1e6;
+    state.counters["peak_rss_MB"] = double(statusBytes("VmHWM:")) / 1e6;
+    state.counters["offset_start_ms"] = offsetMs(take, early, earlyPlayed);
+    state.counters["offset_end_ms"] = offsetMs(take, late, latePlayed);
+}
+
 }  // namespace
 
-BENCHMARK(ours)->Name("LivePartRecorder_x11")->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
-BENCHMARK(commandLine)->Name("ffmpeg_x11grab")->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(ours)
+    ->Name("LivePartRecorder_x11")
+    ->ArgName("changing")
+    ->Arg(1)
+    ->Arg(0)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+BENCHMARK(commandLine)
+    ->Name("ffmpeg_x11grab")
+    ->ArgName("changing")
+    ->Arg(1)
+    ->Arg(0)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+BENCHMARK(longTake)->Name("ScreenRecorder_long_take")->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();

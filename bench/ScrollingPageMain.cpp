@@ -1,6 +1,7 @@
 // A page of text scrolling over the whole screen, 4 pixels 30 times a
 // second, in a process of its own, so that what a recording benchmark
-// measures of a recorder is the recorder's alone.
+// measures of a recorder is the recorder's alone. With "--still" the page
+// stands still.
 #include "tests/support/Pictures.h"
 
 #include <QGuiApplication>
@@ -15,7 +16,7 @@ constexpr int scrollStep = 4;
 
 class ScrollingPage : public QRasterWindow {
 public:
-    explicit ScrollingPage(const QRect& place)
+    ScrollingPage(const QRect& place, bool scrolling)
         : page_(tavero::fixtures::textPage(place.width(), place.height() * 2).convertToFormat(QImage::Format_RGB32)) {
         setFlags(Qt::Window | Qt::FramelessWindowHint);
         setGeometry(place);
@@ -24,7 +25,7 @@ public:
             offset_ = (offset_ + scrollStep) % height();
             update();
         });
-        timer_.start(33);
+        if (scrolling) timer_.start(33);
     }
 
 protected:
@@ -40,7 +41,8 @@ private:
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    ScrollingPage page(QGuiApplication::primaryScreen()->geometry());
+    const bool still = QCoreApplication::arguments().contains(QStringLiteral("--still"));
+    ScrollingPage page(QGuiApplication::primaryScreen()->geometry(), !still);
     page.show();
     return app.exec();
 }

@@ -4,6 +4,7 @@
 #include "platform/MainThread.h"
 #include "platform/ShotError.h"
 #include "platform/media/MediaError.h"
+#include "recording/RecordingMessages.h"
 
 #include <QLoggingCategory>
 
@@ -14,8 +15,6 @@ namespace {
 Q_LOGGING_CATEGORY(lcLiveCapture, "tavero.recording.capture")
 
 QString notStarted(const QString& description) { return QStringLiteral("录屏未能启动（") + description + QStringLiteral("）。"); }
-QString fileNotMade() { return QStringLiteral("无法创建录屏文件，请确认保存位置可以写入。"); }
-QString fileNotCompleted() { return QStringLiteral("录屏文件未能写完"); }
 
 // The recorder reports on its own threads; the writer hears it on the main
 // thread. The recorder is shared with the worker that finishes it, so
@@ -31,7 +30,7 @@ public:
                 openSound);
         } catch (const media::MediaError& error) {
             qCWarning(lcLiveCapture) << path << error.what();
-            throw ShotError(fileNotMade());
+            throw ShotError(RecordingMessages::fileNotMade());
         }
     }
 
@@ -44,7 +43,7 @@ public:
                 recorder->finish();
             } catch (const std::exception& error) {
                 qCWarning(lcLiveCapture) << "finishing the part failed:" << error.what();
-                failure = fileNotCompleted();
+                failure = RecordingMessages::fileNotCompleted();
             }
             postToMain([finished, failure] { finished(failure); });
         });

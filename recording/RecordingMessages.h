@@ -25,4 +25,8 @@ inline QString validationTimedOut() { return QStringLiteral("录屏文件校验�
 inline QString fileKept(const QString& path) { return QStringLiteral("现有文件已保留，尚未确认可以播放：\n") + path; }
 inline QString noFileMade() { return QStringLiteral("本次没有生成可播放的录屏文件。"); }
 
+// A part's file could not be begun, or not be completed.
+inline QString fileNotMade() { return QStringLiteral("无法创建录屏文件，请确认保存位置可以写入。"); }
+inline QString fileNotCompleted() { return QStringLiteral("录屏文件未能写完"); }
+
 }  // namespace tavero::RecordingMessages

@@ -8,11 +8,14 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QPointer>
 
 namespace tavero {
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcSession, "tavero.recording.session")
 
 QString recoveryNote() {
     return QStringLiteral("录制进行中。暂停期间不录制画面和声音。正常结束后，片段会自动接成完整视频并清理此文件夹。\n"
@@ -31,6 +34,14 @@ void makePartsFolder(const QString& folder) {
     if (existing.exists() || existing.isSymLink())
         throw ShotError(QStringLiteral("未能创建文件夹“%1”：同名文件或文件夹已存在。").arg(folder));
     throw ShotError(QStringLiteral("未能创建文件夹“%1”。").arg(folder));
+}
+
+// What the user reads of a writer's failure: its own sentence, or, for any
+// other exception, `otherwise` (the exception's text goes to the log).
+ShotError asShotError(const std::exception& error, const QString& otherwise) {
+    if (const auto* shot = dynamic_cast<const ShotError*>(&error)) return *shot;
+    qCWarning(lcSession) << "a part writer failed:" << error.what();
+    return ShotError(otherwise);
 }
 
 // Calls a callback through a copy: the owner may replace it, or drop the
@@ -91,11 +102,11 @@ void RecordingSession::begin(const QString& destination, Factory factory) {
     state_ = RecordingSessionState::starting;
     try {
         startPart();
-    } catch (...) {
+    } catch (const std::exception& error) {
         state_ = RecordingSessionState::idle;
         factory_ = nullptr;
         segment_.reset();
-        throw;
+        throw asShotError(error, RecordingMessages::fileNotMade());
     }
 }
 
@@ -145,7 +156,7 @@ void RecordingSession::pause() {
     if (state_ != RecordingSessionState::recording || !segment_) return;
     heldDuration_ = segment_->elapsed();
     state_ = RecordingSessionState::pausing;
-    segment_->stop();
+    stopWriter(std::nullopt);
 }
 
 void RecordingSession::resume() {
@@ -153,10 +164,10 @@ void RecordingSession::resume() {
     state_ = RecordingSessionState::resuming;
     try {
         startPart();
-    } catch (const ShotError& error) {
+    } catch (const std::exception& error) {
         segment_.reset();
         preserveParts_ = true;
-        interruption_ = resumeFailed(error.message());
+        interruption_ = resumeFailed(asShotError(error, RecordingMessages::fileNotMade()).message());
         finishTake();
     }
 }
@@ -170,9 +181,19 @@ void RecordingSession::stop(const std::optional<QString>& reason) {
     notify(onStopping);
     if (!self) return;
     if (segment_)
-        segment_->stop(reason);
+        stopWriter(reason);
     else
         finishTake();
+}
+
+// A writer that cannot even be asked to stop has failed: its part ends the
+// take as a failed part would, and nothing it reports later counts.
+void RecordingSession::stopWriter(const std::optional<QString>& reason) {
+    try {
+        segment_->stop(reason);
+    } catch (const std::exception& error) {
+        partFinished(asShotError(error, RecordingMessages::fileNotCompleted()));
+    }
 }
 
 void RecordingSession::partFinished(Result<RecordedVideo> result) {

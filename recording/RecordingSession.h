@@ -104,6 +104,7 @@ private:
     // Drops the current writer, which may be calling us right now: it goes
     // once control is back in the event loop.
     void retireWriter();
+    void stopWriter(const std::optional<QString>& reason);
     // Whether a writer callback still speaks for the current part.
     bool current(quint64 generation, quint64 writer) const;
 

@@ -3,6 +3,8 @@
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace tavero::media {
@@ -74,20 +76,76 @@ int64_t indexRoom(const QList<ConcatSource>& sources, const std::vector<InputFil
     return fixed + perSample * samples;
 }
 
-// Moves `packet` of a file starting at `startUs` onto the output track;
-// false when it is not to be copied.
-bool place(AVPacket* packet, AVRational base, int64_t startUs, int64_t lengthUs, Track& track) {
+// A time of the joined time line, counted in `unit`s so that it stays exact
+// however many files add up to it.
+struct Moment {
+    int64_t count = 0;
+    AVRational unit = AV_TIME_BASE_Q;
+
+    int64_t in(AVRational base) const { return av_rescale_q(count, unit, base); }
+};
+
+// Where one file lies on the joined time line: its pictures, and its sound
+// (in whole sound frames).
+struct Placement {
+    Moment pictures;
+    Moment picturesLength;
+    Moment sound;
+    Moment soundLength;
+};
+
+// One frame of the output's first sound track; a microsecond when it has
+// none in frames.
+AVRational soundFrame(const std::vector<Track>& tracks) {
+    for (const Track& track : tracks) {
+        const AVCodecParameters* coding = track.stream->codecpar;
+        if (!track.video && coding->frame_size > 0 && coding->sample_rate > 0)
+            return AVRational{coding->frame_size, coding->sample_rate};
+    }
+    return AV_TIME_BASE_Q;
+}
+
+// Players play sound frame after frame, whatever the times written beside
+// it, so a file whose sound ended part of a frame away from its pictures'
+// end would move all later sound, a little more at every seam. Each file's
+// sound is laid on right after the previous file's, as a whole number of
+// frames (its length rounded down or up, both of which it has) that keeps
+// the sound's end nearest to the pictures' end: within half a frame of them
+// however many files there are. The pictures keep their exact places.
+std::vector<Placement> lay(const QList<ConcatSource>& sources, AVRational frame) {
+    constexpr double slack = 1e-6;
+    std::vector<Placement> placements;
+    int64_t startUs = 0;
+    int64_t frames = 0;
+    for (const ConcatSource& source : sources) {
+        const int64_t lengthUs = std::llround(source.length * AV_TIME_BASE);
+        const double own = source.length / av_q2d(frame);
+        const int64_t nearest = av_rescale_q(startUs + lengthUs, AV_TIME_BASE_Q, frame) - frames;
+        const int64_t span = std::clamp(nearest, int64_t(std::floor(own + slack)), int64_t(std::ceil(own - slack)));
+        placements.push_back({{startUs}, {lengthUs}, {frames, frame}, {span, frame}});
+        startUs += lengthUs;
+        frames += span;
+    }
+    return placements;
+}
+
+// Moves `packet` of a file laid at `placement` onto the output track; false
+// when it is not to be copied.
+bool place(AVPacket* packet, AVRational base, const Placement& placement, Track& track) {
+    const Moment& start = track.video ? placement.pictures : placement.sound;
+    const Moment& length = track.video ? placement.picturesLength : placement.soundLength;
     const int64_t pts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
     if (pts == AV_NOPTS_VALUE || (packet->flags & AV_PKT_FLAG_CORRUPT)) return false;
-    const int64_t limit = av_rescale_q(lengthUs, AV_TIME_BASE_Q, base);
-    const int64_t end = pts + std::max<int64_t>(packet->duration, 0);
-    if (track.video ? pts >= limit : end > limit) return false;
-    const bool preRoll = end <= 0;
+    if (pts >= length.in(base)) return false;
+    // Sound an encoder primes a track with lies before the file's time zero.
+    // (A file that was shifted to start at zero keeps it in its place, as its
+    // pictures are shifted alike.)
+    const bool preRoll = pts < 0 && pts + std::max<int64_t>(packet->duration, 0) <= 0;
     if (preRoll && track.started) return false;
 
     const AVRational outBase = track.stream->time_base;
     av_packet_rescale_ts(packet, base, outBase);
-    const int64_t offset = av_rescale_q(startUs, AV_TIME_BASE_Q, outBase);
+    const int64_t offset = start.in(outBase);
     if (packet->pts != AV_NOPTS_VALUE) packet->pts += offset;
     if (packet->dts == AV_NOPTS_VALUE) packet->dts = packet->pts;
     else packet->dts += offset;
@@ -104,8 +162,8 @@ bool place(AVPacket* packet, AVRational base, int64_t startUs, int64_t lengthUs,
     return true;
 }
 
-void copySource(AVFormatContext* output, const ConcatSource& source, const InputFile& input, int64_t startUs,
-                std::vector<Track>& tracks) {
+void copySource(AVFormatContext* output, const ConcatSource& source, const InputFile& input,
+                const Placement& placement, std::vector<Track>& tracks) {
     std::vector<int> trackOf(input->nb_streams, -1);
     for (qsizetype track = 0; track < source.streams.size(); ++track) {
         const int stream = source.streams[track];
@@ -116,7 +174,6 @@ void copySource(AVFormatContext* output, const ConcatSource& source, const Input
     for (unsigned stream = 0; stream < input->nb_streams; ++stream)
         if (trackOf[stream] < 0) input->streams[stream]->discard = AVDISCARD_ALL;
 
-    const int64_t lengthUs = std::llround(source.length * AV_TIME_BASE);
     Packet packet = makePacket();
     for (;;) {
         input.throwIfCancelled();
@@ -125,7 +182,7 @@ void copySource(AVFormatContext* output, const ConcatSource& source, const Input
         check(result, "av_read_frame");
         const int track = packet->stream_index < int(trackOf.size()) ? trackOf[packet->stream_index] : -1;
         const AVRational base = input->streams[packet->stream_index]->time_base;
-        if (track >= 0 && place(packet.get(), base, startUs, lengthUs, tracks[track]))
+        if (track >= 0 && place(packet.get(), base, placement, tracks[track]))
             check(av_interleaved_write_frame(output, packet.get()), "av_interleaved_write_frame");
         av_packet_unref(packet.get());
     }
@@ -148,11 +205,9 @@ void concatenate(const QList<ConcatSource>& sources, const QString& output, cons
     Dictionary options;
     av_dict_set_int(&options.entries, "moov_size", indexRoom(sources, inputs), 0);
     check(avformat_write_header(out.get(), &options.entries), "avformat_write_header");
-    int64_t startUs = 0;
-    for (size_t source = 0; source < inputs.size(); ++source) {
-        copySource(out.get(), sources[qsizetype(source)], inputs[source], startUs, tracks);
-        startUs += std::llround(sources[qsizetype(source)].length * AV_TIME_BASE);
-    }
+    const std::vector<Placement> placements = lay(sources, soundFrame(tracks));
+    for (size_t source = 0; source < inputs.size(); ++source)
+        copySource(out.get(), sources[qsizetype(source)], inputs[source], placements[source], tracks);
     check(av_write_trailer(out.get()), "av_write_trailer");
 }
 

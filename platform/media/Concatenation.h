@@ -24,10 +24,14 @@ struct ConcatSource {
 // every file is opened before writing begins.
 // Each output track takes its coding and tag from the first file that fills
 // it; the caller makes sure the others code alike. A file contributes its
-// pictures that start before its length and its sound packets that end by
-// it, so nothing of a file cut short past its length is copied, and sound
-// never overlaps the next file. The sound an encoder primes a track with is
-// kept only at a track's very start, where the output's edit list hides it.
+// pictures that start before its length, so nothing of a file cut short past
+// its length is copied. Its sound follows the previous file's without a gap
+// or an overlap, in whole sound frames: the frames starting before its
+// length rounded down or up to a frame, whichever keeps the sound nearest to
+// the pictures, so the two stay within half a frame of each other however
+// many files are joined. The sound an encoder primes a track with before
+// time zero is kept only at a track's very start, where the output's edit
+// list hides it.
 // Blocks; any thread. Throws MediaError; what was written stays for the
 // caller to remove.
 void concatenate(const QList<ConcatSource>& sources, const QString& output, const CancelToken& cancel = {});

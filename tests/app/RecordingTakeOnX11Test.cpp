@@ -11,6 +11,7 @@
 #include "platform/ShortSounds.h"
 #include "platform/SyntheticKeyboard.h"
 #include "platform/X11ScreenSource.h"
+#include "recording/RecordedVideoValidation.h"
 #include "recording/RecordingDiskSpace.h"
 #include "recording_ui/RecordingOverlayWindows.h"
 #include "tests/app/DelegateHarness.h"
@@ -21,6 +22,7 @@
 #include "tests/support/Tones.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
@@ -336,6 +338,52 @@ TEST_F(RecordingTakeOnX11Test, KilledDuringATakeAndStartedAgainTheProgramLosesNo
     EXPECT_TRUE(QFileInfo::exists(QDir(library(harness.home)).filePath(earlier.file)));
     again.kill();
     again.waitForFinished(5000);
+}
+
+// A session logging out sends SIGTERM: the take is stopped and saved as the
+// stop control would, and then the program ends by itself.
+TEST_F(RecordingTakeOnX11Test, TerminatedDuringATakeTheProgramSavesTheTakeAndEnds) {
+    if (FreeSpace::statvfsProbe(harness.home.path()).value_or(0) < RecordingDiskSpace::startReserve)
+        GTEST_SKIP() << "a take needs 3 GB free where the test's home lies";
+    QProcess taking;
+    taking.start(QStringLiteral(TAVERO_TAKE_PROGRAM), QStringList());
+    ASSERT_TRUE(taking.waitForStarted(5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (const WindowInfo& window : screen->windows())
+                if (window.processID == taking.processId()) return true;
+            return false;
+        },
+        15'000));
+    press(QLatin1Char('8'));
+    QString parts;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QDir folder(library(harness.home));
+            for (const QString& name : folder.entryList({QStringLiteral("录制片段_*")}, QDir::Dirs)) {
+                parts = folder.filePath(name);
+                if (QFileInfo(QDir(parts).filePath(RecordingSession::partFileName(1))).size() > 0) return true;
+            }
+            return false;
+        },
+        15'000))
+        << "the take began writing";
+    QTest::qWait(2000);
+
+    QElapsedTimer ending;
+    ending.start();
+    ::kill(pid_t(taking.processId()), SIGTERM);
+    ASSERT_TRUE(taking.waitForFinished(10'000)) << "the program did not end";
+    EXPECT_LT(ending.elapsed(), 5000) << "stopping, joining and listing the take";
+    EXPECT_EQ(taking.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(taking.exitCode(), 0);
+
+    const QList<CaptureRecord> records = manifestOf(harness.home);
+    ASSERT_EQ(records.size(), 1) << "the take is listed";
+    const QString video = QDir(library(harness.home)).filePath(records.first().file);
+    EXPECT_GT(RecordedVideoValidation::duration(video), 1.5);
+    EXPECT_TRUE(RecordingProject::load(video)) << "its project lies beside it";
+    EXPECT_FALSE(QFileInfo::exists(parts)) << "a take joined cleanly leaves no parts";
 }
 
 }  // namespace

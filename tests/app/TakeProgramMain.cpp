@@ -10,6 +10,7 @@
 #include "platform/PointerSource.h"
 #include "platform/ScreenSource.h"
 #include "platform/ShortSounds.h"
+#include "platform/TerminationSignal.h"
 #include "recording/ScreenRecorder.h"
 #include "recording/studio/RecordingStudio.h"
 
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
     ShortSounds sounds;
     AppDelegate delegate(programSetup(sounds));
     delegate.launch({});
+    const TerminationSignal termination([&delegate] { delegate.terminate(); });
 
     RecordingStudio& studio = delegate.model().studio();
     bool started = false;

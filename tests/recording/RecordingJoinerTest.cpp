@@ -1,9 +1,11 @@
 #include "platform/FreeSpace.h"
+#include "platform/media/PartWriter.h"
 #include "recording/RecordedVideoValidation.h"
 #include "recording/RecordingJoiner.h"
 #include "tests/support/Files.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Tones.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,7 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <numbers>
+#include <vector>
 
 using namespace tavero;
 
@@ -35,6 +40,64 @@ QList<double> packetTimes(const QString& path, const QString& stream) {
                                         path);
     for (const QString& line : lines.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) times << line.toDouble();
     return times;
+}
+
+constexpr int soundRate = 48000;
+constexpr double beepFrequency = 3000;
+
+// A part as our recorder writes it, at 30 pictures a second: black, then a
+// white flash of 0.1 s at picture `flash` with a beep starting at the very
+// same moment, then black again until picture `pictures`, the sound lasting
+// as long as the pictures.
+void writeFlashAndBeep(const QString& path, int flash, int pictures) {
+    media::PartWriter writer(path, {QSize(64, 48), {QString()}});
+    QImage black(64, 48, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    QImage white = black;
+    white.fill(Qt::white);
+    for (int picture = 0; picture < pictures; ++picture)
+        writer.writePicture(picture >= flash && picture < flash + 3 ? white : black, picture / 30.0);
+
+    const int samples = int(std::lround(writer.writtenSeconds() * soundRate));
+    const int beepStart = flash * soundRate / 30;
+    std::vector<float> stereo;
+    for (int sample = 0; sample < samples; ++sample) {
+        const bool beeping = sample >= beepStart && sample < beepStart + soundRate / 10;
+        const float value =
+            beeping ? float(0.5 * std::sin(2 * std::numbers::pi * beepFrequency * (sample - beepStart) / soundRate)) : 0.0f;
+        stereo.insert(stereo.end(), 2, value);
+    }
+    writer.writeSound(0, stereo.data(), samples);
+    writer.finish();
+}
+
+// Where each beep begins in `samples` (one channel at 48 kHz), in seconds:
+// the first 2 ms slice of every run of slices holding its frequency.
+QList<double> beepOnsets(const std::vector<float>& samples) {
+    constexpr size_t slice = 96;
+    QList<double> onsets;
+    bool beeping = false;
+    for (size_t start = 0; start + slice <= samples.size(); start += slice / 4) {
+        const std::vector<float> part(samples.begin() + qsizetype(start), samples.begin() + qsizetype(start + slice));
+        const bool heard = test::toneAmplitude(part, soundRate, beepFrequency) > 0.1;
+        if (heard && !beeping) onsets << double(start + slice / 2) / soundRate;
+        beeping = heard;
+    }
+    return onsets;
+}
+
+// Times of the pictures where the flash begins.
+QList<double> flashTimes(const QString& path) {
+    const QList<double> times = test::pictureTimes(path);
+    const QList<QImage> pictures = test::decodePictures(path, QSize(8, 6));
+    QList<double> flashes;
+    bool white = false;
+    for (qsizetype index = 0; index < std::min(times.size(), pictures.size()); ++index) {
+        const bool bright = qGray(pictures[index].pixel(4, 3)) > 128;
+        if (bright && !white) flashes << times[index];
+        white = bright;
+    }
+    return flashes;
 }
 
 class RecordingJoinerTest : public testing::Test {
@@ -115,6 +178,30 @@ TEST_F(RecordingJoinerTest, SoundKeepsItsPlaceAcrossPartsWithoutSoundAndTracksFo
     ASSERT_NE(resumed, mic.end());
     EXPECT_NEAR(*resumed, 4.0, 0.03);
     EXPECT_LT(mic.last(), 5.0);
+}
+
+TEST_F(RecordingJoinerTest, SoundStaysWithThePicturesAcrossTheSeamsOfManyParts) {
+    // Ten parts of lengths that are no whole number of sound frames, as
+    // pauses leave them; a player plays the sound frames one after another.
+    QList<RecordedVideo> parts;
+    for (int number = 0; number < 10; ++number) {
+        const QString path = dir.file(QStringLiteral("片段_%1.mp4").arg(number + 1));
+        writeFlashAndBeep(path, 8 + number % 3, 25 + 2 * number);
+        parts << RecordedVideo{path, RecordedVideoValidation::duration(path), std::nullopt};
+    }
+    const double seconds = RecordingJoiner::join(parts, destination);
+    double recorded = 0;
+    for (const RecordedVideo& part : parts) recorded += part.duration;
+    EXPECT_NEAR(seconds, recorded, 0.15);
+
+    const QList<double> flashes = flashTimes(destination);
+    const QList<double> beeps = beepOnsets(test::decodeSound(destination));
+    ASSERT_EQ(flashes.size(), 10);
+    ASSERT_EQ(beeps.size(), 10);
+    for (qsizetype part = 0; part < 10; ++part)
+        EXPECT_NEAR(beeps[part], flashes[part], 0.04) << "part " << part + 1;
+    // Nor does the offset creep up part by part within that margin.
+    EXPECT_NEAR(beeps[9] - flashes[9], beeps[0] - flashes[0], 0.015);
 }
 
 TEST_F(RecordingJoinerTest, APartCutShortContributesOnlyWhatPlays) {

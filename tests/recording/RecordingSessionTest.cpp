@@ -11,6 +11,7 @@
 
 #include <deque>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 using namespace tavero;
@@ -24,6 +25,7 @@ struct WriterProbe {
     QString path;
     double elapsed = 0;
     QList<std::optional<QString>> stops;
+    bool stopBreaks = false;  // stop() throws an exception that is no ShotError
     std::function<void()> started;
     std::function<void()> stopping;
     std::function<void(Result<RecordedVideo>)> finished;
@@ -31,23 +33,28 @@ struct WriterProbe {
 
 class ScriptedWriter final : public RecordingSegmentWriting {
 public:
-    ScriptedWriter(std::shared_ptr<WriterProbe> probe, std::optional<QString> refusal)
-        : probe_(std::move(probe)), refusal_(std::move(refusal)) {}
+    ScriptedWriter(std::shared_ptr<WriterProbe> probe, std::optional<QString> refusal, bool broken)
+        : probe_(std::move(probe)), refusal_(std::move(refusal)), broken_(broken) {}
 
     QSize videoSize() const override { return {1280, 720}; }
     double elapsed() const override { return probe_->elapsed; }
     void start(const QString& path) override {
         probe_->path = path;
         if (refusal_) throw ShotError(*refusal_);
+        if (broken_) throw std::runtime_error("encoder vanished");
         probe_->started = onStarted;
         probe_->stopping = onStopping;
         probe_->finished = onFinished;
     }
-    void stop(const std::optional<QString>& reason) override { probe_->stops.append(reason); }
+    void stop(const std::optional<QString>& reason) override {
+        probe_->stops.append(reason);
+        if (probe_->stopBreaks) throw std::runtime_error("muxer gone");
+    }
 
 private:
     std::shared_ptr<WriterProbe> probe_;
     std::optional<QString> refusal_;
+    bool broken_;
 };
 
 struct Join {
@@ -76,7 +83,9 @@ protected:
             writers.push_back(std::make_shared<WriterProbe>());
             std::optional<QString> refusal;
             if (!refusals.empty()) refusal = refusals.front(), refusals.pop_front();
-            return std::make_unique<ScriptedWriter>(writers.back(), refusal);
+            const bool broken = brokenStarts > 0;
+            if (broken) --brokenStarts;
+            return std::make_unique<ScriptedWriter>(writers.back(), refusal, broken);
         };
     }
 
@@ -108,6 +117,7 @@ protected:
     RecordingSession session;
     std::vector<std::shared_ptr<WriterProbe>> writers;
     std::deque<QString> refusals;
+    int brokenStarts = 0;  // the next writers' start() throws an exception that is no ShotError
     std::vector<Join> joins;
     std::vector<std::string> events;
     std::vector<Result<RecordedVideo>> results;
@@ -246,6 +256,63 @@ TEST_F(RecordingSessionTest, AFailedPartResumeOrJoinKeepsThePartsFolder) {
     EXPECT_EQ(failure(), QStringLiteral("录屏启动超时。\n本次没有生成可播放的录屏文件。"));
     EXPECT_EQ(joins.size(), 3u);
     EXPECT_TRUE(QFileInfo::exists(QDir(partsFolder()).filePath(QStringLiteral("恢复说明.txt"))));
+}
+
+TEST_F(RecordingSessionTest, AWriterFailingWithAnyExceptionEndsTheTakeAsAnInterruption) {
+    // A resume whose writer throws something else than a ShotError.
+    beginTake();
+    record(2.0);
+    session.pause();
+    deliver(2.0);
+    brokenStarts = 1;
+    session.resume();
+    EXPECT_EQ(session.state(), RecordingSessionState::finishing);
+    ASSERT_EQ(joins.size(), 1u);
+    joins[0].answer(2.0);
+    EXPECT_EQ(result().interruption,
+              QStringLiteral("继续录制未能启动，已保存暂停前的内容：无法创建录屏文件，请确认保存位置可以写入。"));
+    EXPECT_EQ(session.state(), RecordingSessionState::idle);
+    EXPECT_TRUE(QFileInfo::exists(partsFolder()));
+
+    // A writer that throws when asked to pause: the parts so far are joined.
+    QDir(partsFolder()).removeRecursively();
+    results.clear();
+    beginTake();
+    record(2.0);
+    session.pause();
+    deliver(2.0);
+    session.resume();
+    record(1.0);
+    writer().stopBreaks = true;
+    session.pause();
+    ASSERT_EQ(joins.size(), 2u);
+    EXPECT_EQ(joins[1].parts.size(), 1);
+    writer().finished(RecordedVideo{writer().path, 1.0, std::nullopt});  // too late: the writer was dropped
+    joins[1].answer(2.0);
+    EXPECT_EQ(result().interruption, QStringLiteral("本段录制中断：录屏文件未能写完"));
+    EXPECT_TRUE(QFileInfo::exists(partsFolder()));
+
+    // The first part's writer throws when stopped: the take fails with that.
+    QDir(partsFolder()).removeRecursively();
+    results.clear();
+    beginTake();
+    record(1.0);
+    writer().stopBreaks = true;
+    session.stop();
+    EXPECT_EQ(failure(), QStringLiteral("录屏文件未能写完"));
+    EXPECT_EQ(session.state(), RecordingSessionState::idle);
+    EXPECT_EQ(joins.size(), 2u);
+
+    // A begin whose writer throws leaves the session idle with a sentence.
+    QDir(partsFolder()).removeRecursively();
+    brokenStarts = 1;
+    try {
+        beginTake();
+        ADD_FAILURE() << "the take began";
+    } catch (const ShotError& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("无法创建录屏文件，请确认保存位置可以写入。"));
+    }
+    EXPECT_EQ(session.state(), RecordingSessionState::idle);
 }
 
 TEST_F(RecordingSessionTest, ABeginThatCannotStartLeavesTheSessionIdle) {

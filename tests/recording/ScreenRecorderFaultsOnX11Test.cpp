@@ -1,10 +1,14 @@
 // What becomes of a screen take of the real recorder, on a bare Xvfb with a
-// private PulseAudio server, when its program is killed, its window closes or
-// the sound server goes away or is not there.
+// private PulseAudio server, when its program is killed, its window closes,
+// its disk fills up, its monitor is turned off (Xorg's dummy driver with two
+// monitors) or the sound server goes away or is not there.
+#include "platform/FreeSpace.h"
 #include "platform/X11ScreenSource.h"
 #include "recording/RecordedVideoValidation.h"
 #include "recording/ScreenRecorder.h"
+#include "tests/support/Disks.h"
 #include "tests/support/Pictures.h"
+#include "tests/support/RealInput.h"
 #include "tests/support/SoundServer.h"
 #include "tests/support/TempDir.h"
 
@@ -13,9 +17,11 @@
 #include <QProcess>
 #include <QRasterWindow>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 
 using namespace tavero;
@@ -36,6 +42,29 @@ private:
     QImage picture_;
 };
 
+// Noise that is drawn anew at every frame once asked to: more than the
+// encoder can make small.
+class NoiseWindow : public QRasterWindow {
+public:
+    explicit NoiseWindow(const QRect& place) {
+        setFlags(Qt::Window | Qt::FramelessWindowHint);
+        setGeometry(place);
+        timer_.setInterval(15);
+        QObject::connect(&timer_, &QTimer::timeout, this, [this] {
+            ++seed_;
+            update();
+        });
+    }
+    void startChanging() { timer_.start(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(0, 0, fixtures::noise(width(), height(), seed_)); }
+
+private:
+    QTimer timer_;
+    quint32 seed_ = 1;
+};
+
 class ScreenRecorderFaultsTest : public testing::Test {
 protected:
     X11ScreenSource screen;
@@ -48,10 +77,11 @@ protected:
         recorder.onFinished = [this](Result<RecordedVideo> result) { finished = std::move(result); };
     }
 
-    void startArea(bool sound, const std::optional<WindowInfo>& window = std::nullopt) {
+    void startArea(bool sound, const std::optional<WindowInfo>& window = std::nullopt) { startAreaInto(take, sound, window); }
+    void startAreaInto(const QString& path, bool sound, const std::optional<WindowInfo>& window = std::nullopt) {
         const QList<DisplayInfo> displays = screen.displays();
         ASSERT_FALSE(displays.isEmpty());
-        recorder.start({displays, {}}, displays.first(), QRectF(200, 150, 640, 400), window, take, sound, sound,
+        recorder.start({displays, {}}, displays.first(), QRectF(200, 150, 640, 400), window, path, sound, sound,
                        false);
     }
 
@@ -123,6 +153,70 @@ TEST_F(ScreenRecorderFaultsTest, ASoundServerGoneDuringATakeEndsItAndKeepsWhatWa
     EXPECT_EQ(joined.interruption, QStringLiteral("录制被系统中断（声音服务已断开）。"));
     EXPECT_GE(joined.duration, 1.8);
     EXPECT_EQ(joined.url, take);
+}
+
+TEST_F(ScreenRecorderFaultsTest, AFullDiskEndsThePartAtItsLastFragmentAndTheJoinRefusesForSpaceKeepingTheParts) {
+    test::SmallDisk disk(3 << 20);
+    if (!disk.mounted()) GTEST_SKIP() << "no right to mount a small file system";
+    test::SoundServer server(440);
+    if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    // The disk passes for roomy until the take's second part runs; from then
+    // on its real free space counts.
+    std::atomic<bool> roomy{true};
+    const FreeSpace::ScopedProbe probe([&roomy](const QString& path) {
+        return roomy ? std::optional<qint64>(100'000'000'000) : FreeSpace::statvfsProbe(path);
+    });
+    NoiseWindow window(QRect(200, 150, 640, 400));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 5000));
+    const QString onDisk = disk.path() + QStringLiteral("/录屏.mp4");
+    ASSERT_NO_FATAL_FAILURE(startAreaInto(onDisk, true));
+    ASSERT_TRUE(waitForState(RecordingSessionState::recording));
+    QTest::qWait(1500);
+    recorder.pause();
+    ASSERT_TRUE(waitForState(RecordingSessionState::paused));
+    recorder.resume();
+    ASSERT_TRUE(waitForState(RecordingSessionState::recording));
+    QTest::qWait(2500);
+    roomy = false;
+    window.startChanging();
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.has_value(); }, 60'000));
+    ASSERT_FALSE(*finished) << "joined on a full disk";
+    const QString folder = recorder.partsDirectory();
+    EXPECT_EQ(finished->error().message(),
+              QStringLiteral("未能合并录屏：空间不足以合并片段，请腾出空间。\n已录制的片段仍保留在：\n") + folder);
+    ASSERT_EQ(recorder.segments().size(), 2);
+    EXPECT_EQ(recorder.segments()[1].interruption, QStringLiteral("磁盘空间不足，录制已中断。请腾出空间后继续。"));
+    for (const RecordedVideo& part : recorder.segments()) {
+        EXPECT_TRUE(QFileInfo::exists(part.url));
+        EXPECT_NEAR(RecordedVideoValidation::duration(part.url), part.duration, 1e-3) << "each part plays as listed";
+    }
+    EXPECT_GE(recorder.segments()[1].duration, 2.0) << "the second part keeps its fragments before the disk filled";
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList())
+        << "no joined file, nor a hidden half of one";
+}
+
+TEST_F(ScreenRecorderFaultsTest, AMonitorTurnedOffDuringATakeEndsItAndTheTakeStillJoins) {
+    const QList<DisplayInfo> displays = screen.displays();
+    if (displays.size() < 2) GTEST_SKIP() << "needs two monitors";
+    const DisplayInfo& removed = displays[1];
+    recorder.start({displays, {}}, removed, QRectF(100, 100, 640, 400), std::nullopt, take, false, false, false);
+    ASSERT_TRUE(waitForState(RecordingSessionState::recording));
+    QTest::qWait(1500);
+    recorder.pause();
+    ASSERT_TRUE(waitForState(RecordingSessionState::paused));
+    recorder.resume();
+    ASSERT_TRUE(waitForState(RecordingSessionState::recording));
+    QTest::qWait(1500);
+    ASSERT_TRUE(test::outputOf(QStringLiteral("xrandr"), {QStringLiteral("--output"), removed.name, QStringLiteral("--off")}));
+
+    const RecordedVideo joined = video();
+    EXPECT_EQ(joined.interruption, QStringLiteral("录制被系统中断（显示器已断开）。"));
+    EXPECT_EQ(recorder.segments().size(), 2);
+    EXPECT_NEAR(joined.duration, 3.0, 0.6);
+    EXPECT_EQ(joined.url, take);
+    EXPECT_NEAR(RecordedVideoValidation::duration(take), joined.duration, 1e-3);
 }
 
 TEST_F(ScreenRecorderFaultsTest, WithoutASoundServerNothingStarts) {

@@ -5,6 +5,7 @@
 #include "platform/OwnWindows.h"
 #include "platform/X11ScreenSource.h"
 #include "recording/ScreenRecorder.h"
+#include "tests/support/Beeper.h"
 #include "tests/support/Disks.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/Pictures.h"
@@ -18,13 +19,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
-#include <pulse/simple.h>
 
-#include <atomic>
 #include <cmath>
-#include <mutex>
-#include <numbers>
-#include <thread>
 
 using namespace tavero;
 using Clock = std::chrono::steady_clock;
@@ -89,64 +85,7 @@ protected:
     void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(QRect(QPoint(0, 0), size()), Qt::green); }
 };
 
-// Plays into the test server's sink through a stream with a short buffer:
-// silence, and once asked, 0.2 s of a 3 kHz beep. Notes when the beep's
-// first sample reaches the sink, on the monotonic clock.
-class Beeper {
-public:
-    static constexpr int rate = 48000;
-    static constexpr double frequency = 3000;
-
-    Beeper() {
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, rate, 1};
-        const auto bytes = [&](int ms) { return uint32_t(pa_usec_to_bytes(pa_usec_t(ms) * 1000, &spec)); };
-        const pa_buffer_attr buffer{bytes(200), bytes(20), uint32_t(-1), uint32_t(-1), uint32_t(-1)};
-        stream_ = pa_simple_new(nullptr, "tavero-test", PA_STREAM_PLAYBACK, nullptr, "beep", &spec, nullptr, &buffer,
-                                nullptr);
-        if (stream_) thread_ = std::thread([this] { play(); });
-    }
-    ~Beeper() {
-        stopping_ = true;
-        if (thread_.joinable()) thread_.join();
-        if (stream_) pa_simple_free(stream_);
-    }
-    bool ready() const { return stream_ != nullptr; }
-    void beep() { asked_ = true; }
-    std::optional<Clock::time_point> beepTime() {
-        std::lock_guard guard(lock_);
-        return beepTime_;
-    }
-
-private:
-    void play() {
-        const std::vector<float> silence(240, 0.0f);
-        std::vector<float> tone(size_t(rate) / 5);
-        for (size_t index = 0; index < tone.size(); ++index)
-            tone[index] = float(0.3 * std::sin(2 * std::numbers::pi * frequency * double(index) / rate));
-        bool beeped = false;
-        while (!stopping_) {
-            if (asked_ && !beeped) {
-                beeped = true;
-                // Written after what is queued: it sounds once that has played.
-                const pa_usec_t latency = pa_simple_get_latency(stream_, nullptr);
-                {
-                    std::lock_guard guard(lock_);
-                    beepTime_ = Clock::now() + std::chrono::microseconds(latency);
-                }
-                pa_simple_write(stream_, tone.data(), tone.size() * sizeof(float), nullptr);
-                continue;
-            }
-            if (pa_simple_write(stream_, silence.data(), silence.size() * sizeof(float), nullptr) < 0) return;
-        }
-    }
-
-    pa_simple* stream_ = nullptr;
-    std::atomic<bool> asked_{false};
-    std::atomic<bool> stopping_{false};
-    std::mutex lock_;
-    std::optional<Clock::time_point> beepTime_;
-    std::thread thread_;
-};
+using test::Beeper;
 
 double secondsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double>(to - from).count();
