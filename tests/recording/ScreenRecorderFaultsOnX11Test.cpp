@@ -89,6 +89,14 @@ protected:
         return QTest::qWaitFor([&] { return recorder.state() == state; }, 20'000);
     }
 
+    // A pause and a resume, each waited for: the take's next part begins.
+    void pauseAndResume() {
+        recorder.pause();
+        ASSERT_TRUE(waitForState(RecordingSessionState::paused));
+        recorder.resume();
+        ASSERT_TRUE(waitForState(RecordingSessionState::recording));
+    }
+
     // The take's joined video; fails the test without one.
     RecordedVideo video() {
         EXPECT_TRUE(QTest::qWaitFor([&] { return finished.has_value(); }, 60'000));
@@ -127,10 +135,7 @@ TEST_F(ScreenRecorderFaultsTest, AWindowClosedDuringATakeEndsItAndTheTakeStillJo
     ASSERT_NO_FATAL_FAILURE(startArea(false, info));
     ASSERT_TRUE(waitForState(RecordingSessionState::recording));
     QTest::qWait(1500);
-    recorder.pause();
-    ASSERT_TRUE(waitForState(RecordingSessionState::paused));
-    recorder.resume();
-    ASSERT_TRUE(waitForState(RecordingSessionState::recording));
+    ASSERT_NO_FATAL_FAILURE(pauseAndResume());
     QTest::qWait(1500);
     window.reset();
 
@@ -173,10 +178,7 @@ TEST_F(ScreenRecorderFaultsTest, AFullDiskEndsThePartAtItsLastFragmentAndTheJoin
     ASSERT_NO_FATAL_FAILURE(startAreaInto(onDisk, true));
     ASSERT_TRUE(waitForState(RecordingSessionState::recording));
     QTest::qWait(1500);
-    recorder.pause();
-    ASSERT_TRUE(waitForState(RecordingSessionState::paused));
-    recorder.resume();
-    ASSERT_TRUE(waitForState(RecordingSessionState::recording));
+    ASSERT_NO_FATAL_FAILURE(pauseAndResume());
     QTest::qWait(2500);
     roomy = false;
     window.startChanging();
@@ -204,10 +206,7 @@ TEST_F(ScreenRecorderFaultsTest, AMonitorTurnedOffDuringATakeEndsItAndTheTakeSti
     recorder.start({displays, {}}, removed, QRectF(100, 100, 640, 400), std::nullopt, take, false, false, false);
     ASSERT_TRUE(waitForState(RecordingSessionState::recording));
     QTest::qWait(1500);
-    recorder.pause();
-    ASSERT_TRUE(waitForState(RecordingSessionState::paused));
-    recorder.resume();
-    ASSERT_TRUE(waitForState(RecordingSessionState::recording));
+    ASSERT_NO_FATAL_FAILURE(pauseAndResume());
     QTest::qWait(1500);
     ASSERT_TRUE(test::outputOf(QStringLiteral("xrandr"), {QStringLiteral("--output"), removed.name, QStringLiteral("--off")}));
 
