@@ -43,6 +43,13 @@ void SoundTimeline::configure(int inputChannels, int inputRate) {
     const double monoToBoth[] = {1.0, 1.0};
     if (inputChannels == 1) check(swr_set_matrix(made, monoToBoth, 1), "swr_set_matrix");
     check(av_opt_set_double(made, "async", stretchLimit * inputRate, 0), "av_opt_set_double");
+    // Stretching needs the resampler. Without one (sound at our own rate),
+    // libswresample would make it at the first stretch and restart its clock
+    // from the first stamp, putting the whole take's length of silence in.
+    // At our own rate a cutoff at the full band leaves unstretched samples as
+    // they are.
+    check(av_opt_set_int(made, "swr_flags", SWR_FLAG_RESAMPLE, 0), "av_opt_set_int");
+    if (inputRate == rate) check(av_opt_set_double(made, "cutoff", 1.0, 0), "av_opt_set_double");
     check(av_opt_set_int(made, "first_pts", end_ * inputRate / rate, 0), "av_opt_set_int");
     check(swr_init(made), "swr_init");
     resampler_ = std::move(resampler);
