@@ -21,8 +21,9 @@
 // the ten-minute take; skipped when unset). A square flashes with a beep
 // into the sink 10 s after the start and 20 s before the end; reported are
 // the sound-to-picture offset of each in the joined file (recorded less
-// played, in ms), resident memory after the first minute and at the end,
-// CPU per second of video and pictures per second in the file.
+// played, in ms), how much longer the sound track lasts than the pictures,
+// resident memory after the first minute and at the end, CPU per second of
+// video and pictures per second in the file.
 #include "bench/ProcessMeasures.h"
 #include "platform/ScreenFeed.h"
 #include "platform/X11ScreenSource.h"
@@ -89,14 +90,28 @@ bool onX11() { return QGuiApplication::platformName() == QStringLiteral("xcb"); 
 
 QRect screenRect() { return QGuiApplication::primaryScreen()->geometry(); }
 
-qint64 picturesIn(const QString& path) {
+// What ffprobe says of `entry` for the file's first stream of `stream` ("v", "a").
+QString probeStream(const QString& path, const QString& stream, const QString& entry) {
     QProcess probe;
     probe.start(QStringLiteral("ffprobe"),
-                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"), QStringLiteral("v:0"),
-                 QStringLiteral("-count_packets"), QStringLiteral("-show_entries"),
-                 QStringLiteral("stream=nb_read_packets"), QStringLiteral("-of"), QStringLiteral("csv=p=0"), path});
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+                 stream + QStringLiteral(":0"), QStringLiteral("-count_packets"), QStringLiteral("-show_entries"),
+                 QStringLiteral("stream=") + entry, QStringLiteral("-of"), QStringLiteral("csv=p=0"), path});
     probe.waitForFinished(-1);
-    return QString::fromUtf8(probe.readAllStandardOutput()).trimmed().toLongLong();
+    return QString::fromUtf8(probe.readAllStandardOutput()).trimmed();
+}
+
+qint64 picturesIn(const QString& path) {
+    return probeStream(path, QStringLiteral("v"), QStringLiteral("nb_read_packets")).toLongLong();
+}
+
+// How much longer the sound track lasts than the pictures (sound that was
+// placed late shows as a longer track).
+double soundOverPictures(const QString& path) {
+    const auto seconds = [&](const QString& stream) {
+        return probeStream(path, stream, QStringLiteral("duration")).toDouble();
+    };
+    return seconds(QStringLiteral("a")) - seconds(QStringLiteral("v"));
 }
 
 void ours(benchmark::State& state) {
@@ -325,6 +340,7 @@ void longTake(benchmark::State& state) {
     state.counters["peak_rss_MB"] = double(statusBytes("VmHWM:")) / 1e6;
     state.counters["offset_start_ms"] = offsetMs(take, early, earlyPlayed);
     state.counters["offset_end_ms"] = offsetMs(take, late, latePlayed);
+    state.counters["sound_over_pictures_ms"] = soundOverPictures(take) * 1000;
 }
 
 }  // namespace

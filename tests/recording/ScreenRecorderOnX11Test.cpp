@@ -263,8 +263,8 @@ TEST_F(ScreenRecorderOnX11Test, ATakeWithAPauseJoinsIntoOneVideoThatShowsAndSoun
     // The microphone's tone and what the computer played, mixed, through
     // most of the take (counted by tenths of a second: over the whole take
     // the tones' phases jump where its parts were joined).
-    EXPECT_GT(test::toneCoverage(samples, 48000, 440, 0.05), 0.75);
-    EXPECT_GT(test::toneCoverage(samples, 48000, 660, 0.05), 0.75);
+    EXPECT_GT(test::toneCoverage(samples, 48000, 440, 0.05), 0.9);
+    EXPECT_GT(test::toneCoverage(samples, 48000, 660, 0.05), 0.9);
 }
 
 TEST_F(ScreenRecorderOnX11Test, TooLittleFreeSpaceRefusesTheStartAndLeavesNoFile) {
