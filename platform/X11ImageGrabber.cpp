@@ -48,6 +48,10 @@ ImageGrabber::~ImageGrabber() {
     if (pool_) pool_->disconnect();
 }
 
+void ImageGrabber::keepSegmentsBetweenGrabs() {
+    if (pool_) pool_->keepForStream();
+}
+
 void ImageGrabber::setUseSharedMemory(bool use) {
     std::lock_guard guard(lock_);
     useShm_ = use && pool_;

@@ -29,6 +29,9 @@ public:
 
     bool sharedMemoryAvailable() const { return pool_ != nullptr; }
     void setUseSharedMemory(bool use);
+    // For a stream of grabs whose consumer lets go of each before the next:
+    // the shared segments stay until the grabber is gone.
+    void keepSegmentsBetweenGrabs();
 
     // `area` of `drawable` (in its own coordinates), which has depth 24 or
     // 32; null on failure or another depth.

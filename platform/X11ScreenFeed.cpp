@@ -37,6 +37,7 @@ bool onSomeDisplay(const QList<DisplayInfo>& displays, const QRect& area) {
 ScreenFeed::ScreenFeed(const ScreenScope& scope)
     : scope_(scope), damageEvent_(startDamage(connection_)), wakeUp_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
     if (!wakeUp_.valid()) throw std::runtime_error("cannot make an event descriptor");
+    grabber_.keepSegmentsBetweenGrabs();
     xcb_connection_t* c = connection_.get();
     if (scope_.window) {
         window_ = std::make_unique<FollowedWindow>(connection_, grabber_, *scope_.window, startComposite(connection_),

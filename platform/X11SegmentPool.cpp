@@ -71,15 +71,16 @@ std::optional<SegmentPool::Segment> SegmentPool::attachNew(size_t bytes) {
 void SegmentPool::giveBack(const Segment& segment) {
     std::lock_guard guard(lock_);
     --inUse_;
-    // While another grab is held a stream is running, and the next grab
-    // reuses this memory. Otherwise the capture is over and the memory goes
-    // back to the system.
-    if (connection_ && inUse_ > 0 && free_.size() < keptSegments) {
+    // While another grab is held (or the pool is kept for one) a stream is
+    // running, and the next grab reuses this memory. Otherwise the capture is
+    // over and the memory goes back to the system.
+    const bool streaming = inUse_ > 0 || keptForStream_;
+    if (connection_ && streaming && free_.size() < keptSegments) {
         free_.push_back(segment);
         return;
     }
     release(segment);
-    if (inUse_ > 0) return;
+    if (streaming) return;
     for (const Segment& spare : free_) release(spare);
     free_.clear();
 }
@@ -87,6 +88,11 @@ void SegmentPool::giveBack(const Segment& segment) {
 QImage SegmentPool::imageOn(const Segment& segment, QSize size, QImage::Format format) {
     return QImage(segment.memory, size.width(), size.height(), qsizetype(size.width()) * 4, format, returnLease,
                   new Lease{shared_from_this(), segment});
+}
+
+void SegmentPool::keepForStream() {
+    std::lock_guard guard(lock_);
+    keptForStream_ = true;
 }
 
 void SegmentPool::disconnect() {

@@ -16,8 +16,11 @@ namespace tavero::x11 {
 // the image is gone. A stream of grabs, whose consumer holds one while the
 // next is taken, reuses a few segments and neither copies nor faults in fresh
 // pages; once no grab is held, every segment is released, so an idle program
-// keeps no screen-sized buffers. Any thread; the images may outlive the
-// connection (the server drops its attachments when the connection closes).
+// keeps no screen-sized buffers. A pool kept for a stream (a recording, whose
+// encoder is done with each picture before the next is grabbed) keeps a few
+// free segments until it is disconnected. Any thread; the images may outlive
+// the connection (the server drops its attachments when the connection
+// closes).
 class SegmentPool : public std::enable_shared_from_this<SegmentPool> {
 public:
     struct Segment {
@@ -40,6 +43,9 @@ public:
     // pool with the image's last copy.
     QImage imageOn(const Segment& segment, QSize size, QImage::Format format);
 
+    // Free segments stay for the next grab even when no grab is held.
+    void keepForStream();
+
     // The connection is closing: stop talking to it.
     void disconnect();
 
@@ -52,6 +58,7 @@ private:
     std::vector<Segment> free_;
     // Segments taken and not given back.
     int inUse_ = 0;
+    bool keptForStream_ = false;
 };
 
 }  // namespace tavero::x11

@@ -5,6 +5,7 @@
 #include "platform/OwnWindows.h"
 #include "platform/ScreenFeed.h"
 #include "platform/X11ScreenSource.h"
+#include "tests/support/Memory.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/RealInput.h"
 #include "tests/support/TestWindows.h"
@@ -149,6 +150,21 @@ TEST_F(X11ScreenFeedTest, AStillScreenWaitsUntilTheDeadlineAndDrawingInsideWakes
     ASSERT_TRUE(onScreen(canvas.geometry(), canvas.picture()));
     EXPECT_TRUE(feed->waitForChange(Clock::now()));
     EXPECT_TRUE(feed->waitForChange(Clock::now()));
+}
+
+TEST_F(X11ScreenFeedTest, PicturesLetGoOfBeforeTheNextGrabReuseTheirBufferUntilTheFeedEnds) {
+    // A recording's encoder is done with each picture before the next grab;
+    // a buffer made and handed back for every picture costs fresh pages each
+    // time.
+    const QRect screenArea(0, 0, 1920, 1080);
+    const long long screenBytes = 1920LL * 1080 * 4;
+    const long long before = test::grabSegmentBytes();
+    {
+        const std::unique_ptr<PictureFeed> feed = feedOf(screenArea);
+        for (int picture = 0; picture < 5; ++picture) EXPECT_FALSE(feed->grab().isNull());
+        EXPECT_GE(test::grabSegmentBytes() - before, screenBytes) << "the buffer waits for the next picture";
+    }
+    EXPECT_LT(test::grabSegmentBytes() - before, screenBytes / 4) << "and goes back once the feed is gone";
 }
 
 TEST_F(X11ScreenFeedTest, DrawingOutsideTheAreaLetsTheWaitRunToItsDeadline) {

@@ -2,12 +2,12 @@
 // window tree and windows sit exactly where they were placed.
 #include "platform/OwnWindows.h"
 #include "platform/X11ScreenSource.h"
+#include "tests/support/Memory.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/TestWindows.h"
 
 #include <QCoreApplication>
 #include <QCursor>
-#include <QFile>
 #include <QPainter>
 #include <QTest>
 
@@ -167,19 +167,10 @@ TEST_F(X11ScreenSourceTest, AGrabWithoutOurWindowsShowsWhatTheyCover) {
     EXPECT_TRUE(samePixels(grabbed.copy(patternPlace), pattern)) << "another window of ours, not named, stays";
 }
 
-// Shared memory the grabs of this process have mapped, in bytes.
-long long sharedResidentBytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("RssShmem:")) return line.mid(9).trimmed().split(' ').first().toLongLong() * 1024;
-    return -1;
-}
-
 TEST_F(X11ScreenSourceTest, AStreamReusesItsBuffersAndAnIdleSourceKeepsNone) {
     const DisplayInfo display = source.displays().first();
     const auto grabScreen = [&] { return source.grab(ContentFilter::forDisplay(display), false); };
-    const long long before = sharedResidentBytes();
+    const long long before = test::grabSegmentBytes();
     {
         // A stream holds the previous frame while it grabs the next.
         QImage previous = grabScreen();
@@ -192,7 +183,7 @@ TEST_F(X11ScreenSourceTest, AStreamReusesItsBuffersAndAnIdleSourceKeepsNone) {
         next = QImage();
     }
     const long long screenBytes = 1920LL * 1080 * 4;
-    EXPECT_LT(sharedResidentBytes() - before, screenBytes / 4) << "every buffer went back to the system";
+    EXPECT_LT(test::grabSegmentBytes() - before, screenBytes / 4) << "every buffer went back to the system";
 }
 
 TEST_F(X11ScreenSourceTest, AWaitForHiddenWindowsEndsOnceWhatTheyCoveredIsDrawnAgain) {

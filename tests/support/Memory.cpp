@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <string>
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -32,6 +33,18 @@ long long peakMemoryGrowth(const std::function<void()>& work) {
     // The child counts only the inherited pages it touches, so its peak can
     // lie below what the parent held.
     return std::max(usage.ru_maxrss * 1024LL - before, 0LL);
+}
+
+long long grabSegmentBytes() {
+    std::ifstream maps("/proc/self/maps");
+    if (!maps) return -1;
+    long long bytes = 0;
+    for (std::string line; std::getline(maps, line);) {
+        if (line.find("memfd:tavero-grab") == std::string::npos) continue;
+        const size_t dash = line.find('-');
+        bytes += std::stoll(line.substr(dash + 1), nullptr, 16) - std::stoll(line.substr(0, dash), nullptr, 16);
+    }
+    return bytes;
 }
 
 }  // namespace tavero::test

@@ -8,4 +8,8 @@ namespace tavero::test {
 // memory rose above what it inherited, in bytes; -1 when the child failed.
 long long peakMemoryGrowth(const std::function<void()>& work);
 
+// The size of the shared-memory segments that screen grabs have mapped into
+// this process (named "tavero-grab"), in bytes; -1 when it cannot be read.
+long long grabSegmentBytes();
+
 }  // namespace tavero::test
