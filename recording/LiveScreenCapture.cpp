@@ -57,14 +57,15 @@ private:
 
 std::unique_ptr<ScreenCapture> openLiveScreenCapture(const QString& path, const ScreenScope& scope,
                                                      const media::LivePartFormat& format, ScreenCapture::Started started,
-                                                     ScreenCapture::Failed failed) {
+                                                     ScreenCapture::Failed failed,
+                                                     const media::SoundRecorder::Open& openSound) {
     std::unique_ptr<PictureFeed> feed;
     try {
         feed = openScreenFeed(scope);
     } catch (const PictureFeed::Lost& lost) {
         throw ShotError(notStarted(lost.description()));
     }
-    return openLivePartCapture(path, std::move(feed), format, std::move(started), std::move(failed));
+    return openLivePartCapture(path, std::move(feed), format, std::move(started), std::move(failed), openSound);
 }
 
 std::unique_ptr<ScreenCapture> openLivePartCapture(const QString& path, std::unique_ptr<PictureFeed> feed,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ScreenContent.h"
+#include "platform/media/SoundRecorder.h"
 
 #include <QRectF>
 #include <QSize>
@@ -28,6 +29,17 @@ struct RecordingCaptureSettings {
     // Pixels every segment after a take's first is written at, so that all
     // parts of a take share one size; none: the size follows the source.
     std::optional<QSize> fixedVideoSize;
+    // Opens each part's sound (the take's own capture, when the studio has
+    // one running).
+    media::SoundRecorder::Open openSound = openSoundCapture;
 };
+
+// The inputs a screen take's one sound track mixes.
+inline QList<SoundInput> takeSoundInputs(bool systemAudio, bool microphone) {
+    QList<SoundInput> inputs;
+    if (systemAudio) inputs.append(SoundInput::system);
+    if (microphone) inputs.append(SoundInput::microphone);
+    return inputs;
+}
 
 }  // namespace tavero

@@ -23,12 +23,12 @@ public:
     using Failed = std::function<void(const QString& description)>;
     // The file is complete, or, with a description, could not be completed.
     using Finished = std::function<void(const std::optional<QString>& failure)>;
-    // Creates the part file at `path` and starts capturing `scope` into it.
-    // Throws ShotError, and then nothing runs. The callbacks are never
-    // called from inside this call.
-    using Open = std::function<std::unique_ptr<ScreenCapture>(const QString& path, const ScreenScope& scope,
-                                                              const media::LivePartFormat& format, Started started,
-                                                              Failed failed)>;
+    // Creates the part file at `path` and starts capturing `scope` into it,
+    // with the sound `openSound` opens. Throws ShotError, and then nothing
+    // runs. The callbacks are never called from inside this call.
+    using Open = std::function<std::unique_ptr<ScreenCapture>(
+        const QString& path, const ScreenScope& scope, const media::LivePartFormat& format, Started started,
+        Failed failed, const media::SoundRecorder::Open& openSound)>;
 
     ScreenCapture() = default;
     ScreenCapture(const ScreenCapture&) = delete;
@@ -47,7 +47,8 @@ public:
 // media::LivePartRecorder with the sound of the format's tracks.
 std::unique_ptr<ScreenCapture> openLiveScreenCapture(const QString& path, const ScreenScope& scope,
                                                      const media::LivePartFormat& format, ScreenCapture::Started started,
-                                                     ScreenCapture::Failed failed);
+                                                     ScreenCapture::Failed failed,
+                                                     const media::SoundRecorder::Open& openSound);
 
 // Records the pictures of `feed` (the camera path's composed frames) with
 // the sound `openSound` opens, as openLiveScreenCapture records the screen.

@@ -11,10 +11,11 @@ ScreenRecorder::ScreenRecorder(ScreenRecordingServices services) : services_(std
 
 void ScreenRecorder::start(const ShareableContent& content, const DisplayInfo& display,
                            const std::optional<QRectF>& region, const std::optional<WindowInfo>& window,
-                           const QString& url, bool systemAudio, bool microphone, bool cursor) {
+                           const QString& url, bool systemAudio, bool microphone, bool cursor,
+                           media::SoundRecorder::Open openSound) {
     setAssemble(RecordingJoiner::inBackground);
-    auto shared = std::make_shared<RecordingCaptureSettings>(
-        RecordingCaptureSettings{content, display, region, window, systemAudio, microphone, cursor, std::nullopt});
+    auto shared = std::make_shared<RecordingCaptureSettings>(RecordingCaptureSettings{
+        content, display, region, window, systemAudio, microphone, cursor, std::nullopt, std::move(openSound)});
     begin(url, [self = QPointer(this), shared, services = services_]() -> std::unique_ptr<RecordingSegmentWriting> {
         // Once the first part has a size, every later part keeps it, whatever
         // the display's scale has become.

@@ -49,9 +49,7 @@ QSize videoSizeOf(const RecordingCaptureSettings& settings) {
 // One track mixing the sound inputs that are on; none when both are off.
 media::LivePartFormat formatOf(const RecordingCaptureSettings& settings, QSize size) {
     media::LivePartFormat format{size, {}, {}};
-    QList<SoundInput> inputs;
-    if (settings.systemAudio) inputs.append(SoundInput::system);
-    if (settings.microphone) inputs.append(SoundInput::microphone);
+    const QList<SoundInput> inputs = takeSoundInputs(settings.systemAudio, settings.microphone);
     if (!inputs.isEmpty()) {
         format.tracks.append(inputs);
         format.trackNames.append(QString());
@@ -116,7 +114,8 @@ void ScreenRecordingSegment::start(const QString& path) {
         },
         [self, current](const QString& description) {
             if (current()) self->interrupted(description, false);
-        });
+        },
+        settings_.openSound);
 
     sessionID_ = session;
     path_ = path;

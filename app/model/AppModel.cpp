@@ -87,7 +87,8 @@ StudioParts AppModel::studioParts() const {
     parts.recorder = std::make_unique<SessionTakeRecorder>(
         recorder,
         [&recorder](const RecordingCaptureSettings& s, const QString& url) {
-            recorder.start(s.content, s.display, s.region, s.window, url, s.systemAudio, s.microphone, s.cursor);
+            recorder.start(s.content, s.display, s.region, s.window, url, s.systemAudio, s.microphone, s.cursor,
+                           s.openSound);
         },
         [&recorder](const CameraTake& take, const QString& url) {
             if (!take.feed) throw ShotError(WebcamRecordingSegment::noPicture());
@@ -96,6 +97,7 @@ StudioParts AppModel::studioParts() const {
                                      url);
         });
     parts.playSound = playSound_;
+    parts.openSound = openSoundCapture;
     parts.makeOverlay = makeRecordingOverlay_;
     if (makePortraitOverlay_) parts.portraitOverlay = makePortraitOverlay_();
     parts.exporter = std::make_unique<SmartVideoRenderer>();

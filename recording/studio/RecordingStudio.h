@@ -7,6 +7,7 @@
 #include "capture/CaptureRegion.h"
 #include "platform/Scheduler.h"
 #include "platform/ScreenContent.h"
+#include "platform/media/TakeSoundCapture.h"
 #include "recording/RecordedVideo.h"
 #include "recording/RecordingPhase.h"
 #include "recording/RecordingScope.h"
@@ -303,6 +304,7 @@ private:
     QRectF boundsOf(const TakeTarget& target) const;
     void freezeSetup(const TakeTarget& target);
     void beginCountdown(const TakeTarget& target);
+    void openTakeSound();
     void scheduleCountdownTick(const QUuid& token, std::shared_ptr<const TakeTarget> target);
     void countdownTicked(const QUuid& token, std::shared_ptr<const TakeTarget> target);
     void startRecorder(const TakeTarget& target);
@@ -396,6 +398,9 @@ private:
     std::unique_ptr<RecordingOverlay> overlay_;
     std::unique_ptr<MicrophonePermission> microphonePermission_;
     std::function<void(const QString&)> playSound_;
+    media::SoundRecorder::Open openSound_;
+    // The running screen take's sound, from its countdown to its end.
+    std::unique_ptr<media::TakeSoundCapture> takeSound_;
     Scheduler* scheduler_;
     // The next tick of the 1 s countdown and of the 0.2 s take clock.
     std::unique_ptr<ScheduledCall> countdownTimer_;

@@ -37,6 +37,9 @@ struct StudioParts {
     std::unique_ptr<MicrophonePermission> microphone;
     // Plays a short sound by its name ("Tink", "Pop"); null: silent.
     std::function<void(const QString& name)> playSound;
+    // Opens the sound of a screen take from its countdown on, so that its
+    // parts begin with sound; null: each part opens its own.
+    media::SoundRecorder::Open openSound;
     // The countdown's and the take clock's timers; null: the event loop's.
     Scheduler* scheduler = nullptr;
 };

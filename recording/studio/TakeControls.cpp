@@ -10,6 +10,7 @@
 #include "library/LocalLibrary.h"
 #include "platform/AtomicFile.h"
 #include "platform/Background.h"
+#include "recording/RecordingCaptureSettings.h"
 #include "recording/RecordingDiskSpace.h"
 #include "recording/studio/RecordingTargets.h"
 #include "recording/studio/StudioMessages.h"
@@ -178,8 +179,19 @@ void RecordingStudio::beginCountdown(const TakeTarget& target) {
     take_.backgroundFile.reset();
     if (take_.effects.backgroundBlur && target.display && target.content && !take_.camera)
         takeBackground(*target.display, *target.content, token);
+    openTakeSound();
     scheduleCountdownTick(token, std::make_shared<const TakeTarget>(target));
     host.updateMenu();
+}
+
+// A sound server can take a second or more to deliver a new stream's first
+// sound: the screen take's sound starts with the countdown, and its parts
+// take it over. A camera take's parts capture their own tracks.
+void RecordingStudio::openTakeSound() {
+    takeSound_.reset();
+    if (!openSound_ || take_.camera || take_.scope == RecordingScope::camera) return;
+    const QList<SoundInput> inputs = takeSoundInputs(take_.systemAudio, take_.microphone);
+    if (!inputs.isEmpty()) takeSound_ = std::make_unique<media::TakeSoundCapture>(inputs, openSound_);
 }
 
 void RecordingStudio::scheduleCountdownTick(const QUuid& token, std::shared_ptr<const TakeTarget> target) {
@@ -215,7 +227,8 @@ void RecordingStudio::startRecorder(const TakeTarget& target) {
     std::optional<RecordingCaptureSettings> screen;
     if (take_.scope != RecordingScope::camera && target.display && target.content)
         screen = RecordingCaptureSettings{*target.content, *target.display, target.area, target.window,
-                                          take_.systemAudio, take_.microphone, true, std::nullopt};
+                                          take_.systemAudio, take_.microphone, true, std::nullopt,
+                                          takeSound_ ? takeSound_->opener() : openSoundCapture};
     try {
         if (take_.camera)
             recorder_->startWithCamera(

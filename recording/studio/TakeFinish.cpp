@@ -35,6 +35,7 @@ void RecordingStudio::cleanup() {
     if (RecordingOverlay* windows = overlay()) windows->close();
     if (portraitOverlay_) portraitOverlay_->close();
     webcam_->stop();
+    takeSound_.reset();
     RecordingHost* host = model();
     if (!host) return;
     host->setRecording(false);

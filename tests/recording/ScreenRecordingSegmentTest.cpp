@@ -55,7 +55,8 @@ class ScreenRecordingSegmentTest : public testing::Test {
 protected:
     ScreenRecordingServices services() {
         return {.open = [this](const QString& path, const ScreenScope& scope, const media::LivePartFormat& format,
-                               ScreenCapture::Started started, ScreenCapture::Failed failed) {
+                               ScreenCapture::Started started, ScreenCapture::Failed failed,
+                               const media::SoundRecorder::Open&) {
                     captures.push_back(std::make_shared<CaptureProbe>());
                     *captures.back() = {path, scope, format, std::move(started), std::move(failed), 0, 0, {}};
                     return std::make_unique<FakeCapture>(captures.back());

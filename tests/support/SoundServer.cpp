@@ -57,18 +57,17 @@ bool SoundServer::control(const QStringList& arguments) const {
     return pactl.waitForFinished(startLimitMs) && pactl.exitStatus() == QProcess::NormalExit && pactl.exitCode() == 0;
 }
 
-bool SoundServer::playTone(int frequency) {
+bool SoundServer::playTone(int frequency, bool realTime) {
     return control({QStringLiteral("load-module"), QStringLiteral("module-sine"), QStringLiteral("sink=test_sink"),
                     QStringLiteral("frequency=%1").arg(frequency)}) &&
-           keepSinkPlaying();
+           (!realTime || keepSinkPlaying());
 }
 
 // A null sink that nobody asks for a short latency mixes its streams up to
 // 2 s ahead and then sleeps, and a monitor opened meanwhile hears nothing
-// until that block has passed: every recorded part would miss up to 2 s of
-// the tone. A sound card plays in real time, so a listener with a short
-// latency keeps the sink doing the same for the server's life. Returns once
-// the listener hears the sink.
+// until that block has passed. A listener with a short latency keeps the
+// sink playing in real time for the server's life. Returns once the
+// listener hears the sink.
 bool SoundServer::keepSinkPlaying() {
     if (listener_.state() != QProcess::NotRunning) return true;
     const QString heard = runtime_.file(QStringLiteral("listener.raw"));

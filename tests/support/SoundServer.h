@@ -25,8 +25,11 @@ public:
     // Runs pactl against this server; true when it succeeded.
     bool control(const QStringList& arguments) const;
     // Plays a steady tone into the sink (a sine module of the server) and
-    // returns once the sink plays it in real time.
-    bool playTone(int frequency);
+    // returns once the sink plays it in real time. Unless `realTime` is
+    // false: then the sink mixes it up to 2 s ahead, as under a player that
+    // asks for a long buffer, and a stream newly opened on its monitor hears
+    // nothing for up to that long.
+    bool playTone(int frequency, bool realTime = true);
     // Ends the server at once, as a crash would.
     void kill();
 

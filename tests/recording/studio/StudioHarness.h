@@ -224,6 +224,26 @@ struct FreshSettings {
     }
 };
 
+// The sound server as the studio sees it: streams opened and still running.
+struct FakeSoundServer {
+    struct Stream final : SoundCapture {
+        explicit Stream(int& running) : running(running) { ++running; }
+        ~Stream() override { --running; }
+        int& running;
+    };
+    int opened = 0;
+    int running = 0;
+    QList<SoundInput> inputs;
+
+    media::SoundRecorder::Open opener() {
+        return [this](const QList<SoundInput>& asked, SoundCapture::ChunkHandler, SoundCapture::FailureHandler) {
+            ++opened;
+            inputs = asked;
+            return std::make_unique<Stream>(running);
+        };
+    }
+};
+
 // A studio over fake parts in a fresh home with empty settings, made on the
 // first call of studio() so a test may store settings first; the parts stay
 // reachable through the raw pointers.
@@ -258,6 +278,7 @@ public:
         microphone = permission.get();
         parts.microphone = std::move(permission);
         parts.playSound = [this](const QString& name) { sounds.append(name); };
+        parts.openSound = sound.opener();
         parts.scheduler = &clock;
         return std::make_unique<TestStudio>(model, std::move(parts));
     }
@@ -273,6 +294,7 @@ public:
     CursorRecorder* tracker = nullptr;
     FakeMicrophonePermission* microphone = nullptr;
     ManualScheduler clock;
+    FakeSoundServer sound;
     std::vector<QString> overlayCalls;
     QStringList sounds;
 

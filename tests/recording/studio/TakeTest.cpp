@@ -121,6 +121,27 @@ TEST_F(TakeTest, StoppingTheCountdownLeavesNoFileEvenWhenTheBackgroundStillArriv
     EXPECT_TRUE(files(QStringLiteral("*")).isEmpty());
 }
 
+TEST_F(TakeTest, TheTakesSoundStartsWithTheCountdownAndItsPartsTakeItOver) {
+    prepare();
+    studio().start();
+    EXPECT_EQ(harness.sound.opened, 1) << "flowing before the first part begins";
+    EXPECT_EQ(harness.sound.inputs, QList<SoundInput>{SoundInput::system});
+    studio().stop();
+    EXPECT_EQ(harness.sound.running, 0) << "a cancelled countdown lets it go";
+
+    studio().start();
+    harness.clock.advance(Seconds(3));
+    ASSERT_TRUE(harness.recorder->screen);
+    std::unique_ptr<SoundCapture> part = harness.recorder->screen->openSound({SoundInput::system}, {}, {});
+    EXPECT_EQ(harness.sound.opened, 2) << "the part hears the take's stream";
+    harness.recorder->started();
+    studio().stop();
+    harness.recorder->finished(ShotError(QStringLiteral("录制失败")));
+    EXPECT_EQ(harness.sound.running, 1) << "the last part lets go of it first";
+    part.reset();
+    EXPECT_EQ(harness.sound.running, 0);
+}
+
 TEST_F(TakeTest, AnUndecidedMicrophoneAsksFirstAndAGrantStartsTheTakeOnlyWhileTheSheetIsOpen) {
     prepare();
     studio().setMicrophone(true);
