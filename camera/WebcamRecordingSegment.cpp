@@ -116,7 +116,7 @@ media::LivePartFormat WebcamRecordingSegment::format() const {
 // so a refused start leaves nothing behind.
 void WebcamRecordingSegment::openCapture(const QString& path) {
     std::unique_ptr<PictureFeed> feed = framesFeed();
-    media::SoundRecorder::Open openSound = services_.openSound;
+    media::SoundRecorder::Open openSound = settings_ && settings_->openSound ? settings_->openSound : services_.openSound;
     if (!settings_)
         openSound = [samples = samples_](const QList<SoundInput>&, SoundCapture::ChunkHandler chunk,
                                          SoundCapture::FailureHandler) { return listenToCameraSound(samples, chunk); };

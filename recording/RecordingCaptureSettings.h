@@ -29,9 +29,9 @@ struct RecordingCaptureSettings {
     // Pixels every segment after a take's first is written at, so that all
     // parts of a take share one size; none: the size follows the source.
     std::optional<QSize> fixedVideoSize;
-    // Opens each part's sound (the take's own capture, when the studio has
-    // one running).
-    media::SoundRecorder::Open openSound = openSoundCapture;
+    // Opens each part's sound on the take's own capture, when the studio has
+    // one running; empty: the part's writer opens its own.
+    media::SoundRecorder::Open openSound = {};
 };
 
 // The inputs a screen take's one sound track mixes.

@@ -22,10 +22,10 @@ public:
     // Records a screen take into `url` through ScreenRecordingSegment, parts
     // joined end to end. The first part is sized from its source; every later
     // part is written at exactly the first part's size; each part's sound
-    // comes through `openSound`. Throws like begin().
+    // comes through `openSound` (empty: its own). Throws like begin().
     void start(const ShareableContent& content, const DisplayInfo& display, const std::optional<QRectF>& region,
                const std::optional<WindowInfo>& window, const QString& url, bool systemAudio, bool microphone,
-               bool cursor, media::SoundRecorder::Open openSound = openSoundCapture);
+               bool cursor, media::SoundRecorder::Open openSound = {});
     // Records a camera take into `url` with the parts `cameraParts` makes;
     // their "system" and "mic" tracks are mixed into one when joined.
     void startWithCamera(Factory cameraParts, const QString& url);

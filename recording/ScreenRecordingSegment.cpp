@@ -115,7 +115,7 @@ void ScreenRecordingSegment::start(const QString& path) {
         [self, current](const QString& description) {
             if (current()) self->interrupted(description, false);
         },
-        settings_.openSound);
+        settings_.openSound ? settings_.openSound : openSoundCapture);
 
     sessionID_ = session;
     path_ = path;

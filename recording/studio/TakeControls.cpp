@@ -185,11 +185,11 @@ void RecordingStudio::beginCountdown(const TakeTarget& target) {
 }
 
 // A sound server can take a second or more to deliver a new stream's first
-// sound: the screen take's sound starts with the countdown, and its parts
-// take it over. A camera take's parts capture their own tracks.
+// sound: a take's sound starts with the countdown, and its parts take it
+// over. The camera alone records the camera's own sound.
 void RecordingStudio::openTakeSound() {
     takeSound_.reset();
-    if (!openSound_ || take_.camera || take_.scope == RecordingScope::camera) return;
+    if (!openSound_ || take_.scope == RecordingScope::camera) return;
     const QList<SoundInput> inputs = takeSoundInputs(take_.systemAudio, take_.microphone);
     if (!inputs.isEmpty()) takeSound_ = std::make_unique<media::TakeSoundCapture>(inputs, openSound_);
 }
@@ -228,7 +228,7 @@ void RecordingStudio::startRecorder(const TakeTarget& target) {
     if (take_.scope != RecordingScope::camera && target.display && target.content)
         screen = RecordingCaptureSettings{*target.content, *target.display, target.area, target.window,
                                           take_.systemAudio, take_.microphone, true, std::nullopt,
-                                          takeSound_ ? takeSound_->opener() : openSoundCapture};
+                                          takeSound_ ? takeSound_->opener() : media::SoundRecorder::Open()};
     try {
         if (take_.camera)
             recorder_->startWithCamera(

@@ -252,6 +252,7 @@ TEST_F(TakeTest, CameraTakesKeepTheirPictureAsRecordedAndOnlyTheCameraAloneKeeps
     countDown();
     ASSERT_TRUE(harness.recorder->camera);
     EXPECT_FALSE(harness.recorder->camera->screen);
+    EXPECT_EQ(harness.sound.opened, 0) << "the camera alone records the camera's sound";
     harness.recorder->started();
     finish(video(3));
     EXPECT_EQ(studio().currentProject()->effects.enabled(), false);
@@ -266,6 +267,8 @@ TEST_F(TakeTest, CameraTakesKeepTheirPictureAsRecordedAndOnlyTheCameraAloneKeeps
     countDown();
     ASSERT_TRUE(harness.recorder->camera && harness.recorder->camera->screen);
     EXPECT_EQ(harness.recorder->camera->screen->display.id, screen.id);
+    EXPECT_EQ(harness.sound.opened, 1);
+    EXPECT_TRUE(harness.recorder->camera->screen->openSound) << "its parts take the take's sound over";
     harness.recorder->started();
     finish(video(3));
     EXPECT_EQ(studio().currentProject()->portraitBaked, true);
