@@ -4,6 +4,14 @@
 
 namespace tavero::test {
 
+// Under AddressSanitizer a process's memory also holds the sanitizer's
+// shadow and its quarantine of freed blocks, so tight budgets do not apply.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool tightMemoryBudgets = false;
+#else
+inline constexpr bool tightMemoryBudgets = true;
+#endif
+
 // Runs `work` in a forked child and returns how far the child's peak resident
 // memory rose above what it inherited, in bytes; -1 when the child failed.
 long long peakMemoryGrowth(const std::function<void()>& work);
