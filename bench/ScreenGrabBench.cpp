@@ -1,32 +1,19 @@
 // Grabs of the X screen, through MIT-SHM and through plain GetImage. Needs an
 // X server of at least 3840 × 2160, for example:
 //   tests/support/x11-session.sh --size 3840x2160 -- build/bench/bench_screen_grab
+#include "bench/SharedScreen.h"
 #include "platform/X11ScreenSource.h"
 
 #include <benchmark/benchmark.h>
-
-#include <memory>
-#include <stdexcept>
 
 using namespace tavero;
 
 namespace {
 
-X11ScreenSource* screen() {
-    static const std::unique_ptr<X11ScreenSource> source = []() -> std::unique_ptr<X11ScreenSource> {
-        try {
-            return std::make_unique<X11ScreenSource>();
-        } catch (const std::runtime_error&) {
-            return nullptr;
-        }
-    }();
-    return source.get();
-}
-
 void grab(benchmark::State& state) {
     const bool shared = state.range(0) != 0;
     const QRect area(0, 0, int(state.range(1)), int(state.range(2)));
-    X11ScreenSource* source = screen();
+    X11ScreenSource* source = bench::sharedScreen();
     if (!source || !source->displays().first().pixelFrame.contains(area)) {
         state.SkipWithError("needs an X display of at least this size");
         return;

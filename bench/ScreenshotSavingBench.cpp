@@ -5,6 +5,7 @@
 // the file's size and colour type; the peers' CPU time is "cpu_ms" (ours is
 // the CPU column). Needs its own X server, for example:
 //   tests/support/x11-session.sh --size 3840x2160 -- build/bench/bench_screenshot_saving
+#include "bench/SharedScreen.h"
 #include "document/ImageOps.h"
 #include "platform/AtomicFile.h"
 #include "platform/X11ScreenSource.h"
@@ -22,25 +23,11 @@
 
 #include <sys/resource.h>
 
-#include <memory>
-#include <stdexcept>
-
 using namespace tavero;
 
 namespace {
 
 const QSize screenSize(3840, 2160);
-
-X11ScreenSource* screen() {
-    static const std::unique_ptr<X11ScreenSource> source = []() -> std::unique_ptr<X11ScreenSource> {
-        try {
-            return std::make_unique<X11ScreenSource>();
-        } catch (const std::runtime_error&) {
-            return nullptr;
-        }
-    }();
-    return source.get();
-}
 
 const QImage& picture() {
     static const QImage image = fixtures::screenshotLike(screenSize.width(), screenSize.height());
@@ -54,9 +41,9 @@ public:
 
     // Whether the screen shows the picture.
     bool shown() {
-        if (QGuiApplication::platformName() != QLatin1String("xcb") || !screen()) return false;
+        if (QGuiApplication::platformName() != QLatin1String("xcb") || !bench::sharedScreen()) return false;
         if (QGuiApplication::primaryScreen()->geometry().size() != screenSize || !window_.showAndWait()) return false;
-        const auto grab = [] { return screen()->grabArea(QRect(QPoint(0, 0), screenSize), false); };
+        const auto grab = [] { return bench::sharedScreen()->grabArea(QRect(QPoint(0, 0), screenSize), false); };
         return test::samePixels(test::grabUntil(grab, picture()), picture());
     }
 
@@ -90,7 +77,7 @@ void ours(benchmark::State& state) {
     if (!shown.shown()) return state.SkipWithError("needs an X display of 3840 × 2160 (x11-session.sh)");
     const QString path = folder().filePath(QStringLiteral("ours.png"));
     for (auto _ : state) {
-        const QImage grab = screen()->grabArea(QRect(QPoint(0, 0), screenSize), false);
+        const QImage grab = bench::sharedScreen()->grabArea(QRect(QPoint(0, 0), screenSize), false);
         const QImage surface = grab.convertToFormat(ImageOps::surfaceFormat);
         if (!writeFileAtomically(path, ImageOps::png(surface, QStringLiteral("png"))))
             return state.SkipWithError("the file could not be written");
