@@ -58,6 +58,13 @@ void convert(const AVFrame& frame, QImage& image) {
     case AV_PIX_FMT_NV12:
         result = libyuv::NV12ToARGBMatrix(d[0], s[0], d[1], s[1], to, stride, matrix, w, h);
         break;
+    // Packed pictures come from webcams, which code them in BT.601.
+    case AV_PIX_FMT_YUYV422:
+        result = libyuv::YUY2ToARGB(d[0], s[0], to, stride, w, h);
+        break;
+    case AV_PIX_FMT_UYVY422:
+        result = libyuv::UYVYToARGB(d[0], s[0], to, stride, w, h);
+        break;
     case AV_PIX_FMT_YUV420P10LE:
         result = libyuv::I010ToARGBMatrix(reinterpret_cast<const uint16_t*>(d[0]), s[0] / 2,
                                           reinterpret_cast<const uint16_t*>(d[1]), s[1] / 2,
