@@ -7,6 +7,7 @@ extern "C" {
 }
 
 #include <libyuv/convert_argb.h>
+#include <libyuv/rotate_argb.h>
 #include <libyuv/scale_argb.h>
 
 namespace tavero::media {
@@ -96,6 +97,17 @@ QImage toRgb(const AVFrame& frame, QSize size) {
                           libyuv::kFilterBox) != 0)
         throw MediaError("scaling", AVERROR(EINVAL));
     return scaled;
+}
+
+QImage turnedClockwise(const QImage& picture, int degrees) {
+    if (degrees == 0) return picture;
+    const bool across = degrees == 90 || degrees == 270;
+    QImage turned = newPicture(across ? picture.size().transposed() : picture.size());
+    const auto mode = degrees == 90 ? libyuv::kRotate90 : degrees == 180 ? libyuv::kRotate180 : libyuv::kRotate270;
+    if (libyuv::ARGBRotate(picture.constBits(), int(picture.bytesPerLine()), turned.bits(), int(turned.bytesPerLine()),
+                           picture.width(), picture.height(), mode) != 0)
+        throw MediaError("turning", AVERROR(EINVAL));
+    return turned;
 }
 
 }  // namespace tavero::media

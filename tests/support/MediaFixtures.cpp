@@ -186,14 +186,20 @@ QList<double> pictureTimes(const QString& path, bool keyframesOnly) {
 
 namespace {
 
+// The size FFmpeg's command line decodes pictures at: turned as the display
+// matrix asks.
 QSize videoSize(const QString& path) {
+    // A stream with side data has an empty field for it.
     const QStringList fields =
         ffprobe({QStringLiteral("-select_streams"), QStringLiteral("v:0"), QStringLiteral("-show_entries"),
                  QStringLiteral("stream=width,height"), QStringLiteral("-of"), QStringLiteral("csv=p=0")},
                 path)
             .trimmed()
-            .split(QLatin1Char(','));
-    return fields.size() == 2 ? QSize(fields[0].toInt(), fields[1].toInt()) : QSize();
+            .split(QLatin1Char(','), Qt::SkipEmptyParts);
+    if (fields.size() != 2) return {};
+    const QSize coded(fields[0].toInt(), fields[1].toInt());
+    const int rotation = displayRotation(path).toInt();
+    return rotation % 180 != 0 ? coded.transposed() : coded;
 }
 
 // Raw pictures of `size` in `pixelFormat` from the first video stream.
