@@ -39,7 +39,9 @@ const char* inputFormatOf(CameraCoding coding) {
 
 QByteArray sizeText(QSize size) { return QByteArray::number(size.width()) + 'x' + QByteArray::number(size.height()); }
 
-QByteArray rateText(CameraRate rate) { return QByteArray::number(rate.pictures) + '/' + QByteArray::number(rate.seconds); }
+QByteArray rateText(CameraRate rate) {
+    return QByteArray::number(rate.pictures) + '/' + QByteArray::number(rate.seconds);
+}
 
 // Options of the video4linux2 input.
 using Options = QList<std::pair<const char*, QByteArray>>;

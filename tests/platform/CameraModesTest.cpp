@@ -70,8 +70,9 @@ TEST(CameraModesTest, OddSizesAndRatesGiveTheLargestWithinFullHdThatKeepsUp) {
     EXPECT_EQ(chooseCameraMode(slow), mode(CameraCoding::yuyv, 1280, 720, CameraRate{10, 1}))
         << "none keeps up: the fastest, the largest of those";
 
-    const CameraOffers large{{CameraCoding::mjpeg,
-                              {at(3840, 2160, listed({30})), at(2560, 1440, listed({30})), at(2048, 1536, listed({15}))}}};
+    const CameraOffers large{
+        {CameraCoding::mjpeg,
+         {at(3840, 2160, listed({30})), at(2560, 1440, listed({30})), at(2048, 1536, listed({15}))}}};
     EXPECT_EQ(chooseCameraMode(large), mode(CameraCoding::mjpeg, 2560, 1440, thirty))
         << "nothing within full HD: the smallest that keeps up";
 

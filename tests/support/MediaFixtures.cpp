@@ -64,12 +64,10 @@ QStringList quietFfmpeg() {
 void rotate(const QString& path, int degrees) {
     const QString plain = path + QStringLiteral(".plain.mp4");
     ASSERT_TRUE(QFile::rename(path, plain));
-    const bool made = runTool(QStringLiteral("ffmpeg"),
-                              quietFfmpeg() + QStringList{QStringLiteral("-i"), plain, QStringLiteral("-map"),
-                                                          QStringLiteral("0"), QStringLiteral("-c"), QStringLiteral("copy"),
-                                                          QStringLiteral("-metadata:s:v:0"),
-                                                          QStringLiteral("rotate=%1").arg(degrees), path})
-                          .has_value();
+    const QStringList copy{QStringLiteral("-i"), plain, QStringLiteral("-map"), QStringLiteral("0"),
+                           QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-metadata:s:v:0"),
+                           QStringLiteral("rotate=%1").arg(degrees), path};
+    const bool made = runTool(QStringLiteral("ffmpeg"), quietFfmpeg() + copy).has_value();
     QFile::remove(plain);
     ASSERT_TRUE(made) << "could not turn " << path.toStdString();
 }
@@ -95,7 +93,8 @@ bool sameColours(const QList<QColor>& found, const QList<QColor>& wanted, int to
 void makeCameraStream(const QString& path, const QString& pixelFormat, QSize size) {
     const bool raw = pixelFormat == QStringLiteral("yuyv422");
     QStringList arguments = quietFfmpeg();
-    arguments << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i") << quartersSource(size, 30, 0.1)
+    arguments << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+              << quartersSource(size, 30, 0.1)
               << QStringLiteral("-frames:v") << QStringLiteral("3") << QStringLiteral("-pix_fmt") << pixelFormat
               << QStringLiteral("-c:v") << (raw ? QStringLiteral("rawvideo") : QStringLiteral("mjpeg"))
               << QStringLiteral("-f") << (raw ? QStringLiteral("nut") : QStringLiteral("mjpeg")) << path;
