@@ -89,6 +89,12 @@ protected:
         return QTest::qWaitFor([&] { return recorder.state() == state; }, 20'000);
     }
 
+    // Until the take holds `seconds` of video, however slowly the machine
+    // lets it record.
+    bool recordUntil(double seconds) {
+        return QTest::qWaitFor([&] { return recorder.elapsed() >= seconds; }, 60'000);
+    }
+
     // A pause and a resume, each waited for: the take's next part begins.
     void pauseAndResume() {
         recorder.pause();
@@ -134,9 +140,9 @@ TEST_F(ScreenRecorderFaultsTest, AWindowClosedDuringATakeEndsItAndTheTakeStillJo
                           QString(), std::nullopt};
     ASSERT_NO_FATAL_FAILURE(startArea(false, info));
     ASSERT_TRUE(waitForState(RecordingSessionState::recording));
-    QTest::qWait(1500);
+    ASSERT_TRUE(recordUntil(1.5));
     ASSERT_NO_FATAL_FAILURE(pauseAndResume());
-    QTest::qWait(1500);
+    ASSERT_TRUE(recordUntil(3.0));
     window.reset();
 
     const RecordedVideo joined = video();
@@ -177,9 +183,9 @@ TEST_F(ScreenRecorderFaultsTest, AFullDiskEndsThePartAtItsLastFragmentAndTheJoin
     const QString onDisk = disk.path() + QStringLiteral("/录屏.mp4");
     ASSERT_NO_FATAL_FAILURE(startAreaInto(onDisk, true));
     ASSERT_TRUE(waitForState(RecordingSessionState::recording));
-    QTest::qWait(1500);
+    ASSERT_TRUE(recordUntil(1.5));
     ASSERT_NO_FATAL_FAILURE(pauseAndResume());
-    QTest::qWait(2500);
+    ASSERT_TRUE(recordUntil(recorder.elapsed() + 2.5));
     roomy = false;
     window.startChanging();
 
@@ -205,9 +211,9 @@ TEST_F(ScreenRecorderFaultsTest, AMonitorTurnedOffDuringATakeEndsItAndTheTakeSti
     const DisplayInfo& removed = displays[1];
     recorder.start({displays, {}}, removed, QRectF(100, 100, 640, 400), std::nullopt, take, false, false, false);
     ASSERT_TRUE(waitForState(RecordingSessionState::recording));
-    QTest::qWait(1500);
+    ASSERT_TRUE(recordUntil(1.5));
     ASSERT_NO_FATAL_FAILURE(pauseAndResume());
-    QTest::qWait(1500);
+    ASSERT_TRUE(recordUntil(3.0));
     ASSERT_TRUE(test::outputOf(QStringLiteral("xrandr"), {QStringLiteral("--output"), removed.name, QStringLiteral("--off")}));
 
     const RecordedVideo joined = video();

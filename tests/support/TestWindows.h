@@ -48,6 +48,6 @@ bool samePixels(const QImage& a, const QImage& b);
 
 // Runs `grab` until its image shows `expected` (the screen catches up with
 // the windows asynchronously); returns the last image.
-QImage grabUntil(const std::function<QImage()>& grab, const QImage& expected, int timeoutMs = 5000);
+QImage grabUntil(const std::function<QImage()>& grab, const QImage& expected, int timeoutMs = 20'000);
 
 }  // namespace tavero::test

@@ -139,7 +139,8 @@ TEST_F(LivePartRecorderTest, ChangingPicturesComeThirtyASecondWithTheirOwnTimes)
     }
     for (const double step : steps(times)) EXPECT_GT(step, 0.0);
     EXPECT_GE(times.size(), 30);
-    EXPECT_LE(times.size(), 62);
+    // The part lasts until finish() is called, which a busy machine may do late.
+    EXPECT_LE(times.size(), 30 * report.seconds + 2);
     EXPECT_NEAR(report.seconds, times.last() + 1.0 / 30, 0.002);
     EXPECT_NEAR(measurePlayableVideo(path).duration, report.seconds, 0.05);
     EXPECT_EQ(reports.started, 1);
