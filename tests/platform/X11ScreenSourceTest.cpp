@@ -167,6 +167,26 @@ TEST_F(X11ScreenSourceTest, AGrabWithoutOurWindowsShowsWhatTheyCover) {
     EXPECT_TRUE(samePixels(grabbed.copy(patternPlace), pattern)) << "another window of ours, not named, stays";
 }
 
+TEST_F(X11ScreenSourceTest, AWindowAloneShowsItsOwnPixelsAtTheFirstGrabWithoutAHold) {
+    const QRect pagePlace(700, 300, 500, 400);
+    test::ForeignWindow page(pagePlace, 4);
+    ASSERT_TRUE(page.start());
+    const QImage cover = fixtures::noise(200, 100, 5);
+    PictureWindow front(cover, QRect(750, 350, 200, 100));
+    ASSERT_TRUE(front.showAndWait());
+    ASSERT_TRUE(samePixels(grabUntil([&] { return source.grabArea(front.geometry(), false); }, cover), cover));
+    std::optional<WindowInfo> pageInfo;
+    for (const WindowInfo& info : source.windows())
+        if (info.processID == page.processID()) pageInfo = info;
+    ASSERT_TRUE(pageInfo.has_value());
+
+    ContentFilter alone = ContentFilter::forWindow(*pageInfo);
+    alone.withoutOwnWindows = true;
+    EXPECT_TRUE(samePixels(source.grab(alone, false), page.picture())) << "what covered it was drawn again first";
+    EXPECT_TRUE(samePixels(grabUntil([&] { return source.grabArea(front.geometry(), false); }, cover), cover))
+        << "the screen shows it covered again";
+}
+
 TEST_F(X11ScreenSourceTest, AStreamReusesItsBuffersAndAnIdleSourceKeepsNone) {
     const DisplayInfo display = source.displays().first();
     const auto grabScreen = [&] { return source.grab(ContentFilter::forDisplay(display), false); };
