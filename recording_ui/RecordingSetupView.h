@@ -137,7 +137,7 @@ private:
     QCheckBox* systemAudio_ = nullptr;
     QCheckBox* microphone_ = nullptr;
     QLabel* audioSummary_ = nullptr;
-    QLabel* microphoneOff_ = nullptr;
+    QLabel* soundWarning_ = nullptr;
     QLabel* permissionText_ = nullptr;
     QToolButton* permissionButton_ = nullptr;
     QWidget* effectsSummary_ = nullptr;
