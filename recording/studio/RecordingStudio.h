@@ -311,6 +311,8 @@ private:
     // Starting a take (TakeControls.cpp).
     void askForMicrophone();
     void refreshSoundSources();
+    // The next take records what the computer plays.
+    bool recordsSystemSound() const;
     void microphoneAnswered(bool granted);
     void cameraAnswered(bool ready);
     TakeTarget chooseTarget() const;

@@ -159,10 +159,11 @@ void RecordingStudio::refreshSoundSources() {
 }
 
 // The camera alone records no system sound.
+bool RecordingStudio::recordsSystemSound() const { return systemAudio_ && scope_ != RecordingScope::camera; }
+
 std::optional<QString> RecordingStudio::soundIssue() const {
     if (!soundSources_) return std::nullopt;
-    const bool systemSound = systemAudio_ && scope_ != RecordingScope::camera;
-    if ((systemSound || microphone_) && !soundSources_->server) return StudioMessages::noSoundServer();
+    if ((recordsSystemSound() || microphone_) && !soundSources_->server) return StudioMessages::noSoundServer();
     if (microphone_ && !soundSources_->microphone) return StudioMessages::noMicrophone();
     return std::nullopt;
 }
