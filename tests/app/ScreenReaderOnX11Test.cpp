@@ -42,10 +42,10 @@ protected:
         program.setProcessEnvironment(environment);
         program.start(QStringLiteral(TAVERO_EXECUTABLE), arguments);
         ASSERT_TRUE(program.waitForStarted(5000));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return reader.attach(program.processId()); }, 15'000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return reader.attach(program.processId()); }, 60'000));
     }
 
-    static bool within(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 10'000); }
+    static bool within(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 30'000); }
 
     // The one checked segment of a row; none unless exactly one is.
     std::optional<QString> chosen(const QStringList& segments) {

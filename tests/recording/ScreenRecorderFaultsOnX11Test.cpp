@@ -160,7 +160,7 @@ TEST_F(ScreenRecorderFaultsTest, ASoundServerGoneDuringATakeEndsItAndKeepsWhatWa
     if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
     ASSERT_NO_FATAL_FAILURE(startArea(true));
     ASSERT_TRUE(waitForState(RecordingSessionState::recording));
-    QTest::qWait(2000);
+    ASSERT_TRUE(recordUntil(2.0));
     server.kill();
 
     const RecordedVideo joined = video();
@@ -235,7 +235,7 @@ TEST_F(ScreenRecorderFaultsTest, AMicrophoneUnpluggedDuringATakeEndsItAndKeepsWh
     ASSERT_TRUE(server.makeMonitorTheDefaultInput());
     ASSERT_NO_FATAL_FAILURE(startArea(true));
     ASSERT_TRUE(waitForState(RecordingSessionState::recording));
-    QTest::qWait(2000);
+    ASSERT_TRUE(recordUntil(2.0));
     ASSERT_TRUE(server.unplugMicrophone());
 
     const RecordedVideo joined = video();
