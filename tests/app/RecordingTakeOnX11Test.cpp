@@ -182,7 +182,7 @@ TEST_F(RecordingTakeOnX11Test, StartedPausedResumedAndStoppedATakeIsSavedListedA
     panel.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
     const QRect panelArea = panel.geometry();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return panelShare(screen->grabArea(screenRect, false), panelArea) > 0.9; }, 5000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panelShare(screen->grabArea(screenRect, false), panelArea) > 0.9; }, 20'000))
         << "the panel is on the screen";
 
     ASSERT_NO_FATAL_FAILURE(startTake());

@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QRasterWindow>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -28,8 +29,9 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 // The recorded scene, in its own pixels: a colour card along the top, a
-// page of text, a square that flashes from black to white and a flat grey
-// field everywhere else.
+// page of text, a square that flashes from black to white, a small square
+// that blinks all the time (so that pictures keep coming and the take's
+// seconds grow smoothly) and a flat grey field everywhere else.
 constexpr QRgb field = 0xff808080;
 const QList<QRgb> card{0xffdc3232, 0xff32b446, 0xff283cc8, 0xfff0c828,
                        0xff1e1e1e, 0xfffafafa, 0xffc864dc, 0xff3cc8c8};
@@ -37,6 +39,7 @@ const QRect cardPatch(0, 0, 100, 100);
 const QRect textPlace(0, 150, 500, 400);
 const QRect flashPlace(560, 150, 200, 150);
 const QRect panelPlace(560, 380, 200, 60);
+const QRect blinkPlace(850, 30, 40, 40);
 const QPoint pointerPlace(850, 300);
 
 class Scene : public QRasterWindow {
@@ -44,6 +47,12 @@ public:
     explicit Scene(const QRect& place) : page_(fixtures::textPage(textPlace.width(), textPlace.height())) {
         setFlags(Qt::Window | Qt::FramelessWindowHint);
         setGeometry(place);
+        blink_.setInterval(30);
+        QObject::connect(&blink_, &QTimer::timeout, this, [this] {
+            lit_ = !lit_;
+            update(blinkPlace);
+        });
+        blink_.start();
     }
     void flash() {
         flashed_ = true;
@@ -58,11 +67,14 @@ protected:
             painter.fillRect(cardPatch.translated(patch * cardPatch.width(), 0), QColor::fromRgb(card[patch]));
         painter.drawImage(textPlace.topLeft(), page_);
         painter.fillRect(flashPlace, flashed_ ? Qt::white : Qt::black);
+        painter.fillRect(blinkPlace, lit_ ? Qt::yellow : Qt::blue);
     }
 
 private:
     QImage page_;
     bool flashed_ = false;
+    QTimer blink_;
+    bool lit_ = false;
 };
 
 // A floating panel of ours, as the recording's control bar is: on top, never
