@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <future>
 
 using namespace tavero;
 using namespace tavero::media;
@@ -142,10 +143,24 @@ TEST_F(VideoFileTest, ReadsOnlyRegularFilesAndEachUnderTheBytesOfItsName) {
     VideoFileReader reader(named.path(), {});
     EXPECT_TRUE(reader.next().has_value());
 
-    const test::Fifo fifo(dir.file(QStringLiteral("管道.mp4")));
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.file(QStringLiteral("zero.mp4"))));
-    for (const QString& path : {fifo.path(), dir.file(QStringLiteral("zero.mp4")), dir.path()})
+    for (const QString& path : {dir.file(QStringLiteral("zero.mp4")), dir.path()})
         EXPECT_THROW(VideoFileReader(path, {}), MediaError) << path.toStdString();
+
+    // On a thread of its own, so that a reader waiting on the FIFO fails the
+    // test (and is let go as the FIFO goes) instead of hanging it.
+    std::future<bool> refused;
+    const test::Fifo fifo(dir.file(QStringLiteral("管道.mp4")));
+    refused = std::async(std::launch::async, [&] {
+        try {
+            VideoFileReader(fifo.path(), {});
+            return false;
+        } catch (const MediaError&) {
+            return true;
+        }
+    });
+    ASSERT_EQ(refused.wait_for(std::chrono::seconds(30)), std::future_status::ready) << "waits for a writer";
+    EXPECT_TRUE(refused.get());
 }
 
 // When the program ends, every token is cancelled, those made later too, and
