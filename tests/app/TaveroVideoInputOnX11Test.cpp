@@ -4,6 +4,8 @@
 // render's wait even kept SIGTERM from ending the program. Controls are
 // pressed by name over the accessibility bus, as a screen reader does.
 #include "camera/RecordingProject.h"
+#include "camera/SmartVideoMessages.h"
+#include "recording/studio/StudioMessages.h"
 #include "recording/RecordingMessages.h"
 #include "tests/app/RunningTavero.h"
 #include "tests/support/Files.h"
@@ -75,6 +77,8 @@ TEST_F(TaveroVideoInputOnX11Test, ARenderFromAFifoNamedByTheProjectLetsSigtermEn
     ASSERT_NO_THROW(project.save(video));
     start({video});
     ASSERT_TRUE(pressInPopup(QStringLiteral("画面效果"), QStringLiteral("重新生成成片")));
+    EXPECT_TRUE(shows(StudioMessages::renderFailed(SmartVideoMessages::sourceUnreadable())))
+        << "the render answers, instead of waiting for a writer";
     terminateAndWait();
 }
 
