@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <vector>
 
 using namespace tavero;
@@ -104,18 +105,18 @@ testing::AssertionResult showsPicture(const QImage& picture, const QList<QImage>
 class VideoExportTest : public testing::Test {
 protected:
     // Runs an export and waits for its one answer, which must come later on
-    // the main thread.
+    // the main thread. An answer later than the wait goes nowhere.
     Result<QString> answerOf(const std::function<void(VideoExport::Completion)>& run) {
-        std::vector<Result<QString>> answers;
-        run([&](Result<QString> result) {
+        const auto answers = std::make_shared<std::vector<Result<QString>>>();
+        run([answers](Result<QString> result) {
             EXPECT_TRUE(isMainThread());
-            answers.push_back(std::move(result));
+            answers->push_back(std::move(result));
         });
-        EXPECT_TRUE(answers.empty()) << "the call returns before it answers";
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !answers.empty(); }, 60000));
+        EXPECT_TRUE(answers->empty()) << "the call returns before it answers";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !answers->empty(); }, 60000));
         QTest::qWait(10);
-        EXPECT_EQ(answers.size(), 1u);
-        return answers.empty() ? Result<QString>(ShotError(QStringLiteral("no answer"))) : answers.front();
+        EXPECT_EQ(answers->size(), 1u);
+        return answers->empty() ? Result<QString>(ShotError(QStringLiteral("no answer"))) : answers->front();
     }
     Result<QString> gif(const QString& source, const QString& destination) {
         return answerOf([&](VideoExport::Completion done) { VideoExport::gif(source, destination, std::move(done)); });
