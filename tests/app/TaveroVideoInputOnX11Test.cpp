@@ -2,16 +2,20 @@
 // named like a video, and a recording whose project names a FIFO as its raw
 // recording. Both once kept a worker waiting for a writer for good; the
 // render's wait even kept SIGTERM from ending the program. Controls are
-// pressed by name over the accessibility bus, as a screen reader does.
+// pressed as a screen reader presses them.
 #include "camera/RecordingProject.h"
 #include "camera/SmartVideoMessages.h"
-#include "recording/studio/StudioMessages.h"
 #include "recording/RecordingMessages.h"
-#include "tests/app/RunningTavero.h"
+#include "recording/studio/StudioMessages.h"
 #include "tests/support/Files.h"
 #include "tests/support/MediaFixtures.h"
+#include "tests/support/ScreenReader.h"
+#include "tests/support/TempDir.h"
 
 #include <QProcess>
+#include <QTest>
+
+#include <gtest/gtest.h>
 
 #include <csignal>
 
@@ -19,27 +23,47 @@ using namespace tavero;
 
 namespace {
 
-class TaveroVideoInputOnX11Test : public test::RunningTavero {
+const QString pushButton = QStringLiteral("push button");
+const QString press = QStringLiteral("Press");
+
+class TaveroVideoInputOnX11Test : public testing::Test {
 protected:
-    // What atspi.py says of the program's control or text named `name`:
-    // true once it showed (and was pressed).
-    bool accessible(const char* action, const QStringList& names) {
-        QProcess helper;
-        helper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        helper.start(QStringLiteral("/usr/bin/python3"),
-                     QStringList{qEnvironmentVariable("TAVERO_SOURCE_DIR") + QStringLiteral("/tests/support/atspi.py"),
-                                 QString::number(program.processId()), QString::fromLatin1(action)} +
-                         names);
-        return helper.waitForFinished(90'000) && helper.exitStatus() == QProcess::NormalExit && helper.exitCode() == 0;
+    void SetUp() override {
+        if (reader.unavailable()) GTEST_SKIP() << reader.unavailable()->toStdString();
     }
-    bool press(const QString& button) { return accessible("press", {button}); }
-    bool shows(const QString& text) { return accessible("find", {text}); }
-    bool pressInPopup(const QString& opener, const QString& button) { return accessible("popup", {opener, button}); }
+
+    void TearDown() override {
+        program.kill();
+        program.waitForFinished(5000);
+    }
+
+    void start(const QString& file) {
+        program.setProcessEnvironment(reader.environment());
+        program.start(QStringLiteral(TAVERO_EXECUTABLE), {file});
+        ASSERT_TRUE(program.waitForStarted(5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return reader.attach(program.processId()); }, 15'000));
+    }
+
+    // Hands `file` to the running program as a second start would.
+    void handOver(const QString& file) {
+        QProcess second;
+        second.setProcessEnvironment(reader.environment());
+        second.start(QStringLiteral(TAVERO_EXECUTABLE), {file});
+        ASSERT_TRUE(second.waitForFinished(10'000));
+        EXPECT_EQ(second.exitCode(), 0);
+    }
+
+    bool shows(const QString& role, const QString& text) {
+        return QTest::qWaitFor([&] { return reader.shows(role, text); }, 30'000);
+    }
+    bool pressed(const QString& button) {
+        return QTest::qWaitFor([&] { return reader.act(pushButton, button, press); }, 30'000);
+    }
 
     // The alert says `sentence`, and is closed.
     void acknowledge(const QString& sentence) {
-        ASSERT_TRUE(shows(sentence));
-        ASSERT_TRUE(press(QStringLiteral("知道了")));
+        ASSERT_TRUE(shows(QStringLiteral("label"), sentence));
+        ASSERT_TRUE(pressed(QStringLiteral("知道了")));
     }
 
     // SIGTERM ends the program, however long a loaded machine takes.
@@ -51,19 +75,23 @@ protected:
     }
 
     QString homeFile(const QString& name) const { return home.path() + QLatin1Char('/') + name; }
+
+    test::TempHome home;
+    test::ScreenReader reader;
+    QProcess program;
 };
 
 TEST_F(TaveroVideoInputOnX11Test, AFifoNamedLikeAVideoIsToldUnreadableAndKeepsNothingWaiting) {
     const QString good = homeFile(QStringLiteral("good.mp4"));
     ASSERT_NO_FATAL_FAILURE(test::makeVideo(good, {.duration = 1.0, .size = QSize(64, 48)}));
     const test::Fifo fifo(homeFile(QStringLiteral("x.mp4")));
-    start({fifo.path()});
+    start(fifo.path());
     acknowledge(RecordingMessages::videoUnreadable());
 
-    ASSERT_TRUE(press(QStringLiteral("导出 GIF")));
+    ASSERT_TRUE(pressed(QStringLiteral("导出 GIF")));
     acknowledge(RecordingMessages::videoUnreadable());
     handOver(good);
-    EXPECT_TRUE(shows(QStringLiteral("0:00 / 0:01"))) << "the next video handed over plays";
+    EXPECT_TRUE(shows(QStringLiteral("label"), QStringLiteral("0:00 / 0:01"))) << "the next video handed over plays";
     terminateAndWait();
 }
 
@@ -75,9 +103,11 @@ TEST_F(TaveroVideoInputOnX11Test, ARenderFromAFifoNamedByTheProjectLetsSigtermEn
     project.sourceFile = QStringLiteral("录屏.mp4");
     project.duration = 1.0;
     ASSERT_NO_THROW(project.save(video));
-    start({video});
-    ASSERT_TRUE(pressInPopup(QStringLiteral("画面效果"), QStringLiteral("重新生成成片")));
-    EXPECT_TRUE(shows(StudioMessages::renderFailed(SmartVideoMessages::sourceUnreadable())))
+    start(video);
+    ASSERT_TRUE(shows(pushButton, QStringLiteral("画面效果")));
+    ASSERT_TRUE(reader.actInPopup(QStringLiteral("画面效果"), pushButton, QStringLiteral("重新生成成片"), press));
+    // The status line, which a screen reader reads whole.
+    EXPECT_TRUE(shows(QStringLiteral("filler"), StudioMessages::renderFailed(SmartVideoMessages::sourceUnreadable())))
         << "the render answers, instead of waiting for a writer";
     terminateAndWait();
 }

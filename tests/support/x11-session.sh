@@ -1,13 +1,10 @@
 #!/usr/bin/env bash
 # Runs one command on an X server of its own and stops everything it started.
 #
-#   x11-session.sh [--size WxH] [--wm] [--accessibility] [--two-monitors] -- command [arguments...]
+#   x11-session.sh [--size WxH] [--wm] [--two-monitors] [--session-bus] -- command [arguments...]
 #
 #   --size WxH       the Xvfb screen (default 1920x1080)
 #   --wm             also runs openbox, for the window manager's EWMH hints
-#   --accessibility  also a session bus of its own with the accessibility bus
-#                    on it, and Qt's accessibility always on, so a test can
-#                    press controls by name (atspi.py beside this script)
 #   --two-monitors   Xorg with the dummy driver instead of Xvfb: a 3840x1080
 #                    screen with the outputs DUMMY0 at (0,0) and DUMMY1 at
 #                    (1920,0), each 1920x1080 (needs root, like Xorg). The
@@ -16,6 +13,8 @@
 #                    as wide as both, split with `xrandr --setmonitor`); a
 #                    framebuffer widened with `xrandr --fb` alone keeps the
 #                    pointer on the first.
+#   --session-bus    runs the command inside a D-Bus session of its own
+#                    (dbus-run-session), which ends with it
 #
 # The server picks a free display number itself (-displayfd). The command
 # runs with DISPLAY set and QT_QPA_PLATFORM=xcb. Exit status 77 (a skipped
@@ -24,14 +23,14 @@ set -uo pipefail
 
 size=1920x1080
 wm=0
-accessibility=0
 monitors=0
+bus=0
 while [[ $# -gt 0 ]]; do
   case $1 in
     --size) size=$2; shift 2 ;;
     --wm) wm=1; shift ;;
-    --accessibility) accessibility=1; shift ;;
     --two-monitors) monitors=1; shift ;;
+    --session-bus) bus=1; shift ;;
     --) shift; break ;;
     *) echo "x11-session: unknown option $1" >&2; exit 2 ;;
   esac
@@ -113,25 +112,6 @@ start_window_manager() {
   skip "openbox did not start"
 }
 
-# A session bus for this run alone, and the accessibility bus the program's
-# controls are published on.
-start_accessibility() {
-  local launcher=/usr/libexec/at-spi-bus-launcher
-  command -v dbus-daemon >/dev/null || skip "dbus-daemon is not installed"
-  [[ -x $launcher ]] || skip "at-spi2-core is not installed"
-  /usr/bin/python3 -c "import pyatspi" 2>/dev/null || skip "python3-pyatspi is not installed"
-  mkfifo "$work/bus"
-  dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" >"$work/bus.out" 2>&1 &
-  pids+=($!)
-  local address=""
-  read -r -t 20 address <"$work/bus" || true
-  [[ -n $address ]] || { cat "$work/bus.out" >&2; skip "the session bus did not start"; }
-  export DBUS_SESSION_BUS_ADDRESS=$address
-  "$launcher" --launch-immediately >"$work/at-spi.out" 2>&1 &
-  pids+=($!)
-  export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-}
-
 start_server
 [[ $monitors == 1 ]] && split_into_two_monitors
 [[ $wm == 1 ]] && start_window_manager
@@ -139,5 +119,9 @@ start_server
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-[[ $accessibility == 1 ]] && start_accessibility
-"$@"
+if [[ $bus == 1 ]]; then
+  command -v dbus-run-session >/dev/null || skip "dbus-run-session is not installed"
+  dbus-run-session -- "$@"
+else
+  "$@"
+fi
