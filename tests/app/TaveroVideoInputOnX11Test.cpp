@@ -7,15 +7,9 @@
 #include "camera/SmartVideoMessages.h"
 #include "recording/RecordingMessages.h"
 #include "recording/studio/StudioMessages.h"
+#include "tests/app/ProgramUnderScreenReader.h"
 #include "tests/support/Files.h"
 #include "tests/support/MediaFixtures.h"
-#include "tests/support/ScreenReader.h"
-#include "tests/support/TempDir.h"
-
-#include <QProcess>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <csignal>
 
@@ -23,27 +17,8 @@ using namespace tavero;
 
 namespace {
 
-const QString pushButton = QStringLiteral("push button");
-const QString press = QStringLiteral("Press");
-
-class TaveroVideoInputOnX11Test : public testing::Test {
+class TaveroVideoInputOnX11Test : public test::ProgramUnderScreenReader {
 protected:
-    void SetUp() override {
-        if (reader.unavailable()) GTEST_SKIP() << reader.unavailable()->toStdString();
-    }
-
-    void TearDown() override {
-        program.kill();
-        program.waitForFinished(5000);
-    }
-
-    void start(const QString& file) {
-        program.setProcessEnvironment(reader.environment());
-        program.start(QStringLiteral(TAVERO_EXECUTABLE), {file});
-        ASSERT_TRUE(program.waitForStarted(5000));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return reader.attach(program.processId()); }, 15'000));
-    }
-
     // Hands `file` to the running program as a second start would.
     void handOver(const QString& file) {
         QProcess second;
@@ -75,17 +50,13 @@ protected:
     }
 
     QString homeFile(const QString& name) const { return home.path() + QLatin1Char('/') + name; }
-
-    test::TempHome home;
-    test::ScreenReader reader;
-    QProcess program;
 };
 
 TEST_F(TaveroVideoInputOnX11Test, AFifoNamedLikeAVideoIsToldUnreadableAndKeepsNothingWaiting) {
     const QString good = homeFile(QStringLiteral("good.mp4"));
     ASSERT_NO_FATAL_FAILURE(test::makeVideo(good, {.duration = 1.0, .size = QSize(64, 48)}));
     const test::Fifo fifo(homeFile(QStringLiteral("x.mp4")));
-    start(fifo.path());
+    start({fifo.path()});
     acknowledge(RecordingMessages::videoUnreadable());
 
     ASSERT_TRUE(pressed(QStringLiteral("导出 GIF")));
@@ -103,7 +74,7 @@ TEST_F(TaveroVideoInputOnX11Test, ARenderFromAFifoNamedByTheProjectLetsSigtermEn
     project.sourceFile = QStringLiteral("录屏.mp4");
     project.duration = 1.0;
     ASSERT_NO_THROW(project.save(video));
-    start(video);
+    start({video});
     ASSERT_TRUE(shows(pushButton, QStringLiteral("画面效果")));
     ASSERT_TRUE(reader.actInPopup(QStringLiteral("画面效果"), pushButton, QStringLiteral("重新生成成片"), press));
     // The status line, which a screen reader reads whole.
