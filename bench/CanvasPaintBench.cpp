@@ -230,6 +230,36 @@ void paintLongestStroke(benchmark::State& state) {
     paintLargestProject(state, {strokeAtTheLimits(0, markLimits::maxPoints)}, "one stroke of 20000 points, width 36");
 }
 
+// Strokes of the longest kind at the widest line, each criss-crossing the
+// whole picture in short steps, until they hold `points` between them.
+QList<Mark> strokesAcrossThePicture(qsizetype points) {
+    QList<Mark> marks;
+    for (int index = 0; points > 0; ++index) {
+        Mark stroke;
+        stroke.tool = MarkTool::pen;
+        stroke.width = markLimits::maxLineWidth;
+        const qsizetype count = std::min(points, markLimits::maxPoints);
+        for (qsizetype point = 0; point < count; ++point)
+            stroke.points.append(QPointF(std::fmod(index * 211 + point * 37.3, largestPicture.width() - 80) + 40,
+                                         std::fmod(index * 137 + point * 23.1, largestPicture.height() - 80) + 40));
+        marks.append(stroke);
+        points -= count;
+    }
+    return marks;
+}
+
+std::string pointsLabel(qsizetype points) {
+    return std::to_string(points) + " points in strokes across the picture, width 36";
+}
+
+void paintPointsAcrossThePicture(benchmark::State& state) {
+    paintLargestProject(state, strokesAcrossThePicture(state.range(1)), pointsLabel(state.range(1)));
+}
+
+void settlePointsAcrossThePicture(benchmark::State& state) {
+    settleLargestProject(state, strokesAcrossThePicture(state.range(1)), pointsLabel(state.range(1)));
+}
+
 // Labels of the longest text at the largest size, as many as the second argument.
 void paintLabelsAtTheLimits(benchmark::State& state) {
     QList<Mark> marks;
@@ -306,6 +336,12 @@ BENCHMARK(settleStrokesAtTheLimits)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
+BENCHMARK(paintPointsAcrossThePicture)->ArgsProduct({{10, 80}, {20000, 50000, 100000}})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(settlePointsAcrossThePicture)
+    ->ArgsProduct({{10, 80}, {20000, 50000, 100000}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
 BENCHMARK(settleCoverOverTheLargestPicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(settleHighlightsOverThePicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(settleArrowsAcrossThePicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
