@@ -41,6 +41,15 @@ protected:
     }
 
     test::TestStudio& studio() { return harness.studio(); }
+    // A rendered video of the raw recording beside it, made with zoomOnly().
+    QString renderedVideo() {
+        const QString rendered = library() + QStringLiteral("/讲解成片_1.mp4");
+        test::writeFile(rendered, "rendered");
+        RecordingProject renderedProject = project;
+        renderedProject.effects = zoomOnly();
+        renderedProject.save(rendered);
+        return rendered;
+    }
     // Opens `video` and waits until its project has been read.
     void load(const QString& video) {
         studio().loadProject(video);
@@ -86,11 +95,7 @@ private:
 // A project holds the pointer track of the whole take, tens of megabytes for
 // hours: it is read on the library's queue while the main thread answers.
 TEST_F(FinishedRenderTest, AProjectIsReadOffTheMainThreadAndTheLatestOpenedVideoWins) {
-    const QString rendered = library() + QStringLiteral("/讲解成片_1.mp4");
-    test::writeFile(rendered, "rendered");
-    RecordingProject renderedProject = project;
-    renderedProject.effects = zoomOnly();
-    renderedProject.save(rendered);
+    const QString rendered = renderedVideo();
 
     QueueGate gate(harness.model.localLibrary);
     studio().loadProject(rendered);
@@ -116,11 +121,7 @@ TEST_F(FinishedRenderTest, AProjectIsReadOffTheMainThreadAndTheLatestOpenedVideo
 }
 
 TEST_F(FinishedRenderTest, ARenderAskedWhileTheProjectIsReadWaitsForIt) {
-    const QString rendered = library() + QStringLiteral("/讲解成片_1.mp4");
-    test::writeFile(rendered, "rendered");
-    RecordingProject renderedProject = project;
-    renderedProject.effects = zoomOnly();
-    renderedProject.save(rendered);
+    const QString rendered = renderedVideo();
 
     QueueGate gate(harness.model.localLibrary);
     studio().loadProject(rendered);
@@ -137,11 +138,7 @@ TEST_F(FinishedRenderTest, AnOpenedVideoFindsItsRawRecordingOnlyAsAFileBesideIt)
     EXPECT_EQ(studio().currentRawURL(), raw);
     EXPECT_FALSE(studio().currentOutputURL()) << "the opened file is the raw recording";
 
-    const QString rendered = library() + QStringLiteral("/讲解成片_1.mp4");
-    test::writeFile(rendered, "rendered");
-    RecordingProject renderedProject = project;
-    renderedProject.effects = zoomOnly();
-    renderedProject.save(rendered);
+    const QString rendered = renderedVideo();
     load(rendered);
     EXPECT_EQ(studio().currentRawURL(), raw);
     EXPECT_EQ(studio().currentOutputURL(), rendered);
