@@ -36,6 +36,7 @@ RecordingStudio::RecordingStudio(RecordingHost& model, StudioParts parts, QObjec
       microphonePermission_(parts.microphone ? std::move(parts.microphone) : grantedMicrophone()),
       playSound_(std::move(parts.playSound)),
       openSound_(std::move(parts.openSound)),
+      findSound_(std::move(parts.findSound)),
       scheduler_(parts.scheduler ? parts.scheduler : &Scheduler::main()) {
     const QSettings settings;
     systemAudio_ = SettingsValues::readBool(settings, systemAudioKey).value_or(true);

@@ -7,6 +7,7 @@
 #include "capture/CaptureRegion.h"
 #include "platform/Scheduler.h"
 #include "platform/ScreenContent.h"
+#include "platform/SoundSources.h"
 #include "platform/media/TakeSoundCapture.h"
 #include "recording/RecordedVideo.h"
 #include "recording/RecordingPhase.h"
@@ -100,6 +101,7 @@ class RecordingStudio : public QObject {
     Q_PROPERTY(bool microphone READ microphone WRITE setMicrophone NOTIFY changed)
     Q_PROPERTY(tavero::MicrophoneAuthorization microphoneAuthorization READ microphoneAuthorization NOTIFY changed)
     Q_PROPERTY(bool requestingMicrophone READ requestingMicrophone NOTIFY changed)
+    Q_PROPERTY(std::optional<tavero::SoundSources> soundSources READ soundSources NOTIFY changed)
     Q_PROPERTY(tavero::RecordingEffects effects READ effects WRITE setEffects NOTIFY changed)
     Q_PROPERTY(bool notesEnabled READ notesEnabled WRITE setNotesEnabled NOTIFY changed)
     Q_PROPERTY(QString notes READ notes WRITE setNotes NOTIFY changed)
@@ -167,6 +169,12 @@ public:
     MicrophoneAuthorization microphoneAuthorization() const { return microphoneAuthorization_; }
     // The system's microphone prompt is open.
     bool requestingMicrophone() const { return requestingMicrophone_; }
+    // What the sound server offered when last asked; none when it is never
+    // asked (the studio was built without a way to).
+    const std::optional<SoundSources>& soundSources() const { return soundSources_; }
+    // Why the sound the next take records cannot be had, as far as the
+    // server was last asked: none when it can.
+    std::optional<QString> soundIssue() const;
     // The smart-camera look of the next take and the next render.
     const RecordingEffects& effects() const { return effects_; }
     void setEffects(const RecordingEffects& effects);
@@ -231,6 +239,8 @@ public:
     static QString windowName(const WindowInfo& window);
     // The audio choices in one line.
     QString audioSummary() const;
+    // Reads the microphone permission again, and asks the sound server what
+    // it offers now.
     void refreshAudioAuthorization();
     void refreshDiskSpace();
     // The sentence that refuses a start for want of disk space, if any.
@@ -238,7 +248,9 @@ public:
     // Whether the start button is enabled and a start goes ahead.
     bool canStart() const;
 
-    // The set-up sheet's start: checks free space and the microphone, starts
+    // The set-up sheet's start: checks free space, the microphone's
+    // permission and, with the sound server, the sound the take records
+    // (soundIssue: no take starts without its microphone), starts
     // the camera first when the take shows it (and comes back here once it
     // runs, `cameraPrepared`), freezes the take's setup, opens the recording
     // windows and counts down 3, 2, 1 a second apart before the recorder
@@ -307,6 +319,9 @@ private:
 
     // Starting a take (TakeControls.cpp).
     void askForMicrophone();
+    void refreshSoundSources();
+    // The next take records what the computer plays.
+    bool recordsSystemSound() const;
     void microphoneAnswered(bool granted);
     void cameraAnswered(bool ready);
     TakeTarget chooseTarget() const;
@@ -396,6 +411,7 @@ private:
     bool microphone_ = false;
     MicrophoneAuthorization microphoneAuthorization_ = MicrophoneAuthorization::authorized;
     bool requestingMicrophone_ = false;
+    std::optional<SoundSources> soundSources_;
     RecordingEffects effects_;
     bool notesEnabled_ = false;
     QString notes_;
@@ -428,6 +444,7 @@ private:
     std::unique_ptr<MicrophonePermission> microphonePermission_;
     std::function<void(const QString&)> playSound_;
     media::SoundRecorder::Open openSound_;
+    std::function<SoundSources()> findSound_;
     // The running screen take's sound, from its countdown to its end.
     std::unique_ptr<media::TakeSoundCapture> takeSound_;
     Scheduler* scheduler_;

@@ -145,10 +145,12 @@ void RecordingStudio::retakeContentArrived(const QUuid& token, Result<ShareableC
         }
     }
     // The new take has not begun: its target is gone, unreadable, refused,
-    // or the camera is still starting.
+    // or the camera is still starting. The sheet says why; the status line
+    // no longer speaks of a take being ended.
     if (phase_.kind() != Kind::idle) return;
     setSetupVisible(true);
     if (RecordingHost* host = model()) {
+        host->setStatus(QString());
         host->showWindow();
         host->updateMenu();
     }
