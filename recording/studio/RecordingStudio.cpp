@@ -47,7 +47,8 @@ RecordingStudio::RecordingStudio(RecordingHost& model, StudioParts parts, QObjec
     wireParts();
 }
 
-RecordingStudio::~RecordingStudio() = default;
+// A project read still waiting on the library's queue is wanted no more.
+RecordingStudio::~RecordingStudio() { ++*projectReads_; }
 
 // Every callback holds the studio weakly: a part that outlives it calls nothing.
 void RecordingStudio::wireParts() {

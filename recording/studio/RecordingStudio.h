@@ -22,6 +22,8 @@
 #include <QString>
 #include <QUuid>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -114,6 +116,7 @@ class RecordingStudio : public QObject {
     Q_PROPERTY(std::optional<tavero::RecordingProject> currentProject READ currentProject NOTIFY changed)
     Q_PROPERTY(std::optional<QString> currentRawURL READ currentRawURL NOTIFY changed)
     Q_PROPERTY(std::optional<QString> currentOutputURL READ currentOutputURL NOTIFY changed)
+    Q_PROPERTY(bool loadingProject READ loadingProject NOTIFY changed)
 
 public:
     explicit RecordingStudio(RecordingHost& model, StudioParts parts = {}, QObject* parent = nullptr);
@@ -205,6 +208,9 @@ public:
     const std::optional<RecordingProject>& currentProject() const { return currentProject_; }
     const std::optional<QString>& currentRawURL() const { return currentRawURL_; }
     const std::optional<QString>& currentOutputURL() const { return currentOutputURL_; }
+    // The project beside an opened video is being read; the current clip
+    // stays as it was until it arrives.
+    bool loadingProject() const { return loadingProject_; }
     // The content the set-up sheet last read.
     const std::optional<ShareableContent>& content() const { return content_; }
     void setContent(std::optional<ShareableContent> content) { content_ = std::move(content); }
@@ -269,13 +275,16 @@ public:
     // space. Free space is watched while it runs (the render stops below
     // 2 GB); the end is reported on the status line, and a finished video
     // gets the project beside it and beside the raw recording, becomes the
-    // shown video and enters the library.
+    // shown video and enters the library. Asked while the project of an
+    // opened video is being read, it waits for that project.
     virtual void render();
     // Cancels a running render; the raw recording stays.
     void cancelExport();
     // Makes the project saved beside `videoPath` the current one, unless a
     // render runs: its raw recording (a file in the same folder), and the
-    // opened file as the rendered one unless it is that raw recording.
+    // opened file as the rendered one unless it is that raw recording. The
+    // project is read on the library's queue, after the projects written
+    // before; of several reads only the latest counts.
     virtual void loadProject(const QString& videoPath);
 
 signals:
@@ -336,13 +345,18 @@ private:
     void didFinish(Result<RecordedVideo> result);
     void cleanup();
     RecordingProject projectOf(const RecordedVideo& video, const QList<CursorSample>& samples) const;
-    void addToLibrary(RecordingHost& host, const RecordedVideo& video, const std::optional<QString>& message,
-                      const RecordingProject& project);
+    void keepTake(RecordingHost& host, const RecordedVideo& video, const RecordingProject& project,
+                  std::shared_ptr<const std::optional<QString>> report);
+    void addToLibrary(RecordingHost& host, const RecordedVideo& video,
+                      std::shared_ptr<const std::optional<QString>> report, const RecordingProject& project);
     void addedToLibrary(const RecordedVideo& video, const std::optional<QString>& message,
                         const RecordingProject& project, bool added);
-    void archiveAndRestart(const RecordedVideo& video, const RecordingProject& project);
 
     // Retaking (Retake.cpp).
+    void retakeAfterSaving(RecordingHost& host, const RecordedVideo& video, const RecordingProject& project);
+    void retakeSaved(const RecordedVideo& video, const RecordingProject& project, const QUuid& token,
+                     const std::optional<ShotError>& failure);
+    void archive(const RecordedVideo& video, const RecordingProject& project, const QUuid& token);
     void archived(const RecordedVideo& video, const QUuid& token, const std::optional<ShotError>& failure);
     void refreshTargetForRetake(const QUuid& token);
     void retakeContentArrived(const QUuid& token, Result<ShareableContent> result);
@@ -355,6 +369,15 @@ private:
     void renderFinished(SmartVideoExporter::Outcome outcome, const RecordingProject& project, const QString& raw);
     void renderSucceeded(RecordingHost& host, const QString& output, const RecordingProject& project,
                          const QString& raw);
+
+    // The projects beside the videos (FinishedRender.cpp).
+    void projectLoaded(quint64 read, const QString& videoPath, std::optional<RecordingProject> project);
+    // Leaves the read under way unanswered: a project of the studio's own replaces it.
+    void dropProjectRead();
+    // Writes `project` beside each of `videos` in turn, stopping at the first
+    // failure, on the library's queue.
+    void saveProject(RecordingHost& host, const RecordingProject& project, const QStringList& videos,
+                     std::function<void(std::optional<ShotError>)> done);
 
     void recorderPaused();
     void portraitChanged();
@@ -403,6 +426,12 @@ private:
     std::optional<RecordingProject> currentProject_;
     std::optional<QString> currentRawURL_;
     std::optional<QString> currentOutputURL_;
+    bool loadingProject_ = false;
+    // Counts the project reads asked for; only the latest is wanted. Shared
+    // with the library's queue, which skips a read no longer wanted.
+    std::shared_ptr<std::atomic<quint64>> projectReads_ = std::make_shared<std::atomic<quint64>>(0);
+    // A render was asked while a project was being read.
+    bool renderAfterRead_ = false;
     std::optional<ShareableContent> content_;
     // Replaced by every preparation; an answer carrying another is stale.
     QUuid selectionToken_ = QUuid::createUuid();

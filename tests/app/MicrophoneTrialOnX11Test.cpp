@@ -11,6 +11,7 @@
 #include "tests/app/RunningTavero.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/RealInput.h"
+#include "tests/support/ScreenReader.h"
 #include "tests/support/SoundServer.h"
 #include "tests/support/Tones.h"
 
@@ -23,33 +24,20 @@ using namespace tavero;
 namespace {
 
 constexpr Qt::KeyboardModifiers chord = Qt::ControlModifier | Qt::ShiftModifier;
-// The program's controls as a screen reader reaches them.
-std::optional<QString> askAccessible(const QStringList& arguments) {
-    const QString helper = qEnvironmentVariable("TAVERO_SOURCE_DIR") + QStringLiteral("/tests/support/accessible.py");
-    return test::outputOf(QStringLiteral("/usr/bin/python3"), QStringList{helper} + arguments);
-}
+const QString microphoneLine = QStringLiteral("麦克风：Sine source at 440 Hz");
 
 class MicrophoneTrialOnX11Test : public test::RunningTavero {
 protected:
     void SetUp() override {
         if (!sound.running()) GTEST_SKIP() << "no PulseAudio server could be started";
-        if (!qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS")) GTEST_SKIP() << "needs a session bus";
-        accessibilityBus.start(QStringLiteral("/usr/libexec/at-spi-bus-launcher"), {QStringLiteral("--launch-immediately")});
-        if (!accessibilityBus.waitForStarted(5000)) GTEST_SKIP() << "no accessibility bus here";
+        if (reader.unavailable()) GTEST_SKIP() << reader.unavailable()->toStdString();
         ASSERT_TRUE(sound.makeMonitorTheDefaultInput());
         // The user ticked 麦克风 last time.
         QSettings(QDir(home.path()).filePath(QStringLiteral(".config/Tavero/Tavero.conf")), QSettings::IniFormat)
             .setValue(QStringLiteral("recording.microphone"), true);
-        qputenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+        program.setProcessEnvironment(reader.environment());
         start({});
-        ASSERT_TRUE(QTest::qWaitFor([&] { return editorWindow().has_value(); }, 60'000));
-    }
-
-    void TearDown() override {
-        RunningTavero::TearDown();
-        accessibilityBus.terminate();
-        accessibilityBus.waitForFinished(5000);
-        qunsetenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return reader.attach(program.processId()); }, 60'000));
     }
 
     void press(QChar key) {
@@ -67,24 +55,24 @@ protected:
     }
 
     test::SoundServer sound;
-    QProcess accessibilityBus;
+    test::ScreenReader reader;
     SyntheticKeyboard keyboard;
 };
 
 TEST_F(MicrophoneTrialOnX11Test, TheSetUpNamesTheMicrophoneAndTheTakeIsSavedWithItsSoundAndNoParts) {
     press(QLatin1Char('8'));
-    QStringList labels;
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            labels = askAccessible({QStringLiteral("labels")}).value_or(QString()).split(QLatin1Char('\n'));
-            return labels.contains(QStringLiteral("麦克风：Sine source at 440 Hz"));
-        },
-        20'000))
-        << labels.join(QLatin1Char('|')).toStdString();
-    EXPECT_FALSE(labels.contains(QStringLiteral("没有找到麦克风。请接上麦克风，或关闭麦克风后录制。")));
+    const QString label = QStringLiteral("label");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return reader.shows(label, microphoneLine); }, 20'000));
+    EXPECT_FALSE(reader.shows(label, QStringLiteral("没有找到麦克风。请接上麦克风，或关闭麦克风后录制。")));
 
-    ASSERT_TRUE(QTest::qWaitFor([] { return askAccessible({QStringLiteral("press"), QStringLiteral("开始录制")}).has_value(); },
-                                20'000));
+    const QString start = QStringLiteral("开始录制");
+    const QString button = QStringLiteral("push button");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return reader.states(button, start).value_or(QStringList()).contains(QStringLiteral("enabled")) &&
+                   reader.act(button, start, QStringLiteral("Press"));
+        },
+        20'000));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             const QStringList folders = partsFolders();
