@@ -112,7 +112,7 @@ void OwnWindowRemoval::watchBeneath(const QList<TopLevel>& stack, const QList<xc
         }
         const uint32_t record = xcb_generate_id(c);
         xcb_damage_create(c, record, window.id, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
-        watched_.insert(record, {window.id, window.origin});
+        watched_.insert(record, {window.id, window.origin, QRegion()});
     }
     for (auto record = watched_.begin(); record != watched_.end();) {
         if (beneath.contains(record->window)) {
@@ -134,8 +134,11 @@ void OwnWindowRemoval::settle(const QList<TopLevel>& stack, const QList<xcb_wind
             if (!hidden.isEmpty()) awaited.insert(record.key(), hidden.translated(-record->origin));
         }
     }
-    awaitRepaints(connection_, *damageEvent_, std::move(awaited), std::chrono::steady_clock::now() + repaintLimit,
-                  others);
+    const QHash<uint32_t, QRegion> undrawn =
+        awaitRepaints(connection_, *damageEvent_, std::move(awaited), std::chrono::steady_clock::now() + repaintLimit,
+                      others);
+    for (auto record = undrawn.cbegin(); record != undrawn.cend(); ++record)
+        if (const auto watched = watched_.find(record.key()); watched != watched_.end()) watched->undrawn = *record;
 }
 
 void OwnWindowRemoval::paint(QImage& image, const QRect& area, const QList<TopLevel>& stack,
@@ -144,7 +147,7 @@ void OwnWindowRemoval::paint(QImage& image, const QRect& area, const QList<TopLe
     QPainter painter(&image);
     painter.translate(-area.topLeft());
     for (const TopLevel& window : stack) {
-        const QRegion shown = covered_ & window.shape;
+        const QRegion shown = (covered_ & window.shape).subtracted(undrawn(window.id));
         if (ours.contains(window.id) || shown.isEmpty()) continue;
         const QRect part = shown.boundingRect();
         const QImage pixels = pixelsOf(window, part);
@@ -183,13 +186,20 @@ QImage OwnWindowRemoval::pixelsOf(const TopLevel& window, const QRect& part) {
     return pixels;
 }
 
+QRegion OwnWindowRemoval::undrawn(xcb_window_t window) const {
+    for (const Watched& record : watched_)
+        if (record.window == window) return record.undrawn.translated(record.origin);
+    return {};
+}
+
 bool OwnWindowRemoval::takeEvent(const xcb_generic_event_t& event, bool& coveredChanged) {
     if (!damageEvent_ || (event.response_type & 0x7f) != *damageEvent_ + XCB_DAMAGE_NOTIFY) return false;
     const auto& notify = reinterpret_cast<const xcb_damage_notify_event_t&>(event);
-    const auto record = watched_.constFind(notify.damage);
-    if (record == watched_.cend()) return false;
-    const QRect drawn(QPoint(notify.area.x, notify.area.y) + record->origin, QSize(notify.area.width, notify.area.height));
-    coveredChanged = covered_.intersects(drawn);
+    const auto record = watched_.find(notify.damage);
+    if (record == watched_.end()) return false;
+    const QRect inWindow(notify.area.x, notify.area.y, notify.area.width, notify.area.height);
+    record->undrawn -= inWindow;
+    coveredChanged = covered_.intersects(inWindow.translated(record->origin));
     return true;
 }
 

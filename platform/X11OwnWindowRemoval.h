@@ -37,8 +37,10 @@ public:
 
     // Paints over `windows` (ours, clients or frames) where they lie in
     // `image`, which shows the root's `area`. When redirection begins here,
-    // first waits, at most 0.5 s, for the windows beneath to draw what ours
-    // cover; the connection's other events go to `others` meanwhile.
+    // first waits, at most repaintLimit, for the windows beneath to draw what
+    // ours cover; the connection's other events go to `others` meanwhile.
+    // What one of them has not drawn by then stays the background until it
+    // does: its pixmap would show our window there.
     void apply(QImage& image, const QRect& area, const QList<xcb_window_t>& windows, const EventSink& others);
 
     // What the last apply() painted over, in root pixels.
@@ -58,10 +60,14 @@ private:
     void paint(QImage& image, const QRect& area, const QList<TopLevel>& stack, const QList<xcb_window_t>& ours);
     void paintBackground(QImage& image, const QRect& area);
     QImage pixelsOf(const TopLevel& window, const QRect& part);
+    // What `window` has not drawn since the redirection, in root pixels.
+    QRegion undrawn(xcb_window_t window) const;
 
     struct Watched {
         xcb_window_t window = 0;
         QPoint origin;
+        // Left to draw since the redirection, in the window's own pixels.
+        QRegion undrawn;
     };
 
     Connection& connection_;

@@ -14,6 +14,7 @@
 #include <QRasterWindow>
 #include <QTest>
 
+#include <csignal>
 #include <future>
 
 #include <gtest/gtest.h>
@@ -280,6 +281,32 @@ TEST_F(OwnWindowsTest, ARegisteredWindowOfOursIsTakenOutAndWhatItCoversShows) {
 TEST_F(OwnWindowsTest, WindowsNamedByTheScopeAreTakenOutToo) {
     const std::unique_ptr<PictureFeed> feed = feedOf(area, false, {quint32(panel.winId())});
     EXPECT_TRUE(samePixels(feed->grab(), beneath)) << "at the first picture";
+}
+
+// Another program stopped until resumed (at the latest when this goes): it
+// draws nothing.
+class Stopped {
+public:
+    explicit Stopped(qint64 process) : process_(pid_t(process)) { ::kill(process_, SIGSTOP); }
+    ~Stopped() { resume(); }
+    void resume() { ::kill(process_, SIGCONT); }
+
+private:
+    pid_t process_;
+};
+
+TEST_F(OwnWindowsTest, WhatAWindowBeneathHasNotDrawnAgainStaysBlankUntilItDoesNeverShowingOurs) {
+    Stopped stopped(page.processID());
+    const std::unique_ptr<PictureFeed> feed = feedOf(area, false, {quint32(panel.winId())});
+    const QImage first = feed->grab();
+    stopped.resume();
+    const QRect panelInArea = panel.geometry().translated(-area.topLeft());
+    EXPECT_TRUE(panelInArea.contains(differences(first, beneath))) << "the page shows around the panel";
+    EXPECT_TRUE(samePixels(first.copy(panelInArea), Panel::solid(panelInArea.size(), Qt::black)))
+        << "blank where the page has not drawn, never our panel";
+
+    EXPECT_TRUE(feed->waitForChange(Clock::now() + 60s)) << "the page drew again";
+    EXPECT_TRUE(samePixels(grabUntil([&] { return feed->grab(); }, beneath), beneath));
 }
 
 TEST_F(OwnWindowsTest, OtherWindowsKeepTheirOwnPixelsOnlyWhileOneOfOursOverlapsTheArea) {
