@@ -361,19 +361,24 @@ public:
         changed_.notify_all();
     }
     QImage grab() override {
-        std::lock_guard guard(lock_);
+        std::unique_lock guard(lock_);
         if (!waiting_) return {};
         stamp_ = *waiting_;
         waiting_.reset();
+        guard.unlock();
+        changed_.notify_all();
         QImage picture(::size, QImage::Format_RGB32);
         picture.fill(Qt::gray);
         return picture;
     }
     std::optional<MonotonicTime> capturedAt() const override { return stamp_; }
 
+    // Hands over a picture once the one before has been taken, however long
+    // a busy machine keeps the recorder from taking it.
     void deliver(MonotonicTime stamp) {
         {
-            std::lock_guard guard(lock_);
+            std::unique_lock guard(lock_);
+            changed_.wait(guard, [&] { return !waiting_; });
             waiting_ = stamp;
         }
         changed_.notify_all();
