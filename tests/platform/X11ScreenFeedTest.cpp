@@ -14,7 +14,6 @@
 #include <QRasterWindow>
 #include <QTest>
 
-#include <csignal>
 #include <future>
 
 #include <gtest/gtest.h>
@@ -283,20 +282,8 @@ TEST_F(OwnWindowsTest, WindowsNamedByTheScopeAreTakenOutToo) {
     EXPECT_TRUE(samePixels(feed->grab(), beneath)) << "at the first picture";
 }
 
-// Another program stopped until resumed (at the latest when this goes): it
-// draws nothing.
-class Stopped {
-public:
-    explicit Stopped(qint64 process) : process_(pid_t(process)) { ::kill(process_, SIGSTOP); }
-    ~Stopped() { resume(); }
-    void resume() { ::kill(process_, SIGCONT); }
-
-private:
-    pid_t process_;
-};
-
 TEST_F(OwnWindowsTest, WhatAWindowBeneathHasNotDrawnAgainStaysBlankUntilItDoesNeverShowingOurs) {
-    Stopped stopped(page.processID());
+    test::StoppedProgram stopped(page.processID());
     const std::unique_ptr<PictureFeed> feed = feedOf(area, false, {quint32(panel.winId())});
     const QImage first = feed->grab();
     stopped.resume();

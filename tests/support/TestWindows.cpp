@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QTest>
 
+#include <csignal>
+
 namespace tavero::test {
 
 PictureWindow::PictureWindow(QImage picture, const QRect& geometry) : picture_(std::move(picture)) {
@@ -61,5 +63,11 @@ QImage grabUntil(const std::function<QImage()>& grab, const QImage& expected, in
     }
     return image;
 }
+
+StoppedProgram::StoppedProgram(qint64 processID) : processID_(processID) { ::kill(pid_t(processID_), SIGSTOP); }
+
+StoppedProgram::~StoppedProgram() { resume(); }
+
+void StoppedProgram::resume() { ::kill(pid_t(processID_), SIGCONT); }
 
 }  // namespace tavero::test

@@ -43,6 +43,21 @@ private:
     QProcess process_;
 };
 
+// Another program stopped until resume() or until this goes: its windows
+// draw nothing meanwhile, as a busy or hung program's.
+class StoppedProgram {
+public:
+    explicit StoppedProgram(qint64 processID);
+    ~StoppedProgram();
+    StoppedProgram(const StoppedProgram&) = delete;
+    StoppedProgram& operator=(const StoppedProgram&) = delete;
+
+    void resume();
+
+private:
+    qint64 processID_;
+};
+
 // Whether two images have the same pixels, whatever their formats.
 bool samePixels(const QImage& a, const QImage& b);
 
