@@ -1,0 +1,114 @@
+# Helpers for the benchmarks that drive the real program as a user does, on
+# an X server of their own with openbox (tests/support/x11-session.sh --wm)
+# and a session bus of their own (dbus-run-session): a PulseAudio server with
+# a null sink and a sine microphone, the accessibility bus, the program in a
+# fresh home, its controls pressed by name, and readings from /proc.
+# Sourced; session_cleanup stops what was started here.
+
+bench_folder=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+session_pids=()
+session_home=""
+program_pid=""
+
+session_cleanup() {
+  local index
+  for ((index = ${#session_pids[@]} - 1; index >= 0; index--)); do kill "${session_pids[index]}" 2>/dev/null || true; done
+  for pid in "${session_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  session_pids=()
+  [[ -n $session_home ]] && rm -rf "$session_home"
+  session_home=""
+}
+
+wait_for() {
+  for _ in $(seq 600); do "$@" && return 0; sleep 0.1; done
+  echo "$(basename "$0"): gave up waiting for $*" >&2
+  exit 1
+}
+
+# Runs `script "$@"` on a display of `size` with openbox, inside a session
+# bus, unless it runs there already.
+in_session() {
+  local size=$1
+  shift
+  # The session bus may not raise its file limit without privileges: harmless.
+  DISPLAY="" "$bench_folder/../tests/support/x11-session.sh" --size "$size" --wm -- \
+    dbus-run-session -- env TAVERO_BENCH_SESSION=1 "$@" 2> >(grep -v "Failed to set fd limit" >&2)
+}
+
+start_sound_server() {
+  pulseaudio -n --daemonize=no --exit-idle-time=-1 --log-level=error --load=module-native-protocol-unix \
+    --load="module-null-sink sink_name=test_sink" \
+    --load="module-sine-source frequency=440 source_name=test_mic" >/dev/null 2>&1 &
+  session_pids+=($!)
+  wait_for pactl info >/dev/null 2>&1
+}
+
+start_accessibility_bus() {
+  /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+  session_pids+=($!)
+}
+
+# The program in a fresh home with its editor window shown; its error
+# output goes to $session_home/program.log.
+start_program() {
+  local program=$1
+  session_home=$(mktemp -d)
+  HOME=$session_home XDG_CONFIG_HOME=$session_home/.config XDG_DATA_HOME=$session_home/.local/share \
+    QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_LOGGING_RULES="tavero.recording.capture.info=true" \
+    "$program" >"$session_home/program.log" 2>&1 &
+  program_pid=$!
+  session_pids+=("$program_pid")
+  wait_for has_window
+}
+
+library() { echo "$session_home/Desktop/岚帧"; }
+shown() { xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null | head -n 1; }
+shown_named() { xdotool search --onlyvisible --pid "$program_pid" --name "^$1\$" 2>/dev/null | head -n 1; }
+has_window() { [[ -n $(shown_named "岚帧 Tavero") ]]; }
+no_window() { [[ -z $(shown) ]]; }
+press() { "$bench_folder/press-control.py" "$program_pid" "$@"; }
+
+# Closes the editor window with its own key, typed as a user would.
+to_tray() {
+  xdotool windowfocus --sync "$(shown_named "岚帧 Tavero")" key ctrl+w
+  wait_for no_window
+}
+
+# Entries of `kind` ("video", "image") listed in the library.
+listed() {
+  local index
+  index="$(library)/index.json"
+  [[ -f $index ]] && grep -o "\"kind\":\"$1\"" "$index" | wc -l || echo 0
+}
+listed_at_least() { [[ $(listed "$1") -ge $2 ]]; }
+part_file() { find "$(library)" -name '片段_*.mp4' 2>/dev/null | head -n 1; }
+recording() { [[ -n $(part_file) ]] && [[ -n $(shown_named "岚帧录屏控制条") ]]; }
+
+# Ctrl+Shift+8 opens the set-up sheet; the whole display is chosen and the
+# take started by the sheet's controls. Returns once the part is written,
+# after the countdown.
+start_take() {
+  xdotool key ctrl+shift+8
+  press "全屏" "开始录制"
+  wait_for recording
+}
+
+# Ctrl+Shift+8 stops the take; returns once the joined take is listed.
+stop_take() {
+  local videos
+  videos=$(listed video)
+  xdotool key ctrl+shift+8
+  wait_for listed_at_least video $((videos + 1))
+}
+
+# The newest video listed: the joined take right after stop_take.
+newest_video() { ls -t "$(library)"/*.mp4 | head -n 1; }
+
+# Readings of a process from /proc.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+minor_faults() { awk '{ print $10 }' "/proc/$1/stat"; }
+status_kib() { awk -v field="$2:" '$1 == field { print $2 }' "/proc/$1/status"; }
+thread_count() { status_kib "$1" Threads; }
+# Starts the peak resident memory (VmHWM) again from what is resident now.
+reset_peak() { echo 5 >"/proc/$1/clear_refs"; }
+ticks_per_second() { getconf CLK_TCK; }
