@@ -101,17 +101,6 @@ record_with_program() {
   echo "program $cpu $rate $lacking $(own_dropped) $peak $faults"
 }
 
-start_content() {
-  local still=$1 content=$2 builds player
-  builds="$(dirname "$program")/../bench"
-  player=$builds/bench_moving_picture
-  [[ $content == page ]] && player=$builds/bench_scrolling_page
-  "$player" ${still:+--still} >/dev/null 2>&1 &
-  session_pids+=($!)
-  wait_for content_shown
-}
-content_shown() { [[ -n $(xdotool search --onlyvisible --classname '^bench_' 2>/dev/null) ]]; }
-
 # Inside the case's session: one line per recorder, after the case's name
 # and the content's pictures a second.
 run_case() {

@@ -9,6 +9,7 @@ bench_folder=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 session_pids=()
 session_home=""
 program_pid=""
+content_pid=""
 
 session_cleanup() {
   local index
@@ -78,7 +79,7 @@ to_tray() {
 listed() {
   local index
   index="$(library)/index.json"
-  [[ -f $index ]] && grep -o "\"kind\":\"$1\"" "$index" | wc -l || echo 0
+  if [[ -f $index ]]; then { grep -o "\"kind\":\"$1\"" "$index" || true; } | wc -l; else echo 0; fi
 }
 listed_at_least() { [[ $(listed "$1") -ge $2 ]]; }
 part_file() { find "$(library)" -name '片段_*.mp4' 2>/dev/null | head -n 1; }
@@ -103,6 +104,23 @@ stop_take() {
 
 # The newest video listed: the joined take right after stop_take.
 newest_video() { ls -t "$(library)"/*.mp4 | head -n 1; }
+
+# Content over the whole screen, in a borderless window under our panels,
+# from the benchmarks built beside `program`: FFmpeg's testsrc2 at 30
+# pictures a second, or with `content` "page" the page of text that
+# bench_screen_recording scrolls; with `still` set, one picture only.
+start_content() {
+  local still=$1 content=$2 builds player
+  builds="$(dirname "$program")/../bench"
+  player=$builds/bench_moving_picture
+  [[ $content == page ]] && player=$builds/bench_scrolling_page
+  "$player" ${still:+--still} >/dev/null 2>&1 &
+  content_pid=$!
+  session_pids+=("$content_pid")
+  wait_for content_shown
+}
+content_shown() { [[ -n $(xdotool search --onlyvisible --pid "$content_pid" 2>/dev/null) ]]; }
+stop_content() { kill "$content_pid"; }
 
 # Readings of a process from /proc.
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }

@@ -28,6 +28,8 @@ packages=(
   # recording tests: FFmpeg's command line makes and probes media fixtures, a private
   # PulseAudio server gives a null sink and a sine source; ffmpeg-doc holds the API examples
   ffmpeg pulseaudio ffmpeg-doc
+  # the whole-program benchmarks press the program's controls by name through AT-SPI
+  at-spi2-core python3-pyatspi
 )
 
 missing=()
