@@ -14,4 +14,8 @@ namespace tavero::media {
 // Throws MediaError for a pixel format it does not know.
 QImage toRgb(const AVFrame& frame, QSize size = {});
 
+// An RGB32 `picture` turned clockwise by `degrees` (0, 90, 180 or 270). Throws
+// MediaError when there is no memory for it.
+QImage turnedClockwise(const QImage& picture, int degrees);
+
 }  // namespace tavero::media

@@ -65,7 +65,9 @@ class RecordingSetupViewTest : public testing::Test {
 protected:
     void SetUp() override {
         harness.screen->setDisplays({left, right});
-        harness.screen->setWindows({window(11, QStringLiteral("讲稿.txt")), window(12, QStringLiteral("幻灯片"))});
+        WindowInfo editor = window(77, QStringLiteral("岚帧 Tavero"));
+        editor.processID = QCoreApplication::applicationPid();
+        harness.screen->setWindows({editor, window(11, QStringLiteral("讲稿.txt")), window(12, QStringLiteral("幻灯片"))});
         harness.screen->setDesktop(filled(QSize(3840, 1080), Qt::gray));
         harness.screen->setPointer(QPoint(100, 100));
         studio().prepare();
@@ -202,6 +204,7 @@ TEST_F(RecordingSetupViewTest, AnOlderSnapshotNeverReplacesANewerOne) {
     const size_t first = snapshots.requests.size() - 1;
     ASSERT_TRUE(snapshots.requests[first].filter.window);
     EXPECT_EQ(snapshots.requests[first].filter.window->id, 11u);
+    EXPECT_TRUE(snapshots.requests[first].filter.withoutOwnWindows) << "nothing over the window shows";
     sheet().windowPicker()->activated(1);
     const size_t second = snapshots.requests.size() - 1;
     ASSERT_GT(second, first);
@@ -225,6 +228,8 @@ TEST_F(RecordingSetupViewTest, AMissingWindowIsPreviewedAsItsDisplayAndAFailedSn
     EXPECT_FALSE(filter.window);
     ASSERT_TRUE(filter.display);
     EXPECT_EQ(filter.display->id, studio().displayID());
+    EXPECT_TRUE(filter.withoutOwnWindows);
+    EXPECT_EQ(filter.ownWindows, QList<quint32>{77}) << "the editor stays out of the preview";
     snapshots.requests.back().done(ShotError(QStringLiteral("无法读取屏幕。")));
     EXPECT_FALSE(sheet().preview());
     EXPECT_TRUE(sheet().previewBox()->showsPlaceholder());

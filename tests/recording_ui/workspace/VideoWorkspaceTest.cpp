@@ -44,6 +44,11 @@ TEST_F(WorkspaceTest, AVideoWithoutAProjectShowsOnlyItsNameThePlayerAndThePlainF
     EXPECT_EQ(view.startField()->text(), QStringLiteral("0"));
     EXPECT_EQ(view.endField()->text(), QStringLiteral("10"));
     EXPECT_EQ(view.gifButton()->toolTip(), QStringLiteral("30 秒以内，8 帧/秒，最长边 960 像素"));
+    // What a screen reader names them.
+    EXPECT_EQ(view.startField()->accessibleName(), QStringLiteral("裁剪开始秒数"));
+    EXPECT_EQ(view.endField()->accessibleName(), QStringLiteral("裁剪结束秒数"));
+    EXPECT_EQ(view.player()->playButton()->accessibleName(), QStringLiteral("播放"));
+    EXPECT_EQ(view.player()->positionSlider()->accessibleName(), QStringLiteral("播放进度"));
 }
 
 TEST_F(WorkspaceTest, TheVersionRowNamesTheShownVersionAndOffersTheOther) {

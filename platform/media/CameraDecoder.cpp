@@ -1,0 +1,18 @@
+#include "platform/media/CameraDecoder.h"
+
+#include "platform/media/PictureConversion.h"
+
+namespace tavero::media {
+
+CameraDecoder::CameraDecoder(const AVStream* stream) : decoder_(openDecoder(stream)), frame_(makeFrame()) {}
+
+void CameraDecoder::decode(const AVPacket* packet, const Picture& picture) {
+    if (avcodec_send_packet(decoder_.get(), packet) < 0) return;
+    while (avcodec_receive_frame(decoder_.get(), frame_.get()) >= 0) {
+        const QImage converted = toRgb(*frame_);
+        av_frame_unref(frame_.get());
+        picture(converted);
+    }
+}
+
+}  // namespace tavero::media
