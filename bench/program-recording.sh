@@ -92,19 +92,40 @@ own_dropped() {
 }
 
 record_with_program() {
-  local measured
+  local size=$1 measured
   start_take
+  stacked_above "$(content_window)" $(xdotool search --onlyvisible --pid "$program_pid" --name "^岚帧录屏控制条\$") ||
+    fail "the control bar lies beneath the content"
   measured=$(measure_span "$program_pid")
   stop_take
+  [[ $(picture_size "$(newest_video)") == "$size" ]] || fail "the take did not record the whole display"
   read -r cpu peak faults <<<"$measured"
   read -r rate lacking <<<"$(pictures_in "$(newest_video)")"
   echo "program $cpu $rate $lacking $(own_dropped) $peak $faults"
 }
 
+fail() {
+  echo "program-recording: $1" >&2
+  exit 1
+}
+
+# "WIDTHxHEIGHT" of a file's pictures.
+picture_size() { ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=s=x:p=0 "$1"; }
+
+# Whether one of the windows after `lower` is stacked above it.
+stacked_above() {
+  local lower=$1
+  shift
+  xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g' |
+    awk -v lower="$(printf '0x%x' "$lower")" -v uppers="$(printf '0x%x ' "$@")" \
+      '{ for (i = 1; i <= NF; i++) at[$i] = i }
+       END { n = split(uppers, upper, " "); for (i = 1; i <= n; i++) if (at[upper[i]] > at[lower] && at[lower] > 0) exit 0; exit 1 }'
+}
+
 # Inside the case's session: one line per recorder, after the case's name
 # and the content's pictures a second.
 run_case() {
-  local case=$1 content=$2 size=${1%%:*} still="" rate
+  local case=$1 content=$2 size=${1%%:*} still="" rate line
   [[ $case == *:still ]] && still=1
   trap session_cleanup EXIT
   start_sound_server
@@ -117,7 +138,8 @@ run_case() {
   sleep 2
   rate=$(content_rate)
   echo "$case $(record_with_ffmpeg "$size") $rate"
-  echo "$case $(record_with_program) $rate"
+  line=$(record_with_program "$size") || exit 1
+  echo "$case $line $rate"
 }
 
 range() {

@@ -67,7 +67,13 @@ shown() { xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null | head -
 shown_named() { xdotool search --onlyvisible --pid "$program_pid" --name "^$1\$" 2>/dev/null | head -n 1; }
 has_window() { [[ -n $(shown_named "岚帧 Tavero") ]]; }
 no_window() { [[ -z $(shown) ]]; }
-press() { "$bench_folder/press-control.py" "$program_pid" "$@"; }
+# Calls `action` of the shown control of `role` named `name`, as a screen
+# reader does (the tests' tests/support/screen_reader.py), once it is there.
+press() { wait_for screen_reader_acts "$@"; }
+screen_reader_acts() {
+  [[ $(printf 'attach\t%s\nact\t%s\t%s\t%s\n' "$program_pid" "$1" "$2" "$3" |
+    /usr/bin/python3 "$bench_folder/../tests/support/screen_reader.py" 2>/dev/null | tail -n 1) == ok ]]
+}
 
 # Closes the editor window with its own key, typed as a user would.
 to_tray() {
@@ -90,7 +96,8 @@ recording() { [[ -n $(part_file) ]] && [[ -n $(shown_named "岚帧录屏控制�
 # after the countdown.
 start_take() {
   xdotool key ctrl+shift+8
-  press "全屏" "开始录制"
+  press "radio button" "全屏" Press
+  press "push button" "开始录制" Press
   wait_for recording
 }
 
@@ -118,8 +125,14 @@ start_content() {
   content_pid=$!
   session_pids+=("$content_pid")
   wait_for content_shown
+  # One row short of the screen: openbox keeps a borderless window that
+  # fills the screen above every other while it has the focus, our panels
+  # included, as it does a full-screen one.
+  read -r width height < <(xdpyinfo | awk '/dimensions:/ { split($2, size, "x"); print size[1], size[2] }')
+  xdotool windowsize "$(content_window)" "$width" $((height - 1))
 }
-content_shown() { [[ -n $(xdotool search --onlyvisible --pid "$content_pid" 2>/dev/null) ]]; }
+content_window() { xdotool search --onlyvisible --pid "$content_pid" 2>/dev/null | head -n 1; }
+content_shown() { [[ -n $(content_window) ]]; }
 stop_content() { kill "$content_pid"; }
 
 # Readings of a process from /proc.

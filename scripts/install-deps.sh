@@ -23,15 +23,14 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev tesseract-ocr
   xvfb openbox xdotool xclip x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy
   dbus-daemon
-  # screen-reader tests: the accessibility bus and pyatspi for Debian's /usr/bin/python3
+  # screen-reader tests and the whole-program benchmarks: the accessibility bus and pyatspi
+  # for Debian's /usr/bin/python3
   at-spi2-core python3-pyatspi
   # locale sources, so a test can build the German locale it runs under
   locales
   # recording tests: FFmpeg's command line makes and probes media fixtures, a private
   # PulseAudio server gives a null sink and a sine source; ffmpeg-doc holds the API examples
   ffmpeg pulseaudio ffmpeg-doc
-  # the whole-program benchmarks press the program's controls by name through AT-SPI
-  at-spi2-core python3-pyatspi
 )
 
 missing=()
