@@ -13,6 +13,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+
+#include <malloc.h>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -69,6 +71,11 @@ std::unique_ptr<std::FILE, PipeClose> openSource(QSize size, bool still) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A 4K picture is larger than the largest block the C library would
+    // otherwise keep for the next: each would be a new mapping, its pages
+    // faulted in anew thirty times a second.
+    mallopt(M_MMAP_THRESHOLD, 256 << 20);
+    mallopt(M_TRIM_THRESHOLD, 512 << 20);
     QGuiApplication app(argc, argv);
     const bool still = QCoreApplication::arguments().contains(QStringLiteral("--still"));
     const QRect place = QGuiApplication::primaryScreen()->geometry();

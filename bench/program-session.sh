@@ -20,9 +20,13 @@ session_cleanup() {
   session_home=""
 }
 
+# Waits up to a minute (`wait_seconds`) for a command to succeed; gives up
+# with the program's last words.
+wait_seconds=60
 wait_for() {
-  for _ in $(seq 600); do "$@" && return 0; sleep 0.1; done
+  for _ in $(seq $((wait_seconds * 10))); do "$@" && return 0; sleep 0.1; done
   echo "$(basename "$0"): gave up waiting for $*" >&2
+  [[ -f $session_home/program.log ]] && tail -n 20 "$session_home/program.log" >&2
   exit 1
 }
 

@@ -63,8 +63,9 @@ take_in_tray() {
   start_take
   sleep "$take"
   stop_take
-  # The joined take, then the render with the default effects.
-  wait_for listed_at_least video $((videos + 2))
+  # The joined take, then the render with the default effects, which a busy
+  # machine takes minutes over.
+  wait_seconds=600 wait_for listed_at_least video $((videos + 2))
   stop_content
   wait_for has_window
   to_tray
