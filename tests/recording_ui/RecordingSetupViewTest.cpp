@@ -288,6 +288,31 @@ TEST_F(RecordingSetupViewTest, TheFooterShowsTheStudiosErrorInsteadOfTheKeys) {
     EXPECT_TRUE(studio().setupVisible());
 }
 
+TEST_F(RecordingSetupViewTest, TheSoundSectionNamesTheMicrophoneOrWarnsThatThereIsNone) {
+    studio().setMicrophone(true);
+    EXPECT_TRUE(sheet().microphoneLine()->isVisible());
+    EXPECT_EQ(sheet().microphoneLine()->text(), QStringLiteral("麦克风：内置麦克风"));
+    EXPECT_FALSE(sheet().soundWarning()->isVisible());
+
+    // Back from the system's settings, where the only microphone was unplugged.
+    harness.sound.offered = {true, std::nullopt};
+    studio().refreshAudioAuthorization();
+    EXPECT_TRUE(sheet().soundWarning()->isVisible());
+    EXPECT_EQ(sheet().soundWarning()->text(), QStringLiteral("没有找到麦克风。请接上麦克风，或关闭麦克风后录制。"));
+    EXPECT_FALSE(sheet().microphoneLine()->isVisible());
+
+    sheet().microphoneToggle()->click();
+    EXPECT_EQ(sheet().soundWarning()->text(), QStringLiteral("麦克风已关闭，不会录入你的讲解声。"));
+
+    harness.sound.offered = {};
+    studio().refreshAudioAuthorization();
+    EXPECT_EQ(sheet().soundWarning()->text(),
+              QStringLiteral("无法连接声音服务。请确认系统声音可用，或关闭系统声音和麦克风后录制。"));
+    sheet().systemAudioToggle()->click();
+    EXPECT_EQ(sheet().soundWarning()->text(), QStringLiteral("麦克风已关闭，不会录入你的讲解声。"))
+        << "a silent take needs no server";
+}
+
 TEST_F(RecordingSetupViewTest, ClosingTheIdleSheetHidesTheTeleprompterAndTheCamera) {
     studio().setNotesEnabled(true);
     studio().setCameraEnabled(true);

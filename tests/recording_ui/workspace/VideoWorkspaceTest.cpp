@@ -3,6 +3,8 @@
 // files it cannot play.
 #include "editor_ui/ElidedLabel.h"
 #include "platform/MoviePlayback.h"
+#include "recording_ui/RecordingEffectControls.h"
+#include "tests/support/Files.h"
 #include "tests/recording_ui/workspace/WorkspaceFixture.h"
 
 #include <QFile>
@@ -152,6 +154,32 @@ TEST_F(WorkspaceTest, TheEffectsPopoverClosesBeforeTheRenderStarts) {
     view.effectsPopover()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(view.effectsPopover(), nullptr);
+}
+
+// A sidecar from elsewhere may hold any number; the popover shows the ends
+// of its sliders.
+TEST_F(WorkspaceTest, TheEffectsPopoverShowsASidecarsHugeNumbersAtTheEndsOfItsSliders) {
+    const QString video = folder.file(QStringLiteral("录屏_巨大.mp4"));
+    test::writeFile(video, "video");
+    test::writeFile(RecordingProject::sidecar(video),
+                    R"({"version":1,"sourceFile":"录屏_巨大.mp4","targetName":"t","duration":2,"samples":[],)"
+                    R"("effects":{"zoom":1e308,"padding":1e308,"blur":1e308}})");
+    model().open(video);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return studio().currentProject().has_value(); }));
+
+    model().setVideoURL(video);
+    workspace = std::make_unique<VideoWorkspace>(model(), studio(), video, QStringLiteral("0"), QStringLiteral("10"),
+                                                 [](RecordingStudio& bound, QWidget* parent) {
+                                                     return RecordingEffectControls::forStudio(bound, parent);
+                                                 });
+    workspace->effectsButton()->click();
+    ASSERT_NE(workspace->effectsPopover(), nullptr);
+    const auto* controls = workspace->effectsPopover()->findChild<RecordingEffectControls*>();
+    ASSERT_NE(controls, nullptr);
+    EXPECT_EQ(controls->zoomText(), QStringLiteral("2.20×"));
+    EXPECT_EQ(controls->paddingText(), QStringLiteral("14%"));
+    EXPECT_EQ(controls->blurText(), QStringLiteral("48"));
+    workspace->effectsPopover()->close();
 }
 
 TEST_F(WorkspaceTest, TrimFieldsTakeTheWholeTextAsANumber) {
