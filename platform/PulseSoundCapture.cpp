@@ -75,6 +75,7 @@ public:
         : chunk_(std::move(chunk)), failed_(std::move(failed)) {
         loop_.reset(pa_threaded_mainloop_new());
         if (!loop_) throw ShotError(noServer());
+        pa_threaded_mainloop_set_name(loop_.get(), "tavero-pulse");
         try {
             Locked locked(loop_.get());
             connect();

@@ -5,6 +5,9 @@
 #include <xcb/shm.h>
 #include <xcb/xfixes.h>
 
+#include <optional>
+#include <vector>
+
 namespace tavero::x11 {
 
 namespace {
@@ -29,13 +32,37 @@ bool hasShm12(Connection& connection) {
     return version && (version->major_version > 1 || version->minor_version >= 2);
 }
 
+// Parts this large (a panel, the teleprompter, the portrait) pass through a
+// shared segment; smaller ones (the border's strips) are cheaper as replies.
+constexpr size_t sharedPartBytes = 256 * 1024;
+// Large parts read at once at most: one segment each stays for the next reads.
+constexpr size_t keptPartSegments = 4;
+
 void freeReply(void* reply) { std::free(reply); }
+
+// The reply becomes the image's memory and is freed with its last copy;
+// null when it holds fewer pixels than asked.
+QImage imageOf(xcb_get_image_reply_t* reply, QSize size, QImage::Format format) {
+    if (!reply) return {};
+    if (xcb_get_image_data_length(reply) < qsizetype(size.width()) * size.height() * 4) {
+        std::free(reply);
+        return {};
+    }
+    return QImage(xcb_get_image_data(reply), size.width(), size.height(), qsizetype(size.width()) * 4, format,
+                  freeReply, reply);
+}
+
+size_t bytesOf(const QRect& area) { return size_t(area.width()) * size_t(area.height()) * 4; }
 
 }  // namespace
 
 ImageGrabber::ImageGrabber(Connection& connection) : connection_(connection) {
     xcb_connection_t* c = connection_.get();
-    if (hasShm12(connection_)) pool_ = std::make_shared<SegmentPool>(c);
+    if (hasShm12(connection_)) {
+        pool_ = std::make_shared<SegmentPool>(c);
+        partPool_ = std::make_shared<SegmentPool>(c);
+        partPool_->keepForStream(keptPartSegments);
+    }
     useShm_ = pool_ != nullptr;
     if (connection_.has(&xcb_xfixes_id)) {
         // XFixes answers nothing until the client has announced its version.
@@ -46,10 +73,11 @@ ImageGrabber::ImageGrabber(Connection& connection) : connection_(connection) {
 
 ImageGrabber::~ImageGrabber() {
     if (pool_) pool_->disconnect();
+    if (partPool_) partPool_->disconnect();
 }
 
-void ImageGrabber::keepSegmentsBetweenGrabs() {
-    if (pool_) pool_->keepForStream();
+void ImageGrabber::keepSegmentsBetweenGrabs(size_t pictures) {
+    if (pool_) pool_->keepForStream(pictures);
 }
 
 void ImageGrabber::setUseSharedMemory(bool use) {
@@ -61,21 +89,48 @@ QImage ImageGrabber::grab(xcb_drawable_t drawable, const QRect& area, int depth)
     const std::optional<QImage::Format> format = formatFor(xcb_get_setup(connection_.get()), depth);
     if (area.isEmpty() || !format) return {};
     std::lock_guard guard(lock_);
+    countRead(area);
     QImage image;
-    if (useShm_) image = grabShared(drawable, area, *format);
+    if (useShm_) image = grabShared(*pool_, drawable, area, *format);
     if (image.isNull()) image = grabPlain(drawable, area, *format);
     return image;
 }
 
-QImage ImageGrabber::grabOnce(xcb_drawable_t drawable, const QRect& area, int depth) {
+void ImageGrabber::grabParts(xcb_drawable_t drawable, const QList<QRect>& areas, int depth, const PartSink& take) {
     const std::optional<QImage::Format> format = formatFor(xcb_get_setup(connection_.get()), depth);
-    if (area.isEmpty() || !format) return {};
-    return grabPlain(drawable, area, *format);
+    if (!format) {
+        for (qsizetype index = 0; index < areas.size(); ++index) take(index, {});
+        return;
+    }
+    std::lock_guard guard(lock_);
+    xcb_connection_t* c = connection_.get();
+    const auto shared = [&](const QRect& area) { return useShm_ && bytesOf(area) >= sharedPartBytes; };
+    std::vector<std::optional<xcb_get_image_cookie_t>> asked(size_t(areas.size()));
+    for (qsizetype index = 0; index < areas.size(); ++index) {
+        const QRect& area = areas[index];
+        if (area.isEmpty() || shared(area)) continue;
+        countRead(area);
+        asked[size_t(index)] = xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, int16_t(area.x()),
+                                             int16_t(area.y()), uint16_t(area.width()), uint16_t(area.height()),
+                                             allPlanes);
+    }
+    for (qsizetype index = 0; index < areas.size(); ++index) {
+        const QRect& area = areas[index];
+        if (const std::optional<xcb_get_image_cookie_t> cookie = asked[size_t(index)]) {
+            take(index, imageOf(xcb_get_image_reply(c, *cookie, nullptr), area.size(), *format));
+        } else if (area.isEmpty()) {
+            take(index, {});
+        } else {
+            countRead(area);
+            QImage pixels = grabShared(*partPool_, drawable, area, *format);
+            take(index, pixels.isNull() ? grabPlain(drawable, area, *format) : pixels);
+        }
+    }
 }
 
-QImage ImageGrabber::grabShared(xcb_drawable_t drawable, const QRect& area, QImage::Format format) {
-    const size_t bytes = size_t(area.width()) * size_t(area.height()) * 4;
-    const std::optional<SegmentPool::Segment> segment = pool_->take(bytes);
+QImage ImageGrabber::grabShared(SegmentPool& pool, xcb_drawable_t drawable, const QRect& area, QImage::Format format) {
+    const size_t bytes = bytesOf(area);
+    const std::optional<SegmentPool::Segment> segment = pool.take(bytes);
     if (!segment) return {};
     xcb_connection_t* c = connection_.get();
     auto reply = take(xcb_shm_get_image_reply(
@@ -84,27 +139,20 @@ QImage ImageGrabber::grabShared(xcb_drawable_t drawable, const QRect& area, QIma
                           uint16_t(area.height()), allPlanes, XCB_IMAGE_FORMAT_Z_PIXMAP, segment->id, 0),
         nullptr));
     if (!reply || reply->size < bytes) {
-        pool_->giveBack(*segment);
+        pool.giveBack(*segment);
         return {};
     }
-    return pool_->imageOn(*segment, area.size(), format);
+    return pool.imageOn(*segment, area.size(), format);
 }
 
 QImage ImageGrabber::grabPlain(xcb_drawable_t drawable, const QRect& area, QImage::Format format) {
     xcb_connection_t* c = connection_.get();
-    xcb_get_image_reply_t* reply = xcb_get_image_reply(
-        c,
-        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, int16_t(area.x()), int16_t(area.y()),
-                      uint16_t(area.width()), uint16_t(area.height()), allPlanes),
-        nullptr);
-    if (!reply) return {};
-    if (xcb_get_image_data_length(reply) < qsizetype(area.width()) * area.height() * 4) {
-        std::free(reply);
-        return {};
-    }
-    // The reply becomes the image's memory and is freed with its last copy.
-    return QImage(xcb_get_image_data(reply), area.width(), area.height(), qsizetype(area.width()) * 4, format,
-                  freeReply, reply);
+    return imageOf(xcb_get_image_reply(c,
+                                       xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, int16_t(area.x()),
+                                                     int16_t(area.y()), uint16_t(area.width()),
+                                                     uint16_t(area.height()), allPlanes),
+                                       nullptr),
+                   area.size(), format);
 }
 
 QImage ImageGrabber::cursor(QPoint& topLeft) {

@@ -6,6 +6,8 @@
 #include <QPoint>
 #include <QRect>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -29,29 +31,43 @@ public:
 
     bool sharedMemoryAvailable() const { return pool_ != nullptr; }
     void setUseSharedMemory(bool use);
-    // For a stream of grabs whose consumer lets go of each before the next:
-    // the shared segments stay until the grabber is gone.
-    void keepSegmentsBetweenGrabs();
+    // For a stream of grabs whose consumer holds at most `pictures` of them
+    // at once: that many shared segments stay until the grabber is gone.
+    void keepSegmentsBetweenGrabs(size_t pictures);
 
     // `area` of `drawable` (in its own coordinates), which has depth 24 or
     // 32; null on failure or another depth.
     QImage grab(xcb_drawable_t drawable, const QRect& area, int depth);
-    // The same through GetImage alone: for small areas read once, where a
-    // shared segment would cost more than the copy it saves and would take
-    // the place of a screen-sized one in the pool.
-    QImage grabOnce(xcb_drawable_t drawable, const QRect& area, int depth);
+
+    // Receives the pixels of `areas[index]`, valid during the call only;
+    // null when that read failed.
+    using PartSink = std::function<void(qsizetype index, const QImage& pixels)>;
+    // Several areas of `drawable` read at once, for pieces of a picture read
+    // again and again (what our windows cover): the small ones' requests all
+    // go out before the first answer is read, the large ones pass through
+    // shared segments of their own, kept for the next reads, so neither
+    // waits for a round trip each nor needs fresh memory.
+    void grabParts(xcb_drawable_t drawable, const QList<QRect>& areas, int depth, const PartSink& take);
+
+    // Pixels asked of the server so far by every read.
+    qint64 pixelsRead() const { return pixelsRead_; }
 
     // The pointer's image placed at its position in root pixels; a null
     // image when the server cannot tell.
     QImage cursor(QPoint& topLeft);
 
 private:
-    QImage grabShared(xcb_drawable_t drawable, const QRect& area, QImage::Format format);
+    QImage grabShared(SegmentPool& pool, xcb_drawable_t drawable, const QRect& area, QImage::Format format);
     QImage grabPlain(xcb_drawable_t drawable, const QRect& area, QImage::Format format);
+    void countRead(const QRect& area) { pixelsRead_ += qint64(area.width()) * area.height(); }
 
     Connection& connection_;
     std::mutex lock_;
     std::shared_ptr<SegmentPool> pool_;
+    // The large parts' segments, apart from the whole grabs' so that neither
+    // takes the other's place.
+    std::shared_ptr<SegmentPool> partPool_;
+    std::atomic<qint64> pixelsRead_{0};
     bool useShm_ = false;
     bool xfixesAvailable_ = false;
 };

@@ -1,5 +1,6 @@
 #include "platform/media/PictureEncoder.h"
 
+#include "platform/ThreadName.h"
 #include "platform/media/MediaError.h"
 
 #include <libyuv/convert_from_argb.h>
@@ -7,6 +8,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace tavero::media {
 
@@ -15,6 +17,13 @@ namespace {
 struct DictionaryFree {
     void operator()(AVDictionary* dictionary) const noexcept { av_dict_free(&dictionary); }
 };
+
+// "tavero-x264" for libx264.
+std::string workersName(const char* encoder) {
+    std::string name(encoder);
+    if (name.rfind("lib", 0) == 0) name.erase(0, 3);
+    return "tavero-" + name;
+}
 
 bool convertible(QImage::Format format) {
     return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
@@ -52,7 +61,12 @@ PictureEncoder::PictureEncoder(QSize size, bool globalHeader, const PictureCodin
     if (coding.immediate) av_dict_set(&options, "tune", "zerolatency", 0);
     // libx265 otherwise writes its settings to the program's error output.
     if (std::strcmp(coding.encoder, "libx265") == 0) av_dict_set(&options, "x265-params", "log-level=error", 0);
-    const int opened = avcodec_open2(encoder_.get(), codec, &options);
+    int opened = 0;
+    {
+        // The encoder starts its threads as it opens: they take this name.
+        const ThreadNameForNewThreads workers(workersName(coding.encoder).c_str());
+        opened = avcodec_open2(encoder_.get(), codec, &options);
+    }
     std::unique_ptr<AVDictionary, DictionaryFree> unused(options);
     check(opened, "avcodec_open2");
 

@@ -1,6 +1,8 @@
 #include "platform/media/V4l2Camera.h"
 
+#include "platform/PicturePool.h"
 #include "platform/ShotError.h"
+#include "platform/ThreadName.h"
 #include "platform/media/MediaHandles.h"
 
 extern "C" {
@@ -92,6 +94,7 @@ public:
 
 private:
     void run() {
+        nameThisThread("tavero-camera");
         try {
             readPictures();
         } catch (const std::exception& error) {
@@ -122,7 +125,7 @@ private:
     }
 
     void deliver(AVFrame& frame, MonotonicTime arrived) {
-        QImage picture(frame.width, frame.height, QImage::Format_RGB32);
+        QImage picture = pictures_.take(QSize(frame.width, frame.height));
         const bool converted = !picture.isNull() && convert(frame, picture);
         av_frame_unref(&frame);
         if (converted) picture_(picture, arrived);
@@ -136,6 +139,7 @@ private:
     AVStream* stream_ = nullptr;
     CodecContext decoder_;
     QSize size_;
+    PicturePool pictures_{picturesHeld};
     std::thread thread_;
 };
 
