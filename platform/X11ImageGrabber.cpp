@@ -32,11 +32,14 @@ bool hasShm12(Connection& connection) {
     return version && (version->major_version > 1 || version->minor_version >= 2);
 }
 
-// Parts this large (a panel, the teleprompter, the portrait) pass through a
-// shared segment; smaller ones (the border's strips) are cheaper as replies.
-constexpr size_t sharedPartBytes = 256 * 1024;
-// Large parts read at once at most: one segment each stays for the next reads.
-constexpr size_t keptPartSegments = 4;
+// Parts this large (the border's strips, the panels) pass through shared
+// segments: a reply this large is read into fresh memory, which the C
+// library hands back to the system once it is freed. Smaller ones (the
+// rows of the border's rounded corners) are cheaper as replies.
+constexpr size_t sharedPartBytes = 16 * 1024;
+// Large parts read at once at most (four strips and a few panels): one
+// segment each stays for the next reads.
+constexpr size_t keptPartSegments = 16;
 
 void freeReply(void* reply) { std::free(reply); }
 
@@ -53,6 +56,36 @@ QImage imageOf(xcb_get_image_reply_t* reply, QSize size, QImage::Format format) 
 }
 
 size_t bytesOf(const QRect& area) { return size_t(area.width()) * size_t(area.height()) * 4; }
+
+xcb_get_image_cookie_t askPlain(xcb_connection_t* c, xcb_drawable_t drawable, const QRect& area) {
+    return xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, int16_t(area.x()), int16_t(area.y()),
+                         uint16_t(area.width()), uint16_t(area.height()), allPlanes);
+}
+
+xcb_shm_get_image_cookie_t askShared(xcb_connection_t* c, xcb_drawable_t drawable, const QRect& area,
+                                     uint32_t segment) {
+    return xcb_shm_get_image(c, drawable, int16_t(area.x()), int16_t(area.y()), uint16_t(area.width()),
+                             uint16_t(area.height()), allPlanes, XCB_IMAGE_FORMAT_Z_PIXMAP, segment, 0);
+}
+
+// The segment as the image of `area` once the server has written it; null
+// (and the segment free again) when it did not.
+QImage sharedAnswer(xcb_connection_t* c, xcb_shm_get_image_cookie_t cookie, SegmentPool& pool,
+                    const SegmentPool::Segment& segment, const QRect& area, QImage::Format format) {
+    auto reply = take(xcb_shm_get_image_reply(c, cookie, nullptr));
+    if (!reply || reply->size < bytesOf(area)) {
+        pool.giveBack(segment);
+        return {};
+    }
+    return pool.imageOn(segment, area.size(), format);
+}
+
+// A part's request under way: through a segment or as a reply.
+struct AskedPart {
+    std::optional<SegmentPool::Segment> segment;
+    xcb_shm_get_image_cookie_t shared{};
+    std::optional<xcb_get_image_cookie_t> plain;
+};
 
 }  // namespace
 
@@ -91,7 +124,7 @@ QImage ImageGrabber::grab(xcb_drawable_t drawable, const QRect& area, int depth)
     std::lock_guard guard(lock_);
     countRead(area);
     QImage image;
-    if (useShm_) image = grabShared(*pool_, drawable, area, *format);
+    if (useShm_) image = grabShared(drawable, area, *format);
     if (image.isNull()) image = grabPlain(drawable, area, *format);
     return image;
 }
@@ -104,55 +137,35 @@ void ImageGrabber::grabParts(xcb_drawable_t drawable, const QList<QRect>& areas,
     }
     std::lock_guard guard(lock_);
     xcb_connection_t* c = connection_.get();
-    const auto shared = [&](const QRect& area) { return useShm_ && bytesOf(area) >= sharedPartBytes; };
-    std::vector<std::optional<xcb_get_image_cookie_t>> asked(size_t(areas.size()));
+    // Every request goes out before the first answer is read.
+    std::vector<AskedPart> asked(size_t(areas.size()));
     for (qsizetype index = 0; index < areas.size(); ++index) {
         const QRect& area = areas[index];
-        if (area.isEmpty() || shared(area)) continue;
+        if (area.isEmpty()) continue;
         countRead(area);
-        asked[size_t(index)] = xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, int16_t(area.x()),
-                                             int16_t(area.y()), uint16_t(area.width()), uint16_t(area.height()),
-                                             allPlanes);
+        AskedPart& part = asked[size_t(index)];
+        if (useShm_ && bytesOf(area) >= sharedPartBytes) part.segment = partPool_->take(bytesOf(area));
+        if (part.segment) part.shared = askShared(c, drawable, area, part.segment->id);
+        else part.plain = askPlain(c, drawable, area);
     }
     for (qsizetype index = 0; index < areas.size(); ++index) {
-        const QRect& area = areas[index];
-        if (const std::optional<xcb_get_image_cookie_t> cookie = asked[size_t(index)]) {
-            take(index, imageOf(xcb_get_image_reply(c, *cookie, nullptr), area.size(), *format));
-        } else if (area.isEmpty()) {
-            take(index, {});
-        } else {
-            countRead(area);
-            QImage pixels = grabShared(*partPool_, drawable, area, *format);
-            take(index, pixels.isNull() ? grabPlain(drawable, area, *format) : pixels);
-        }
+        const AskedPart& part = asked[size_t(index)];
+        if (part.segment) take(index, sharedAnswer(c, part.shared, *partPool_, *part.segment, areas[index], *format));
+        else if (part.plain) take(index, imageOf(xcb_get_image_reply(c, *part.plain, nullptr), areas[index].size(), *format));
+        else take(index, {});
     }
 }
 
-QImage ImageGrabber::grabShared(SegmentPool& pool, xcb_drawable_t drawable, const QRect& area, QImage::Format format) {
-    const size_t bytes = bytesOf(area);
-    const std::optional<SegmentPool::Segment> segment = pool.take(bytes);
+QImage ImageGrabber::grabShared(xcb_drawable_t drawable, const QRect& area, QImage::Format format) {
+    const std::optional<SegmentPool::Segment> segment = pool_->take(bytesOf(area));
     if (!segment) return {};
     xcb_connection_t* c = connection_.get();
-    auto reply = take(xcb_shm_get_image_reply(
-        c,
-        xcb_shm_get_image(c, drawable, int16_t(area.x()), int16_t(area.y()), uint16_t(area.width()),
-                          uint16_t(area.height()), allPlanes, XCB_IMAGE_FORMAT_Z_PIXMAP, segment->id, 0),
-        nullptr));
-    if (!reply || reply->size < bytes) {
-        pool.giveBack(*segment);
-        return {};
-    }
-    return pool.imageOn(*segment, area.size(), format);
+    return sharedAnswer(c, askShared(c, drawable, area, segment->id), *pool_, *segment, area, format);
 }
 
 QImage ImageGrabber::grabPlain(xcb_drawable_t drawable, const QRect& area, QImage::Format format) {
     xcb_connection_t* c = connection_.get();
-    return imageOf(xcb_get_image_reply(c,
-                                       xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, int16_t(area.x()),
-                                                     int16_t(area.y()), uint16_t(area.width()),
-                                                     uint16_t(area.height()), allPlanes),
-                                       nullptr),
-                   area.size(), format);
+    return imageOf(xcb_get_image_reply(c, askPlain(c, drawable, area), nullptr), area.size(), format);
 }
 
 QImage ImageGrabber::cursor(QPoint& topLeft) {

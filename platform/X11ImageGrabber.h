@@ -21,7 +21,7 @@ class SegmentPool;
 // the server's own layout: Format_RGB32 for depth 24, ARGB32_Premultiplied
 // for depth 32 (little-endian servers, which X servers on our machines are).
 // Errors of failed grabs arrive among the connection's events, which its
-// owner reads or discards. Owns the pool; any thread, one grab at a time.
+// owner reads or discards. Owns the pools; any thread, one grab at a time.
 class ImageGrabber {
 public:
     explicit ImageGrabber(Connection& connection);
@@ -43,10 +43,10 @@ public:
     // null when that read failed.
     using PartSink = std::function<void(qsizetype index, const QImage& pixels)>;
     // Several areas of `drawable` read at once, for pieces of a picture read
-    // again and again (what our windows cover): the small ones' requests all
-    // go out before the first answer is read, the large ones pass through
-    // shared segments of their own, kept for the next reads, so neither
-    // waits for a round trip each nor needs fresh memory.
+    // again and again (what our windows cover): every request goes out
+    // before the first answer is read, so they wait for one round trip
+    // together, and all but the smallest are written into shared segments
+    // of their own, kept for the next reads, so they need no fresh memory.
     void grabParts(xcb_drawable_t drawable, const QList<QRect>& areas, int depth, const PartSink& take);
 
     // Pixels asked of the server so far by every read.
@@ -57,7 +57,7 @@ public:
     QImage cursor(QPoint& topLeft);
 
 private:
-    QImage grabShared(SegmentPool& pool, xcb_drawable_t drawable, const QRect& area, QImage::Format format);
+    QImage grabShared(xcb_drawable_t drawable, const QRect& area, QImage::Format format);
     QImage grabPlain(xcb_drawable_t drawable, const QRect& area, QImage::Format format);
     void countRead(const QRect& area) { pixelsRead_ += qint64(area.width()) * area.height(); }
 
