@@ -10,7 +10,7 @@
 #include <QRectF>
 #include <QSize>
 
-#include <vector>
+#include <deque>
 
 namespace tavero {
 
@@ -31,8 +31,9 @@ public:
     // The memory one caller's frames reuse: the framed look's backdrop,
     // reduced and blurred again for every frame. One thread at a time.
     struct Scratch {
-        // The source halved again and again.
-        std::vector<QImage> halves;
+        // The source halved again and again (a deque: each half is read
+        // while the next is added).
+        std::deque<QImage> halves;
         QImage blurred;
         ImageOps::filters::BlurMemory blur;
     };
