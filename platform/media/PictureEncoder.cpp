@@ -2,6 +2,7 @@
 
 #include "platform/ThreadName.h"
 #include "platform/media/MediaError.h"
+#include "platform/media/PacketMemory.h"
 
 #include <libyuv/convert_from_argb.h>
 #include <libyuv/scale_argb.h>
@@ -18,6 +19,10 @@ struct DictionaryFree {
     void operator()(AVDictionary* dictionary) const noexcept { av_dict_free(&dictionary); }
 };
 
+// Coded pictures alive at once at most: the one being coded and those the
+// muxer holds until the sound catches up with them.
+constexpr size_t keptPackets = 16;
+
 // "tavero-x264" for libx264.
 std::string workersName(const char* encoder) {
     std::string name(encoder);
@@ -33,10 +38,11 @@ bool convertible(QImage::Format format) {
 }  // namespace
 
 PictureEncoder::PictureEncoder(QSize size, bool globalHeader, const PictureCoding& coding)
-    : frame_(makeFrame()), packet_(makePacket()) {
+    : packetMemory_(std::make_shared<ReusedMemory>(keptPackets)), frame_(makeFrame()), packet_(makePacket()) {
     const AVCodec* codec = avcodec_find_encoder_by_name(coding.encoder);
     if (!codec) throw MediaError("avcodec_find_encoder_by_name", AVERROR_ENCODER_NOT_FOUND);
     encoder_ = makeCodecContext(codec);
+    if (codec->capabilities & AV_CODEC_CAP_DR1) reusePacketMemory(*encoder_, packetMemory_);
     encoder_->width = size.width();
     encoder_->height = size.height();
     encoder_->pix_fmt = AV_PIX_FMT_YUV420P;
