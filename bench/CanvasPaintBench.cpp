@@ -230,6 +230,53 @@ void paintLongestStroke(benchmark::State& state) {
     paintLargestProject(state, {strokeAtTheLimits(0, markLimits::maxPoints)}, "one stroke of 20000 points, width 36");
 }
 
+// Strokes of the longest kind at the widest line, each criss-crossing the
+// whole picture in short steps, until they hold `points` between them.
+QList<Mark> strokesAcrossThePicture(qsizetype points) {
+    QList<Mark> marks;
+    for (int index = 0; points > 0; ++index) {
+        Mark stroke;
+        stroke.tool = MarkTool::pen;
+        stroke.width = markLimits::maxLineWidth;
+        const qsizetype count = std::min(points, markLimits::maxPoints);
+        for (qsizetype point = 0; point < count; ++point)
+            stroke.points.append(QPointF(std::fmod(index * 211 + point * 37.3, largestPicture.width() - 80) + 40,
+                                         std::fmod(index * 137 + point * 23.1, largestPicture.height() - 80) + 40));
+        marks.append(stroke);
+        points -= count;
+    }
+    return marks;
+}
+
+std::string pointsLabel(qsizetype points) {
+    return std::to_string(points) + " points in strokes across the picture, width 36";
+}
+
+// A project at the bound of its points: the longest strokes criss-crossing
+// the picture until the marks hold all the points they may.
+void paintProjectAtTheBound(benchmark::State& state) {
+    paintLargestProject(state, strokesAcrossThePicture(markLimits::maxProjectPoints),
+                        pointsLabel(markLimits::maxProjectPoints));
+}
+
+// From opening such a project until the canvas shows it with its marks;
+// two such projects in turn, so no layer drawn before serves again.
+void openProjectAtTheBound(benchmark::State& state) {
+    const QList<Mark> marks = strokesAcrossThePicture(markLimits::maxProjectPoints);
+    QList<Mark> other = marks;
+    for (Mark& stroke : other) stroke.points.first() += QPointF(1, 0);
+    LargestProject project(marks, state.range(0) / 10.0);
+    const QImage picture = project.document.image();
+    bool first = false;
+    for (auto _ : state) {
+        project.document.open(picture, QStringLiteral("最大"), (first = !first) ? other : marks);
+        project.document.setZoom(state.range(0) / 10.0);
+        project.settle();
+    }
+    state.SetLabel(pointsLabel(markLimits::maxProjectPoints) + ", opened, 7680x5200, zoom " +
+                   std::to_string(state.range(0) / 10.0).substr(0, 3));
+}
+
 // Labels of the longest text at the largest size, as many as the second argument.
 void paintLabelsAtTheLimits(benchmark::State& state) {
     QList<Mark> marks;
@@ -306,6 +353,8 @@ BENCHMARK(settleStrokesAtTheLimits)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
+BENCHMARK(paintProjectAtTheBound)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(openProjectAtTheBound)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 BENCHMARK(settleCoverOverTheLargestPicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(settleHighlightsOverThePicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(settleArrowsAcrossThePicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);

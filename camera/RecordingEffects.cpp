@@ -2,6 +2,9 @@
 
 #include "camera/FiniteNumber.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace tavero {
 
 namespace {
@@ -18,7 +21,20 @@ double doubleOr(const json::Json& object, const char* key, double fallback) {
     return value ? json::toDouble(*value) : fallback;
 }
 
+double within(double value, double lowest, double highest, double fallback) {
+    return std::isnan(value) ? fallback : std::clamp(value, lowest, highest);
+}
+
 }  // namespace
+
+RecordingEffects RecordingEffects::withinRanges() const {
+    const RecordingEffects defaults;
+    RecordingEffects kept = *this;
+    kept.zoom = within(zoom, effectRanges::minZoom, effectRanges::maxZoom, defaults.zoom);
+    kept.padding = within(padding, effectRanges::minPadding, effectRanges::maxPadding, defaults.padding);
+    kept.blur = within(blur, effectRanges::minBlur, effectRanges::maxBlur, defaults.blur);
+    return kept;
+}
 
 json::Json toJson(const RecordingEffects& effects) {
     json::Json object = json::Json::object();
@@ -41,7 +57,7 @@ RecordingEffects recordingEffectsFromJson(const json::Json& value) {
     effects.zoom = doubleOr(value, "zoom", defaults.zoom);
     effects.padding = doubleOr(value, "padding", defaults.padding);
     effects.blur = doubleOr(value, "blur", defaults.blur);
-    return effects;
+    return effects.withinRanges();
 }
 
 }  // namespace tavero

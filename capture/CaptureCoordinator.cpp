@@ -281,12 +281,22 @@ ContentFilter CaptureCoordinator::filter(const DisplayInfo& display, const Share
     return filter;
 }
 
+ContentFilter CaptureCoordinator::filter(const WindowInfo& window) {
+    ContentFilter filter = ContentFilter::forWindow(window);
+    filter.withoutOwnWindows = true;
+    return filter;
+}
+
 void CaptureCoordinator::snapshot(const ContentFilter& filter, std::optional<bool> includeCursor,
                                   Completion<QImage> completion) {
     const bool cursor = includeCursor.value_or(includeCursor_);
+    ContentFilter grabbed = filter;
+    if (grabbed.display && grabbed.withoutOwnWindows && windows_)
+        for (quint32 window : windows_->shownWindows())
+            if (!grabbed.ownWindows.contains(window)) grabbed.ownWindows.append(window);
     auto gate = CompletionGate<QImage>::make(this, std::move(completion));
     QTimer::singleShot(timing_.snapshotDeadline, this, [gate] { gate->finish(ShotError(messages::snapshotTimeout())); });
-    runInBackground([gate, screen = screen_, filter, cursor] {
+    runInBackground([gate, screen = screen_, filter = std::move(grabbed), cursor] {
         gate->finish(tavero::capture(
             [&] {
                 QImage image = screen ? screen->grab(filter, cursor) : QImage();

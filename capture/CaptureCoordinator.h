@@ -90,7 +90,12 @@ public:
     // lists and the registered floating ones: for a picture taken while they
     // may be on the screen, as the recording's background still is.
     static ContentFilter filter(const DisplayInfo& display, const ShareableContent& content);
+    // One window by its own pixels, whatever covers it, this program's
+    // windows included: the set-up's preview of the window it will record.
+    static ContentFilter filter(const WindowInfo& window);
     // One grab behind the snapshot watchdog; no `includeCursor` means ours.
+    // A display filter without our windows also leaves out those shown now,
+    // which the content may have missed.
     void snapshot(const ContentFilter& filter, std::optional<bool> includeCursor, Completion<QImage> completion);
     // Brings the front window of the program `processID` forward with the
     // keyboard, as a taskbar would; nothing without a screen.

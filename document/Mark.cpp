@@ -20,6 +20,12 @@ bool withinLimits(const Mark& mark) {
            mark.points.size() <= markLimits::maxPoints;
 }
 
+qsizetype pointCount(const QList<Mark>& marks) {
+    qsizetype count = 0;
+    for (const Mark& mark : marks) count += mark.points.size();
+    return count;
+}
+
 json::Json toJson(const Mark& mark) {
     json::Json points = json::Json::array();
     for (const QPointF& point : mark.points) points.push_back(json::pointToJson(point));

@@ -46,11 +46,18 @@ inline constexpr double minFontSize = 1;
 inline constexpr double maxFontSize = 200;
 inline constexpr qsizetype maxTextLength = 5'000;
 inline constexpr qsizetype maxPoints = 20'000;
+// Points across all the marks of one picture. Strokes that criss-cross a
+// large picture at the widest line take the canvas about a second for
+// 20,000 points, so a project holds what it draws within a few seconds; the
+// tools add no point beyond it, and a project file holding more is refused.
+inline constexpr qsizetype maxProjectPoints = 50'000;
 }  // namespace markLimits
 
 // True when the mark's width, font size, text and points are within
 // markLimits; a NaN never is.
 bool withinLimits(const Mark& mark);
+// The points of all `marks` together.
+qsizetype pointCount(const QList<Mark>& marks);
 
 // Keys in the stored order: "id", "tool", "points", "ink", "width", "text",
 // "fontSize", and "obscure" only when the mark has cover settings.

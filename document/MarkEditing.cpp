@@ -12,8 +12,11 @@ ObscureSettings legacyCover(const Mark& mark) {
 }
 }  // namespace
 
+qsizetype ShotDocument::pointsLeft() const { return markLimits::maxProjectPoints - pointCount(marks_); }
+
 void ShotDocument::add(const Mark& mark) {
     ChangeScope scope(*this);
+    if (mark.points.size() > pointsLeft()) return;
     checkpoint();
     marks_.append(mark);
     select(mark.id);

@@ -75,6 +75,8 @@ public:
     bool canRedo() const { return !redoStack_.isEmpty(); }
     // The selected text label, only while the text or the move tool is active.
     std::optional<Mark> selectedText() const;
+    // How many more points the marks may hold (markLimits::maxProjectPoints).
+    qsizetype pointsLeft() const;
 
     // Direct writes of the zoom controls, the width slider and a move drag
     // on the canvas; none of them records an undo step or raises revision.
@@ -97,7 +99,7 @@ public:
     // starts a new undo step.
     void finishTextEditing();
 
-    // Mark editing.
+    // Mark editing. A mark with more points than are left is not added.
     void add(const Mark& mark);
     void select(const std::optional<QUuid>& id);
     void choose(MarkTool tool);
@@ -115,7 +117,8 @@ public:
     void newText();
     void placeText(const QPointF& point);
     void beginTextInput();
-    // Keeps at most markLimits::maxTextLength characters of `typed`.
+    // Keeps at most markLimits::maxTextLength characters of `typed`. No new
+    // label is made once no points are left for it.
     void changeText(const QString& typed);
     void endTextInput(bool cancelled);
 

@@ -52,6 +52,7 @@ void ShotDocument::changeText(const QString& typed) {
     // The first visible character creates the label; the rest of the typing
     // joins the undo step recorded here.
     const Mark label = newLabel(*textInsertionPoint_, text);
+    if (label.points.size() > pointsLeft()) return;
     checkpoint();
     marks_.append(label);
     selected_ = label.id;

@@ -1,5 +1,6 @@
 #include "editor_ui/SegmentedPicker.h"
 
+#include "editor_ui/ChoiceButton.h"
 #include "editor_ui/EditorLook.h"
 
 #include <QBoxLayout>
@@ -20,12 +21,11 @@ constexpr double disabledOpacity = 0.4;
 constexpr double textPoints = 11;
 
 // One segment: its title, on a raised white face while chosen.
-class Segment : public QAbstractButton {
+class Segment : public ChoiceButton {
 public:
-    Segment(const QString& title, QWidget* parent) : QAbstractButton(parent) {
+    Segment(const QString& title, QWidget* parent) : ChoiceButton(parent) {
         setText(title);
         setAccessibleName(title);
-        setCheckable(true);
         setFont(EditorLook::font(parent, textPoints));
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         setFixedHeight(trackHeight - 2 * inset);

@@ -19,17 +19,24 @@ constexpr size_t maxMarks = 10'000;
 
 [[noreturn]] void refuseProject() { throw ShotError(messages::unreadableProject()); }
 
-// Counts the points before decoding them, so an oversized mark is refused
-// without building it.
-void checkPointCount(const json::Json& value) {
-    if (!value.is_object()) return;
-    const auto points = value.find("points");
-    if (points != value.end() && points->is_array() && points->size() > size_t(markLimits::maxPoints))
-        refuseProject();
+size_t pointCountOf(const json::Json& mark) {
+    if (!mark.is_object()) return 0;
+    const auto points = mark.find("points");
+    return points != mark.end() && points->is_array() ? points->size() : 0;
+}
+
+// Counts the points before decoding any mark, so an oversized mark or a
+// project with too many points is refused without building them.
+void checkPointCounts(const json::Json& marks) {
+    size_t total = 0;
+    for (const json::Json& mark : marks) {
+        const size_t points = pointCountOf(mark);
+        total += points;
+        if (points > size_t(markLimits::maxPoints) || total > size_t(markLimits::maxProjectPoints)) refuseProject();
+    }
 }
 
 Mark plausibleMark(const json::Json& value) {
-    checkPointCount(value);
     Mark mark = markFromJson(value);
     if (!withinLimits(mark)) refuseProject();
     return mark;
@@ -68,6 +75,7 @@ EditableShot editableShotFromJson(const json::Json& value) {
     shot.png = json::bytesFromJson(json::require(value, "png"));
     const json::Json& marks = json::requireArray(value, "marks");
     if (marks.size() > maxMarks) refuseProject();
+    checkPointCounts(marks);
     shot.marks.reserve(qsizetype(marks.size()));
     for (const json::Json& mark : marks) shot.marks.append(plausibleMark(mark));
     return shot;

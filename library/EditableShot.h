@@ -31,8 +31,9 @@ json::Json toJson(const EditableShot& shot);
 // missing or mistyped value throws json::DecodeError. Project files come from
 // anywhere, so values no project of ours holds (a mark beyond markLimits,
 // such as a font outside 1…200, a line wider than 36, a label longer than
-// 5,000 characters or more than 20,000 points; more than 10,000 marks) throw
-// the ShotError of an unreadable project before they reach the editor.
+// 5,000 characters or more than 20,000 points; more than 10,000 marks; more
+// than 50,000 points across the marks) throw the ShotError of an unreadable
+// project before they reach the editor.
 EditableShot editableShotFromJson(const json::Json& value);
 
 QByteArray encodeEditableShot(const EditableShot& shot);

@@ -51,10 +51,7 @@ QString LocalLibrary::filename(const QString& prefix, const QUuid& id) {
 
 template <typename Value, typename Work>
 void LocalLibrary::run(Work work, std::function<void(Result<Value>)> done) {
-    queue_.async([work = std::move(work), done = std::move(done)] {
-        Result<Value> result = capture(work, messages::operationFailed());
-        postToMain([done, result] { done(result); });
-    });
+    runInTurn<Value>(std::move(work), std::move(done), messages::operationFailed());
 }
 
 void LocalLibrary::onManifestKeptAside(KeptAside keptAside) { keptAside_ = std::move(keptAside); }

@@ -3,6 +3,7 @@
 #include "document/Mark.h"
 #include "library/CaptureRecord.h"
 #include "library/LibraryManifest.h"
+#include "platform/MainThread.h"
 #include "platform/Result.h"
 #include "platform/SerialQueue.h"
 #include "platform/ShotError.h"
@@ -79,6 +80,19 @@ public:
     // Moves the record's file to the Trash and forgets the record. A file that
     // is already gone is simply forgotten.
     void trash(const CaptureRecord& record, TrashDone done);
+
+    // Runs `work` on the library's queue, in turn with its own disk work, and
+    // answers with what it returns or the ShotError it throws (any other
+    // exception answers `fallback`). For the files kept beside the listed
+    // ones, a recording's project: they are read after the writes asked
+    // before, and written before the library is gone.
+    template <typename Value>
+    void runInTurn(std::function<Value()> work, std::function<void(Result<Value>)> done, QString fallback) {
+        queue_.async([work = std::move(work), done = std::move(done), fallback = std::move(fallback)] {
+            Result<Value> result = capture(work, fallback);
+            postToMain([done, result] { done(result); });
+        });
+    }
 
     // `prefix`, the local time as "yyyy-MM-dd_HH-mm-ss" and the first six
     // characters of `id`, joined with "_"; callers append the extension.

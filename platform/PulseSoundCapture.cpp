@@ -1,5 +1,6 @@
 #include "platform/SoundCapture.h"
 
+#include "platform/PulseConnection.h"
 #include "platform/ShotError.h"
 #include "platform/SoundStamps.h"
 
@@ -21,39 +22,19 @@ QString noServer() { return QStringLiteral("无法连接声音服务，请确认
 QString noMicrophone() { return QStringLiteral("没有找到麦克风。"); }
 QString serverGone() { return QStringLiteral("声音服务已断开"); }
 QString inputGone() { return QStringLiteral("录音设备已断开"); }
+QString microphoneGone() { return QStringLiteral("麦克风已断开"); }
 
 // Small buffers keep the stamps close to the sound and the delay short.
 constexpr pa_usec_t fragmentLength = 20'000;
 
-struct LoopFree {
-    void operator()(pa_threaded_mainloop* loop) const noexcept {
-        pa_threaded_mainloop_stop(loop);
-        pa_threaded_mainloop_free(loop);
-    }
-};
-struct ContextFree {
-    void operator()(pa_context* context) const noexcept {
-        pa_context_set_state_callback(context, nullptr, nullptr);
-        pa_context_disconnect(context);
-        pa_context_unref(context);
-    }
-};
 struct StreamFree {
     void operator()(pa_stream* stream) const noexcept {
         pa_stream_set_state_callback(stream, nullptr, nullptr);
         pa_stream_set_read_callback(stream, nullptr, nullptr);
+        pa_stream_set_moved_callback(stream, nullptr, nullptr);
         pa_stream_disconnect(stream);
         pa_stream_unref(stream);
     }
-};
-
-// What the server says about a device: its name, format and whether it is
-// the monitor of an output.
-struct Device {
-    QByteArray name;
-    pa_sample_spec spec{};
-    bool monitor = false;
-    bool found = false;
 };
 
 class PulseSoundCapture;
@@ -65,21 +46,21 @@ struct Input {
     std::unique_ptr<pa_stream, StreamFree> stream;
     std::vector<float> aligned;
     SoundStamps stamps;
+    // It now repeats an output: what it delivers is dropped.
+    bool repeatsOutput = false;
 };
 
-// The PulseAudio client: a threaded main loop whose thread delivers the
-// chunks. Every access to the context and streams holds the loop's lock.
+// The capture's streams on a connection of their own, whose loop's thread
+// delivers the chunks. Every access to the streams holds the loop's lock.
 class PulseSoundCapture final : public SoundCapture {
 public:
     PulseSoundCapture(const QList<SoundInput>& inputs, ChunkHandler chunk, FailureHandler failed)
         : chunk_(std::move(chunk)), failed_(std::move(failed)) {
-        loop_.reset(pa_threaded_mainloop_new());
-        if (!loop_) throw ShotError(noServer());
-        pa_threaded_mainloop_set_name(loop_.get(), "tavero-pulse");
+        connection_ = std::make_unique<PulseConnection>([this] { fail(serverGone()); });
         try {
-            Locked locked(loop_.get());
-            connect();
+            PulseConnection::Locked locked(*connection_);
             for (SoundInput kind : inputs) open(kind);
+            connection_->settled();
             running_ = true;
         } catch (...) {
             shutDown();
@@ -90,58 +71,30 @@ public:
     ~PulseSoundCapture() override { shutDown(); }
 
 private:
-    // What an introspection call hands back, and the loop to wake with it.
-    template <typename T>
-    struct Query {
-        pa_threaded_mainloop* loop = nullptr;
-        T result{};
-    };
-
-    struct Locked {
-        explicit Locked(pa_threaded_mainloop* loop) : loop(loop) { pa_threaded_mainloop_lock(loop); }
-        ~Locked() { pa_threaded_mainloop_unlock(loop); }
-        pa_threaded_mainloop* loop;
-    };
-
-    // The streams and the context go under the loop's lock, then the loop's
-    // thread ends: no callback runs afterwards.
+    // The streams go under the loop's lock, then the connection: no callback
+    // runs afterwards.
     void shutDown() {
         {
-            Locked locked(loop_.get());
+            PulseConnection::Locked locked(*connection_);
             running_ = false;
             inputs_.clear();
-            context_.reset();
         }
-        loop_.reset();
-    }
-
-    void connect() {
-        context_.reset(pa_context_new(pa_threaded_mainloop_get_api(loop_.get()), "Tavero"));
-        if (!context_) throw ShotError(noServer());
-        pa_context_set_state_callback(context_.get(), &PulseSoundCapture::contextChanged, this);
-        // Never start a server of our own: no answer means no sound.
-        if (pa_context_connect(context_.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
-            pa_threaded_mainloop_start(loop_.get()) < 0)
-            throw ShotError(noServer());
-        for (;;) {
-            const pa_context_state_t state = pa_context_get_state(context_.get());
-            if (state == PA_CONTEXT_READY) return;
-            if (!PA_CONTEXT_IS_GOOD(state)) throw ShotError(noServer());
-            pa_threaded_mainloop_wait(loop_.get());
-        }
+        connection_.reset();
     }
 
     void open(SoundInput kind) {
-        const Device device = kind == SoundInput::system ? systemMonitor() : microphone();
+        const PulseDevice device = kind == SoundInput::system ? systemMonitor() : microphone();
         auto input = std::make_unique<Input>();
         input->owner = this;
         input->kind = kind;
         // Floats at the device's own rate and channels: converting them is ours.
         input->spec = {PA_SAMPLE_FLOAT32NE, device.spec.rate, device.spec.channels};
-        input->stream.reset(pa_stream_new(context_.get(), "录音", &input->spec, nullptr));
+        input->stream.reset(pa_stream_new(connection_->context(), "录音", &input->spec, nullptr));
         if (!input->stream) throw ShotError(noServer());
         pa_stream_set_state_callback(input->stream.get(), &PulseSoundCapture::streamChanged, input.get());
         pa_stream_set_read_callback(input->stream.get(), &PulseSoundCapture::readable, input.get());
+        if (kind == SoundInput::microphone)
+            pa_stream_set_moved_callback(input->stream.get(), &PulseSoundCapture::microphoneMoved, input.get());
         pa_buffer_attr attributes;
         std::memset(&attributes, 0xff, sizeof attributes);
         attributes.fragsize = uint32_t(pa_usec_to_bytes(fragmentLength, &input->spec));
@@ -154,48 +107,28 @@ private:
             const pa_stream_state_t state = pa_stream_get_state(input->stream.get());
             if (state == PA_STREAM_READY) break;
             if (!PA_STREAM_IS_GOOD(state)) throw ShotError(refusal);
-            pa_threaded_mainloop_wait(loop_.get());
+            connection_->wait();
         }
         inputs_.push_back(std::move(input));
     }
 
     // The monitor of the default output: what the computer plays.
-    Device systemMonitor() {
-        const QByteArray sink = defaults().first;
-        Query<Device> query{loop_.get()};
-        if (!sink.isEmpty())
-            await(pa_context_get_sink_info_by_name(context_.get(), sink.constData(), &sinkFound, &query));
-        if (!query.result.found || query.result.name.isEmpty()) throw ShotError(noServer());
-        return query.result;
+    PulseDevice systemMonitor() {
+        const std::optional<PulseDevice> monitor = connection_->monitorOf(connection_->defaults().first);
+        if (!monitor || monitor->name.isEmpty()) throw ShotError(noServer());
+        return *monitor;
     }
 
-    // The default input, unless it only repeats an output.
-    Device microphone() {
-        const QByteArray source = defaults().second;
-        Query<Device> query{loop_.get()};
-        if (!source.isEmpty())
-            await(pa_context_get_source_info_by_name(context_.get(), source.constData(), &sourceFound, &query));
-        if (!query.result.found || query.result.monitor) throw ShotError(noMicrophone());
-        return query.result;
-    }
-
-    // The default output and input.
-    std::pair<QByteArray, QByteArray> defaults() {
-        Query<std::pair<QByteArray, QByteArray>> query{loop_.get()};
-        await(pa_context_get_server_info(context_.get(), &serverFound, &query));
-        return query.result;
-    }
-
-    void await(pa_operation* operation) {
-        if (!operation) throw ShotError(noServer());
-        while (pa_operation_get_state(operation) == PA_OPERATION_RUNNING) pa_threaded_mainloop_wait(loop_.get());
-        pa_operation_unref(operation);
+    PulseDevice microphone() {
+        const std::optional<PulseDevice> microphone = connection_->microphone();
+        if (!microphone) throw ShotError(noMicrophone());
+        return *microphone;
     }
 
     void fail(const QString& description) {
         if (!running_ || reported_) return;
         reported_ = true;
-        qCWarning(lcSound) << "sound capture ended:" << pa_strerror(pa_context_errno(context_.get()));
+        qCWarning(lcSound) << "sound capture ended:" << pa_strerror(pa_context_errno(connection_->context()));
         failed_(description);
     }
 
@@ -208,7 +141,7 @@ private:
             if (bytes == 0) return;
             // A hole (no data) is skipped: the stamps of what follows tell
             // how long it was.
-            if (data && running_) chunk_(chunkOf(input, data, bytes));
+            if (data && running_ && !input.repeatsOutput) chunk_(chunkOf(input, data, bytes));
             pa_stream_drop(stream);
         }
     }
@@ -245,20 +178,38 @@ private:
         return std::chrono::microseconds(negative ? -qint64(latency) : qint64(latency));
     }
 
-    static void contextChanged(pa_context* context, void* self) {
-        auto* capture = static_cast<PulseSoundCapture*>(self);
-        if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) capture->fail(serverGone());
-        pa_threaded_mainloop_signal(capture->loop_.get(), 0);
-    }
-
     static void streamChanged(pa_stream* stream, void* data) {
         auto* input = static_cast<Input*>(data);
         PulseSoundCapture* capture = input->owner;
         if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) {
-            const bool serverAlive = pa_context_get_state(capture->context_.get()) == PA_CONTEXT_READY;
-            capture->fail(serverAlive ? inputGone() : serverGone());
+            const bool serverAlive = pa_context_get_state(capture->connection_->context()) == PA_CONTEXT_READY;
+            capture->fail(!serverAlive                              ? serverGone()
+                          : input->kind == SoundInput::microphone ? microphoneGone()
+                                                                  : inputGone());
         }
-        pa_threaded_mainloop_signal(capture->loop_.get(), 0);
+        pa_threaded_mainloop_signal(capture->connection_->loop(), 0);
+    }
+
+    // The server moves a stream whose input went away to another one, and a
+    // monitor is all that is left where no other microphone is: that sound
+    // is no microphone, and the take must not go on as if it were.
+    // The answer comes once the inputs may be gone (shutDown): it looks
+    // for the microphone among those still there.
+    static void microphoneMoved(pa_stream* stream, void* data) {
+        PulseSoundCapture* capture = static_cast<Input*>(data)->owner;
+        const char* device = pa_stream_get_device_name(stream);
+        if (!device) return;
+        pa_operation* operation = pa_context_get_source_info_by_name(capture->connection_->context(), device,
+                                                                     &PulseSoundCapture::microphoneNowAt, capture);
+        if (operation) pa_operation_unref(operation);
+    }
+
+    static void microphoneNowAt(pa_context*, const pa_source_info* info, int, void* self) {
+        if (!info || info->monitor_of_sink == PA_INVALID_INDEX) return;
+        auto* capture = static_cast<PulseSoundCapture*>(self);
+        for (const std::unique_ptr<Input>& input : capture->inputs_)
+            if (input->kind == SoundInput::microphone) input->repeatsOutput = true;
+        capture->fail(microphoneGone());
     }
 
     static void readable(pa_stream*, size_t, void* data) {
@@ -266,30 +217,9 @@ private:
         input->owner->deliver(*input);
     }
 
-    static void serverFound(pa_context*, const pa_server_info* info, void* data) {
-        auto* query = static_cast<Query<std::pair<QByteArray, QByteArray>>*>(data);
-        if (info && info->default_sink_name) query->result.first = info->default_sink_name;
-        if (info && info->default_source_name) query->result.second = info->default_source_name;
-        pa_threaded_mainloop_signal(query->loop, 0);
-    }
-
-    static void sinkFound(pa_context*, const pa_sink_info* info, int, void* data) {
-        auto* query = static_cast<Query<Device>*>(data);
-        if (info && info->monitor_source_name)
-            query->result = {info->monitor_source_name, info->sample_spec, true, true};
-        pa_threaded_mainloop_signal(query->loop, 0);
-    }
-
-    static void sourceFound(pa_context*, const pa_source_info* info, int, void* data) {
-        auto* query = static_cast<Query<Device>*>(data);
-        if (info) query->result = {info->name, info->sample_spec, info->monitor_of_sink != PA_INVALID_INDEX, true};
-        pa_threaded_mainloop_signal(query->loop, 0);
-    }
-
     ChunkHandler chunk_;
     FailureHandler failed_;
-    std::unique_ptr<pa_threaded_mainloop, LoopFree> loop_;
-    std::unique_ptr<pa_context, ContextFree> context_;
+    std::unique_ptr<PulseConnection> connection_;
     std::vector<std::unique_ptr<Input>> inputs_;
     bool running_ = false;
     bool reported_ = false;

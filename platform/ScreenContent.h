@@ -56,6 +56,7 @@ struct ContentFilter {
     std::optional<WindowInfo> window;
     // A display's grab shows what lies beneath this program's windows: those
     // listed in `ownWindows` and the registered floating ones (OwnWindows).
+    // A window's shows its own pixels, whatever covers it, ours included.
     bool withoutOwnWindows = false;
     QList<quint32> ownWindows;
 

@@ -61,7 +61,10 @@ public:
     // (or where the screen cannot keep them) the visible pixels of its frame.
     // A display filter `withoutOwnWindows` shows what lies beneath this
     // program's windows, as feedArea() does, after a short wait for those
-    // leaving the screen.
+    // leaving the screen; a window filter `withoutOwnWindows` shows the
+    // window's own pixels without a hold, as a recording of it does, once it
+    // has drawn what was covered (where the screen cannot keep them, the
+    // visible pixels of its frame).
     virtual QImage grab(const ContentFilter& filter, bool withCursor) = 0;
     // Has every window now on the screen draw into pixels of its own until
     // the returned hold is dropped. A window shows all of them only once it

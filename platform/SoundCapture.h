@@ -11,8 +11,8 @@
 namespace tavero {
 
 // The sounds a recording can take: what the computer plays (the default
-// output's monitor) and the microphone (the default input, unless that is
-// itself a monitor of an output).
+// output's monitor) and the microphone (the default input, or, where that
+// only repeats an output, the first input that does not: chooseMicrophone).
 enum class SoundInput { system, microphone };
 
 // One buffer of one input, as it arrived. Valid only during the call that
@@ -40,7 +40,9 @@ class SoundCapture {
 public:
     using ChunkHandler = std::function<void(const SoundChunk&)>;
     // The server or an input went away; `description` says so in a few
-    // Chinese words, for the interruption sentence. At most once.
+    // Chinese words, for the interruption sentence. A microphone that the
+    // server moved to a monitor of an output is gone too ("麦克风已断开"),
+    // and nothing more of it is delivered. At most once.
     using FailureHandler = std::function<void(const QString& description)>;
 
     virtual ~SoundCapture() = default;
@@ -49,7 +51,8 @@ public:
 // Opens `inputs` on the sound server and starts capturing them. Throws
 // ShotError "无法连接声音服务，请确认系统声音可用后重试。" when no server
 // answers (none is started for us) and "没有找到麦克风。" when the
-// microphone is asked for and there is none; nothing runs then.
+// microphone is asked for and every input only repeats an output; nothing
+// runs then.
 std::unique_ptr<SoundCapture> openSoundCapture(const QList<SoundInput>& inputs, SoundCapture::ChunkHandler chunk,
                                                SoundCapture::FailureHandler failed);
 

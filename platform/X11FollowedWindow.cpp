@@ -85,11 +85,14 @@ void FollowedWindow::watch(xcb_window_t topLevel) {
     xcb_connection_t* c = connection_.get();
     topLevel_ = topLevel;
     if (topLevel_ != client_) selectStructure(c, topLevel_, true);
-    if (composite_) xcb_composite_redirect_window(c, topLevel_, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
+    // The record is made first: a new record reports the window's visible
+    // part as drawn, which once redirected is all of it, and the first
+    // picture would not wait for what was covered.
     if (damageEvent_) {
         damage_ = xcb_generate_id(c);
         xcb_damage_create(c, damage_, topLevel_, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
     }
+    if (composite_) xcb_composite_redirect_window(c, topLevel_, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
 }
 
 // Errors for a top level already gone come back as events, which the feed

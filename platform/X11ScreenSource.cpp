@@ -115,6 +115,7 @@ std::unique_ptr<PictureFeed> X11ScreenSource::feedArea(const QRect& pixels) {
 }
 
 QImage X11ScreenSource::grab(const ContentFilter& filter, bool withCursor) {
+    if (filter.window && filter.withoutOwnWindows) return grabWindowAlone(*filter.window, withCursor);
     if (filter.window) return grabWindow(*filter.window, withCursor);
     if (filter.display && filter.withoutOwnWindows)
         return grabWithoutOwnWindows(filter.display->pixelFrame, filter.ownWindows, withCursor);
@@ -126,12 +127,27 @@ QImage X11ScreenSource::grab(const ContentFilter& filter, bool withCursor) {
 // what they cover. One of them may be leaving the screen just now (the editor
 // hides as a take begins), too late for the feed to see it go: the picture
 // waits a little until such windows have gone and what they covered is drawn
-// again. A window that stays costs the whole wait.
+// again. A window that stays costs the whole wait, and its window manager's
+// frame is taken out with it.
 QImage X11ScreenSource::grabWithoutOwnWindows(const QRect& pixels, const QList<quint32>& ownWindows, bool withCursor) {
     try {
         x11::UncoverWatch(QList<xcb_window_t>(ownWindows.begin(), ownWindows.end())).wait(leavingLimit);
-        return openScreenFeed(ScreenScope{pixels.intersected(d_->rootRect()), std::nullopt, withCursor, ownWindows})
+        QList<quint32> withFrames = ownWindows;
+        for (quint32 window : ownWindows)
+            if (const std::optional<xcb_window_t> frame = x11::topLevelOf(d_->connection, window))
+                if (!withFrames.contains(*frame)) withFrames.append(*frame);
+        return openScreenFeed(ScreenScope{pixels.intersected(d_->rootRect()), std::nullopt, withCursor, withFrames})
             ->grab();
+    } catch (const std::runtime_error&) {
+        return {};
+    }
+}
+
+// The first picture of a recording of the window, which redirects the window
+// alone for as long as it takes.
+QImage X11ScreenSource::grabWindowAlone(const WindowInfo& window, bool withCursor) {
+    try {
+        return openScreenFeed(ScreenScope{window.frame, window.id, withCursor, {}})->grab();
     } catch (const std::runtime_error&) {
         return {};
     }

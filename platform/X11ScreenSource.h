@@ -40,6 +40,7 @@ private:
     class RedirectedWindows;
     QImage grabWindow(const WindowInfo& window, bool withCursor);
     QImage grabWithoutOwnWindows(const QRect& pixels, const QList<quint32>& ownWindows, bool withCursor);
+    QImage grabWindowAlone(const WindowInfo& window, bool withCursor);
     void drawCursor(QImage& image, const QPoint& imageOrigin);
 
     // Shared with the holds of keepWindowPixels(), which may outlive this.

@@ -96,16 +96,17 @@ void RecordingSession::begin(const QString& destination, Factory factory) {
     const QString parts = partsDirectoryFor(destination);
     makePartsFolder(parts);
     partsDirectory_ = parts;
-    writeFileAtomically(QDir(parts).filePath(QStringLiteral("恢复说明.txt")), recoveryNote().toUtf8())
-        .orThrow(QStringLiteral("无法在“%1”中写入恢复说明。").arg(parts));
-
-    state_ = RecordingSessionState::starting;
     try {
+        writeFileAtomically(QDir(parts).filePath(QStringLiteral("恢复说明.txt")), recoveryNote().toUtf8())
+            .orThrow(QStringLiteral("无法在“%1”中写入恢复说明。").arg(parts));
+        state_ = RecordingSessionState::starting;
         startPart();
     } catch (const std::exception& error) {
         state_ = RecordingSessionState::idle;
         factory_ = nullptr;
         segment_.reset();
+        // Nothing was recorded: the folder would hold its note at most.
+        QDir(parts).removeRecursively();
         throw asShotError(error, RecordingMessages::fileNotMade());
     }
 }
@@ -211,8 +212,17 @@ void RecordingSession::partFinished(Result<RecordedVideo> result) {
     }
     preserveParts_ = true;
     interruption_ = partInterrupted(result.error().message());
-    if (segments_.isEmpty()) return completeTake(result.error());
-    finishTake();
+    if (!segments_.isEmpty()) return finishTake();
+    removePartsFolderWithoutParts();
+    completeTake(result.error());
+}
+
+// A first part that failed before its file was made leaves a folder with
+// nothing to recover in it.
+void RecordingSession::removePartsFolderWithoutParts() {
+    QDir parts(partsDirectory_);
+    if (partsDirectory_.isEmpty() || !parts.entryList({QStringLiteral("*.mp4")}, QDir::Files).isEmpty()) return;
+    parts.removeRecursively();
 }
 
 void RecordingSession::retireWriter() {

@@ -69,7 +69,7 @@ public:
     // free space, makes the parts folder with its note and starts the first
     // part. Throws ShotError: a take already running, too little space, the
     // folder or note not made, or the first writer's own refusal; the state
-    // then stays idle (a folder already made stays too).
+    // then stays idle, and a folder already made goes again.
     void begin(const QString& destination, Factory factory);
     // Closes the current part; only while recording.
     void pause();
@@ -101,6 +101,7 @@ private:
     void finishTake();
     void joined(Result<double> duration);
     void completeTake(Result<RecordedVideo> result);
+    void removePartsFolderWithoutParts();
     // Drops the current writer, which may be calling us right now: it goes
     // once control is back in the event loop.
     void retireWriter();

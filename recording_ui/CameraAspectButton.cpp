@@ -21,12 +21,10 @@ constexpr int narrowest = 10;
 }  // namespace
 
 CameraAspectButton::CameraAspectButton(CameraAspect aspect, QWidget* parent)
-    : QAbstractButton(parent), aspect_(aspect) {
+    : ChoiceButton(parent), aspect_(aspect) {
     setText(rawValue(aspect));
     setFont(EditorLook::font(this, fontSize, FontWeight::medium));
     setCursor(Qt::PointingHandCursor);
-    // Checked stands for the current aspect, so assistive tools read it as selected.
-    setCheckable(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 

@@ -1,15 +1,14 @@
 #pragma once
 
 #include "camera/CameraFraming.h"
-
-#include <QAbstractButton>
+#include "editor_ui/ChoiceButton.h"
 
 namespace tavero {
 
 // One output aspect in the framing controls' grid: a rounded tile with a
 // check mark and the aspect's label, filled with the brand green while its
 // aspect is the current one. Main thread.
-class CameraAspectButton : public QAbstractButton {
+class CameraAspectButton : public ChoiceButton {
     Q_OBJECT
 public:
     CameraAspectButton(CameraAspect aspect, QWidget* parent = nullptr);

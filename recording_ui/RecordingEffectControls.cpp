@@ -27,11 +27,11 @@ RecordingEffectControls::RecordingEffectControls(Read read, Write write, QWidget
     autoZoom_->setFont(toggleFont);
     backgroundBlur_ = new QCheckBox(QStringLiteral("录制画面外的背景柔焦"), this);
     backgroundBlur_->setFont(toggleFont);
-    zoom_ = new SteppedSlider(1.15, 2.2, 0.05, 100, this);
+    zoom_ = new SteppedSlider(effectRanges::minZoom, effectRanges::maxZoom, 0.05, 100, this);
     zoom_->setAccessibleName(QStringLiteral("自动放大倍数"));
-    padding_ = new SteppedSlider(0.03, 0.14, 0.01, 100, this);
+    padding_ = new SteppedSlider(effectRanges::minPadding, effectRanges::maxPadding, 0.01, 100, this);
     padding_->setAccessibleName(QStringLiteral("背景留白"));
-    blur_ = new SteppedSlider(12, 48, 2, 1, this);
+    blur_ = new SteppedSlider(effectRanges::minBlur, effectRanges::maxBlur, 2, 1, this);
     blur_->setAccessibleName(QStringLiteral("背景柔焦强度"));
     zoomValue_ = new QLabel(this);
     paddingValue_ = new QLabel(this);
@@ -94,8 +94,9 @@ void RecordingEffectControls::edit(const std::function<void(RecordingEffects&)>&
     refresh();
 }
 
+// Shown within the sliders' ranges, whatever the value holds.
 void RecordingEffectControls::refresh() {
-    const RecordingEffects effects = read_();
+    const RecordingEffects effects = read_().withinRanges();
     const QSignalBlocker zoomBlock(autoZoom_);
     const QSignalBlocker blurBlock(backgroundBlur_);
     autoZoom_->setChecked(effects.autoZoom);

@@ -95,8 +95,9 @@ QWidget* RecordingSetupView::makeSoundSection() {
     });
     audioSummary_ = EditorLook::label(QString(), 11, section);
     EditorLook::setTextColour(audioSummary_, EditorLook::secondaryText(section));
-    microphoneOff_ = EditorLook::label(QStringLiteral("麦克风已关闭，不会录入你的讲解声。"), 11, section);
-    EditorLook::setTextColour(microphoneOff_, QColor::fromRgbF(0.58f, 0.34f, 0.04f));
+    soundWarning_ = EditorLook::label(QString(), 11, section);
+    soundWarning_->setWordWrap(true);
+    EditorLook::setTextColour(soundWarning_, QColor::fromRgbF(0.58f, 0.34f, 0.04f));
     permissionText_ = caption(QString(), section);
     // The system keeps no microphone settings pane here: the button stays
     // as the reminder it is and opens nothing.
@@ -113,7 +114,7 @@ QWidget* RecordingSetupView::makeSoundSection() {
     column->setSpacing(8);
     column->addWidget(title);
     column->addLayout(toggles);
-    for (QWidget* line : {static_cast<QWidget*>(audioSummary_), static_cast<QWidget*>(microphoneOff_),
+    for (QWidget* line : {static_cast<QWidget*>(audioSummary_), static_cast<QWidget*>(soundWarning_),
                           static_cast<QWidget*>(permissionText_), static_cast<QWidget*>(permissionButton_)})
         column->addWidget(line, 0, Qt::AlignLeft);
     return section;
@@ -210,15 +211,22 @@ void RecordingSetupView::refreshSound() {
     systemAudio_->setVisible(!camera);
     microphone_->setChecked(studio_->microphone());
     audioSummary_->setText(studio_->audioSummary());
-    microphoneOff_->setVisible(!studio_->microphone());
+    // Sound the take cannot have comes first; a start would be refused for it.
+    const std::optional<QString> issue = studio_->soundIssue();
+    soundWarning_->setText(issue.value_or(QStringLiteral("麦克风已关闭，不会录入你的讲解声。")));
+    soundWarning_->setVisible(issue || !studio_->microphone());
     const MicrophoneAuthorization authorization = studio_->microphoneAuthorization();
     const bool refused =
         authorization == MicrophoneAuthorization::restricted || authorization == MicrophoneAuthorization::denied;
+    const std::optional<SoundSources>& sources = studio_->soundSources();
     std::optional<QString> line;
     if (studio_->requestingMicrophone())
         line = QStringLiteral("请在系统弹窗中选择是否允许麦克风。");
     else if (studio_->microphone() && authorization == MicrophoneAuthorization::notDetermined)
         line = QStringLiteral("首次开始录制时，系统会请求麦克风权限。");
+    else if (studio_->microphone() && authorization == MicrophoneAuthorization::authorized && sources &&
+             sources->microphone)
+        line = QStringLiteral("麦克风：") + *sources->microphone;
     permissionText_->setVisible(line.has_value());
     permissionText_->setText(line.value_or(QString()));
     permissionButton_->setVisible(!line && studio_->microphone() && refused);

@@ -189,12 +189,14 @@ void RecordingSetupView::loadPreview() {
         previewLoading_ = false;
         return;
     }
+    // The sheet and the editor stand over what will be recorded: the preview
+    // leaves them out, as the recording does.
     std::optional<ContentFilter> filter;
     if (studio_->scope() == RecordingScope::window)
         if (const std::optional<WindowInfo> window = studio_->selectedWindow())
-            filter = ContentFilter::forWindow(*window);
+            filter = CaptureCoordinator::filter(*window);
     const std::optional<DisplayInfo> display = studio_->selectedDisplay();
-    if (!filter && display) filter = CaptureCoordinator::filter(*display);
+    if (!filter && display) filter = CaptureCoordinator::filter(*display, *studio_->content());
     const quint64 request = previewRequest_;
     QPointer<RecordingSetupView> self(this);
     const auto done = [self, request](Result<QImage> result) {

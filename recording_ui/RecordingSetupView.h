@@ -85,6 +85,9 @@ public:
     QPushButton* cancelButton() const { return cancel_; }
     QCheckBox* systemAudioToggle() const { return systemAudio_; }
     QCheckBox* microphoneToggle() const { return microphone_; }
+    // The sound section's warning line and, under it, its line about the microphone.
+    QLabel* soundWarning() const { return soundWarning_; }
+    QLabel* microphoneLine() const { return permissionText_; }
     QWidget* effectsSummary() const { return effectsSummary_; }
     QWidget* cameraSection() const { return camera_; }
 
@@ -137,7 +140,7 @@ private:
     QCheckBox* systemAudio_ = nullptr;
     QCheckBox* microphone_ = nullptr;
     QLabel* audioSummary_ = nullptr;
-    QLabel* microphoneOff_ = nullptr;
+    QLabel* soundWarning_ = nullptr;
     QLabel* permissionText_ = nullptr;
     QToolButton* permissionButton_ = nullptr;
     QWidget* effectsSummary_ = nullptr;

@@ -112,13 +112,15 @@ void writePortraitShapes(const QString& folder) {
     }
 }
 
-// A copy of the recording whose one sound track is there twice, mixed back
-// into one by the camera take's joiner.
+// A copy of the recording whose one sound track is there twice, as system
+// sound and microphone are, mixed back into one by the camera take's joiner.
 QString mixTwoSoundTracks(const QString& folder, const RecordedVideo& video) {
     const QString dual = folder + QStringLiteral("/dual-audio-") + uuid() + QStringLiteral(".mp4");
     const int picture = tracksOf(video.url, media::TrackKind::video).value(0).stream;
     const int sound = tracksOf(video.url, media::TrackKind::sound).value(0).stream;
     media::concatenate({media::ConcatSource{video.url, video.duration, {picture, sound, sound}}}, dual);
+    if (tracksOf(dual, media::TrackKind::sound).size() != 2)
+        throw ShotError(QStringLiteral("dual-audio fixture lacks its second audio track"));
     const QString mixed = folder + QStringLiteral("/mixed-audio-") + uuid() + QStringLiteral(".mp4");
     RecordingAudioMixJoiner::join({RecordedVideo{dual, video.duration, std::nullopt}}, mixed);
     if (tracksOf(mixed, media::TrackKind::sound).size() != 1)

@@ -98,6 +98,7 @@ StudioParts AppModel::studioParts() const {
         });
     parts.playSound = playSound_;
     parts.openSound = openSoundCapture;
+    parts.findSound = findSoundSources;
     parts.makeOverlay = makeRecordingOverlay_;
     if (makePortraitOverlay_) parts.portraitOverlay = makePortraitOverlay_();
     parts.exporter = std::make_unique<SmartVideoRenderer>();

@@ -93,6 +93,9 @@ void CanvasView::press(const QPointF& position, int clickCount) {
 }
 
 void CanvasView::startMark(const QPointF& point) {
+    // Two points start every mark; none is started once the picture holds
+    // all the points its marks may have. A crop adds no mark.
+    if (document_.tool() != MarkTool::crop && document_.pointsLeft() < 2) return;
     Mark mark;
     mark.tool = document_.tool();
     mark.points = {point, point};
@@ -116,8 +119,9 @@ void CanvasView::drag(const QPointF& position) {
     const std::optional<QPointF> p = point(position);
     if (!p || moveSelectedMark(*p) || !draft_) return;
     if (draft_->tool == MarkTool::pen) {
-        // A stroke stops growing at the points a mark may hold.
-        if (draft_->points.size() >= markLimits::maxPoints) return;
+        // A stroke stops growing at the points a mark, or the picture's marks
+        // together, may hold.
+        if (draft_->points.size() >= std::min(markLimits::maxPoints, document_.pointsLeft())) return;
         // Only the new segment needs painting.
         const QPointF previous = draft_->points.last();
         draft_->points.append(*p);

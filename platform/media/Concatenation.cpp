@@ -164,26 +164,32 @@ bool place(AVPacket* packet, AVRational base, const Placement& placement, Track&
 
 void copySource(AVFormatContext* output, const ConcatSource& source, const InputFile& input,
                 const Placement& placement, std::vector<Track>& tracks) {
-    std::vector<int> trackOf(input->nb_streams, -1);
+    // A stream may fill several tracks: each gets every packet.
+    std::vector<std::vector<int>> tracksOf(input->nb_streams);
     for (qsizetype track = 0; track < source.streams.size(); ++track) {
         const int stream = source.streams[track];
         if (stream < 0) continue;
-        if (stream >= int(trackOf.size())) throw MediaError("no such stream", AVERROR_STREAM_NOT_FOUND);
-        trackOf[stream] = int(track);
+        if (stream >= int(tracksOf.size())) throw MediaError("no such stream", AVERROR_STREAM_NOT_FOUND);
+        tracksOf[size_t(stream)].push_back(int(track));
     }
     for (unsigned stream = 0; stream < input->nb_streams; ++stream)
-        if (trackOf[stream] < 0) input->streams[stream]->discard = AVDISCARD_ALL;
+        if (tracksOf[stream].empty()) input->streams[stream]->discard = AVDISCARD_ALL;
 
     Packet packet = makePacket();
+    Packet copy = makePacket();
     for (;;) {
         input.throwIfCancelled();
         const int result = av_read_frame(input.get(), packet.get());
         if (result == AVERROR_EOF) return;
         check(result, "av_read_frame");
-        const int track = packet->stream_index < int(trackOf.size()) ? trackOf[packet->stream_index] : -1;
-        const AVRational base = input->streams[packet->stream_index]->time_base;
-        if (track >= 0 && place(packet.get(), base, placement, tracks[track]))
-            check(av_interleaved_write_frame(output, packet.get()), "av_interleaved_write_frame");
+        const auto stream = size_t(packet->stream_index);
+        if (stream < tracksOf.size())
+            for (const int track : tracksOf[stream]) {
+                check(av_packet_ref(copy.get(), packet.get()), "av_packet_ref");
+                if (place(copy.get(), input->streams[stream]->time_base, placement, tracks[size_t(track)]))
+                    check(av_interleaved_write_frame(output, copy.get()), "av_interleaved_write_frame");
+                av_packet_unref(copy.get());
+            }
         av_packet_unref(packet.get());
     }
 }

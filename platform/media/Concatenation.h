@@ -14,7 +14,8 @@ struct ConcatSource {
     // this much later on the joined time line, whatever its tracks' lengths.
     double length = 0;
     // For each track of the output, the file's stream that fills it in this
-    // file's span, or -1 to leave it empty there.
+    // file's span, or -1 to leave it empty there. One stream may fill
+    // several tracks.
     QList<int> streams;
 };
 

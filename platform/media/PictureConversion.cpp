@@ -7,6 +7,7 @@ extern "C" {
 }
 
 #include <libyuv/convert_argb.h>
+#include <libyuv/rotate_argb.h>
 #include <libyuv/scale_argb.h>
 
 namespace tavero::media {
@@ -58,6 +59,13 @@ void convert(const AVFrame& frame, QImage& image) {
     case AV_PIX_FMT_NV12:
         result = libyuv::NV12ToARGBMatrix(d[0], s[0], d[1], s[1], to, stride, matrix, w, h);
         break;
+    // Packed pictures come from webcams, which code them in BT.601.
+    case AV_PIX_FMT_YUYV422:
+        result = libyuv::YUY2ToARGB(d[0], s[0], to, stride, w, h);
+        break;
+    case AV_PIX_FMT_UYVY422:
+        result = libyuv::UYVYToARGB(d[0], s[0], to, stride, w, h);
+        break;
     case AV_PIX_FMT_YUV420P10LE:
         result = libyuv::I010ToARGBMatrix(reinterpret_cast<const uint16_t*>(d[0]), s[0] / 2,
                                           reinterpret_cast<const uint16_t*>(d[1]), s[1] / 2,
@@ -89,6 +97,19 @@ QImage toRgb(const AVFrame& frame, QSize size) {
                           libyuv::kFilterBox) != 0)
         throw MediaError("scaling", AVERROR(EINVAL));
     return scaled;
+}
+
+void toRgbInto(const AVFrame& frame, QImage& picture) { convert(frame, picture); }
+
+QImage turnedClockwise(const QImage& picture, int degrees) {
+    if (degrees == 0) return picture;
+    const bool across = degrees == 90 || degrees == 270;
+    QImage turned = newPicture(across ? picture.size().transposed() : picture.size());
+    const auto mode = degrees == 90 ? libyuv::kRotate90 : degrees == 180 ? libyuv::kRotate180 : libyuv::kRotate270;
+    if (libyuv::ARGBRotate(picture.constBits(), int(picture.bytesPerLine()), turned.bits(), int(turned.bytesPerLine()),
+                           picture.width(), picture.height(), mode) != 0)
+        throw MediaError("turning", AVERROR(EINVAL));
+    return turned;
 }
 
 }  // namespace tavero::media

@@ -1,20 +1,21 @@
 #include "platform/media/V4l2Camera.h"
 
-#include "platform/PicturePool.h"
 #include "platform/ShotError.h"
 #include "platform/ThreadName.h"
+#include "platform/V4l2CameraOffers.h"
+#include "platform/media/CameraDecoder.h"
+#include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
 
 extern "C" {
 #include <libavdevice/avdevice.h>
 }
 
-#include <libyuv.h>
-
 #include <QLoggingCategory>
 
 #include <atomic>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace tavero::media {
@@ -25,46 +26,65 @@ Q_LOGGING_CATEGORY(lcCamera, "tavero.webcam")
 
 int stopRequested(void* flag) { return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0; }
 
-// Opens the node, asking for the full HD size first and taking what the
-// device offers when it refuses that.
+// The name FFmpeg's video4linux2 input knows a coding by.
+const char* inputFormatOf(CameraCoding coding) {
+    switch (coding) {
+    case CameraCoding::yuyv: return "yuyv422";
+    case CameraCoding::uyvy: return "uyvy422";
+    case CameraCoding::nv12: return "nv12";
+    case CameraCoding::i420: return "yuv420p";
+    case CameraCoding::mjpeg: return "mjpeg";
+    }
+    return "";
+}
+
+QByteArray sizeText(QSize size) { return QByteArray::number(size.width()) + 'x' + QByteArray::number(size.height()); }
+
+QByteArray rateText(CameraRate rate) {
+    return QByteArray::number(rate.pictures) + '/' + QByteArray::number(rate.seconds);
+}
+
+// Options of the video4linux2 input.
+using Options = QList<std::pair<const char*, QByteArray>>;
+
+struct Dictionary {
+    AVDictionary* entries = nullptr;
+    ~Dictionary() { av_dict_free(&entries); }
+};
+
+// What to ask the device for, best first: the mode chosen from what it
+// offers (full HD in its own coding when it lists nothing), then whatever
+// it gives of itself.
+QList<Options> attempts(const CameraDevice& device) {
+    const std::optional<CameraMode> mode = chooseCameraMode(readCameraOffers(device.node));
+    if (!mode) return {{{"video_size", sizeText(largestCameraPicture)}}, {}};
+    Options chosen{{"input_format", inputFormatOf(mode->coding)}, {"video_size", sizeText(mode->size)}};
+    if (mode->rate) chosen.append({"framerate", rateText(*mode->rate)});
+    qCInfo(lcCamera) << device.node << "asked for" << chosen;
+    return {chosen, {}};
+}
+
+// Opens the node in the best mode it offers, or as it likes when it
+// refuses that.
 InputContext openInput(const CameraDevice& device, std::atomic<bool>& stop) {
     static std::once_flag registered;
     std::call_once(registered, [] { avdevice_register_all(); });
     const AVInputFormat* v4l2 = av_find_input_format("video4linux2");
     if (!v4l2) throw ShotError(CameraMessages::cameraBusy());
-    for (const bool fullHD : {true, false}) {
+    for (const Options& attempt : attempts(device)) {
         AVFormatContext* context = avformat_alloc_context();
         if (!context) break;
         context->interrupt_callback = {stopRequested, &stop};
         // Reads never block, so a stop is never held up by a camera that
         // stopped delivering.
         context->flags |= AVFMT_FLAG_NONBLOCK;
-        AVDictionary* options = nullptr;
-        if (fullHD) av_dict_set(&options, "video_size", "1920x1080", 0);
-        const int opened = avformat_open_input(&context, device.node.toLocal8Bit().constData(), v4l2, &options);
-        av_dict_free(&options);
+        Dictionary options;
+        for (const auto& [key, value] : attempt) av_dict_set(&options.entries, key, value.constData(), 0);
+        const int opened = avformat_open_input(&context, device.node.toLocal8Bit().constData(), v4l2, &options.entries);
         if (opened >= 0) return InputContext(context);
         qCWarning(lcCamera) << device.node << "not opened:" << opened;
     }
     throw ShotError(CameraMessages::cameraBusy());
-}
-
-// Writes a decoded frame into an RGB32 picture; false for a layout we do
-// not read.
-bool convert(const AVFrame& frame, QImage& picture) {
-    uint8_t* out = picture.bits();
-    const int stride = static_cast<int>(picture.bytesPerLine());
-    const int w = frame.width, h = frame.height;
-    const auto* const* d = frame.data;
-    const int* s = frame.linesize;
-    switch (frame.format) {
-    case AV_PIX_FMT_YUYV422: return libyuv::YUY2ToARGB(d[0], s[0], out, stride, w, h) == 0;
-    case AV_PIX_FMT_YUV420P: return libyuv::I420ToARGB(d[0], s[0], d[1], s[1], d[2], s[2], out, stride, w, h) == 0;
-    case AV_PIX_FMT_YUVJ420P: return libyuv::J420ToARGB(d[0], s[0], d[1], s[1], d[2], s[2], out, stride, w, h) == 0;
-    case AV_PIX_FMT_YUV422P: return libyuv::I422ToARGB(d[0], s[0], d[1], s[1], d[2], s[2], out, stride, w, h) == 0;
-    case AV_PIX_FMT_YUVJ422P: return libyuv::J422ToARGB(d[0], s[0], d[1], s[1], d[2], s[2], out, stride, w, h) == 0;
-    default: return false;
-    }
 }
 
 class V4l2Camera final : public CameraCapture {
@@ -75,7 +95,7 @@ public:
         if (avformat_find_stream_info(input_.get(), nullptr) < 0) throw ShotError(CameraMessages::unreadable());
         try {
             stream_ = firstVideoStream(input_.get());
-            decoder_ = openDecoder(stream_);
+            decoder_.emplace(stream_);
         } catch (const std::exception& error) {
             qCWarning(lcCamera) << "no decoder:" << error.what();
             throw ShotError(CameraMessages::unreadable());
@@ -97,6 +117,9 @@ private:
         nameThisThread("tavero-camera");
         try {
             readPictures();
+        } catch (const MediaError& error) {
+            qCWarning(lcCamera) << "pictures not read:" << error.what();
+            if (!stop_) failed_(CameraMessages::unreadable());
         } catch (const std::exception& error) {
             qCWarning(lcCamera) << "camera stopped:" << error.what();
             if (!stop_) failed_(CameraMessages::cameraLost());
@@ -105,7 +128,6 @@ private:
 
     void readPictures() {
         const Packet packet = makePacket();
-        const Frame frame = makeFrame();
         while (!stop_) {
             const int read = av_read_frame(input_.get(), packet.get());
             if (read == AVERROR(EAGAIN)) {
@@ -117,18 +139,10 @@ private:
                 return;
             }
             const MonotonicTime arrived = std::chrono::steady_clock::now();
-            const bool ours = packet->stream_index == stream_->index;
-            if (ours && avcodec_send_packet(decoder_.get(), packet.get()) >= 0)
-                while (avcodec_receive_frame(decoder_.get(), frame.get()) >= 0) deliver(*frame, arrived);
+            if (packet->stream_index == stream_->index)
+                decoder_->decode(packet.get(), [&](const QImage& picture) { picture_(picture, arrived); });
             av_packet_unref(packet.get());
         }
-    }
-
-    void deliver(AVFrame& frame, MonotonicTime arrived) {
-        QImage picture = pictures_.take(QSize(frame.width, frame.height));
-        const bool converted = !picture.isNull() && convert(frame, picture);
-        av_frame_unref(&frame);
-        if (converted) picture_(picture, arrived);
     }
 
     const QString name_;
@@ -137,9 +151,8 @@ private:
     std::atomic<bool> stop_{false};
     InputContext input_;
     AVStream* stream_ = nullptr;
-    CodecContext decoder_;
+    std::optional<CameraDecoder> decoder_;
     QSize size_;
-    PicturePool pictures_{picturesHeld};
     std::thread thread_;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/media/VideoFileReader.h"
 
+#include "platform/media/DisplayMatrix.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
 #include "platform/media/PictureConversion.h"
@@ -17,7 +18,8 @@ constexpr double sameTime = 1e-4;
 struct VideoFileReader::State {
     State(const QString& path, const CancelToken& cancel)
         : input(path, cancel), stream(firstVideoStream(input.get())), decoder(openDecoder(stream)),
-          packet(makePacket()), frame(makeFrame()), shown(makeFrame()), upcoming(makeFrame()) {
+          packet(makePacket()), frame(makeFrame()), shown(makeFrame()), upcoming(makeFrame()),
+          turn(uprightTurn(stream)) {
         for (unsigned index = 0; index < input->nb_streams; ++index)
             if (int(index) != stream->index) input->streams[index]->discard = AVDISCARD_ALL;
         origin = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
@@ -86,6 +88,13 @@ struct VideoFileReader::State {
 
     bool hasShown() const { return shown->buf[0] != nullptr; }
 
+    // `picture` converted, scaled to `size` (upright) when one is given, and
+    // turned upright.
+    QImage upright(const AVFrame& picture, QSize size) const {
+        const QSize coded = turn % 180 ? size.transposed() : size;
+        return turnedClockwise(toRgb(picture, coded), turn);
+    }
+
     InputFile input;
     AVStream* stream;
     CodecContext decoder;
@@ -99,6 +108,8 @@ struct VideoFileReader::State {
     double shownTime = 0;
     Frame upcoming;
     std::optional<double> upcomingTime;
+    // Clockwise degrees that turn the coded pictures upright.
+    int turn;
 };
 
 VideoFileReader::VideoFileReader(const QString& path, const CancelToken& cancel)
@@ -106,7 +117,10 @@ VideoFileReader::VideoFileReader(const QString& path, const CancelToken& cancel)
 
 VideoFileReader::~VideoFileReader() = default;
 
-QSize VideoFileReader::size() const { return {state_->stream->codecpar->width, state_->stream->codecpar->height}; }
+QSize VideoFileReader::size() const {
+    const QSize coded(state_->stream->codecpar->width, state_->stream->codecpar->height);
+    return state_->turn % 180 ? coded.transposed() : coded;
+}
 
 double VideoFileReader::duration() const {
     return double(declaredLength(state_->input.get(), state_->stream)) * av_q2d(state_->stream->time_base);
@@ -117,7 +131,7 @@ double VideoFileReader::start() const { return double(state_->origin) * av_q2d(s
 std::optional<VideoPicture> VideoFileReader::next() {
     State& s = *state_;
     if (!s.decodeNext()) return std::nullopt;
-    VideoPicture picture{toRgb(*s.frame), s.timeOfFrame()};
+    VideoPicture picture{s.upright(*s.frame, {}), s.timeOfFrame()};
     s.lastTime = picture.time;
     return picture;
 }
@@ -126,7 +140,7 @@ std::optional<VideoPicture> VideoFileReader::pictureAt(double time, QSize size) 
     State& s = *state_;
     while (s.peek() && (*s.upcomingTime <= time + sameTime || !s.hasShown())) s.advance();
     if (!s.hasShown()) return std::nullopt;
-    return VideoPicture{toRgb(*s.shown, size), s.shownTime};
+    return VideoPicture{s.upright(*s.shown, size), s.shownTime};
 }
 
 }  // namespace tavero::media

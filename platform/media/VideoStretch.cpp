@@ -1,6 +1,7 @@
 #include "platform/media/VideoStretch.h"
 
 #include "platform/HandOffQueues.h"
+#include "platform/media/DisplayMatrix.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
 #include "platform/media/PictureConversion.h"
@@ -95,6 +96,8 @@ struct VideoStretch::State {
         if (pictures->context()->codec_id == AV_CODEC_ID_HEVC)
             videoOut->codecpar->codec_tag = MKTAG('h', 'v', 'c', '1');
         videoOut->time_base = video->time_base;
+        // The pictures keep their coded orientation: players turn them.
+        keepDisplayMatrix(video, videoOut);
         soundOut.assign(input->nb_streams, nullptr);
         int64_t samples = samplesWithin(video);
         int soundTracks = 0;

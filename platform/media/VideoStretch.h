@@ -29,8 +29,9 @@ public:
     // into the new file `path`: its first picture is the one showing at
     // `start`, the video lasts `end` − `start`, and the sound is cut to the
     // same span (an edit list hides what a copied packet has before it).
-    // H.264, or HEVC above 4096 × 2304, coded as renders are; the index in
-    // front. Once per object. Throws MediaError.
+    // H.264, or HEVC above 4096 × 2304, coded as renders are, with the
+    // source's display matrix (a phone's video plays turned alike); the
+    // index in front. Once per object. Throws MediaError.
     void write(double start, double end, const QString& path);
 
 private:

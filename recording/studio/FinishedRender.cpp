@@ -1,9 +1,12 @@
 // The finished video: rendering the current clip's raw recording with the
 // smart camera, watching free space while it runs, and what its end
-// publishes; and which raw recording, project and rendered file belong to a
-// video the user opens.
+// publishes; which raw recording, project and rendered file belong to a
+// video the user opens; and the reading and writing of those projects, which
+// hold the pointer track of a whole take (tens of megabytes for hours), on
+// the library's queue.
 #include "recording/studio/RecordingStudio.h"
 
+#include "library/LibraryMessages.h"
 #include "library/LocalLibrary.h"
 #include "recording/RecordingDiskSpace.h"
 #include "recording/studio/StudioMessages.h"
@@ -22,6 +25,10 @@ QString cleanAbsolute(const QString& path) { return QDir::cleanPath(QFileInfo(pa
 }  // namespace
 
 void RecordingStudio::render() {
+    if (loadingProject_ && !processing_) {
+        renderAfterRead_ = true;
+        return;
+    }
     RecordingHost* host = model();
     if (processing_ || !currentProject_ || !currentRawURL_ || !host || !exporter_) return;
     if (currentProject_->portraitBaked.value_or(false)) return host->setStatus(StudioMessages::portraitBaked());
@@ -84,20 +91,19 @@ void RecordingStudio::renderFinished(SmartVideoExporter::Outcome outcome, const 
 }
 
 // The raw recording's project is written only once the rendered file has
-// one, so a failure never leaves the raw side ahead of the rendered one.
+// one, so a failure never leaves the raw side ahead of the rendered one. Both
+// are written in turn before the video is listed, so a quit meanwhile still
+// leaves all three on disk.
 void RecordingStudio::renderSucceeded(RecordingHost& host, const QString& output, const RecordingProject& project,
                                       const QString& raw) {
     publish(currentProject_, std::optional<RecordingProject>(project));
-    try {
-        project.save(output);
-        project.save(raw);
-    } catch (const ShotError&) {
-        host.setStatus(StudioMessages::renderProjectNotSaved());
-    }
-    publish(currentOutputURL_, std::optional<QString>(output));
-    host.setVideoURL(output);
     QPointer<QObject> hostAlive = modelObject_;
     RecordingHost* hostPointer = &host;
+    saveProject(host, project, {output, raw}, [hostAlive, hostPointer](std::optional<ShotError> failure) {
+        if (failure && hostAlive) hostPointer->setStatus(StudioMessages::renderProjectNotSaved());
+    });
+    publish(currentOutputURL_, std::optional<QString>(output));
+    host.setVideoURL(output);
     host.library().addVideo(output, [hostAlive, hostPointer](Result<CaptureRecord> record) {
         if (hostAlive) hostPointer->saved(record);
     });
@@ -111,8 +117,26 @@ void RecordingStudio::cancelExport() {
 // RecordingProject::load refuses a sidecar naming anything but a file in its
 // own folder, so the raw recording found here never lies elsewhere.
 void RecordingStudio::loadProject(const QString& videoPath) {
-    if (processing_) return;
-    std::optional<RecordingProject> project = RecordingProject::load(videoPath);
+    RecordingHost* host = model();
+    if (processing_ || !host) return;
+    const quint64 read = ++*projectReads_;
+    publish(loadingProject_, true);
+    QPointer<RecordingStudio> self(this);
+    host->library().runInTurn<std::optional<RecordingProject>>(
+        [reads = projectReads_, read, videoPath]() -> std::optional<RecordingProject> {
+            if (*reads != read) return std::nullopt;
+            return RecordingProject::load(videoPath);
+        },
+        [self, read, videoPath](Result<std::optional<RecordingProject>> project) {
+            if (self) self->projectLoaded(read, videoPath, project ? project.value() : std::nullopt);
+        },
+        library::messages::operationFailed());
+}
+
+// A render asked while the project was read starts with it.
+void RecordingStudio::projectLoaded(quint64 read, const QString& videoPath, std::optional<RecordingProject> project) {
+    if (*projectReads_ != read) return;
+    publish(loadingProject_, false);
     const QString opened = cleanAbsolute(videoPath);
     std::optional<QString> raw;
     if (project) raw = cleanAbsolute(QFileInfo(opened).dir().filePath(project->sourceFile));
@@ -120,6 +144,26 @@ void RecordingStudio::loadProject(const QString& videoPath) {
     publish(currentRawURL_, raw);
     publish(currentOutputURL_, raw == opened ? std::nullopt : std::optional<QString>(videoPath));
     if (project) setEffects(project->effects);
+    if (std::exchange(renderAfterRead_, false)) render();
+}
+
+void RecordingStudio::dropProjectRead() {
+    ++*projectReads_;
+    renderAfterRead_ = false;
+    if (loadingProject_) publish(loadingProject_, false);
+}
+
+void RecordingStudio::saveProject(RecordingHost& host, const RecordingProject& project, const QStringList& videos,
+                                  std::function<void(std::optional<ShotError>)> done) {
+    host.library().runInTurn<Done>(
+        [project, videos] {
+            for (const QString& video : videos) project.save(video);
+            return Done{};
+        },
+        [done = std::move(done)](Result<Done> saved) {
+            done(saved ? std::nullopt : std::optional<ShotError>(saved.error()));
+        },
+        library::messages::operationFailed());
 }
 
 }  // namespace tavero

@@ -36,6 +36,7 @@ RecordingStudio::RecordingStudio(RecordingHost& model, StudioParts parts, QObjec
       microphonePermission_(parts.microphone ? std::move(parts.microphone) : grantedMicrophone()),
       playSound_(std::move(parts.playSound)),
       openSound_(std::move(parts.openSound)),
+      findSound_(std::move(parts.findSound)),
       scheduler_(parts.scheduler ? parts.scheduler : &Scheduler::main()) {
     const QSettings settings;
     systemAudio_ = SettingsValues::readBool(settings, systemAudioKey).value_or(true);
@@ -46,7 +47,8 @@ RecordingStudio::RecordingStudio(RecordingHost& model, StudioParts parts, QObjec
     wireParts();
 }
 
-RecordingStudio::~RecordingStudio() = default;
+// A project read still waiting on the library's queue is wanted no more.
+RecordingStudio::~RecordingStudio() { ++*projectReads_; }
 
 // Every callback holds the studio weakly: a part that outlives it calls nothing.
 void RecordingStudio::wireParts() {

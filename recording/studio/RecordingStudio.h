@@ -7,6 +7,7 @@
 #include "capture/CaptureRegion.h"
 #include "platform/Scheduler.h"
 #include "platform/ScreenContent.h"
+#include "platform/SoundSources.h"
 #include "platform/media/TakeSoundCapture.h"
 #include "recording/RecordedVideo.h"
 #include "recording/RecordingPhase.h"
@@ -21,6 +22,8 @@
 #include <QString>
 #include <QUuid>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -98,6 +101,7 @@ class RecordingStudio : public QObject {
     Q_PROPERTY(bool microphone READ microphone WRITE setMicrophone NOTIFY changed)
     Q_PROPERTY(tavero::MicrophoneAuthorization microphoneAuthorization READ microphoneAuthorization NOTIFY changed)
     Q_PROPERTY(bool requestingMicrophone READ requestingMicrophone NOTIFY changed)
+    Q_PROPERTY(std::optional<tavero::SoundSources> soundSources READ soundSources NOTIFY changed)
     Q_PROPERTY(tavero::RecordingEffects effects READ effects WRITE setEffects NOTIFY changed)
     Q_PROPERTY(bool notesEnabled READ notesEnabled WRITE setNotesEnabled NOTIFY changed)
     Q_PROPERTY(QString notes READ notes WRITE setNotes NOTIFY changed)
@@ -112,6 +116,7 @@ class RecordingStudio : public QObject {
     Q_PROPERTY(std::optional<tavero::RecordingProject> currentProject READ currentProject NOTIFY changed)
     Q_PROPERTY(std::optional<QString> currentRawURL READ currentRawURL NOTIFY changed)
     Q_PROPERTY(std::optional<QString> currentOutputURL READ currentOutputURL NOTIFY changed)
+    Q_PROPERTY(bool loadingProject READ loadingProject NOTIFY changed)
 
 public:
     explicit RecordingStudio(RecordingHost& model, StudioParts parts = {}, QObject* parent = nullptr);
@@ -164,6 +169,12 @@ public:
     MicrophoneAuthorization microphoneAuthorization() const { return microphoneAuthorization_; }
     // The system's microphone prompt is open.
     bool requestingMicrophone() const { return requestingMicrophone_; }
+    // What the sound server offered when last asked; none when it is never
+    // asked (the studio was built without a way to).
+    const std::optional<SoundSources>& soundSources() const { return soundSources_; }
+    // Why the sound the next take records cannot be had, as far as the
+    // server was last asked: none when it can.
+    std::optional<QString> soundIssue() const;
     // The smart-camera look of the next take and the next render.
     const RecordingEffects& effects() const { return effects_; }
     void setEffects(const RecordingEffects& effects);
@@ -197,6 +208,9 @@ public:
     const std::optional<RecordingProject>& currentProject() const { return currentProject_; }
     const std::optional<QString>& currentRawURL() const { return currentRawURL_; }
     const std::optional<QString>& currentOutputURL() const { return currentOutputURL_; }
+    // The project beside an opened video is being read; the current clip
+    // stays as it was until it arrives.
+    bool loadingProject() const { return loadingProject_; }
     // The content the set-up sheet last read.
     const std::optional<ShareableContent>& content() const { return content_; }
     void setContent(std::optional<ShareableContent> content) { content_ = std::move(content); }
@@ -225,6 +239,8 @@ public:
     static QString windowName(const WindowInfo& window);
     // The audio choices in one line.
     QString audioSummary() const;
+    // Reads the microphone permission again, and asks the sound server what
+    // it offers now.
     void refreshAudioAuthorization();
     void refreshDiskSpace();
     // The sentence that refuses a start for want of disk space, if any.
@@ -232,7 +248,9 @@ public:
     // Whether the start button is enabled and a start goes ahead.
     bool canStart() const;
 
-    // The set-up sheet's start: checks free space and the microphone, starts
+    // The set-up sheet's start: checks free space, the microphone's
+    // permission and, with the sound server, the sound the take records
+    // (soundIssue: no take starts without its microphone), starts
     // the camera first when the take shows it (and comes back here once it
     // runs, `cameraPrepared`), freezes the take's setup, opens the recording
     // windows and counts down 3, 2, 1 a second apart before the recorder
@@ -257,13 +275,16 @@ public:
     // space. Free space is watched while it runs (the render stops below
     // 2 GB); the end is reported on the status line, and a finished video
     // gets the project beside it and beside the raw recording, becomes the
-    // shown video and enters the library.
+    // shown video and enters the library. Asked while the project of an
+    // opened video is being read, it waits for that project.
     virtual void render();
     // Cancels a running render; the raw recording stays.
     void cancelExport();
     // Makes the project saved beside `videoPath` the current one, unless a
     // render runs: its raw recording (a file in the same folder), and the
-    // opened file as the rendered one unless it is that raw recording.
+    // opened file as the rendered one unless it is that raw recording. The
+    // project is read on the library's queue, after the projects written
+    // before; of several reads only the latest counts.
     virtual void loadProject(const QString& videoPath);
 
 signals:
@@ -298,6 +319,9 @@ private:
 
     // Starting a take (TakeControls.cpp).
     void askForMicrophone();
+    void refreshSoundSources();
+    // The next take records what the computer plays.
+    bool recordsSystemSound() const;
     void microphoneAnswered(bool granted);
     void cameraAnswered(bool ready);
     TakeTarget chooseTarget() const;
@@ -321,13 +345,18 @@ private:
     void didFinish(Result<RecordedVideo> result);
     void cleanup();
     RecordingProject projectOf(const RecordedVideo& video, const QList<CursorSample>& samples) const;
-    void addToLibrary(RecordingHost& host, const RecordedVideo& video, const std::optional<QString>& message,
-                      const RecordingProject& project);
+    void keepTake(RecordingHost& host, const RecordedVideo& video, const RecordingProject& project,
+                  std::shared_ptr<const std::optional<QString>> report);
+    void addToLibrary(RecordingHost& host, const RecordedVideo& video,
+                      std::shared_ptr<const std::optional<QString>> report, const RecordingProject& project);
     void addedToLibrary(const RecordedVideo& video, const std::optional<QString>& message,
                         const RecordingProject& project, bool added);
-    void archiveAndRestart(const RecordedVideo& video, const RecordingProject& project);
 
     // Retaking (Retake.cpp).
+    void retakeAfterSaving(RecordingHost& host, const RecordedVideo& video, const RecordingProject& project);
+    void retakeSaved(const RecordedVideo& video, const RecordingProject& project, const QUuid& token,
+                     const std::optional<ShotError>& failure);
+    void archive(const RecordedVideo& video, const RecordingProject& project, const QUuid& token);
     void archived(const RecordedVideo& video, const QUuid& token, const std::optional<ShotError>& failure);
     void refreshTargetForRetake(const QUuid& token);
     void retakeContentArrived(const QUuid& token, Result<ShareableContent> result);
@@ -340,6 +369,15 @@ private:
     void renderFinished(SmartVideoExporter::Outcome outcome, const RecordingProject& project, const QString& raw);
     void renderSucceeded(RecordingHost& host, const QString& output, const RecordingProject& project,
                          const QString& raw);
+
+    // The projects beside the videos (FinishedRender.cpp).
+    void projectLoaded(quint64 read, const QString& videoPath, std::optional<RecordingProject> project);
+    // Leaves the read under way unanswered: a project of the studio's own replaces it.
+    void dropProjectRead();
+    // Writes `project` beside each of `videos` in turn, stopping at the first
+    // failure, on the library's queue.
+    void saveProject(RecordingHost& host, const RecordingProject& project, const QStringList& videos,
+                     std::function<void(std::optional<ShotError>)> done);
 
     void recorderPaused();
     void portraitChanged();
@@ -373,6 +411,7 @@ private:
     bool microphone_ = false;
     MicrophoneAuthorization microphoneAuthorization_ = MicrophoneAuthorization::authorized;
     bool requestingMicrophone_ = false;
+    std::optional<SoundSources> soundSources_;
     RecordingEffects effects_;
     bool notesEnabled_ = false;
     QString notes_;
@@ -387,6 +426,12 @@ private:
     std::optional<RecordingProject> currentProject_;
     std::optional<QString> currentRawURL_;
     std::optional<QString> currentOutputURL_;
+    bool loadingProject_ = false;
+    // Counts the project reads asked for; only the latest is wanted. Shared
+    // with the library's queue, which skips a read no longer wanted.
+    std::shared_ptr<std::atomic<quint64>> projectReads_ = std::make_shared<std::atomic<quint64>>(0);
+    // A render was asked while a project was being read.
+    bool renderAfterRead_ = false;
     std::optional<ShareableContent> content_;
     // Replaced by every preparation; an answer carrying another is stale.
     QUuid selectionToken_ = QUuid::createUuid();
@@ -399,6 +444,7 @@ private:
     std::unique_ptr<MicrophonePermission> microphonePermission_;
     std::function<void(const QString&)> playSound_;
     media::SoundRecorder::Open openSound_;
+    std::function<SoundSources()> findSound_;
     // The running screen take's sound, from its countdown to its end.
     std::unique_ptr<media::TakeSoundCapture> takeSound_;
     Scheduler* scheduler_;

@@ -45,15 +45,37 @@ void RecordingStudio::restart() {
     if (model() && recorder_) recorder_->stop();
 }
 
-// The studio is idle here, the take opened as the current clip.
-void RecordingStudio::archiveAndRestart(const RecordedVideo& video, const RecordingProject& project) {
-    RecordingHost* host = model();
-    if (!host) return;
+// The take, opened as the current clip, is written with its project first;
+// the retake goes on meanwhile.
+void RecordingStudio::retakeAfterSaving(RecordingHost& host, const RecordedVideo& video,
+                                        const RecordingProject& project) {
     setPhase(Kind::restarting);
     publish(isRetaking_, true);
-    host->updateMenu();
+    host.updateMenu();
     const QUuid token = QUuid::createUuid();
     selectionToken_ = token;
+    QPointer<RecordingStudio> self(this);
+    saveProject(host, project, {video.url}, [self, video, project, token](std::optional<ShotError> failure) {
+        if (self) self->retakeSaved(video, project, token, failure);
+    });
+}
+
+// A take whose project could not be written is kept as after a plain stop;
+// any other goes to the Trash, also when the retake was stopped meanwhile.
+void RecordingStudio::retakeSaved(const RecordedVideo& video, const RecordingProject& project, const QUuid& token,
+                                  const std::optional<ShotError>& failure) {
+    if (!failure) return archive(video, project, token);
+    RecordingHost* host = model();
+    if (!host) return;
+    if (selectionToken_ == token) {
+        publish(isRetaking_, false);
+        cleanup();
+    }
+    keepTake(*host, video, project,
+             std::make_shared<const std::optional<QString>>(StudioMessages::projectNotSaved(failure->message())));
+}
+
+void RecordingStudio::archive(const RecordedVideo& video, const RecordingProject& project, const QUuid& token) {
     QStringList companions{RecordingProject::sidecar(video.url)};
     if (project.backgroundFile) companions.append(QFileInfo(video.url).dir().filePath(*project.backgroundFile));
     QPointer<RecordingStudio> self(this);
@@ -123,10 +145,12 @@ void RecordingStudio::retakeContentArrived(const QUuid& token, Result<ShareableC
         }
     }
     // The new take has not begun: its target is gone, unreadable, refused,
-    // or the camera is still starting.
+    // or the camera is still starting. The sheet says why; the status line
+    // no longer speaks of a take being ended.
     if (phase_.kind() != Kind::idle) return;
     setSetupVisible(true);
     if (RecordingHost* host = model()) {
+        host->setStatus(QString());
         host->showWindow();
         host->updateMenu();
     }

@@ -64,6 +64,11 @@ inline QString microphonePromptRefused() {
 }
 inline QString microphoneDenied() { return QStringLiteral("麦克风未授权。可在系统设置中允许，或关闭麦克风。"); }
 inline QString noScreen() { return QStringLiteral("没有找到可录制的屏幕。"); }
+// Also the sound section's warning line, before any start.
+inline QString noMicrophone() { return QStringLiteral("没有找到麦克风。请接上麦克风，或关闭麦克风后录制。"); }
+inline QString noSoundServer() {
+    return QStringLiteral("无法连接声音服务。请确认系统声音可用，或关闭系统声音和麦克风后录制。");
+}
 
 // The set-up sheet's line about the target.
 inline QString noWindowChosen() { return QStringLiteral("选择一个窗口"); }

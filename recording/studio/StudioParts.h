@@ -4,6 +4,7 @@
 #include "camera/SmartVideoExporter.h"
 #include "camera/WebcamFeed.h"
 #include "platform/Scheduler.h"
+#include "platform/SoundSources.h"
 #include "recording/studio/MicrophonePermission.h"
 #include "recording/studio/PortraitOverlay.h"
 #include "recording/studio/RecordingOverlay.h"
@@ -40,6 +41,9 @@ struct StudioParts {
     // Opens the sound of a screen take from its countdown on, so that its
     // parts begin with sound; null: each part opens its own.
     media::SoundRecorder::Open openSound;
+    // Asks the sound server what a take can record (findSoundSources); null:
+    // nothing is asked, and a take finds out once its sound opens.
+    std::function<SoundSources()> findSound;
     // The countdown's and the take clock's timers; null: the event loop's.
     Scheduler* scheduler = nullptr;
 };

@@ -151,6 +151,21 @@ QString RecordingStudio::audioSummary() const {
 
 void RecordingStudio::refreshAudioAuthorization() {
     publish(microphoneAuthorization_, microphonePermission_->status());
+    refreshSoundSources();
+}
+
+void RecordingStudio::refreshSoundSources() {
+    if (findSound_) publish(soundSources_, std::optional<SoundSources>(findSound_()));
+}
+
+// The camera alone records no system sound.
+bool RecordingStudio::recordsSystemSound() const { return systemAudio_ && scope_ != RecordingScope::camera; }
+
+std::optional<QString> RecordingStudio::soundIssue() const {
+    if (!soundSources_) return std::nullopt;
+    if ((recordsSystemSound() || microphone_) && !soundSources_->server) return StudioMessages::noSoundServer();
+    if (microphone_ && !soundSources_->microphone) return StudioMessages::noMicrophone();
+    return std::nullopt;
 }
 
 void RecordingStudio::refreshDiskSpace() {

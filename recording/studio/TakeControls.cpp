@@ -69,6 +69,9 @@ void RecordingStudio::start(bool cameraPrepared) {
     if (microphone_ && microphoneAuthorization_ == MicrophoneAuthorization::notDetermined) return askForMicrophone();
     if (microphone_ && microphoneAuthorization_ != MicrophoneAuthorization::authorized)
         return publish(targetError_, std::optional<QString>(StudioMessages::microphoneDenied()));
+    // What the sheet showed may be old: the server is asked again.
+    if (microphone_ || recordsSystemSound()) refreshSoundSources();
+    if (std::optional<QString> issue = soundIssue()) return publish(targetError_, std::move(issue));
     if (cameraEnabled_ && !cameraPrepared) {
         // The camera-only take records the microphone through the camera's feed.
         QPointer<RecordingStudio> self(this);

@@ -58,6 +58,7 @@ void RecordingStudio::didFinish(Result<RecordedVideo> result) {
         return host->fail(result.error());
     }
     const RecordedVideo& video = result.value();
+    dropProjectRead();
     host->setVideoURL(video.url);
     publish(currentRawURL_, std::optional<QString>(video.url));
     publish(currentOutputURL_, std::optional<QString>());
@@ -65,19 +66,26 @@ void RecordingStudio::didFinish(Result<RecordedVideo> result) {
     publish(currentProject_, std::optional<RecordingProject>(project));
     // A camera take leaves the effects off; a screen take restores its own.
     setEffects(project.effects);
-    std::optional<QString> message;
-    if (video.interruption)
-        message = StudioMessages::savedEarly(video.duration, *video.interruption, QFileInfo(video.url).fileName());
-    try {
-        project.save(video.url);
-    } catch (const ShotError& error) {
-        const QString before = message ? *message + QLatin1Char('\n') : QString();
-        message = before + StudioMessages::projectNotSaved(error.message());
-    }
     // Only a clean take is retaken; any other is kept like a plain stop.
-    if (!message && retakeAsked) return archiveAndRestart(video, project);
-    addToLibrary(*host, video, message, project);
-    host->showWindow();
+    if (retakeAsked && !video.interruption) return retakeAfterSaving(*host, video, project);
+    auto report = std::make_shared<std::optional<QString>>();
+    if (video.interruption)
+        *report = StudioMessages::savedEarly(video.duration, *video.interruption, QFileInfo(video.url).fileName());
+    // The project is written first on the library's queue, so a quit
+    // meanwhile still leaves the video listed with its project; the save's
+    // answer arrives first too and joins the report.
+    saveProject(*host, project, {video.url}, [report](std::optional<ShotError> failure) {
+        if (!failure) return;
+        const QString before = *report ? **report + QLatin1Char('\n') : QString();
+        *report = before + StudioMessages::projectNotSaved(failure->message());
+    });
+    keepTake(*host, video, project, report);
+}
+
+void RecordingStudio::keepTake(RecordingHost& host, const RecordedVideo& video, const RecordingProject& project,
+                               std::shared_ptr<const std::optional<QString>> report) {
+    addToLibrary(host, video, std::move(report), project);
+    host.showWindow();
     playSound(pop);
 }
 
@@ -98,15 +106,16 @@ RecordingProject RecordingStudio::projectOf(const RecordedVideo& video, const QL
 }
 
 void RecordingStudio::addToLibrary(RecordingHost& host, const RecordedVideo& video,
-                                   const std::optional<QString>& message, const RecordingProject& project) {
+                                   std::shared_ptr<const std::optional<QString>> report,
+                                   const RecordingProject& project) {
     QPointer<RecordingStudio> self(this);
     QPointer<QObject> hostAlive = modelObject_;
     RecordingHost* hostPointer = &host;
-    host.library().addVideo(video.url, [self, hostAlive, hostPointer, video, message,
+    host.library().addVideo(video.url, [self, hostAlive, hostPointer, video, report,
                                         project](Result<CaptureRecord> record) {
         if (!hostAlive) return;
         hostPointer->saved(record);
-        if (self) self->addedToLibrary(video, message, project, record.ok());
+        if (self) self->addedToLibrary(video, *report, project, record.ok());
     });
 }
 

@@ -31,6 +31,7 @@ MoviePlayer::MoviePlayer(const QString& url, QWidget* parent) : QWidget(parent) 
     play_ = new QToolButton(this);
     play_->setAutoRaise(true);
     slider_ = new QSlider(Qt::Horizontal, this);
+    slider_->setAccessibleName(QStringLiteral("播放进度"));
     time_ = EditorLook::label(QString(), PanelLook::captionPoints, this);
 
     auto* controls = new QHBoxLayout;
@@ -75,7 +76,10 @@ void MoviePlayer::showPlayback() {
     play_->setEnabled(playable);
     slider_->setEnabled(playable);
     play_->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
-    play_->setToolTip(playing ? QStringLiteral("暂停") : QStringLiteral("播放"));
+    const QString action = playing ? QStringLiteral("暂停") : QStringLiteral("播放");
+    play_->setToolTip(action);
+    // Every change is announced to screen readers, and this runs with every position.
+    if (play_->accessibleName() != action) play_->setAccessibleName(action);
     const qint64 duration = playable ? playback_->duration() : 0;
     const qint64 position = playable ? std::min(playback_->position(), duration) : 0;
     // The slider follows the playback without seeking it.

@@ -110,14 +110,16 @@ QWidget* VideoWorkspace::makeVersionRow() {
 }
 
 QLayout* VideoWorkspace::makeTrimRow(const QString& start, const QString& end) {
-    const auto field = [this](const QString& text, const QString& placeholder) {
+    // Screen readers read the name: the number the field holds hides its placeholder.
+    const auto field = [this](const QString& text, const QString& placeholder, const QString& name) {
         auto* edit = new QLineEdit(text, this);
         edit->setPlaceholderText(placeholder);
+        edit->setAccessibleName(name);
         edit->setFixedWidth(trimFieldWidth);
         return edit;
     };
-    start_ = field(start, QStringLiteral("开始"));
-    end_ = field(end, QStringLiteral("结束"));
+    start_ = field(start, QStringLiteral("开始"), QStringLiteral("裁剪开始秒数"));
+    end_ = field(end, QStringLiteral("结束"), QStringLiteral("裁剪结束秒数"));
     trim_ = button(QStringLiteral("另存片段"), this);
     gif_ = button(QStringLiteral("导出 GIF"), this);
     gif_->setToolTip(QStringLiteral("30 秒以内，8 帧/秒，最长边 960 像素"));

@@ -1,3 +1,4 @@
+#include "tests/support/MediaFixtures.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>
@@ -68,6 +69,17 @@ TEST(TaveroProgram, TheCameraSwitchWinsOverTheSelfTestAndLeavesItsRecordingsInTh
     for (const QString& pattern : {QStringLiteral("camera-pause-*.mp4"), QStringLiteral("dual-audio-*.mp4"),
                                    QStringLiteral("mixed-audio-*.mp4")})
         EXPECT_EQ(kept.entryList({pattern}, QDir::Files).size(), 1) << pattern.toStdString();
+    const auto codecs = [&](const QString& pattern) {
+        const QStringList files = kept.entryList({pattern}, QDir::Files);
+        return files.isEmpty() ? std::string()
+                               : test::ffprobe({QStringLiteral("-show_entries"), QStringLiteral("stream=codec_name"),
+                                                QStringLiteral("-of"), QStringLiteral("csv=p=0")},
+                                               kept.filePath(files.first()))
+                                     .simplified()
+                                     .toStdString();
+    };
+    EXPECT_EQ(codecs(QStringLiteral("dual-audio-*.mp4")), "h264 aac aac") << "two sound tracks to mix";
+    EXPECT_EQ(codecs(QStringLiteral("mixed-audio-*.mp4")), "h264 aac");
     EXPECT_EQ(kept.entryList({QStringLiteral("portrait-*.png")}, QDir::Files).size(), 3);
     EXPECT_EQ(kept.entryList({QStringLiteral("aspect-*-*.mp4")}, QDir::Files).size(), 7);
     EXPECT_EQ(kept.entryList({QStringLiteral("aspect-?.png")}, QDir::Files).size(), 7);

@@ -89,6 +89,21 @@ TEST(RecordingProjectTest, ReadsMissingEffectsWithDefaultsAndTheLegacyBlurKey) {
     EXPECT_FALSE(rewritten.contains("focusBlur"));
 }
 
+TEST(RecordingProjectTest, ReadsZoomPaddingAndBlurWithinTheRangesOfTheControls) {
+    const auto effectsOf = [](const QByteArray& effects) {
+        return decodeRecordingProject(fileWithEffects(effects)).effects;
+    };
+    EXPECT_EQ(effectsOf(R"({"zoom":1e308,"padding":1e308,"blur":1e308})"), (RecordingEffects{true, true, 2.2, 0.14, 48}));
+    EXPECT_EQ(effectsOf(R"({"zoom":-1e308,"padding":-1e308,"blur":-1e308})"),
+              (RecordingEffects{true, true, 1.15, 0.03, 12}));
+    EXPECT_EQ(effectsOf(R"({"zoom":1.9,"padding":0.1,"blur":40})"), (RecordingEffects{true, true, 1.9, 0.1, 40}))
+        << "values within the ranges stay as stored";
+
+    constexpr double infinity = std::numeric_limits<double>::infinity();
+    const RecordingEffects odd{false, false, std::numeric_limits<double>::quiet_NaN(), infinity, -infinity};
+    EXPECT_EQ(odd.withinRanges(), (RecordingEffects{false, false, 1.65, 0.14, 12}));
+}
+
 TEST(RecordingProjectTest, RefusesWrongTypesAndMissingRequiredKeys) {
     EXPECT_THROW(decodeRecordingProject(fileWithEffects(R"({"zoom":"1.5"})")), json::DecodeError);
     EXPECT_THROW(decodeRecordingProject(fileWithEffects("[]")), json::DecodeError);

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace tavero::test {
@@ -38,6 +39,20 @@ inline Mark textLabel(const QString& text, double fontSize = 34, Ink ink = Ink::
     mark.fontSize = fontSize;
     mark.ink = ink;
     return mark;
+}
+
+// Pen strokes in a 50 × 30 corner holding `points` between them, each as
+// long as a mark may be.
+inline QList<Mark> strokesHolding(qsizetype points) {
+    QList<Mark> strokes;
+    for (; points > 0; points -= strokes.last().points.size()) {
+        Mark stroke;
+        stroke.tool = MarkTool::pen;
+        for (qsizetype index = 0; index < std::min(points, markLimits::maxPoints); ++index)
+            stroke.points.append(QPointF(5 + index % 50, 5 + (index / 50) % 30));
+        strokes.append(stroke);
+    }
+    return strokes;
 }
 
 // How many steps undo can still take; undoes them all.

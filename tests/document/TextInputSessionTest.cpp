@@ -29,6 +29,17 @@ using LabelEditing = TextInput;
 using Escape = TextInput;
 }  // namespace
 
+TEST_F(NewLabel, IsNotMadeOnceThePicturesMarksHoldAllTheirPoints) {
+    document.open(test::filledImage(60, 40), QStringLiteral("截图"), test::strokesHolding(markLimits::maxProjectPoints - 1));
+    const qsizetype strokes = document.marks().size();
+    startLabelAt({12, 34});
+    document.changeText(QStringLiteral("满了"));
+    EXPECT_EQ(document.marks().size(), strokes);
+    document.endTextInput(false);
+    document.placeText({12, 34});
+    EXPECT_EQ(document.marks().size(), strokes) << "nor when placed with its text";
+}
+
 TEST_F(NewLabel, WaitsForAVisibleCharacter) {
     startLabelAt({12, 34});
     EXPECT_TRUE(document.marks().isEmpty());

@@ -1,6 +1,7 @@
 #include "document/ImageOps.h"
 #include "library/EditableShot.h"
 #include "library/LocalLibrary.h"
+#include "tests/document/DocumentFixtures.h"
 #include "tests/library/LibraryCalls.h"
 #include "tests/support/Files.h"
 #include "tests/support/Memory.h"
@@ -202,6 +203,22 @@ TEST_F(ProjectFileTest, AbsurdValuesAreRefusedAsAnUnreadableProject) {
     Json manyMarks = sampleProject();
     for (int i = 0; i < 10'000; ++i) manyMarks["marks"].push_back(manyMarks["marks"][2]);
     expectRefused(manyMarks, unreadableProject, "10,003 marks");
+}
+
+// Strokes criss-crossing a large picture take the canvas seconds for tens of
+// thousands of points: a project holds 50,000 across its marks at most.
+TEST_F(ProjectFileTest, AProjectWithMorePointsThanItsMarksMayHoldTogetherIsRefused) {
+    Json project = sampleProject();
+    qsizetype points = 6;
+    for (const Mark& stroke : test::strokesHolding(markLimits::maxProjectPoints - points)) {
+        project["marks"].push_back(toJson(stroke));
+        points += stroke.points.size();
+    }
+    ASSERT_EQ(points, markLimits::maxProjectPoints);
+    EXPECT_EQ(pointCount(readProject(write(project)).marks), markLimits::maxProjectPoints) << "at the bound it opens";
+
+    project["marks"][0]["points"].push_back(Json::array({1, 1}));
+    expectRefused(project, unreadableProject, "one point more");
 }
 
 TEST_F(ProjectFileTest, ValuesAtTheLimitsStillOpen) {

@@ -1,5 +1,6 @@
 #include "platform/ShotError.h"
 #include "platform/SoundCapture.h"
+#include "platform/SoundSources.h"
 #include "tests/support/SoundServer.h"
 #include "tests/support/Tones.h"
 
@@ -108,12 +109,66 @@ TEST_F(SoundCaptureTest, CapturesWhatTheComputerPlaysAndTheMicrophoneStampedOnOu
     }
 }
 
-TEST_F(SoundCaptureTest, RefusesAMonitorAsMicrophoneAndAMissingServer) {
-    ASSERT_TRUE(server.control({QStringLiteral("set-default-source"), QStringLiteral("test_sink.monitor")}));
+// A computer whose default input only repeats what it plays, as many have
+// without a microphone of their own: a second input is the microphone, and
+// once that is unplugged there is none.
+TEST_F(SoundCaptureTest, RecordsTheFirstRealInputWhenTheDefaultIsAMonitorAndRefusesWhenOnlyMonitorsAreLeft) {
+    ASSERT_TRUE(server.playTone(660));
+    ASSERT_TRUE(server.makeMonitorTheDefaultInput());
+    const SoundSources offered = findSoundSources();
+    EXPECT_TRUE(offered.server);
+    EXPECT_EQ(offered.microphone, QStringLiteral("Sine source at 440 Hz")) << "named as the server describes it";
+    {
+        Received received;
+        auto capture = openSoundCapture({SoundInput::microphone}, received.chunkHandler(), received.failureHandler());
+        ASSERT_TRUE(received.waitForSeconds(SoundInput::microphone, 0.3));
+        std::lock_guard guard(received.lock);
+        const std::vector<float>& heard = received.sound[SoundInput::microphone];
+        EXPECT_GT(test::toneAmplitude(heard, received.rate[SoundInput::microphone], 440), 0.05) << "the sine source";
+        EXPECT_LT(test::toneAmplitude(heard, received.rate[SoundInput::microphone], 660), 0.01) << "not the monitor";
+    }
+
+    ASSERT_TRUE(server.unplugMicrophone());
+    EXPECT_EQ(findSoundSources(), (SoundSources{true, std::nullopt}));
     EXPECT_EQ(openingRefusal({SoundInput::microphone}), QStringLiteral("没有找到麦克风。"));
     EXPECT_EQ(openingRefusal({SoundInput::system}), QStringLiteral("opened"));
+
     test::NoSoundServer noServer;
+    EXPECT_EQ(findSoundSources(), SoundSources{});
     EXPECT_EQ(openingRefusal({SoundInput::system}), QStringLiteral("无法连接声音服务，请确认系统声音可用后重试。"));
+}
+
+// The server moves the stream of an unplugged input to what is left, here
+// the monitor: the microphone is gone, and the monitor's sound does not pass
+// for it.
+TEST_F(SoundCaptureTest, ReportsAnUnpluggedMicrophoneOnce) {
+    ASSERT_TRUE(server.playTone(660));
+    Received received;
+    auto capture = openSoundCapture({SoundInput::microphone}, received.chunkHandler(), received.failureHandler());
+    ASSERT_TRUE(received.waitForSeconds(SoundInput::microphone, 0.2));
+    ASSERT_TRUE(server.unplugMicrophone());
+    ASSERT_TRUE(received.waitForFailure());
+    capture.reset();
+    std::lock_guard guard(received.lock);
+    EXPECT_EQ(received.failures, QStringList{QStringLiteral("麦克风已断开")});
+    const std::vector<float>& heard = received.sound[SoundInput::microphone];
+    EXPECT_LT(test::toneAmplitude(heard, received.rate[SoundInput::microphone], 660), 0.01);
+}
+
+TEST(MicrophoneChoiceTest, TheDefaultInputUnlessItRepeatsAnOutputThenTheFirstRealOne) {
+    const SoundSource monitor{"out.monitor", QStringLiteral("Monitor of Out"), true};
+    const SoundSource headset{"headset", QStringLiteral("Headset"), false};
+    const SoundSource webcam{"webcam", QStringLiteral("Webcam"), false};
+    const auto chosen = [](const QByteArray& preferred, const QList<SoundSource>& sources) {
+        const std::optional<SoundSource> source = chooseMicrophone(preferred, sources);
+        return source ? source->name : QByteArray("none");
+    };
+    EXPECT_EQ(chosen("webcam", {monitor, headset, webcam}), "webcam");
+    EXPECT_EQ(chosen("out.monitor", {monitor, headset, webcam}), "headset");
+    EXPECT_EQ(chosen("unplugged", {monitor, webcam}), "webcam");
+    EXPECT_EQ(chosen("", {monitor, webcam}), "webcam");
+    EXPECT_EQ(chosen("out.monitor", {monitor}), "none");
+    EXPECT_EQ(chosen("out.monitor", {}), "none");
 }
 
 TEST_F(SoundCaptureTest, ReportsOnceWhenTheServerGoesAway) {

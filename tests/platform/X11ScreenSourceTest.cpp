@@ -186,15 +186,39 @@ TEST_F(X11ScreenSourceTest, AStreamReusesItsBuffersAndAnIdleSourceKeepsNone) {
     EXPECT_LT(test::grabSegmentBytes() - before, screenBytes / 4) << "every buffer went back to the system";
 }
 
-TEST_F(X11ScreenSourceTest, AWaitForHiddenWindowsEndsOnceWhatTheyCoveredIsDrawnAgain) {
-    // Another program's window under ours, which must repaint what ours covered.
-    const QRect pagePlace(700, 300, 500, 400);
-    test::ForeignWindow page(pagePlace, 4);
-    ASSERT_TRUE(page.start());
+// Another program's window under one of ours, which it must repaint where
+// ours covered it once ours is gone or it is redirected.
+class CoveredPageTest : public X11ScreenSourceTest {
+protected:
+    void SetUp() override {
+        X11ScreenSourceTest::SetUp();
+        ASSERT_TRUE(page.start());
+        ASSERT_TRUE(front.showAndWait());
+        ASSERT_TRUE(showsFront());
+    }
+
+    bool showsFront() {
+        return samePixels(grabUntil([&] { return source.grabArea(front.geometry(), false); }, cover), cover);
+    }
+
+    const QRect pagePlace{700, 300, 500, 400};
+    test::ForeignWindow page{pagePlace, 4};
     const QImage cover = fixtures::noise(300, 200, 5);
-    PictureWindow front(cover, QRect(800, 400, 300, 200));
-    ASSERT_TRUE(front.showAndWait());
-    ASSERT_TRUE(samePixels(grabUntil([&] { return source.grabArea(front.geometry(), false); }, cover), cover));
+    PictureWindow front{cover, QRect(800, 400, 300, 200)};
+};
+
+TEST_F(CoveredPageTest, AWindowAloneShowsItsOwnPixelsAtTheFirstGrabWithoutAHold) {
+    std::optional<WindowInfo> pageInfo;
+    for (const WindowInfo& info : source.windows())
+        if (info.processID == page.processID()) pageInfo = info;
+    ASSERT_TRUE(pageInfo.has_value());
+    ContentFilter alone = ContentFilter::forWindow(*pageInfo);
+    alone.withoutOwnWindows = true;
+    EXPECT_TRUE(samePixels(source.grab(alone, false), page.picture())) << "what covered it was drawn again first";
+    EXPECT_TRUE(showsFront()) << "the screen shows it covered again";
+}
+
+TEST_F(CoveredPageTest, AWaitForHiddenWindowsEndsOnceWhatTheyCoveredIsDrawnAgain) {
     PictureWindow aside(fixtures::noise(100, 100, 6), QRect(1700, 900, 100, 100));
     ASSERT_TRUE(aside.showAndWait());
     const QList<quint32> ours{quint32(front.winId()), quint32(aside.winId())};

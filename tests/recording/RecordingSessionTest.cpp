@@ -248,14 +248,20 @@ TEST_F(RecordingSessionTest, AFailedPartResumeOrJoinKeepsThePartsFolder) {
                              + partsFolder());
     EXPECT_TRUE(QFileInfo::exists(writer().path));
 
-    // A first part that fails ends the take with its own error and no join.
+    // A first part that fails ends the take with its own error and no join;
+    // the folder goes when the part left no file, and stays with one.
     QDir(partsFolder()).removeRecursively();
     results.clear();
     beginTake();
     writer().finished(ShotError(QStringLiteral("录屏启动超时。\n本次没有生成可播放的录屏文件。")));
     EXPECT_EQ(failure(), QStringLiteral("录屏启动超时。\n本次没有生成可播放的录屏文件。"));
     EXPECT_EQ(joins.size(), 3u);
-    EXPECT_TRUE(QFileInfo::exists(QDir(partsFolder()).filePath(QStringLiteral("恢复说明.txt"))));
+    EXPECT_FALSE(QFileInfo::exists(partsFolder())) << "nothing to recover";
+    results.clear();
+    beginTake();
+    test::writeFile(writer().path, "");
+    writer().finished(ShotError(QStringLiteral("录屏文件不完整。\n文件已保留：") + writer().path));
+    EXPECT_TRUE(QFileInfo::exists(writer().path));
 }
 
 TEST_F(RecordingSessionTest, AWriterFailingWithAnyExceptionEndsTheTakeAsAnInterruption) {
@@ -332,15 +338,19 @@ TEST_F(RecordingSessionTest, ABeginThatCannotStartLeavesTheSessionIdle) {
         EXPECT_FALSE(QFileInfo::exists(partsFolder()));
     }
 
-    refusals.push_back(QStringLiteral("已有录屏正在进行。"));
+    // A take whose first part is refused leaves nothing behind.
+    refusals.push_back(QStringLiteral("没有找到麦克风。"));
     EXPECT_THROW(beginTake(), ShotError);
     EXPECT_EQ(session.state(), RecordingSessionState::idle);
-    EXPECT_TRUE(QFileInfo::exists(QDir(partsFolder()).filePath(QStringLiteral("恢复说明.txt"))));
+    EXPECT_FALSE(QFileInfo::exists(partsFolder()));
 
-    // The kept folder of that take now stands in the way of the same name.
+    // A folder of that name stands in the way, and stays as it was.
+    ASSERT_TRUE(QDir().mkpath(partsFolder()));
+    test::writeFile(QDir(partsFolder()).filePath(QStringLiteral("片段_001.mp4")), "earlier");
     EXPECT_THROW(beginTake(), ShotError);
     EXPECT_EQ(session.state(), RecordingSessionState::idle);
     EXPECT_EQ(writers.size(), 1u);
+    EXPECT_EQ(test::readFile(QDir(partsFolder()).filePath(QStringLiteral("片段_001.mp4"))), "earlier");
 
     session.begin(dir.file(QStringLiteral("other.mp4")), factory());
     try {

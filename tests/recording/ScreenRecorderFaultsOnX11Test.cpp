@@ -1,16 +1,19 @@
 // What becomes of a screen take of the real recorder, on a bare Xvfb with a
 // private PulseAudio server, when its program is killed, its window closes,
 // its disk fills up, its monitor is turned off (Xorg's dummy driver with two
-// monitors) or the sound server goes away or is not there.
+// monitors), its microphone is unplugged or the sound server goes away or is
+// not there.
 #include "platform/FreeSpace.h"
 #include "platform/X11ScreenSource.h"
 #include "recording/RecordedVideoValidation.h"
 #include "recording/ScreenRecorder.h"
 #include "tests/support/Disks.h"
+#include "tests/support/MediaFixtures.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/RealInput.h"
 #include "tests/support/SoundServer.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Tones.h"
 
 #include <QDir>
 #include <QPainter>
@@ -218,17 +221,51 @@ TEST_F(ScreenRecorderFaultsTest, AMonitorTurnedOffDuringATakeEndsItAndTheTakeSti
     EXPECT_NEAR(RecordedVideoValidation::duration(take), joined.duration, 1e-3);
 }
 
-TEST_F(ScreenRecorderFaultsTest, WithoutASoundServerNothingStarts) {
-    const test::NoSoundServer none;
-    try {
-        startArea(true);
-        ADD_FAILURE() << "started";
-    } catch (const ShotError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("无法连接声音服务，请确认系统声音可用后重试。"));
+// A computer without a microphone of its own, whose default input is the
+// monitor: its one microphone is recorded, and unplugging it ends the take.
+TEST_F(ScreenRecorderFaultsTest, AMicrophoneUnpluggedDuringATakeEndsItAndKeepsWhatWasRecorded) {
+    test::SoundServer server(440);
+    if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    ASSERT_TRUE(server.makeMonitorTheDefaultInput());
+    ASSERT_NO_FATAL_FAILURE(startArea(true));
+    ASSERT_TRUE(waitForState(RecordingSessionState::recording));
+    QTest::qWait(2000);
+    ASSERT_TRUE(server.unplugMicrophone());
+
+    const RecordedVideo joined = video();
+    EXPECT_EQ(joined.interruption, QStringLiteral("录制被系统中断（麦克风已断开）。"));
+    EXPECT_GE(joined.duration, 1.8);
+    EXPECT_EQ(joined.url, take);
+    EXPECT_GT(test::pictureTimes(take).size(), 1) << "the picture is kept";
+    const std::vector<float> heard = test::decodeSound(take);
+    EXPECT_GT(test::toneAmplitude(heard, 48000, 440), 0.05) << "the microphone, not the default monitor";
+    EXPECT_FALSE(QFileInfo::exists(recorder.partsDirectory())) << "joined, and its parts gone";
+}
+
+// Whatever refuses the sound, no file and no parts folder is left.
+TEST_F(ScreenRecorderFaultsTest, WithoutTheSoundItRecordsNothingStartsAndNothingIsLeft) {
+    const auto refusal = [this]() -> QString {
+        try {
+            startArea(true);
+        } catch (const ShotError& error) {
+            return error.message();
+        }
+        return QStringLiteral("started");
+    };
+    {
+        test::SoundServer server(440);
+        if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+        ASSERT_TRUE(server.unplugMicrophone());
+        EXPECT_EQ(refusal(), QStringLiteral("没有找到麦克风。"));
+        EXPECT_EQ(recorder.state(), RecordingSessionState::idle);
+        EXPECT_FALSE(QFileInfo::exists(recorder.partsDirectory()));
     }
+    const test::NoSoundServer none;
+    EXPECT_EQ(refusal(), QStringLiteral("无法连接声音服务，请确认系统声音可用后重试。"));
     EXPECT_EQ(recorder.state(), RecordingSessionState::idle);
-    EXPECT_FALSE(QFileInfo::exists(QDir(recorder.partsDirectory()).filePath(RecordingSession::partFileName(1))));
+    EXPECT_FALSE(QFileInfo::exists(recorder.partsDirectory()));
     EXPECT_FALSE(QFileInfo::exists(take));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     QTest::qWait(300);
     EXPECT_FALSE(finished.has_value());
 }

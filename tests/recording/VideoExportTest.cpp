@@ -248,6 +248,30 @@ TEST_F(VideoExportTest, ATrimEndingJustPastTheVideoEndsWithItAndStartsWithThePic
     EXPECT_NEAR(double(sound.size()) / 48000, 8.0, 0.05) << "the sound is cut to the same stretch";
 }
 
+TEST_F(VideoExportTest, APhoneVideoTrimmedKeepsItsTurnAndItsGifIsUpright) {
+    // Tagged 90: players show the coded pictures a quarter turned anticlockwise.
+    const QString source = folder.file(QStringLiteral("phone.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, {.duration = 2.0, .quarters = true, .rotation = 90}));
+    ASSERT_EQ(test::displayRotation(source).toStdString(), "90");
+    const QList<QColor>& coded = test::quarterColours;
+    const QList<QColor> upright{coded[1], coded[3], coded[0], coded[2]};
+
+    const Result<QString> cut = trim(source, 0.5, 1.5, folder.file(QStringLiteral("cut.mp4")));
+    ASSERT_TRUE(cut) << errorOf(cut).toStdString();
+    EXPECT_EQ(test::displayRotation(cut.value()).toStdString(), "90") << "the trim plays turned alike";
+    const QList<QImage> played = test::decodePictures(cut.value(), std::nullopt, 1);
+    ASSERT_EQ(played.size(), 1);
+    EXPECT_EQ(played.front().size(), QSize(240, 320));
+    EXPECT_TRUE(test::sameColours(test::quartersOf(played.front()), upright));
+
+    const Result<QString> gif = this->gif(source, folder.file(QStringLiteral("phone.gif")));
+    ASSERT_TRUE(gif) << errorOf(gif).toStdString();
+    EXPECT_EQ(readGif(test::readFile(gif.value())).size, QSize(240, 320));
+    const QList<QImage> frames = test::decodePictures(gif.value(), std::nullopt, 1);
+    ASSERT_EQ(frames.size(), 1);
+    EXPECT_TRUE(test::sameColours(test::quartersOf(frames.front()), upright)) << "the GIF's pictures stand upright";
+}
+
 TEST_F(VideoExportTest, ATrimStartingBetweenPicturesStartsWithThePictureShowingThen) {
     const QString source = folder.file(QStringLiteral("a.mp4"));
     ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, {.duration = 3.0}));

@@ -7,6 +7,8 @@
 #include "tests/recording/studio/StudioHarness.h"
 #include "tests/recording_ui/CameraTestFeed.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,6 +59,21 @@ TEST_F(CameraFramingControlsTest, ChoosingCustomFillsTheFieldsWithTheSizeLeft) {
     EXPECT_FALSE(controls.customRow()->isVisible());
     EXPECT_EQ(framing().customWidth, 1920) << "the typed size stays in the framing";
     EXPECT_EQ(controls.sizeLabel()->text(), QStringLiteral("成片 1080 × 1080"));
+}
+
+TEST_F(CameraFramingControlsTest, AScreenReadersToggleOnATileChoosesItsAspect) {
+    const auto reader = [&](CameraAspect aspect) {
+        return QAccessible::queryAccessibleInterface(controls.aspectButton(aspect));
+    };
+    EXPECT_EQ(reader(CameraAspect::square)->role(), QAccessible::RadioButton);
+    EXPECT_EQ(reader(CameraAspect::square)->text(QAccessible::Name), rawValue(CameraAspect::square));
+    reader(CameraAspect::square)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(framing().aspect, CameraAspect::square);
+    EXPECT_EQ(controls.sizeLabel()->text(), QStringLiteral("成片 1080 × 1080"));
+    int checked = 0;
+    for (const CameraAspect aspect : allCameraAspects) checked += reader(aspect)->state().checked ? 1 : 0;
+    EXPECT_EQ(checked, 1);
+    EXPECT_TRUE(reader(CameraAspect::square)->state().checked);
 }
 
 TEST_F(CameraFramingControlsTest, AnOutOfRangeSizeShowsTheRedSentenceUntilCorrected) {

@@ -65,7 +65,9 @@ class RecordingSetupViewTest : public testing::Test {
 protected:
     void SetUp() override {
         harness.screen->setDisplays({left, right});
-        harness.screen->setWindows({window(11, QStringLiteral("讲稿.txt")), window(12, QStringLiteral("幻灯片"))});
+        WindowInfo editor = window(77, QStringLiteral("岚帧 Tavero"));
+        editor.processID = QCoreApplication::applicationPid();
+        harness.screen->setWindows({editor, window(11, QStringLiteral("讲稿.txt")), window(12, QStringLiteral("幻灯片"))});
         harness.screen->setDesktop(filled(QSize(3840, 1080), Qt::gray));
         harness.screen->setPointer(QPoint(100, 100));
         studio().prepare();
@@ -202,6 +204,7 @@ TEST_F(RecordingSetupViewTest, AnOlderSnapshotNeverReplacesANewerOne) {
     const size_t first = snapshots.requests.size() - 1;
     ASSERT_TRUE(snapshots.requests[first].filter.window);
     EXPECT_EQ(snapshots.requests[first].filter.window->id, 11u);
+    EXPECT_TRUE(snapshots.requests[first].filter.withoutOwnWindows) << "nothing over the window shows";
     sheet().windowPicker()->activated(1);
     const size_t second = snapshots.requests.size() - 1;
     ASSERT_GT(second, first);
@@ -225,6 +228,8 @@ TEST_F(RecordingSetupViewTest, AMissingWindowIsPreviewedAsItsDisplayAndAFailedSn
     EXPECT_FALSE(filter.window);
     ASSERT_TRUE(filter.display);
     EXPECT_EQ(filter.display->id, studio().displayID());
+    EXPECT_TRUE(filter.withoutOwnWindows);
+    EXPECT_EQ(filter.ownWindows, QList<quint32>{77}) << "the editor stays out of the preview";
     snapshots.requests.back().done(ShotError(QStringLiteral("无法读取屏幕。")));
     EXPECT_FALSE(sheet().preview());
     EXPECT_TRUE(sheet().previewBox()->showsPlaceholder());
@@ -281,6 +286,31 @@ TEST_F(RecordingSetupViewTest, TheFooterShowsTheStudiosErrorInsteadOfTheKeys) {
     EXPECT_EQ(sheet().footerText()->text(), QStringLiteral("麦克风未授权。可在系统设置中允许，或关闭麦克风。"));
     EXPECT_EQ(sheet().footerText()->palette().color(QPalette::WindowText), RecordingColours::red());
     EXPECT_TRUE(studio().setupVisible());
+}
+
+TEST_F(RecordingSetupViewTest, TheSoundSectionNamesTheMicrophoneOrWarnsThatThereIsNone) {
+    studio().setMicrophone(true);
+    EXPECT_TRUE(sheet().microphoneLine()->isVisible());
+    EXPECT_EQ(sheet().microphoneLine()->text(), QStringLiteral("麦克风：内置麦克风"));
+    EXPECT_FALSE(sheet().soundWarning()->isVisible());
+
+    // Back from the system's settings, where the only microphone was unplugged.
+    harness.sound.offered = {true, std::nullopt};
+    studio().refreshAudioAuthorization();
+    EXPECT_TRUE(sheet().soundWarning()->isVisible());
+    EXPECT_EQ(sheet().soundWarning()->text(), QStringLiteral("没有找到麦克风。请接上麦克风，或关闭麦克风后录制。"));
+    EXPECT_FALSE(sheet().microphoneLine()->isVisible());
+
+    sheet().microphoneToggle()->click();
+    EXPECT_EQ(sheet().soundWarning()->text(), QStringLiteral("麦克风已关闭，不会录入你的讲解声。"));
+
+    harness.sound.offered = {};
+    studio().refreshAudioAuthorization();
+    EXPECT_EQ(sheet().soundWarning()->text(),
+              QStringLiteral("无法连接声音服务。请确认系统声音可用，或关闭系统声音和麦克风后录制。"));
+    sheet().systemAudioToggle()->click();
+    EXPECT_EQ(sheet().soundWarning()->text(), QStringLiteral("麦克风已关闭，不会录入你的讲解声。"))
+        << "a silent take needs no server";
 }
 
 TEST_F(RecordingSetupViewTest, ClosingTheIdleSheetHidesTheTeleprompterAndTheCamera) {

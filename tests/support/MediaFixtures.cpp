@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QProcess>
 
+#include <cstdlib>
 #include <cstring>
 
 #include <gtest/gtest.h>
@@ -39,19 +40,78 @@ QStringList videoCoding(const VideoFixture& fixture) {
     return coding;
 }
 
+QString quartersSource(QSize size, int rate, double duration) {
+    const int w = size.width() / 2, h = size.height() / 2;
+    return QStringLiteral("color=c=0xFF0000:size=%1x%2:rate=%3:duration=%4,"
+                          "drawbox=x=%5:y=0:w=%5:h=%6:c=0x00FF00:t=fill,"
+                          "drawbox=x=0:y=%6:w=%5:h=%6:c=0x0000FF:t=fill,"
+                          "drawbox=x=%5:y=%6:w=%5:h=%6:c=0xFFFF00:t=fill")
+        .arg(size.width())
+        .arg(size.height())
+        .arg(rate)
+        .arg(duration)
+        .arg(w)
+        .arg(h);
+}
+
+QStringList quietFfmpeg() {
+    return {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+            QStringLiteral("-nostdin"), QStringLiteral("-y")};
+}
+
+// Gives the video of `path` a display matrix, as a phone's file has; the
+// tag becomes one only when packets are copied.
+void rotate(const QString& path, int degrees) {
+    const QString plain = path + QStringLiteral(".plain.mp4");
+    ASSERT_TRUE(QFile::rename(path, plain));
+    const QStringList copy{QStringLiteral("-i"), plain, QStringLiteral("-map"), QStringLiteral("0"),
+                           QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-metadata:s:v:0"),
+                           QStringLiteral("rotate=%1").arg(degrees), path};
+    const bool made = runTool(QStringLiteral("ffmpeg"), quietFfmpeg() + copy).has_value();
+    QFile::remove(plain);
+    ASSERT_TRUE(made) << "could not turn " << path.toStdString();
+}
+
 }  // namespace
 
+QList<QColor> quartersOf(const QImage& picture) {
+    const int w = picture.width(), h = picture.height();
+    return {picture.pixelColor(w / 4, h / 4), picture.pixelColor(3 * w / 4, h / 4),
+            picture.pixelColor(w / 4, 3 * h / 4), picture.pixelColor(3 * w / 4, 3 * h / 4)};
+}
+
+bool sameColours(const QList<QColor>& found, const QList<QColor>& wanted, int tolerance) {
+    if (found.size() != wanted.size()) return false;
+    for (qsizetype i = 0; i < found.size(); ++i)
+        if (std::abs(found[i].red() - wanted[i].red()) > tolerance ||
+            std::abs(found[i].green() - wanted[i].green()) > tolerance ||
+            std::abs(found[i].blue() - wanted[i].blue()) > tolerance)
+            return false;
+    return true;
+}
+
+void makeCameraStream(const QString& path, const QString& pixelFormat, QSize size) {
+    const bool raw = pixelFormat == QStringLiteral("yuyv422");
+    QStringList arguments = quietFfmpeg();
+    arguments << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+              << quartersSource(size, 30, 0.1)
+              << QStringLiteral("-frames:v") << QStringLiteral("3") << QStringLiteral("-pix_fmt") << pixelFormat
+              << QStringLiteral("-c:v") << (raw ? QStringLiteral("rawvideo") : QStringLiteral("mjpeg"))
+              << QStringLiteral("-f") << (raw ? QStringLiteral("nut") : QStringLiteral("mjpeg")) << path;
+    if (!runTool(QStringLiteral("ffmpeg"), arguments)) FAIL() << "could not make " << path.toStdString();
+}
+
 void makeVideo(const QString& path, const VideoFixture& fixture) {
-    QStringList arguments{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-                          QStringLiteral("-nostdin"), QStringLiteral("-y")};
+    QStringList arguments = quietFfmpeg();
     const bool video = !fixture.codec.isEmpty();
     if (video)
         arguments << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
-                  << QStringLiteral("testsrc2=size=%1x%2:rate=%3:duration=%4")
-                         .arg(fixture.size.width())
-                         .arg(fixture.size.height())
-                         .arg(fixture.rate)
-                         .arg(fixture.duration);
+                  << (fixture.quarters ? quartersSource(fixture.size, fixture.rate, fixture.duration)
+                                       : QStringLiteral("testsrc2=size=%1x%2:rate=%3:duration=%4")
+                                             .arg(fixture.size.width())
+                                             .arg(fixture.size.height())
+                                             .arg(fixture.rate)
+                                             .arg(fixture.duration));
     for (const ToneTrack& tone : fixture.audio)
         arguments << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
                   << QStringLiteral("sine=frequency=%1:sample_rate=%2:duration=%3")
@@ -71,7 +131,15 @@ void makeVideo(const QString& path, const VideoFixture& fixture) {
     arguments << QStringLiteral("-t") << QString::number(fixture.duration) << QStringLiteral("-f")
               << QStringLiteral("mp4") << path;
     if (!runTool(QStringLiteral("ffmpeg"), arguments)) FAIL() << "could not make " << path.toStdString();
+    if (fixture.rotation != 0) rotate(path, fixture.rotation);
     if (fixture.truncateAt) truncateFile(path, *fixture.truncateAt);
+}
+
+QString displayRotation(const QString& path) {
+    return ffprobe({QStringLiteral("-select_streams"), QStringLiteral("v:0"), QStringLiteral("-show_entries"),
+                    QStringLiteral("stream_side_data=rotation"), QStringLiteral("-of"), QStringLiteral("csv=p=0")},
+                   path)
+        .trimmed();
 }
 
 void truncateFile(const QString& path, qint64 bytes) {
@@ -117,14 +185,20 @@ QList<double> pictureTimes(const QString& path, bool keyframesOnly) {
 
 namespace {
 
+// The size FFmpeg's command line decodes pictures at: turned as the display
+// matrix asks.
 QSize videoSize(const QString& path) {
+    // A stream with side data has an empty field for it.
     const QStringList fields =
         ffprobe({QStringLiteral("-select_streams"), QStringLiteral("v:0"), QStringLiteral("-show_entries"),
                  QStringLiteral("stream=width,height"), QStringLiteral("-of"), QStringLiteral("csv=p=0")},
                 path)
             .trimmed()
-            .split(QLatin1Char(','));
-    return fields.size() == 2 ? QSize(fields[0].toInt(), fields[1].toInt()) : QSize();
+            .split(QLatin1Char(','), Qt::SkipEmptyParts);
+    if (fields.size() != 2) return {};
+    const QSize coded(fields[0].toInt(), fields[1].toInt());
+    const int rotation = displayRotation(path).toInt();
+    return rotation % 180 != 0 ? coded.transposed() : coded;
 }
 
 // Raw pictures of `size` in `pixelFormat` from the first video stream.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QList>
 #include <QSize>
@@ -21,6 +22,17 @@ struct ToneTrack {
 inline const ToneTrack systemTone{QStringLiteral("system"), 440};
 inline const ToneTrack micTone{QStringLiteral("mic"), 660};
 
+// A still picture whose quarters tell how it is turned: red top left, green
+// top right, blue bottom left, yellow bottom right.
+inline const QList<QColor> quarterColours{QColor(255, 0, 0), QColor(0, 255, 0), QColor(0, 0, 255),
+                                          QColor(255, 255, 0)};
+
+// The colour at the middle of each quarter of `picture`, in the order of
+// quarterColours.
+QList<QColor> quartersOf(const QImage& picture);
+// Whether `found` holds `wanted`, each channel within `tolerance`.
+bool sameColours(const QList<QColor>& found, const QList<QColor>& wanted, int tolerance = 24);
+
 // A synthetic MP4 made with FFmpeg's command line (tests only): a moving test
 // picture tagged with our colour description, AAC tones in stereo,
 // no B-frames and a keyframe every second like our own parts.
@@ -40,11 +52,25 @@ struct VideoFixture {
     bool fragmented = false;
     // Keep only this many bytes, as a writer killed mid-file leaves it.
     std::optional<qint64> truncateAt{};
+    // The still quarters picture in place of the moving one.
+    bool quarters = false;
+    // Degrees of the display matrix a phone writes (FFmpeg's "rotate" tag:
+    // 90 shows the pictures turned a quarter anticlockwise); 0 for none.
+    int rotation = 0;
 };
 
 // Writes `fixture` to `path`; a failure fails the test (check with
 // ASSERT_NO_FATAL_FAILURE or HasFatalFailure).
 void makeVideo(const QString& path, const VideoFixture& fixture);
+
+// A camera's stream as FFmpeg's command line codes it, three pictures of
+// the quarters at `size`: "yuvj422p" or "yuvj420p" as MJPEG (the JPEGs one
+// after another), "yuyv422" raw in NUT.
+void makeCameraStream(const QString& path, const QString& pixelFormat, QSize size);
+
+// The rotation of the first video stream's display matrix as ffprobe reads
+// it; empty without one.
+QString displayRotation(const QString& path);
 
 // Cuts the file to its first `bytes`.
 void truncateFile(const QString& path, qint64 bytes);

@@ -57,6 +57,14 @@ bool SoundServer::control(const QStringList& arguments) const {
     return pactl.waitForFinished(startLimitMs) && pactl.exitStatus() == QProcess::NormalExit && pactl.exitCode() == 0;
 }
 
+bool SoundServer::makeMonitorTheDefaultInput() const {
+    return control({QStringLiteral("set-default-source"), QStringLiteral("test_sink.monitor")});
+}
+
+bool SoundServer::unplugMicrophone() const {
+    return control({QStringLiteral("unload-module"), QStringLiteral("module-sine-source")});
+}
+
 bool SoundServer::playTone(int frequency, bool realTime) {
     return control({QStringLiteral("load-module"), QStringLiteral("module-sine"), QStringLiteral("sink=test_sink"),
                     QStringLiteral("frequency=%1").arg(frequency)}) &&

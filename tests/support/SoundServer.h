@@ -24,6 +24,13 @@ public:
     bool running() const { return running_; }
     // Runs pactl against this server; true when it succeeded.
     bool control(const QStringList& arguments) const;
+    // The sink's monitor becomes the default input, as on a computer without
+    // a microphone of its own; the sine source stays as a second input.
+    bool makeMonitorTheDefaultInput() const;
+    // Takes the sine source away, as when a microphone is unplugged: the
+    // monitor is then the only input, and the server moves the sine
+    // source's streams to it.
+    bool unplugMicrophone() const;
     // Plays a steady tone into the sink (a sine module of the server) and
     // returns once the sink plays it in real time. Unless `realTime` is
     // false: then the sink mixes it up to 2 s ahead, as under a player that

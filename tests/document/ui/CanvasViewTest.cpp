@@ -145,6 +145,25 @@ TEST_F(Drawing, APenStrokeStopsGrowingAtThePointsAMarkMayHold) {
     EXPECT_EQ(stroke.points.last(), path[markLimits::maxPoints - 2]) << "the points after the limit are left out";
 }
 
+TEST_F(Drawing, NoToolAddsPointsBeyondWhatThePicturesMarksMayHold) {
+    document.open(filledImage(400, 300), QStringLiteral("截图"), test::strokesHolding(markLimits::maxProjectPoints - 10));
+    const qsizetype strokes = document.marks().size();
+    document.choose(MarkTool::pen);
+    QList<QPointF> path;
+    for (int index = 0; index < 50; ++index) path.append(QPointF(100 + index * 3, 150));
+    drag(path);
+    ASSERT_EQ(document.marks().size(), strokes + 1);
+    EXPECT_EQ(document.marks().last().points.size(), 10) << "the stroke stops where the picture's points end";
+
+    draw(MarkTool::rectangle, {100, 200}, {200, 260});
+    document.choose(MarkTool::counter);
+    click({300, 100});
+    EXPECT_EQ(document.marks().size(), strokes + 1) << "nor does a shape or a counter start";
+
+    draw(MarkTool::crop, {0, 0}, {200, 150});
+    EXPECT_EQ(document.image().size(), QSize(200, 150)) << "a crop adds no mark and still works";
+}
+
 TEST_F(Drawing, CountersAreNumberedByHowManyCountersThereAre) {
     document.choose(MarkTool::counter);
     for (const QPointF point : {QPointF(50, 50), QPointF(150, 50), QPointF(250, 50)}) click(point);

@@ -94,6 +94,33 @@ TEST_F(VideoFileTest, ReadsEveryPictureInOrderWithItsTimeAndColours) {
     EXPECT_FALSE(reader.next());
 }
 
+TEST_F(VideoFileTest, APhonesTurnedPicturesAreReadUpright) {
+    // The quarters picture, turned as a player turns it for each tag.
+    QImage still(size, QImage::Format_RGB32);
+    {
+        QPainter painter(&still);
+        const QList<QColor>& colours = test::quarterColours;
+        for (int quarter = 0; quarter < 4; ++quarter)
+            painter.fillRect(quarter % 2 * 160, quarter / 2 * 120, 160, 120, colours[quarter]);
+    }
+    for (const int tag : {90, 180, 270}) {
+        SCOPED_TRACE(tag);
+        ASSERT_NO_FATAL_FAILURE(
+            test::makeVideo(recording, {.duration = 0.2, .size = size, .quarters = true, .rotation = tag}));
+        const QImage upright = still.transformed(QTransform().rotate(-tag));
+        VideoFileReader reader(recording, {});
+        EXPECT_EQ(reader.size(), upright.size());
+        const std::optional<VideoPicture> first = reader.next();
+        ASSERT_TRUE(first);
+        EXPECT_EQ(first->image.size(), upright.size());
+        EXPECT_TRUE(test::sameColours(test::quartersOf(first->image), test::quartersOf(upright)));
+        const std::optional<VideoPicture> scaled = reader.pictureAt(0.1, upright.size() / 4);
+        ASSERT_TRUE(scaled);
+        EXPECT_EQ(scaled->image.size(), upright.size() / 4);
+        EXPECT_TRUE(test::sameColours(test::quartersOf(scaled->image), test::quartersOf(upright)));
+    }
+}
+
 TEST_F(VideoFileTest, WritesEvenlyTimedPicturesBesideTheSoundTracksOfAnotherFile) {
     ASSERT_NO_FATAL_FAILURE(test::makeVideo(recording, {.duration = 1.5, .size = size,
                                                         .audio = {test::systemTone, test::micTone}}));

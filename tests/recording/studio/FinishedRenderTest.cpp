@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <future>
+
 #include <gtest/gtest.h>
 
 using namespace tavero;
@@ -35,10 +37,24 @@ protected:
         project.samples = {{1.0, 0.5, 0.5, true, false}};
         project.save(raw);
         studio().rendersForReal = true;
-        studio().loadProject(raw);
+        load(raw);
     }
 
     test::TestStudio& studio() { return harness.studio(); }
+    // A rendered video of the raw recording beside it, made with zoomOnly().
+    QString renderedVideo() {
+        const QString rendered = library() + QStringLiteral("/讲解成片_1.mp4");
+        test::writeFile(rendered, "rendered");
+        RecordingProject renderedProject = project;
+        renderedProject.effects = zoomOnly();
+        renderedProject.save(rendered);
+        return rendered;
+    }
+    // Opens `video` and waits until its project has been read.
+    void load(const QString& video) {
+        studio().loadProject(video);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !studio().loadingProject(); }, 5000));
+    }
     test::FakeSmartVideoExporter& exporter() { return *harness.exporter; }
     QString library() const { return harness.model.localLibrary.root(); }
     QStringList libraryFiles() const { return QDir(library()).entryList(QDir::Files, QDir::Name); }
@@ -50,19 +66,80 @@ protected:
     RecordingProject project;
 };
 
+// Holds the library's queue until released, at the latest when it goes.
+class QueueGate {
+public:
+    explicit QueueGate(LocalLibrary& library) {
+        library.runInTurn<Done>(
+            [held = held_] {
+                held.wait();
+                return Done{};
+            },
+            [](Result<Done>) {}, QString());
+    }
+    ~QueueGate() { release(); }
+    void release() {
+        if (released_) return;
+        released_ = true;
+        release_.set_value();
+    }
+
+private:
+    std::promise<void> release_;
+    std::shared_future<void> held_ = release_.get_future().share();
+    bool released_ = false;
+};
+
 }  // namespace
+
+// A project holds the pointer track of the whole take, tens of megabytes for
+// hours: it is read on the library's queue while the main thread answers.
+TEST_F(FinishedRenderTest, AProjectIsReadOffTheMainThreadAndTheLatestOpenedVideoWins) {
+    const QString rendered = renderedVideo();
+
+    QueueGate gate(harness.model.localLibrary);
+    studio().loadProject(rendered);
+    EXPECT_TRUE(studio().loadingProject());
+    EXPECT_FALSE(studio().currentOutputURL()) << "the clip stays as it was until the project is read";
+    bool answered = false;
+    postToMain([&] { answered = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answered; }, 5000));
+    EXPECT_FALSE(studio().currentOutputURL()) << "the main thread answers while the read waits";
+    gate.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !studio().loadingProject(); }, 5000));
+    EXPECT_EQ(studio().currentOutputURL(), rendered);
+    EXPECT_EQ(studio().effects(), zoomOnly());
+
+    QueueGate secondGate(harness.model.localLibrary);
+    studio().loadProject(raw);
+    studio().loadProject(rendered);
+    studio().loadProject(raw);
+    secondGate.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !studio().loadingProject(); }, 5000));
+    EXPECT_FALSE(studio().currentOutputURL()) << "the video opened last";
+    EXPECT_EQ(studio().effects(), RecordingEffects());
+}
+
+TEST_F(FinishedRenderTest, ARenderAskedWhileTheProjectIsReadWaitsForIt) {
+    const QString rendered = renderedVideo();
+
+    QueueGate gate(harness.model.localLibrary);
+    studio().loadProject(rendered);
+    studio().render();
+    EXPECT_TRUE(exporter().renders.empty()) << "not with the project of the video shown before";
+    gate.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !exporter().renders.empty(); }, 5000));
+    EXPECT_EQ(exporter().renders[0].source, raw);
+    EXPECT_EQ(exporter().renders[0].project.effects, zoomOnly());
+}
 
 TEST_F(FinishedRenderTest, AnOpenedVideoFindsItsRawRecordingOnlyAsAFileBesideIt) {
     EXPECT_EQ(studio().currentProject(), project);
     EXPECT_EQ(studio().currentRawURL(), raw);
     EXPECT_FALSE(studio().currentOutputURL()) << "the opened file is the raw recording";
 
-    const QString rendered = library() + QStringLiteral("/讲解成片_1.mp4");
-    test::writeFile(rendered, "rendered");
-    RecordingProject renderedProject = project;
-    renderedProject.effects = zoomOnly();
-    renderedProject.save(rendered);
-    studio().loadProject(rendered);
+    const QString rendered = renderedVideo();
+    load(rendered);
     EXPECT_EQ(studio().currentRawURL(), raw);
     EXPECT_EQ(studio().currentOutputURL(), rendered);
     EXPECT_EQ(studio().effects(), zoomOnly());
@@ -73,7 +150,7 @@ TEST_F(FinishedRenderTest, AnOpenedVideoFindsItsRawRecordingOnlyAsAFileBesideIt)
         QByteArray json = encodeRecordingProject(project);
         json.replace(QFileInfo(raw).fileName().toUtf8(), QByteArray(name));
         test::writeFile(RecordingProject::sidecar(opened), json);
-        studio().loadProject(opened);
+        load(opened);
         EXPECT_FALSE(studio().currentProject()) << name;
         EXPECT_FALSE(studio().currentRawURL()) << name;
         EXPECT_EQ(studio().currentOutputURL(), opened);
@@ -83,12 +160,12 @@ TEST_F(FinishedRenderTest, AnOpenedVideoFindsItsRawRecordingOnlyAsAFileBesideIt)
     elsewhere.backgroundFile = QStringLiteral("../背景.png");
     QByteArray json = encodeRecordingProject(elsewhere);
     test::writeFile(RecordingProject::sidecar(rendered), json);
-    studio().loadProject(rendered);
+    load(rendered);
     EXPECT_FALSE(studio().currentProject()) << "nor is one naming its background elsewhere";
 
-    studio().loadProject(raw);
+    load(raw);
     studio().setProcessing(true);
-    studio().loadProject(rendered);
+    load(rendered);
     EXPECT_EQ(studio().currentRawURL(), raw) << "the clip of a running render stays";
 }
 
@@ -103,14 +180,14 @@ TEST_F(FinishedRenderTest, ARenderThatDoesNotFitOrHasNothingToRenderDoesNotStart
     RecordingProject baked = project;
     baked.portraitBaked = true;
     baked.save(raw);
-    studio().loadProject(raw);
+    load(raw);
     freeBytes = 100'000'000'000;
     studio().render();
     EXPECT_EQ(harness.model.status, QStringLiteral("这段视频已包含人像和画面效果，可直接裁剪或导出。"));
     EXPECT_TRUE(exporter().renders.empty());
 
     project.save(raw);
-    studio().loadProject(raw);
+    load(raw);
     QFile::remove(raw);
     studio().render();
     ASSERT_TRUE(harness.model.failure);
@@ -177,6 +254,7 @@ TEST_F(FinishedRenderTest, AFinishedRenderIsShownAddedAndBothFilesCarryTheProjec
     EXPECT_EQ(studio().currentOutputURL(), output);
     EXPECT_EQ(harness.model.videoURL(), output);
     EXPECT_EQ(harness.model.windowShown, shown + 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return harness.model.savedCount == 1; }, 5000));
     for (const QString& video : {output, raw}) {
         const std::optional<RecordingProject> saved = RecordingProject::load(video);
         ASSERT_TRUE(saved) << video.toStdString();
@@ -184,11 +262,10 @@ TEST_F(FinishedRenderTest, AFinishedRenderIsShownAddedAndBothFilesCarryTheProjec
         EXPECT_EQ(saved->sourceFile, QFileInfo(raw).fileName());
         EXPECT_EQ(saved->samples, project.samples);
     }
-    ASSERT_TRUE(QTest::qWaitFor([&] { return harness.model.savedCount == 1; }, 5000));
     EXPECT_TRUE(harness.model.status.startsWith(QStringLiteral("已保存：讲解成片_")));
 
     studio().setEffects(RecordingEffects());
-    studio().loadProject(output);
+    load(output);
     EXPECT_EQ(studio().effects(), zoomOnly()) << "reopening restores the effects used";
     EXPECT_EQ(studio().currentRawURL(), raw);
 }

@@ -142,6 +142,7 @@ TEST_F(RetakeTest, AWindowClosedMeanwhileLeadsBackToTheSetUpWithTheReason) {
     EXPECT_EQ(studio().scope(), RecordingScope::window);
     EXPECT_EQ(entries(trashed(take)).size(), 2) << "the take is in the Trash all the same";
     EXPECT_EQ(harness.model.savedCount, 0);
+    EXPECT_EQ(harness.model.status, QString()) << "no take is ending any more";
 }
 
 TEST_F(RetakeTest, StopEndsTheRetakeAtEveryStage) {

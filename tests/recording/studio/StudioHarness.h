@@ -224,16 +224,26 @@ struct FreshSettings {
     }
 };
 
-// The sound server as the studio sees it: streams opened and still running.
+// The sound server as the studio sees it: what it offers, how often it was
+// asked, and streams opened and still running.
 struct FakeSoundServer {
     struct Stream final : SoundCapture {
         explicit Stream(int& running) : running(running) { ++running; }
         ~Stream() override { --running; }
         int& running;
     };
+    SoundSources offered{true, QStringLiteral("内置麦克风")};
+    int asked = 0;
     int opened = 0;
     int running = 0;
     QList<SoundInput> inputs;
+
+    std::function<SoundSources()> finder() {
+        return [this] {
+            ++asked;
+            return offered;
+        };
+    }
 
     media::SoundRecorder::Open opener() {
         return [this](const QList<SoundInput>& asked, SoundCapture::ChunkHandler, SoundCapture::FailureHandler) {
@@ -279,6 +289,7 @@ public:
         parts.microphone = std::move(permission);
         parts.playSound = [this](const QString& name) { sounds.append(name); };
         parts.openSound = sound.opener();
+        parts.findSound = sound.finder();
         parts.scheduler = &clock;
         return std::make_unique<TestStudio>(model, std::move(parts));
     }

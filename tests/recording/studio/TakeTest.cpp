@@ -175,6 +175,46 @@ TEST_F(TakeTest, AnUndecidedMicrophoneAsksFirstAndAGrantStartsTheTakeOnlyWhileTh
     EXPECT_EQ(studio().phase(), RecordingPhase(Kind::idle));
 }
 
+// The server is asked again at every start: what the sheet showed may be old.
+TEST_F(TakeTest, NoTakeCountsDownWithoutTheSoundItRecords) {
+    prepare();
+    const int asked = harness.sound.asked;
+    EXPECT_GT(asked, 0) << "the sheet shows what the server offers";
+    studio().setMicrophone(true);
+    harness.sound.offered = {true, std::nullopt};
+    studio().start();
+    EXPECT_EQ(studio().targetError(), QStringLiteral("没有找到麦克风。请接上麦克风，或关闭麦克风后录制。"));
+    EXPECT_EQ(studio().soundIssue(), studio().targetError());
+    EXPECT_EQ(studio().phase(), RecordingPhase(Kind::idle));
+    EXPECT_TRUE(studio().setupVisible());
+    EXPECT_EQ(harness.sound.opened, 0) << "no sound opened, no countdown";
+    EXPECT_EQ(harness.sound.asked, asked + 1);
+
+    studio().setMicrophone(false);
+    EXPECT_EQ(studio().soundIssue(), std::nullopt) << "the computer's sound alone can be had";
+    studio().start();
+    EXPECT_EQ(studio().phase(), RecordingPhase::countdown(3));
+    studio().stop();
+
+    harness.sound.offered = {};
+    studio().start();
+    EXPECT_EQ(studio().targetError(),
+              QStringLiteral("无法连接声音服务。请确认系统声音可用，或关闭系统声音和麦克风后录制。"));
+    EXPECT_EQ(studio().phase(), RecordingPhase(Kind::idle));
+    studio().setSystemAudio(false);
+    const int askedBefore = harness.sound.asked;
+    studio().start();
+    EXPECT_EQ(studio().phase(), RecordingPhase::countdown(3)) << "a silent take needs no server";
+    EXPECT_EQ(harness.sound.asked, askedBefore) << "nor is one asked";
+    studio().stop();
+
+    harness.sound.offered = {true, QStringLiteral("USB 麦克风")};
+    studio().setMicrophone(true);
+    studio().start();
+    EXPECT_EQ(studio().phase(), RecordingPhase::countdown(3)) << "a microphone plugged in since";
+    EXPECT_EQ(studio().soundSources(), harness.sound.offered);
+}
+
 TEST_F(TakeTest, FreeSpaceBelowTwoGigabytesStopsTheTakeWithItsReasonAndTheClockStopsWithIt) {
     prepare();
     record();

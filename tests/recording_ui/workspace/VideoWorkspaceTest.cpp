@@ -3,6 +3,8 @@
 // files it cannot play.
 #include "editor_ui/ElidedLabel.h"
 #include "platform/MoviePlayback.h"
+#include "recording_ui/RecordingEffectControls.h"
+#include "tests/support/Files.h"
 #include "tests/recording_ui/workspace/WorkspaceFixture.h"
 
 #include <QFile>
@@ -44,6 +46,11 @@ TEST_F(WorkspaceTest, AVideoWithoutAProjectShowsOnlyItsNameThePlayerAndThePlainF
     EXPECT_EQ(view.startField()->text(), QStringLiteral("0"));
     EXPECT_EQ(view.endField()->text(), QStringLiteral("10"));
     EXPECT_EQ(view.gifButton()->toolTip(), QStringLiteral("30 秒以内，8 帧/秒，最长边 960 像素"));
+    // What a screen reader names them.
+    EXPECT_EQ(view.startField()->accessibleName(), QStringLiteral("裁剪开始秒数"));
+    EXPECT_EQ(view.endField()->accessibleName(), QStringLiteral("裁剪结束秒数"));
+    EXPECT_EQ(view.player()->playButton()->accessibleName(), QStringLiteral("播放"));
+    EXPECT_EQ(view.player()->positionSlider()->accessibleName(), QStringLiteral("播放进度"));
 }
 
 TEST_F(WorkspaceTest, TheVersionRowNamesTheShownVersionAndOffersTheOther) {
@@ -147,6 +154,32 @@ TEST_F(WorkspaceTest, TheEffectsPopoverClosesBeforeTheRenderStarts) {
     view.effectsPopover()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(view.effectsPopover(), nullptr);
+}
+
+// A sidecar from elsewhere may hold any number; the popover shows the ends
+// of its sliders.
+TEST_F(WorkspaceTest, TheEffectsPopoverShowsASidecarsHugeNumbersAtTheEndsOfItsSliders) {
+    const QString video = folder.file(QStringLiteral("录屏_巨大.mp4"));
+    test::writeFile(video, "video");
+    test::writeFile(RecordingProject::sidecar(video),
+                    R"({"version":1,"sourceFile":"录屏_巨大.mp4","targetName":"t","duration":2,"samples":[],)"
+                    R"("effects":{"zoom":1e308,"padding":1e308,"blur":1e308}})");
+    model().open(video);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return studio().currentProject().has_value(); }));
+
+    model().setVideoURL(video);
+    workspace = std::make_unique<VideoWorkspace>(model(), studio(), video, QStringLiteral("0"), QStringLiteral("10"),
+                                                 [](RecordingStudio& bound, QWidget* parent) {
+                                                     return RecordingEffectControls::forStudio(bound, parent);
+                                                 });
+    workspace->effectsButton()->click();
+    ASSERT_NE(workspace->effectsPopover(), nullptr);
+    const auto* controls = workspace->effectsPopover()->findChild<RecordingEffectControls*>();
+    ASSERT_NE(controls, nullptr);
+    EXPECT_EQ(controls->zoomText(), QStringLiteral("2.20×"));
+    EXPECT_EQ(controls->paddingText(), QStringLiteral("14%"));
+    EXPECT_EQ(controls->blurText(), QStringLiteral("48"));
+    workspace->effectsPopover()->close();
 }
 
 TEST_F(WorkspaceTest, TrimFieldsTakeTheWholeTextAsANumber) {

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tavero::test {
+
+// A program as a screen reader meets it, through AT-SPI: a session bus of
+// the test's own with the accessibility bus in it, programs started with
+// environment() joining it with their accessibility on, and a reader
+// (tests/support/screen_reader.py, pyatspi) that finds their shown controls
+// by role and name and calls the controls' own actions, not the mouse.
+//
+// Roles are AT-SPI's names ("push button", "radio button", "check box").
+// Every question answers at once; tests wait with QTest::qWaitFor. Main thread.
+class ScreenReader {
+public:
+    ScreenReader();
+    ~ScreenReader();
+    ScreenReader(const ScreenReader&) = delete;
+    ScreenReader& operator=(const ScreenReader&) = delete;
+
+    // Why the buses or the reader cannot run here; none when they run.
+    const std::optional<QString>& unavailable() const { return unavailable_; }
+    // The environment of a program the reader can read.
+    QProcessEnvironment environment() const;
+
+    // Reads the program `processID` from now on, once it is on the bus.
+    bool attach(qint64 processID);
+    // The states ("checked", "showing", ...) of the first shown control with
+    // this role and name; none when no such control is shown.
+    std::optional<QStringList> states(const QString& role, const QString& name);
+    bool shows(const QString& role, const QString& name) { return states(role, name).has_value(); }
+    bool checked(const QString& role, const QString& name);
+    // Calls the control's action named `action` ("Press", "Toggle").
+    bool act(const QString& role, const QString& name, const QString& action);
+    std::optional<QSize> size(const QString& role, const QString& name);
+    // The roles of the shown controls of `roles` that have no name.
+    QStringList unnamed(const QStringList& roles);
+
+private:
+    // The reader's answer to one request, split at its tabs; empty when it ended.
+    QStringList ask(const QStringList& request);
+    void start(QProcess& process, const QString& program, const QStringList& arguments);
+
+    QString address_;
+    std::optional<QString> unavailable_;
+    QProcess bus_;
+    QProcess launcher_;
+    QProcess reader_;
+};
+
+}  // namespace tavero::test

@@ -1,0 +1,93 @@
+# A screen reader's side of the accessibility tests: reads the shown controls
+# of one program through AT-SPI and calls their own actions, as Orca does.
+# Run by tests/support/ScreenReader.cpp with Debian's /usr/bin/python3 (for
+# pyatspi), on the session bus of the program. One request a line on
+# standard input, fields separated by tabs; one answer a line:
+#
+#   ready                   -> ok
+#   attach PID              -> ok | missing
+#   state ROLE NAME         -> ok STATE,STATE... | missing
+#   act ROLE NAME ACTION    -> ok | missing | refused
+#   size ROLE NAME          -> ok WIDTH HEIGHT | missing
+#   unnamed ROLE,ROLE...    -> ok ROLE ROLE...   (shown controls without a name)
+#
+# ROLE is the role's AT-SPI name ("push button", "radio button"); only shown
+# controls are looked at, the first one with the name is taken.
+import sys
+
+import pyatspi
+
+program = None
+
+
+def shown(accessible):
+    return accessible.getState().contains(pyatspi.STATE_SHOWING)
+
+
+def controls(root):
+    """The shown descendants of root, depth first."""
+    for child in root:
+        if child is None or not shown(child):
+            continue
+        yield child
+        yield from controls(child)
+
+
+def find(role, name):
+    for control in controls(program):
+        if control.getRoleName() == role and control.name == name:
+            return control
+    return None
+
+
+def attach(pid):
+    global program
+    for application in pyatspi.Registry.getDesktop(0):
+        if application is not None and application.get_process_id() == int(pid):
+            program = application
+            return "ok"
+    return "missing"
+
+
+def state(role, name):
+    control = find(role, name)
+    if control is None:
+        return "missing"
+    states = sorted(pyatspi.stateToString(s) for s in control.getState().getStates())
+    return "ok\t" + ",".join(states)
+
+
+def act(role, name, action):
+    control = find(role, name)
+    if control is None:
+        return "missing"
+    actions = control.queryAction()
+    for index in range(actions.nActions):
+        if actions.getName(index) == action:
+            return "ok" if actions.doAction(index) else "refused"
+    return "refused"
+
+
+def size(role, name):
+    control = find(role, name)
+    if control is None:
+        return "missing"
+    extents = control.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return "ok\t%d\t%d" % (extents.width, extents.height)
+
+
+def unnamed(roles):
+    wanted = roles.split(",")
+    found = [c.getRoleName() for c in controls(program) if c.getRoleName() in wanted and not c.name]
+    return "\t".join(["ok"] + found)
+
+
+requests = {"ready": lambda: "ok", "attach": attach, "state": state, "act": act, "size": size, "unnamed": unnamed}
+
+for line in sys.stdin:
+    fields = line.rstrip("\n").split("\t")
+    try:
+        answer = requests[fields[0]](*fields[1:])
+    except Exception as error:  # a control gone while it was read
+        answer = "error\t" + str(error).replace("\n", " ")
+    print(answer, flush=True)
