@@ -15,6 +15,7 @@
 #include "platform/ScreenSource.h"
 #include "platform/ShortSounds.h"
 #include "platform/TerminationSignal.h"
+#include "platform/media/CancelToken.h"
 #include "recording/ScreenRecorder.h"
 #include "recording_ui/PortraitOverlayWindow.h"
 #include "recording_ui/RecordingOverlayWindows.h"
@@ -111,6 +112,9 @@ int runApplication(int argc, char** argv) {
         delegate.launch(commandLine.given);
         if (!files.isEmpty()) delegate.started(files);
         status = application.exec();
+        // Whatever media work is left gives up its reads now, so neither the
+        // delegate's render nor the pool's exports keep the end waiting.
+        media::CancelToken::cancelAll();
     }
     return endOnceWorkersStop(status, workerGrace);
 }

@@ -109,9 +109,9 @@ void runStage(Failure& failure, const QString& sentence, Work work) {
     }
 }
 
-void requireVideo(const QString& source) {
+void requireVideo(const QString& source, const media::CancelToken& cancel) {
     const QList<media::MediaTrack> tracks =
-        withSentence(SmartVideoMessages::sourceUnreadable(), [&] { return media::readTracks(source); });
+        withSentence(SmartVideoMessages::sourceUnreadable(), [&] { return media::readTracks(source, cancel); });
     for (const media::MediaTrack& track : tracks)
         if (track.kind == media::TrackKind::video) return;
     throw ShotError(SmartVideoMessages::noVideo());
@@ -261,7 +261,7 @@ media::VideoCodec SmartVideoRender::codecFor(QSize outputSize) {
 
 void SmartVideoRender::render(const QString& source, const QString& destination, const RecordingProject& project,
                               const media::CancelToken& cancel, RenderProgress& progress) {
-    requireVideo(source);
+    requireVideo(source, cancel);
     media::VideoFileReader reader = withSentence(SmartVideoMessages::sourceUnreadable(),
                                                  [&] { return media::VideoFileReader(source, cancel); });
     double duration = reader.duration();

@@ -11,6 +11,8 @@ ElidedLabel::ElidedLabel(QWidget* parent) : QWidget(parent) {
 void ElidedLabel::setText(const QString& text) {
     if (text == text_) return;
     text_ = text;
+    // What a screen reader reads: the whole text, however little shows.
+    setAccessibleName(text);
     updateGeometry();
     update();
 }

@@ -5,7 +5,8 @@
 namespace tavero {
 
 // One line of text that ends in "…" when it is wider than its room, so a
-// long status or file name never pushes its neighbours away. Main thread.
+// long status or file name never pushes its neighbours away; screen readers
+// read the whole text. Main thread.
 class ElidedLabel : public QWidget {
     Q_OBJECT
 public:

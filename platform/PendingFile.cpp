@@ -1,6 +1,7 @@
 #include "platform/PendingFile.h"
 
-#include <QFile>
+#include "platform/FileNames.h"
+
 #include <QFileInfo>
 #include <QDir>
 #include <QRandomGenerator>
@@ -45,7 +46,7 @@ std::optional<PendingFile> PendingFile::reserve(const QString& destination) {
     for (int attempt = 0; attempt < 8; ++attempt) {
         const QString temporary = temporaryName(target);
         const int descriptor =
-            ::open(QFile::encodeName(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            ::open(nativeFileName(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (descriptor >= 0) {
             ::close(descriptor);
             return PendingFile(target.absoluteFilePath(), temporary);
@@ -62,13 +63,13 @@ PendingFile::PendingFile(PendingFile&& other) noexcept
     : destination_(std::move(other.destination_)), temporary_(std::exchange(other.temporary_, QString())) {}
 
 PendingFile::~PendingFile() {
-    if (!temporary_.isEmpty()) ::unlink(QFile::encodeName(temporary_).constData());
+    if (!temporary_.isEmpty()) ::unlink(nativeFileName(temporary_).constData());
 }
 
 PublishResult PendingFile::publish() {
     if (temporary_.isEmpty()) return PublishResult::Failed;
-    const QByteArray from = QFile::encodeName(temporary_);
-    const QByteArray to = QFile::encodeName(destination_);
+    const QByteArray from = nativeFileName(temporary_);
+    const QByteArray to = nativeFileName(destination_);
     if (!syncPath(from, O_RDONLY)) return PublishResult::Failed;
     PublishResult result = PublishResult::Published;
     if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) != 0) {
@@ -79,7 +80,7 @@ PublishResult PendingFile::publish() {
     }
     temporary_.clear();
     // The new name itself lives in the folder: make it survive a power cut too.
-    syncPath(QFile::encodeName(QFileInfo(destination_).path()), O_RDONLY | O_DIRECTORY);
+    syncPath(nativeFileName(QFileInfo(destination_).path()), O_RDONLY | O_DIRECTORY);
     return result;
 }
 

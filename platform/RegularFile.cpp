@@ -30,6 +30,11 @@ FileDescriptor openRegular(const QString& path, LinkRule links, qint64& size) {
 
 }  // namespace
 
+FileDescriptor openRegularDescriptor(const QString& path, LinkRule links) {
+    qint64 size = 0;
+    return openRegular(path, links, size);
+}
+
 bool openRegularFile(QFile& file, const QString& path, LinkRule links) {
     qint64 size = 0;
     FileDescriptor descriptor = openRegular(path, links, size);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileDescriptor.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -16,6 +18,9 @@ enum class LinkRule { follow, refuse };
 // folder is refused under any name. With LinkRule::refuse a link at `path` is
 // refused as well. False leaves `file` closed.
 bool openRegularFile(QFile& file, const QString& path, LinkRule links = LinkRule::follow);
+// The same open as a descriptor of the C library, for readers that take
+// one; invalid when refused.
+FileDescriptor openRegularDescriptor(const QString& path, LinkRule links = LinkRule::follow);
 
 // The whole of a regular file (as above) of at most `maxBytes`; nothing for
 // anything else, a larger file or a failed read.

@@ -27,9 +27,10 @@ constexpr double endTolerance = 0.1;
 constexpr double lengthTolerance = 1.0 / 30;
 
 // Runs `work` on the worker pool and answers on the main thread.
-void inBackground(std::function<QString()> work, Completion completion, QString fallback) {
+template <typename Value>
+void inBackground(std::function<Value()> work, std::function<void(Result<Value>)> completion, QString fallback) {
     runInBackground([work = std::move(work), completion = std::move(completion), fallback = std::move(fallback)] {
-        Result<QString> result = capture(work, fallback);
+        Result<Value> result = capture(work, fallback);
         postToMain([completion, result = std::move(result)] { completion(result); });
     });
 }
@@ -41,6 +42,18 @@ auto withSentence(const QString& sentence, Work&& work) -> decltype(work()) {
         return work();
     } catch (const media::MediaError&) {
         throw ShotError(sentence);
+    }
+}
+
+// A stretch the source cannot give is the source's fault; anything else
+// failed in writing.
+void writeStretch(media::VideoStretch& stretch, double start, double end, const QString& path) {
+    try {
+        stretch.write(start, end, path);
+    } catch (const media::SourceError&) {
+        throw ShotError(RecordingMessages::trimImpossible());
+    } catch (const media::MediaError&) {
+        throw ShotError(RecordingMessages::trimNotWritten());
     }
 }
 
@@ -110,7 +123,7 @@ QString writeTrim(const QString& source, double start, double end, const QString
     if (!validStretch(start, end, duration)) throw ShotError(RecordingMessages::trimRangeInvalid());
     const double until = std::min(end, duration);
     PendingFile output = reserve(destination, RecordingMessages::trimNotWritten());
-    withSentence(RecordingMessages::trimNotWritten(), [&] { stretch.write(start, until, output.temporaryPath()); });
+    writeStretch(stretch, start, until, output.temporaryPath());
     const double written = withSentence(RecordingMessages::trimImpossible(), [&] {
         return media::measurePlayableVideo(output.temporaryPath(), cancel).duration;
     });
@@ -119,13 +132,29 @@ QString writeTrim(const QString& source, double start, double end, const QString
     return destination;
 }
 
+void requirePictures(const QString& source) {
+    const bool readable = withSentence(RecordingMessages::videoUnreadable(), [&] {
+        return media::VideoFileReader(source, media::CancelToken()).next().has_value();
+    });
+    if (!readable) throw ShotError(RecordingMessages::videoUnreadable());
+}
+
+void checkPictures(const QString& source, Check answer) {
+    inBackground<Done>(
+        [source] {
+            requirePictures(source);
+            return Done();
+        },
+        std::move(answer), RecordingMessages::videoUnreadable());
+}
+
 void gif(const QString& source, const QString& destination, Completion completion) {
-    inBackground([source, destination] { return writeGif(source, destination); }, std::move(completion),
+    inBackground<QString>([source, destination] { return writeGif(source, destination); }, std::move(completion),
                  RecordingMessages::gifNotEncoded());
 }
 
 void trim(const QString& source, double start, double end, const QString& destination, Completion completion) {
-    inBackground([source, start, end, destination] { return writeTrim(source, start, end, destination); },
+    inBackground<QString>([source, start, end, destination] { return writeTrim(source, start, end, destination); },
                  std::move(completion), RecordingMessages::trimNotWritten());
 }
 

@@ -9,7 +9,7 @@
 namespace tavero {
 
 // Exports of a finished video into a new file: a looping GIF, or a trimmed
-// MP4. Each call returns at once, works on the worker pool, never touches the
+// MP4; and the look at a video that tells whether they can read it. Each call returns at once, works on the worker pool, never touches the
 // source, and answers exactly once on the main thread with the destination's
 // path or the ShotError that prevented it. The output is written under a
 // hidden name beside the destination and given its name only once it is
@@ -36,10 +36,18 @@ void gif(const QString& source, const QString& destination, Completion completio
 // within a picture at 30 a second.
 void trim(const QString& source, double start, double end, const QString& destination, Completion completion);
 
-// The work of gif() and trim() on the calling thread: blocks, returns the
-// destination, throws ShotError.
+using Check = std::function<void(Result<Done> readable)>;
+
+// Whether the pictures of `source` can be read at all, as a video is opened:
+// a regular file, a known container with a video track whose first picture
+// decodes. Answers once on the main thread with Done, or "该视频的画面无法读取。".
+void checkPictures(const QString& source, Check answer);
+
+// The work of gif(), trim() and checkPictures() on the calling thread:
+// blocks, throws ShotError.
 QString writeGif(const QString& source, const QString& destination);
 QString writeTrim(const QString& source, double start, double end, const QString& destination);
+void requirePictures(const QString& source);
 
 }  // namespace VideoExport
 }  // namespace tavero

@@ -307,6 +307,7 @@ private:
     QString openPanelDirectory() const;
     void openVideo(const QString& path);
     void fileRead(const QString& path, bool append, bool horizontal, Result<OpenedFile> file);
+    void videoChecked(const QString& path, const Result<Done>& readable);
     void gifExported(const Result<QString>& file);
     void videoTrimmed(const Result<QString>& file);
 

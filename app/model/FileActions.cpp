@@ -76,12 +76,25 @@ void AppModel::open(const QString& path, bool append, bool horizontal) {
 }
 
 // A video is shown as it is; its recording project, when one lies beside
-// it, becomes the studio's. The status line stays as it was.
+// it, becomes the studio's. The status line stays as it was, unless a look
+// at the file finds no picture to show.
 void AppModel::openVideo(const QString& path) {
     setVideoURL(path);
     studio().loadProject(path);
     setBusy(false);
     invoke(showWindow_);
+    QPointer<AppModel> self(this);
+    videoExports_.check(path, [self, path](Result<Done> readable) {
+        if (self) self->videoChecked(path, readable);
+    });
+}
+
+// Said only while the video is still shown; any work started meanwhile
+// keeps its busy flag.
+void AppModel::videoChecked(const QString& path, const Result<Done>& readable) {
+    if (readable || videoURL_ != path) return;
+    setError(readable.error().message());
+    setStatus(readable.error().message());
 }
 
 void AppModel::fileRead(const QString& path, bool append, bool horizontal, Result<OpenedFile> result) {

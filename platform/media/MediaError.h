@@ -21,6 +21,13 @@ private:
     int code_;
 };
 
+// A failure of the file being read (cut short, damaged) rather than of
+// what is written from it.
+class SourceError : public MediaError {
+public:
+    explicit SourceError(const MediaError& error) : MediaError(error) {}
+};
+
 // Throws MediaError for a negative library result; returns the others.
 int check(int result, const char* step);
 

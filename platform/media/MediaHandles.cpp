@@ -1,9 +1,8 @@
 #include "platform/media/MediaHandles.h"
 
+#include "platform/FileNames.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/WriteBehindFile.h"
-
-#include <QFile>
 
 #include <mutex>
 #include <utility>
@@ -19,7 +18,7 @@ void keepLibraryQuiet() {
     std::call_once(once, [] { av_log_set_level(AV_LOG_ERROR); });
 }
 
-int interrupted(void* flag) { return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0; }
+int interrupted(void* flag) { return CancelToken::raised(static_cast<const std::atomic<bool>*>(flag)) ? 1 : 0; }
 
 template <typename Handle>
 Handle allocated(Handle handle, const char* step) {
@@ -70,14 +69,18 @@ CodecContext openDecoder(const AVStream* stream) {
     return decoder;
 }
 
-InputFile::InputFile(const QString& path, CancelToken cancel, StreamInfo info) : cancel_(std::move(cancel)) {
+InputFile::InputFile(const QString& path, CancelToken cancel, StreamInfo info)
+    : cancel_(std::move(cancel)), bytes_(openFileInput(path, cancel_)) {
     keepLibraryQuiet();
     AVFormatContext* context = avformat_alloc_context();
     if (!context) throw MediaError("avformat_alloc_context", AVERROR(ENOMEM));
-    // Set before opening, so the very first read can already be abandoned.
+    // The library reads only what we opened, and may give up between reads
+    // as well as within them.
+    context->pb = bytes_.get();
     context->interrupt_callback = {interrupted, const_cast<std::atomic<bool>*>(cancel_.flag())};
-    // On failure avformat_open_input frees the context itself.
-    check(avformat_open_input(&context, QFile::encodeName(path).constData(), nullptr, nullptr), "avformat_open_input");
+    // On failure avformat_open_input frees the context itself; the name only
+    // tells the kind of file by its extension.
+    check(avformat_open_input(&context, nativeFileName(path).constData(), nullptr, nullptr), "avformat_open_input");
     context_.reset(context);
     if (info == StreamInfo::decoded) check(avformat_find_stream_info(context, nullptr), "avformat_find_stream_info");
 }
@@ -91,7 +94,7 @@ OutputContext openOutput(const QString& path, const char* format, WriteBack writ
     AVFormatContext* raw = nullptr;
     // The muxer keeps the path: moving the index to the front (faststart)
     // opens the file again by it.
-    check(avformat_alloc_output_context2(&raw, nullptr, format, QFile::encodeName(path).constData()),
+    check(avformat_alloc_output_context2(&raw, nullptr, format, nativeFileName(path).constData()),
           "avformat_alloc_output_context2");
     OutputContext context(raw);
     if (context->oformat->flags & AVFMT_NOFILE) return context;
@@ -99,7 +102,7 @@ OutputContext openOutput(const QString& path, const char* format, WriteBack writ
         context->pb = openWriteBehindFile(path);
         context->flags |= AVFMT_FLAG_CUSTOM_IO;
     } else {
-        check(avio_open2(&context->pb, QFile::encodeName(path).constData(), AVIO_FLAG_WRITE,
+        check(avio_open2(&context->pb, nativeFileName(path).constData(), AVIO_FLAG_WRITE,
                          &context->interrupt_callback, nullptr),
               "avio_open2");
     }

@@ -6,6 +6,7 @@
 // folder.
 
 #include "platform/media/CancelToken.h"
+#include "platform/media/FileInput.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -70,10 +71,12 @@ enum class StreamInfo {
 };
 
 // A media file open for reading whose reads give up once `cancel` is
-// cancelled (the interrupt callback).
+// cancelled (the interrupt callback), or the program ends. Only a regular
+// file opens (FileInput.h).
 class InputFile {
 public:
-    // Throws MediaError when the file is missing or no known container.
+    // Throws MediaError when the file is missing, no regular file or no
+    // known container.
     InputFile(const QString& path, CancelToken cancel, StreamInfo info = StreamInfo::decoded);
 
     AVFormatContext* get() const { return context_.get(); }
@@ -83,6 +86,7 @@ public:
 
 private:
     CancelToken cancel_;  // keeps the interrupt callback's flag alive
+    FileInput bytes_;     // outlives the context that reads it
     InputContext context_;
 };
 

@@ -169,7 +169,7 @@ struct VideoStretch::State {
             }
         });
         try {
-            read();
+            readSource();
         } catch (...) {
             handOff.close();
             coding.join();
@@ -184,6 +184,16 @@ struct VideoStretch::State {
         check(av_write_trailer(output.get()), "av_write_trailer");
         avio_flush(output->pb);
         check(output->pb->error, "avio_flush");
+    }
+
+    // What fails here is the source's fault, unless the work was abandoned.
+    void readSource() {
+        try {
+            read();
+        } catch (const MediaError& error) {
+            if (error.abandoned()) throw;
+            throw SourceError(error);
+        }
     }
 
     void read() {

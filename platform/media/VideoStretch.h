@@ -31,7 +31,9 @@ public:
     // same span (an edit list hides what a copied packet has before it).
     // H.264, or HEVC above 4096 × 2304, coded as renders are, with the
     // source's display matrix (a phone's video plays turned alike); the
-    // index in front. Once per object. Throws MediaError.
+    // index in front. Once per object. Throws MediaError, SourceError when
+    // the stretch's pictures or sound cannot be read or decoded from the
+    // source.
     void write(double start, double end, const QString& path);
 
 private:

@@ -1,12 +1,11 @@
 #include "platform/media/WriteBehindFile.h"
 
+#include "platform/FileNames.h"
 #include "platform/media/MediaError.h"
 
 extern "C" {
 #include <libavutil/mem.h>
 }
-
-#include <QFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -74,7 +73,7 @@ int64_t seekTo(void* opaque, int64_t offset, int whence) {
 AVIOContext* openWriteBehindFile(const QString& path) {
     // Emptied by hand, not with O_TRUNC: a file truncated on opening is
     // flushed whole when it is closed, which is exactly the wait this avoids.
-    const int descriptor = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    const int descriptor = ::open(nativeFileName(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (descriptor < 0) throw MediaError("open", AVERROR(errno));
     struct stat status {};
     if (::fstat(descriptor, &status) != 0 || (status.st_size > 0 && ::ftruncate(descriptor, 0) != 0)) {

@@ -3,9 +3,8 @@
 // (what to record, the portrait's shape, the camera's framing) choose on
 // their own accessible actions, with exactly one choice checked, and the
 // player's controls and the trim fields are named.
+#include "tests/app/ProgramUnderScreenReader.h"
 #include "tests/support/MediaFixtures.h"
-#include "tests/support/ScreenReader.h"
-#include "tests/support/TempDir.h"
 
 #include <QProcess>
 #include <QTest>
@@ -18,31 +17,16 @@ using namespace tavero;
 
 namespace {
 
-const QString pushButton = QStringLiteral("push button");
 const QString radioButton = QStringLiteral("radio button");
-const QString press = QStringLiteral("Press");
 const QString toggle = QStringLiteral("Toggle");
 
-class ScreenReaderOnX11Test : public testing::Test {
+class ScreenReaderOnX11Test : public test::ProgramUnderScreenReader {
 protected:
-    void SetUp() override {
-        if (reader.unavailable()) GTEST_SKIP() << reader.unavailable()->toStdString();
-    }
-
-    void TearDown() override {
-        program.kill();
-        program.waitForFinished(5000);
-    }
-
-    // The program, read by the screen reader; with the synthetic camera
-    // (and screen) when asked.
+    // The program; with the synthetic camera (and screen) when asked.
     void start(const QStringList& arguments, bool syntheticCamera) {
-        QProcessEnvironment environment = reader.environment();
-        if (syntheticCamera) environment.insert(QStringLiteral("TAVERO_PLATFORM"), QStringLiteral("fake"));
-        program.setProcessEnvironment(environment);
-        program.start(QStringLiteral(TAVERO_EXECUTABLE), arguments);
-        ASSERT_TRUE(program.waitForStarted(5000));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return reader.attach(program.processId()); }, 15'000));
+        QProcessEnvironment fake;
+        if (syntheticCamera) fake.insert(QStringLiteral("TAVERO_PLATFORM"), QStringLiteral("fake"));
+        ProgramUnderScreenReader::start(arguments, fake);
     }
 
     static bool within(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 10'000); }
@@ -54,10 +38,6 @@ protected:
             if (reader.checked(radioButton, segment)) checked.append(segment);
         return checked.size() == 1 ? std::optional(checked.first()) : std::nullopt;
     }
-
-    test::TempHome home;
-    test::ScreenReader reader;
-    QProcess program;
 };
 
 TEST_F(ScreenReaderOnX11Test, TheSetUpsSegmentsChooseOnTheirOwnActions) {

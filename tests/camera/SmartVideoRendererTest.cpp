@@ -4,6 +4,7 @@
 #include "camera/SmartVideoRender.h"
 #include "camera/SmartVideoRenderer.h"
 #include "recording/JoinSteps.h"
+#include "tests/support/Files.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/TempDir.h"
 
@@ -129,10 +130,10 @@ struct Answers {
     }
 };
 
-// Runs the event loop until `done` holds, at most ten minutes.
+// Runs the event loop until `done` holds, at most ten minutes or `patience`.
 template <typename Condition>
-bool waitFor(Condition done) {
-    const QDeadlineTimer deadline(600'000);
+bool waitFor(Condition done, qint64 patience = 600'000) {
+    const QDeadlineTimer deadline(patience);
     while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     return done();
 }
@@ -279,6 +280,19 @@ TEST_F(SmartVideoRendererTest, ARendererGoneMidwayStopsItsRenderAndAnswersNoMore
     EXPECT_TRUE(answers.outcomes.empty());
     EXPECT_EQ(answers.progress.size(), reports);
     EXPECT_EQ(QDir(folder_->path()).entryList(QDir::Files | QDir::Hidden), filesBefore);
+}
+
+// A FIFO once kept the render waiting for a writer, beyond any cancel and
+// the program's end.
+TEST(SmartVideoRenderTest, ARawRecordingThatIsAFifoIsRefusedAtOnce) {
+    test::TempDir folder;
+    SmartVideoRenderer renderer;
+    const test::Fifo fifo(folder.file(QStringLiteral("录屏.mp4")));
+    Answers answers;
+    renderer.exportVideo(fifo.path(), folder.file(QStringLiteral("成片.mp4")), projectFor(fifo.path(), 1),
+                         answers.onProgress(), answers.onCompletion());
+    ASSERT_TRUE(waitFor([&] { return !answers.outcomes.empty(); }, 60'000)) << "no answer while a writer is awaited";
+    EXPECT_EQ(errorOf(answers.outcomes[0]), SmartVideoMessages::sourceUnreadable());
 }
 
 TEST(SmartVideoRenderTest, WithoutEffectsThePictureComesOutAsItWent) {

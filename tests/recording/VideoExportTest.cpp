@@ -1,3 +1,4 @@
+#include "platform/FileNames.h"
 #include "platform/MainThread.h"
 #include "recording/JoinSteps.h"
 #include "recording/RecordingMessages.h"
@@ -12,7 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
+#include <memory>
 #include <vector>
 
 using namespace tavero;
@@ -104,18 +107,18 @@ testing::AssertionResult showsPicture(const QImage& picture, const QList<QImage>
 class VideoExportTest : public testing::Test {
 protected:
     // Runs an export and waits for its one answer, which must come later on
-    // the main thread.
+    // the main thread. An answer later than the wait goes nowhere.
     Result<QString> answerOf(const std::function<void(VideoExport::Completion)>& run) {
-        std::vector<Result<QString>> answers;
-        run([&](Result<QString> result) {
+        const auto answers = std::make_shared<std::vector<Result<QString>>>();
+        run([answers](Result<QString> result) {
             EXPECT_TRUE(isMainThread());
-            answers.push_back(std::move(result));
+            answers->push_back(std::move(result));
         });
-        EXPECT_TRUE(answers.empty()) << "the call returns before it answers";
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !answers.empty(); }, 60000));
+        EXPECT_TRUE(answers->empty()) << "the call returns before it answers";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !answers->empty(); }, 60000));
         QTest::qWait(10);
-        EXPECT_EQ(answers.size(), 1u);
-        return answers.empty() ? Result<QString>(ShotError(QStringLiteral("no answer"))) : answers.front();
+        EXPECT_EQ(answers->size(), 1u);
+        return answers->empty() ? Result<QString>(ShotError(QStringLiteral("no answer"))) : answers->front();
     }
     Result<QString> gif(const QString& source, const QString& destination) {
         return answerOf([&](VideoExport::Completion done) { VideoExport::gif(source, destination, std::move(done)); });
@@ -123,6 +126,14 @@ protected:
     Result<QString> trim(const QString& source, double start, double end, const QString& destination) {
         return answerOf(
             [&](VideoExport::Completion done) { VideoExport::trim(source, start, end, destination, std::move(done)); });
+    }
+    // What the look at an opened video says: nothing, or why it shows nothing.
+    QString checkOf(const QString& source) {
+        return errorOf(answerOf([&](VideoExport::Completion done) {
+            VideoExport::checkPictures(source, [done](Result<Done> readable) {
+                done(readable ? Result<QString>(QString()) : Result<QString>(readable.error()));
+            });
+        }));
     }
     static QString errorOf(const Result<QString>& result) { return result ? QString() : result.error().message(); }
 
@@ -309,6 +320,61 @@ TEST_F(VideoExportTest, EveryRefusedTrimSaysWhyAndLeavesNoFile) {
     EXPECT_EQ(test::readFile(taken), "someone else's");
     EXPECT_EQ(filesHere(), (QStringList{QStringLiteral("a.mp4"), QStringLiteral("garbage.mp4"),
                                         QStringLiteral("taken.mp4")}));
+}
+
+TEST_F(VideoExportTest, AVideoNamedInBytesThatAreNotUtf8IsExportedAndTrimmed) {
+    const QString made = folder.file(QStringLiteral("made.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(made, {.duration = 1.0, .size = QSize(64, 48)}));
+    const test::NativeNamedCopy source(made, folder.path(), QByteArray("\xff\xfe 录屏.mp4"));
+    EXPECT_EQ(checkOf(source.path()), QString());
+    const Result<QString> gifMade = gif(source.path(), folder.file(QStringLiteral("a.gif")));
+    EXPECT_TRUE(gifMade) << errorOf(gifMade).toStdString();
+
+    // Written under such a name too, then renamed for the tools (and Qt's
+    // clean-up) to find.
+    const QString cut = folder.file(fileNameFromNative("\xfe 片段.mp4"));
+    const Result<QString> trimmed = trim(source.path(), 0.2, 0.8, cut);
+    ASSERT_TRUE(trimmed) << errorOf(trimmed).toStdString();
+    const QString readable = folder.file(QStringLiteral("readable.mp4"));
+    ASSERT_EQ(::rename(nativeFileName(cut).constData(), nativeFileName(readable).constData()), 0);
+    EXPECT_EQ(test::pictureTimes(readable).size(), 18);
+}
+
+// A FIFO under a video's name once kept the export waiting for a writer
+// that never came, and the model busy with it.
+TEST_F(VideoExportTest, AFifoNamedLikeAVideoIsRefusedAtOnce) {
+    const test::Fifo fifo(folder.file(QStringLiteral("x.mp4")));
+    EXPECT_EQ(checkOf(fifo.path()), RecordingMessages::videoUnreadable());
+    EXPECT_EQ(errorOf(gif(fifo.path(), folder.file(QStringLiteral("x.gif")))), RecordingMessages::videoUnreadable());
+    EXPECT_EQ(errorOf(trim(fifo.path(), 0, 1, folder.file(QStringLiteral("x-cut.mp4")))),
+              RecordingMessages::trimImpossible());
+    EXPECT_EQ(filesHere(), QStringList()) << "nothing made";
+}
+
+TEST_F(VideoExportTest, TheLookAtAnOpenedVideoFindsEveryVideoWithoutAPictureToRead) {
+    const QStringList unreadable = test::makeUnreadableVideos(folder.path());
+    ASSERT_FALSE(testing::Test::HasFailure());
+    for (const QString& video : unreadable)
+        EXPECT_EQ(checkOf(video), RecordingMessages::videoUnreadable()) << video.toStdString();
+
+    const QString whole = folder.file(QStringLiteral("whole.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(whole, {.duration = 2.0, .size = QSize(64, 48), .indexFirst = true}));
+    EXPECT_EQ(checkOf(whole), QString());
+    test::truncateFile(whole, QFileInfo(whole).size() * 2 / 3);
+    EXPECT_EQ(checkOf(whole), QString()) << "a video cut short still shows its first pictures";
+}
+
+// The part of a cut video before the cut can be trimmed; a stretch across
+// the cut fails for the source, not for the disk.
+TEST_F(VideoExportTest, ATrimAcrossTheCutOfAVideoCutShortBlamesTheVideo) {
+    const QString source = folder.file(QStringLiteral("cut.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, {.duration = 4.0, .audio = {test::systemTone}, .indexFirst = true}));
+    test::truncateFile(source, QFileInfo(source).size() * 2 / 3);
+    const Result<QString> before = trim(source, 0, 1, folder.file(QStringLiteral("before.mp4")));
+    EXPECT_TRUE(before) << errorOf(before).toStdString();
+    EXPECT_EQ(errorOf(trim(source, 0, 4, folder.file(QStringLiteral("across.mp4")))),
+              RecordingMessages::trimImpossible());
+    EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("across.mp4"))));
 }
 
 }  // namespace

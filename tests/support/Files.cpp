@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace tavero::test {
 
 void writeFile(const QString& path, const QByteArray& bytes) {
@@ -49,5 +53,16 @@ NativeNamedCopy::~NativeNamedCopy() {
 }
 
 QString NativeNamedCopy::path() const { return folder_ + QLatin1Char('/') + fileNameFromNative(name_); }
+
+Fifo::Fifo(QString path) : path_(std::move(path)) {
+    EXPECT_EQ(::mkfifo(nativeFileName(path_).constData(), 0600), 0) << path_.toStdString();
+}
+
+// Fails harmlessly when no reader waits.
+Fifo::~Fifo() {
+    const int writer = ::open(nativeFileName(path_).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (writer >= 0) ::close(writer);
+    ::unlink(nativeFileName(path_).constData());
+}
 
 }  // namespace tavero::test

@@ -28,4 +28,21 @@ private:
     QByteArray name_;
 };
 
+// A FIFO at `path` that nobody writes to: whoever opens it to read waits for
+// a writer. Going, it lets such a reader go (opening its writing end once)
+// and removes itself, so a test of a reader that wrongly waits fails instead
+// of hanging.
+class Fifo {
+public:
+    explicit Fifo(QString path);
+    ~Fifo();
+    Fifo(const Fifo&) = delete;
+    Fifo& operator=(const Fifo&) = delete;
+
+    const QString& path() const { return path_; }
+
+private:
+    QString path_;
+};
+
 }  // namespace tavero::test

@@ -128,11 +128,45 @@ void makeVideo(const QString& path, const VideoFixture& fixture) {
                   << QStringLiteral("handler_name=") + fixture.audio[track].tag;
     if (fixture.fragmented)
         arguments << QStringLiteral("-movflags") << QStringLiteral("+frag_keyframe+empty_moov+default_base_moof");
+    if (fixture.indexFirst) arguments << QStringLiteral("-movflags") << QStringLiteral("+faststart");
     arguments << QStringLiteral("-t") << QString::number(fixture.duration) << QStringLiteral("-f")
               << QStringLiteral("mp4") << path;
     if (!runTool(QStringLiteral("ffmpeg"), arguments)) FAIL() << "could not make " << path.toStdString();
     if (fixture.rotation != 0) rotate(path, fixture.rotation);
     if (fixture.truncateAt) truncateFile(path, *fixture.truncateAt);
+}
+
+QStringList makeUnreadableVideos(const QString& folder) {
+    const auto file = [&](const char* name) { return folder + QLatin1Char('/') + QLatin1String(name); };
+    const QString whole = file("whole.mp4");
+    makeVideo(whole, {.duration = 1.0, .size = QSize(64, 48), .audio = {systemTone}});
+    QFile source(whole);
+    if (!source.open(QIODevice::ReadOnly)) ADD_FAILURE() << "no " << whole.toStdString();
+    const QByteArray bytes = source.readAll();
+    source.remove();
+    const qsizetype index = bytes.lastIndexOf("moov") - 4;
+    if (index <= 0) {
+        ADD_FAILURE() << "no index at the end of " << whole.toStdString();
+        return {};
+    }
+    QByteArray zeroed = bytes;
+    zeroed.replace(index + 8, zeroed.size() - index - 8, QByteArray(zeroed.size() - index - 8, '\0'));
+    const QList<std::pair<QString, QByteArray>> contents{
+        {file("cut.mp4"), bytes.left(index / 2)},
+        {file("zeroed.mp4"), zeroed},
+        {file("empty.mp4"), QByteArray()},
+        {file("text.mp4"), QByteArray("not a video\n")},
+    };
+    QStringList paths;
+    for (const auto& [path, content] : contents) {
+        QFile made(path);
+        if (!made.open(QIODevice::WriteOnly) || made.write(content) != content.size())
+            ADD_FAILURE() << "could not write " << path.toStdString();
+        paths.append(path);
+    }
+    paths.append(file("sound.m4v"));
+    makeVideo(paths.back(), {.codec = QString(), .audio = {systemTone}});
+    return paths;
 }
 
 QString displayRotation(const QString& path) {

@@ -50,6 +50,9 @@ struct VideoFixture {
     // every whole second before the cut. Otherwise a plain MP4 whose index
     // comes last.
     bool fragmented = false;
+    // A plain MP4 with its index in front, as a finished export is: cut
+    // short, it still plays up to the cut.
+    bool indexFirst = false;
     // Keep only this many bytes, as a writer killed mid-file leaves it.
     std::optional<qint64> truncateAt{};
     // The still quarters picture in place of the moving one.
@@ -62,6 +65,11 @@ struct VideoFixture {
 // Writes `fixture` to `path`; a failure fails the test (check with
 // ASSERT_NO_FATAL_FAILURE or HasFatalFailure).
 void makeVideo(const QString& path, const VideoFixture& fixture);
+
+// Files named like videos that hold no picture to read: cut short before
+// the index at their end, with that index zeroed, empty, plain text, and
+// sound alone; made in `folder` by FFmpeg's command line.
+QStringList makeUnreadableVideos(const QString& folder);
 
 // A camera's stream as FFmpeg's command line codes it, three pictures of
 // the quarters at `size`: "yuvj422p" or "yuvj420p" as MJPEG (the JPEGs one

@@ -6,10 +6,13 @@
 #include "document/OpenShotRequests.h"
 #include "document/ShotDocument.h"
 #include "library/EditableShot.h"
+#include "recording/RecordingMessages.h"
+#include "recording/VideoExport.h"
 #include "tests/app/model/ModelHarness.h"
 #include "tests/app/model/ScriptedStudio.h"
 #include "tests/support/Disks.h"
 #include "tests/support/Files.h"
+#include "tests/support/MediaFixtures.h"
 #include "tests/support/TestWindows.h"
 
 #include <QDir>
@@ -129,6 +132,52 @@ TEST(FileActionsTest, FilesThatCannotBeReadFailWithASentenceAndTheModelGoesOn) {
     EXPECT_EQ(test::folderDigest(harness.library()), library);
     harness.openAndWait(writePicture(harness.files, QStringLiteral("next.png"), filled(10, 10, Qt::red)));
     EXPECT_EQ(model.status(), FileMessages::opened(QStringLiteral("next.png")));
+}
+
+// A video opens as any video does and then says why it stays dark, when it
+// has no picture to show; while it is still shown, and without touching a
+// job started meanwhile.
+TEST(FileActionsTest, AVideoWithoutAPictureToShowIsToldSoOnceOpened) {
+    FileHarness harness;
+    int answers = 0;
+    harness.videoExports.check = [&answers](const QString& source, VideoExport::Check answer) {
+        VideoExport::checkPictures(source, [&answers, answer](Result<Done> readable) {
+            ++answers;
+            answer(readable);
+        });
+    };
+    AppModel& model = harness.model();
+    const test::Fifo fifo(harness.files.file(QStringLiteral("x.mp4")));
+    QStringList unreadable = test::makeUnreadableVideos(harness.files.path());
+    unreadable.append(fifo.path());
+    const QString good = harness.files.file(QStringLiteral("good.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(good, {.duration = 1.0, .size = QSize(64, 48)}));
+    const QString before = model.status();
+    for (const QString& video : unreadable) {
+        SCOPED_TRACE(video.toStdString());
+        model.open(video);
+        EXPECT_EQ(model.videoURL(), video);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return model.error().has_value(); }, 30'000));
+        EXPECT_EQ(model.error(), RecordingMessages::videoUnreadable());
+        EXPECT_EQ(model.status(), RecordingMessages::videoUnreadable());
+        EXPECT_EQ(model.videoURL(), video) << "the workspace stays";
+        EXPECT_FALSE(model.busy());
+        model.setError(std::nullopt);
+        model.setStatus(before);
+    }
+
+    answers = 0;
+    model.open(good);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers == 1; }, 30'000));
+    EXPECT_EQ(model.error(), std::nullopt);
+    EXPECT_EQ(model.status(), before);
+
+    // Answered once another video shows: nothing to say of it any more.
+    model.open(unreadable.front());
+    model.open(good);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers == 3; }, 30'000));
+    EXPECT_EQ(model.error(), std::nullopt);
+    EXPECT_EQ(model.videoURL(), good);
 }
 
 TEST(FileActionsTest, AProjectRestoresItsMarksAndIsNamedWithoutItsExtension) {

@@ -1,5 +1,7 @@
+#include "platform/media/MediaError.h"
 #include "platform/media/VideoFileReader.h"
 #include "platform/media/VideoFileWriter.h"
+#include "tests/support/Files.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
@@ -11,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <future>
 
 using namespace tavero;
 using namespace tavero::media;
@@ -156,4 +160,52 @@ TEST_F(VideoFileTest, WritesHevcTaggedForOtherPlayers) {
     }
     EXPECT_EQ(videoStream(output).toStdString(), "hevc,hvc1,320,240,0,tv,smpte170m,iec61966-2-1,bt709");
     EXPECT_EQ(test::pictureTimes(output).size(), 10);
+}
+
+// Only regular files are read, whatever their names: a FIFO would keep the
+// reader waiting for a writer, a device would feed it without end.
+TEST_F(VideoFileTest, ReadsOnlyRegularFilesAndEachUnderTheBytesOfItsName) {
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(recording, {1, size}));
+    const test::NativeNamedCopy named(recording, dir.path(), QByteArray("\xff\xfe.mp4"));
+    VideoFileReader reader(named.path(), {});
+    EXPECT_TRUE(reader.next().has_value());
+
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.file(QStringLiteral("zero.mp4"))));
+    for (const QString& path : {dir.file(QStringLiteral("zero.mp4")), dir.path()})
+        EXPECT_THROW(VideoFileReader(path, {}), MediaError) << path.toStdString();
+
+    // On a thread of its own, so that a reader waiting on the FIFO fails the
+    // test (and is let go as the FIFO goes) instead of hanging it.
+    std::future<bool> refused;
+    const test::Fifo fifo(dir.file(QStringLiteral("管道.mp4")));
+    refused = std::async(std::launch::async, [&] {
+        try {
+            VideoFileReader(fifo.path(), {});
+            return false;
+        } catch (const MediaError&) {
+            return true;
+        }
+    });
+    ASSERT_EQ(refused.wait_for(std::chrono::seconds(30)), std::future_status::ready) << "waits for a writer";
+    EXPECT_TRUE(refused.get());
+}
+
+// When the program ends, every token is cancelled, those made later too, and
+// reads give up at once. In a process of its own, since it is for good.
+TEST_F(VideoFileTest, TheProgramsEndAbandonsEveryRead) {
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(recording, {1, size}));
+    EXPECT_EXIT(
+        {
+            const CancelToken before;
+            VideoFileReader reader(recording, before);
+            CancelToken::cancelAll();
+            bool abandoned = false;
+            try {
+                reader.next();
+            } catch (const MediaError& error) {
+                abandoned = error.abandoned();
+            }
+            std::_Exit(abandoned && before.cancelled() && CancelToken().cancelled() ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
 }

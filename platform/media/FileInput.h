@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/media/CancelToken.h"
+
+extern "C" {
+#include <libavformat/avio.h>
+}
+
+#include <QString>
+
+#include <memory>
+
+namespace tavero::media {
+
+struct FileInputCloser {
+    void operator()(AVIOContext* io) const noexcept;
+};
+// FFmpeg's I/O over a file we opened; closing it closes the file.
+using FileInput = std::unique_ptr<AVIOContext, FileInputCloser>;
+
+// `path` open for a demuxer to read, as pictures and projects are opened
+// (platform/RegularFile.h): only a regular file, checked on what was opened,
+// so a FIFO, a device or a folder is refused at once under any name instead
+// of keeping the reader waiting for ever. Every read first asks `cancel`,
+// and ends the work as abandoned once it is cancelled. Seekable. Throws
+// MediaError.
+FileInput openFileInput(const QString& path, const CancelToken& cancel);
+
+}  // namespace tavero::media

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "tests/support/ScreenReader.h"
+#include "tests/support/TempDir.h"
+
+#include <QProcess>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tavero::test {
+
+// The real program in a temporary home, read by a screen reader of the
+// test's own; killed when the test ends, skipped where no reader runs.
+class ProgramUnderScreenReader : public testing::Test {
+protected:
+    static inline const QString pushButton = QStringLiteral("push button");
+    static inline const QString press = QStringLiteral("Press");
+
+    void SetUp() override {
+        if (reader.unavailable()) GTEST_SKIP() << reader.unavailable()->toStdString();
+    }
+
+    void TearDown() override {
+        program.kill();
+        program.waitForFinished(5000);
+    }
+
+    // The program with `arguments` and the `extra` environment, once the
+    // reader reads it.
+    void start(const QStringList& arguments, const QProcessEnvironment& extra = {}) {
+        QProcessEnvironment environment = reader.environment();
+        environment.insert(extra);
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(TAVERO_EXECUTABLE), arguments);
+        ASSERT_TRUE(program.waitForStarted(5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return reader.attach(program.processId()); }, 15'000));
+    }
+
+    TempHome home;
+    ScreenReader reader;
+    QProcess program;
+};
+
+}  // namespace tavero::test

@@ -1,0 +1,86 @@
+// The real program handed videos that no reader should wait on: a FIFO
+// named like a video, and a recording whose project names a FIFO as its raw
+// recording. Both once kept a worker waiting for a writer for good; the
+// render's wait even kept SIGTERM from ending the program. Controls are
+// pressed as a screen reader presses them.
+#include "camera/RecordingProject.h"
+#include "camera/SmartVideoMessages.h"
+#include "recording/RecordingMessages.h"
+#include "recording/studio/StudioMessages.h"
+#include "tests/app/ProgramUnderScreenReader.h"
+#include "tests/support/Files.h"
+#include "tests/support/MediaFixtures.h"
+
+#include <csignal>
+
+using namespace tavero;
+
+namespace {
+
+class TaveroVideoInputOnX11Test : public test::ProgramUnderScreenReader {
+protected:
+    // Hands `file` to the running program as a second start would.
+    void handOver(const QString& file) {
+        QProcess second;
+        second.setProcessEnvironment(reader.environment());
+        second.start(QStringLiteral(TAVERO_EXECUTABLE), {file});
+        ASSERT_TRUE(second.waitForFinished(10'000));
+        EXPECT_EQ(second.exitCode(), 0);
+    }
+
+    bool shows(const QString& role, const QString& text) {
+        return QTest::qWaitFor([&] { return reader.shows(role, text); }, 30'000);
+    }
+    bool pressed(const QString& button) {
+        return QTest::qWaitFor([&] { return reader.act(pushButton, button, press); }, 30'000);
+    }
+
+    // The alert says `sentence`, and is closed.
+    void acknowledge(const QString& sentence) {
+        ASSERT_TRUE(shows(QStringLiteral("label"), sentence));
+        ASSERT_TRUE(pressed(QStringLiteral("知道了")));
+    }
+
+    // SIGTERM ends the program, however long a loaded machine takes.
+    void terminateAndWait() {
+        ASSERT_EQ(::kill(pid_t(program.processId()), SIGTERM), 0);
+        ASSERT_TRUE(program.waitForFinished(60'000)) << "the program still runs after SIGTERM";
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0);
+    }
+
+    QString homeFile(const QString& name) const { return home.path() + QLatin1Char('/') + name; }
+};
+
+TEST_F(TaveroVideoInputOnX11Test, AFifoNamedLikeAVideoIsToldUnreadableAndKeepsNothingWaiting) {
+    const QString good = homeFile(QStringLiteral("good.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(good, {.duration = 1.0, .size = QSize(64, 48)}));
+    const test::Fifo fifo(homeFile(QStringLiteral("x.mp4")));
+    start({fifo.path()});
+    acknowledge(RecordingMessages::videoUnreadable());
+
+    ASSERT_TRUE(pressed(QStringLiteral("导出 GIF")));
+    acknowledge(RecordingMessages::videoUnreadable());
+    handOver(good);
+    EXPECT_TRUE(shows(QStringLiteral("label"), QStringLiteral("0:00 / 0:01"))) << "the next video handed over plays";
+    terminateAndWait();
+}
+
+TEST_F(TaveroVideoInputOnX11Test, ARenderFromAFifoNamedByTheProjectLetsSigtermEndTheProgram) {
+    const QString video = homeFile(QStringLiteral("讲解成片.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(video, {.duration = 1.0, .size = QSize(64, 48)}));
+    const test::Fifo fifo(homeFile(QStringLiteral("录屏.mp4")));
+    RecordingProject project;
+    project.sourceFile = QStringLiteral("录屏.mp4");
+    project.duration = 1.0;
+    ASSERT_NO_THROW(project.save(video));
+    start({video});
+    ASSERT_TRUE(shows(pushButton, QStringLiteral("画面效果")));
+    ASSERT_TRUE(reader.actInPopup(QStringLiteral("画面效果"), pushButton, QStringLiteral("重新生成成片"), press));
+    // The status line, which a screen reader reads whole.
+    EXPECT_TRUE(shows(QStringLiteral("filler"), StudioMessages::renderFailed(SmartVideoMessages::sourceUnreadable())))
+        << "the render answers, instead of waiting for a writer";
+    terminateAndWait();
+}
+
+}  // namespace
