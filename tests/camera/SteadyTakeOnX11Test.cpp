@@ -178,4 +178,19 @@ TEST_F(SteadyTakeTest, ACameraTakeOverTheScreenMakesNoPictureSizedAllocationAfte
     EXPECT_TRUE(steady.threads.contains(QStringLiteral("tavero-camera")));
 }
 
+TEST_F(SteadyTakeTest, ACameraOnlyTakeMakesNoPictureSizedAllocationAfterItsFirstSecond) {
+    const auto samples = std::make_shared<CameraSamples>();
+    const std::unique_ptr<CameraCapture> camera = openSyntheticCamera(
+        QSize(1280, 720), 30, [samples](const QImage& picture, MonotonicTime captured) { samples->offer(picture, captured); },
+        {});
+    // A tall crop of the camera's middle, scaled up to the output.
+    const CameraFraming framing{CameraAspect::portrait916, 1080, 1440, 0.5, 0.5, 0.8};
+    auto feed = std::make_unique<PortraitFrameFeed>(samples, std::make_shared<PortraitState>(), framing);
+    const QSize size = feed->size();
+
+    const Steady steady = record(std::move(feed));
+    ASSERT_GE(steady.pictures, 20) << "the camera paced the take";
+    EXPECT_LT(steady.faultsPerPicture, pagesOf(size) / 8);
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 #include <mutex>
 #include <pthread.h>
 #include <thread>
@@ -120,4 +121,10 @@ TEST(ThreadName, NamesTheThreadCuttingWhatTheSystemCannotKeepAndLendsItToThreads
     EXPECT_EQ(cut, "tavero-a-name-t");
     EXPECT_EQ(lent, "tavero-x264");
     EXPECT_EQ(given, "tavero-encode") << "the thread has its own name back";
+}
+
+TEST(ThreadName, BackgroundWorkRunsOnThreadsNamedForIt) {
+    std::promise<std::string> name;
+    runInBackground([&] { name.set_value(nameOfThisThread()); });
+    EXPECT_EQ(name.get_future().get(), "tavero-work");
 }
