@@ -12,6 +12,7 @@
 #include "platform/ScreenFeed.h"
 #include "platform/media/LivePartRecorder.h"
 #include "tests/support/MediaFixtures.h"
+#include "tests/support/Memory.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
 
@@ -23,8 +24,6 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
-
-#include <sys/resource.h>
 
 #include <algorithm>
 
@@ -81,12 +80,6 @@ protected:
     void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(QRect(QPoint(0, 0), size()), Qt::red); }
 };
 
-long long minorFaults() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_minflt;
-}
-
 // The names of this process's threads.
 QStringList threadNames() {
     QStringList names;
@@ -134,10 +127,10 @@ protected:
         };
         if (!reaches(1.0)) return steady;
         const double from = recorder.elapsed();
-        const long long before = minorFaults();
+        const long long before = test::minorFaults();
         if (!reaches(from + 2.0)) return steady;
         const double to = recorder.elapsed();
-        const long long faults = minorFaults() - before;
+        const long long faults = test::minorFaults() - before;
         steady.threads = threadNames();
         recorder.finish();
         // Pictures are written at their times; elapsed() is the last one's end.

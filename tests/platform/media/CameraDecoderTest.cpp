@@ -1,11 +1,10 @@
 #include "platform/LargeBlocks.h"
 #include "platform/media/CameraDecoder.h"
 #include "tests/support/MediaFixtures.h"
+#include "tests/support/Memory.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/resource.h>
 
 #include <vector>
 
@@ -33,12 +32,6 @@ QList<QImage> decodedPictures(const QString& path, int& packets) {
         av_packet_unref(packet.get());
     }
     return pictures;
-}
-
-long long minorFaults() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_minflt;
 }
 
 }  // namespace
@@ -105,9 +98,9 @@ TEST(CameraDecoderTest, PicturesReuseTheMemoryOfThoseLetGoBeforeThem) {
             for (const Packet& packet : packets) decoder.decode(packet.get(), [&](const QImage&) { ++pictures; });
         };
         decodeAll();
-        const long long before = minorFaults();
+        const long long before = test::minorFaults();
         for (int round = 0; round < 10; ++round) decodeAll();
-        const long long faults = minorFaults() - before;
+        const long long faults = test::minorFaults() - before;
         ASSERT_EQ(pictures, 33);
         EXPECT_LT(double(faults) / 30, double(size.width()) * size.height() * 4 / 4096 / 8);
     }

@@ -2,26 +2,15 @@
 // setting of the C library: every large block is a mapping of its own.
 #include "platform/LargeBlocks.h"
 #include "platform/media/PictureEncoder.h"
+#include "tests/support/Memory.h"
 #include "tests/support/Pictures.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/resource.h>
 
 #include <vector>
 
 using namespace tavero;
 using namespace tavero::media;
-
-namespace {
-
-long long minorFaults() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_minflt;
-}
-
-}  // namespace
 
 TEST(PictureEncoderTest, LargeCodedPicturesReuseTheMemoryOfTheOnesBefore) {
     giveLargeBlocksBackWhenFreed();
@@ -38,9 +27,9 @@ TEST(PictureEncoderTest, LargeCodedPicturesReuseTheMemoryOfTheOnesBefore) {
             encoder.encode(pictures[size_t(picture) % pictures.size()], picture * 3000, false, ready);
     };
     encode(0, 5);
-    const long long before = minorFaults(), codedBefore = coded;
+    const long long before = test::minorFaults(), codedBefore = coded;
     encode(5, 25);
-    const long long faults = minorFaults() - before, bytes = coded - codedBefore;
+    const long long faults = test::minorFaults() - before, bytes = coded - codedBefore;
     ASSERT_GT(bytes, 20LL * 512 * 1024);
     EXPECT_LT(faults * 4096, bytes / 10) << faults << " pages mapped for " << bytes << " bytes coded";
 }
