@@ -43,6 +43,7 @@ void OwnWindowRemoval::apply(QImage& image, const QRect& area, const QList<xcb_w
     // brings about goes unseen.
     watchBeneath(stack, ours);
     if (!redirected_) {
+        dropFirstReports(others);
         redirect();
         settle(stack, ours, others);
         beneath_.invalidateAll();
@@ -133,6 +134,23 @@ void OwnWindowRemoval::watchBeneath(const QList<TopLevel>& stack, const QList<xc
         }
         xcb_damage_destroy(c, record.key());
         record = watched_.erase(record);
+    }
+}
+
+// A new record first reports what its window shows at that moment, which
+// says nothing of what it will draw once redirected. While another client
+// (another feed, a preview) keeps the windows redirected, that is the whole
+// window: counted by settle(), it would let the first picture read what the
+// redirection starting now copies from the screen, ours included, before the
+// window beneath draws over it.
+void OwnWindowRemoval::dropFirstReports(const EventSink& others) {
+    if (!damageEvent_) return;
+    xcb_connection_t* c = connection_.get();
+    take(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    while (Reply<xcb_generic_event_t> event = take(xcb_poll_for_event(c))) {
+        const bool ours = (event->response_type & 0x7f) == *damageEvent_ + XCB_DAMAGE_NOTIFY &&
+                          watched_.contains(reinterpret_cast<const xcb_damage_notify_event_t&>(*event).damage);
+        if (!ours) others(*event);
     }
 }
 

@@ -57,6 +57,7 @@ private:
     void redirect();
     void release();
     void watchBeneath(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours);
+    void dropFirstReports(const EventSink& others);
     void settle(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours, const EventSink& others);
 
     struct Watched {
