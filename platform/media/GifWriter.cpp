@@ -1,6 +1,7 @@
 #include "platform/media/GifWriter.h"
 
 #include "platform/HandOffQueues.h"
+#include "platform/ThreadName.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
 
@@ -163,6 +164,7 @@ struct GifWriter::State {
         };
         for (unsigned first = 0; first < threads; ++first)
             mappers.emplace_back([&, first] {
+                nameThisThread("tavero-gif");
                 try {
                     mapEvery(threads, first, colours, mapped);
                 } catch (...) {

@@ -1,6 +1,7 @@
 #include "platform/media/V4l2Camera.h"
 
 #include "platform/ShotError.h"
+#include "platform/ThreadName.h"
 #include "platform/V4l2CameraOffers.h"
 #include "platform/media/CameraDecoder.h"
 #include "platform/media/MediaError.h"
@@ -113,6 +114,7 @@ public:
 
 private:
     void run() {
+        nameThisThread("tavero-camera");
         try {
             readPictures();
         } catch (const MediaError& error) {

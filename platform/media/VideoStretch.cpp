@@ -1,6 +1,7 @@
 #include "platform/media/VideoStretch.h"
 
 #include "platform/HandOffQueues.h"
+#include "platform/ThreadName.h"
 #include "platform/media/DisplayMatrix.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
@@ -161,6 +162,7 @@ struct VideoStretch::State {
         seekToStart();
         std::exception_ptr codingFailure;
         std::thread coding([&] {
+            nameThisThread("tavero-stretch");
             try {
                 writeAll();
             } catch (...) {
