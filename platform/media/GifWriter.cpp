@@ -43,11 +43,6 @@ AVFilterInOut* filterEnd(const char* name, AVFilterContext* filter, AVFilterInOu
     return end;
 }
 
-struct Dictionary {
-    AVDictionary* entries = nullptr;
-    ~Dictionary() { av_dict_free(&entries); }
-};
-
 // A filter graph from `description` between named `buffer` sources of BGRA
 // pictures and one sink "out" that gives `sinkFormat`.
 class Filters {

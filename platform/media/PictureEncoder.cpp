@@ -15,10 +15,6 @@ namespace tavero::media {
 
 namespace {
 
-struct DictionaryFree {
-    void operator()(AVDictionary* dictionary) const noexcept { av_dict_free(&dictionary); }
-};
-
 // Coded pictures alive at once at most: the one being coded and those the
 // muxer holds until the sound catches up with them.
 constexpr size_t keptPackets = 16;
@@ -61,19 +57,18 @@ PictureEncoder::PictureEncoder(QSize size, bool globalHeader, const PictureCodin
     encoder_->color_trc = AVCOL_TRC_IEC61966_2_1;
     encoder_->color_range = AVCOL_RANGE_MPEG;
     if (globalHeader) encoder_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "preset", coding.preset, 0);
-    av_dict_set(&options, "crf", coding.quality, 0);
-    if (coding.immediate) av_dict_set(&options, "tune", "zerolatency", 0);
+    Dictionary options;
+    av_dict_set(&options.entries, "preset", coding.preset, 0);
+    av_dict_set(&options.entries, "crf", coding.quality, 0);
+    if (coding.immediate) av_dict_set(&options.entries, "tune", "zerolatency", 0);
     // libx265 otherwise writes its settings to the program's error output.
-    if (std::strcmp(coding.encoder, "libx265") == 0) av_dict_set(&options, "x265-params", "log-level=error", 0);
+    if (std::strcmp(coding.encoder, "libx265") == 0) av_dict_set(&options.entries, "x265-params", "log-level=error", 0);
     int opened = 0;
     {
         // The encoder starts its threads as it opens: they take this name.
         const ThreadNameForNewThreads workers(workersName(coding.encoder).c_str());
-        opened = avcodec_open2(encoder_.get(), codec, &options);
+        opened = avcodec_open2(encoder_.get(), codec, &options.entries);
     }
-    std::unique_ptr<AVDictionary, DictionaryFree> unused(options);
     check(opened, "avcodec_open2");
 
     frame_->format = encoder_->pix_fmt;

@@ -47,11 +47,6 @@ QByteArray rateText(CameraRate rate) {
 // Options of the video4linux2 input.
 using Options = QList<std::pair<const char*, QByteArray>>;
 
-struct Dictionary {
-    AVDictionary* entries = nullptr;
-    ~Dictionary() { av_dict_free(&entries); }
-};
-
 // What to ask the device for, best first: the mode chosen from what it
 // offers (full HD in its own coding when it lists nothing), then whatever
 // it gives of itself.

@@ -40,11 +40,6 @@ struct Item {
     Packet sound;
 };
 
-struct Dictionary {
-    AVDictionary* entries = nullptr;
-    ~Dictionary() { av_dict_free(&entries); }
-};
-
 int rateOf(const AVStream* stream) {
     const double rate = av_q2d(stream->avg_frame_rate);
     return std::isfinite(rate) && rate >= 1 ? std::clamp(int(std::lround(rate)), 1, 120) : 30;
