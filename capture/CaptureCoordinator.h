@@ -25,14 +25,14 @@ struct CaptureTiming {
     // The longest wait for this program's windows, once hidden, to leave
     // the screen before it is captured.
     std::chrono::milliseconds settle{200};
+    std::chrono::milliseconds contentDeadline{15000};
+    std::chrono::milliseconds snapshotDeadline{15000};
     // A picture without this program's windows, taken as some of them
     // leave (the editor hides as a take begins), waits this long at most for
     // them to go, and then for what they covered to be drawn again: a
     // program beneath, on a busy machine, may wait its turn that long.
     std::chrono::milliseconds leaving{500};
     std::chrono::milliseconds redrawn{2000};
-    std::chrono::milliseconds contentDeadline{15000};
-    std::chrono::milliseconds snapshotDeadline{15000};
 };
 
 // The one road of every still screenshot, one at a time: hides this program,

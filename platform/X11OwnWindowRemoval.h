@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/X11Connection.h"
+#include "platform/X11CoveredPixels.h"
 #include "platform/X11RepaintWait.h"
 #include "platform/X11Windows.h"
 
@@ -18,7 +19,9 @@ class ImageGrabber;
 // where one of them lies over the grabbed area, the picture is painted again
 // from what lies beneath it, the other top-level windows' own pixels bottom
 // to top over the root's background. The cost follows the size of our
-// windows, not the area's.
+// windows, not the area's: what lies beneath is kept from picture to picture
+// (CoveredPixels) and read again only where a window beneath drew, which
+// DAMAGE records on those windows report.
 //
 // Windows have pixels of their own only while redirected (Composite,
 // automatic mode), which costs the server a copy of every paint: the root's
@@ -39,12 +42,10 @@ public:
     // `image`, which shows the root's `area`. When redirection begins here,
     // first waits, at most repaintLimit, for the windows beneath to draw what
     // ours cover; the connection's other events go to `others` meanwhile.
-    // What one of them has not drawn by then stays the background until it
-    // does: its pixmap would show our window there.
     void apply(QImage& image, const QRect& area, const QList<xcb_window_t>& windows, const EventSink& others);
 
     // What the last apply() painted over, in root pixels.
-    const QRegion& covered() const { return covered_; }
+    const QRegion& covered() const { return beneath_.region(); }
 
     // Whether `event` is one of the removal's; `coveredChanged` then says
     // whether a window beneath ours drew inside covered().
@@ -56,26 +57,19 @@ private:
     void redirect();
     void release();
     void watchBeneath(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours);
+    void dropFirstReports(const EventSink& others);
     void settle(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours, const EventSink& others);
-    void paint(QImage& image, const QRect& area, const QList<TopLevel>& stack, const QList<xcb_window_t>& ours);
-    void paintBackground(QImage& image, const QRect& area);
-    QImage pixelsOf(const TopLevel& window, const QRect& part);
-    // What `window` has not drawn since the redirection, in root pixels.
-    QRegion undrawn(xcb_window_t window) const;
 
     struct Watched {
         xcb_window_t window = 0;
         QPoint origin;
-        // Left to draw since the redirection, in the window's own pixels.
-        QRegion undrawn;
     };
 
     Connection& connection_;
-    ImageGrabber& grabber_;
     bool composite_ = false;
     std::optional<uint8_t> damageEvent_;
     bool redirected_ = false;
-    QRegion covered_;
+    CoveredPixels beneath_;
     // DAMAGE records on the windows beneath ours, by record.
     QHash<uint32_t, Watched> watched_;
 };

@@ -1,5 +1,6 @@
 #include "platform/media/SoundRecorder.h"
 
+#include "platform/ThreadName.h"
 #include "platform/media/SoundTimeline.h"
 
 #include <QLoggingCategory>
@@ -177,6 +178,7 @@ struct SoundRecorder::State {
     }
 
     void run() {
+        nameThisThread("tavero-sound");
         std::unique_lock guard(lock);
         // Finishing, and waiting for the last sound to come.
         bool lastAwaited = false;
