@@ -8,6 +8,7 @@
 #include "capture/CaptureCoordinator.h"
 #include "editor_ui/MainView.h"
 #include "platform/GlobalHotKeys.h"
+#include "platform/LargeBlocks.h"
 #include "recording/studio/RecordingStudio.h"
 #include "recording/ScreenRecorder.h"
 #include "recording_ui/CameraSetupControls.h"
@@ -31,7 +32,8 @@ AppDelegate::AppDelegate(AppDelegateSetup setup, QObject* parent)
     : QObject(parent),
       openPanels_(std::make_unique<FileOpenPanel>()),
       model_(std::move(setup.model)),
-      keys_(std::move(setup.hotKeys)) {}
+      keys_(std::move(setup.hotKeys)),
+      rest_([this] { return resting(); }, giveFreedMemoryBack) {}
 
 AppDelegate::~AppDelegate() = default;
 
@@ -109,6 +111,9 @@ void AppDelegate::installCallbacks() {
     connect(&model_.studio(), &RecordingStudio::phaseChanged, this, &AppDelegate::updateStatus);
     connect(&model_.studio(), &RecordingStudio::phaseChanged, this, &AppDelegate::quitOnceIdle);
     connect(&model_.studio(), &RecordingStudio::processingChanged, this, &AppDelegate::quitOnceIdle);
+    connect(window_.get(), &EditorWindow::visibilityChanged, &rest_, &TrayRest::update);
+    connect(&model_.studio(), &RecordingStudio::phaseChanged, &rest_, &TrayRest::update);
+    connect(&model_.studio(), &RecordingStudio::processingChanged, &rest_, &TrayRest::update);
 }
 
 void AppDelegate::registerHotKeys() {
@@ -165,6 +170,11 @@ void AppDelegate::quitOnceIdle() {
     const RecordingStudio& studio = model_.studio();
     if (quitRule(model_.scrollSession().isActive(), studio.phase(), studio.processing()) == QuitRule::terminate)
         QCoreApplication::quit();
+}
+
+bool AppDelegate::resting() {
+    const RecordingStudio& studio = model_.studio();
+    return window_ && !window_->isVisible() && !studio.phase().occupied() && !studio.processing();
 }
 
 void AppDelegate::started(const QStringList& files) {

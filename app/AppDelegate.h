@@ -3,6 +3,7 @@
 #include "app/HotKeys.h"
 #include "app/ShellCommand.h"
 #include "app/StatusLook.h"
+#include "app/TrayRest.h"
 #include "app/WidgetPinPresenter.h"
 #include "app/model/AppModel.h"
 #include "capture/ui/ScrollCapturePresenter.h"
@@ -39,7 +40,9 @@ struct AppDelegateSetup {
 //
 // Owns the model, the hot keys, the window, the status item, the timer and
 // the widget parts the model is given (overlay, scrolling bar, pinned
-// windows, open panels, the program's windows). Made once per process; main thread.
+// windows, open panels, the program's windows). Resting in the tray, the
+// program gives back the memory its work freed (TrayRest). Made once per
+// process; main thread.
 class AppDelegate : public QObject {
     Q_OBJECT
 public:
@@ -90,6 +93,8 @@ private:
     void about();
     // After terminate(): quits once nothing runs any more.
     void quitOnceIdle();
+    // In the tray: the window closed, no take, no render.
+    bool resting();
 
     // The widget parts outlive the model, which keeps pointers to them.
     SelectionOverlay overlay_;
@@ -102,6 +107,7 @@ private:
     std::unique_ptr<EditorWindow> window_;
     std::unique_ptr<StatusItem> item_;
     QTimer timer_;
+    TrayRest rest_;
     bool terminating_ = false;
 };
 

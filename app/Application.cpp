@@ -5,6 +5,7 @@
 #include "app/CommandLine.h"
 #include "app/ProgramEnd.h"
 #include "app/SingleInstance.h"
+#include "document/ImageLoopPool.h"
 #include "editor_ui/style/AppIconArt.h"
 #include "platform/AppBrand.h"
 #include "platform/FileNames.h"
@@ -90,6 +91,8 @@ AppDelegateSetup programSetup(ShortSounds& sounds) {
 
 int runApplication(int argc, char** argv) {
     giveLargeBlocksBackWhenFreed();
+    allocateFromOneArena();
+    runImageLoopsOnOwnPool();
     if (!displayReachable()) return EXIT_FAILURE;
     const int end = CommandLine::optionCount(argc, argv);
     int optionCount = end;

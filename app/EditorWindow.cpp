@@ -43,6 +43,7 @@ void EditorWindow::bringForward() {
 void EditorWindow::hideEvent(QHideEvent* event) {
     saveFrame();
     QMainWindow::hideEvent(event);
+    emit visibilityChanged();
 }
 
 void EditorWindow::saveFrame() const { QSettings().setValue(QLatin1String(frameKey), normalGeometry()); }
@@ -61,6 +62,7 @@ void EditorWindow::showEvent(QShowEvent* event) {
         fitInto(screen()->availableGeometry(), frame);
     }
     QMainWindow::showEvent(event);
+    emit visibilityChanged();
 }
 
 // A window manager puts its frame around the window only once it shows;

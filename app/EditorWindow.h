@@ -26,6 +26,10 @@ public:
     // Shows the window, restored if minimised, on top and with the keyboard.
     void bringForward();
 
+signals:
+    // Shown, hidden, minimised or restored.
+    void visibilityChanged();
+
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -14,6 +14,12 @@ double cpuSeconds(int who) {
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+long long minorFaults(int who) {
+    rusage usage{};
+    getrusage(who, &usage);
+    return usage.ru_minflt;
+}
+
 bool runFfmpeg(const QStringList& arguments) {
     QProcess tool;
     tool.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),

@@ -8,6 +8,9 @@ namespace tavero::bench {
 // CPU seconds (user and system) used so far by `who`: RUSAGE_SELF for this
 // process, RUSAGE_CHILDREN for the command lines it waited for.
 double cpuSeconds(int who);
+// Minor page faults so far of `who`, as for cpuSeconds(): pages the kernel
+// mapped in (and cleared, for fresh memory) on first touch.
+long long minorFaults(int who);
 
 // Runs FFmpeg's command line quietly with `arguments`, overwriting its
 // output; true when it ended normally with status 0.

@@ -1,7 +1,10 @@
 // Thirty seconds of the whole X screen recorded while a page of text scrolls
-// over all of it, 4 pixels 30 times a second (argument 1), or stands still
-// with the pointer at rest (argument 0): our screen feed and
-// LivePartRecorder (no sound), beside `ffmpeg -f x11grab` with libx264 at
+// over all of it, 4 pixels 30 times a second (changing:1), or stands still
+// with the pointer at rest (changing:0): our screen feed and
+// LivePartRecorder (no sound), with our own windows over the screen as a
+// take shows them (panels:1: the border ringing the screen and a control
+// bar, taken out of the pictures) or none (panels:0), beside
+// `ffmpeg -f x11grab` with libx264 at
 // the same settings (ultrafast, CRF 20, no B-frames, a keyframe a second,
 // fragmented MP4, the pointer drawn) on the same display.
 // Needs its own X server of the size measured, for example:
@@ -10,10 +13,11 @@
 // The page scrolls in a process of its own (bench_scrolling_page).
 //
 // Reported: CPU seconds per second of video (ours: the whole process; the
-// command line's: the child's own), pictures written and dropped (the
-// command line's: pictures in its file), and peak resident memory (ours: the
-// whole process, and its growth over the recording; the command line's: its
-// process, read every half second).
+// command line's: the child's own), minor page faults per second of video
+// (likewise), pictures written and dropped (the command line's: pictures in
+// its file), and peak resident memory (ours: the whole process, and its
+// growth over the recording; the command line's: its process, read every
+// half second).
 //
 // ScreenRecorder_long_take records a whole take with the finished recorder
 // (the screen with the pointer, the computer's sound from a sound server of
@@ -25,6 +29,8 @@
 // resident memory after the first minute and at the end, CPU per second of
 // video and pictures per second in the file.
 #include "bench/ProcessMeasures.h"
+#include "platform/LargeBlocks.h"
+#include "platform/OwnWindows.h"
 #include "platform/ScreenFeed.h"
 #include "platform/X11ScreenSource.h"
 #include "platform/media/LivePartRecorder.h"
@@ -58,6 +64,7 @@
 
 using namespace tavero;
 using bench::cpuSeconds;
+using bench::minorFaults;
 using bench::resetPeak;
 using bench::statusBytes;
 using namespace tavero::media;
@@ -84,6 +91,37 @@ public:
 
 private:
     QProcess program_;
+};
+
+// One of our floating windows, registered to be kept out of the pictures:
+// a red ring `line` pixels wide around `place` (the border) or, with no
+// line, a solid panel (the control bar).
+class OwnWindow : public QRasterWindow {
+public:
+    OwnWindow(const QRect& place, int line) {
+        setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
+                 Qt::X11BypassWindowManagerHint);
+        setGeometry(place);
+        const QRegion whole(QRect(QPoint(), place.size()));
+        if (line > 0) setMask(whole.subtracted(QRect(QPoint(), place.size()).adjusted(line, line, -line, -line)));
+        show();
+        OwnWindows::add(quint32(winId()));
+    }
+    ~OwnWindow() override { OwnWindows::remove(quint32(winId())); }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(QRect(QPoint(), size()), QColor(230, 40, 40)); }
+};
+
+// The border and the control bar of a take over the whole screen.
+struct TakePanels {
+    explicit TakePanels(const QRect& screen)
+        : border(screen, 4),
+          controlBar(QRect(screen.center().x() - 280, screen.bottom() - 120, 560, 56), 0) {
+        QTest::qWait(500);
+    }
+    OwnWindow border;
+    OwnWindow controlBar;
 };
 
 bool onX11() { return QGuiApplication::platformName() == QStringLiteral("xcb"); }
@@ -116,27 +154,35 @@ double soundOverPictures(const QString& path) {
 
 void ours(benchmark::State& state) {
     if (!onX11()) return state.SkipWithError("needs an X display (QT_QPA_PLATFORM=xcb)");
+    // As the program does: every large block is a mapping of its own.
+    giveLargeBlocksBackWhenFreed();
     const QRect screen = screenRect();
     const ScrollingPage page(state.range(0) != 0);
     if (!page.running()) return state.SkipWithError("the scrolling page did not start");
+    std::optional<TakePanels> panels;
+    if (state.range(1) != 0) panels.emplace(screen);
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("片段_001.mp4"));
     LivePartReport report;
     double cpu = 0;
+    long long faults = 0;
     qint64 peak = 0, growth = 0;
     for (auto _ : state) {
         resetPeak();
         const qint64 before = statusBytes("VmRSS:");
         const double cpuBefore = cpuSeconds(RUSAGE_SELF);
+        const long long faultsBefore = minorFaults(RUSAGE_SELF);
         LivePartRecorder recorder(path, openScreenFeed(ScreenScope{screen, std::nullopt, true, {}}),
                                   {screen.size(), {}, {}}, {}, {});
         QThread::sleep(recordSeconds);
         report = recorder.finish();
         cpu = cpuSeconds(RUSAGE_SELF) - cpuBefore;
+        faults = minorFaults(RUSAGE_SELF) - faultsBefore;
         peak = statusBytes("VmHWM:");
         growth = peak - before;
     }
     state.counters["cpu_per_video_s"] = cpu / report.seconds;
+    state.counters["minor_faults_per_s"] = double(faults) / report.seconds;
     state.counters["pictures"] = double(report.pictures);
     state.counters["dropped"] = double(report.dropped);
     state.counters["peak_rss_MB"] = double(peak) / 1e6;
@@ -151,9 +197,11 @@ void commandLine(benchmark::State& state) {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("ffmpeg.mp4"));
     double cpu = 0;
+    long long faults = 0;
     qint64 peak = 0;
     for (auto _ : state) {
         const double before = cpuSeconds(RUSAGE_CHILDREN);
+        const long long faultsBefore = minorFaults(RUSAGE_CHILDREN);
         QProcess ffmpeg;
         ffmpeg.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         ffmpeg.start(QStringLiteral("ffmpeg"),
@@ -177,8 +225,10 @@ void commandLine(benchmark::State& state) {
         }
         if (ffmpeg.exitCode() != 0) return state.SkipWithError("ffmpeg failed");
         cpu = cpuSeconds(RUSAGE_CHILDREN) - before;
+        faults = minorFaults(RUSAGE_CHILDREN) - faultsBefore;
     }
     state.counters["cpu_per_video_s"] = cpu / recordSeconds;
+    state.counters["minor_faults_per_s"] = double(faults) / recordSeconds;
     state.counters["pictures"] = double(picturesIn(path));
     state.counters["peak_rss_MB"] = double(peak) / 1e6;
 }
@@ -347,9 +397,11 @@ void longTake(benchmark::State& state) {
 
 BENCHMARK(ours)
     ->Name("LivePartRecorder_x11")
-    ->ArgName("changing")
-    ->Arg(1)
-    ->Arg(0)
+    ->ArgNames({"changing", "panels"})
+    ->Args({1, 0})
+    ->Args({0, 0})
+    ->Args({1, 1})
+    ->Args({0, 1})
     ->Iterations(1)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();

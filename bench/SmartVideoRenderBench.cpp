@@ -161,8 +161,12 @@ void encodeOnly(benchmark::State& state) {
     const QImage source = reader.next()->image;
     const RecordingCompositor compositor(source.size(), r.project.effects);
     const QImage frame = compositor.frame(source, {0, 0.5, 0.5, 1.65, 0.5, 0.5});
+    media::VideoFileFormat format;
+    format.size = frame.size();
+    format.rate = rate;
+    format.pictures = 300;
     for (auto _ : state) {
-        media::VideoFileWriter writer(r.output(), {frame.size(), media::VideoCodec::h264, rate, 300}, {});
+        media::VideoFileWriter writer(r.output(), format, {});
         for (int i = 0; i < 300; ++i) writer.writePicture(frame);
         writer.finish();
     }

@@ -113,7 +113,12 @@ QImage CameraFraming::oriented(const QImage& frame, bool mirrored) {
 QImage CameraFraming::render(const QImage& frame, bool mirrored) const {
     const QSize output = outputSize();
     QImage canvas = ImageOps::context(output.width(), output.height());
-    if (frame.isNull()) return canvas;
+    if (!frame.isNull()) renderInto(frame, mirrored, canvas);
+    return canvas;
+}
+
+void CameraFraming::renderInto(const QImage& frame, bool mirrored, QImage& canvas) const {
+    const QSize output = canvas.size();
     const double width = frame.width(), height = frame.height();
     const QRectF unit = cropRect(frame.size());
     QRectF crop(unit.x() * width, unit.y() * height, unit.width() * width, unit.height() * height);
@@ -131,7 +136,6 @@ QImage CameraFraming::render(const QImage& frame, bool mirrored) const {
         painter.scale(-1, 1);
     }
     painter.drawImage(target, frame, crop);
-    return canvas;
 }
 
 }  // namespace tavero

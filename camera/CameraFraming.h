@@ -75,6 +75,10 @@ struct CameraFraming {
     // selects what the mirrored preview shows. A null frame gives a
     // transparent canvas.
     QImage render(const QImage& frame, bool mirrored) const;
+    // The same for a frame that is not null, drawn into `canvas` (of
+    // outputSize(), four bytes a pixel), which it covers wholly: a take's
+    // frames reuse their memory.
+    void renderInto(const QImage& frame, bool mirrored, QImage& canvas) const;
 
     // The framing kept under "recording.cameraFraming"; the default framing
     // when there is none, it does not decode, or it is not valid. Main thread.

@@ -48,15 +48,20 @@ double cornerRadius(PortraitShape shape, double width) {
 
 QImage frame(const QImage& camera, const QImage& screen, const PortraitLayout& layout) {
     QImage result = screen.convertToFormat(QImage::Format_RGB32);
-    if (camera.isNull() || result.isNull()) return result;
-    const QRectF portrait = target(result.size(), layout);
-    if (portrait.isEmpty()) return result;
+    if (!result.isNull()) paint(camera, result, layout);
+    return result;
+}
 
-    QPainter painter(&result);
+void paint(const QImage& camera, QImage& picture, const PortraitLayout& layout) {
+    if (camera.isNull()) return;
+    const QRectF portrait = target(picture.size(), layout);
+    if (portrait.isEmpty()) return;
+
+    QPainter painter(&picture);
     if (layout.fullScreen) {
         painter.setClipRect(portrait);
         drawCamera(painter, camera, portrait, layout.mirrored);
-        return result;
+        return;
     }
     painter.setRenderHint(QPainter::Antialiasing);
     const double radius = cornerRadius(layout.shape, portrait.width());
@@ -70,7 +75,6 @@ QImage frame(const QImage& camera, const QImage& screen, const PortraitLayout& l
     shape.addRoundedRect(portrait, radius, radius);
     painter.setClipPath(shape);
     drawCamera(painter, camera, portrait, layout.mirrored);
-    return result;
 }
 
 }  // namespace tavero::PortraitCompositor

@@ -96,6 +96,8 @@ PortraitFrameFeed::PortraitFrameFeed(std::shared_ptr<CameraSamples> samples,
     compositor_.emplace(screen.sourceSize, screen.effects);
     pose_.emplace(screen.area, screen.effects);
     size_ = compositor_->outputSize();
+    // The latest screen picture, and the next one while it is grabbed.
+    screen.feed->keepPictures(2);
     screen_ = std::move(screen);
 }
 
@@ -115,9 +117,11 @@ QImage PortraitFrameFeed::grab() {
     firstCaptured_ = first;
     capturedAt_ = camera->captured;
     const PortraitLayout layout = portrait_->get();
-    if (!screen_)
-        return framing_.render(camera->image, layout.mirrored).convertToFormat(RecordingCompositor::frameFormat);
-    return overScreen(camera->image, layout, Seconds(camera->captured - first).count());
+    QImage frame = frames_.take(size_, RecordingCompositor::frameFormat);
+    if (frame.isNull()) return {};
+    if (screen_) overScreen(camera->image, layout, Seconds(camera->captured - first).count(), frame);
+    else framing_.renderInto(camera->image, layout.mirrored, frame);
+    return frame;
 }
 
 void PortraitFrameFeed::refreshScreen() {
@@ -125,7 +129,8 @@ void PortraitFrameFeed::refreshScreen() {
     latestScreen_ = screen_->feed->grab();
 }
 
-QImage PortraitFrameFeed::overScreen(const QImage& camera, const PortraitLayout& layout, double seconds) {
+void PortraitFrameFeed::overScreen(const QImage& camera, const PortraitLayout& layout, double seconds,
+                                   QImage& frame) {
     QPointF pointer(-1e9, -1e9);
     bool pressed = false;
     if (screen_->pointer)
@@ -134,7 +139,8 @@ QImage PortraitFrameFeed::overScreen(const QImage& camera, const PortraitLayout&
             pressed = state->buttons != 0;
         }
     const CameraPose& pose = pose_->advance(seconds, pointer, pressed);
-    return PortraitCompositor::frame(camera, compositor_->frame(latestScreen_, pose), layout);
+    compositor_->frameInto(latestScreen_, pose, frame, scratch_);
+    PortraitCompositor::paint(camera, frame, layout);
 }
 
 }  // namespace tavero

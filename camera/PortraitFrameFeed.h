@@ -5,6 +5,7 @@
 #include "camera/PortraitLayout.h"
 #include "camera/RecordingCompositor.h"
 #include "platform/PictureFeed.h"
+#include "platform/PicturePool.h"
 #include "platform/PointerSource.h"
 #include "platform/SoundCapture.h"
 
@@ -95,6 +96,7 @@ public:
                       PortraitScreen screen);
 
     QSize size() const override { return size_; }
+    void keepPictures(int count) override { frames_.keep(count); }
     bool waitForChange(MonotonicTime deadline) override;
     void wake() override;
     // Null when no camera picture waits, or, over the screen, before the
@@ -103,7 +105,8 @@ public:
     std::optional<MonotonicTime> capturedAt() const override { return capturedAt_; }
 
 private:
-    QImage overScreen(const QImage& camera, const PortraitLayout& layout, double seconds);
+    // Draws the frame over the screen into `frame`.
+    void overScreen(const QImage& camera, const PortraitLayout& layout, double seconds, QImage& frame);
     // The latest screen picture, grabbed anew only when the screen changed.
     void refreshScreen();
 
@@ -112,9 +115,12 @@ private:
     const CameraFraming framing_;
     std::optional<PortraitScreen> screen_;
     std::optional<RecordingCompositor> compositor_;
+    RecordingCompositor::Scratch scratch_;
     std::optional<LivePose> pose_;
     QImage latestScreen_;
     QSize size_;
+    // The frames' memory, kept for the take.
+    PicturePool frames_;
     std::optional<MonotonicTime> capturedAt_;
     std::optional<MonotonicTime> firstCaptured_;
 };

@@ -107,7 +107,8 @@ RecordingCompositor::RecordingCompositor(const QSize& sourceSize, const Recordin
 
     if (background.isNull()) return;
     fixedBackdrop_ = QImage(outputSize_, frameFormat);
-    paintBackdrop(inFrameFormat(background), fixedBackdrop_, {fixedBackdrop_.rect()});
+    Scratch scratch;
+    paintBackdrop(inFrameFormat(background), fixedBackdrop_, {fixedBackdrop_.rect()}, scratch);
     darkenUnderShadow(fixedBackdrop_, fixedBackdrop_.rect());
 }
 
@@ -141,19 +142,31 @@ QImage RecordingCompositor::frame(const QImage& source, const CameraPose& pose) 
 
     QImage canvas(outputSize_, frameFormat);
     if (canvas.isNull()) return {};
+    Scratch scratch;
+    compose(picture, from, canvas, scratch);
+    return canvas;
+}
+
+void RecordingCompositor::frameInto(const QImage& source, const CameraPose& pose, QImage& canvas,
+                                    Scratch& scratch) const {
+    const QImage picture = inFrameFormat(source);
+    compose(picture, visiblePart(picture, pose), canvas, scratch);
+}
+
+void RecordingCompositor::compose(const QImage& picture, const QRectF& from, QImage& canvas,
+                                  Scratch& scratch) const {
     if (!framed_) {
         paintPicture(picture, from, canvas, canvas.rect());
-        return canvas;
+        return;
     }
     if (fixedBackdrop_.isNull()) {
-        paintBackdrop(picture, canvas, border_);
+        paintBackdrop(picture, canvas, border_, scratch);
         for (const QRect& area : border_) darkenUnderShadow(canvas, area);
     } else {
         for (const QRect& area : border_) copyArea(fixedBackdrop_, canvas, area);
     }
     for (const QRect& area : inside_) paintPicture(picture, from, canvas, area);
     blendCorners(picture, from, canvas);
-    return canvas;
 }
 
 QRectF RecordingCompositor::visiblePart(const QImage& image, const CameraPose& pose) const {
@@ -167,7 +180,8 @@ QRectF RecordingCompositor::visiblePart(const QImage& image, const CameraPose& p
     return {view.x() * sx, top * sy, view.width() * sx, view.height() * sy};
 }
 
-void RecordingCompositor::paintBackdrop(const QImage& picture, QImage& canvas, const QList<QRect>& areas) const {
+void RecordingCompositor::paintBackdrop(const QImage& picture, QImage& canvas, const QList<QRect>& areas,
+                                        Scratch& scratch) const {
     // The picture, scaled to cover the canvas and centred, then blurred.
     const double ow = outputSize_.width(), oh = outputSize_.height();
     const double k = std::max(ow / picture.width(), oh / picture.height());
@@ -176,17 +190,25 @@ void RecordingCompositor::paintBackdrop(const QImage& picture, QImage& canvas, c
     // Halve while the blur still spans enough pixels of the halved copy:
     // averaging pairs is the quickest exact reduction. The odd row or column
     // a halving leaves out lies under the repeated edge anyway.
-    QImage reduced = picture;
+    const QImage* reduced = &picture;
     int factor = 1;
-    while (backdropSigma_ / (k * factor * 2) >= reducedBlurSigma && reduced.width() >= 2 && reduced.height() >= 2) {
-        const QSize half(reduced.width() / 2, reduced.height() / 2);
-        const QImage even(reduced.constBits(), half.width() * 2, half.height() * 2, reduced.bytesPerLine(),
-                          reduced.format());
-        reduced = ImageOps::filters::reduced(even, half);
+    for (size_t level = 0; backdropSigma_ / (k * factor * 2) >= reducedBlurSigma && reduced->width() >= 2 &&
+                           reduced->height() >= 2;
+         ++level) {
+        const QSize half(reduced->width() / 2, reduced->height() / 2);
+        const QImage even(reduced->constBits(), half.width() * 2, half.height() * 2, reduced->bytesPerLine(),
+                          reduced->format());
+        if (scratch.halves.size() <= level) scratch.halves.emplace_back();
+        QImage& halved = scratch.halves[level];
+        if (halved.size() != half || halved.format() != reduced->format()) halved = QImage(half, reduced->format());
+        ImageOps::filters::reduceInto(even, halved);
+        reduced = &halved;
         factor *= 2;
     }
-    const QImage blurred = ImageOps::filters::blurred(reduced, reduced.rect(), backdropSigma_ / (k * factor));
-    const QRectF to(left, top, reduced.width() * factor * k, reduced.height() * factor * k);
+    ImageOps::filters::blurInto(*reduced, reduced->rect(), backdropSigma_ / (k * factor), scratch.blurred,
+                                scratch.blur);
+    const QImage& blurred = scratch.blurred;
+    const QRectF to(left, top, reduced->width() * factor * k, reduced->height() * factor * k);
     for (const QRect& area : areas) ImageOps::filters::drawScaled(blurred, QRectF(blurred.rect()), canvas, to, area);
 }
 

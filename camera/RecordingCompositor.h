@@ -2,12 +2,15 @@
 
 #include "camera/CameraPose.h"
 #include "camera/RecordingEffects.h"
+#include "document/ImageFilters.h"
 
 #include <QImage>
 #include <QList>
 #include <QRect>
 #include <QRectF>
 #include <QSize>
+
+#include <deque>
 
 namespace tavero {
 
@@ -25,6 +28,16 @@ public:
     // pixel, blue first in memory, as the video converters read it.
     static constexpr QImage::Format frameFormat = QImage::Format_RGB32;
 
+    // The memory one caller's frames reuse: the framed look's backdrop,
+    // reduced and blurred again for every frame. One thread at a time.
+    struct Scratch {
+        // The source halved again and again (a deque: each half is read
+        // while the next is added).
+        std::deque<QImage> halves;
+        QImage blurred;
+        ImageOps::filters::BlurMemory blur;
+    };
+
     // `background`, when not null, is the backdrop of every frame (a still
     // taken when the recording started); otherwise each frame's backdrop is
     // its own source picture. Only `backgroundBlur`, `padding` and `blur` of
@@ -38,6 +51,10 @@ public:
     // than sourceSize() is stretched to it first; a null source gives a null
     // frame.
     QImage frame(const QImage& source, const CameraPose& pose) const;
+    // The same for a source that is not null, drawn into `canvas` (of
+    // outputSize() in frameFormat) with `scratch`'s memory: a take's frames
+    // need no fresh memory.
+    void frameInto(const QImage& source, const CameraPose& pose, QImage& canvas, Scratch& scratch) const;
 
     // The width of the border around the picture: 0 without the framed look,
     // otherwise always even.
@@ -53,7 +70,8 @@ public:
 private:
     // Which part of `image` the pose shows, in the image's own pixels.
     QRectF visiblePart(const QImage& image, const CameraPose& pose) const;
-    void paintBackdrop(const QImage& picture, QImage& canvas, const QList<QRect>& areas) const;
+    void compose(const QImage& picture, const QRectF& from, QImage& canvas, Scratch& scratch) const;
+    void paintBackdrop(const QImage& picture, QImage& canvas, const QList<QRect>& areas, Scratch& scratch) const;
     // The zoomed picture, its frame placed at `origin` of `target`, painted
     // inside `area` only.
     void paintPicture(const QImage& source, const QRectF& from, QImage& canvas, const QRect& area) const;

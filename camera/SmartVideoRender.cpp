@@ -6,6 +6,7 @@
 #include "camera/SmartVideoMessages.h"
 #include "document/ImageOps.h"
 #include "platform/PendingFile.h"
+#include "platform/ThreadName.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaTracks.h"
 #include "platform/media/PlayableVideo.h"
@@ -153,10 +154,14 @@ public:
         std::vector<std::thread> composing;
         for (int composer = 0; composer < composers; ++composer)
             composing.emplace_back([this] {
+                nameThisThread("tavero-compose");
                 runStage(failure_, SmartVideoMessages::writeFailed(), [this] { compose(); });
                 if (++composersDone_ == composers) frames_.close();
             });
-        std::thread coding([this] { runStage(failure_, SmartVideoMessages::writeFailed(), [this] { code(); }); });
+        std::thread coding([this] {
+            nameThisThread("tavero-code");
+            runStage(failure_, SmartVideoMessages::writeFailed(), [this] { code(); });
+        });
         runStage(failure_, SmartVideoMessages::sourceUnreadable(), [this] { decode(); });
         sources_.close();
         for (std::thread& composer : composing) composer.join();

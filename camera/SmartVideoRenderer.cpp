@@ -3,6 +3,7 @@
 #include "camera/SmartVideoMessages.h"
 #include "camera/SmartVideoRender.h"
 #include "platform/MainThread.h"
+#include "platform/ThreadName.h"
 
 #include <thread>
 
@@ -62,6 +63,7 @@ void SmartVideoRenderer::exportVideo(const QString& source, const QString& desti
     run_ = run;
     reportProgress(run, Seconds(0));
     run->worker = std::thread([this, run, source, destination, project] {
+        nameThisThread("tavero-render");
         Outcome outcome = rendered(source, destination, project, run->cancel, run->progress);
         postToMain(&answers_, [this, run, outcome = std::move(outcome)]() mutable { finish(run, std::move(outcome)); });
     });

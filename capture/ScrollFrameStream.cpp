@@ -2,6 +2,7 @@
 
 #include "capture/ScrollMessages.h"
 #include "document/ImageOps.h"
+#include "platform/ThreadName.h"
 
 #include <QLoggingCategory>
 
@@ -87,6 +88,7 @@ void ScrollFrameStream::post(std::function<void()> task) {
 }
 
 void ScrollFrameStream::grabLoop(QRect area) {
+    nameThisThread("tavero-scroll");
     // Made by the first grab, on this thread; it ends with the stream.
     std::unique_ptr<PictureFeed> feed;
     QImage previous;

@@ -15,7 +15,7 @@
 namespace tavero {
 
 // The frames of a scrolling screenshot, grabbed from the screen at up to 12
-// per second by a thread of its own ("tavero.scroll.frames"), which also
+// per second by a thread of its own ("tavero-scroll"), which also
 // converts them to surfaces. The grabs keep our own windows out
 // (ScreenSource::feedArea), so the control bar may lie over the region. A grab that shows exactly the previous picture
 // is dropped, as the screen's idle frames are; while 3 pictures wait for the

@@ -53,20 +53,23 @@ BlurPasses passesFor(double sigma) {
     return passes;
 }
 
-cv::Mat blurredCopy(const cv::Mat& source, const BlurPasses& passes, double sigma) {
-    cv::Mat result;
+// `source` blurred, in `first` or `second` (or `source` itself when there is
+// nothing to blur), which keep their memory from one blur to the next.
+const cv::Mat& blurredInto(const cv::Mat& source, const BlurPasses& passes, double sigma, cv::Mat& first,
+                           cv::Mat& second) {
     if (passes.gaussianRadius > 0) {
         const int size = 2 * passes.gaussianRadius + 1;
-        cv::GaussianBlur(source, result, cv::Size(size, size), sigma, sigma, cv::BORDER_REPLICATE);
-        return result;
+        cv::GaussianBlur(source, first, cv::Size(size, size), sigma, sigma, cv::BORDER_REPLICATE);
+        return first;
     }
-    result = source;
+    const cv::Mat* from = &source;
+    cv::Mat* to = &first;
     for (int width : passes.boxWidths) {
-        cv::Mat next;
-        cv::blur(result, next, cv::Size(width, width), cv::Point(-1, -1), cv::BORDER_REPLICATE);
-        result = next;
+        cv::blur(*from, *to, cv::Size(width, width), cv::Point(-1, -1), cv::BORDER_REPLICATE);
+        from = to;
+        to = to == &first ? &second : &first;
     }
-    return result;
+    return *from;
 }
 
 cv::Rect cvRect(const QRect& rect) { return {rect.x(), rect.y(), rect.width(), rect.height()}; }
@@ -181,24 +184,43 @@ void blendRows(const uint32_t* upper, const uint32_t* lower, int weight, uchar* 
 
 int blurReach(double sigma) { return passesFor(sigma).reach; }
 
+struct BlurMemory::Buffers {
+    cv::Mat padded;
+    cv::Mat first;
+    cv::Mat second;
+};
+
+BlurMemory::BlurMemory() : buffers_(std::make_unique<Buffers>()) {}
+
+BlurMemory::~BlurMemory() = default;
+
 QImage blurred(const QImage& image, const QRect& region, double sigma) {
+    BlurMemory memory;
+    QImage output;
+    blurInto(image, region, sigma, output, memory);
+    return output;
+}
+
+void blurInto(const QImage& image, const QRect& region, double sigma, QImage& output, BlurMemory& memory) {
     const BlurPasses passes = passesFor(sigma);
     const int reach = passes.reach;
     const QRect grown = region.adjusted(-reach, -reach, reach, reach);
     const QRect readable = grown & image.rect();
-    if (readable.isEmpty()) return {};
+    if (readable.isEmpty()) {
+        output = QImage();
+        return;
+    }
 
-    cv::Mat padded;
-    cv::copyMakeBorder(pixels::constView(image)(cvRect(readable)), padded, readable.top() - grown.top(),
+    BlurMemory::Buffers& buffers = *memory.buffers_;
+    cv::copyMakeBorder(pixels::constView(image)(cvRect(readable)), buffers.padded, readable.top() - grown.top(),
                        grown.bottom() - readable.bottom(), readable.left() - grown.left(),
                        grown.right() - readable.right(), cv::BORDER_REPLICATE);
-    const cv::Mat result = blurredCopy(padded, passes, sigma);
+    const cv::Mat& result = blurredInto(buffers.padded, passes, sigma, buffers.first, buffers.second);
 
-    QImage output(region.size(), image.format());
-    if (output.isNull()) return {};
+    if (output.size() != region.size() || output.format() != image.format()) output = QImage(region.size(), image.format());
+    if (output.isNull()) return;
     cv::Mat target = pixels::view(output);
     result(cv::Rect(reach, reach, region.width(), region.height())).copyTo(target);
-    return output;
 }
 
 QImage pixellated(const QImage& image, const QRect& region, double blockSize, QPointF gridOrigin) {
@@ -227,9 +249,13 @@ QImage pixellated(const QImage& image, const QRect& region, double blockSize, QP
 QImage reduced(const QImage& image, const QSize& size) {
     QImage output(size, image.format());
     if (output.isNull() || image.isNull()) return {};
+    reduceInto(image, output);
+    return output;
+}
+
+void reduceInto(const QImage& image, QImage& output) {
     cv::Mat target = pixels::view(output);
     cv::resize(pixels::constView(image), target, target.size(), 0, 0, cv::INTER_AREA);
-    return output;
 }
 
 void drawScaled(const QImage& source, const QRectF& from, QImage& target, const QRectF& to, const QRect& clip) {

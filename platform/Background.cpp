@@ -1,5 +1,7 @@
 #include "platform/Background.h"
 
+#include "platform/ThreadName.h"
+
 #include <QLoggingCategory>
 
 #include <exception>
@@ -10,6 +12,8 @@ Q_LOGGING_CATEGORY(lcBackground, "tavero.background")
 
 void runInBackground(std::function<void()> task) {
     QThreadPool::globalInstance()->start([task = std::move(task)] {
+        // The shared pool's threads run exports, checks and the ends of takes.
+        nameThisThread("tavero-work");
         try {
             task();
         } catch (const std::exception& error) {

@@ -1,5 +1,8 @@
 #include "platform/CameraCapture.h"
 
+#include "platform/PicturePool.h"
+#include "platform/ThreadName.h"
+
 #include <QDir>
 #include <QFile>
 #include <QPainter>
@@ -44,6 +47,7 @@ public:
 
 private:
     void run() {
+        nameThisThread("tavero-camera");
         MonotonicTime next = std::chrono::steady_clock::now();
         for (qint64 number = 0;; ++number) {
             {
@@ -55,8 +59,8 @@ private:
         }
     }
 
-    QImage draw(qint64 number) const {
-        QImage image(size_, QImage::Format_RGB32);
+    QImage draw(qint64 number) {
+        QImage image = pictures_.take(size_);
         const int half = size_.width() / 2, middle = size_.height() / 2;
         QPainter painter(&image);
         painter.fillRect(0, 0, half, middle, QColor(220, 40, 30));
@@ -74,6 +78,7 @@ private:
     std::mutex lock_;
     std::condition_variable wake_;
     bool stopping_ = false;
+    PicturePool pictures_{picturesHeld};
     std::thread thread_;
 };
 

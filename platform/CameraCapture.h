@@ -25,6 +25,11 @@ public:
     using Failed = std::function<void(const QString& description)>;
     using Open = std::function<std::unique_ptr<CameraCapture>(Picture picture, Failed failed)>;
 
+    // Pictures alive at once, whose memory a capture keeps for the next ones
+    // (PicturePool): the feed's latest, the one waiting for a take, the one
+    // a take composes, the one the preview shows and the one being made.
+    static constexpr int picturesHeld = 5;
+
     CameraCapture() = default;
     CameraCapture(const CameraCapture&) = delete;
     CameraCapture& operator=(const CameraCapture&) = delete;

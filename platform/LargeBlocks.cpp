@@ -10,4 +10,8 @@ void giveLargeBlocksBackWhenFreed() {
     mallopt(M_MMAP_THRESHOLD, largeBlock);
 }
 
+void allocateFromOneArena() { mallopt(M_ARENA_MAX, 1); }
+
+void giveFreedMemoryBack() { malloc_trim(0); }
+
 }  // namespace tavero

@@ -11,8 +11,8 @@
 
 namespace tavero {
 
-MoviePlayback::MoviePlayback(const QString& path, QObject* videoOutput, QObject* parent)
-    : QObject(parent), path_(path), player_(new QMediaPlayer(this)) {
+MoviePlayback::MoviePlayback(const QString& path, QObject* videoOutput, qint64 start, QObject* parent)
+    : QObject(parent), path_(path), player_(new QMediaPlayer(this)), start_(start) {
     // The FFmpeg backend crashes on a sound output without a device.
     if (!QMediaDevices::defaultAudioOutput().isNull()) {
         sound_ = new QAudioOutput(this);
@@ -70,8 +70,10 @@ void MoviePlayback::statusChanged() {
     playable_ = !failed && loaded && player_->hasVideo();
     // A video opened paused shows its first picture rather than nothing; the
     // backend draws it only once asked to pause.
-    if (playable_ && status == QMediaPlayer::LoadedMedia && player_->playbackState() == QMediaPlayer::StoppedState)
+    if (playable_ && status == QMediaPlayer::LoadedMedia && player_->playbackState() == QMediaPlayer::StoppedState) {
+        if (start_ > 0) player_->setPosition(qMin(start_, player_->duration()));
         player_->pause();
+    }
     emit changed();
 }
 

@@ -16,12 +16,13 @@ namespace tavero {
 // or cannot be decoded shows nothing, has no length and never plays; it is
 // no error here.
 //
-// Made paused at the start, showing the first picture once the file has
-// loaded; deleting it stops the sound at once. Main thread.
+// Made paused at `start` milliseconds (the first picture at 0), showing that
+// picture once the file has loaded; deleting it stops the sound at once.
+// Main thread.
 class MoviePlayback : public QObject {
     Q_OBJECT
 public:
-    MoviePlayback(const QString& path, QObject* videoOutput, QObject* parent = nullptr);
+    MoviePlayback(const QString& path, QObject* videoOutput, qint64 start = 0, QObject* parent = nullptr);
     ~MoviePlayback() override;
 
     const QString& path() const { return path_; }
@@ -46,6 +47,7 @@ private:
     QString path_;
     QMediaPlayer* player_ = nullptr;
     QAudioOutput* sound_ = nullptr;
+    qint64 start_ = 0;
     bool playable_ = false;
 };
 

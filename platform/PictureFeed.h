@@ -38,6 +38,12 @@ public:
     // Pixel size of the pictures when the feed was made.
     virtual QSize size() const = 0;
 
+    // The consumer holds at most `count` pictures at once (those waiting to
+    // be written, the one being written, the one being grabbed): the feed
+    // may keep that many buffers for its life, so that no picture needs
+    // fresh memory. Called before the first grab.
+    virtual void keepPictures(int count) { static_cast<void>(count); }
+
     // Waits until what the pictures show may have changed since the last
     // grab() (true), or until `deadline` passes (false), or until wake() is
     // called (false). A change seen earlier and not yet grabbed answers true

@@ -69,6 +69,7 @@ void PulseConnection::ContextFree::operator()(pa_context* context) const noexcep
 PulseConnection::PulseConnection(std::function<void()> lost) : lost_(std::move(lost)) {
     loop_.reset(pa_threaded_mainloop_new());
     if (!loop_) throw ShotError(noServer());
+    pa_threaded_mainloop_set_name(loop_.get(), "tavero-pulse");
     try {
         connect();
     } catch (...) {

@@ -10,7 +10,6 @@ Q_LOGGING_CATEGORY(lcSerialQueue, "tavero.queue")
 
 SerialQueue::SerialQueue(const QString& label) : label_(label) {
     pool_.setMaxThreadCount(1);
-    pool_.setExpiryTimeout(-1);
     pool_.setObjectName(label);
 }
 

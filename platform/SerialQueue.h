@@ -7,7 +7,8 @@
 namespace tavero {
 
 // A queue that runs its tasks one at a time, in the order given, on a worker
-// thread of its own. Tasks must not throw; those that do are logged and the
+// thread of its own, which ends after 30 s without tasks (a later task
+// starts another). Tasks must not throw; those that do are logged and the
 // queue goes on. Destroying the queue waits for the queued tasks.
 class SerialQueue {
 public:

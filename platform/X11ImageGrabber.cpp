@@ -5,6 +5,9 @@
 #include <xcb/shm.h>
 #include <xcb/xfixes.h>
 
+#include <optional>
+#include <vector>
+
 namespace tavero::x11 {
 
 namespace {
@@ -29,13 +32,70 @@ bool hasShm12(Connection& connection) {
     return version && (version->major_version > 1 || version->minor_version >= 2);
 }
 
+// Parts this large (the border's strips, the panels) pass through shared
+// segments: a reply this large is read into fresh memory, which the C
+// library hands back to the system once it is freed. Smaller ones (the
+// rows of the border's rounded corners) are cheaper as replies.
+constexpr size_t sharedPartBytes = 16 * 1024;
+// Large parts read at once at most (four strips and a few panels): one
+// segment each stays for the next reads.
+constexpr size_t keptPartSegments = 16;
+
 void freeReply(void* reply) { std::free(reply); }
+
+// The reply becomes the image's memory and is freed with its last copy;
+// null when it holds fewer pixels than asked.
+QImage imageOf(xcb_get_image_reply_t* reply, QSize size, QImage::Format format) {
+    if (!reply) return {};
+    if (xcb_get_image_data_length(reply) < qsizetype(size.width()) * size.height() * 4) {
+        std::free(reply);
+        return {};
+    }
+    return QImage(xcb_get_image_data(reply), size.width(), size.height(), qsizetype(size.width()) * 4, format,
+                  freeReply, reply);
+}
+
+size_t bytesOf(const QRect& area) { return size_t(area.width()) * size_t(area.height()) * 4; }
+
+xcb_get_image_cookie_t askPlain(xcb_connection_t* c, xcb_drawable_t drawable, const QRect& area) {
+    return xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, int16_t(area.x()), int16_t(area.y()),
+                         uint16_t(area.width()), uint16_t(area.height()), allPlanes);
+}
+
+xcb_shm_get_image_cookie_t askShared(xcb_connection_t* c, xcb_drawable_t drawable, const QRect& area,
+                                     uint32_t segment) {
+    return xcb_shm_get_image(c, drawable, int16_t(area.x()), int16_t(area.y()), uint16_t(area.width()),
+                             uint16_t(area.height()), allPlanes, XCB_IMAGE_FORMAT_Z_PIXMAP, segment, 0);
+}
+
+// The segment as the image of `area` once the server has written it; null
+// (and the segment free again) when it did not.
+QImage sharedAnswer(xcb_connection_t* c, xcb_shm_get_image_cookie_t cookie, SegmentPool& pool,
+                    const SegmentPool::Segment& segment, const QRect& area, QImage::Format format) {
+    auto reply = take(xcb_shm_get_image_reply(c, cookie, nullptr));
+    if (!reply || reply->size < bytesOf(area)) {
+        pool.giveBack(segment);
+        return {};
+    }
+    return pool.imageOn(segment, area.size(), format);
+}
+
+// A part's request under way: through a segment or as a reply.
+struct AskedPart {
+    std::optional<SegmentPool::Segment> segment;
+    xcb_shm_get_image_cookie_t shared{};
+    std::optional<xcb_get_image_cookie_t> plain;
+};
 
 }  // namespace
 
 ImageGrabber::ImageGrabber(Connection& connection) : connection_(connection) {
     xcb_connection_t* c = connection_.get();
-    if (hasShm12(connection_)) pool_ = std::make_shared<SegmentPool>(c);
+    if (hasShm12(connection_)) {
+        pool_ = std::make_shared<SegmentPool>(c);
+        partPool_ = std::make_shared<SegmentPool>(c);
+        partPool_->keepForStream(keptPartSegments);
+    }
     useShm_ = pool_ != nullptr;
     if (connection_.has(&xcb_xfixes_id)) {
         // XFixes answers nothing until the client has announced its version.
@@ -46,10 +106,11 @@ ImageGrabber::ImageGrabber(Connection& connection) : connection_(connection) {
 
 ImageGrabber::~ImageGrabber() {
     if (pool_) pool_->disconnect();
+    if (partPool_) partPool_->disconnect();
 }
 
-void ImageGrabber::keepSegmentsBetweenGrabs() {
-    if (pool_) pool_->keepForStream();
+void ImageGrabber::keepSegmentsBetweenGrabs(size_t pictures) {
+    if (pool_) pool_->keepForStream(pictures);
 }
 
 void ImageGrabber::setUseSharedMemory(bool use) {
@@ -61,50 +122,50 @@ QImage ImageGrabber::grab(xcb_drawable_t drawable, const QRect& area, int depth)
     const std::optional<QImage::Format> format = formatFor(xcb_get_setup(connection_.get()), depth);
     if (area.isEmpty() || !format) return {};
     std::lock_guard guard(lock_);
+    countRead(area);
     QImage image;
     if (useShm_) image = grabShared(drawable, area, *format);
     if (image.isNull()) image = grabPlain(drawable, area, *format);
     return image;
 }
 
-QImage ImageGrabber::grabOnce(xcb_drawable_t drawable, const QRect& area, int depth) {
+void ImageGrabber::grabParts(xcb_drawable_t drawable, const QList<QRect>& areas, int depth, const PartSink& take) {
     const std::optional<QImage::Format> format = formatFor(xcb_get_setup(connection_.get()), depth);
-    if (area.isEmpty() || !format) return {};
-    return grabPlain(drawable, area, *format);
+    if (!format) {
+        for (qsizetype index = 0; index < areas.size(); ++index) take(index, {});
+        return;
+    }
+    std::lock_guard guard(lock_);
+    xcb_connection_t* c = connection_.get();
+    // Every request goes out before the first answer is read.
+    std::vector<AskedPart> asked(size_t(areas.size()));
+    for (qsizetype index = 0; index < areas.size(); ++index) {
+        const QRect& area = areas[index];
+        if (area.isEmpty()) continue;
+        countRead(area);
+        AskedPart& part = asked[size_t(index)];
+        if (useShm_ && bytesOf(area) >= sharedPartBytes) part.segment = partPool_->take(bytesOf(area));
+        if (part.segment) part.shared = askShared(c, drawable, area, part.segment->id);
+        else part.plain = askPlain(c, drawable, area);
+    }
+    for (qsizetype index = 0; index < areas.size(); ++index) {
+        const AskedPart& part = asked[size_t(index)];
+        if (part.segment) take(index, sharedAnswer(c, part.shared, *partPool_, *part.segment, areas[index], *format));
+        else if (part.plain) take(index, imageOf(xcb_get_image_reply(c, *part.plain, nullptr), areas[index].size(), *format));
+        else take(index, {});
+    }
 }
 
 QImage ImageGrabber::grabShared(xcb_drawable_t drawable, const QRect& area, QImage::Format format) {
-    const size_t bytes = size_t(area.width()) * size_t(area.height()) * 4;
-    const std::optional<SegmentPool::Segment> segment = pool_->take(bytes);
+    const std::optional<SegmentPool::Segment> segment = pool_->take(bytesOf(area));
     if (!segment) return {};
     xcb_connection_t* c = connection_.get();
-    auto reply = take(xcb_shm_get_image_reply(
-        c,
-        xcb_shm_get_image(c, drawable, int16_t(area.x()), int16_t(area.y()), uint16_t(area.width()),
-                          uint16_t(area.height()), allPlanes, XCB_IMAGE_FORMAT_Z_PIXMAP, segment->id, 0),
-        nullptr));
-    if (!reply || reply->size < bytes) {
-        pool_->giveBack(*segment);
-        return {};
-    }
-    return pool_->imageOn(*segment, area.size(), format);
+    return sharedAnswer(c, askShared(c, drawable, area, segment->id), *pool_, *segment, area, format);
 }
 
 QImage ImageGrabber::grabPlain(xcb_drawable_t drawable, const QRect& area, QImage::Format format) {
     xcb_connection_t* c = connection_.get();
-    xcb_get_image_reply_t* reply = xcb_get_image_reply(
-        c,
-        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, int16_t(area.x()), int16_t(area.y()),
-                      uint16_t(area.width()), uint16_t(area.height()), allPlanes),
-        nullptr);
-    if (!reply) return {};
-    if (xcb_get_image_data_length(reply) < qsizetype(area.width()) * area.height() * 4) {
-        std::free(reply);
-        return {};
-    }
-    // The reply becomes the image's memory and is freed with its last copy.
-    return QImage(xcb_get_image_data(reply), area.width(), area.height(), qsizetype(area.width()) * 4, format,
-                  freeReply, reply);
+    return imageOf(xcb_get_image_reply(c, askPlain(c, drawable, area), nullptr), area.size(), format);
 }
 
 QImage ImageGrabber::cursor(QPoint& topLeft) {

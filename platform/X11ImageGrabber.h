@@ -6,6 +6,8 @@
 #include <QPoint>
 #include <QRect>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -19,7 +21,7 @@ class SegmentPool;
 // the server's own layout: Format_RGB32 for depth 24, ARGB32_Premultiplied
 // for depth 32 (little-endian servers, which X servers on our machines are).
 // Errors of failed grabs arrive among the connection's events, which its
-// owner reads or discards. Owns the pool; any thread, one grab at a time.
+// owner reads or discards. Owns the pools; any thread, one grab at a time.
 class ImageGrabber {
 public:
     explicit ImageGrabber(Connection& connection);
@@ -29,17 +31,26 @@ public:
 
     bool sharedMemoryAvailable() const { return pool_ != nullptr; }
     void setUseSharedMemory(bool use);
-    // For a stream of grabs whose consumer lets go of each before the next:
-    // the shared segments stay until the grabber is gone.
-    void keepSegmentsBetweenGrabs();
+    // For a stream of grabs whose consumer holds at most `pictures` of them
+    // at once: that many shared segments stay until the grabber is gone.
+    void keepSegmentsBetweenGrabs(size_t pictures);
 
     // `area` of `drawable` (in its own coordinates), which has depth 24 or
     // 32; null on failure or another depth.
     QImage grab(xcb_drawable_t drawable, const QRect& area, int depth);
-    // The same through GetImage alone: for small areas read once, where a
-    // shared segment would cost more than the copy it saves and would take
-    // the place of a screen-sized one in the pool.
-    QImage grabOnce(xcb_drawable_t drawable, const QRect& area, int depth);
+
+    // Receives the pixels of `areas[index]`, valid during the call only;
+    // null when that read failed.
+    using PartSink = std::function<void(qsizetype index, const QImage& pixels)>;
+    // Several areas of `drawable` read at once, for pieces of a picture read
+    // again and again (what our windows cover): every request goes out
+    // before the first answer is read, so they wait for one round trip
+    // together, and all but the smallest are written into shared segments
+    // of their own, kept for the next reads, so they need no fresh memory.
+    void grabParts(xcb_drawable_t drawable, const QList<QRect>& areas, int depth, const PartSink& take);
+
+    // Pixels asked of the server so far by every read.
+    qint64 pixelsRead() const { return pixelsRead_; }
 
     // The pointer's image placed at its position in root pixels; a null
     // image when the server cannot tell.
@@ -48,10 +59,15 @@ public:
 private:
     QImage grabShared(xcb_drawable_t drawable, const QRect& area, QImage::Format format);
     QImage grabPlain(xcb_drawable_t drawable, const QRect& area, QImage::Format format);
+    void countRead(const QRect& area) { pixelsRead_ += qint64(area.width()) * area.height(); }
 
     Connection& connection_;
     std::mutex lock_;
     std::shared_ptr<SegmentPool> pool_;
+    // The large parts' segments, apart from the whole grabs' so that neither
+    // takes the other's place.
+    std::shared_ptr<SegmentPool> partPool_;
+    std::atomic<qint64> pixelsRead_{0};
     bool useShm_ = false;
     bool xfixesAvailable_ = false;
 };

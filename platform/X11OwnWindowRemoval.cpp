@@ -1,9 +1,7 @@
 #include "platform/X11OwnWindowRemoval.h"
 
 #include "platform/X11Extensions.h"
-#include "platform/X11ImageGrabber.h"
 
-#include <QPainter>
 #include <QSet>
 
 #include <xcb/composite.h>
@@ -25,9 +23,9 @@ constexpr auto settleLimit = std::chrono::milliseconds(500);
 
 OwnWindowRemoval::OwnWindowRemoval(Connection& connection, ImageGrabber& grabber)
     : connection_(connection),
-      grabber_(grabber),
       composite_(startComposite(connection)),
-      damageEvent_(startDamage(connection)) {}
+      damageEvent_(startDamage(connection)),
+      beneath_(connection, grabber) {}
 
 OwnWindowRemoval::~OwnWindowRemoval() { release(); }
 
@@ -39,16 +37,22 @@ void OwnWindowRemoval::apply(QImage& image, const QRect& area, const QList<xcb_w
         release();
         return;
     }
-    covered_ = covered;
+    beneath_.cover(covered);
     const QList<TopLevel> stack = topLevelStack(connection_);
     // The records exist before the redirection, so that no repaint it
     // brings about goes unseen.
     watchBeneath(stack, ours);
     if (!redirected_) {
+        dropFirstReports(others);
         redirect();
         settle(stack, ours, others);
+        beneath_.invalidateAll();
     }
-    paint(image, area, stack, ours);
+    QList<TopLevel> windowsBeneath;
+    for (const TopLevel& window : stack)
+        if (!ours.contains(window.id) && covered.intersects(window.shape)) windowsBeneath.append(window);
+    beneath_.refresh(windowsBeneath);
+    beneath_.paint(image, area.topLeft());
 }
 
 QRegion OwnWindowRemoval::coveredBy(const QList<xcb_window_t>& windows, const QRect& area,
@@ -97,7 +101,7 @@ void OwnWindowRemoval::release() {
     xcb_connection_t* c = connection_.get();
     for (auto record = watched_.keyBegin(); record != watched_.keyEnd(); ++record) xcb_damage_destroy(c, *record);
     watched_.clear();
-    covered_ = QRegion();
+    beneath_.clear();
     if (!redirected_) return;
     xcb_composite_unredirect_subwindows(c, connection_.root(), XCB_COMPOSITE_REDIRECT_AUTOMATIC);
     redirected_ = false;
@@ -113,7 +117,7 @@ void OwnWindowRemoval::watchBeneath(const QList<TopLevel>& stack, const QList<xc
     for (auto record = watched_.cbegin(); record != watched_.cend(); ++record) recordOf.insert(record->window, record.key());
     QSet<xcb_window_t> beneath;
     for (const TopLevel& window : stack) {
-        if (ours.contains(window.id) || !covered_.intersects(window.shape)) continue;
+        if (ours.contains(window.id) || !covered().intersects(window.shape)) continue;
         beneath.insert(window.id);
         if (const uint32_t record = recordOf.value(window.id)) {
             watched_[record].origin = window.origin;
@@ -133,63 +137,35 @@ void OwnWindowRemoval::watchBeneath(const QList<TopLevel>& stack, const QList<xc
     }
 }
 
+// A new record first reports what its window shows at that moment, which
+// says nothing of what it will draw once redirected. While another client
+// (another feed, a preview) keeps the windows redirected, that is the whole
+// window: counted by settle(), it would let the first picture read what the
+// redirection starting now copies from the screen, ours included, before the
+// window beneath draws over it.
+void OwnWindowRemoval::dropFirstReports(const EventSink& others) {
+    if (!damageEvent_) return;
+    xcb_connection_t* c = connection_.get();
+    take(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    while (Reply<xcb_generic_event_t> event = take(xcb_poll_for_event(c))) {
+        const bool ours = (event->response_type & 0x7f) == *damageEvent_ + XCB_DAMAGE_NOTIFY &&
+                          watched_.contains(reinterpret_cast<const xcb_damage_notify_event_t&>(*event).damage);
+        if (!ours) others(*event);
+    }
+}
+
 void OwnWindowRemoval::settle(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours, const EventSink& others) {
     if (!damageEvent_ || compositingManagerRuns(connection_)) return;
     QHash<uint32_t, QRegion> awaited;
     for (auto record = watched_.cbegin(); record != watched_.cend(); ++record) {
         for (qsizetype index = 0; index < stack.size(); ++index) {
             if (stack[index].id != record->window || ours.contains(stack[index].id)) continue;
-            const QRegion hidden = covered_ & stack[index].shape & coveredFromAbove(stack, index);
+            const QRegion hidden = covered() & stack[index].shape & coveredFromAbove(stack, index);
             if (!hidden.isEmpty()) awaited.insert(record.key(), hidden.translated(-record->origin));
         }
     }
     awaitRepaints(connection_, *damageEvent_, std::move(awaited), std::chrono::steady_clock::now() + settleLimit,
                   others);
-}
-
-void OwnWindowRemoval::paint(QImage& image, const QRect& area, const QList<TopLevel>& stack,
-                             const QList<xcb_window_t>& ours) {
-    paintBackground(image, area);
-    QPainter painter(&image);
-    painter.translate(-area.topLeft());
-    for (const TopLevel& window : stack) {
-        const QRegion shown = covered_ & window.shape;
-        if (ours.contains(window.id) || shown.isEmpty()) continue;
-        const QRect part = shown.boundingRect();
-        const QImage pixels = pixelsOf(window, part);
-        if (pixels.isNull()) continue;
-        painter.setClipRegion(shown);
-        painter.drawImage(part.topLeft(), pixels);
-    }
-}
-
-// The root's background: the desktop's picture where a desktop program set
-// one (_XROOTPMAP_ID), else black.
-void OwnWindowRemoval::paintBackground(QImage& image, const QRect& area) {
-    const QRect bounds = covered_.boundingRect();
-    QPainter painter(&image);
-    painter.translate(-area.topLeft());
-    painter.setClipRegion(covered_);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(bounds, Qt::black);
-    const std::optional<quint32> desktop = connection_.cardinal(connection_.root(), "_XROOTPMAP_ID", XCB_ATOM_PIXMAP);
-    if (!desktop || *desktop == XCB_PIXMAP_NONE) return;
-    xcb_connection_t* c = connection_.get();
-    auto geometry = take(xcb_get_geometry_reply(c, xcb_get_geometry(c, *desktop), nullptr));
-    if (!geometry) return;
-    const QRect part = bounds & QRect(0, 0, geometry->width, geometry->height);
-    const QImage pixels = grabber_.grabOnce(*desktop, part, geometry->depth);
-    if (!pixels.isNull()) painter.drawImage(part.topLeft(), pixels);
-}
-
-QImage OwnWindowRemoval::pixelsOf(const TopLevel& window, const QRect& part) {
-    xcb_connection_t* c = connection_.get();
-    // Named anew at every read: a resize gives the window a new pixmap.
-    const xcb_pixmap_t pixmap = xcb_generate_id(c);
-    xcb_composite_name_window_pixmap(c, window.id, pixmap);
-    QImage pixels = grabber_.grabOnce(pixmap, part.translated(-window.outer.topLeft()), window.depth);
-    xcb_free_pixmap(c, pixmap);
-    return pixels;
 }
 
 bool OwnWindowRemoval::takeEvent(const xcb_generic_event_t& event, bool& coveredChanged) {
@@ -198,7 +174,8 @@ bool OwnWindowRemoval::takeEvent(const xcb_generic_event_t& event, bool& covered
     const auto record = watched_.constFind(notify.damage);
     if (record == watched_.cend()) return false;
     const QRect drawn(QPoint(notify.area.x, notify.area.y) + record->origin, QSize(notify.area.width, notify.area.height));
-    coveredChanged = covered_.intersects(drawn);
+    coveredChanged = covered().intersects(drawn);
+    beneath_.invalidate(drawn);
     return true;
 }
 

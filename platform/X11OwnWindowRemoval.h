@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/X11Connection.h"
+#include "platform/X11CoveredPixels.h"
 #include "platform/X11RepaintWait.h"
 #include "platform/X11Windows.h"
 
@@ -18,7 +19,9 @@ class ImageGrabber;
 // where one of them lies over the grabbed area, the picture is painted again
 // from what lies beneath it, the other top-level windows' own pixels bottom
 // to top over the root's background. The cost follows the size of our
-// windows, not the area's.
+// windows, not the area's: what lies beneath is kept from picture to picture
+// (CoveredPixels) and read again only where a window beneath drew, which
+// DAMAGE records on those windows report.
 //
 // Windows have pixels of their own only while redirected (Composite,
 // automatic mode), which costs the server a copy of every paint: the root's
@@ -42,7 +45,7 @@ public:
     void apply(QImage& image, const QRect& area, const QList<xcb_window_t>& windows, const EventSink& others);
 
     // What the last apply() painted over, in root pixels.
-    const QRegion& covered() const { return covered_; }
+    const QRegion& covered() const { return beneath_.region(); }
 
     // Whether `event` is one of the removal's; `coveredChanged` then says
     // whether a window beneath ours drew inside covered().
@@ -54,10 +57,8 @@ private:
     void redirect();
     void release();
     void watchBeneath(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours);
+    void dropFirstReports(const EventSink& others);
     void settle(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours, const EventSink& others);
-    void paint(QImage& image, const QRect& area, const QList<TopLevel>& stack, const QList<xcb_window_t>& ours);
-    void paintBackground(QImage& image, const QRect& area);
-    QImage pixelsOf(const TopLevel& window, const QRect& part);
 
     struct Watched {
         xcb_window_t window = 0;
@@ -65,11 +66,10 @@ private:
     };
 
     Connection& connection_;
-    ImageGrabber& grabber_;
     bool composite_ = false;
     std::optional<uint8_t> damageEvent_;
     bool redirected_ = false;
-    QRegion covered_;
+    CoveredPixels beneath_;
     // DAMAGE records on the windows beneath ours, by record.
     QHash<uint32_t, Watched> watched_;
 };

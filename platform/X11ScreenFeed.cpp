@@ -24,6 +24,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Pictures a consumer that says nothing holds at once: the previous one
+// while the next is grabbed.
+constexpr int picturesHeld = 2;
+
 // The pointer is asked no more often than pictures are made.
 constexpr auto tickInterval = std::chrono::microseconds(1'000'000 / 30);
 
@@ -37,7 +41,6 @@ bool onSomeDisplay(const QList<DisplayInfo>& displays, const QRect& area) {
 ScreenFeed::ScreenFeed(const ScreenScope& scope)
     : scope_(scope), damageEvent_(startDamage(connection_)), wakeUp_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
     if (!wakeUp_.valid()) throw std::runtime_error("cannot make an event descriptor");
-    grabber_.keepSegmentsBetweenGrabs();
     xcb_connection_t* c = connection_.get();
     if (scope_.window) {
         window_ = std::make_unique<FollowedWindow>(connection_, grabber_, *scope_.window, startComposite(connection_),
@@ -56,6 +59,7 @@ ScreenFeed::ScreenFeed(const ScreenScope& scope)
         }
         checkDisplays();
     }
+    keepPictures(picturesHeld);
     if (scope_.cursor) {
         pointerEvent_ = startXFixes(connection_);
         if (pointerEvent_)
@@ -68,6 +72,11 @@ ScreenFeed::ScreenFeed(const ScreenScope& scope)
 }
 
 ScreenFeed::~ScreenFeed() = default;
+
+void ScreenFeed::keepPictures(int count) {
+    // A followed window's last picture is kept too, to show while it is hidden.
+    grabber_.keepSegmentsBetweenGrabs(size_t(count + (window_ ? 1 : 0)));
+}
 
 void ScreenFeed::lose(const QString& description) {
     lost_ = description;

@@ -27,6 +27,7 @@ public:
     ~ScreenFeed() override;
 
     QSize size() const override { return size_; }
+    void keepPictures(int count) override;
     bool waitForChange(MonotonicTime deadline) override;
     void wake() override;
     QImage grab() override;

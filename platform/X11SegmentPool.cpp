@@ -11,9 +11,9 @@ namespace tavero::x11 {
 
 namespace {
 
-// Free segments kept for the next grabs of a stream, whose consumer still
-// holds the previous frame while the next is grabbed.
-constexpr size_t keptSegments = 2;
+// Free segments kept while another grab is held, for captures that keep the
+// previous frame while the next is grabbed.
+constexpr size_t keptWhileHeld = 2;
 
 struct Lease {
     std::shared_ptr<SegmentPool> pool;
@@ -28,7 +28,7 @@ void returnLease(void* info) {
 
 }  // namespace
 
-SegmentPool::SegmentPool(xcb_connection_t* connection) : connection_(connection) {}
+SegmentPool::SegmentPool(xcb_connection_t* connection) : connection_(connection), kept_(keptWhileHeld) {}
 
 SegmentPool::~SegmentPool() {
     for (const Segment& segment : free_) release(segment);
@@ -37,10 +37,12 @@ SegmentPool::~SegmentPool() {
 std::optional<SegmentPool::Segment> SegmentPool::take(size_t bytes) {
     std::lock_guard guard(lock_);
     if (!connection_) return std::nullopt;
-    for (auto found = free_.begin(); found != free_.end(); ++found) {
-        if (found->size < bytes) continue;
-        const Segment segment = *found;
-        free_.erase(found);
+    auto best = free_.end();
+    for (auto found = free_.begin(); found != free_.end(); ++found)
+        if (found->size >= bytes && (best == free_.end() || found->size < best->size)) best = found;
+    if (best != free_.end()) {
+        const Segment segment = *best;
+        free_.erase(best);
         ++inUse_;
         return segment;
     }
@@ -75,7 +77,7 @@ void SegmentPool::giveBack(const Segment& segment) {
     // running, and the next grab reuses this memory. Otherwise the capture is
     // over and the memory goes back to the system.
     const bool streaming = inUse_ > 0 || keptForStream_;
-    if (connection_ && streaming && free_.size() < keptSegments) {
+    if (connection_ && streaming && free_.size() < kept_) {
         free_.push_back(segment);
         return;
     }
@@ -90,9 +92,10 @@ QImage SegmentPool::imageOn(const Segment& segment, QSize size, QImage::Format f
                   new Lease{shared_from_this(), segment});
 }
 
-void SegmentPool::keepForStream() {
+void SegmentPool::keepForStream(size_t segments) {
     std::lock_guard guard(lock_);
     keptForStream_ = true;
+    kept_ = segments;
 }
 
 void SegmentPool::disconnect() {

@@ -17,10 +17,11 @@ namespace tavero::x11 {
 // next is taken, reuses a few segments and neither copies nor faults in fresh
 // pages; once no grab is held, every segment is released, so an idle program
 // keeps no screen-sized buffers. A pool kept for a stream (a recording, whose
-// encoder is done with each picture before the next is grabbed) keeps a few
-// free segments until it is disconnected. Any thread; the images may outlive
-// the connection (the server drops its attachments when the connection
-// closes).
+// pictures wait for the encoder) keeps as many free segments as the stream
+// holds pictures at once, until it is disconnected: however far the encoder
+// falls behind and catches up, no grab needs fresh memory. Any thread; the
+// images may outlive the connection (the server drops its attachments when
+// the connection closes).
 class SegmentPool : public std::enable_shared_from_this<SegmentPool> {
 public:
     struct Segment {
@@ -34,8 +35,8 @@ public:
     SegmentPool(const SegmentPool&) = delete;
     SegmentPool& operator=(const SegmentPool&) = delete;
 
-    // A segment of at least `bytes` for the caller alone; none when shared
-    // memory cannot be set up.
+    // A segment of at least `bytes` for the caller alone (the smallest free
+    // one that holds them); none when shared memory cannot be set up.
     std::optional<Segment> take(size_t bytes);
     // The segment is free again (for a grab that failed).
     void giveBack(const Segment& segment);
@@ -43,8 +44,9 @@ public:
     // pool with the image's last copy.
     QImage imageOn(const Segment& segment, QSize size, QImage::Format format);
 
-    // Free segments stay for the next grab even when no grab is held.
-    void keepForStream();
+    // Free segments stay for the next grabs even when no grab is held, up to
+    // `segments` of them.
+    void keepForStream(size_t segments);
 
     // The connection is closing: stop talking to it.
     void disconnect();
@@ -59,6 +61,8 @@ private:
     // Segments taken and not given back.
     int inUse_ = 0;
     bool keptForStream_ = false;
+    // Free segments kept at most.
+    size_t kept_;
 };
 
 }  // namespace tavero::x11

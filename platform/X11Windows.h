@@ -35,6 +35,8 @@ struct TopLevel {
     uint8_t depth = 0;
     // What of `outer` it covers (see boundingShapes).
     QRegion shape;
+
+    friend bool operator==(const TopLevel&, const TopLevel&) = default;
 };
 
 // The viewable input-output children of the root window, bottom to top,

@@ -40,7 +40,10 @@ public:
         runInBackground([recorder = recorder_, finished = std::move(finished)] {
             std::optional<QString> failure;
             try {
-                recorder->finish();
+                const media::LivePartReport report = recorder->finish();
+                // Read by the whole-program benchmark.
+                qCInfo(lcLiveCapture).nospace() << "part finished: " << report.seconds << " s, " << report.pictures
+                                                << " pictures written, " << report.dropped << " dropped";
             } catch (const std::exception& error) {
                 qCWarning(lcLiveCapture) << "finishing the part failed:" << error.what();
                 failure = RecordingMessages::fileNotCompleted();

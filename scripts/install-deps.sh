@@ -23,7 +23,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev tesseract-ocr
   xvfb openbox xdotool xclip x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy
   dbus-daemon
-  # screen-reader tests: the accessibility bus and pyatspi for Debian's /usr/bin/python3
+  # screen-reader tests and the whole-program benchmarks: the accessibility bus and pyatspi
+  # for Debian's /usr/bin/python3
   at-spi2-core python3-pyatspi
   # locale sources, so a test can build the German locale it runs under
   locales

@@ -1,5 +1,6 @@
 #include "platform/media/CameraDecoder.h"
 
+#include "platform/media/MediaError.h"
 #include "platform/media/PictureConversion.h"
 
 namespace tavero::media {
@@ -9,7 +10,9 @@ CameraDecoder::CameraDecoder(const AVStream* stream) : decoder_(openDecoder(stre
 void CameraDecoder::decode(const AVPacket* packet, const Picture& picture) {
     if (avcodec_send_packet(decoder_.get(), packet) < 0) return;
     while (avcodec_receive_frame(decoder_.get(), frame_.get()) >= 0) {
-        const QImage converted = toRgb(*frame_);
+        QImage converted = pictures_.take(QSize(frame_->width, frame_->height));
+        if (converted.isNull()) throw MediaError("picture memory", AVERROR(ENOMEM));
+        toRgbInto(*frame_, converted);
         av_frame_unref(frame_.get());
         picture(converted);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/CameraCapture.h"
+#include "platform/PicturePool.h"
 #include "platform/media/MediaHandles.h"
 
 #include <QImage>
@@ -26,6 +28,8 @@ public:
 private:
     CodecContext decoder_;
     Frame frame_;
+    // The pictures' memory, kept while the camera runs.
+    PicturePool pictures_{CameraCapture::picturesHeld};
 };
 
 }  // namespace tavero::media

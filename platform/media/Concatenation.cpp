@@ -20,11 +20,6 @@ struct Track {
     int64_t lastDts = AV_NOPTS_VALUE;
 };
 
-struct Dictionary {
-    AVDictionary* entries = nullptr;
-    ~Dictionary() { av_dict_free(&entries); }
-};
-
 int firstSourceFilling(const QList<ConcatSource>& sources, qsizetype track) {
     for (qsizetype index = 0; index < sources.size(); ++index)
         if (sources[index].streams.value(track, -1) >= 0) return int(index);

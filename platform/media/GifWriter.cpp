@@ -1,6 +1,7 @@
 #include "platform/media/GifWriter.h"
 
 #include "platform/HandOffQueues.h"
+#include "platform/ThreadName.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
 
@@ -41,11 +42,6 @@ AVFilterInOut* filterEnd(const char* name, AVFilterContext* filter, AVFilterInOu
     end->next = next;
     return end;
 }
-
-struct Dictionary {
-    AVDictionary* entries = nullptr;
-    ~Dictionary() { av_dict_free(&entries); }
-};
 
 // A filter graph from `description` between named `buffer` sources of BGRA
 // pictures and one sink "out" that gives `sinkFormat`.
@@ -163,6 +159,7 @@ struct GifWriter::State {
         };
         for (unsigned first = 0; first < threads; ++first)
             mappers.emplace_back([&, first] {
+                nameThisThread("tavero-gif");
                 try {
                     mapEvery(threads, first, colours, mapped);
                 } catch (...) {

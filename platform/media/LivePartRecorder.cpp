@@ -1,5 +1,6 @@
 #include "platform/media/LivePartRecorder.h"
 
+#include "platform/ThreadName.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
 #include "platform/media/PartWriter.h"
@@ -95,6 +96,7 @@ struct LivePartRecorder::State {
 
     // The grab thread.
     void grabPictures() {
+        nameThisThread("tavero-grab");
         try {
             takePictures();
         } catch (const PictureFeed::Lost& lost) {
@@ -175,6 +177,7 @@ struct LivePartRecorder::State {
 
     // The encoder thread.
     void writePictures() {
+        nameThisThread("tavero-encode");
         for (;;) {
             Picture picture;
             {
@@ -254,6 +257,8 @@ LivePartRecorder::LivePartRecorder(const QString& path, std::unique_ptr<PictureF
     : state_(std::make_unique<State>()) {
     State& s = *state_;
     s.feed = std::move(feed);
+    // Those queued, the one being written and the one being grabbed.
+    s.feed->keepPictures(int(queueLimit) + 2);
     s.started = std::move(started);
     s.failed = std::move(failed);
     // Sound first: when it cannot be opened, no file is made.

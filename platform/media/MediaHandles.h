@@ -45,6 +45,16 @@ using Packet = std::unique_ptr<AVPacket, FreeWith<av_packet_free>>;
 using FilterGraph = std::unique_ptr<AVFilterGraph, FreeWith<avfilter_graph_free>>;
 using Resampler = std::unique_ptr<SwrContext, FreeWith<swr_free>>;
 
+// Options for one of FFmpeg's calls, which takes out those it understands;
+// what it leaves is freed with this.
+struct Dictionary {
+    AVDictionary* entries = nullptr;
+    Dictionary() = default;
+    Dictionary(const Dictionary&) = delete;
+    Dictionary& operator=(const Dictionary&) = delete;
+    ~Dictionary() { av_dict_free(&entries); }
+};
+
 // Each throws MediaError when the library cannot allocate.
 Frame makeFrame();
 Packet makePacket();

@@ -20,10 +20,6 @@ constexpr double frameSeconds = 1.0 / 30;
 // The muxer waits this long at most for a slower track before writing.
 constexpr int64_t interleaveLimit = AV_TIME_BASE;
 
-struct DictionaryFree {
-    void operator()(AVDictionary* dictionary) const noexcept { av_dict_free(&dictionary); }
-};
-
 }  // namespace
 
 struct PartWriter::State {
@@ -40,10 +36,9 @@ struct PartWriter::State {
             soundStreams.push_back(stream);
         }
         output->max_interleave_delta = interleaveLimit;
-        AVDictionary* options = nullptr;
-        av_dict_set(&options, "movflags", "+frag_keyframe+empty_moov+default_base_moof", 0);
-        const int written = avformat_write_header(output.get(), &options);
-        std::unique_ptr<AVDictionary, DictionaryFree> unused(options);
+        Dictionary options;
+        av_dict_set(&options.entries, "movflags", "+frag_keyframe+empty_moov+default_base_moof", 0);
+        const int written = avformat_write_header(output.get(), &options.entries);
         check(written, "avformat_write_header");
     }
 

@@ -99,6 +99,8 @@ QImage toRgb(const AVFrame& frame, QSize size) {
     return scaled;
 }
 
+void toRgbInto(const AVFrame& frame, QImage& picture) { convert(frame, picture); }
+
 QImage turnedClockwise(const QImage& picture, int degrees) {
     if (degrees == 0) return picture;
     const bool across = degrees == 90 || degrees == 270;

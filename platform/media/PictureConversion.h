@@ -13,6 +13,9 @@ namespace tavero::media {
 // are smaller than the video, and averaging keeps thin screen text legible.
 // Throws MediaError for a pixel format it does not know.
 QImage toRgb(const AVFrame& frame, QSize size = {});
+// The same at the picture's own size, into `picture` (RGB32, of the frame's
+// size): a camera's pictures reuse their memory.
+void toRgbInto(const AVFrame& frame, QImage& picture);
 
 // An RGB32 `picture` turned clockwise by `degrees` (0, 90, 180 or 270). Throws
 // MediaError when there is no memory for it.

@@ -1,20 +1,30 @@
 #include "platform/media/PictureEncoder.h"
 
+#include "platform/ThreadName.h"
 #include "platform/media/MediaError.h"
+#include "platform/media/PacketMemory.h"
 
 #include <libyuv/convert_from_argb.h>
 #include <libyuv/scale_argb.h>
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace tavero::media {
 
 namespace {
 
-struct DictionaryFree {
-    void operator()(AVDictionary* dictionary) const noexcept { av_dict_free(&dictionary); }
-};
+// Coded pictures alive at once at most: the one being coded and those the
+// muxer holds until the sound catches up with them.
+constexpr size_t keptPackets = 16;
+
+// "tavero-x264" for libx264.
+std::string workersName(const char* encoder) {
+    std::string name(encoder);
+    if (name.rfind("lib", 0) == 0) name.erase(0, 3);
+    return "tavero-" + name;
+}
 
 bool convertible(QImage::Format format) {
     return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
@@ -24,10 +34,11 @@ bool convertible(QImage::Format format) {
 }  // namespace
 
 PictureEncoder::PictureEncoder(QSize size, bool globalHeader, const PictureCoding& coding)
-    : frame_(makeFrame()), packet_(makePacket()) {
+    : packetMemory_(std::make_shared<ReusedMemory>(keptPackets)), frame_(makeFrame()), packet_(makePacket()) {
     const AVCodec* codec = avcodec_find_encoder_by_name(coding.encoder);
     if (!codec) throw MediaError("avcodec_find_encoder_by_name", AVERROR_ENCODER_NOT_FOUND);
     encoder_ = makeCodecContext(codec);
+    if (codec->capabilities & AV_CODEC_CAP_DR1) reusePacketMemory(*encoder_, packetMemory_);
     encoder_->width = size.width();
     encoder_->height = size.height();
     encoder_->pix_fmt = AV_PIX_FMT_YUV420P;
@@ -46,14 +57,18 @@ PictureEncoder::PictureEncoder(QSize size, bool globalHeader, const PictureCodin
     encoder_->color_trc = AVCOL_TRC_IEC61966_2_1;
     encoder_->color_range = AVCOL_RANGE_MPEG;
     if (globalHeader) encoder_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "preset", coding.preset, 0);
-    av_dict_set(&options, "crf", coding.quality, 0);
-    if (coding.immediate) av_dict_set(&options, "tune", "zerolatency", 0);
+    Dictionary options;
+    av_dict_set(&options.entries, "preset", coding.preset, 0);
+    av_dict_set(&options.entries, "crf", coding.quality, 0);
+    if (coding.immediate) av_dict_set(&options.entries, "tune", "zerolatency", 0);
     // libx265 otherwise writes its settings to the program's error output.
-    if (std::strcmp(coding.encoder, "libx265") == 0) av_dict_set(&options, "x265-params", "log-level=error", 0);
-    const int opened = avcodec_open2(encoder_.get(), codec, &options);
-    std::unique_ptr<AVDictionary, DictionaryFree> unused(options);
+    if (std::strcmp(coding.encoder, "libx265") == 0) av_dict_set(&options.entries, "x265-params", "log-level=error", 0);
+    int opened = 0;
+    {
+        // The encoder starts its threads as it opens: they take this name.
+        const ThreadNameForNewThreads workers(workersName(coding.encoder).c_str());
+        opened = avcodec_open2(encoder_.get(), codec, &options.entries);
+    }
     check(opened, "avcodec_open2");
 
     frame_->format = encoder_->pix_fmt;

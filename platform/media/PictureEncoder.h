@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/ReusedMemory.h"
 #include "platform/media/MediaHandles.h"
 
 #include <QImage>
 #include <QSize>
 
 #include <functional>
+#include <memory>
 
 namespace tavero::media {
 
@@ -62,6 +64,8 @@ private:
     const QImage& fitted(const QImage& picture);
     void drain(const std::function<void(AVPacket*)>& ready);
 
+    // Before the encoder, which refers to it.
+    std::shared_ptr<ReusedMemory> packetMemory_;
     CodecContext encoder_;
     Frame frame_;
     Packet packet_;

@@ -150,11 +150,9 @@ public:
         }
         if (video_) addVideo();
         addSound();
-        AVDictionary* options = nullptr;
-        av_dict_set(&options, "movflags", "+faststart", 0);
-        const int written = avformat_write_header(output_.get(), &options);
-        av_dict_free(&options);
-        check(written, "avformat_write_header");
+        Dictionary options;
+        av_dict_set(&options.entries, "movflags", "+faststart", 0);
+        check(avformat_write_header(output_.get(), &options.entries), "avformat_write_header");
     }
 
     void run() {

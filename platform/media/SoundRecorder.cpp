@@ -1,5 +1,6 @@
 #include "platform/media/SoundRecorder.h"
 
+#include "platform/ThreadName.h"
 #include "platform/media/SoundTimeline.h"
 
 #include <QLoggingCategory>
@@ -170,6 +171,7 @@ struct SoundRecorder::State {
     }
 
     void run() {
+        nameThisThread("tavero-sound");
         std::unique_lock guard(lock);
         for (;;) {
             wake.wait_for(guard, tick, [&] { return quit || finishAt || (origin && soundWaiting()); });

@@ -1,6 +1,7 @@
 #include "platform/media/V4l2Camera.h"
 
 #include "platform/ShotError.h"
+#include "platform/ThreadName.h"
 #include "platform/V4l2CameraOffers.h"
 #include "platform/media/CameraDecoder.h"
 #include "platform/media/MediaError.h"
@@ -45,11 +46,6 @@ QByteArray rateText(CameraRate rate) {
 
 // Options of the video4linux2 input.
 using Options = QList<std::pair<const char*, QByteArray>>;
-
-struct Dictionary {
-    AVDictionary* entries = nullptr;
-    ~Dictionary() { av_dict_free(&entries); }
-};
 
 // What to ask the device for, best first: the mode chosen from what it
 // offers (full HD in its own coding when it lists nothing), then whatever
@@ -113,6 +109,7 @@ public:
 
 private:
     void run() {
+        nameThisThread("tavero-camera");
         try {
             readPictures();
         } catch (const MediaError& error) {

@@ -36,11 +36,6 @@ PictureCoding codingFor(const VideoFileFormat& format) {
     return coding;
 }
 
-struct Dictionary {
-    AVDictionary* entries = nullptr;
-    ~Dictionary() { av_dict_free(&entries); }
-};
-
 AVStream* newStream(AVFormatContext* output) {
     AVStream* stream = avformat_new_stream(output, nullptr);
     if (!stream) throw MediaError("avformat_new_stream", AVERROR(ENOMEM));

@@ -1,6 +1,7 @@
 #include "platform/media/VideoStretch.h"
 
 #include "platform/HandOffQueues.h"
+#include "platform/ThreadName.h"
 #include "platform/media/DisplayMatrix.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
@@ -37,11 +38,6 @@ struct Item {
     Frame picture;
     int64_t pts = 0;
     Packet sound;
-};
-
-struct Dictionary {
-    AVDictionary* entries = nullptr;
-    ~Dictionary() { av_dict_free(&entries); }
 };
 
 int rateOf(const AVStream* stream) {
@@ -161,6 +157,7 @@ struct VideoStretch::State {
         seekToStart();
         std::exception_ptr codingFailure;
         std::thread coding([&] {
+            nameThisThread("tavero-stretch");
             try {
                 writeAll();
             } catch (...) {

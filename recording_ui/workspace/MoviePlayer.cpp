@@ -5,7 +5,9 @@
 #include "platform/MoviePlayback.h"
 
 #include <QBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
@@ -26,8 +28,6 @@ QString clock(qint64 milliseconds) {
 }  // namespace
 
 MoviePlayer::MoviePlayer(const QString& url, QWidget* parent) : QWidget(parent) {
-    picture_ = new QVideoWidget(this);
-    picture_->setMinimumSize(320, 180);
     play_ = new QToolButton(this);
     play_->setAutoRaise(true);
     slider_ = new QSlider(Qt::Horizontal, this);
@@ -41,8 +41,8 @@ MoviePlayer::MoviePlayer(const QString& url, QWidget* parent) : QWidget(parent) 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
-    layout->addWidget(picture_, 1);
     layout->addLayout(controls);
+    makePicture();
 
     connect(play_, &QToolButton::clicked, this, &MoviePlayer::togglePlaying);
     connect(slider_, &QSlider::sliderMoved, this, [this](int position) {
@@ -53,13 +53,30 @@ MoviePlayer::MoviePlayer(const QString& url, QWidget* parent) : QWidget(parent) 
 
 MoviePlayer::~MoviePlayer() = default;
 
+// The picture goes above the controls.
+void MoviePlayer::makePicture() {
+    picture_ = new QVideoWidget(this);
+    picture_->setMinimumSize(320, 180);
+    static_cast<QBoxLayout*>(layout())->insertWidget(0, picture_, 1);
+}
+
 void MoviePlayer::setUrl(const QString& url) {
+    if (resting_) {
+        if (url != url_) restingPosition_ = 0;
+        url_ = url;
+        return;
+    }
     if (playback_ && playback_->path() == url) return;
+    open(url, 0);
+}
+
+void MoviePlayer::open(const QString& url, qint64 position) {
     // Silent before the next one starts, and no picture of the old one under
     // the new name, even when the new one cannot be played.
     release();
+    url_ = url;
     picture_->videoSink()->setVideoFrame(QVideoFrame());
-    playback_ = std::make_unique<MoviePlayback>(url, picture_);
+    playback_ = std::make_unique<MoviePlayback>(url, picture_, position);
     connect(playback_.get(), &MoviePlayback::changed, this, &MoviePlayer::showPlayback);
     showPlayback();
 }
@@ -67,7 +84,33 @@ void MoviePlayer::setUrl(const QString& url) {
 void MoviePlayer::release() {
     if (playback_) playback_->pause();
     playback_.reset();
+    resting_ = false;
     showPlayback();
+}
+
+// Keeps the file and the position; the picture goes later, as the window
+// may still be hiding its children.
+void MoviePlayer::rest() {
+    const qint64 position = playback_->position();
+    release();
+    resting_ = true;
+    restingPosition_ = position;
+    layout()->removeWidget(picture_);
+    picture_->deleteLater();
+    picture_ = nullptr;
+}
+
+// A minimised window (a spontaneous hide) keeps playing.
+void MoviePlayer::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (!event->spontaneous() && playback_) rest();
+}
+
+void MoviePlayer::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!resting_) return;
+    makePicture();
+    open(url_, restingPosition_);
 }
 
 void MoviePlayer::showPlayback() {

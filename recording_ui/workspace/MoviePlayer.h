@@ -21,6 +21,11 @@ class MoviePlayback;
 // the play button. A file that cannot be played leaves the picture empty and
 // the controls disabled.
 //
+// Hidden with its window (closed to the tray, or hidden for a take), it
+// lets the playback and the picture go, with the decoder's threads and the
+// picture's graphics context, and keeps only the file and the position;
+// shown again, it opens the file there, paused.
+//
 // Main thread; its playback lives and dies with it.
 class MoviePlayer : public QWidget {
     Q_OBJECT
@@ -31,6 +36,8 @@ public:
     void setUrl(const QString& url);
     // Pauses and lets the playback go, as when the workspace closes.
     void release();
+    // Let go while hidden: no playback, no picture.
+    bool resting() const { return resting_; }
 
     // The current playback; null once released.
     MoviePlayback* playback() const { return playback_.get(); }
@@ -38,10 +45,20 @@ public:
     QSlider* positionSlider() const { return slider_; }
     QLabel* timeLabel() const { return time_; }
 
+protected:
+    void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void open(const QString& url, qint64 position);
+    void rest();
+    void makePicture();
     void showPlayback();
     void togglePlaying();
 
+    QString url_;
+    bool resting_ = false;
+    qint64 restingPosition_ = 0;
     QVideoWidget* picture_ = nullptr;
     QToolButton* play_ = nullptr;
     QSlider* slider_ = nullptr;

@@ -6,6 +6,7 @@
 #include "app/Application.h"
 #include "platform/AppBrand.h"
 #include "platform/GlobalHotKeys.h"
+#include "platform/LargeBlocks.h"
 #include "platform/MediaBackend.h"
 #include "platform/PointerSource.h"
 #include "platform/ScreenSource.h"
@@ -20,6 +21,7 @@
 using namespace tavero;
 
 int main(int argc, char** argv) {
+    giveLargeBlocksBackWhenFreed();
     chooseMediaBackend();
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(AppBrand::englishName);

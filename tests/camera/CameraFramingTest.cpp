@@ -156,6 +156,13 @@ TEST(CameraFramingTest, RendersTheCropAtTheOutputSizeAsTheMirroredPreviewShowsIt
     const QImage blank = CameraFraming().render(QImage(), false);
     EXPECT_EQ(blank.size(), QSize(1920, 1080));
     EXPECT_EQ(blank.pixelColor(960, 540).alpha(), 0);
+
+    // A take's frames are drawn into memory it keeps: the crop covers all of it.
+    const CameraFraming portrait{CameraAspect::portrait916, 0, 0, 0.3, 0.6, 0.5};
+    QImage frame(portrait.outputSize(), QImage::Format_RGB32);
+    frame.fill(Qt::magenta);
+    portrait.renderInto(card, true, frame);
+    EXPECT_EQ(frame, portrait.render(card, true).convertToFormat(QImage::Format_RGB32));
 }
 
 TEST(CameraFramingTest, KeepsTheLastValidFramingInTheUserDefaults) {

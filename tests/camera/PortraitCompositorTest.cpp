@@ -1,4 +1,5 @@
 #include "camera/PortraitCompositor.h"
+#include "tests/support/Pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -121,4 +122,15 @@ TEST(PortraitCompositorTest, FullScreenShowsTheCameraAloneAspectFilled) {
     EXPECT_EQ(result.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(result.pixel(999, 599), qRgb(0, 255, 0));
     EXPECT_EQ(PortraitCompositor::frame(QImage(), screen, layout).pixel(0, 0), qRgb(0, 0, 255));
+}
+
+TEST(PortraitCompositorTest, PaintingInPlaceLaysThePortraitAsAFreshFrameDoes) {
+    const QImage camera = fixtures::noise(640, 480, 5).convertToFormat(QImage::Format_RGB32);
+    const QImage screen = fixtures::noise(1280, 720, 6).convertToFormat(QImage::Format_RGB32);
+    const PortraitLayout layout{PortraitShape::circle, 0.7, 0.3, 0.25, false, true};
+    QImage frame = screen.copy();
+    const uchar* memory = frame.constBits();
+    PortraitCompositor::paint(camera, frame, layout);
+    EXPECT_EQ(frame, PortraitCompositor::frame(camera, screen, layout));
+    EXPECT_EQ(frame.constBits(), memory);
 }

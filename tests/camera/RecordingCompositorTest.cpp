@@ -133,3 +133,20 @@ TEST(RecordingCompositorTest, TheBackgroundStillIsReducedAndBlurred) {
     EXPECT_LT(variance(narrow, narrow.rect()), variance(fixtures::noise(800, 600), QRect(0, 0, 800, 600)) / 20);
     EXPECT_TRUE(RecordingCompositor::backgroundSnapshot(QImage()).isNull());
 }
+
+TEST(RecordingCompositorTest, FramesDrawnIntoReusedMemoryMatchFreshOnesFrameAfterFrame) {
+    // 1080p halves the backdrop twice before blurring it: each half is read
+    // while the next is made.
+    const RecordingCompositor compositor({1920, 1080}, framed());
+    RecordingCompositor::Scratch scratch;
+    QImage canvas(compositor.outputSize(), RecordingCompositor::frameFormat);
+    const uchar* memory = canvas.constBits();
+    for (const quint32 seed : {1u, 2u}) {
+        const QImage source = fixtures::noise(1920, 1080, seed).convertToFormat(RecordingCompositor::frameFormat);
+        const CameraPose zoomed = pose(0.6, 0.4, 1.5);
+        compositor.frameInto(source, zoomed, canvas, scratch);
+        EXPECT_EQ(canvas, compositor.frame(source, zoomed)) << "picture " << seed;
+        EXPECT_EQ(canvas.constBits(), memory);
+    }
+    EXPECT_GE(scratch.halves.size(), 2u);
+}

@@ -1,5 +1,6 @@
 #include "platform/Background.h"
 #include "platform/SerialQueue.h"
+#include "platform/ThreadName.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -8,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 #include <mutex>
+#include <pthread.h>
+#include <thread>
 #include <vector>
 
 using namespace tavero;
@@ -87,4 +91,40 @@ TEST(RunThenDeliver, DropsTheResultWhenTheContextIsGone) {
     QThreadPool::globalInstance()->waitForDone();
     QCoreApplication::processEvents();
     EXPECT_FALSE(delivered);
+}
+
+namespace {
+
+std::string nameOfThisThread() {
+    char name[16] = {};
+    pthread_getname_np(pthread_self(), name, sizeof name);
+    return name;
+}
+
+}  // namespace
+
+TEST(ThreadName, NamesTheThreadCuttingWhatTheSystemCannotKeepAndLendsItToThreadsStartedMeanwhile) {
+    std::string named, cut, lent, given;
+    std::thread([&] {
+        nameThisThread("tavero-grab");
+        named = nameOfThisThread();
+        nameThisThread("tavero-a-name-too-long-for-it");
+        cut = nameOfThisThread();
+        nameThisThread("tavero-encode");
+        {
+            const ThreadNameForNewThreads workers("tavero-x264");
+            std::thread([&] { lent = nameOfThisThread(); }).join();
+        }
+        given = nameOfThisThread();
+    }).join();
+    EXPECT_EQ(named, "tavero-grab");
+    EXPECT_EQ(cut, "tavero-a-name-t");
+    EXPECT_EQ(lent, "tavero-x264");
+    EXPECT_EQ(given, "tavero-encode") << "the thread has its own name back";
+}
+
+TEST(ThreadName, BackgroundWorkRunsOnThreadsNamedForIt) {
+    std::promise<std::string> name;
+    runInBackground([&] { name.set_value(nameOfThisThread()); });
+    EXPECT_EQ(name.get_future().get(), "tavero-work");
 }

@@ -47,4 +47,10 @@ long long grabSegmentBytes() {
     return bytes;
 }
 
+long long minorFaults() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
+
 }  // namespace tavero::test

@@ -20,4 +20,8 @@ long long peakMemoryGrowth(const std::function<void()>& work);
 // this process (named "tavero-grab"), in bytes; -1 when it cannot be read.
 long long grabSegmentBytes();
 
+// The minor page faults of this process so far: pages the system mapped for
+// it, as it does for every fresh block of memory on first touch.
+long long minorFaults();
+
 }  // namespace tavero::test

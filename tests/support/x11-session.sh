@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one command on an X server of its own and stops everything it started.
 #
-#   x11-session.sh [--size WxH] [--wm] [--two-monitors] [--session-bus] -- command [arguments...]
+#   x11-session.sh [--size WxH] [--wm] [--two-monitors] -- command [arguments...]
 #
 #   --size WxH       the Xvfb screen (default 1920x1080)
 #   --wm             also runs openbox, for the window manager's EWMH hints
@@ -13,8 +13,6 @@
 #                    as wide as both, split with `xrandr --setmonitor`); a
 #                    framebuffer widened with `xrandr --fb` alone keeps the
 #                    pointer on the first.
-#   --session-bus    runs the command inside a D-Bus session of its own
-#                    (dbus-run-session), which ends with it
 #
 # The server picks a free display number itself (-displayfd). The command
 # runs with DISPLAY set and QT_QPA_PLATFORM=xcb. Exit status 77 (a skipped
@@ -24,13 +22,11 @@ set -uo pipefail
 size=1920x1080
 wm=0
 monitors=0
-bus=0
 while [[ $# -gt 0 ]]; do
   case $1 in
     --size) size=$2; shift 2 ;;
     --wm) wm=1; shift ;;
     --two-monitors) monitors=1; shift ;;
-    --session-bus) bus=1; shift ;;
     --) shift; break ;;
     *) echo "x11-session: unknown option $1" >&2; exit 2 ;;
   esac
@@ -119,9 +115,4 @@ start_server
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-if [[ $bus == 1 ]]; then
-  command -v dbus-run-session >/dev/null || skip "dbus-run-session is not installed"
-  dbus-run-session -- "$@"
-else
-  "$@"
-fi
+"$@"

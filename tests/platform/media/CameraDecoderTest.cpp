@@ -1,8 +1,12 @@
+#include "platform/LargeBlocks.h"
 #include "platform/media/CameraDecoder.h"
 #include "tests/support/MediaFixtures.h"
+#include "tests/support/Memory.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 using namespace tavero;
 using namespace tavero::media;
@@ -68,4 +72,36 @@ TEST(CameraDecoderTest, ADamagedJpegGivesNoPictureAndTheNextOneDecodes) {
     EXPECT_EQ(pictures, 0);
     decoder.decode(packet.get(), [&](const QImage&) { ++pictures; });
     EXPECT_EQ(pictures, 1);
+}
+
+// With the program's setting of the C library, a picture-sized block made
+// for each picture is a fresh mapping whose pages the system must clear:
+// minor faults count them. The camera's pictures reuse the memory of those
+// let go before them.
+TEST(CameraDecoderTest, PicturesReuseTheMemoryOfThoseLetGoBeforeThem) {
+    giveLargeBlocksBackWhenFreed();
+    test::TempDir folder;
+    const QSize size(1280, 720);
+    for (const QString& format : {QStringLiteral("yuvj422p"), QStringLiteral("yuyv422")}) {
+        SCOPED_TRACE(format.toStdString());
+        const QString path = folder.file(format + QStringLiteral(".stream"));
+        ASSERT_NO_FATAL_FAILURE(test::makeCameraStream(path, format, size));
+        InputFile input(path, {});
+        const AVStream* stream = firstVideoStream(input.get());
+        CameraDecoder decoder(stream);
+        std::vector<Packet> packets;
+        for (Packet packet = makePacket(); av_read_frame(input.get(), packet.get()) >= 0; packet = makePacket())
+            if (packet->stream_index == stream->index) packets.push_back(std::move(packet));
+        ASSERT_EQ(packets.size(), 3u);
+        int pictures = 0;
+        const auto decodeAll = [&] {
+            for (const Packet& packet : packets) decoder.decode(packet.get(), [&](const QImage&) { ++pictures; });
+        };
+        decodeAll();
+        const long long before = test::minorFaults();
+        for (int round = 0; round < 10; ++round) decodeAll();
+        const long long faults = test::minorFaults() - before;
+        ASSERT_EQ(pictures, 33);
+        EXPECT_LT(double(faults) / 30, double(size.width()) * size.height() * 4 / 4096 / 8);
+    }
 }

@@ -1,12 +1,14 @@
 // The player on a real display: a generated recording shows its first
-// picture before it plays, plays with a sound server and without one, and a
-// change of video silences the old one.
+// picture before it plays, plays with a sound server and without one, a
+// change of video silences the old one, and a closed window lets the
+// player's threads and graphics go until it opens again.
 #include "editor_ui/ElidedLabel.h"
 #include "platform/MoviePlayback.h"
 #include "tests/editor_ui/Samples.h"
 #include "tests/recording_ui/workspace/WorkspaceFixture.h"
 #include "tests/support/SoundServer.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
@@ -24,6 +26,28 @@ constexpr int waitMs = 10'000;
 
 bool waitUntilPlayable(MoviePlayer& player) {
     return QTest::qWaitFor([&] { return player.playback() && player.playback()->playable(); }, waitMs);
+}
+
+// The names of this process's threads.
+QStringList threadNames() {
+    QStringList names;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile name(tasks.filePath(task) + QStringLiteral("/comm"));
+        if (name.open(QIODevice::ReadOnly)) names.append(QString::fromUtf8(name.readAll().trimmed()));
+    }
+    return names;
+}
+
+// Threads that decode or show a video (Qt Multimedia's, in FFmpeg's
+// backend), or draw with Mesa's software OpenGL.
+QStringList playerThreads() {
+    QStringList found;
+    for (const QString& name : threadNames())
+        if (name.startsWith(QLatin1String("llvmpipe")) || name == QLatin1String("Demuxer") ||
+            name.contains(QLatin1String("DecoderThr")) || name.contains(QLatin1String("RenderThre")))
+            found.append(name);
+    return found;
 }
 
 // Plays for a while; whether the position went past `milliseconds`.
@@ -128,6 +152,34 @@ TEST_F(PlayerTest, AnotherVideoPausesTheOldPlaybackBeforeTheNewOneWaitsForPlay) 
     ASSERT_TRUE(waitUntilPlayable(*workspace->player()));
     EXPECT_FALSE(next->playing());
     EXPECT_EQ(workspace->title()->text(), QStringLiteral("讲解成片.mp4"));
+}
+
+TEST_F(PlayerTest, AClosedWindowLetsThePlayerGoAndShowsTheVideoAgainWhereItWas) {
+    test::NoSoundServer silence;
+    MoviePlayback& playback = play();
+    ASSERT_TRUE(playsPast(playback, 1000));
+    playback.pause();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !playback.playing(); }, waitMs));
+    const qint64 position = playback.position();
+    EXPECT_FALSE(playerThreads().isEmpty()) << "the playback decodes on threads of its own";
+    EXPECT_TRUE(playerThreads().filter(QStringLiteral("llvmpipe")).isEmpty())
+        << "a display without direct rendering gets no software OpenGL";
+
+    MoviePlayer& player = *workspace->player();
+    workspace->hide();
+    EXPECT_EQ(player.playback(), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !player.findChild<QVideoWidget*>() && playerThreads().isEmpty(); }, waitMs))
+        << playerThreads().join(QLatin1Char(' ')).toStdString();
+
+    workspace->show();
+    ASSERT_TRUE(waitUntilPlayable(player));
+    MoviePlayback& again = *player.playback();
+    EXPECT_FALSE(again.playing());
+    EXPECT_NEAR(double(again.position()), double(position), 200);
+    const QVideoSink* picture = player.findChild<QVideoWidget*>()->videoSink();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return picture->videoFrame().isValid(); }, waitMs)) << "its picture shows";
+    player.playButton()->click();
+    EXPECT_TRUE(playsPast(again, position + 300)) << "and it plays on";
 }
 
 }  // namespace

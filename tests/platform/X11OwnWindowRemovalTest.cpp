@@ -1,0 +1,191 @@
+// Our windows taken out of grabs at the cost of what they cover, on a real X
+// server: a border ringing the whole screen and a panel over another
+// program's page. What the removal asks the server for is counted by its
+// grabber: no more pixels than our windows cover, and afterwards only what
+// the windows beneath drew again.
+#include "platform/X11ImageGrabber.h"
+#include "platform/X11OwnWindowRemoval.h"
+#include "platform/X11ScreenSource.h"
+#include "tests/support/Pictures.h"
+#include "tests/support/TestWindows.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QRasterWindow>
+#include <QTest>
+
+#include <future>
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+using tavero::test::samePixels;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QRect screenRect(0, 0, 1920, 1080);
+
+// A frameless window showing a picture at 1:1; ours when `floating`: on top,
+// never focused, cut to `shape` when one is given.
+class Canvas : public QRasterWindow {
+public:
+    Canvas(QImage picture, const QRect& place, bool floating = false, const QRegion& shape = {})
+        : picture_(std::move(picture)) {
+        setFlags(floating ? Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                                Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint
+                          : Qt::Window | Qt::FramelessWindowHint);
+        setGeometry(place);
+        if (!shape.isEmpty()) setMask(shape);
+    }
+    bool showAndWait() {
+        show();
+        return QTest::qWaitForWindowExposed(this, 5000);
+    }
+    // Draws `pixels` at `at`, repainting only there.
+    void drawAt(QPoint at, const QImage& pixels) {
+        QPainter(&picture_).drawImage(at, pixels);
+        update(QRect(at, pixels.size()));
+    }
+    const QImage& picture() const { return picture_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(QPoint(0, 0), picture_); }
+
+private:
+    QImage picture_;
+};
+
+QImage solid(QSize size, const QColor& colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// The recording border's shape: a 4-pixel line with rounded corners around
+// the whole of `size`, which makes a region of many rectangles.
+QRegion ring(QSize size) {
+    const auto rounded = [](const QRectF& rect, double radius) {
+        QPainterPath path;
+        path.addRoundedRect(rect, radius, radius);
+        return QRegion(path.toFillPolygon().toPolygon());
+    };
+    const QRectF outer(QPointF(0, 0), QSizeF(size));
+    return rounded(outer, 12).subtracted(rounded(outer.adjusted(4, 4, -4, -4), 8));
+}
+
+qint64 pixelsOf(const QRegion& region) {
+    qint64 pixels = 0;
+    for (const QRect& rect : region) pixels += qint64(rect.width()) * rect.height();
+    return pixels;
+}
+
+// The removal on a connection of its own, as a recording's screen feed uses
+// it. Pictures are made on another thread, so that this one keeps the test's
+// windows answering the server.
+class Removal {
+public:
+    struct Picture {
+        QImage image;
+        // Pixels the removal asked the server for.
+        qint64 read = 0;
+    };
+
+    explicit Removal(QList<xcb_window_t> ours) : ours_(std::move(ours)) {}
+
+    Picture picture() {
+        std::future<Picture> made = std::async(std::launch::async, [this] { return make(); });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return made.wait_for(0s) == std::future_status::ready; }, 10'000));
+        return made.get();
+    }
+
+private:
+    Picture make() {
+        // Everything drawn so far has been reported once the round trip is back.
+        xcb_connection_t* c = connection_.get();
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
+            offer(*event);
+            std::free(event);
+        }
+        Picture picture;
+        picture.image = grabber_.grab(connection_.root(), screenRect, connection_.screen()->root_depth);
+        const qint64 before = grabber_.pixelsRead();
+        removal_.apply(picture.image, screenRect, ours_, [this](const xcb_generic_event_t& event) { offer(event); });
+        picture.read = grabber_.pixelsRead() - before;
+        return picture;
+    }
+
+    void offer(const xcb_generic_event_t& event) {
+        bool changed = false;
+        removal_.takeEvent(event, changed);
+    }
+
+    x11::Connection connection_;
+    x11::ImageGrabber grabber_{connection_};
+    x11::OwnWindowRemoval removal_{connection_, grabber_};
+    const QList<xcb_window_t> ours_;
+};
+
+class OwnWindowRemovalTest : public testing::Test {
+protected:
+    X11ScreenSource screen;
+    // Another program's page under the whole screen, and a window of it
+    // across the top of the ring.
+    Canvas page{fixtures::noise(screenRect.width(), screenRect.height(), 21), screenRect};
+    Canvas dialog{fixtures::noise(300, 100, 22), QRect(800, 0, 300, 100)};
+    // Ours: the border and a control bar large enough to pass through shared memory.
+    const QRegion border = ring(screenRect.size());
+    Canvas ringWindow{solid(screenRect.size(), Qt::red), screenRect, true, border};
+    const QRect barPlace{660, 900, 600, 120};
+    Canvas bar{solid(barPlace.size(), Qt::magenta), barPlace, true};
+    QImage beneath;
+
+    void SetUp() override {
+        ASSERT_TRUE(page.showAndWait());
+        ASSERT_TRUE(dialog.showAndWait());
+        ASSERT_TRUE(onScreen(dialog.geometry(), dialog.picture()));
+        beneath = screen.grabArea(screenRect, false);
+        ASSERT_TRUE(samePixels(beneath.copy(QRect(0, 200, 700, 600)), page.picture().copy(QRect(0, 200, 700, 600))));
+        ASSERT_TRUE(ringWindow.showAndWait());
+        ASSERT_TRUE(bar.showAndWait());
+        ASSERT_TRUE(onScreen(barPlace, bar.picture()));
+    }
+
+    bool onScreen(const QRect& place, const QImage& expected) {
+        return samePixels(test::grabUntil([&] { return screen.grabArea(place, false); }, expected), expected);
+    }
+
+    QList<xcb_window_t> ours() const { return {xcb_window_t(ringWindow.winId()), xcb_window_t(bar.winId())}; }
+};
+
+TEST_F(OwnWindowRemovalTest, ReadsOnlyWhatOurWindowsCoverAndLaterOnlyWhatWasDrawnBeneathThem) {
+    const qint64 covered = pixelsOf(border) + qint64(barPlace.width()) * barPlace.height();
+    Removal removal(ours());
+
+    const Removal::Picture first = removal.picture();
+    EXPECT_TRUE(samePixels(first.image, beneath)) << "our windows are out, what they cover shows";
+    EXPECT_GT(first.read, 0);
+    EXPECT_LE(first.read, covered) << "no more than the ring and the bar hold, each pixel read once";
+
+    // Nothing drawn beneath: the next pictures read nothing (the windows
+    // beneath may still be answering the first one's redirection).
+    Removal::Picture still = removal.picture();
+    for (int picture = 0; picture < 20 && still.read > 0; ++picture) still = removal.picture();
+    EXPECT_EQ(still.read, 0);
+    EXPECT_TRUE(samePixels(still.image, beneath));
+
+    // The page draws a block across the ring's left edge: that much of the
+    // ring is read again, and the picture shows the new block.
+    const QRect drawn(0, 300, 50, 200);
+    const QImage block = fixtures::noise(drawn.width(), drawn.height(), 23);
+    page.drawAt(drawn.topLeft(), block);
+    ASSERT_TRUE(onScreen(drawn.adjusted(10, 0, 0, 0), block.copy(QRect(10, 0, 40, 200))));
+    const Removal::Picture after = removal.picture();
+    EXPECT_GT(after.read, 0);
+    EXPECT_LE(after.read, pixelsOf(border & drawn));
+    QPainter(&beneath).drawImage(drawn.topLeft(), block);
+    EXPECT_TRUE(samePixels(after.image, beneath));
+}
+
+}  // namespace
