@@ -13,10 +13,14 @@ namespace tavero::ImageOps {
 
 namespace {
 
-// A translucent stroke is laid on through layers of at most this many device
-// pixels a side, so a stroke over a large picture takes little memory; a
-// layer the stroke does not reach is never made.
+// A stroke drawn on layers of its own, in the format pixels are drawn
+// quickest in, is laid on through layers of at most this many device pixels
+// a side, so a stroke over a large picture takes little memory; a layer the
+// stroke does not reach is never made.
 constexpr int layerSide = 512;
+// How many times over an opaque stroke covers its layers before drawing it
+// on them is quicker than drawing it where the painter paints.
+constexpr double coveringWorthLayers = 4;
 // Device pixels beyond a layer that antialiasing may still colour it from.
 constexpr double antialiasingReach = 2;
 // Device pixels a line may stray from its points where that saves drawing
@@ -155,12 +159,20 @@ QRectF reach(const QRectF& pixels, const QTransform& fromDevice, double width) {
     return grown(fromDevice.mapRect(grown(pixels, antialiasingReach)), width / 2);
 }
 
-// Drawn opaque on layers of its own and laid on at the ink's alpha, so the
-// pieces do not darken one another where they overlap.
-void strokeTranslucent(const QList<QPointF>& corners, double width, const QColor& ink, QPainter& painter) {
+// The device pixels the pieces of a line `width` device pixels wide cover,
+// about.
+double coverage(const Pieces& pieces, const QTransform& toDevice, double width) {
+    double length = 0;
+    for (const QLineF& line : pieces.lines) length += toDevice.map(line).length();
+    return length * width;
+}
+
+// Drawn opaque on layers of its own within `pixels` and laid on at the ink's
+// alpha, so the pieces do not darken one another where they overlap.
+void strokeOnLayers(const QList<QPointF>& corners, double width, const QColor& ink, const QRect& pixels,
+                    QPainter& painter) {
     const QTransform toDevice = painter.deviceTransform();
     const QTransform fromDevice = toDevice.inverted();
-    const QRect pixels = (reachedPixels(painter) & toDevice.mapRect(grown(bounds(corners), width / 2))).toAlignedRect();
     QColor opaque = ink;
     opaque.setAlpha(255);
     const double scale = painter.device()->devicePixelRatio();
@@ -200,8 +212,15 @@ void penStroke(const QList<QPointF>& points, double width, const QColor& ink, QP
         std::max(std::hypot(toDevice.m11(), toDevice.m12()), std::hypot(toDevice.m21(), toDevice.m22()));
     const QList<QPointF> kept = corners(points, straying / stretch);
     if (kept.size() < 2) return;
-    if (ink.alpha() < 255 || painter.opacity() < 1) return strokeTranslucent(kept, width, ink, painter);
-    draw(piecesWithin(kept, reach(reachedPixels(painter), toDevice.inverted(), width)), width, ink, painter);
+    const QRectF reached = reachedPixels(painter);
+    const QRect pixels = (reached & toDevice.mapRect(grown(bounds(kept), width / 2))).toAlignedRect();
+    if (ink.alpha() < 255 || painter.opacity() < 1) return strokeOnLayers(kept, width, ink, pixels, painter);
+    // Pixels are drawn quickest in the layers' format; laying the layers on
+    // is worth it once the stroke covers them several times over.
+    const Pieces pieces = piecesWithin(kept, reach(reached, toDevice.inverted(), width));
+    if (coverage(pieces, toDevice, width * stretch) > coveringWorthLayers * pixels.width() * pixels.height())
+        return strokeOnLayers(kept, width, ink, pixels, painter);
+    draw(pieces, width, ink, painter);
 }
 
 }  // namespace tavero::ImageOps

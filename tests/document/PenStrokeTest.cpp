@@ -139,6 +139,18 @@ TEST(PenStroke, ALineRetracedInSmallStepsLooksAsItsOutline) {
     expectLooksAsItsOutline(retraced, 2, red, {QTransform::fromScale(8, 8) * QTransform::fromTranslate(-600, -520)});
 }
 
+// Drawn on layers of its own, as a stroke that covers its area many times
+// over is.
+TEST(PenStroke, ChordsThroughOneMiddleLookAsTheirOutline) {
+    QList<QPointF> chords;
+    for (int chord = 0; chord < 120; ++chord) {
+        const double angle = chord * (M_PI + 0.05);
+        chords.append(QPointF(120 + 70 * std::cos(angle), 80 + 70 * std::sin(angle)));
+    }
+    expectLooksAsItsOutline(chords, 12, red);
+    expectLooksAsItsOutline(chords, 12, red, {{}, QRectF(60, 40, 100, 60), 2});
+}
+
 TEST(PenStroke, AStrokeWhosePointsCoincideDrawsNothing) {
     const QList<QPointF> tap{{60, 60}, {60, 60}, {60, 60}};
     EXPECT_EQ(drawn(ImageOps::penStroke, tap, 12, red, {}), filled(pictureSize.width(), pictureSize.height(), paper));
