@@ -11,6 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <functional>
 
 using namespace tavero;
 
@@ -120,8 +121,19 @@ void paintMovedMarkArea(benchmark::State& state) {
 // The largest picture a project may hold, with marks at the limits a project
 // may hold; each repaint follows a change of one mark, so every mark is
 // painted again. The zoom is a range argument in tenths: 10 fits the picture
-// (a reduced copy), 80 shows it enlarged eight times.
+// (a reduced copy), 80 shows it enlarged eight times; highestZoom shows it
+// as far as the zoom bar goes, its actual pixels enlarged four times.
 constexpr QSize largestPicture(7680, 5200);
+constexpr long highestZoom = 0;
+
+void showAt(ShotDocument& document, long zoom) {
+    document.setActualPixels(zoom == highestZoom);
+    document.setZoom(zoom == highestZoom ? 4.0 : zoom / 10.0);
+}
+
+std::string zoomLabel(long zoom) {
+    return zoom == highestZoom ? "actual pixels, zoom 4.0" : "zoom " + std::to_string(zoom / 10.0).substr(0, 3);
+}
 
 Mark strokeAtTheLimits(int index, qsizetype points) {
     Mark stroke;
@@ -147,11 +159,11 @@ Mark labelAtTheLimits(int index) {
 // A canvas on the largest picture with `marks`, its layer drawn, and a
 // change of the first mark that moves it one pixel back and forth.
 struct LargestProject {
-    LargestProject(const QList<Mark>& marks, double zoom) : canvas(document), first(marks.first()) {
+    LargestProject(const QList<Mark>& marks, long zoom) : canvas(document), first(marks.first()) {
         document.open(fixtures::screenshotLike(largestPicture.width(), largestPicture.height()),
                       QStringLiteral("最大"), marks);
         canvas.resize(canvasSize);
-        document.setZoom(zoom);
+        showAt(document, zoom);
         target = QImage(canvasSize * canvas.devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
         target.setDevicePixelRatio(canvas.devicePixelRatioF());
         settle();
@@ -177,23 +189,23 @@ struct LargestProject {
 // Each repaint follows a change of one mark: the time the main thread spends
 // in the repaint, while the layer with the change is drawn off it.
 void paintLargestProject(benchmark::State& state, const QList<Mark>& marks, const std::string& what) {
-    LargestProject project(marks, state.range(0) / 10.0);
+    LargestProject project(marks, state.range(0));
     for (auto _ : state) {
         project.changeAMark();
         project.canvas.render(&project.target);
     }
-    state.SetLabel(what + ", 7680x5200, zoom " + std::to_string(state.range(0) / 10.0).substr(0, 3));
+    state.SetLabel(what + ", 7680x5200, " + zoomLabel(state.range(0)));
 }
 
 // From a change of one mark until the canvas shows the layer with it.
 void settleLargestProject(benchmark::State& state, const QList<Mark>& marks, const std::string& what) {
-    LargestProject project(marks, state.range(0) / 10.0);
+    LargestProject project(marks, state.range(0));
     for (auto _ : state) {
         project.changeAMark();
         project.canvas.render(&project.target);
         project.settle();
     }
-    state.SetLabel(what + ", settled, 7680x5200, zoom " + std::to_string(state.range(0) / 10.0).substr(0, 3));
+    state.SetLabel(what + ", settled, 7680x5200, " + zoomLabel(state.range(0)));
 }
 
 QList<Mark> strokesAtTheLimits(int count) {
@@ -216,7 +228,7 @@ void settleStrokesAtTheLimits(benchmark::State& state) {
 // Each repaint follows a change of zoom, between fitted and twice that: the
 // picture is drawn quickly and the last layer scaled over it.
 void paintAfterAZoomChange(benchmark::State& state) {
-    LargestProject project(strokesAtTheLimits(2000), 1.0);
+    LargestProject project(strokesAtTheLimits(2000), 10);
     bool zoomed = false;
     for (auto _ : state) {
         project.document.setZoom((zoomed = !zoomed) ? 2.0 : 1.0);
@@ -230,51 +242,128 @@ void paintLongestStroke(benchmark::State& state) {
     paintLargestProject(state, {strokeAtTheLimits(0, markLimits::maxPoints)}, "one stroke of 20000 points, width 36");
 }
 
-// Strokes of the longest kind at the widest line, each criss-crossing the
-// whole picture in short steps, until they hold `points` between them.
-QList<Mark> strokesAcrossThePicture(qsizetype points) {
+// Pen strokes `width` wide through the points `at` gives in turn, a new
+// stroke every `pointsAStroke`, until they hold as many points, or are as
+// long, as a project's strokes may be.
+QList<Mark> strokesAtTheBound(const std::function<QPointF(qsizetype)>& at, double width = markLimits::maxLineWidth,
+                              qsizetype pointsAStroke = markLimits::maxPoints) {
     QList<Mark> marks;
-    for (int index = 0; points > 0; ++index) {
-        Mark stroke;
-        stroke.tool = MarkTool::pen;
-        stroke.width = markLimits::maxLineWidth;
-        const qsizetype count = std::min(points, markLimits::maxPoints);
-        for (qsizetype point = 0; point < count; ++point)
-            stroke.points.append(QPointF(std::fmod(index * 211 + point * 37.3, largestPicture.width() - 80) + 40,
-                                         std::fmod(index * 137 + point * 23.1, largestPicture.height() - 80) + 40));
-        marks.append(stroke);
-        points -= count;
+    double length = 0;
+    for (qsizetype point = 0; point < markLimits::maxProjectPoints; ++point) {
+        const QPointF next = at(point);
+        if (point % pointsAStroke == 0) {
+            marks.append(Mark());
+            marks.last().tool = MarkTool::pen;
+            marks.last().width = width;
+        } else {
+            const QPointF step = next - marks.last().points.last();
+            length += std::ceil(std::hypot(step.x(), step.y()));
+            if (length > markLimits::maxProjectStrokeLength) break;
+        }
+        marks.last().points.append(next);
     }
     return marks;
 }
 
-std::string pointsLabel(qsizetype points) {
-    return std::to_string(points) + " points in strokes across the picture, width 36";
+// The longest strokes criss-crossing the whole picture in short steps.
+QList<Mark> strokesAcrossThePicture() {
+    return strokesAtTheBound([](qsizetype point) {
+        return QPointF(std::fmod(point * 37.3, largestPicture.width() - 80) + 40,
+                       std::fmod(point * 23.1, largestPicture.height() - 80) + 40);
+    });
 }
 
-// A project at the bound of its points: the longest strokes criss-crossing
-// the picture until the marks hold all the points they may.
+// The longest strokes whose every piece is a chord through the middle of the
+// picture across an ellipse of `span`: the costliest to draw where the
+// pieces cross the part shown from side to side.
+QList<Mark> chordsThroughTheMiddle(QSizeF span) {
+    const QPointF middle(largestPicture.width() / 2.0, largestPicture.height() / 2.0);
+    return strokesAtTheBound([=](qsizetype point) {
+        const double angle = point * (M_PI + 0.0137);
+        return middle + QPointF(span.width() / 2 * std::cos(angle), span.height() / 2 * std::sin(angle));
+    });
+}
+
+// Handwriting at the pen's widest line: strokes of 250 points in loops that
+// cross themselves, a point every few pixels, all over the picture.
+QList<Mark> handwriting() {
+    constexpr qsizetype pointsAStroke = 250;
+    return strokesAtTheBound(
+        [](qsizetype point) {
+            const qsizetype stroke = point / pointsAStroke;
+            const QPointF from((stroke * 397) % 6800 + 100, (stroke * 211) % 4600 + 300);
+            const double turn = (point % pointsAStroke) * 0.12;
+            return from + 600 * QPointF(turn / 20 - std::sin(turn) / 8, std::sin(turn / 3) / 10 - std::cos(turn) / 6);
+        },
+        18, pointsAStroke);
+}
+
+// The shapes of a project at the bound, chosen by a range argument.
+enum class Shape { acrossInShortSteps, chordsAcrossThePicture, chordsAcrossThePartShownEnlarged, handwriting };
+
+// The part of the picture the canvas shows at the highest zoom.
+constexpr QSizeF shownEnlarged(canvasSize.width() / 4.0, canvasSize.height() / 4.0);
+
+QList<Mark> strokesAtTheBound(Shape shape) {
+    switch (shape) {
+    case Shape::acrossInShortSteps: return strokesAcrossThePicture();
+    case Shape::chordsAcrossThePicture: return chordsThroughTheMiddle(largestPicture - QSizeF(80, 80));
+    case Shape::chordsAcrossThePartShownEnlarged: return chordsThroughTheMiddle(shownEnlarged);
+    case Shape::handwriting: return handwriting();
+    }
+    return {};
+}
+
+std::string shapeLabel(Shape shape, const QList<Mark>& marks) {
+    const std::string bound = std::to_string(pointCount(marks)) + " points, " +
+                              std::to_string(qint64(strokeLength(marks))) + " pixels long, ";
+    switch (shape) {
+    case Shape::acrossInShortSteps: return bound + "strokes across the picture, width 36";
+    case Shape::chordsAcrossThePicture: return bound + "chords across the picture, width 36";
+    case Shape::chordsAcrossThePartShownEnlarged: return bound + "chords across the part shown enlarged, width 36";
+    case Shape::handwriting: return bound + "handwriting, width 18";
+    }
+    return {};
+}
+
+// A project at the bound: the longest strokes criss-crossing the picture.
 void paintProjectAtTheBound(benchmark::State& state) {
-    paintLargestProject(state, strokesAcrossThePicture(markLimits::maxProjectPoints),
-                        pointsLabel(markLimits::maxProjectPoints));
+    const QList<Mark> marks = strokesAcrossThePicture();
+    paintLargestProject(state, marks, shapeLabel(Shape::acrossInShortSteps, marks));
 }
 
-// From opening such a project until the canvas shows it with its marks;
-// two such projects in turn, so no layer drawn before serves again.
+// From opening a project at the bound until the canvas shows it with its
+// marks; two such projects in turn, so no layer drawn before serves again.
+// The second range argument chooses the shape of its strokes.
 void openProjectAtTheBound(benchmark::State& state) {
-    const QList<Mark> marks = strokesAcrossThePicture(markLimits::maxProjectPoints);
+    const Shape shape = Shape(state.range(1));
+    const QList<Mark> marks = strokesAtTheBound(shape);
     QList<Mark> other = marks;
     for (Mark& stroke : other) stroke.points.first() += QPointF(1, 0);
-    LargestProject project(marks, state.range(0) / 10.0);
+    LargestProject project(marks, state.range(0));
     const QImage picture = project.document.image();
     bool first = false;
     for (auto _ : state) {
         project.document.open(picture, QStringLiteral("最大"), (first = !first) ? other : marks);
-        project.document.setZoom(state.range(0) / 10.0);
+        showAt(project.document, state.range(0));
         project.settle();
     }
-    state.SetLabel(pointsLabel(markLimits::maxProjectPoints) + ", opened, 7680x5200, zoom " +
-                   std::to_string(state.range(0) / 10.0).substr(0, 3));
+    state.SetLabel(shapeLabel(shape, marks) + ", opened, 7680x5200, " + zoomLabel(state.range(0)));
+}
+
+// From a change of the longest stroke a mark may hold, its pieces chords
+// across the picture, until the canvas shows it: beyond the bound of a
+// project's strokes, as projects held them before there was one.
+void settleLongestChords(benchmark::State& state) {
+    const QPointF middle(largestPicture.width() / 2.0, largestPicture.height() / 2.0);
+    Mark stroke;
+    stroke.tool = MarkTool::pen;
+    stroke.width = markLimits::maxLineWidth;
+    for (qsizetype point = 0; point < markLimits::maxPoints; ++point) {
+        const double angle = point * (M_PI + 0.0137);
+        stroke.points.append(middle + QPointF(3800 * std::cos(angle), 2560 * std::sin(angle)));
+    }
+    settleLargestProject(state, {stroke}, "one stroke of 20000 points in chords across the picture, width 36");
 }
 
 // Labels of the longest text at the largest size, as many as the second argument.
@@ -354,7 +443,14 @@ BENCHMARK(settleStrokesAtTheLimits)
     ->UseRealTime()
     ->Iterations(3);
 BENCHMARK(paintProjectAtTheBound)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
-BENCHMARK(openProjectAtTheBound)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(openProjectAtTheBound)
+    ->ArgsProduct({{10, 80, highestZoom},
+                   {int(Shape::acrossInShortSteps), int(Shape::chordsAcrossThePicture),
+                    int(Shape::chordsAcrossThePartShownEnlarged), int(Shape::handwriting)}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+BENCHMARK(settleLongestChords)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 BENCHMARK(settleCoverOverTheLargestPicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(settleHighlightsOverThePicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(settleArrowsAcrossThePicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);

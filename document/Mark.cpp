@@ -26,6 +26,18 @@ qsizetype pointCount(const QList<Mark>& marks) {
     return count;
 }
 
+double strokeLength(const QList<Mark>& marks) {
+    double length = 0;
+    for (const Mark& mark : marks) {
+        if (mark.tool != MarkTool::pen) continue;
+        for (qsizetype index = 1; index < mark.points.size(); ++index) {
+            const QPointF step = mark.points[index] - mark.points[index - 1];
+            length += std::ceil(std::hypot(step.x(), step.y()));
+        }
+    }
+    return length;
+}
+
 json::Json toJson(const Mark& mark) {
     json::Json points = json::Json::array();
     for (const QPointF& point : mark.points) points.push_back(json::pointToJson(point));

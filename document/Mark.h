@@ -46,11 +46,18 @@ inline constexpr double minFontSize = 1;
 inline constexpr double maxFontSize = 200;
 inline constexpr qsizetype maxTextLength = 5'000;
 inline constexpr qsizetype maxPoints = 20'000;
-// Points across all the marks of one picture. Strokes that criss-cross a
-// large picture at the widest line take the canvas about a second for
-// 20,000 points, so a project holds what it draws within a few seconds; the
-// tools add no point beyond it, and a project file holding more is refused.
+// Points across all the marks of one picture: each piece of a stroke takes
+// a little time to draw however short, so a project holds what it draws
+// within a few seconds; the tools add no point beyond it, and a project file
+// holding more is refused.
 inline constexpr qsizetype maxProjectPoints = 50'000;
+// The length of the pen strokes across all the marks of one picture, in
+// whole image pixels (see strokeLength). Drawing takes time for every pixel
+// a stroke covers: at the widest line and enlarged four times, as far as the
+// zoom goes, strokes of this length all crossing the part shown cover about
+// two billion pixels, drawn in a second or two. The pen stops there, and a
+// project file holding more is refused.
+inline constexpr double maxProjectStrokeLength = 3'000'000;
 }  // namespace markLimits
 
 // True when the mark's width, font size, text and points are within
@@ -58,6 +65,10 @@ inline constexpr qsizetype maxProjectPoints = 50'000;
 bool withinLimits(const Mark& mark);
 // The points of all `marks` together.
 qsizetype pointCount(const QList<Mark>& marks);
+// The length of the pen strokes among `marks`, in image pixels, each piece
+// of a stroke counted up to its next whole pixel so that lengths add up
+// exactly in any order; infinite for points too far apart to measure.
+double strokeLength(const QList<Mark>& marks);
 
 // Keys in the stored order: "id", "tool", "points", "ink", "width", "text",
 // "fontSize", and "obscure" only when the mark has cover settings.

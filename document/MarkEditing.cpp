@@ -14,9 +14,11 @@ ObscureSettings legacyCover(const Mark& mark) {
 
 qsizetype ShotDocument::pointsLeft() const { return markLimits::maxProjectPoints - pointCount(marks_); }
 
+double ShotDocument::strokeLengthLeft() const { return markLimits::maxProjectStrokeLength - strokeLength(marks_); }
+
 void ShotDocument::add(const Mark& mark) {
     ChangeScope scope(*this);
-    if (mark.points.size() > pointsLeft()) return;
+    if (mark.points.size() > pointsLeft() || !(strokeLength({mark}) <= strokeLengthLeft())) return;
     checkpoint();
     marks_.append(mark);
     select(mark.id);

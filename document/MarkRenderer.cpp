@@ -1,6 +1,7 @@
 #include "document/ImageMessages.h"
 #include "document/ImageOps.h"
 #include "document/Mark.h"
+#include "document/PenStroke.h"
 #include "platform/Fonts.h"
 #include "platform/ShotError.h"
 
@@ -53,12 +54,6 @@ void drawArrow(const Mark& mark, QPainter& painter) {
     painter.drawPath(head);
 }
 
-void drawPen(const Mark& mark, QPainter& painter) {
-    QPainterPath path(first(mark));
-    for (qsizetype index = 1; index < mark.points.size(); ++index) path.lineTo(mark.points[index]);
-    painter.drawPath(path);
-}
-
 void drawHighlight(const Mark& mark, QPainter& painter) {
     painter.setCompositionMode(QPainter::CompositionMode_Multiply);
     painter.setOpacity(painter.opacity() * highlightStrength);
@@ -98,7 +93,7 @@ void drawMark(const Mark& mark, const QImage& base, QPainter& painter) {
     case MarkTool::arrow: return drawArrow(mark, painter);
     case MarkTool::rectangle: return painter.drawRect(mark.rect());
     case MarkTool::ellipse: return painter.drawEllipse(mark.rect());
-    case MarkTool::pen: return drawPen(mark, painter);
+    case MarkTool::pen: return penStroke(mark.points, mark.width, mark.ink.color(), painter);
     case MarkTool::highlight: return drawHighlight(mark, painter);
     case MarkTool::text: return drawText(mark, painter);
     case MarkTool::counter: return drawCounter(mark, painter);

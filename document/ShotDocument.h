@@ -77,6 +77,8 @@ public:
     std::optional<Mark> selectedText() const;
     // How many more points the marks may hold (markLimits::maxProjectPoints).
     qsizetype pointsLeft() const;
+    // How much longer the pen strokes may grow (markLimits::maxProjectStrokeLength).
+    double strokeLengthLeft() const;
 
     // Direct writes of the zoom controls, the width slider and a move drag
     // on the canvas; none of them records an undo step or raises revision.

@@ -78,6 +78,7 @@ EditableShot editableShotFromJson(const json::Json& value) {
     checkPointCounts(marks);
     shot.marks.reserve(qsizetype(marks.size()));
     for (const json::Json& mark : marks) shot.marks.append(plausibleMark(mark));
+    if (!(strokeLength(shot.marks) <= markLimits::maxProjectStrokeLength)) refuseProject();
     return shot;
 }
 

@@ -3,10 +3,12 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineF>
 #include <QMouseEvent>
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace tavero {
@@ -118,19 +120,28 @@ void CanvasView::startMark(const QPointF& point) {
 void CanvasView::drag(const QPointF& position) {
     const std::optional<QPointF> p = point(position);
     if (!p || moveSelectedMark(*p) || !draft_) return;
-    if (draft_->tool == MarkTool::pen) {
-        // A stroke stops growing at the points a mark, or the picture's marks
-        // together, may hold.
-        if (draft_->points.size() >= std::min(markLimits::maxPoints, document_.pointsLeft())) return;
-        // Only the new segment needs painting.
-        const QPointF previous = draft_->points.last();
-        draft_->points.append(*p);
-        const double reach = strokeReach(*draft_);
-        return updateImageArea(QRectF(previous, *p).normalized().adjusted(-reach, -reach, reach, reach));
-    }
+    if (draft_->tool == MarkTool::pen) return extendStroke(*p);
     const Mark before = *draft_;
     draft_->points[1] = *p;
     updateMarkChange(before, *draft_);
+}
+
+// A stroke stops growing at the points a mark, or the picture's marks
+// together, may hold, and where the strokes reach the length they may have
+// together.
+void CanvasView::extendStroke(const QPointF& point) {
+    if (draft_->points.size() >= std::min(markLimits::maxPoints, document_.pointsLeft())) return;
+    const QPointF previous = draft_->points.last();
+    QLineF piece(previous, point);
+    const double lengthLeft = document_.strokeLengthLeft() - strokeLength({*draft_});
+    if (std::ceil(piece.length()) > lengthLeft) {
+        if (lengthLeft < 1) return;
+        piece.setLength(lengthLeft - 0.5);  // counted up to the whole pixel, it ends at the bound
+    }
+    draft_->points.append(piece.p2());
+    // Only the new segment needs painting.
+    const double reach = strokeReach(*draft_);
+    updateImageArea(QRectF(previous, piece.p2()).normalized().adjusted(-reach, -reach, reach, reach));
 }
 
 // Moves the selected mark with the move tool; the first movement of a press

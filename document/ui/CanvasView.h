@@ -99,6 +99,7 @@ private:
     void press(const QPointF& position, int clickCount);
     void startMark(const QPointF& point);
     void drag(const QPointF& position);
+    void extendStroke(const QPointF& point);
     bool moveSelectedMark(const QPointF& point);
     void release();
     std::optional<Mark> markAt(const QPointF& point) const;

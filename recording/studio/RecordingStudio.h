@@ -355,9 +355,11 @@ private:
     // Retaking (Retake.cpp).
     void retakeAfterSaving(RecordingHost& host, const RecordedVideo& video, const RecordingProject& project);
     void retakeSaved(const RecordedVideo& video, const RecordingProject& project, const QUuid& token,
-                     const std::optional<ShotError>& failure);
-    void archive(const RecordedVideo& video, const RecordingProject& project, const QUuid& token);
-    void archived(const RecordedVideo& video, const QUuid& token, const std::optional<ShotError>& failure);
+                     const std::optional<ShotError>& failure, const std::optional<CaptureRecord>& listed);
+    void archive(const RecordedVideo& video, const RecordingProject& project, const QUuid& token,
+                 const std::optional<CaptureRecord>& listed);
+    void archived(const RecordedVideo& video, const QUuid& token, const std::optional<ShotError>& failure,
+                  const std::optional<CaptureRecord>& listed);
     void refreshTargetForRetake(const QUuid& token);
     void retakeContentArrived(const QUuid& token, Result<ShareableContent> result);
     void restoreTakeSettings();

@@ -45,8 +45,10 @@ void RecordingStudio::restart() {
     if (model() && recorder_) recorder_->stop();
 }
 
-// The take, opened as the current clip, is written with its project first;
-// the retake goes on meanwhile.
+// The take, opened as the current clip, is written with its project and
+// listed, in turn on the library's queue, before anything moves it to the
+// Trash: a quit meanwhile keeps it as a plain stop would. The retake goes on
+// meanwhile.
 void RecordingStudio::retakeAfterSaving(RecordingHost& host, const RecordedVideo& video,
                                         const RecordingProject& project) {
     setPhase(Kind::restarting);
@@ -54,17 +56,21 @@ void RecordingStudio::retakeAfterSaving(RecordingHost& host, const RecordedVideo
     host.updateMenu();
     const QUuid token = QUuid::createUuid();
     selectionToken_ = token;
+    auto notSaved = std::make_shared<std::optional<ShotError>>();
+    saveProject(host, project, {video.url}, [notSaved](std::optional<ShotError> failure) { *notSaved = failure; });
     QPointer<RecordingStudio> self(this);
-    saveProject(host, project, {video.url}, [self, video, project, token](std::optional<ShotError> failure) {
-        if (self) self->retakeSaved(video, project, token, failure);
+    host.library().addVideo(video.url, [self, video, project, token, notSaved](Result<CaptureRecord> record) {
+        const std::optional<CaptureRecord> listed = record ? std::optional(record.value()) : std::nullopt;
+        if (self) self->retakeSaved(video, project, token, *notSaved, listed);
     });
 }
 
 // A take whose project could not be written is kept as after a plain stop;
 // any other goes to the Trash, also when the retake was stopped meanwhile.
 void RecordingStudio::retakeSaved(const RecordedVideo& video, const RecordingProject& project, const QUuid& token,
-                                  const std::optional<ShotError>& failure) {
-    if (!failure) return archive(video, project, token);
+                                  const std::optional<ShotError>& failure,
+                                  const std::optional<CaptureRecord>& listed) {
+    if (!failure) return archive(video, project, token, listed);
     RecordingHost* host = model();
     if (!host) return;
     if (selectionToken_ == token) {
@@ -75,23 +81,24 @@ void RecordingStudio::retakeSaved(const RecordedVideo& video, const RecordingPro
              std::make_shared<const std::optional<QString>>(StudioMessages::projectNotSaved(failure->message())));
 }
 
-void RecordingStudio::archive(const RecordedVideo& video, const RecordingProject& project, const QUuid& token) {
+void RecordingStudio::archive(const RecordedVideo& video, const RecordingProject& project, const QUuid& token,
+                              const std::optional<CaptureRecord>& listed) {
     QStringList companions{RecordingProject::sidecar(video.url)};
     if (project.backgroundFile) companions.append(QFileInfo(video.url).dir().filePath(*project.backgroundFile));
     QPointer<RecordingStudio> self(this);
-    runInBackground([self, video, token, companions] {
+    runInBackground([self, video, token, companions, listed] {
         const std::optional<ShotError> failure = archiveTake(video.url, companions);
-        postToMain([self, video, token, failure] {
-            if (self) self->archived(video, token, failure);
+        postToMain([self, video, token, failure, listed] {
+            if (self) self->archived(video, token, failure, listed);
         });
     });
 }
 
 // Runs whether or not the retake was cancelled meanwhile: a take that stayed
-// goes into the library, one in the Trash leaves the workspace; only the
-// steps that carry the retake on ask for its token.
-void RecordingStudio::archived(const RecordedVideo& video, const QUuid& token,
-                               const std::optional<ShotError>& failure) {
+// shows in the library, one in the Trash leaves the workspace and the list;
+// only the steps that carry the retake on ask for its token.
+void RecordingStudio::archived(const RecordedVideo& video, const QUuid& token, const std::optional<ShotError>& failure,
+                               const std::optional<CaptureRecord>& listed) {
     RecordingHost* host = model();
     if (!host) return;
     if (failure) {
@@ -107,6 +114,9 @@ void RecordingStudio::archived(const RecordedVideo& video, const QUuid& token,
         publish(isRetaking_, false);
         return cleanup();
     }
+    // Its file is gone, so the library only forgets it; a record it could
+    // not forget is dropped when the library is next read.
+    if (listed) host->library().trash(*listed, [](std::optional<ShotError>) {});
     if (currentRawURL_ == video.url) {
         publish(currentRawURL_, std::optional<QString>());
         publish(currentProject_, std::optional<RecordingProject>());

@@ -55,6 +55,25 @@ inline QList<Mark> strokesHolding(qsizetype points) {
     return strokes;
 }
 
+// Pen strokes going back and forth along 250 pixels until their pieces
+// are `length` pixels long together, each holding as many points as a mark may.
+inline QList<Mark> strokesOfLength(double length) {
+    QList<Mark> strokes;
+    while (length > 0) {
+        Mark stroke;
+        stroke.tool = MarkTool::pen;
+        stroke.points.append(QPointF(10, 20));
+        while (length > 0 && stroke.points.size() < markLimits::maxPoints) {
+            const double piece = std::min(length, 250.0);
+            const double from = stroke.points.last().x();
+            stroke.points.append(QPointF(from < 135 ? from + piece : from - piece, 20));
+            length -= piece;
+        }
+        strokes.append(stroke);
+    }
+    return strokes;
+}
+
 // How many steps undo can still take; undoes them all.
 inline int undoDepth(ShotDocument& document) {
     int steps = 0;

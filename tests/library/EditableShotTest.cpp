@@ -221,6 +221,27 @@ TEST_F(ProjectFileTest, AProjectWithMorePointsThanItsMarksMayHoldTogetherIsRefus
     expectRefused(project, unreadableProject, "one point more");
 }
 
+// Long strokes at the widest line, enlarged, take the canvas seconds for
+// every million pixels of their length: a project's strokes are 3,000,000
+// pixels long together at most.
+TEST_F(ProjectFileTest, AProjectWhoseStrokesAreLongerThanTheyMayBeTogetherIsRefused) {
+    Json project = sampleProject();
+    const double sampled = strokeLength(sampleMarks());
+    for (const Mark& stroke : test::strokesOfLength(markLimits::maxProjectStrokeLength - sampled))
+        project["marks"].push_back(toJson(stroke));
+    ASSERT_LT(pointCount(readProject(write(project)).marks), markLimits::maxProjectPoints);
+    EXPECT_EQ(strokeLength(readProject(write(project)).marks), markLimits::maxProjectStrokeLength)
+        << "at the bound it opens";
+
+    Json& last = project["marks"].back()["points"];
+    last.push_back(last[last.size() - 2]);
+    expectRefused(project, unreadableProject, "a stroke as long again as its last piece");
+    last.erase(last.size() - 1);
+    project["marks"][0]["points"] = Json::array({Json::array({0, 0}), Json::array({1e300, 0})});
+    project["marks"][0]["tool"] = "pen";
+    expectRefused(project, unreadableProject, "a piece too long to measure");
+}
+
 TEST_F(ProjectFileTest, ValuesAtTheLimitsStillOpen) {
     Json project = sampleProject();
     project["marks"][0]["fontSize"] = 1;

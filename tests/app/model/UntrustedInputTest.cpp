@@ -7,6 +7,7 @@
 #include "library/CaptureRecord.h"
 #include "library/EditableShot.h"
 #include "tests/app/model/ModelHarness.h"
+#include "tests/document/DocumentFixtures.h"
 #include "tests/support/Files.h"
 
 #include <QClipboard>
@@ -163,8 +164,11 @@ TEST(UntrustedInputTest, MarksBeyondWhatTheToolsMakeAreRefused) {
     const struct {
         const char* what;
         Mark mark;
-    } refused[] = {{"a pen 1000 wide", widePen}, {"a label of a million characters", longLabel},
-                   {"a label of size 1000", hugeLabel}};
+    } refused[] = {{"a pen 1000 wide", widePen},
+                   {"a label of a million characters", longLabel},
+                   {"a label of size 1000", hugeLabel},
+                   {"a stroke longer than a picture's strokes may be together",
+                    test::strokesOfLength(markLimits::maxProjectStrokeLength + 1).first()}};
     for (const auto& c : refused) {
         harness.openAndWait(harness.write(QStringLiteral("标记.vistagon"), projectAround(picture, {c.mark})));
         harness.expectRefusedWith(unreadableProject, c.what);

@@ -164,6 +164,24 @@ TEST_F(Drawing, NoToolAddsPointsBeyondWhatThePicturesMarksMayHold) {
     EXPECT_EQ(document.image().size(), QSize(200, 150)) << "a crop adds no mark and still works";
 }
 
+TEST_F(Drawing, APenStrokeStopsWhereThePicturesStrokesReachTheLengthTheyMayHaveTogether) {
+    document.open(filledImage(400, 300), QStringLiteral("截图"),
+                  test::strokesOfLength(markLimits::maxProjectStrokeLength - 100));
+    const qsizetype strokes = document.marks().size();
+    document.choose(MarkTool::pen);
+    drag({{100, 150}, {160, 150}, {260, 150}, {300, 200}, {190, 150}});
+    ASSERT_EQ(document.marks().size(), strokes + 1) << "the stroke up to the bound is kept";
+    EXPECT_EQ(document.marks().last().points, QList<QPointF>({{100, 150}, {100, 150}, {160, 150}, {199.5, 150}}))
+        << "it ends where the length runs out, towards the pointer";
+    EXPECT_EQ(strokeLength(document.marks()), markLimits::maxProjectStrokeLength);
+
+    document.choose(MarkTool::pen);
+    drag({{100, 250}, {120, 250}});
+    EXPECT_EQ(document.marks().size(), strokes + 1) << "no stroke starts past the bound";
+    draw(MarkTool::rectangle, {100, 200}, {200, 260});
+    EXPECT_EQ(document.marks().size(), strokes + 2) << "shapes are not strokes";
+}
+
 TEST_F(Drawing, CountersAreNumberedByHowManyCountersThereAre) {
     document.choose(MarkTool::counter);
     for (const QPointF point : {QPointF(50, 50), QPointF(150, 50), QPointF(250, 50)}) click(point);

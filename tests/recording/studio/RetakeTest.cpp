@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
+
 using namespace tavero;
 using Kind = RecordingPhase::Kind;
 
@@ -64,6 +66,21 @@ protected:
                QFileInfo(RecordingRetake::archiveFolder(take.url)).fileName();
     }
     QStringList entries(const QString& folder) const { return QDir(folder).entryList(QDir::Files, QDir::Name); }
+    bool listed(const RecordedVideo& take) const {
+        return test::readFile(library() + QStringLiteral("/index.json")).contains(QFileInfo(take.url).fileName().toUtf8());
+    }
+    // What a quit leaves now: the library finishes the work asked of it
+    // before it goes, and nothing answers on the main thread any more.
+    void quit() {
+        std::promise<void> idle;
+        harness.model.localLibrary.runInTurn<bool>(
+            [&idle] {
+                idle.set_value();
+                return true;
+            },
+            [](Result<bool>) {}, QString());
+        idle.get_future().wait();
+    }
 
     std::optional<qint64> freeBytes = 100'000'000'000;
     FreeSpace::ScopedProbe probe{[this](const QString&) { return freeBytes; }};
@@ -106,8 +123,8 @@ TEST_F(RetakeTest, ACleanTakeGoesToTheTrashWithItsFilesNotToTheLibraryAndTheSame
     EXPECT_EQ(archived.filter(QStringLiteral("录屏背景_")).size(), 1);
     EXPECT_TRUE(libraryFiles().filter(QStringLiteral("录屏_")).isEmpty());
     EXPECT_EQ(harness.model.savedCount, 0);
-    const QByteArray manifest = test::readFile(library() + QStringLiteral("/index.json"));
-    EXPECT_FALSE(manifest.contains(QFileInfo(take.url).completeBaseName().toUtf8()));
+    // Listed while it was saved, the take is forgotten once it is in the Trash.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !listed(take); }, 5000));
     EXPECT_FALSE(harness.model.videoURL());
     EXPECT_FALSE(studio().currentRawURL());
     EXPECT_FALSE(studio().currentProject());
@@ -122,6 +139,20 @@ TEST_F(RetakeTest, ACleanTakeGoesToTheTrashWithItsFilesNotToTheLibraryAndTheSame
     EXPECT_EQ(harness.recorder->screen->display.id, display.id);
     EXPECT_FALSE(harness.recorder->screen->systemAudio);
     EXPECT_NE(harness.recorder->destination, firstTake);
+}
+
+TEST_F(RetakeTest, AQuitBeforeTheTakeIsInTheTrashKeepsItListedWithItsProject) {
+    prepare(RecordingScope::display);
+    record();
+    studio().restart();
+    const RecordedVideo take = video(3);
+    finish(take);
+    ASSERT_EQ(studio().phase(), RecordingPhase(Kind::restarting));
+    quit();
+    EXPECT_TRUE(listed(take));
+    EXPECT_TRUE(QFileInfo::exists(take.url));
+    EXPECT_TRUE(QFileInfo::exists(RecordingProject::sidecar(take.url)));
+    EXPECT_TRUE(entries(trashed(take)).isEmpty());
 }
 
 TEST_F(RetakeTest, AWindowClosedMeanwhileLeadsBackToTheSetUpWithTheReason) {
