@@ -65,11 +65,15 @@ TEST(WebcamRecordingOnX11Test, AScreenTakeShowsTheBlurredBorderThePointerAndTheP
     EXPECT_EQ(segment.videoSize(), size);
     ASSERT_GT(size.width(), area.width()) << "the framed look adds a border";
 
+    // Each camera picture once the one before is written, at most 30 a
+    // second: a busy machine's encoder drops none.
     QImage camera(640, 360, QImage::Format_RGB32);
     camera.fill(Qt::red);
     for (int frame = 0; frame < 45; ++frame) {
+        const double written = segment.elapsed();
         feed.accept(camera, std::chrono::steady_clock::now());
         QTest::qWait(33);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return segment.elapsed() > written; }, 20'000)) << "picture " << frame;
     }
     segment.stop();
     ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 30'000));
