@@ -10,6 +10,7 @@
 #include "platform/DisplayScales.h"
 
 #include <QCoreApplication>
+#include <QPainter>
 #include <QPointer>
 #include <QTimer>
 
@@ -30,6 +31,15 @@ QRect integralPixels(const QRectF& rect) {
     const double left = std::floor(clamp(rect.left())), top = std::floor(clamp(rect.top()));
     const double right = std::ceil(clamp(rect.right())), bottom = std::ceil(clamp(rect.bottom()));
     return {int(left), int(top), int(right - left), int(bottom - top)};
+}
+
+// Paints black where `region` (root pixels) meets `image`, whose top-left
+// lies at `origin`.
+void blackOut(QImage& image, const QRegion& region, QPoint origin) {
+    if (region.isEmpty()) return;
+    QPainter painter(&image);
+    painter.setClipRegion(region.translated(-origin));
+    painter.fillRect(image.rect(), Qt::black);
 }
 
 }  // namespace
@@ -119,11 +129,7 @@ void CaptureCoordinator::capture(Mode mode, bool scrolling, Completion<QImage> c
 
 void CaptureCoordinator::hideThen(std::function<void()> next) {
     const QList<quint32> shown = windows_ ? windows_->shownWindows() : QList<quint32>();
-    std::shared_ptr<ScreenSource::UncoverWait> uncovered;
-    try {
-        if (!shown.isEmpty() && screen_) uncovered = screen_->watchUncovering(shown);
-    } catch (const std::runtime_error&) {
-    }
+    const std::shared_ptr<ScreenSource::UncoverWait> uncovered = watchUncovering(shown);
     if (windows_) windows_->hideAll();
     if (shown.isEmpty()) return next();
     // Whichever comes first: the screen drawn again without our windows, or
@@ -132,7 +138,7 @@ void CaptureCoordinator::hideThen(std::function<void()> next) {
     QTimer::singleShot(timing_.settle, this, [gate] { gate->finish(true); });
     if (!uncovered) return;
     runInBackground([gate, uncovered, limit = timing_.settle] {
-        uncovered->wait(limit);
+        uncovered->wait(limit, limit);
         gate->finish(true);
     });
 }
@@ -291,20 +297,36 @@ void CaptureCoordinator::snapshot(const ContentFilter& filter, std::optional<boo
                                   Completion<QImage> completion) {
     const bool cursor = includeCursor.value_or(includeCursor_);
     ContentFilter grabbed = filter;
-    if (grabbed.display && grabbed.withoutOwnWindows && windows_)
-        for (quint32 window : windows_->shownWindows())
-            if (!grabbed.ownWindows.contains(window)) grabbed.ownWindows.append(window);
+    std::shared_ptr<ScreenSource::UncoverWait> leaving;
+    if (grabbed.display && grabbed.withoutOwnWindows) {
+        if (windows_)
+            for (quint32 window : windows_->shownWindows())
+                if (!grabbed.ownWindows.contains(window)) grabbed.ownWindows.append(window);
+        // Now, before the caller hides any of them.
+        leaving = watchUncovering(grabbed.ownWindows);
+    }
     auto gate = CompletionGate<QImage>::make(this, std::move(completion));
     QTimer::singleShot(timing_.snapshotDeadline, this, [gate] { gate->finish(ShotError(messages::snapshotTimeout())); });
-    runInBackground([gate, screen = screen_, filter = std::move(grabbed), cursor] {
+    runInBackground([gate, screen = screen_, filter = std::move(grabbed), cursor, leaving, timing = timing_] {
         gate->finish(tavero::capture(
             [&] {
+                if (leaving) leaving->wait(timing.leaving, timing.redrawn);
                 QImage image = screen ? screen->grab(filter, cursor) : QImage();
                 if (image.isNull()) throw ShotError(messages::snapshotFailed());
+                if (leaving) blackOut(image, leaving->undrawn(), filter.display->pixelFrame.topLeft());
                 return image;
             },
             messages::snapshotFailed()));
     });
+}
+
+std::shared_ptr<ScreenSource::UncoverWait> CaptureCoordinator::watchUncovering(const QList<quint32>& windows) {
+    if (windows.isEmpty() || !screen_) return nullptr;
+    try {
+        return screen_->watchUncovering(windows);
+    } catch (const std::runtime_error&) {
+        return nullptr;
+    }
 }
 
 void CaptureCoordinator::activate(qint64 processID) {

@@ -27,6 +27,12 @@ struct CaptureTiming {
     std::chrono::milliseconds settle{200};
     std::chrono::milliseconds contentDeadline{15000};
     std::chrono::milliseconds snapshotDeadline{15000};
+    // A picture without this program's windows, taken as some of them
+    // leave (the editor hides as a take begins), waits this long at most for
+    // them to go, and then for what they covered to be drawn again: a
+    // program beneath, on a busy machine, may wait its turn that long.
+    std::chrono::milliseconds leaving{500};
+    std::chrono::milliseconds redrawn{2000};
 };
 
 // The one road of every still screenshot, one at a time: hides this program,
@@ -95,7 +101,9 @@ public:
     static ContentFilter filter(const WindowInfo& window);
     // One grab behind the snapshot watchdog; no `includeCursor` means ours.
     // A display filter without our windows also leaves out those shown now,
-    // which the content may have missed.
+    // which the content may have missed, and those hidden after this call:
+    // where a program beneath has not drawn again what one covered, the
+    // picture stays black there.
     void snapshot(const ContentFilter& filter, std::optional<bool> includeCursor, Completion<QImage> completion);
     // Brings the front window of the program `processID` forward with the
     // keyboard, as a taskbar would; nothing without a screen.
@@ -126,6 +134,8 @@ private:
     // screen and what they covered is drawn again, at most `settle` later;
     // at once when none was shown.
     void hideThen(std::function<void()> next);
+    // Watches `windows` leave the screen; null where the screen cannot.
+    std::shared_ptr<ScreenSource::UncoverWait> watchUncovering(const QList<quint32>& windows);
     void keepWindowPixels();
     void afterSettling(std::shared_ptr<Road> road);
     void withContent(std::shared_ptr<Road> road, Result<ShareableContent> content);

@@ -152,11 +152,13 @@ bool FakeScreenSource::accessGranted() {
 class FakeScreenSource::Wait final : public ScreenSource::UncoverWait {
 public:
     Wait(FakeScreenSource& screen, QList<quint32> windows) : screen_(screen), windows_(std::move(windows)) {}
-    void wait(std::chrono::milliseconds) override {
+    void wait(std::chrono::milliseconds, std::chrono::milliseconds) override {
         std::unique_lock guard(screen_.lock_);
         screen_.unmapWaits_.append(windows_);
         screen_.waitWhileHeld(guard, screen_.holdUnmapWaits_);
     }
+    // The fake screen shows none of our windows.
+    QRegion undrawn() const override { return {}; }
 
 private:
     FakeScreenSource& screen_;

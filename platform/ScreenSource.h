@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QRegion>
 
 #include <chrono>
 #include <memory>
@@ -40,9 +41,13 @@ public:
     public:
         virtual ~UncoverWait() = default;
         // Blocks until the windows have left the screen (a window manager's
-        // frame too) and what they covered has been drawn again, or until
-        // `limit` has passed. Any thread.
-        virtual void wait(std::chrono::milliseconds limit) = 0;
+        // frame too), at most `leaving`, and what they covered has been
+        // drawn again, at most `drawing` after the last has gone. Any thread.
+        virtual void wait(std::chrono::milliseconds leaving, std::chrono::milliseconds drawing) = 0;
+        // Once wait() has returned: where the windows that have gone lay and
+        // nothing has drawn again since, in root pixels (none where the
+        // screen cannot tell). A grab still shows them there.
+        virtual QRegion undrawn() const = 0;
     };
     // Watches `windows`, this program's, which the caller is about to hide:
     // call before hiding them, so that nothing happens unseen.
@@ -60,8 +65,8 @@ public:
     // other windows cover it while a keepWindowPixels() hold lives, else
     // (or where the screen cannot keep them) the visible pixels of its frame.
     // A display filter `withoutOwnWindows` shows what lies beneath this
-    // program's windows, as feedArea() does, after a short wait for those
-    // leaving the screen; a window filter `withoutOwnWindows` shows the
+    // program's windows, as feedArea() does (watchUncovering() waits for
+    // those leaving the screen); a window filter `withoutOwnWindows` shows the
     // window's own pixels without a hold, as a recording of it does, once it
     // has drawn what was covered (where the screen cannot keep them, the
     // visible pixels of its frame).

@@ -23,8 +23,6 @@ using Clock = std::chrono::steady_clock;
 // How long an unmapped window has to say it was only iconified (its window
 // manager may set WM_STATE just after the unmap).
 constexpr auto unmapGrace = std::chrono::milliseconds(500);
-// As long as the first picture waits for the covered parts to be drawn.
-constexpr auto settleLimit = std::chrono::milliseconds(500);
 constexpr quint32 iconicState = 3;
 
 void selectStructure(xcb_connection_t* c, xcb_window_t window, bool select) {
@@ -131,7 +129,7 @@ void FollowedWindow::settle() {
     for (qsizetype index = 0; index < stack.size(); ++index)
         if (stack[index].id == topLevel_) hidden += coveredFromAbove(stack, index) & stack[index].shape;
     if (hidden.isEmpty()) return;
-    awaitRepaints(connection_, *damageEvent_, {{damage_, hidden.translated(-origin_)}}, Clock::now() + settleLimit,
+    awaitRepaints(connection_, *damageEvent_, {{damage_, hidden.translated(-origin_)}}, Clock::now() + repaintLimit,
                   [this](const xcb_generic_event_t& event) {
                       bool changed = false;
                       takeEvent(event, changed);

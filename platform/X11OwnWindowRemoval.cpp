@@ -12,15 +12,6 @@
 
 namespace tavero::x11 {
 
-namespace {
-
-// How long the first picture over our windows waits for the windows beneath
-// to answer their Expose: a program that answers takes milliseconds, even on
-// a busy machine well under this; one that never does costs one pause.
-constexpr auto settleLimit = std::chrono::milliseconds(500);
-
-}  // namespace
-
 OwnWindowRemoval::OwnWindowRemoval(Connection& connection, ImageGrabber& grabber)
     : connection_(connection),
       composite_(startComposite(connection)),
@@ -164,7 +155,7 @@ void OwnWindowRemoval::settle(const QList<TopLevel>& stack, const QList<xcb_wind
             if (!hidden.isEmpty()) awaited.insert(record.key(), hidden.translated(-record->origin));
         }
     }
-    awaitRepaints(connection_, *damageEvent_, std::move(awaited), std::chrono::steady_clock::now() + settleLimit,
+    awaitRepaints(connection_, *damageEvent_, std::move(awaited), std::chrono::steady_clock::now() + repaintLimit,
                   others);
 }
 

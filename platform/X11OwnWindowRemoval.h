@@ -40,8 +40,8 @@ public:
 
     // Paints over `windows` (ours, clients or frames) where they lie in
     // `image`, which shows the root's `area`. When redirection begins here,
-    // first waits, at most 0.5 s, for the windows beneath to draw what ours
-    // cover; the connection's other events go to `others` meanwhile.
+    // first waits, at most repaintLimit, for the windows beneath to draw what
+    // ours cover; the connection's other events go to `others` meanwhile.
     void apply(QImage& image, const QRect& area, const QList<xcb_window_t>& windows, const EventSink& others);
 
     // What the last apply() painted over, in root pixels.

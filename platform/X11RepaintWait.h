@@ -13,6 +13,13 @@ namespace tavero::x11 {
 
 using EventSink = std::function<void(const xcb_generic_event_t&)>;
 
+// How long a first picture waits for the windows it uncovers to draw: a
+// program that answers takes milliseconds, but on a machine whose every core
+// is busy it may wait its turn for a second or more; one that never answers
+// (or one another client keeps redirected, which has nothing to draw) costs
+// one pause of this length.
+constexpr auto repaintLimit = std::chrono::milliseconds(2000);
+
 // Where the windows above `stack[index]` lie, in root pixels: what of it a
 // redirection exposes (unless a compositing manager had it redirected).
 QRegion coveredFromAbove(const QList<TopLevel>& stack, qsizetype index);

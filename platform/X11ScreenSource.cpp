@@ -14,13 +14,6 @@
 
 namespace tavero {
 
-namespace {
-
-// How long a grab without our windows waits for those leaving the screen.
-constexpr std::chrono::milliseconds leavingLimit(500);
-
-}  // namespace
-
 struct X11ScreenSource::Private {
     x11::Connection connection;
     x11::ImageGrabber grabber{connection};
@@ -84,7 +77,10 @@ namespace {
 class X11UncoverWait final : public ScreenSource::UncoverWait {
 public:
     explicit X11UncoverWait(const QList<quint32>& windows) : watch_(QList<xcb_window_t>(windows.begin(), windows.end())) {}
-    void wait(std::chrono::milliseconds limit) override { watch_.wait(limit); }
+    void wait(std::chrono::milliseconds leaving, std::chrono::milliseconds drawing) override {
+        watch_.wait(leaving, drawing);
+    }
+    QRegion undrawn() const override { return watch_.undrawn(); }
 
 private:
     x11::UncoverWatch watch_;
@@ -124,14 +120,9 @@ QImage X11ScreenSource::grab(const ContentFilter& filter, bool withCursor) {
 }
 
 // The first picture of a recording's feed, which paints over our windows
-// what they cover. One of them may be leaving the screen just now (the editor
-// hides as a take begins), too late for the feed to see it go: the picture
-// waits a little until such windows have gone and what they covered is drawn
-// again. A window that stays costs the whole wait, and its window manager's
-// frame is taken out with it.
+// what they cover; a window manager's frame around one is taken out with it.
 QImage X11ScreenSource::grabWithoutOwnWindows(const QRect& pixels, const QList<quint32>& ownWindows, bool withCursor) {
     try {
-        x11::UncoverWatch(QList<xcb_window_t>(ownWindows.begin(), ownWindows.end())).wait(leavingLimit);
         QList<quint32> withFrames = ownWindows;
         for (quint32 window : ownWindows)
             if (const std::optional<xcb_window_t> frame = x11::topLevelOf(d_->connection, window))

@@ -5,6 +5,8 @@
 
 #include <QSet>
 
+#include <optional>
+
 #include <xcb/damage.h>
 
 namespace tavero::x11 {
@@ -75,17 +77,20 @@ void UncoverWatch::handle(const xcb_generic_event_t& event) {
     }
 }
 
-void UncoverWatch::wait(std::chrono::milliseconds limit) {
-    const Clock::time_point deadline = Clock::now() + limit;
+void UncoverWatch::wait(std::chrono::milliseconds leaving, std::chrono::milliseconds drawing) {
+    const Clock::time_point start = Clock::now();
+    std::optional<Clock::time_point> gone;
     xcb_connection_t* c = connection_.get();
     xcb_flush(c);
     while (!done() && !xcb_connection_has_error(c)) {
+        if (!gone && mapped_.isEmpty()) gone = Clock::now();
         Reply<xcb_generic_event_t> event = take(xcb_poll_for_event(c));
         if (event) handle(*event);
-        else if (connection_.wait(deadline) != Connection::Woken::server) break;
+        else if (connection_.wait(gone ? *gone + drawing : start + leaving) != Connection::Woken::server) break;
     }
-    // The round trip after the last event.
+    // The round trip after the last event, and what came before its answer.
     take(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    while (Reply<xcb_generic_event_t> event = take(xcb_poll_for_event(c))) handle(*event);
 }
 
 }  // namespace tavero::x11

@@ -23,10 +23,14 @@ public:
     UncoverWatch& operator=(const UncoverWatch&) = delete;
 
     // Blocks until every window's top level (the window manager's frame,
-    // where there is one) is unmapped or destroyed and everything it covered
-    // has been drawn again, by the server or by the windows beneath; then
-    // makes one round trip. At most `limit`.
-    void wait(std::chrono::milliseconds limit);
+    // where there is one) is unmapped or destroyed, at most `leaving`, and
+    // everything it covered has been drawn again, by the server or by the
+    // windows beneath, at most `drawing` after the last has gone; then makes
+    // one round trip.
+    void wait(std::chrono::milliseconds leaving, std::chrono::milliseconds drawing);
+    // What the windows that have gone covered and nothing has drawn again
+    // since, in root pixels; none without DAMAGE, which alone tells.
+    QRegion undrawn() const { return damage_ ? uncovered_ : QRegion(); }
 
 private:
     bool done() const;

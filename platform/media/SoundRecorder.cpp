@@ -75,6 +75,9 @@ public:
         return *longest_;
     }
 
+    // How long after the part's end its last sound may still come.
+    Seconds waitAtEnd() const { return longest_.value_or(patience); }
+
 private:
     // The longest an input's sound came after it was captured; none before
     // its first sound.
@@ -117,6 +120,7 @@ struct SoundRecorder::State {
     Seconds dropped{0};
     std::optional<MonotonicTime> origin;
     std::optional<qint64> finishAt;
+    MonotonicTime finishAsked;
     bool quit = false;
     bool reported = false;
     std::thread thread;
@@ -124,6 +128,9 @@ struct SoundRecorder::State {
     // The sound thread's own.
     std::map<SoundInput, SoundTimeline> timelines;
     std::map<SoundInput, Lateness> lateness;
+    // How far each input's sound has come, by its stamps (a timeline holds
+    // back a few samples in its resampler).
+    std::map<SoundInput, qint64> captured;
     std::vector<qint64> written;
     bool broken = false;
 
@@ -173,8 +180,11 @@ struct SoundRecorder::State {
     void run() {
         nameThisThread("tavero-sound");
         std::unique_lock guard(lock);
+        // Finishing, and waiting for the last sound to come.
+        bool lastAwaited = false;
         for (;;) {
-            wake.wait_for(guard, tick, [&] { return quit || finishAt || (origin && soundWaiting()); });
+            wake.wait_for(guard, tick,
+                          [&] { return quit || (finishAt && !lastAwaited) || (origin && soundWaiting()); });
             if (quit) return;
             if (!origin) {
                 if (finishAt) return;
@@ -185,12 +195,26 @@ struct SoundRecorder::State {
             arrived.swap(waiting);
             const MonotonicTime zero = *origin;
             const std::optional<qint64> end = finishAt;
+            const MonotonicTime asked = finishAsked;
             guard.unlock();
             place(arrived, zero);
-            produce(zero, end);
+            const bool ending = end && soundCameTo(*end, asked);
+            produce(zero, end, ending);
             guard.lock();
-            if (end) return;
+            if (ending) return;
+            lastAwaited = end.has_value();
         }
+    }
+
+    // Whether every input's sound has reached `end`, or it has been waited
+    // for since `asked` as long as its sound has been late: sound captured
+    // just before the end comes that much later.
+    bool soundCameTo(qint64 end, MonotonicTime asked) {
+        const Seconds waited = std::chrono::steady_clock::now() - asked;
+        for (const QList<SoundInput>& track : tracks)
+            for (SoundInput input : track)
+                if (!broken && captured[input] < end && waited < lateness[input].waitAtEnd()) return false;
+        return true;
     }
 
     void place(const std::map<SoundInput, Waiting>& arrived, MonotonicTime zero) {
@@ -198,6 +222,7 @@ struct SoundRecorder::State {
             for (const Chunk& chunk : queue.chunks) {
                 if (broken) return;
                 lateness[input].observe(chunk);
+                captured[input] = std::max(captured[input], position(chunk.captured - zero + chunk.length()));
                 try {
                     timelines[input].add(chunk.samples.data(), int(chunk.samples.size()) / chunk.channels,
                                          chunk.channels, chunk.rate, Seconds(chunk.captured - zero).count());
@@ -209,22 +234,22 @@ struct SoundRecorder::State {
 
     // Writes each track as far as all its inputs have sound, and at least as
     // far as the clock less the longest wait for its inputs, with silence for
-    // an input that has none by then. When finishing (capture has stopped,
-    // everything has arrived), exactly up to `end`.
-    void produce(MonotonicTime zero, std::optional<qint64> end) {
-        const bool finishing = end.has_value();
+    // an input that has none by then; never beyond `end`. When `ending`
+    // (everything has arrived that was waited for), exactly up to `end`.
+    void produce(MonotonicTime zero, std::optional<qint64> end, bool ending) {
+        const qint64 limit = end.value_or(std::numeric_limits<qint64>::max());
         const MonotonicTime now = std::chrono::steady_clock::now();
         std::vector<float> mixed(size_t(blockFrames) * SoundTimeline::channels);
         std::vector<float> part(mixed.size());
         for (int track = 0; track < tracks.size() && !broken; ++track) {
             const QList<SoundInput>& inputs = tracks[track];
             const Seconds clock = now - zero;
-            const qint64 late = finishing ? *end : position(clock - waitFor(inputs, clock));
+            const qint64 late = ending ? limit : position(clock - waitFor(inputs, clock));
             for (;;) {
                 const qint64 from = written[size_t(track)];
-                const qint64 until = finishing ? late : std::max(late, soundUntil(inputs));
+                const qint64 until = ending ? late : std::min(std::max(late, soundUntil(inputs)), limit);
                 const int frames = int(std::min<qint64>(blockFrames, until - from));
-                if (frames <= 0 || (!finishing && frames < blockFrames)) break;
+                if (frames <= 0 || (!ending && frames < blockFrames)) break;
                 mix(inputs, from, frames, mixed, part);
                 try {
                     write(track, mixed.data(), frames);
@@ -315,13 +340,14 @@ double SoundRecorder::droppedSeconds() const {
 
 void SoundRecorder::finish(double seconds) {
     State& s = *state_;
-    s.capture.reset();
     {
         std::lock_guard guard(s.lock);
         s.finishAt = position(Seconds(std::max(seconds, 0.0)));
+        s.finishAsked = std::chrono::steady_clock::now();
     }
     s.wake.notify_all();
     if (s.thread.joinable()) s.thread.join();
+    s.capture.reset();
 }
 
 }  // namespace tavero::media

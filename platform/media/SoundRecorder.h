@@ -49,9 +49,11 @@ public:
     // long (it could not write as fast as sound came). Any thread.
     double droppedSeconds() const;
 
-    // Stops capturing, then writes every track up to `seconds` from time zero
-    // (silence where no sound came) and returns once written. Without an
-    // origin nothing is written.
+    // Writes every track up to `seconds` from time zero once every input's
+    // sound has come that far, or once it has been waited for as long as its
+    // sound has been late (silence where none came), then stops capturing:
+    // sound captured just before the end arrives after it. Without an origin
+    // nothing is written.
     void finish(double seconds);
 
 private:

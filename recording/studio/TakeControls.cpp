@@ -157,6 +157,13 @@ void RecordingStudio::freezeSetup(const TakeTarget& target) {
 
 void RecordingStudio::beginCountdown(const TakeTarget& target) {
     RecordingHost& host = *model();
+    const QUuid token = QUuid::createUuid();
+    selectionToken_ = token;
+    take_.backgroundFile.reset();
+    // Asked before the set-up and the editor hide, so that the still waits
+    // for them to leave and for what they covered to be drawn again.
+    if (take_.effects.backgroundBlur && target.display && target.content && !take_.camera)
+        takeBackground(*target.display, *target.content, token);
     publish(elapsed_, 0.0);
     setSetupVisible(false);
     setPhase(RecordingPhase::countdown(countdownSeconds));
@@ -177,11 +184,6 @@ void RecordingStudio::beginCountdown(const TakeTarget& target) {
         publish(notesVisible_, true);
         if (windows) windows->showNotes();
     }
-    const QUuid token = QUuid::createUuid();
-    selectionToken_ = token;
-    take_.backgroundFile.reset();
-    if (take_.effects.backgroundBlur && target.display && target.content && !take_.camera)
-        takeBackground(*target.display, *target.content, token);
     openTakeSound();
     scheduleCountdownTick(token, std::make_shared<const TakeTarget>(target));
     host.updateMenu();
@@ -264,7 +266,7 @@ void RecordingStudio::takeBackground(const DisplayInfo& display, const Shareable
             });
         });
     };
-    // The recording windows are already up, and the editor may still be.
+    // Our windows, those leaving and those coming up, stay out of it.
     host.capture().snapshot(CaptureCoordinator::filter(display, content), std::nullopt, taken);
 }
 

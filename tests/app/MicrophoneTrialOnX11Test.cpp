@@ -37,7 +37,7 @@ protected:
             .setValue(QStringLiteral("recording.microphone"), true);
         program.setProcessEnvironment(reader.environment());
         start({});
-        ASSERT_TRUE(QTest::qWaitFor([&] { return reader.attach(program.processId()); }, 15'000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return reader.attach(program.processId()); }, 60'000));
     }
 
     void press(QChar key) {
@@ -86,7 +86,7 @@ TEST_F(MicrophoneTrialOnX11Test, TheSetUpNamesTheMicrophoneAndTheTakeIsSavedWith
     QTest::qWait(1500);
     press(QLatin1Char('8'));
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !manifest().isEmpty(); }, 30'000)) << "the take is listed";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !manifest().isEmpty(); }, 120'000)) << "the take is listed";
     const CaptureRecord take = manifest().last();
     EXPECT_TRUE(take.file.startsWith(QStringLiteral("录屏_"))) << take.file.toStdString();
     EXPECT_EQ(partsFolders(), QStringList()) << "the parts are joined and gone";

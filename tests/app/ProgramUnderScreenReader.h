@@ -34,7 +34,7 @@ protected:
         program.setProcessEnvironment(environment);
         program.start(QStringLiteral(TAVERO_EXECUTABLE), arguments);
         ASSERT_TRUE(program.waitForStarted(5000));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return reader.attach(program.processId()); }, 15'000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return reader.attach(program.processId()); }, 60'000));
     }
 
     TempHome home;

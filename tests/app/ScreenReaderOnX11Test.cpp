@@ -29,7 +29,7 @@ protected:
         ProgramUnderScreenReader::start(arguments, fake);
     }
 
-    static bool within(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 10'000); }
+    static bool within(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 30'000); }
 
     // The one checked segment of a row; none unless exactly one is.
     std::optional<QString> chosen(const QStringList& segments) {

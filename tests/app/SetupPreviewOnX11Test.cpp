@@ -17,6 +17,9 @@ using namespace tavero;
 namespace {
 
 const QRect screenRect(0, 0, 1920, 1080);
+// Long enough for a machine whose every core is busy; the waits end as soon
+// as what they wait for happens.
+constexpr int waitMs = 60'000;
 
 class SetupPreviewOnX11Test : public testing::Test {
 protected:
@@ -26,12 +29,12 @@ protected:
         ASSERT_TRUE(test::samePixels(test::grabUntil(grabScreen, page.picture()), page.picture()));
         harness.source = screen;
         harness.model().toggleRecording(false);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return studio().setupVisible() && !studio().loadingTargets(); }, 10'000));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return (sheet = openSheet()) != nullptr; }, 5000));
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet->window()));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return studio().setupVisible() && !studio().loadingTargets(); }, waitMs));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return (sheet = openSheet()) != nullptr; }, waitMs));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet->window(), waitMs));
         sheetPlace = sheet->window()->frameGeometry();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !test::samePixels(grabScreen().copy(sheetPlace), pagePart(sheetPlace)); },
-                                    5000))
+                                    waitMs))
             << "the sheet stands over the other program's window";
     }
 
@@ -46,7 +49,7 @@ protected:
 
     // The preview of the newest target, once it has been read.
     std::optional<QImage> loadedPreview() {
-        (void)QTest::qWaitFor([&] { return !sheet->previewLoading() && sheet->preview(); }, 10'000);
+        (void)QTest::qWaitFor([&] { return !sheet->previewLoading() && sheet->preview(); }, waitMs);
         return sheet->preview();
     }
 

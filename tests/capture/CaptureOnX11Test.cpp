@@ -88,4 +88,33 @@ TEST_F(CaptureOnX11Test, WindowModeTakesTheClickedWindowsOwnPixelsEvenWhenCovere
     EXPECT_TRUE(samePixels(grabUntil(grabForeign, visible), visible)) << "and released after the capture";
 }
 
+// A picture without our windows asked for as one of them leaves, as the
+// take's still is while the editor hides: it waits for the window to go and
+// for what it covered to be drawn again, and where the program beneath has
+// not drawn by then, it is black rather than show our window.
+TEST_F(CaptureOnX11Test, ASnapshotWithoutOurWindowsAsOneLeavesNeverShowsIt) {
+    QImage cover(200, 160, QImage::Format_RGB32);
+    cover.fill(Qt::darkRed);
+    const QRect coverPlace(place.topLeft() + QPoint(60, 40), cover.size());
+    test::PictureWindow ours(cover, coverPlace);
+    ASSERT_TRUE(ours.showAndWait());
+    ASSERT_TRUE(samePixels(grabUntil([&] { return screen->grabArea(coverPlace, false); }, cover), cover));
+    CaptureHarness harness(screen);
+    ContentFilter filter = CaptureCoordinator::filter(screen->displays().first());
+    filter.withoutOwnWindows = true;
+    filter.ownWindows = {quint32(ours.winId())};
+
+    std::optional<Result<QImage>> still;
+    {
+        test::StoppedProgram beneath(window.processID());
+        harness.coordinator->snapshot(filter, false, [&](Result<QImage> picture) { still = std::move(picture); });
+        ours.hide();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return still.has_value(); }, 60'000));
+    }
+    ASSERT_TRUE(still->ok()) << test::errorText(*still).toStdString();
+    QImage expected = window.picture();
+    QPainter(&expected).fillRect(QRect(coverPlace.topLeft() - place.topLeft(), coverPlace.size()), Qt::black);
+    EXPECT_TRUE(samePixels(still->value().copy(place), expected));
+}
+
 }  // namespace

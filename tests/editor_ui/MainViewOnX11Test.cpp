@@ -34,11 +34,19 @@ class MainViewOnX11Test : public test::MainViewTest {
 protected:
     EditingColumn& column() { return *view->workspace()->editingColumn(); }
 
-    // The window as the X server shows it.
+    // The window as the X server shows it, once the canvas shows the
+    // picture with its marks (drawn off the main thread) and the window is
+    // painted: the paint reaches the server before the grab, on one connection.
     QImage grab() {
         view->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(view.get()));
-        QTest::qWait(300);
+        QCoreApplication::sendPostedEvents();
+        CanvasView* canvas = column().canvas();
+        if (canvas->isVisible()) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return canvas->showsSettledPicture(); }, 20'000));
+        }
+        QCoreApplication::sendPostedEvents();
+        view->repaint();
         return view->screen()->grabWindow(view->winId()).toImage().convertToFormat(QImage::Format_RGB32);
     }
 

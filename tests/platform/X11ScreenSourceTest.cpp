@@ -227,13 +227,13 @@ TEST_F(CoveredPageTest, AWaitForHiddenWindowsEndsOnceWhatTheyCoveredIsDrawnAgain
     aside.hide();
     // The wait reads the server on a thread of its own while this one hands
     // Qt's requests to it.
-    auto waited = std::async(std::launch::async, [&] { uncovered->wait(std::chrono::minutes(1)); });
+    auto waited = std::async(std::launch::async, [&] { uncovered->wait(std::chrono::minutes(1), std::chrono::minutes(1)); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return waited.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
                                 30'000));
     EXPECT_TRUE(samePixels(source.grabArea(pagePlace, false), page.picture())) << "at once, without waiting more";
     EXPECT_FALSE(listed(quint32(aside.winId())).has_value());
     // Windows hidden before the watch are not waited for.
-    source.watchUncovering(ours)->wait(std::chrono::minutes(1));
+    source.watchUncovering(ours)->wait(std::chrono::minutes(1), std::chrono::minutes(1));
 }
 
 }  // namespace

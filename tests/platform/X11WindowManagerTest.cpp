@@ -107,7 +107,7 @@ TEST_F(X11WindowManagerTest, AWaitForAHiddenWindowEndsOnceItsFrameHasLeftTheScre
     window.hide();
     // The wait reads the server on a thread of its own while this one hands
     // Qt's requests to it.
-    auto waited = std::async(std::launch::async, [&] { uncovered->wait(std::chrono::minutes(1)); });
+    auto waited = std::async(std::launch::async, [&] { uncovered->wait(std::chrono::minutes(1), std::chrono::minutes(1)); });
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return waited.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 30'000));
     EXPECT_TRUE(samePixels(source.grabArea(around, false), empty)) << "the frame is gone with the window";

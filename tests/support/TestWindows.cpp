@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QTest>
 
+#include <csignal>
+
 namespace tavero::test {
 
 PictureWindow::PictureWindow(QImage picture, const QRect& geometry) : picture_(std::move(picture)) {
@@ -14,7 +16,7 @@ PictureWindow::PictureWindow(QImage picture, const QRect& geometry) : picture_(s
 
 bool PictureWindow::showAndWait() {
     show();
-    return QTest::qWaitForWindowExposed(this, 5000);
+    return QTest::qWaitForWindowExposed(this, 20'000);
 }
 
 void PictureWindow::paintEvent(QPaintEvent*) {
@@ -40,7 +42,7 @@ bool ForeignWindow::start() {
                    {QString::number(place_.x()), QString::number(place_.y()), QString::number(place_.width()),
                     QString::number(place_.height()), QString::number(seed_), title_});
     if (!process_.waitForStarted(5000)) return false;
-    return QTest::qWaitFor([&] { return process_.canReadLine() && process_.readLine().startsWith("ready"); }, 10000);
+    return QTest::qWaitFor([&] { return process_.canReadLine() && process_.readLine().startsWith("ready"); }, 30'000);
 }
 
 QImage ForeignWindow::picture() const { return fixtures::noise(place_.width(), place_.height(), seed_); }
@@ -61,5 +63,11 @@ QImage grabUntil(const std::function<QImage()>& grab, const QImage& expected, in
     }
     return image;
 }
+
+StoppedProgram::StoppedProgram(qint64 processID) : processID_(processID) { ::kill(pid_t(processID_), SIGSTOP); }
+
+StoppedProgram::~StoppedProgram() { resume(); }
+
+void StoppedProgram::resume() { ::kill(pid_t(processID_), SIGCONT); }
 
 }  // namespace tavero::test

@@ -43,11 +43,26 @@ private:
     QProcess process_;
 };
 
+// Another program stopped until resume() or until this goes: its windows
+// draw nothing meanwhile, as a busy or hung program's.
+class StoppedProgram {
+public:
+    explicit StoppedProgram(qint64 processID);
+    ~StoppedProgram();
+    StoppedProgram(const StoppedProgram&) = delete;
+    StoppedProgram& operator=(const StoppedProgram&) = delete;
+
+    void resume();
+
+private:
+    qint64 processID_;
+};
+
 // Whether two images have the same pixels, whatever their formats.
 bool samePixels(const QImage& a, const QImage& b);
 
 // Runs `grab` until its image shows `expected` (the screen catches up with
 // the windows asynchronously); returns the last image.
-QImage grabUntil(const std::function<QImage()>& grab, const QImage& expected, int timeoutMs = 5000);
+QImage grabUntil(const std::function<QImage()>& grab, const QImage& expected, int timeoutMs = 20'000);
 
 }  // namespace tavero::test

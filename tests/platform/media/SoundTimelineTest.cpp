@@ -200,6 +200,33 @@ TEST(SoundRecorderTest, WaitsForSoundThatComesLate) {
     recorder.finish(1.5);
 }
 
+TEST(SoundRecorderTest, SoundCapturedJustBeforeTheEndIsKeptWhenItComesAfterTheEndWasAsked) {
+    // The microphone's sound comes a while after it was captured (seconds
+    // at the stream's start): what it captured just before the part ended
+    // arrives once the part is finishing.
+    test::ScriptedSound capture;
+    Tracks written;
+    SoundRecorder recorder({{SoundInput::system, SoundInput::microphone}}, written.writer(), [](const QString&) {},
+                           capture.opener());
+    const MonotonicTime zero = std::chrono::steady_clock::now() - 3s;
+    recorder.setOrigin(zero);
+    deliverTone(capture, SoundInput::system, 440, zero, 1.0);
+    deliverTone(capture, SoundInput::microphone, 1000, zero, 0.8);
+    std::thread late([&] {
+        std::this_thread::sleep_for(100ms);
+        deliverTone(capture, SoundInput::microphone, 1000, zero, 0.2, 0.8);
+    });
+    recorder.finish(1.0);
+    late.join();
+
+    std::lock_guard guard(written.lock);
+    ASSERT_EQ(written.samples[0].size(), size_t(2 * rate));
+    const std::vector<float> left = leftChannel(written.samples[0]);
+    const std::vector<float> last(left.begin() + qint64(0.82 * rate), left.begin() + qint64(0.98 * rate));
+    EXPECT_NEAR(test::toneAmplitude(last, rate, 1000), 0.4, 0.03) << "the microphone up to the end";
+    EXPECT_NEAR(test::toneAmplitude(last, rate, 440), 0.4, 0.03);
+}
+
 TEST(SoundRecorderTest, KeepsOnlyTheNewestSoundWhileItsThreadIsStuck) {
     // The first write hangs until released, as on a stalled disk.
     std::mutex lock;

@@ -22,7 +22,7 @@ using tavero::test::WorkspaceTest;
 
 namespace {
 
-constexpr int waitMs = 10'000;
+constexpr int waitMs = 30'000;
 
 bool waitUntilPlayable(MoviePlayer& player) {
     return QTest::qWaitFor([&] { return player.playback() && player.playback()->playable(); }, waitMs);
