@@ -15,10 +15,14 @@
 # compare with that benchmark. A case ending in ":still" shows one picture,
 # and the pointer rests. How many different pictures a second the screen
 # shows is read first (a corner grabbed for 3 s). Then:
-#   1. ffmpeg -f x11grab records the display with the computer's sound:
-#      libx264 ultrafast, CRF 20, tune zerolatency, no B-frames, a keyframe
-#      a second, AAC, fragmented MP4, the pointer drawn (the program's
-#      settings: platform/media's PictureEncoder and PartWriter);
+#   1. ffmpeg -f x11grab records the display: libx264 ultrafast, CRF 20,
+#      tune zerolatency, no B-frames, a keyframe a second, fragmented MP4,
+#      the pointer drawn (the program's settings: platform/media's
+#      PictureEncoder and PartWriter). Without the sound: given the sound
+#      server as a second input, ffmpeg reads its inputs in turn and the
+#      screen waits behind the sound, so its file held about 10 different
+#      pictures a second of the content's 30, and its encoder did a third
+#      of the work;
 #   2. the program records it: Ctrl+Shift+8, "全屏" and "开始录制" pressed
 #      through AT-SPI, the countdown, the control bar and border shown over
 #      the content, the computer's sound on (the default), Ctrl+Shift+8 to
@@ -27,7 +31,8 @@
 # after its file began: CPU per second of video (utime + stime of the whole
 # process, from /proc), its peak resident memory over the span (VmHWM, reset
 # at the span's start) and minor page faults per second; then pictures per
-# second in its file (ffprobe) and the pictures the file lacks against 30 a
+# second in its file (ffprobe), how many of them differ from the one before
+# (FFmpeg's mpdecimate at a fine threshold), and the pictures the file lacks against 30 a
 # second (for changing content only: on a still screen the program writes a
 # picture a second by design), with the program's own count of pictures its
 # encoder queue dropped. Prints one table, with ranges over the runs, the
@@ -53,14 +58,16 @@ measure_span() {
     'BEGIN { seconds = ended - started; printf "%.3f %.0f %.1f", ticks / hz / seconds, peak / 1024, faults / seconds }'
 }
 
-# "pictures_per_s lacking" of a file.
+# "pictures_per_s different_per_s lacking" of a file.
 pictures_in() {
-  local file=$1 pictures duration
+  local file=$1 pictures different duration
   pictures=$(ffprobe -v error -select_streams v:0 -count_packets -show_entries stream=nb_read_packets -of csv=p=0 "$file")
+  different=$(ffmpeg -nostats -nostdin -i "$file" -an -vf mpdecimate=hi=200:lo=64:frac=0.001 -f null - 2>&1 |
+    sed -n 's/.*frame= *\([0-9]*\).*/\1/p' | tail -n 1)
   duration=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$file")
-  awk -v pictures="$pictures" -v duration="$duration" 'BEGIN {
+  awk -v pictures="$pictures" -v different="$different" -v duration="$duration" 'BEGIN {
     lacking = int(duration * 30 + 0.5) - pictures
-    printf "%.1f %d", pictures / duration, lacking < 0 ? 0 : lacking }'
+    printf "%.1f %.1f %d", pictures / duration, different / duration, lacking < 0 ? 0 : lacking }'
 }
 
 # Different pictures a second in the screen's top left corner over 3 s.
@@ -72,8 +79,7 @@ content_rate() {
 record_with_ffmpeg() {
   local size=$1 file=$session_home/ffmpeg.mp4 pid measured
   ffmpeg -hide_banner -loglevel error -nostdin -y -f x11grab -framerate 30 -draw_mouse 1 -video_size "$size" \
-    -i "$DISPLAY+0,0" -f pulse -i test_sink.monitor -c:v libx264 -preset ultrafast -tune zerolatency -crf 20 \
-    -bf 0 -g 30 -pix_fmt yuv420p -c:a aac -ar 48000 -ac 2 \
+    -i "$DISPLAY+0,0" -c:v libx264 -preset ultrafast -tune zerolatency -crf 20 -bf 0 -g 30 -pix_fmt yuv420p \
     -movflags +frag_keyframe+empty_moov+default_base_moof "$file" &
   pid=$!
   wait_for test -s "$file"
@@ -81,8 +87,8 @@ record_with_ffmpeg() {
   kill -INT "$pid"
   wait "$pid" || true
   read -r cpu peak faults <<<"$measured"
-  read -r rate lacking <<<"$(pictures_in "$file")"
-  echo "ffmpeg $cpu $rate $lacking - $peak $faults"
+  read -r rate different lacking <<<"$(pictures_in "$file")"
+  echo "ffmpeg $cpu $rate $different $lacking - $peak $faults"
 }
 
 # The pictures dropped by the encoder queue, as the program logs them when
@@ -100,8 +106,8 @@ record_with_program() {
   stop_take
   [[ $(picture_size "$(newest_video)") == "$size" ]] || fail "the take did not record the whole display"
   read -r cpu peak faults <<<"$measured"
-  read -r rate lacking <<<"$(pictures_in "$(newest_video)")"
-  echo "program $cpu $rate $lacking $(own_dropped) $peak $faults"
+  read -r rate different lacking <<<"$(pictures_in "$(newest_video)")"
+  echo "program $cpu $rate $different $lacking $(own_dropped) $peak $faults"
 }
 
 fail() {
@@ -156,19 +162,19 @@ column_range() {
 print_table() {
   local results=$1 case recorder column row
   echo
-  echo "| case | recorder | content pictures/s | CPU per video second (cores) | pictures/s in the file | pictures lacking against 30/s | dropped by the encoder queue | peak RSS (MiB) | minor faults/s |"
-  echo "|---|---|---|---|---|---|---|---|---|"
+  echo "| case | recorder | content pictures/s | CPU per video second (cores) | pictures/s in the file | different pictures/s in the file | pictures lacking against 30/s | dropped by the encoder queue | peak RSS (MiB) | minor faults/s |"
+  echo "|---|---|---|---|---|---|---|---|---|---|"
   for case in $cases; do
     for recorder in program ffmpeg; do
-      row="| $case | $recorder | $(column_range "$results" "$case" "$recorder" 9)"
-      for column in 3 4 5 6 7 8; do
-        if [[ $column == 5 && $case == *:still ]]; then row+=" | —"; continue; fi
+      row="| $case | $recorder | $(column_range "$results" "$case" "$recorder" 10)"
+      for column in 3 4 5 6 7 8 9; do
+        if [[ $column == 6 && $case == *:still ]]; then row+=" | —"; continue; fi
         row+=" | $(column_range "$results" "$case" "$recorder" "$column")"
       done
       echo "$row |"
     done
     echo "| $case | program ÷ ffmpeg | | $(awk -v c="$case" '$1 == c && $2 == "program" { p[++n] = $3 } $1 == c && $2 == "ffmpeg" { f[++m] = $3 }
-      END { for (i = 1; i <= n && i <= m; i++) if (f[i] > 0) printf "%.2f\n", p[i] / f[i] }' "$results" | range)× | | | | | |"
+      END { for (i = 1; i <= n && i <= m; i++) if (f[i] > 0) printf "%.2f\n", p[i] / f[i] }' "$results" | range)× | | | | | | |"
   done
 }
 
