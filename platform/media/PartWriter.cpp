@@ -68,6 +68,20 @@ struct PartWriter::State {
         mux(packet, encoder, video);
     }
 
+    // Codes one picture through `encode` at `seconds`; false when it is not
+    // later than the previous one.
+    template <typename Encode>
+    bool writePicture(double seconds, const Encode& encode) {
+        const int64_t pts = std::llround(seconds * PictureEncoder::timeBase.den / PictureEncoder::timeBase.num);
+        if (!std::isfinite(seconds) || (lastPts && pts <= *lastPts)) return false;
+        const bool keyframe = !lastKeyframe || seconds - *lastKeyframe >= keyframeInterval - frameSeconds / 2;
+        if (keyframe) lastKeyframe = seconds;
+        lastPts = pts;
+        encode(pts, keyframe, [&](AVPacket* packet) { muxPicture(packet); });
+        written = seconds + frameSeconds;
+        return true;
+    }
+
     OutputContext output;
     PictureEncoder pictures;
     std::vector<std::unique_ptr<SoundEncoder>> sounds;
@@ -90,15 +104,15 @@ PartWriter::~PartWriter() = default;
 QSize PartWriter::size() const { return state_->size; }
 
 bool PartWriter::writePicture(const QImage& picture, double seconds) {
-    State& s = *state_;
-    const int64_t pts = std::llround(seconds * PictureEncoder::timeBase.den / PictureEncoder::timeBase.num);
-    if (!std::isfinite(seconds) || (s.lastPts && pts <= *s.lastPts)) return false;
-    const bool keyframe = !s.lastKeyframe || seconds - *s.lastKeyframe >= keyframeInterval - frameSeconds / 2;
-    if (keyframe) s.lastKeyframe = seconds;
-    s.lastPts = pts;
-    s.pictures.encode(picture, pts, keyframe, [&](AVPacket* packet) { s.muxPicture(packet); });
-    s.written = seconds + frameSeconds;
-    return true;
+    return state_->writePicture(seconds, [&](int64_t pts, bool keyframe, const PictureEncoder::Ready& ready) {
+        state_->pictures.encode(picture, pts, keyframe, ready);
+    });
+}
+
+bool PartWriter::writePicture(const AVFrame& picture, double seconds) {
+    return state_->writePicture(seconds, [&](int64_t pts, bool keyframe, const PictureEncoder::Ready& ready) {
+        state_->pictures.encode(picture, pts, keyframe, ready);
+    });
 }
 
 void PartWriter::writeSound(int track, const float* samples, int frames) {

@@ -7,6 +7,8 @@
 
 #include <memory>
 
+struct AVFrame;
+
 namespace tavero::media {
 
 struct PartFormat {
@@ -39,6 +41,8 @@ public:
     // one that is not later than the previous one is left out (false). A
     // picture of another size is fitted in, its aspect kept. Throws MediaError.
     bool writePicture(const QImage& picture, double seconds);
+    // The same for a picture converted by a PictureConverter of size().
+    bool writePicture(const AVFrame& picture, double seconds);
     // Samples of track `track` following its previous ones from time zero
     // on, interleaved stereo floats. Throws MediaError.
     void writeSound(int track, const float* samples, int frames);

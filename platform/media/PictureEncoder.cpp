@@ -4,9 +4,6 @@
 #include "platform/media/MediaError.h"
 #include "platform/media/PacketMemory.h"
 
-#include <libyuv/convert_from_argb.h>
-#include <libyuv/scale_argb.h>
-
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -35,15 +32,10 @@ std::string workersName(const char* encoder) {
     return "tavero-" + name;
 }
 
-bool convertible(QImage::Format format) {
-    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
-           format == QImage::Format_ARGB32_Premultiplied;
-}
-
 }  // namespace
 
 PictureEncoder::PictureEncoder(QSize size, bool globalHeader, const PictureCoding& coding)
-    : packetMemory_(std::make_shared<ReusedMemory>(keptPackets)), frame_(makeFrame()), packet_(makePacket()) {
+    : packetMemory_(std::make_shared<ReusedMemory>(keptPackets)), packet_(makePacket()), converter_(size) {
     const AVCodec* codec = avcodec_find_encoder_by_name(coding.encoder);
     if (!codec) throw MediaError("avcodec_find_encoder_by_name", AVERROR_ENCODER_NOT_FOUND);
     encoder_ = makeCodecContext(codec);
@@ -83,37 +75,12 @@ PictureEncoder::PictureEncoder(QSize size, bool globalHeader, const PictureCodin
     }
     check(opened, "avcodec_open2");
 
-    frame_->format = encoder_->pix_fmt;
-    frame_->width = size.width();
-    frame_->height = size.height();
-    frame_->color_range = AVCOL_RANGE_MPEG;
-    frame_->colorspace = AVCOL_SPC_SMPTE170M;
-    check(av_frame_get_buffer(frame_.get(), 0), "av_frame_get_buffer");
-}
-
-const QImage& PictureEncoder::fitted(const QImage& picture) {
-    const QSize size(encoder_->width, encoder_->height);
-    if (picture.size() == size && convertible(picture.format())) return picture;
-    const QImage source = convertible(picture.format()) ? picture : picture.convertToFormat(QImage::Format_RGB32);
-    if (canvas_.size() != size) canvas_ = QImage(size, QImage::Format_RGB32);
-    canvas_.fill(Qt::black);
-    const QSize inside = source.size().scaled(size, Qt::KeepAspectRatio).boundedTo(size);
-    if (inside.isEmpty()) return canvas_;
-    const QPoint at((size.width() - inside.width()) / 2, (size.height() - inside.height()) / 2);
-    libyuv::ARGBScale(source.constBits(), int(source.bytesPerLine()), source.width(), source.height(),
-                      canvas_.scanLine(at.y()) + at.x() * 4, int(canvas_.bytesPerLine()), inside.width(),
-                      inside.height(), libyuv::kFilterBilinear);
-    return canvas_;
+    frame_ = converter_.makeFrame();
 }
 
 void PictureEncoder::encode(const QImage& picture, int64_t pts, bool keyframe,
-                            const std::function<void(AVPacket*)>& ready) {
-    const QImage& source = fitted(picture);
-    check(av_frame_make_writable(frame_.get()), "av_frame_make_writable");
-    if (libyuv::ARGBToI420(source.constBits(), int(source.bytesPerLine()), frame_->data[0], frame_->linesize[0],
-                           frame_->data[1], frame_->linesize[1], frame_->data[2], frame_->linesize[2],
-                           encoder_->width, encoder_->height) != 0)
-        throw MediaError("ARGBToI420", AVERROR(EINVAL));
+                            const Ready& ready) {
+    converter_.convert(picture, *frame_);
     frame_->pts = pts;
     frame_->pict_type = keyframe ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
     check(avcodec_send_frame(encoder_.get(), frame_.get()), "avcodec_send_frame");
@@ -127,23 +94,24 @@ bool PictureEncoder::takesAsIs(const AVFrame& picture) const {
            picture.height == encoder_->height && tagged601 && picture.color_range != AVCOL_RANGE_JPEG;
 }
 
-void PictureEncoder::encode(const AVFrame& picture, int64_t pts, const std::function<void(AVPacket*)>& ready) {
+void PictureEncoder::encode(const AVFrame& picture, int64_t pts, bool keyframe,
+                            const Ready& ready) {
     const Frame shared = makeFrame();
     check(av_frame_ref(shared.get(), &picture), "av_frame_ref");
     shared->pts = pts;
-    shared->pict_type = AV_PICTURE_TYPE_NONE;
+    shared->pict_type = keyframe ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
     shared->colorspace = AVCOL_SPC_SMPTE170M;
     shared->color_range = AVCOL_RANGE_MPEG;
     check(avcodec_send_frame(encoder_.get(), shared.get()), "avcodec_send_frame");
     drain(ready);
 }
 
-void PictureEncoder::flush(const std::function<void(AVPacket*)>& ready) {
+void PictureEncoder::flush(const Ready& ready) {
     check(avcodec_send_frame(encoder_.get(), nullptr), "avcodec_send_frame");
     drain(ready);
 }
 
-void PictureEncoder::drain(const std::function<void(AVPacket*)>& ready) {
+void PictureEncoder::drain(const Ready& ready) {
     for (;;) {
         const int result = avcodec_receive_packet(encoder_.get(), packet_.get());
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ReusedMemory.h"
+#include "platform/media/PictureConverter.h"
 #include "platform/media/MediaHandles.h"
 
 #include <QImage>
@@ -41,6 +42,8 @@ class PictureEncoder {
 public:
     // The live pictures of a recording's parts carry their own time in these steps.
     static constexpr AVRational timeBase = PictureCoding{}.timeBase;
+    // Takes over each coded packet handed to it.
+    using Ready = std::function<void(AVPacket*)>;
 
     // `size` is even in both directions. Throws MediaError.
     PictureEncoder(QSize size, bool globalHeader, const PictureCoding& coding = {});
@@ -51,25 +54,28 @@ public:
     // is fitted in, its aspect kept, on black) shown from `pts` on, a
     // keyframe when asked. Every packet ready is handed to `ready`, which
     // takes it over. Throws MediaError.
-    void encode(const QImage& picture, int64_t pts, bool keyframe, const std::function<void(AVPacket*)>& ready);
+    void encode(const QImage& picture, int64_t pts, bool keyframe, const Ready& ready);
     // Whether a decoded picture can be coded as it is, with no conversion:
     // 4:2:0 of the encoder's size, in the matrix and range we tag.
     bool takesAsIs(const AVFrame& picture) const;
-    // Encodes a decoded picture that takesAsIs(), shown from `pts` on.
-    void encode(const AVFrame& picture, int64_t pts, const std::function<void(AVPacket*)>& ready);
+    // Encodes a picture that takesAsIs() (decoded, or converted by a
+    // PictureConverter of the encoder's size), shown from `pts` on, a
+    // keyframe when asked. The picture's memory is shared with the encoder,
+    // not copied; PictureConverter::convert() waits for nothing and copies
+    // nothing when it reuses it after this call.
+    void encode(const AVFrame& picture, int64_t pts, bool keyframe, const Ready& ready);
     // Hands over the packets the encoder still holds.
-    void flush(const std::function<void(AVPacket*)>& ready);
+    void flush(const Ready& ready);
 
 private:
-    const QImage& fitted(const QImage& picture);
-    void drain(const std::function<void(AVPacket*)>& ready);
+    void drain(const Ready& ready);
 
     // Before the encoder, which refers to it.
     std::shared_ptr<ReusedMemory> packetMemory_;
     CodecContext encoder_;
-    Frame frame_;
     Packet packet_;
-    QImage canvas_;
+    PictureConverter converter_;
+    Frame frame_;
 };
 
 }  // namespace tavero::media

@@ -274,7 +274,7 @@ struct VideoStretch::State {
     void encode(const AVFrame& picture, int64_t pts) {
         const auto ready = [&](AVPacket* coded) { mux(coded); };
         if (pictures->takesAsIs(picture))
-            pictures->encode(picture, pts, ready);
+            pictures->encode(picture, pts, false, ready);
         else
             pictures->encode(toRgb(picture), pts, false, ready);
     }

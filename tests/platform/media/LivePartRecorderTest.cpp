@@ -231,8 +231,9 @@ TEST_F(LivePartRecorderTest, AStuckEncoderDropsTheNewestPicturesAndTheQueueStays
 
     EXPECT_GT(report.dropped, 0);
     EXPECT_EQ(report.pictures + report.dropped, qint64(script.grabTimes().size()));
-    // Three queued, one being encoded, one just grabbed.
-    EXPECT_LE(script.mostAlive(), 5);
+    // Each picture is converted and let go as it is grabbed: however far the
+    // encoder falls behind, no screen buffer waits for it.
+    EXPECT_EQ(script.mostAlive(), 1);
     EXPECT_TRUE(reports.failed().isEmpty());
     const QString copy = dir.file(QStringLiteral("copy.mp4"));
     QFile written(copy);
