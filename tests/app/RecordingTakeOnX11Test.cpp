@@ -10,7 +10,9 @@
 #include "platform/PointerSource.h"
 #include "platform/ShortSounds.h"
 #include "platform/SyntheticKeyboard.h"
+#include "platform/X11Connection.h"
 #include "platform/X11ScreenSource.h"
+#include "platform/X11Windows.h"
 #include "recording/RecordedVideoValidation.h"
 #include "recording/RecordingDiskSpace.h"
 #include "recording_ui/RecordingOverlayWindows.h"
@@ -181,6 +183,13 @@ TEST_F(RecordingTakeOnX11Test, StartedPausedResumedAndStoppedATakeIsSavedListedA
     OwnPanel panel;
     panel.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    // Openbox keeps a frameless window that fills the screen, as the page
+    // does, above every other while nothing else on the screen has the
+    // focus, panels that stay on top included: the panel takes the focus, as
+    // a click would give it, or a busy machine may leave it with the page.
+    x11::Connection connection;
+    x11::activateProcess(connection, QCoreApplication::applicationPid());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel, 20'000));
     const QRect panelArea = panel.geometry();
     ASSERT_TRUE(QTest::qWaitFor([&] { return panelShare(screen->grabArea(screenRect, false), panelArea) > 0.9; }, 20'000))
         << "the panel is on the screen";
