@@ -1,4 +1,5 @@
 #include "platform/media/PartWriter.h"
+#include "platform/media/PictureConverter.h"
 #include "platform/media/PlayableVideo.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/Pictures.h"
@@ -157,6 +158,36 @@ TEST_F(PartWriterTest, FitsAPictureOfAnotherSizeOnBlack) {
     EXPECT_LT(qGray(decoded.pixel(160, 20)), 20);
     EXPECT_GT(qGray(decoded.pixel(160, 120)), 235);
     EXPECT_LT(qGray(decoded.pixel(160, 220)), 20);
+}
+
+TEST_F(PartWriterTest, OneConvertedFrameReusedForEveryPictureKeepsEachPictureAsItWas) {
+    // As a live recorder does: each picture converted into the frame the one
+    // before was written from, a tall one fitted in on black.
+    const QList<QColor> colours{Qt::red, Qt::green, Qt::blue, Qt::white};
+    {
+        PartWriter writer(path, {QSize(320, 240), {}});
+        PictureConverter converter(writer.size());
+        const media::Frame frame = converter.makeFrame();
+        for (qsizetype index = 0; index < colours.size(); ++index) {
+            QImage picture(index == 3 ? QSize(160, 240) : QSize(320, 240), QImage::Format_RGB32);
+            picture.fill(colours[index]);
+            converter.convert(picture, *frame);
+            ASSERT_TRUE(writer.writePicture(*frame, index / 30.0));
+        }
+        writer.finish();
+    }
+    const QList<QImage> decoded = test::decodePictures(path);
+    ASSERT_EQ(decoded.size(), colours.size());
+    for (qsizetype index = 0; index < 3; ++index) {
+        const QColor centre = decoded[index].pixelColor(160, 120);
+        EXPECT_NEAR(centre.red(), colours[index].red(), 12) << index;
+        EXPECT_NEAR(centre.green(), colours[index].green(), 12) << index;
+        EXPECT_NEAR(centre.blue(), colours[index].blue(), 12) << index;
+    }
+    // Half as wide, centred: black on either side.
+    EXPECT_LT(qGray(decoded[3].pixel(20, 120)), 20);
+    EXPECT_GT(qGray(decoded[3].pixel(160, 120)), 235);
+    EXPECT_LT(qGray(decoded[3].pixel(300, 120)), 20);
 }
 
 }  // namespace
