@@ -309,7 +309,8 @@ private:
     void fileRead(const QString& path, bool append, bool horizontal, Result<OpenedFile> file);
     void videoChecked(const QString& path, const Result<Done>& readable);
     void gifExported(const Result<QString>& file);
-    void videoTrimmed(const Result<QString>& file);
+    void videoTrimmed(const QString& source, const Result<QString>& file);
+    void trimListed(const QString& source, const QString& trimmed, const Result<CaptureRecord>& record);
 
     std::unique_ptr<ShotDocument> document_;
     std::unique_ptr<CaptureCoordinator> capture_;

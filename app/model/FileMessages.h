@@ -29,5 +29,8 @@ inline QString appendBeside() { return QStringLiteral("把另一张图片接在�
 // The video workspace's exports.
 inline QString exportingGif() { return QStringLiteral("正在导出 GIF…"); }
 inline QString gifSaved(const QString& fileName) { return QStringLiteral("GIF 已保存：") + fileName; }
+// The trimmed clip was written but could not be listed, for `reason`, and
+// was removed again.
+inline QString trimNotListed(const QString& reason) { return reason + QStringLiteral("裁剪的片段未能列入历史，已删除。"); }
 
 }  // namespace tavero::FileMessages
