@@ -244,6 +244,9 @@ public:
     void exportGIF();
     // `start` and `end` in seconds.
     void trimVideo(double start, double end);
+    // Shows another version of the shown recording, its raw or its finished
+    // video, saying as opening does when it has no picture to show.
+    void switchVideo(const QString& path);
 
 signals:
     void historyChanged();
@@ -307,6 +310,7 @@ private:
     QString openPanelDirectory() const;
     void openVideo(const QString& path);
     void fileRead(const QString& path, bool append, bool horizontal, Result<OpenedFile> file);
+    void checkVideo(const QString& path);
     void videoChecked(const QString& path, const Result<Done>& readable);
     void gifExported(const Result<QString>& file);
     void videoTrimmed(const QString& source, const Result<QString>& file);

@@ -83,6 +83,15 @@ void AppModel::openVideo(const QString& path) {
     studio().loadProject(path);
     setBusy(false);
     invoke(showWindow_);
+    checkVideo(path);
+}
+
+void AppModel::switchVideo(const QString& path) {
+    setVideoURL(path);
+    checkVideo(path);
+}
+
+void AppModel::checkVideo(const QString& path) {
     QPointer<AppModel> self(this);
     videoExports_.check(path, [self, path](Result<Done> readable) {
         if (self) self->videoChecked(path, readable);
