@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/AccessiblePopups.h"
 #include "app/AppDelegate.h"
 #include "app/Appearance.h"
 #include "app/CommandLine.h"
@@ -97,6 +98,7 @@ int runApplication(int argc, char** argv) {
     const int end = CommandLine::optionCount(argc, argv);
     int optionCount = end;
     chooseMediaBackend();
+    listPopupsForScreenReaders();
     QApplication application(optionCount, argv);
     nameApplication();
     const CommandLine commandLine = programArguments(optionCount, argv, end, argc);
