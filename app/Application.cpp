@@ -56,6 +56,14 @@ CommandLine programArguments(int optionCount, char** argv, int end, int argc) {
     return commandLine;
 }
 
+// The running program did not confirm this start: the files did not reach it.
+int saySecondStartNotTaken(const QStringList& files) {
+    std::fputs(files.isEmpty() ? "岚帧 Tavero 已在运行，但没有回应这次启动。\n"
+                               : "岚帧 Tavero 已在运行，但没有接收要打开的文件。\n",
+               stderr);
+    return EXIT_FAILURE;
+}
+
 void nameApplication() {
     QCoreApplication::setOrganizationName(AppBrand::englishName);
     QCoreApplication::setApplicationName(AppBrand::englishName);
@@ -104,7 +112,11 @@ int runApplication(int argc, char** argv) {
     const CommandLine commandLine = programArguments(optionCount, argv, end, argc);
     const QStringList& files = commandLine.files;
     SingleInstance instance;
-    if (instance.handOver(files)) return EXIT_SUCCESS;
+    switch (instance.handOver(files)) {
+    case SingleInstance::HandOver::delivered: return EXIT_SUCCESS;
+    case SingleInstance::HandOver::notConfirmed: return saySecondStartNotTaken(files);
+    case SingleInstance::HandOver::noProgram: break;
+    }
     instance.listen();
 
     applyAppearance(application);

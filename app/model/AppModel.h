@@ -337,6 +337,9 @@ private:
     // Said in the status line until the answer of the save that set the
     // unreadable manifest aside repeats it after its own words.
     QString keptAsideNote_;
+    // What the status line says of the shown video alone (its GIF was
+    // saved), taken back once another video is shown, or none.
+    std::optional<QString> videoNote_;
     std::optional<QString> error_;
     bool busy_ = false;
     QString ocrText_;

@@ -67,6 +67,8 @@ void AppModel::open(const QString& path, bool append, bool horizontal) {
     if (OpenedFile::isVideo(path)) return openVideo(path);
     const QString fallback = isProjectFile(path) ? library::messages::unreadableProject()
                                                  : ImageOps::messages::unreadable();
+    // A large file takes a while to read or to refuse.
+    setStatus(FileMessages::opening(QFileInfo(path).fileName()));
     runThenDeliver(
         this, [path] { return OpenedFile::read(path); },
         [this, path, append, horizontal](Result<OpenedFile> file) {

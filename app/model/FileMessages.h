@@ -7,6 +7,7 @@
 // compare against them.
 namespace tavero::FileMessages {
 
+inline QString opening(const QString& fileName) { return QStringLiteral("正在打开：") + fileName + QStringLiteral("…"); }
 inline QString opened(const QString& fileName) { return QStringLiteral("已打开：") + fileName; }
 inline QString pasted() { return QStringLiteral("已从剪贴板打开。"); }
 inline QString nothingToPaste() { return QStringLiteral("剪贴板中没有图片。"); }

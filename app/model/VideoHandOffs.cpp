@@ -29,11 +29,13 @@ void AppModel::exportGIF() {
     });
 }
 
-// The GIF stays out of the history.
+// The GIF stays out of the history; the note names it only while its video
+// is shown.
 void AppModel::gifExported(const Result<QString>& file) {
     setBusy(false);
     if (!file) return fail(file.error());
     setStatus(FileMessages::gifSaved(QFileInfo(file.value()).fileName()));
+    videoNote_ = status_;
 }
 
 void AppModel::trimVideo(double start, double end) {

@@ -108,6 +108,31 @@ TEST(VideoHandOffsTest, AGifIsNamedInTheLibraryAndStaysOutOfTheHistory) {
     EXPECT_FALSE(model.busy());
 }
 
+// "GIF 已保存：…" speaks of the video shown: it gives way once another video
+// is opened, or the video is left, and any later status stays.
+TEST(VideoHandOffsTest, TheGifNoteGoesWithItsVideo) {
+    VideoHarness harness;
+    AppModel& model = harness.model();
+    model.setVideoURL(harness.video);
+    model.exportGIF();
+    harness.exports.succeed();
+    ASSERT_TRUE(model.status().startsWith(QStringLiteral("GIF 已保存：")));
+    model.open(harness.home.path() + QStringLiteral("/另一段.mp4"));
+    EXPECT_EQ(model.status(), QStringLiteral("已打开：另一段.mp4"));
+
+    model.exportGIF();
+    harness.exports.succeed();
+    model.setVideoURL(std::nullopt);
+    EXPECT_EQ(model.status(), QStringLiteral("准备好了。截图和编辑都在本机完成。"));
+
+    model.setVideoURL(harness.video);
+    model.exportGIF();
+    harness.exports.succeed();
+    model.setStatus(QStringLiteral("已保存 3.9 秒原片。"));
+    model.setVideoURL(harness.home.path() + QStringLiteral("/第三段.mp4"));
+    EXPECT_EQ(model.status(), QStringLiteral("已保存 3.9 秒原片。")) << "a status set since is not the GIF's";
+}
+
 TEST(VideoHandOffsTest, ATrimmedCopyIsShownAndHeadsTheHistoryAndAFailedOneChangesNothing) {
     VideoHarness harness;
     AppModel& model = harness.model();
