@@ -11,7 +11,6 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QRasterWindow>
 #include <QTest>
 
 #include <future>
@@ -25,42 +24,7 @@ using namespace std::chrono_literals;
 namespace {
 
 const QRect screenRect(0, 0, 1920, 1080);
-
-// A frameless window showing a picture at 1:1; ours when `floating`: on top,
-// never focused, cut to `shape` when one is given.
-class Canvas : public QRasterWindow {
-public:
-    Canvas(QImage picture, const QRect& place, bool floating = false, const QRegion& shape = {})
-        : picture_(std::move(picture)) {
-        setFlags(floating ? Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                                Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint
-                          : Qt::Window | Qt::FramelessWindowHint);
-        setGeometry(place);
-        if (!shape.isEmpty()) setMask(shape);
-    }
-    bool showAndWait() {
-        show();
-        return QTest::qWaitForWindowExposed(this, 5000);
-    }
-    // Draws `pixels` at `at`, repainting only there.
-    void drawAt(QPoint at, const QImage& pixels) {
-        QPainter(&picture_).drawImage(at, pixels);
-        update(QRect(at, pixels.size()));
-    }
-    const QImage& picture() const { return picture_; }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(QPoint(0, 0), picture_); }
-
-private:
-    QImage picture_;
-};
-
-QImage solid(QSize size, const QColor& colour) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
-}
+constexpr Qt::WindowFlags frameless = Qt::Window | Qt::FramelessWindowHint;
 
 // The recording border's shape: a 4-pixel line with rounded corners around
 // the whole of `size`, which makes a region of many rectangles.
@@ -132,13 +96,13 @@ protected:
     X11ScreenSource screen;
     // Another program's page under the whole screen, and a window of it
     // across the top of the ring.
-    Canvas page{fixtures::noise(screenRect.width(), screenRect.height(), 21), screenRect};
-    Canvas dialog{fixtures::noise(300, 100, 22), QRect(800, 0, 300, 100)};
+    test::PictureWindow page{fixtures::noise(screenRect.width(), screenRect.height(), 21), screenRect, frameless};
+    test::PictureWindow dialog{fixtures::noise(300, 100, 22), QRect(800, 0, 300, 100), frameless};
     // Ours: the border and a control bar large enough to pass through shared memory.
     const QRegion border = ring(screenRect.size());
-    Canvas ringWindow{solid(screenRect.size(), Qt::red), screenRect, true, border};
+    test::FloatingWindow ringWindow{fixtures::solid(screenRect.size(), Qt::red), screenRect, border};
     const QRect barPlace{660, 900, 600, 120};
-    Canvas bar{solid(barPlace.size(), Qt::magenta), barPlace, true};
+    test::FloatingWindow bar{fixtures::solid(barPlace.size(), Qt::magenta), barPlace};
     QImage beneath;
 
     void SetUp() override {
