@@ -1,8 +1,9 @@
 // Our windows taken out of grabs at the cost of what they cover, on a real X
 // server: a border ringing the whole screen and a panel over another
-// program's page. What the removal asks the server for is counted by its
-// grabber: no more pixels than our windows cover, and afterwards only what
-// the windows beneath drew again.
+// program's page. What the removal asks the server for is counted where it
+// asks, at xcb's two image requests, which this test is linked to wrap: no
+// more pixels than our windows cover, and afterwards only what the windows
+// beneath drew again.
 #include "platform/X11ImageGrabber.h"
 #include "platform/X11OwnWindowRemoval.h"
 #include "platform/X11ScreenSource.h"
@@ -13,13 +14,58 @@
 #include <QPainterPath>
 #include <QTest>
 
+#include <xcb/shm.h>
+
 #include <future>
+#include <mutex>
+#include <unordered_map>
 
 #include <gtest/gtest.h>
 
 using namespace tavero;
 using tavero::test::samePixels;
 using namespace std::chrono_literals;
+
+namespace {
+
+// Pixels asked of the server so far, by connection.
+std::mutex askedLock;
+std::unordered_map<xcb_connection_t*, qint64> asked;
+
+void countAsked(xcb_connection_t* c, uint16_t width, uint16_t height) {
+    std::lock_guard guard(askedLock);
+    asked[c] += qint64(width) * height;
+}
+
+qint64 pixelsAskedOn(xcb_connection_t* c) {
+    std::lock_guard guard(askedLock);
+    return asked[c];
+}
+
+}  // namespace
+
+extern "C" {
+
+xcb_get_image_cookie_t __real_xcb_get_image(xcb_connection_t* c, uint8_t format, xcb_drawable_t drawable, int16_t x,
+                                            int16_t y, uint16_t width, uint16_t height, uint32_t planeMask);
+xcb_shm_get_image_cookie_t __real_xcb_shm_get_image(xcb_connection_t* c, xcb_drawable_t drawable, int16_t x,
+                                                    int16_t y, uint16_t width, uint16_t height, uint32_t planeMask,
+                                                    uint8_t format, xcb_shm_seg_t segment, uint32_t offset);
+
+xcb_get_image_cookie_t __wrap_xcb_get_image(xcb_connection_t* c, uint8_t format, xcb_drawable_t drawable, int16_t x,
+                                            int16_t y, uint16_t width, uint16_t height, uint32_t planeMask) {
+    countAsked(c, width, height);
+    return __real_xcb_get_image(c, format, drawable, x, y, width, height, planeMask);
+}
+
+xcb_shm_get_image_cookie_t __wrap_xcb_shm_get_image(xcb_connection_t* c, xcb_drawable_t drawable, int16_t x,
+                                                    int16_t y, uint16_t width, uint16_t height, uint32_t planeMask,
+                                                    uint8_t format, xcb_shm_seg_t segment, uint32_t offset) {
+    countAsked(c, width, height);
+    return __real_xcb_shm_get_image(c, drawable, x, y, width, height, planeMask, format, segment, offset);
+}
+
+}  // extern "C"
 
 namespace {
 
@@ -74,9 +120,9 @@ private:
         }
         Picture picture;
         picture.image = grabber_.grab(connection_.root(), screenRect, connection_.screen()->root_depth);
-        const qint64 before = grabber_.pixelsRead();
+        const qint64 before = pixelsAskedOn(c);
         removal_.apply(picture.image, screenRect, ours_, [this](const xcb_generic_event_t& event) { offer(event); });
-        picture.read = grabber_.pixelsRead() - before;
+        picture.read = pixelsAskedOn(c) - before;
         return picture;
     }
 
