@@ -2,9 +2,7 @@
 
 #include "platform/ScreenFeed.h"
 #include "platform/X11Displays.h"
-#include "platform/X11Extensions.h"
 #include "platform/X11ImageGrabber.h"
-#include "platform/X11RepaintWait.h"
 #include "platform/X11Windows.h"
 
 #include <QPainter>
@@ -34,7 +32,12 @@ void selectStructure(xcb_connection_t* c, xcb_window_t window, bool select) {
 
 FollowedWindow::FollowedWindow(Connection& connection, ImageGrabber& grabber, xcb_window_t client, bool composite,
                                std::optional<uint8_t> damageEvent)
-    : connection_(connection), grabber_(grabber), client_(client), composite_(composite), damageEvent_(damageEvent) {
+    : connection_(connection),
+      grabber_(grabber),
+      client_(client),
+      composite_(composite),
+      damageEvent_(damageEvent),
+      repaints_(connection, damageEvent) {
     selectStructure(connection_.get(), client_, true);
     follow();
     settle();
@@ -83,14 +86,17 @@ void FollowedWindow::watch(xcb_window_t topLevel) {
     xcb_connection_t* c = connection_.get();
     topLevel_ = topLevel;
     if (topLevel_ != client_) selectStructure(c, topLevel_, true);
-    // The record is made first: a new record reports the window's visible
-    // part as drawn, which once redirected is all of it, and the first
-    // picture would not wait for what was covered.
-    if (damageEvent_) {
-        damage_ = xcb_generate_id(c);
-        xcb_damage_create(c, damage_, topLevel_, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
-    }
-    if (composite_) xcb_composite_redirect_window(c, topLevel_, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
+    repaints_.redirect(
+        [this, c] {
+            if (!damageEvent_) return QList<uint32_t>();
+            damage_ = xcb_generate_id(c);
+            xcb_damage_create(c, damage_, topLevel_, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
+            return QList<uint32_t>{damage_};
+        },
+        [this, c] {
+            if (composite_) xcb_composite_redirect_window(c, topLevel_, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
+        },
+        [this](const xcb_generic_event_t& event) { takeOwnEvent(event); });
 }
 
 // Errors for a top level already gone come back as events, which the feed
@@ -99,7 +105,10 @@ void FollowedWindow::unwatch() {
     if (topLevel_ == XCB_WINDOW_NONE) return;
     xcb_connection_t* c = connection_.get();
     freePixmap();
-    if (damage_) xcb_damage_destroy(c, damage_);
+    if (damage_) {
+        repaints_.forget(damage_);
+        xcb_damage_destroy(c, damage_);
+    }
     damage_ = 0;
     if (composite_) xcb_composite_unredirect_window(c, topLevel_, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
     if (topLevel_ != client_) selectStructure(c, topLevel_, false);
@@ -123,23 +132,30 @@ void FollowedWindow::freePixmap() {
 // Just redirected, the window shows what covered it until it has answered
 // the Expose; the first picture waits for that.
 void FollowedWindow::settle() {
-    if (!pixmap_ || !damageEvent_ || compositingManagerRuns(connection_)) return;
+    if (!pixmap_ || !damageEvent_) return;
     const QList<TopLevel> stack = topLevelStack(connection_);
     QRegion hidden = QRegion(frame_).subtracted(rootArea(connection_));
     for (qsizetype index = 0; index < stack.size(); ++index)
         if (stack[index].id == topLevel_) hidden += coveredFromAbove(stack, index) & stack[index].shape;
     if (hidden.isEmpty()) return;
-    awaitRepaints(connection_, *damageEvent_, {{damage_, hidden.translated(-origin_)}}, Clock::now() + repaintLimit,
-                  [this](const xcb_generic_event_t& event) {
-                      bool changed = false;
-                      takeEvent(event, changed);
-                  });
+    repaints_.settle({{damage_, hidden.translated(-origin_)}},
+                     [this](const xcb_generic_event_t& event) { takeOwnEvent(event); });
+}
+
+// Events read while redirecting or awaiting repaints, which the feed does
+// not see: its only others, the pointer's changes of shape, show anyway in
+// the picture being made.
+void FollowedWindow::takeOwnEvent(const xcb_generic_event_t& event) {
+    bool changed = false;
+    takeEvent(event, changed);
 }
 
 bool FollowedWindow::takeEvent(const xcb_generic_event_t& event, bool& changed) {
     const int type = event.response_type & 0x7f;
     if (damageEvent_ && type == *damageEvent_ + XCB_DAMAGE_NOTIFY) {
-        if (reinterpret_cast<const xcb_damage_notify_event_t&>(event).damage != damage_) return false;
+        const auto& notify = reinterpret_cast<const xcb_damage_notify_event_t&>(event);
+        if (notify.damage != damage_) return false;
+        repaints_.drawn(damage_, QRect(notify.area.x, notify.area.y, notify.area.width, notify.area.height));
         changed = true;
         return true;
     }
@@ -194,8 +210,18 @@ std::optional<QImage> FollowedWindow::grab() {
     if (!viewable_) return std::nullopt;
     QImage image;
     if (pixmap_) image = grabber_.grab(pixmap_, QRect(QPoint(0, 0), frame_.size()), depth_);
-    if (image.isNull()) image = visiblePixels();
+    if (image.isNull()) return visiblePixels();
+    paintUndrawn(image);
     return image;
+}
+
+// The pixmap, which holds the window with its border, keeps there what
+// covered the window when it was redirected.
+void FollowedWindow::paintUndrawn(QImage& image) const {
+    const QRegion undrawn = repaints_.undrawn(damage_).translated(origin_ - frame_.topLeft());
+    if (undrawn.isEmpty()) return;
+    QPainter painter(&image);
+    for (const QRect& rect : undrawn) painter.fillRect(rect, Qt::black);
 }
 
 // Without Composite (or a pixmap), what shows of the frame on the screen.

@@ -2,6 +2,7 @@
 
 #include "platform/Scheduler.h"
 #include "platform/X11Connection.h"
+#include "platform/X11RepaintWait.h"
 
 #include <QImage>
 #include <QRect>
@@ -16,8 +17,9 @@ class ImageGrabber;
 // level (the window manager's frame, where there is one) is redirected for
 // as long as this lives, so that what covers it never shows; its pixmap is
 // named again after each resize or map; a DAMAGE record on it and its
-// structure events tell what changed. Gone means destroyed, or unmapped by
-// its program for good: an iconified window is only hidden.
+// structure events tell what changed. What covered it when redirected shows
+// black until it draws there (RepaintWait). Gone means destroyed, or
+// unmapped by its program for good: an iconified window is only hidden.
 //
 // Uses the feed's connection on the feed's thread; the feed offers it every
 // event of the connection through takeEvent().
@@ -42,9 +44,10 @@ public:
     // Throws PictureFeed::Lost("窗口已关闭") once the window is gone.
     void checkAlive();
 
-    // The window's pixels now: its own (Composite) or else the visible ones
-    // of its frame; none while it is hidden (iconified, on another
-    // workspace). Throws Lost.
+    // The window's pixels now: its own (Composite), black where it has yet
+    // to draw what covered it when redirected, or else the visible ones of
+    // its frame; none while it is hidden (iconified, on another workspace).
+    // Throws Lost.
     std::optional<QImage> grab();
 
 private:
@@ -54,6 +57,8 @@ private:
     void namePixmap();
     void freePixmap();
     void settle();
+    void takeOwnEvent(const xcb_generic_event_t& event);
+    void paintUndrawn(QImage& image) const;
     QImage visiblePixels();
     [[noreturn]] void lose();
 
@@ -62,6 +67,7 @@ private:
     const xcb_window_t client_;
     const bool composite_;
     const std::optional<uint8_t> damageEvent_;
+    RepaintWait repaints_;
     xcb_window_t topLevel_ = XCB_WINDOW_NONE;
     uint32_t damage_ = 0;
     xcb_pixmap_t pixmap_ = XCB_PIXMAP_NONE;

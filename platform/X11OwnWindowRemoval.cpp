@@ -7,7 +7,6 @@
 #include <xcb/composite.h>
 #include <xcb/damage.h>
 
-#include <chrono>
 #include <vector>
 
 namespace tavero::x11 {
@@ -16,6 +15,7 @@ OwnWindowRemoval::OwnWindowRemoval(Connection& connection, ImageGrabber& grabber
     : connection_(connection),
       composite_(startComposite(connection)),
       damageEvent_(startDamage(connection)),
+      repaints_(connection, damageEvent_),
       beneath_(connection, grabber) {}
 
 OwnWindowRemoval::~OwnWindowRemoval() { release(); }
@@ -33,8 +33,15 @@ void OwnWindowRemoval::apply(QImage& image, const QRect& area, const QList<xcb_w
     if (redirected_) {
         watchBeneath(stack, ours);
     } else {
-        const QHash<uint32_t, QRegion> firstReports = startRedirection(stack, ours, others);
-        settle(stack, ours, firstReports, others);
+        // The records exist before the redirection, so that no repaint it
+        // brings about goes unseen.
+        repaints_.redirect(
+            [&] {
+                watchBeneath(stack, ours);
+                return watched_.keys();
+            },
+            [this] { redirect(); }, others);
+        settle(stack, ours, others);
         beneath_.invalidateAll();
     }
     QList<TopLevel> windowsBeneath;
@@ -88,7 +95,10 @@ void OwnWindowRemoval::redirect() {
 
 void OwnWindowRemoval::release() {
     xcb_connection_t* c = connection_.get();
-    for (auto record = watched_.keyBegin(); record != watched_.keyEnd(); ++record) xcb_damage_destroy(c, *record);
+    for (auto record = watched_.keyBegin(); record != watched_.keyEnd(); ++record) {
+        repaints_.forget(*record);
+        xcb_damage_destroy(c, *record);
+    }
     watched_.clear();
     beneath_.clear();
     if (!redirected_) return;
@@ -114,89 +124,47 @@ void OwnWindowRemoval::watchBeneath(const QList<TopLevel>& stack, const QList<xc
         }
         const uint32_t record = xcb_generate_id(c);
         xcb_damage_create(c, record, window.id, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
-        watched_.insert(record, {window.id, window.origin, QRegion()});
+        watched_.insert(record, {window.id, window.origin});
     }
     for (auto record = watched_.begin(); record != watched_.end();) {
         if (beneath.contains(record->window)) {
             ++record;
             continue;
         }
+        repaints_.forget(record.key());
         xcb_damage_destroy(c, record.key());
         record = watched_.erase(record);
     }
 }
 
-// The records exist before the redirection, so that no repaint it brings
-// about goes unseen. A new record first reports what its window shows at
-// that moment: what is not covered, or the whole window while another client
-// (another feed, a preview) keeps the windows redirected. Those reports are
-// read before redirecting, the server serving no other client meanwhile, so
-// they tell which pixmaps the redirection starting now makes: a copy of what
-// the screen shows, ours included, where the window is covered.
-QHash<uint32_t, QRegion> OwnWindowRemoval::startRedirection(const QList<TopLevel>& stack,
-                                                            const QList<xcb_window_t>& ours, const EventSink& others) {
-    xcb_connection_t* c = connection_.get();
-    xcb_grab_server(c);
-    watchBeneath(stack, ours);
-    const QHash<uint32_t, QRegion> firstReports = readFirstReports(others);
-    redirect();
-    xcb_ungrab_server(c);
-    xcb_flush(c);
-    return firstReports;
-}
-
-QHash<uint32_t, QRegion> OwnWindowRemoval::readFirstReports(const EventSink& others) {
-    xcb_connection_t* c = connection_.get();
-    QHash<uint32_t, QRegion> reports;
-    take(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-    while (Reply<xcb_generic_event_t> event = take(xcb_poll_for_event(c))) {
-        const auto& notify = reinterpret_cast<const xcb_damage_notify_event_t&>(*event);
-        const bool first = damageEvent_ && (event->response_type & 0x7f) == *damageEvent_ + XCB_DAMAGE_NOTIFY &&
-                           watched_.contains(notify.damage);
-        if (first) reports[notify.damage] += QRect(notify.area.x, notify.area.y, notify.area.width, notify.area.height);
-        else others(*event);
-    }
-    return reports;
-}
-
-// Waits for the windows beneath to draw what ours hide of them. A first
-// report says nothing of that: another client's redirection may have begun
-// just before, its windows not drawn yet. What a window has not drawn by the
-// deadline (a busy or hung program) is undrawn until it does, where the
-// redirection made its pixmap; a pixmap another client's redirection made is
-// read as it is.
-void OwnWindowRemoval::settle(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours,
-                              const QHash<uint32_t, QRegion>& firstReports, const EventSink& others) {
-    if (!damageEvent_ || compositingManagerRuns(connection_)) return;
-    QHash<uint32_t, QRegion> awaited;
+// Waits for the windows beneath to draw what ours hide of them.
+void OwnWindowRemoval::settle(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours, const EventSink& others) {
+    QHash<uint32_t, QRegion> exposed;
     for (auto record = watched_.cbegin(); record != watched_.cend(); ++record) {
         for (qsizetype index = 0; index < stack.size(); ++index) {
             if (stack[index].id != record->window || ours.contains(stack[index].id)) continue;
             const QRegion hidden = covered() & stack[index].shape & coveredFromAbove(stack, index);
-            if (!hidden.isEmpty()) awaited.insert(record.key(), hidden.translated(-record->origin));
+            if (!hidden.isEmpty()) exposed.insert(record.key(), hidden.translated(-record->origin));
         }
     }
-    const QHash<uint32_t, QRegion> undrawn = awaitRepaints(
-        connection_, *damageEvent_, std::move(awaited), std::chrono::steady_clock::now() + repaintLimit, others);
-    for (auto record = undrawn.cbegin(); record != undrawn.cend(); ++record)
-        if (const auto watched = watched_.find(record.key()); watched != watched_.end())
-            watched->undrawn = record->subtracted(firstReports.value(record.key()));
+    repaints_.settle(std::move(exposed), others);
 }
 
 QHash<xcb_window_t, QRegion> OwnWindowRemoval::undrawn() const {
     QHash<xcb_window_t, QRegion> regions;
-    for (const Watched& record : watched_)
-        if (!record.undrawn.isEmpty()) regions.insert(record.window, record.undrawn.translated(record.origin));
+    for (auto record = watched_.cbegin(); record != watched_.cend(); ++record)
+        if (const QRegion undrawn = repaints_.undrawn(record.key()); !undrawn.isEmpty())
+            regions.insert(record->window, undrawn.translated(record->origin));
     return regions;
 }
 
 bool OwnWindowRemoval::takeEvent(const xcb_generic_event_t& event, bool& coveredChanged) {
     if (!damageEvent_ || (event.response_type & 0x7f) != *damageEvent_ + XCB_DAMAGE_NOTIFY) return false;
     const auto& notify = reinterpret_cast<const xcb_damage_notify_event_t&>(event);
-    const auto record = watched_.find(notify.damage);
-    if (record == watched_.end()) return false;
+    const auto record = watched_.constFind(notify.damage);
+    if (record == watched_.cend()) return false;
     const QRect inWindow(notify.area.x, notify.area.y, notify.area.width, notify.area.height);
-    record->undrawn -= inWindow;
+    repaints_.drawn(notify.damage, inWindow);
     const QRect drawn = inWindow.translated(record->origin);
     coveredChanged = covered().intersects(drawn);
     beneath_.invalidate(drawn);

@@ -60,15 +60,7 @@ private:
     void redirect();
     void release();
     void watchBeneath(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours);
-    // Makes the records on the windows beneath and redirects; what each
-    // record first reported, by record, in its window's pixels.
-    QHash<uint32_t, QRegion> startRedirection(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours,
-                                              const EventSink& others);
-    // What the new records have reported, by record, once the server has
-    // answered; the connection's other events go to `others`.
-    QHash<uint32_t, QRegion> readFirstReports(const EventSink& others);
-    void settle(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours,
-                const QHash<uint32_t, QRegion>& firstReports, const EventSink& others);
+    void settle(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours, const EventSink& others);
     // What each window beneath has not drawn since the redirection, in root
     // pixels.
     QHash<xcb_window_t, QRegion> undrawn() const;
@@ -76,14 +68,13 @@ private:
     struct Watched {
         xcb_window_t window = 0;
         QPoint origin;
-        // Left to draw since the redirection, in the window's own pixels.
-        QRegion undrawn;
     };
 
     Connection& connection_;
     bool composite_ = false;
     std::optional<uint8_t> damageEvent_;
     bool redirected_ = false;
+    RepaintWait repaints_;
     CoveredPixels beneath_;
     // DAMAGE records on the windows beneath ours, by record.
     QHash<uint32_t, Watched> watched_;

@@ -120,6 +120,14 @@ protected:
     bool onScreen(const QRect& place, const QImage& expected) {
         return samePixels(grabUntil([&] { return screen.grabArea(place, false); }, expected), expected);
     }
+
+    // Another program's window as the screen lists it: in the window
+    // manager's run its frame lies around the client, placed by openbox.
+    std::optional<WindowInfo> windowOf(const test::ForeignWindow& program) {
+        for (const WindowInfo& window : screen.windows())
+            if (window.processID == program.processID()) return window;
+        return std::nullopt;
+    }
 };
 
 TEST_F(X11ScreenFeedTest, AStillScreenWaitsUntilTheDeadlineAndDrawingInsideWakesTheWait) {
@@ -252,13 +260,7 @@ protected:
 
     void TearDown() override { OwnWindows::remove(quint32(panel.winId())); }
 
-    // What the page shows in the window manager's run: its frame lies
-    // around the client, which openbox places itself.
-    std::optional<WindowInfo> pageInfo() {
-        for (const WindowInfo& window : screen.windows())
-            if (window.processID == page.processID()) return window;
-        return std::nullopt;
-    }
+    std::optional<WindowInfo> pageInfo() { return windowOf(page); }
 };
 
 TEST_F(OwnWindowsTest, ARegisteredWindowOfOursIsTakenOutAndWhatItCoversShows) {
@@ -288,7 +290,7 @@ TEST_F(OwnWindowsTest, WhatAWindowBeneathHasNotDrawnAgainIsBlackUntilItDoesNever
     const QImage first = feed->grab();
     stopped.resume();
     const QRect panelInArea = panel.geometry().translated(-area.topLeft());
-    EXPECT_TRUE(panelInArea.contains(differences(first, beneath))) << "the page shows around the panel";
+    EXPECT_TRUE(panelInArea.contains(differences(first, beneath))) << "nothing but the page, or black where the panel lay";
     EXPECT_TRUE(samePixels(first.copy(panelInArea), Panel::solid(panelInArea.size(), Qt::black)))
         << "black where the page has not drawn, never our panel";
 
@@ -434,6 +436,93 @@ TEST_F(FollowedWindowTest, AnIconifiedWindowIsOnlyHidden) {
         ASSERT_NO_THROW(feed->grab());
     }
     EXPECT_TRUE(shows(feed->grab(), window.picture())) << "its last picture";
+}
+
+// Another program's window under a panel of known colour when a recording
+// of the window begins: the redirection gives it a copy of the screen, the
+// panel included, which it draws over only when it answers the Expose.
+class CoveredFollowedWindowTest : public X11ScreenFeedTest {
+protected:
+    test::ForeignWindow page{QRect(200, 150, 400, 300), 14};
+    std::optional<WindowInfo> pageWindow;
+    // The page in its frame, as the screen showed it uncovered.
+    QImage whole;
+    std::unique_ptr<Panel> panel;
+    QRect panelInFrame;
+
+    void SetUp() override {
+        X11ScreenFeedTest::SetUp();
+        ASSERT_TRUE(page.start());
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                pageWindow = windowOf(page);
+                return pageWindow && shows(screen.grabArea(pageWindow->frame, false), page.picture());
+            },
+            20'000))
+            << "the page is drawn on the screen";
+        whole = screen.grabArea(pageWindow->frame, false);
+        panel = std::make_unique<Panel>(QRect(pageWindow->frame.topLeft() + QPoint(100, 100), QSize(200, 120)));
+        ASSERT_TRUE(panel->showAndWait());
+        ASSERT_TRUE(onScreen(panel->geometry(), panel->picture())) << "the panel is on the screen";
+        panelInFrame = panel->geometry().translated(-pageWindow->frame.topLeft());
+    }
+
+    std::unique_ptr<PictureFeed> feedOfPage() {
+        return openScreenFeed(ScreenScope{pageWindow->frame, pageWindow->id, false, {}});
+    }
+
+    // Whether `picture` shows the page, or black where the panel lies.
+    bool pageOrBlackUnderPanel(const QImage& picture) {
+        const QImage shown = picture.convertToFormat(QImage::Format_RGB32);
+        const QImage page = whole.convertToFormat(QImage::Format_RGB32);
+        if (shown.size() != page.size()) return false;
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                const QRgb pixel = shown.pixel(x, y) & 0xffffff;
+                const bool black = pixel == 0 && panelInFrame.contains(x, y);
+                if (pixel != (page.pixel(x, y) & 0xffffff) && !black) return false;
+            }
+        }
+        return true;
+    }
+};
+
+TEST_F(CoveredFollowedWindowTest, WhatTheWindowHasNotDrawnSinceIsBlackUntilItDoesNeverWhatCoveredIt) {
+    test::StoppedProgram stopped(page.processID());
+    const std::unique_ptr<PictureFeed> feed = feedOfPage();
+    const QImage first = feed->grab();
+    const QImage second = feed->grab();
+    stopped.resume();
+    for (const QImage& picture : {first, second}) {
+        EXPECT_TRUE(pageOrBlackUnderPanel(picture)) << "nothing but the page, or black where the panel lay";
+        EXPECT_TRUE(samePixels(picture.copy(panelInFrame), Panel::solid(panelInFrame.size(), Qt::black)))
+            << "black where the page has not drawn, never the panel";
+    }
+
+    EXPECT_TRUE(feed->waitForChange(Clock::now() + 60s)) << "the page drew again";
+    const bool drawn = QTest::qWaitFor(
+        [&] {
+            const QImage picture = feed->grab();
+            EXPECT_TRUE(pageOrBlackUnderPanel(picture)) << "while the page draws again";
+            return samePixels(picture, whole);
+        },
+        20'000);
+    EXPECT_TRUE(drawn) << "the page's own pixels once it has drawn";
+}
+
+TEST_F(CoveredFollowedWindowTest, AWindowThatDrawsInTimeIsWholeAtTheFirstPicture) {
+    EXPECT_TRUE(samePixels(feedOfPage()->grab(), whole));
+}
+
+TEST_F(CoveredFollowedWindowTest, WhereAnotherFeedKeepsTheWindowRedirectedAWindowThatDrawsNothingShowsWhole) {
+    // A preview of the window: the page has its own pixels from now on,
+    // under the panel too, and is asked to draw nothing more.
+    const std::unique_ptr<PictureFeed> preview = feedOfPage();
+    ASSERT_TRUE(samePixels(grabUntil([&] { return preview->grab(); }, whole), whole));
+    test::StoppedProgram stopped(page.processID());
+    const QImage first = feedOfPage()->grab();
+    stopped.resume();
+    EXPECT_TRUE(samePixels(first, whole)) << "the page as it is, neither the panel nor black";
 }
 
 TEST(X11ScreenFeedOpenTest, AnAreaOnNoDisplayOpensNoFeed) {
