@@ -7,20 +7,12 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace tavero {
 
 Q_LOGGING_CATEGORY(lcSoundOutput, "tavero.sound.output")
-
-namespace {
-
-// What the output asks to have queued: enough for a decoder that is busy
-// with a picture now and then, little enough that a pause or a seek is heard
-// at once.
-constexpr pa_usec_t queuedLength = 150'000;
-
-}  // namespace
 
 void SoundOutput::StreamFree::operator()(pa_stream* stream) const noexcept {
     pa_stream_set_state_callback(stream, nullptr, nullptr);
@@ -73,13 +65,17 @@ void SoundOutput::openStream(pa_context* context) {
     pa_stream_set_state_callback(stream, changed, this);
     pa_stream_set_write_callback(stream, [](pa_stream*, size_t, void* self) { static_cast<SoundOutput*>(self)->wake_(); },
                                  this);
-    pa_buffer_attr attributes;
-    std::memset(&attributes, 0xff, sizeof attributes);
-    attributes.tlength = uint32_t(pa_usec_to_bytes(queuedLength, &spec));
-    // Corked until ready, when it takes the state asked for meanwhile.
-    const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
-                                         PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED);
-    if (pa_stream_connect_playback(stream, nullptr, &attributes, flags, nullptr, nullptr) < 0) lost_ = true;
+    // The server's own buffer sizes (2 s by default; the library's, given
+    // none, are 250 ms): an output that mixes ahead in long blocks (a null
+    // sink's are 2 s) finds the stream's sound there instead of running dry
+    // for a block. Corked until ready, when it takes the state asked for
+    // meanwhile.
+    pa_buffer_attr serverDefaults;
+    std::memset(&serverDefaults, 0xff, sizeof serverDefaults);
+    const auto flags =
+        pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_START_CORKED);
+    written_ = 0;
+    if (pa_stream_connect_playback(stream, nullptr, &serverDefaults, flags, nullptr, nullptr) < 0) lost_ = true;
 }
 
 // Ready, or refused by the server, or gone with it.
@@ -120,6 +116,14 @@ void SoundOutput::write(const float* samples, int frames) {
     if (!streamReady()) return;
     const size_t bytes = size_t(frames) * size_t(channels_) * sizeof(float);
     if (pa_stream_write(stream_.get(), samples, bytes, nullptr, 0, PA_SEEK_RELATIVE) < 0) lost_ = true;
+    written_ += frames;
+}
+
+void SoundOutput::finish() {
+    if (lost_) return;
+    PulseConnection::Locked locked(*connection_);
+    if (!streamReady()) return;
+    if (pa_operation* starting = pa_stream_trigger(stream_.get(), nullptr, nullptr)) pa_operation_unref(starting);
 }
 
 void SoundOutput::restart() {
@@ -141,9 +145,11 @@ std::optional<double> SoundOutput::heard() {
     if (lost_) return std::nullopt;
     PulseConnection::Locked locked(*connection_);
     if (!streamReady()) return std::nullopt;
+    // The library's time runs on from its last timing update whether or not
+    // the stream has anything to play.
     pa_usec_t played = 0;
     if (pa_stream_get_time(stream_.get(), &played) < 0) return std::nullopt;
-    return double(played) / 1e6;
+    return std::min(double(played) / 1e6, double(written_) / rate_);
 }
 
 }  // namespace tavero

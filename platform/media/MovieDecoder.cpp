@@ -260,7 +260,7 @@ QSize fittedSize(QSize picture, QSize bounds) {
 
 QImage uprightPicture(const AVFrame& frame, int turn, QSize size) {
     const QSize coded = turn % 180 ? size.transposed() : size;
-    return turnedClockwise(toRgb(frame, coded), turn);
+    return turnedClockwise(toRgbForShowing(frame, coded), turn);
 }
 
 }  // namespace tavero::media

@@ -20,7 +20,11 @@ using namespace std::chrono_literals;
 // Pictures decoded ahead of the one showing.
 constexpr size_t picturesAhead = 3;
 // Seconds of sound decoded ahead of the clock.
-constexpr double soundAhead = 0.5;
+constexpr double soundAhead = 1.0;
+// A picture this far behind the clock is dropped unconverted: the decoder
+// is catching up (a loaded machine, a video too large for it), and the
+// sound goes on.
+constexpr double lateBy = 0.1;
 // While playing without sound, a server is looked for this often.
 constexpr auto soundRetry = 2s;
 // An output whose sound stands still this long while it plays is given up,
@@ -122,6 +126,7 @@ void MovieDecoding::seek(double time, int generation, Time now) {
     generation_ = generation;
     decoder_->seek(time);
     picturesEnded_ = false;
+    queuedSinceSeek_ = false;
     soundEnded_ = false;
     soundFinished_ = false;
     sound_.clear();
@@ -162,8 +167,10 @@ bool MovieDecoding::outputStalled(Time now) {
 }
 
 // Writes the decoded sound in order into the stream, as far as it takes
-// it. Without a stream, the sound behind the clock is let go.
+// it, and says when no more comes. Without a stream, the sound behind the
+// clock is let go.
 void MovieDecoding::feedOutput() {
+    outputHungry_ = false;
     if (!output_ || !output_->ready()) {
         forgetPlayedSound(clockPosition());
         return;
@@ -198,6 +205,11 @@ void MovieDecoding::feedOutput() {
             used_ = 0;
         }
     }
+    outputHungry_ = room > 0;
+    if (soundEnded_ && sound_.empty() && segment_ && !segment_->finished) {
+        output_->finish();
+        segment_->finished = true;
+    }
 }
 
 // Sets the clock by the sound heard; once everything was heard, lets it run
@@ -219,10 +231,11 @@ void MovieDecoding::followSound(Time now) {
     }
 }
 
-// Decodes what is wanted next: sound up to half a second ahead of the
-// clock, then pictures up to a few ahead. False when nothing is wanted.
+// Decodes what is wanted next: sound for as long as the output takes more
+// (a second ahead of the clock without one), then pictures up to a few
+// ahead. False when nothing is wanted.
 bool MovieDecoding::decodeAhead() {
-    if (decoder_->hasSound() && !soundEnded_ && soundDecodedTo_ < clockPosition() + soundAhead) {
+    if (decoder_->hasSound() && !soundEnded_ && (outputHungry_ || soundDecodedTo_ < clockPosition() + soundAhead)) {
         std::optional<MovieSound> sound = decoder_->nextSound();
         if (!sound) soundEnded_ = true;
         else {
@@ -238,8 +251,13 @@ bool MovieDecoding::decodeAhead() {
     }
     std::optional<MovieFrame> picture = decoder_->nextPicture();
     if (!picture) endPictures();
-    else queue(convert(std::move(*picture)));
+    else if (!late(*picture)) queue(convert(std::move(*picture)));
     return true;
+}
+
+// The first picture of a seek is never late: it is what shows.
+bool MovieDecoding::late(const MovieFrame& picture) {
+    return queuedSinceSeek_ && playing_ && picture.time < clockPosition() - lateBy;
 }
 
 QueuedPicture MovieDecoding::convert(MovieFrame frame) {
@@ -253,6 +271,7 @@ QueuedPicture MovieDecoding::convert(MovieFrame frame) {
 }
 
 void MovieDecoding::queue(QueuedPicture picture) {
+    queuedSinceSeek_ = true;
     {
         std::lock_guard guard(shared_.lock);
         if (shared_.generation != picture.generation) return;

@@ -94,6 +94,8 @@ private:
     struct Segment {
         double start = 0;
         double next = 0;
+        // The output was told that no more comes.
+        bool finished = false;
     };
 
     bool open();
@@ -106,6 +108,7 @@ private:
     void feedOutput();
     void followSound(Time now);
     bool decodeAhead();
+    bool late(const MovieFrame& picture);
     QueuedPicture convert(MovieFrame frame);
     void queue(QueuedPicture picture);
     void endPictures();
@@ -122,6 +125,7 @@ private:
     int generation_ = 0;
     bool playing_ = false;
     bool picturesEnded_ = false;
+    bool queuedSinceSeek_ = false;
     bool soundEnded_ = false;
     // Decoded sound waiting for the output; `used_` frames of the first are
     // written.
@@ -129,6 +133,8 @@ private:
     size_t used_ = 0;
     double soundDecodedTo_ = 0;
     std::unique_ptr<SoundOutput> output_;
+    // The output took everything decoded and wants more.
+    bool outputHungry_ = false;
     std::optional<Segment> segment_;
     Time outputMade_{};
     Time nextOutput_{};
