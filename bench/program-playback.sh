@@ -31,10 +31,10 @@ play_enabled() {
 }
 
 # The "m:ss" the time label shows as the position, looked for from `from`
-# seconds on; "?" when none of them.
+# seconds down; "?" when none of them.
 shown_position() {
   local length=$1 from=$2 second
-  for ((second = from; second <= length; second++)); do
+  for ((second = from; second >= 0; second--)); do
     if shows_label "$(printf '%d:%02d / %d:%02d' $((second / 60)) $((second % 60)) $((length / 60)) $((length % 60)))"; then
       printf '%d:%02d' $((second / 60)) $((second % 60))
       return
@@ -69,7 +69,7 @@ play_case() {
   local threads
   threads=$(thread_count "$program_pid")
   press "push button" "暂停" Press
-  echo "$measured $threads $(shown_position "$length" 0)"
+  echo "$measured $threads $(shown_position "$length" $((span + 3)))"
 }
 
 range() {

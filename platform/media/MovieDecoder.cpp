@@ -14,6 +14,10 @@ namespace {
 // A picture that starts this little after a wanted time is still the one
 // shown at it: times rounded through a file's time base land a hair off.
 constexpr double sameTime = 1e-4;
+// Packets of one stream read while looking for the other's, at most: a file
+// whose streams lie far apart (not interleaved) ends the stream looked for
+// there instead of filling the memory.
+constexpr int64_t waitingBytesAtMost = 64 << 20;
 
 AVStream* firstSoundStream(AVFormatContext* context) {
     for (unsigned index = 0; index < context->nb_streams; ++index)
@@ -24,9 +28,21 @@ AVStream* firstSoundStream(AVFormatContext* context) {
 // One stream being decoded: its packets wait here while the other stream's
 // are looked for.
 struct Lane {
+    void keep(Packet packet) {
+        bytes += packet->size;
+        packets.push_back(std::move(packet));
+    }
+    Packet take() {
+        Packet packet = std::move(packets.front());
+        packets.pop_front();
+        bytes -= packet->size;
+        return packet;
+    }
+
     AVStream* stream = nullptr;
     CodecContext decoder;
     std::deque<Packet> packets;
+    int64_t bytes = 0;
     // The decoder was told that no packet follows.
     bool drained = false;
 
@@ -74,8 +90,8 @@ struct MovieDecoder::State {
             ended = true;
             return false;
         }
-        if (packet->stream_index == video.stream->index) video.packets.push_back(std::move(packet));
-        else if (sound.stream && packet->stream_index == sound.stream->index) sound.packets.push_back(std::move(packet));
+        if (packet->stream_index == video.stream->index) video.keep(std::move(packet));
+        else if (sound.stream && packet->stream_index == sound.stream->index) sound.keep(std::move(packet));
         return true;
     }
 
@@ -92,15 +108,15 @@ struct MovieDecoder::State {
     }
 
     void feed(Lane& lane) {
-        while (lane.packets.empty() && !ended && readPacket()) {
+        const Lane& other = &lane == &video ? sound : video;
+        while (lane.packets.empty() && !ended && other.bytes < waitingBytesAtMost && readPacket()) {
         }
         if (lane.packets.empty()) {
             if (!lane.drained) check(avcodec_send_packet(lane.decoder.get(), nullptr), "avcodec_send_packet");
             lane.drained = true;
             return;
         }
-        const Packet packet = std::move(lane.packets.front());
-        lane.packets.pop_front();
+        const Packet packet = lane.take();
         const int sent = avcodec_send_packet(lane.decoder.get(), packet.get());
         if (sent != AVERROR_INVALIDDATA) check(sent, "avcodec_send_packet");
     }
@@ -148,6 +164,7 @@ struct MovieDecoder::State {
 
     void restartLane(Lane& lane) {
         lane.packets.clear();
+        lane.bytes = 0;
         lane.drained = false;
         if (lane.decoder) avcodec_flush_buffers(lane.decoder.get());
     }
