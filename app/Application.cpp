@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/AccessiblePopups.h"
 #include "app/AppDelegate.h"
 #include "app/Appearance.h"
 #include "app/CommandLine.h"
@@ -7,10 +8,10 @@
 #include "app/SingleInstance.h"
 #include "document/ImageLoopPool.h"
 #include "editor_ui/style/AppIconArt.h"
+#include "platform/AllocatorSettings.h"
 #include "platform/AppBrand.h"
 #include "platform/FileNames.h"
 #include "platform/GlobalHotKeys.h"
-#include "platform/LargeBlocks.h"
 #include "platform/MediaBackend.h"
 #include "platform/PointerSource.h"
 #include "platform/ScreenSource.h"
@@ -55,6 +56,14 @@ CommandLine programArguments(int optionCount, char** argv, int end, int argc) {
     return commandLine;
 }
 
+// The running program did not confirm this start: the files did not reach it.
+int saySecondStartNotTaken(const QStringList& files) {
+    std::fputs(files.isEmpty() ? "岚帧 Tavero 已在运行，但没有回应这次启动。\n"
+                               : "岚帧 Tavero 已在运行，但没有接收要打开的文件。\n",
+               stderr);
+    return EXIT_FAILURE;
+}
+
 void nameApplication() {
     QCoreApplication::setOrganizationName(AppBrand::englishName);
     QCoreApplication::setApplicationName(AppBrand::englishName);
@@ -97,12 +106,17 @@ int runApplication(int argc, char** argv) {
     const int end = CommandLine::optionCount(argc, argv);
     int optionCount = end;
     chooseMediaBackend();
+    listPopupsForScreenReaders();
     QApplication application(optionCount, argv);
     nameApplication();
     const CommandLine commandLine = programArguments(optionCount, argv, end, argc);
     const QStringList& files = commandLine.files;
     SingleInstance instance;
-    if (instance.handOver(files)) return EXIT_SUCCESS;
+    switch (instance.handOver(files)) {
+    case SingleInstance::HandOver::delivered: return EXIT_SUCCESS;
+    case SingleInstance::HandOver::notConfirmed: return saySecondStartNotTaken(files);
+    case SingleInstance::HandOver::noProgram: break;
+    }
     instance.listen();
 
     applyAppearance(application);

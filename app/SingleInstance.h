@@ -8,13 +8,21 @@ namespace tavero {
 
 // Keeps one running program per user and display. A later start hands its
 // file arguments to the running program through a local socket and ends;
-// the running program announces them through started(). Both ends talk only
-// to a program of the same user. Owns the socket; main thread.
+// the running program announces them through started() and confirms them.
+// Both ends talk only to a program of the same user. Owns the socket; main
+// thread.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    // Files beyond this many bytes of paths are not read.
+    // A message beyond this many bytes is refused unread; a later start hands
+    // over only the files that fit, the first always among them.
     static constexpr qint64 largestMessage = 1 << 20;
+
+    enum class HandOver {
+        delivered,     // the running program confirmed the files
+        noProgram,     // none of ours runs: this start runs on its own
+        notConfirmed,  // ours runs but did not confirm them in time
+    };
 
     // The socket of this user on this display, in a folder only this user
     // can enter; empty when there is none, and then every start runs alone.
@@ -22,9 +30,9 @@ public:
 
     explicit SingleInstance(QString name = defaultName(), QObject* parent = nullptr);
 
-    // Hands `files` (absolute paths) to a running program; true when one
-    // took them. Blocks for at most a few seconds, before the event loop runs.
-    bool handOver(const QStringList& files);
+    // Hands `files` (absolute paths) to a running program. Blocks for at most
+    // a few seconds, before the event loop runs.
+    HandOver handOver(const QStringList& files);
     // Takes the name for this program, replacing a socket left behind by one
     // that ended; false when it cannot.
     bool listen();

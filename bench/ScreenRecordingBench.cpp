@@ -29,7 +29,7 @@
 // resident memory after the first minute and at the end, CPU per second of
 // video and pictures per second in the file.
 #include "bench/ProcessMeasures.h"
-#include "platform/LargeBlocks.h"
+#include "platform/AllocatorSettings.h"
 #include "platform/OwnWindows.h"
 #include "platform/ScreenFeed.h"
 #include "platform/X11ScreenSource.h"

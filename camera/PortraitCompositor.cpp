@@ -46,12 +46,6 @@ double cornerRadius(PortraitShape shape, double width) {
     return shape == PortraitShape::circle ? width * 0.5 : std::min(width * 0.045, 20.0);
 }
 
-QImage frame(const QImage& camera, const QImage& screen, const PortraitLayout& layout) {
-    QImage result = screen.convertToFormat(QImage::Format_RGB32);
-    if (!result.isNull()) paint(camera, result, layout);
-    return result;
-}
-
 void paint(const QImage& camera, QImage& picture, const PortraitLayout& layout) {
     if (camera.isNull()) return;
     const QRectF portrait = target(picture.size(), layout);

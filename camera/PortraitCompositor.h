@@ -15,11 +15,9 @@ namespace tavero {
 // thread.
 namespace PortraitCompositor {
 
-// The result has the screen's size, in Format_RGB32. A null camera picture
-// leaves the screen as it is.
-QImage frame(const QImage& camera, const QImage& screen, const PortraitLayout& layout);
-// The same, laid over `picture` (RGB32) where it is: a take's frames reuse
-// their memory.
+// Lays the camera over `picture` (a screen picture in Format_RGB32) where it
+// is: a take's frames reuse their memory. A null camera picture leaves the
+// screen as it is.
 void paint(const QImage& camera, QImage& picture, const PortraitLayout& layout);
 
 // The portrait's rectangle in image coordinates (top-left origin): the whole

@@ -246,13 +246,6 @@ QImage pixellated(const QImage& image, const QRect& region, double blockSize, QP
     return output;
 }
 
-QImage reduced(const QImage& image, const QSize& size) {
-    QImage output(size, image.format());
-    if (output.isNull() || image.isNull()) return {};
-    reduceInto(image, output);
-    return output;
-}
-
 void reduceInto(const QImage& image, QImage& output) {
     cv::Mat target = pixels::view(output);
     cv::resize(pixels::constView(image), target, target.size(), 0, 0, cv::INTER_AREA);

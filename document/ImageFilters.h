@@ -46,11 +46,10 @@ void blurInto(const QImage& image, const QRect& region, double sigma, QImage& ou
 // region, so the result depends only on pixels inside the region.
 QImage pixellated(const QImage& image, const QRect& region, double blockSize, QPointF gridOrigin);
 
-// `image` reduced to `size` by averaging the pixels each target pixel covers,
-// so fine detail such as text does not shimmer from one frame to the next.
-// Any size smaller than the image; four-channel images only.
-QImage reduced(const QImage& image, const QSize& size);
-// As reduced(), into `output`, whose size is the size reduced to.
+// `image` reduced into `output`, whose size (any smaller than the image) is
+// the size reduced to, by averaging the pixels each target pixel covers, so
+// fine detail such as text does not shimmer from one frame to the next.
+// Four-channel images only.
 void reduceInto(const QImage& image, QImage& output);
 
 // Paints `source` into the pixels of `target` inside `clip`, stretched so

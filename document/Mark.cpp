@@ -1,5 +1,6 @@
 #include "document/Mark.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tavero {
@@ -12,12 +13,20 @@ QRectF Mark::rect() const {
             std::abs(last.y() - first.y())};
 }
 
+namespace {
+
+bool withinReach(double coordinate) { return std::abs(coordinate) <= markLimits::maxCoordinate; }
+
+}  // namespace
+
 // Written as ranges that hold, so a NaN (never finite) is refused as well.
 bool withinLimits(const Mark& mark) {
     const bool width = mark.width >= 0 && mark.width <= markLimits::maxLineWidth;
     const bool fontSize = mark.fontSize >= markLimits::minFontSize && mark.fontSize <= markLimits::maxFontSize;
+    const bool points = std::all_of(mark.points.cbegin(), mark.points.cend(),
+                                    [](QPointF point) { return withinReach(point.x()) && withinReach(point.y()); });
     return width && fontSize && mark.text.size() <= markLimits::maxTextLength &&
-           mark.points.size() <= markLimits::maxPoints;
+           mark.points.size() <= markLimits::maxPoints && points;
 }
 
 qsizetype pointCount(const QList<Mark>& marks) {

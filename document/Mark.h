@@ -58,6 +58,12 @@ inline constexpr qsizetype maxProjectPoints = 50'000;
 // two billion pixels, drawn in a second or two. The pen stops there, and a
 // project file holding more is refused.
 inline constexpr double maxProjectStrokeLength = 3'000'000;
+// How far a point may lie from the picture's top-left corner either way, in
+// image pixels, whatever the tool. The tools place points on the picture,
+// and a move takes a mark at most a picture's size beyond it (32,000 pixels
+// at most); a point far beyond draws nothing, or a speck where its sizes and
+// angles overflow and come out as NaN.
+inline constexpr double maxCoordinate = 1'000'000;
 }  // namespace markLimits
 
 // True when the mark's width, font size, text and points are within

@@ -5,7 +5,8 @@
 namespace tavero {
 
 // One line of text that ends in "…" when it is wider than its room, so a
-// long status or file name never pushes its neighbours away; screen readers
+// long status or file name never pushes its neighbours away; a text of
+// several lines shows them one after another on that line. Screen readers
 // read the whole text. Main thread.
 class ElidedLabel : public QWidget {
     Q_OBJECT
@@ -23,6 +24,7 @@ protected:
 
 private:
     QString text_;
+    QString line_;  // the text's lines on one line
 };
 
 }  // namespace tavero

@@ -30,15 +30,9 @@ constexpr double solidPoints = 12;
 }  // namespace
 
 FramePresetButton::FramePresetButton(FramePreset preset, const QColor& tint, QWidget* parent)
-    : QAbstractButton(parent), preset_(preset), tint_(tint) {
+    : ChoiceButton(parent), preset_(preset), tint_(tint) {
     setText(title(preset));
     setCursor(Qt::PointingHandCursor);
-}
-
-void FramePresetButton::setChosen(bool chosen) {
-    if (chosen == chosen_) return;
-    chosen_ = chosen;
-    update();
 }
 
 GradientSwatch::GradientSwatch(FramePreset preset, const QColor& tint, QWidget* parent)

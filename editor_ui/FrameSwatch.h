@@ -1,22 +1,23 @@
 #pragma once
 
 #include "document/FrameOptions.h"
+#include "editor_ui/ChoiceButton.h"
 
-#include <QAbstractButton>
 #include <QColor>
 
 namespace tavero {
 
 // The background sheet's buttons for one preset, marked while it is the
-// chosen one in the sheet's tint. Main thread.
-class FramePresetButton : public QAbstractButton {
+// chosen one in the sheet's tint; screen readers hear which one that is.
+// Main thread.
+class FramePresetButton : public ChoiceButton {
     Q_OBJECT
 public:
     FramePresetButton(FramePreset preset, const QColor& tint, QWidget* parent = nullptr);
 
     FramePreset preset() const { return preset_; }
-    bool isChosen() const { return chosen_; }
-    void setChosen(bool chosen);
+    bool isChosen() const { return isChecked(); }
+    void setChosen(bool chosen) { setChecked(chosen); }
 
 protected:
     const QColor& tint() const { return tint_; }
@@ -24,7 +25,6 @@ protected:
 private:
     FramePreset preset_;
     QColor tint_;
-    bool chosen_ = false;
 };
 
 // A gradient preset: a rounded bar of the gradient with the title below it;

@@ -20,11 +20,12 @@ QLabel* valueLabel(QWidget* parent, int frameWidth) {
     return label;
 }
 
-QWidget* sliderRow(QWidget* caption, QWidget* slider, QWidget* value, QWidget* parent) {
+QWidget* sliderRow(QLabel* caption, QWidget* slider, QWidget* value, QWidget* parent) {
+    caption->setBuddy(slider);
     auto* row = new QWidget(parent);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    for (QWidget* item : {caption, slider, value}) {
+    for (QWidget* item : {static_cast<QWidget*>(caption), slider, value}) {
         item->setParent(row);
         layout->addWidget(item, item == slider ? 1 : 0, Qt::AlignVCenter);
     }

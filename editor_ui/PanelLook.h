@@ -17,8 +17,9 @@ inline constexpr double captionPoints = 10;
 QLabel* caption(const QString& text, QWidget* parent);
 // A value beside a slider, centred in `frameWidth` points; 0 leaves it its natural width.
 QLabel* valueLabel(QWidget* parent, int frameWidth);
-// A row of a caption, a slider taking the free room and its value.
-QWidget* sliderRow(QWidget* caption, QWidget* slider, QWidget* value, QWidget* parent);
+// A row of a caption, a slider taking the free room and its value. The
+// caption names the slider for screen readers unless it has a name of its own.
+QWidget* sliderRow(QLabel* caption, QWidget* slider, QWidget* value, QWidget* parent);
 
 // "%lld" of `value`, truncated towards zero.
 QString wholeNumber(double value);

@@ -52,6 +52,7 @@ ScreenshotPracticeBar::ScreenshotPracticeBar(ScreenshotPracticeStep step, Action
     action_ = EditorLook::prominentButton(QString(), QString(), this);
     connect(action_, &QPushButton::clicked, this, [this] { act_(); });
     close_ = EditorLook::plainButton(QString(), QStringLiteral("xmark"), this);
+    close_->setAccessibleName(QStringLiteral("结束示例引导"));
     close_->setToolTip(QStringLiteral("结束示例引导，保留当前图片"));
     connect(close_, &QToolButton::clicked, this, [this] { dismiss_(); });
 

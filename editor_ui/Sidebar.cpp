@@ -52,6 +52,7 @@ Sidebar::Sidebar(AppModel& model, ShotDocument& document, MainViewState& state, 
     paste_ = EditorLook::defaultButton(QStringLiteral("粘贴图片"), QString(), this);
     connect(paste_, &QPushButton::clicked, &model, [&model] { model.paste(); });
     demo_ = EditorLook::borderlessButton(QString(), QStringLiteral("sparkles.rectangle.stack"), this);
+    demo_->setAccessibleName(QStringLiteral("打开演示图"));
     demo_->setToolTip(QStringLiteral("打开演示图"));
     connect(demo_, &QToolButton::clicked, &model, [&model] { model.demo(); });
     auto* quickActions = new QHBoxLayout;

@@ -32,7 +32,7 @@ bool movesSlider(int key) {
 }  // namespace
 
 SteppedSlider::SteppedSlider(double minimum, double maximum, double step, int unitsPerValue, QWidget* parent)
-    : QSlider(Qt::Horizontal, parent), unitsPerValue_(unitsPerValue), stepUnits_(std::max(units(step, unitsPerValue), 1)) {
+    : ShownValueSlider(parent), unitsPerValue_(unitsPerValue), stepUnits_(std::max(units(step, unitsPerValue), 1)) {
     setRange(units(minimum, unitsPerValue), units(maximum, unitsPerValue));
     setSingleStep(stepUnits_);
     setPageStep(stepUnits_);

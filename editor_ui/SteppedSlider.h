@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QSlider>
+#include "editor_ui/ShownValueSlider.h"
 
 namespace tavero {
 
@@ -16,7 +16,7 @@ namespace tavero {
 // left to the scroll view around the slider.
 //
 // Main thread.
-class SteppedSlider : public QSlider {
+class SteppedSlider : public ShownValueSlider {
     Q_OBJECT
 public:
     SteppedSlider(double minimum, double maximum, double step, int unitsPerValue = 1, QWidget* parent = nullptr);

@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QPainter>
 
+#include <array>
+
 namespace tavero {
 
 namespace {
@@ -20,18 +22,15 @@ constexpr double outlineOpacity = 0.3;
 constexpr double ringWidth = 2;
 constexpr int widthValueFrame = 18;
 
+// What a screen reader says for each colour of the palette, in its order.
+const std::array<const char*, Ink::palette.size()> inkNames{"红色", "青绿色", "黄色", "蓝色", "紫色", "黑色", "白色"};
+
 }  // namespace
 
-InkButton::InkButton(const Ink& ink, QWidget* parent) : QAbstractButton(parent), ink_(ink) {
-    setAccessibleName(QStringLiteral("标注颜色"));
+InkButton::InkButton(const Ink& ink, const QString& colourName, QWidget* parent) : ChoiceButton(parent), ink_(ink) {
+    setAccessibleName(QStringLiteral("标注颜色 ") + colourName);
     setCursor(Qt::PointingHandCursor);
     setFixedSize(sizeHint());
-}
-
-void InkButton::setChosen(bool chosen) {
-    if (chosen == chosen_) return;
-    chosen_ = chosen;
-    update();
 }
 
 QSize InkButton::sizeHint() const { return {discSide + 2 * discPadding, discSide + 2 * discPadding}; }
@@ -43,7 +42,7 @@ void InkButton::paintEvent(QPaintEvent*) {
     painter.setBrush(ink_.color());
     painter.setPen(QPen(EditorLook::faded(QColor(Qt::gray), outlineOpacity), 1));
     painter.drawEllipse(disc.adjusted(0.5, 0.5, -0.5, -0.5));
-    if (!chosen_) return;
+    if (!isChecked()) return;
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(EditorLook::accent(), ringWidth));
     painter.drawEllipse(QRectF(rect()).adjusted(1, 1, -1, -1));
@@ -64,8 +63,9 @@ QWidget* StrokeControls::makeInkRow() {
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    for (const Ink& ink : Ink::palette) {
-        auto* button = new InkButton(ink, row);
+    for (std::size_t index = 0; index < Ink::palette.size(); ++index) {
+        const Ink& ink = Ink::palette[index];
+        auto* button = new InkButton(ink, QString::fromUtf8(inkNames[index]), row);
         connect(button, &QAbstractButton::clicked, this, [this, ink] { document_.changeInk(ink); });
         if (!inks_.isEmpty()) layout->addStretch();
         inks_.append(button);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "document/Ink.h"
+#include "editor_ui/ChoiceButton.h"
 
-#include <QAbstractButton>
 #include <QList>
 #include <QWidget>
 
@@ -14,15 +14,16 @@ class ShotDocument;
 class SteppedSlider;
 
 // One colour of the palette: a disc outlined in grey, ringed in the accent
-// while it is the document's ink. Main thread.
-class InkButton : public QAbstractButton {
+// while it is the document's ink. Screen readers hear "标注颜色" and the
+// colour's name, and whether it is the chosen one. Main thread.
+class InkButton : public ChoiceButton {
     Q_OBJECT
 public:
-    InkButton(const Ink& ink, QWidget* parent = nullptr);
+    InkButton(const Ink& ink, const QString& colourName, QWidget* parent = nullptr);
 
     const Ink& ink() const { return ink_; }
-    bool isChosen() const { return chosen_; }
-    void setChosen(bool chosen);
+    bool isChosen() const { return isChecked(); }
+    void setChosen(bool chosen) { setChecked(chosen); }
     QSize sizeHint() const override;
 
 protected:
@@ -30,7 +31,6 @@ protected:
 
 private:
     Ink ink_;
-    bool chosen_ = false;
 };
 
 // The colour and width of the marks drawn next: a row of the seven palette

@@ -25,7 +25,7 @@ constexpr int columns = 2;
 
 }  // namespace
 
-ToolGridButton::ToolGridButton(MarkTool tool, QWidget* parent) : QAbstractButton(parent), tool_(tool) {
+ToolGridButton::ToolGridButton(MarkTool tool, QWidget* parent) : ChoiceButton(parent), tool_(tool) {
     setText(title(tool));
     setAccessibleName(title(tool));
     setCursor(Qt::PointingHandCursor);
@@ -34,7 +34,9 @@ ToolGridButton::ToolGridButton(MarkTool tool, QWidget* parent) : QAbstractButton
     setFont(EditorLook::font(this, titlePoints));
 }
 
+// A click checks the button at once; the face waits for the document.
 void ToolGridButton::setSelected(bool selected) {
+    setChecked(selected);
     if (selected == selected_) return;
     selected_ = selected;
     setFont(EditorLook::font(this, titlePoints, selected ? FontWeight::semibold : FontWeight::regular));

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "document/MarkTool.h"
+#include "editor_ui/ChoiceButton.h"
 
-#include <QAbstractButton>
 #include <QList>
 #include <QWidget>
 
@@ -11,8 +11,9 @@ namespace tavero {
 class ShotDocument;
 
 // One button of the tool grid: the tool's symbol and title, tinted and on a
-// faint accent background while the tool is the document's. Main thread.
-class ToolGridButton : public QAbstractButton {
+// faint accent background while the tool is the document's, which screen
+// readers hear as its checked state. Main thread.
+class ToolGridButton : public ChoiceButton {
     Q_OBJECT
 public:
     static constexpr int buttonHeight = 34;

@@ -96,12 +96,15 @@ ToolPanel::ToolPanel(AppModel& model, ShotDocument& document, MainViewState& sta
 QWidget* ToolPanel::makeEditRow() {
     auto* row = new QWidget(this);
     undo_ = EditorLook::plainButton(QString(), QStringLiteral("arrow.uturn.backward"), row);
+    undo_->setAccessibleName(QStringLiteral("撤销"));
     undo_->setToolTip(QStringLiteral("撤销 Ctrl+Z"));
     connect(undo_, &QToolButton::clicked, this, [this] { document_.undo(); });
     redo_ = EditorLook::plainButton(QString(), QStringLiteral("arrow.uturn.forward"), row);
+    redo_->setAccessibleName(QStringLiteral("重做"));
     redo_->setToolTip(QStringLiteral("重做 Shift+Ctrl+Z"));
     connect(redo_, &QToolButton::clicked, this, [this] { document_.redo(); });
     delete_ = EditorLook::plainButton(QString(), QStringLiteral("trash"), row);
+    delete_->setAccessibleName(QStringLiteral("删除选中标注"));
     delete_->setToolTip(QStringLiteral("删除选中标注"));
     connect(delete_, &QToolButton::clicked, this, [this] { document_.deleteSelected(); });
     auto* layout = new QHBoxLayout(row);

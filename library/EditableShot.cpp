@@ -2,7 +2,8 @@
 
 #include "document/ImageOps.h"
 #include "library/LibraryMessages.h"
-#include "platform/RegularFile.h"
+#include "library/ProjectParser.h"
+#include "platform/RegularFileStream.h"
 #include "platform/ShotError.h"
 
 #include <QFileInfo>
@@ -13,34 +14,7 @@ namespace messages = library::messages;
 
 namespace {
 
-// Beyond this a file is no project of ours; decoding it anyway could take
-// the editor's memory or time without end. Each mark is held to markLimits.
-constexpr size_t maxMarks = 10'000;
-
 [[noreturn]] void refuseProject() { throw ShotError(messages::unreadableProject()); }
-
-size_t pointCountOf(const json::Json& mark) {
-    if (!mark.is_object()) return 0;
-    const auto points = mark.find("points");
-    return points != mark.end() && points->is_array() ? points->size() : 0;
-}
-
-// Counts the points before decoding any mark, so an oversized mark or a
-// project with too many points is refused without building them.
-void checkPointCounts(const json::Json& marks) {
-    size_t total = 0;
-    for (const json::Json& mark : marks) {
-        const size_t points = pointCountOf(mark);
-        total += points;
-        if (points > size_t(markLimits::maxPoints) || total > size_t(markLimits::maxProjectPoints)) refuseProject();
-    }
-}
-
-Mark plausibleMark(const json::Json& value) {
-    Mark mark = markFromJson(value);
-    if (!withinLimits(mark)) refuseProject();
-    return mark;
-}
 
 bool withinPixelLimit(QSize size) {
     return size.width() > 0 && size.height() > 0 && qint64(size.width()) * size.height() <= ImageOps::maxPixels;
@@ -50,12 +24,6 @@ bool withinPixelLimit(QSize size) {
 // bytes a pixel even uncompressed, a third more as Base64, with room for the
 // marks. A larger file, or anything but a regular file, is refused unread.
 constexpr qint64 largestFile = ImageOps::maxPixels * 4 * 4 / 3 + (qint64(64) << 20);
-
-QByteArray readWhole(const QString& path) {
-    std::optional<QByteArray> bytes = readRegularFile(path, largestFile);
-    if (!bytes) throw ShotError(messages::cannotReadFile(QFileInfo(path).fileName()));
-    return std::move(*bytes);
-}
 
 }  // namespace
 
@@ -69,22 +37,11 @@ json::Json toJson(const EditableShot& shot) {
     return object;
 }
 
-EditableShot editableShotFromJson(const json::Json& value) {
-    EditableShot shot;
-    shot.version = json::requireInt(value, "version");
-    shot.png = json::bytesFromJson(json::require(value, "png"));
-    const json::Json& marks = json::requireArray(value, "marks");
-    if (marks.size() > maxMarks) refuseProject();
-    checkPointCounts(marks);
-    shot.marks.reserve(qsizetype(marks.size()));
-    for (const json::Json& mark : marks) shot.marks.append(plausibleMark(mark));
-    if (!(strokeLength(shot.marks) <= markLimits::maxProjectStrokeLength)) refuseProject();
-    return shot;
-}
+EditableShot editableShotFromJson(const json::Json& value) { return parseProject(json::dump(value)); }
 
 QByteArray encodeEditableShot(const EditableShot& shot) { return json::dump(toJson(shot)); }
 
-EditableShot decodeEditableShot(const QByteArray& bytes) { return editableShotFromJson(json::parse(bytes)); }
+EditableShot decodeEditableShot(const QByteArray& bytes) { return parseProject(bytes); }
 
 bool isProjectFile(const QString& path) { return QFileInfo(path).suffix().toLower() == projectExtension; }
 
@@ -98,14 +55,20 @@ QImage projectPicture(const EditableShot& shot) {
     }
 }
 
+// Read as it streams in, so that a project past a limit is refused without
+// reading the rest.
 OpenedProject readProject(const QString& path) {
-    const QByteArray bytes = readWhole(path);
+    const auto cannotRead = [&path] { return ShotError(messages::cannotReadFile(QFileInfo(path).fileName())); };
+    RegularFileStream file(path, largestFile);
+    if (!file.isOpen()) throw cannotRead();
     EditableShot shot;
     try {
-        shot = decodeEditableShot(bytes);
+        shot = parseProject(file);
     } catch (const json::DecodeError&) {
+        if (file.failed()) throw cannotRead();
         throw ShotError(messages::dataNotReadable());
     }
+    if (file.failed()) throw cannotRead();
     return {projectPicture(shot), std::move(shot.marks)};
 }
 

@@ -31,9 +31,10 @@ json::Json toJson(const EditableShot& shot);
 // missing or mistyped value throws json::DecodeError. Project files come from
 // anywhere, so values no project of ours holds (a mark beyond markLimits,
 // such as a font outside 1…200, a line wider than 36, a label longer than
-// 5,000 characters or more than 20,000 points; more than 10,000 marks; more
-// than 50,000 points across the marks) throw the ShotError of an unreadable
-// project before they reach the editor.
+// 5,000 characters, more than 20,000 points or a point more than a million
+// pixels from the picture; more than 10,000 marks; more than 50,000 points
+// across the marks) throw the ShotError of an unreadable project before they
+// reach the editor.
 EditableShot editableShotFromJson(const json::Json& value);
 
 QByteArray encodeEditableShot(const EditableShot& shot);
@@ -57,7 +58,8 @@ struct OpenedProject {
 
 // Reads and checks a project file; every failure is a ShotError, the file's
 // and the decoder's failures with their own description. Only a regular file
-// of a size a project can have is read.
+// of a size a project can have is read, and only as far as it takes to find
+// a limit passed.
 OpenedProject readProject(const QString& path);
 
 }  // namespace tavero

@@ -78,8 +78,8 @@ void LocalLibrary::persist(const QImage& image, RecordDone done) {
     persist(image, Prefix::capture, QStringLiteral("png"), std::move(done));
 }
 
-void LocalLibrary::addVideo(const QString& path, RecordDone done) {
-    run<CaptureRecord>([this, path] { return addVideoNow(path); }, std::move(done));
+void LocalLibrary::addVideo(const QString& path, RecordDone done, IfUnlisted ifUnlisted) {
+    run<CaptureRecord>([this, path, ifUnlisted] { return addVideoNow(path, ifUnlisted); }, std::move(done));
 }
 
 void LocalLibrary::saveProject(const QImage& image, const QList<Mark>& marks, ProjectDone done) {
@@ -130,12 +130,20 @@ CaptureRecord LocalLibrary::persistNow(const QImage& image, const QString& name,
     return record;
 }
 
-CaptureRecord LocalLibrary::addVideoNow(const QString& path) {
+CaptureRecord LocalLibrary::addVideoNow(const QString& path, IfUnlisted ifUnlisted) {
     const QString file = QFileInfo(path).fileName();
     if (auto listed = manifest_.recordForFile(file)) return *listed;
     const CaptureRecord record = newRecord(QUuid::createUuid(), file, QSize(0, 0), CaptureRecord::videoKind);
     manifest_.insertFirst(record);
-    writeManifest();
+    try {
+        writeManifest();
+    } catch (const ShotError&) {
+        if (ifUnlisted == IfUnlisted::remove) {
+            manifest_.remove(record.id);
+            QFile::remove(path);
+        }
+        throw;
+    }
     return record;
 }
 

@@ -71,9 +71,14 @@ public:
     // be written the file is removed again: nothing unlisted stays behind.
     void persist(const QImage& image, const QString& name, const QString& type, RecordDone done);
     void persist(const QImage& image, RecordDone done);
+    // What becomes of a video whose record cannot be written: kept in the
+    // folder, its record written with the next manifest; or removed with the
+    // failure, when it is a copy that the caller then says was not kept.
+    enum class IfUnlisted { keep, remove };
+
     // Lists a video already written into the folder; a file already listed
     // answers its existing record and writes nothing.
-    void addVideo(const QString& path, RecordDone done);
+    void addVideo(const QString& path, RecordDone done, IfUnlisted ifUnlisted = IfUnlisted::keep);
     // Writes a new editable project of the unannotated `image` and its `marks`;
     // the manifest is not touched.
     void saveProject(const QImage& image, const QList<Mark>& marks, ProjectDone done);
@@ -105,7 +110,7 @@ private:
 
     void loadNow();
     CaptureRecord persistNow(const QImage& image, const QString& name, const QString& type);
-    CaptureRecord addVideoNow(const QString& path);
+    CaptureRecord addVideoNow(const QString& path, IfUnlisted ifUnlisted);
     QString saveProjectNow(const QImage& image, const QList<Mark>& marks);
     void trashNow(const CaptureRecord& record);
     void createFolder() const;

@@ -41,12 +41,6 @@ void sinkFound(pa_context*, const pa_sink_info* info, int, void* data) {
     pa_threaded_mainloop_signal(query->loop, 0);
 }
 
-void sourceFound(pa_context*, const pa_source_info* info, int, void* data) {
-    auto* query = static_cast<Query<std::optional<PulseDevice>>*>(data);
-    if (info) query->result = deviceOf(*info);
-    pa_threaded_mainloop_signal(query->loop, 0);
-}
-
 void sourceListed(pa_context*, const pa_source_info* info, int, void* data) {
     auto* query = static_cast<Query<QList<PulseDevice>>*>(data);
     if (info) query->result.append(deviceOf(*info));
@@ -155,13 +149,6 @@ std::pair<QByteArray, QByteArray> PulseConnection::defaults() {
 std::optional<PulseDevice> PulseConnection::monitorOf(const QByteArray& sink) {
     Query<std::optional<PulseDevice>> query{loop_.get()};
     if (!sink.isEmpty()) await(pa_context_get_sink_info_by_name(context_.get(), sink.constData(), &sinkFound, &query));
-    return query.result;
-}
-
-std::optional<PulseDevice> PulseConnection::source(const QByteArray& name) {
-    Query<std::optional<PulseDevice>> query{loop_.get()};
-    if (!name.isEmpty())
-        await(pa_context_get_source_info_by_name(context_.get(), name.constData(), &sourceFound, &query));
     return query.result;
 }
 

@@ -67,7 +67,7 @@ public:
     std::pair<QByteArray, QByteArray> defaults();
     // The monitor of output `sink`: what the computer plays.
     std::optional<PulseDevice> monitorOf(const QByteArray& sink);
-    std::optional<PulseDevice> source(const QByteArray& name);
+    // Every input, the outputs' monitors included.
     QList<PulseDevice> sources();
     // The input a take records as its microphone (chooseMicrophone); none
     // when there is none.

@@ -11,7 +11,7 @@ namespace tavero {
 // Blocks of memory handed out again once they are given back, for buffers
 // made over and over while a take runs (pictures, coded packets). The
 // program makes every block of 1 MiB and more a mapping of its own (see
-// LargeBlocks.h), and the C library hands freed memory at the top of its
+// AllocatorSettings.h), and the C library hands freed memory at the top of its
 // heaps back to the system as well, so a buffer made anew each time costs
 // its size in fresh pages, which the system clears on first touch. Holders
 // of a block keep the memory alive (shared_ptr); closing frees the free

@@ -52,7 +52,7 @@ void CoveredPixels::clear() {
     desktop_ = {};
 }
 
-void CoveredPixels::refresh(const QList<TopLevel>& beneath) {
+void CoveredPixels::refresh(const QList<TopLevel>& beneath, const QHash<xcb_window_t, QRegion>& undrawn) {
     checkDesktop();
     if (beneath != beneath_) {
         beneath_ = beneath;
@@ -70,7 +70,11 @@ void CoveredPixels::refresh(const QList<TopLevel>& beneath) {
         if (beneath[index].depth != 32) hidden += beneath[index].shape;
     }
     paintDesktop(stale.subtracted(hidden));
-    for (qsizetype index = 0; index < beneath.size(); ++index) paintWindow(beneath[index], shown[size_t(index)]);
+    for (qsizetype index = 0; index < beneath.size(); ++index) {
+        const QRegion blank = shown[size_t(index)] & undrawn.value(beneath[index].id);
+        paintWindow(beneath[index], shown[size_t(index)].subtracted(blank));
+        paintBlack(blank);
+    }
 }
 
 void CoveredPixels::checkDesktop() {
@@ -96,10 +100,14 @@ std::vector<CoveredPixels::Part> CoveredPixels::partsOf(const QRegion& region) c
     return parts;
 }
 
+void CoveredPixels::paintBlack(const QRegion& region) {
+    for (const Part& part : partsOf(region))
+        fillInto(pieces_[part.piece].pixels, part.rect.translated(-pieces_[part.piece].rect.topLeft()), black);
+}
+
 // The root's background: the desktop's picture, else black.
 void CoveredPixels::paintDesktop(const QRegion& shown) {
-    for (const Part& part : partsOf(shown))
-        fillInto(pieces_[part.piece].pixels, part.rect.translated(-pieces_[part.piece].rect.topLeft()), black);
+    paintBlack(shown);
     if (!desktop_.rect.isEmpty()) read(desktop_.pixmap, QPoint(), desktop_.depth, partsOf(shown & desktop_.rect), false);
 }
 

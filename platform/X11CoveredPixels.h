@@ -3,6 +3,7 @@
 #include "platform/X11Connection.h"
 #include "platform/X11Windows.h"
 
+#include <QHash>
 #include <QImage>
 #include <QRegion>
 
@@ -34,8 +35,10 @@ public:
     void invalidate(const QRect& drawn) { stale_ += region_ & drawn; }
     void invalidateAll() { stale_ = region_; }
     // Reads what went stale; `beneath` are the other top levels over the
-    // region, bottom to top.
-    void refresh(const QList<TopLevel>& beneath);
+    // region, bottom to top. Where one of them shows what it has not drawn
+    // yet (`undrawn`, by window, in root pixels), the region is black: its
+    // pixmap holds what covered it there.
+    void refresh(const QList<TopLevel>& beneath, const QHash<xcb_window_t, QRegion>& undrawn = {});
     // Paints the region over `image`, which shows the root from `origin`.
     void paint(QImage& image, QPoint origin) const;
     // Covers nothing and lets go of every piece.
@@ -62,6 +65,7 @@ private:
     std::vector<Part> partsOf(const QRegion& region) const;
     void paintDesktop(const QRegion& shown);
     void paintWindow(const TopLevel& window, const QRegion& shown);
+    void paintBlack(const QRegion& region);
     // Reads the parts from `drawable`, whose origin lies at `origin` in root
     // pixels, into their pieces: copied, or laid over them (`blend`).
     void read(xcb_drawable_t drawable, QPoint origin, int depth, const std::vector<Part>& parts, bool blend);

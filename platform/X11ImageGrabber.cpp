@@ -122,7 +122,6 @@ QImage ImageGrabber::grab(xcb_drawable_t drawable, const QRect& area, int depth)
     const std::optional<QImage::Format> format = formatFor(xcb_get_setup(connection_.get()), depth);
     if (area.isEmpty() || !format) return {};
     std::lock_guard guard(lock_);
-    countRead(area);
     QImage image;
     if (useShm_) image = grabShared(drawable, area, *format);
     if (image.isNull()) image = grabPlain(drawable, area, *format);
@@ -142,7 +141,6 @@ void ImageGrabber::grabParts(xcb_drawable_t drawable, const QList<QRect>& areas,
     for (qsizetype index = 0; index < areas.size(); ++index) {
         const QRect& area = areas[index];
         if (area.isEmpty()) continue;
-        countRead(area);
         AskedPart& part = asked[size_t(index)];
         if (useShm_ && bytesOf(area) >= sharedPartBytes) part.segment = partPool_->take(bytesOf(area));
         if (part.segment) part.shared = askShared(c, drawable, area, part.segment->id);

@@ -6,7 +6,6 @@
 #include <QPoint>
 #include <QRect>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -49,9 +48,6 @@ public:
     // of their own, kept for the next reads, so they need no fresh memory.
     void grabParts(xcb_drawable_t drawable, const QList<QRect>& areas, int depth, const PartSink& take);
 
-    // Pixels asked of the server so far by every read.
-    qint64 pixelsRead() const { return pixelsRead_; }
-
     // The pointer's image placed at its position in root pixels; a null
     // image when the server cannot tell.
     QImage cursor(QPoint& topLeft);
@@ -59,7 +55,6 @@ public:
 private:
     QImage grabShared(xcb_drawable_t drawable, const QRect& area, QImage::Format format);
     QImage grabPlain(xcb_drawable_t drawable, const QRect& area, QImage::Format format);
-    void countRead(const QRect& area) { pixelsRead_ += qint64(area.width()) * area.height(); }
 
     Connection& connection_;
     std::mutex lock_;
@@ -67,7 +62,6 @@ private:
     // The large parts' segments, apart from the whole grabs' so that neither
     // takes the other's place.
     std::shared_ptr<SegmentPool> partPool_;
-    std::atomic<qint64> pixelsRead_{0};
     bool useShm_ = false;
     bool xfixesAvailable_ = false;
 };

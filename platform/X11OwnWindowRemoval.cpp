@@ -30,19 +30,17 @@ void OwnWindowRemoval::apply(QImage& image, const QRect& area, const QList<xcb_w
     }
     beneath_.cover(covered);
     const QList<TopLevel> stack = topLevelStack(connection_);
-    // The records exist before the redirection, so that no repaint it
-    // brings about goes unseen.
-    watchBeneath(stack, ours);
-    if (!redirected_) {
-        dropFirstReports(others);
-        redirect();
-        settle(stack, ours, others);
+    if (redirected_) {
+        watchBeneath(stack, ours);
+    } else {
+        const QHash<uint32_t, QRegion> firstReports = startRedirection(stack, ours, others);
+        settle(stack, ours, firstReports, others);
         beneath_.invalidateAll();
     }
     QList<TopLevel> windowsBeneath;
     for (const TopLevel& window : stack)
         if (!ours.contains(window.id) && covered.intersects(window.shape)) windowsBeneath.append(window);
-    beneath_.refresh(windowsBeneath);
+    beneath_.refresh(windowsBeneath, undrawn());
     beneath_.paint(image, area.topLeft());
 }
 
@@ -116,7 +114,7 @@ void OwnWindowRemoval::watchBeneath(const QList<TopLevel>& stack, const QList<xc
         }
         const uint32_t record = xcb_generate_id(c);
         xcb_damage_create(c, record, window.id, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
-        watched_.insert(record, {window.id, window.origin});
+        watched_.insert(record, {window.id, window.origin, QRegion()});
     }
     for (auto record = watched_.begin(); record != watched_.end();) {
         if (beneath.contains(record->window)) {
@@ -128,24 +126,47 @@ void OwnWindowRemoval::watchBeneath(const QList<TopLevel>& stack, const QList<xc
     }
 }
 
-// A new record first reports what its window shows at that moment, which
-// says nothing of what it will draw once redirected. While another client
-// (another feed, a preview) keeps the windows redirected, that is the whole
-// window: counted by settle(), it would let the first picture read what the
-// redirection starting now copies from the screen, ours included, before the
-// window beneath draws over it.
-void OwnWindowRemoval::dropFirstReports(const EventSink& others) {
-    if (!damageEvent_) return;
+// The records exist before the redirection, so that no repaint it brings
+// about goes unseen. A new record first reports what its window shows at
+// that moment: what is not covered, or the whole window while another client
+// (another feed, a preview) keeps the windows redirected. Those reports are
+// read before redirecting, the server serving no other client meanwhile, so
+// they tell which pixmaps the redirection starting now makes: a copy of what
+// the screen shows, ours included, where the window is covered.
+QHash<uint32_t, QRegion> OwnWindowRemoval::startRedirection(const QList<TopLevel>& stack,
+                                                            const QList<xcb_window_t>& ours, const EventSink& others) {
     xcb_connection_t* c = connection_.get();
-    take(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-    while (Reply<xcb_generic_event_t> event = take(xcb_poll_for_event(c))) {
-        const bool ours = (event->response_type & 0x7f) == *damageEvent_ + XCB_DAMAGE_NOTIFY &&
-                          watched_.contains(reinterpret_cast<const xcb_damage_notify_event_t&>(*event).damage);
-        if (!ours) others(*event);
-    }
+    xcb_grab_server(c);
+    watchBeneath(stack, ours);
+    const QHash<uint32_t, QRegion> firstReports = readFirstReports(others);
+    redirect();
+    xcb_ungrab_server(c);
+    xcb_flush(c);
+    return firstReports;
 }
 
-void OwnWindowRemoval::settle(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours, const EventSink& others) {
+QHash<uint32_t, QRegion> OwnWindowRemoval::readFirstReports(const EventSink& others) {
+    xcb_connection_t* c = connection_.get();
+    QHash<uint32_t, QRegion> reports;
+    take(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    while (Reply<xcb_generic_event_t> event = take(xcb_poll_for_event(c))) {
+        const auto& notify = reinterpret_cast<const xcb_damage_notify_event_t&>(*event);
+        const bool first = damageEvent_ && (event->response_type & 0x7f) == *damageEvent_ + XCB_DAMAGE_NOTIFY &&
+                           watched_.contains(notify.damage);
+        if (first) reports[notify.damage] += QRect(notify.area.x, notify.area.y, notify.area.width, notify.area.height);
+        else others(*event);
+    }
+    return reports;
+}
+
+// Waits for the windows beneath to draw what ours hide of them. A first
+// report says nothing of that: another client's redirection may have begun
+// just before, its windows not drawn yet. What a window has not drawn by the
+// deadline (a busy or hung program) is undrawn until it does, where the
+// redirection made its pixmap; a pixmap another client's redirection made is
+// read as it is.
+void OwnWindowRemoval::settle(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours,
+                              const QHash<uint32_t, QRegion>& firstReports, const EventSink& others) {
     if (!damageEvent_ || compositingManagerRuns(connection_)) return;
     QHash<uint32_t, QRegion> awaited;
     for (auto record = watched_.cbegin(); record != watched_.cend(); ++record) {
@@ -155,16 +176,28 @@ void OwnWindowRemoval::settle(const QList<TopLevel>& stack, const QList<xcb_wind
             if (!hidden.isEmpty()) awaited.insert(record.key(), hidden.translated(-record->origin));
         }
     }
-    awaitRepaints(connection_, *damageEvent_, std::move(awaited), std::chrono::steady_clock::now() + repaintLimit,
-                  others);
+    const QHash<uint32_t, QRegion> undrawn = awaitRepaints(
+        connection_, *damageEvent_, std::move(awaited), std::chrono::steady_clock::now() + repaintLimit, others);
+    for (auto record = undrawn.cbegin(); record != undrawn.cend(); ++record)
+        if (const auto watched = watched_.find(record.key()); watched != watched_.end())
+            watched->undrawn = record->subtracted(firstReports.value(record.key()));
+}
+
+QHash<xcb_window_t, QRegion> OwnWindowRemoval::undrawn() const {
+    QHash<xcb_window_t, QRegion> regions;
+    for (const Watched& record : watched_)
+        if (!record.undrawn.isEmpty()) regions.insert(record.window, record.undrawn.translated(record.origin));
+    return regions;
 }
 
 bool OwnWindowRemoval::takeEvent(const xcb_generic_event_t& event, bool& coveredChanged) {
     if (!damageEvent_ || (event.response_type & 0x7f) != *damageEvent_ + XCB_DAMAGE_NOTIFY) return false;
     const auto& notify = reinterpret_cast<const xcb_damage_notify_event_t&>(event);
-    const auto record = watched_.constFind(notify.damage);
-    if (record == watched_.cend()) return false;
-    const QRect drawn(QPoint(notify.area.x, notify.area.y) + record->origin, QSize(notify.area.width, notify.area.height));
+    const auto record = watched_.find(notify.damage);
+    if (record == watched_.end()) return false;
+    const QRect inWindow(notify.area.x, notify.area.y, notify.area.width, notify.area.height);
+    record->undrawn -= inWindow;
+    const QRect drawn = inWindow.translated(record->origin);
     coveredChanged = covered().intersects(drawn);
     beneath_.invalidate(drawn);
     return true;

@@ -42,6 +42,9 @@ public:
     // `image`, which shows the root's `area`. When redirection begins here,
     // first waits, at most repaintLimit, for the windows beneath to draw what
     // ours cover; the connection's other events go to `others` meanwhile.
+    // What one of them has not drawn by then is black in the pictures until
+    // it draws there, where this redirection made its pixmap: that holds our
+    // window there.
     void apply(QImage& image, const QRect& area, const QList<xcb_window_t>& windows, const EventSink& others);
 
     // What the last apply() painted over, in root pixels.
@@ -57,12 +60,24 @@ private:
     void redirect();
     void release();
     void watchBeneath(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours);
-    void dropFirstReports(const EventSink& others);
-    void settle(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours, const EventSink& others);
+    // Makes the records on the windows beneath and redirects; what each
+    // record first reported, by record, in its window's pixels.
+    QHash<uint32_t, QRegion> startRedirection(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours,
+                                              const EventSink& others);
+    // What the new records have reported, by record, once the server has
+    // answered; the connection's other events go to `others`.
+    QHash<uint32_t, QRegion> readFirstReports(const EventSink& others);
+    void settle(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours,
+                const QHash<uint32_t, QRegion>& firstReports, const EventSink& others);
+    // What each window beneath has not drawn since the redirection, in root
+    // pixels.
+    QHash<xcb_window_t, QRegion> undrawn() const;
 
     struct Watched {
         xcb_window_t window = 0;
         QPoint origin;
+        // Left to draw since the redirection, in the window's own pixels.
+        QRegion undrawn;
     };
 
     Connection& connection_;

@@ -10,14 +10,14 @@ QRegion coveredFromAbove(const QList<TopLevel>& stack, qsizetype index) {
     return above;
 }
 
-void awaitRepaints(Connection& connection, uint8_t damageEvent, QHash<uint32_t, QRegion> awaited,
-                   MonotonicTime deadline, const EventSink& others) {
+QHash<uint32_t, QRegion> awaitRepaints(Connection& connection, uint8_t damageEvent, QHash<uint32_t, QRegion> awaited,
+                                       MonotonicTime deadline, const EventSink& others) {
     xcb_connection_t* c = connection.get();
     xcb_flush(c);
     while (!awaited.isEmpty() && !xcb_connection_has_error(c)) {
         Reply<xcb_generic_event_t> event = take(xcb_poll_for_event(c));
         if (!event) {
-            if (connection.wait(deadline) != Connection::Woken::server) return;
+            if (connection.wait(deadline) != Connection::Woken::server) break;
             continue;
         }
         const auto& notify = reinterpret_cast<const xcb_damage_notify_event_t&>(*event);
@@ -31,6 +31,7 @@ void awaitRepaints(Connection& connection, uint8_t damageEvent, QHash<uint32_t, 
         *found -= QRect(notify.area.x, notify.area.y, notify.area.width, notify.area.height);
         if (found->isEmpty()) awaited.erase(found);
     }
+    return awaited;
 }
 
 }  // namespace tavero::x11

@@ -28,8 +28,9 @@ QRegion coveredFromAbove(const QList<TopLevel>& stack, qsizetype index);
 // its own time; until then its pixmap shows what covered it. Waits until the
 // DAMAGE records (RAW rectangles) in `awaited` have reported drawing over
 // the region awaited of each (in its drawable's coordinates), or until
-// `deadline`. The connection's other events go to `others`.
-void awaitRepaints(Connection& connection, uint8_t damageEvent, QHash<uint32_t, QRegion> awaited,
-                   MonotonicTime deadline, const EventSink& others);
+// `deadline`. The connection's other events go to `others`. Returns what
+// was still awaited at the deadline, by record.
+QHash<uint32_t, QRegion> awaitRepaints(Connection& connection, uint8_t damageEvent, QHash<uint32_t, QRegion> awaited,
+                                       MonotonicTime deadline, const EventSink& others);
 
 }  // namespace tavero::x11

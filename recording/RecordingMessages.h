@@ -18,6 +18,9 @@ inline QString videoUnreadable() { return QStringLiteral("该视频的画面无�
 inline QString trimImpossible() { return QStringLiteral("该视频无法裁剪。"); }
 inline QString trimRangeInvalid() { return QStringLiteral("请输入有效的起止秒数，结束时间不能超出视频长度。"); }
 inline QString trimNotWritten() { return QStringLiteral("裁剪后的视频未能写入，请确认磁盘空间充足。"); }
+inline QString trimFolderNotWritable(const QString& folder) {
+    return QStringLiteral("裁剪后的视频无法保存：文件夹“%1”不能写入。").arg(folder);
+}
 
 inline QString noCompleteVideo() { return QStringLiteral("文件中没有完整的视频画面。"); }
 inline QString validationTimedOut() { return QStringLiteral("录屏文件校验超时。"); }

@@ -10,6 +10,7 @@
 #include "recording/JoinSteps.h"
 #include "recording/RecordingMessages.h"
 
+#include <QFileInfo>
 #include <QSize>
 
 #include <algorithm>
@@ -63,6 +64,16 @@ PendingFile reserve(const QString& destination, const QString& sentence) {
     return std::move(*output);
 }
 
+// A folder that cannot be written is named as the reason.
+PendingFile reserveTrim(const QString& destination) {
+    std::optional<PendingFile> output = PendingFile::reserve(destination);
+    if (output) return std::move(*output);
+    const QFileInfo folder(QFileInfo(destination).absolutePath());
+    if (folder.isDir() && !folder.isWritable())
+        throw ShotError(RecordingMessages::trimFolderNotWritable(folder.fileName()));
+    throw ShotError(RecordingMessages::trimNotWritten());
+}
+
 void publish(PendingFile& output, const QString& sentence) {
     switch (output.publish()) {
     case PublishResult::Published:
@@ -95,9 +106,12 @@ QString writeGif(const QString& source, const QString& destination) {
     const media::CancelToken cancel;
     media::VideoFileReader reader = withSentence(RecordingMessages::videoUnreadable(),
                                                  [&] { return media::VideoFileReader(source, cancel); });
-    const double duration = reader.duration();
-    if (!(std::isfinite(duration) && duration > 0 && duration <= longestGif))
-        throw ShotError(RecordingMessages::gifTooLong());
+    const double declared = reader.duration();
+    if (!(std::isfinite(declared) && declared > 0)) throw ShotError(RecordingMessages::gifTooLong());
+    // A video cut short gives the pictures before the cut, as a trim does.
+    const double duration = withSentence(RecordingMessages::videoUnreadable(),
+                                         [&] { return media::measurePlayableVideo(source, cancel).duration; });
+    if (duration > longestGif) throw ShotError(RecordingMessages::gifTooLong());
     const QSize size = gifSize(reader.size());
     PendingFile output = reserve(destination, RecordingMessages::gifNotCreated());
     media::GifWriter writer = withSentence(RecordingMessages::gifNotCreated(), [&] {
@@ -122,7 +136,7 @@ QString writeTrim(const QString& source, double start, double end, const QString
     const double duration = stretch.duration();
     if (!validStretch(start, end, duration)) throw ShotError(RecordingMessages::trimRangeInvalid());
     const double until = std::min(end, duration);
-    PendingFile output = reserve(destination, RecordingMessages::trimNotWritten());
+    PendingFile output = reserveTrim(destination);
     writeStretch(stretch, start, until, output.temporaryPath());
     const double written = withSentence(RecordingMessages::trimImpossible(), [&] {
         return media::measurePlayableVideo(output.temporaryPath(), cancel).duration;

@@ -158,7 +158,9 @@ QWidget* CameraSetupControls::portraitControls(QWidget* parent) {
     auto* sizeRow = new QWidget(portraitRows_);
     auto* row = new QHBoxLayout(sizeRow);
     row->setContentsMargins(0, 0, 0, 0);
-    size_ = new QSlider(Qt::Horizontal, sizeRow);
+    size_ = new ShownValueSlider(sizeRow);
+    // Its label shows a percentage.
+    size_->setUnitsPerShownValue(sizeUnits / 100.0);
     size_->setRange(int(smallestPortrait * sizeUnits), int(largestPortrait * sizeUnits));
     size_->setAccessibleName(QStringLiteral("人像大小"));
     connect(size_, &QSlider::valueChanged, this, [this](int units) {

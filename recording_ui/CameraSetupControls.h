@@ -2,13 +2,13 @@
 
 #include "camera/WebcamFeed.h"
 #include "editor_ui/RoundedSurface.h"
+#include "editor_ui/ShownValueSlider.h"
 
 #include <QPointer>
 
 class QCheckBox;
 class QLabel;
 class QPushButton;
-class QSlider;
 
 namespace tavero {
 
@@ -63,7 +63,7 @@ private:
     QLabel* status_ = nullptr;
     QWidget* portraitRows_ = nullptr;
     SegmentedPicker* shape_ = nullptr;
-    QSlider* size_ = nullptr;
+    ShownValueSlider* size_ = nullptr;
     QLabel* sizeText_ = nullptr;
     QCheckBox* mirror_ = nullptr;
     QWidget* retryRow_ = nullptr;

@@ -17,6 +17,8 @@ namespace {
 
 constexpr double toggleFontSize = 12;
 constexpr double captionFontSize = 11;
+// Hundredths of the zoom factor.
+constexpr int zoomUnits = 100;
 
 }  // namespace
 
@@ -27,7 +29,9 @@ RecordingEffectControls::RecordingEffectControls(Read read, Write write, QWidget
     autoZoom_->setFont(toggleFont);
     backgroundBlur_ = new QCheckBox(QStringLiteral("录制画面外的背景柔焦"), this);
     backgroundBlur_->setFont(toggleFont);
-    zoom_ = new SteppedSlider(effectRanges::minZoom, effectRanges::maxZoom, 0.05, 100, this);
+    zoom_ = new SteppedSlider(effectRanges::minZoom, effectRanges::maxZoom, 0.05, zoomUnits, this);
+    // Its label shows the factor itself ("1.50×").
+    zoom_->setUnitsPerShownValue(zoomUnits);
     zoom_->setAccessibleName(QStringLiteral("自动放大倍数"));
     padding_ = new SteppedSlider(effectRanges::minPadding, effectRanges::maxPadding, 0.01, 100, this);
     padding_->setAccessibleName(QStringLiteral("背景留白"));

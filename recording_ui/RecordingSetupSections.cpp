@@ -114,8 +114,12 @@ QWidget* RecordingSetupView::makeSoundSection() {
     column->setSpacing(8);
     column->addWidget(title);
     column->addLayout(toggles);
-    for (QWidget* line : {static_cast<QWidget*>(audioSummary_), static_cast<QWidget*>(soundWarning_),
-                          static_cast<QWidget*>(permissionText_), static_cast<QWidget*>(permissionButton_)})
+    column->addWidget(audioSummary_, 0, Qt::AlignLeft);
+    // Left unaligned, the wrapped warning takes the section's width and the
+    // height its lines need there; aligned, it would keep the width of a
+    // single line and the height of one.
+    column->addWidget(soundWarning_);
+    for (QWidget* line : {static_cast<QWidget*>(permissionText_), static_cast<QWidget*>(permissionButton_)})
         column->addWidget(line, 0, Qt::AlignLeft);
     return section;
 }

@@ -105,7 +105,8 @@ void writePortraitShapes(const QString& folder) {
         const PortraitLayout layout{shape, 0.5, 0.5, 0.3, false, true};
         if (!QRectF(0, 0, 1000, 600).contains(layout.rect({1000, 600})))
             throw ShotError(QStringLiteral("portrait outside canvas"));
-        const QImage composite = PortraitCompositor::frame(camera, screen, layout);
+        QImage composite = screen.copy();
+        PortraitCompositor::paint(camera, composite, layout);
         QFile file(folder + QStringLiteral("/portrait-") + rawValue(shape) + QStringLiteral(".png"));
         if (!file.open(QIODevice::WriteOnly) || file.write(ImageOps::png(composite, QStringLiteral("png"))) < 0)
             throw ShotError(QStringLiteral("cannot write ") + file.fileName());

@@ -1,5 +1,6 @@
 #include "app/model/AppModel.h"
 
+#include "app/model/FileMessages.h"
 #include "app/model/ModelMessages.h"
 #include "camera/LiveWebcamFeed.h"
 #include "camera/SmartVideoRenderer.h"
@@ -13,6 +14,7 @@
 #include "recording/studio/SessionTakeRecorder.h"
 #include "recording/studio/StudioMessages.h"
 
+#include <QFileInfo>
 #include <QPointer>
 #include <QSettings>
 
@@ -196,6 +198,8 @@ void AppModel::setIncludeCursor(bool include) {
 void AppModel::setVideoURL(std::optional<QString> video) {
     if (video != videoURL_) {
         videoURL_ = std::move(video);
+        if (std::exchange(videoNote_, std::nullopt) == status_)
+            setStatus(videoURL_ ? FileMessages::opened(QFileInfo(*videoURL_).fileName()) : ModelMessages::ready());
         emit videoURLChanged();
     }
     if (videoURL_) changeFlow([](WorkspaceFlow& flow) { flow.openContent(false); });

@@ -244,6 +244,9 @@ public:
     void exportGIF();
     // `start` and `end` in seconds.
     void trimVideo(double start, double end);
+    // Shows another version of the shown recording, its raw or its finished
+    // video, saying as opening does when it has no picture to show.
+    void switchVideo(const QString& path);
 
 signals:
     void historyChanged();
@@ -307,9 +310,11 @@ private:
     QString openPanelDirectory() const;
     void openVideo(const QString& path);
     void fileRead(const QString& path, bool append, bool horizontal, Result<OpenedFile> file);
+    void checkVideo(const QString& path);
     void videoChecked(const QString& path, const Result<Done>& readable);
     void gifExported(const Result<QString>& file);
-    void videoTrimmed(const Result<QString>& file);
+    void videoTrimmed(const QString& source, const Result<QString>& file);
+    void trimListed(const QString& source, const QString& trimmed, const Result<CaptureRecord>& record);
 
     std::unique_ptr<ShotDocument> document_;
     std::unique_ptr<CaptureCoordinator> capture_;
@@ -332,6 +337,9 @@ private:
     // Said in the status line until the answer of the save that set the
     // unreadable manifest aside repeats it after its own words.
     QString keptAsideNote_;
+    // What the status line says of the shown video alone (its GIF was
+    // saved), taken back once another video is shown, or none.
+    std::optional<QString> videoNote_;
     std::optional<QString> error_;
     bool busy_ = false;
     QString ocrText_;

@@ -67,6 +67,8 @@ void AppModel::open(const QString& path, bool append, bool horizontal) {
     if (OpenedFile::isVideo(path)) return openVideo(path);
     const QString fallback = isProjectFile(path) ? library::messages::unreadableProject()
                                                  : ImageOps::messages::unreadable();
+    // A large file takes a while to read or to refuse.
+    setStatus(FileMessages::opening(QFileInfo(path).fileName()));
     runThenDeliver(
         this, [path] { return OpenedFile::read(path); },
         [this, path, append, horizontal](Result<OpenedFile> file) {
@@ -83,6 +85,15 @@ void AppModel::openVideo(const QString& path) {
     studio().loadProject(path);
     setBusy(false);
     invoke(showWindow_);
+    checkVideo(path);
+}
+
+void AppModel::switchVideo(const QString& path) {
+    setVideoURL(path);
+    checkVideo(path);
+}
+
+void AppModel::checkVideo(const QString& path) {
     QPointer<AppModel> self(this);
     videoExports_.check(path, [self, path](Result<Done> readable) {
         if (self) self->videoChecked(path, readable);

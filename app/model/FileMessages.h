@@ -7,6 +7,7 @@
 // compare against them.
 namespace tavero::FileMessages {
 
+inline QString opening(const QString& fileName) { return QStringLiteral("正在打开：") + fileName + QStringLiteral("…"); }
 inline QString opened(const QString& fileName) { return QStringLiteral("已打开：") + fileName; }
 inline QString pasted() { return QStringLiteral("已从剪贴板打开。"); }
 inline QString nothingToPaste() { return QStringLiteral("剪贴板中没有图片。"); }
@@ -29,5 +30,8 @@ inline QString appendBeside() { return QStringLiteral("把另一张图片接在�
 // The video workspace's exports.
 inline QString exportingGif() { return QStringLiteral("正在导出 GIF…"); }
 inline QString gifSaved(const QString& fileName) { return QStringLiteral("GIF 已保存：") + fileName; }
+// The trimmed clip was written but could not be listed, for `reason`, and
+// was removed again.
+inline QString trimNotListed(const QString& reason) { return reason + QStringLiteral("裁剪的片段未能列入历史，已删除。"); }
 
 }  // namespace tavero::FileMessages

@@ -29,11 +29,13 @@ void AppModel::exportGIF() {
     });
 }
 
-// The GIF stays out of the history.
+// The GIF stays out of the history; the note names it only while its video
+// is shown.
 void AppModel::gifExported(const Result<QString>& file) {
     setBusy(false);
     if (!file) return fail(file.error());
     setStatus(FileMessages::gifSaved(QFileInfo(file.value()).fileName()));
+    videoNote_ = status_;
 }
 
 void AppModel::trimVideo(double start, double end) {
@@ -41,17 +43,32 @@ void AppModel::trimVideo(double start, double end) {
     setBusy(true);
     const QString destination = newLibraryFile(*library_, LocalLibrary::Prefix::trimmed, QStringLiteral(".mp4"));
     QPointer<AppModel> self(this);
-    videoExports_.trim(*videoURL_, start, end, destination, [self](Result<QString> file) {
-        if (self) self->videoTrimmed(file);
+    videoExports_.trim(*videoURL_, start, end, destination, [self, source = *videoURL_](Result<QString> file) {
+        if (self) self->videoTrimmed(source, file);
     });
 }
 
-// The workspace switches to the trimmed clip, which heads the history.
-void AppModel::videoTrimmed(const Result<QString>& file) {
+// The workspace switches to the trimmed clip, which heads the history. A
+// clip the history cannot list is removed again with the failure.
+void AppModel::videoTrimmed(const QString& source, const Result<QString>& file) {
     setBusy(false);
     if (!file) return fail(file.error());
-    setVideoURL(file.value());
-    library_->addVideo(file.value(), whenSaved());
+    const QString trimmed = file.value();
+    setVideoURL(trimmed);
+    QPointer<AppModel> self(this);
+    library_->addVideo(
+        trimmed,
+        [self, source, trimmed](Result<CaptureRecord> record) {
+            if (self) self->trimListed(source, trimmed, record);
+        },
+        LocalLibrary::IfUnlisted::remove);
+}
+
+// The clip is gone: the workspace goes back to the video it was cut from.
+void AppModel::trimListed(const QString& source, const QString& trimmed, const Result<CaptureRecord>& record) {
+    if (record) return saved(record);
+    if (videoURL_ == trimmed) setVideoURL(source);
+    saved(ShotError(FileMessages::trimNotListed(record.error().message())));
 }
 
 }  // namespace tavero

@@ -16,7 +16,7 @@ namespace tavero::media {
 // 0.8 each through a soft limiter (the screen writer's one track); a track
 // of one input carries it as it is (the camera writer's "system" and "mic").
 //
-// Its thread ("tavero.sound") does the work and calls `write`. An input is
+// Its thread ("tavero-sound") does the work and calls `write`. An input is
 // waited for as long as its sound has been late (a server can hand over the
 // first seconds of a stream at once), and a quarter of a second at least;
 // beyond that it is taken as silence, so the tracks keep pace with the

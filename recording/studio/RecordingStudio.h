@@ -237,7 +237,9 @@ public:
     QString targetName() const;
     // A window's label in the picker: its program and its title.
     static QString windowName(const WindowInfo& window);
-    // The audio choices in one line.
+    // The audio choices in one line, and whether the sound server last
+    // found offers them: a microphone chosen but not found, or sound without
+    // a server, is not said to be on.
     QString audioSummary() const;
     // Reads the microphone permission again, and asks the sound server what
     // it offers now.

@@ -143,10 +143,17 @@ QString RecordingStudio::windowName(const WindowInfo& window) {
 }
 
 QString RecordingStudio::audioSummary() const {
-    const auto onOff = [](bool on) { return on ? QStringLiteral("已开") : QStringLiteral("未开"); };
+    const bool server = !soundSources_ || soundSources_->server;
+    const bool microphoneFound = server && (!soundSources_ || soundSources_->microphone);
+    const QString microphone = !microphone_        ? QStringLiteral("未开")
+                               : !microphoneFound ? QStringLiteral("未找到")
+                                                  : QStringLiteral("已开");
+    const QString systemSound = !systemAudio_ ? QStringLiteral("未开")
+                                : !server     ? QStringLiteral("不可用")
+                                              : QStringLiteral("已开");
     const QString second = scope_ == RecordingScope::camera ? QStringLiteral("摄像头口播")
-                                                            : QStringLiteral("系统声音") + onOff(systemAudio_);
-    return QStringLiteral("麦克风") + onOff(microphone_) + QStringLiteral(" · ") + second;
+                                                            : QStringLiteral("系统声音") + systemSound;
+    return QStringLiteral("麦克风") + microphone + QStringLiteral(" · ") + second;
 }
 
 void RecordingStudio::refreshAudioAuthorization() {

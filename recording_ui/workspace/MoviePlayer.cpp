@@ -30,6 +30,9 @@ MoviePlayer::MoviePlayer(const QString& url, QWidget* parent) : QWidget(parent) 
     play_->setAutoRaise(true);
     slider_ = new QSlider(Qt::Horizontal, this);
     slider_->setAccessibleName(QStringLiteral("播放进度"));
+    // Milliseconds: a second an arrow key, ten a page, as players step.
+    slider_->setSingleStep(1000);
+    slider_->setPageStep(10'000);
     time_ = EditorLook::label(QString(), PanelLook::captionPoints, this);
 
     auto* controls = new QHBoxLayout;
@@ -44,7 +47,7 @@ MoviePlayer::MoviePlayer(const QString& url, QWidget* parent) : QWidget(parent) 
     layout->addLayout(controls);
 
     connect(play_, &QToolButton::clicked, this, &MoviePlayer::togglePlaying);
-    connect(slider_, &QSlider::sliderMoved, this, [this](int position) {
+    connect(slider_, &QSlider::valueChanged, this, [this](int position) {
         if (playback_) playback_->seek(position);
     });
     setUrl(url);

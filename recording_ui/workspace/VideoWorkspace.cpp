@@ -94,10 +94,10 @@ QWidget* VideoWorkspace::makeVersionRow() {
     finished_ = button(QStringLiteral("查看成片"), versionRow_);
     effects_ = button(QStringLiteral("画面效果"), versionRow_);
     connect(raw_, &QPushButton::clicked, this, [this] {
-        if (auto raw = state_.rawToOffer(url_)) model_.setVideoURL(*raw);
+        if (auto raw = state_.rawToOffer(url_)) model_.switchVideo(*raw);
     });
     connect(finished_, &QPushButton::clicked, this, [this] {
-        if (auto finished = state_.finishedToOffer(url_)) model_.setVideoURL(*finished);
+        if (auto finished = state_.finishedToOffer(url_)) model_.switchVideo(*finished);
     });
     connect(effects_, &QPushButton::clicked, this, &VideoWorkspace::openEffects);
 

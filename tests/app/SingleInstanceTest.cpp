@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <future>
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -24,29 +26,75 @@ using namespace tavero;
 
 namespace {
 
+using HandOver = SingleInstance::HandOver;
+
 class SingleInstanceTest : public testing::Test {
 protected:
     QString name() const { return folder.path() + QStringLiteral("/tavero.socket"); }
+
+    // A later start handing over `files`, as another process would: it waits
+    // for the answer while this thread's event loop runs the running program.
+    HandOver handOverAside(const QStringList& files) {
+        std::future<HandOver> handed =
+            std::async(std::launch::async, [name = name(), files] { return SingleInstance(name).handOver(files); });
+        (void)QTest::qWaitFor([&] { return handed.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                              30'000);
+        return handed.get();
+    }
 
     test::TempDir folder;
 };
 
 TEST_F(SingleInstanceTest, ALaterStartHandsItsFilesToTheRunningOneWhateverTheirNames) {
     SingleInstance later(name());
-    EXPECT_FALSE(later.handOver({QStringLiteral("/tmp/a.png")})) << "nobody runs yet";
+    EXPECT_EQ(later.handOver({QStringLiteral("/tmp/a.png")}), HandOver::noProgram) << "nobody runs yet";
 
     SingleInstance running(name());
     ASSERT_TRUE(running.listen());
     QSignalSpy started(&running, &SingleInstance::started);
     const QStringList files{QStringLiteral("/tmp/截图 1.png"), QStringLiteral("/tmp/两行\n名字.png"),
                             QStringLiteral("/tmp/b.vistagon"), fileNameFromNative("/tmp/\xc0\xb6.png")};
-    EXPECT_TRUE(later.handOver(files));
-    ASSERT_TRUE(started.wait(5000));
+    EXPECT_EQ(handOverAside(files), HandOver::delivered);
+    ASSERT_EQ(started.count(), 1);
     EXPECT_EQ(started.first().first().toStringList(), files) << "a line break is part of a name, and bytes that are not UTF-8";
 
-    EXPECT_TRUE(later.handOver({}));
-    ASSERT_TRUE(started.wait(5000));
+    EXPECT_EQ(handOverAside({}), HandOver::delivered);
+    ASSERT_EQ(started.count(), 2);
     EXPECT_TRUE(started.last().first().toStringList().isEmpty()) << "a start without files";
+}
+
+// A file manager may hand over thousands of files at once: the running
+// program is sent what fits in one message, and opens the first.
+TEST_F(SingleInstanceTest, AStartWithMorePathsThanAMessageHoldsHandsOverTheFirstFiles) {
+    SingleInstance running(name());
+    ASSERT_TRUE(running.listen());
+    QSignalSpy started(&running, &SingleInstance::started);
+    QStringList files;
+    for (int index = 0; index < 5000; ++index)
+        files.append(QStringLiteral("/tmp/%1/长路径.png").arg(index, 230, 10, QLatin1Char('0')));
+    ASSERT_GT(files.join(QLatin1Char('\0')).toUtf8().size(), SingleInstance::largestMessage);
+
+    EXPECT_EQ(handOverAside(files), HandOver::delivered);
+    ASSERT_EQ(started.count(), 1) << "the request was not announced";
+    const QStringList received = started.first().first().toStringList();
+    ASSERT_FALSE(received.isEmpty());
+    EXPECT_EQ(received, files.first(received.size())) << "the first files, in their order";
+    EXPECT_GT(received.size(), 4000);
+}
+
+// A program behind our name that closes the connection without an answer
+// has taken nothing, and the start must not say otherwise.
+TEST_F(SingleInstanceTest, AStartThatIsNotConfirmedIsNoHandOver) {
+    QLocalServer silent;
+    ASSERT_TRUE(silent.listen(name()));
+    QObject::connect(&silent, &QLocalServer::newConnection, &silent, [&silent] {
+        QLocalSocket* socket = silent.nextPendingConnection();
+        QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket] {
+            socket->readAll();
+            socket->abort();
+        });
+    });
+    EXPECT_EQ(handOverAside({QStringLiteral("/tmp/a.png")}), HandOver::notConfirmed);
 }
 
 TEST_F(SingleInstanceTest, ASocketLeftByAnEndedProgramIsTakenOver) {
@@ -57,8 +105,8 @@ TEST_F(SingleInstanceTest, ASocketLeftByAnEndedProgramIsTakenOver) {
     SingleInstance running(name());
     EXPECT_TRUE(running.listen());
     QSignalSpy started(&running, &SingleInstance::started);
-    EXPECT_TRUE(SingleInstance(name()).handOver({QStringLiteral("/tmp/a.png")}));
-    EXPECT_TRUE(started.wait(5000));
+    EXPECT_EQ(handOverAside({QStringLiteral("/tmp/a.png")}), HandOver::delivered);
+    EXPECT_EQ(started.count(), 1);
 }
 
 TEST_F(SingleInstanceTest, AnOversizedMessageIsDropped) {
@@ -70,6 +118,8 @@ TEST_F(SingleInstanceTest, AnOversizedMessageIsDropped) {
     ASSERT_TRUE(socket.waitForConnected(2000));
     socket.write(QByteArray(SingleInstance::largestMessage + 10, 'a'));
     (void)QTest::qWaitFor([&] { return socket.state() == QLocalSocket::UnconnectedState || !socket.bytesToWrite(); }, 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return socket.bytesAvailable() > 0; }, 5000));
+    EXPECT_EQ(socket.readAll(), QByteArray("-")) << "the sender learns that it was refused";
     socket.disconnectFromServer();
     QTest::qWait(200);
     EXPECT_EQ(started.count(), 0);
@@ -122,7 +172,7 @@ TEST_F(SingleInstanceTest, TheSocketLiesInAFolderOnlyTheUserCanEnter) {
         EXPECT_TRUE(SingleInstance::defaultName().isEmpty()) << "a link in its place is no folder of ours";
         SingleInstance alone(SingleInstance::defaultName());
         EXPECT_FALSE(alone.listen());
-        EXPECT_FALSE(alone.handOver({QStringLiteral("/tmp/a.png")})) << "the start runs on its own";
+        EXPECT_EQ(alone.handOver({QStringLiteral("/tmp/a.png")}), HandOver::noProgram) << "the start runs on its own";
     }
     ASSERT_TRUE(QFile::remove(own));
     ASSERT_TRUE(QDir().mkdir(own));
@@ -164,7 +214,7 @@ TEST_F(SingleInstanceTest, AProgramOfAnotherUserIsHandedNothing) {
     ::close(report[1]);
     char ready = 0;
     ASSERT_EQ(::read(report[0], &ready, 1), 1) << "the other user's listener did not start";
-    EXPECT_FALSE(SingleInstance(name()).handOver({QStringLiteral("/home/me/私人.png")}));
+    EXPECT_EQ(SingleInstance(name()).handOver({QStringLiteral("/home/me/私人.png")}), HandOver::noProgram);
     int status = 0;
     ::waitpid(child, &status, 0);
     char received = 0;

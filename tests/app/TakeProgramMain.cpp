@@ -4,9 +4,9 @@
 // program in the middle of a take.
 #include "app/AppDelegate.h"
 #include "app/Application.h"
+#include "platform/AllocatorSettings.h"
 #include "platform/AppBrand.h"
 #include "platform/GlobalHotKeys.h"
-#include "platform/LargeBlocks.h"
 #include "platform/MediaBackend.h"
 #include "platform/PointerSource.h"
 #include "platform/ScreenSource.h"

@@ -1,6 +1,7 @@
 // The program itself on a display of its own: "--demo" shows the editor
 // with the practice picture, a file given at the start opens, and a second
-// start with a file hands it to the running program, which opens it.
+// start with a file hands it to the running program, which opens it, with
+// thousands of other files too.
 #include "tests/app/RunningTavero.h"
 #include "tests/support/Files.h"
 
@@ -49,6 +50,28 @@ TEST_F(TaveroOnX11Test, FilesOpenByArgumentAndByHandOffWhateverTheirNames) {
     EXPECT_EQ(second.exitCode(), 0);
     middle = middleOnceReady([&](const QImage& image) { return image.pixelColor(300, 200) == blue; });
     EXPECT_EQ(middle.pixelColor(300, 200), blue) << "the running program opened it";
+    EXPECT_EQ(program.state(), QProcess::Running);
+}
+
+// A selection of 5,000 files in deep folders, over a megabyte of paths: the
+// running program still opens the first, and the second start says it did.
+TEST_F(TaveroOnX11Test, ASecondStartWithThousandsOfLongPathsOpensTheFirst) {
+    const QColor red(220, 30, 40);
+    start({writeFilled(QStringLiteral("红色.png"), red)});
+    QImage middle = middleOnceReady([&](const QImage& image) { return image.pixelColor(300, 200) == red; });
+    ASSERT_EQ(middle.pixelColor(300, 200), red);
+
+    const QColor blue(30, 60, 210);
+    QStringList files{writeFilled(QStringLiteral("蓝色.png"), blue)};
+    for (int index = 1; index < 5000; ++index)
+        files.append(home.path() + QStringLiteral("/%1.png").arg(index, 220, 10, QLatin1Char('0')));
+    ASSERT_GT(files.join(QLatin1Char(' ')).toUtf8().size(), 1 << 20);
+    QProcess second;
+    second.start(QStringLiteral(TAVERO_EXECUTABLE), files);
+    ASSERT_TRUE(second.waitForFinished(20'000));
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    middle = middleOnceReady([&](const QImage& image) { return image.pixelColor(300, 200) == blue; });
+    EXPECT_EQ(middle.pixelColor(300, 200), blue) << "the running program opened the first file";
     EXPECT_EQ(program.state(), QProcess::Running);
 }
 

@@ -23,6 +23,14 @@ QImage halves(int width = 640, int height = 360) {
     return image;
 }
 
+// The portrait laid over a copy of `screen` (RGB32), as a take lays it over
+// each picture.
+QImage framed(const QImage& camera, const QImage& screen, const PortraitLayout& layout) {
+    QImage picture = screen.copy();
+    PortraitCompositor::paint(camera, picture, layout);
+    return picture;
+}
+
 PortraitLayout centred(PortraitShape shape, bool mirrored = true) { return {shape, 0.5, 0.5, 0.3, false, mirrored}; }
 
 void expectRect(const QRectF& actual, const QRectF& expected) {
@@ -85,7 +93,7 @@ TEST(PortraitCompositorTest, TheCameraFillsTheShapeInsideAWhiteRingOverTheScreen
     const QImage screen = filled(Qt::blue, 1000, 600);
     const QImage camera = filled(Qt::red, 640, 360);
     for (const PortraitShape shape : allPortraitShapes) {
-        const QImage result = PortraitCompositor::frame(camera, screen, centred(shape));
+        const QImage result = framed(camera, screen, centred(shape));
         SCOPED_TRACE(rawValue(shape).toStdString());
         ASSERT_EQ(result.size(), QSize(1000, 600));
         EXPECT_EQ(result.pixel(500, 300), qRgb(255, 0, 0));
@@ -96,16 +104,16 @@ TEST(PortraitCompositorTest, TheCameraFillsTheShapeInsideAWhiteRingOverTheScreen
         EXPECT_EQ(result.pixel(345, 300), qRgb(0, 0, 255));
     }
     // The circle's corners show the screen, the square's the camera.
-    EXPECT_EQ(PortraitCompositor::frame(camera, screen, centred(PortraitShape::circle)).pixel(355, 155),
+    EXPECT_EQ(framed(camera, screen, centred(PortraitShape::circle)).pixel(355, 155),
               qRgb(0, 0, 255));
-    EXPECT_EQ(PortraitCompositor::frame(camera, screen, centred(PortraitShape::square)).pixel(360, 160),
+    EXPECT_EQ(framed(camera, screen, centred(PortraitShape::square)).pixel(360, 160),
               qRgb(255, 0, 0));
 }
 
 TEST(PortraitCompositorTest, MirroringFlipsTheCameraInsideThePortrait) {
     const QImage screen = filled(Qt::blue, 1000, 600);
-    const QImage plain = PortraitCompositor::frame(halves(), screen, centred(PortraitShape::square, false));
-    const QImage mirrored = PortraitCompositor::frame(halves(), screen, centred(PortraitShape::square, true));
+    const QImage plain = framed(halves(), screen, centred(PortraitShape::square, false));
+    const QImage mirrored = framed(halves(), screen, centred(PortraitShape::square, true));
     EXPECT_EQ(plain.pixel(400, 300), qRgb(255, 0, 0));
     EXPECT_EQ(plain.pixel(600, 300), qRgb(0, 255, 0));
     EXPECT_EQ(mirrored.pixel(400, 300), qRgb(0, 255, 0));
@@ -117,20 +125,29 @@ TEST(PortraitCompositorTest, FullScreenShowsTheCameraAloneAspectFilled) {
     PortraitLayout layout;
     layout.fullScreen = true;
     layout.mirrored = false;
-    const QImage result = PortraitCompositor::frame(halves(), screen, layout);
+    const QImage result = framed(halves(), screen, layout);
     ASSERT_EQ(result.size(), QSize(1000, 600));
     EXPECT_EQ(result.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(result.pixel(999, 599), qRgb(0, 255, 0));
-    EXPECT_EQ(PortraitCompositor::frame(QImage(), screen, layout).pixel(0, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(framed(QImage(), screen, layout).pixel(0, 0), qRgb(0, 0, 255));
 }
 
-TEST(PortraitCompositorTest, PaintingInPlaceLaysThePortraitAsAFreshFrameDoes) {
+TEST(PortraitCompositorTest, PaintingInPlaceKeepsThePicturesMemoryAndTheScreenAroundThePortrait) {
     const QImage camera = fixtures::noise(640, 480, 5).convertToFormat(QImage::Format_RGB32);
     const QImage screen = fixtures::noise(1280, 720, 6).convertToFormat(QImage::Format_RGB32);
     const PortraitLayout layout{PortraitShape::circle, 0.7, 0.3, 0.25, false, true};
     QImage frame = screen.copy();
     const uchar* memory = frame.constBits();
     PortraitCompositor::paint(camera, frame, layout);
-    EXPECT_EQ(frame, PortraitCompositor::frame(camera, screen, layout));
     EXPECT_EQ(frame.constBits(), memory);
+    EXPECT_EQ(frame.format(), QImage::Format_RGB32);
+    const QRect portrait = PortraitCompositor::target(frame.size(), layout).toAlignedRect();
+    EXPECT_NE(frame.copy(portrait), screen.copy(portrait));
+    // Beyond the portrait and its ring, the screen as it was.
+    const QRect around = portrait.adjusted(-4, -4, 4, 4);
+    qsizetype changed = 0;
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x)
+            if (!around.contains(x, y) && frame.pixel(x, y) != screen.pixel(x, y)) ++changed;
+    EXPECT_EQ(changed, 0);
 }

@@ -7,17 +7,17 @@
 // costs a picture's worth of pages every time. The program's own setting of
 // the C library holds here too: every large block is a mapping of its own.
 #include "camera/PortraitFrameFeed.h"
+#include "platform/AllocatorSettings.h"
 #include "platform/CameraCapture.h"
-#include "platform/LargeBlocks.h"
 #include "platform/ScreenFeed.h"
 #include "platform/media/LivePartRecorder.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/Memory.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestWindows.h"
+#include "tests/support/ThreadNames.h"
 
-#include <QDir>
-#include <QFile>
 #include <QPainter>
 #include <QRasterWindow>
 #include <QTest>
@@ -61,41 +61,19 @@ private:
     int offset_ = 0;
 };
 
-// One of ours: the border, a 4-pixel ring around `place`, or a solid panel.
-class OwnWindow : public QRasterWindow {
-public:
-    OwnWindow(const QRect& place, bool ring) {
-        setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
-                 Qt::X11BypassWindowManagerHint);
-        setGeometry(place);
-        const QRect inside(QPoint(0, 0), place.size());
-        if (ring) setMask(QRegion(inside).subtracted(inside.adjusted(4, 4, -4, -4)));
-    }
-    bool showAndWait() {
-        show();
-        return QTest::qWaitForWindowExposed(this, 5000);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(QRect(QPoint(0, 0), size()), Qt::red); }
-};
-
-// The names of this process's threads.
-QStringList threadNames() {
-    QStringList names;
-    const QDir tasks(QStringLiteral("/proc/self/task"));
-    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile comm(tasks.filePath(task + QStringLiteral("/comm")));
-        if (comm.open(QIODevice::ReadOnly)) names << QString::fromUtf8(comm.readAll()).trimmed();
-    }
-    return names;
+// One of ours, in red: the border, a 4-pixel ring around `place`, or a solid
+// panel.
+test::FloatingWindow ownWindow(const QRect& place, bool ring) {
+    const QRect inside(QPoint(0, 0), place.size());
+    return {fixtures::solid(place.size(), Qt::red), place,
+            ring ? QRegion(inside).subtracted(inside.adjusted(4, 4, -4, -4)) : QRegion()};
 }
 
 class SteadyTakeTest : public testing::Test {
 protected:
     ScrollingPage page;
-    OwnWindow border{area, true};
-    OwnWindow controlBar{QRect(area.center().x() - 280, area.bottom() - 100, 560, 56), false};
+    test::FloatingWindow border = ownWindow(area, true);
+    test::FloatingWindow controlBar = ownWindow(QRect(area.center().x() - 280, area.bottom() - 100, 560, 56), false);
     test::TempDir folder;
     const QString path = folder.file(QStringLiteral("part.mp4"));
 
@@ -131,7 +109,7 @@ protected:
         if (!reaches(from + 2.0)) return steady;
         const double to = recorder.elapsed();
         const long long faults = test::minorFaults() - before;
-        steady.threads = threadNames();
+        steady.threads = test::threadNames();
         recorder.finish();
         // Pictures are written at their times; elapsed() is the last one's end.
         const QList<double> times = test::pictureTimes(path);

@@ -54,8 +54,8 @@ TEST(Scaling, ReductionAveragesWhatEachPixelCovers) {
     QImage checks(64, 32, ImageOps::surfaceFormat);
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 64; ++x) checks.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
-    const QImage half = filters::reduced(checks, QSize(32, 16));
-    ASSERT_EQ(half.size(), QSize(32, 16));
+    QImage half(32, 16, ImageOps::surfaceFormat);
+    filters::reduceInto(checks, half);
     for (const QPoint at : {QPoint(0, 0), QPoint(17, 9), QPoint(31, 15)}) EXPECT_NEAR(qRed(half.pixel(at)), 128, 1);
 }
 

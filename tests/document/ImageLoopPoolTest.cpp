@@ -1,10 +1,9 @@
 // OpenCV's parallel loops on the program's own pool: every stripe runs once,
-// on more than one thread, and the pool's threads end once idle, where
-// OpenCV's own (TBB's) stayed for the life of the process.
+// on the caller and the pool's named threads, and those threads end once
+// idle, where OpenCV's own (TBB's) stayed for the life of the process.
 #include "document/ImageLoopPool.h"
+#include "tests/support/ThreadNames.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTest>
 #include <QThread>
 
@@ -22,30 +21,24 @@ using namespace tavero;
 
 namespace {
 
-// This process's threads that run image loops.
-int loopThreads() {
-    int count = 0;
-    const QDir tasks(QStringLiteral("/proc/self/task"));
-    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile name(tasks.filePath(task) + QStringLiteral("/comm"));
-        if (name.open(QIODevice::ReadOnly) && name.readAll().trimmed() == "tavero.image") ++count;
-    }
-    return count;
-}
+const QString poolThread = QStringLiteral("tavero.image");
 
-TEST(ImageLoopPool, RunsEveryStripeOnceOnSeveralThreadsWhichEndOnceIdle) {
+TEST(ImageLoopPool, RunsEveryStripeOnceOnItsOwnThreadsWhichEndOnceIdle) {
     runImageLoopsOnOwnPool(std::chrono::milliseconds(200));
     const bool several = QThread::idealThreadCount() > 1;
+    const std::thread::id caller = std::this_thread::get_id();
     std::vector<int> runs(1000, 0);
     std::mutex lock;
     std::condition_variable joined;
     std::set<std::thread::id> threads;
+    QStringList helpers;
     cv::parallel_for_(
         cv::Range(0, int(runs.size())),
         [&](const cv::Range& range) {
             for (int index = range.start; index < range.end; ++index) ++runs[size_t(index)];
             std::unique_lock guard(lock);
             threads.insert(std::this_thread::get_id());
+            if (std::this_thread::get_id() != caller) helpers << test::nameOfThisThread();
             joined.notify_all();
             // The first stripe waits for another thread to take one.
             if (range.start == 0 && several)
@@ -55,8 +48,13 @@ TEST(ImageLoopPool, RunsEveryStripeOnceOnSeveralThreadsWhichEndOnceIdle) {
     for (size_t index = 0; index < runs.size(); ++index) ASSERT_EQ(runs[index], 1) << index;
     if (several) {
         EXPECT_GT(threads.size(), 1u);
+        // Another pool's threads would carry another name (OpenCV's own
+        // inherit the caller's).
+        ASSERT_FALSE(helpers.isEmpty());
+        EXPECT_EQ(helpers.count(poolThread), helpers.size()) << helpers.join(QLatin1Char(' ')).toStdString();
     }
-    EXPECT_TRUE(QTest::qWaitFor([] { return loopThreads() == 0; }, 10'000)) << loopThreads() << " threads stay";
+    const auto poolThreads = [] { return test::threadNames().count(poolThread); };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return poolThreads() == 0; }, 10'000)) << poolThreads() << " threads stay";
 }
 
 TEST(ImageLoopPool, ALoopInsideALoopRunsWhole) {

@@ -10,6 +10,7 @@
 #include "tests/editor_ui/MainViewFixture.h"
 #include "tests/editor_ui/Samples.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -113,6 +114,26 @@ TEST(BackgroundSheetTest, SolidColoursDisableTheDirectionAndGradientsKeepIt) {
 
 // The preview is made from a reduced copy, but the frame is applied at full
 // size: a result beyond the limits is refused before the user can apply it.
+// A screen reader hears which background is chosen, and its press chooses
+// one as a click does.
+TEST(BackgroundSheetTest, ScreenReadersHearTheChosenBackgroundAndChooseAnother) {
+    StandaloneSheet open(fixtures::screenshotLike(300, 200));
+    BackgroundSheet& sheet = open.sheet;
+    const auto reader = [](QWidget* control) { return QAccessible::queryAccessibleInterface(control); };
+    const auto checked = [&] {
+        QList<FramePreset> presets;
+        for (FramePresetButton* button : sheet.presetButtons())
+            if (reader(button)->state().checked) presets.append(button->preset());
+        return presets;
+    };
+    EXPECT_EQ(checked(), QList<FramePreset>{FramePreset::peach});
+    reader(sheet.presetButton(FramePreset::night))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(sheet.options().preset, FramePreset::night);
+    EXPECT_EQ(checked(), QList<FramePreset>{FramePreset::night});
+    sheet.presetButton(FramePreset::night)->click();
+    EXPECT_EQ(checked(), QList<FramePreset>{FramePreset::night}) << "still chosen";
+}
+
 TEST(BackgroundSheetTest, AFullSizeResultBeyondTheLimitsIsRefusedInThePreview) {
     StandaloneSheet open(fixtures::screenshotLike(100, 31900));
     BackgroundSheet& sheet = open.sheet;

@@ -123,6 +123,41 @@ TEST_F(MainViewTest, TheStatusBarShowsBusyRecordingAndThePixelSize) {
     EXPECT_EQ(bar.statusLabel()->text(), QStringLiteral("已取消截图"));
 }
 
+// A status of several lines, such as a take the system interrupted, shows
+// on the bar's one line whole or cut short with "…", never as lines squeezed
+// into it; the tool tip holds it all.
+TEST_F(MainViewTest, AStatusOfSeveralLinesShowsOnTheBarsOneLine) {
+    view->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    const QString interrupted = QStringLiteral(
+        "已保存 3.9 秒原片。\n录制被系统中断（麦克风已断开）。\n文件：/home/用户/Desktop/岚帧/录屏_2026-03-05_14-07-09_3F9A1C.mp4");
+    model().setStatus(interrupted);
+    StatusBar& bar = *view->statusBar();
+    ElidedLabel* label = bar.statusLabel();
+    QTest::qWait(0);
+    EXPECT_EQ(label->sizeHint().height(), label->fontMetrics().height()) << "one line";
+
+    const QImage shown = bar.grab().toImage();
+    const QColor background = shown.pixelColor(1, 1);
+    const QRect area = label->geometry();
+    QList<int> inked;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor pixel = shown.pixelColor(x, y);
+            if (std::abs(pixel.lightness() - background.lightness()) > 60) {
+                inked.append(y);
+                break;
+            }
+        }
+    // Lines squeezed into the bar overflow it and are cut at its edges;
+    // one line, centred, leaves the top row free.
+    ASSERT_FALSE(inked.isEmpty()) << "the status shows";
+    EXPECT_GT(inked.first(), area.top()) << "glyphs cut at the top";
+    QTextDocument toolTip;
+    toolTip.setHtml(label->toolTip());
+    EXPECT_EQ(toolTip.toPlainText(), interrupted);
+}
+
 TEST_F(MainViewTest, TheHeaderIsShortOnTheStartScreenAndFullBesideTheEditingArea) {
     HeaderBar& header = *view->header();
     EXPECT_EQ(header.height(), 68);

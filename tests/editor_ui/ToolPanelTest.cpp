@@ -14,6 +14,7 @@
 #include "tests/editor_ui/Samples.h"
 #include "tests/editor_ui/SliderGestures.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -83,7 +84,8 @@ TEST_F(ToolPanelTest, TheArrowToolShowsTheCommonToolsColoursWidthEditRowBackgrou
     const QList<InkButton*>& inks = panel().strokeControls()->inkButtons();
     ASSERT_EQ(inks.size(), 7);
     EXPECT_TRUE(inks.first()->isChosen());
-    EXPECT_EQ(inks.first()->accessibleName(), QStringLiteral("标注颜色"));
+    EXPECT_EQ(inks.first()->accessibleName(), QStringLiteral("标注颜色 红色"));
+    EXPECT_EQ(inks.last()->accessibleName(), QStringLiteral("标注颜色 白色"));
     EXPECT_EQ(panel().strokeControls()->widthLabel()->text(), QStringLiteral("8"));
     EXPECT_FALSE(shows(panel().coverControls()));
     EXPECT_FALSE(shows(panel().textControls()));
@@ -101,6 +103,31 @@ TEST_F(ToolPanelTest, TheArrowToolShowsTheCommonToolsColoursWidthEditRowBackgrou
     EXPECT_FALSE(shows(panel().dimensions()));
     EXPECT_EQ(panel().hint()->text(), QStringLiteral("在图片上拖动即可标注。操作都可撤销。"));
     test::writeSample(*view->sidebar(), QStringLiteral("tool-panel-arrow"));
+}
+
+// A screen reader hears the sliders by their captions, and which colour is
+// chosen; a click on the chosen colour keeps it chosen.
+TEST_F(ToolPanelTest, ScreenReadersHearTheSlidersCaptionsAndTheChosenColour) {
+    const auto reader = [](QWidget* control) { return QAccessible::queryAccessibleInterface(control); };
+    EXPECT_EQ(reader(panel().strokeControls()->widthSlider())->text(QAccessible::Name), QStringLiteral("粗细"));
+    EXPECT_EQ(reader(panel().textControls()->fontSizeSlider())->text(QAccessible::Name), QStringLiteral("字号"));
+
+    const QList<InkButton*>& inks = panel().strokeControls()->inkButtons();
+    const auto checked = [&] {
+        QList<qsizetype> indices;
+        for (qsizetype index = 0; index < inks.size(); ++index)
+            if (reader(inks[index])->state().checked) indices.append(index);
+        return indices;
+    };
+    EXPECT_EQ(checked(), QList<qsizetype>{0});
+    inks[3]->click();
+    EXPECT_EQ(document().ink(), Ink::palette[3]);
+    EXPECT_EQ(checked(), QList<qsizetype>{3});
+    inks[3]->click();
+    EXPECT_EQ(checked(), QList<qsizetype>{3}) << "still chosen";
+    reader(inks[5])->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(document().ink(), Ink::palette[5]) << "a screen reader's press chooses as a click does";
+    EXPECT_EQ(checked(), QList<qsizetype>{5});
 }
 
 TEST_F(ToolPanelTest, MoreToolsShowsTheOtherSixAndTheChosenOneOnlyThere) {

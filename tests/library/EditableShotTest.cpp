@@ -242,6 +242,80 @@ TEST_F(ProjectFileTest, AProjectWhoseStrokesAreLongerThanTheyMayBeTogetherIsRefu
     expectRefused(project, unreadableProject, "a piece too long to measure");
 }
 
+// What lies past a limit is never read: the project is refused at the first
+// mark, point or stroke too many, so text that follows and is no JSON at all
+// changes nothing, and a file of hundreds of thousands of marks is refused
+// in little memory.
+TEST_F(ProjectFileTest, AProjectIsRefusedAtTheFirstValuePastALimitAndReadNoFurther) {
+    // The project's text up to the end of its last mark, then `more`, then
+    // text that no JSON is.
+    const auto broken = [](const Json& project, const QByteArray& more) {
+        QByteArray text = json::dump(project);
+        text.chop(2);  // the "]}" that closes the marks and the project
+        return text + more + "\x01 this is no JSON";
+    };
+    Json manyMarks = sampleProject();
+    while (manyMarks["marks"].size() <= 10'000) manyMarks["marks"].push_back(manyMarks["marks"][2]);
+    expectRefused(write(broken(manyMarks, {})), unreadableProject, "10,001 marks");
+
+    Json manyPoints = sampleProject();
+    for (const Mark& stroke : test::strokesHolding(markLimits::maxProjectPoints - 6))
+        manyPoints["marks"].push_back(toJson(stroke));
+    ASSERT_EQ(readProject(write(manyPoints)).marks.size(), manyPoints["marks"].size());
+    expectRefused(write(broken(manyPoints, R"(,{"points":[[1,1])")), unreadableProject,
+                  "a point more than the marks may hold together");
+
+    QByteArray longMark = R"(,{"points":[)";
+    for (int index = 0; index <= markLimits::maxPoints; ++index) longMark += index ? ",[1,1]" : "[1,1]";
+    expectRefused(write(broken(sampleProject(), longMark)), unreadableProject, "20,001 points in a mark");
+
+    Json longStroke = sampleProject();
+    longStroke["marks"].push_back(toJson(test::strokesOfLength(markLimits::maxProjectStrokeLength + 1).first()));
+    expectRefused(write(broken(longStroke, {})), unreadableProject, "a stroke longer than strokes may be together");
+
+    QByteArray huge = json::dump(sampleProject());
+    huge.chop(2);
+    const QByteArray mark = "," + json::dump(sampleProject()["marks"][2]);
+    for (int index = 0; index < 200'000; ++index) huge += mark;
+    const QString path = write(huge + "]}");
+    const long long growth = test::peakMemoryGrowth([&] {
+        try {
+            readProject(path);
+        } catch (const ShotError& error) {
+            if (error.message() == unreadableProject) return;
+        }
+        std::abort();
+    });
+    ASSERT_GE(growth, 0) << "200,000 marks were not refused with the unreadable-project sentence";
+    if (test::tightMemoryBudgets) {
+        EXPECT_LT(growth, 32ll << 20) << "a " << huge.size() / 1'000'000 << " MB file";
+    }
+}
+
+// No tool places a point far beyond the picture, where it draws nothing, or
+// a speck once its sizes and angles overflow: a point more than a million
+// pixels from the picture's corner is refused whatever the tool, at that
+// distance it opens.
+TEST_F(ProjectFileTest, PointsFarBeyondThePictureAreRefusedWhateverTheTool) {
+    const Json far[][2] = {{Json::array({-1e308, -1e308}), Json::array({1e308, 1e308})},
+                           {Json::array({1e308, 1e308}), Json::array({1e308, 1e308})},
+                           {Json::array({10, 10}), Json::array({10, -1e308})},
+                           {Json::array({1'000'000.5, 10}), Json::array({20, 20})}};
+    for (const MarkTool tool : allMarkTools) {
+        const std::string name = rawValue(tool).toStdString();
+        Json project = sampleProject();
+        Json& mark = project["marks"][2];
+        mark["tool"] = name;
+        for (const auto& points : far) {
+            mark["points"] = Json::array({points[0], points[1]});
+            expectRefused(project, unreadableProject, (name + " at " + mark["points"].dump()).c_str());
+        }
+        mark["points"] = Json::array({Json::array({-1e6, 1e6}), Json::array({-1e6, -1e6})});
+        if (tool == MarkTool::pen) mark["points"][1] = Json::array({-1e6, 1e6 - 5});
+        EXPECT_EQ(readProject(write(project)).marks[2].points[0], QPointF(-1e6, 1e6)) << name << " at the bound";
+    }
+}
+
 TEST_F(ProjectFileTest, ValuesAtTheLimitsStillOpen) {
     Json project = sampleProject();
     project["marks"][0]["fontSize"] = 1;

@@ -1,4 +1,5 @@
 #include "platform/RegularFile.h"
+#include "platform/RegularFileStream.h"
 #include "tests/support/Files.h"
 #include "tests/support/TempDir.h"
 
@@ -39,6 +40,44 @@ TEST(RegularFile, OnlyRegularFilesWithinTheCapAreRead) {
     QFile file;
     ASSERT_TRUE(openRegularFile(file, linked));
     EXPECT_EQ(file.readAll(), QByteArray("0123456789"));
+}
+
+QByteArray readAll(RegularFileStream& stream) {
+    QByteArray bytes;
+    for (const char byte : stream) bytes.append(byte);
+    return bytes;
+}
+
+// A streamed read takes the same files, block after block, and ends early,
+// as failed, when the file grows beyond the cap while it is read.
+TEST(RegularFile, AStreamReadsOnlyRegularFilesWithinTheCap) {
+    test::TempDir dir;
+    const QString fifo = dir.file(QStringLiteral("fifo.vistagon"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString endless = dir.file(QStringLiteral("zero.vistagon"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), endless));
+    for (const QString& path : {fifo, endless, dir.path(), dir.file(QStringLiteral("missing"))}) {
+        RegularFileStream stream(path, qint64(1) << 30);
+        EXPECT_FALSE(stream.isOpen()) << path.toStdString();
+        EXPECT_EQ(stream.begin(), stream.end());
+    }
+
+    QByteArray content;
+    for (int index = 0; index < 50'000; ++index) content += QByteArray::number(index) + ',';
+    const QString file = dir.file(QStringLiteral("工程.vistagon"));
+    test::writeFile(file, content);
+    EXPECT_FALSE(RegularFileStream(file, content.size() - 1).isOpen()) << "one byte over the cap";
+    RegularFileStream whole(file, content.size());
+    EXPECT_EQ(readAll(whole), content) << "across blocks";
+    EXPECT_FALSE(whole.failed());
+
+    RegularFileStream growing(file, content.size() + 10);
+    QFile more(file);
+    ASSERT_TRUE(more.open(QIODevice::Append));
+    ASSERT_EQ(more.write(content), content.size());
+    more.close();
+    EXPECT_LE(readAll(growing).size(), content.size() + 10);
+    EXPECT_TRUE(growing.failed());
 }
 
 }  // namespace

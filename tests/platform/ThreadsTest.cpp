@@ -1,6 +1,7 @@
 #include "platform/Background.h"
 #include "platform/SerialQueue.h"
 #include "platform/ThreadName.h"
+#include "tests/support/ThreadNames.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -11,11 +12,11 @@
 #include <atomic>
 #include <future>
 #include <mutex>
-#include <pthread.h>
 #include <thread>
 #include <vector>
 
 using namespace tavero;
+using tavero::test::nameOfThisThread;
 
 TEST(SerialQueue, RunsTasksOneAtATimeInOrder) {
     SerialQueue queue(QStringLiteral("tavero.test"));
@@ -93,18 +94,8 @@ TEST(RunThenDeliver, DropsTheResultWhenTheContextIsGone) {
     EXPECT_FALSE(delivered);
 }
 
-namespace {
-
-std::string nameOfThisThread() {
-    char name[16] = {};
-    pthread_getname_np(pthread_self(), name, sizeof name);
-    return name;
-}
-
-}  // namespace
-
 TEST(ThreadName, NamesTheThreadCuttingWhatTheSystemCannotKeepAndLendsItToThreadsStartedMeanwhile) {
-    std::string named, cut, lent, given;
+    QString named, cut, lent, given;
     std::thread([&] {
         nameThisThread("tavero-grab");
         named = nameOfThisThread();
@@ -124,7 +115,7 @@ TEST(ThreadName, NamesTheThreadCuttingWhatTheSystemCannotKeepAndLendsItToThreads
 }
 
 TEST(ThreadName, BackgroundWorkRunsOnThreadsNamedForIt) {
-    std::promise<std::string> name;
+    std::promise<QString> name;
     runInBackground([&] { name.set_value(nameOfThisThread()); });
     EXPECT_EQ(name.get_future().get(), "tavero-work");
 }

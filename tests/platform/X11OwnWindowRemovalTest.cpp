@@ -1,8 +1,9 @@
 // Our windows taken out of grabs at the cost of what they cover, on a real X
 // server: a border ringing the whole screen and a panel over another
-// program's page. What the removal asks the server for is counted by its
-// grabber: no more pixels than our windows cover, and afterwards only what
-// the windows beneath drew again.
+// program's page. What the removal asks the server for is counted where it
+// asks, at xcb's two image requests, which this test is linked to wrap: no
+// more pixels than our windows cover, and afterwards only what the windows
+// beneath drew again.
 #include "platform/X11ImageGrabber.h"
 #include "platform/X11OwnWindowRemoval.h"
 #include "platform/X11ScreenSource.h"
@@ -11,10 +12,13 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QRasterWindow>
 #include <QTest>
 
+#include <xcb/shm.h>
+
 #include <future>
+#include <mutex>
+#include <unordered_map>
 
 #include <gtest/gtest.h>
 
@@ -24,43 +28,49 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const QRect screenRect(0, 0, 1920, 1080);
+// Pixels asked of the server so far, by connection.
+std::mutex askedLock;
+std::unordered_map<xcb_connection_t*, qint64> asked;
 
-// A frameless window showing a picture at 1:1; ours when `floating`: on top,
-// never focused, cut to `shape` when one is given.
-class Canvas : public QRasterWindow {
-public:
-    Canvas(QImage picture, const QRect& place, bool floating = false, const QRegion& shape = {})
-        : picture_(std::move(picture)) {
-        setFlags(floating ? Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                                Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint
-                          : Qt::Window | Qt::FramelessWindowHint);
-        setGeometry(place);
-        if (!shape.isEmpty()) setMask(shape);
-    }
-    bool showAndWait() {
-        show();
-        return QTest::qWaitForWindowExposed(this, 5000);
-    }
-    // Draws `pixels` at `at`, repainting only there.
-    void drawAt(QPoint at, const QImage& pixels) {
-        QPainter(&picture_).drawImage(at, pixels);
-        update(QRect(at, pixels.size()));
-    }
-    const QImage& picture() const { return picture_; }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(QPoint(0, 0), picture_); }
-
-private:
-    QImage picture_;
-};
-
-QImage solid(QSize size, const QColor& colour) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
+void countAsked(xcb_connection_t* c, uint16_t width, uint16_t height) {
+    std::lock_guard guard(askedLock);
+    asked[c] += qint64(width) * height;
 }
+
+qint64 pixelsAskedOn(xcb_connection_t* c) {
+    std::lock_guard guard(askedLock);
+    return asked[c];
+}
+
+}  // namespace
+
+extern "C" {
+
+xcb_get_image_cookie_t __real_xcb_get_image(xcb_connection_t* c, uint8_t format, xcb_drawable_t drawable, int16_t x,
+                                            int16_t y, uint16_t width, uint16_t height, uint32_t planeMask);
+xcb_shm_get_image_cookie_t __real_xcb_shm_get_image(xcb_connection_t* c, xcb_drawable_t drawable, int16_t x,
+                                                    int16_t y, uint16_t width, uint16_t height, uint32_t planeMask,
+                                                    uint8_t format, xcb_shm_seg_t segment, uint32_t offset);
+
+xcb_get_image_cookie_t __wrap_xcb_get_image(xcb_connection_t* c, uint8_t format, xcb_drawable_t drawable, int16_t x,
+                                            int16_t y, uint16_t width, uint16_t height, uint32_t planeMask) {
+    countAsked(c, width, height);
+    return __real_xcb_get_image(c, format, drawable, x, y, width, height, planeMask);
+}
+
+xcb_shm_get_image_cookie_t __wrap_xcb_shm_get_image(xcb_connection_t* c, xcb_drawable_t drawable, int16_t x,
+                                                    int16_t y, uint16_t width, uint16_t height, uint32_t planeMask,
+                                                    uint8_t format, xcb_shm_seg_t segment, uint32_t offset) {
+    countAsked(c, width, height);
+    return __real_xcb_shm_get_image(c, drawable, x, y, width, height, planeMask, format, segment, offset);
+}
+
+}  // extern "C"
+
+namespace {
+
+const QRect screenRect(0, 0, 1920, 1080);
+constexpr Qt::WindowFlags frameless = Qt::Window | Qt::FramelessWindowHint;
 
 // The recording border's shape: a 4-pixel line with rounded corners around
 // the whole of `size`, which makes a region of many rectangles.
@@ -110,9 +120,9 @@ private:
         }
         Picture picture;
         picture.image = grabber_.grab(connection_.root(), screenRect, connection_.screen()->root_depth);
-        const qint64 before = grabber_.pixelsRead();
+        const qint64 before = pixelsAskedOn(c);
         removal_.apply(picture.image, screenRect, ours_, [this](const xcb_generic_event_t& event) { offer(event); });
-        picture.read = grabber_.pixelsRead() - before;
+        picture.read = pixelsAskedOn(c) - before;
         return picture;
     }
 
@@ -132,13 +142,13 @@ protected:
     X11ScreenSource screen;
     // Another program's page under the whole screen, and a window of it
     // across the top of the ring.
-    Canvas page{fixtures::noise(screenRect.width(), screenRect.height(), 21), screenRect};
-    Canvas dialog{fixtures::noise(300, 100, 22), QRect(800, 0, 300, 100)};
+    test::PictureWindow page{fixtures::noise(screenRect.width(), screenRect.height(), 21), screenRect, frameless};
+    test::PictureWindow dialog{fixtures::noise(300, 100, 22), QRect(800, 0, 300, 100), frameless};
     // Ours: the border and a control bar large enough to pass through shared memory.
     const QRegion border = ring(screenRect.size());
-    Canvas ringWindow{solid(screenRect.size(), Qt::red), screenRect, true, border};
+    test::FloatingWindow ringWindow{fixtures::solid(screenRect.size(), Qt::red), screenRect, border};
     const QRect barPlace{660, 900, 600, 120};
-    Canvas bar{solid(barPlace.size(), Qt::magenta), barPlace, true};
+    test::FloatingWindow bar{fixtures::solid(barPlace.size(), Qt::magenta), barPlace};
     QImage beneath;
 
     void SetUp() override {

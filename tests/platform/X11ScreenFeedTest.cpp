@@ -282,6 +282,32 @@ TEST_F(OwnWindowsTest, WindowsNamedByTheScopeAreTakenOutToo) {
     EXPECT_TRUE(samePixels(feed->grab(), beneath)) << "at the first picture";
 }
 
+TEST_F(OwnWindowsTest, WhatAWindowBeneathHasNotDrawnAgainIsBlackUntilItDoesNeverOurPanel) {
+    test::StoppedProgram stopped(page.processID());
+    const std::unique_ptr<PictureFeed> feed = feedOf(area, false, {quint32(panel.winId())});
+    const QImage first = feed->grab();
+    stopped.resume();
+    const QRect panelInArea = panel.geometry().translated(-area.topLeft());
+    EXPECT_TRUE(panelInArea.contains(differences(first, beneath))) << "the page shows around the panel";
+    EXPECT_TRUE(samePixels(first.copy(panelInArea), Panel::solid(panelInArea.size(), Qt::black)))
+        << "black where the page has not drawn, never our panel";
+
+    EXPECT_TRUE(feed->waitForChange(Clock::now() + 60s)) << "the page drew again";
+    EXPECT_TRUE(samePixels(grabUntil([&] { return feed->grab(); }, beneath), beneath));
+}
+
+TEST_F(OwnWindowsTest, WhereAnotherFeedKeepsTheWindowsRedirectedAWindowBeneathThatDrawsNothingShowsWhole) {
+    // A preview of ours over the same area: the page has its own pixels
+    // from now on, under the panel too, and is asked to draw nothing more.
+    const std::unique_ptr<PictureFeed> preview = feedOf(area, false, {quint32(panel.winId())});
+    ASSERT_TRUE(samePixels(grabUntil([&] { return preview->grab(); }, beneath), beneath));
+    test::StoppedProgram stopped(page.processID());
+    const std::unique_ptr<PictureFeed> feed = feedOf(area, false, {quint32(panel.winId())});
+    const QImage first = feed->grab();
+    stopped.resume();
+    EXPECT_TRUE(samePixels(first, beneath)) << "the page as it is, neither our panel nor black";
+}
+
 TEST_F(OwnWindowsTest, OtherWindowsKeepTheirOwnPixelsOnlyWhileOneOfOursOverlapsTheArea) {
     const std::optional<WindowInfo> info = pageInfo();
     ASSERT_TRUE(info.has_value());

@@ -3,6 +3,7 @@
 #include "recording/JoinSteps.h"
 #include "recording/RecordingMessages.h"
 #include "recording/VideoExport.h"
+#include "tests/support/Disks.h"
 #include "tests/support/Files.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/TempDir.h"
@@ -351,17 +352,41 @@ TEST_F(VideoExportTest, AFifoNamedLikeAVideoIsRefusedAtOnce) {
     EXPECT_EQ(filesHere(), QStringList()) << "nothing made";
 }
 
-TEST_F(VideoExportTest, TheLookAtAnOpenedVideoFindsEveryVideoWithoutAPictureToRead) {
+// Opened or made a GIF, a video without a picture to read says so alike.
+TEST_F(VideoExportTest, EveryVideoWithoutAPictureToReadSaysSoOpenedOrMadeAGif) {
     const QStringList unreadable = test::makeUnreadableVideos(folder.path());
     ASSERT_FALSE(testing::Test::HasFailure());
-    for (const QString& video : unreadable)
+    for (const QString& video : unreadable) {
         EXPECT_EQ(checkOf(video), RecordingMessages::videoUnreadable()) << video.toStdString();
+        EXPECT_EQ(errorOf(gif(video, folder.file(QStringLiteral("made.gif")))), RecordingMessages::videoUnreadable())
+            << video.toStdString();
+    }
+    EXPECT_EQ(filesHere().filter(QStringLiteral(".gif")), QStringList());
 
     const QString whole = folder.file(QStringLiteral("whole.mp4"));
     ASSERT_NO_FATAL_FAILURE(test::makeVideo(whole, {.duration = 2.0, .size = QSize(64, 48), .indexFirst = true}));
     EXPECT_EQ(checkOf(whole), QString());
     test::truncateFile(whole, QFileInfo(whole).size() * 2 / 3);
     EXPECT_EQ(checkOf(whole), QString()) << "a video cut short still shows its first pictures";
+}
+
+// A video cut short plays up to the cut; its GIF shows what plays, each
+// frame the picture of its eighth of a second.
+TEST_F(VideoExportTest, AGifOfAVideoCutShortShowsThePicturesBeforeTheCut) {
+    const QString whole = folder.file(QStringLiteral("whole.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(whole, {.duration = 4.0, .indexFirst = true}));
+    const QString source = folder.file(QStringLiteral("cut.mp4"));
+    ASSERT_TRUE(QFile::copy(whole, source));
+    test::truncateFile(source, QFileInfo(source).size() * 2 / 3);
+    const Result<QString> made = gif(source, folder.file(QStringLiteral("cut.gif")));
+    ASSERT_TRUE(made) << errorOf(made).toStdString();
+
+    const QList<QImage> frames = test::decodePictures(made.value(), std::nullopt, 100);
+    EXPECT_GE(frames.size(), 8) << "a second at least of the video plays";
+    EXPECT_LT(frames.size(), 32) << "nothing past the cut";
+    const QList<QImage> video = test::decodePictures(whole);
+    ASSERT_EQ(video.size(), 120);
+    for (qsizetype i = 0; i < frames.size(); ++i) ASSERT_TRUE(showsPicture(frames[i], video, i * 30 / 8)) << "frame " << i;
 }
 
 // The part of a cut video before the cut can be trimmed; a stretch across
@@ -375,6 +400,18 @@ TEST_F(VideoExportTest, ATrimAcrossTheCutOfAVideoCutShortBlamesTheVideo) {
     EXPECT_EQ(errorOf(trim(source, 0, 4, folder.file(QStringLiteral("across.mp4")))),
               RecordingMessages::trimImpossible());
     EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("across.mp4"))));
+}
+
+// A folder nobody may write, root included: the trim says so, not that
+// the disk is full.
+TEST_F(VideoExportTest, ATrimIntoAFolderThatCannotBeWrittenSaysSo) {
+    const QString source = folder.file(QStringLiteral("a.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, {.duration = 2.0, .size = QSize(64, 48)}));
+    test::SmallDisk disk(1024 * 1024, folder.file(QStringLiteral("岚帧")));
+    if (!disk.makeReadOnly()) GTEST_SKIP() << "mounting a read-only file system needs root";
+    EXPECT_EQ(errorOf(trim(source, 0, 1, disk.path() + QStringLiteral("/cut.mp4"))),
+              QStringLiteral("裁剪后的视频无法保存：文件夹“岚帧”不能写入。"));
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
 
 }  // namespace

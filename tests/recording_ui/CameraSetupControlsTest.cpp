@@ -12,6 +12,7 @@
 #include "tests/recording/studio/StudioHarness.h"
 #include "tests/recording_ui/CameraTestFeed.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
@@ -98,6 +99,19 @@ TEST_F(CameraSetupControlsTest, TheSizeReadsInWholePercentNeverRoundedUp) {
     EXPECT_DOUBLE_EQ(studio().portrait().width, 0.5);
     controls.mirrorToggle()->click();
     EXPECT_FALSE(studio().portrait().mirrored);
+}
+
+// The slider counts thousandths; a screen reader reads and sets percent.
+TEST_F(CameraSetupControlsTest, ScreenReadersReadAndSetTheSizeInPercent) {
+    cameraRunning();
+    QAccessibleValueInterface* size = QAccessible::queryAccessibleInterface(controls.sizeSlider())->valueInterface();
+    ASSERT_NE(size, nullptr);
+    EXPECT_DOUBLE_EQ(size->currentValue().toDouble(), 23);
+    EXPECT_DOUBLE_EQ(size->minimumValue().toDouble(), 12);
+    EXPECT_DOUBLE_EQ(size->maximumValue().toDouble(), 50);
+    size->setCurrentValue(31);
+    EXPECT_DOUBLE_EQ(studio().portrait().width, 0.31);
+    EXPECT_EQ(controls.sizeText()->text(), QStringLiteral("31%"));
 }
 
 TEST_F(CameraSetupControlsTest, ACameraOnlyTakeHasAHeadingAndTheFramingControls) {

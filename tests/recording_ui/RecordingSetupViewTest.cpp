@@ -313,6 +313,20 @@ TEST_F(RecordingSetupViewTest, TheSoundSectionNamesTheMicrophoneOrWarnsThatThere
         << "a silent take needs no server";
 }
 
+// The warning wraps within the sound section and is as tall as its lines.
+TEST_F(RecordingSetupViewTest, TheSoundWarningShowsAllOfItsLines) {
+    harness.sound.offered = {true, std::nullopt};
+    studio().setMicrophone(true);
+    studio().refreshAudioAuthorization();
+    QLabel* warning = sheet().soundWarning();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return warning->isVisible() && warning->width() > 0; }, 2000));
+    QTest::qWait(0);  // the layouts' pending requests
+    ASSERT_EQ(warning->text(), QStringLiteral("没有找到麦克风。请接上麦克风，或关闭麦克风后录制。"));
+    EXPECT_GE(warning->height(), warning->heightForWidth(warning->width())) << "its lines are cut";
+    EXPECT_GE(warning->width(), warning->parentWidget()->width() - 8) << "it wraps within the section's width";
+    EXPECT_TRUE(warning->parentWidget()->rect().contains(warning->geometry())) << "it lies within its section";
+}
+
 TEST_F(RecordingSetupViewTest, ClosingTheIdleSheetHidesTheTeleprompterAndTheCamera) {
     studio().setNotesEnabled(true);
     studio().setCameraEnabled(true);

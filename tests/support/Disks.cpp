@@ -44,6 +44,11 @@ SmallDisk::SmallDisk(qint64 bytes, const QString& folder) : path_(folder.isEmpty
     mounted_ = ownMounts && ::mount("tavero-test", QFile::encodeName(path_).constData(), "tmpfs", 0, options.constData()) == 0;
 }
 
+bool SmallDisk::makeReadOnly() {
+    return mounted_ &&
+           ::mount(nullptr, QFile::encodeName(path_).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
 SmallDisk::~SmallDisk() {
     if (mounted_) ::umount2(QFile::encodeName(path_).constData(), MNT_DETACH);
 }

@@ -39,6 +39,9 @@ public:
 
     bool mounted() const { return mounted_; }
     QString path() const { return path_; }
+    // Mounts the disk again read-only, as a folder nobody may write, root
+    // included; false when that fails.
+    bool makeReadOnly();
 
 private:
     TempDir own_;

@@ -72,6 +72,30 @@ void rotate(const QString& path, int degrees) {
     ASSERT_TRUE(made) << "could not turn " << path.toStdString();
 }
 
+// An MJPEG video of 64 × 48 whose pictures and index then claim 16384 ×
+// 16384: each picture's frame header, and the track's sizes after "moov".
+void makeOversizedVideo(const QString& path) {
+    QStringList arguments = quietFfmpeg();
+    arguments << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+              << QStringLiteral("testsrc2=size=64x48:rate=30:duration=1") << QStringLiteral("-c:v")
+              << QStringLiteral("mjpeg") << QStringLiteral("-pix_fmt") << QStringLiteral("yuvj420p")
+              << QStringLiteral("-f") << QStringLiteral("mp4") << path;
+    if (!runTool(QStringLiteral("ffmpeg"), arguments)) FAIL() << "could not make " << path.toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    const qsizetype index = bytes.lastIndexOf("moov");
+    ASSERT_GT(index, 0);
+    QByteArray pictures = bytes.left(index);
+    QByteArray track = bytes.mid(index);
+    pictures.replace(QByteArray("\xff\xc0\x00\x11\x08\x00\x30\x00\x40", 9),
+                     QByteArray("\xff\xc0\x00\x11\x08\x40\x00\x40\x00", 9));
+    track.replace(QByteArray("\x00\x40\x00\x00\x00\x30\x00\x00", 8), QByteArray("\x40\x00\x00\x00\x40\x00\x00\x00", 8));
+    track.replace(QByteArray("\x00\x40\x00\x30", 4), QByteArray("\x40\x00\x40\x00", 4));
+    ASSERT_TRUE(file.seek(0));
+    ASSERT_EQ(file.write(pictures + track), bytes.size());
+}
+
 }  // namespace
 
 QList<QColor> quartersOf(const QImage& picture) {
@@ -166,6 +190,8 @@ QStringList makeUnreadableVideos(const QString& folder) {
     }
     paths.append(file("sound.m4v"));
     makeVideo(paths.back(), {.codec = QString(), .audio = {systemTone}});
+    paths.append(file("oversized.mp4"));
+    makeOversizedVideo(paths.back());
     return paths;
 }
 

@@ -67,8 +67,9 @@ struct VideoFixture {
 void makeVideo(const QString& path, const VideoFixture& fixture);
 
 // Files named like videos that hold no picture to read: cut short before
-// the index at their end, with that index zeroed, empty, plain text, and
-// sound alone; made in `folder` by FFmpeg's command line.
+// the index at their end, with that index zeroed, empty, plain text, sound
+// alone, and pictures whose headers claim 16384 × 16384, more than a decoder
+// takes; made in `folder` by FFmpeg's command line.
 QStringList makeUnreadableVideos(const QString& folder);
 
 // A camera's stream as FFmpeg's command line codes it, three pictures of

@@ -59,6 +59,12 @@ QImage textPage(int width, int height) {
     return page;
 }
 
+QImage solid(QSize size, const QColor& colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
 QImage noise(int width, int height, quint32 seed) {
     QImage image(width, height, QImage::Format_RGBA8888_Premultiplied);
     QRandomGenerator random(seed);

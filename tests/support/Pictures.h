@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QColor>
 #include <QImage>
 #include <QSize>
 
@@ -14,6 +15,9 @@ QImage screenshotLike(int width, int height);
 // rows in three indents, as a long document looks to the scrolling matcher:
 // no two lines alike. Opaque and deterministic for a given size.
 QImage textPage(int width, int height);
+
+// One colour all over, in Format_RGB32.
+QImage solid(QSize size, const QColor& colour);
 
 // Random pixels: incompressible, and every pixel differs from its neighbours.
 QImage noise(int width, int height, quint32 seed = 1);

@@ -91,15 +91,16 @@ bool ScreenReader::act(const QString& role, const QString& name, const QString& 
     return ask({QStringLiteral("act"), role, name, action}).value(0) == QLatin1String("ok");
 }
 
-bool ScreenReader::actInPopup(const QString& opener, const QString& role, const QString& name,
-                              const QString& action) {
-    return ask({QStringLiteral("popup"), opener, role, name, action}).value(0) == QLatin1String("ok");
-}
-
 std::optional<QSize> ScreenReader::size(const QString& role, const QString& name) {
     const QStringList answer = ask({QStringLiteral("size"), role, name});
     if (answer.value(0) != QLatin1String("ok")) return std::nullopt;
     return QSize(answer.value(1).toInt(), answer.value(2).toInt());
+}
+
+std::optional<ScreenReader::Reading> ScreenReader::reading(const QString& role, const QString& name) {
+    const QStringList answer = ask({QStringLiteral("value"), role, name});
+    if (answer.value(0) != QLatin1String("ok") || answer.size() != 5) return std::nullopt;
+    return Reading{answer[1].toDouble(), answer[2].toDouble(), answer[3].toDouble(), answer[4].toDouble()};
 }
 
 QStringList ScreenReader::unnamed(const QStringList& roles) {

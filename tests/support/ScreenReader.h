@@ -39,10 +39,15 @@ public:
     bool checked(const QString& role, const QString& name);
     // Calls the control's action named `action` ("Press", "Toggle").
     bool act(const QString& role, const QString& name, const QString& action);
-    // Presses the push button `opener`, then calls `action` of the control
-    // in the popup it opens (which the program's windows do not list).
-    bool actInPopup(const QString& opener, const QString& role, const QString& name, const QString& action);
     std::optional<QSize> size(const QString& role, const QString& name);
+    // What a slider reads: its value, range and step, in the unit it gives.
+    struct Reading {
+        double value = 0;
+        double minimum = 0;
+        double maximum = 0;
+        double step = 0;
+    };
+    std::optional<Reading> reading(const QString& role, const QString& name);
     // The roles of the shown controls of `roles` that have no name.
     QStringList unnamed(const QStringList& roles);
 

@@ -3,10 +3,31 @@
 #include <QPainter>
 
 #include <cstdlib>
+#include <limits>
 
 namespace tavero::test {
 
 using namespace std::chrono_literals;
+
+namespace {
+
+// A grab's number is written in binary across the top of its picture, the
+// highest bit first: a block white for one, black for zero.
+constexpr int numberBits = 16;
+constexpr int numberHeight = 16;
+
+int numberBlockWidth(int pictureWidth) { return pictureWidth / numberBits; }
+
+void drawNumber(QImage& image, int number) {
+    QPainter painter(&image);
+    const int width = numberBlockWidth(image.width());
+    for (int bit = 0; bit < numberBits; ++bit) {
+        const bool one = number & (1 << (numberBits - 1 - bit));
+        painter.fillRect(bit * width, 0, width, numberHeight, one ? Qt::white : Qt::black);
+    }
+}
+
+}  // namespace
 
 struct ScriptedFeed::State {
     mutable std::mutex lock;
@@ -19,6 +40,8 @@ struct ScriptedFeed::State {
     bool woken = false;
     std::optional<QString> lost;
     std::vector<MonotonicTime> grabs;
+    std::function<double()> progress;
+    std::vector<double> progressAtGrabs;
     int alive = 0;
     int mostAlive = 0;
 
@@ -47,6 +70,7 @@ struct ScriptedFeed::State {
             QPainter painter(&image);
             painter.fillRect(int(grabs.size() * 8 % size_t(size.width())), 0, 8, size.height(), Qt::white);
         }
+        drawNumber(image, int(grabs.size()));
         return image;
     }
 
@@ -102,6 +126,7 @@ public:
         s.applySchedule(now);
         s.changeWaiting = false;
         s.grabs.push_back(now);
+        s.progressAtGrabs.push_back(s.progress ? s.progress() : std::numeric_limits<double>::quiet_NaN());
         s.changed.notify_all();
         return s.picture();
     }
@@ -156,6 +181,25 @@ void ScriptedFeed::lose(const QString& description) {
 std::vector<MonotonicTime> ScriptedFeed::grabTimes() const {
     std::lock_guard guard(state_->lock);
     return state_->grabs;
+}
+
+void ScriptedFeed::watchProgress(std::function<double()> progress) {
+    std::lock_guard guard(state_->lock);
+    state_->progress = std::move(progress);
+}
+
+std::vector<double> ScriptedFeed::progressAtGrabs() const {
+    std::lock_guard guard(state_->lock);
+    return state_->progressAtGrabs;
+}
+
+int ScriptedFeed::grabNumberOf(const QImage& luma) {
+    const int width = numberBlockWidth(luma.width());
+    if (width < 2 || luma.height() < numberHeight || luma.format() != QImage::Format_Grayscale8) return 0;
+    int number = 0;
+    for (int bit = 0; bit < numberBits; ++bit)
+        number = number << 1 | (luma.constScanLine(numberHeight / 2)[bit * width + width / 2] >= 128 ? 1 : 0);
+    return number;
 }
 
 bool ScriptedFeed::waitForGrabs(size_t count) const {

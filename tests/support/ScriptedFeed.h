@@ -5,6 +5,7 @@
 #include <QColor>
 
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -14,8 +15,9 @@ namespace tavero::test {
 
 // The pictures of a recording test: a plain colour the test changes at once
 // or at a set time, or content that changes all the time (a bar moving one
-// step per grab), and a feed that can be lost. The script outlives the
-// recorder that owns its feed(); any thread.
+// step per grab), and a feed that can be lost. Every picture carries its
+// grab's number along its top, so that a file tells which grabs it holds.
+// The script outlives the recorder that owns its feed(); any thread.
 class ScriptedFeed {
 public:
     explicit ScriptedFeed(QSize size, QColor colour = Qt::black);
@@ -37,6 +39,15 @@ public:
 
     // When each grab was made, in order.
     std::vector<MonotonicTime> grabTimes() const;
+    // Reads `progress` at each grab, before its picture is handed over: how
+    // far the consumer had got then (a recorder's elapsed()). Once set,
+    // until the script goes.
+    void watchProgress(std::function<double()> progress);
+    // What it read at each grab, in order; NaN before it was watched.
+    std::vector<double> progressAtGrabs() const;
+    // The number of the grab (from 1) that `picture` shows, read from its
+    // luma (Grayscale8) as a file decodes it; 0 when none can be read.
+    static int grabNumberOf(const QImage& luma);
     // Waits until `count` grabs were made; false after 20 s.
     bool waitForGrabs(size_t count) const;
     // The most pictures handed out and not yet released at one time.

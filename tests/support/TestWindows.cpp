@@ -10,7 +10,9 @@
 
 namespace tavero::test {
 
-PictureWindow::PictureWindow(QImage picture, const QRect& geometry) : picture_(std::move(picture)) {
+PictureWindow::PictureWindow(QImage picture, const QRect& geometry, Qt::WindowFlags flags)
+    : picture_(std::move(picture)) {
+    setFlags(flags);
     setGeometry(geometry);
 }
 
@@ -19,9 +21,26 @@ bool PictureWindow::showAndWait() {
     return QTest::qWaitForWindowExposed(this, 20'000);
 }
 
+void PictureWindow::setPicture(QImage picture) {
+    picture_ = std::move(picture);
+    update();
+}
+
+void PictureWindow::drawAt(QPoint at, const QImage& pixels) {
+    QPainter(&picture_).drawImage(at, pixels);
+    update(QRect(at, pixels.size()));
+}
+
 void PictureWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), picture_);
+}
+
+FloatingWindow::FloatingWindow(QImage picture, const QRect& geometry, const QRegion& shape)
+    : PictureWindow(std::move(picture), geometry,
+                    Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
+                        Qt::X11BypassWindowManagerHint) {
+    if (!shape.isEmpty()) setMask(shape);
 }
 
 ForeignWindow::ForeignWindow(const QRect& place, quint32 seed, QString title)

@@ -8,20 +8,35 @@
 
 namespace tavero::test {
 
-// A frameless-as-asked top-level window that shows `picture` at 1:1 from its
-// top-left corner, for tests that look for known pixels on a real screen.
+// A top-level window that shows `picture` at 1:1 from its top-left corner,
+// for tests that look for known pixels on a real screen; framed by the
+// window manager unless `flags` say otherwise.
 class PictureWindow : public QRasterWindow {
 public:
-    PictureWindow(QImage picture, const QRect& geometry);
+    PictureWindow(QImage picture, const QRect& geometry, Qt::WindowFlags flags = Qt::Window);
 
     // Shows the window and waits until it is exposed; false on timeout.
     bool showAndWait();
+
+    const QImage& picture() const { return picture_; }
+    // Shows `picture` from now on.
+    void setPicture(QImage picture);
+    // Draws `pixels` at `at` into the picture, repainting only there.
+    void drawAt(QPoint at, const QImage& pixels);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QImage picture_;
+};
+
+// One of our floating windows, as a recording's border and panels are: on
+// top, never focused, passed over by the window manager, and cut to `shape`
+// (in the window's pixels) when one is given.
+class FloatingWindow : public PictureWindow {
+public:
+    FloatingWindow(QImage picture, const QRect& geometry, const QRegion& shape = {});
 };
 
 // A PictureWindow of another process (tavero_test_window), showing

@@ -9,17 +9,15 @@
 #   state ROLE NAME         -> ok STATE,STATE... | missing
 #   act ROLE NAME ACTION    -> ok | missing | refused
 #   size ROLE NAME          -> ok WIDTH HEIGHT | missing
+#   value ROLE NAME         -> ok CURRENT MINIMUM MAXIMUM STEP | missing
+#                           (what a slider reads: its value, range and step)
 #   unnamed ROLE,ROLE...    -> ok ROLE ROLE...   (shown controls without a name)
-#   popup OPENER ROLE NAME ACTION -> ok | missing | refused
-#                           (presses the push button OPENER, then calls ACTION
-#                           of the control in the popup it opens)
 #
 # ROLE is the role's AT-SPI name ("push button", "radio button"); only shown
 # controls are looked at, the first one with the name is taken.
 import sys
 
 import pyatspi
-from gi.repository import GLib
 
 program = None
 
@@ -74,50 +72,6 @@ def act(role, name, action):
     return "missing" if control is None else call(control, action)
 
 
-# Within the test's wait for an answer.
-POPUP_SECONDS = 8
-
-
-def popup(opener, role, name, action):
-    """Qt lists no popup among a program's windows: its control is caught as
-    it shows, as a screen reader hears of it."""
-    button = find("push button", opener)
-    if button is None:
-        return "missing"
-    answers = []
-
-    def shown(event):
-        try:
-            control = event.source
-            if answers or not event.detail1 or control.getRoleName() != role or control.name != name:
-                return
-            if control.get_process_id() != program.get_process_id():
-                return
-            answers.append(call(control, action))
-            pyatspi.Registry.stop()
-        except Exception:  # a control gone while it was read
-            pass
-
-    def give_up():
-        answers.append("missing")
-        pyatspi.Registry.stop()
-        return False
-
-    kind = "object:state-changed:showing"
-    pyatspi.Registry.registerEventListener(shown, kind)
-    timeout = GLib.timeout_add_seconds(POPUP_SECONDS, give_up)
-    try:
-        pressed = call(button, "Press")
-        if pressed != "ok":
-            return pressed
-        pyatspi.Registry.start()
-    finally:
-        pyatspi.Registry.deregisterEventListener(shown, kind)
-        if not answers or answers[-1] != "missing":
-            GLib.source_remove(timeout)
-    return answers[0] if answers else "missing"
-
-
 def size(role, name):
     control = find(role, name)
     if control is None:
@@ -126,14 +80,23 @@ def size(role, name):
     return "ok\t%d\t%d" % (extents.width, extents.height)
 
 
+def value(role, name):
+    control = find(role, name)
+    if control is None:
+        return "missing"
+    reading = control.queryValue()
+    numbers = (reading.currentValue, reading.minimumValue, reading.maximumValue, reading.minimumIncrement)
+    return "\t".join(["ok"] + ["%g" % number for number in numbers])
+
+
 def unnamed(roles):
     wanted = roles.split(",")
     found = [c.getRoleName() for c in controls(program) if c.getRoleName() in wanted and not c.name]
     return "\t".join(["ok"] + found)
 
 
-requests = {"ready": lambda: "ok", "attach": attach, "state": state, "act": act, "size": size, "unnamed": unnamed,
-            "popup": popup}
+requests = {"ready": lambda: "ok", "attach": attach, "state": state, "act": act, "size": size, "value": value,
+            "unnamed": unnamed}
 
 for line in sys.stdin:
     fields = line.rstrip("\n").split("\t")

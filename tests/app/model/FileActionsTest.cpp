@@ -203,6 +203,25 @@ TEST(FileActionsTest, AProjectRestoresItsMarksAndIsNamedWithoutItsExtension) {
     EXPECT_FALSE(model.videoURL().has_value());
 }
 
+// Reading a large file, or refusing it, takes a while: until it has opened
+// or been refused, the status line says which file is being opened.
+TEST(FileActionsTest, TheStatusSaysWhichFileIsBeingOpened) {
+    FileHarness harness;
+    AppModel& model = harness.model();
+    model.open(writePicture(harness.files, QStringLiteral("大图.png"), filled(40, 30, Qt::red)));
+    EXPECT_TRUE(model.busy());
+    EXPECT_EQ(model.status(), QStringLiteral("正在打开：大图.png…"));
+    ASSERT_TRUE(harness.waitUntilIdle());
+    EXPECT_EQ(model.status(), FileMessages::opened(QStringLiteral("大图.png")));
+
+    const QString broken = harness.files.file(QStringLiteral("半个.vistagon"));
+    test::writeFile(broken, "{\"version\":1,\"marks\":[");
+    model.open(broken);
+    EXPECT_EQ(model.status(), QStringLiteral("正在打开：半个.vistagon…"));
+    ASSERT_TRUE(harness.waitUntilIdle());
+    EXPECT_EQ(model.status(), QStringLiteral("未能读取数据，因为它的格式不正确。"));
+}
+
 TEST(FileActionsTest, AppendOnAnEmptyDocumentOpensThePicture) {
     FileHarness harness;
     AppModel& model = harness.model();

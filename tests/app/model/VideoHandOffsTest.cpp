@@ -1,7 +1,10 @@
 #include "app/model/AppModel.h"
 #include "app/model/FileMessages.h"
 #include "tests/app/model/ModelHarness.h"
+#include "tests/support/Disks.h"
+#include "tests/support/Files.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -105,6 +108,31 @@ TEST(VideoHandOffsTest, AGifIsNamedInTheLibraryAndStaysOutOfTheHistory) {
     EXPECT_FALSE(model.busy());
 }
 
+// "GIF 已保存：…" speaks of the video shown: it gives way once another video
+// is opened, or the video is left, and any later status stays.
+TEST(VideoHandOffsTest, TheGifNoteGoesWithItsVideo) {
+    VideoHarness harness;
+    AppModel& model = harness.model();
+    model.setVideoURL(harness.video);
+    model.exportGIF();
+    harness.exports.succeed();
+    ASSERT_TRUE(model.status().startsWith(QStringLiteral("GIF 已保存：")));
+    model.open(harness.home.path() + QStringLiteral("/另一段.mp4"));
+    EXPECT_EQ(model.status(), QStringLiteral("已打开：另一段.mp4"));
+
+    model.exportGIF();
+    harness.exports.succeed();
+    model.setVideoURL(std::nullopt);
+    EXPECT_EQ(model.status(), QStringLiteral("准备好了。截图和编辑都在本机完成。"));
+
+    model.setVideoURL(harness.video);
+    model.exportGIF();
+    harness.exports.succeed();
+    model.setStatus(QStringLiteral("已保存 3.9 秒原片。"));
+    model.setVideoURL(harness.home.path() + QStringLiteral("/第三段.mp4"));
+    EXPECT_EQ(model.status(), QStringLiteral("已保存 3.9 秒原片。")) << "a status set since is not the GIF's";
+}
+
 TEST(VideoHandOffsTest, ATrimmedCopyIsShownAndHeadsTheHistoryAndAFailedOneChangesNothing) {
     VideoHarness harness;
     AppModel& model = harness.model();
@@ -135,6 +163,42 @@ TEST(VideoHandOffsTest, ATrimmedCopyIsShownAndHeadsTheHistoryAndAFailedOneChange
     EXPECT_EQ(model.videoURL(), call.destination) << "a failed trim keeps the video shown";
     QTest::qWait(50);
     EXPECT_EQ(model.history().size(), 1);
+}
+
+// Fills the disk under `path` to its last byte.
+void fillUp(const QString& path) {
+    QFile filler(path);
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size() && filler.flush()) {
+    }
+}
+
+// The disk fills up between the trim and its listing: the clip the history
+// cannot list leaves the folder again, the workspace goes back to the video
+// it was cut from, and the user reads what failed and what became of it.
+TEST(VideoHandOffsTest, ATrimThatCannotBeListedLeavesNoFileAndShowsTheVideoItWasCutFrom) {
+    VideoHarness harness;
+    const test::SmallDisk disk(256 * 1024, harness.home.desktop());
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a small file system needs root";
+    ASSERT_TRUE(QDir().mkpath(harness.library()));
+    AppModel& model = harness.model();
+    model.setVideoURL(harness.video);
+    model.trimVideo(1, 2);
+    ASSERT_EQ(harness.exports.calls.size(), 1u);
+    const FakeExports::Call call = harness.exports.calls.back();
+    test::writeFile(call.destination, "video");
+    ASSERT_NO_FATAL_FAILURE(fillUp(disk.path() + QStringLiteral("/filler")));
+    call.answer(call.destination);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.error().has_value(); }, 10'000));
+    const QString told = QStringLiteral("磁盘空间不足，无法保存。裁剪的片段未能列入历史，已删除。");
+    EXPECT_EQ(model.error(), told);
+    EXPECT_EQ(model.status(), told);
+    EXPECT_EQ(model.videoURL(), harness.video);
+    EXPECT_TRUE(model.history().isEmpty());
+    EXPECT_EQ(QDir(harness.library()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList()) << "nothing the library does not list";
 }
 
 }  // namespace

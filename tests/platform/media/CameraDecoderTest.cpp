@@ -1,4 +1,4 @@
-#include "platform/LargeBlocks.h"
+#include "platform/AllocatorSettings.h"
 #include "platform/media/CameraDecoder.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/Memory.h"

@@ -230,6 +230,33 @@ TEST_F(StudioTargetsTest, SumsUpTheSoundInOneLine) {
     }
 }
 
+// The summary follows what the sound server offers: a microphone that was
+// unplugged, or sound without a server, is not said to be on.
+TEST_F(StudioTargetsTest, TheSoundSummaryNamesWhatCannotBeRecorded) {
+    studio().setScope(RecordingScope::window);
+    studio().setMicrophone(true);
+    studio().setSystemAudio(true);
+    studio().refreshAudioAuthorization();
+    EXPECT_EQ(studio().audioSummary(), QStringLiteral("麦克风已开 · 系统声音已开"));
+
+    harness.sound.offered = {true, std::nullopt};
+    studio().refreshAudioAuthorization();
+    EXPECT_EQ(studio().audioSummary(), QStringLiteral("麦克风未找到 · 系统声音已开"));
+    studio().setMicrophone(false);
+    EXPECT_EQ(studio().audioSummary(), QStringLiteral("麦克风未开 · 系统声音已开"));
+
+    studio().setMicrophone(true);
+    harness.sound.offered = {};
+    studio().refreshAudioAuthorization();
+    EXPECT_EQ(studio().audioSummary(), QStringLiteral("麦克风未找到 · 系统声音不可用"));
+    studio().setScope(RecordingScope::camera);
+    EXPECT_EQ(studio().audioSummary(), QStringLiteral("麦克风未找到 · 摄像头口播"));
+
+    harness.sound.offered = {true, QStringLiteral("USB 麦克风")};
+    studio().refreshAudioAuthorization();
+    EXPECT_EQ(studio().audioSummary(), QStringLiteral("麦克风已开 · 摄像头口播")) << "plugged in again";
+}
+
 TEST_F(StudioTargetsTest, TheAreaPickerHidesTheSheetAndBringsItBackWhateverTheAnswer) {
     harness.screen->setWindows({window(11, QRect(100, 100, 800, 600))});
     prepare();

@@ -8,6 +8,7 @@
 #include "tests/editor_ui/Samples.h"
 #include "tests/recording_ui/workspace/WorkspaceFixture.h"
 #include "tests/support/SoundServer.h"
+#include "tests/support/ThreadNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,22 +28,11 @@ bool waitUntilPlayable(MoviePlayer& player) {
     return QTest::qWaitFor([&] { return player.playback() && player.playback()->playable(); }, waitMs);
 }
 
-// The names of this process's threads.
-QStringList threadNames() {
-    QStringList names;
-    const QDir tasks(QStringLiteral("/proc/self/task"));
-    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile name(tasks.filePath(task) + QStringLiteral("/comm"));
-        if (name.open(QIODevice::ReadOnly)) names.append(QString::fromUtf8(name.readAll().trimmed()));
-    }
-    return names;
-}
-
 // Threads that decode a video or play its sound (the playback's, and the
 // decoder's own, which take its name), or draw with Mesa's software OpenGL.
 QStringList playerThreads() {
     QStringList found;
-    for (const QString& name : threadNames())
+    for (const QString& name : test::threadNames())
         if (name.startsWith(QLatin1String("llvmpipe")) || name == QLatin1String("tavero-movie") ||
             name == QLatin1String("tavero-speaker"))
             found.append(name);

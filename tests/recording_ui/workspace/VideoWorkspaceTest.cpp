@@ -3,6 +3,7 @@
 // files it cannot play.
 #include "editor_ui/ElidedLabel.h"
 #include "platform/media/MoviePlayback.h"
+#include "recording/RecordingMessages.h"
 #include "recording_ui/RecordingEffectControls.h"
 #include "tests/support/Files.h"
 #include "tests/recording_ui/workspace/WorkspaceFixture.h"
@@ -82,6 +83,27 @@ TEST_F(WorkspaceTest, TheVersionRowNamesTheShownVersionAndOffersTheOther) {
     view.showState(withProject(QStringLiteral("/elsewhere/a.mp4"), QStringLiteral("/elsewhere/b.mp4")));
     EXPECT_FALSE(shows(view.versionRow())) << "a project of other files";
     EXPECT_EQ(view.footer()->text(), projectFooter);
+}
+
+// A recording's project may name a raw video without a picture to read,
+// here a FIFO: switching to it says so, as opening it does.
+TEST_F(WorkspaceTest, SwitchingToARawVideoWithoutAPictureToReadSaysSo) {
+    const QString shown = makeRecording(QStringLiteral("讲解成片.mp4"), {.duration = 1.0, .size = QSize(64, 48)});
+    const test::Fifo pipe(folder.file(QStringLiteral("录屏.mp4")));
+    RecordingProject project;
+    project.version = 1;
+    project.sourceFile = QStringLiteral("录屏.mp4");
+    project.save(shown);
+    model().open(shown);
+    VideoWorkspace& view = open(shown);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shows(view.rawButton()); }, 10'000));
+
+    view.rawButton()->click();
+    EXPECT_EQ(view.url(), pipe.path());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model().error().has_value(); }, 10'000));
+    EXPECT_EQ(model().error(), RecordingMessages::videoUnreadable());
+    EXPECT_EQ(model().status(), RecordingMessages::videoUnreadable());
+    EXPECT_EQ(model().videoURL(), pipe.path()) << "the workspace stays, as after opening";
 }
 
 TEST_F(WorkspaceTest, APortraitBakedIntoTheVideoOffersNoEffects) {

@@ -1,4 +1,4 @@
-#include "platform/LargeBlocks.h"
+#include "platform/AllocatorSettings.h"
 
 #include <malloc.h>
 

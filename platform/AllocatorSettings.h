@@ -1,5 +1,7 @@
 #pragma once
 
+// How the C library's allocator serves the program: its settings, made once
+// at the start, and giving back the free memory it keeps.
 namespace tavero {
 
 // Makes every block of a picture's size (1 MiB and more) a mapping of its

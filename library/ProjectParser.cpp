@@ -1,0 +1,273 @@
+#include "library/ProjectParser.h"
+
+#include "library/LibraryMessages.h"
+#include "platform/RegularFileStream.h"
+#include "platform/ShotError.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+namespace tavero {
+
+namespace {
+
+using json::Json;
+
+constexpr qsizetype maxMarks = 10'000;
+// A mark holds three values a point (an array of two numbers) and a few
+// besides; more is no mark of ours, however its keys are spelled.
+constexpr qsizetype maxValuesPerMark = 3 * markLimits::maxPoints + 100;
+
+// How deep the parts of a project lie: its keys, the marks in their array,
+// a mark's keys, and the points in their array.
+constexpr int fieldDepth = 1;
+constexpr int markDepth = 2;
+constexpr int markKeyDepth = 3;
+constexpr int pointDepth = 4;
+
+const char* const markKeys[] = {"id", "tool", "points", "ink", "width", "text", "fontSize", "obscure"};
+
+bool isMarkKey(const std::string& name) {
+    return std::find(std::begin(markKeys), std::end(markKeys), name) != std::end(markKeys);
+}
+
+[[noreturn]] void refuse() { throw ShotError(library::messages::unreadableProject()); }
+[[noreturn]] void malformed(const std::string& what) { throw json::DecodeError(what); }
+
+// Builds one value from parse events, containers and all.
+class ValueBuilder {
+public:
+    void key(std::string name) { key_ = std::move(name); }
+    void add(Json value) { place(std::move(value)); }
+    void open(Json container) { open_.push_back(place(std::move(container))); }
+    void close() { open_.pop_back(); }
+    Json take() {
+        open_.clear();
+        return std::exchange(value_, Json());
+    }
+
+private:
+    // Where `value` went: into the innermost open container, or the whole.
+    // Only that container grows while it is open, so the pointers to those
+    // around it stay valid.
+    Json* place(Json value) {
+        if (open_.empty()) {
+            value_ = std::move(value);
+            return &value_;
+        }
+        Json& container = *open_.back();
+        if (container.is_array()) {
+            container.push_back(std::move(value));
+            return &container.back();
+        }
+        Json& slot = container[key_];
+        slot = std::move(value);
+        return &slot;
+    }
+
+    Json value_;
+    std::vector<Json*> open_;
+    std::string key_;
+};
+
+class Parser final : public nlohmann::json_sax<Json> {
+public:
+    EditableShot shot() && {
+        Json fields = Json::object();
+        if (version_) fields["version"] = std::move(*version_);
+        if (png_) fields["png"] = std::move(*png_);
+        EditableShot shot;
+        shot.version = json::requireInt(fields, "version");
+        shot.png = json::bytesFromJson(json::require(fields, "png"));
+        if (!marksRead_) malformed("missing \"marks\"");
+        shot.marks = std::move(marks_);
+        return shot;
+    }
+
+    bool null() override { return scalar(Json()); }
+    bool boolean(bool value) override { return scalar(Json(value)); }
+    bool number_integer(number_integer_t value) override { return scalar(Json(value)); }
+    bool number_unsigned(number_unsigned_t value) override { return scalar(Json(value)); }
+    bool number_float(number_float_t value, const string_t&) override { return scalar(Json(value)); }
+    bool string(string_t& value) override { return scalar(Json(std::move(value))); }
+    bool binary(binary_t&) override { return true; }  // JSON text holds none
+    bool start_object(std::size_t) override { return open(Json::object()); }
+    bool start_array(std::size_t) override { return open(Json::array()); }
+    bool end_object() override { return close(); }
+    bool end_array() override { return close(); }
+
+    bool key(string_t& name) override {
+        if (skipping()) return true;
+        if (depth_ == fieldDepth) {
+            field_ = fieldNamed(name);
+        } else if (depth_ == markKeyDepth) {
+            keptKey_ = isMarkKey(name);
+            pointsKey_ = name == "points";
+            if (keptKey_) mark_.key(std::move(name));
+        } else {
+            mark_.key(std::move(name));
+        }
+        return true;
+    }
+
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) override {
+        malformed(error.what());
+    }
+
+private:
+    enum class Field { other, version, png, marks };
+
+    static Field fieldNamed(const std::string& name) {
+        if (name == "version") return Field::version;
+        if (name == "png") return Field::png;
+        if (name == "marks") return Field::marks;
+        return Field::other;
+    }
+
+    bool skipping() const { return skippedFrom_.has_value(); }
+
+    bool scalar(Json value) {
+        if (skipping()) return true;
+        switch (depth_) {
+        case 0: malformed("a project is an object");
+        case fieldDepth: keepField(std::move(value)); return true;
+        case markDepth: malformed("a mark is an object");
+        default: addToMark(std::move(value)); return true;
+        }
+    }
+
+    bool open(Json container) {
+        if (!skipping()) enter(std::move(container));
+        ++depth_;
+        return true;
+    }
+
+    bool close() {
+        --depth_;
+        if (skipping()) {
+            if (depth_ == *skippedFrom_) skippedFrom_.reset();
+            return true;
+        }
+        switch (depth_) {
+        case 0: return true;
+        case fieldDepth: marksRead_ = true; return true;
+        case markDepth: endMark(); return true;
+        default:
+            if (depth_ == markKeyDepth) pointsOpen_ = false;
+            mark_.close();
+            return true;
+        }
+    }
+
+    void keepField(Json value) {
+        switch (field_) {
+        case Field::version: version_ = std::move(value); return;
+        case Field::png: png_ = std::move(value); return;
+        case Field::marks: malformed("\"marks\" is not an array");
+        case Field::other: return;
+        }
+    }
+
+    void enter(Json container) {
+        switch (depth_) {
+        case 0:
+            if (!container.is_object()) malformed("a project is an object");
+            return;
+        case fieldDepth: return openField(container.is_array());
+        case markDepth:
+            if (!container.is_object()) malformed("a mark is an object");
+            return beginMark();
+        default:
+            if (depth_ == markKeyDepth && !keptKey_) {
+                skippedFrom_ = depth_;
+                return;
+            }
+            count(depth_);
+            if (depth_ == markKeyDepth && pointsKey_ && container.is_array()) pointsOpen_ = true;
+            mark_.open(std::move(container));
+        }
+    }
+
+    void openField(bool array) {
+        switch (field_) {
+        case Field::version: malformed("\"version\" is not an integer");
+        case Field::png: malformed("\"png\" is not a string");
+        case Field::marks:
+            if (!array) malformed("\"marks\" is not an array");
+            // A later key of the same name stands, as in a parsed object.
+            marks_.clear();
+            points_ = 0;
+            strokeLength_ = 0;
+            marksRead_ = false;
+            return;
+        case Field::other: skippedFrom_ = depth_; return;
+        }
+    }
+
+    void beginMark() {
+        if (marks_.size() >= maxMarks) refuse();
+        markPoints_ = 0;
+        markValues_ = 0;
+        keptKey_ = false;
+        pointsKey_ = false;
+        pointsOpen_ = false;
+        mark_.open(Json::object());
+    }
+
+    void addToMark(Json value) {
+        if (depth_ == markKeyDepth && !keptKey_) return;
+        count(depth_);
+        mark_.add(std::move(value));
+    }
+
+    // Counts a value starting at `depth` in the mark, and the point it
+    // starts when it is an element of the points.
+    void count(int depth) {
+        if (++markValues_ > maxValuesPerMark) refuse();
+        if (depth != pointDepth || !pointsOpen_) return;
+        if (++markPoints_ > markLimits::maxPoints || ++points_ > markLimits::maxProjectPoints) refuse();
+    }
+
+    void endMark() {
+        mark_.close();
+        Mark mark = markFromJson(mark_.take());
+        if (!withinLimits(mark)) refuse();
+        strokeLength_ += strokeLength({mark});
+        if (!(strokeLength_ <= markLimits::maxProjectStrokeLength)) refuse();
+        marks_.append(std::move(mark));
+    }
+
+    int depth_ = 0;
+    std::optional<int> skippedFrom_;  // passing over a value opened at this depth
+    Field field_ = Field::other;
+    std::optional<Json> version_;
+    std::optional<Json> png_;
+    bool marksRead_ = false;
+    QList<Mark> marks_;
+    qsizetype points_ = 0;
+    double strokeLength_ = 0;
+
+    // The mark being read.
+    ValueBuilder mark_;
+    bool keptKey_ = false;
+    bool pointsKey_ = false;
+    bool pointsOpen_ = false;
+    qsizetype markPoints_ = 0;
+    qsizetype markValues_ = 0;
+};
+
+template <typename Iterator>
+EditableShot parse(Iterator begin, Iterator end) {
+    Parser parser;
+    if (!Json::sax_parse(begin, end, &parser)) malformed("the parse stopped");
+    return std::move(parser).shot();
+}
+
+}  // namespace
+
+EditableShot parseProject(const QByteArray& text) { return parse(text.constBegin(), text.constEnd()); }
+
+EditableShot parseProject(RegularFileStream& file) { return parse(file.begin(), file.end()); }
+
+}  // namespace tavero

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "library/EditableShot.h"
+
+#include <QByteArray>
+
+namespace tavero {
+
+class RegularFileStream;
+
+// Reads an editable project from JSON text as a stream of parse events,
+// keeping only what the project needs: each mark is checked and decoded as
+// soon as it ends, and the project is refused the moment a mark, or the
+// marks together, pass a limit (markLimits; more than 10,000 marks), so a
+// file of a million marks is neither held whole nor read to its end. Values
+// of other keys are passed over unkept.
+//
+// Both throw json::DecodeError for text that is no project and the ShotError
+// of an unreadable project at a limit; the file's read errors are the
+// stream's to report.
+EditableShot parseProject(const QByteArray& text);
+EditableShot parseProject(RegularFileStream& file);
+
+}  // namespace tavero
