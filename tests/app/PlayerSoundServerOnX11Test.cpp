@@ -51,13 +51,18 @@ protected:
                               QStringLiteral("ctrl+w")});
     }
 
-    // Hands `file` to the running program as a second start would.
-    void handOver(const QString& file) {
+    // Hands `file` to the running program as a second start would; whether
+    // that start ended, handing it over.
+    bool handedOver(const QString& file) {
         QProcess second;
         second.setProcessEnvironment(reader.environment());
         second.start(QStringLiteral(TAVERO_EXECUTABLE), {file});
-        ASSERT_TRUE(second.waitForFinished(10'000));
-        EXPECT_EQ(second.exitCode(), 0);
+        const bool ended = second.waitForFinished(waitMs) && second.exitCode() == 0;
+        if (second.state() != QProcess::NotRunning) {
+            second.kill();
+            second.waitForFinished();
+        }
+        return ended;
     }
 
     QString homeFile(const QString& name) const { return home.path() + QLatin1Char('/') + name; }
@@ -87,7 +92,7 @@ TEST_F(PlayerSoundServerOnX11Test, AVideoPlaysThroughARestartOfTheSoundServerAnd
     }
 
     ASSERT_TRUE(closeWindowWithItsKey());
-    ASSERT_NO_FATAL_FAILURE(handOver(next));
+    EXPECT_TRUE(handedOver(next)) << "the program takes the next video";
     EXPECT_TRUE(QTest::qWaitFor([&] { return reader.shows(QStringLiteral("label"), QStringLiteral("0:00 / 0:03")); },
                                 waitMs))
         << "the program answers and shows the next video";
