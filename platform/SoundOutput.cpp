@@ -61,10 +61,12 @@ void SoundOutput::openStream(pa_context* context) {
         return;
     }
     stream_.reset(stream);
-    const auto changed = [](pa_stream* changed, void* self) { static_cast<SoundOutput*>(self)->streamChanged(changed); };
+    const auto changed = [](pa_stream* changed, void* self) {
+        static_cast<SoundOutput*>(self)->streamChanged(changed);
+    };
+    const auto wantsMore = [](pa_stream*, size_t, void* self) { static_cast<SoundOutput*>(self)->wake_(); };
     pa_stream_set_state_callback(stream, changed, this);
-    pa_stream_set_write_callback(stream, [](pa_stream*, size_t, void* self) { static_cast<SoundOutput*>(self)->wake_(); },
-                                 this);
+    pa_stream_set_write_callback(stream, wantsMore, this);
     // The server's own buffer sizes (2 s by default; the library's, given
     // none, are 250 ms): an output that mixes ahead in long blocks (a null
     // sink's are 2 s) finds the stream's sound there instead of running dry

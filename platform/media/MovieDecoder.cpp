@@ -129,7 +129,8 @@ struct MovieDecoder::State {
         if (stamp != AV_NOPTS_VALUE) {
             time = video.secondsOf(stamp, origin);
         } else if (lastPicture) {
-            const AVRational rate = video.stream->avg_frame_rate.num > 0 ? video.stream->avg_frame_rate : AVRational{30, 1};
+            const AVRational declared = video.stream->avg_frame_rate;
+            const AVRational rate = declared.num > 0 ? declared : AVRational{30, 1};
             time = *lastPicture + av_q2d(av_inv_q(rate));
         }
         lastPicture = time;
@@ -142,7 +143,8 @@ struct MovieDecoder::State {
     std::vector<float> convertSound() {
         if (!resampler) {
             AVChannelLayout layout = frame->ch_layout;
-            if (layout.order == AV_CHANNEL_ORDER_UNSPEC) av_channel_layout_default(&layout, frame->ch_layout.nb_channels);
+            if (layout.order == AV_CHANNEL_ORDER_UNSPEC)
+                av_channel_layout_default(&layout, frame->ch_layout.nb_channels);
             AVChannelLayout output;
             av_channel_layout_default(&output, channels);
             SwrContext* made = nullptr;
@@ -155,9 +157,8 @@ struct MovieDecoder::State {
         const int room = check(swr_get_out_samples(resampler.get(), frame->nb_samples), "swr_get_out_samples");
         std::vector<float> samples(size_t(room) * size_t(channels));
         auto* out = reinterpret_cast<uint8_t*>(samples.data());
-        const int made = check(swr_convert(resampler.get(), &out, room, const_cast<const uint8_t**>(frame->extended_data),
-                                           frame->nb_samples),
-                               "swr_convert");
+        const auto** in = const_cast<const uint8_t**>(frame->extended_data);
+        const int made = check(swr_convert(resampler.get(), &out, room, in, frame->nb_samples), "swr_convert");
         samples.resize(size_t(made) * size_t(channels));
         return samples;
     }
@@ -261,7 +262,8 @@ std::optional<MovieSound> MovieDecoder::nextSound() {
         if (s.soundTarget) {
             if (s.soundEnd <= *s.soundTarget) continue;
             const auto early = size_t(std::max<long long>(0, std::llround((*s.soundTarget - sound.time) * s.rate)));
-            sound.samples.erase(sound.samples.begin(), sound.samples.begin() + std::ptrdiff_t(early * size_t(s.channels)));
+            const auto samples = std::ptrdiff_t(early * size_t(s.channels));
+            sound.samples.erase(sound.samples.begin(), sound.samples.begin() + samples);
             sound.time = std::max(sound.time, *s.soundTarget);
             s.soundTarget.reset();
         }

@@ -41,7 +41,11 @@ int framesOf(const MovieSound& sound, int channels) { return int(sound.samples.s
 }  // namespace
 
 MovieDecoding::MovieDecoding(MovieShared& shared, QString path, double start, CancelToken cancel, Reports reports)
-    : shared_(shared), path_(std::move(path)), start_(start), cancel_(std::move(cancel)), reports_(std::move(reports)) {}
+    : shared_(shared),
+      path_(std::move(path)),
+      start_(start),
+      cancel_(std::move(cancel)),
+      reports_(std::move(reports)) {}
 
 MovieDecoding::~MovieDecoding() = default;
 

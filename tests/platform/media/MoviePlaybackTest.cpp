@@ -44,20 +44,18 @@ bool shows(const MoviePlayback& playback, const QImage& picture) {
 // tone, until `length`.
 void makeFlashAndBeep(const QString& path, double flash, double length) {
     const QString colour = QStringLiteral("color=c=%1:s=160x120:r=30:d=%2");
+    const QString tone = QStringLiteral("sine=frequency=1000:sample_rate=48000:duration=%1").arg(length);
+    const QString both = QStringLiteral("[0][1]overlay=enable='gte(t,%1)'[v];[2]volume=volume=0:enable='lt(t,%1)'[a]");
+    const QStringList arguments = QStringList{"-hide_banner", "-loglevel", "error", "-y"} +
+                                  QStringList{"-f", "lavfi", "-i", colour.arg(QStringLiteral("black")).arg(length)} +
+                                  QStringList{"-f", "lavfi", "-i", colour.arg(QStringLiteral("white")).arg(length)} +
+                                  QStringList{"-f", "lavfi", "-i", tone, "-filter_complex", both.arg(flash)} +
+                                  QStringList{"-map", "[v]", "-map", "[a]", "-c:v", "libx264", "-pix_fmt", "yuv420p"} +
+                                  QStringList{"-c:a", "aac", "-ac", "2", path};
     QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"),
-                  QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                  colour.arg(QStringLiteral("black")).arg(length), QStringLiteral("-f"), QStringLiteral("lavfi"),
-                  QStringLiteral("-i"), colour.arg(QStringLiteral("white")).arg(length), QStringLiteral("-f"),
-                  QStringLiteral("lavfi"), QStringLiteral("-i"),
-                  QStringLiteral("sine=frequency=1000:sample_rate=48000:duration=%1").arg(length),
-                  QStringLiteral("-filter_complex"),
-                  QStringLiteral("[0][1]overlay=enable='gte(t,%1)'[v];[2]volume=volume=0:enable='lt(t,%1)'[a]").arg(flash),
-                  QStringLiteral("-map"), QStringLiteral("[v]"), QStringLiteral("-map"), QStringLiteral("[a]"),
-                  QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
-                  QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-ac"), QStringLiteral("2"), path});
-    ASSERT_TRUE(ffmpeg.waitForFinished(60'000) && ffmpeg.exitCode() == 0) << ffmpeg.readAllStandardError().toStdString();
+    ffmpeg.start(QStringLiteral("ffmpeg"), arguments);
+    ASSERT_TRUE(ffmpeg.waitForFinished(60'000) && ffmpeg.exitCode() == 0)
+        << ffmpeg.readAllStandardError().toStdString();
 }
 
 // What the computer plays, as the output's monitor records it: when the
