@@ -4,8 +4,6 @@
 #include "platform/media/MediaError.h"
 #include "platform/media/MovieDecoding.h"
 
-#include <QLoggingCategory>
-
 #include <algorithm>
 #include <cmath>
 
@@ -20,11 +18,12 @@ using Clock = std::chrono::steady_clock;
 constexpr int lookAtMostEveryMs = 40;
 
 qint64 milliseconds(double seconds) { return std::llround(seconds * 1000); }
+double seconds(qint64 milliseconds) { return double(std::max<qint64>(milliseconds, 0)) / 1000; }
 
 }  // namespace
 
 MoviePlayback::MoviePlayback(const QString& path, qint64 start, QObject* parent)
-    : QObject(parent), path_(path), shared_(std::make_unique<MovieShared>(double(std::max<qint64>(start, 0)) / 1000)) {
+    : QObject(parent), path_(path), shared_(std::make_unique<MovieShared>(seconds(start))) {
     tick_.setSingleShot(true);
     tick_.setTimerType(Qt::PreciseTimer);
     connect(&tick_, &QTimer::timeout, this, &MoviePlayback::present);
@@ -38,8 +37,7 @@ MoviePlayback::MoviePlayback(const QString& path, qint64 start, QObject* parent)
             if (!tick_.isActive()) present();
         });
     };
-    decoding_ = std::make_unique<MovieDecoding>(*shared_, path, double(std::max<qint64>(start, 0)) / 1000,
-                                                CancelToken(), std::move(reports));
+    decoding_ = std::make_unique<MovieDecoding>(*shared_, path, seconds(start), CancelToken(), std::move(reports));
     thread_ = std::thread([this] { decoding_->run(); });
 }
 
@@ -68,6 +66,7 @@ void MoviePlayback::setPictureBounds(QSize bounds) {
         shared_->bounds = bounds;
     }
     if (!pictureFrame_ || picture_.size() == fittedSize(size_, bounds)) return;
+    // Without memory for the new size, the picture stays as it was, scaled.
     try {
         picture_ = uprightPicture(*pictureFrame_->frame, turn_, fittedSize(size_, bounds));
         emit pictureChanged();
@@ -102,10 +101,9 @@ void MoviePlayback::pause() {
     emit changed();
 }
 
-void MoviePlayback::seek(qint64 milliseconds) {
+void MoviePlayback::seek(qint64 wanted) {
     if (!playable_) return;
-    const double end = double(duration_) / 1000;
-    const double time = std::clamp(double(milliseconds) / 1000, 0.0, end > 0 ? end : double(milliseconds) / 1000);
+    const double time = duration_ > 0 ? seconds(std::min(wanted, duration_)) : seconds(wanted);
     atEnd_ = false;
     {
         std::lock_guard guard(shared_->lock);
@@ -169,6 +167,8 @@ void MoviePlayback::show(std::shared_ptr<MovieFrame> frame, QImage image) {
     pictureTime_ = frame->time;
     pictureFrame_ = std::move(frame);
     const QSize wanted = fittedSize(size_, bounds_);
+    // Made before the bounds changed; without memory for the new size, it
+    // shows scaled.
     if (image.size() != wanted) {
         try {
             image = uprightPicture(*pictureFrame_->frame, turn_, wanted);
