@@ -59,31 +59,40 @@ void makeFlashAndBeep(const QString& path, double flash, double length) {
 }
 
 // What the computer plays, as the output's monitor records it: when the
-// first loud sample was played, on the steady clock.
+// first and the last loud samples were played, on the steady clock.
 struct Heard {
     std::mutex lock;
     size_t samples = 0;
-    std::optional<MonotonicTime> loud;
+    std::optional<MonotonicTime> first;
+    std::optional<MonotonicTime> last;
 
     SoundCapture::ChunkHandler handler() {
         return [this](const SoundChunk& chunk) {
             std::lock_guard guard(lock);
             samples += size_t(chunk.frames);
-            for (int frame = 0; frame < chunk.frames && !loud; ++frame)
-                if (std::abs(chunk.samples[frame * chunk.channels]) > 0.05f)
-                    loud = chunk.captured + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                                Seconds(double(frame) / chunk.rate));
+            for (int frame = 0; frame < chunk.frames; ++frame) {
+                if (std::abs(chunk.samples[frame * chunk.channels]) <= 0.05f) continue;
+                last = chunk.captured +
+                       std::chrono::duration_cast<std::chrono::steady_clock::duration>(Seconds(double(frame) / chunk.rate));
+                if (!first) first = last;
+            }
         };
     }
-    bool recording() {
+    size_t heardSoFar() {
         std::lock_guard guard(lock);
-        return samples > 4800;
+        return samples;
     }
     std::optional<MonotonicTime> firstLoud() {
         std::lock_guard guard(lock);
-        return loud;
+        return first;
+    }
+    std::optional<MonotonicTime> lastLoud() {
+        std::lock_guard guard(lock);
+        return last;
     }
 };
+
+double secondsFrom(MonotonicTime from, MonotonicTime to) { return std::chrono::duration<double>(to - from).count(); }
 
 std::unique_ptr<SoundCapture> record(Heard& heard) {
     return openSoundCapture({SoundInput::system}, heard.handler(), [](const QString&) {});
@@ -131,39 +140,46 @@ TEST_F(MoviePlaybackTest, ShowsThePictureOfItsPositionAndPlaysToTheEndThenAgainF
 // The tone starts with the white picture: the monitor of the output records
 // it within about a picture's time of the picture's showing. Then the server
 // is killed and started again, as a crash or an upgrade does, while the
-// video plays on; no control is touched.
+// video plays on; no control is touched. Last, the video is left, and its
+// sound stops at once.
 TEST_F(MoviePlaybackTest, ItsSoundIsHeardWithItsPicturesAndComesBackWithARestartedServer) {
     test::SoundServer server;
     if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
     ASSERT_NO_FATAL_FAILURE(makeFlashAndBeep(movie, 1.0, 12.0));
     Heard heard;
     std::unique_ptr<SoundCapture> monitor = record(heard);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return heard.recording(); }, waitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return heard.heardSoFar() > 4800; }, waitMs));
 
-    MoviePlayback playback(movie);
+    auto playback = std::make_unique<MoviePlayback>(movie);
     std::optional<MonotonicTime> flash;
-    QObject::connect(&playback, &MoviePlayback::pictureChanged, [&] {
-        if (!flash && white(playback.picture())) flash = std::chrono::steady_clock::now();
+    QObject::connect(playback.get(), &MoviePlayback::pictureChanged, [&] {
+        if (!flash && white(playback->picture())) flash = std::chrono::steady_clock::now();
     });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return playback.playable(); }, waitMs));
-    playback.play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return playback->playable(); }, waitMs));
+    playback->play();
     ASSERT_TRUE(QTest::qWaitFor([&] { return flash && heard.firstLoud(); }, waitMs)) << "the tone reaches the output";
-    const double apart = std::chrono::duration<double>(*heard.firstLoud() - *flash).count();
+    const double apart = secondsFrom(*flash, *heard.firstLoud());
     EXPECT_LT(std::abs(apart), 0.045) << "the tone is heard " << apart << " s after its picture";
 
     monitor.reset();
     server.kill();
-    const qint64 killedAt = playback.position();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return playback.position() > killedAt + 1500; }, waitMs))
+    const qint64 killedAt = playback->position();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return playback->position() > killedAt + 1500; }, waitMs))
         << "the pictures run on without a server";
-    EXPECT_TRUE(playback.playing());
+    EXPECT_TRUE(playback->playing());
 
     ASSERT_TRUE(server.restart());
     Heard again;
     monitor = record(again);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return again.firstLoud().has_value(); }, waitMs))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return again.firstLoud().has_value(); }, waitMs))
         << "the sound comes back while it plays";
-    EXPECT_TRUE(playback.playing());
+    EXPECT_TRUE(playback->playing());
+
+    const MonotonicTime left = std::chrono::steady_clock::now();
+    playback.reset();
+    const size_t before = again.heardSoFar();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return again.heardSoFar() > before + 24'000; }, waitMs));
+    EXPECT_LT(secondsFrom(left, *again.lastLoud()), 0.1) << "the sound stops as the video is left";
 }
 
 }  // namespace
