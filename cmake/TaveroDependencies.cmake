@@ -1,6 +1,6 @@
 # Every third-party library the project links, found once.
 
-find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network Test DBus Multimedia MultimediaWidgets)
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network Test DBus Multimedia)
 find_package(nlohmann_json 3.10 REQUIRED)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(HEIF REQUIRED IMPORTED_TARGET libheif)

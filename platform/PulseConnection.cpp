@@ -61,11 +61,18 @@ void PulseConnection::ContextFree::operator()(pa_context* context) const noexcep
 }
 
 PulseConnection::PulseConnection(std::function<void()> lost) : lost_(std::move(lost)) {
-    loop_.reset(pa_threaded_mainloop_new());
-    if (!loop_) throw ShotError(noServer());
-    pa_threaded_mainloop_set_name(loop_.get(), "tavero-pulse");
     try {
-        connect();
+        begin("tavero-pulse");
+        waitUntilReady();
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+PulseConnection::PulseConnection(InBackground background) : changed_(std::move(background.changed)) {
+    try {
+        begin(background.threadName);
     } catch (...) {
         close();
         throw;
@@ -75,6 +82,7 @@ PulseConnection::PulseConnection(std::function<void()> lost) : lost_(std::move(l
 PulseConnection::~PulseConnection() { close(); }
 
 void PulseConnection::close() {
+    if (!loop_) return;
     {
         Locked locked(*this);
         settled();
@@ -83,15 +91,23 @@ void PulseConnection::close() {
     loop_.reset();
 }
 
-void PulseConnection::connect() {
+void PulseConnection::begin(const char* threadName) {
+    loop_.reset(pa_threaded_mainloop_new());
+    if (!loop_) throw ShotError(noServer());
+    pa_threaded_mainloop_set_name(loop_.get(), threadName);
     context_.reset(pa_context_new(pa_threaded_mainloop_get_api(loop_.get()), "Tavero"));
     if (!context_) throw ShotError(noServer());
     pa_context_set_state_callback(context_.get(), &PulseConnection::stateChanged, this);
-    deadline_ = pa_context_rttime_new(context_.get(), pa_rtclock_now() + answerLimit, &PulseConnection::deadlinePassed, this);
+    if (!changed_)
+        deadline_ =
+            pa_context_rttime_new(context_.get(), pa_rtclock_now() + answerLimit, &PulseConnection::deadlinePassed, this);
     // Never start a server of our own: no answer means no sound.
     if (pa_context_connect(context_.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
         pa_threaded_mainloop_start(loop_.get()) < 0)
         throw ShotError(noServer());
+}
+
+void PulseConnection::waitUntilReady() {
     Locked locked(*this);
     for (;;) {
         const pa_context_state_t state = pa_context_get_state(context_.get());
@@ -159,6 +175,7 @@ void PulseConnection::stateChanged(pa_context* context, void* self) {
     const pa_context_state_t state = pa_context_get_state(context);
     if (state == PA_CONTEXT_READY) connection->ready_ = true;
     if (!PA_CONTEXT_IS_GOOD(state) && connection->ready_ && connection->lost_) connection->lost_();
+    if (connection->changed_) connection->changed_(context);
     pa_threaded_mainloop_signal(connection->loop_.get(), 0);
 }
 

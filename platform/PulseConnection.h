@@ -40,6 +40,16 @@ public:
     // Until settled(), every wait gives up a few seconds after the
     // connection began: a server that hangs costs no more.
     explicit PulseConnection(std::function<void()> lost = {});
+    // Starts connecting and returns at once, for a user that must never wait
+    // for the server: `changed` runs on the loop's thread (named
+    // `threadName`) each time the connection's state changes
+    // (pa_context_get_state: ready, failed, or lost later). Throws the
+    // no-server ShotError only when the connection cannot even begin.
+    struct InBackground {
+        std::function<void(pa_context*)> changed;
+        const char* threadName;
+    };
+    explicit PulseConnection(InBackground background);
     // Disconnects, then ends the loop's thread: no callback runs afterwards.
     ~PulseConnection();
     PulseConnection(const PulseConnection&) = delete;
@@ -77,13 +87,15 @@ private:
         void operator()(pa_context* context) const noexcept;
     };
 
-    void connect();
+    void begin(const char* threadName);
+    void waitUntilReady();
     void close();
 
     static void stateChanged(pa_context* context, void* self);
     static void deadlinePassed(pa_mainloop_api* api, pa_time_event* event, const struct timeval* when, void* self);
 
     std::function<void()> lost_;
+    std::function<void(pa_context*)> changed_;
     std::unique_ptr<pa_threaded_mainloop, LoopFree> loop_;
     std::unique_ptr<pa_context, ContextFree> context_;
     pa_time_event* deadline_ = nullptr;

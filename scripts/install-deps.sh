@@ -16,7 +16,7 @@ packages=(
   libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-damage0-dev libxcb-shape0-dev
   fonts-noto-cjk qt6-translations-l10n
   # recording: FFmpeg's libraries (libx264, libx265 and AAC inside libavcodec), libyuv for
-  # colour conversion, PulseAudio's client library, Qt Multimedia for playing videos
+  # colour conversion, PulseAudio's client library, Qt Multimedia for the short sounds
   libavformat-dev libavcodec-dev libavfilter-dev libavdevice-dev libswresample-dev libavutil-dev
   libyuv-dev libpulse-dev qt6-multimedia-dev
   # tests and benchmarks

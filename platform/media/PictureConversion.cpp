@@ -8,7 +8,10 @@ extern "C" {
 
 #include <libyuv/convert_argb.h>
 #include <libyuv/rotate_argb.h>
+#include <libyuv/scale.h>
 #include <libyuv/scale_argb.h>
+
+#include <vector>
 
 namespace tavero::media {
 
@@ -100,6 +103,28 @@ QImage toRgb(const AVFrame& frame, QSize size) {
 }
 
 void toRgbInto(const AVFrame& frame, QImage& picture) { convert(frame, picture); }
+
+QImage toRgbForShowing(const AVFrame& frame, QSize size) {
+    const auto format = AVPixelFormat(frame.format);
+    const bool planar420 = format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P;
+    if (!planar420 || size.isEmpty() || size.width() >= frame.width || size.height() >= frame.height)
+        return toRgb(frame, size);
+    const int w = size.width(), h = size.height();
+    const int chromaWidth = (w + 1) / 2, chromaHeight = (h + 1) / 2;
+    std::vector<uint8_t> planes(size_t(w) * size_t(h) + 2 * size_t(chromaWidth) * size_t(chromaHeight));
+    uint8_t* y = planes.data();
+    uint8_t* u = y + size_t(w) * size_t(h);
+    uint8_t* v = u + size_t(chromaWidth) * size_t(chromaHeight);
+    if (libyuv::I420Scale(frame.data[0], frame.linesize[0], frame.data[1], frame.linesize[1], frame.data[2],
+                          frame.linesize[2], frame.width, frame.height, y, w, u, chromaWidth, v, chromaWidth, w, h,
+                          libyuv::kFilterBox) != 0)
+        throw MediaError("scaling", AVERROR(EINVAL));
+    QImage picture = newPicture(size);
+    if (libyuv::I420ToARGBMatrix(y, w, u, chromaWidth, v, chromaWidth, picture.bits(), int(picture.bytesPerLine()),
+                                 matrixOf(frame), w, h) != 0)
+        throw MediaError("conversion to RGB", AVERROR(EINVAL));
+    return picture;
+}
 
 QImage turnedClockwise(const QImage& picture, int degrees) {
     if (degrees == 0) return picture;

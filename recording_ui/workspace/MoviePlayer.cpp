@@ -2,7 +2,8 @@
 
 #include "editor_ui/EditorLook.h"
 #include "editor_ui/PanelLook.h"
-#include "platform/MoviePlayback.h"
+#include "platform/media/MoviePlayback.h"
+#include "recording_ui/workspace/MoviePicture.h"
 
 #include <QBoxLayout>
 #include <QHideEvent>
@@ -12,9 +13,6 @@
 #include <QSlider>
 #include <QStyle>
 #include <QToolButton>
-#include <QVideoFrame>
-#include <QVideoSink>
-#include <QVideoWidget>
 
 namespace tavero {
 
@@ -41,11 +39,12 @@ MoviePlayer::MoviePlayer(const QString& url, QWidget* parent) : QWidget(parent) 
     controls->addWidget(play_);
     controls->addWidget(slider_, 1);
     controls->addWidget(time_);
+    picture_ = new MoviePicture(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
+    layout->addWidget(picture_, 1);
     layout->addLayout(controls);
-    makePicture();
 
     connect(play_, &QToolButton::clicked, this, &MoviePlayer::togglePlaying);
     connect(slider_, &QSlider::valueChanged, this, [this](int position) {
@@ -55,13 +54,6 @@ MoviePlayer::MoviePlayer(const QString& url, QWidget* parent) : QWidget(parent) 
 }
 
 MoviePlayer::~MoviePlayer() = default;
-
-// The picture goes above the controls.
-void MoviePlayer::makePicture() {
-    picture_ = new QVideoWidget(this);
-    picture_->setMinimumSize(320, 180);
-    static_cast<QBoxLayout*>(layout())->insertWidget(0, picture_, 1);
-}
 
 void MoviePlayer::setUrl(const QString& url) {
     if (resting_) {
@@ -78,29 +70,26 @@ void MoviePlayer::open(const QString& url, qint64 position) {
     // the new name, even when the new one cannot be played.
     release();
     url_ = url;
-    picture_->videoSink()->setVideoFrame(QVideoFrame());
-    playback_ = std::make_unique<MoviePlayback>(url, picture_, position);
-    connect(playback_.get(), &MoviePlayback::changed, this, &MoviePlayer::showPlayback);
+    playback_ = std::make_unique<media::MoviePlayback>(url, position);
+    connect(playback_.get(), &media::MoviePlayback::changed, this, &MoviePlayer::showPlayback);
+    picture_->showPlayback(playback_.get());
     showPlayback();
 }
 
 void MoviePlayer::release() {
     if (playback_) playback_->pause();
+    picture_->showPlayback(nullptr);
     playback_.reset();
     resting_ = false;
     showPlayback();
 }
 
-// Keeps the file and the position; the picture goes later, as the window
-// may still be hiding its children.
+// Keeps the file and the position.
 void MoviePlayer::rest() {
     const qint64 position = playback_->position();
     release();
     resting_ = true;
     restingPosition_ = position;
-    layout()->removeWidget(picture_);
-    picture_->deleteLater();
-    picture_ = nullptr;
 }
 
 // A minimised window (a spontaneous hide) keeps playing.
@@ -112,7 +101,6 @@ void MoviePlayer::hideEvent(QHideEvent* event) {
 void MoviePlayer::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!resting_) return;
-    makePicture();
     open(url_, restingPosition_);
 }
 

@@ -8,11 +8,14 @@
 class QLabel;
 class QSlider;
 class QToolButton;
-class QVideoWidget;
 
 namespace tavero {
 
+class MoviePicture;
+
+namespace media {
 class MoviePlayback;
+}
 
 // The picture of the video workspace with its inline controls: play or
 // pause, a position slider and the time. It keeps one playback for the file
@@ -22,9 +25,8 @@ class MoviePlayback;
 // the controls disabled.
 //
 // Hidden with its window (closed to the tray, or hidden for a take), it
-// lets the playback and the picture go, with the decoder's threads and the
-// picture's graphics context, and keeps only the file and the position;
-// shown again, it opens the file there, paused.
+// lets the playback go, with its threads and pictures, and keeps only the
+// file and the position; shown again, it opens the file there, paused.
 //
 // Main thread; its playback lives and dies with it.
 class MoviePlayer : public QWidget {
@@ -40,7 +42,8 @@ public:
     bool resting() const { return resting_; }
 
     // The current playback; null once released.
-    MoviePlayback* playback() const { return playback_.get(); }
+    media::MoviePlayback* playback() const { return playback_.get(); }
+    MoviePicture* picture() const { return picture_; }
     QToolButton* playButton() const { return play_; }
     QSlider* positionSlider() const { return slider_; }
     QLabel* timeLabel() const { return time_; }
@@ -52,18 +55,17 @@ protected:
 private:
     void open(const QString& url, qint64 position);
     void rest();
-    void makePicture();
     void showPlayback();
     void togglePlaying();
 
     QString url_;
     bool resting_ = false;
     qint64 restingPosition_ = 0;
-    QVideoWidget* picture_ = nullptr;
+    MoviePicture* picture_ = nullptr;
     QToolButton* play_ = nullptr;
     QSlider* slider_ = nullptr;
     QLabel* time_ = nullptr;
-    std::unique_ptr<MoviePlayback> playback_;
+    std::unique_ptr<media::MoviePlayback> playback_;
 };
 
 }  // namespace tavero

@@ -23,8 +23,12 @@ void restore(const QByteArray& previous, bool hadPrevious) {
 
 }  // namespace
 
-SoundServer::SoundServer(int microphoneFrequency) {
+SoundServer::SoundServer(int microphoneFrequency) : microphoneFrequency_(microphoneFrequency) {
     pointSoundClientsAt(runtime_.file(QStringLiteral("pulse/native")), previous_, hadPrevious_);
+    start();
+}
+
+void SoundServer::start() {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
     server_.setProcessEnvironment(environment);
@@ -33,7 +37,7 @@ SoundServer::SoundServer(int microphoneFrequency) {
                   {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
                    QStringLiteral("--log-level=error"), QStringLiteral("--load=module-native-protocol-unix"),
                    QStringLiteral("--load=module-null-sink sink_name=test_sink"),
-                   QStringLiteral("--load=module-sine-source frequency=%1 source_name=test_mic").arg(microphoneFrequency)});
+                   QStringLiteral("--load=module-sine-source frequency=%1 source_name=test_mic").arg(microphoneFrequency_)});
     if (!server_.waitForStarted()) return;
     // The server answers once its socket is up and its modules are loaded.
     const QDeadlineTimer deadline(startLimitMs);
@@ -102,6 +106,12 @@ void SoundServer::kill() {
     if (server_.state() == QProcess::NotRunning) return;
     server_.kill();
     server_.waitForFinished();
+}
+
+bool SoundServer::restart() {
+    kill();
+    start();
+    return running_;
 }
 
 NoSoundServer::NoSoundServer() {

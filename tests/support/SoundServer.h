@@ -39,10 +39,15 @@ public:
     bool playTone(int frequency, bool realTime = true);
     // Ends the server at once, as a crash would.
     void kill();
+    // Starts the server again on the same socket, as a restarted or
+    // upgraded one comes back; true once it answers.
+    bool restart();
 
 private:
+    void start();
     bool keepSinkPlaying();
 
+    const int microphoneFrequency_;
     TempDir runtime_;
     QProcess server_;
     QProcess listener_;

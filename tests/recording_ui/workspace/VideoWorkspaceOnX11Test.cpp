@@ -3,7 +3,8 @@
 // change of video silences the old one, and a closed window lets the
 // player's threads and graphics go until it opens again.
 #include "editor_ui/ElidedLabel.h"
-#include "platform/MoviePlayback.h"
+#include "platform/media/MoviePlayback.h"
+#include "recording_ui/workspace/MoviePicture.h"
 #include "tests/editor_ui/Samples.h"
 #include "tests/recording_ui/workspace/WorkspaceFixture.h"
 #include "tests/support/SoundServer.h"
@@ -14,11 +15,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QToolButton>
-#include <QVideoFrame>
-#include <QVideoSink>
-#include <QVideoWidget>
 
 using namespace tavero;
+using media::MoviePlayback;
 using tavero::test::WorkspaceTest;
 
 namespace {
@@ -29,13 +28,13 @@ bool waitUntilPlayable(MoviePlayer& player) {
     return QTest::qWaitFor([&] { return player.playback() && player.playback()->playable(); }, waitMs);
 }
 
-// Threads that decode or show a video (Qt Multimedia's, in FFmpeg's
-// backend), or draw with Mesa's software OpenGL.
+// Threads that decode a video or play its sound (the playback's, and the
+// decoder's own, which take its name), or draw with Mesa's software OpenGL.
 QStringList playerThreads() {
     QStringList found;
     for (const QString& name : test::threadNames())
-        if (name.startsWith(QLatin1String("llvmpipe")) || name == QLatin1String("Demuxer") ||
-            name.contains(QLatin1String("DecoderThr")) || name.contains(QLatin1String("RenderThre")))
+        if (name.startsWith(QLatin1String("llvmpipe")) || name == QLatin1String("tavero-movie") ||
+            name == QLatin1String("tavero-speaker"))
             found.append(name);
     return found;
 }
@@ -67,11 +66,10 @@ protected:
 
 TEST_F(PlayerTest, AVideoOpenedPausedShowsItsFirstPicture) {
     test::NoSoundServer silence;
-    QVideoSink picture;
-    MoviePlayback playback(recording, &picture);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return picture.videoFrame().isValid(); }, waitMs))
+    MoviePlayback playback(recording);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !playback.picture().isNull(); }, waitMs))
         << "the first picture shows before play is pressed";
-    EXPECT_EQ(picture.videoFrame().size(), QSize(640, 360));
+    EXPECT_EQ(playback.picture().size(), QSize(640, 360));
     EXPECT_FALSE(playback.playing());
     EXPECT_TRUE(playback.playable());
     EXPECT_LT(playback.position(), 100);
@@ -81,8 +79,8 @@ TEST_F(PlayerTest, AnotherVideoNeverShowsThePictureOfTheOldOne) {
     test::NoSoundServer silence;
     VideoWorkspace& view = open(recording);
     view.show();
-    const QVideoSink* picture = view.player()->findChild<QVideoWidget*>()->videoSink();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return picture->videoFrame().isValid(); }, waitMs));
+    const MoviePicture* picture = view.player()->picture();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picture->shown().isNull(); }, waitMs));
 
     const QString broken = folder.file(QStringLiteral("坏.mp4"));
     QFile file(broken);
@@ -90,13 +88,15 @@ TEST_F(PlayerTest, AnotherVideoNeverShowsThePictureOfTheOldOne) {
     file.write("not a video");
     file.close();
     model().setVideoURL(broken);
-    EXPECT_FALSE(picture->videoFrame().isValid()) << "the old picture is gone at once";
+    EXPECT_TRUE(picture->shown().isNull()) << "the old picture is gone at once";
     QTest::qWait(500);
-    EXPECT_FALSE(picture->videoFrame().isValid()) << "and nothing comes back for a file that cannot play";
+    EXPECT_TRUE(picture->shown().isNull()) << "and nothing comes back for a file that cannot play";
 
     model().setVideoURL(makeRecording(QStringLiteral("讲解成片.mp4")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return picture->videoFrame().size() == QSize(320, 240); }, waitMs))
-        << "the new video's own first picture";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picture->shown().isNull(); }, waitMs));
+    const QSize shown = picture->shown().size();
+    EXPECT_NEAR(double(shown.width()) / shown.height(), 4.0 / 3, 0.02) << "the new video's own first picture";
+    EXPECT_TRUE(shown.width() == picture->width() || shown.height() == picture->height()) << "made to fill the picture";
 }
 
 TEST_F(PlayerTest, ARecordingPlaysWithoutASoundDevice) {
@@ -158,7 +158,7 @@ TEST_F(PlayerTest, AClosedWindowLetsThePlayerGoAndShowsTheVideoAgainWhereItWas) 
     MoviePlayer& player = *workspace->player();
     workspace->hide();
     EXPECT_EQ(player.playback(), nullptr);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !player.findChild<QVideoWidget*>() && playerThreads().isEmpty(); }, waitMs))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return player.picture()->shown().isNull() && playerThreads().isEmpty(); }, waitMs))
         << playerThreads().join(QLatin1Char(' ')).toStdString();
 
     workspace->show();
@@ -166,8 +166,7 @@ TEST_F(PlayerTest, AClosedWindowLetsThePlayerGoAndShowsTheVideoAgainWhereItWas) 
     MoviePlayback& again = *player.playback();
     EXPECT_FALSE(again.playing());
     EXPECT_NEAR(double(again.position()), double(position), 200);
-    const QVideoSink* picture = player.findChild<QVideoWidget*>()->videoSink();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return picture->videoFrame().isValid(); }, waitMs)) << "its picture shows";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !player.picture()->shown().isNull(); }, waitMs)) << "its picture shows";
     player.playButton()->click();
     EXPECT_TRUE(playsPast(again, position + 300)) << "and it plays on";
 }

@@ -2,7 +2,7 @@
 // and its recording project, the render's progress, the trim fields, and
 // files it cannot play.
 #include "editor_ui/ElidedLabel.h"
-#include "platform/MoviePlayback.h"
+#include "platform/media/MoviePlayback.h"
 #include "recording/RecordingMessages.h"
 #include "recording_ui/RecordingEffectControls.h"
 #include "tests/support/Files.h"

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "platform/media/CancelToken.h"
+#include "platform/media/MediaHandles.h"
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tavero::media {
+
+// A decoded picture of a movie, not yet converted: its memory is shared
+// with the decoder's until the last copy is gone.
+struct MovieFrame {
+    Frame frame;
+    // Seconds on the movie's time line.
+    double time = 0;
+};
+
+// Decoded sound, interleaved floats.
+struct MovieSound {
+    std::vector<float> samples;
+    // Seconds on the movie's time line at its first frame.
+    double time = 0;
+};
+
+// Reads a movie file for playing it: the pictures of its first video stream
+// and the sound of its first sound stream, each in order, from the start or
+// from where it was moved to. Times are seconds from the start of the file.
+// The sound keeps its stream's rate, in one channel for mono and two for
+// anything else (mixed down). A damaged packet is skipped, and a file that
+// breaks off ends there, as players do. One thread at a time.
+class MovieDecoder {
+public:
+    // Opens the file and its decoders. Throws MediaError when the file is
+    // missing, no regular file, no known container, has no video stream or
+    // no decoder for it, and (abandoned) once `cancel` is cancelled. A sound
+    // stream without a decoder is left out.
+    MovieDecoder(const QString& path, const CancelToken& cancel);
+    ~MovieDecoder();
+    MovieDecoder(const MovieDecoder&) = delete;
+    MovieDecoder& operator=(const MovieDecoder&) = delete;
+
+    // Seconds the file declares; 0 when it declares none.
+    double duration() const;
+    // The pictures' size, upright.
+    QSize size() const;
+    // Clockwise degrees that turn the coded pictures upright (DisplayMatrix.h).
+    int turn() const;
+    bool hasSound() const;
+    int soundRate() const;
+    int soundChannels() const;
+
+    // From here on the pictures begin with the one showing at `time` (the
+    // last that starts by then, or the first when none does yet) and the
+    // sound at `time`. Throws MediaError.
+    void seek(double time);
+    // The next picture; none after the last. Throws MediaError, also once
+    // the token is cancelled.
+    std::optional<MovieFrame> nextPicture();
+    // The next sound; none after the last, or without sound. Throws as
+    // nextPicture() does.
+    std::optional<MovieSound> nextSound();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// The largest size of `picture`'s shape that fits into `bounds`; `picture`
+// itself when `bounds` is empty.
+QSize fittedSize(QSize picture, QSize bounds);
+
+// `frame` in RGB32 with the matrix and range it is tagged with, turned
+// clockwise by `turn` degrees and scaled to `size` (upright). Any thread.
+// Throws MediaError for a pixel format it does not know, or without memory.
+QImage uprightPicture(const AVFrame& frame, int turn, QSize size);
+
+}  // namespace tavero::media

@@ -1,0 +1,146 @@
+#include "platform/media/MediaError.h"
+#include "platform/media/MovieDecoder.h"
+#include "tests/support/Files.h"
+#include "tests/support/MediaFixtures.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/Tones.h"
+
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <future>
+
+using namespace tavero;
+using namespace tavero::media;
+
+namespace {
+
+const QSize size(320, 240);
+
+double psnr(const QImage& a, const QImage& b) {
+    double squares = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            for (const int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)}) squares += d * d;
+        }
+    const double mean = squares / (3.0 * a.width() * a.height());
+    return mean == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mean);
+}
+
+class MovieDecoderTest : public testing::Test {
+protected:
+    test::TempDir dir;
+    const QString movie = dir.file(QStringLiteral("讲解.mp4"));
+};
+
+// Forward, back, between two pictures, onto one, before the first and past
+// the last: the picture is the one a player shows then, the next one
+// follows it, and the sound starts at the time itself.
+TEST_F(MovieDecoderTest, ASeekLandsOnThePictureShowingThenAndTheSoundStartsThere) {
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(movie, {.duration = 3.0, .size = size, .audio = {test::systemTone}}));
+    const QList<QImage> reference = test::decodePictures(movie);
+    ASSERT_EQ(reference.size(), 90);
+    MovieDecoder decoder(movie, {});
+    EXPECT_NEAR(decoder.duration(), 3.0, 0.05);
+    EXPECT_EQ(decoder.size(), size);
+    ASSERT_TRUE(decoder.hasSound());
+    EXPECT_EQ(decoder.soundRate(), 48000);
+    EXPECT_EQ(decoder.soundChannels(), 2);
+    const QList<std::pair<double, int>> seeks{{1.5, 45}, {0.51, 15}, {2.0, 60}, {0.0, 0}, {2.99, 89}, {9.0, 89}};
+    for (const auto& [time, index] : seeks) {
+        SCOPED_TRACE(time);
+        decoder.seek(time);
+        const std::optional<MovieFrame> picture = decoder.nextPicture();
+        ASSERT_TRUE(picture);
+        EXPECT_NEAR(picture->time, index / 30.0, 1e-6);
+        const QImage shown = uprightPicture(*picture->frame, decoder.turn(), size);
+        const double match = psnr(shown, reference[index].convertToFormat(QImage::Format_RGB32));
+        EXPECT_GT(match, 35);
+        for (const int neighbour : {index - 1, index + 1}) {
+            if (neighbour < 0 || neighbour >= 90) continue;
+            EXPECT_GT(match, psnr(shown, reference[neighbour].convertToFormat(QImage::Format_RGB32)) + 3)
+                << "not picture " << neighbour;
+        }
+        const std::optional<MovieFrame> next = decoder.nextPicture();
+        ASSERT_EQ(next.has_value(), index < 89);
+        if (next) {
+            EXPECT_NEAR(next->time, (index + 1) / 30.0, 1e-6);
+        }
+        const std::optional<MovieSound> sound = decoder.nextSound();
+        ASSERT_EQ(sound.has_value(), time < 3.0);
+        if (sound) {
+            EXPECT_NEAR(sound->time, time, 1.0 / 48000);
+        }
+    }
+}
+
+TEST_F(MovieDecoderTest, ItsSoundIsTheFilesFromTheStartToTheEnd) {
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(movie, {.duration = 2.0, .size = size, .audio = {test::systemTone}}));
+    MovieDecoder decoder(movie, {});
+    std::vector<float> left;
+    double expected = 0;
+    while (const std::optional<MovieSound> sound = decoder.nextSound()) {
+        EXPECT_NEAR(sound->time, expected, 1.0 / 48000) << "each piece follows the last";
+        for (size_t at = 0; at < sound->samples.size(); at += 2) left.push_back(sound->samples[at]);
+        expected = sound->time + double(sound->samples.size() / 2) / 48000;
+    }
+    EXPECT_NEAR(double(left.size()) / 48000, 2.0, 0.03);
+    EXPECT_GT(test::toneAmplitude(left, 48000, test::systemTone.frequency), 0.05);
+}
+
+// Made smaller or larger, and turned, a picture keeps its quarters in
+// their colours (converted with the matrix its stream is tagged with).
+TEST_F(MovieDecoderTest, PicturesFitTheirBoundsUprightInTheirColours) {
+    EXPECT_EQ(fittedSize(QSize(1920, 1080), QSize(900, 600)), QSize(900, 506));
+    EXPECT_EQ(fittedSize(QSize(1080, 1920), QSize(900, 600)), QSize(337, 600));
+    EXPECT_EQ(fittedSize(QSize(320, 240), QSize(960, 960)), QSize(960, 720)) << "small videos fill the space too";
+    EXPECT_EQ(fittedSize(QSize(320, 240), QSize()), QSize(320, 240));
+
+    QImage still(size, QImage::Format_RGB32);
+    QPainter painter(&still);
+    for (int quarter = 0; quarter < 4; ++quarter)
+        painter.fillRect(quarter % 2 * 160, quarter / 2 * 120, 160, 120, test::quarterColours[quarter]);
+    for (const auto& [turn, shown] : {std::pair(0, QSize(640, 480)), std::pair(90, QSize(120, 160))}) {
+        SCOPED_TRACE(turn);
+        ASSERT_NO_FATAL_FAILURE(
+            test::makeVideo(movie, {.duration = 0.2, .size = size, .quarters = true, .rotation = turn}));
+        MovieDecoder decoder(movie, {});
+        EXPECT_EQ(decoder.size(), turn ? size.transposed() : size);
+        const std::optional<MovieFrame> first = decoder.nextPicture();
+        ASSERT_TRUE(first);
+        const QImage picture = uprightPicture(*first->frame, decoder.turn(), shown);
+        ASSERT_EQ(picture.size(), shown);
+        EXPECT_TRUE(test::sameColours(test::quartersOf(picture),
+                                      test::quartersOf(still.transformed(QTransform().rotate(-turn)))));
+    }
+}
+
+// Each is refused when opened, or has no picture to show; a FIFO is
+// refused without waiting for a writer.
+TEST_F(MovieDecoderTest, FilesWithoutAPictureToPlayAreRefused) {
+    const QStringList unreadable = test::makeUnreadableVideos(dir.path());
+    for (const QString& path : unreadable + QStringList{dir.file(QStringLiteral("没有.mp4")), dir.path()}) {
+        SCOPED_TRACE(path.toStdString());
+        try {
+            MovieDecoder decoder(path, {});
+            EXPECT_FALSE(decoder.nextPicture().has_value());
+        } catch (const MediaError&) {
+        }
+    }
+    const test::Fifo fifo(dir.file(QStringLiteral("管道.mp4")));
+    std::future<bool> refused = std::async(std::launch::async, [&] {
+        try {
+            MovieDecoder decoder(fifo.path(), {});
+            return false;
+        } catch (const MediaError&) {
+            return true;
+        }
+    });
+    ASSERT_EQ(refused.wait_for(std::chrono::seconds(30)), std::future_status::ready) << "waits for a writer";
+    EXPECT_TRUE(refused.get());
+}
+
+}  // namespace

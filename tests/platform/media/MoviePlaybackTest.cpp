@@ -1,0 +1,185 @@
+// A playback on the main thread: the picture of its position while it
+// stands, its pictures played to the end, its sound on a sound server of the
+// test's own, heard with the pictures, and a server that goes away and
+// comes back while it plays.
+#include "platform/SoundCapture.h"
+#include "platform/media/MoviePlayback.h"
+#include "tests/support/MediaFixtures.h"
+#include "tests/support/SoundServer.h"
+#include "tests/support/TempDir.h"
+
+#include <QProcess>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <mutex>
+
+using namespace tavero;
+using namespace tavero::media;
+
+namespace {
+
+constexpr int waitMs = 20'000;
+const QSize size(320, 240);
+
+double psnr(const QImage& a, const QImage& b) {
+    double squares = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            for (const int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)}) squares += d * d;
+        }
+    const double mean = squares / (3.0 * a.width() * a.height());
+    return mean == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mean);
+}
+
+bool shows(const MoviePlayback& playback, const QImage& picture) {
+    return playback.picture().size() == picture.size() &&
+           psnr(playback.picture(), picture.convertToFormat(QImage::Format_RGB32)) > 35;
+}
+
+// A movie black and silent until `flash` seconds, then white with a 1 kHz
+// tone, until `length`.
+void makeFlashAndBeep(const QString& path, double flash, double length) {
+    const QString colour = QStringLiteral("color=c=%1:s=160x120:r=30:d=%2");
+    const QString tone = QStringLiteral("sine=frequency=1000:sample_rate=48000:duration=%1").arg(length);
+    const QString both = QStringLiteral("[0][1]overlay=enable='gte(t,%1)'[v];[2]volume=volume=0:enable='lt(t,%1)'[a]");
+    const QStringList arguments = QStringList{"-hide_banner", "-loglevel", "error", "-y"} +
+                                  QStringList{"-f", "lavfi", "-i", colour.arg(QStringLiteral("black")).arg(length)} +
+                                  QStringList{"-f", "lavfi", "-i", colour.arg(QStringLiteral("white")).arg(length)} +
+                                  QStringList{"-f", "lavfi", "-i", tone, "-filter_complex", both.arg(flash)} +
+                                  QStringList{"-map", "[v]", "-map", "[a]", "-c:v", "libx264", "-pix_fmt", "yuv420p"} +
+                                  QStringList{"-c:a", "aac", "-ac", "2", path};
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), arguments);
+    ASSERT_TRUE(ffmpeg.waitForFinished(60'000) && ffmpeg.exitCode() == 0)
+        << ffmpeg.readAllStandardError().toStdString();
+}
+
+// What the computer plays, as the output's monitor records it: when the
+// first and the last loud samples were played, on the steady clock.
+struct Heard {
+    std::mutex lock;
+    size_t samples = 0;
+    std::optional<MonotonicTime> first;
+    std::optional<MonotonicTime> last;
+
+    SoundCapture::ChunkHandler handler() {
+        return [this](const SoundChunk& chunk) {
+            std::lock_guard guard(lock);
+            samples += size_t(chunk.frames);
+            for (int frame = 0; frame < chunk.frames; ++frame) {
+                if (std::abs(chunk.samples[frame * chunk.channels]) <= 0.05f) continue;
+                last = chunk.captured +
+                       std::chrono::duration_cast<std::chrono::steady_clock::duration>(Seconds(double(frame) / chunk.rate));
+                if (!first) first = last;
+            }
+        };
+    }
+    size_t heardSoFar() {
+        std::lock_guard guard(lock);
+        return samples;
+    }
+    std::optional<MonotonicTime> firstLoud() {
+        std::lock_guard guard(lock);
+        return first;
+    }
+    std::optional<MonotonicTime> lastLoud() {
+        std::lock_guard guard(lock);
+        return last;
+    }
+};
+
+double secondsFrom(MonotonicTime from, MonotonicTime to) { return std::chrono::duration<double>(to - from).count(); }
+
+std::unique_ptr<SoundCapture> record(Heard& heard) {
+    return openSoundCapture({SoundInput::system}, heard.handler(), [](const QString&) {});
+}
+
+bool white(const QImage& picture) { return !picture.isNull() && qGray(picture.pixel(picture.rect().center())) > 200; }
+
+class MoviePlaybackTest : public testing::Test {
+protected:
+    test::TempDir dir;
+    const QString movie = dir.file(QStringLiteral("讲解.mp4"));
+};
+
+TEST_F(MoviePlaybackTest, ShowsThePictureOfItsPositionAndPlaysToTheEndThenAgainFromTheStart) {
+    test::NoSoundServer silence;
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(movie, {.duration = 2.0, .size = size, .audio = {test::systemTone}}));
+    const QList<QImage> reference = test::decodePictures(movie);
+    ASSERT_EQ(reference.size(), 60);
+    MoviePlayback playback(movie, 500);
+    int pictures = 0;
+    QObject::connect(&playback, &MoviePlayback::pictureChanged, [&] { ++pictures; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return playback.playable() && !playback.picture().isNull(); }, waitMs));
+    EXPECT_FALSE(playback.playing());
+    EXPECT_EQ(playback.position(), 500);
+    EXPECT_NEAR(double(playback.duration()), 2000, 30);
+    EXPECT_TRUE(shows(playback, reference[15]));
+
+    const int before = pictures;
+    playback.seek(1234);
+    EXPECT_EQ(playback.position(), 1234);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pictures > before; }, waitMs));
+    EXPECT_TRUE(shows(playback, reference[37])) << "the picture showing at 1.234 s";
+
+    playback.play();
+    EXPECT_TRUE(playback.playing());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !playback.playing(); }, waitMs)) << "it stops at the end";
+    EXPECT_EQ(playback.position(), playback.duration());
+    EXPECT_TRUE(shows(playback, reference[59]));
+
+    playback.play();
+    EXPECT_LT(playback.position(), 100) << "from the start again";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return playback.position() > 300 && shows(playback, reference[9]); }, waitMs));
+}
+
+// The tone starts with the white picture: the monitor of the output records
+// it within about a picture's time of the picture's showing. Then the server
+// is killed and started again, as a crash or an upgrade does, while the
+// video plays on; no control is touched. Last, the video is left, and its
+// sound stops at once.
+TEST_F(MoviePlaybackTest, ItsSoundIsHeardWithItsPicturesAndComesBackWithARestartedServer) {
+    test::SoundServer server;
+    if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    ASSERT_NO_FATAL_FAILURE(makeFlashAndBeep(movie, 1.0, 12.0));
+    Heard heard;
+    std::unique_ptr<SoundCapture> monitor = record(heard);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return heard.heardSoFar() > 4800; }, waitMs));
+
+    auto playback = std::make_unique<MoviePlayback>(movie);
+    std::optional<MonotonicTime> flash;
+    QObject::connect(playback.get(), &MoviePlayback::pictureChanged, [&] {
+        if (!flash && white(playback->picture())) flash = std::chrono::steady_clock::now();
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return playback->playable(); }, waitMs));
+    playback->play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return flash && heard.firstLoud(); }, waitMs)) << "the tone reaches the output";
+    const double apart = secondsFrom(*flash, *heard.firstLoud());
+    EXPECT_LT(std::abs(apart), 0.045) << "the tone is heard " << apart << " s after its picture";
+
+    monitor.reset();
+    server.kill();
+    const qint64 killedAt = playback->position();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return playback->position() > killedAt + 1500; }, waitMs))
+        << "the pictures run on without a server";
+    EXPECT_TRUE(playback->playing());
+
+    ASSERT_TRUE(server.restart());
+    Heard again;
+    monitor = record(again);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return again.firstLoud().has_value(); }, waitMs))
+        << "the sound comes back while it plays";
+    EXPECT_TRUE(playback->playing());
+
+    const MonotonicTime left = std::chrono::steady_clock::now();
+    playback.reset();
+    const size_t before = again.heardSoFar();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return again.heardSoFar() > before + 24'000; }, waitMs));
+    EXPECT_LT(secondsFrom(left, *again.lastLoud()), 0.1) << "the sound stops as the video is left";
+}
+
+}  // namespace
