@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "platform/FileNames.h"
+#include "platform/files/FileNames.h"
 
 namespace tavero {
 

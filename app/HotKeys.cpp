@@ -1,6 +1,6 @@
 #include "app/HotKeys.h"
 
-#include "platform/GlobalHotKeys.h"
+#include "platform/desktop/GlobalHotKeys.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #include "app/PinView.h"
 
 #include "platform/Fonts.h"
-#include "platform/PngEncoder.h"
+#include "platform/images/PngEncoder.h"
 
 #include <QBoxLayout>
 #include <QClipboard>

@@ -1,7 +1,7 @@
 #include "app/SingleInstance.h"
 
-#include "platform/FileNames.h"
-#include "platform/LocalUser.h"
+#include "platform/files/FileNames.h"
+#include "platform/process/LocalUser.h"
 
 #include <QDir>
 #include <QLocalSocket>

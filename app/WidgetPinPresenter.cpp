@@ -1,7 +1,7 @@
 #include "app/WidgetPinPresenter.h"
 
 #include "app/PinWindow.h"
-#include "platform/WorkspaceWindows.h"
+#include "platform/desktop/WorkspaceWindows.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -4,7 +4,7 @@
 // thread that reads the camera. Wall-clock time per picture is what counts;
 // CPU time stands beside it.
 #include "bench/ProcessMeasures.h"
-#include "platform/media/CameraDecoder.h"
+#include "platform/camera/CameraDecoder.h"
 
 #include <QTemporaryDir>
 

@@ -8,9 +8,9 @@
 #include "app/AppDelegate.h"
 #include "capture/CaptureMessages.h"
 #include "capture/ui/SelectionView.h"
-#include "platform/GlobalHotKeys.h"
-#include "platform/SyntheticKeyboard.h"
-#include "platform/X11ScreenSource.h"
+#include "platform/desktop/GlobalHotKeys.h"
+#include "platform/desktop/SyntheticKeyboard.h"
+#include "platform/desktop/X11ScreenSource.h"
 #include "recording/ScreenRecorder.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
 #include "document/ImageOps.h"
-#include "platform/PngEncoder.h"
+#include "platform/images/PngEncoder.h"
 #include "tests/support/Pictures.h"
 
 #include <QBuffer>

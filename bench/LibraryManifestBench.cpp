@@ -1,5 +1,5 @@
 #include "library/LibraryManifest.h"
-#include "platform/AtomicFile.h"
+#include "platform/files/AtomicFile.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -3,8 +3,8 @@
 // 400 × 80 panel of ours taken out of it, beside the same grab without one.
 // Needs its own X server, for example:
 //   tests/support/x11-session.sh -- build/bench/bench_screen_feed
-#include "platform/OwnWindows.h"
-#include "platform/ScreenFeed.h"
+#include "platform/desktop/OwnWindows.h"
+#include "platform/desktop/ScreenFeed.h"
 #include "tests/support/Pictures.h"
 
 #include <QCoreApplication>

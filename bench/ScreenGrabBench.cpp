@@ -2,7 +2,7 @@
 // X server of at least 3840 × 2160, for example:
 //   tests/support/x11-session.sh --size 3840x2160 -- build/bench/bench_screen_grab
 #include "bench/SharedScreen.h"
-#include "platform/X11ScreenSource.h"
+#include "platform/desktop/X11ScreenSource.h"
 
 #include <benchmark/benchmark.h>
 

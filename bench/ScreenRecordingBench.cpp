@@ -29,11 +29,11 @@
 // resident memory after the first minute and at the end, CPU per second of
 // video and pictures per second in the file.
 #include "bench/ProcessMeasures.h"
-#include "platform/AllocatorSettings.h"
-#include "platform/OwnWindows.h"
-#include "platform/ScreenFeed.h"
-#include "platform/X11ScreenSource.h"
+#include "platform/desktop/OwnWindows.h"
+#include "platform/desktop/ScreenFeed.h"
+#include "platform/desktop/X11ScreenSource.h"
 #include "platform/media/LivePartRecorder.h"
+#include "platform/memory/AllocatorSettings.h"
 #include "recording/ScreenRecorder.h"
 #include "tests/support/Beeper.h"
 #include "tests/support/SoundServer.h"

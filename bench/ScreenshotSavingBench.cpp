@@ -7,8 +7,8 @@
 //   tests/support/x11-session.sh --size 3840x2160 -- build/bench/bench_screenshot_saving
 #include "bench/SharedScreen.h"
 #include "document/ImageOps.h"
-#include "platform/AtomicFile.h"
-#include "platform/X11ScreenSource.h"
+#include "platform/desktop/X11ScreenSource.h"
+#include "platform/files/AtomicFile.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/TestWindows.h"
 

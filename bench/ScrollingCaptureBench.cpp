@@ -5,7 +5,7 @@
 #include "capture/CaptureCoordinator.h"
 #include "capture/ScrollMessages.h"
 #include "capture/ScrollingCapture.h"
-#include "platform/FakeScreenSource.h"
+#include "platform/desktop/FakeScreenSource.h"
 #include "tests/capture/ScriptedFrames.h"
 #include "tests/support/Pictures.h"
 

@@ -1,5 +1,5 @@
 #include "bench/RecognitionErrors.h"
-#include "platform/TextRecognition.h"
+#include "platform/text/TextRecognition.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/RecognitionPages.h"
 

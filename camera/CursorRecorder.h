@@ -1,7 +1,7 @@
 #pragma once
 
 #include "camera/CursorSample.h"
-#include "platform/PointerSource.h"
+#include "platform/desktop/PointerSource.h"
 
 #include <QList>
 #include <QObject>

@@ -1,8 +1,8 @@
 #include "camera/LiveWebcamFeed.h"
 
-#include "platform/MainThread.h"
 #include "platform/ShotError.h"
-#include "platform/media/V4l2Camera.h"
+#include "platform/camera/V4l2Camera.h"
+#include "platform/threads/MainThread.h"
 
 #include <QLoggingCategory>
 #include <QPointer>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "camera/WebcamFeed.h"
-#include "platform/CameraCapture.h"
-#include "platform/SerialQueue.h"
-#include "platform/SoundCapture.h"
+#include "platform/camera/CameraCapture.h"
+#include "platform/sound/SoundCapture.h"
+#include "platform/threads/SerialQueue.h"
 
 #include <memory>
 

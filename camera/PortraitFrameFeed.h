@@ -5,9 +5,9 @@
 #include "camera/PortraitLayout.h"
 #include "camera/RecordingCompositor.h"
 #include "platform/PictureFeed.h"
-#include "platform/PicturePool.h"
-#include "platform/PointerSource.h"
-#include "platform/SoundCapture.h"
+#include "platform/desktop/PointerSource.h"
+#include "platform/memory/PicturePool.h"
+#include "platform/sound/SoundCapture.h"
 
 #include <QImage>
 

@@ -1,9 +1,9 @@
 #include "camera/RecordingProject.h"
 
 #include "camera/FiniteNumber.h"
-#include "platform/AtomicFile.h"
-#include "platform/RegularFile.h"
 #include "platform/ShotError.h"
+#include "platform/files/AtomicFile.h"
+#include "platform/files/RegularFile.h"
 
 #include <QFileInfo>
 

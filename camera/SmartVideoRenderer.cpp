@@ -2,8 +2,8 @@
 
 #include "camera/SmartVideoMessages.h"
 #include "camera/SmartVideoRender.h"
-#include "platform/MainThread.h"
-#include "platform/ThreadName.h"
+#include "platform/threads/MainThread.h"
+#include "platform/threads/ThreadName.h"
 
 #include <thread>
 

@@ -2,7 +2,7 @@
 
 #include "camera/PortraitLayout.h"
 #include "platform/Scheduler.h"
-#include "platform/SoundCapture.h"
+#include "platform/sound/SoundCapture.h"
 
 #include <QImage>
 #include <QObject>

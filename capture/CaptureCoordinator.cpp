@@ -6,8 +6,8 @@
 #include "capture/SelectionPresenter.h"
 #include "capture/WindowPick.h"
 #include "document/ImageOps.h"
-#include "platform/Background.h"
-#include "platform/DisplayScales.h"
+#include "platform/desktop/DisplayScales.h"
+#include "platform/threads/Background.h"
 
 #include <QCoreApplication>
 #include <QPainter>

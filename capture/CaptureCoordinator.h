@@ -3,8 +3,8 @@
 #include "capture/CaptureMode.h"
 #include "capture/CaptureRegion.h"
 #include "platform/Result.h"
-#include "platform/RunningApplication.h"
-#include "platform/ScreenSource.h"
+#include "platform/desktop/ScreenSource.h"
+#include "platform/process/RunningApplication.h"
 
 #include <QImage>
 #include <QObject>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/MainThread.h"
 #include "platform/Result.h"
+#include "platform/threads/MainThread.h"
 
 #include <QObject>
 #include <QPointer>

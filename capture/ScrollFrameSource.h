@@ -1,8 +1,8 @@
 #pragma once
 
 #include "capture/CaptureRegion.h"
-#include "platform/ScreenContent.h"
 #include "platform/ShotError.h"
+#include "platform/desktop/ScreenContent.h"
 
 #include <QImage>
 

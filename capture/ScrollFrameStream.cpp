@@ -2,7 +2,7 @@
 
 #include "capture/ScrollMessages.h"
 #include "document/ImageOps.h"
-#include "platform/ThreadName.h"
+#include "platform/threads/ThreadName.h"
 
 #include <QLoggingCategory>
 

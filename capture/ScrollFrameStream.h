@@ -1,7 +1,7 @@
 #pragma once
 
 #include "capture/ScrollFrameSource.h"
-#include "platform/ScreenSource.h"
+#include "platform/desktop/ScreenSource.h"
 
 #include <QObject>
 #include <QRect>

@@ -6,8 +6,8 @@
 #include "capture/ScrollMessages.h"
 #include "document/ImageMessages.h"
 #include "document/ImageOps.h"
-#include "platform/Background.h"
-#include "platform/DisplayScales.h"
+#include "platform/desktop/DisplayScales.h"
+#include "platform/threads/Background.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>

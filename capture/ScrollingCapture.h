@@ -5,8 +5,8 @@
 #include "capture/ScrollComposite.h"
 #include "capture/ScrollFrameSource.h"
 #include "platform/Result.h"
-#include "platform/RunningApplication.h"
-#include "platform/ScreenSource.h"
+#include "platform/desktop/ScreenSource.h"
+#include "platform/process/RunningApplication.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -2,9 +2,9 @@
 #include "document/ImageOps.h"
 #include "document/ImageReading.h"
 #include "document/PngText.h"
-#include "platform/HeifCodec.h"
-#include "platform/PngEncoder.h"
 #include "platform/ShotError.h"
+#include "platform/images/HeifCodec.h"
+#include "platform/images/PngEncoder.h"
 
 #include <QBuffer>
 #include <QFile>

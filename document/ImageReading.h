@@ -1,7 +1,7 @@
 #pragma once
 
 #include "document/ImageOps.h"
-#include "platform/RegularFile.h"
+#include "platform/files/RegularFile.h"
 
 #include <QFile>
 #include <QIODevice>

@@ -1,7 +1,7 @@
 #include "document/ImageOps.h"
 #include "document/ImageReading.h"
-#include "platform/HeifCodec.h"
 #include "platform/ShotError.h"
+#include "platform/images/HeifCodec.h"
 
 #include <QFile>
 

@@ -2,7 +2,7 @@
 
 #include "document/ImageMessages.h"
 #include "document/ImageOps.h"
-#include "platform/Background.h"
+#include "platform/threads/Background.h"
 
 #include <memory>
 #include <mutex>

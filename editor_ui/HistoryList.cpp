@@ -3,7 +3,7 @@
 #include "app/model/AppModel.h"
 #include "editor_ui/EditorLook.h"
 #include "editor_ui/HistoryRow.h"
-#include "platform/FileManager.h"
+#include "platform/files/FileManager.h"
 
 #include <QLabel>
 #include <QMenu>

@@ -3,7 +3,7 @@
 #include "editor_ui/EndEditing.h"
 #include "editor_ui/MainView.h"
 #include "editor_ui/MainViewState.h"
-#include "platform/MainThread.h"
+#include "platform/threads/MainThread.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

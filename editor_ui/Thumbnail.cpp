@@ -3,7 +3,7 @@
 #include "document/ImageOps.h"
 #include "editor_ui/EditorLook.h"
 #include "editor_ui/style/SymbolIcons.h"
-#include "platform/Background.h"
+#include "platform/threads/Background.h"
 
 #include <QPainter>
 #include <QPainterPath>

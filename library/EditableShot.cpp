@@ -3,8 +3,8 @@
 #include "document/ImageOps.h"
 #include "library/LibraryMessages.h"
 #include "library/ProjectParser.h"
-#include "platform/RegularFileStream.h"
 #include "platform/ShotError.h"
+#include "platform/files/RegularFileStream.h"
 
 #include <QFileInfo>
 

@@ -1,10 +1,10 @@
 #include "library/LibraryManifest.h"
 
 #include "library/LibraryMessages.h"
-#include "platform/AtomicFile.h"
-#include "platform/FileMove.h"
-#include "platform/RegularFile.h"
 #include "platform/ShotError.h"
+#include "platform/files/AtomicFile.h"
+#include "platform/files/FileMove.h"
+#include "platform/files/RegularFile.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -3,10 +3,10 @@
 #include "document/ImageOps.h"
 #include "library/EditableShot.h"
 #include "library/LibraryMessages.h"
-#include "platform/AtomicFile.h"
 #include "platform/Json.h"
-#include "platform/MainThread.h"
-#include "platform/Trash.h"
+#include "platform/files/AtomicFile.h"
+#include "platform/files/Trash.h"
+#include "platform/threads/MainThread.h"
 
 #include <QDateTime>
 #include <QDir>

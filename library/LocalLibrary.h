@@ -3,10 +3,10 @@
 #include "document/Mark.h"
 #include "library/CaptureRecord.h"
 #include "library/LibraryManifest.h"
-#include "platform/MainThread.h"
 #include "platform/Result.h"
-#include "platform/SerialQueue.h"
 #include "platform/ShotError.h"
+#include "platform/threads/MainThread.h"
+#include "platform/threads/SerialQueue.h"
 
 #include <QImage>
 #include <QList>

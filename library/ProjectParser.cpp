@@ -1,8 +1,8 @@
 #include "library/ProjectParser.h"
 
 #include "library/LibraryMessages.h"
-#include "platform/RegularFileStream.h"
 #include "platform/ShotError.h"
+#include "platform/files/RegularFileStream.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "recording/JoinSteps.h"
 
-#include "platform/Background.h"
 #include "platform/media/MediaError.h"
+#include "platform/threads/Background.h"
 #include "recording/RecordingDiskSpace.h"
 
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/PendingFile.h"
 #include "platform/Result.h"
+#include "platform/files/PendingFile.h"
 #include "platform/media/MediaTracks.h"
 #include "recording/RecordedVideo.h"
 

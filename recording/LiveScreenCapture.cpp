@@ -1,9 +1,9 @@
 #include "recording/ScreenCapture.h"
 
-#include "platform/Background.h"
-#include "platform/MainThread.h"
 #include "platform/ShotError.h"
 #include "platform/media/MediaError.h"
+#include "platform/threads/Background.h"
+#include "platform/threads/MainThread.h"
 #include "recording/RecordingMessages.h"
 
 #include <QLoggingCategory>

@@ -1,8 +1,8 @@
 #include "recording/RecordedVideoValidation.h"
 
-#include "platform/Background.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/PlayableVideo.h"
+#include "platform/threads/Background.h"
 #include "recording/RecordingMessages.h"
 
 #include <QLoggingCategory>

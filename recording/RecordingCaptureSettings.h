@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ScreenContent.h"
+#include "platform/desktop/ScreenContent.h"
 #include "platform/media/SoundRecorder.h"
 
 #include <QRectF>

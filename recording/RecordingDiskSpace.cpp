@@ -1,6 +1,6 @@
 #include "recording/RecordingDiskSpace.h"
 
-#include "platform/FreeSpace.h"
+#include "platform/files/FreeSpace.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,9 +1,9 @@
 #include "recording/RecordingRetake.h"
 
 #include "library/LibraryMessages.h"
-#include "platform/FileMove.h"
 #include "platform/ShotError.h"
-#include "platform/Trash.h"
+#include "platform/files/FileMove.h"
+#include "platform/files/Trash.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "recording/RecordingSession.h"
 
-#include "platform/AtomicFile.h"
-#include "platform/MainThread.h"
+#include "platform/files/AtomicFile.h"
+#include "platform/threads/MainThread.h"
 #include "recording/RecordingDiskSpace.h"
 #include "recording/RecordingJoiner.h"
 #include "recording/RecordingMessages.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ScreenFeed.h"
+#include "platform/desktop/ScreenFeed.h"
 #include "platform/media/LivePartRecorder.h"
 
 #include <QString>

@@ -1,12 +1,12 @@
 #include "recording/VideoExport.h"
 
-#include "platform/Background.h"
-#include "platform/PendingFile.h"
+#include "platform/files/PendingFile.h"
 #include "platform/media/GifWriter.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/PlayableVideo.h"
 #include "platform/media/VideoFileReader.h"
 #include "platform/media/VideoStretch.h"
+#include "platform/threads/Background.h"
 #include "recording/JoinSteps.h"
 #include "recording/RecordingMessages.h"
 

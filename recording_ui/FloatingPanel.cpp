@@ -1,7 +1,7 @@
 #include "recording_ui/FloatingPanel.h"
 
-#include "platform/OwnWindows.h"
-#include "platform/WorkspaceWindows.h"
+#include "platform/desktop/OwnWindows.h"
+#include "platform/desktop/WorkspaceWindows.h"
 
 #include <QMouseEvent>
 #include <QWindow>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Result.h"
-#include "platform/ScreenContent.h"
+#include "platform/desktop/ScreenContent.h"
 
 #include <QImage>
 #include <QPointer>

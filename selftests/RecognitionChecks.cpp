@@ -2,7 +2,7 @@
 #include "document/ImageOps.h"
 #include "library/EditableShot.h"
 #include "platform/AppBrand.h"
-#include "platform/TextRecognition.h"
+#include "platform/text/TextRecognition.h"
 #include "selftests/CheckGroups.h"
 #include "selftests/SelfTestMarks.h"
 #include "selftests/SelfTestRun.h"

@@ -1,7 +1,7 @@
 #include "camera/RecordingProject.h"
 #include "document/ImageOps.h"
-#include "platform/FileMove.h"
 #include "platform/ShotError.h"
+#include "platform/files/FileMove.h"
 #include "recording/RecordingRetake.h"
 #include "selftests/CheckGroups.h"
 #include "selftests/SelfTestMarks.h"

@@ -1,39 +1,64 @@
 #!/usr/bin/env bash
 # Checks the layering of the source folders: which folders each may include,
 # that widgets stay out of the headless layers, and that C library headers
-# stay inside platform/ (FFmpeg's inside platform/media/, which only the
-# folders that handle media may include).
+# stay inside platform/, each library's in the rooms that wrap it (FFmpeg's
+# in platform/media/ and platform/camera/, which only the folders that handle
+# media may include).
 set -u
 root=${1:-$(dirname "$0")/..}
 cd "$root" || exit 2
 
+# platform/ holds what every room shares; its rooms, lowest first
+# (docs/architecture.md). The rooms over FFmpeg are apart: only the folders
+# that handle media may include them.
+platform_rooms="platform platform/memory platform/threads platform/files platform/images platform/text platform/sound platform/process platform/desktop"
+media_rooms="platform/media platform/camera"
+
 # folder -> folders it may include (besides itself)
 declare -A allowed=(
   [platform]=""
-  [platform/media]="platform"
-  [document]="platform"
-  [document/ui]="platform document"
-  [library]="platform document"
-  [capture]="platform document"
-  [editor_ui/style]="platform"
-  [capture/ui]="platform document capture editor_ui/style"
-  [recording]="platform platform/media document library"
-  [camera]="platform platform/media document recording"
-  [recording/studio]="platform platform/media document library capture recording camera"
-  [app/model]="platform platform/media document library capture recording camera recording/studio"
-  [editor_ui]="platform platform/media document document/ui library capture capture/ui recording camera recording/studio app/model editor_ui/style"
-  [recording_ui]="platform platform/media document document/ui library capture recording camera recording/studio app/model editor_ui editor_ui/style"
-  [selftests]="platform platform/media document library capture recording camera recording/studio app/model"
-  [app]="platform platform/media document document/ui library capture capture/ui recording camera recording/studio app/model editor_ui editor_ui/style recording_ui selftests"
+  [platform/memory]="platform"
+  [platform/threads]="platform"
+  [platform/files]="platform"
+  [platform/images]="platform platform/memory platform/threads platform/files"
+  [platform/text]="platform platform/memory platform/threads platform/files"
+  [platform/sound]="platform platform/memory platform/threads platform/files"
+  [platform/process]="platform platform/memory platform/threads platform/files"
+  [platform/desktop]="platform platform/memory platform/threads platform/files"
+  [platform/media]="platform platform/memory platform/threads platform/files platform/sound"
+  [platform/camera]="platform platform/memory platform/threads platform/files platform/media"
+  [document]="$platform_rooms"
+  [document/ui]="$platform_rooms document"
+  [library]="$platform_rooms document"
+  [capture]="$platform_rooms document"
+  [editor_ui/style]="$platform_rooms"
+  [capture/ui]="$platform_rooms document capture editor_ui/style"
+  [recording]="$platform_rooms $media_rooms document library"
+  [camera]="$platform_rooms $media_rooms document recording"
+  [recording/studio]="$platform_rooms $media_rooms document library capture recording camera"
+  [app/model]="$platform_rooms $media_rooms document library capture recording camera recording/studio"
+  [editor_ui]="$platform_rooms $media_rooms document document/ui library capture capture/ui recording camera recording/studio app/model editor_ui/style"
+  [recording_ui]="$platform_rooms $media_rooms document document/ui library capture recording camera recording/studio app/model editor_ui editor_ui/style"
+  [selftests]="$platform_rooms $media_rooms document library capture recording camera recording/studio app/model"
+  [app]="$platform_rooms $media_rooms document document/ui library capture capture/ui recording camera recording/studio app/model editor_ui editor_ui/style recording_ui selftests"
 )
-headless="platform platform/media document library capture recording camera recording/studio app/model"
+headless="$platform_rooms $media_rooms document library capture recording camera recording/studio app/model"
 widget_headers='#include <(QtWidgets/|Q(Widget|Application|Dialog|MainWindow|Label|PushButton|MenuBar|Menu|SystemTrayIcon|MessageBox|LineEdit|TextEdit|PlainTextEdit|ScrollArea|Slider|ComboBox|CheckBox|ToolButton|AbstractButton|Layout|BoxLayout|HBoxLayout|VBoxLayout|GridLayout|StackedWidget|Frame|Splitter|ListView|ListWidget|FileDialog|GraphicsView)>)'
 c_libraries='#include <(xcb/|X11/|libav|libsw|libyuv|pulse/|tesseract/|leptonica/|libheif/)'
-ffmpeg_headers='#include <(libav|libsw)'
+# C library headers -> the rooms that wrap them
+declare -A c_library_rooms=(
+  ['libheif/']="platform/images"
+  ['tesseract/|leptonica/']="platform/text"
+  ['pulse/']="platform/sound"
+  ['xcb/|X11/']="platform/desktop"
+  ['libav|libsw']="platform/media platform/camera"
+  ['libyuv']="platform/media"
+)
 
 owner_of() {  # the most specific folder a file belongs to
   local file=$1
-  for folder in platform/media document/ui capture/ui recording/studio app/model editor_ui/style; do
+  if [[ $file == platform/*/* ]]; then local room=${file#platform/}; echo "platform/${room%%/*}"; return; fi
+  for folder in document/ui capture/ui recording/studio app/model editor_ui/style; do
     [[ $file == $folder/* ]] && { echo "$folder"; return; }
   done
   echo "${file%%/*}"
@@ -62,12 +87,15 @@ while IFS= read -r file; do
   if [[ " $headless " == *" $owner "* ]] && grep -qE "$widget_headers" "$file"; then
     echo "$file: widgets are not allowed in $owner"; status=1
   fi
-  if [[ $owner != platform && $owner != platform/media ]] && grep -qE "$c_libraries" "$file"; then
+  if [[ $owner != platform && $owner != platform/* ]] && grep -qE "$c_libraries" "$file"; then
     echo "$file: C library headers belong in platform/"; status=1
   fi
-  if [[ $owner == platform ]] && grep -qE "$ffmpeg_headers" "$file"; then
-    echo "$file: FFmpeg's headers belong in platform/media/"; status=1
-  fi
+  for headers in "${!c_library_rooms[@]}"; do
+    if [[ $owner == platform* && " ${c_library_rooms[$headers]} " != *" $owner "* ]] \
+       && grep -qE "#include <($headers)" "$file"; then
+      echo "$file: <$headers> headers belong in ${c_library_rooms[$headers]}"; status=1
+    fi
+  done
 done < <(find platform document library capture recording camera app editor_ui recording_ui selftests \
            -type f \( -name '*.h' -o -name '*.cpp' \) 2>/dev/null | sort)
 

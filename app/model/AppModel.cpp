@@ -5,7 +5,7 @@
 #include "camera/LiveWebcamFeed.h"
 #include "camera/SmartVideoRenderer.h"
 #include "camera/WebcamRecordingSegment.h"
-#include "platform/PlatformChoice.h"
+#include "platform/desktop/PlatformChoice.h"
 #include "document/ShotDocument.h"
 #include "library/LibraryMessages.h"
 #include "platform/SettingsValues.h"

@@ -12,7 +12,7 @@
 #include "document/ShotDocument.h"
 #include "library/EditableShot.h"
 #include "library/LibraryMessages.h"
-#include "platform/Background.h"
+#include "platform/threads/Background.h"
 #include "recording/studio/RecordingStudio.h"
 
 #include <QFileInfo>

@@ -8,7 +8,7 @@
 #include "document/ImageMessages.h"
 #include "document/ImageOps.h"
 #include "document/ShotDocument.h"
-#include "platform/Background.h"
+#include "platform/threads/Background.h"
 
 namespace tavero {
 

@@ -7,8 +7,8 @@
 #include "document/ImageMessages.h"
 #include "document/ImageOps.h"
 #include "document/ShotDocument.h"
-#include "platform/Background.h"
-#include "platform/TextRecognition.h"
+#include "platform/text/TextRecognition.h"
+#include "platform/threads/Background.h"
 
 #include <QClipboard>
 #include <QFileInfo>

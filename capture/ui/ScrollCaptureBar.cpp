@@ -5,7 +5,7 @@
 #include "editor_ui/style/SymbolIcons.h"
 #include "editor_ui/style/TaveroStyle.h"
 #include "platform/Fonts.h"
-#include "platform/OwnWindows.h"
+#include "platform/desktop/OwnWindows.h"
 
 #include <QBoxLayout>
 #include <QLabel>

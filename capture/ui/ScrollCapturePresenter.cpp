@@ -2,8 +2,8 @@
 
 #include "capture/ui/ScrollCaptureBar.h"
 #include "capture/ui/ScrollRegionFrame.h"
-#include "platform/DisplayScales.h"
-#include "platform/WorkspaceWindows.h"
+#include "platform/desktop/DisplayScales.h"
+#include "platform/desktop/WorkspaceWindows.h"
 
 #include <QPointer>
 #include <QScreen>

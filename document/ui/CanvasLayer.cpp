@@ -1,8 +1,8 @@
 #include "document/ui/CanvasLayer.h"
 
 #include "document/ImageOps.h"
-#include "platform/Background.h"
-#include "platform/MainThread.h"
+#include "platform/threads/Background.h"
+#include "platform/threads/MainThread.h"
 
 #include <QPainter>
 #include <QPointer>

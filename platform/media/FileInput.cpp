@@ -1,6 +1,6 @@
 #include "platform/media/FileInput.h"
 
-#include "platform/RegularFile.h"
+#include "platform/files/RegularFile.h"
 #include "platform/media/MediaError.h"
 
 extern "C" {

@@ -19,7 +19,7 @@ struct FileInputCloser {
 using FileInput = std::unique_ptr<AVIOContext, FileInputCloser>;
 
 // `path` open for a demuxer to read, as pictures and projects are opened
-// (platform/RegularFile.h): only a regular file, checked on what was opened,
+// (platform/files/RegularFile.h): only a regular file, checked on what was opened,
 // so a FIFO, a device or a folder is refused at once under any name instead
 // of keeping the reader waiting for ever. Every read first asks `cancel`,
 // and ends the work as abandoned once it is cancelled. Seekable. Throws

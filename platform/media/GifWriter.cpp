@@ -1,9 +1,9 @@
 #include "platform/media/GifWriter.h"
 
-#include "platform/HandOffQueues.h"
-#include "platform/ThreadName.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
+#include "platform/threads/HandOffQueues.h"
+#include "platform/threads/ThreadName.h"
 
 extern "C" {
 #include <libavfilter/buffersink.h>

@@ -1,10 +1,10 @@
 #include "platform/media/LivePartRecorder.h"
 
-#include "platform/ThreadName.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
 #include "platform/media/PartWriter.h"
 #include "platform/media/PictureConverter.h"
+#include "platform/threads/ThreadName.h"
 
 #include <QLoggingCategory>
 

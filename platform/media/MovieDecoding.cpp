@@ -1,8 +1,8 @@
 #include "platform/media/MovieDecoding.h"
 
-#include "platform/SoundOutput.h"
-#include "platform/ThreadName.h"
 #include "platform/media/MediaError.h"
+#include "platform/sound/SoundOutput.h"
+#include "platform/threads/ThreadName.h"
 
 #include <QLoggingCategory>
 

@@ -1,8 +1,8 @@
 #include "platform/media/MoviePlayback.h"
 
-#include "platform/MainThread.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/MovieDecoding.h"
+#include "platform/threads/MainThread.h"
 
 #include <algorithm>
 #include <cmath>

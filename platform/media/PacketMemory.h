@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ReusedMemory.h"
 #include "platform/media/MediaHandles.h"
+#include "platform/memory/ReusedMemory.h"
 
 #include <memory>
 

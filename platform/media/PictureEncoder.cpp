@@ -1,8 +1,8 @@
 #include "platform/media/PictureEncoder.h"
 
-#include "platform/ThreadName.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/PacketMemory.h"
+#include "platform/threads/ThreadName.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ReusedMemory.h"
+#include "platform/memory/ReusedMemory.h"
 #include "platform/media/PictureConverter.h"
 #include "platform/media/MediaHandles.h"
 

@@ -1,7 +1,7 @@
 #include "platform/media/SoundRecorder.h"
 
-#include "platform/ThreadName.h"
 #include "platform/media/SoundTimeline.h"
+#include "platform/threads/ThreadName.h"
 
 #include <QLoggingCategory>
 

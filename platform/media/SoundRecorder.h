@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Scheduler.h"
-#include "platform/SoundCapture.h"
+#include "platform/sound/SoundCapture.h"
 
 #include <QList>
 

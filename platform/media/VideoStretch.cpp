@@ -1,12 +1,12 @@
 #include "platform/media/VideoStretch.h"
 
-#include "platform/HandOffQueues.h"
-#include "platform/ThreadName.h"
 #include "platform/media/DisplayMatrix.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
 #include "platform/media/PictureConversion.h"
 #include "platform/media/PictureEncoder.h"
+#include "platform/threads/HandOffQueues.h"
+#include "platform/threads/ThreadName.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "platform/media/WriteBehindFile.h"
 
-#include "platform/FileNames.h"
+#include "platform/files/FileNames.h"
 #include "platform/media/MediaError.h"
 
 extern "C" {

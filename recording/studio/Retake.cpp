@@ -8,7 +8,7 @@
 #include "capture/CaptureCoordinator.h"
 #include "library/LibraryMessages.h"
 #include "library/LocalLibrary.h"
-#include "platform/Background.h"
+#include "platform/threads/Background.h"
 #include "recording/RecordingRetake.h"
 #include "recording/studio/RecordingTargets.h"
 #include "recording/studio/StudioMessages.h"

@@ -4,7 +4,7 @@
 #include "camera/SmartVideoExporter.h"
 #include "camera/WebcamFeed.h"
 #include "platform/Scheduler.h"
-#include "platform/SoundSources.h"
+#include "platform/sound/SoundSources.h"
 #include "recording/studio/MicrophonePermission.h"
 #include "recording/studio/PortraitOverlay.h"
 #include "recording/studio/RecordingOverlay.h"

@@ -4,7 +4,7 @@
 #include "editor_ui/EditorLook.h"
 #include "editor_ui/ElidedLabel.h"
 #include "editor_ui/PanelLook.h"
-#include "platform/FileManager.h"
+#include "platform/files/FileManager.h"
 #include "recording/studio/RecordingStudio.h"
 #include "recording_ui/workspace/MoviePlayer.h"
 

@@ -3,9 +3,9 @@
 // (also with Num Lock on), and the keys are free again once the program ends.
 // The editor window comes back at the size it was left at.
 #include "document/ShotDocument.h"
-#include "platform/SyntheticKeyboard.h"
-#include "platform/X11GlobalHotKeys.h"
-#include "platform/X11ScreenSource.h"
+#include "platform/desktop/SyntheticKeyboard.h"
+#include "platform/desktop/X11GlobalHotKeys.h"
+#include "platform/desktop/X11ScreenSource.h"
 #include "tests/app/DelegateHarness.h"
 
 #include <gtest/gtest.h>

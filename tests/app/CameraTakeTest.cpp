@@ -1,7 +1,7 @@
 // A camera-only take through the program's own studio parts, headless: the
 // synthetic camera (TAVERO_PLATFORM=fake) behind the model's webcam feed,
 // the camera part writer and the model's recorder.
-#include "platform/FreeSpace.h"
+#include "platform/files/FreeSpace.h"
 #include "platform/media/MediaTracks.h"
 #include "recording_ui/CameraFramingPreviewView.h"
 #include "recording_ui/FloatingPanel.h"

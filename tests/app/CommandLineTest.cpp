@@ -1,6 +1,6 @@
 // Only the program's own switches are switches; "--" ends them.
 #include "app/CommandLine.h"
-#include "platform/FileNames.h"
+#include "platform/files/FileNames.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 // 开始录制 is pressed as a screen reader presses it; Ctrl+Shift+8 stops the
 // take, and the library holds it with the microphone's sound and no parts.
 #include "library/CaptureRecord.h"
-#include "platform/SyntheticKeyboard.h"
+#include "platform/desktop/SyntheticKeyboard.h"
 #include "recording/RecordingSession.h"
 #include "tests/app/RunningTavero.h"
 #include "tests/support/MediaFixtures.h"

@@ -4,7 +4,7 @@
 // files and joined by the real joiner.
 #include "app/StatusItem.h"
 #include "library/LibraryManifest.h"
-#include "platform/FreeSpace.h"
+#include "platform/files/FreeSpace.h"
 #include "recording/ScreenRecorder.h"
 #include "recording/studio/SessionTakeRecorder.h"
 #include "tests/app/DelegateHarness.h"

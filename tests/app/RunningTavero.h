@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/X11ScreenSource.h"
+#include "platform/desktop/X11ScreenSource.h"
 #include "tests/support/TempDir.h"
 
 #include <QColor>

@@ -2,7 +2,7 @@
 // window fills the display under the editor and the set-up sheet, and the
 // preview of the display, of an area under the sheet and of that window
 // shows the other program's pixels, never ours.
-#include "platform/X11ScreenSource.h"
+#include "platform/desktop/X11ScreenSource.h"
 #include "recording/studio/RecordingStudio.h"
 #include "recording_ui/RecordingSetupView.h"
 #include "tests/app/DelegateHarness.h"

@@ -7,8 +7,8 @@
 #include "document/ShotDocument.h"
 #include "editor_ui/MainView.h"
 #include "editor_ui/MainViewState.h"
-#include "platform/SyntheticKeyboard.h"
-#include "platform/X11ScreenSource.h"
+#include "platform/desktop/SyntheticKeyboard.h"
+#include "platform/desktop/X11ScreenSource.h"
 #include "tests/app/DelegateHarness.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
 #include "app/SingleInstance.h"
-#include "platform/FileNames.h"
+#include "platform/files/FileNames.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 // why it cannot be opened, the next file handed over opens, and Ctrl+Q ends
 // the program.
 #include "platform/AppBrand.h"
-#include "platform/SyntheticKeyboard.h"
+#include "platform/desktop/SyntheticKeyboard.h"
 #include "tests/app/RunningTavero.h"
 #include "tests/support/RealInput.h"
 

@@ -5,7 +5,7 @@
 // saves that monitor's picture in the library, and Ctrl+Shift+2 with a
 // 400 × 300 drag saves exactly that area.
 #include "library/CaptureRecord.h"
-#include "platform/SyntheticKeyboard.h"
+#include "platform/desktop/SyntheticKeyboard.h"
 #include "tests/app/RunningTavero.h"
 #include "tests/support/RealInput.h"
 #include "tests/support/TestWindows.h"

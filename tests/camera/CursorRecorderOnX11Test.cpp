@@ -1,7 +1,7 @@
 // The pointer recorder on a bare Xvfb of 1920 × 1080, driven through XTEST.
 #include "camera/CursorRecorder.h"
-#include "platform/SyntheticPointer.h"
-#include "platform/X11PointerSource.h"
+#include "platform/desktop/SyntheticPointer.h"
+#include "platform/desktop/X11PointerSource.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 #include "camera/CursorRecorder.h"
-#include "platform/FakePointerSource.h"
+#include "platform/desktop/FakePointerSource.h"
 
 #include <QTest>
 

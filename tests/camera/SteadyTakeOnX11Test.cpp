@@ -7,10 +7,10 @@
 // costs a picture's worth of pages every time. The program's own setting of
 // the C library holds here too: every large block is a mapping of its own.
 #include "camera/PortraitFrameFeed.h"
-#include "platform/AllocatorSettings.h"
-#include "platform/CameraCapture.h"
-#include "platform/ScreenFeed.h"
+#include "platform/camera/CameraCapture.h"
+#include "platform/desktop/ScreenFeed.h"
 #include "platform/media/LivePartRecorder.h"
+#include "platform/memory/AllocatorSettings.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/Memory.h"
 #include "tests/support/Pictures.h"

@@ -1,6 +1,6 @@
 #include "capture/CaptureCoordinator.h"
 #include "capture/CaptureMessages.h"
-#include "platform/FakeScreenSource.h"
+#include "platform/desktop/FakeScreenSource.h"
 #include "tests/capture/CaptureHarness.h"
 #include "tests/support/Pictures.h"
 

@@ -3,7 +3,7 @@
 #include "capture/ApplicationWindows.h"
 #include "capture/CaptureCoordinator.h"
 #include "capture/SelectionPresenter.h"
-#include "platform/MainThread.h"
+#include "platform/threads/MainThread.h"
 #include "tests/support/TempDir.h"
 
 #include <QSettings>

@@ -1,7 +1,7 @@
 // The coordinator over the real X11 screen of a bare Xvfb.
 #include "capture/CaptureCoordinator.h"
 #include "capture/CaptureMessages.h"
-#include "platform/X11ScreenSource.h"
+#include "platform/desktop/X11ScreenSource.h"
 #include "tests/capture/CaptureHarness.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/TestWindows.h"

@@ -3,7 +3,7 @@
 // QT_SCALE_FACTOR=2, where each display is 960 × 540 points.
 #include "capture/CaptureCoordinator.h"
 #include "capture/CaptureMessages.h"
-#include "platform/X11ScreenSource.h"
+#include "platform/desktop/X11ScreenSource.h"
 #include "tests/capture/CaptureHarness.h"
 #include "tests/support/TestWindows.h"
 

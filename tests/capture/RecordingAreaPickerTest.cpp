@@ -3,7 +3,7 @@
 #include "capture/CaptureCoordinator.h"
 #include "capture/CaptureMessages.h"
 #include "capture/ScrollMessages.h"
-#include "platform/FakeScreenSource.h"
+#include "platform/desktop/FakeScreenSource.h"
 #include "tests/capture/CaptureHarness.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/TestWindows.h"

@@ -3,8 +3,8 @@
 #include "capture/ScrollFrameStream.h"
 #include "capture/ScrollMessages.h"
 #include "document/ImageOps.h"
-#include "platform/FakeScreenSource.h"
-#include "platform/MainThread.h"
+#include "platform/desktop/FakeScreenSource.h"
+#include "platform/threads/MainThread.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/TestWindows.h"
 

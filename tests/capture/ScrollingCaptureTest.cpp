@@ -3,7 +3,7 @@
 #include "capture/ScrollControls.h"
 #include "capture/ScrollMessages.h"
 #include "capture/ScrollingCapture.h"
-#include "platform/FakeScreenSource.h"
+#include "platform/desktop/FakeScreenSource.h"
 #include "tests/capture/CaptureHarness.h"
 #include "tests/capture/ScriptedFrames.h"
 #include "tests/support/Pictures.h"

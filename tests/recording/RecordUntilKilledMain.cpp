@@ -1,7 +1,7 @@
 // Records the whole first display with system sound and microphone into the
 // take named by its one argument, prints the first part's path once that part
 // has begun, and runs until it is killed.
-#include "platform/X11ScreenSource.h"
+#include "platform/desktop/X11ScreenSource.h"
 #include "recording/ScreenRecorder.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "platform/FreeSpace.h"
+#include "platform/files/FreeSpace.h"
 #include "recording/RecordedVideoValidation.h"
 #include "recording/RecordingAudioMixJoiner.h"
 #include "recording/RecordingJoiner.h"

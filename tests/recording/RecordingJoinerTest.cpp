@@ -1,4 +1,4 @@
-#include "platform/FreeSpace.h"
+#include "platform/files/FreeSpace.h"
 #include "platform/media/PartWriter.h"
 #include "recording/RecordedVideoValidation.h"
 #include "recording/RecordingJoiner.h"

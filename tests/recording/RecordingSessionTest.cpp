@@ -1,4 +1,4 @@
-#include "platform/FreeSpace.h"
+#include "platform/files/FreeSpace.h"
 #include "recording/RecordingSession.h"
 #include "tests/support/Files.h"
 #include "tests/support/TempDir.h"

@@ -3,8 +3,8 @@
 // its disk fills up, its monitor is turned off (Xorg's dummy driver with two
 // monitors), its microphone is unplugged or the sound server goes away or is
 // not there.
-#include "platform/FreeSpace.h"
-#include "platform/X11ScreenSource.h"
+#include "platform/desktop/X11ScreenSource.h"
+#include "platform/files/FreeSpace.h"
 #include "recording/RecordedVideoValidation.h"
 #include "recording/ScreenRecorder.h"
 #include "tests/support/Disks.h"

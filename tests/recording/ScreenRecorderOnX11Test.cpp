@@ -1,9 +1,9 @@
 // A whole screen take of the real recorder on a bare Xvfb with a private
 // PulseAudio server: started, paused, resumed and stopped as the studio does,
 // then the joined file is decoded back and measured.
-#include "platform/FreeSpace.h"
-#include "platform/OwnWindows.h"
-#include "platform/X11ScreenSource.h"
+#include "platform/desktop/OwnWindows.h"
+#include "platform/desktop/X11ScreenSource.h"
+#include "platform/files/FreeSpace.h"
 #include "platform/media/TakeSoundCapture.h"
 #include "recording/RecordingCaptureSettings.h"
 #include "recording/ScreenRecorder.h"

@@ -1,4 +1,4 @@
-#include "platform/FreeSpace.h"
+#include "platform/files/FreeSpace.h"
 #include "recording/ScreenRecorder.h"
 #include "tests/support/ManualScheduler.h"
 #include "tests/support/MediaFixtures.h"

@@ -1,5 +1,5 @@
-#include "platform/FileNames.h"
-#include "platform/MainThread.h"
+#include "platform/files/FileNames.h"
+#include "platform/threads/MainThread.h"
 #include "recording/JoinSteps.h"
 #include "recording/RecordingMessages.h"
 #include "recording/VideoExport.h"

@@ -1,7 +1,7 @@
 // The floating portrait on a real X server with openbox: where it lies, the
 // window manager's states, the keyboard that stays with the recorded
 // program, and a real click and drag on it.
-#include "platform/OwnWindows.h"
+#include "platform/desktop/OwnWindows.h"
 #include "recording_ui/FloatingPanel.h"
 #include "recording_ui/PortraitOverlayWindow.h"
 #include "recording_ui/WebcamPreviewView.h"

@@ -1,7 +1,7 @@
 // The floating camera picture of a take: where its panel goes, what it
 // shows, and what a click and a drag on it report. Qt's offscreen screen
 // is 800 × 600 points.
-#include "platform/OwnWindows.h"
+#include "platform/desktop/OwnWindows.h"
 #include "recording_ui/CameraFramingPreviewView.h"
 #include "recording_ui/FloatingPanel.h"
 #include "recording_ui/PortraitOverlayWindow.h"

@@ -3,7 +3,7 @@
 // the free-space line and the start button.
 #include "editor_ui/EditorLook.h"
 #include "editor_ui/SegmentedPicker.h"
-#include "platform/FreeSpace.h"
+#include "platform/files/FreeSpace.h"
 #include "recording_ui/RecordingColours.h"
 #include "recording_ui/RecordingSetupView.h"
 #include "recording_ui/SetupPreviewBox.h"

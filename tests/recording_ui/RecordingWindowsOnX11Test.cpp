@@ -3,7 +3,7 @@
 // stays with the recorded program, the teleprompter's scrolling in real
 // time, and pictures of the panels in every phase (TAVERO_SAMPLES).
 #include "editor_ui/SteppedSlider.h"
-#include "platform/OwnWindows.h"
+#include "platform/desktop/OwnWindows.h"
 #include "recording_ui/FloatingPanel.h"
 #include "recording_ui/OverlayPlacement.h"
 #include "recording_ui/PrompterScrollView.h"

@@ -1,6 +1,6 @@
 #include "tests/support/Files.h"
 
-#include "platform/FileNames.h"
+#include "platform/files/FileNames.h"
 
 #include <QDir>
 #include <QFile>

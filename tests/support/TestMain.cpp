@@ -1,5 +1,5 @@
 #include "platform/Fonts.h"
-#include "platform/MediaBackend.h"
+#include "platform/sound/MediaBackend.h"
 
 #include <QApplication>
 

@@ -6,7 +6,7 @@
 #include "capture/ui/SelectionOverlay.h"
 #include "capture/ui/WidgetApplicationWindows.h"
 #include "document/ShotDocument.h"
-#include "platform/X11ScreenSource.h"
+#include "platform/desktop/X11ScreenSource.h"
 #include "tests/app/model/ModelHarness.h"
 #include "tests/capture/ui/ActiveOverlay.h"
 #include "tests/support/TestWindows.h"

@@ -6,7 +6,7 @@
 #include "document/ShotDocument.h"
 #include "library/CaptureRecord.h"
 #include "platform/AppBrand.h"
-#include "platform/FakeScreenSource.h"
+#include "platform/desktop/FakeScreenSource.h"
 #include "recording/studio/RecordingStudio.h"
 #include "recording/ScreenRecorder.h"
 #include "tests/capture/CaptureHarness.h"

@@ -4,7 +4,7 @@
 #include "capture/ui/ScrollCaptureBar.h"
 #include "capture/ui/ScrollCapturePresenter.h"
 #include "editor_ui/style/StartActionButton.h"
-#include "platform/FakeScreenSource.h"
+#include "platform/desktop/FakeScreenSource.h"
 #include "tests/capture/CaptureHarness.h"
 #include "tests/capture/ScriptedFrames.h"
 #include "tests/support/Pictures.h"

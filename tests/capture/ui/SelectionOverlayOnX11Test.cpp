@@ -4,7 +4,7 @@
 #include "capture/CaptureMessages.h"
 #include "capture/ui/SelectionOverlay.h"
 #include "capture/ui/SelectionView.h"
-#include "platform/X11ScreenSource.h"
+#include "platform/desktop/X11ScreenSource.h"
 #include "tests/capture/CaptureHarness.h"
 #include "tests/capture/ui/ActiveOverlay.h"
 #include "tests/support/TestWindows.h"

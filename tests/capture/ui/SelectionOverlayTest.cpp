@@ -5,7 +5,7 @@
 #include "capture/ui/SelectionWindow.h"
 #include "capture/ui/WidgetApplicationWindows.h"
 #include "document/Ink.h"
-#include "platform/FakeScreenSource.h"
+#include "platform/desktop/FakeScreenSource.h"
 #include "tests/capture/CaptureHarness.h"
 
 #include <QApplication>

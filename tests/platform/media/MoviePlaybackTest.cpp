@@ -2,8 +2,8 @@
 // stands, its pictures played to the end, its sound on a sound server of the
 // test's own, heard with the pictures, and a server that goes away and
 // comes back while it plays.
-#include "platform/SoundCapture.h"
 #include "platform/media/MoviePlayback.h"
+#include "platform/sound/SoundCapture.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/SoundServer.h"
 #include "tests/support/TempDir.h"

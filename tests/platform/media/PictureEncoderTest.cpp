@@ -1,7 +1,7 @@
 // The encoder's own memory from picture to picture, with the program's own
 // setting of the C library: every large block is a mapping of its own.
-#include "platform/AllocatorSettings.h"
 #include "platform/media/PictureEncoder.h"
+#include "platform/memory/AllocatorSettings.h"
 #include "tests/support/Memory.h"
 #include "tests/support/Pictures.h"
 

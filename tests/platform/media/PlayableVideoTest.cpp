@@ -1,4 +1,4 @@
-#include "platform/PendingFile.h"
+#include "platform/files/PendingFile.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
 #include "platform/media/PlayableVideo.h"

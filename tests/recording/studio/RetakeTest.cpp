@@ -1,4 +1,4 @@
-#include "platform/FreeSpace.h"
+#include "platform/files/FreeSpace.h"
 #include "recording/RecordingRetake.h"
 #include "tests/recording/studio/StudioHarness.h"
 #include "tests/support/Files.h"

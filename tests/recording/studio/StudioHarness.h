@@ -3,7 +3,7 @@
 #include "capture/CaptureCoordinator.h"
 #include "library/LocalLibrary.h"
 #include "platform/AppBrand.h"
-#include "platform/FakeScreenSource.h"
+#include "platform/desktop/FakeScreenSource.h"
 #include "recording/studio/RecordingStudio.h"
 #include "tests/capture/CaptureHarness.h"
 #include "tests/support/ManualScheduler.h"

@@ -1,6 +1,6 @@
 // Runs on Xvfb with openbox: the windows the studio offers come from the
 // window manager's stacking list.
-#include "platform/ScreenSource.h"
+#include "platform/desktop/ScreenSource.h"
 #include "tests/recording/studio/StudioHarness.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/RealInput.h"

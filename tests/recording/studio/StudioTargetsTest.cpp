@@ -1,4 +1,4 @@
-#include "platform/FreeSpace.h"
+#include "platform/files/FreeSpace.h"
 #include "recording/studio/RecordingTargets.h"
 #include "tests/recording/studio/StudioHarness.h"
 

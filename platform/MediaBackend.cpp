@@ -1,9 +1,0 @@
-#include "platform/MediaBackend.h"
-
-#include <QByteArray>
-
-namespace tavero {
-
-void chooseMediaBackend() { qputenv("QT_MEDIA_BACKEND", "ffmpeg"); }
-
-}  // namespace tavero

@@ -1,7 +1,0 @@
-#include "platform/PlatformChoice.h"
-
-namespace tavero {
-
-bool fakePlatformChosen() { return qEnvironmentVariable("TAVERO_PLATFORM") == QLatin1String("fake"); }
-
-}  // namespace tavero

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "platform/desktop/X11Connection.h"
+#include "platform/desktop/X11Windows.h"
+
+#include <QHash>
+#include <QImage>
+#include <QRegion>
+
+#include <vector>
+
+namespace tavero::x11 {
+
+class ImageGrabber;
+
+// What lies beneath our windows where they cover a recording's area, kept
+// from picture to picture: the covered region in pieces (its rectangles),
+// each holding what the other top levels and the desktop's picture show
+// there. A refresh reads only what went stale: everything when the region,
+// the windows beneath (their order, places, depths or shapes) or the
+// desktop's picture changed, else only where a window beneath drew. It asks
+// for no more pixels than the stale part holds: each window only for what
+// of it shows there, an opaque window hiding those below it.
+//
+// Uses the caller's connection and grabber on the caller's thread.
+class CoveredPixels {
+public:
+    CoveredPixels(Connection& connection, ImageGrabber& grabber);
+
+    // In root pixels.
+    const QRegion& region() const { return region_; }
+    // Covers `region` from now on; all of it is stale when it changed.
+    void cover(const QRegion& region);
+    // What is drawn here (root pixels) is read again at the next refresh.
+    void invalidate(const QRect& drawn) { stale_ += region_ & drawn; }
+    void invalidateAll() { stale_ = region_; }
+    // Reads what went stale; `beneath` are the other top levels over the
+    // region, bottom to top. Where one of them shows what it has not drawn
+    // yet (`undrawn`, by window, in root pixels), the region is black: its
+    // pixmap holds what covered it there.
+    void refresh(const QList<TopLevel>& beneath, const QHash<xcb_window_t, QRegion>& undrawn = {});
+    // Paints the region over `image`, which shows the root from `origin`.
+    void paint(QImage& image, QPoint origin) const;
+    // Covers nothing and lets go of every piece.
+    void clear();
+
+private:
+    struct Piece {
+        QRect rect;
+        QImage pixels;
+    };
+    // A rectangle of a piece, in root pixels.
+    struct Part {
+        size_t piece = 0;
+        QRect rect;
+    };
+    // The desktop's picture (_XROOTPMAP_ID), where a desktop program set one.
+    struct Desktop {
+        xcb_pixmap_t pixmap = XCB_PIXMAP_NONE;
+        QRect rect;
+        uint8_t depth = 0;
+    };
+
+    void checkDesktop();
+    std::vector<Part> partsOf(const QRegion& region) const;
+    void paintDesktop(const QRegion& shown);
+    void paintWindow(const TopLevel& window, const QRegion& shown);
+    void paintBlack(const QRegion& region);
+    // Reads the parts from `drawable`, whose origin lies at `origin` in root
+    // pixels, into their pieces: copied, or laid over them (`blend`).
+    void read(xcb_drawable_t drawable, QPoint origin, int depth, const std::vector<Part>& parts, bool blend);
+
+    Connection& connection_;
+    ImageGrabber& grabber_;
+    QRegion region_;
+    std::vector<Piece> pieces_;
+    QRegion stale_;
+    QList<TopLevel> beneath_;
+    bool desktopKnown_ = false;
+    Desktop desktop_;
+};
+
+}  // namespace tavero::x11

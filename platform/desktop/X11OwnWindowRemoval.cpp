@@ -1,0 +1,174 @@
+#include "platform/desktop/X11OwnWindowRemoval.h"
+
+#include "platform/desktop/X11Extensions.h"
+
+#include <QSet>
+
+#include <xcb/composite.h>
+#include <xcb/damage.h>
+
+#include <vector>
+
+namespace tavero::x11 {
+
+OwnWindowRemoval::OwnWindowRemoval(Connection& connection, ImageGrabber& grabber)
+    : connection_(connection),
+      composite_(startComposite(connection)),
+      damageEvent_(startDamage(connection)),
+      repaints_(connection, damageEvent_),
+      beneath_(connection, grabber) {}
+
+OwnWindowRemoval::~OwnWindowRemoval() { release(); }
+
+void OwnWindowRemoval::apply(QImage& image, const QRect& area, const QList<xcb_window_t>& windows,
+                             const EventSink& others) {
+    QList<xcb_window_t> ours;
+    const QRegion covered = composite_ && !windows.isEmpty() ? coveredBy(windows, area, ours) : QRegion();
+    if (covered.isEmpty()) {
+        release();
+        return;
+    }
+    beneath_.cover(covered);
+    const QList<TopLevel> stack = topLevelStack(connection_);
+    if (redirected_) {
+        watchBeneath(stack, ours);
+    } else {
+        // The records exist before the redirection, so that no repaint it
+        // brings about goes unseen.
+        repaints_.redirect(
+            [&] {
+                watchBeneath(stack, ours);
+                return watched_.keys();
+            },
+            [this] { redirect(); }, others);
+        settle(stack, ours, others);
+        beneath_.invalidateAll();
+    }
+    QList<TopLevel> windowsBeneath;
+    for (const TopLevel& window : stack)
+        if (!ours.contains(window.id) && covered.intersects(window.shape)) windowsBeneath.append(window);
+    beneath_.refresh(windowsBeneath, undrawn());
+    beneath_.paint(image, area.topLeft());
+}
+
+QRegion OwnWindowRemoval::coveredBy(const QList<xcb_window_t>& windows, const QRect& area,
+                                    QList<xcb_window_t>& topLevels) {
+    xcb_connection_t* c = connection_.get();
+    struct Asked {
+        xcb_get_window_attributes_cookie_t attributes;
+        xcb_get_geometry_cookie_t geometry;
+        xcb_translate_coordinates_cookie_t origin;
+    };
+    std::vector<Asked> asked;
+    asked.reserve(size_t(windows.size()));
+    for (xcb_window_t window : windows)
+        asked.push_back({xcb_get_window_attributes(c, window), xcb_get_geometry(c, window),
+                         xcb_translate_coordinates(c, window, connection_.root(), 0, 0)});
+    // The clients' own rectangles: a window manager's frame around one is
+    // not ours to take out.
+    QList<TopLevel> clients;
+    for (qsizetype index = 0; index < windows.size(); ++index) {
+        auto attributes = take(xcb_get_window_attributes_reply(c, asked[size_t(index)].attributes, nullptr));
+        auto geometry = take(xcb_get_geometry_reply(c, asked[size_t(index)].geometry, nullptr));
+        auto origin = take(xcb_translate_coordinates_reply(c, asked[size_t(index)].origin, nullptr));
+        if (!attributes || !geometry || !origin || attributes->map_state != XCB_MAP_STATE_VIEWABLE) continue;
+        const QPoint inside(origin->dst_x, origin->dst_y);
+        const QRect rect(inside, QSize(geometry->width, geometry->height));
+        if (rect.intersects(area)) clients.append({windows[index], rect, inside, geometry->depth, QRegion()});
+    }
+    QRegion covered;
+    const QList<QRegion> shapes = boundingShapes(connection_, clients);
+    for (qsizetype index = 0; index < clients.size(); ++index) {
+        const QRegion inside = shapes[index] & area;
+        if (inside.isEmpty()) continue;
+        covered += inside;
+        if (const std::optional<xcb_window_t> topLevel = topLevelOf(connection_, clients[index].id))
+            topLevels.append(*topLevel);
+    }
+    return covered;
+}
+
+void OwnWindowRemoval::redirect() {
+    xcb_composite_redirect_subwindows(connection_.get(), connection_.root(), XCB_COMPOSITE_REDIRECT_AUTOMATIC);
+    redirected_ = true;
+}
+
+void OwnWindowRemoval::release() {
+    xcb_connection_t* c = connection_.get();
+    for (auto record = watched_.keyBegin(); record != watched_.keyEnd(); ++record) {
+        repaints_.forget(*record);
+        xcb_damage_destroy(c, *record);
+    }
+    watched_.clear();
+    beneath_.clear();
+    if (!redirected_) return;
+    xcb_composite_unredirect_subwindows(c, connection_.root(), XCB_COMPOSITE_REDIRECT_AUTOMATIC);
+    redirected_ = false;
+    xcb_flush(c);
+}
+
+// DAMAGE records on the windows beneath ours, which tell when they draw
+// what ours cover (invisible on the screen, so the root's record misses it).
+void OwnWindowRemoval::watchBeneath(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours) {
+    if (!damageEvent_) return;
+    xcb_connection_t* c = connection_.get();
+    QHash<xcb_window_t, uint32_t> recordOf;
+    for (auto record = watched_.cbegin(); record != watched_.cend(); ++record) recordOf.insert(record->window, record.key());
+    QSet<xcb_window_t> beneath;
+    for (const TopLevel& window : stack) {
+        if (ours.contains(window.id) || !covered().intersects(window.shape)) continue;
+        beneath.insert(window.id);
+        if (const uint32_t record = recordOf.value(window.id)) {
+            watched_[record].origin = window.origin;
+            continue;
+        }
+        const uint32_t record = xcb_generate_id(c);
+        xcb_damage_create(c, record, window.id, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
+        watched_.insert(record, {window.id, window.origin});
+    }
+    for (auto record = watched_.begin(); record != watched_.end();) {
+        if (beneath.contains(record->window)) {
+            ++record;
+            continue;
+        }
+        repaints_.forget(record.key());
+        xcb_damage_destroy(c, record.key());
+        record = watched_.erase(record);
+    }
+}
+
+// Waits for the windows beneath to draw what ours hide of them.
+void OwnWindowRemoval::settle(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours, const EventSink& others) {
+    QHash<uint32_t, QRegion> exposed;
+    for (auto record = watched_.cbegin(); record != watched_.cend(); ++record) {
+        for (qsizetype index = 0; index < stack.size(); ++index) {
+            if (stack[index].id != record->window || ours.contains(stack[index].id)) continue;
+            const QRegion hidden = covered() & stack[index].shape & coveredFromAbove(stack, index);
+            if (!hidden.isEmpty()) exposed.insert(record.key(), hidden.translated(-record->origin));
+        }
+    }
+    repaints_.settle(std::move(exposed), others);
+}
+
+QHash<xcb_window_t, QRegion> OwnWindowRemoval::undrawn() const {
+    QHash<xcb_window_t, QRegion> regions;
+    for (auto record = watched_.cbegin(); record != watched_.cend(); ++record)
+        if (const QRegion undrawn = repaints_.undrawn(record.key()); !undrawn.isEmpty())
+            regions.insert(record->window, undrawn.translated(record->origin));
+    return regions;
+}
+
+bool OwnWindowRemoval::takeEvent(const xcb_generic_event_t& event, bool& coveredChanged) {
+    if (!damageEvent_ || (event.response_type & 0x7f) != *damageEvent_ + XCB_DAMAGE_NOTIFY) return false;
+    const auto& notify = reinterpret_cast<const xcb_damage_notify_event_t&>(event);
+    const auto record = watched_.constFind(notify.damage);
+    if (record == watched_.cend()) return false;
+    const QRect inWindow(notify.area.x, notify.area.y, notify.area.width, notify.area.height);
+    repaints_.drawn(notify.damage, inWindow);
+    const QRect drawn = inWindow.translated(record->origin);
+    coveredChanged = covered().intersects(drawn);
+    beneath_.invalidate(drawn);
+    return true;
+}
+
+}  // namespace tavero::x11

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "platform/desktop/X11Connection.h"
+#include "platform/desktop/X11CoveredPixels.h"
+#include "platform/desktop/X11RepaintWait.h"
+#include "platform/desktop/X11Windows.h"
+
+#include <QHash>
+#include <QImage>
+#include <QRegion>
+
+#include <optional>
+
+namespace tavero::x11 {
+
+class ImageGrabber;
+
+// Takes this program's floating windows out of grabs of the root window:
+// where one of them lies over the grabbed area, the picture is painted again
+// from what lies beneath it, the other top-level windows' own pixels bottom
+// to top over the root's background. The cost follows the size of our
+// windows, not the area's: what lies beneath is kept from picture to picture
+// (CoveredPixels) and read again only where a window beneath drew, which
+// DAMAGE records on those windows report.
+//
+// Windows have pixels of their own only while redirected (Composite,
+// automatic mode), which costs the server a copy of every paint: the root's
+// children are redirected while one of our windows overlaps the area, and
+// released at the first grab where none does. Without Composite, pictures
+// are left as they are.
+//
+// Uses the caller's connection and grabber on the caller's thread. The
+// caller reads the connection's events and offers each to takeEvent().
+class OwnWindowRemoval {
+public:
+    OwnWindowRemoval(Connection& connection, ImageGrabber& grabber);
+    ~OwnWindowRemoval();
+    OwnWindowRemoval(const OwnWindowRemoval&) = delete;
+    OwnWindowRemoval& operator=(const OwnWindowRemoval&) = delete;
+
+    // Paints over `windows` (ours, clients or frames) where they lie in
+    // `image`, which shows the root's `area`. When redirection begins here,
+    // first waits, at most repaintLimit, for the windows beneath to draw what
+    // ours cover; the connection's other events go to `others` meanwhile.
+    // What one of them has not drawn by then is black in the pictures until
+    // it draws there, where this redirection made its pixmap: that holds our
+    // window there.
+    void apply(QImage& image, const QRect& area, const QList<xcb_window_t>& windows, const EventSink& others);
+
+    // What the last apply() painted over, in root pixels.
+    const QRegion& covered() const { return beneath_.region(); }
+
+    // Whether `event` is one of the removal's; `coveredChanged` then says
+    // whether a window beneath ours drew inside covered().
+    bool takeEvent(const xcb_generic_event_t& event, bool& coveredChanged);
+
+private:
+    // The top levels holding `windows`, and the area they cover inside `area`.
+    QRegion coveredBy(const QList<xcb_window_t>& windows, const QRect& area, QList<xcb_window_t>& topLevels);
+    void redirect();
+    void release();
+    void watchBeneath(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours);
+    void settle(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours, const EventSink& others);
+    // What each window beneath has not drawn since the redirection, in root
+    // pixels.
+    QHash<xcb_window_t, QRegion> undrawn() const;
+
+    struct Watched {
+        xcb_window_t window = 0;
+        QPoint origin;
+    };
+
+    Connection& connection_;
+    bool composite_ = false;
+    std::optional<uint8_t> damageEvent_;
+    bool redirected_ = false;
+    RepaintWait repaints_;
+    CoveredPixels beneath_;
+    // DAMAGE records on the windows beneath ours, by record.
+    QHash<uint32_t, Watched> watched_;
+};
+
+}  // namespace tavero::x11

@@ -1,0 +1,140 @@
+#include "platform/images/HeifCodec.h"
+#include "platform/images/PngEncoder.h"
+
+#include <libheif/heif.h>
+
+#include <cstring>
+#include <memory>
+
+namespace tavero::heif {
+
+namespace {
+
+struct ContextDeleter {
+    void operator()(heif_context* context) const { heif_context_free(context); }
+};
+struct HandleDeleter {
+    void operator()(heif_image_handle* handle) const { heif_image_handle_release(handle); }
+};
+struct ImageDeleter {
+    void operator()(heif_image* image) const { heif_image_release(image); }
+};
+struct EncoderDeleter {
+    void operator()(heif_encoder* encoder) const { heif_encoder_release(encoder); }
+};
+using ContextPtr = std::unique_ptr<heif_context, ContextDeleter>;
+using HandlePtr = std::unique_ptr<heif_image_handle, HandleDeleter>;
+using ImagePtr = std::unique_ptr<heif_image, ImageDeleter>;
+using EncoderPtr = std::unique_ptr<heif_encoder, EncoderDeleter>;
+
+bool succeeded(const heif_error& error) { return error.code == heif_error_Ok; }
+
+// The primary image of `data`; `data` must outlive the handle. With
+// `largestSide`, libheif refuses any image, and any coded stream, wider or
+// taller than that.
+HandlePtr primaryImage(const QByteArray& data, ContextPtr& context, std::optional<int> largestSide = std::nullopt) {
+    context.reset(heif_context_alloc());
+    if (!context) return nullptr;
+    if (largestSide) heif_context_set_maximum_image_size_limit(context.get(), *largestSide);
+    if (!succeeded(heif_context_read_from_memory_without_copy(context.get(), data.constData(),
+                                                              size_t(data.size()), nullptr)))
+        return nullptr;
+    heif_image_handle* handle = nullptr;
+    if (!succeeded(heif_context_get_primary_image_handle(context.get(), &handle))) return nullptr;
+    return HandlePtr(handle);
+}
+
+heif_error appendToBuffer(heif_context*, const void* data, size_t size, void* userdata) {
+    static_cast<QByteArray*>(userdata)->append(static_cast<const char*>(data), qsizetype(size));
+    return {heif_error_Ok, heif_suberror_Unspecified, "ok"};
+}
+
+// Copies straight RGB(A) rows into a new libheif image.
+ImagePtr toHeifImage(const QImage& straight, bool withAlpha) {
+    heif_image* created = nullptr;
+    const auto chroma = withAlpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB;
+    if (!succeeded(heif_image_create(straight.width(), straight.height(), heif_colorspace_RGB, chroma, &created)))
+        return nullptr;
+    ImagePtr image(created);
+    if (!succeeded(heif_image_add_plane(image.get(), heif_channel_interleaved, straight.width(), straight.height(), 8)))
+        return nullptr;
+    int stride = 0;
+    uint8_t* plane = heif_image_get_plane(image.get(), heif_channel_interleaved, &stride);
+    if (!plane) return nullptr;
+    const int channels = withAlpha ? 4 : 3;
+    for (int y = 0; y < straight.height(); ++y) {
+        const uchar* source = straight.constScanLine(y);
+        uint8_t* target = plane + qsizetype(y) * stride;
+        if (withAlpha) {
+            std::memcpy(target, source, size_t(straight.width()) * 4);
+            continue;
+        }
+        for (int x = 0; x < straight.width(); ++x)
+            std::memcpy(target + x * channels, source + x * 4, 3);
+    }
+    return image;
+}
+
+}  // namespace
+
+bool looksLikeHeif(const QByteArray& head) {
+    const auto result = heif_check_filetype(reinterpret_cast<const uint8_t*>(head.constData()), int(head.size()));
+    return result == heif_filetype_yes_supported || result == heif_filetype_maybe;
+}
+
+std::optional<QSize> imageSize(const QByteArray& data) {
+    ContextPtr context;
+    HandlePtr handle = primaryImage(data, context);
+    if (!handle) return std::nullopt;
+    return QSize(heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()));
+}
+
+QImage decode(const QByteArray& data, int largestSide, bool& tooLarge) {
+    tooLarge = false;
+    ContextPtr context;
+    HandlePtr handle = primaryImage(data, context, largestSide);
+    if (!handle) return {};
+    heif_image* decoded = nullptr;
+    const heif_error error =
+        heif_decode_image(handle.get(), &decoded, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr);
+    if (!succeeded(error)) {
+        tooLarge = error.subcode == heif_suberror_Security_limit_exceeded;
+        return {};
+    }
+    ImagePtr image(decoded);
+    int stride = 0;
+    const uint8_t* plane = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
+    const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
+    const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
+    if (!plane || width <= 0 || height <= 0) return {};
+    QImage result(width, height, QImage::Format_RGBA8888);
+    if (result.isNull()) return {};
+    for (int y = 0; y < height; ++y)
+        std::memcpy(result.scanLine(y), plane + qsizetype(y) * stride, size_t(width) * 4);
+    return result;
+}
+
+QByteArray encode(const QImage& image, int quality) {
+    if (image.isNull()) return {};
+    const QImage straight = image.convertToFormat(QImage::Format_RGBA8888);
+    ImagePtr heifImage = toHeifImage(straight, !png::isOpaque(straight));
+    if (!heifImage) return {};
+
+    ContextPtr context(heif_context_alloc());
+    heif_encoder* createdEncoder = nullptr;
+    if (!context || !succeeded(heif_context_get_encoder_for_format(context.get(), heif_compression_HEVC, &createdEncoder)))
+        return {};
+    EncoderPtr encoder(createdEncoder);
+    heif_encoder_set_lossy_quality(encoder.get(), quality);
+    if (!succeeded(heif_context_encode_image(context.get(), heifImage.get(), encoder.get(), nullptr, nullptr)))
+        return {};
+
+    QByteArray bytes;
+    heif_writer writer{};
+    writer.writer_api_version = 1;
+    writer.write = appendToBuffer;
+    if (!succeeded(heif_context_write(context.get(), &writer, &bytes))) return {};
+    return bytes;
+}
+
+}  // namespace tavero::heif

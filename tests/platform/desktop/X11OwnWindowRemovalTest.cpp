@@ -1,0 +1,201 @@
+// Our windows taken out of grabs at the cost of what they cover, on a real X
+// server: a border ringing the whole screen and a panel over another
+// program's page. What the removal asks the server for is counted where it
+// asks, at xcb's two image requests, which this test is linked to wrap: no
+// more pixels than our windows cover, and afterwards only what the windows
+// beneath drew again.
+#include "platform/desktop/X11ImageGrabber.h"
+#include "platform/desktop/X11OwnWindowRemoval.h"
+#include "platform/desktop/X11ScreenSource.h"
+#include "tests/support/Pictures.h"
+#include "tests/support/TestWindows.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QTest>
+
+#include <xcb/shm.h>
+
+#include <future>
+#include <mutex>
+#include <unordered_map>
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+using tavero::test::samePixels;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Pixels asked of the server so far, by connection.
+std::mutex askedLock;
+std::unordered_map<xcb_connection_t*, qint64> asked;
+
+void countAsked(xcb_connection_t* c, uint16_t width, uint16_t height) {
+    std::lock_guard guard(askedLock);
+    asked[c] += qint64(width) * height;
+}
+
+qint64 pixelsAskedOn(xcb_connection_t* c) {
+    std::lock_guard guard(askedLock);
+    return asked[c];
+}
+
+}  // namespace
+
+extern "C" {
+
+xcb_get_image_cookie_t __real_xcb_get_image(xcb_connection_t* c, uint8_t format, xcb_drawable_t drawable, int16_t x,
+                                            int16_t y, uint16_t width, uint16_t height, uint32_t planeMask);
+xcb_shm_get_image_cookie_t __real_xcb_shm_get_image(xcb_connection_t* c, xcb_drawable_t drawable, int16_t x,
+                                                    int16_t y, uint16_t width, uint16_t height, uint32_t planeMask,
+                                                    uint8_t format, xcb_shm_seg_t segment, uint32_t offset);
+
+xcb_get_image_cookie_t __wrap_xcb_get_image(xcb_connection_t* c, uint8_t format, xcb_drawable_t drawable, int16_t x,
+                                            int16_t y, uint16_t width, uint16_t height, uint32_t planeMask) {
+    countAsked(c, width, height);
+    return __real_xcb_get_image(c, format, drawable, x, y, width, height, planeMask);
+}
+
+xcb_shm_get_image_cookie_t __wrap_xcb_shm_get_image(xcb_connection_t* c, xcb_drawable_t drawable, int16_t x,
+                                                    int16_t y, uint16_t width, uint16_t height, uint32_t planeMask,
+                                                    uint8_t format, xcb_shm_seg_t segment, uint32_t offset) {
+    countAsked(c, width, height);
+    return __real_xcb_shm_get_image(c, drawable, x, y, width, height, planeMask, format, segment, offset);
+}
+
+}  // extern "C"
+
+namespace {
+
+const QRect screenRect(0, 0, 1920, 1080);
+constexpr Qt::WindowFlags frameless = Qt::Window | Qt::FramelessWindowHint;
+
+// The recording border's shape: a 4-pixel line with rounded corners around
+// the whole of `size`, which makes a region of many rectangles.
+QRegion ring(QSize size) {
+    const auto rounded = [](const QRectF& rect, double radius) {
+        QPainterPath path;
+        path.addRoundedRect(rect, radius, radius);
+        return QRegion(path.toFillPolygon().toPolygon());
+    };
+    const QRectF outer(QPointF(0, 0), QSizeF(size));
+    return rounded(outer, 12).subtracted(rounded(outer.adjusted(4, 4, -4, -4), 8));
+}
+
+qint64 pixelsOf(const QRegion& region) {
+    qint64 pixels = 0;
+    for (const QRect& rect : region) pixels += qint64(rect.width()) * rect.height();
+    return pixels;
+}
+
+// The removal on a connection of its own, as a recording's screen feed uses
+// it. Pictures are made on another thread, so that this one keeps the test's
+// windows answering the server.
+class Removal {
+public:
+    struct Picture {
+        QImage image;
+        // Pixels the removal asked the server for.
+        qint64 read = 0;
+    };
+
+    explicit Removal(QList<xcb_window_t> ours) : ours_(std::move(ours)) {}
+
+    Picture picture() {
+        std::future<Picture> made = std::async(std::launch::async, [this] { return make(); });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return made.wait_for(0s) == std::future_status::ready; }, 10'000));
+        return made.get();
+    }
+
+private:
+    Picture make() {
+        // Everything drawn so far has been reported once the round trip is back.
+        xcb_connection_t* c = connection_.get();
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
+            offer(*event);
+            std::free(event);
+        }
+        Picture picture;
+        picture.image = grabber_.grab(connection_.root(), screenRect, connection_.screen()->root_depth);
+        const qint64 before = pixelsAskedOn(c);
+        removal_.apply(picture.image, screenRect, ours_, [this](const xcb_generic_event_t& event) { offer(event); });
+        picture.read = pixelsAskedOn(c) - before;
+        return picture;
+    }
+
+    void offer(const xcb_generic_event_t& event) {
+        bool changed = false;
+        removal_.takeEvent(event, changed);
+    }
+
+    x11::Connection connection_;
+    x11::ImageGrabber grabber_{connection_};
+    x11::OwnWindowRemoval removal_{connection_, grabber_};
+    const QList<xcb_window_t> ours_;
+};
+
+class OwnWindowRemovalTest : public testing::Test {
+protected:
+    X11ScreenSource screen;
+    // Another program's page under the whole screen, and a window of it
+    // across the top of the ring.
+    test::PictureWindow page{fixtures::noise(screenRect.width(), screenRect.height(), 21), screenRect, frameless};
+    test::PictureWindow dialog{fixtures::noise(300, 100, 22), QRect(800, 0, 300, 100), frameless};
+    // Ours: the border and a control bar large enough to pass through shared memory.
+    const QRegion border = ring(screenRect.size());
+    test::FloatingWindow ringWindow{fixtures::solid(screenRect.size(), Qt::red), screenRect, border};
+    const QRect barPlace{660, 900, 600, 120};
+    test::FloatingWindow bar{fixtures::solid(barPlace.size(), Qt::magenta), barPlace};
+    QImage beneath;
+
+    void SetUp() override {
+        ASSERT_TRUE(page.showAndWait());
+        ASSERT_TRUE(dialog.showAndWait());
+        ASSERT_TRUE(onScreen(dialog.geometry(), dialog.picture()));
+        beneath = screen.grabArea(screenRect, false);
+        ASSERT_TRUE(samePixels(beneath.copy(QRect(0, 200, 700, 600)), page.picture().copy(QRect(0, 200, 700, 600))));
+        ASSERT_TRUE(ringWindow.showAndWait());
+        ASSERT_TRUE(bar.showAndWait());
+        ASSERT_TRUE(onScreen(barPlace, bar.picture()));
+    }
+
+    bool onScreen(const QRect& place, const QImage& expected) {
+        return samePixels(test::grabUntil([&] { return screen.grabArea(place, false); }, expected), expected);
+    }
+
+    QList<xcb_window_t> ours() const { return {xcb_window_t(ringWindow.winId()), xcb_window_t(bar.winId())}; }
+};
+
+TEST_F(OwnWindowRemovalTest, ReadsOnlyWhatOurWindowsCoverAndLaterOnlyWhatWasDrawnBeneathThem) {
+    const qint64 covered = pixelsOf(border) + qint64(barPlace.width()) * barPlace.height();
+    Removal removal(ours());
+
+    const Removal::Picture first = removal.picture();
+    EXPECT_TRUE(samePixels(first.image, beneath)) << "our windows are out, what they cover shows";
+    EXPECT_GT(first.read, 0);
+    EXPECT_LE(first.read, covered) << "no more than the ring and the bar hold, each pixel read once";
+
+    // Nothing drawn beneath: the next pictures read nothing (the windows
+    // beneath may still be answering the first one's redirection).
+    Removal::Picture still = removal.picture();
+    for (int picture = 0; picture < 20 && still.read > 0; ++picture) still = removal.picture();
+    EXPECT_EQ(still.read, 0);
+    EXPECT_TRUE(samePixels(still.image, beneath));
+
+    // The page draws a block across the ring's left edge: that much of the
+    // ring is read again, and the picture shows the new block.
+    const QRect drawn(0, 300, 50, 200);
+    const QImage block = fixtures::noise(drawn.width(), drawn.height(), 23);
+    page.drawAt(drawn.topLeft(), block);
+    ASSERT_TRUE(onScreen(drawn.adjusted(10, 0, 0, 0), block.copy(QRect(10, 0, 40, 200))));
+    const Removal::Picture after = removal.picture();
+    EXPECT_GT(after.read, 0);
+    EXPECT_LE(after.read, pixelsOf(border & drawn));
+    QPainter(&beneath).drawImage(drawn.topLeft(), block);
+    EXPECT_TRUE(samePixels(after.image, beneath));
+}
+
+}  // namespace
