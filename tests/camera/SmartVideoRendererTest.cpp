@@ -74,16 +74,6 @@ QImage pictureAt(const QString& path, double time, QSize size) {
 }
 
 // Peak signal-to-noise ratio of two pictures of one size over `area`, in dB.
-double psnr(const QImage& a, const QImage& b, const QRect& area) {
-    double squares = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            for (const int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)}) squares += d * d;
-        }
-    const double mean = squares / (3.0 * area.width() * area.height());
-    return mean == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mean);
-}
 
 // The largest step in grey level between neighbouring pixels: large at
 // the edges of sharp content, small everywhere in a blur.
@@ -216,8 +206,8 @@ TEST_F(SmartVideoRendererTest, RendersTheFramedZoomingCutWithTheSoundCopied) {
                      int(std::lround(view.width())), int(std::lround(view.height())));
     const QImage zoomed = raw.copy(crop).scaled(source1080, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     const QImage shownInside = shown.copy(inside);
-    EXPECT_GT(psnr(shownInside, zoomed, QRect(40, 40, 1840, 1000)), 24);
-    EXPECT_LT(psnr(shownInside, raw, QRect(40, 40, 1840, 1000)), 18) << "not the whole frame";
+    EXPECT_GT(test::psnr(shownInside, zoomed, QRect(40, 40, 1840, 1000)), 24);
+    EXPECT_LT(test::psnr(shownInside, raw, QRect(40, 40, 1840, 1000)), 18) << "not the whole frame";
 
     // The rounded frame: the corner's outermost pixel is the backdrop's,
     // while the middle of the frame's top edge is already the picture's.
@@ -228,7 +218,7 @@ TEST_F(SmartVideoRendererTest, RendersTheFramedZoomingCutWithTheSoundCopied) {
     EXPECT_GT(distance(shown.pixel(inset, inset), zoomed.pixel(0, 0)), 100);
     EXPECT_LT(distance(shown.pixel(inset + 960, inset + 1), zoomed.pixel(960, 1)), 40);
     const QImage expected = RecordingCompositor(source1080, project.effects).frame(raw, pose);
-    EXPECT_GT(psnr(shown, expected, QRect(0, 0, 2048, 1208)), 28) << "the picture the compositor draws";
+    EXPECT_GT(test::psnr(shown, expected, QRect(0, 0, 2048, 1208)), 28) << "the picture the compositor draws";
 }
 
 TEST_F(SmartVideoRendererTest, ASecondRenderIsRefusedAndACancelledOneLeavesNothing) {
@@ -305,7 +295,7 @@ TEST(SmartVideoRenderTest, WithoutEffectsThePictureComesOutAsItWent) {
     EXPECT_EQ(probe(QStringLiteral("stream=width,height"), output).toStdString(), "1920,1080");
     const QImage shown = pictureAt(output, 1, source1080), raw = pictureAt(source, 1, source1080);
     ASSERT_FALSE(shown.isNull());
-    EXPECT_GT(psnr(shown, raw, raw.rect()), 35);
+    EXPECT_GT(test::psnr(shown, raw, raw.rect()), 35);
 }
 
 TEST(SmartVideoRenderTest, RefusesAFileWithoutPicturesAndNeverReplacesAFile) {

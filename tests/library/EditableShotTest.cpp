@@ -70,6 +70,18 @@ protected:
     void expectRefused(const Json& project, const QString& sentence, const char* what) {
         expectRefused(write(project), sentence, what);
     }
+    // How far the memory grows until the project is refused as unreadable;
+    // negative when it is not.
+    static long long memoryToRefuse(const QString& path) {
+        return test::peakMemoryGrowth([&] {
+            try {
+                readProject(path);
+            } catch (const ShotError& error) {
+                if (error.message() == unreadableProject) return;
+            }
+            std::abort();
+        });
+    }
 
     test::TempDir dir;
     int count = 0;
@@ -170,14 +182,7 @@ TEST_F(ProjectFileTest, AnOversizedPictureIsRefusedFromItsHeaderWithoutDecoding)
     Json project = sampleProject();
     project["png"] = json::bytesToJson(fixtures::pngHeaderOnly(60000, 60000));
     const QString path = write(project);
-    const long long growth = test::peakMemoryGrowth([&] {
-        try {
-            readProject(path);
-        } catch (const ShotError& error) {
-            if (error.message() == unreadableProject) return;
-        }
-        std::abort();
-    });
+    const long long growth = memoryToRefuse(path);
     ASSERT_GE(growth, 0) << "the project was not refused with the unreadable-project sentence";
     EXPECT_LT(growth, 64ll << 20);
     const EditableShot shot = decodeEditableShot(json::dump(project));
@@ -278,14 +283,7 @@ TEST_F(ProjectFileTest, AProjectIsRefusedAtTheFirstValuePastALimitAndReadNoFurth
     const QByteArray mark = "," + json::dump(sampleProject()["marks"][2]);
     for (int index = 0; index < 200'000; ++index) huge += mark;
     const QString path = write(huge + "]}");
-    const long long growth = test::peakMemoryGrowth([&] {
-        try {
-            readProject(path);
-        } catch (const ShotError& error) {
-            if (error.message() == unreadableProject) return;
-        }
-        std::abort();
-    });
+    const long long growth = memoryToRefuse(path);
     ASSERT_GE(growth, 0) << "200,000 marks were not refused with the unreadable-project sentence";
     if (test::tightMemoryBudgets) {
         EXPECT_LT(growth, 32ll << 20) << "a " << huge.size() / 1'000'000 << " MB file";

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QProcess>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -112,6 +113,18 @@ bool sameColours(const QList<QColor>& found, const QList<QColor>& wanted, int to
             std::abs(found[i].blue() - wanted[i].blue()) > tolerance)
             return false;
     return true;
+}
+
+double psnr(const QImage& a, const QImage& b, QRect area) {
+    if (area.isEmpty()) area = a.rect();
+    double squares = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            for (const int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)}) squares += d * d;
+        }
+    const double mean = squares / (3.0 * area.width() * area.height());
+    return mean == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mean);
 }
 
 void makeCameraStream(const QString& path, const QString& pixelFormat, QSize size) {

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QImage>
 #include <QList>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -32,6 +33,10 @@ inline const QList<QColor> quarterColours{QColor(255, 0, 0), QColor(0, 255, 0), 
 QList<QColor> quartersOf(const QImage& picture);
 // Whether `found` holds `wanted`, each channel within `tolerance`.
 bool sameColours(const QList<QColor>& found, const QList<QColor>& wanted, int tolerance = 24);
+// How alike two pictures are over `area` (all of `a` when empty), as the
+// peak signal-to-noise ratio of their red, green and blue in dB; 99 when
+// they are the same.
+double psnr(const QImage& a, const QImage& b, QRect area = {});
 
 // A synthetic MP4 made with FFmpeg's command line (tests only): a moving test
 // picture tagged with our colour description, AAC tones in stereo,

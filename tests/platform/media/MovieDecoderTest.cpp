@@ -19,17 +19,6 @@ namespace {
 
 const QSize size(320, 240);
 
-double psnr(const QImage& a, const QImage& b) {
-    double squares = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            for (const int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)}) squares += d * d;
-        }
-    const double mean = squares / (3.0 * a.width() * a.height());
-    return mean == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mean);
-}
-
 class MovieDecoderTest : public testing::Test {
 protected:
     test::TempDir dir;
@@ -57,11 +46,11 @@ TEST_F(MovieDecoderTest, ASeekLandsOnThePictureShowingThenAndTheSoundStartsThere
         ASSERT_TRUE(picture);
         EXPECT_NEAR(picture->time, index / 30.0, 1e-6);
         const QImage shown = uprightPicture(*picture->frame, decoder.turn(), size);
-        const double match = psnr(shown, reference[index].convertToFormat(QImage::Format_RGB32));
+        const double match = test::psnr(shown, reference[index].convertToFormat(QImage::Format_RGB32));
         EXPECT_GT(match, 35);
         for (const int neighbour : {index - 1, index + 1}) {
             if (neighbour < 0 || neighbour >= 90) continue;
-            EXPECT_GT(match, psnr(shown, reference[neighbour].convertToFormat(QImage::Format_RGB32)) + 3)
+            EXPECT_GT(match, test::psnr(shown, reference[neighbour].convertToFormat(QImage::Format_RGB32)) + 3)
                 << "not picture " << neighbour;
         }
         const std::optional<MovieFrame> next = decoder.nextPicture();

@@ -24,20 +24,9 @@ namespace {
 constexpr int waitMs = 20'000;
 const QSize size(320, 240);
 
-double psnr(const QImage& a, const QImage& b) {
-    double squares = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            for (const int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)}) squares += d * d;
-        }
-    const double mean = squares / (3.0 * a.width() * a.height());
-    return mean == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mean);
-}
-
 bool shows(const MoviePlayback& playback, const QImage& picture) {
     return playback.picture().size() == picture.size() &&
-           psnr(playback.picture(), picture.convertToFormat(QImage::Format_RGB32)) > 35;
+           test::psnr(playback.picture(), picture.convertToFormat(QImage::Format_RGB32)) > 35;
 }
 
 // A movie black and silent until `flash` seconds, then white with a 1 kHz

@@ -34,17 +34,6 @@ QImage card(int frame) {
     return picture;
 }
 
-double psnr(const QImage& a, const QImage& b) {
-    double squares = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            for (const int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)}) squares += d * d;
-        }
-    const double mean = squares / (3.0 * a.width() * a.height());
-    return mean == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mean);
-}
-
 QString videoStream(const QString& path) {
     return test::ffprobe({QStringLiteral("-select_streams"), QStringLiteral("v:0"), QStringLiteral("-show_entries"),
                           QStringLiteral("stream=codec_name,codec_tag_string,width,height,has_b_frames,color_range,"
@@ -91,7 +80,7 @@ TEST_F(VideoFileTest, ReadsEveryPictureInOrderWithItsTimeAndColours) {
     while (std::optional<VideoPicture> picture = reader.next()) {
         EXPECT_NEAR(picture->time, count / 30.0, 1e-6);
         ASSERT_EQ(picture->image.format(), QImage::Format_RGB32);
-        if (count % 20 == 0) EXPECT_GT(psnr(picture->image, reference.value(count).convertToFormat(QImage::Format_RGB32)), 40) << count;
+        if (count % 20 == 0) EXPECT_GT(test::psnr(picture->image, reference.value(count).convertToFormat(QImage::Format_RGB32)), 40) << count;
         ++count;
     }
     EXPECT_EQ(count, 60);
@@ -148,7 +137,7 @@ TEST_F(VideoFileTest, WritesEvenlyTimedPicturesBesideTheSoundTracksOfAnotherFile
     for (int frame = 0; frame < 45; ++frame) {
         const std::optional<VideoPicture> picture = reader.next();
         ASSERT_TRUE(picture);
-        if (frame % 15 == 0) EXPECT_GT(psnr(picture->image, card(frame)), 35) << frame;
+        if (frame % 15 == 0) EXPECT_GT(test::psnr(picture->image, card(frame)), 35) << frame;
     }
 }
 
