@@ -2,10 +2,10 @@
 
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
+#include "platform/media/PlayableSpan.h"
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace tavero::media {
 
@@ -16,48 +16,13 @@ namespace {
 constexpr double endMargin = 0.1;
 constexpr double tolerance = 0.2;
 
-// The playable span of `stream` in its own time base.
-struct Extent {
-    int64_t start = 0;
-    int64_t length = 0;
-    bool cutShort = false;
-    // Samples decoded from here on (their dts) lie in the cut-off fragment.
-    int64_t endDts = std::numeric_limits<int64_t>::max();
-};
-
-// The sample index tells where each sample lies without reading it: a sample
-// reaching past the end of the file belongs to a fragment cut off mid-write,
-// and playback can only be trusted up to the keyframe before it.
-Extent playableExtent(AVFormatContext* context, AVStream* stream) {
-    Extent extent;
-    extent.start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
-    extent.length = declaredLength(context, stream);
-    const int64_t fileSize = avio_size(context->pb);
-    const int count = avformat_index_get_entries_count(stream);
-    if (fileSize <= 0 || count == 0) return extent;
-    int lastKeyframe = -1;
-    for (int index = 0; index < count; ++index) {
-        const AVIndexEntry* entry = avformat_index_get_entry(stream, index);
-        if (entry->pos + entry->size > fileSize) {
-            const int64_t first = avformat_index_get_entry(stream, 0)->timestamp;
-            const int64_t cut = lastKeyframe < 0 ? first : avformat_index_get_entry(stream, lastKeyframe)->timestamp;
-            extent.length = std::min(extent.length, cut - first);
-            extent.cutShort = true;
-            extent.endDts = cut;
-            break;
-        }
-        if (entry->flags & AVINDEX_KEYFRAME) lastKeyframe = index;
-    }
-    return extent;
-}
-
 // Decodes pictures of one stream on demand.
 class PictureProbe {
 public:
-    PictureProbe(const InputFile& input, const AVStream* stream, const Extent& extent)
+    PictureProbe(const InputFile& input, const AVStream* stream, const PlayableSpan& span)
         : input_(input),
           stream_(stream),
-          extent_(extent),
+          span_(span),
           decoder_(openDecoder(stream)),
           packet_(makePacket()),
           frame_(makeFrame()) {}
@@ -66,7 +31,7 @@ public:
     // or the last one before the end of what is playable.
     void decodeAt(double seconds) {
         const AVRational base = stream_->time_base;
-        const int64_t target = extent_.start + std::llround(seconds / av_q2d(base));
+        const int64_t target = span_.start + std::llround(seconds / av_q2d(base));
         const int64_t earliest = target - std::llround(tolerance / av_q2d(base));
         check(av_seek_frame(input_.get(), stream_->index, target, AVSEEK_FLAG_BACKWARD), "av_seek_frame");
         avcodec_flush_buffers(decoder_.get());
@@ -86,7 +51,7 @@ public:
     }
 
 private:
-    // The next packet of the stream within the playable extent.
+    // The next packet of the stream within the playable span.
     bool readPacket() {
         for (;;) {
             input_.throwIfCancelled();
@@ -97,7 +62,7 @@ private:
                 av_packet_unref(packet_.get());
                 continue;
             }
-            const bool beyond = packet_->dts != AV_NOPTS_VALUE && packet_->dts >= extent_.endDts;
+            const bool beyond = packet_->dts != AV_NOPTS_VALUE && packet_->dts >= span_.endDts;
             if (beyond || (packet_->flags & AV_PKT_FLAG_CORRUPT)) {
                 av_packet_unref(packet_.get());
                 return false;
@@ -116,7 +81,7 @@ private:
 
     const InputFile& input_;
     const AVStream* stream_;
-    Extent extent_;
+    PlayableSpan span_;
     CodecContext decoder_;
     Packet packet_;
     Frame frame_;
@@ -127,13 +92,13 @@ private:
 PlayableVideo measurePlayableVideo(const QString& path, const CancelToken& cancel) {
     InputFile input(path, cancel);
     AVStream* stream = firstVideoStream(input.get());
-    const Extent extent = playableExtent(input.get(), stream);
-    const double duration = double(extent.length) * av_q2d(stream->time_base);
+    const PlayableSpan span = playableSpan(input.get(), stream);
+    const double duration = span.seconds(stream);
     if (!std::isfinite(duration) || duration <= 0) throw MediaError("no playable duration", AVERROR_INVALIDDATA);
-    PictureProbe pictures(input, stream, extent);
+    PictureProbe pictures(input, stream, span);
     pictures.decodeAt(0);
     pictures.decodeAt(std::max(duration - endMargin, 0.0));
-    return {duration, extent.cutShort};
+    return {duration, span.cutShort};
 }
 
 }  // namespace tavero::media
