@@ -33,7 +33,8 @@ void gif(const QString& source, const QString& destination, Completion completio
 // The stretch of `source` from `start` to `end` seconds as a new MP4 file
 // whose first picture is the one showing at `start`. `end` may lie up to
 // 0.1 s past the video's end and is then taken as its end; `start` must lie
-// before that. The written file is measured and must last the stretch,
+// before that. Of a video cut short, the end is where what plays ends, as
+// for a GIF. The written file is measured and must last the stretch,
 // within a picture at 30 a second.
 void trim(const QString& source, double start, double end, const QString& destination, Completion completion);
 

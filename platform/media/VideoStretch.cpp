@@ -5,6 +5,7 @@
 #include "platform/media/MediaHandles.h"
 #include "platform/media/PictureConversion.h"
 #include "platform/media/PictureEncoder.h"
+#include "platform/media/PlayableSpan.h"
 #include "platform/threads/HandOffQueues.h"
 #include "platform/threads/ThreadName.h"
 
@@ -74,9 +75,8 @@ AVStream* newStream(AVFormatContext* output) {
 struct VideoStretch::State {
     State(const QString& path, const CancelToken& cancel)
         : input(path, cancel), video(firstVideoStream(input.get())), decoder(openDecoder(video)),
-          packet(makePacket()), frame(makeFrame()), head(makeFrame()) {
-        origin = video->start_time != AV_NOPTS_VALUE ? video->start_time : 0;
-    }
+          packet(makePacket()), frame(makeFrame()), head(makeFrame()), span(playableSpan(input.get(), video)),
+          origin(span.start) {}
 
     double secondsOf(int64_t stamp, const AVStream* stream) const {
         return double(stamp) * av_q2d(stream->time_base) - double(origin) * av_q2d(video->time_base);
@@ -200,7 +200,7 @@ struct VideoStretch::State {
             if (result == AVERROR_EOF) break;
             check(result, "av_read_frame");
             if (packet->stream_index == video->index) {
-                if (!videoDone) decode(packet.get());
+                if (!videoDone) takePicture();
             } else if (AVStream* to = soundOut[size_t(packet->stream_index)]) {
                 copySound(to);
             }
@@ -208,6 +208,15 @@ struct VideoStretch::State {
         }
         if (!videoDone) decode(nullptr);
         if (!headWritten && head->buf[0]) send(movedOut(*head), 0);
+    }
+
+    // A picture from past what plays ends the video: those before it are
+    // all there is.
+    void takePicture() {
+        const bool beyond = packet->dts != AV_NOPTS_VALUE && packet->dts >= span.endDts;
+        if (!beyond && !(packet->flags & AV_PKT_FLAG_CORRUPT)) return decode(packet.get());
+        decode(nullptr);
+        videoDone = true;
     }
 
     void writeAll() {
@@ -298,14 +307,15 @@ struct VideoStretch::State {
         held.reset();
     }
 
-    // Packets that sound within the stretch, moved to its time line.
+    // Packets that sound within the stretch, moved to its time line; a
+    // packet the file cuts short ends its track.
     void copySound(AVStream* to) {
         const AVStream* from = input->streams[packet->stream_index];
         const int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
         if (stamp == AV_NOPTS_VALUE) return;
         const double at = secondsOf(stamp, from);
         const double length = double(packet->duration) * av_q2d(from->time_base);
-        if (at >= end) {
+        if (at >= end || (packet->flags & AV_PKT_FLAG_CORRUPT)) {
             soundPassed[size_t(packet->stream_index)] = true;
             return;
         }
@@ -328,6 +338,8 @@ struct VideoStretch::State {
     Frame frame;
     // The last picture that starts by the start, until a later one comes.
     Frame head;
+    // What plays of the video; where it starts is the stretch's time zero.
+    PlayableSpan span;
     int64_t origin = 0;
     double start = 0;
     double end = 0;
@@ -354,9 +366,7 @@ VideoStretch::VideoStretch(const QString& source, const CancelToken& cancel)
 
 VideoStretch::~VideoStretch() = default;
 
-double VideoStretch::duration() const {
-    return double(declaredLength(state_->input.get(), state_->video)) * av_q2d(state_->video->time_base);
-}
+double VideoStretch::duration() const { return state_->span.seconds(state_->video); }
 
 void VideoStretch::write(double start, double end, const QString& path) {
     State& s = *state_;

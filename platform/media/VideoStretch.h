@@ -21,19 +21,20 @@ public:
     VideoStretch(const VideoStretch&) = delete;
     VideoStretch& operator=(const VideoStretch&) = delete;
 
-    // Seconds of the first video stream as the file declares them; 0 when
-    // it declares none.
+    // Seconds of the first video stream that play: as the file declares
+    // them, or, of a file cut short, up to its cut (PlayableSpan); 0 when it
+    // declares none.
     double duration() const;
 
-    // Writes the stretch from `start` to `end` seconds (0 ≤ start < end)
-    // into the new file `path`: its first picture is the one showing at
-    // `start`, the video lasts `end` − `start`, and the sound is cut to the
-    // same span (an edit list hides what a copied packet has before it).
-    // H.264, or HEVC above 4096 × 2304, coded as renders are, with the
-    // source's display matrix (a phone's video plays turned alike); the
-    // index in front. Once per object. Throws MediaError, SourceError when
-    // the stretch's pictures or sound cannot be read or decoded from the
-    // source.
+    // Writes the stretch from `start` to `end` seconds (0 ≤ start < end ≤
+    // duration()) into the new file `path`: its first picture is the one
+    // showing at `start`, the video lasts `end` − `start`, and the sound is
+    // cut to the same span (an edit list hides what a copied packet has
+    // before it). H.264, or HEVC above 4096 × 2304, coded as renders are,
+    // with the source's display matrix (a phone's video plays turned alike);
+    // the index in front. Nothing past the cut of a file cut short is read.
+    // Once per object. Throws MediaError, SourceError when the stretch's
+    // pictures or sound cannot be read or decoded from the source.
     void write(double start, double end, const QString& path);
 
 private:

@@ -105,6 +105,15 @@ testing::AssertionResult showsPicture(const QImage& picture, const QList<QImage>
     return testing::AssertionSuccess();
 }
 
+// Seconds of the first video stream, as ffprobe reads them.
+double videoLength(const QString& path) {
+    return test::ffprobe({QStringLiteral("-select_streams"), QStringLiteral("v:0"), QStringLiteral("-show_entries"),
+                          QStringLiteral("stream=duration"), QStringLiteral("-of"), QStringLiteral("csv=p=0")},
+                         path)
+        .trimmed()
+        .toDouble();
+}
+
 class VideoExportTest : public testing::Test {
 protected:
     // Runs an export and waits for its one answer, which must come later on
@@ -237,13 +246,7 @@ TEST_F(VideoExportTest, ATrimEndingJustPastTheVideoEndsWithItAndStartsWithThePic
     EXPECT_EQ(result.value(), destination);
     EXPECT_EQ(filesHere(), (QStringList{QStringLiteral("a.mp4"), QStringLiteral("cut.mp4")}));
 
-    const double length =
-        test::ffprobe({QStringLiteral("-select_streams"), QStringLiteral("v:0"), QStringLiteral("-show_entries"),
-                       QStringLiteral("stream=duration"), QStringLiteral("-of"), QStringLiteral("csv=p=0")},
-                      destination)
-            .trimmed()
-            .toDouble();
-    EXPECT_NEAR(length, 8.0, 1.0 / 30);
+    EXPECT_NEAR(videoLength(destination), 8.0, 1.0 / 30);
     const QList<double> times = test::pictureTimes(destination);
     ASSERT_EQ(times.size(), 240);
     EXPECT_DOUBLE_EQ(times.front(), 0.0);
@@ -390,7 +393,7 @@ TEST_F(VideoExportTest, AGifOfAVideoCutShortShowsThePicturesBeforeTheCut) {
 }
 
 // The part of a cut video before the cut can be trimmed; a stretch across
-// the cut fails for the source, not for the disk.
+// the cut passes the video's end, which the video sets, not the disk.
 TEST_F(VideoExportTest, ATrimAcrossTheCutOfAVideoCutShortBlamesTheVideo) {
     const QString source = folder.file(QStringLiteral("cut.mp4"));
     ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, {.duration = 4.0, .audio = {test::systemTone}, .indexFirst = true}));
@@ -398,8 +401,44 @@ TEST_F(VideoExportTest, ATrimAcrossTheCutOfAVideoCutShortBlamesTheVideo) {
     const Result<QString> before = trim(source, 0, 1, folder.file(QStringLiteral("before.mp4")));
     EXPECT_TRUE(before) << errorOf(before).toStdString();
     EXPECT_EQ(errorOf(trim(source, 0, 4, folder.file(QStringLiteral("across.mp4")))),
-              RecordingMessages::trimImpossible());
+              RecordingMessages::trimRangeInvalid());
     EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("across.mp4"))));
+}
+
+// A video cut short lasts as far as it plays, however long its file says it
+// is: a trim is measured against that, cut to it and made of it alone.
+TEST_F(VideoExportTest, ATrimOfAVideoCutShortKeepsToWhatPlays) {
+    const QString source = folder.file(QStringLiteral("cut.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, {.duration = 6.0, .audio = {test::systemTone}, .indexFirst = true}));
+    const QList<QImage> video = test::decodePictures(source);
+    const QList<qint64> keyframes = test::keyframeOffsets(source);
+    ASSERT_EQ(keyframes.size(), 6);
+    // Inside the keyframe at 3 s: what plays ends with the keyframe before it.
+    test::truncateFile(source, keyframes[3] + 100);
+    const double plays = 2.0;
+
+    for (const auto& [start, end] : std::vector<std::pair<double, double>>{{1, 3}, {1.5, plays + 0.2}, {plays, 2.05}}) {
+        EXPECT_EQ(errorOf(trim(source, start, end, folder.file(QStringLiteral("refused.mp4")))),
+                  RecordingMessages::trimRangeInvalid())
+            << start << " to " << end;
+    }
+
+    const Result<QString> within = trim(source, 0.5, 1.5, folder.file(QStringLiteral("within.mp4")));
+    ASSERT_TRUE(within) << errorOf(within).toStdString();
+    EXPECT_NEAR(videoLength(within.value()), 1.0, 1.0 / 30);
+    EXPECT_EQ(test::pictureTimes(within.value()).size(), 30);
+    EXPECT_TRUE(showsPicture(test::decodePictures(within.value(), std::nullopt, 1).value(0), video, 15));
+    EXPECT_NEAR(double(test::decodeSound(within.value()).size()) / 48000, 1.0, 0.05);
+
+    const Result<QString> toTheCut = trim(source, 1.5, plays + 0.05, folder.file(QStringLiteral("end.mp4")));
+    ASSERT_TRUE(toTheCut) << errorOf(toTheCut).toStdString();
+    const QList<double> times = test::pictureTimes(toTheCut.value());
+    ASSERT_FALSE(times.isEmpty());
+    EXPECT_LT(times.back(), plays - 1.5) << "no picture from past what plays";
+    const QList<QImage> cut = test::decodePictures(toTheCut.value());
+    ASSERT_FALSE(cut.isEmpty());
+    EXPECT_TRUE(showsPicture(cut.back(), video, 59));
+    EXPECT_NEAR(videoLength(toTheCut.value()), plays - 1.5, 1.0 / 30) << "cut to what plays";
 }
 
 // A folder nobody may write, root included: the trim says so, not that
