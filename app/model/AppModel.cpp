@@ -198,11 +198,21 @@ void AppModel::setIncludeCursor(bool include) {
 void AppModel::setVideoURL(std::optional<QString> video) {
     if (video != videoURL_) {
         videoURL_ = std::move(video);
-        if (std::exchange(videoNote_, std::nullopt) == status_)
-            setStatus(videoURL_ ? FileMessages::opened(QFileInfo(*videoURL_).fileName()) : ModelMessages::ready());
+        takeBackVideoNote();
         emit videoURLChanged();
     }
     if (videoURL_) changeFlow([](WorkspaceFlow& flow) { flow.openContent(false); });
+}
+
+// What was said of the video shown before gives way: its alert closes, and
+// the status line, unless it has said something since, names the video
+// shown now, or is ready when none is.
+void AppModel::takeBackVideoNote() {
+    const std::optional<QString> note = std::exchange(videoNote_, std::nullopt);
+    if (!note) return;
+    if (error_ == note) setError(std::nullopt);
+    if (status_ == *note)
+        setStatus(videoURL_ ? FileMessages::opened(QFileInfo(*videoURL_).fileName()) : ModelMessages::ready());
 }
 
 }  // namespace tavero

@@ -312,7 +312,11 @@ private:
     void fileRead(const QString& path, bool append, bool horizontal, Result<OpenedFile> file);
     void checkVideo(const QString& path);
     void videoChecked(const QString& path, const Result<Done>& readable);
-    void gifExported(const Result<QString>& file);
+    void gifExported(const QString& source, const Result<QString>& file);
+    // An export's failure speaks of `source` alone while it is shown.
+    void exportFailed(const QString& source, const ShotError& error);
+    // What was said of the video shown before gives way.
+    void takeBackVideoNote();
     void videoTrimmed(const QString& source, const Result<QString>& file);
     void trimListed(const QString& source, const QString& trimmed, const Result<CaptureRecord>& record);
 
@@ -337,8 +341,9 @@ private:
     // Said in the status line until the answer of the save that set the
     // unreadable manifest aside repeats it after its own words.
     QString keptAsideNote_;
-    // What the status line says of the shown video alone (its GIF was
-    // saved), taken back once another video is shown, or none.
+    // What the status line and the alert say of the shown video alone (its
+    // GIF was saved, it cannot be read, its export failed), taken back once
+    // another video is shown, or none.
     std::optional<QString> videoNote_;
     std::optional<QString> error_;
     bool busy_ = false;

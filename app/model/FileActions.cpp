@@ -100,12 +100,13 @@ void AppModel::checkVideo(const QString& path) {
     });
 }
 
-// Said only while the video is still shown; any work started meanwhile
-// keeps its busy flag.
+// Said only while the video is still shown, and only of it; any work
+// started meanwhile keeps its busy flag.
 void AppModel::videoChecked(const QString& path, const Result<Done>& readable) {
     if (readable || videoURL_ != path) return;
     setError(readable.error().message());
     setStatus(readable.error().message());
+    videoNote_ = status_;
 }
 
 void AppModel::fileRead(const QString& path, bool append, bool horizontal, Result<OpenedFile> result) {

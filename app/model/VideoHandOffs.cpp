@@ -24,16 +24,16 @@ void AppModel::exportGIF() {
     setStatus(FileMessages::exportingGif());
     const QString destination = newLibraryFile(*library_, LocalLibrary::Prefix::gif, QStringLiteral(".gif"));
     QPointer<AppModel> self(this);
-    videoExports_.gif(*videoURL_, destination, [self](Result<QString> file) {
-        if (self) self->gifExported(file);
+    videoExports_.gif(*videoURL_, destination, [self, source = *videoURL_](Result<QString> file) {
+        if (self) self->gifExported(source, file);
     });
 }
 
 // The GIF stays out of the history; the note names it only while its video
 // is shown.
-void AppModel::gifExported(const Result<QString>& file) {
+void AppModel::gifExported(const QString& source, const Result<QString>& file) {
     setBusy(false);
-    if (!file) return fail(file.error());
+    if (!file) return exportFailed(source, file.error());
     setStatus(FileMessages::gifSaved(QFileInfo(file.value()).fileName()));
     videoNote_ = status_;
 }
@@ -52,7 +52,7 @@ void AppModel::trimVideo(double start, double end) {
 // clip the history cannot list is removed again with the failure.
 void AppModel::videoTrimmed(const QString& source, const Result<QString>& file) {
     setBusy(false);
-    if (!file) return fail(file.error());
+    if (!file) return exportFailed(source, file.error());
     const QString trimmed = file.value();
     setVideoURL(trimmed);
     QPointer<AppModel> self(this);
@@ -62,6 +62,11 @@ void AppModel::videoTrimmed(const QString& source, const Result<QString>& file) 
             if (self) self->trimListed(source, trimmed, record);
         },
         LocalLibrary::IfUnlisted::remove);
+}
+
+void AppModel::exportFailed(const QString& source, const ShotError& error) {
+    fail(error);
+    if (videoURL_ == source) videoNote_ = status_;
 }
 
 // The clip is gone: the workspace goes back to the video it was cut from.

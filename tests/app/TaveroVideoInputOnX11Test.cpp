@@ -3,6 +3,7 @@
 // recording. Both once kept a worker waiting for a writer for good; the
 // render's wait even kept SIGTERM from ending the program. Controls are
 // pressed as a screen reader presses them.
+#include "app/model/FileMessages.h"
 #include "camera/RecordingProject.h"
 #include "camera/SmartVideoMessages.h"
 #include "recording/RecordingMessages.h"
@@ -63,6 +64,25 @@ TEST_F(TaveroVideoInputOnX11Test, AFifoNamedLikeAVideoIsToldUnreadableAndKeepsNo
     acknowledge(RecordingMessages::videoUnreadable());
     handOver(good);
     EXPECT_TRUE(shows(QStringLiteral("label"), QStringLiteral("0:00 / 0:01"))) << "the next video handed over plays";
+    terminateAndWait();
+}
+
+// The good video handed over while the alert about the FIFO is still open
+// plays under its own name: the alert closes, and the status line no
+// longer says what it said of the FIFO.
+TEST_F(TaveroVideoInputOnX11Test, AGoodVideoAfterAnUnreadableOneIsNotToldUnreadable) {
+    const QString good = homeFile(QStringLiteral("good.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(good, {.duration = 1.0, .size = QSize(64, 48)}));
+    const test::Fifo fifo(homeFile(QStringLiteral("x.mp4")));
+    start({fifo.path()});
+    const QString unreadable = RecordingMessages::videoUnreadable();
+    ASSERT_TRUE(shows(QStringLiteral("label"), unreadable));
+    ASSERT_TRUE(shows(QStringLiteral("filler"), unreadable));
+
+    handOver(good);
+    ASSERT_TRUE(shows(QStringLiteral("filler"), FileMessages::opened(QStringLiteral("good.mp4"))));
+    EXPECT_TRUE(shows(QStringLiteral("label"), QStringLiteral("0:00 / 0:01")));
+    EXPECT_FALSE(reader.shows(QStringLiteral("label"), unreadable)) << "the alert about the FIFO is gone";
     terminateAndWait();
 }
 

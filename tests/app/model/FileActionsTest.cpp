@@ -180,6 +180,67 @@ TEST(FileActionsTest, AVideoWithoutAPictureToShowIsToldSoOnceOpened) {
     EXPECT_EQ(model.videoURL(), good);
 }
 
+// What was said of a video that shows nothing goes with it: once another
+// video is shown, switched to or opened, the alert has closed and the status
+// line names the video shown now, whatever its check answers. A status said
+// since stays.
+TEST(FileActionsTest, WhatWasSaidOfAVideoGoesOnceAnotherIsShown) {
+    FileHarness harness;
+    int answers = 0;
+    harness.videoExports.check = [&answers](const QString& source, VideoExport::Check answer) {
+        VideoExport::checkPictures(source, [&answers, answer](Result<Done> readable) {
+            ++answers;
+            answer(readable);
+        });
+    };
+    AppModel& model = harness.model();
+    const QString broken = harness.files.file(QStringLiteral("原片.mp4"));
+    test::writeFile(broken, "not a video");
+    const QString good = harness.files.file(QStringLiteral("成片.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(good, {.duration = 1.0, .size = QSize(64, 48)}));
+    const QString unreadable = RecordingMessages::videoUnreadable();
+    const QString goodShown = FileMessages::opened(QStringLiteral("成片.mp4"));
+    const auto show = [&](const std::function<void()>& change) {
+        const int before = answers;
+        change();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return answers == before + 1; }, 30'000));
+    };
+
+    ASSERT_NO_FATAL_FAILURE(show([&] { model.open(good); }));
+    const QString before = model.status();
+    ASSERT_NO_FATAL_FAILURE(show([&] { model.switchVideo(broken); }));
+    EXPECT_EQ(model.error(), unreadable);
+    EXPECT_EQ(model.status(), unreadable);
+    ASSERT_NO_FATAL_FAILURE(show([&] { model.switchVideo(good); }));
+    EXPECT_EQ(model.error(), std::nullopt) << "the alert is not kept open over the good video";
+    EXPECT_EQ(model.status(), goodShown);
+
+    // Opened, its alert closed by the user.
+    ASSERT_NO_FATAL_FAILURE(show([&] { model.open(broken); }));
+    EXPECT_EQ(model.status(), unreadable);
+    model.setError(std::nullopt);
+    ASSERT_NO_FATAL_FAILURE(show([&] { model.open(good); }));
+    EXPECT_EQ(model.error(), std::nullopt);
+    EXPECT_EQ(model.status(), goodShown);
+
+    // A GIF refused for the video it could not read.
+    ASSERT_NO_FATAL_FAILURE(show([&] { model.switchVideo(broken); }));
+    model.setError(std::nullopt);
+    model.setStatus(before);
+    model.exportGIF();
+    ASSERT_TRUE(harness.waitUntilIdle());
+    ASSERT_EQ(model.error(), unreadable);
+    ASSERT_NO_FATAL_FAILURE(show([&] { model.switchVideo(good); }));
+    EXPECT_EQ(model.error(), std::nullopt);
+    EXPECT_EQ(model.status(), goodShown);
+
+    ASSERT_NO_FATAL_FAILURE(show([&] { model.switchVideo(broken); }));
+    model.setStatus(QStringLiteral("已保存 3.9 秒原片。"));
+    ASSERT_NO_FATAL_FAILURE(show([&] { model.switchVideo(good); }));
+    EXPECT_EQ(model.status(), QStringLiteral("已保存 3.9 秒原片。")) << "a status said since is not the video's";
+    EXPECT_EQ(model.error(), std::nullopt) << "its alert closes all the same";
+}
+
 TEST(FileActionsTest, AProjectRestoresItsMarksAndIsNamedWithoutItsExtension) {
     FileHarness harness;
     AppModel& model = harness.model();
