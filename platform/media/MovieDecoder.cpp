@@ -3,9 +3,11 @@
 #include "platform/media/DisplayMatrix.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/PictureConversion.h"
+#include "platform/media/PlayableSpan.h"
+#include "platform/media/SoundResampling.h"
 
+#include <algorithm>
 #include <cmath>
-#include <deque>
 
 namespace tavero::media {
 
@@ -14,10 +16,9 @@ namespace {
 // A picture that starts this little after a wanted time is still the one
 // shown at it: times rounded through a file's time base land a hair off.
 constexpr double sameTime = 1e-4;
-// Packets of one stream read while looking for the other's, at most: a file
-// whose streams lie far apart (not interleaved) ends the stream looked for
-// there instead of filling the memory.
-constexpr int64_t waitingBytesAtMost = 64 << 20;
+// The sound is read from this much before a wanted time: a decoder that
+// starts on a packet gives its first frame faded in (AAC's frames overlap).
+constexpr double soundLeadIn = 0.1;
 
 AVStream* firstSoundStream(AVFormatContext* context) {
     for (unsigned index = 0; index < context->nb_streams; ++index)
@@ -25,74 +26,110 @@ AVStream* firstSoundStream(AVFormatContext* context) {
     return nullptr;
 }
 
-// One stream being decoded: its packets wait here while the other stream's
-// are looked for.
-struct Lane {
-    void keep(Packet packet) {
-        bytes += packet->size;
-        packets.push_back(std::move(packet));
-    }
-    Packet take() {
-        Packet packet = std::move(packets.front());
-        packets.pop_front();
-        bytes -= packet->size;
-        return packet;
-    }
+// The demuxer gives only `kept`; the mov family steps over the other
+// streams' samples without reading their bytes.
+void discardAllBut(AVFormatContext* context, const AVStream* kept) {
+    for (unsigned index = 0; index < context->nb_streams; ++index)
+        if (context->streams[index] != kept) context->streams[index]->discard = AVDISCARD_ALL;
+}
 
+// One stream being decoded, read through a demuxer that gives it alone: it
+// never waits for the other stream's packets, however far from its own the
+// file keeps them.
+struct Lane {
+    const InputFile* input = nullptr;
     AVStream* stream = nullptr;
     CodecContext decoder;
-    std::deque<Packet> packets;
-    int64_t bytes = 0;
-    // The decoder was told that no packet follows.
+    // No packet follows until the next seek.
+    bool ended = false;
+    // The decoder was told so.
     bool drained = false;
 
     double secondsOf(int64_t stamp, double origin) const {
         return double(stamp) * av_q2d(stream->time_base) - origin;
+    }
+    int64_t stampOf(double seconds, double origin) const {
+        return std::llround((seconds + origin) / av_q2d(stream->time_base));
     }
 };
 
 }  // namespace
 
 struct MovieDecoder::State {
-    State(const QString& path, const CancelToken& cancel) : input(path, cancel), frame(makeFrame()) {
+    State(const QString& path, const CancelToken& cancel)
+        : input(path, cancel), frame(makeFrame()), packet(makePacket()) {
+        video.input = &input;
         video.stream = firstVideoStream(input.get());
         video.decoder = openDecoder(video.stream);
         turn = uprightTurn(video.stream);
-        sound.stream = firstSoundStream(input.get());
-        if (sound.stream) openSound();
-        for (unsigned index = 0; index < input->nb_streams; ++index) {
-            AVStream* stream = input->streams[index];
-            if (stream != video.stream && stream != sound.stream) stream->discard = AVDISCARD_ALL;
-        }
         if (input->start_time != AV_NOPTS_VALUE) origin = double(input->start_time) / AV_TIME_BASE;
+        span = playableSpan(input.get(), video.stream);
+        end = playableEnd();
+        if (const AVStream* found = firstSoundStream(input.get())) openSound(path, cancel, found);
+        discardAllBut(input.get(), video.stream);
     }
 
-    void openSound() {
+    // Seconds the file declares; for a file cut short, no more than it
+    // holds up to the end of its playable part.
+    double playableEnd() const {
+        const bool fileDeclares = input->duration != AV_NOPTS_VALUE && input->duration > 0;
+        const double declared = fileDeclares
+                                    ? double(input->duration) / AV_TIME_BASE
+                                    : double(declaredLength(input.get(), video.stream)) * av_q2d(video.stream->time_base);
+        if (!span.cutShort) return declared;
+        const double playable = video.secondsOf(span.start, origin) + span.seconds(video.stream);
+        return declared > 0 ? std::min(declared, playable) : playable;
+    }
+
+    // The sound is read through a second demuxer of the same file. A sound
+    // stream without a decoder, or that does not open again as it was, is
+    // left out.
+    void openSound(const QString& path, const CancelToken& cancel, const AVStream* found) {
+        CodecContext decoder;
         try {
-            sound.decoder = openDecoder(sound.stream);
-        } catch (const MediaError&) {
-            sound.stream = nullptr;
+            decoder = openDecoder(found);
+            if (decoder->sample_rate <= 0) return;
+            soundInput.emplace(path, cancel, StreamInfo::fromHeader);
+        } catch (const MediaError& error) {
+            if (error.abandoned()) throw;
             return;
         }
+        AVFormatContext* context = soundInput->get();
+        AVStream* stream = unsigned(found->index) < context->nb_streams ? context->streams[found->index] : nullptr;
+        if (!stream || stream->codecpar->codec_id != found->codecpar->codec_id ||
+            av_cmp_q(stream->time_base, found->time_base) != 0) {
+            soundInput.reset();
+            return;
+        }
+        discardAllBut(context, stream);
+        sound.input = &*soundInput;
+        sound.stream = stream;
+        sound.decoder = std::move(decoder);
         rate = sound.decoder->sample_rate;
         channels = sound.decoder->ch_layout.nb_channels == 1 ? 1 : 2;
-        if (rate <= 0) sound.stream = nullptr;
     }
 
-    // Reads the next packet into its lane; false at the end of the file.
-    // A read that fails otherwise than by cancelling ends the file there.
-    bool readPacket() {
-        input.throwIfCancelled();
-        Packet packet = makePacket();
-        const int result = av_read_frame(input.get(), packet.get());
-        if (result == AVERROR_EXIT) check(result, "av_read_frame");
-        if (result < 0) {
-            ended = true;
-            return false;
+    // Reads the lane's next packet into `packet`; false once its stream
+    // ends: at the end of the file, where it breaks off (a read that fails
+    // otherwise than by cancelling) and past its playable part.
+    bool readPacket(const Lane& lane) {
+        for (;;) {
+            lane.input->throwIfCancelled();
+            av_packet_unref(packet.get());
+            const int result = av_read_frame(lane.input->get(), packet.get());
+            if (result == AVERROR_EXIT) check(result, "av_read_frame");
+            if (result < 0) return false;
+            if (packet->stream_index == lane.stream->index) return !pastPlayable(lane);
         }
-        if (packet->stream_index == video.stream->index) video.keep(std::move(packet));
-        else if (sound.stream && packet->stream_index == sound.stream->index) sound.keep(std::move(packet));
-        return true;
+    }
+
+    // In a file cut short: a picture from the keyframe that ends what plays
+    // on, and the sound from the time it ends.
+    bool pastPlayable(const Lane& lane) const {
+        if (!span.cutShort) return false;
+        if (&lane == &video) return packet->dts != AV_NOPTS_VALUE && packet->dts >= span.endDts;
+        const int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        return stamp != AV_NOPTS_VALUE && lane.secondsOf(stamp, origin) >= end;
     }
 
     // Decodes the lane's next frame into `frame`; false after its last.
@@ -108,17 +145,33 @@ struct MovieDecoder::State {
     }
 
     void feed(Lane& lane) {
-        const Lane& other = &lane == &video ? sound : video;
-        while (lane.packets.empty() && !ended && other.bytes < waitingBytesAtMost && readPacket()) {
-        }
-        if (lane.packets.empty()) {
+        if (!lane.ended && !readPacket(lane)) lane.ended = true;
+        if (lane.ended) {
             if (!lane.drained) check(avcodec_send_packet(lane.decoder.get(), nullptr), "avcodec_send_packet");
             lane.drained = true;
             return;
         }
-        const Packet packet = lane.take();
         const int sent = avcodec_send_packet(lane.decoder.get(), packet.get());
         if (sent != AVERROR_INVALIDDATA) check(sent, "avcodec_send_packet");
+    }
+
+    // The pictures from the keyframe at or before `time`; past the playable
+    // part of a file cut short, from the last keyframe before its end.
+    void seekVideo(double time) {
+        restartLane(video);
+        int64_t target = video.stampOf(time, origin);
+        if (span.cutShort) target = std::min(target, span.endDts - 1);
+        check(av_seek_frame(input.get(), video.stream->index, target, AVSEEK_FLAG_BACKWARD), "av_seek_frame");
+    }
+
+    // A sound that cannot be moved there is over until the next seek; the
+    // pictures play on.
+    void seekSound(double time) {
+        if (!sound.stream) return;
+        restartLane(sound);
+        const int64_t target = sound.stampOf(time - soundLeadIn, origin);
+        if (av_seek_frame(sound.input->get(), sound.stream->index, target, AVSEEK_FLAG_BACKWARD) < 0)
+            sound.ended = true;
     }
 
     // The decoded picture, moved out of `frame`; one without a time follows
@@ -142,17 +195,11 @@ struct MovieDecoder::State {
     // The decoded sound in the output's format.
     std::vector<float> convertSound() {
         if (!resampler) {
-            AVChannelLayout layout = frame->ch_layout;
-            if (layout.order == AV_CHANNEL_ORDER_UNSPEC)
-                av_channel_layout_default(&layout, frame->ch_layout.nb_channels);
             AVChannelLayout output;
             av_channel_layout_default(&output, channels);
-            SwrContext* made = nullptr;
-            check(swr_alloc_set_opts2(&made, &output, AV_SAMPLE_FMT_FLT, rate, &layout, AVSampleFormat(frame->format),
-                                      frame->sample_rate, 0, nullptr),
-                  "swr_alloc_set_opts2");
-            resampler.reset(made);
-            check(swr_init(made), "swr_init");
+            resampler = allocateResampler(frame->ch_layout, AVSampleFormat(frame->format), frame->sample_rate, output,
+                                          AV_SAMPLE_FMT_FLT, rate);
+            check(swr_init(resampler.get()), "swr_init");
         }
         const int room = check(swr_get_out_samples(resampler.get(), frame->nb_samples), "swr_get_out_samples");
         std::vector<float> samples(size_t(room) * size_t(channels));
@@ -164,22 +211,24 @@ struct MovieDecoder::State {
     }
 
     void restartLane(Lane& lane) {
-        lane.packets.clear();
-        lane.bytes = 0;
+        lane.ended = false;
         lane.drained = false;
         if (lane.decoder) avcodec_flush_buffers(lane.decoder.get());
     }
 
     InputFile input;
+    std::optional<InputFile> soundInput;
     Frame frame;
+    Packet packet;
     Lane video;
     Lane sound;
+    PlayableSpan span;
+    // Where playing ends: duration().
+    double end = 0;
     int turn = 0;
     int rate = 0;
     int channels = 0;
     double origin = 0;
-    // The file was read to its end.
-    bool ended = false;
     std::optional<double> lastPicture;
     // After a seek: pictures up to the wanted time are held back, and the
     // last of them given out first; the one after it waits its turn.
@@ -198,11 +247,7 @@ MovieDecoder::MovieDecoder(const QString& path, const CancelToken& cancel)
 
 MovieDecoder::~MovieDecoder() = default;
 
-double MovieDecoder::duration() const {
-    const State& s = *state_;
-    if (s.input->duration != AV_NOPTS_VALUE && s.input->duration > 0) return double(s.input->duration) / AV_TIME_BASE;
-    return double(declaredLength(s.input.get(), s.video.stream)) * av_q2d(s.video.stream->time_base);
-}
+double MovieDecoder::duration() const { return state_->end; }
 
 QSize MovieDecoder::size() const {
     const AVCodecParameters& coded = *state_->video.stream->codecpar;
@@ -217,12 +262,8 @@ int MovieDecoder::soundChannels() const { return state_->channels; }
 
 void MovieDecoder::seek(double time) {
     State& s = *state_;
-    const AVStream* stream = s.video.stream;
-    const int64_t target = std::llround((time + s.origin) / av_q2d(stream->time_base));
-    check(av_seek_frame(s.input.get(), stream->index, target, AVSEEK_FLAG_BACKWARD), "av_seek_frame");
-    s.restartLane(s.video);
-    s.restartLane(s.sound);
-    s.ended = false;
+    s.seekVideo(time);
+    s.seekSound(time);
     s.lastPicture.reset();
     s.held.reset();
     s.upcoming.reset();

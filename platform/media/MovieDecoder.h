@@ -31,9 +31,12 @@ struct MovieSound {
 // Reads a movie file for playing it: the pictures of its first video stream
 // and the sound of its first sound stream, each in order, from the start or
 // from where it was moved to. Times are seconds from the start of the file.
-// The sound keeps its stream's rate, in one channel for mono and two for
-// anything else (mixed down). A damaged packet is skipped, and a file that
-// breaks off ends there, as players do. One thread at a time.
+// Each stream is read through a demuxer of its own, so neither waits for the
+// other's packets however far apart the file keeps them, and no packets
+// pile up meanwhile. The sound keeps its stream's rate, in one channel for
+// mono and two for anything else (mixed down). A damaged packet is skipped,
+// and a file that breaks off ends there, as players do; one cut short plays
+// as far as its playable span (PlayableSpan.h). One thread at a time.
 class MovieDecoder {
 public:
     // Opens the file and its decoders. Throws MediaError when the file is
@@ -45,7 +48,8 @@ public:
     MovieDecoder(const MovieDecoder&) = delete;
     MovieDecoder& operator=(const MovieDecoder&) = delete;
 
-    // Seconds the file declares; 0 when it declares none.
+    // Seconds the file declares, and for a file cut short no more than the
+    // end of its playable span; 0 when it declares none.
     double duration() const;
     // The pictures' size, upright.
     QSize size() const;
@@ -56,8 +60,9 @@ public:
     int soundChannels() const;
 
     // From here on the pictures begin with the one showing at `time` (the
-    // last that starts by then, or the first when none does yet) and the
-    // sound at `time`. Throws MediaError.
+    // last that starts by then, or the first when none does yet; past the
+    // playable span of a file cut short, its last) and the sound at `time`.
+    // Throws MediaError.
     void seek(double time);
     // The next picture; none after the last. Throws MediaError, also once
     // the token is cancelled.

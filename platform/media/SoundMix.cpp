@@ -2,6 +2,7 @@
 
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
+#include "platform/media/SoundResampling.h"
 
 #include <array>
 #include <cstdlib>
@@ -108,14 +109,9 @@ private:
     // The frame as 48 kHz stereo planes in sound_; returns the samples made.
     int convert() {
         if (!resampler_) {
-            AVChannelLayout layout = frame_->ch_layout;
-            if (layout.order == AV_CHANNEL_ORDER_UNSPEC) av_channel_layout_default(&layout, frame_->ch_layout.nb_channels);
-            AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-            SwrContext* raw = nullptr;
-            check(swr_alloc_set_opts2(&raw, &stereo, AV_SAMPLE_FMT_FLTP, mixRate, &layout,
-                                      AVSampleFormat(frame_->format), frame_->sample_rate, 0, nullptr),
-                  "swr_alloc_set_opts2");
-            resampler_.reset(raw);
+            const AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+            resampler_ = allocateResampler(frame_->ch_layout, AVSampleFormat(frame_->format), frame_->sample_rate,
+                                           stereo, AV_SAMPLE_FMT_FLTP, mixRate);
             check(swr_init(resampler_.get()), "swr_init");
         }
         const int room = check(swr_get_out_samples(resampler_.get(), frame_->nb_samples), "swr_get_out_samples");

@@ -1,6 +1,7 @@
 #include "platform/media/SoundTimeline.h"
 
 #include "platform/media/MediaError.h"
+#include "platform/media/SoundResampling.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -31,12 +32,10 @@ void SoundTimeline::configure(int inputChannels, int inputRate) {
     if (resampler_ && inputChannels == inputChannels_ && inputRate == inputRate_) return;
     AVChannelLayout input;
     av_channel_layout_default(&input, inputChannels);
-    AVChannelLayout output = AV_CHANNEL_LAYOUT_STEREO;
-    SwrContext* made = nullptr;
-    check(swr_alloc_set_opts2(&made, &output, AV_SAMPLE_FMT_FLT, rate, &input, AV_SAMPLE_FMT_FLT, inputRate, 0,
-                              nullptr),
-          "swr_alloc_set_opts2");
-    std::unique_ptr<SwrContext, SwrFree> resampler(made);
+    const AVChannelLayout output = AV_CHANNEL_LAYOUT_STEREO;
+    std::unique_ptr<SwrContext, SwrFree> resampler(
+        allocateResampler(input, AV_SAMPLE_FMT_FLT, inputRate, output, AV_SAMPLE_FMT_FLT, rate).release());
+    SwrContext* made = resampler.get();
     // Timestamps rule: output starts at our current end, and each chunk's
     // samples land where its stamp says.
     // A mono microphone plays at its own level on both sides, not 3 dB down.

@@ -131,6 +131,10 @@ void SoundOutput::finish() {
 void SoundOutput::restart() {
     if (lost_) return;
     PulseConnection::Locked locked(*connection_);
+    // A stream the server is still making took nothing yet, so it is as
+    // good as a new one; and it cannot be disconnected before it is ready:
+    // let go then, it would stay on the server, corked, until we leave.
+    if (stream_ && pa_stream_get_state(stream_.get()) == PA_STREAM_CREATING) return;
     stream_.reset();
     if (context_ && pa_context_get_state(context_) == PA_CONTEXT_READY) openStream(context_);
 }

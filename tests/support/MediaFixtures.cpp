@@ -173,6 +173,18 @@ void makeVideo(const QString& path, const VideoFixture& fixture) {
     if (fixture.truncateAt) truncateFile(path, *fixture.truncateAt);
 }
 
+void makeHeavyVideo(const QString& path, double duration) {
+    QStringList arguments = quietFfmpeg();
+    arguments << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+              << QStringLiteral("testsrc2=size=1280x720:rate=25:duration=%1").arg(duration) << QStringLiteral("-f")
+              << QStringLiteral("lavfi") << QStringLiteral("-i")
+              << QStringLiteral("sine=frequency=1000:sample_rate=48000:duration=%1").arg(duration)
+              << QStringLiteral("-c:v") << QStringLiteral("rawvideo") << QStringLiteral("-pix_fmt")
+              << QStringLiteral("uyvy422") << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-ac")
+              << QStringLiteral("2") << QStringLiteral("-f") << QStringLiteral("mov") << path;
+    if (!runTool(QStringLiteral("ffmpeg"), arguments)) FAIL() << "could not make " << path.toStdString();
+}
+
 QStringList makeUnreadableVideos(const QString& folder) {
     const auto file = [&](const char* name) { return folder + QLatin1Char('/') + QLatin1String(name); };
     const QString whole = file("whole.mp4");

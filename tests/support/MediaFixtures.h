@@ -71,6 +71,11 @@ struct VideoFixture {
 // ASSERT_NO_FATAL_FAILURE or HasFatalFailure).
 void makeVideo(const QString& path, const VideoFixture& fixture);
 
+// A QuickTime movie of 720p pictures stored raw at 25 a second (46 MB a
+// second, 368 Mbit/s) with a 1 kHz stereo AAC tone all along, `duration`
+// seconds long: a second of sound lies some 46 MB from its pictures.
+void makeHeavyVideo(const QString& path, double duration);
+
 // Files named like videos that hold no picture to read: cut short before
 // the index at their end, with that index zeroed, empty, plain text, sound
 // alone, and pictures whose headers claim 16384 × 16384, more than a decoder

@@ -61,6 +61,15 @@ bool SoundServer::control(const QStringList& arguments) const {
     return pactl.waitForFinished(startLimitMs) && pactl.exitStatus() == QProcess::NormalExit && pactl.exitCode() == 0;
 }
 
+int SoundServer::playbackStreams() const {
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"),
+                {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")});
+    if (!pactl.waitForFinished(startLimitMs) || pactl.exitStatus() != QProcess::NormalExit || pactl.exitCode() != 0)
+        return -1;
+    return int(pactl.readAllStandardOutput().count('\n'));
+}
+
 bool SoundServer::makeMonitorTheDefaultInput() const {
     return control({QStringLiteral("set-default-source"), QStringLiteral("test_sink.monitor")});
 }

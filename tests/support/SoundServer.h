@@ -24,6 +24,9 @@ public:
     bool running() const { return running_; }
     // Runs pactl against this server; true when it succeeded.
     bool control(const QStringList& arguments) const;
+    // The streams that play into its outputs now (pactl's sink inputs); -1
+    // when it does not answer.
+    int playbackStreams() const;
     // The sink's monitor becomes the default input, as on a computer without
     // a microphone of its own; the sine source stays as a second input.
     bool makeMonitorTheDefaultInput() const;

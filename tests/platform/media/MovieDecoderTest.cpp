@@ -2,6 +2,7 @@
 #include "platform/media/MovieDecoder.h"
 #include "tests/support/Files.h"
 #include "tests/support/MediaFixtures.h"
+#include "tests/support/Memory.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Tones.h"
 
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <future>
 
@@ -27,7 +29,7 @@ protected:
 
 // Forward, back, between two pictures, onto one, before the first and past
 // the last: the picture is the one a player shows then, the next one
-// follows it, and the sound starts at the time itself.
+// follows it, and the sound starts at the time itself, at its full level.
 TEST_F(MovieDecoderTest, ASeekLandsOnThePictureShowingThenAndTheSoundStartsThere) {
     ASSERT_NO_FATAL_FAILURE(test::makeVideo(movie, {.duration = 3.0, .size = size, .audio = {test::systemTone}}));
     const QList<QImage> reference = test::decodePictures(movie);
@@ -62,6 +64,10 @@ TEST_F(MovieDecoderTest, ASeekLandsOnThePictureShowingThenAndTheSoundStartsThere
         ASSERT_EQ(sound.has_value(), time < 3.0);
         if (sound) {
             EXPECT_NEAR(sound->time, time, 1.0 / 48000);
+            float opening = 0;
+            for (size_t at = 0; at < std::min<size_t>(400, sound->samples.size()); at += 2)
+                opening = std::max(opening, std::abs(sound->samples[at]));
+            EXPECT_GT(opening, 0.07f) << "at its full level from the first sample";
         }
     }
 }
@@ -78,6 +84,29 @@ TEST_F(MovieDecoderTest, ItsSoundIsTheFilesFromTheStartToTheEnd) {
     }
     EXPECT_NEAR(double(left.size()) / 48000, 2.0, 0.03);
     EXPECT_GT(test::toneAmplitude(left, 48000, test::systemTone.frequency), 0.05);
+}
+
+// All of the sound is read before the pictures, as far ahead of them as it
+// gets, without holding the pictures' bytes meanwhile.
+TEST_F(MovieDecoderTest, ItsSoundIsReadHoweverFarFromItsPicturesInBoundedMemory) {
+    const QString heavy = dir.file(QStringLiteral("raw.mov"));
+    ASSERT_NO_FATAL_FAILURE(test::makeHeavyVideo(heavy, 4.0));
+    double soundEnd = 0;
+    int pictures = 0;
+    const auto readAll = [&] {
+        MovieDecoder decoder(heavy, {});
+        while (const std::optional<MovieSound> sound = decoder.nextSound())
+            soundEnd = sound->time + double(sound->samples.size() / 2) / 48000;
+        while (decoder.nextPicture()) ++pictures;
+    };
+    // Measured first, while the heap holds nothing of an earlier read.
+    const long long growth = test::peakMemoryGrowth(readAll);
+    readAll();
+    EXPECT_NEAR(soundEnd, 4.0, 0.05);
+    EXPECT_EQ(pictures, 100);
+    if (!test::tightMemoryBudgets) return;
+    EXPECT_GE(growth, 0) << "the reading failed";
+    EXPECT_LT(growth, 32LL << 20) << "a second of pictures is 46 MB";
 }
 
 // Made smaller or larger, and turned, a picture keeps its quarters in

@@ -1,13 +1,17 @@
 // A playback on the main thread: the picture of its position while it
 // stands, its pictures played to the end, its sound on a sound server of the
 // test's own, heard with the pictures, and a server that goes away and
-// comes back while it plays.
+// comes back while it plays; files that are hard on the sound (a very high
+// rate of bytes, six channels at full level, seeks in quick succession) and
+// a file cut short.
 #include "platform/media/MoviePlayback.h"
+#include "platform/media/PlayableVideo.h"
 #include "platform/sound/SoundCapture.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/SoundServer.h"
 #include "tests/support/TempDir.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
@@ -29,40 +33,68 @@ bool shows(const MoviePlayback& playback, const QImage& picture) {
            test::psnr(playback.picture(), picture.convertToFormat(QImage::Format_RGB32)) > 35;
 }
 
+void runFfmpeg(const QStringList& arguments) {
+    QProcess ffmpeg;
+    const QStringList quiet{"-hide_banner", "-loglevel", "error", "-nostdin", "-y"};
+    ffmpeg.start(QStringLiteral("ffmpeg"), quiet + arguments);
+    ASSERT_TRUE(ffmpeg.waitForFinished(120'000) && ffmpeg.exitCode() == 0)
+        << ffmpeg.readAllStandardError().toStdString();
+}
+
+QString toneOf(double length) {
+    return QStringLiteral("sine=frequency=1000:sample_rate=48000:duration=%1").arg(length);
+}
+
 // A movie black and silent until `flash` seconds, then white with a 1 kHz
 // tone, until `length`.
 void makeFlashAndBeep(const QString& path, double flash, double length) {
     const QString colour = QStringLiteral("color=c=%1:s=160x120:r=30:d=%2");
-    const QString tone = QStringLiteral("sine=frequency=1000:sample_rate=48000:duration=%1").arg(length);
     const QString both = QStringLiteral("[0][1]overlay=enable='gte(t,%1)'[v];[2]volume=volume=0:enable='lt(t,%1)'[a]");
-    const QStringList arguments = QStringList{"-hide_banner", "-loglevel", "error", "-y"} +
-                                  QStringList{"-f", "lavfi", "-i", colour.arg(QStringLiteral("black")).arg(length)} +
-                                  QStringList{"-f", "lavfi", "-i", colour.arg(QStringLiteral("white")).arg(length)} +
-                                  QStringList{"-f", "lavfi", "-i", tone, "-filter_complex", both.arg(flash)} +
-                                  QStringList{"-map", "[v]", "-map", "[a]", "-c:v", "libx264", "-pix_fmt", "yuv420p"} +
-                                  QStringList{"-c:a", "aac", "-ac", "2", path};
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"), arguments);
-    ASSERT_TRUE(ffmpeg.waitForFinished(60'000) && ffmpeg.exitCode() == 0)
-        << ffmpeg.readAllStandardError().toStdString();
+    runFfmpeg(QStringList{"-f", "lavfi", "-i", colour.arg(QStringLiteral("black")).arg(length)} +
+              QStringList{"-f", "lavfi", "-i", colour.arg(QStringLiteral("white")).arg(length)} +
+              QStringList{"-f", "lavfi", "-i", toneOf(length), "-filter_complex", both.arg(flash)} +
+              QStringList{"-map", "[v]", "-map", "[a]", "-c:v", "libx264", "-pix_fmt", "yuv420p"} +
+              QStringList{"-c:a", "aac", "-ac", "2", path});
+}
+
+// A 1 kHz tone at 0.75 of full scale in each of six channels (5.1): mixed
+// down to two as the channels' levels say (the centre and the back at 0.7),
+// each side would reach 1.8 times full scale.
+void makeLoudSurround(const QString& path, double length) {
+    const QString pictures = QStringLiteral("testsrc2=size=160x120:rate=30:duration=%1").arg(length);
+    const QString everywhere = QStringLiteral("[1]volume=6,pan=5.1|FL=c0|FR=c0|FC=c0|LFE=c0|BL=c0|BR=c0[a]");
+    runFfmpeg(QStringList{"-f", "lavfi", "-i", pictures, "-f", "lavfi", "-i", toneOf(length)} +
+              QStringList{"-filter_complex", everywhere, "-map", "0", "-map", "[a]"} +
+              QStringList{"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac", path});
 }
 
 // What the computer plays, as the output's monitor records it: when the
-// first and the last loud samples were played, on the steady clock.
+// first and the last loud samples were played, on the steady clock, the
+// longest silence between them, the loudest sample and how many samples
+// reached full scale.
 struct Heard {
     std::mutex lock;
     size_t samples = 0;
     std::optional<MonotonicTime> first;
     std::optional<MonotonicTime> last;
+    double longestSilence = 0;
+    float loudest = 0;
+    size_t fullScale = 0;
 
     SoundCapture::ChunkHandler handler() {
         return [this](const SoundChunk& chunk) {
             std::lock_guard guard(lock);
             samples += size_t(chunk.frames);
             for (int frame = 0; frame < chunk.frames; ++frame) {
-                if (std::abs(chunk.samples[frame * chunk.channels]) <= 0.05f) continue;
-                last = chunk.captured +
-                       std::chrono::duration_cast<std::chrono::steady_clock::duration>(Seconds(double(frame) / chunk.rate));
+                const float level = std::abs(chunk.samples[frame * chunk.channels]);
+                loudest = std::max(loudest, level);
+                if (level >= 0.999f) ++fullScale;
+                if (level <= 0.05f) continue;
+                const MonotonicTime at =
+                    chunk.captured +
+                    std::chrono::duration_cast<std::chrono::steady_clock::duration>(Seconds(double(frame) / chunk.rate));
+                if (last) longestSilence = std::max(longestSilence, std::chrono::duration<double>(at - *last).count());
+                last = at;
                 if (!first) first = last;
             }
         };
@@ -169,6 +201,105 @@ TEST_F(MoviePlaybackTest, ItsSoundIsHeardWithItsPicturesAndComesBackWithARestart
     const size_t before = again.heardSoFar();
     ASSERT_TRUE(QTest::qWaitFor([&] { return again.heardSoFar() > before + 24'000; }, waitMs));
     EXPECT_LT(secondsFrom(left, *again.lastLoud()), 0.1) << "the sound stops as the video is left";
+}
+
+// Played from the start to the end, the tone is heard all along, and the
+// pictures end with it: the clock kept to the sound.
+TEST_F(MoviePlaybackTest, TheSoundOfAVeryHeavyFilePlaysAllAlong) {
+    test::SoundServer server;
+    if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    const QString heavy = dir.file(QStringLiteral("raw.mov"));
+    ASSERT_NO_FATAL_FAILURE(test::makeHeavyVideo(heavy, 5.0));
+    Heard heard;
+    const std::unique_ptr<SoundCapture> monitor = record(heard);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return heard.heardSoFar() > 4800; }, waitMs));
+
+    MoviePlayback playback(heavy);
+    playback.setPictureBounds(QSize(320, 180));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return playback.playable(); }, waitMs));
+    playback.play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !playback.playing(); }, 4 * waitMs)) << "it plays to the end";
+    const MonotonicTime ended = std::chrono::steady_clock::now();
+    std::lock_guard guard(heard.lock);
+    ASSERT_TRUE(heard.first && heard.last);
+    EXPECT_NEAR(secondsFrom(*heard.first, *heard.last), 5.0, 0.15) << "the tone is heard as long as it lasts";
+    EXPECT_LT(heard.longestSilence, 0.1) << "without a break";
+    EXPECT_NEAR(secondsFrom(*heard.last, ended), 0, 0.15) << "the pictures end with the sound";
+}
+
+TEST_F(MoviePlaybackTest, SixChannelsAtFullLevelAreMixedDownWithoutClipping) {
+    test::SoundServer server;
+    if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    ASSERT_NO_FATAL_FAILURE(makeLoudSurround(movie, 3.0));
+    Heard heard;
+    const std::unique_ptr<SoundCapture> monitor = record(heard);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return heard.heardSoFar() > 4800; }, waitMs));
+
+    MoviePlayback playback(movie);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return playback.playable(); }, waitMs));
+    playback.play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !playback.playing(); }, waitMs));
+    const auto quietSince = [&] { return secondsFrom(*heard.lastLoud(), std::chrono::steady_clock::now()); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return heard.lastLoud() && quietSince() > 0.3; }, waitMs));
+    std::lock_guard guard(heard.lock);
+    EXPECT_EQ(heard.fullScale, 0u);
+    EXPECT_GT(heard.loudest, 0.6f) << "the tone is as loud as each channel";
+}
+
+// As when the position is dragged back and forth: every seek starts the
+// sound anew, and the server is asked for a stream each time.
+TEST_F(MoviePlaybackTest, SeeksInQuickSuccessionLeaveOneStreamThatPlays) {
+    test::SoundServer server;
+    if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(movie, {.duration = 8.0, .size = size, .audio = {test::systemTone}}));
+    MoviePlayback playback(movie);
+    int pictures = 0;
+    QObject::connect(&playback, &MoviePlayback::pictureChanged, [&] { ++pictures; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return playback.playable(); }, waitMs));
+    playback.play();
+    for (int seek = 0; seek < 400; ++seek) {
+        const int before = pictures;
+        playback.seek(seek % 2 ? 1000 + seek * 7 : 5000 - seek * 7);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return pictures > before; }, waitMs));
+        if (seek % 50 == 49) {
+            EXPECT_LE(server.playbackStreams(), 1) << "after " << seek + 1 << " seeks";
+        }
+    }
+    Heard heard;
+    const std::unique_ptr<SoundCapture> monitor = record(heard);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return heard.firstLoud().has_value(); }, waitMs)) << "the sound plays on";
+    EXPECT_EQ(server.playbackStreams(), 1);
+}
+
+// A plain MP4 with its index in front, cut short: its index promises four
+// seconds, the file holds fewer.
+TEST_F(MoviePlaybackTest, ACutShortFileLastsAndPlaysAsFarAsItHoldsPictures) {
+    test::NoSoundServer silence;
+    ASSERT_NO_FATAL_FAILURE(
+        test::makeVideo(movie, {.duration = 4.0, .size = size, .audio = {test::systemTone}, .indexFirst = true}));
+    ASSERT_NO_FATAL_FAILURE(test::truncateFile(movie, QFileInfo(movie).size() * 6 / 10));
+    const PlayableVideo playable = measurePlayableVideo(movie);
+    ASSERT_TRUE(playable.cutShort);
+    const QList<QImage> reference = test::decodePictures(movie);
+    const auto last = qsizetype(std::lround(playable.duration * 30)) - 1;
+    ASSERT_LT(last + 1, reference.size()) << "the file holds pictures past the last whole second";
+
+    MoviePlayback playback(movie);
+    int pictures = 0;
+    QObject::connect(&playback, &MoviePlayback::pictureChanged, [&] { ++pictures; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return playback.playable() && pictures > 0; }, waitMs));
+    EXPECT_EQ(playback.duration(), std::llround(playable.duration * 1000));
+    const int before = pictures;
+    playback.seek(3900);
+    EXPECT_EQ(playback.position(), playback.duration()) << "a seek past the end lands on it";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pictures > before; }, waitMs));
+    EXPECT_TRUE(shows(playback, reference[last]));
+
+    playback.seek(playback.duration() - 400);
+    playback.play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !playback.playing(); }, waitMs)) << "it stops at the end";
+    EXPECT_EQ(playback.position(), playback.duration());
+    EXPECT_TRUE(shows(playback, reference[last]));
 }
 
 }  // namespace

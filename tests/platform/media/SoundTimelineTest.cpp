@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <condition_variable>
 #include <mutex>
@@ -46,6 +47,16 @@ std::vector<float> readAll(SoundTimeline& timeline, qint64 from, int frames) {
     std::vector<float> out(size_t(frames) * 2);
     timeline.read(from, frames, out.data());
     return leftChannel(out);
+}
+
+// A 5.1 output's monitor: each side takes its front, half its centre and
+// half its back, which past full scale would clip.
+TEST(SoundTimelineTest, SixChannelsAreMixedDownWithoutClipping) {
+    SoundTimeline timeline;
+    timeline.add(sine(9600, 6, rate, 1000, 0.8).data(), 9600, 6, rate, 0);
+    const std::vector<float> left = readAll(timeline, 0, int(timeline.end()));
+    const auto [quietest, loudest] = std::minmax_element(left.begin(), left.end());
+    EXPECT_NEAR(std::max(-*quietest, *loudest), 0.8, 0.02);
 }
 
 TEST(SoundTimelineTest, PlacesSoundByItsStampsFromTimeZero) {
