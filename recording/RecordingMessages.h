@@ -15,6 +15,8 @@ inline QString gifTooLong() { return QStringLiteral("GIF 导出支持 30 秒以�
 inline QString gifNotEncoded() { return QStringLiteral("GIF 编码失败。"); }
 // The video's pictures cannot be read for the GIF.
 inline QString videoUnreadable() { return QStringLiteral("该视频的画面无法读取。"); }
+// The video's pictures are larger than any opened (media::PictureTooLarge).
+inline QString videoTooLarge() { return QStringLiteral("该视频的画面超过 8192 × 4320 像素，无法打开。"); }
 inline QString trimImpossible() { return QStringLiteral("该视频无法裁剪。"); }
 inline QString trimRangeInvalid() { return QStringLiteral("请输入有效的起止秒数，结束时间不能超出视频长度。"); }
 inline QString trimNotWritten() { return QStringLiteral("裁剪后的视频未能写入，请确认磁盘空间充足。"); }

@@ -42,7 +42,9 @@ using Check = std::function<void(Result<Done> readable)>;
 
 // Whether the pictures of `source` can be read at all, as a video is opened:
 // a regular file, a known container with a video track whose first picture
-// decodes. Answers once on the main thread with Done, or "该视频的画面无法读取。".
+// decodes. Answers once on the main thread with Done, or "该视频的画面无法读取。"
+// ("该视频的画面超过 8192 × 4320 像素，无法打开。" for larger pictures, which
+// the GIF and the trim answer with too).
 void checkPictures(const QString& source, Check answer);
 
 // The work of gif(), trim() and checkPictures() on the calling thread:

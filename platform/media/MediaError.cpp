@@ -18,6 +18,8 @@ std::string describe(const std::string& step, int code) {
 
 MediaError::MediaError(const std::string& step, int code) : std::runtime_error(describe(step, code)), code_(code) {}
 
+PictureTooLarge::PictureTooLarge() : MediaError("picture size", AVERROR(ERANGE)) {}
+
 bool MediaError::abandoned() const { return code_ == AVERROR_EXIT; }
 
 int check(int result, const char* step) {

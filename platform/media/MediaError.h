@@ -28,6 +28,13 @@ public:
     explicit SourceError(const MediaError& error) : MediaError(error) {}
 };
 
+// A video whose pictures are larger than any the program opens
+// (MediaHandles.h), refused before one is decoded.
+class PictureTooLarge : public MediaError {
+public:
+    PictureTooLarge();
+};
+
 // Throws MediaError for a negative library result; returns the others.
 int check(int result, const char* step);
 

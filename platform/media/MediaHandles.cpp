@@ -6,6 +6,7 @@
 
 #include <mutex>
 #include <utility>
+#include <vector>
 
 namespace tavero::media {
 
@@ -19,6 +20,56 @@ void keepLibraryQuiet() {
 }
 
 int interrupted(void* flag) { return CancelToken::raised(static_cast<const std::atomic<bool>*>(flag)) ? 1 : 0; }
+
+// The demuxer of every video the program opens by name (mp4, mov, m4v:
+// FFmpeg's "mov,mp4,m4a,3gp,3g2,mj2"). The content does not choose another:
+// a playlist or a list of files would have the library open more than the
+// file.
+constexpr const char* videoDemuxer = "mov";
+
+const AVInputFormat* videoFormat() {
+    const AVInputFormat* format = av_find_input_format(videoDemuxer);
+    if (!format) throw MediaError("av_find_input_format", AVERROR_DEMUXER_NOT_FOUND);
+    return format;
+}
+
+// A demuxer whose reads were refused says what it then missed ("moov atom
+// not found"): a cancelled token is the reason.
+int checkRead(int result, const char* step, const CancelToken& cancel) {
+    if (result < 0 && cancel.cancelled()) throw MediaError(step, AVERROR_EXIT);
+    return check(result, step);
+}
+
+// Anything the library would open by itself while reading the file.
+int refuseNestedOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**) { return AVERROR(EPERM); }
+
+bool withinPictureLimit(int width, int height) {
+    return width <= largestPictureSide && height <= largestPictureSide &&
+           int64_t(width) * height <= largestPictureArea;
+}
+
+void requirePicturesWithinLimit(const AVFormatContext* context) {
+    for (unsigned index = 0; index < context->nb_streams; ++index) {
+        const AVCodecParameters* codec = context->streams[index]->codecpar;
+        if (codec->codec_type == AVMEDIA_TYPE_VIDEO && !withinPictureLimit(codec->width, codec->height))
+            throw PictureTooLarge();
+    }
+}
+
+// avformat_find_stream_info decodes the first pictures of every stream:
+// its decoders are bounded as ours are.
+void findStreamInfo(AVFormatContext* context, const CancelToken& cancel) {
+    std::vector<Dictionary> options(context->nb_streams);
+    std::vector<AVDictionary*> entries;
+    for (Dictionary& option : options) {
+        av_dict_set_int(&option.entries, "max_pixels", largestPictureArea, 0);
+        entries.push_back(option.entries);
+    }
+    const int found = avformat_find_stream_info(context, entries.data());
+    // Each decoder took what it knew and left the rest in a new dictionary.
+    for (size_t index = 0; index < options.size(); ++index) options[index].entries = entries[index];
+    checkRead(found, "avformat_find_stream_info", cancel);
+}
 
 template <typename Handle>
 Handle allocated(Handle handle, const char* step) {
@@ -65,6 +116,7 @@ CodecContext openDecoder(const AVStream* stream) {
     check(avcodec_parameters_to_context(decoder.get(), stream->codecpar), "avcodec_parameters_to_context");
     decoder->pkt_timebase = stream->time_base;
     decoder->thread_count = 0;
+    decoder->max_pixels = largestPictureArea;
     check(avcodec_open2(decoder.get(), codec, nullptr), "avcodec_open2");
     return decoder;
 }
@@ -72,17 +124,26 @@ CodecContext openDecoder(const AVStream* stream) {
 InputFile::InputFile(const QString& path, CancelToken cancel, StreamInfo info)
     : cancel_(std::move(cancel)), bytes_(openFileInput(path, cancel_)) {
     keepLibraryQuiet();
+    const AVInputFormat* format = videoFormat();
     AVFormatContext* context = avformat_alloc_context();
     if (!context) throw MediaError("avformat_alloc_context", AVERROR(ENOMEM));
     // The library reads only what we opened, and may give up between reads
     // as well as within them.
     context->pb = bytes_.get();
     context->interrupt_callback = {interrupted, const_cast<std::atomic<bool>*>(cancel_.flag())};
+    context->io_open = refuseNestedOpen;
+    // Whatever might still open a nested input finds no format and no
+    // protocol allowed (an empty list matches none).
+    Dictionary options;
+    av_dict_set(&options.entries, "format_whitelist", videoDemuxer, 0);
+    av_dict_set(&options.entries, "protocol_whitelist", "", 0);
     // On failure avformat_open_input frees the context itself; the name only
-    // tells the kind of file by its extension.
-    check(avformat_open_input(&context, nativeFileName(path).constData(), nullptr, nullptr), "avformat_open_input");
+    // goes into the library's messages.
+    checkRead(avformat_open_input(&context, nativeFileName(path).constData(), format, &options.entries),
+              "avformat_open_input", cancel_);
     context_.reset(context);
-    if (info == StreamInfo::decoded) check(avformat_find_stream_info(context, nullptr), "avformat_find_stream_info");
+    requirePicturesWithinLimit(context);
+    if (info == StreamInfo::decoded) findStreamInfo(context, cancel_);
 }
 
 void InputFile::throwIfCancelled() const {

@@ -55,6 +55,12 @@ struct Dictionary {
     ~Dictionary() { av_dict_free(&entries); }
 };
 
+// The largest pictures a video may have to be opened: those of the largest
+// screens (7680 × 4320) and cameras (DCI 8K, 8192 × 4320), either way up.
+// Larger ones would cost gigabytes before the first is shown.
+inline constexpr int largestPictureSide = 8192;
+inline constexpr int64_t largestPictureArea = int64_t(8192) * 4320;
+
 // Each throws MediaError when the library cannot allocate.
 Frame makeFrame();
 Packet makePacket();
@@ -66,8 +72,9 @@ AVStream* firstVideoStream(AVFormatContext* context);
 // The length of `stream` in its own time base as the file declares it (the
 // stream's, else the file's); 0 when it declares none.
 int64_t declaredLength(const AVFormatContext* context, const AVStream* stream);
-// A decoder opened for `stream`, on as many threads as it likes. Throws
-// MediaError.
+// A decoder opened for `stream`, on as many threads as it likes, that
+// refuses a picture beyond largestPictureArea whatever the header said.
+// Throws MediaError.
 CodecContext openDecoder(const AVStream* stream);
 
 // How much an InputFile learns of its streams on opening.
@@ -80,13 +87,17 @@ enum class StreamInfo {
     fromHeader,
 };
 
-// A media file open for reading whose reads give up once `cancel` is
+// A video file open for reading whose reads give up once `cancel` is
 // cancelled (the interrupt callback), or the program ends. Only a regular
-// file opens (FileInput.h).
+// file opens (FileInput.h), only as MP4 or QuickTime (the videos the program
+// opens by name), and the library opens nothing else on its behalf: no
+// playlist's segments, no list's files, no track's external data.
 class InputFile {
 public:
-    // Throws MediaError when the file is missing, no regular file or no
-    // known container.
+    // Throws MediaError when the file is missing, no regular file or no MP4
+    // or QuickTime file, PictureTooLarge when a video stream declares
+    // pictures beyond largestPictureSide or largestPictureArea (before any is
+    // decoded).
     InputFile(const QString& path, CancelToken cancel, StreamInfo info = StreamInfo::decoded);
 
     AVFormatContext* get() const { return context_.get(); }

@@ -1,7 +1,9 @@
 // The real program handed videos that no reader should wait on: a FIFO
-// named like a video, and a recording whose project names a FIFO as its raw
-// recording. Both once kept a worker waiting for a writer for good; the
-// render's wait even kept SIGTERM from ending the program. Controls are
+// named like a video, a recording whose project names a FIFO as its raw
+// recording, and files named like videos whose content names a FIFO or an
+// address. Each once kept a worker waiting for good (the playlist's after
+// connecting to the address); a wait in the render, or in opening the list
+// naming a FIFO, even kept SIGTERM from ending the program. Controls are
 // pressed as a screen reader presses them.
 #include "app/model/FileMessages.h"
 #include "camera/RecordingProject.h"
@@ -11,6 +13,7 @@
 #include "tests/app/ProgramUnderScreenReader.h"
 #include "tests/support/Files.h"
 #include "tests/support/MediaFixtures.h"
+#include "tests/support/ReachingVideos.h"
 
 #include <csignal>
 
@@ -102,6 +105,22 @@ TEST_F(TaveroVideoInputOnX11Test, ARenderFromAFifoNamedByTheProjectLetsSigtermEn
     EXPECT_TRUE(shows(QStringLiteral("filler"), StudioMessages::renderFailed(SmartVideoMessages::sourceUnreadable())))
         << "the render answers, instead of waiting for a writer";
     terminateAndWait();
+}
+
+TEST_F(TaveroVideoInputOnX11Test, APlaylistNamedLikeAVideoIsToldUnreadableWithoutAConnection) {
+    test::ReachingVideos videos(home.path());
+    start({videos.path(test::ReachingVideos::Kind::playlist)});
+    acknowledge(RecordingMessages::videoUnreadable());
+    EXPECT_EQ(videos.connections(), 0) << "connected to the address the playlist names";
+    terminateAndWait();
+}
+
+TEST_F(TaveroVideoInputOnX11Test, AListNamingAFifoIsToldUnreadableAndLetsSigtermEndTheProgram) {
+    test::ReachingVideos videos(home.path());
+    start({videos.path(test::ReachingVideos::Kind::fifoList)});
+    acknowledge(RecordingMessages::videoUnreadable());
+    terminateAndWait();
+    EXPECT_FALSE(videos.fifoReaders()) << "the program opened the FIFO the list names";
 }
 
 }  // namespace

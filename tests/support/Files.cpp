@@ -58,10 +58,16 @@ Fifo::Fifo(QString path) : path_(std::move(path)) {
     EXPECT_EQ(::mkfifo(nativeFileName(path_).constData(), 0600), 0) << path_.toStdString();
 }
 
-// Fails harmlessly when no reader waits.
-Fifo::~Fifo() {
+// Opening the writing end without waiting fails when nobody reads.
+bool Fifo::letReadersGo() const {
     const int writer = ::open(nativeFileName(path_).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (writer >= 0) ::close(writer);
+    if (writer < 0) return false;
+    ::close(writer);
+    return true;
+}
+
+Fifo::~Fifo() {
+    letReadersGo();
     ::unlink(nativeFileName(path_).constData());
 }
 

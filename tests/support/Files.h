@@ -40,6 +40,9 @@ public:
     Fifo& operator=(const Fifo&) = delete;
 
     const QString& path() const { return path_; }
+    // Whether anyone has it open to read, or waits to; they are let go with
+    // an empty read.
+    bool letReadersGo() const;
 
 private:
     QString path_;

@@ -4,6 +4,7 @@
 #include <QProcess>
 
 #include <cmath>
+#include <functional>
 #include <cstdlib>
 #include <cstring>
 
@@ -73,28 +74,61 @@ void rotate(const QString& path, int degrees) {
     ASSERT_TRUE(made) << "could not turn " << path.toStdString();
 }
 
-// An MJPEG video of 64 × 48 whose pictures and index then claim 16384 ×
-// 16384: each picture's frame header, and the track's sizes after "moov".
-void makeOversizedVideo(const QString& path) {
+QByteArray bigEndian16(int value) { return QByteArray(1, char(value >> 8)) + char(value & 0xff); }
+
+// How a JPEG's frame header (SOF0) gives its size: height, then width.
+QByteArray jpegFrameHeader(QSize size) {
+    return QByteArray("\xff\xc0\x00\x11\x08", 5) + bigEndian16(size.height()) + bigEndian16(size.width());
+}
+// How an MP4's visual sample entry gives its size.
+QByteArray sampleEntrySize(QSize size) { return bigEndian16(size.width()) + bigEndian16(size.height()); }
+// How an MP4's track header gives its size, in 16.16 fixed point.
+QByteArray trackHeaderSize(QSize size) {
+    return bigEndian16(size.width()) + QByteArray(2, '\0') + bigEndian16(size.height()) + QByteArray(2, '\0');
+}
+
+// Hands the coded samples of the MP4 at `path` and its index ("moov", which
+// must come last) to `edit`, and writes back what it leaves, of the same size.
+void editMp4(const QString& path, const std::function<void(QByteArray& coded, QByteArray& index)>& edit) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray bytes = file.readAll();
+    const qsizetype at = bytes.lastIndexOf("moov");
+    ASSERT_GT(at, 0);
+    QByteArray coded = bytes.left(at);
+    QByteArray index = bytes.mid(at);
+    edit(coded, index);
+    ASSERT_EQ(coded.size() + index.size(), bytes.size());
+    ASSERT_TRUE(file.seek(0));
+    ASSERT_EQ(file.write(coded + index), bytes.size());
+}
+
+// Has the video track of `path` (its sample entry and track header) declare
+// `declared` instead of `made`.
+void declareTrackSize(const QString& path, QSize made, QSize declared) {
+    editMp4(path, [&](QByteArray&, QByteArray& index) {
+        ASSERT_TRUE(index.contains(trackHeaderSize(made)) && index.contains(sampleEntrySize(made)))
+            << "no track of " << made.width() << " x " << made.height() << " in " << path.toStdString();
+        index.replace(trackHeaderSize(made), trackHeaderSize(declared));
+        index.replace(sampleEntrySize(made), sampleEntrySize(declared));
+    });
+}
+
+// An MJPEG video of 64 × 48 whose track declares `track` and whose pictures'
+// frame headers claim `pictures`.
+void makeMisleadingVideo(const QString& path, QSize track, QSize pictures) {
+    const QSize made(64, 48);
     QStringList arguments = quietFfmpeg();
     arguments << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
               << QStringLiteral("testsrc2=size=64x48:rate=30:duration=1") << QStringLiteral("-c:v")
               << QStringLiteral("mjpeg") << QStringLiteral("-pix_fmt") << QStringLiteral("yuvj420p")
               << QStringLiteral("-f") << QStringLiteral("mp4") << path;
     if (!runTool(QStringLiteral("ffmpeg"), arguments)) FAIL() << "could not make " << path.toStdString();
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    QByteArray bytes = file.readAll();
-    const qsizetype index = bytes.lastIndexOf("moov");
-    ASSERT_GT(index, 0);
-    QByteArray pictures = bytes.left(index);
-    QByteArray track = bytes.mid(index);
-    pictures.replace(QByteArray("\xff\xc0\x00\x11\x08\x00\x30\x00\x40", 9),
-                     QByteArray("\xff\xc0\x00\x11\x08\x40\x00\x40\x00", 9));
-    track.replace(QByteArray("\x00\x40\x00\x00\x00\x30\x00\x00", 8), QByteArray("\x40\x00\x00\x00\x40\x00\x00\x00", 8));
-    track.replace(QByteArray("\x00\x40\x00\x30", 4), QByteArray("\x40\x00\x40\x00", 4));
-    ASSERT_TRUE(file.seek(0));
-    ASSERT_EQ(file.write(pictures + track), bytes.size());
+    editMp4(path, [&](QByteArray& coded, QByteArray&) {
+        ASSERT_TRUE(coded.contains(jpegFrameHeader(made)));
+        coded.replace(jpegFrameHeader(made), jpegFrameHeader(pictures));
+    });
+    declareTrackSize(path, made, track);
 }
 
 }  // namespace
@@ -216,8 +250,26 @@ QStringList makeUnreadableVideos(const QString& folder) {
     paths.append(file("sound.m4v"));
     makeVideo(paths.back(), {.codec = QString(), .audio = {systemTone}});
     paths.append(file("oversized.mp4"));
-    makeOversizedVideo(paths.back());
+    makeMisleadingVideo(paths.back(), QSize(64, 48), QSize(16384, 16384));
     return paths;
+}
+
+void makeVideoDeclaring(const QString& path, QSize declared) { makeMisleadingVideo(path, declared, QSize(64, 48)); }
+
+void makeLargeStill(const QString& path, const LargeStill& still) {
+    // A filter graph of the command line's own makes the picture once; a
+    // lavfi input copies it several times over.
+    const QString source = QStringLiteral("color=c=0x3060A0:size=%1x%2:rate=1,format=%3")
+                               .arg(still.size.width())
+                               .arg(still.size.height())
+                               .arg(still.png ? QStringLiteral("gray") : QStringLiteral("yuvj420p"));
+    QStringList arguments = quietFfmpeg();
+    arguments << QStringLiteral("-filter_complex") << source << QStringLiteral("-frames:v") << QStringLiteral("1")
+              << QStringLiteral("-threads") << QStringLiteral("1") << QStringLiteral("-c:v")
+              << (still.png ? QStringLiteral("png") : QStringLiteral("mjpeg")) << QStringLiteral("-f")
+              << QStringLiteral("mp4") << path;
+    if (!runTool(QStringLiteral("ffmpeg"), arguments)) FAIL() << "could not make " << path.toStdString();
+    if (still.declared) declareTrackSize(path, still.size, *still.declared);
 }
 
 QString displayRotation(const QString& path) {

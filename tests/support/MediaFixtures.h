@@ -78,9 +78,26 @@ void makeHeavyVideo(const QString& path, double duration);
 
 // Files named like videos that hold no picture to read: cut short before
 // the index at their end, with that index zeroed, empty, plain text, sound
-// alone, and pictures whose headers claim 16384 × 16384, more than a decoder
-// takes; made in `folder` by FFmpeg's command line.
+// alone, and pictures whose own headers claim 16384 × 16384 (more than a
+// decoder takes) in a track that says 64 × 48; made in `folder` by FFmpeg's
+// command line.
 QStringList makeUnreadableVideos(const QString& folder);
+
+// A second of MJPEG pictures of 64 × 48 in MP4 whose track declares `declared`
+// (width and height below 65536).
+void makeVideoDeclaring(const QString& path, QSize declared);
+
+// One picture in a single colour in MP4: MJPEG, or a grey PNG, which a
+// decoder decodes whole even when asked only for the stream's parameters.
+// Making one of 16000 × 16000 costs the command line about 1 GB (MJPEG) or
+// 0.6 GB (PNG) for a second or two.
+struct LargeStill {
+    QSize size;
+    bool png = false;
+    // The size its track declares instead of its own.
+    std::optional<QSize> declared{};
+};
+void makeLargeStill(const QString& path, const LargeStill& still);
 
 // A camera's stream as FFmpeg's command line codes it, three pictures of
 // the quarters at `size`: "yuvj422p" or "yuvj420p" as MJPEG (the JPEGs one

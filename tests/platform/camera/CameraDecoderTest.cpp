@@ -1,8 +1,11 @@
 #include "platform/camera/CameraDecoder.h"
+#include "platform/media/MediaError.h"
 #include "platform/memory/AllocatorSettings.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/Memory.h"
 #include "tests/support/TempDir.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -13,10 +16,20 @@ using namespace tavero::media;
 
 namespace {
 
+// A camera's stream as the library reads such a file by its content: the
+// program's InputFile opens nothing but MP4 and QuickTime videos.
+InputContext openCameraStream(const QString& path) {
+    AVFormatContext* context = nullptr;
+    check(avformat_open_input(&context, QFile::encodeName(path).constData(), nullptr, nullptr), "avformat_open_input");
+    InputContext input(context);
+    check(avformat_find_stream_info(context, nullptr), "avformat_find_stream_info");
+    return input;
+}
+
 // Every picture of `path`'s video stream, fed packet by packet through the
 // camera's decoder as the camera's reading thread feeds it.
 QList<QImage> decodedPictures(const QString& path, int& packets) {
-    InputFile input(path, {});
+    const InputContext input = openCameraStream(path);
     const AVStream* stream = firstVideoStream(input.get());
     CameraDecoder decoder(stream);
     QList<QImage> pictures;
@@ -60,7 +73,7 @@ TEST(CameraDecoderTest, ADamagedJpegGivesNoPictureAndTheNextOneDecodes) {
     test::TempDir folder;
     const QString path = folder.file(QStringLiteral("camera.mjpeg"));
     ASSERT_NO_FATAL_FAILURE(test::makeCameraStream(path, QStringLiteral("yuvj422p"), QSize(64, 48)));
-    InputFile input(path, {});
+    const InputContext input = openCameraStream(path);
     CameraDecoder decoder(firstVideoStream(input.get()));
     const Packet packet = makePacket();
     ASSERT_GE(av_read_frame(input.get(), packet.get()), 0);
@@ -86,7 +99,7 @@ TEST(CameraDecoderTest, PicturesReuseTheMemoryOfThoseLetGoBeforeThem) {
         SCOPED_TRACE(format.toStdString());
         const QString path = folder.file(format + QStringLiteral(".stream"));
         ASSERT_NO_FATAL_FAILURE(test::makeCameraStream(path, format, size));
-        InputFile input(path, {});
+        const InputContext input = openCameraStream(path);
         const AVStream* stream = firstVideoStream(input.get());
         CameraDecoder decoder(stream);
         std::vector<Packet> packets;

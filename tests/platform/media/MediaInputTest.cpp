@@ -1,0 +1,141 @@
+// What a video handed to the program may have FFmpeg read: the one regular
+// file, as MP4 or QuickTime, with pictures of 8192 × 4320 pixels at most.
+// Files whose content names other files or addresses once made the reader
+// connect, wait on a FIFO for good, or open itself until no file handle was
+// left; a picture of 16000 × 16000 took gigabytes before anything was shown.
+#include "platform/media/MediaError.h"
+#include "platform/media/MediaHandles.h"
+#include "platform/media/MovieDecoder.h"
+#include "platform/media/MoviePlayback.h"
+#include "tests/support/MediaFixtures.h"
+#include "tests/support/Memory.h"
+#include "tests/support/ReachingVideos.h"
+#include "tests/support/TempDir.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace tavero;
+using namespace tavero::media;
+using Kind = test::ReachingVideos::Kind;
+
+namespace {
+
+constexpr int waitMs = 20'000;
+constexpr long long smallGrowth = 64ll << 20;
+const QSize huge(16000, 16000);
+
+// Whether `playback` gives up on its file: it says it changed without
+// becoming playable.
+bool givesUp(MoviePlayback& playback) {
+    bool changed = false;
+    const QMetaObject::Connection connection =
+        QObject::connect(&playback, &MoviePlayback::changed, [&] { changed = true; });
+    const bool answered = QTest::qWaitFor([&] { return changed; }, waitMs);
+    QObject::disconnect(connection);
+    return answered && !playback.playable();
+}
+
+// Runs `open` in a child; how far the child's memory rose, or -1 unless it
+// was refused for its pictures' size.
+long long growthOfRefusal(const std::function<void()>& open) {
+    return test::peakMemoryGrowth([&] {
+        try {
+            open();
+        } catch (const PictureTooLarge&) {
+            return;
+        } catch (const MediaError&) {
+        }
+        std::_Exit(1);
+    });
+}
+
+class ReachingVideoTest : public testing::TestWithParam<Kind> {
+protected:
+    // Nothing the file names was reached, and it was read once. Asking lets
+    // go whatever a reader waits on, so a reader that followed the file ends
+    // too.
+    void expectNothingReached() {
+        EXPECT_EQ(videos.connections(), 0) << "connected to the address the playlist names";
+        EXPECT_FALSE(videos.fifoReaders()) << "opened the FIFO the list names";
+        EXPECT_EQ(videos.opened(GetParam()), 1) << "opened again as the list names it";
+    }
+
+    test::TempDir dir;
+    test::ReachingVideos videos{dir.path()};
+    const QString path = videos.path(GetParam());
+};
+
+// Leaving the video joins the player's thread, which must not be waiting.
+TEST_P(ReachingVideoTest, ThePlayerNeverPlaysItAndHoldsNothingOpen) {
+    auto playback = std::make_unique<MoviePlayback>(path);
+    EXPECT_TRUE(givesUp(*playback)) << "the player waits on what the file names";
+    expectNothingReached();
+    playback.reset();
+}
+
+INSTANTIATE_TEST_SUITE_P(MediaInputTest, ReachingVideoTest, testing::ValuesIn(test::ReachingVideos::kinds),
+                         [](const testing::TestParamInfo<Kind>& info) {
+                             return test::ReachingVideos::name(info.param);
+                         });
+
+// The largest screens (7680 × 4320) and cameras (8192 × 4320) give the
+// largest pictures opened, either way up; the header alone refuses more.
+TEST(MediaInputTest, PicturesOf8KScreensAndCamerasAreTheLargestOpened) {
+    const test::TempDir dir;
+    for (const QSize declared : {QSize(8192, 4320), QSize(4320, 8192), QSize(7680, 4320), QSize(4320, 7680)}) {
+        SCOPED_TRACE(testing::Message() << declared.width() << " x " << declared.height());
+        const QString path = dir.file(QStringLiteral("%1x%2.mp4").arg(declared.width()).arg(declared.height()));
+        ASSERT_NO_FATAL_FAILURE(test::makeVideoDeclaring(path, declared));
+        const InputFile input(path, {}, StreamInfo::fromHeader);
+        EXPECT_EQ(firstVideoStream(input.get())->codecpar->width, declared.width());
+    }
+    for (const QSize declared : {QSize(8193, 64), QSize(64, 8193), QSize(6000, 6000)}) {
+        SCOPED_TRACE(testing::Message() << declared.width() << " x " << declared.height());
+        const QString path = dir.file(QStringLiteral("%1x%2.mp4").arg(declared.width()).arg(declared.height()));
+        ASSERT_NO_FATAL_FAILURE(test::makeVideoDeclaring(path, declared));
+        EXPECT_THROW(InputFile(path, {}, StreamInfo::fromHeader), PictureTooLarge);
+    }
+}
+
+TEST(MediaInputTest, AVideoOfLargerPicturesIsRefusedBeforeOneIsDecoded) {
+    const test::TempDir dir;
+    const QString path = dir.file(QStringLiteral("巨幅.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeLargeStill(path, {.size = huge}));
+    for (const auto& [what, open] : std::initializer_list<std::pair<const char*, std::function<void()>>>{
+             {"opening", [&] { InputFile input(path, {}); }},
+             {"the player's first picture", [&] { MovieDecoder(path, {}).nextPicture(); }}}) {
+        const long long growth = growthOfRefusal(open);
+        ASSERT_GE(growth, 0) << what << ": not refused as too large";
+        if (test::tightMemoryBudgets) {
+            EXPECT_LT(growth, smallGrowth) << what;
+        }
+    }
+    MoviePlayback playback(path);
+    EXPECT_TRUE(givesUp(playback));
+}
+
+// A header that understates the size leaves the decoders to refuse the
+// pictures: those that look into the streams on opening (a PNG is decoded
+// whole there) and those that read them.
+TEST(MediaInputTest, LargerPicturesBehindASmallerHeaderAreNotDecoded) {
+    const test::TempDir dir;
+    const QString path = dir.file(QStringLiteral("谎报.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeLargeStill(path, {.size = huge, .png = true, .declared = QSize(64, 48)}));
+    const long long growth = test::peakMemoryGrowth([&] {
+        try {
+            MovieDecoder decoder(path, {});
+            if (decoder.nextPicture()) std::_Exit(1);
+        } catch (const MediaError&) {
+        }
+    });
+    ASSERT_GE(growth, 0) << "a picture was decoded";
+    if (test::tightMemoryBudgets) {
+        EXPECT_LT(growth, smallGrowth);
+    }
+}
+
+}  // namespace
