@@ -8,6 +8,7 @@
 #include "tests/app/ProgramUnderScreenReader.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/RealInput.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/SoundServer.h"
 
 #include <csignal>
@@ -21,7 +22,7 @@ constexpr int waitMs = 30'000;
 class PlayerSoundServerOnX11Test : public test::ProgramUnderScreenReader {
 protected:
     void SetUp() override {
-        if (!sound.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+        if (!sound.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
         ProgramUnderScreenReader::SetUp();
     }
 

@@ -5,6 +5,7 @@
 #include "platform/media/MoviePlayback.h"
 #include "platform/sound/SoundCapture.h"
 #include "tests/support/MediaFixtures.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/SoundServer.h"
 #include "tests/support/TempDir.h"
 
@@ -133,7 +134,7 @@ TEST_F(MoviePlaybackTest, ShowsThePictureOfItsPositionAndPlaysToTheEndThenAgainF
 // sound stops at once.
 TEST_F(MoviePlaybackTest, ItsSoundIsHeardWithItsPicturesAndComesBackWithARestartedServer) {
     test::SoundServer server;
-    if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    if (!server.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
     ASSERT_NO_FATAL_FAILURE(makeFlashAndBeep(movie, 1.0, 12.0));
     Heard heard;
     std::unique_ptr<SoundCapture> monitor = record(heard);
