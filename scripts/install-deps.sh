@@ -20,7 +20,7 @@ packages=(
   libavformat-dev libavcodec-dev libavfilter-dev libavdevice-dev libswresample-dev libavutil-dev
   libyuv-dev libpulse-dev qt6-multimedia-dev
   # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev tesseract-ocr
+  libgtest-dev libgmock-dev libbenchmark-dev tesseract-ocr python3
   xvfb openbox xdotool xclip x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy
   dbus-daemon
   # screen-reader tests and the whole-program benchmarks: the accessibility bus and pyatspi

@@ -12,6 +12,7 @@
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/RealInput.h"
 #include "tests/support/ScreenReader.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/SoundServer.h"
 #include "tests/support/Tones.h"
 
@@ -29,8 +30,8 @@ const QString microphoneLine = QStringLiteral("麦克风：Sine source at 440 Hz
 class MicrophoneTrialOnX11Test : public test::RunningTavero {
 protected:
     void SetUp() override {
-        if (!sound.running()) GTEST_SKIP() << "no PulseAudio server could be started";
-        if (reader.unavailable()) GTEST_SKIP() << reader.unavailable()->toStdString();
+        if (!sound.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
+        if (reader.unavailable()) TAVERO_SKIP_UNLESS_REQUIRED(reader.unavailable()->toStdString());
         ASSERT_TRUE(sound.makeMonitorTheDefaultInput());
         // The user ticked 麦克风 last time.
         QSettings(QDir(home.path()).filePath(QStringLiteral(".config/Tavero/Tavero.conf")), QSettings::IniFormat)

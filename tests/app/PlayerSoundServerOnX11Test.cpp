@@ -1,14 +1,19 @@
 // A video playing in the real program while its sound server is killed and
 // started again, as a crash or an upgrade of the server does: play and pause
 // still answer, closing the window (Ctrl+W, typed as a user types it) lets
-// the video go, the program opens the next video handed to it, and SIGTERM
-// ends it. The program runs on a session bus of the test's own, its
-// controls pressed as a screen reader presses them, with a window manager
-// and a PulseAudio server of the test's own.
+// the video go within seconds, the program opens the next video handed to
+// it, and SIGTERM ends it within seconds. The program runs on a session bus
+// of the test's own, its controls pressed as a screen reader presses them,
+// with a window manager and a PulseAudio server of the test's own.
 #include "tests/app/ProgramUnderScreenReader.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/RealInput.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/SoundServer.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
 
 #include <csignal>
 
@@ -17,11 +22,14 @@ using namespace tavero;
 namespace {
 
 constexpr int waitMs = 30'000;
+// What a user waits for a closed video to go quiet, or for the program to
+// end, before taking it for hung.
+constexpr int noticeMs = 5'000;
 
 class PlayerSoundServerOnX11Test : public test::ProgramUnderScreenReader {
 protected:
     void SetUp() override {
-        if (!sound.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+        if (!sound.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
         ProgramUnderScreenReader::SetUp();
     }
 
@@ -67,6 +75,24 @@ protected:
 
     QString homeFile(const QString& name) const { return home.path() + QLatin1Char('/') + name; }
 
+    // Whether the program has `file` open, as its descriptors in /proc say.
+    bool holds(const QString& file) const {
+        const QString wanted = QFileInfo(file).canonicalFilePath();
+        QDirIterator descriptors(QStringLiteral("/proc/%1/fd").arg(program.processId()), QDir::Files | QDir::System);
+        while (descriptors.hasNext())
+            if (QFile::symLinkTarget(descriptors.next()) == wanted) return true;
+        return false;
+    }
+
+    // How many sound streams the program plays into the test's server; none
+    // when pactl cannot tell.
+    std::optional<qsizetype> soundStreams() const {
+        const std::optional<QString> streams =
+            test::outputOf(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sink-inputs")});
+        if (!streams) return std::nullopt;
+        return streams->count(QStringLiteral("application.process.id = \"%1\"").arg(program.processId()));
+    }
+
     test::SoundServer sound;
 };
 
@@ -91,14 +117,20 @@ TEST_F(PlayerSoundServerOnX11Test, AVideoPlaysThroughARestartOfTheSoundServerAnd
         ASSERT_TRUE(toggles(play, pause)) << round;
     }
 
+    // Playing with its sound back, the video is closed as a user closes it:
+    // its sound stops and its file is let go within seconds.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return soundStreams() >= 1; }, waitMs)) << "the sound is back";
+    ASSERT_TRUE(holds(video));
     ASSERT_TRUE(closeWindowWithItsKey());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return soundStreams() == 0 && !holds(video); }, noticeMs))
+        << "the video still plays or is held 5 s after Ctrl+W";
     EXPECT_TRUE(handedOver(next)) << "the program takes the next video";
     EXPECT_TRUE(QTest::qWaitFor([&] { return reader.shows(QStringLiteral("label"), QStringLiteral("0:00 / 0:03")); },
                                 waitMs))
         << "the program answers and shows the next video";
 
     ASSERT_EQ(::kill(pid_t(program.processId()), SIGTERM), 0);
-    ASSERT_TRUE(program.waitForFinished(waitMs)) << "the program still runs 30 s after SIGTERM";
+    ASSERT_TRUE(program.waitForFinished(noticeMs)) << "the program still runs 5 s after SIGTERM";
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/support/ScreenReader.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/TempDir.h"
 
 #include <QProcess>
@@ -18,7 +19,7 @@ protected:
     static inline const QString press = QStringLiteral("Press");
 
     void SetUp() override {
-        if (reader.unavailable()) GTEST_SKIP() << reader.unavailable()->toStdString();
+        if (reader.unavailable()) TAVERO_SKIP_UNLESS_REQUIRED(reader.unavailable()->toStdString());
     }
 
     void TearDown() override {

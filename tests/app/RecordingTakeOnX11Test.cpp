@@ -17,8 +17,10 @@
 #include "recording/RecordingDiskSpace.h"
 #include "recording_ui/RecordingOverlayWindows.h"
 #include "tests/app/DelegateHarness.h"
+#include "tests/support/Disks.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/RealInput.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/SoundServer.h"
 #include "tests/support/TestWindows.h"
 #include "tests/support/Tones.h"
@@ -116,7 +118,7 @@ double largestBlockDifference(const QImage& a, const QImage& b, const QRect& ski
 class RecordingTakeOnX11Test : public testing::Test {
 protected:
     void SetUp() override {
-        if (!sound.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+        if (!sound.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
         // The page fills the display, so every recorded pixel is known.
         page.emplace(screenRect, 37);
         ASSERT_TRUE(page->start());
@@ -156,6 +158,17 @@ protected:
         studio().start();
         ASSERT_EQ(studio().phase(), RecordingPhase::countdown(3)) << studio().targetError().value_or(QString()).toStdString();
         ASSERT_TRUE(waitFor(Kind::recording)) << model().status().toStdString();
+    }
+
+    // The programs the test starts measure the real disk, where a take needs
+    // 3 GB free. So that it runs whatever the host has free, the desktop,
+    // where the library lies, gets a disk of its own that roomy where the
+    // test may mount (a tmpfs takes memory only for what is written).
+    static constexpr qint64 roomyDisk = 8'000'000'000;
+    static constexpr const char* noRoomForATake =
+        "a take needs 3 GB free where the test's home lies, or the right to mount a disk there";
+    bool hasRoomForATake() const {
+        return FreeSpace::statvfsProbe(harness.home.desktop()).value_or(0) >= RecordingDiskSpace::startReserve;
     }
 
     // The status once the take has been listed in the library.
@@ -300,9 +313,8 @@ TEST_F(RecordingTakeOnX11Test, FreeSpaceBelowTwoGigabytesStopsTheTakeAndKeepsWha
 // without its set-up sheet, so a build of it whose sheet starts at once
 // stands in), then the real program started again in the same home.
 TEST_F(RecordingTakeOnX11Test, KilledDuringATakeAndStartedAgainTheProgramLosesNoEarlierEntry) {
-    // The programs measure the real disk.
-    if (FreeSpace::statvfsProbe(harness.home.path()).value_or(0) < RecordingDiskSpace::startReserve)
-        GTEST_SKIP() << "a take needs 3 GB free where the test's home lies";
+    const test::SmallDisk room(roomyDisk, harness.home.desktop());
+    if (!hasRoomForATake()) TAVERO_SKIP_UNLESS_REQUIRED(noRoomForATake);
     const auto windowOf = [this](const QProcess& program) {
         return QTest::qWaitFor(
             [&] {
@@ -354,8 +366,8 @@ TEST_F(RecordingTakeOnX11Test, KilledDuringATakeAndStartedAgainTheProgramLosesNo
 // A session logging out sends SIGTERM: the take is stopped and saved as the
 // stop control would, and then the program ends by itself.
 TEST_F(RecordingTakeOnX11Test, TerminatedDuringATakeTheProgramSavesTheTakeAndEnds) {
-    if (FreeSpace::statvfsProbe(harness.home.path()).value_or(0) < RecordingDiskSpace::startReserve)
-        GTEST_SKIP() << "a take needs 3 GB free where the test's home lies";
+    const test::SmallDisk room(roomyDisk, harness.home.desktop());
+    if (!hasRoomForATake()) TAVERO_SKIP_UNLESS_REQUIRED(noRoomForATake);
     QProcess taking;
     taking.start(QStringLiteral(TAVERO_TAKE_PROGRAM), QStringList());
     ASSERT_TRUE(taking.waitForStarted(5000));

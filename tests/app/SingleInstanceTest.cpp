@@ -1,5 +1,6 @@
 #include "app/SingleInstance.h"
 #include "platform/files/FileNames.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>
@@ -187,7 +188,7 @@ TEST_F(SingleInstanceTest, TheSocketLiesInAFolderOnlyTheUserCanEnter) {
 // Another user listening at the name first, in a folder everyone may enter:
 // the later start must hand it nothing.
 TEST_F(SingleInstanceTest, AProgramOfAnotherUserIsHandedNothing) {
-    if (::geteuid() != 0) GTEST_SKIP() << "acting as another user needs root";
+    if (::geteuid() != 0) TAVERO_SKIP_UNLESS_REQUIRED("acting as another user needs root");
     ASSERT_TRUE(QFile::setPermissions(folder.path(), QFileDevice::Permissions(0x7777)));
     const QByteArray path = QFile::encodeName(name());
     int report[2];

@@ -6,6 +6,7 @@
 #include "camera/WebcamRecordingSegment.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/RealInput.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/SoundServer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestWindows.h"
@@ -45,7 +46,7 @@ int brightness(QRgb pixel) { return (qRed(pixel) + qGreen(pixel) + qBlue(pixel))
 
 TEST(WebcamRecordingOnX11Test, AScreenTakeShowsTheBlurredBorderThePointerAndThePortraitWithBothSoundTracks) {
     test::SoundServer sound;
-    if (!sound.running()) GTEST_SKIP() << "no sound server here";
+    if (!sound.running()) TAVERO_SKIP_UNLESS_REQUIRED("no sound server here");
     test::PictureWindow window(halves(), area);
     ASSERT_TRUE(window.showAndWait());
     ASSERT_TRUE(test::pointAt(area.topLeft() + pointerInArea));

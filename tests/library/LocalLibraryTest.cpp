@@ -5,6 +5,7 @@
 #include "tests/support/Disks.h"
 #include "tests/support/Files.h"
 #include "tests/support/Pictures.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>
@@ -217,7 +218,7 @@ TEST_F(LocalLibraryTest, AWriteCutShortListsNoBrokenPictureAndKeepsTheManifest) 
 // a full disk, and the library keeps answering once there is room again.
 TEST(LocalLibraryOnAFullDisk, KeepsEveryListedPictureWholeAndSaysTheDiskIsFull) {
     const test::SmallDisk disk(512 * 1024);
-    if (!disk.mounted()) GTEST_SKIP() << "mounting a small file system needs root";
+    if (!disk.mounted()) TAVERO_SKIP_UNLESS_REQUIRED("mounting a small file system needs root");
     LocalLibrary library(disk.path() + QStringLiteral("/岚帧"));
     const QImage picture = fixtures::noise(200, 150, 3);
     std::optional<ShotError> failure;

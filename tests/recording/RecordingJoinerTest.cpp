@@ -2,8 +2,10 @@
 #include "platform/media/PartWriter.h"
 #include "recording/RecordedVideoValidation.h"
 #include "recording/RecordingJoiner.h"
+#include "tests/support/Disks.h"
 #include "tests/support/Files.h"
 #include "tests/support/MediaFixtures.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Tones.h"
 
@@ -231,9 +233,13 @@ TEST_F(RecordingJoinerTest, OnePartBecomesASecondNameForItAndCostsNoSpace) {
 }
 
 TEST_F(RecordingJoinerTest, APartOnAnotherDiskIsCopiedOnlyWhenItFits) {
-    QTemporaryDir elsewhere(QStringLiteral("/dev/shm/tavero-joiner-XXXXXX"));
-    if (!elsewhere.isValid() || std::filesystem::space("/dev/shm").capacity == std::filesystem::space(dir.path().toStdString()).capacity)
-        GTEST_SKIP() << "no second file system to copy from";
+    // A disk of the test's own where it may mount, else /dev/shm where that is one.
+    const test::SmallDisk own(64 * 1024 * 1024);
+    const QString other = own.mounted() ? own.path() : QStringLiteral("/dev/shm");
+    QTemporaryDir elsewhere(other + QStringLiteral("/tavero-joiner-XXXXXX"));
+    if (!elsewhere.isValid() ||
+        std::filesystem::space(other.toStdString()).capacity == std::filesystem::space(dir.path().toStdString()).capacity)
+        TAVERO_SKIP_UNLESS_REQUIRED("no second file system to copy from");
     const QString path = elsewhere.filePath(QStringLiteral("片段_001.mp4"));
     test::makeVideo(path, {.duration = 1.0});
     const RecordedVideo only{path, RecordedVideoValidation::duration(path), std::nullopt};

@@ -11,6 +11,7 @@
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/RealInput.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/SoundServer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Tones.h"
@@ -148,7 +149,7 @@ protected:
 
 TEST_F(ScreenRecorderFaultsTest, APartOfAKilledProgramPlaysToItsLastSeconds) {
     test::SoundServer server(440);
-    if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    if (!server.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
     QProcess program;
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     program.start(QStringLiteral(TAVERO_RECORD_UNTIL_KILLED), {take});
@@ -188,7 +189,7 @@ TEST_F(ScreenRecorderFaultsTest, AWindowClosedDuringATakeEndsItAndTheTakeStillJo
 
 TEST_F(ScreenRecorderFaultsTest, ASoundServerGoneDuringATakeEndsItAndKeepsWhatWasRecorded) {
     test::SoundServer server(440);
-    if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    if (!server.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
     ASSERT_NO_FATAL_FAILURE(startArea(true));
     ASSERT_TRUE(waitForState(RecordingSessionState::recording));
     ASSERT_TRUE(recordUntil(2.0));
@@ -202,9 +203,9 @@ TEST_F(ScreenRecorderFaultsTest, ASoundServerGoneDuringATakeEndsItAndKeepsWhatWa
 
 TEST_F(ScreenRecorderFaultsTest, AFullDiskEndsThePartAtItsLastFragmentAndTheJoinRefusesForSpaceKeepingTheParts) {
     test::SmallDisk disk(3 << 20);
-    if (!disk.mounted()) GTEST_SKIP() << "no right to mount a small file system";
+    if (!disk.mounted()) TAVERO_SKIP_UNLESS_REQUIRED("no right to mount a small file system");
     test::SoundServer server(440);
-    if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    if (!server.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
     // The disk passes for roomy until the take's second part runs; from then
     // on its real free space counts.
     std::atomic<bool> roomy{true};
@@ -267,7 +268,7 @@ TEST_F(ScreenRecorderFaultsTest, AMonitorTurnedOffDuringATakeEndsItAndTheTakeSti
 // monitor: its one microphone is recorded, and unplugging it ends the take.
 TEST_F(ScreenRecorderFaultsTest, AMicrophoneUnpluggedDuringATakeEndsItAndKeepsWhatWasRecorded) {
     test::SoundServer server(440);
-    if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    if (!server.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
     ASSERT_TRUE(server.makeMonitorTheDefaultInput());
     ASSERT_NO_FATAL_FAILURE(startArea(true));
     ASSERT_TRUE(waitForState(RecordingSessionState::recording));
@@ -296,7 +297,7 @@ TEST_F(ScreenRecorderFaultsTest, WithoutTheSoundItRecordsNothingStartsAndNothing
     };
     {
         test::SoundServer server(440);
-        if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+        if (!server.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
         ASSERT_TRUE(server.unplugMicrophone());
         EXPECT_EQ(refusal(), QStringLiteral("没有找到麦克风。"));
         EXPECT_EQ(recorder.state(), RecordingSessionState::idle);

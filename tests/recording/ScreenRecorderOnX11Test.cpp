@@ -12,6 +12,7 @@
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/RealInput.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/SoundServer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Tones.h"
@@ -193,7 +194,7 @@ protected:
 
 TEST_F(ScreenRecorderOnX11Test, ATakeWithAPauseJoinsIntoOneVideoThatShowsAndSoundsAsTheScreenDid) {
     test::SoundServer server(440);
-    if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    if (!server.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
     ASSERT_TRUE(server.playTone(660));
     Beeper beeper;
     ASSERT_TRUE(beeper.ready());

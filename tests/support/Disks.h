@@ -29,7 +29,9 @@ private:
 // A file system of `bytes` (tmpfs) mounted on a new folder, or on `folder`
 // when given, in a mount namespace of this test process's own, so nothing
 // else sees it and it goes with the process. Needs the right to mount (root);
-// without it mounted() is false and the test skips.
+// without it mounted() is false, and the test says
+// TAVERO_SKIP_UNLESS_REQUIRED (tests/support/SkipUnlessRequired.h). A tmpfs
+// takes memory only for what is written, so a roomy one costs nothing.
 class SmallDisk {
 public:
     explicit SmallDisk(qint64 bytes, const QString& folder = QString());

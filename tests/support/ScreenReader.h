@@ -25,7 +25,8 @@ public:
     ScreenReader(const ScreenReader&) = delete;
     ScreenReader& operator=(const ScreenReader&) = delete;
 
-    // Why the buses or the reader cannot run here; none when they run.
+    // Why the buses or the reader cannot run here; none when they run. A
+    // test then says TAVERO_SKIP_UNLESS_REQUIRED with it (SkipUnlessRequired.h).
     const std::optional<QString>& unavailable() const { return unavailable_; }
     // The environment of a program the reader can read.
     QProcessEnvironment environment() const;

@@ -20,7 +20,9 @@ public:
     SoundServer(const SoundServer&) = delete;
     SoundServer& operator=(const SoundServer&) = delete;
 
-    // Whether it answers; false when pulseaudio is missing or did not start.
+    // Whether it answers; false when pulseaudio is missing or did not start:
+    //     if (!sound.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
+    // (tests/support/SkipUnlessRequired.h), which fails where the run may skip no test.
     bool running() const { return running_; }
     // Runs pactl against this server; true when it succeeded.
     bool control(const QStringList& arguments) const;

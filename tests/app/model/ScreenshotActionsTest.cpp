@@ -5,6 +5,7 @@
 #include "recording/studio/RecordingStudio.h"
 #include "tests/app/model/ModelHarness.h"
 #include "tests/support/Disks.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/TestWindows.h"
 
 #include <QRegularExpression>
@@ -246,7 +247,7 @@ TEST(ScreenshotActionsTest, AFailedPermissionRequestOnlySaysWhyAndAnAnsweredOneS
 TEST(ScreenshotActionsTest, OnAFullDiskTheUserIsToldAndTheHistoryStaysWhole) {
     ModelHarness harness;
     const test::SmallDisk disk(400 * 1024, harness.library());
-    if (!disk.mounted()) GTEST_SKIP() << "mounting a small file system needs root";
+    if (!disk.mounted()) TAVERO_SKIP_UNLESS_REQUIRED("mounting a small file system needs root");
     harness.screen->setDesktop(fixtures::noise(200, 150, 5));
     AppModel& model = harness.model();
     const auto takeOne = [&] {

@@ -1,6 +1,7 @@
 #include "platform/files/AtomicFile.h"
 #include "tests/support/Disks.h"
 #include "tests/support/Files.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>
@@ -66,7 +67,7 @@ TEST(AtomicFile, AWriteCutShortKeepsTheEarlierFileAndLeavesNothingBehind) {
 
 TEST(AtomicFile, AFullDiskSaysSoAndKeepsTheEarlierFile) {
     const test::SmallDisk disk(64 * 1024);
-    if (!disk.mounted()) GTEST_SKIP() << "mounting a small file system needs root";
+    if (!disk.mounted()) TAVERO_SKIP_UNLESS_REQUIRED("mounting a small file system needs root");
     const QString path = disk.path() + QStringLiteral("/截图.png");
     ASSERT_TRUE(writeFileAtomically(path, QByteArray(20 * 1024, 'a')));
     const FileWrite written = writeFileAtomically(path, QByteArray(60 * 1024, 'b'));

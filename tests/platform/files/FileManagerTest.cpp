@@ -1,6 +1,7 @@
 // "Show in the file manager" on a private session bus: the file manager is
 // asked to select the file, and without one the file's folder opens.
 #include "platform/files/FileManager.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/TempDir.h"
 
 #include <QDBusConnection>
@@ -62,7 +63,7 @@ protected:
     }
 
     void SetUp() override {
-        if (address.isEmpty()) GTEST_SKIP() << "no dbus-daemon to run a private session bus";
+        if (address.isEmpty()) TAVERO_SKIP_UNLESS_REQUIRED("no dbus-daemon to run a private session bus");
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &folders, "open");
     }
     void TearDown() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }

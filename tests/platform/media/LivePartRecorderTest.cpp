@@ -5,6 +5,7 @@
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/ScriptedFeed.h"
 #include "tests/support/ScriptedSound.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/SoundServer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Tones.h"
@@ -368,7 +369,7 @@ TEST_F(LivePartRecorderTest, FailuresEndThePartOnceAndNeverAfterFinish) {
 
 TEST_F(LivePartRecorderTest, AFullDiskEndsThePartWithWhatReachedIt) {
     test::SmallDisk disk(1 << 20);
-    if (!disk.mounted()) GTEST_SKIP() << "no right to mount a small file system";
+    if (!disk.mounted()) TAVERO_SKIP_UNLESS_REQUIRED("no right to mount a small file system");
     // Leave room for the file's start and a few seconds of pictures.
     QFile filler(disk.path() + QStringLiteral("/filler"));
     ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
@@ -520,7 +521,7 @@ TEST_F(LivePartRecorderTest, PicturesStampedByTheirSourceKeepTheirTimesFromTheFi
 
 TEST_F(LivePartRecorderTest, MixesWhatTheComputerPlaysWithTheMicrophone) {
     test::SoundServer server(440);
-    if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    if (!server.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
     ASSERT_TRUE(server.playTone(660));
     test::ScriptedFeed script(size);
     auto recorder = record(script, {size, {{SoundInput::system, SoundInput::microphone}}, {}});

@@ -8,6 +8,7 @@
 #include "platform/media/PlayableVideo.h"
 #include "platform/sound/SoundCapture.h"
 #include "tests/support/MediaFixtures.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/SoundServer.h"
 #include "tests/support/TempDir.h"
 
@@ -165,7 +166,7 @@ TEST_F(MoviePlaybackTest, ShowsThePictureOfItsPositionAndPlaysToTheEndThenAgainF
 // sound stops at once.
 TEST_F(MoviePlaybackTest, ItsSoundIsHeardWithItsPicturesAndComesBackWithARestartedServer) {
     test::SoundServer server;
-    if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    if (!server.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
     ASSERT_NO_FATAL_FAILURE(makeFlashAndBeep(movie, 1.0, 12.0));
     Heard heard;
     std::unique_ptr<SoundCapture> monitor = record(heard);
@@ -207,7 +208,7 @@ TEST_F(MoviePlaybackTest, ItsSoundIsHeardWithItsPicturesAndComesBackWithARestart
 // pictures end with it: the clock kept to the sound.
 TEST_F(MoviePlaybackTest, TheSoundOfAVeryHeavyFilePlaysAllAlong) {
     test::SoundServer server;
-    if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    if (!server.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
     const QString heavy = dir.file(QStringLiteral("raw.mov"));
     ASSERT_NO_FATAL_FAILURE(test::makeHeavyVideo(heavy, 5.0));
     Heard heard;
@@ -229,7 +230,7 @@ TEST_F(MoviePlaybackTest, TheSoundOfAVeryHeavyFilePlaysAllAlong) {
 
 TEST_F(MoviePlaybackTest, SixChannelsAtFullLevelAreMixedDownWithoutClipping) {
     test::SoundServer server;
-    if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    if (!server.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
     ASSERT_NO_FATAL_FAILURE(makeLoudSurround(movie, 3.0));
     Heard heard;
     const std::unique_ptr<SoundCapture> monitor = record(heard);
@@ -250,7 +251,7 @@ TEST_F(MoviePlaybackTest, SixChannelsAtFullLevelAreMixedDownWithoutClipping) {
 // sound anew, and the server is asked for a stream each time.
 TEST_F(MoviePlaybackTest, SeeksInQuickSuccessionLeaveOneStreamThatPlays) {
     test::SoundServer server;
-    if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+    if (!server.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
     ASSERT_NO_FATAL_FAILURE(test::makeVideo(movie, {.duration = 8.0, .size = size, .audio = {test::systemTone}}));
     MoviePlayback playback(movie);
     int pictures = 0;

@@ -1,5 +1,6 @@
 #include "platform/sound/ShortSounds.h"
 #include "platform/sound/SoundCapture.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/SoundServer.h"
 
 #include <QProcess>
@@ -19,7 +20,7 @@ namespace {
 class ShortSoundsTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+        if (!server.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
     }
 
     // The loudest sample the computer played since `start` samples were heard.

@@ -1,6 +1,7 @@
 #include "platform/ShotError.h"
 #include "platform/sound/SoundCapture.h"
 #include "platform/sound/SoundSources.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/SoundServer.h"
 #include "tests/support/Tones.h"
 
@@ -76,7 +77,7 @@ QString openingRefusal(const QList<SoundInput>& inputs) {
 class SoundCaptureTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!server.running()) GTEST_SKIP() << "no PulseAudio server could be started";
+        if (!server.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
     }
     test::SoundServer server{440};
 };

@@ -7,6 +7,7 @@
 #include "recording_ui/workspace/MoviePicture.h"
 #include "tests/editor_ui/Samples.h"
 #include "tests/recording_ui/workspace/WorkspaceFixture.h"
+#include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/SoundServer.h"
 #include "tests/support/ThreadNames.h"
 
@@ -109,7 +110,7 @@ TEST_F(PlayerTest, ARecordingPlaysWithoutASoundDevice) {
 
 TEST_F(PlayerTest, ARecordingPlaysWithItsSoundAndKeepsPlayingWhenShownAgain) {
     test::SoundServer sound;
-    if (!sound.running()) GTEST_SKIP() << "no PulseAudio server here";
+    if (!sound.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server here");
     MoviePlayback& playback = play();
     ASSERT_TRUE(playsPast(playback, 300));
     const qint64 before = playback.position();
