@@ -6,6 +6,7 @@
 #include "app/QuitRule.h"
 #include "app/StatusItem.h"
 #include "capture/CaptureCoordinator.h"
+#include "editor_ui/EndEditing.h"
 #include "editor_ui/MainView.h"
 #include "platform/memory/AllocatorSettings.h"
 #include "platform/desktop/GlobalHotKeys.h"
@@ -97,10 +98,9 @@ void AppDelegate::installCallbacks() {
     model_.setUpdateMenu([self] {
         if (self) self->updateStatus();
     });
+    // Taking the focus away commits an inline label being typed.
     model_.setResignFirstResponder([self] {
-        if (!self || !self->window_) return;
-        // Taking the focus away commits an inline label being typed.
-        if (QWidget* focus = self->window_->focusWidget()) focus->clearFocus();
+        if (self && self->window_) endEditing(self->window_.get());
     });
     model_.capture().setSelectionPresenter(&overlay_);
     model_.scrollSession().setControlsPresenter(&scrollControls_);

@@ -20,8 +20,8 @@ QScreen* screenInUse() {
 
 }  // namespace
 
-std::unique_ptr<PinnedWindow> WidgetPinPresenter::open(const QImage& picture) {
-    auto window = std::make_unique<PinWindow>(picture);
+std::unique_ptr<PinnedWindow> WidgetPinPresenter::open(const QImage& picture, std::function<void()> closed) {
+    auto window = std::make_unique<PinWindow>(picture, std::move(closed));
     // The hints must be in place before the window is first mapped.
     window->winId();
     if (QWindow* handle = window->windowHandle()) showOnEveryWorkspace(*handle);

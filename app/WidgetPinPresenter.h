@@ -9,7 +9,7 @@ namespace tavero {
 // focus from the program in use. Stateless; main thread.
 class WidgetPinPresenter final : public PinPresenter {
 public:
-    std::unique_ptr<PinnedWindow> open(const QImage& picture) override;
+    std::unique_ptr<PinnedWindow> open(const QImage& picture, std::function<void()> closed) override;
 };
 
 }  // namespace tavero

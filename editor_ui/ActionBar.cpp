@@ -4,6 +4,7 @@
 #include "document/ShotDocument.h"
 #include "editor_ui/EditorLook.h"
 #include "editor_ui/ElidedLabel.h"
+#include "editor_ui/InstantMenu.h"
 
 #include <QBoxLayout>
 #include <QFrame>
@@ -55,7 +56,6 @@ ActionBar::ActionBar(AppModel& model, ShotDocument& document, QWidget* parent) :
 
 QToolButton* ActionBar::makeSaveButton() {
     QToolButton* save = EditorLook::borderlessButton(QStringLiteral("保存"), QStringLiteral("square.and.arrow.down"), this);
-    save->setPopupMode(QToolButton::InstantPopup);
     save->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     saveMenu_ = new QMenu(save);
     const auto saveAs = [this](const QString& title, const QString& type) {
@@ -67,7 +67,7 @@ QToolButton* ActionBar::makeSaveButton() {
     saveMenu_->addSeparator();
     connect(saveMenu_->addAction(QStringLiteral("保存可编辑工程")), &QAction::triggered, &model_,
             [this] { model_.saveProject(); });
-    save->setMenu(saveMenu_);
+    setInstantMenu(*save, saveMenu_);
     return save;
 }
 

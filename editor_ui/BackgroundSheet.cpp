@@ -72,7 +72,8 @@ const QImage& BackgroundSheet::preview() const { return previewBox_->picture(); 
 
 QWidget* BackgroundSheet::makeHeader() {
     auto* header = new QWidget(this);
-    QLabel* title = EditorLook::label(QStringLiteral("给截图选个背景"), titlePoints, header, FontWeight::semibold);
+    setWindowTitle(QStringLiteral("给截图选个背景"));
+    QLabel* title = EditorLook::label(windowTitle(), titlePoints, header, FontWeight::semibold);
     QLabel* subtitle = EditorLook::label(QStringLiteral("选颜色、调留白，满意后再应用。"), subtitlePoints, header);
     EditorLook::setTextColour(subtitle, EditorLook::secondaryText(this));
     auto* column = new QVBoxLayout(header);

@@ -65,8 +65,10 @@ QLabel* secondaryLabel(const QString& text, double points, QWidget* parent) {
     return made;
 }
 
-QString plainToolTip(const QString& text) {
-    return text.isEmpty() ? text : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
+void setPlainToolTip(QWidget* widget, const QString& text) {
+    widget->setToolTip(text.isEmpty() ? text : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal));
+    // Each setting is announced to screen readers, changed or not.
+    if (widget->accessibleDescription() != text) widget->setAccessibleDescription(text);
 }
 
 void setTextColour(QWidget* widget, const QColor& colour) {

@@ -30,9 +30,10 @@ QFont font(const QWidget* widget, double points, FontWeight weight = FontWeight:
 QLabel* label(const QString& text, double points, QWidget* parent, FontWeight weight = FontWeight::regular);
 // A label in the secondary text colour.
 QLabel* secondaryLabel(const QString& text, double points, QWidget* parent);
-// A tool tip that shows `text` as it is; Qt reads a tool tip that looks like
-// markup as rich text.
-QString plainToolTip(const QString& text);
+// A tool tip that shows `text` as it is (Qt reads a tool tip that looks like
+// markup as rich text), which screen readers read as the widget's
+// description in these words, not in the tool tip's markup.
+void setPlainToolTip(QWidget* widget, const QString& text);
 void setTextColour(QWidget* widget, const QColor& colour);
 // Fills `widget` with `colour` behind its children.
 void fill(QWidget* widget, const QColor& colour);

@@ -6,7 +6,8 @@ namespace tavero {
 
 void endEditing(QWidget* widget) {
     if (!widget) return;
-    if (QWidget* focused = widget->window()->focusWidget()) focused->clearFocus();
+    QWidget* focused = widget->window()->focusWidget();
+    if (focused && focused->testAttribute(Qt::WA_InputMethodEnabled)) focused->clearFocus();
 }
 
 }  // namespace tavero

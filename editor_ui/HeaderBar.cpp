@@ -3,6 +3,7 @@
 #include "app/model/AppModel.h"
 #include "document/ShotDocument.h"
 #include "editor_ui/EditorLook.h"
+#include "editor_ui/InstantMenu.h"
 #include "editor_ui/MainViewState.h"
 #include "editor_ui/MoreCapturesMenu.h"
 #include "editor_ui/RecordingButton.h"
@@ -99,10 +100,9 @@ void HeaderBar::makeCaptureGroup() {
     connect(area_, &QPushButton::clicked, &model_, [this] { model_.take(CaptureMode::area, false); });
 
     more_ = EditorLook::borderlessButton(QStringLiteral("更多截图"), QString(), this);
-    more_->setPopupMode(QToolButton::InstantPopup);
     more_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     moreMenu_ = new MoreCapturesMenu(model_, more_);
-    more_->setMenu(moreMenu_);
+    setInstantMenu(*more_, moreMenu_);
 }
 
 void HeaderBar::refresh() {

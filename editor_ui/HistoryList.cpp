@@ -20,6 +20,7 @@ constexpr double captionPoints = 10;
 
 HistoryList::HistoryList(AppModel& model, QWidget* parent)
     : RecycledRowList(spacing, parent), model_(model), showFile_(showInFileManager) {
+    setAccessibleName(QStringLiteral("历史列表"));
     emptyText_ = EditorLook::label(QStringLiteral("保存后的截图和录屏会出现在这里。"), captionPoints, viewport());
     EditorLook::setTextColour(emptyText_, EditorLook::secondaryText(this));
     emptyText_->setWordWrap(true);

@@ -46,7 +46,8 @@ QWidget* OCRView::makeTitleRow() {
     auto* title = new QWidget(this);
     auto* row = new QHBoxLayout(title);
     row->setContentsMargins(0, 0, 0, 0);
-    row->addWidget(EditorLook::label(QStringLiteral("识别出的文字"), titlePoints, title, FontWeight::bold));
+    setWindowTitle(QStringLiteral("识别出的文字"));
+    row->addWidget(EditorLook::label(windowTitle(), titlePoints, title, FontWeight::bold));
     row->addStretch();
     row->addWidget(new SymbolLabel(QStringLiteral("lock"), QStringLiteral("在本机完成"), captionPoints,
                                    EditorLook::secondaryText(this), title));
@@ -58,6 +59,7 @@ QWidget* OCRView::makeEditor() {
     auto* surface = new RoundedSurface(editorRadius, paper, this);
     surface->setFixedHeight(editorHeight);
     editor_ = new QPlainTextEdit(surface);
+    editor_->setAccessibleName(QStringLiteral("识别出的文字"));
     editor_->setFrameShape(QFrame::NoFrame);
     editor_->setFont(EditorLook::font(this, textPoints));
     editor_->document()->setDocumentMargin(editorInset);

@@ -95,7 +95,8 @@ QWidget* RecentFilesView::makeHeader() {
     connect(done_, &QPushButton::clicked, this, [this] { dismiss_(); });
     auto* row = new QHBoxLayout(header);
     row->setContentsMargins(0, 0, 0, 0);
-    row->addWidget(EditorLook::label(QStringLiteral("最近的截图与录屏"), titlePoints, header, FontWeight::bold));
+    setWindowTitle(QStringLiteral("最近的截图与录屏"));
+    row->addWidget(EditorLook::label(windowTitle(), titlePoints, header, FontWeight::bold));
     row->addStretch();
     row->addWidget(done_);
     return header;
@@ -122,6 +123,7 @@ QWidget* RecentFilesView::makeEmptyState() {
 QWidget* RecentFilesView::makeList() {
     auto* surface = new RoundedSurface(listCornerRadius, palette().color(QPalette::Base), this);
     list_ = new RecentFilesList(model_, [this](const QString& file) { open(file); }, surface);
+    list_->setAccessibleName(QStringLiteral("最近文件列表"));
     auto* column = new QVBoxLayout(surface);
     column->setContentsMargins(listInset, listInset / 2, listInset, listInset / 2);
     column->addWidget(list_);

@@ -37,8 +37,8 @@ ScreenAccessView::ScreenAccessView(const ScreenAccessIntent& intent, std::functi
     auto* symbol = new QLabel(this);
     symbol->setPixmap(SymbolIcons::icon(QStringLiteral("macwindow.badge.plus"), TaveroStyle::green())
                           .pixmap(QSize(symbolSide, symbolSide), devicePixelRatioF()));
-    title_ = wrapped(QStringLiteral("第一次") + kind + QStringLiteral("，先允许读取屏幕"), 23, this,
-                     FontWeight::semibold);
+    setWindowTitle(QStringLiteral("第一次") + kind + QStringLiteral("，先允许读取屏幕"));
+    title_ = wrapped(windowTitle(), 23, this, FontWeight::semibold);
     QLabel* reassurance = wrapped(QStringLiteral("你主动开始才会截图或录制。素材保存在自己的电脑。"), 10, this);
     EditorLook::setTextColour(reassurance, EditorLook::secondaryText(this));
 

@@ -84,7 +84,8 @@ QWidget* SettingsView::makeHeader() {
     EditorLook::setTextColour(version_, EditorLook::secondaryText(this));
     auto* row = new QHBoxLayout(header);
     row->setContentsMargins(0, 0, 0, 0);
-    row->addWidget(EditorLook::label(QStringLiteral("设置与快捷键"), titlePoints, header, FontWeight::bold));
+    setWindowTitle(QStringLiteral("设置与快捷键"));
+    row->addWidget(EditorLook::label(windowTitle(), titlePoints, header, FontWeight::bold));
     row->addStretch();
     row->addWidget(version_);
     return header;

@@ -26,11 +26,16 @@ void SheetBinding::update() {
 void SheetBinding::present() {
     sheet_ = new QDialog(window_);
     sheet_->setWindowModality(Qt::WindowModal);
-    // What a window list or a screen reader shows for it.
+    // What a window list shows for it.
     sheet_->setWindowTitle(window_->window()->windowTitle());
     auto* layout = new QVBoxLayout(sheet_);
     layout->setContentsMargins(0, 0, 0, 0);
-    if (binding_.content) layout->addWidget(binding_.content());
+    if (binding_.content) {
+        QWidget* content = binding_.content();
+        // Screen readers announce the sheet by what it is: its content's title.
+        sheet_->setAccessibleName(content->windowTitle());
+        layout->addWidget(content);
+    }
     SheetPresentation::frame(*sheet_);
     connect(sheet_, &QDialog::finished, this, &SheetBinding::closed);
     SheetPresentation::present(*sheet_);

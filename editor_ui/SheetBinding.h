@@ -24,7 +24,8 @@ public:
         std::function<bool()> isPresented;
         // Turns the bound value false.
         std::function<void()> dismiss;
-        // The sheet's content, made when the sheet opens.
+        // The sheet's content, made when the sheet opens; its window title,
+        // the heading it shows, names the sheet to screen readers.
         std::function<QWidget*()> content;
         std::function<void()> onDismissal;
     };

@@ -20,14 +20,14 @@ public:
     }
 
     QString text(QAccessible::Text kind) const override {
-        if (kind == QAccessible::Value) return QString::number(shown(slider()->value()));
+        if (kind == QAccessible::Value) return QString::number(slider()->shownValue(slider()->value()));
         return QAccessibleWidget::text(kind);
     }
 
-    QVariant currentValue() const override { return shown(slider()->value()); }
-    QVariant maximumValue() const override { return shown(slider()->maximum()); }
-    QVariant minimumValue() const override { return shown(slider()->minimum()); }
-    QVariant minimumStepSize() const override { return shown(slider()->singleStep()); }
+    QVariant currentValue() const override { return slider()->shownValue(slider()->value()); }
+    QVariant maximumValue() const override { return slider()->shownValue(slider()->maximum()); }
+    QVariant minimumValue() const override { return slider()->shownValue(slider()->minimum()); }
+    QVariant minimumStepSize() const override { return slider()->singleStep() / slider()->unitsPerShownValue(); }
 
     void setCurrentValue(const QVariant& value) override {
         slider()->setValue(int(std::lround(value.toDouble() * slider()->unitsPerShownValue())));
@@ -35,7 +35,6 @@ public:
 
 private:
     ShownValueSlider* slider() const { return static_cast<ShownValueSlider*>(widget()); }
-    double shown(int units) const { return units / slider()->unitsPerShownValue(); }
 };
 
 QAccessibleInterface* shownValueAccessible(const QString&, QObject* object) {
@@ -50,6 +49,22 @@ ShownValueSlider::ShownValueSlider(QWidget* parent) : QSlider(Qt::Horizontal, pa
         QAccessible::installFactory(shownValueAccessible);
         return true;
     }();
+}
+
+void ShownValueSlider::setShownStep(int units, ShownRounding rounding) {
+    shownStep_ = units;
+    rounding_ = rounding;
+    setSingleStep(units);
+    setPageStep(10 * units);
+}
+
+// Rounded in whole units before the one division, so that 140 hundredths
+// read 1.4 and not 1.4000000000000001.
+double ShownValueSlider::shownValue(int units) const {
+    if (!shownStep_) return units / unitsPerShownValue_;
+    const double steps = double(units) / *shownStep_;
+    const double shown = rounding_ == ShownRounding::down ? std::floor(steps) : std::round(steps);
+    return shown * *shownStep_ / unitsPerShownValue_;
 }
 
 }  // namespace tavero

@@ -1,6 +1,7 @@
 #include "editor_ui/Sidebar.h"
 
 #include "app/model/AppModel.h"
+#include "editor_ui/ChoiceTabBar.h"
 #include "editor_ui/EditorLook.h"
 #include "editor_ui/HistoryList.h"
 #include "editor_ui/MainViewState.h"
@@ -29,7 +30,7 @@ Sidebar::Sidebar(AppModel& model, ShotDocument& document, MainViewState& state, 
     setFixedWidth(columnWidth);
     EditorLook::fill(this, palette().color(QPalette::Base));
 
-    tabs_ = new QTabBar(this);
+    tabs_ = new ChoiceTabBar(this);
     tabs_->setAccessibleName(QStringLiteral("侧栏"));
     tabs_->setExpanding(true);
     tabs_->setDrawBase(false);
@@ -39,6 +40,7 @@ Sidebar::Sidebar(AppModel& model, ShotDocument& document, MainViewState& state, 
 
     tools_ = makeToolPanel(std::move(openBackground));
     auto* toolScroll = new QScrollArea(this);
+    toolScroll->setAccessibleName(QStringLiteral("标注工具"));
     toolScroll->setWidget(tools_);
     toolScroll->setWidgetResizable(true);
     toolScroll->setFrameShape(QFrame::NoFrame);

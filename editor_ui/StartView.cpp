@@ -36,6 +36,8 @@ QToolButton* linkButton(const QString& text, const QString& symbol, QWidget* par
 
 StartView::StartView(AppModel& model, ShotDocument& document, std::function<void()> openFile, QWidget* parent)
     : QScrollArea(parent), model_(model), document_(document), openFile_(std::move(openFile)) {
+    // The first stop of the keyboard, named for screen readers by what it holds.
+    setAccessibleName(QStringLiteral("开始页"));
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -96,7 +96,7 @@ void StatusBar::refresh() {
     dot_->setVisible(!model_.busy());
     static_cast<StatusDot*>(dot_)->setColour(model_.recording() ? QColor(Qt::red) : EditorLook::accent());
     status_->setText(model_.status());
-    status_->setToolTip(EditorLook::plainToolTip(model_.status()));
+    EditorLook::setPlainToolTip(status_, model_.status());
 
     const QImage& image = document_.image();
     const bool editing = !image.isNull() && !model_.videoURL() && !model_.flow().showingHome;

@@ -6,6 +6,7 @@
 #include "editor_ui/EditorLook.h"
 #include "editor_ui/EndEditing.h"
 #include "editor_ui/ExpansionButton.h"
+#include "editor_ui/FocusReturn.h"
 #include "editor_ui/ImageDimensions.h"
 #include "editor_ui/MainViewState.h"
 #include "editor_ui/PanelLook.h"
@@ -70,6 +71,7 @@ ToolPanel::ToolPanel(AppModel& model, ShotDocument& document, MainViewState& sta
     background_->setMinimumHeight(32);
     background_->setAutoDefault(false);
     connect(background_, &QPushButton::clicked, this, [openBackground = std::move(openBackground)] { openBackground(); });
+    backgroundEnabling_ = new FocusReturn(*background_);
     dimensionsButton_ = expansion(QStringLiteral("尺寸与旋转"), this,
                                   [&state] { state.setImageDimensions(!state.imageDimensions()); });
     dimensions_ = new ImageDimensions(model, document, state, this);
@@ -125,7 +127,7 @@ void ToolPanel::refresh() {
     undo_->setEnabled(document_.canUndo());
     redo_->setEnabled(document_.canRedo());
     delete_->setEnabled(document_.selected().has_value());
-    background_->setEnabled(!document_.image().isNull() && !model_.busy());
+    backgroundEnabling_->setEnabled(!document_.image().isNull() && !model_.busy());
     dimensionsButton_->setExpanded(state_.imageDimensions());
     dimensions_->setVisible(state_.imageDimensions());
     hint_->setText(hintFor(tool));

@@ -13,6 +13,7 @@ namespace tavero {
 class AppModel;
 class CoverControls;
 class ExpansionButton;
+class FocusReturn;
 class ImageDimensions;
 class MainViewState;
 class ShotDocument;
@@ -67,6 +68,7 @@ private:
     QToolButton* redo_ = nullptr;
     QToolButton* delete_ = nullptr;
     QPushButton* background_ = nullptr;
+    FocusReturn* backgroundEnabling_ = nullptr;
     ExpansionButton* dimensionsButton_ = nullptr;
     ImageDimensions* dimensions_ = nullptr;
     QLabel* hint_ = nullptr;

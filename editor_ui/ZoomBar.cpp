@@ -20,6 +20,8 @@ ZoomBar::ZoomBar(ShotDocument& document, QWidget* parent) : QWidget(parent), doc
     hint_ = EditorLook::label(QString(), 10, this);
     EditorLook::setTextColour(hint_, EditorLook::secondaryText(this));
     zoomOut_ = EditorLook::borderlessButton(QStringLiteral("−"), QString(), this);
+    // Screen readers say what the sign does.
+    zoomOut_->setAccessibleName(QStringLiteral("缩小"));
     connect(zoomOut_, &QToolButton::clicked, &document,
             [&document] { document.setZoom(std::max(document.zoom() - step, smallest)); });
     fit_ = EditorLook::borderlessButton(QStringLiteral("适合窗口"), QString(), this);
@@ -28,6 +30,7 @@ ZoomBar::ZoomBar(ShotDocument& document, QWidget* parent) : QWidget(parent), doc
     actualSize_->setToolTip(QStringLiteral("每个图片像素对应一个屏幕像素；滚动触控板可查看边缘"));
     connect(actualSize_, &QToolButton::clicked, this, &ZoomBar::showActualPixels);
     zoomIn_ = EditorLook::borderlessButton(QStringLiteral("+"), QString(), this);
+    zoomIn_->setAccessibleName(QStringLiteral("放大"));
     connect(zoomIn_, &QToolButton::clicked, &document,
             [&document] { document.setZoom(std::min(document.zoom() + step, largest)); });
 

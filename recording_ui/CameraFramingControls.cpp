@@ -31,8 +31,10 @@ constexpr int fieldWidth = 78;
 constexpr QSize sourcePreviewSize(340, 200);
 constexpr int previewHeight = 200;
 constexpr int zoomTextWidth = 34;
-// The zoom slider counts hundredths of the zoom, from 1× to 10×.
+// The zoom slider counts hundredths of the zoom, from 1× to 10×; its label
+// shows tenths.
 constexpr int zoomUnits = 100;
+constexpr int shownZoomStep = 10;
 constexpr int largestZoom = 10;
 
 QPushButton* smallButton(const QString& text, QWidget* parent) {
@@ -176,8 +178,10 @@ QWidget* CameraFramingControls::zoomRow() {
     layout->setSpacing(12);
     select_ = smallButton(QString(), row);
     connect(select_, &QPushButton::clicked, this, &CameraFramingControls::toggleDrawing);
-    zoom_ = new QSlider(Qt::Horizontal, row);
+    zoom_ = new ShownValueSlider(row);
     zoom_->setRange(zoomUnits, largestZoom * zoomUnits);
+    zoom_->setUnitsPerShownValue(zoomUnits);
+    zoom_->setShownStep(shownZoomStep, ShownValueSlider::ShownRounding::nearest);
     zoom_->setAccessibleName(QStringLiteral("取景放大倍数"));
     connect(zoom_, &QSlider::valueChanged, this, [this](int units) {
         const double zoom = double(units) / zoomUnits;

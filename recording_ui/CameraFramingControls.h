@@ -1,6 +1,7 @@
 #pragma once
 
 #include "camera/CameraFraming.h"
+#include "editor_ui/ShownValueSlider.h"
 
 #include <QList>
 #include <QPointer>
@@ -11,7 +12,6 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QSlider;
 
 namespace tavero {
 
@@ -81,7 +81,7 @@ private:
     CameraFramingPreviewView* sourcePreview_ = nullptr;
     CameraFramingPreviewView* outputPreview_ = nullptr;
     QPushButton* select_ = nullptr;
-    QSlider* zoom_ = nullptr;
+    ShownValueSlider* zoom_ = nullptr;
     QLabel* zoomText_ = nullptr;
     QPushButton* reset_ = nullptr;
 };

@@ -159,8 +159,9 @@ QWidget* CameraSetupControls::portraitControls(QWidget* parent) {
     auto* row = new QHBoxLayout(sizeRow);
     row->setContentsMargins(0, 0, 0, 0);
     size_ = new ShownValueSlider(sizeRow);
-    // Its label shows a percentage.
+    // Its label shows a whole percentage, cut short.
     size_->setUnitsPerShownValue(sizeUnits / 100.0);
+    size_->setShownStep(sizeUnits / 100, ShownValueSlider::ShownRounding::down);
     size_->setRange(int(smallestPortrait * sizeUnits), int(largestPortrait * sizeUnits));
     size_->setAccessibleName(QStringLiteral("人像大小"));
     connect(size_, &QSlider::valueChanged, this, [this](int units) {

@@ -24,8 +24,8 @@ struct RecordingActionStyle {
 };
 
 // A push button dressed in a RecordingActionStyle, with an optional symbol
-// before its title. It never takes the keyboard focus, so a press leaves
-// the keyboard with the recorded program. Main thread.
+// before its title. It takes no keyboard focus unless given a focus policy,
+// so a press leaves the keyboard with the recorded program. Main thread.
 class RecordingActionButton : public QAbstractButton {
     Q_OBJECT
 public:

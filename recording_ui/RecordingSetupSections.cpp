@@ -189,7 +189,11 @@ QWidget* RecordingSetupView::makeNotesSection() {
     auto* controls = new QHBoxLayout(notesControls_);
     controls->setContentsMargins(0, 0, 0, 0);
     controls->setSpacing(20);
-    if (studio_) controls->addWidget(new PrompterTransparencyControl(*studio_, notesControls_), 1);
+    if (studio_) {
+        auto* transparency = new PrompterTransparencyControl(*studio_, notesControls_);
+        transparency->setTakesFocus(true);
+        controls->addWidget(transparency, 1);
+    }
     QPushButton* preview = EditorLook::defaultButton(QStringLiteral("预览提词器"), QString(), notesControls_);
     preview->setFont(EditorLook::font(notesControls_, 11));
     connect(preview, &QPushButton::clicked, this, [this] {

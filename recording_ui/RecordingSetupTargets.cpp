@@ -83,7 +83,7 @@ QWidget* RecordingSetupView::makeTargetRow() {
         if (studio_) studio_->setWindowID(windowPicker_->itemData(index).toUInt());
     });
     QToolButton* reload = EditorLook::plainButton(QString(), QStringLiteral("arrow.clockwise"), windowRow_);
-    reload->setToolTip(EditorLook::plainToolTip(QStringLiteral("刷新窗口列表")));
+    EditorLook::setPlainToolTip(reload, QStringLiteral("刷新窗口列表"));
     reload->setAccessibleName(QStringLiteral("刷新窗口列表"));
     connect(reload, &QToolButton::clicked, this, [this] {
         if (studio_) studio_->prepare(false);

@@ -51,7 +51,8 @@ std::optional<int> mainScreenVisibleHeight() {
 RecordingSetupView::RecordingSetupView(RecordingStudio& studio, Snapshot snapshot, CameraSection cameraSection,
                                        QWidget* parent)
     : QWidget(parent), studio_(&studio), snapshot_(std::move(snapshot)), lastDisplayID_(studio.displayID()) {
-    setAccessibleName(QStringLiteral("开始一段录屏"));
+    setWindowTitle(QStringLiteral("开始一段录屏"));
+    setAccessibleName(windowTitle());
     // The sheet wears the recording interface's accent.
     QPalette tinted = palette();
     tinted.setColor(QPalette::Highlight, recordingAccent());
@@ -89,6 +90,7 @@ RecordingSetupView::RecordingSetupView(RecordingStudio& studio, Snapshot snapsho
     column->addStretch(1);
 
     scroll_ = new QScrollArea(this);
+    scroll_->setAccessibleName(QStringLiteral("录屏设置"));
     scroll_->setWidgetResizable(true);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -137,7 +139,7 @@ QWidget* RecordingSetupView::makeHeader() {
     auto* header = new QWidget;
     auto* words = new QVBoxLayout;
     words->setSpacing(4);
-    words->addWidget(EditorLook::label(QStringLiteral("开始一段录屏"), 23, header, FontWeight::semibold));
+    words->addWidget(EditorLook::label(windowTitle(), 23, header, FontWeight::semibold));
     QLabel* subtitle = EditorLook::label(QStringLiteral("先选录哪里，再确认声音。点击开始后倒数 3 秒。"), 12, header);
     EditorLook::setTextColour(subtitle, EditorLook::secondaryText(header));
     words->addWidget(subtitle);

@@ -96,6 +96,11 @@ PrompterTransparencyControl::PrompterTransparencyControl(RecordingStudio& studio
     refresh();
 }
 
+void PrompterTransparencyControl::setTakesFocus(bool takes) {
+    for (QWidget* control : std::initializer_list<QWidget*>{slider_, clear_})
+        control->setFocusPolicy(takes ? Qt::StrongFocus : Qt::NoFocus);
+}
+
 QString PrompterTransparencyControl::valueText() const { return value_->text(); }
 
 void PrompterTransparencyControl::refresh() {

@@ -23,6 +23,11 @@ class PrompterTransparencyControl : public QWidget {
 public:
     explicit PrompterTransparencyControl(RecordingStudio& studio, QWidget* parent = nullptr);
 
+    // The slider and "全透明" take the focus, as the controls of the set-up
+    // sheet around them do; in the panel they leave the keyboard with the
+    // recorded program, as its other controls do.
+    void setTakesFocus(bool takes);
+
     QString valueText() const;
     QLabel* valueLabel() const { return value_; }
     SteppedSlider* slider() const { return slider_; }

@@ -211,8 +211,11 @@ void AppModel::takeBackVideoNote() {
     const std::optional<QString> note = std::exchange(videoNote_, std::nullopt);
     if (!note) return;
     if (error_ == note) setError(std::nullopt);
-    if (status_ == *note)
-        setStatus(videoURL_ ? FileMessages::opened(QFileInfo(*videoURL_).fileName()) : ModelMessages::ready());
+    if (status_ == *note) setStatus(restingStatus());
+}
+
+QString AppModel::restingStatus() const {
+    return videoURL_ ? FileMessages::opened(QFileInfo(*videoURL_).fileName()) : ModelMessages::ready();
 }
 
 }  // namespace tavero

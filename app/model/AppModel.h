@@ -242,7 +242,8 @@ public:
 
     // Exports of the shown video into the library folder.
     void exportGIF();
-    // `start` and `end` in seconds.
+    // `start` and `end` in seconds; NaN stands for a field that holds no
+    // number and fails as a range past the video's end does.
     void trimVideo(double start, double end);
     // Shows another version of the shown recording, its raw or its finished
     // video, saying as opening does when it has no picture to show.
@@ -304,6 +305,8 @@ private:
     void transformed(const Result<QImage>& result, qint64 revision);
     void framed(const Result<QImage>& result, FramePreset preset, qint64 revision);
     void keepPin(std::unique_ptr<PinnedWindow> window);
+    // A pin was closed: once none is open, the status stops telling how to close one.
+    void pinClosed();
 
     void observeOpenRequests();
     void presentOpenPanel(bool append, bool horizontal);
@@ -317,6 +320,8 @@ private:
     void exportFailed(const QString& source, const ShotError& error);
     // What was said of the video shown before gives way.
     void takeBackVideoNote();
+    // The status once a passing note gives way: the video shown, or ready.
+    QString restingStatus() const;
     void videoTrimmed(const QString& source, const Result<QString>& file);
     void trimListed(const QString& source, const QString& trimmed, const Result<CaptureRecord>& record);
 

@@ -4,6 +4,9 @@
 
 #include "app/model/RenderMessages.h"
 
+#include <QPointer>
+
+#include <algorithm>
 #include <vector>
 
 namespace tavero {
@@ -11,7 +14,10 @@ namespace tavero {
 void AppModel::pin() {
     renderThen([this](const QImage& rendered) {
         if (!pinPresenter_) return;
-        keepPin(pinPresenter_->open(rendered));
+        QPointer<AppModel> self(this);
+        keepPin(pinPresenter_->open(rendered, [self] {
+            if (self) self->pinClosed();
+        }));
     });
 }
 
@@ -21,6 +27,11 @@ void AppModel::keepPin(std::unique_ptr<PinnedWindow> window) {
     std::erase_if(pins_, [](const std::unique_ptr<PinnedWindow>& pinned) { return !pinned->isVisible(); });
     pins_.push_back(std::move(window));
     setStatus(RenderMessages::pinned());
+}
+
+void AppModel::pinClosed() {
+    const bool open = std::ranges::any_of(pins_, [](const auto& pinned) { return pinned->isVisible(); });
+    if (!open && status_ == RenderMessages::pinned()) setStatus(restingStatus());
 }
 
 }  // namespace tavero

@@ -2,6 +2,7 @@
 
 #include <QImage>
 
+#include <functional>
 #include <memory>
 
 namespace tavero {
@@ -24,7 +25,9 @@ public:
     virtual ~PinPresenter() = default;
 
     // Shows `picture` in a new window, centred and in front; never null.
-    virtual std::unique_ptr<PinnedWindow> open(const QImage& picture) = 0;
+    // `closed` runs once the user has closed the window, which then no
+    // longer counts as visible.
+    virtual std::unique_ptr<PinnedWindow> open(const QImage& picture, std::function<void()> closed) = 0;
 };
 
 }  // namespace tavero

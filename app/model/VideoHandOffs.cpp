@@ -3,10 +3,13 @@
 #include "app/model/AppModel.h"
 
 #include "app/model/FileMessages.h"
+#include "recording/RecordingMessages.h"
 
 #include <QFileInfo>
 #include <QPointer>
 #include <QUuid>
+
+#include <cmath>
 
 namespace tavero {
 
@@ -40,6 +43,8 @@ void AppModel::gifExported(const QString& source, const Result<QString>& file) {
 
 void AppModel::trimVideo(double start, double end) {
     if (!videoURL_ || busy_) return;
+    if (std::isnan(start) || std::isnan(end))
+        return exportFailed(*videoURL_, ShotError(RecordingMessages::trimRangeInvalid()));
     setBusy(true);
     const QString destination = newLibraryFile(*library_, LocalLibrary::Prefix::trimmed, QStringLiteral(".mp4"));
     QPointer<AppModel> self(this);

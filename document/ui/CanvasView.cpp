@@ -31,6 +31,7 @@ QSizeF labelSize(const Mark& mark) {
 
 CanvasView::CanvasView(ShotDocument& document, QWidget* parent) : QWidget(parent), document_(document) {
     setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("图片与标注"));
     setMouseTracking(true);
     setAcceptDrops(true);
     connect(&document_, &ShotDocument::changed, this, &CanvasView::documentChanged);

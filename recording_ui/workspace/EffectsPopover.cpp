@@ -21,7 +21,9 @@ EffectsPopover::EffectsPopover(RecordingStudio& studio, const EffectControls& co
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(22, 22, 22, 22);
     layout->setSpacing(18);
-    layout->addWidget(EditorLook::label(QStringLiteral("调整讲解画面"), 13, this, FontWeight::semibold));
+    // Screen readers name the popover's window by its heading.
+    setWindowTitle(QStringLiteral("调整讲解画面"));
+    layout->addWidget(EditorLook::label(windowTitle(), 13, this, FontWeight::semibold));
     if (controls) layout->addWidget(controls(studio, this));
     QLabel* note = PanelLook::caption(QStringLiteral("从原片重新生成，已有视频会保留。"), this);
     note->setWordWrap(true);
@@ -59,7 +61,16 @@ void EffectsPopover::showBelow(const QWidget& anchor) {
     adjustSize();
     const QRect place(anchor.mapToGlobal(QPoint(0, 0)), anchor.size());
     move(placeFor(size(), place, anchor.screen()->availableGeometry()));
+    // The keyboard goes into the popover: Qt gives a popup the keyboard only
+    // when one of its widgets is already meant to have it.
+    if (QWidget* first = firstControl()) first->setFocus(Qt::PopupFocusReason);
     show();
+}
+
+QWidget* EffectsPopover::firstControl() const {
+    for (QWidget* widget = nextInFocusChain(); widget != this; widget = widget->nextInFocusChain())
+        if ((widget->focusPolicy() & Qt::TabFocus) && widget->isEnabled() && widget->isVisibleTo(this)) return widget;
+    return nullptr;
 }
 
 void EffectsPopover::hideEvent(QHideEvent* event) {

@@ -26,7 +26,8 @@ public:
     EffectsPopover(RecordingStudio& studio, const EffectControls& controls, QWidget* parent);
 
     // Opens under `anchor`, centred on it; above it when the screen has no
-    // room below, so that "重新生成成片" is never off the screen.
+    // room below, so that "重新生成成片" is never off the screen. Its first
+    // control has the focus.
     void showBelow(const QWidget& anchor);
     // Where a popover of `size` goes for an anchor at `anchor` (global
     // coordinates) on a screen whose free area is `screen`.
@@ -40,6 +41,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    QWidget* firstControl() const;
+
     QPushButton* render_ = nullptr;
 };
 

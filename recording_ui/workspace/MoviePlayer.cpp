@@ -2,6 +2,7 @@
 
 #include "editor_ui/EditorLook.h"
 #include "editor_ui/PanelLook.h"
+#include "editor_ui/ShownValueSlider.h"
 #include "platform/media/MoviePlayback.h"
 #include "recording_ui/workspace/MoviePicture.h"
 
@@ -10,7 +11,6 @@
 #include <QLabel>
 #include <QShowEvent>
 #include <QSignalBlocker>
-#include <QSlider>
 #include <QStyle>
 #include <QToolButton>
 
@@ -28,11 +28,12 @@ QString clock(qint64 milliseconds) {
 MoviePlayer::MoviePlayer(const QString& url, QWidget* parent) : QWidget(parent) {
     play_ = new QToolButton(this);
     play_->setAutoRaise(true);
-    slider_ = new QSlider(Qt::Horizontal, this);
+    slider_ = new ShownValueSlider(this);
     slider_->setAccessibleName(QStringLiteral("播放进度"));
-    // Milliseconds: a second an arrow key, ten a page, as players step.
-    slider_->setSingleStep(1000);
-    slider_->setPageStep(10'000);
+    // Milliseconds, read in the whole seconds of the time beside it: a
+    // second an arrow key, ten a page, as players step.
+    slider_->setUnitsPerShownValue(1000);
+    slider_->setShownStep(1000, ShownValueSlider::ShownRounding::down);
     time_ = EditorLook::label(QString(), PanelLook::captionPoints, this);
 
     auto* controls = new QHBoxLayout;

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "editor_ui/ShownValueSlider.h"
+
 #include <QString>
 #include <QWidget>
 
 #include <memory>
 
 class QLabel;
-class QSlider;
 class QToolButton;
 
 namespace tavero {
@@ -45,7 +46,7 @@ public:
     media::MoviePlayback* playback() const { return playback_.get(); }
     MoviePicture* picture() const { return picture_; }
     QToolButton* playButton() const { return play_; }
-    QSlider* positionSlider() const { return slider_; }
+    ShownValueSlider* positionSlider() const { return slider_; }
     QLabel* timeLabel() const { return time_; }
 
 protected:
@@ -63,7 +64,7 @@ private:
     qint64 restingPosition_ = 0;
     MoviePicture* picture_ = nullptr;
     QToolButton* play_ = nullptr;
-    QSlider* slider_ = nullptr;
+    ShownValueSlider* slider_ = nullptr;
     QLabel* time_ = nullptr;
     std::unique_ptr<media::MoviePlayback> playback_;
 };

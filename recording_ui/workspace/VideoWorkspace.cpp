@@ -15,11 +15,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <limits>
+
 namespace tavero {
 
 namespace {
 
-constexpr int progressSteps = 1000;
 constexpr int trimFieldWidth = 65;
 
 QLabel* secondaryCaption(const QString& text, QWidget* parent) {
@@ -70,7 +71,9 @@ QWidget* VideoWorkspace::makeProgressRow() {
     progressRow_ = new QWidget(this);
     progressLabel_ = PanelLook::caption(QString(), progressRow_);
     progressBar_ = new QProgressBar(progressRow_);
-    progressBar_->setRange(0, progressSteps);
+    progressBar_->setAccessibleName(QStringLiteral("讲解成片生成进度"));
+    // In whole percent, so that screen readers read what the label shows.
+    progressBar_->setRange(0, 100);
     progressBar_->setTextVisible(false);
     cancel_ = button(QStringLiteral("取消生成"), progressRow_);
     connect(cancel_, &QPushButton::clicked, this, [this] { studio_.cancelExport(); });
@@ -147,7 +150,7 @@ void VideoWorkspace::showState(const WorkspaceState& state) {
     title_->setText(QFileInfo(url_).fileName());
     progressRow_->setVisible(state.processing);
     progressLabel_->setText(state.progressText());
-    progressBar_->setValue(int(state.progressFraction() * progressSteps));
+    progressBar_->setValue(state.progressPercent());
 
     versionRow_->setVisible(state.versionRowVisible(url_));
     versionLabel_->setText(state.versionText(url_));
@@ -175,11 +178,11 @@ void VideoWorkspace::openEffects() {
     popover_->showBelow(*effects_);
 }
 
-// Both texts must be numbers; otherwise the button does nothing.
+// A text that is no number goes to the model as NaN, which it refuses as
+// it refuses any range it cannot cut.
 void VideoWorkspace::saveTrim() {
-    const std::optional<double> start = trimSeconds(start_->text());
-    const std::optional<double> end = trimSeconds(end_->text());
-    if (start && end) model_.trimVideo(*start, *end);
+    constexpr double noNumber = std::numeric_limits<double>::quiet_NaN();
+    model_.trimVideo(trimSeconds(start_->text()).value_or(noNumber), trimSeconds(end_->text()).value_or(noNumber));
 }
 
 }  // namespace tavero

@@ -1,6 +1,5 @@
 #include "recording_ui/workspace/WorkspaceState.h"
 
-#include "editor_ui/PanelLook.h"
 #include "recording/studio/RecordingStudio.h"
 
 #include <algorithm>
@@ -42,9 +41,10 @@ QString WorkspaceState::footer() const {
 
 double WorkspaceState::progressFraction() const { return std::isfinite(progress) ? std::clamp(progress, 0.0, 1.0) : 0.0; }
 
+int WorkspaceState::progressPercent() const { return int(progressFraction() * 100); }
+
 QString WorkspaceState::progressText() const {
-    return QStringLiteral("正在生成讲解成片 · ") + PanelLook::wholeNumber(progressFraction() * 100) +
-           QStringLiteral("% · 原片已保存");
+    return QStringLiteral("正在生成讲解成片 · ") + QString::number(progressPercent()) + QStringLiteral("% · 原片已保存");
 }
 
 std::optional<double> trimSeconds(const QString& text) {

@@ -37,7 +37,9 @@ struct WorkspaceState {
     QString footer() const;
     // The progress within 0 … 1, 0 for a value that is no number.
     double progressFraction() const;
-    // "正在生成讲解成片 · 42% · 原片已保存": the percentage truncated.
+    // The whole percentage shown, truncated: 42 at 0.426.
+    int progressPercent() const;
+    // "正在生成讲解成片 · 42% · 原片已保存".
     QString progressText() const;
 };
 

@@ -2,10 +2,12 @@
 #include "app/PinWindow.h"
 #include "app/WidgetPinPresenter.h"
 #include "app/model/AppModel.h"
+#include "app/model/ModelMessages.h"
 #include "document/ImageOps.h"
 #include "document/ShotDocument.h"
 #include "tests/app/model/ModelHarness.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPushButton>
@@ -24,9 +26,12 @@ TEST(PinWindowTest, TheContentIsAtMost700WideAndItsPictureAreaBetween160And700Hi
     EXPECT_EQ(contentFor(400, 2000), QSizeF(400, 736)) << "capped at 700 high";
     EXPECT_EQ(contentFor(80, 20), QSizeF(80, 196));
 
-    const PinWindow window(fixtures::noise(600, 300));
+    PinWindow window(fixtures::noise(600, 300));
     EXPECT_EQ(window.size(), QSize(600, 336));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("贴图 · 可拖动与缩放"));
+    const QAccessibleInterface* read = QAccessible::queryAccessibleInterface(&window);
+    EXPECT_EQ(read->role(), QAccessible::Window) << "a screen reader meets a window, not a filler";
+    EXPECT_EQ(read->text(QAccessible::Name), window.windowTitle());
 }
 
 TEST(PinWindowTest, TheSliderMakesTheWindowAtLeastAFifthOpaque) {
@@ -61,6 +66,7 @@ TEST(PinWindowTest, CopyGivesThePictureAsPinnedAfterTheDocumentChanged) {
 
     window.close();
     EXPECT_FALSE(window.isVisible()) << "closed, and released at the next pin";
+    EXPECT_EQ(model.status(), ModelMessages::ready()) << "no longer says how to close it";
     model.pin();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !model.pins().empty() && model.pins().front()->isVisible(); }, 20'000));
     EXPECT_EQ(model.pins().size(), 1u);

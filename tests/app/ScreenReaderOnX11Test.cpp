@@ -2,10 +2,13 @@
 // session bus of the test's own: the recording set-up's segmented controls
 // (what to record, the portrait's shape, the camera's framing) choose on
 // their own accessible actions, with exactly one choice checked; sliders
-// read what their labels show; the player's controls and the trim fields
-// are named and its position steps by seconds; the effects popover is found
-// among the program's windows and renders again; every control of the
-// editor is named and its colours say which one is chosen.
+// read and step as their labels show; the player's controls and the trim
+// fields are named, its position reads and steps in seconds, and a trim
+// field without a number says what is wrong; the effects popover is found
+// among the program's windows, named and with the keyboard, and renders
+// again; every control of the editor is named, its colours and tabs say
+// which one is chosen, its menu buttons open their menus, and the keyboard
+// comes back from the background sheet to the button that opened it.
 #include "camera/RecordingProject.h"
 #include "tests/app/ProgramUnderScreenReader.h"
 #include "tests/support/MediaFixtures.h"
@@ -28,6 +31,8 @@ const QString radioButton = QStringLiteral("radio button");
 const QString slider = QStringLiteral("slider");
 const QString label = QStringLiteral("label");
 const QString toggle = QStringLiteral("Toggle");
+const QString dialog = QStringLiteral("dialog");
+const QString focused = QStringLiteral("focused");
 // The roles of the controls a user acts on.
 const QStringList controlRoles{QStringLiteral("push button"), slider, QStringLiteral("text"), radioButton,
                                QStringLiteral("check box"), QStringLiteral("combo box")};
@@ -45,6 +50,20 @@ protected:
 
     // The roles of the shown controls without a name.
     std::string unnamedControls() { return reader.unnamed(controlRoles).join(QStringLiteral(", ")).toStdString(); }
+    std::string unnamedFocusable() { return reader.unnamedFocusable().join(QStringLiteral(", ")).toStdString(); }
+
+    bool has(const QString& role, const QString& name, const QString& state) {
+        const std::optional<QStringList> states = reader.states(role, name);
+        return states && states->contains(state);
+    }
+
+    // Moves the keyboard to the control as a screen reader does, and waits
+    // until it is there.
+    bool focus(const QString& role, const QString& name) {
+        return reader.act(role, name, QStringLiteral("SetFocus")) && within([&] { return has(role, name, focused); });
+    }
+
+    static bool key(const QString& keys) { return test::xdotool({QStringLiteral("key"), keys}); }
 
     // The one checked segment of a row; none unless exactly one is.
     std::optional<QString> chosen(const QStringList& segments) {
@@ -102,6 +121,37 @@ TEST_F(ScreenReaderOnX11Test, TheSetUpsSegmentsChooseOnTheirOwnActionsAndThePort
     }));
 }
 
+// The sheet is named by its heading and every control in it that takes the
+// keyboard by what it is or holds; the teleprompter's transparency takes the
+// keyboard as the sheet's other controls do, and the framing's zoom reads
+// and steps in the tenths its label shows.
+TEST_F(ScreenReaderOnX11Test, TheSetUpIsNamedAndItsTransparencyAndZoomAreReachedAsShown) {
+    ASSERT_NO_FATAL_FAILURE(start({}, true));
+    ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("开始录屏"), press); }));
+    ASSERT_TRUE(within([&] { return reader.shows(dialog, QStringLiteral("开始一段录屏")); }));
+    EXPECT_EQ(unnamedFocusable(), "");
+
+    ASSERT_TRUE(reader.act(QStringLiteral("check box"), QStringLiteral("使用提词器"), toggle));
+    const QString transparency = QStringLiteral("提词器背景透明度");
+    ASSERT_TRUE(within([&] { return reader.shows(slider, transparency); }));
+    EXPECT_TRUE(focus(slider, transparency));
+    ASSERT_TRUE(key(QStringLiteral("Tab")));
+    EXPECT_TRUE(within([&] { return has(pushButton, QStringLiteral("全透明"), focused); })) << "Tab reaches it";
+
+    ASSERT_TRUE(reader.act(radioButton, QStringLiteral("只录人像"), toggle));
+    const QString zoom = QStringLiteral("取景放大倍数");
+    ASSERT_TRUE(within([&] { return reader.shows(slider, zoom); }));
+    const std::optional<test::ScreenReader::Reading> reading = reader.reading(slider, zoom);
+    ASSERT_TRUE(reading);
+    EXPECT_DOUBLE_EQ(reading->value, 1) << "as \"1.0×\" beside it";
+    EXPECT_DOUBLE_EQ(reading->minimum, 1);
+    EXPECT_DOUBLE_EQ(reading->maximum, 10);
+    EXPECT_DOUBLE_EQ(reading->step, 0.1);
+    ASSERT_TRUE(focus(slider, zoom));
+    ASSERT_TRUE(key(QStringLiteral("Right")));
+    EXPECT_TRUE(within([&] { return reader.shows(label, QStringLiteral("1.1×")); })) << "a tenth on";
+}
+
 TEST_F(ScreenReaderOnX11Test, ThePlayerAndTheTrimFieldsAreNamedAndPlayOnPress) {
     const QString video = home.path() + QStringLiteral("/讲解.mp4");
     ASSERT_NO_FATAL_FAILURE(test::makeVideo(video, {.duration = 3.0}));
@@ -117,9 +167,17 @@ TEST_F(ScreenReaderOnX11Test, ThePlayerAndTheTrimFieldsAreNamedAndPlayOnPress) {
 
     ASSERT_TRUE(reader.act(pushButton, QStringLiteral("播放"), press));
     EXPECT_TRUE(within([&] { return reader.shows(pushButton, QStringLiteral("暂停")); })) << "it plays";
+
+    // Letters as the start: the trim says what is wrong, as a range past the end does.
+    ASSERT_TRUE(focus(QStringLiteral("text"), QStringLiteral("裁剪开始秒数")));
+    ASSERT_TRUE(key(QStringLiteral("ctrl+a")));
+    ASSERT_TRUE(test::xdotool({QStringLiteral("type"), QStringLiteral("abc")}));
+    ASSERT_TRUE(reader.act(pushButton, QStringLiteral("另存片段"), press));
+    const QString wrong = QStringLiteral("请输入有效的起止秒数，结束时间不能超出视频长度。");
+    EXPECT_TRUE(within([&] { return reader.shows(QStringLiteral("filler"), wrong); })) << "on the status line";
 }
 
-// Milliseconds on the slider: an arrow key seeks a second, a page ten.
+// Seconds, as the time beside it shows: an arrow key seeks a second, a page ten.
 TEST_F(ScreenReaderOnX11Test, ThePositionSliderSeeksBySecondsFromTheKeyboard) {
     const QString video = home.path() + QStringLiteral("/长讲解.mp4");
     ASSERT_NO_FATAL_FAILURE(test::makeVideo(video, {.duration = 25.0, .size = QSize(64, 48), .rate = 5}));
@@ -131,8 +189,8 @@ TEST_F(ScreenReaderOnX11Test, ThePositionSliderSeeksBySecondsFromTheKeyboard) {
     })) << "the video can be played";
     const std::optional<test::ScreenReader::Reading> reading = reader.reading(slider, position);
     ASSERT_TRUE(reading);
-    EXPECT_EQ(reading->step, 1000) << "a screen reader's step, in milliseconds";
-    EXPECT_EQ(reading->maximum, 25'000);
+    EXPECT_EQ(reading->step, 1) << "a second";
+    EXPECT_EQ(reading->maximum, 25);
 
     ASSERT_TRUE(within([&] { return reader.act(slider, position, QStringLiteral("SetFocus")); }));
     ASSERT_TRUE(within([&] {
@@ -164,7 +222,9 @@ TEST_F(ScreenReaderOnX11Test, TheEffectsPopoverIsReadAndRendersAgainOnPress) {
     const QString render = QStringLiteral("重新生成成片");
     ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("画面效果"), press); }));
     ASSERT_TRUE(within([&] { return reader.shows(pushButton, render); })) << "the open popover is read";
-    EXPECT_TRUE(reader.shows(QStringLiteral("check box"), QStringLiteral("跟随鼠标自动缩放")));
+    EXPECT_TRUE(reader.shows(QStringLiteral("frame"), QStringLiteral("调整讲解画面"))) << "its window, by its heading";
+    EXPECT_TRUE(within([&] { return has(QStringLiteral("check box"), QStringLiteral("跟随鼠标自动缩放"), focused); }))
+        << "the keyboard went into it";
     const std::optional<test::ScreenReader::Reading> zoom = reader.reading(slider, QStringLiteral("自动放大倍数"));
     ASSERT_TRUE(zoom);
     EXPECT_TRUE(reader.shows(label, QString::asprintf("%.2f×", zoom->value)))
@@ -187,13 +247,27 @@ TEST_F(ScreenReaderOnX11Test, TheEffectsPopoverIsReadAndRendersAgainOnPress) {
 // one checked.
 TEST_F(ScreenReaderOnX11Test, TheEditorsControlsAreNamedAndItsToolsAndColoursSayWhichIsChosen) {
     ASSERT_NO_FATAL_FAILURE(start({}, false));
-    ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("试一试"), press); }));
+    ASSERT_TRUE(within([&] { return reader.shows(pushButton, QStringLiteral("试一试")); }));
+    EXPECT_EQ(unnamedFocusable(), "") << "on the start window";
+    ASSERT_TRUE(reader.act(pushButton, QStringLiteral("试一试"), press));
     ASSERT_TRUE(within([&] { return reader.shows(pushButton, QStringLiteral("选择箭头")); }))
         << "the practice's guide is shown";
-    for (const char* name : {"撤销", "重做", "删除选中标注", "打开演示图", "结束示例引导"})
+    for (const char* name : {"撤销", "重做", "删除选中标注", "打开演示图", "结束示例引导", "缩小", "放大"})
         EXPECT_TRUE(reader.shows(pushButton, QString::fromUtf8(name))) << name;
     EXPECT_TRUE(reader.shows(slider, QStringLiteral("粗细")));
     EXPECT_EQ(unnamedControls(), "") << "every shown control has a name";
+    EXPECT_EQ(unnamedFocusable(), "");
+    const QString practice = QStringLiteral("这是练习用的示例图。完成后可以复制或保存到桌面「岚帧」。");
+    EXPECT_EQ(reader.description(QStringLiteral("filler"), practice), practice) << "the status in words, no markup";
+
+    const QString pageTab = QStringLiteral("page tab");
+    const QString selected = QStringLiteral("selected");
+    const QString history = QStringLiteral("历史 0");
+    EXPECT_TRUE(has(pageTab, QStringLiteral("标注"), selected));
+    EXPECT_FALSE(has(pageTab, history, selected));
+    ASSERT_TRUE(reader.act(pageTab, history, press));
+    EXPECT_TRUE(within([&] { return has(pageTab, history, selected) && !has(pageTab, QStringLiteral("标注"), selected); }));
+    ASSERT_TRUE(reader.act(pageTab, QStringLiteral("标注"), press));
 
     QStringList colours;
     for (const char* colour : {"红色", "青绿色", "黄色", "蓝色", "紫色", "黑色", "白色"})
@@ -207,6 +281,45 @@ TEST_F(ScreenReaderOnX11Test, TheEditorsControlsAreNamedAndItsToolsAndColoursSay
     EXPECT_EQ(chosen(tools), QStringLiteral("箭头")) << "the practice's tool";
     ASSERT_TRUE(reader.act(radioButton, QStringLiteral("方框"), press));
     EXPECT_TRUE(within([&] { return chosen(tools) == QStringLiteral("方框"); }));
+}
+
+// 保存 and 更多截图 open their menus on their own action, as Space does.
+TEST_F(ScreenReaderOnX11Test, TheMenuButtonsOpenTheirMenusOnTheirAction) {
+    ASSERT_NO_FATAL_FAILURE(start({}, false));
+    ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("试一试"), press); }));
+    const QString showMenu = QStringLiteral("ShowMenu");
+    const QString menuItem = QStringLiteral("menu item");
+    ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("保存"), showMenu); }));
+    EXPECT_TRUE(within([&] { return reader.shows(menuItem, QStringLiteral("保存 PNG")); }));
+    ASSERT_TRUE(key(QStringLiteral("Escape")));
+    ASSERT_TRUE(within([&] { return !reader.shows(menuItem, QStringLiteral("保存 PNG")); }));
+    ASSERT_TRUE(reader.act(pushButton, QStringLiteral("更多截图"), showMenu));
+    EXPECT_TRUE(within([&] { return reader.shows(menuItem, QStringLiteral("窗口截图")); }));
+}
+
+// The background sheet is named by its title; after 应用背景 the keyboard is
+// back on the button that opened it, which stood disabled while the picture
+// was framed.
+TEST_F(ScreenReaderOnX11Test, AfterApplyingABackgroundTheKeyboardIsBackOnTheButtonThatOpenedIt) {
+    ASSERT_NO_FATAL_FAILURE(start({}, false));
+    ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("试一试"), press); }));
+    const QString background = QStringLiteral("背景 · 渐变与纯色");
+    ASSERT_TRUE(within([&] { return focus(pushButton, background); }));
+    ASSERT_TRUE(reader.act(pushButton, background, press));
+    const QString sheet = QStringLiteral("给截图选个背景");
+    ASSERT_TRUE(within([&] { return reader.shows(dialog, sheet); }));
+    const QString apply = QStringLiteral("应用背景");
+    ASSERT_TRUE(within([&] { return has(pushButton, apply, QStringLiteral("enabled")); })) << "its preview is ready";
+    ASSERT_TRUE(reader.act(pushButton, apply, press));
+    EXPECT_TRUE(within([&] { return !reader.shows(dialog, sheet) && has(pushButton, background, focused); }));
+}
+
+// A pinned picture is a window to a screen reader, named by its title.
+TEST_F(ScreenReaderOnX11Test, APinIsAWindow) {
+    ASSERT_NO_FATAL_FAILURE(start({}, false));
+    ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("试一试"), press); }));
+    ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("贴图"), press); }));
+    EXPECT_TRUE(within([&] { return reader.shows(QStringLiteral("frame"), QStringLiteral("贴图 · 可拖动与缩放")); }));
 }
 
 }  // namespace

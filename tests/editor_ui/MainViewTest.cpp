@@ -17,6 +17,7 @@
 #include "tests/app/model/ScriptedStudio.h"
 #include "tests/editor_ui/MainViewFixture.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
@@ -156,6 +157,8 @@ TEST_F(MainViewTest, AStatusOfSeveralLinesShowsOnTheBarsOneLine) {
     QTextDocument toolTip;
     toolTip.setHtml(label->toolTip());
     EXPECT_EQ(toolTip.toPlainText(), interrupted);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Description), interrupted)
+        << "a screen reader reads the words, not the tool tip's markup";
 }
 
 TEST_F(MainViewTest, TheHeaderIsShortOnTheStartScreenAndFullBesideTheEditingArea) {

@@ -13,6 +13,7 @@
 #include "editor_ui/style/StartActionButton.h"
 #include "tests/editor_ui/MainViewFixture.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QFile>
 #include <QClipboard>
@@ -117,6 +118,35 @@ TEST_F(SheetsTest, SettingsEditAutoSaveAndThePointerAtOnce) {
     EXPECT_FALSE(state().settings());
     EXPECT_TRUE(openSheets().isEmpty());
     EXPECT_TRUE(model().includeCursor()) << "closing keeps what was set";
+}
+
+// The classes of the shown controls of the open sheet that take the focus
+// but have no name a screen reader could read.
+QStringList unnamedControls(const QDialog& sheet) {
+    QStringList unnamed;
+    for (QWidget* control : sheet.findChildren<QWidget*>())
+        if (control->isVisible() && (control->focusPolicy() & Qt::TabFocus) &&
+            QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name).isEmpty())
+            unnamed.append(QString::fromUtf8(control->metaObject()->className()));
+    return unnamed;
+}
+
+TEST_F(SheetsTest, ScreenReadersNameEachSheetByItsHeadingAndEachOfItsControls) {
+    inHistory({listed(QStringLiteral("截图.png"))});
+    const auto expectNamed = [&](const QString& heading) {
+        const QList<QDialog*> sheets = openSheets();
+        ASSERT_EQ(sheets.size(), 1);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(sheets.first())->text(QAccessible::Name), heading);
+        EXPECT_EQ(unnamedControls(*sheets.first()).join(QStringLiteral(", ")), QString()) << heading.toStdString();
+    };
+    state().setSettings(true);
+    expectNamed(QStringLiteral("设置与快捷键"));
+    state().setSettings(false);
+    state().setRecentFiles(true);
+    expectNamed(QStringLiteral("最近的截图与录屏"));
+    state().setRecentFiles(false);
+    model().setShowOCR(true);
+    expectNamed(QStringLiteral("识别出的文字"));
 }
 
 TEST(SettingsVersionTest, TheVersionLineIsTheBrandAndTheVersionIfAny) {

@@ -119,6 +119,27 @@ TEST_F(CameraFramingControlsTest, TheZoomSliderAndTextFollowTheCropScale) {
     EXPECT_EQ(controls.zoomSlider()->accessibleName(), QStringLiteral("取景放大倍数"));
 }
 
+// The slider counts hundredths; the screen shows tenths, and so do a screen
+// reader and the arrow keys.
+TEST_F(CameraFramingControlsTest, TheZoomReadsAndStepsAsTheScreenShowsIt) {
+    QAccessibleValueInterface* zoom = QAccessible::queryAccessibleInterface(controls.zoomSlider())->valueInterface();
+    ASSERT_NE(zoom, nullptr);
+    EXPECT_DOUBLE_EQ(zoom->currentValue().toDouble(), 1.0);
+    EXPECT_DOUBLE_EQ(zoom->minimumValue().toDouble(), 1.0);
+    EXPECT_DOUBLE_EQ(zoom->maximumValue().toDouble(), 10.0);
+    EXPECT_DOUBLE_EQ(zoom->minimumStepSize().toDouble(), 0.1);
+
+    CameraFraming zoomed = framing();
+    zoomed.cropScale = 1 / 1.37;
+    studio().setCameraFraming(zoomed);
+    EXPECT_EQ(controls.zoomText()->text(), QStringLiteral("1.4×"));
+    EXPECT_DOUBLE_EQ(zoom->currentValue().toDouble(), 1.4);
+    QTest::keyClick(controls.zoomSlider(), Qt::Key_Right);
+    EXPECT_EQ(controls.zoomText()->text(), QStringLiteral("1.5×"));
+    QTest::keyClick(controls.zoomSlider(), Qt::Key_PageUp);
+    EXPECT_EQ(controls.zoomText()->text(), QStringLiteral("2.5×")) << "a page is ten steps";
+}
+
 TEST_F(CameraFramingControlsTest, DrawingACropSwitchesToCustomWithTheSameCrop) {
     controls.aspectButton(CameraAspect::portrait916)->click();
     const QRectF before = framing().cropRect(QSizeF(640, 360));

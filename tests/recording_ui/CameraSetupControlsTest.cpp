@@ -112,6 +112,17 @@ TEST_F(CameraSetupControlsTest, ScreenReadersReadAndSetTheSizeInPercent) {
     size->setCurrentValue(31);
     EXPECT_DOUBLE_EQ(studio().portrait().width, 0.31);
     EXPECT_EQ(controls.sizeText()->text(), QStringLiteral("31%"));
+
+    // The screen cuts tenths of a percent short, and so do the reader and the arrow keys.
+    PortraitLayout layout = studio().portrait();
+    layout.width = 0.299;
+    studio().setPortrait(layout);
+    EXPECT_DOUBLE_EQ(size->currentValue().toDouble(), 29);
+    EXPECT_DOUBLE_EQ(size->minimumStepSize().toDouble(), 1);
+    layout.width = 0.29;
+    studio().setPortrait(layout);
+    QTest::keyClick(controls.sizeSlider(), Qt::Key_Right);
+    EXPECT_EQ(controls.sizeText()->text(), QStringLiteral("30%"));
 }
 
 TEST_F(CameraSetupControlsTest, ACameraOnlyTakeHasAHeadingAndTheFramingControls) {

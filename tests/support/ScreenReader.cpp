@@ -103,6 +103,14 @@ std::optional<ScreenReader::Reading> ScreenReader::reading(const QString& role, 
     return Reading{answer[1].toDouble(), answer[2].toDouble(), answer[3].toDouble(), answer[4].toDouble()};
 }
 
+std::optional<QString> ScreenReader::description(const QString& role, const QString& name) {
+    const QStringList answer = ask({QStringLiteral("description"), role, name});
+    if (answer.value(0) != QLatin1String("ok")) return std::nullopt;
+    return answer.value(1);
+}
+
+QStringList ScreenReader::unnamedFocusable() { return ask({QStringLiteral("unnamedFocusable")}).mid(1); }
+
 QStringList ScreenReader::unnamed(const QStringList& roles) {
     return ask({QStringLiteral("unnamed"), roles.join(QLatin1Char(','))}).mid(1);
 }

@@ -49,8 +49,12 @@ public:
         double step = 0;
     };
     std::optional<Reading> reading(const QString& role, const QString& name);
+    // What the control says besides its name, its lines joined by blanks.
+    std::optional<QString> description(const QString& role, const QString& name);
     // The roles of the shown controls of `roles` that have no name.
     QStringList unnamed(const QStringList& roles);
+    // The roles of the shown controls that take the focus and have no name.
+    QStringList unnamedFocusable();
 
 private:
     // The reader's answer to one request, split at its tabs; empty when it ended.

@@ -11,7 +11,9 @@
 #   size ROLE NAME          -> ok WIDTH HEIGHT | missing
 #   value ROLE NAME         -> ok CURRENT MINIMUM MAXIMUM STEP | missing
 #                           (what a slider reads: its value, range and step)
+#   description ROLE NAME   -> ok DESCRIPTION | missing
 #   unnamed ROLE,ROLE...    -> ok ROLE ROLE...   (shown controls without a name)
+#   unnamedFocusable        -> ok ROLE ROLE...   (shown focusable ones without a name)
 #
 # ROLE is the role's AT-SPI name ("push button", "radio button"); only shown
 # controls are looked at, the first one with the name is taken.
@@ -89,6 +91,17 @@ def value(role, name):
     return "\t".join(["ok"] + ["%g" % number for number in numbers])
 
 
+def description(role, name):
+    control = find(role, name)
+    return "missing" if control is None else "ok\t" + control.description.replace("\n", " ")
+
+
+def unnamed_focusable():
+    found = [c.getRoleName() for c in controls(program)
+             if c.getState().contains(pyatspi.STATE_FOCUSABLE) and not c.name]
+    return "\t".join(["ok"] + found)
+
+
 def unnamed(roles):
     wanted = roles.split(",")
     found = [c.getRoleName() for c in controls(program) if c.getRoleName() in wanted and not c.name]
@@ -96,7 +109,7 @@ def unnamed(roles):
 
 
 requests = {"ready": lambda: "ok", "attach": attach, "state": state, "act": act, "size": size, "value": value,
-            "unnamed": unnamed}
+            "description": description, "unnamed": unnamed, "unnamedFocusable": unnamed_focusable}
 
 for line in sys.stdin:
     fields = line.rstrip("\n").split("\t")

@@ -1,4 +1,5 @@
 #include "app/model/AppModel.h"
+#include "app/model/ModelMessages.h"
 #include "app/model/PinPresenter.h"
 #include "app/model/RenderMessages.h"
 #include "document/ImageOps.h"
@@ -24,12 +25,20 @@ public:
         int number;
     };
 
-    std::unique_ptr<PinnedWindow> open(const QImage& picture) override {
+    std::unique_ptr<PinnedWindow> open(const QImage& picture, std::function<void()> closed) override {
         pictures.append(picture);
+        closers.append(std::move(closed));
         return std::make_unique<Window>(*this, int(pictures.size()));
     }
 
+    // The user closes window `number`.
+    void close(int number) {
+        closed.insert(number);
+        closers[number - 1]();
+    }
+
     QList<QImage> pictures;
+    QList<std::function<void()>> closers;
     QSet<int> closed;
     std::vector<int> released;
 };
@@ -69,6 +78,27 @@ TEST(PinActionsTest, APinShowsTheRenderedPictureAndTheModelLetsGoOfClosedWindows
     ASSERT_TRUE(pinAndWait(harness, 4, pins));
     EXPECT_EQ(numbers(model), (std::vector<int>{2, 4}));
     EXPECT_EQ(pins.released, (std::vector<int>{1, 3}));
+}
+
+// The note on how to close a pin gives way once the last one is closed,
+// unless something else has been said since.
+TEST(PinActionsTest, TheNoteOnClosingPinsLeavesTheStatusWithTheLastPin) {
+    FakePins pins;
+    ModelHarness harness;
+    AppModel& model = harness.model();
+    model.setPinPresenter(&pins);
+    model.document().open(fixtures::noise(160, 100, 5), QStringLiteral("测试"), {});
+    ASSERT_TRUE(pinAndWait(harness, 1, pins));
+    ASSERT_TRUE(pinAndWait(harness, 2, pins));
+    pins.close(1);
+    EXPECT_EQ(model.status(), RenderMessages::pinned()) << "one is still pinned";
+    pins.close(2);
+    EXPECT_EQ(model.status(), ModelMessages::ready());
+
+    ASSERT_TRUE(pinAndWait(harness, 3, pins));
+    model.setStatus(RenderMessages::copied());
+    pins.close(3);
+    EXPECT_EQ(model.status(), RenderMessages::copied());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "tests/support/Files.h"
 #include "tests/recording_ui/workspace/WorkspaceFixture.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -134,7 +135,10 @@ TEST_F(WorkspaceTest, TheRenderShowsItsTruncatedPercentageAndLocksTheEffects) {
     state.progress = 0.426;
     view.showState(state);
     EXPECT_TRUE(shows(view.progressRow()));
-    EXPECT_EQ(view.progressBar()->value(), 426);
+    QAccessibleValueInterface* bar = QAccessible::queryAccessibleInterface(view.progressBar())->valueInterface();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->currentValue().toInt(), 42) << "a screen reader reads the percentage shown";
+    EXPECT_EQ(bar->maximumValue().toInt(), 100);
     EXPECT_FALSE(view.effectsButton()->isEnabled());
     EXPECT_TRUE(view.cancelButton()->isEnabled());
     EXPECT_TRUE(view.trimButton()->isEnabled()) << "only the effects wait for the render";
@@ -221,6 +225,23 @@ TEST_F(WorkspaceTest, TrimFieldsTakeTheWholeTextAsANumber) {
         EXPECT_TRUE(trimWith(QString::fromUtf8(bad), QStringLiteral("4")).empty()) << bad;
         EXPECT_TRUE(trimWith(QStringLiteral("1"), QString::fromUtf8(bad)).empty()) << bad;
     }
+}
+
+// A field without a number is refused as a range past the video's end is.
+TEST_F(WorkspaceTest, ATrimFieldWithoutANumberSaysWhatIsWrong) {
+    VideoWorkspace& view = open(makeRecording(QStringLiteral("录屏.mp4")));
+    for (const auto& [start, end] : {std::pair(QStringLiteral("abc"), QStringLiteral("4")),
+                                     std::pair(QStringLiteral("1"), QStringLiteral("1.5s"))}) {
+        model().setStatus(QString());
+        view.startField()->setText(start);
+        view.endField()->setText(end);
+        view.trimButton()->click();
+        EXPECT_EQ(model().error(), RecordingMessages::trimRangeInvalid()) << start.toStdString();
+        EXPECT_EQ(model().status(), RecordingMessages::trimRangeInvalid());
+        EXPECT_FALSE(model().busy());
+        model().setError(std::nullopt);
+    }
+    EXPECT_TRUE(trims.empty()) << "nothing is cut";
 }
 
 TEST_F(WorkspaceTest, ReturningToThePictureLeavesTheVideoAndLetsThePlaybackGo) {

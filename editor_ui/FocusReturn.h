@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class QWidget;
+
+namespace tavero {
+
+// Enables and disables one control. Qt moves the keyboard on from a control
+// it disables and never brings it back: pressing "背景 · 渐变与纯色" from
+// the keyboard, which is disabled while its picture renders and again while
+// the background is applied, would leave the user on the next control. A
+// control disabled here while it had the keyboard gets it back once enabled
+// again, unless the user has moved on from where Qt put it meanwhile.
+//
+// Lives with the control, as its child; main thread.
+class FocusReturn : public QObject {
+    Q_OBJECT
+public:
+    explicit FocusReturn(QWidget& control);
+
+    void setEnabled(bool enabled);
+
+private:
+    QWidget& control_;
+    bool owed_ = false;
+    // Where Qt put the keyboard when it took it from the control.
+    QPointer<QWidget> standIn_;
+};
+
+}  // namespace tavero
