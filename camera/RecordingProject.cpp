@@ -1,9 +1,10 @@
 #include "camera/RecordingProject.h"
 
 #include "camera/FiniteNumber.h"
+#include "camera/RecordingProjectParser.h"
 #include "platform/ShotError.h"
 #include "platform/files/AtomicFile.h"
-#include "platform/files/RegularFile.h"
+#include "platform/files/RegularFileStream.h"
 
 #include <QFileInfo>
 
@@ -31,11 +32,15 @@ bool isFinite(const CursorSample& sample) {
 
 bool acceptable(const RecordingProject& project) {
     return project.version == 1 && isBareFileName(project.sourceFile) &&
-           (!project.backgroundFile || isBareFileName(*project.backgroundFile));
+           (!project.backgroundFile || isBareFileName(*project.backgroundFile)) &&
+           project.samples.size() <= RecordingProject::maxSamples;
 }
 
-// Far above the cursor samples of hours of recording.
-constexpr qint64 largestSidecar = qint64(256) << 20;
+// What the longest take writes: each of its samples in at most 123 bytes
+// ({"time":…,"x":…,"y":…,"inside":false,"clicked":false}, with the 24
+// bytes of the longest double for each number), 29.5 MB in all, and its
+// names in at most 3 MiB.
+constexpr qint64 largestSidecar = qint64(32) << 20;
 
 }  // namespace
 
@@ -77,9 +82,7 @@ RecordingProject recordingProjectFromJson(const json::Json& value) {
 
 QByteArray encodeRecordingProject(const RecordingProject& project) { return json::dump(toJson(project)); }
 
-RecordingProject decodeRecordingProject(const QByteArray& bytes) {
-    return recordingProjectFromJson(json::parse(bytes));
-}
+RecordingProject decodeRecordingProject(const QByteArray& bytes) { return parseRecordingProject(bytes); }
 
 QString RecordingProject::sidecar(const QString& video) {
     const QFileInfo info(video);
@@ -108,11 +111,11 @@ void RecordingProject::save(const QString& video) const {
 }
 
 std::optional<RecordingProject> RecordingProject::load(const QString& video) {
-    const auto bytes = readRegularFile(sidecar(video), largestSidecar);
-    if (!bytes) return std::nullopt;
+    RegularFileStream file(sidecar(video), largestSidecar);
+    if (!file.isOpen()) return std::nullopt;
     try {
-        RecordingProject project = decodeRecordingProject(*bytes);
-        if (!acceptable(project)) return std::nullopt;
+        RecordingProject project = parseRecordingProject(file);
+        if (file.failed() || !acceptable(project)) return std::nullopt;
         return project;
     } catch (const json::DecodeError&) {
         return std::nullopt;
