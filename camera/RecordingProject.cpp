@@ -36,6 +36,28 @@ bool acceptable(const RecordingProject& project) {
            project.samples.size() <= RecordingProject::maxSamples;
 }
 
+// A take longer than a sidecar holds keeps its whole pointer track at a
+// lower rate: evenly spaced samples in half the room, and its clicks, which
+// the camera zooms to, in the other half.
+QList<CursorSample> thinnedToFit(const QList<CursorSample>& samples) {
+    constexpr qsizetype half = RecordingProject::maxSamples / 2;
+    if (samples.size() <= RecordingProject::maxSamples) return samples;
+    const qsizetype stride = (samples.size() + half - 1) / half;
+    QList<CursorSample> kept;
+    kept.reserve(RecordingProject::maxSamples);
+    qsizetype clicks = 0;
+    for (qsizetype index = 0; index < samples.size(); ++index) {
+        const CursorSample& sample = samples[index];
+        if (index % stride == 0) {
+            kept.append(sample);
+        } else if (sample.clicked && clicks < half) {
+            kept.append(sample);
+            ++clicks;
+        }
+    }
+    return kept;
+}
+
 // What the longest take writes: each of its samples in at most 123 bytes
 // ({"time":…,"x":…,"y":…,"inside":false,"clicked":false}, with the 24
 // bytes of the longest double for each number), 29.5 MB in all, and its
@@ -97,9 +119,10 @@ QString RecordingProject::sidecar(const QString& video) {
 // dropping it keeps the rest of the track instead of losing the whole file.
 // A project that load() would refuse is not written either.
 void RecordingProject::save(const QString& video) const {
-    if (!acceptable(*this)) throw ShotError(cannotEncode());
     RecordingProject saved = *this;
     saved.samples.removeIf([](const CursorSample& sample) { return !isFinite(sample); });
+    saved.samples = thinnedToFit(saved.samples);
+    if (!acceptable(saved)) throw ShotError(cannotEncode());
     QByteArray bytes;
     try {
         bytes = encodeRecordingProject(saved);

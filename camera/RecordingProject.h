@@ -48,11 +48,12 @@ struct RecordingProject {
     static QString sidecar(const QString& video);
 
     // Writes the sidecar beside `video` atomically, replacing an earlier one,
-    // without the pointer samples that hold a NaN or an infinity. Throws
-    // ShotError for any other such number, for a project load() would refuse
-    // (another version, a file name that is not a bare one, more than
-    // maxSamples) and when the file cannot be written; on failure the earlier
-    // sidecar is left untouched.
+    // without the pointer samples that hold a NaN or an infinity; more than
+    // maxSamples are thinned evenly to fit, every click kept while it can be.
+    // Throws ShotError for any other such number, for a project load() would
+    // refuse (another version, a file name that is not a bare one) and when
+    // the file cannot be written; on failure the earlier sidecar is left
+    // untouched.
     void save(const QString& video) const;
 
     // The project beside `video`; none when the file is missing, unreadable,

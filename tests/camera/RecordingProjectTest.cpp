@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <limits>
 
 using namespace tavero;
@@ -250,8 +252,9 @@ TEST_F(RecordingProjectFileTest, RefusesBytesAfterTheProjectEvenAfterANulByte) {
 }
 
 // The sidecar of the longest take, every number at its longest, loads; one
-// with a sample more is neither written nor read.
-TEST_F(RecordingProjectFileTest, HoldsThePointerTrackOfTheLongestTakeAndNoMore) {
+// with a sample more is not read. A longer take is written thinned to fit:
+// its track still runs to its end, and its clicks are kept.
+TEST_F(RecordingProjectFileTest, HoldsThePointerTrackOfTheLongestTakeAndThinsALongerOne) {
     constexpr double longest = -1.2345678901234567e-100;
     RecordingProject take = twoSampleProject();
     const CursorSample sample{longest, longest, longest, false, false};
@@ -264,6 +267,21 @@ TEST_F(RecordingProjectFileTest, HoldsThePointerTrackOfTheLongestTakeAndNoMore) 
     QByteArray text = test::readFile(RecordingProject::sidecar(video));
     text.replace(R"("samples":[)", R"("samples":[{"time":0,"x":0,"y":0,"inside":true,"clicked":false},)");
     EXPECT_FALSE(loadText(text).has_value()) << "a sample more";
-    take.samples.append(take.samples.first());
-    EXPECT_THROW(take.save(video), ShotError);
+
+    RecordingProject longer = twoSampleProject();
+    const qsizetype count = RecordingProject::maxSamples * 3 + 7;
+    for (qsizetype index = 0; index < count; ++index)
+        longer.samples.append({double(index) / 30, 1, 2, true, index % 1000 == 999});
+    ASSERT_NO_THROW(longer.save(video));
+    const auto thinned = RecordingProject::load(video);
+    ASSERT_TRUE(thinned.has_value());
+    EXPECT_LE(thinned->samples.size(), RecordingProject::maxSamples);
+    EXPECT_EQ(thinned->samples.first(), longer.samples.first());
+    EXPECT_GT(thinned->samples.last().time, longer.samples.last().time - 1) << "the track runs to the end";
+    const auto clicks = [](const QList<CursorSample>& samples) {
+        return std::count_if(samples.begin(), samples.end(), [](const CursorSample& kept) { return kept.clicked; });
+    };
+    EXPECT_EQ(clicks(thinned->samples), clicks(longer.samples)) << "every click is kept";
+    EXPECT_TRUE(std::is_sorted(thinned->samples.begin(), thinned->samples.end(),
+                               [](const CursorSample& a, const CursorSample& b) { return a.time < b.time; }));
 }
