@@ -107,6 +107,8 @@ void AppDelegate::installCallbacks() {
     model_.setApplicationWindows(&windows_);
     model_.setPinPresenter(&pins_);
     model_.setOpenPanelPresenter(openPanels_.get());
+    // Once the open that ended has said so, the next file waiting opens.
+    connect(&model_, &AppModel::busyChanged, this, &AppDelegate::openHandedOver, Qt::QueuedConnection);
     connect(&model_, &AppModel::recordingChanged, this, &AppDelegate::updateStatus);
     connect(&model_.studio(), &RecordingStudio::phaseChanged, this, &AppDelegate::updateStatus);
     connect(&model_.studio(), &RecordingStudio::phaseChanged, this, &AppDelegate::quitOnceIdle);
@@ -181,7 +183,14 @@ void AppDelegate::started(const QStringList& files) {
     if (files.isEmpty()) return show();
     // Only the first of several files opens, as when the file manager hands
     // over a selection.
-    model_.open(files.first(), false, false);
+    handedOver_.append(files.first());
+    if (handedOver_.size() > mostWaitingFiles) handedOver_.removeFirst();
+    openHandedOver();
+}
+
+void AppDelegate::openHandedOver() {
+    if (handedOver_.isEmpty() || model_.busy()) return;
+    model_.open(handedOver_.takeFirst(), false, false);
 }
 
 void AppDelegate::becameActive() { model_.refreshHistory(); }

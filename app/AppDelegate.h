@@ -70,8 +70,14 @@ public:
     // the gate as a quit does, then quits on its own once what runs has
     // ended (a take stopped, saved and listed; a render cancelled).
     void terminate();
-    // The program was started again: with files, opens the first; without,
-    // brings the editor forward.
+    // Of the files handed over while an open runs, this many wait their turn;
+    // past it the oldest waiting gives way, so the last one handed over is
+    // still the one shown.
+    static constexpr qsizetype mostWaitingFiles = 16;
+
+    // The program was started again: with files, opens the first, once the
+    // files handed over before it have opened; without, brings the editor
+    // forward.
     void started(const QStringList& files);
     // The program came to the front: the history follows the library folder.
     void becameActive();
@@ -95,6 +101,8 @@ private:
     void quitOnceIdle();
     // In the tray: the window closed, no take, no render.
     bool resting();
+    // Opens the next file handed over, once the model is free.
+    void openHandedOver();
 
     // The widget parts outlive the model, which keeps pointers to them.
     SelectionOverlay overlay_;
@@ -108,6 +116,8 @@ private:
     std::unique_ptr<StatusItem> item_;
     QTimer timer_;
     TrayRest rest_;
+    // Files handed over that wait for the model, oldest first.
+    QStringList handedOver_;
     bool terminating_ = false;
 };
 

@@ -1,11 +1,11 @@
 #include "app/SingleInstance.h"
 
-#include "platform/files/FileNames.h"
 #include "platform/process/LocalUser.h"
 
 #include <QDir>
 #include <QLocalSocket>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <memory>
 
@@ -29,41 +29,9 @@ QString safeName(QString text) {
     return text.replace(unsafe, QStringLiteral("_"));
 }
 
-// Each path ends with a NUL, the one byte no path holds, so every name (one
-// with a line break too) arrives whole; an empty path, a NUL of its own, ends
-// the request. Only the files that fit within the largest message go, in
-// their order: the running program opens the first.
-QByteArray encode(const QStringList& files) {
-    QByteArray message;
-    for (const QString& file : files) {
-        const QByteArray path = nativeFileName(file) + '\0';
-        if (message.size() + path.size() + 1 > SingleInstance::largestMessage) break;
-        message += path;
-    }
-    return message + '\0';
-}
-
-// Whether `message` holds the empty path that ends a request.
-bool ended(const QByteArray& message) {
-    return message.startsWith('\0') || message.contains(QByteArrayView("\0\0", 2));
-}
-
-// The paths before the end of the request; a start of an earlier version
-// ends its request by closing the connection instead.
-QStringList decode(const QByteArray& message) {
-    QStringList files;
-    for (const QByteArray& path : message.split('\0')) {
-        if (path.isEmpty()) break;
-        files.append(fileNameFromNative(path));
-    }
-    return files;
-}
-
-// What one connection has sent, and whether it was answered.
-struct Request {
-    QByteArray message;
-    bool answered = false;
-};
+// How much of a connection Qt reads ahead of us; the rest waits in the
+// system's buffer until we ask.
+constexpr qint64 readChunk = 64 * 1024;
 
 // Another user's program behind our name must learn nothing of our files,
 // nor make us open any.
@@ -97,7 +65,7 @@ SingleInstance::HandOver SingleInstance::handOver(const QStringList& files) {
         socket.abort();
         return HandOver::noProgram;
     }
-    socket.write(encode(files));
+    socket.write(HandOverRequest::encode(files));
     while (socket.bytesToWrite() > 0)
         if (!socket.waitForBytesWritten(writeTimeoutMs)) return HandOver::notConfirmed;
     if (!socket.bytesAvailable() && !socket.waitForReadyRead(confirmTimeoutMs)) return HandOver::notConfirmed;
@@ -115,37 +83,82 @@ bool SingleInstance::listen() {
     return server_.listen(name_);
 }
 
-// A request is announced once it has ended and then confirmed; one beyond
-// the largest message is refused, so that its start can say so.
+// One later start's connection while it lasts: its request as it arrives,
+// and the clock that closes it once it stops sending.
+struct SingleInstance::Connection {
+    HandOverRequest request;
+    QTimer* idle = nullptr;
+    bool answered = false;
+    bool closed = false;
+};
+
+// Every connection takes a file handle as it is accepted: past the cap, or
+// from another user, it is closed at once.
 void SingleInstance::accept() {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
-        if (!sameUser(*socket)) {
+        if (connections_ >= mostConnections || !sameUser(*socket)) {
             socket->abort();
             socket->deleteLater();
             continue;
         }
-        auto request = std::make_shared<Request>();
-        const auto answer = [socket, request](char reply) {
-            request->answered = true;
-            socket->write(QByteArray(1, reply));
-            socket->flush();
-            socket->disconnectFromServer();
-        };
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket, request, answer] {
-            if (request->answered) return (void)socket->readAll();
-            request->message.append(socket->readAll());
-            if (request->message.size() > largestMessage) return answer(refused);
-            if (!ended(request->message)) return;
-            answer(confirmed);
-            emit started(decode(request->message));
-        });
-        connect(socket, &QLocalSocket::disconnected, this, [this, socket, request] {
-            socket->deleteLater();
-            if (request->answered) return;
-            request->message.append(socket->readAll());
-            if (request->message.size() <= largestMessage) emit started(decode(request->message));
-        });
+        serve(socket);
     }
+}
+
+// The connection state lives as long as the socket's own signals do.
+void SingleInstance::serve(QLocalSocket* socket) {
+    ++connections_;
+    socket->setReadBufferSize(readChunk);
+    auto connection = std::make_shared<Connection>();
+    connection->idle = new QTimer(socket);
+    connection->idle->setSingleShot(true);
+    connection->idle->setInterval(idleLimit);
+    connect(connection->idle, &QTimer::timeout, this, [this, socket, connection] { close(*socket, *connection); });
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, connection] { read(*socket, *connection); });
+    // What a start sent before it closed has been read by then.
+    connect(socket, &QLocalSocket::disconnected, this, [this, socket, connection] { close(*socket, *connection); });
+    connection->idle->start();
+    read(*socket, *connection);
+}
+
+// A request is announced once it has ended, and then confirmed; one that
+// would pass a bound, or names a path we would not open, is refused, so that
+// its start can say so. What follows an answer is read and dropped until the
+// start closes the connection or the clock does.
+void SingleInstance::read(QLocalSocket& socket, Connection& connection) {
+    for (QByteArray bytes; !connection.closed && !(bytes = socket.read(readChunk)).isEmpty();) {
+        if (connection.answered) continue;
+        connection.idle->start();
+        if (held_ + bytes.size() > mostHeld) return answer(socket, connection, refused);
+        const qsizetype before = connection.request.size();
+        const HandOverRequest::State state = connection.request.take(bytes);
+        held_ += connection.request.size() - before;
+        if (state == HandOverRequest::State::refused) return answer(socket, connection, refused);
+        if (state == HandOverRequest::State::ended) {
+            const QStringList files = connection.request.files();
+            answer(socket, connection, confirmed);
+            emit started(files);
+        }
+    }
+}
+
+void SingleInstance::answer(QLocalSocket& socket, Connection& connection, char reply) {
+    connection.answered = true;
+    held_ -= connection.request.size();
+    connection.request = {};
+    socket.write(QByteArray(1, reply));
+    socket.flush();
+}
+
+// An unfinished request is dropped: only the empty path ends one.
+void SingleInstance::close(QLocalSocket& socket, Connection& connection) {
+    if (connection.closed) return;
+    connection.closed = true;
+    --connections_;
+    held_ -= connection.request.size();
+    connection.request = {};
+    socket.abort();
+    socket.deleteLater();
 }
 
 }  // namespace tavero

@@ -1,22 +1,38 @@
 #pragma once
 
+#include "app/HandOverRequest.h"
+
 #include <QLocalServer>
 #include <QObject>
 #include <QStringList>
+
+#include <chrono>
+
+class QLocalSocket;
 
 namespace tavero {
 
 // Keeps one running program per user and display. A later start hands its
 // file arguments to the running program through a local socket and ends;
 // the running program announces them through started() and confirms them.
-// Both ends talk only to a program of the same user. Owns the socket; main
-// thread.
+// Both ends talk only to a program of the same user. What later starts may
+// hold of the running program is bounded: a few connections at once, a few
+// megabytes between them, and a few seconds without a byte each. Owns the
+// socket; main thread.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    // A message beyond this many bytes is refused unread; a later start hands
-    // over only the files that fit, the first always among them.
-    static constexpr qint64 largestMessage = 1 << 20;
+    // A request beyond this many bytes is refused.
+    static constexpr qint64 largestMessage = HandOverRequest::largest;
+    // Connections past this many at once are closed unread: each holds a
+    // file handle of the running program.
+    static constexpr int mostConnections = 32;
+    // What all connections together may hold before they end: eight requests
+    // of the largest size. The one that would pass it is refused.
+    static constexpr qint64 mostHeld = 8 * largestMessage;
+    // A connection that sends nothing for this long is closed; a later start
+    // sends its request at once.
+    static constexpr std::chrono::seconds idleLimit{5};
 
     enum class HandOver {
         delivered,     // the running program confirmed the files
@@ -42,9 +58,19 @@ signals:
     void started(const QStringList& files);
 
 private:
+    struct Connection;
+
     void accept();
+    void serve(QLocalSocket* socket);
+    void read(QLocalSocket& socket, Connection& connection);
+    void answer(QLocalSocket& socket, Connection& connection, char reply);
+    void close(QLocalSocket& socket, Connection& connection);
 
     QString name_;
+    int connections_ = 0;
+    // The bytes of requests not yet ended, of all connections.
+    qint64 held_ = 0;
+    // Last, so that the connections it ends as it goes find the counts above.
     QLocalServer server_;
 };
 

@@ -1,3 +1,4 @@
+#include "document/LabelSizes.h"
 #include "document/ShotDocument.h"
 #include "document/ui/CanvasView.h"
 #include "tests/support/Pictures.h"
@@ -420,6 +421,123 @@ void settleArrowsAcrossThePicture(benchmark::State& state) {
     settleLargestProject(state, acrossThePicture(MarkTool::arrow, 100), "100 arrows across the picture, width 36");
 }
 
+// Labels of the longest text at the largest size, far up and left of the
+// picture: each its own text, as many as a project may hold.
+constexpr int farLabelCount = 10'000;
+constexpr double farCorner = -999'000;
+
+QList<Mark> farLabels() {
+    QList<Mark> marks;
+    for (int index = 0; index < farLabelCount; ++index) {
+        Mark label;
+        label.tool = MarkTool::text;
+        label.fontSize = markLimits::maxFontSize;
+        label.points = {QPointF(farCorner, farCorner)};
+        label.text.reserve(markLimits::maxTextLength);
+        for (qsizetype character = 0; character < markLimits::maxTextLength; ++character)
+            label.text.append(QChar(char16_t(0x4e00 + (index * 7 + character) % 2000)));
+        marks.append(label);
+    }
+    return marks;
+}
+
+// The far labels as a project read from a file brings them, measured.
+const QList<Mark>& farLabelsRead() {
+    static const QList<Mark> marks = [] {
+        QList<Mark> made = farLabels();
+        LabelSizes::shared().measure(made);
+        return made;
+    }();
+    return marks;
+}
+
+std::string farLabelsLabel() { return "10000 labels of 5000 characters, size 200, at (-999000, -999000)"; }
+
+// A click on the picture with the move tool: what the press and release do
+// on the main thread, hit-testing every label on the way.
+void clickOnFarLabels(benchmark::State& state) {
+    ShotDocument document;
+    CanvasView canvas(document);
+    document.open(fixtures::screenshotLike(1920, 1080), QStringLiteral("远处"), farLabelsRead());
+    canvas.resize(canvasSize);
+    document.choose(MarkTool::move);
+    const QPointF middle(canvasSize.width() / 2.0, canvasSize.height() / 2.0);
+    const qint64 measuredBefore = LabelSizes::textsMeasured();
+    for (auto _ : state) {
+        QMouseEvent press(QEvent::MouseButtonPress, middle, middle, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&canvas, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, middle, middle, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(&canvas, &release);
+    }
+    state.counters["labels measured"] = double(LabelSizes::textsMeasured() - measuredBefore);
+    state.SetLabel(farLabelsLabel() + (document.selected() ? ", hit" : ", none hit"));
+}
+
+// One step of a move drag of a shape among the far labels, and the repaint
+// after it, on the main thread.
+void dragAmongFarLabels(benchmark::State& state) {
+    ShotDocument document;
+    CanvasView canvas(document);
+    QList<Mark> marks = farLabelsRead();
+    Mark shape;
+    shape.tool = MarkTool::rectangle;
+    shape.points = {QPointF(800, 400), QPointF(1100, 700)};
+    marks.append(shape);
+    document.open(fixtures::screenshotLike(1920, 1080), QStringLiteral("远处"), marks);
+    canvas.resize(canvasSize);
+    QImage target(canvasSize * canvas.devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
+    target.setDevicePixelRatio(canvas.devicePixelRatioF());
+    while (!canvas.showsSettledPicture()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    document.choose(MarkTool::move);
+    const QPointF from = canvas.imageRect().center();
+    QMouseEvent press(QEvent::MouseButtonPress, from, from, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&canvas, &press);
+    bool right = false;
+    for (auto _ : state) {
+        const QPointF to = from + QPointF((right = !right) ? 6 : 0, 0);
+        QMouseEvent move(QEvent::MouseMove, to, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&canvas, &move);
+        canvas.render(&target);
+    }
+    state.SetLabel(farLabelsLabel() + (document.selected() ? ", a shape dragged" : ", nothing dragged"));
+}
+
+// One repaint of the canvas on the main thread once its layer is at hand.
+void paintFarLabels(benchmark::State& state) {
+    ShotDocument document;
+    CanvasView canvas(document);
+    document.open(fixtures::screenshotLike(1920, 1080), QStringLiteral("远处"), farLabelsRead());
+    canvas.resize(canvasSize);
+    QImage target(canvasSize * canvas.devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
+    target.setDevicePixelRatio(canvas.devicePixelRatioF());
+    while (!canvas.showsSettledPicture()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    for (auto _ : state) canvas.render(&target);
+    state.SetLabel(farLabelsLabel());
+}
+
+// From a project's marks as read from its file until the canvas shows the
+// picture with them: their labels measured as the program reads a project,
+// opened, and the layer drawn off the main thread.
+void openFarLabels(benchmark::State& state) {
+    ShotDocument document;
+    CanvasView canvas(document);
+    canvas.resize(canvasSize);
+    const QImage picture = fixtures::screenshotLike(1920, 1080);
+    QImage target(canvasSize * canvas.devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
+    target.setDevicePixelRatio(canvas.devicePixelRatioF());
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QList<Mark> marks = farLabels();  // texts of their own, not measured yet
+        state.ResumeTiming();
+        LabelSizes::shared().measure(marks);
+        document.open(picture.copy(), QStringLiteral("远处"), marks);
+        canvas.render(&target);
+        while (!canvas.showsSettledPicture()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    state.SetLabel(farLabelsLabel() + ", opened");
+}
+
 }  // namespace
 
 BENCHMARK(paintWholeCanvas)->Unit(benchmark::kMillisecond);
@@ -454,3 +572,7 @@ BENCHMARK(settleLongestChords)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)-
 BENCHMARK(settleCoverOverTheLargestPicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(settleHighlightsOverThePicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(settleArrowsAcrossThePicture)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(clickOnFarLabels)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(dragAmongFarLabels)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(paintFarLabels)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(openFarLabels)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);

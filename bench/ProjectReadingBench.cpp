@@ -1,6 +1,10 @@
 // Opening editable projects: one of a million marks, which is refused, and
-// one at the limits, which opens. The time to the answer and the memory the
-// reading takes beyond what the process held before.
+// one at the limits, which opens; and files of a quarter gigabyte that keep
+// within the counts but not within what a project holds (a number, a label
+// or an ignored value of that size, values by the million where a mark has a
+// handful, nesting ten million deep, white space), each refused. The time to
+// the answer and the memory the reading takes beyond what the process held
+// before.
 #include "bench/ProcessMeasures.h"
 #include "document/ImageOps.h"
 #include "library/EditableShot.h"
@@ -35,6 +39,32 @@ QString writeProject(const QTemporaryDir& folder, const QString& name, int count
     return path;
 }
 
+// A project on a small picture whose text runs `head`, then `piece` `count`
+// times, then `tail`; written piece by piece, as above.
+QString writeRepeated(const QTemporaryDir& folder, const QByteArray& head, const QByteArray& piece, qint64 count,
+                      const QByteArray& tail) {
+    const QByteArray picture = ImageOps::png(fixtures::screenshotLike(40, 30), QStringLiteral("png"));
+    const QByteArray png = json::dump(json::bytesToJson(picture));
+    QByteArray start = head;
+    start.replace("PNG", png);
+    const QString path = folder.filePath(QStringLiteral("大.vistagon"));
+    QFile file(path);
+    bool written = file.open(QIODevice::WriteOnly) && file.write(start) >= 0;
+    QByteArray block;
+    for (qint64 index = 0; index < count && written; ++index) {
+        block += piece;
+        if (block.size() < (1 << 20) && index + 1 < count) continue;
+        written = file.write(block) >= 0;
+        block.clear();
+    }
+    if (!written || file.write(tail) < 0) std::abort();
+    return path;
+}
+
+constexpr qint64 quarterGigabyte = 250'000'000;
+const QByteArray arrowHead = R"({"version":1,"png":PNG,"marks":[{"id":"5B0C5E0A-8E2B-4C59-9E58-3B1F3C0E6B7A",)"
+                             R"("tool":"arrow","points":[[1,1],[20,20]],"ink":{"r":1,"g":0,"b":0,"a":1},)";
+
 struct Projects {
     QTemporaryDir folder;
     QString millionMarks = writeProject(folder, QStringLiteral("百万.vistagon"), 1'000'000);
@@ -66,9 +96,71 @@ void read(benchmark::State& state, const QString& path, bool opens) {
 }
 
 void refuseAMillionMarks(benchmark::State& state) { read(state, projects().millionMarks, false); }
+
+// Each file lives only while its benchmark runs: together they would fill
+// gigabytes of the disk.
+void refuseAQuarterGigabyteNumber(benchmark::State& state) {
+    QTemporaryDir folder;
+    read(state, writeRepeated(folder, arrowHead + R"("text":"","fontSize":20,"width":1)", "0", quarterGigabyte, "}]}"),
+         false);
+}
+
+void refuseAQuarterGigabyteLabel(benchmark::State& state) {
+    QTemporaryDir folder;
+    read(state, writeRepeated(folder, arrowHead + R"("fontSize":20,"width":1,"text":")", "x", quarterGigabyte, "\"}]}"),
+         false);
+}
+
+void refuseAQuarterGigabyteIgnoredString(benchmark::State& state) {
+    QTemporaryDir folder;
+    read(state, writeRepeated(folder, R"({"version":1,"png":PNG,"marks":[],"note":")", "x", quarterGigabyte, "\"}"),
+         false);
+}
+
+void refuseAQuarterGigabyteIgnoredKey(benchmark::State& state) {
+    QTemporaryDir folder;
+    read(state, writeRepeated(folder, R"({"version":1,"png":PNG,"marks":[],")", "k", quarterGigabyte, "\":1}"), false);
+}
+
+// 2,000 marks, each with 60,000 values in its ink that no ink has.
+void refuseMarksWithTensOfThousandsOfIgnoredValues(benchmark::State& state) {
+    QByteArray mark = R"({"id":"5B0C5E0A-8E2B-4C59-9E58-3B1F3C0E6B7A","tool":"arrow","points":[[1,1],[20,20]],)"
+                      R"("width":1,"text":"","fontSize":20,"ink":{"r":1,"g":0,"b":0,"a":1,"more":[0)";
+    for (int index = 1; index < 60'000; ++index) mark += ",0";
+    mark += "]}},";
+    QTemporaryDir folder;
+    QByteArray head = R"({"version":1,"png":PNG,"marks":[)";
+    read(state, writeRepeated(folder, head, mark, 2'000, R"({"id":"5B0C5E0A-8E2B-4C59-9E58-3B1F3C0E6B7A",)"
+                                                         R"("tool":"arrow","points":[[1,1],[2,2]],"ink":{"r":1,"g":0,)"
+                                                         R"("b":0,"a":1},"width":1,"text":"","fontSize":20}]})"),
+         false);
+}
+
+void refuseTenMillionDeepNestingUnderAnIgnoredKey(benchmark::State& state) {
+    QTemporaryDir folder;
+    const QString path = writeRepeated(folder, R"({"version":1,"png":PNG,"marks":[],"deep":)", "[", 10'000'000, {});
+    QFile file(path);
+    if (!file.open(QIODevice::Append)) std::abort();
+    for (int index = 0; index < 10; ++index) file.write(QByteArray(1'000'000, ']'));
+    file.write("}");
+    file.close();
+    read(state, path, false);
+}
+
+void refuseAQuarterGigabyteOfWhiteSpace(benchmark::State& state) {
+    QTemporaryDir folder;
+    read(state, writeRepeated(folder, R"({"version":1,"png":PNG,"marks":[])", " ", quarterGigabyte, "}"), false);
+}
 void openTenThousandMarks(benchmark::State& state) { read(state, projects().atTheLimit, true); }
 
 }  // namespace
 
 BENCHMARK(refuseAMillionMarks)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(openTenThousandMarks)->Unit(benchmark::kMillisecond);
+BENCHMARK(refuseAQuarterGigabyteNumber)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(refuseAQuarterGigabyteLabel)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(refuseAQuarterGigabyteIgnoredString)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(refuseAQuarterGigabyteIgnoredKey)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(refuseMarksWithTensOfThousandsOfIgnoredValues)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(refuseTenMillionDeepNestingUnderAnIgnoredKey)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(refuseAQuarterGigabyteOfWhiteSpace)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();

@@ -1,9 +1,10 @@
 #include "camera/RecordingProject.h"
 
 #include "camera/FiniteNumber.h"
+#include "camera/RecordingProjectParser.h"
 #include "platform/ShotError.h"
 #include "platform/files/AtomicFile.h"
-#include "platform/files/RegularFile.h"
+#include "platform/files/RegularFileStream.h"
 
 #include <QFileInfo>
 
@@ -31,11 +32,37 @@ bool isFinite(const CursorSample& sample) {
 
 bool acceptable(const RecordingProject& project) {
     return project.version == 1 && isBareFileName(project.sourceFile) &&
-           (!project.backgroundFile || isBareFileName(*project.backgroundFile));
+           (!project.backgroundFile || isBareFileName(*project.backgroundFile)) &&
+           project.samples.size() <= RecordingProject::maxSamples;
 }
 
-// Far above the cursor samples of hours of recording.
-constexpr qint64 largestSidecar = qint64(256) << 20;
+// A take longer than a sidecar holds keeps its whole pointer track at a
+// lower rate: evenly spaced samples in half the room, and its clicks, which
+// the camera zooms to, in the other half.
+QList<CursorSample> thinnedToFit(const QList<CursorSample>& samples) {
+    constexpr qsizetype half = RecordingProject::maxSamples / 2;
+    if (samples.size() <= RecordingProject::maxSamples) return samples;
+    const qsizetype stride = (samples.size() + half - 1) / half;
+    QList<CursorSample> kept;
+    kept.reserve(RecordingProject::maxSamples);
+    qsizetype clicks = 0;
+    for (qsizetype index = 0; index < samples.size(); ++index) {
+        const CursorSample& sample = samples[index];
+        if (index % stride == 0) {
+            kept.append(sample);
+        } else if (sample.clicked && clicks < half) {
+            kept.append(sample);
+            ++clicks;
+        }
+    }
+    return kept;
+}
+
+// What the longest take writes: each of its samples in at most 123 bytes
+// ({"time":…,"x":…,"y":…,"inside":false,"clicked":false}, with the 24
+// bytes of the longest double for each number), 29.5 MB in all, and its
+// names in at most 3 MiB.
+constexpr qint64 largestSidecar = qint64(32) << 20;
 
 }  // namespace
 
@@ -77,9 +104,7 @@ RecordingProject recordingProjectFromJson(const json::Json& value) {
 
 QByteArray encodeRecordingProject(const RecordingProject& project) { return json::dump(toJson(project)); }
 
-RecordingProject decodeRecordingProject(const QByteArray& bytes) {
-    return recordingProjectFromJson(json::parse(bytes));
-}
+RecordingProject decodeRecordingProject(const QByteArray& bytes) { return parseRecordingProject(bytes); }
 
 QString RecordingProject::sidecar(const QString& video) {
     const QFileInfo info(video);
@@ -94,9 +119,10 @@ QString RecordingProject::sidecar(const QString& video) {
 // dropping it keeps the rest of the track instead of losing the whole file.
 // A project that load() would refuse is not written either.
 void RecordingProject::save(const QString& video) const {
-    if (!acceptable(*this)) throw ShotError(cannotEncode());
     RecordingProject saved = *this;
     saved.samples.removeIf([](const CursorSample& sample) { return !isFinite(sample); });
+    saved.samples = thinnedToFit(saved.samples);
+    if (!acceptable(saved)) throw ShotError(cannotEncode());
     QByteArray bytes;
     try {
         bytes = encodeRecordingProject(saved);
@@ -108,11 +134,11 @@ void RecordingProject::save(const QString& video) const {
 }
 
 std::optional<RecordingProject> RecordingProject::load(const QString& video) {
-    const auto bytes = readRegularFile(sidecar(video), largestSidecar);
-    if (!bytes) return std::nullopt;
+    RegularFileStream file(sidecar(video), largestSidecar);
+    if (!file.isOpen()) return std::nullopt;
     try {
-        RecordingProject project = decodeRecordingProject(*bytes);
-        if (!acceptable(project)) return std::nullopt;
+        RecordingProject project = parseRecordingProject(file);
+        if (file.failed() || !acceptable(project)) return std::nullopt;
         return project;
     } catch (const json::DecodeError&) {
         return std::nullopt;

@@ -39,20 +39,28 @@ struct RecordingProject {
 
     friend bool operator==(const RecordingProject&, const RecordingProject&) = default;
 
+    // The most pointer samples a sidecar holds: a take of two hours, sampled
+    // every 33 ms, has 218,182; these are two hours and twelve minutes.
+    static constexpr qsizetype maxSamples = 240'000;
+
     // The sidecar's path: the video's path with its last extension replaced
     // by "recording.json" (clip.mp4 → clip.recording.json).
     static QString sidecar(const QString& video);
 
     // Writes the sidecar beside `video` atomically, replacing an earlier one,
-    // without the pointer samples that hold a NaN or an infinity. Throws
-    // ShotError for any other such number, for a project load() would refuse
-    // (another version, a file name that is not a bare one) and when the
-    // file cannot be written; on failure the earlier sidecar is left untouched.
+    // without the pointer samples that hold a NaN or an infinity; more than
+    // maxSamples are thinned evenly to fit, every click kept while it can be.
+    // Throws ShotError for any other such number, for a project load() would
+    // refuse (another version, a file name that is not a bare one) and when
+    // the file cannot be written; on failure the earlier sidecar is left
+    // untouched.
     void save(const QString& video) const;
 
     // The project beside `video`; none when the file is missing, unreadable,
-    // not a project of version 1, or names anything but a file in its folder
-    // (an empty name, ".", "..", a "/" or a NUL).
+    // larger than a take of maxSamples writes, past a bound of
+    // parseRecordingProject(), not a project of version 1, or names anything
+    // but a file in its folder (an empty name, ".", "..", a "/" or a NUL).
+    // Read as it streams in, and only as far as the first value past a bound.
     static std::optional<RecordingProject> load(const QString& video);
 };
 
@@ -66,6 +74,7 @@ json::Json toJson(const RecordingProject& project);
 RecordingProject recordingProjectFromJson(const json::Json& value);
 
 QByteArray encodeRecordingProject(const RecordingProject& project);
+// As parseRecordingProject() (camera/RecordingProjectParser.h).
 RecordingProject decodeRecordingProject(const QByteArray& bytes);
 
 }  // namespace tavero

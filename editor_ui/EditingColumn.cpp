@@ -4,6 +4,7 @@
 #include "editor_ui/ActionBar.h"
 #include "editor_ui/ScrollingCaptureRow.h"
 #include "editor_ui/ZoomBar.h"
+#include "editor_ui/style/FocusRing.h"
 
 #include <QBoxLayout>
 
@@ -17,6 +18,7 @@ EditingColumn::EditingColumn(AppModel& model, ShotDocument& document, MainViewSt
     scrolling_ = new ScrollingCaptureRow(model, this);
     canvas_ = new CanvasView(document, this);
     canvas_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    FocusRing::drawAbove(*canvas_, 0);
     zoomBar_ = new ZoomBar(document, this);
 
     auto* column = new QVBoxLayout(this);

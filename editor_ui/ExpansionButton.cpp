@@ -1,6 +1,7 @@
 #include "editor_ui/ExpansionButton.h"
 
 #include "editor_ui/EditorLook.h"
+#include "editor_ui/style/FocusRing.h"
 #include "editor_ui/style/SymbolIcons.h"
 #include "editor_ui/style/TaveroStyle.h"
 
@@ -51,6 +52,7 @@ void ExpansionButton::paintEvent(QPaintEvent*) {
     chevron.moveCenter(QPoint(width() - sidePadding - chevronSide / 2, height() / 2));
     SymbolIcons::icon(expanded_ ? QStringLiteral("chevron.up") : QStringLiteral("chevron.down"), ink)
         .paint(&painter, chevron);
+    FocusRing::paint(painter, *this, QRectF(rect()), cornerRadius);
 }
 
 }  // namespace tavero

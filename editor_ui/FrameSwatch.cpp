@@ -1,6 +1,7 @@
 #include "editor_ui/FrameSwatch.h"
 
 #include "editor_ui/EditorLook.h"
+#include "editor_ui/style/FocusRing.h"
 #include "editor_ui/style/SymbolIcons.h"
 
 #include <QLinearGradient>
@@ -66,6 +67,8 @@ void GradientSwatch::paintEvent(QPaintEvent*) {
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(QRectF(content.left(), bar.bottom() + titleGap, content.width(), fontMetrics().height()),
                      Qt::AlignHCenter | Qt::AlignTop, text());
+    // On the bar, inside the ring of the chosen preset, so both show.
+    FocusRing::paint(painter, *this, bar, barRadius);
     if (!isChosen()) return;
 
     // A white check on a dark disc, so the mark shows on every gradient: the
@@ -101,6 +104,8 @@ void SolidButton::paintEvent(QPaintEvent*) {
     painter.setPen(isChosen() ? tint() : EditorLook::secondaryText(this));
     painter.drawText(QRectF(disc.right() + solidGap, 0, width() - disc.right() - solidGap, height()),
                      Qt::AlignLeft | Qt::AlignVCenter, text());
+    // On the disc: the button is no larger than its disc and title.
+    FocusRing::paint(painter, *this, disc, discSide / 2.0);
 }
 
 }  // namespace tavero

@@ -2,6 +2,7 @@
 
 #include "editor_ui/EditorLook.h"
 #include "editor_ui/Thumbnail.h"
+#include "editor_ui/style/FocusRing.h"
 
 #include <QContextMenuEvent>
 #include <QLocale>
@@ -111,6 +112,7 @@ void HistoryRow::paintEvent(QPaintEvent*) {
     painter.setFont(timeFont_);
     painter.setPen(EditorLook::secondaryText(this));
     painter.drawText(QPoint(area.left(), y + textSpacing + time.ascent()), createdTime());
+    FocusRing::paint(painter, *this, QRectF(rect()), cornerRadius);
 }
 
 void HistoryRow::contextMenuEvent(QContextMenuEvent* event) {

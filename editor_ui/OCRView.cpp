@@ -4,6 +4,7 @@
 #include "editor_ui/EditorLook.h"
 #include "editor_ui/RoundedSurface.h"
 #include "editor_ui/SymbolLabel.h"
+#include "editor_ui/style/FocusRing.h"
 
 #include <QBoxLayout>
 #include <QClipboard>
@@ -63,6 +64,9 @@ QWidget* OCRView::makeEditor() {
     editor_->setFrameShape(QFrame::NoFrame);
     editor_->setFont(EditorLook::font(this, textPoints));
     editor_->document()->setDocumentMargin(editorInset);
+    // Tab moves on to the buttons, so the keyboard alone can leave the text.
+    editor_->setTabChangesFocus(true);
+    FocusRing::drawAbove(*editor_, editorRadius - editorInset);
     connect(editor_, &QPlainTextEdit::textChanged, &model_, [this] { model_.setOcrText(editor_->toPlainText()); });
     auto* fill = new QVBoxLayout(surface);
     fill->setContentsMargins(editorInset, editorInset, editorInset, editorInset);

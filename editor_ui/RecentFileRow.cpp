@@ -4,6 +4,7 @@
 #include "editor_ui/ElidedLabel.h"
 #include "editor_ui/RoundedSurface.h"
 #include "editor_ui/Thumbnail.h"
+#include "editor_ui/style/FocusRing.h"
 
 #include <QBoxLayout>
 #include <QLabel>
@@ -20,6 +21,7 @@ constexpr int rowSpacing = 12;
 constexpr int rowPadding = 4;
 constexpr int arrowSide = 16;
 constexpr double arrowSymbolSide = 14;
+constexpr double focusCornerRadius = 8;
 
 // Date only, as the day it was written.
 QString dayOf(const QDateTime& created) { return created.toLocalTime().toString(QStringLiteral("yyyy年M月d日")); }
@@ -48,6 +50,7 @@ RecentFileRow::RecentFileRow(QWidget* parent) : ShortcutActionButton(parent) {
     line->addWidget(thumbnail_);
     line->addLayout(texts, 1);
     line->addWidget(arrow);
+    FocusRing::drawAbove(*this, focusCornerRadius);
 }
 
 void RecentFileRow::setRecord(const CaptureRecord& record, const QString& path) {

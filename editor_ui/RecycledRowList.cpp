@@ -1,5 +1,7 @@
 #include "editor_ui/RecycledRowList.h"
 
+#include "editor_ui/style/FocusRing.h"
+
 #include <QScrollBar>
 
 #include <algorithm>
@@ -17,6 +19,7 @@ RecycledRowList::RecycledRowList(int spacing, QWidget* parent) : QAbstractScroll
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     viewport()->setAutoFillBackground(false);
     verticalScrollBar()->setSingleStep(wheelStep);
+    FocusRing::drawAbove(*this, 0);
 }
 
 QWidget* RecycledRowList::pooledRow(size_t index) {

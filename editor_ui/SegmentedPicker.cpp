@@ -2,6 +2,7 @@
 
 #include "editor_ui/ChoiceButton.h"
 #include "editor_ui/EditorLook.h"
+#include "editor_ui/style/FocusRing.h"
 
 #include <QBoxLayout>
 #include <QEvent>
@@ -46,6 +47,7 @@ protected:
         }
         painter.setPen(palette().color(QPalette::WindowText));
         painter.drawText(rect(), Qt::AlignCenter, text());
+        FocusRing::paint(painter, *this, QRectF(rect()), segmentRadius);
     }
 };
 

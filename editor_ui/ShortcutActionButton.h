@@ -9,7 +9,8 @@ namespace tavero {
 // press anywhere on its rectangle counts, padding and gaps included, since
 // the children let the mouse through. Pressed it shows at 0.8 opacity and
 // shrinks to 0.99 about its centre; disabled it shows at 0.5 and does not
-// react.
+// react. Its owner gives it its focus mark (FocusRing), as it has no face
+// of its own to draw one on.
 //
 // Main thread.
 class ShortcutActionButton : public QAbstractButton {

@@ -6,6 +6,7 @@
 #include "editor_ui/HistoryList.h"
 #include "editor_ui/MainViewState.h"
 #include "editor_ui/ToolPanel.h"
+#include "editor_ui/style/FocusRing.h"
 
 #include <QBoxLayout>
 #include <QPushButton>
@@ -46,6 +47,7 @@ Sidebar::Sidebar(AppModel& model, ShotDocument& document, MainViewState& state, 
     toolScroll->setFrameShape(QFrame::NoFrame);
     toolScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     toolScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    FocusRing::drawAbove(*toolScroll, 0);
     history_ = makeHistoryList();
     pages_ = new QStackedWidget(this);
     pages_->addWidget(toolScroll);

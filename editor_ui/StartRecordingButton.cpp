@@ -1,6 +1,7 @@
 #include "editor_ui/StartRecordingButton.h"
 
 #include "editor_ui/EditorLook.h"
+#include "editor_ui/style/FocusRing.h"
 #include "editor_ui/style/SymbolIcons.h"
 #include "editor_ui/style/TaveroStyle.h"
 
@@ -59,6 +60,7 @@ void StartRecordingButton::paintEvent(QPaintEvent*) {
     painter.setOpacity(painter.opacity() * hotKeyOpacity);
     painter.setFont(hotKeyFont(this));
     painter.drawText(inner.adjusted(0, 0, -(symbolSide + gap), 0), Qt::AlignRight | Qt::AlignVCenter, hotKeyText);
+    FocusRing::paint(painter, *this, QRectF(rect()), StartActionStyle::cornerRadius);
 }
 
 }  // namespace tavero

@@ -5,6 +5,7 @@
 #include "editor_ui/EditorLook.h"
 #include "editor_ui/RoundedSurface.h"
 #include "editor_ui/TaskCard.h"
+#include "editor_ui/style/FocusRing.h"
 #include "editor_ui/style/StartActionButton.h"
 #include "editor_ui/style/SymbolIcons.h"
 #include "editor_ui/style/TaveroStyle.h"
@@ -42,6 +43,7 @@ StartView::StartView(AppModel& model, ShotDocument& document, std::function<void
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     EditorLook::fill(viewport(), TaveroStyle::paper());
+    FocusRing::drawAbove(*this, 0);
 
     content_ = new QWidget;
     content_->setMaximumWidth(maximumContentWidth);

@@ -4,6 +4,7 @@
 #include "editor_ui/EditorLook.h"
 #include "editor_ui/PanelLook.h"
 #include "editor_ui/SteppedSlider.h"
+#include "editor_ui/style/FocusRing.h"
 
 #include <QBoxLayout>
 #include <QLabel>
@@ -42,10 +43,13 @@ void InkButton::paintEvent(QPaintEvent*) {
     painter.setBrush(ink_.color());
     painter.setPen(QPen(EditorLook::faded(QColor(Qt::gray), outlineOpacity), 1));
     painter.drawEllipse(disc.adjusted(0.5, 0.5, -0.5, -0.5));
-    if (!isChecked()) return;
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(EditorLook::accent(), ringWidth));
-    painter.drawEllipse(QRectF(rect()).adjusted(1, 1, -1, -1));
+    if (isChecked()) {
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(EditorLook::accent(), ringWidth));
+        painter.drawEllipse(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+    // On the disc, inside the ring of the chosen colour, so both show.
+    FocusRing::paint(painter, *this, disc, discSide / 2.0);
 }
 
 StrokeControls::StrokeControls(ShotDocument& document, QWidget* parent) : QWidget(parent), document_(document) {

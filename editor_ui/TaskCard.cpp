@@ -6,6 +6,7 @@
 #include "editor_ui/ShortcutActionButton.h"
 #include "editor_ui/StartExample.h"
 #include "editor_ui/StartRecordingButton.h"
+#include "editor_ui/style/FocusRing.h"
 #include "editor_ui/style/TaveroStyle.h"
 
 #include <QBoxLayout>
@@ -25,6 +26,10 @@ constexpr int exampleHeight = 116;
 constexpr int mainActionHeight = 68;
 constexpr int keyCapPadding = 14;
 constexpr int footerHeight = 24;
+constexpr double keyCapFaceRadius = 12;
+// The title's texts reach its edges: its focus mark lies in the card's padding.
+constexpr int titleFocusOutset = 8;
+constexpr double titleFocusRadius = 4;
 
 QLabel* inkLabel(const QString& text, double points, QWidget* parent, double opacity = 1,
                  FontWeight weight = FontWeight::regular) {
@@ -83,6 +88,7 @@ ShortcutActionButton* TaskCard::makeTitleArea() {
     button->setToolTip(recording() ? QStringLiteral("点击后选择范围和声音，还不会开始录制。")
                                    : QStringLiteral("点击后拖出截图区域，松开即可截图。"));
     connect(button, &QAbstractButton::clicked, this, &TaskCard::start);
+    FocusRing::drawAround(*button, titleFocusRadius, titleFocusOutset);
 
     QLabel* heading = inkLabel(title, 32, button, 1, FontWeight::medium);
     QFont spaced = heading->font();
@@ -123,7 +129,9 @@ ShortcutActionButton* TaskCard::makeKeyCapButton() {
     button->setFixedHeight(mainActionHeight);
     connect(button, &QAbstractButton::clicked, this, &TaskCard::start);
 
-    auto* face = new RoundedSurface(12, Qt::white, button);
+    FocusRing::drawAbove(*button, keyCapFaceRadius);
+
+    auto* face = new RoundedSurface(keyCapFaceRadius, Qt::white, button);
     face->setBorder(EditorLook::faded(accent(), 0.28));
     auto* words = new QVBoxLayout;
     words->setSpacing(4);

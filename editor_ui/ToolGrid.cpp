@@ -3,6 +3,7 @@
 #include "document/ShotDocument.h"
 #include "editor_ui/EditorLook.h"
 #include "editor_ui/EndEditing.h"
+#include "editor_ui/style/FocusRing.h"
 #include "editor_ui/style/SymbolIcons.h"
 
 #include <QGridLayout>
@@ -63,6 +64,7 @@ void ToolGridButton::paintEvent(QPaintEvent*) {
     painter.setPen(foreground);
     const QRect label(frame.right() + 1 + labelSpacing, 0, width() - frame.right() - labelSpacing - sidePadding, height());
     painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter, fontMetrics().elidedText(text(), Qt::ElideRight, label.width()));
+    FocusRing::paint(painter, *this, QRectF(rect()), cornerRadius);
 }
 
 ToolGrid::ToolGrid(const QList<MarkTool>& tools, ShotDocument& document, QWidget* parent)

@@ -6,8 +6,6 @@
 #include "platform/ShotError.h"
 #include "platform/files/RegularFileStream.h"
 
-#include <QFileInfo>
-
 namespace tavero {
 
 namespace messages = library::messages;
@@ -15,6 +13,8 @@ namespace messages = library::messages;
 namespace {
 
 [[noreturn]] void refuseProject() { throw ShotError(messages::unreadableProject()); }
+
+QStringView fileNameOf(const QString& path) { return QStringView(path).mid(path.lastIndexOf(QLatin1Char('/')) + 1); }
 
 bool withinPixelLimit(QSize size) {
     return size.width() > 0 && size.height() > 0 && qint64(size.width()) * size.height() <= ImageOps::maxPixels;
@@ -43,7 +43,13 @@ QByteArray encodeEditableShot(const EditableShot& shot) { return json::dump(toJs
 
 EditableShot decodeEditableShot(const QByteArray& bytes) { return parseProject(bytes); }
 
-bool isProjectFile(const QString& path) { return QFileInfo(path).suffix().toLower() == projectExtension; }
+// Taken apart by hand: QFileInfo mistakes the parts of a name longer than
+// 32,767 characters, and such a name is still refused as a project's.
+bool isProjectFile(const QString& path) {
+    const QStringView name = fileNameOf(path);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot >= 0 && name.mid(dot + 1).compare(projectExtension, Qt::CaseInsensitive) == 0;
+}
 
 QImage projectPicture(const EditableShot& shot) {
     const auto size = ImageOps::encodedImageSize(shot.png);
@@ -58,7 +64,7 @@ QImage projectPicture(const EditableShot& shot) {
 // Read as it streams in, so that a project past a limit is refused without
 // reading the rest.
 OpenedProject readProject(const QString& path) {
-    const auto cannotRead = [&path] { return ShotError(messages::cannotReadFile(QFileInfo(path).fileName())); };
+    const auto cannotRead = [&path] { return ShotError(messages::cannotReadFile(fileNameOf(path).toString())); };
     RegularFileStream file(path, largestFile);
     if (!file.isOpen()) throw cannotRead();
     EditableShot shot;

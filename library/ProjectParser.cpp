@@ -1,12 +1,13 @@
 #include "library/ProjectParser.h"
 
 #include "library/LibraryMessages.h"
+#include "platform/JsonStream.h"
+#include "platform/JsonValueBuilder.h"
 #include "platform/ShotError.h"
 #include "platform/files/RegularFileStream.h"
 
 #include <algorithm>
 #include <optional>
-#include <vector>
 
 namespace tavero {
 
@@ -15,9 +16,13 @@ namespace {
 using json::Json;
 
 constexpr qsizetype maxMarks = 10'000;
-// A mark holds three values a point (an array of two numbers) and a few
-// besides; more is no mark of ours, however its keys are spelled.
-constexpr qsizetype maxValuesPerMark = 3 * markLimits::maxPoints + 100;
+// A mark of ours holds fifteen values besides its points (its id, tool,
+// width, text and font size, the points' array, the ink and its four
+// components, the cover settings and their three); the rest is room for the
+// keys of a later version.
+constexpr qsizetype maxValuesBesidePoints = 100;
+// Values of the keys a project of ours does not have, outside its marks.
+constexpr qsizetype maxIgnoredValues = 1'000;
 
 // How deep the parts of a project lie: its keys, the marks in their array,
 // a mark's keys, and the points in their array.
@@ -25,6 +30,11 @@ constexpr int fieldDepth = 1;
 constexpr int markDepth = 2;
 constexpr int markKeyDepth = 3;
 constexpr int pointDepth = 4;
+
+// Nothing in a project nests deeper than the numbers of a point, in their
+// array within the points of a mark. The longest string besides the picture
+// is a label's text, each character written at worst as a six-byte escape.
+constexpr json::TextLimits textLimits{.depth = pointDepth + 1, .string = 6 * markLimits::maxTextLength + 2};
 
 const char* const markKeys[] = {"id", "tool", "points", "ink", "width", "text", "fontSize", "obscure"};
 
@@ -35,44 +45,10 @@ bool isMarkKey(const std::string& name) {
 [[noreturn]] void refuse() { throw ShotError(library::messages::unreadableProject()); }
 [[noreturn]] void malformed(const std::string& what) { throw json::DecodeError(what); }
 
-// Builds one value from parse events, containers and all.
-class ValueBuilder {
+class Parser final : public json::EventHandler {
 public:
-    void key(std::string name) { key_ = std::move(name); }
-    void add(Json value) { place(std::move(value)); }
-    void open(Json container) { open_.push_back(place(std::move(container))); }
-    void close() { open_.pop_back(); }
-    Json take() {
-        open_.clear();
-        return std::exchange(value_, Json());
-    }
+    explicit Parser(json::TextWatch& watch) : watch_(watch) {}
 
-private:
-    // Where `value` went: into the innermost open container, or the whole.
-    // Only that container grows while it is open, so the pointers to those
-    // around it stay valid.
-    Json* place(Json value) {
-        if (open_.empty()) {
-            value_ = std::move(value);
-            return &value_;
-        }
-        Json& container = *open_.back();
-        if (container.is_array()) {
-            container.push_back(std::move(value));
-            return &container.back();
-        }
-        Json& slot = container[key_];
-        slot = std::move(value);
-        return &slot;
-    }
-
-    Json value_;
-    std::vector<Json*> open_;
-    std::string key_;
-};
-
-class Parser final : public nlohmann::json_sax<Json> {
-public:
     EditableShot shot() && {
         Json fields = Json::object();
         if (version_) fields["version"] = std::move(*version_);
@@ -101,6 +77,7 @@ public:
         if (skipping()) return true;
         if (depth_ == fieldDepth) {
             field_ = fieldNamed(name);
+            if (field_ == Field::png) watch_.allowLongString();
         } else if (depth_ == markKeyDepth) {
             keptKey_ = isMarkKey(name);
             pointsKey_ = name == "points";
@@ -128,7 +105,7 @@ private:
     bool skipping() const { return skippedFrom_.has_value(); }
 
     bool scalar(Json value) {
-        if (skipping()) return true;
+        if (skipping()) return countSkipped();
         switch (depth_) {
         case 0: malformed("a project is an object");
         case fieldDepth: keepField(std::move(value)); return true;
@@ -138,7 +115,10 @@ private:
     }
 
     bool open(Json container) {
-        if (!skipping()) enter(std::move(container));
+        if (skipping())
+            countSkipped();
+        else
+            enter(std::move(container));
         ++depth_;
         return true;
     }
@@ -165,7 +145,7 @@ private:
         case Field::version: version_ = std::move(value); return;
         case Field::png: png_ = std::move(value); return;
         case Field::marks: malformed("\"marks\" is not an array");
-        case Field::other: return;
+        case Field::other: countIgnored(); return;
         }
     }
 
@@ -180,6 +160,7 @@ private:
             return beginMark();
         default:
             if (depth_ == markKeyDepth && !keptKey_) {
+                countBesidePoints();
                 skippedFrom_ = depth_;
                 return;
             }
@@ -201,14 +182,17 @@ private:
             strokeLength_ = 0;
             marksRead_ = false;
             return;
-        case Field::other: skippedFrom_ = depth_; return;
+        case Field::other:
+            countIgnored();
+            skippedFrom_ = depth_;
+            return;
         }
     }
 
     void beginMark() {
         if (marks_.size() >= maxMarks) refuse();
         markPoints_ = 0;
-        markValues_ = 0;
+        valuesBesidePoints_ = 0;
         keptKey_ = false;
         pointsKey_ = false;
         pointsOpen_ = false;
@@ -216,17 +200,38 @@ private:
     }
 
     void addToMark(Json value) {
-        if (depth_ == markKeyDepth && !keptKey_) return;
+        if (depth_ == markKeyDepth && !keptKey_) return countBesidePoints();
         count(depth_);
         mark_.add(std::move(value));
     }
 
-    // Counts a value starting at `depth` in the mark, and the point it
-    // starts when it is an element of the points.
+    // A value passed over: of an unknown key of a mark, or outside the marks.
+    bool countSkipped() {
+        if (*skippedFrom_ >= markKeyDepth)
+            countBesidePoints();
+        else
+            countIgnored();
+        return true;
+    }
+
+    void countIgnored() {
+        if (++ignoredValues_ > maxIgnoredValues) refuse();
+    }
+
+    void countBesidePoints() {
+        if (++valuesBesidePoints_ > maxValuesBesidePoints) refuse();
+    }
+
+    // Counts a value starting at `depth` in the mark: a point when it is an
+    // element of the points, a number of a point below that.
     void count(int depth) {
-        if (++markValues_ > maxValuesPerMark) refuse();
-        if (depth != pointDepth || !pointsOpen_) return;
-        if (++markPoints_ > markLimits::maxPoints || ++points_ > markLimits::maxProjectPoints) refuse();
+        if (!pointsOpen_) return countBesidePoints();
+        if (depth == pointDepth) {
+            if (++markPoints_ > markLimits::maxPoints || ++points_ > markLimits::maxProjectPoints) refuse();
+            pointValues_ = 0;
+            return;
+        }
+        if (++pointValues_ > 2) malformed("a point is an array of two numbers");
     }
 
     void endMark() {
@@ -238,6 +243,7 @@ private:
         marks_.append(std::move(mark));
     }
 
+    json::TextWatch& watch_;
     int depth_ = 0;
     std::optional<int> skippedFrom_;  // passing over a value opened at this depth
     Field field_ = Field::other;
@@ -247,20 +253,27 @@ private:
     QList<Mark> marks_;
     qsizetype points_ = 0;
     double strokeLength_ = 0;
+    qsizetype ignoredValues_ = 0;
 
     // The mark being read.
-    ValueBuilder mark_;
+    json::ValueBuilder mark_;
     bool keptKey_ = false;
     bool pointsKey_ = false;
     bool pointsOpen_ = false;
     qsizetype markPoints_ = 0;
-    qsizetype markValues_ = 0;
+    qsizetype pointValues_ = 0;
+    qsizetype valuesBesidePoints_ = 0;
 };
 
 template <typename Iterator>
 EditableShot parse(Iterator begin, Iterator end) {
-    Parser parser;
-    if (!Json::sax_parse(begin, end, &parser)) malformed("the parse stopped");
+    json::TextWatch watch(textLimits);
+    Parser parser(watch);
+    try {
+        json::parseWatched(std::move(begin), std::move(end), watch, parser);
+    } catch (const json::BeyondLimit&) {
+        refuse();
+    }
     return std::move(parser).shot();
 }
 

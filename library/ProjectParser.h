@@ -13,11 +13,15 @@ class RegularFileStream;
 // soon as it ends, and the project is refused the moment a mark, or the
 // marks together, pass a limit (markLimits; more than 10,000 marks), so a
 // file of a million marks is neither held whole nor read to its end. Values
-// of other keys are passed over unkept.
+// of other keys are passed over unkept. Every value is bounded by what a
+// project of ours holds, and refused at the first byte past its bound: a
+// string by a label's text (the picture by the file's size only), a number
+// by a double's digits, nesting by a point's depth, the values of a mark
+// besides its points, and those of unknown keys, by the hundred or thousand.
 //
-// Both throw json::DecodeError for text that is no project and the ShotError
-// of an unreadable project at a limit; the file's read errors are the
-// stream's to report.
+// Both throw json::DecodeError for text that is no project (a NUL byte
+// anywhere, anything after the value) and the ShotError of an unreadable
+// project at a limit; the file's read errors are the stream's to report.
 EditableShot parseProject(const QByteArray& text);
 EditableShot parseProject(RegularFileStream& file);
 

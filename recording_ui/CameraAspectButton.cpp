@@ -1,6 +1,7 @@
 #include "recording_ui/CameraAspectButton.h"
 
 #include "editor_ui/EditorLook.h"
+#include "editor_ui/style/FocusRing.h"
 #include "editor_ui/style/SymbolIcons.h"
 #include "editor_ui/style/TaveroStyle.h"
 
@@ -59,6 +60,7 @@ void CameraAspectButton::paintEvent(QPaintEvent*) {
     painter.setFont(font());
     painter.drawText(QRect(left + symbolSide + symbolSpacing, 0, width(), height()), Qt::AlignLeft | Qt::AlignVCenter,
                      text());
+    FocusRing::paint(painter, *this, QRectF(rect()), cornerRadius);
 }
 
 }  // namespace tavero

@@ -1,5 +1,6 @@
 // The sound, effects and teleprompter sections of the recording set-up.
 #include "editor_ui/EditorLook.h"
+#include "editor_ui/style/FocusRing.h"
 #include "editor_ui/style/RecordingAccent.h"
 #include "editor_ui/style/SymbolIcons.h"
 #include "recording/studio/RecordingStudio.h"
@@ -22,6 +23,8 @@ namespace {
 constexpr double captionPoints = 10;
 constexpr int columnGap = 24;
 constexpr int notesHeight = 94;
+// The rounding of the notes field, as its style sheet draws it.
+constexpr double notesCornerRadius = 8;
 constexpr int lineSymbolSide = 15;
 
 QLabel* caption(const QString& text, QWidget* parent) {
@@ -180,6 +183,9 @@ QWidget* RecordingSetupView::makeNotesSection() {
     notes_->setFixedHeight(notesHeight);
     notes_->setStyleSheet(QStringLiteral("QPlainTextEdit { background: palette(base); border: 1px solid "
                                          "rgba(128, 128, 128, 51); border-radius: 8px; padding: 7px; }"));
+    // Tab moves on to the sheet's other controls, so the keyboard alone can leave the notes.
+    notes_->setTabChangesFocus(true);
+    FocusRing::drawAbove(*notes_, notesCornerRadius);
     connect(notes_, &QPlainTextEdit::textChanged, this, [this] {
         if (studio_ && studio_->notes() != notes_->toPlainText()) studio_->setNotes(notes_->toPlainText());
     });

@@ -3,6 +3,7 @@
 #include "camera/WebcamFeed.h"
 #include "editor_ui/EditorLook.h"
 #include "editor_ui/SegmentedPicker.h"
+#include "editor_ui/style/FocusRing.h"
 #include "editor_ui/style/RecordingAccent.h"
 #include "editor_ui/style/SymbolIcons.h"
 #include "recording/RecordingDiskSpace.h"
@@ -96,6 +97,7 @@ RecordingSetupView::RecordingSetupView(RecordingStudio& studio, Snapshot snapsho
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     scroll_->setWidget(content);
+    FocusRing::drawAbove(*scroll_, 0);
     auto* frame = new QVBoxLayout(this);
     frame->setContentsMargins(0, 0, 0, 0);
     frame->addWidget(scroll_);

@@ -1,6 +1,7 @@
 #include "app/model/OpenedFile.h"
 
 #include "document/ImageOps.h"
+#include "document/LabelSizes.h"
 #include "library/EditableShot.h"
 
 #include <QFileInfo>
@@ -27,6 +28,8 @@ bool OpenedFile::isVideo(const QString& path) {
 OpenedFile OpenedFile::read(const QString& path) {
     if (isProjectFile(path)) {
         OpenedProject project = readProject(path);
+        // Measured here, off the main thread, so that no click on the canvas waits for them.
+        LabelSizes::shared().measure(project.marks);
         return {std::move(project.image), std::move(project.marks)};
     }
     return {ImageOps::load(path), {}};

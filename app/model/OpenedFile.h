@@ -25,7 +25,8 @@ struct OpenedFile {
     static bool isVideo(const QString& path);
     // A project file (extension "vistagon" in any case) with its marks, or any
     // other file as an image without marks; refused beyond the pixel limit
-    // before decoding. Throws the ShotError of the project or of the image.
+    // before decoding; a project's labels are measured (LabelSizes) before it
+    // is handed on. Throws the ShotError of the project or of the image.
     static OpenedFile read(const QString& path);
 };
 

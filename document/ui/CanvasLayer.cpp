@@ -1,6 +1,7 @@
 #include "document/ui/CanvasLayer.h"
 
 #include "document/ImageOps.h"
+#include "document/LabelSizes.h"
 #include "platform/threads/Background.h"
 #include "platform/threads/MainThread.h"
 
@@ -38,6 +39,22 @@ void drawPicture(QPainter& painter, const CanvasFrame& frame, const QImage& imag
     painter.drawImage(reducedOrigin(frame), scaled.scaled(image, shownDevicePixels(frame), frame.devicePixelRatio));
 }
 
+// The part of the picture the layer shows, in image pixels.
+QRectF partShown(const CanvasFrame& frame, const QTransform& imageToCanvas) {
+    const QRectF canvas(QPointF(0, 0), QSizeF(frame.canvas) / frame.devicePixelRatio);
+    return imageToCanvas.inverted().mapRect(frame.shown & canvas);
+}
+
+// Laying a long label out costs as much as drawing it, so a label wholly out
+// of sight is passed over. Its glyphs reach at most about an em beyond the
+// lines that hold them.
+bool outOfSight(const Mark& mark, const QRectF& shown) {
+    if (mark.tool != MarkTool::text || mark.points.isEmpty()) return false;
+    const double reach = mark.fontSize;
+    const QRectF box(mark.points.first(), LabelSizes::shared().size(mark));
+    return !box.adjusted(-reach, -reach, reach, reach).intersects(shown);
+}
+
 }  // namespace
 
 bool reduced(const CanvasFrame& frame, QSize imageSize) {
@@ -62,10 +79,12 @@ QImage render(const CanvasFrame& frame, const QImage& image, ScaledImageCache& s
     painter.fillRect(frame.shown, Qt::white);  // shows through transparent pictures
     painter.setClipRect(frame.shown, Qt::IntersectClip);
     drawPicture(painter, frame, image, scaled);
-    painter.setTransform(imageToCanvas(frame, image.size()), true);
+    const QTransform toCanvas = imageToCanvas(frame, image.size());
+    const QRectF shown = partShown(frame, toCanvas);
+    painter.setTransform(toCanvas, true);
     for (const Mark& mark : frame.marks) {
         if (superseded()) return {};
-        ImageOps::marks({mark}, image, painter);
+        if (!outOfSight(mark, shown)) ImageOps::marks({mark}, image, painter);
     }
     painter.end();
     return layer;
@@ -111,7 +130,10 @@ void CanvasLayerRenderer::start(Job job) {
 void CanvasLayerRenderer::finished(quint64 generation, CanvasFrame frame, QImage pixels) {
     running_ = false;
     const bool latest = generation == generation_ && !pixels.isNull();
+    const bool otherPicture = latest && (!layer_ || layer_->frame.image != frame.image);
     if (latest) layer_ = CanvasLayer{std::move(frame), std::move(pixels)};
+    // The marks of the picture shown before are let go with its layer.
+    if (otherPicture) LabelSizes::shared().forgetUnheld();
     if (waiting_) start(*std::exchange(waiting_, std::nullopt));
     if (latest) arrived_();
 }

@@ -46,8 +46,9 @@ bool reduced(const CanvasFrame& frame, QSize imageSize);
 // Canvas points of image pixels, as the layer draws its marks.
 QTransform imageToCanvas(const CanvasFrame& frame, QSize imageSize);
 // Draws the picture of `frame` (reduced through `scaled`) and its marks onto a
-// transparent canvas. Stops between marks, returning a null image, once
-// `superseded` says nobody wants the layer any more.
+// transparent canvas, passing over labels wholly outside the part shown.
+// Stops between marks, returning a null image, once `superseded` says nobody
+// wants the layer any more.
 QImage render(const CanvasFrame& frame, const QImage& image, ScaledImageCache& scaled,
               const std::function<bool()>& superseded);
 

@@ -1,10 +1,9 @@
 #include "document/ui/CanvasView.h"
 
+#include "document/LabelSizes.h"
 #include "document/ShotDocument.h"
 #include "document/ui/CanvasTextEditor.h"
-#include "platform/Fonts.h"
 
-#include <QFontMetricsF>
 #include <QImage>
 #include <QResizeEvent>
 
@@ -17,15 +16,6 @@ namespace {
 constexpr double counterDiscPerFontSize = 1.4;
 constexpr double smallestCounterDisc = 36;
 constexpr double smallestTextBox = 24;
-
-// The size of a label's text in image pixels: our drawing surfaces are 96 dpi,
-// so the text is measured as it is drawn there. No text takes no room.
-QSizeF labelSize(const Mark& mark) {
-    if (mark.text.isEmpty()) return {};
-    static const QImage surface(1, 1, QImage::Format_ARGB32_Premultiplied);
-    const QFont font = Fonts::system(mark.fontSize, FontWeight::semibold, surface.logicalDpiY());
-    return QFontMetricsF(font, &surface).size(0, mark.text);
-}
 
 }  // namespace
 
@@ -88,7 +78,8 @@ QRectF CanvasView::boundsFor(const Mark& mark) {
     if (mark.points.isEmpty()) return {};
     const QPointF first = mark.points.first();
     if (mark.tool == MarkTool::text) {
-        const QSizeF text = labelSize(mark);
+        // Every click asks for the bounds of every mark: labels are measured once.
+        const QSizeF text = LabelSizes::shared().size(mark);
         return QRectF(first, QSizeF(std::max(text.width(), smallestTextBox), std::max(text.height(), mark.fontSize)));
     }
     if (mark.tool == MarkTool::counter) {

@@ -38,7 +38,8 @@ public:
     // The image pixel under a widget position, clamped onto the image; none
     // without an image or while the picture takes no room.
     std::optional<QPointF> point(const QPointF& position) const;
-    // The hit and outline rectangle of a mark, in image pixels.
+    // The hit and outline rectangle of a mark, in image pixels; a label's
+    // text is measured once (LabelSizes), not at every call.
     static QRectF boundsFor(const Mark& mark);
 
     // Inline text editing of labels.

@@ -1,5 +1,7 @@
 #include "editor_ui/style/StartActionButton.h"
 
+#include "editor_ui/style/FocusRing.h"
+
 #include <QPainter>
 
 #include <cmath>
@@ -29,6 +31,7 @@ QSize StartActionButton::sizeHint() const {
 void StartActionButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     style_.paint(painter, QRectF(rect()), text(), icon(), QSizeF(iconSize()), isEnabled(), isDown(), logicalDpiY());
+    FocusRing::paint(painter, *this, QRectF(rect()), StartActionStyle::cornerRadius);
 }
 
 bool StartActionButton::hitButton(const QPoint& position) const {

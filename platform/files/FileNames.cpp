@@ -48,20 +48,24 @@ bool isEscapedByte(QChar character) {
 
 }  // namespace
 
+// Valid UTF-8 is decoded a run at a time: a name handed over may be long.
 QString fileNameFromNative(const QByteArray& bytes) {
     QString name;
     name.reserve(bytes.size());
+    qsizetype runStart = 0;
     qsizetype index = 0;
+    const auto flushRun = [&] { name.append(QString::fromUtf8(bytes.constData() + runStart, index - runStart)); };
     while (index < bytes.size()) {
         const qsizetype length = validSequenceLength(bytes, index);
-        if (length == 0) {
-            name.append(QChar(char16_t(escapedByteBase + static_cast<unsigned char>(bytes[index]))));
-            ++index;
+        if (length > 0) {
+            index += length;
             continue;
         }
-        name.append(QString::fromUtf8(bytes.constData() + index, length));
-        index += length;
+        flushRun();
+        name.append(QChar(char16_t(escapedByteBase + static_cast<unsigned char>(bytes[index]))));
+        runStart = ++index;
     }
+    flushRun();
     return name;
 }
 

@@ -3,6 +3,7 @@
 #include "app/AboutPanel.h"
 #include "app/StatusIcon.h"
 #include "app/StatusItem.h"
+#include "app/model/FileMessages.h"
 #include "app/model/ModelMessages.h"
 #include "capture/ScrollControls.h"
 #include "document/ShotDocument.h"
@@ -17,6 +18,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
@@ -186,6 +188,52 @@ TEST(AppDelegateTest, OfSeveralFilesHandedOverOnlyTheFirstOpens) {
     EXPECT_EQ(harness.model().document().image().pixelColor(60, 40), QColor(Qt::red));
     harness.delegate().started({});
     EXPECT_TRUE(harness.window().isVisible()) << "a start without files brings the editor forward";
+}
+
+// Starts handing files over one after another, each while the one before
+// is still opening: the statuses they opened with, in order, and the colour
+// the picture ends with.
+struct HandedOver {
+    QStringList opened;
+    QRgb shown = 0;
+};
+
+HandedOver handOverInTurn(test::DelegateHarness& harness, int count) {
+    QStringList files;
+    QList<QRgb> colours;
+    for (int index = 0; index < count; ++index) {
+        colours.append(QColor::fromHsv(index * 360 / count, 200, 200).rgb());
+        files.append(harness.home.path() + QStringLiteral("/%1.png").arg(index));
+        EXPECT_TRUE(test::filled(120, 80, QColor(colours.last())).save(files.last()));
+    }
+    HandedOver result;
+    QObject::connect(&harness.model(), &AppModel::statusChanged, [&] {
+        if (harness.model().status().startsWith(FileMessages::opened(QString()))) result.opened.append(harness.model().status());
+    });
+    for (const QString& file : files) harness.delegate().started({file});
+    const QString last = FileMessages::opened(QFileInfo(files.last()).fileName());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return result.opened.contains(last); }, 30'000));
+    result.shown = harness.model().document().image().pixel(60, 40);
+    EXPECT_EQ(result.shown, colours.last()) << "the last file handed over is the one shown";
+    EXPECT_EQ(harness.model().status(), last);
+    return result;
+}
+
+TEST(AppDelegateTest, FilesHandedOverWhileOneOpensOpenInTurn) {
+    test::DelegateHarness harness;
+    const HandedOver three = handOverInTurn(harness, 3);
+    EXPECT_EQ(three.opened, (QStringList{FileMessages::opened(QStringLiteral("0.png")), FileMessages::opened(QStringLiteral("1.png")),
+                                         FileMessages::opened(QStringLiteral("2.png"))}));
+}
+
+// Past the files that may wait, the oldest waiting give way.
+TEST(AppDelegateTest, OfTooManyFilesHandedOverAtOnceTheNewestOpen) {
+    test::DelegateHarness harness;
+    constexpr int count = AppDelegate::mostWaitingFiles + 4;
+    const HandedOver many = handOverInTurn(harness, count);
+    ASSERT_EQ(many.opened.size(), AppDelegate::mostWaitingFiles + 1);
+    EXPECT_EQ(many.opened.first(), FileMessages::opened(QStringLiteral("0.png"))) << "the file opening at the time";
+    EXPECT_EQ(many.opened[1], FileMessages::opened(QStringLiteral("%1.png").arg(count - AppDelegate::mostWaitingFiles)));
 }
 
 TEST(AppDelegateTest, BecomingActiveReloadsTheHistory) {

@@ -12,9 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstring>
 #include <future>
+#include <memory>
+#include <vector>
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -124,6 +128,109 @@ TEST_F(SingleInstanceTest, AnOversizedMessageIsDropped) {
     socket.disconnectFromServer();
     QTest::qWait(200);
     EXPECT_EQ(started.count(), 0);
+}
+
+// A client of the running program's socket that speaks through the system
+// alone, so this thread's event loop serves it: connected at once, and
+// closed with the object.
+class RawClient {
+public:
+    explicit RawClient(const QString& name) : socket_(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, QFile::encodeName(name).constData(), sizeof address.sun_path - 1);
+        connected_ = ::connect(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~RawClient() { ::close(socket_); }
+    RawClient(const RawClient&) = delete;
+    RawClient& operator=(const RawClient&) = delete;
+
+    bool connected() const { return connected_; }
+    bool send(const QByteArray& bytes) { return ::send(socket_, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL) == bytes.size(); }
+    // The answer received so far, "" when none yet; "closed" once the
+    // program closed the connection without one.
+    QByteArray answer() {
+        char byte = 0;
+        const ssize_t read = ::recv(socket_, &byte, 1, MSG_DONTWAIT | MSG_PEEK);
+        if (read == 1) return QByteArray(1, byte);
+        return read == 0 || (read < 0 && errno != EAGAIN) ? QByteArrayLiteral("closed") : QByteArray();
+    }
+
+private:
+    int socket_;
+    bool connected_ = false;
+};
+
+qsizetype openFileHandles() { return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size(); }
+
+// Only a request that ends with its empty path is one: the paths of one cut
+// short are opened by nobody.
+TEST_F(SingleInstanceTest, ARequestCutShortOrLeftHangingIsDropped) {
+    SingleInstance running(name());
+    ASSERT_TRUE(running.listen());
+    QSignalSpy started(&running, &SingleInstance::started);
+    {
+        RawClient closing(name());
+        ASSERT_TRUE(closing.connected());
+        ASSERT_TRUE(closing.send(QByteArrayLiteral("/tmp/cut.png") + '\0' + QByteArrayLiteral("/tmp/sh")));
+    }
+    RawClient silent(name());
+    ASSERT_TRUE(silent.connected());
+    ASSERT_TRUE(silent.send(QByteArrayLiteral("/tmp/silent.png") + '\0'));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return silent.answer() == "closed"; }, 30'000))
+        << "a start that stops sending is let go after a few seconds";
+
+    EXPECT_EQ(handOverAside({QStringLiteral("/tmp/whole.png")}), HandOver::delivered);
+    ASSERT_EQ(started.count(), 1);
+    EXPECT_EQ(started.first().first().toStringList(), QStringList{QStringLiteral("/tmp/whole.png")});
+}
+
+// The running program opens no path whose meaning depends on the folder of
+// the sender, nor one longer than the system takes.
+TEST_F(SingleInstanceTest, ARelativeOrOverlongPathIsRefused) {
+    SingleInstance running(name());
+    ASSERT_TRUE(running.listen());
+    QSignalSpy started(&running, &SingleInstance::started);
+    const QByteArray end(1, '\0');
+    const QByteArray overlong = '/' + QByteArray(PATH_MAX, 'a');
+    for (const QByteArray& request : {QByteArrayLiteral("a.png") + end + end,
+                                      QByteArrayLiteral("/tmp/a.png") + end + QByteArrayLiteral("../b.png") + end + end,
+                                      overlong + end + end, overlong}) {
+        RawClient client(name());
+        ASSERT_TRUE(client.connected());
+        ASSERT_TRUE(client.send(request));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !client.answer().isEmpty(); }, 30'000));
+        EXPECT_EQ(client.answer(), "-") << request.left(40).toStdString();
+    }
+    EXPECT_EQ(started.count(), 0);
+}
+
+// Each connection holds a file handle of the running program: a few hundred
+// starts at once must not exhaust them, and once they have gone the next
+// start is served.
+TEST_F(SingleInstanceTest, ConnectionsPastTheCapAreClosedAtOnce) {
+    SingleInstance running(name());
+    ASSERT_TRUE(running.listen());
+    QSignalSpy started(&running, &SingleInstance::started);
+    constexpr int clientCount = 300;
+    const qsizetype before = openFileHandles();
+    std::vector<std::unique_ptr<RawClient>> clients;
+    // A blocking connect waits for this thread's event loop to accept.
+    std::future<void> connecting = std::async(std::launch::async, [&] {
+        for (int index = 0; index < clientCount; ++index) clients.push_back(std::make_unique<RawClient>(name()));
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return connecting.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                                60'000));
+    const auto closedCount = [&] {
+        return std::count_if(clients.begin(), clients.end(), [](const auto& client) { return client->answer() == "closed"; });
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closedCount() >= clientCount - SingleInstance::mostConnections; }, 30'000));
+    EXPECT_LE(openFileHandles() - before, clientCount + SingleInstance::mostConnections + 8)
+        << "the clients' own handles, and the program's for the connections it keeps";
+
+    clients.clear();
+    EXPECT_EQ(handOverAside({QStringLiteral("/tmp/after.png")}), HandOver::delivered);
+    EXPECT_EQ(started.count(), 1);
 }
 
 // Sets an environment variable for the life of the object.

@@ -2,6 +2,7 @@
 // with the practice picture, a file given at the start opens, and a second
 // start with a file hands it to the running program, which opens it, with
 // thousands of other files too.
+#include "platform/AppBrand.h"
 #include "tests/app/RunningTavero.h"
 #include "tests/support/Files.h"
 
@@ -72,6 +73,27 @@ TEST_F(TaveroOnX11Test, ASecondStartWithThousandsOfLongPathsOpensTheFirst) {
     EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
     middle = middleOnceReady([&](const QImage& image) { return image.pixelColor(300, 200) == blue; });
     EXPECT_EQ(middle.pixelColor(300, 200), blue) << "the running program opened the first file";
+    EXPECT_EQ(program.state(), QProcess::Running);
+}
+
+// A project nested sixty thousand arrays deep in a mark once crashed the
+// running program it was handed to; now the user reads that it cannot be
+// opened, and the program goes on.
+TEST_F(TaveroOnX11Test, AProjectNestedDeepIsRefusedByTheRunningProgram) {
+    const QColor red(220, 30, 40);
+    start({writeFilled(QStringLiteral("红色.png"), red)});
+    const QImage middle = middleOnceReady([&](const QImage& image) { return image.pixelColor(300, 200) == red; });
+    ASSERT_EQ(middle.pixelColor(300, 200), red);
+
+    const QString project = home.path() + QStringLiteral("/深.vistagon");
+    test::writeFile(project, R"({"version":1,"png":"","marks":[{"id":)" + QByteArray(60'000, '[') +
+                                 QByteArray(60'000, ']') + R"(,"tool":"arrow"}]})");
+    handOver(project);
+    const auto refusedOrEnded = [&] {
+        return window(AppBrand::name).has_value() || program.state() != QProcess::Running;
+    };
+    ASSERT_TRUE(QTest::qWaitFor(refusedOrEnded, 15'000));
+    EXPECT_TRUE(window(AppBrand::name).has_value()) << "the refusal is an alert";
     EXPECT_EQ(program.state(), QProcess::Running);
 }
 

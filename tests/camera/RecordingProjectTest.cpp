@@ -1,11 +1,15 @@
 #include "camera/RecordingProject.h"
 #include "platform/ShotError.h"
 #include "tests/support/Files.h"
+#include "tests/support/Memory.h"
 #include "tests/support/TempDir.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <limits>
 
@@ -200,4 +204,84 @@ TEST_F(RecordingProjectFileTest, ReportsAFolderItCannotWriteInto) {
     } catch (const ShotError& error) {
         EXPECT_EQ(error.message(), QStringLiteral("未能存储文件“clip.recording.json”。"));
     }
+}
+
+// A sidecar is read as it streams in and refused at the first value past
+// what a sidecar of ours holds, never built whole: a file of megabytes of
+// values no sidecar has takes little memory to refuse.
+TEST_F(RecordingProjectFileTest, RefusesValuesBeyondWhatASidecarHoldsInLittleMemory) {
+    QByteArray sidecar = fileWithEffects("{}");
+    sidecar.chop(1);  // its closing brace
+    const QByteArray withSamples = QByteArray(sidecar).replace(R"("samples":[])", R"("samples":[[])");
+    constexpr int many = 4'000'000;
+    // The sidecar's text up to its last key, `head`, `piece` `count` times, `tail`.
+    const struct {
+        const char* what;
+        QByteArray head;
+        QByteArray piece;
+        int count;
+        QByteArray tail;
+    } cases[] = {
+        {"empty arrays under an unknown key", sidecar + R"(,"more":[[])", ",[]", many, "]}"},
+        {"empty arrays for samples", withSamples, ",[]", many, "]}"},
+        {"a name of twelve million characters", sidecar + R"(,"targetName":")", "xxx", many, "\"}"},
+        {"a number of twelve million digits", sidecar + R"(,"duration":1)", "000", many, "}"},
+        {"a million arrays deep under an unknown key", sidecar + R"(,"more":)", "[", 1'000'000,
+         QByteArray(1'000'000, ']') + "}"},
+    };
+    const QString path = RecordingProject::sidecar(video);
+    for (const auto& refused : cases) {
+        test::writeFile(path, refused.head + refused.piece.repeated(refused.count) + refused.tail);
+        const long long growth = test::peakMemoryGrowth([&] {
+            if (RecordingProject::load(video)) std::abort();
+        });
+        ASSERT_GE(growth, 0) << refused.what << " was read";
+        if (test::tightMemoryBudgets) {
+            EXPECT_LT(growth, 16ll << 20) << refused.what;
+        }
+    }
+}
+
+// Nothing may follow the project but white space, not even after a NUL byte,
+// which a reader of C strings takes for the end of the text.
+TEST_F(RecordingProjectFileTest, RefusesBytesAfterTheProjectEvenAfterANulByte) {
+    EXPECT_TRUE(loadText(fileWithEffects("{}") + " \n").has_value()) << "white space may follow";
+    EXPECT_FALSE(loadText(fileWithEffects("{}") + "x").has_value());
+    EXPECT_FALSE(loadText(fileWithEffects("{}") + QByteArray("\0x", 2)).has_value());
+    EXPECT_FALSE(loadText(fileWithEffects("{}") + QByteArray("\0", 1)).has_value());
+}
+
+// The sidecar of the longest take, every number at its longest, loads; one
+// with a sample more is not read. A longer take is written thinned to fit:
+// its track still runs to its end, and its clicks are kept.
+TEST_F(RecordingProjectFileTest, HoldsThePointerTrackOfTheLongestTakeAndThinsALongerOne) {
+    constexpr double longest = -1.2345678901234567e-100;
+    RecordingProject take = twoSampleProject();
+    const CursorSample sample{longest, longest, longest, false, false};
+    take.samples = QList<CursorSample>(RecordingProject::maxSamples, sample);
+    take.save(video);
+    const auto loaded = RecordingProject::load(video);
+    ASSERT_TRUE(loaded.has_value()) << QFileInfo(RecordingProject::sidecar(video)).size() << " bytes";
+    EXPECT_EQ(*loaded, take);
+
+    QByteArray text = test::readFile(RecordingProject::sidecar(video));
+    text.replace(R"("samples":[)", R"("samples":[{"time":0,"x":0,"y":0,"inside":true,"clicked":false},)");
+    EXPECT_FALSE(loadText(text).has_value()) << "a sample more";
+
+    RecordingProject longer = twoSampleProject();
+    const qsizetype count = RecordingProject::maxSamples * 3 + 7;
+    for (qsizetype index = 0; index < count; ++index)
+        longer.samples.append({double(index) / 30, 1, 2, true, index % 1000 == 999});
+    ASSERT_NO_THROW(longer.save(video));
+    const auto thinned = RecordingProject::load(video);
+    ASSERT_TRUE(thinned.has_value());
+    EXPECT_LE(thinned->samples.size(), RecordingProject::maxSamples);
+    EXPECT_EQ(thinned->samples.first(), longer.samples.first());
+    EXPECT_GT(thinned->samples.last().time, longer.samples.last().time - 1) << "the track runs to the end";
+    const auto clicks = [](const QList<CursorSample>& samples) {
+        return std::count_if(samples.begin(), samples.end(), [](const CursorSample& kept) { return kept.clicked; });
+    };
+    EXPECT_EQ(clicks(thinned->samples), clicks(longer.samples)) << "every click is kept";
+    EXPECT_TRUE(std::is_sorted(thinned->samples.begin(), thinned->samples.end(),
+                               [](const CursorSample& a, const CursorSample& b) { return a.time < b.time; }));
 }

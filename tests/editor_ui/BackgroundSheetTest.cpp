@@ -7,6 +7,7 @@
 #include "editor_ui/Sidebar.h"
 #include "editor_ui/SteppedSlider.h"
 #include "editor_ui/ToolPanel.h"
+#include "tests/editor_ui/FocusMarks.h"
 #include "tests/editor_ui/MainViewFixture.h"
 #include "tests/editor_ui/Samples.h"
 
@@ -217,6 +218,18 @@ TEST_F(BackgroundSheetInWindowTest, ReturnAppliesTheFrameAndEscapeCancels) {
     ASSERT_TRUE(harness.waitUntilIdle());
     EXPECT_EQ(document().image().size(), QSize(400 + 192, 300 + 192));
     EXPECT_TRUE(model().status().startsWith(QStringLiteral("已添加") + title(FramePreset::night)));
+}
+
+TEST(BackgroundSheetTest, EveryDirectionAndPresetShowsTheFocusMark) {
+    StandaloneSheet open(fixtures::screenshotLike(300, 200));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&open.sheet));
+    QList<QWidget*> controls;
+    for (int index = 0; index < open.sheet.directionPicker()->count(); ++index)
+        controls.append(open.sheet.directionPicker()->segment(index));
+    for (FramePresetButton* button : open.sheet.presetButtons()) controls.append(button);
+    EXPECT_EQ(controls.size(), 3 + 6 + 2);
+    for (QWidget* control : controls)
+        EXPECT_GE(test::markPixelsByTab(*control), test::smallestMark) << test::described(*control).toStdString();
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "editor_ui/style/StartActionButton.h"
 #include "tests/app/model/ModelHarness.h"
 #include "tests/app/model/ScriptedStudio.h"
+#include "tests/editor_ui/FocusMarks.h"
 
 #include <QApplication>
 #include <QToolButton>
@@ -207,6 +208,17 @@ TEST_F(StartViewTest, TheQuietButtonFadesAndShrinksWhilePressedAndOnlyFadesWhile
     EXPECT_EQ(title.shownOpacity(), ShortcutActionButton::disabledOpacity);
     QTest::mouseRelease(&title, Qt::LeftButton, {}, title.rect().center());
     EXPECT_EQ(takeIntent(), std::nullopt);
+}
+
+TEST_F(StartViewTest, TheCardsTheirMainActionsTheSampleTheWayBackAndThePageShowTheFocusMark) {
+    openPicture();
+    view->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    QList<QWidget*> controls{view.get(), view->resumeButton(), view->sampleButton()};
+    for (TaskCard* card : {view->screenshotCard(), view->recordingCard()})
+        controls << card->titleArea() << card->mainAction();
+    for (QWidget* control : controls)
+        EXPECT_GE(test::markPixelsByTab(*control), test::smallestMark) << test::described(*control).toStdString();
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // enables, resizing, the background button, and one undo step per slider
 // gesture, a click on the track included.
 #include "editor_ui/CoverControls.h"
+#include "editor_ui/EditorLook.h"
 #include "editor_ui/ExpansionButton.h"
 #include "editor_ui/ImageDimensions.h"
 #include "editor_ui/SegmentedPicker.h"
@@ -10,6 +11,7 @@
 #include "editor_ui/TextControls.h"
 #include "editor_ui/ToolGrid.h"
 #include "editor_ui/ToolPanel.h"
+#include "tests/editor_ui/FocusMarks.h"
 #include "tests/editor_ui/MainViewFixture.h"
 #include "tests/editor_ui/Samples.h"
 #include "tests/editor_ui/SliderGestures.h"
@@ -357,6 +359,30 @@ TEST_F(ToolPanelTest, TheBackgroundOpensOnlyWhileThePictureIsUnchanged) {
     EXPECT_TRUE(panel().backgroundButton()->isEnabled());
     document().open(QImage(), QStringLiteral("空"));
     EXPECT_FALSE(panel().backgroundButton()->isEnabled());
+}
+
+TEST_F(ToolPanelTest, EveryToolColourAndGroupShowsTheFocusMarkAndTheChosenColourKeepsItsRing) {
+    state().setMoreTools(true);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    QList<QWidget*> controls{panel().moreToolsButton(), panel().dimensionsButton()};
+    for (const ToolGrid* grid : {panel().commonTools(), panel().otherTools()})
+        for (ToolGridButton* button : grid->buttons()) controls.append(button);
+    for (InkButton* ink : panel().strokeControls()->inkButtons()) controls.append(ink);
+    EXPECT_EQ(controls.size(), 2 + 12 + 7);
+    for (QWidget* control : controls)
+        EXPECT_GE(test::markPixelsByTab(*control), test::smallestMark) << test::described(*control).toStdString();
+
+    // The mark lies on the disc, inside the ring of the chosen colour.
+    InkButton& chosen = *panel().strokeControls()->inkButtons().first();
+    chosen.click();
+    ASSERT_TRUE(test::tabTo(chosen));
+    const QImage focused = chosen.grab().toImage();
+    chosen.clearFocus();
+    const QImage unfocused = chosen.grab().toImage();
+    const QPoint onRing(1, chosen.height() / 2);
+    EXPECT_TRUE(test::nearColour(unfocused.pixel(onRing), EditorLook::accent()));
+    EXPECT_EQ(focused.pixel(onRing), unfocused.pixel(onRing));
+    EXPECT_GE(test::changedPixels(unfocused, focused), test::smallestMark);
 }
 
 }  // namespace

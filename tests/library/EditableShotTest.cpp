@@ -145,6 +145,10 @@ TEST(ProjectCoding, RecognisesProjectFilesByTheirExtensionInAnyCase) {
     EXPECT_TRUE(isProjectFile(QStringLiteral("b.VistaGon")));
     EXPECT_FALSE(isProjectFile(QStringLiteral("b.vistagon.png")));
     EXPECT_FALSE(isProjectFile(QStringLiteral("vistagon")));
+    const QString longName(100'000, QLatin1Char('x'));
+    EXPECT_TRUE(isProjectFile(QStringLiteral("/a/") + longName + QStringLiteral(".vistagon")))
+        << "a name longer than QFileInfo takes apart";
+    EXPECT_FALSE(isProjectFile(QStringLiteral("/a.vistagon/") + longName + QStringLiteral(".png")));
 }
 
 TEST_F(ProjectFileTest, MissingOrMistypedKeysFailWithTheDecodersDescription) {
@@ -331,4 +335,87 @@ TEST_F(ProjectFileTest, ValuesAtTheLimitsStillOpen) {
     EXPECT_EQ(opened.marks[2].points.size(), 20'000);
     EXPECT_EQ(opened.marks[0].text.size(), 5'000);
     EXPECT_EQ(opened.image.size(), QSize(240, 500));
+}
+
+// Sixty thousand arrays deep, built up in a mark, once overflowed the stack
+// of the thread reading them. Nothing in a project nests deeper than the
+// numbers of a point: anything deeper is refused as it opens, inside a mark
+// or outside it.
+TEST_F(ProjectFileTest, NestingDeeperThanAPointIsRefusedWhereverItLies) {
+    const auto nested = [](int depth) { return QByteArray(depth, '[') + QByteArray(depth, ']'); };
+    const QString inAMark =
+        write(R"({"version":1,"png":"","marks":[{"id":)" + nested(60'000) + R"(,"tool":"arrow"}]})");
+    EXPECT_GE(memoryToRefuse(inAMark), 0) << "sixty thousand arrays deep in a mark";
+
+    QByteArray project = json::dump(sampleProject());
+    project.chop(1);
+    EXPECT_GE(memoryToRefuse(write(project + R"(,"later":)" + nested(1'000'000) + "}")), 0)
+        << "a million arrays deep under an unknown key";
+    expectRefused(write(project + R"(,"later":)" + nested(5) + "}"), unreadableProject, "five arrays deep");
+    EXPECT_EQ(readProject(write(project + R"(,"later":)" + nested(4) + "}")).marks, sampleMarks())
+        << "four arrays deep, as deep as a point's numbers";
+}
+
+// Each value is bounded by what a project of ours holds: a label's length, a
+// number's digits, a mark's values, the values of unknown keys, the white
+// space between two values. Past its bound a value is refused at once, not
+// read to its end, so a file of tens of megabytes takes little memory.
+TEST_F(ProjectFileTest, AValueBeyondWhatAProjectHoldsIsRefusedAtItsBoundInLittleMemory) {
+    QByteArray project = json::dump(sampleProject());
+    project.chop(2);  // the "]}" that closes the marks and the project
+    const QByteArray mark = R"(,{"id":"5B0C5E0A-8E2B-4C59-9E58-3B1F3C0E6B7A","tool":"arrow","points":[[1,1],[2,2]],)"
+                            R"("fontSize":20,"ink":{"r":1,"g":0,"b":0,"a":1)";
+    const QByteArray inkFullOfValues =
+        mark + R"(,"more":[0)" + QByteArray(",0").repeated(999) + R"(]},"width":1,"text":""})";
+    constexpr int many = 20'000'000;
+    // The project's text up to its last mark, `head`, `piece` `count` times, `tail`.
+    const struct {
+        const char* what;
+        QByteArray head;
+        QByteArray piece;
+        int count;
+        QByteArray tail;
+    } cases[] = {
+        {"a number of twenty million digits", mark + R"(},"text":"","width":1)", "0", many, "}]}"},
+        {"a label of twenty million characters", mark + R"(},"width":1,"text":")", "x", many, "\"}]}"},
+        {"an unknown key's string", R"(],"note":")", "x", many, "\"}"},
+        {"an unknown key", R"(],")", "k", many, "\":1}"},
+        {"marks with a thousand values in their ink", {}, inkFullOfValues, 200, "]}"},
+        {"twenty million spaces", "]", " ", many, "}"},
+    };
+    for (const auto& refused : cases) {
+        const QString path = write(project + refused.head + refused.piece.repeated(refused.count) + refused.tail);
+        const long long growth = memoryToRefuse(path);
+        ASSERT_GE(growth, 0) << refused.what << " was not refused as an unreadable project";
+        if (test::tightMemoryBudgets) {
+            EXPECT_LT(growth, 16ll << 20) << refused.what;
+        }
+    }
+}
+
+// Nothing may follow the project but white space, not even after a NUL byte,
+// which a reader of C strings takes for the end of the text.
+TEST_F(ProjectFileTest, BytesAfterTheProjectAreRefusedEvenAfterANulByte) {
+    const QByteArray project = json::dump(sampleProject());
+    for (const QByteArray& after :
+         {QByteArray("x"), QByteArray("\0", 1), QByteArray("\0x", 2), QByteArray(" \0{}", 4)}) {
+        const std::string what = "followed by " + after.toHex().toStdString();
+        expectRefused(write(project + after), notReadable, what.c_str());
+        EXPECT_THROW(decodeEditableShot(project + after), json::DecodeError) << what;
+    }
+    EXPECT_EQ(readProject(write(project + " \n")).marks, sampleMarks()) << "white space may follow";
+}
+
+// Other writers indent, escape characters and write numbers at length; such
+// a project opens as long as each value stays within its bound.
+TEST_F(ProjectFileTest, AProjectWrittenOtherwiseOpensWithinTheBounds) {
+    Json project = sampleProject();
+    project["marks"][1]["text"] = std::string(markLimits::maxTextLength, '\x01');
+    QByteArray text = QByteArray::fromStdString(project.dump(8));
+    ASSERT_TRUE(text.contains(R"(\u0001)")) << "each character written as a six-byte escape";
+    ASSERT_TRUE(text.contains("\"fontSize\": 34.0"));
+    text.replace("\"fontSize\": 34.0", "\"fontSize\": 34." + QByteArray(61, '0'));
+    const OpenedProject opened = readProject(write(text));
+    EXPECT_EQ(opened.marks[1].text, QString(markLimits::maxTextLength, QChar(1)));
+    EXPECT_EQ(opened.marks[2], sampleMarks()[2]);
 }

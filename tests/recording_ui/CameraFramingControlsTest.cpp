@@ -3,6 +3,7 @@
 #include "recording_ui/CameraAspectButton.h"
 #include "recording_ui/CameraFramingControls.h"
 #include "recording_ui/CameraFramingPreviewView.h"
+#include "tests/editor_ui/FocusMarks.h"
 #include "tests/editor_ui/Samples.h"
 #include "tests/recording/studio/StudioHarness.h"
 #include "tests/recording_ui/CameraTestFeed.h"
@@ -208,6 +209,15 @@ TEST_F(CameraFramingControlsTest, Samples) {
     controls.aspectButton(CameraAspect::custom)->click();
     type(controls.widthField(), QStringLiteral("63"));
     test::writeSample(controls, QStringLiteral("camera-framing-controls-custom"));
+}
+
+TEST_F(CameraFramingControlsTest, EveryControlTabReachesShowsItsFocus) {
+    controls.aspectButton(CameraAspect::custom)->click();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&controls));
+    int reached = 0;
+    const QStringList unmarked = test::unmarkedAlongTab(controls, &reached);
+    EXPECT_GE(reached, int(allCameraAspects.size()) + 2);
+    EXPECT_TRUE(unmarked.isEmpty()) << unmarked.join(QLatin1Char('\n')).toStdString();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "recording_ui/RecordingColours.h"
 #include "recording_ui/RecordingSetupView.h"
 #include "recording_ui/SetupPreviewBox.h"
+#include "tests/editor_ui/FocusMarks.h"
 #include "tests/editor_ui/Samples.h"
 #include "tests/recording/studio/StudioHarness.h"
 
@@ -360,6 +361,19 @@ TEST_F(RecordingSetupViewTest, ASheetClosedByItsStartKeepsTheCameraAndTheTelepro
     EXPECT_EQ(harness.webcam->stops, stops);
     EXPECT_TRUE(std::find(harness.overlayCalls.begin(), harness.overlayCalls.end(), QStringLiteral("hideNotes")) ==
                 harness.overlayCalls.end());
+}
+
+// With the notes open, every control of the sheet is on the way of Tab.
+TEST_F(RecordingSetupViewTest, EveryControlTabReachesShowsItsFocusAndSoDoesEachScope) {
+    studio().setNotesEnabled(true);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet()));
+    int reached = 0;
+    const QStringList unmarked = test::unmarkedAlongTab(sheet(), &reached);
+    EXPECT_GE(reached, 12);
+    EXPECT_TRUE(unmarked.isEmpty()) << unmarked.join(QLatin1Char('\n')).toStdString();
+
+    for (int index = 0; index < sheet().scopePicker()->count(); ++index)
+        EXPECT_GE(test::markPixelsByTab(*sheet().scopePicker()->segment(index)), test::smallestMark) << index;
 }
 
 }  // namespace

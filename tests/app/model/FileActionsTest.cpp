@@ -3,6 +3,7 @@
 #include "app/model/ModelMessages.h"
 #include "document/ImageMessages.h"
 #include "document/ImageOps.h"
+#include "document/LabelSizes.h"
 #include "document/OpenShotRequests.h"
 #include "document/ShotDocument.h"
 #include "library/EditableShot.h"
@@ -262,6 +263,22 @@ TEST(FileActionsTest, AProjectRestoresItsMarksAndIsNamedWithoutItsExtension) {
     EXPECT_EQ(model.document().name(), QStringLiteral("next")) << "opens while a file is read are refused";
     EXPECT_TRUE(model.document().marks().isEmpty());
     EXPECT_FALSE(model.videoURL().has_value());
+}
+
+TEST(FileActionsTest, AProjectsLabelsAreMeasuredBeforeItOpens) {
+    FileHarness harness;
+    QList<Mark> labels;
+    for (int index = 0; index < 3; ++index) {
+        Mark label = test::makeMark(MarkTool::text, {QPointF(10, 10 + index * 60)});
+        label.text = QStringLiteral("第%1行说明").arg(index);
+        labels.append(label);
+    }
+    const QImage picture = filled(320, 200, Qt::white);
+    harness.openAndWait(writeProject(harness.files, QStringLiteral("标签.vistagon"), picture, labels));
+    ASSERT_EQ(harness.model().document().marks().size(), 3);
+    const qint64 before = LabelSizes::textsMeasured();
+    for (const Mark& label : harness.model().document().marks()) LabelSizes::shared().size(label);
+    EXPECT_EQ(LabelSizes::textsMeasured(), before) << "no click on the canvas measures them";
 }
 
 // Reading a large file, or refusing it, takes a while: until it has opened

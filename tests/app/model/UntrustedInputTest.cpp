@@ -182,6 +182,15 @@ TEST(UntrustedInputTest, MarksBeyondWhatTheToolsMakeAreRefused) {
     harness.expectStillAnswering("marks at the limits");
 }
 
+// A name too long for any file is still the name of a project: the user
+// reads that the file cannot be read, not that a picture cannot.
+TEST(UntrustedInputTest, AProjectWithANameTooLongForAnyFileGetsTheFilesSentence) {
+    UntrustedHarness harness;
+    const QString name = QString(100'000, QLatin1Char('x')) + QStringLiteral(".vistagon");
+    harness.openAndWait(harness.files.file(name));
+    harness.expectRefusedWith(QStringLiteral("未能读取文件“%1”。").arg(name), "a name of 100,009 characters");
+}
+
 TEST(UntrustedInputTest, WebPAndTiffOpen) {
     UntrustedHarness harness;
     for (const char* format : {"webp", "tiff"}) {

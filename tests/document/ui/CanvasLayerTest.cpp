@@ -1,6 +1,7 @@
 #include "tests/document/ui/CanvasFixture.h"
 
 #include <QPainter>
+#include <QTransform>
 
 using namespace tavero;
 using test::filledImage;
@@ -100,6 +101,29 @@ TEST_F(CanvasLayers, AMovedMarkShowsWhereItIsAndTheSettledPictureHasItOnlyThere)
     const QImage shot = settled();
     EXPECT_EQ(shot.pixelColor(at({240, 80})), QColor(Qt::red));
     EXPECT_EQ(shot.pixelColor(at({40, 80})), QColor(Qt::white)) << "nothing left where it was";
+}
+
+TEST_F(CanvasLayers, LabelsFromOutsideThePartShownAreDrawnWhereTheyReachIntoIt) {
+    // Enlarged four times, the canvas shows image pixels 125 to 275 across and 100 to 200 down.
+    Mark fromTheLeft = textLabel(QStringLiteral("田田田田田田田"), 40, {1, 0, 0, 1});
+    fromTheLeft.points = {QPointF(20, 110)};
+    Mark fromAbove = textLabel(QStringLiteral("田\n田\n田\n田\n田"), 40, {0, 0, 1, 1});
+    fromAbove.points = {QPointF(230, 0)};
+    const QImage picture = filledImage(400, 300);
+    const auto enlarged = [&](const QList<Mark>& marks) {
+        QImage drawn = ImageOps::context(600, 400);
+        drawn.fill(Qt::white);
+        QPainter painter(&drawn);
+        painter.setTransform(QTransform::fromTranslate(-500, -400).scale(4, 4));
+        ImageOps::marks(marks, picture, painter);
+        return drawn.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    };
+    document.open(picture, QStringLiteral("放大"), {fromTheLeft, fromAbove});
+    document.setZoom(4);
+    const QImage shot = settled();
+    EXPECT_EQ(shot, enlarged({fromTheLeft, fromAbove}));
+    EXPECT_NE(shot, enlarged({fromAbove})) << "the label from the left shows";
+    EXPECT_NE(shot, enlarged({fromTheLeft})) << "and so does the one from above";
 }
 
 TEST(CanvasLayerRenderer, OnlyTheLayerOfTheLatestRequestIsEverKept) {

@@ -1,3 +1,4 @@
+#include "document/LabelSizes.h"
 #include "document/OpenShotRequests.h"
 #include "tests/document/ui/CanvasFixture.h"
 
@@ -246,6 +247,47 @@ TEST_F(Selecting, AClickSelectsTheTopmostMarkWithinTwelvePixels) {
     EXPECT_EQ(document.selected(), lower.id) << "ten pixels outside still hits";
     click({86, 86});
     EXPECT_FALSE(document.selected()) << "fourteen pixels outside misses and deselects";
+}
+
+TEST_F(Selecting, AClickFindsALabelAsItsTextAndFontSizeAreNow) {
+    document.add(textLabel(QStringLiteral("短"), 40));  // from (20, 30)
+    const QUuid id = document.marks().first().id;
+    document.choose(MarkTool::move);
+    const QPointF pastTheShortText(20 + CanvasView::boundsFor(document.marks().first()).width() + 40, 50);
+    click(pastTheShortText);
+    EXPECT_FALSE(document.selected()) << "past the end of the short text";
+
+    document.select(id);
+    document.changeText(QStringLiteral("短短短短短短"));
+    document.select(std::nullopt);
+    click(pastTheShortText);
+    EXPECT_EQ(document.selected(), id) << "the longer text reaches there";
+
+    document.changeFontSize(10);
+    document.select(std::nullopt);
+    click(pastTheShortText);
+    EXPECT_FALSE(document.selected()) << "in the smaller font it no longer does";
+
+    document.undo();
+    document.select(std::nullopt);
+    click(pastTheShortText);
+    EXPECT_EQ(document.selected(), id) << "and after undo it does again";
+}
+
+TEST_F(Selecting, ClicksMeasureNoLabelTheCanvasHasDrawn) {
+    QList<Mark> labels;
+    for (int index = 0; index < 30; ++index) {
+        Mark label = textLabel(QStringLiteral("第%1个标签").arg(index), 30);
+        label.points = {QPointF(10 + index * 10, 10 + index * 8)};
+        labels.append(label);
+    }
+    document.open(filledImage(400, 300), QStringLiteral("标签"), labels);
+    settle();  // the layer has measured them off the main thread
+    document.choose(MarkTool::move);
+    const qint64 before = LabelSizes::textsMeasured();
+    for (const QPointF point : {QPointF(15, 15), QPointF(380, 290), QPointF(200, 150), QPointF(150, 100)}) click(point);
+    EXPECT_TRUE(document.selected()) << "the last click hit a label";
+    EXPECT_EQ(LabelSizes::textsMeasured() - before, 0);
 }
 
 TEST_F(Selecting, MovingAMarkIsOneUndoStep) {
