@@ -1,5 +1,6 @@
 #include "recording_ui/RecordingActionButton.h"
 
+#include "editor_ui/style/FocusRing.h"
 #include "editor_ui/style/SymbolIcons.h"
 #include "platform/Fonts.h"
 
@@ -97,6 +98,8 @@ void RecordingActionButton::paintEvent(QPaintEvent*) {
     painter.setPen(ink);
     painter.drawText(QRectF(x, bounds.top(), bounds.right() - x, bounds.height()),
                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
+    // Where it takes the focus (全透明 in the set-up sheet), it shows it.
+    FocusRing::paint(painter, *this, bounds, RecordingActionStyle::cornerRadius);
 }
 
 bool RecordingActionButton::hitButton(const QPoint& position) const {
