@@ -33,7 +33,7 @@ constexpr json::TextLimits textLimits{.depth = sampleDepth + 1, .string = qsizet
 [[noreturn]] void malformed(const std::string& what) { throw json::DecodeError(what); }
 [[noreturn]] void beyond(const std::string& what) { throw json::BeyondLimit(what); }
 
-class Parser final : public json::EventHandler {
+class Parser final : public json::ValueEvents {
 public:
     RecordingProject project() && {
         if (!samplesRead_) malformed("missing \"samples\"");
@@ -44,18 +44,6 @@ public:
         return project;
     }
 
-    bool null() override { return scalar(Json()); }
-    bool boolean(bool value) override { return scalar(Json(value)); }
-    bool number_integer(number_integer_t value) override { return scalar(Json(value)); }
-    bool number_unsigned(number_unsigned_t value) override { return scalar(Json(value)); }
-    bool number_float(number_float_t value, const string_t&) override { return scalar(Json(value)); }
-    bool string(string_t& value) override { return scalar(Json(std::move(value))); }
-    bool binary(binary_t&) override { return true; }  // JSON text holds none
-    bool start_object(std::size_t) override { return open(Json::object()); }
-    bool start_array(std::size_t) override { return open(Json::array()); }
-    bool end_object() override { return close(); }
-    bool end_array() override { return close(); }
-
     bool key(string_t& name) override {
         if (skipping()) return true;
         if (depth_ == fieldDepth) field_ = fieldNamed(name);
@@ -64,10 +52,6 @@ public:
         else if (field_ == Field::kept)
             fields_.key(std::move(name));
         return true;
-    }
-
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) override {
-        malformed(error.what());
     }
 
 private:
@@ -84,7 +68,7 @@ private:
 
     bool skipping() const { return skippedFrom_.has_value(); }
 
-    bool scalar(Json value) {
+    bool scalar(Json value) override {
         if (depth_ == 0) malformed("a project is an object");
         if (field_ != Field::samples || skipping()) return keep(std::move(value));
         if (depth_ == fieldDepth) malformed("\"samples\" is not an array");
@@ -101,7 +85,7 @@ private:
         return true;
     }
 
-    bool open(Json container) {
+    bool open(Json container) override {
         enter(std::move(container));
         ++depth_;
         return true;
@@ -134,7 +118,7 @@ private:
         samplesRead_ = false;
     }
 
-    bool close() {
+    bool close() override {
         --depth_;
         if (skipping()) {
             if (depth_ == *skippedFrom_) skippedFrom_.reset();

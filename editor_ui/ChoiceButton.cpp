@@ -1,7 +1,8 @@
 #include "editor_ui/ChoiceButton.h"
 
+#include "editor_ui/ButtonAccessible.h"
+
 #include <QAccessible>
-#include <QAccessibleWidget>
 
 namespace tavero {
 
@@ -10,15 +11,10 @@ namespace {
 // Qt's own interface of a checkable button offers only a toggle, which flips
 // the check mark without a click: the owner never hears of it, and the row
 // shows two choices or none.
-class ChoiceAccessible final : public QAccessibleWidget {
+class ChoiceAccessible final : public ButtonAccessible<ChoiceButton> {
 public:
-    explicit ChoiceAccessible(ChoiceButton* button) : QAccessibleWidget(button, QAccessible::RadioButton) {}
-
-    QString text(QAccessible::Text kind) const override {
-        const QString text = QAccessibleWidget::text(kind);
-        if (text.isEmpty() && kind == QAccessible::Name) return button()->text();
-        return text;
-    }
+    explicit ChoiceAccessible(ChoiceButton* button)
+        : ButtonAccessible(button, QAccessible::RadioButton, {pressAction(), toggleAction()}) {}
 
     QAccessible::State state() const override {
         QAccessible::State state = QAccessibleWidget::state();
@@ -27,19 +23,10 @@ public:
         return state;
     }
 
-    QStringList actionNames() const override {
-        QStringList names;
-        if (widget()->isEnabled()) names << pressAction() << toggleAction();
-        return names + QAccessibleWidget::actionNames();
-    }
-
     void doAction(const QString& name) override {
-        if (name != pressAction() && name != toggleAction()) return QAccessibleWidget::doAction(name);
+        if (!offers(name)) return QAccessibleWidget::doAction(name);
         if (widget()->isEnabled()) button()->click();
     }
-
-private:
-    ChoiceButton* button() const { return static_cast<ChoiceButton*>(widget()); }
 };
 
 QAccessibleInterface* choiceAccessible(const QString&, QObject* object) {

@@ -1,22 +1,18 @@
 #include "editor_ui/InstantMenu.h"
 
+#include "editor_ui/ButtonAccessible.h"
+
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QToolButton>
 
 namespace tavero {
 
 namespace {
 
-class InstantMenuAccessible final : public QAccessibleWidget {
+class InstantMenuAccessible final : public ButtonAccessible<QToolButton> {
 public:
-    explicit InstantMenuAccessible(QToolButton* button) : QAccessibleWidget(button, QAccessible::ButtonMenu) {}
-
-    QString text(QAccessible::Text kind) const override {
-        const QString text = QAccessibleWidget::text(kind);
-        if (text.isEmpty() && kind == QAccessible::Name) return button()->text();
-        return text;
-    }
+    explicit InstantMenuAccessible(QToolButton* button)
+        : ButtonAccessible(button, QAccessible::ButtonMenu, {showMenuAction()}) {}
 
     QAccessible::State state() const override {
         QAccessible::State state = QAccessibleWidget::state();
@@ -25,21 +21,12 @@ public:
         return state;
     }
 
-    QStringList actionNames() const override {
-        QStringList names;
-        if (widget()->isEnabled()) names << showMenuAction();
-        return names + QAccessibleWidget::actionNames();
-    }
-
     // Queued: the menu runs a loop of its own until it closes, and the
     // screen reader waits for the action's answer.
     void doAction(const QString& name) override {
-        if (name != showMenuAction()) return QAccessibleWidget::doAction(name);
+        if (!offers(name)) return QAccessibleWidget::doAction(name);
         if (widget()->isEnabled()) QMetaObject::invokeMethod(button(), &QToolButton::showMenu, Qt::QueuedConnection);
     }
-
-private:
-    QToolButton* button() const { return static_cast<QToolButton*>(widget()); }
 };
 
 QAccessibleInterface* instantMenuAccessible(const QString&, QObject* object) {

@@ -45,7 +45,7 @@ bool isMarkKey(const std::string& name) {
 [[noreturn]] void refuse() { throw ShotError(library::messages::unreadableProject()); }
 [[noreturn]] void malformed(const std::string& what) { throw json::DecodeError(what); }
 
-class Parser final : public json::EventHandler {
+class Parser final : public json::ValueEvents {
 public:
     explicit Parser(json::TextWatch& watch) : watch_(watch) {}
 
@@ -60,18 +60,6 @@ public:
         shot.marks = std::move(marks_);
         return shot;
     }
-
-    bool null() override { return scalar(Json()); }
-    bool boolean(bool value) override { return scalar(Json(value)); }
-    bool number_integer(number_integer_t value) override { return scalar(Json(value)); }
-    bool number_unsigned(number_unsigned_t value) override { return scalar(Json(value)); }
-    bool number_float(number_float_t value, const string_t&) override { return scalar(Json(value)); }
-    bool string(string_t& value) override { return scalar(Json(std::move(value))); }
-    bool binary(binary_t&) override { return true; }  // JSON text holds none
-    bool start_object(std::size_t) override { return open(Json::object()); }
-    bool start_array(std::size_t) override { return open(Json::array()); }
-    bool end_object() override { return close(); }
-    bool end_array() override { return close(); }
 
     bool key(string_t& name) override {
         if (skipping()) return true;
@@ -88,10 +76,6 @@ public:
         return true;
     }
 
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) override {
-        malformed(error.what());
-    }
-
 private:
     enum class Field { other, version, png, marks };
 
@@ -104,7 +88,7 @@ private:
 
     bool skipping() const { return skippedFrom_.has_value(); }
 
-    bool scalar(Json value) {
+    bool scalar(Json value) override {
         if (skipping()) return countSkipped();
         switch (depth_) {
         case 0: malformed("a project is an object");
@@ -114,7 +98,7 @@ private:
         }
     }
 
-    bool open(Json container) {
+    bool open(Json container) override {
         if (skipping())
             countSkipped();
         else
@@ -123,7 +107,7 @@ private:
         return true;
     }
 
-    bool close() {
+    bool close() override {
         --depth_;
         if (skipping()) {
             if (depth_ == *skippedFrom_) skippedFrom_.reset();

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <iterator>
+#include <utility>
 
 namespace tavero::json {
 
@@ -117,6 +118,32 @@ private:
     TextWatch& watch_;
     EventHandler& handler_;
     int depth_ = 0;
+};
+
+// A handler that hears each value as a scalar, a container opened or the
+// innermost one closed, and keys as they come; a malformed text ends the
+// parse with DecodeError.
+class ValueEvents : public EventHandler {
+public:
+    bool null() override { return scalar(Json()); }
+    bool boolean(bool value) override { return scalar(Json(value)); }
+    bool number_integer(number_integer_t value) override { return scalar(Json(value)); }
+    bool number_unsigned(number_unsigned_t value) override { return scalar(Json(value)); }
+    bool number_float(number_float_t value, const string_t&) override { return scalar(Json(value)); }
+    bool string(string_t& value) override { return scalar(Json(std::move(value))); }
+    bool binary(binary_t&) override { return true; }  // JSON text holds none
+    bool start_object(std::size_t) override { return open(Json::object()); }
+    bool start_array(std::size_t) override { return open(Json::array()); }
+    bool end_object() override { return close(); }
+    bool end_array() override { return close(); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) override {
+        throw DecodeError(error.what());
+    }
+
+protected:
+    virtual bool scalar(Json value) = 0;
+    virtual bool open(Json container) = 0;
+    virtual bool close() = 0;
 };
 
 // Parses `begin`…`end` as one JSON value with `handler`, refusing with

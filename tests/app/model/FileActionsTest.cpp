@@ -60,6 +60,16 @@ struct FileHarness : ModelHarness {
         };
     }
 
+    // Videos are checked for real; `answers` counts the checks answered.
+    void checkVideosCounting(int& answers) {
+        videoExports.check = [&answers](const QString& source, VideoExport::Check answer) {
+            VideoExport::checkPictures(source, [&answers, answer](Result<Done> readable) {
+                ++answers;
+                answer(readable);
+            });
+        };
+    }
+
     // Opens `path` and waits until its decode has answered.
     void openAndWait(const QString& path, bool append = false, bool horizontal = false) {
         model().open(path, append, horizontal);
@@ -141,12 +151,7 @@ TEST(FileActionsTest, FilesThatCannotBeReadFailWithASentenceAndTheModelGoesOn) {
 TEST(FileActionsTest, AVideoWithoutAPictureToShowIsToldSoOnceOpened) {
     FileHarness harness;
     int answers = 0;
-    harness.videoExports.check = [&answers](const QString& source, VideoExport::Check answer) {
-        VideoExport::checkPictures(source, [&answers, answer](Result<Done> readable) {
-            ++answers;
-            answer(readable);
-        });
-    };
+    harness.checkVideosCounting(answers);
     AppModel& model = harness.model();
     const test::Fifo fifo(harness.files.file(QStringLiteral("x.mp4")));
     QStringList unreadable = test::makeUnreadableVideos(harness.files.path());
@@ -188,12 +193,7 @@ TEST(FileActionsTest, AVideoWithoutAPictureToShowIsToldSoOnceOpened) {
 TEST(FileActionsTest, WhatWasSaidOfAVideoGoesOnceAnotherIsShown) {
     FileHarness harness;
     int answers = 0;
-    harness.videoExports.check = [&answers](const QString& source, VideoExport::Check answer) {
-        VideoExport::checkPictures(source, [&answers, answer](Result<Done> readable) {
-            ++answers;
-            answer(readable);
-        });
-    };
+    harness.checkVideosCounting(answers);
     AppModel& model = harness.model();
     const QString broken = harness.files.file(QStringLiteral("原片.mp4"));
     test::writeFile(broken, "not a video");
