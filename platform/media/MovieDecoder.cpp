@@ -279,7 +279,7 @@ QSize fittedSize(QSize picture, QSize bounds) {
 
 QImage uprightPicture(const AVFrame& frame, int turn, QSize size) {
     const QSize coded = turn % 180 ? size.transposed() : size;
-    return turnedClockwise(toRgbForShowing(frame, coded), turn);
+    return turnedClockwise(toRgb(frame, coded), turn);
 }
 
 }  // namespace tavero::media
