@@ -222,6 +222,7 @@ void MovieDecoder::seek(double time) {
     check(av_seek_frame(s.input.get(), stream->index, target, AVSEEK_FLAG_BACKWARD), "av_seek_frame");
     s.restartLane(s.video);
     s.restartLane(s.sound);
+    skipUnreferencedPictures(false);
     s.ended = false;
     s.lastPicture.reset();
     s.held.reset();
@@ -249,6 +250,10 @@ std::optional<MovieFrame> MovieDecoder::nextPicture() {
     }
     s.pictureTarget.reset();
     return std::exchange(s.held, std::nullopt);
+}
+
+void MovieDecoder::skipUnreferencedPictures(bool skip) {
+    state_->video.decoder->skip_frame = skip ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
 }
 
 std::optional<MovieSound> MovieDecoder::nextSound() {
