@@ -10,7 +10,7 @@ pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-randr xcb-shm xcb-xfixes 
 pkg_check_modules(TESSERACT REQUIRED IMPORTED_TARGET tesseract lept)
 # FFmpeg 5.1 as Debian 12 ships it.
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET
-  libavformat>=59 libavcodec>=59 libavfilter>=8 libswresample>=4 libavutil>=57 libavdevice>=59)
+  libavformat>=59 libavcodec>=59 libavfilter>=8 libswresample>=4 libswscale>=6 libavutil>=57 libavdevice>=59)
 # libyuv converts between BGRA and YUV; Debian ships it without a pkg-config file.
 find_path(LIBYUV_INCLUDE_DIR libyuv.h REQUIRED)
 find_library(LIBYUV_LIBRARY yuv REQUIRED)

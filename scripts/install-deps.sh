@@ -16,8 +16,9 @@ packages=(
   libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-damage0-dev libxcb-shape0-dev
   fonts-noto-cjk qt6-translations-l10n
   # recording: FFmpeg's libraries (libx264, libx265 and AAC inside libavcodec), libyuv for
-  # colour conversion, PulseAudio's client library, Qt Multimedia for the short sounds
-  libavformat-dev libavcodec-dev libavfilter-dev libavdevice-dev libswresample-dev libavutil-dev
+  # colour conversion, libswscale for the pictures libyuv does not convert, PulseAudio's
+  # client library, Qt Multimedia for the short sounds
+  libavformat-dev libavcodec-dev libavfilter-dev libavdevice-dev libswresample-dev libswscale-dev libavutil-dev
   libyuv-dev libpulse-dev qt6-multimedia-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev tesseract-ocr python3

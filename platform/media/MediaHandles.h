@@ -13,6 +13,7 @@ extern "C" {
 #include <libavfilter/avfilter.h>
 #include <libavformat/avformat.h>
 #include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
 }
 
 #include <QString>
@@ -30,6 +31,15 @@ struct FreeWith {
     }
 };
 
+// Frees a handle with one of FFmpeg's functions that take it as it is.
+template <auto free>
+struct FreeDirectly {
+    template <typename Handle>
+    void operator()(Handle* handle) const noexcept {
+        free(handle);
+    }
+};
+
 // Closes the file it reads from, then frees the context.
 using InputContext = std::unique_ptr<AVFormatContext, FreeWith<avformat_close_input>>;
 
@@ -44,6 +54,7 @@ using Frame = std::unique_ptr<AVFrame, FreeWith<av_frame_free>>;
 using Packet = std::unique_ptr<AVPacket, FreeWith<av_packet_free>>;
 using FilterGraph = std::unique_ptr<AVFilterGraph, FreeWith<avfilter_graph_free>>;
 using Resampler = std::unique_ptr<SwrContext, FreeWith<swr_free>>;
+using Scaler = std::unique_ptr<SwsContext, FreeDirectly<sws_freeContext>>;
 
 // Options for one of FFmpeg's calls, which takes out those it understands;
 // what it leaves is freed with this.

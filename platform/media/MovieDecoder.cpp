@@ -264,6 +264,7 @@ void MovieDecoder::seek(double time) {
     State& s = *state_;
     s.seekVideo(time);
     s.seekSound(time);
+    skipUnreferencedPictures(false);
     s.lastPicture.reset();
     s.held.reset();
     s.upcoming.reset();
@@ -290,6 +291,10 @@ std::optional<MovieFrame> MovieDecoder::nextPicture() {
     }
     s.pictureTarget.reset();
     return std::exchange(s.held, std::nullopt);
+}
+
+void MovieDecoder::skipUnreferencedPictures(bool skip) {
+    state_->video.decoder->skip_frame = skip ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
 }
 
 std::optional<MovieSound> MovieDecoder::nextSound() {
@@ -320,7 +325,7 @@ QSize fittedSize(QSize picture, QSize bounds) {
 
 QImage uprightPicture(const AVFrame& frame, int turn, QSize size) {
     const QSize coded = turn % 180 ? size.transposed() : size;
-    return turnedClockwise(toRgbForShowing(frame, coded), turn);
+    return turnedClockwise(toRgb(frame, coded), turn);
 }
 
 }  // namespace tavero::media

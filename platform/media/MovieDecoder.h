@@ -67,6 +67,10 @@ public:
     // The next picture; none after the last. Throws MediaError, also once
     // the token is cancelled.
     std::optional<MovieFrame> nextPicture();
+    // While set, the pictures no other picture is predicted from are not
+    // decoded, and nextPicture() skips them: a player behind its clock would
+    // drop them anyway, and its decoder catches up sooner. A seek clears it.
+    void skipUnreferencedPictures(bool skip);
     // The next sound; none after the last, or without sound. Throws as
     // nextPicture() does.
     std::optional<MovieSound> nextSound();

@@ -21,9 +21,10 @@ using namespace std::chrono_literals;
 constexpr size_t picturesAhead = 3;
 // Seconds of sound decoded ahead of the clock.
 constexpr double soundAhead = 1.0;
-// A picture this far behind the clock is dropped unconverted: the decoder
-// is catching up (a loaded machine, a video too large for it), and the
-// sound goes on.
+// A picture this far behind the clock is dropped unconverted, and until one
+// is on time again the pictures nothing is predicted from are not decoded:
+// the decoder is catching up (a loaded machine, a video too large for it),
+// and the sound goes on.
 constexpr double lateBy = 0.1;
 // While playing without sound, a server is looked for this often.
 constexpr auto soundRetry = 2s;
@@ -254,8 +255,13 @@ bool MovieDecoding::decodeAhead() {
         if (shared_.pictures.size() >= picturesAhead) return false;
     }
     std::optional<MovieFrame> picture = decoder_->nextPicture();
-    if (!picture) endPictures();
-    else if (!late(*picture)) queue(convert(std::move(*picture)));
+    if (!picture) {
+        endPictures();
+        return true;
+    }
+    const bool behind = late(*picture);
+    decoder_->skipUnreferencedPictures(behind);
+    if (!behind) queue(convert(std::move(*picture)));
     return true;
 }
 

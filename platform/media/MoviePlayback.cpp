@@ -4,10 +4,14 @@
 #include "platform/media/MovieDecoding.h"
 #include "platform/threads/MainThread.h"
 
+#include <QLoggingCategory>
+
 #include <algorithm>
 #include <cmath>
 
 namespace tavero::media {
+
+Q_DECLARE_LOGGING_CATEGORY(lcPlayback)
 
 namespace {
 
@@ -164,6 +168,7 @@ void MoviePlayback::present() {
 }
 
 void MoviePlayback::show(std::shared_ptr<MovieFrame> frame, QImage image) {
+    qCDebug(lcPlayback) << "picture shown at" << frame->time;
     pictureTime_ = frame->time;
     pictureFrame_ = std::move(frame);
     const QSize wanted = fittedSize(size_, bounds_);

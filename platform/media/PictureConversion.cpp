@@ -1,14 +1,15 @@
 #include "platform/media/PictureConversion.h"
 
 #include "platform/media/MediaError.h"
+#include "platform/media/PictureScaling.h"
+#include "platform/media/YuvConversion.h"
 
 extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
-#include <libyuv/convert_argb.h>
+#include <libyuv/planar_functions.h>
 #include <libyuv/rotate_argb.h>
-#include <libyuv/scale.h>
 #include <libyuv/scale_argb.h>
 
 #include <vector>
@@ -17,113 +18,127 @@ namespace tavero::media {
 
 namespace {
 
-bool fullRange(const AVFrame& frame) {
-    const auto format = AVPixelFormat(frame.format);
-    return frame.color_range == AVCOL_RANGE_JPEG || format == AV_PIX_FMT_YUVJ420P || format == AV_PIX_FMT_YUVJ422P ||
-           format == AV_PIX_FMT_YUVJ444P;
-}
-
-// The matrix the picture is tagged with; BT.601 when it names none.
-const libyuv::YuvConstants* matrixOf(const AVFrame& frame) {
-    const bool full = fullRange(frame);
-    switch (frame.colorspace) {
-    case AVCOL_SPC_BT709:
-        return full ? &libyuv::kYuvF709Constants : &libyuv::kYuvH709Constants;
-    case AVCOL_SPC_BT2020_NCL:
-    case AVCOL_SPC_BT2020_CL:
-        return full ? &libyuv::kYuvV2020Constants : &libyuv::kYuv2020Constants;
-    default:
-        return full ? &libyuv::kYuvJPEGConstants : &libyuv::kYuvI601Constants;
-    }
-}
-
-// Converts a decoded picture into `image` (RGB32, of the picture's size).
-void convert(const AVFrame& frame, QImage& image) {
-    const libyuv::YuvConstants* matrix = matrixOf(frame);
-    uint8_t* to = image.bits();
-    const int stride = int(image.bytesPerLine());
-    const int w = frame.width, h = frame.height;
-    const auto* d = frame.data;
-    const auto* s = frame.linesize;
-    int result = -1;
-    switch (AVPixelFormat(frame.format)) {
-    case AV_PIX_FMT_YUV420P:
-    case AV_PIX_FMT_YUVJ420P:
-        result = libyuv::I420ToARGBMatrix(d[0], s[0], d[1], s[1], d[2], s[2], to, stride, matrix, w, h);
-        break;
-    case AV_PIX_FMT_YUV422P:
-    case AV_PIX_FMT_YUVJ422P:
-        result = libyuv::I422ToARGBMatrix(d[0], s[0], d[1], s[1], d[2], s[2], to, stride, matrix, w, h);
-        break;
-    case AV_PIX_FMT_YUV444P:
-    case AV_PIX_FMT_YUVJ444P:
-        result = libyuv::I444ToARGBMatrix(d[0], s[0], d[1], s[1], d[2], s[2], to, stride, matrix, w, h);
-        break;
-    case AV_PIX_FMT_NV12:
-        result = libyuv::NV12ToARGBMatrix(d[0], s[0], d[1], s[1], to, stride, matrix, w, h);
-        break;
-    // Packed pictures come from webcams, which code them in BT.601.
-    case AV_PIX_FMT_YUYV422:
-        result = libyuv::YUY2ToARGB(d[0], s[0], to, stride, w, h);
-        break;
-    case AV_PIX_FMT_UYVY422:
-        result = libyuv::UYVYToARGB(d[0], s[0], to, stride, w, h);
-        break;
-    case AV_PIX_FMT_YUV420P10LE:
-        result = libyuv::I010ToARGBMatrix(reinterpret_cast<const uint16_t*>(d[0]), s[0] / 2,
-                                          reinterpret_cast<const uint16_t*>(d[1]), s[1] / 2,
-                                          reinterpret_cast<const uint16_t*>(d[2]), s[2] / 2, to, stride, matrix, w, h);
-        break;
-    default:
-        const char* name = av_get_pix_fmt_name(AVPixelFormat(frame.format));
-        throw MediaError(std::string("pictures in ") + (name ? name : "an unknown format"), AVERROR_PATCHWELCOME);
-    }
-    if (result != 0) throw MediaError("conversion to RGB", AVERROR(EINVAL));
-}
-
 QImage newPicture(QSize size) {
     QImage image(size, QImage::Format_RGB32);
     if (image.isNull()) throw MediaError("picture memory", AVERROR(ENOMEM));
     return image;
 }
 
+void requireKnownFormat(const AVFrame& frame) {
+    const auto format = AVPixelFormat(frame.format);
+    if (libyuvConverts(frame) || swscaleReads(format)) return;
+    const char* name = av_get_pix_fmt_name(format);
+    throw MediaError(std::string("pictures in ") + (name ? name : "an unknown format"), AVERROR_PATCHWELCOME);
+}
+
+// `picture`'s memory as a frame libswscale writes BGRA into, which is RGB32
+// on this platform's byte order; the picture keeps owning it.
+Frame frameOver(QImage& picture) {
+    Frame frame = makeFrame();
+    frame->format = AV_PIX_FMT_BGRA;
+    frame->width = picture.width();
+    frame->height = picture.height();
+    frame->buf[0] = av_buffer_create(picture.bits(), size_t(picture.sizeInBytes()), [](void*, uint8_t*) {}, nullptr, 0);
+    if (!frame->buf[0]) throw MediaError("av_buffer_create", AVERROR(ENOMEM));
+    frame->data[0] = picture.bits();
+    frame->linesize[0] = int(picture.bytesPerLine());
+    return frame;
+}
+
+// RGB32 has no transparency, but libswscale carries a picture's alpha into
+// it: shown, or made a GIF of, the picture is opaque.
+void makeOpaque(QImage& picture) {
+    const std::vector<uint8_t> opaque(size_t(picture.width()), 0xff);
+    libyuv::ARGBCopyYToAlpha(opaque.data(), 0, picture.bits(), int(picture.bytesPerLine()), picture.width(),
+                             picture.height());
+}
+
+// `frame` converted and scaled by libswscale into `picture`, of any size.
+void scaleInto(const AVFrame& frame, QImage& picture) {
+    Frame target = frameOver(picture);
+    scalePicture(frame, *target);
+    const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(AVPixelFormat(frame.format));
+    if (descriptor && descriptor->flags & AV_PIX_FMT_FLAG_ALPHA) makeOpaque(picture);
+}
+
+// `frame` into `picture` of its own size: by libyuv where it converts the
+// format, by libswscale otherwise.
+void convertInto(const AVFrame& frame, QImage& picture) {
+    if (libyuvConverts(frame))
+        convertWithLibyuv(frame, picture);
+    else
+        scaleInto(frame, picture);
+}
+
+// Whether pictures in the frame's format are coded as brightness and
+// colour differences in three planes or more (YUV); not RGB, grey, palettes
+// or XYZ.
+bool colourDifferences(const AVFrame& frame) {
+    const auto format = AVPixelFormat(frame.format);
+    const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
+    return descriptor && descriptor->nb_components >= 3 && codedWithMatrix(format);
+}
+
+// A frame for `frame` made smaller into 8-bit 4:4:4 planes, in its matrix
+// and range.
+Frame smallFrame(const AVFrame& frame, QSize size) {
+    Frame small = makeFrame();
+    small->format = AV_PIX_FMT_YUV444P;
+    small->width = size.width();
+    small->height = size.height();
+    small->colorspace = frame.colorspace;
+    small->color_range = fullRange(frame) ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
+    return small;
+}
+
+// Made smaller while still colour differences, then converted by libyuv:
+// scaling reads each pixel once in its own coding, and only the small
+// picture is converted. Its colour keeps a sample per pixel, as it had
+// converted whole and then scaled: a colour of half the resolution would
+// smear thin coloured text. Pictures libyuv would not convert go into
+// RGB32 in the same pass.
+QImage shrunk(const AVFrame& frame, QSize size) {
+    QImage picture = newPicture(size);
+    Frame small = colourDifferences(frame) ? smallFrame(frame, size) : nullptr;
+    if (!small || !libyuvConverts(*small)) {
+        scaleInto(frame, picture);
+        return picture;
+    }
+    check(av_frame_get_buffer(small.get(), 0), "av_frame_get_buffer");
+    scalePicture(frame, *small);
+    convertWithLibyuv(*small, picture);
+    return picture;
+}
+
+// Converted at its own size, then enlarged: fewer pixels to convert.
+QImage enlarged(const AVFrame& frame, QSize size) {
+    QImage converted = newPicture(QSize(frame.width, frame.height));
+    convertInto(frame, converted);
+    QImage picture = newPicture(size);
+    if (libyuv::ARGBScale(converted.constBits(), int(converted.bytesPerLine()), converted.width(), converted.height(),
+                          picture.bits(), int(picture.bytesPerLine()), size.width(), size.height(),
+                          libyuv::kFilterBilinear) != 0)
+        throw MediaError("scaling", AVERROR(EINVAL));
+    return picture;
+}
+
 }  // namespace
 
 QImage toRgb(const AVFrame& frame, QSize size) {
-    const QSize full(frame.width, frame.height);
-    QImage converted = newPicture(full);
-    convert(frame, converted);
-    if (size.isEmpty() || size == full) return converted;
-    QImage scaled = newPicture(size);
-    if (libyuv::ARGBScale(converted.constBits(), int(converted.bytesPerLine()), full.width(), full.height(),
-                          scaled.bits(), int(scaled.bytesPerLine()), size.width(), size.height(),
-                          libyuv::kFilterBox) != 0)
-        throw MediaError("scaling", AVERROR(EINVAL));
-    return scaled;
+    requireKnownFormat(frame);
+    const QSize own(frame.width, frame.height);
+    if (size.isEmpty() || size == own) {
+        QImage picture = newPicture(own);
+        convertInto(frame, picture);
+        return picture;
+    }
+    if (size.width() <= own.width() && size.height() <= own.height()) return shrunk(frame, size);
+    return enlarged(frame, size);
 }
 
-void toRgbInto(const AVFrame& frame, QImage& picture) { convert(frame, picture); }
-
-QImage toRgbForShowing(const AVFrame& frame, QSize size) {
-    const auto format = AVPixelFormat(frame.format);
-    const bool planar420 = format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P;
-    if (!planar420 || size.isEmpty() || size.width() >= frame.width || size.height() >= frame.height)
-        return toRgb(frame, size);
-    const int w = size.width(), h = size.height();
-    const int chromaWidth = (w + 1) / 2, chromaHeight = (h + 1) / 2;
-    std::vector<uint8_t> planes(size_t(w) * size_t(h) + 2 * size_t(chromaWidth) * size_t(chromaHeight));
-    uint8_t* y = planes.data();
-    uint8_t* u = y + size_t(w) * size_t(h);
-    uint8_t* v = u + size_t(chromaWidth) * size_t(chromaHeight);
-    if (libyuv::I420Scale(frame.data[0], frame.linesize[0], frame.data[1], frame.linesize[1], frame.data[2],
-                          frame.linesize[2], frame.width, frame.height, y, w, u, chromaWidth, v, chromaWidth, w, h,
-                          libyuv::kFilterBox) != 0)
-        throw MediaError("scaling", AVERROR(EINVAL));
-    QImage picture = newPicture(size);
-    if (libyuv::I420ToARGBMatrix(y, w, u, chromaWidth, v, chromaWidth, picture.bits(), int(picture.bytesPerLine()),
-                                 matrixOf(frame), w, h) != 0)
-        throw MediaError("conversion to RGB", AVERROR(EINVAL));
-    return picture;
+void toRgbInto(const AVFrame& frame, QImage& picture) {
+    requireKnownFormat(frame);
+    convertInto(frame, picture);
 }
 
 QImage turnedClockwise(const QImage& picture, int degrees) {

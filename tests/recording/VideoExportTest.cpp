@@ -6,6 +6,7 @@
 #include "tests/support/Disks.h"
 #include "tests/support/Files.h"
 #include "tests/support/MediaFixtures.h"
+#include "tests/support/PictureCodings.h"
 #include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/TempDir.h"
 
@@ -453,5 +454,52 @@ TEST_F(VideoExportTest, ATrimIntoAFolderThatCannotBeWrittenSaysSo) {
               QStringLiteral("裁剪后的视频无法保存：文件夹“岚帧”不能写入。"));
     EXPECT_EQ(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
+
+class CodingExportTest : public VideoExportTest, public testing::WithParamInterface<test::PictureCoding> {
+protected:
+    QString make() {
+        const QString path = folder.file(QStringLiteral("讲解.") + GetParam().suffix);
+        test::makeCodedVideo(path, GetParam(), test::Showing::moving, QSize(1280, 720), 1.0);
+        return path;
+    }
+};
+
+// Made smaller to fit 960 × 960 on the way, each frame shows the picture at
+// its eighth of a second, as FFmpeg's own decoding of the video shows it.
+TEST_P(CodingExportTest, AGifShowsThePicturesOfEveryCoding) {
+    QString source;
+    ASSERT_NO_FATAL_FAILURE(source = make());
+    const Result<QString> result = gif(source, folder.file(QStringLiteral("a.gif")));
+    ASSERT_TRUE(result) << errorOf(result).toStdString();
+    const QList<QImage> frames = test::decodePictures(result.value());
+    const QList<QImage> video = test::decodePictures(source, QSize(960, 540));
+    ASSERT_EQ(frames.size(), 8);
+    ASSERT_EQ(video.size(), 10);
+    for (qsizetype i = 0; i < frames.size(); ++i) {
+        const qsizetype shown = i * 10 / 8;
+        EXPECT_TRUE(showsPicture(frames[i], video, shown)) << "frame " << i;
+        EXPECT_GT(test::psnr(frames[i], video[shown]), 24) << "frame " << i;
+    }
+}
+
+// Coded again in 4:2:0, as every trim is: a colour edge between two
+// pixels of one chroma sample blurs.
+TEST_P(CodingExportTest, ATrimShowsThePicturesOfEveryCoding) {
+    QString source;
+    ASSERT_NO_FATAL_FAILURE(source = make());
+    const Result<QString> result = trim(source, 0, 1, folder.file(QStringLiteral("cut.mp4")));
+    ASSERT_TRUE(result) << errorOf(result).toStdString();
+    const QList<QImage> pictures = test::decodePictures(result.value());
+    const QList<QImage> video = test::decodePictures(source);
+    ASSERT_EQ(pictures.size(), 10);
+    ASSERT_EQ(video.size(), 10);
+    for (qsizetype i = 0; i < pictures.size(); ++i) {
+        EXPECT_TRUE(showsPicture(pictures[i], video, i)) << "picture " << i;
+        EXPECT_GT(test::psnr(pictures[i], video[i]), 25) << "picture " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Codings, CodingExportTest, testing::ValuesIn(test::pictureCodings()),
+                         [](const testing::TestParamInfo<test::PictureCoding>& coding) { return coding.param.name; });
 
 }  // namespace

@@ -365,8 +365,12 @@ QList<QImage> decodeRaw(const QString& path, QSize size, const QStringList& filt
 
 QList<QImage> decodePictures(const QString& path, std::optional<QSize> scaledTo, int limit) {
     QStringList filters;
+    // Scaled once in RGB: scaled before, the colour of 4:2:0 would keep half
+    // the resolution of the smaller picture.
     if (scaledTo)
-        filters << QStringLiteral("scale=%1:%2:flags=area").arg(scaledTo->width()).arg(scaledTo->height());
+        filters << QStringLiteral("format=rgb24,scale=%1:%2:flags=area")
+                       .arg(scaledTo->width())
+                       .arg(scaledTo->height());
     return decodeRaw(path, scaledTo.value_or(videoSize(path)), filters, QStringLiteral("rgb24"),
                      QImage::Format_RGB888, 3, limit);
 }

@@ -7,6 +7,7 @@
 #include "tests/support/Tones.h"
 
 #include <QPainter>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -159,6 +160,61 @@ TEST_F(MovieDecoderTest, FilesWithoutAPictureToPlayAreRefused) {
     });
     ASSERT_EQ(refused.wait_for(std::chrono::seconds(30)), std::future_status::ready) << "waits for a writer";
     EXPECT_TRUE(refused.get());
+}
+
+// Two seconds of testsrc2 at 30 pictures a second with two B-pictures,
+// which nothing is predicted from, between each pair of P-pictures.
+void makeWithBPictures(const QString& path) {
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 QStringList{"-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
+                             "testsrc2=size=320x240:rate=30:duration=2", "-c:v", "libx264", "-pix_fmt", "yuv420p",
+                             "-bf", "2", "-b_strategy", "0", "-x264-params", "b-pyramid=none", path});
+    ASSERT_TRUE(ffmpeg.waitForFinished(60'000) && ffmpeg.exitCode() == 0)
+        << ffmpeg.readAllStandardError().toStdString();
+}
+
+// Seconds of the pictures of `kind` ("I", "P", "B"), in showing order.
+QList<double> timesOf(const QString& path, const QString& kind) {
+    QList<double> times;
+    const QString frames = test::ffprobe({QStringLiteral("-select_streams"), QStringLiteral("v:0"),
+                                          QStringLiteral("-show_entries"), QStringLiteral("frame=pts_time,pict_type"),
+                                          QStringLiteral("-of"), QStringLiteral("csv=p=0")},
+                                         path);
+    for (const QString& line : frames.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QStringList fields = line.split(QLatin1Char(','));
+        if (fields.size() >= 2 && fields[1].trimmed() == kind) times << fields[0].toDouble();
+    }
+    return times;
+}
+
+// A player behind its clock has the B-pictures skipped: the others still
+// come, in order; a seek lands on its picture again, a B-picture too, and
+// every picture after it comes.
+TEST_F(MovieDecoderTest, PicturesNothingIsPredictedFromAreSkippedWhileAskedUntilASeek) {
+    ASSERT_NO_FATAL_FAILURE(makeWithBPictures(movie));
+    const QList<double> predicted = timesOf(movie, QStringLiteral("B"));
+    QList<double> referenced = timesOf(movie, QStringLiteral("I")) + timesOf(movie, QStringLiteral("P"));
+    std::sort(referenced.begin(), referenced.end());
+    ASSERT_GT(predicted.size(), 20);
+    ASSERT_EQ(referenced.size() + predicted.size(), 60);
+
+    MovieDecoder decoder(movie, {});
+    decoder.skipUnreferencedPictures(true);
+    QList<double> decoded;
+    while (const std::optional<MovieFrame> picture = decoder.nextPicture()) decoded << picture->time;
+    ASSERT_EQ(decoded.size(), referenced.size());
+    for (qsizetype i = 0; i < decoded.size(); ++i) EXPECT_NEAR(decoded[i], referenced[i], 1e-6) << "picture " << i;
+
+    decoder.skipUnreferencedPictures(true);
+    const double wanted = predicted[predicted.size() / 2];
+    decoder.seek(wanted);
+    int after = 0;
+    std::optional<MovieFrame> first = decoder.nextPicture();
+    ASSERT_TRUE(first);
+    EXPECT_NEAR(first->time, wanted, 1e-6);
+    while (decoder.nextPicture()) ++after;
+    EXPECT_EQ(after, int(std::lround((2.0 - wanted) * 30)) - 1);
 }
 
 }  // namespace

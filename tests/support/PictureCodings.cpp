@@ -1,0 +1,79 @@
+#include "tests/support/PictureCodings.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace tavero::test {
+
+namespace {
+
+constexpr int rate = 10;
+
+QString quarters(QSize size, double seconds) {
+    const int w = size.width() / 2, h = size.height() / 2;
+    return QStringLiteral("color=c=0xFF0000:size=%1x%2:rate=%3:duration=%4,"
+                          "drawbox=x=%5:y=0:w=%5:h=%6:c=0x00FF00:t=fill,"
+                          "drawbox=x=0:y=%6:w=%5:h=%6:c=0x0000FF:t=fill,"
+                          "drawbox=x=%5:y=%6:w=%5:h=%6:c=0xFFFF00:t=fill")
+        .arg(size.width())
+        .arg(size.height())
+        .arg(rate)
+        .arg(seconds)
+        .arg(w)
+        .arg(h);
+}
+
+QString moving(QSize size, double seconds) {
+    return QStringLiteral("testsrc2=size=%1x%2:rate=%3:duration=%4")
+        .arg(size.width())
+        .arg(size.height())
+        .arg(rate)
+        .arg(seconds);
+}
+
+// Coded with the BT.709 matrix in `range` ("tv", "pc"), not only tagged so.
+PictureCoding yuv709(std::string name, QString suffix, QStringList coding, QString decodesInto,
+                     QString range = QStringLiteral("tv")) {
+    coding << QStringLiteral("-vf") << QStringLiteral("scale=out_color_matrix=bt709:out_range=") + range
+           << QStringLiteral("-colorspace") << QStringLiteral("bt709") << QStringLiteral("-color_primaries")
+           << QStringLiteral("bt709") << QStringLiteral("-color_trc") << QStringLiteral("bt709")
+           << QStringLiteral("-color_range") << range;
+    return {std::move(name), std::move(suffix), std::move(coding), std::move(decodesInto)};
+}
+
+}  // namespace
+
+QList<PictureCoding> pictureCodings() {
+    const QString mov = QStringLiteral("mov"), mp4 = QStringLiteral("mp4");
+    const auto x264 = [](const char* format) {
+        return QStringList{QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-pix_fmt"),
+                           QString::fromLatin1(format)};
+    };
+    return {
+        {"ProRes422_10bit", mov,
+         QStringList{"-c:v", "prores_ks", "-profile:v", "2", "-pix_fmt", "yuv422p10le"}, "yuv422p10le"},
+        yuv709("H264_444_10bit", mp4, x264("yuv444p10le"), "yuv444p10le"),
+        yuv709("H264_422_10bit", mp4, x264("yuv422p10le"), "yuv422p10le"),
+        yuv709("H264_420_fullRange", mp4, x264("yuv420p"), "yuvj420p", QStringLiteral("pc")),
+        {"Png_rgb24", mov, QStringList{"-c:v", "png", "-pix_fmt", "rgb24"}, "rgb24"},
+        {"Vp9_gbrp", mp4, QStringList{"-c:v", "libvpx-vp9", "-pix_fmt", "gbrp", "-deadline", "realtime"}, "gbrp"},
+        yuv709("Ffv1_444_12bit", QStringLiteral("mkv"), QStringList{"-c:v", "ffv1", "-pix_fmt", "yuv444p12le"},
+               "yuv444p12le"),
+        {"Png_rgba_seeThrough", mov, QStringList{"-c:v", "png", "-pix_fmt", "rgba"}, "rgba", true},
+    };
+}
+
+void makeCodedVideo(const QString& path, const PictureCoding& coding, Showing showing, QSize size, double seconds) {
+    QString source = showing == Showing::quarters ? quarters(size, seconds) : moving(size, seconds);
+    if (coding.seeThrough) source += QStringLiteral(",format=rgba,colorchannelmixer=aa=0.25");
+    const QStringList arguments = QStringList{"-hide_banner", "-loglevel", "error", "-nostdin", "-y"} +
+                                  QStringList{"-f", "lavfi", "-i", source} + coding.coding + QStringList{path};
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), arguments);
+    ASSERT_TRUE(ffmpeg.waitForFinished(120'000) && ffmpeg.exitStatus() == QProcess::NormalExit &&
+                ffmpeg.exitCode() == 0)
+        << "could not make " << path.toStdString() << ": " << ffmpeg.readAllStandardError().toStdString();
+}
+
+}  // namespace tavero::test
