@@ -58,7 +58,7 @@ QList<PictureCoding> pictureCodings() {
         yuv709("H264_420_fullRange", mp4, x264("yuv420p"), "yuvj420p", QStringLiteral("pc")),
         {"Png_rgb24", mov, QStringList{"-c:v", "png", "-pix_fmt", "rgb24"}, "rgb24"},
         {"Vp9_gbrp", mp4, QStringList{"-c:v", "libvpx-vp9", "-pix_fmt", "gbrp", "-deadline", "realtime"}, "gbrp"},
-        yuv709("Ffv1_444_12bit", QStringLiteral("mkv"), QStringList{"-c:v", "ffv1", "-pix_fmt", "yuv444p12le"},
+        yuv709("Ffv1_444_12bit", QStringLiteral("mov"), QStringList{"-c:v", "ffv1", "-pix_fmt", "yuv444p12le"},
                "yuv444p12le"),
         {"Png_rgba_seeThrough", mov, QStringList{"-c:v", "png", "-pix_fmt", "rgba"}, "rgba", true},
     };
