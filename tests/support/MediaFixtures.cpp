@@ -42,19 +42,6 @@ QStringList videoCoding(const VideoFixture& fixture) {
     return coding;
 }
 
-QString quartersSource(QSize size, int rate, double duration) {
-    const int w = size.width() / 2, h = size.height() / 2;
-    return QStringLiteral("color=c=0xFF0000:size=%1x%2:rate=%3:duration=%4,"
-                          "drawbox=x=%5:y=0:w=%5:h=%6:c=0x00FF00:t=fill,"
-                          "drawbox=x=0:y=%6:w=%5:h=%6:c=0x0000FF:t=fill,"
-                          "drawbox=x=%5:y=%6:w=%5:h=%6:c=0xFFFF00:t=fill")
-        .arg(size.width())
-        .arg(size.height())
-        .arg(rate)
-        .arg(duration)
-        .arg(w)
-        .arg(h);
-}
 
 QStringList quietFfmpeg() {
     return {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
@@ -132,6 +119,20 @@ void makeMisleadingVideo(const QString& path, QSize track, QSize pictures) {
 }
 
 }  // namespace
+
+QString quartersSource(QSize size, int rate, double duration) {
+    const int w = size.width() / 2, h = size.height() / 2;
+    return QStringLiteral("color=c=0xFF0000:size=%1x%2:rate=%3:duration=%4,"
+                          "drawbox=x=%5:y=0:w=%5:h=%6:c=0x00FF00:t=fill,"
+                          "drawbox=x=0:y=%6:w=%5:h=%6:c=0x0000FF:t=fill,"
+                          "drawbox=x=%5:y=%6:w=%5:h=%6:c=0xFFFF00:t=fill")
+        .arg(size.width())
+        .arg(size.height())
+        .arg(rate)
+        .arg(duration)
+        .arg(w)
+        .arg(h);
+}
 
 QList<QColor> quartersOf(const QImage& picture) {
     const int w = picture.width(), h = picture.height();

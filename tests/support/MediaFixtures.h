@@ -67,6 +67,10 @@ struct VideoFixture {
     int rotation = 0;
 };
 
+// FFmpeg's lavfi source of the still quarters picture at `size`, `rate`
+// pictures a second for `duration` seconds.
+QString quartersSource(QSize size, int rate, double duration);
+
 // Writes `fixture` to `path`; a failure fails the test (check with
 // ASSERT_NO_FATAL_FAILURE or HasFatalFailure).
 void makeVideo(const QString& path, const VideoFixture& fixture);

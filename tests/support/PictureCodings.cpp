@@ -1,5 +1,7 @@
 #include "tests/support/PictureCodings.h"
 
+#include "tests/support/MediaFixtures.h"
+
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -9,20 +11,6 @@ namespace tavero::test {
 namespace {
 
 constexpr int rate = 10;
-
-QString quarters(QSize size, double seconds) {
-    const int w = size.width() / 2, h = size.height() / 2;
-    return QStringLiteral("color=c=0xFF0000:size=%1x%2:rate=%3:duration=%4,"
-                          "drawbox=x=%5:y=0:w=%5:h=%6:c=0x00FF00:t=fill,"
-                          "drawbox=x=0:y=%6:w=%5:h=%6:c=0x0000FF:t=fill,"
-                          "drawbox=x=%5:y=%6:w=%5:h=%6:c=0xFFFF00:t=fill")
-        .arg(size.width())
-        .arg(size.height())
-        .arg(rate)
-        .arg(seconds)
-        .arg(w)
-        .arg(h);
-}
 
 QString moving(QSize size, double seconds) {
     return QStringLiteral("testsrc2=size=%1x%2:rate=%3:duration=%4")
@@ -65,7 +53,7 @@ QList<PictureCoding> pictureCodings() {
 }
 
 void makeCodedVideo(const QString& path, const PictureCoding& coding, Showing showing, QSize size, double seconds) {
-    QString source = showing == Showing::quarters ? quarters(size, seconds) : moving(size, seconds);
+    QString source = showing == Showing::quarters ? quartersSource(size, rate, seconds) : moving(size, seconds);
     if (coding.seeThrough) source += QStringLiteral(",format=rgba,colorchannelmixer=aa=0.25");
     const QStringList arguments = QStringList{"-hide_banner", "-loglevel", "error", "-nostdin", "-y"} +
                                   QStringList{"-f", "lavfi", "-i", source} + coding.coding + QStringList{path};

@@ -80,7 +80,10 @@ TEST_F(VideoFileTest, ReadsEveryPictureInOrderWithItsTimeAndColours) {
     while (std::optional<VideoPicture> picture = reader.next()) {
         EXPECT_NEAR(picture->time, count / 30.0, 1e-6);
         ASSERT_EQ(picture->image.format(), QImage::Format_RGB32);
-        if (count % 20 == 0) EXPECT_GT(test::psnr(picture->image, reference.value(count).convertToFormat(QImage::Format_RGB32)), 40) << count;
+        if (count % 20 == 0) {
+            EXPECT_GT(test::psnr(picture->image, reference.value(count).convertToFormat(QImage::Format_RGB32)), 40)
+                << count;
+        }
         ++count;
     }
     EXPECT_EQ(count, 60);
@@ -137,13 +140,15 @@ TEST_F(VideoFileTest, WritesEvenlyTimedPicturesBesideTheSoundTracksOfAnotherFile
     for (int frame = 0; frame < 45; ++frame) {
         const std::optional<VideoPicture> picture = reader.next();
         ASSERT_TRUE(picture);
-        if (frame % 15 == 0) EXPECT_GT(test::psnr(picture->image, card(frame)), 35) << frame;
+        if (frame % 15 == 0) {
+            EXPECT_GT(test::psnr(picture->image, card(frame)), 35) << frame;
+        }
     }
 }
 
 TEST_F(VideoFileTest, WritesHevcTaggedForOtherPlayers) {
     {
-        VideoFileWriter writer(output, {size, VideoCodec::hevc, 30, 10}, {});
+        VideoFileWriter writer(output, {size, VideoCodec::hevc, 30, 10, {}, 0}, {});
         for (int frame = 0; frame < 10; ++frame) writer.writePicture(card(frame));
         writer.finish();
     }
