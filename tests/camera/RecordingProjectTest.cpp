@@ -214,14 +214,8 @@ TEST_F(RecordingProjectFileTest, RefusesValuesBeyondWhatASidecarHoldsInLittleMem
     sidecar.chop(1);  // its closing brace
     const QByteArray withSamples = QByteArray(sidecar).replace(R"("samples":[])", R"("samples":[[])");
     constexpr int many = 4'000'000;
-    // The sidecar's text up to its last key, `head`, `piece` `count` times, `tail`.
-    const struct {
-        const char* what;
-        QByteArray head;
-        QByteArray piece;
-        int count;
-        QByteArray tail;
-    } cases[] = {
+    // Each head holds the sidecar's text up to its last key.
+    const test::RepeatedText cases[] = {
         {"empty arrays under an unknown key", sidecar + R"(,"more":[[])", ",[]", many, "]}"},
         {"empty arrays for samples", withSamples, ",[]", many, "]}"},
         {"a name of twelve million characters", sidecar + R"(,"targetName":")", "xxx", many, "\"}"},
@@ -231,7 +225,7 @@ TEST_F(RecordingProjectFileTest, RefusesValuesBeyondWhatASidecarHoldsInLittleMem
     };
     const QString path = RecordingProject::sidecar(video);
     for (const auto& refused : cases) {
-        test::writeFile(path, refused.head + refused.piece.repeated(refused.count) + refused.tail);
+        test::writeFile(path, refused.text());
         const long long growth = test::peakMemoryGrowth([&] {
             if (RecordingProject::load(video)) std::abort();
         });

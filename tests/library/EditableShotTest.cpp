@@ -368,14 +368,8 @@ TEST_F(ProjectFileTest, AValueBeyondWhatAProjectHoldsIsRefusedAtItsBoundInLittle
     const QByteArray inkFullOfValues =
         mark + R"(,"more":[0)" + QByteArray(",0").repeated(999) + R"(]},"width":1,"text":""})";
     constexpr int many = 20'000'000;
-    // The project's text up to its last mark, `head`, `piece` `count` times, `tail`.
-    const struct {
-        const char* what;
-        QByteArray head;
-        QByteArray piece;
-        int count;
-        QByteArray tail;
-    } cases[] = {
+    // The project's text up to its last mark, then each case's text.
+    const test::RepeatedText cases[] = {
         {"a number of twenty million digits", mark + R"(},"text":"","width":1)", "0", many, "}]}"},
         {"a label of twenty million characters", mark + R"(},"width":1,"text":")", "x", many, "\"}]}"},
         {"an unknown key's string", R"(],"note":")", "x", many, "\"}"},
@@ -384,7 +378,7 @@ TEST_F(ProjectFileTest, AValueBeyondWhatAProjectHoldsIsRefusedAtItsBoundInLittle
         {"twenty million spaces", "]", " ", many, "}"},
     };
     for (const auto& refused : cases) {
-        const QString path = write(project + refused.head + refused.piece.repeated(refused.count) + refused.tail);
+        const QString path = write(project + refused.text());
         const long long growth = memoryToRefuse(path);
         ASSERT_GE(growth, 0) << refused.what << " was not refused as an unreadable project";
         if (test::tightMemoryBudgets) {

@@ -10,6 +10,17 @@ void writeFile(const QString& path, const QByteArray& bytes);
 // The file's bytes; empty when it cannot be read.
 QByteArray readFile(const QString& path);
 
+// A long crafted text: `head`, then `piece` `count` times, then `tail`.
+struct RepeatedText {
+    const char* what;
+    QByteArray head;
+    QByteArray piece;
+    int count;
+    QByteArray tail;
+
+    QByteArray text() const { return head + piece.repeated(count) + tail; }
+};
+
 // A copy of `source` in `folder` under `name`, bytes that need not be UTF-8.
 // Qt can neither create nor remove such a file, so the shell does both; the
 // copy goes with the object.
