@@ -102,6 +102,11 @@ AVStream* firstVideoStream(AVFormatContext* context) {
     throw MediaError("no video stream", AVERROR_STREAM_NOT_FOUND);
 }
 
+void discardAllBut(AVFormatContext* context, const AVStream* kept) {
+    for (unsigned index = 0; index < context->nb_streams; ++index)
+        if (context->streams[index] != kept) context->streams[index]->discard = AVDISCARD_ALL;
+}
+
 int64_t declaredLength(const AVFormatContext* context, const AVStream* stream) {
     if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) return stream->duration;
     if (context->duration != AV_NOPTS_VALUE && context->duration > 0)

@@ -80,6 +80,9 @@ CodecContext makeCodecContext(const AVCodec* codec);
 // The first video stream of a file, cover pictures left out. Throws
 // MediaError when there is none.
 AVStream* firstVideoStream(AVFormatContext* context);
+// Has the demuxer give only the packets of `kept`; the mov family steps over
+// the other streams' samples without reading their bytes.
+void discardAllBut(AVFormatContext* context, const AVStream* kept);
 // The length of `stream` in its own time base as the file declares it (the
 // stream's, else the file's); 0 when it declares none.
 int64_t declaredLength(const AVFormatContext* context, const AVStream* stream);

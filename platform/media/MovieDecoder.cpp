@@ -26,13 +26,6 @@ AVStream* firstSoundStream(AVFormatContext* context) {
     return nullptr;
 }
 
-// The demuxer gives only `kept`; the mov family steps over the other
-// streams' samples without reading their bytes.
-void discardAllBut(AVFormatContext* context, const AVStream* kept) {
-    for (unsigned index = 0; index < context->nb_streams; ++index)
-        if (context->streams[index] != kept) context->streams[index]->discard = AVDISCARD_ALL;
-}
-
 // One stream being decoded, read through a demuxer that gives it alone: it
 // never waits for the other stream's packets, however far from its own the
 // file keeps them.

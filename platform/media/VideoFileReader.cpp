@@ -20,8 +20,7 @@ struct VideoFileReader::State {
         : input(path, cancel), stream(firstVideoStream(input.get())), decoder(openDecoder(stream)),
           packet(makePacket()), frame(makeFrame()), shown(makeFrame()), upcoming(makeFrame()),
           turn(uprightTurn(stream)) {
-        for (unsigned index = 0; index < input->nb_streams; ++index)
-            if (int(index) != stream->index) input->streams[index]->discard = AVDISCARD_ALL;
+        discardAllBut(input.get(), stream);
         origin = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
     }
 

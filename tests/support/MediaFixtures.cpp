@@ -285,6 +285,11 @@ void truncateFile(const QString& path, qint64 bytes) {
     ASSERT_TRUE(file.resize(bytes)) << path.toStdString();
 }
 
+void runFfmpeg(const QStringList& arguments) {
+    if (!runTool(QStringLiteral("ffmpeg"), quietFfmpeg() + arguments))
+        FAIL() << "could not make " << arguments.value(arguments.size() - 1).toStdString();
+}
+
 QString ffprobe(const QStringList& arguments, const QString& path) {
     const auto output = runTool(QStringLiteral("ffprobe"),
                                 QStringList{QStringLiteral("-v"), QStringLiteral("error")} + arguments + QStringList{path});

@@ -115,6 +115,11 @@ QString displayRotation(const QString& path);
 // Cuts the file to its first `bytes`.
 void truncateFile(const QString& path, qint64 bytes);
 
+// Runs FFmpeg's command line with `arguments`, quiet but for errors and
+// overwriting what it writes (the last argument); a failure fails the test
+// (check with ASSERT_NO_FATAL_FAILURE).
+void runFfmpeg(const QStringList& arguments);
+
 // What ffprobe prints for `arguments` followed by `path` (default output
 // format); a failure fails the test and gives an empty text.
 QString ffprobe(const QStringList& arguments, const QString& path);

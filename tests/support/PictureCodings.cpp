@@ -2,8 +2,6 @@
 
 #include "tests/support/MediaFixtures.h"
 
-#include <QProcess>
-
 #include <gtest/gtest.h>
 
 namespace tavero::test {
@@ -55,13 +53,7 @@ QList<PictureCoding> pictureCodings() {
 void makeCodedVideo(const QString& path, const PictureCoding& coding, Showing showing, QSize size, double seconds) {
     QString source = showing == Showing::quarters ? quartersSource(size, rate, seconds) : moving(size, seconds);
     if (coding.seeThrough) source += QStringLiteral(",format=rgba,colorchannelmixer=aa=0.25");
-    const QStringList arguments = QStringList{"-hide_banner", "-loglevel", "error", "-nostdin", "-y"} +
-                                  QStringList{"-f", "lavfi", "-i", source} + coding.coding + QStringList{path};
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"), arguments);
-    ASSERT_TRUE(ffmpeg.waitForFinished(120'000) && ffmpeg.exitStatus() == QProcess::NormalExit &&
-                ffmpeg.exitCode() == 0)
-        << "could not make " << path.toStdString() << ": " << ffmpeg.readAllStandardError().toStdString();
+    runFfmpeg(QStringList{"-f", "lavfi", "-i", source} + coding.coding + QStringList{path});
 }
 
 }  // namespace tavero::test

@@ -95,6 +95,12 @@ int ReachingVideos::opened(Kind kind) {
     return opens_[QFileInfo(path(kind)).fileName()];
 }
 
+void ReachingVideos::expectNothingReached(Kind kind) {
+    EXPECT_EQ(connections(), 0) << "connected to the address the playlist names";
+    EXPECT_FALSE(fifoReaders()) << "opened the FIFO the list names";
+    EXPECT_EQ(opened(kind), 1) << "opened again as the list names it";
+}
+
 void ReachingVideos::countOpens() {
     alignas(inotify_event) char events[64 << 10];
     for (ssize_t length; watch_ >= 0 && (length = ::read(watch_, events, sizeof events)) > 0;) {

@@ -40,6 +40,9 @@ public:
     bool fifoReaders() const { return fifo_.letReadersGo(); }
     // How often the file of `kind` was opened since it was written.
     int opened(Kind kind);
+    // Fails the test unless a reader of the file of `kind` reached nothing it
+    // names (no connection, no FIFO) and opened it once.
+    void expectNothingReached(Kind kind);
 
 private:
     // Counts the opens of the folder's files that the system reported so far.

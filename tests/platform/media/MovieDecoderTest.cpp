@@ -7,7 +7,6 @@
 #include "tests/support/Tones.h"
 
 #include <QPainter>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -165,13 +164,9 @@ TEST_F(MovieDecoderTest, FilesWithoutAPictureToPlayAreRefused) {
 // Two seconds of testsrc2 at 30 pictures a second with two B-pictures,
 // which nothing is predicted from, between each pair of P-pictures.
 void makeWithBPictures(const QString& path) {
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 QStringList{"-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
-                             "testsrc2=size=320x240:rate=30:duration=2", "-c:v", "libx264", "-pix_fmt", "yuv420p",
-                             "-bf", "2", "-b_strategy", "0", "-x264-params", "b-pyramid=none", path});
-    ASSERT_TRUE(ffmpeg.waitForFinished(60'000) && ffmpeg.exitCode() == 0)
-        << ffmpeg.readAllStandardError().toStdString();
+    test::runFfmpeg(QStringList{"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=30:duration=2", "-c:v", "libx264",
+                                "-pix_fmt", "yuv420p", "-bf", "2", "-b_strategy", "0", "-x264-params",
+                                "b-pyramid=none", path});
 }
 
 // Seconds of the pictures of `kind` ("I", "P", "B"), in showing order.

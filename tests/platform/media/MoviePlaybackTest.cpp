@@ -13,7 +13,6 @@
 #include "tests/support/TempDir.h"
 
 #include <QFileInfo>
-#include <QProcess>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -34,14 +33,6 @@ bool shows(const MoviePlayback& playback, const QImage& picture) {
            test::psnr(playback.picture(), picture.convertToFormat(QImage::Format_RGB32)) > 35;
 }
 
-void runFfmpeg(const QStringList& arguments) {
-    QProcess ffmpeg;
-    const QStringList quiet{"-hide_banner", "-loglevel", "error", "-nostdin", "-y"};
-    ffmpeg.start(QStringLiteral("ffmpeg"), quiet + arguments);
-    ASSERT_TRUE(ffmpeg.waitForFinished(120'000) && ffmpeg.exitCode() == 0)
-        << ffmpeg.readAllStandardError().toStdString();
-}
-
 QString toneOf(double length) {
     return QStringLiteral("sine=frequency=1000:sample_rate=48000:duration=%1").arg(length);
 }
@@ -51,11 +42,11 @@ QString toneOf(double length) {
 void makeFlashAndBeep(const QString& path, double flash, double length) {
     const QString colour = QStringLiteral("color=c=%1:s=160x120:r=30:d=%2");
     const QString both = QStringLiteral("[0][1]overlay=enable='gte(t,%1)'[v];[2]volume=volume=0:enable='lt(t,%1)'[a]");
-    runFfmpeg(QStringList{"-f", "lavfi", "-i", colour.arg(QStringLiteral("black")).arg(length)} +
-              QStringList{"-f", "lavfi", "-i", colour.arg(QStringLiteral("white")).arg(length)} +
-              QStringList{"-f", "lavfi", "-i", toneOf(length), "-filter_complex", both.arg(flash)} +
-              QStringList{"-map", "[v]", "-map", "[a]", "-c:v", "libx264", "-pix_fmt", "yuv420p"} +
-              QStringList{"-c:a", "aac", "-ac", "2", path});
+    test::runFfmpeg(QStringList{"-f", "lavfi", "-i", colour.arg(QStringLiteral("black")).arg(length)} +
+                    QStringList{"-f", "lavfi", "-i", colour.arg(QStringLiteral("white")).arg(length)} +
+                    QStringList{"-f", "lavfi", "-i", toneOf(length), "-filter_complex", both.arg(flash)} +
+                    QStringList{"-map", "[v]", "-map", "[a]", "-c:v", "libx264", "-pix_fmt", "yuv420p"} +
+                    QStringList{"-c:a", "aac", "-ac", "2", path});
 }
 
 // A 1 kHz tone at 0.75 of full scale in each of six channels (5.1): mixed
@@ -64,9 +55,9 @@ void makeFlashAndBeep(const QString& path, double flash, double length) {
 void makeLoudSurround(const QString& path, double length) {
     const QString pictures = QStringLiteral("testsrc2=size=160x120:rate=30:duration=%1").arg(length);
     const QString everywhere = QStringLiteral("[1]volume=6,pan=5.1|FL=c0|FR=c0|FC=c0|LFE=c0|BL=c0|BR=c0[a]");
-    runFfmpeg(QStringList{"-f", "lavfi", "-i", pictures, "-f", "lavfi", "-i", toneOf(length)} +
-              QStringList{"-filter_complex", everywhere, "-map", "0", "-map", "[a]"} +
-              QStringList{"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac", path});
+    test::runFfmpeg(QStringList{"-f", "lavfi", "-i", pictures, "-f", "lavfi", "-i", toneOf(length)} +
+                    QStringList{"-filter_complex", everywhere, "-map", "0", "-map", "[a]"} +
+                    QStringList{"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac", path});
 }
 
 // What the computer plays, as the output's monitor records it: when the
