@@ -1,5 +1,7 @@
 #include "document/ImageLoopPool.h"
 
+#include "document/SpreadLoop.h"
+
 #include <QThread>
 #include <QThreadPool>
 
@@ -7,46 +9,11 @@
 #include <opencv2/core/parallel/parallel_backend.hpp>
 
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 
 namespace tavero {
 
 namespace {
-
-// One parallel loop: its tasks are taken in turn by whoever works on it.
-// Helpers that start after every task was taken touch nothing of the
-// caller's but this object, which they share.
-class Loop {
-public:
-    using Body = cv::parallel::ParallelForAPI::FN_parallel_for_body_cb_t;
-
-    Loop(int tasks, Body body, void* data) : tasks_(tasks), body_(body), data_(data) {}
-
-    void work() {
-        for (int task = next_++; task < tasks_; task = next_++) {
-            body_(task, task + 1, data_);
-            std::lock_guard guard(lock_);
-            if (++finished_ == tasks_) done_.notify_all();
-        }
-    }
-
-    void waitUntilDone() {
-        std::unique_lock guard(lock_);
-        done_.wait(guard, [this] { return finished_ == tasks_; });
-    }
-
-private:
-    const int tasks_;
-    const Body body_;
-    void* const data_;
-    std::atomic<int> next_{0};
-    std::mutex lock_;
-    std::condition_variable done_;
-    int finished_ = 0;
-};
 
 class OwnPool final : public cv::parallel::ParallelForAPI {
 public:
@@ -57,12 +24,8 @@ public:
     }
 
     void parallel_for(int tasks, FN_parallel_for_body_cb_t body, void* data) override {
-        if (tasks <= 0) return;
-        const auto loop = std::make_shared<Loop>(tasks, body, data);
-        for (int helper = std::min(tasks, threads_) - 1; helper > 0; --helper)
-            pool_.start([loop] { loop->work(); });
-        loop->work();
-        loop->waitUntilDone();
+        const auto startHelper = [this](std::function<void()> helper) { pool_.start(std::move(helper)); };
+        runSpread(tasks, threads_, startHelper, [body, data](int task) { body(task, task + 1, data); });
     }
 
     // OpenCV asks only to name a thread in its traces.

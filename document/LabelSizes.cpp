@@ -1,5 +1,6 @@
 #include "document/LabelSizes.h"
 
+#include "document/SpreadLoop.h"
 #include "platform/Fonts.h"
 #include "platform/threads/Background.h"
 
@@ -10,9 +11,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <memory>
-#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -28,49 +26,19 @@ constexpr qsizetype mostFontSizesOfAText = 4;
 
 std::atomic<qint64> measuredTexts{0};
 
-// Labels measured by whoever works on them: the thread that asks, and
-// helpers on the worker pool. The pool also reads projects, so the asking
-// thread never waits for a helper to start; one that starts after every
-// label was taken touches nothing of the asker's, only this, which it shares.
-class SpreadMeasuring {
-public:
-    explicit SpreadMeasuring(std::vector<const Mark*> labels) : labels_(std::move(labels)), sizes_(labels_.size()) {}
-
-    void work() {
-        for (size_t index = next_++; index < labels_.size(); index = next_++) {
-            try {
-                sizes_[index] = LabelSizes::measureText(labels_[index]->text, labels_[index]->fontSize);
-            } catch (...) {
-                // Left unmeasured: the canvas measures it when it needs it.
-            }
-            const std::lock_guard guard(lock_);
-            if (++finished_ == labels_.size()) done_.notify_all();
+// Labels measured by the thread that asks and by helpers on the worker pool,
+// which also reads projects: the asking thread never waits for a helper to
+// start. None where measuring failed.
+std::vector<std::optional<QSizeF>> measureSpread(const std::vector<const Mark*>& labels) {
+    std::vector<std::optional<QSizeF>> sizes(labels.size());
+    runSpread(int(labels.size()), QThread::idealThreadCount(), runInBackground, [&](int index) {
+        try {
+            sizes[index] = LabelSizes::measureText(labels[index]->text, labels[index]->fontSize);
+        } catch (...) {
+            // Left unmeasured: the canvas measures it when it needs it.
         }
-    }
-
-    // The sizes, once every label is measured; none where measuring failed.
-    const std::vector<std::optional<QSizeF>>& sizes() {
-        std::unique_lock guard(lock_);
-        done_.wait(guard, [this] { return finished_ == labels_.size(); });
-        return sizes_;
-    }
-
-private:
-    const std::vector<const Mark*> labels_;
-    std::vector<std::optional<QSizeF>> sizes_;
-    std::atomic<size_t> next_{0};
-    std::mutex lock_;
-    std::condition_variable done_;
-    size_t finished_ = 0;
-};
-
-std::vector<std::optional<QSizeF>> measureSpread(std::vector<const Mark*> labels) {
-    const int helpers = int(std::min<size_t>(labels.size(), size_t(QThread::idealThreadCount()))) - 1;
-    const auto measuring = std::make_shared<SpreadMeasuring>(std::move(labels));
-    for (int helper = 0; helper < helpers; ++helper)
-        runInBackground([measuring] { measuring->work(); });
-    measuring->work();
-    return measuring->sizes();
+    });
+    return sizes;
 }
 
 }  // namespace
