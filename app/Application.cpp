@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/AccessiblePopups.h"
+#include "app/ActiveWindowSync.h"
 #include "app/AppDelegate.h"
 #include "app/Appearance.h"
 #include "app/CommandLine.h"
@@ -120,6 +121,7 @@ int runApplication(int argc, char** argv) {
     instance.listen();
 
     applyAppearance(application);
+    const ActiveWindowSync activeWindow(application);
     int status = EXIT_SUCCESS;
     {
         ShortSounds sounds;
