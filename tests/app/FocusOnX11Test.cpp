@@ -19,6 +19,8 @@ using Events = QList<test::FocusEvents::Event>;
 
 const QString menuItem = QStringLiteral("menu item");
 const QString showMenu = QStringLiteral("ShowMenu");
+const QString checkBox = QStringLiteral("check box");
+const QString toggle = QStringLiteral("Toggle");
 
 class FocusOnX11Test : public test::ProgramUnderScreenReader {
 protected:
@@ -44,6 +46,37 @@ protected:
         EXPECT_FALSE(heard.isEmpty()) << "Tab moves nothing " << after;
         for (const test::FocusEvents::Event& event : heard)
             EXPECT_TRUE(event.shown) << "after " << after << ": " << test::FocusEvents::describe(heard).toStdString();
+    }
+
+    // Waits until the keyboard lands on this shown control; every control
+    // heard on the way is on screen, and `unwanted` none of them.
+    void expectKeyboardOn(const QString& role, const QString& name, const char* after,
+                          const QString& unwanted = QString()) {
+        Events heard;
+        const test::FocusEvents::Event wanted{role, name, true};
+        EXPECT_TRUE(within([&] { return (heard += focus.take()).contains(wanted); }))
+            << "after " << after << " the keyboard is not on " << name.toStdString() << ":\n"
+            << test::FocusEvents::describe(heard).toStdString();
+        for (const test::FocusEvents::Event& event : heard) {
+            EXPECT_TRUE(event.shown) << "after " << after << ":\n" << test::FocusEvents::describe(heard).toStdString();
+            EXPECT_NE(event.name, unwanted) << "after " << after;
+        }
+    }
+
+    bool focusOn(const QString& role, const QString& name) {
+        return reader.act(role, name, QStringLiteral("SetFocus")) && within([&] {
+                   const std::optional<QStringList> states = reader.states(role, name);
+                   return states && states->contains(QStringLiteral("focused"));
+               });
+    }
+
+    // The recording set-up, open, recording no sound.
+    void openSetUp() {
+        ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("开始录屏"), press); }));
+        ASSERT_TRUE(within([&] { return reader.shows(QStringLiteral("dialog"), QStringLiteral("开始一段录屏")); }));
+        if (reader.checked(checkBox, QStringLiteral("系统声音"))) {
+            ASSERT_TRUE(reader.act(checkBox, QStringLiteral("系统声音"), toggle));
+        }
     }
 
     bool statusSays(const QString& line) { return reader.shows(QStringLiteral("filler"), line); }
@@ -89,10 +122,79 @@ TEST_F(FocusOnX11Test, TheEditorKeepsTheKeyboardAfterEveryCaptureAndEveryOpenedF
     QImage(64, 48, QImage::Format_RGB32).save(picture);
     ASSERT_TRUE(reader.act(pushButton, QStringLiteral("打开"), press));
     ASSERT_TRUE(within([&] { return reader.shows(QStringLiteral("dialog"), QStringLiteral("打开图片或视频")); }));
+    ASSERT_TRUE(within([&] {
+        const std::optional<QStringList> field = reader.states(QStringLiteral("text"), QStringLiteral("文件名称(N)："));
+        return field && field->contains(QStringLiteral("focused"));
+    })) << "the file name takes what is typed";
     ASSERT_TRUE(test::xdotool({QStringLiteral("type"), picture}));
     ASSERT_TRUE(key(QStringLiteral("Return")));
     ASSERT_TRUE(within([&] { return statusSays(QStringLiteral("已打开：图.png")); }));
     expectTabOnShownControls("opening a file");
+}
+
+// The area picker closes back onto the button that opened it, the
+// teleprompter's preview is worked from the keyboard, and no control of the
+// hidden editor is heard meanwhile.
+TEST_F(FocusOnX11Test, TheSetUpKeepsTheKeyboardThroughTheAreaPickerAndTheTeleprompterPreview) {
+    ASSERT_NO_FATAL_FAILURE(start({}));
+    ASSERT_NO_FATAL_FAILURE(openSetUp());
+    ASSERT_TRUE(reader.act(QStringLiteral("radio button"), QStringLiteral("区域"), toggle));
+    const QString pick = QStringLiteral("框选录制区域");
+    ASSERT_TRUE(within([&] { return focusOn(pushButton, pick); }));
+    focus.take();
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    ASSERT_TRUE(within([] {
+        return test::xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                              QStringLiteral("松开后返回设置")});
+    })) << "the area picker";
+    ASSERT_TRUE(key(QStringLiteral("Escape")));
+    expectKeyboardOn(pushButton, pick, "the area picker", QStringLiteral("设置"));
+
+    ASSERT_TRUE(reader.act(checkBox, QStringLiteral("使用提词器"), toggle));
+    ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("预览提词器"), press); }));
+    const QStringList controls{QStringLiteral("收起"), QStringLiteral("关闭预览"), QStringLiteral("从头"),
+                               QStringLiteral("提词速度"), QStringLiteral("提词字号"), QStringLiteral("提词器背景透明度"),
+                               QStringLiteral("全透明")};
+    const auto onPrompter = [&] {
+        for (const test::FocusEvents::Event& event : focus.take())
+            if (event.shown && (controls.contains(event.name) || event.name.startsWith(QStringLiteral("滚动"))))
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(within(onPrompter)) << "the preview takes the keyboard onto one of its controls";
+    for (int press = 0; press < 2; ++press) {
+        ASSERT_TRUE(key(QStringLiteral("Tab")));
+        EXPECT_TRUE(within(onPrompter)) << "Tab moves among its controls";
+    }
+    ASSERT_TRUE(key(QStringLiteral("Escape")));
+    EXPECT_TRUE(within([&] { return !reader.shows(pushButton, QStringLiteral("关闭预览")); })) << "Escape closes it";
+}
+
+// A take starts with nothing of the hidden editor heard, ends with the
+// keyboard on its video's 播放, and 查看原片 gives the keyboard to 查看成片,
+// which takes its place.
+TEST_F(FocusOnX11Test, ATakeEndsOnItsVideoAndItsVersionsHandTheKeyboardOver) {
+    ASSERT_NO_FATAL_FAILURE(start({}));
+    ASSERT_NO_FATAL_FAILURE(openSetUp());
+    focus.take();
+    ASSERT_TRUE(reader.act(pushButton, QStringLiteral("开始录制"), press));
+    // Recording, once its counting down is over.
+    ASSERT_TRUE(within([&] {
+        const std::optional<QStringList> retake = reader.states(pushButton, QStringLiteral("重录"));
+        return retake && retake->contains(QStringLiteral("enabled"));
+    }));
+    const Events duringTheTake = focus.take();
+    for (const test::FocusEvents::Event& event : duringTheTake)
+        EXPECT_TRUE(event.shown) << test::FocusEvents::describe(duringTheTake).toStdString();
+    ASSERT_TRUE(key(QStringLiteral("ctrl+shift+8")));
+    expectKeyboardOn(pushButton, QStringLiteral("播放"), "the take", QStringLiteral("设置"));
+
+    const QString raw = QStringLiteral("查看原片");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reader.shows(pushButton, raw); }, 120'000)) << "the finished video";
+    ASSERT_TRUE(focusOn(pushButton, raw));
+    focus.take();
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    expectKeyboardOn(pushButton, QStringLiteral("查看成片"), "查看原片", QStringLiteral("画面效果"));
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ constexpr int startMs = 10'000;
 }  // namespace
 
 FocusEvents::FocusEvents(const ScreenReader& reader) {
-    listener_.setProcessEnvironment(reader.environment());
+    listener_.setProcessEnvironment(reader.listenerEnvironment());
     listener_.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(TAVERO_FOCUS_EVENTS_SCRIPT)});
     if (!listener_.waitForStarted(startMs)) return;
     while (!listener_.canReadLine())
