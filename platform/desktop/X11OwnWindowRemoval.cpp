@@ -11,6 +11,25 @@
 
 namespace tavero::x11 {
 
+namespace {
+
+// No other client is served while it lasts.
+class ServerGrab {
+public:
+    explicit ServerGrab(xcb_connection_t* connection) : connection_(connection) { xcb_grab_server(connection_); }
+    ~ServerGrab() {
+        xcb_ungrab_server(connection_);
+        xcb_flush(connection_);
+    }
+    ServerGrab(const ServerGrab&) = delete;
+    ServerGrab& operator=(const ServerGrab&) = delete;
+
+private:
+    xcb_connection_t* connection_;
+};
+
+}  // namespace
+
 OwnWindowRemoval::OwnWindowRemoval(Connection& connection, ImageGrabber& grabber)
     : connection_(connection),
       composite_(startComposite(connection)),
@@ -20,15 +39,37 @@ OwnWindowRemoval::OwnWindowRemoval(Connection& connection, ImageGrabber& grabber
 
 OwnWindowRemoval::~OwnWindowRemoval() { release(); }
 
-void OwnWindowRemoval::apply(QImage& image, const QRect& area, const QList<xcb_window_t>& windows,
-                             const EventSink& others) {
+QImage OwnWindowRemoval::grab(const QRect& area, const QList<xcb_window_t>& windows,
+                              const std::function<QImage()>& grabScreen, const ShownPicture& last,
+                              const EventSink& others) {
+    if (!composite_ || windows.isEmpty()) {
+        release();
+        return grabScreen();
+    }
+    // Our windows' places are read with the grab under a server grab, so
+    // that none moves in between: its pixels would stay in the picture, and
+    // among what the next pictures show beneath it.
+    std::vector<AskedPlace> asked;
+    QImage image;
+    {
+        const ServerGrab still(connection_.get());
+        asked = askPlaces(windows);
+        image = grabScreen();
+    }
+    const QList<TopLevel> clients = placesOf(windows, asked, area);
+    if (!image.isNull()) paintOver(image, area, clients, last, others);
+    return image;
+}
+
+void OwnWindowRemoval::paintOver(QImage& image, const QRect& area, const QList<TopLevel>& clients,
+                                 const ShownPicture& last, const EventSink& others) {
     QList<xcb_window_t> ours;
-    const QRegion covered = composite_ && !windows.isEmpty() ? coveredBy(windows, area, ours) : QRegion();
+    const QRegion covered = coveredBy(clients, area, ours);
     if (covered.isEmpty()) {
         release();
         return;
     }
-    beneath_.cover(covered);
+    beneath_.cover(covered, last);
     const QList<TopLevel> stack = topLevelStack(connection_);
     if (redirected_) {
         watchBeneath(stack, ours);
@@ -51,21 +92,21 @@ void OwnWindowRemoval::apply(QImage& image, const QRect& area, const QList<xcb_w
     beneath_.paint(image, area.topLeft());
 }
 
-QRegion OwnWindowRemoval::coveredBy(const QList<xcb_window_t>& windows, const QRect& area,
-                                    QList<xcb_window_t>& topLevels) {
+std::vector<OwnWindowRemoval::AskedPlace> OwnWindowRemoval::askPlaces(const QList<xcb_window_t>& windows) {
     xcb_connection_t* c = connection_.get();
-    struct Asked {
-        xcb_get_window_attributes_cookie_t attributes;
-        xcb_get_geometry_cookie_t geometry;
-        xcb_translate_coordinates_cookie_t origin;
-    };
-    std::vector<Asked> asked;
+    std::vector<AskedPlace> asked;
     asked.reserve(size_t(windows.size()));
     for (xcb_window_t window : windows)
         asked.push_back({xcb_get_window_attributes(c, window), xcb_get_geometry(c, window),
                          xcb_translate_coordinates(c, window, connection_.root(), 0, 0)});
-    // The clients' own rectangles: a window manager's frame around one is
-    // not ours to take out.
+    return asked;
+}
+
+// The clients' own rectangles: a window manager's frame around one is not
+// ours to take out.
+QList<TopLevel> OwnWindowRemoval::placesOf(const QList<xcb_window_t>& windows, const std::vector<AskedPlace>& asked,
+                                           const QRect& area) {
+    xcb_connection_t* c = connection_.get();
     QList<TopLevel> clients;
     for (qsizetype index = 0; index < windows.size(); ++index) {
         auto attributes = take(xcb_get_window_attributes_reply(c, asked[size_t(index)].attributes, nullptr));
@@ -76,6 +117,10 @@ QRegion OwnWindowRemoval::coveredBy(const QList<xcb_window_t>& windows, const QR
         const QRect rect(inside, QSize(geometry->width, geometry->height));
         if (rect.intersects(area)) clients.append({windows[index], rect, inside, geometry->depth, QRegion()});
     }
+    return clients;
+}
+
+QRegion OwnWindowRemoval::coveredBy(const QList<TopLevel>& clients, const QRect& area, QList<xcb_window_t>& topLevels) {
     QRegion covered;
     const QList<QRegion> shapes = boundingShapes(connection_, clients);
     for (qsizetype index = 0; index < clients.size(); ++index) {
