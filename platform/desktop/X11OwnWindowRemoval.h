@@ -11,7 +11,6 @@
 
 #include <functional>
 #include <optional>
-#include <vector>
 
 namespace tavero::x11 {
 
@@ -44,16 +43,17 @@ public:
     OwnWindowRemoval& operator=(const OwnWindowRemoval&) = delete;
 
     // The root's `area` as `grabScreen` grabs it, painted over where
-    // `windows` (ours, clients or frames) lie; `last` is the picture before.
-    // When redirection begins here, first waits, at most repaintLimit, for
-    // the windows beneath to draw what ours cover; the connection's other
-    // events go to `others` meanwhile. What one of them has not drawn by
-    // then is black in the pictures until it draws there, where this
-    // redirection made its pixmap: that holds our window there.
+    // `windows` (ours, clients or frames) lie; `last` is the picture before,
+    // let go before the grab. When redirection begins here, first waits, at
+    // most repaintLimit, for the windows beneath to draw what ours cover;
+    // the connection's other events go to `others` meanwhile. What one of
+    // them has not drawn by then is black in the pictures until it draws
+    // there, where this redirection made its pixmap: that holds our window
+    // there.
     QImage grab(const QRect& area, const QList<xcb_window_t>& windows, const std::function<QImage()>& grabScreen,
-                const ShownPicture& last, const EventSink& others);
+                ShownPicture last, const EventSink& others);
 
-    // What the last apply() painted over, in root pixels.
+    // What the last grab() painted over, in root pixels.
     const QRegion& covered() const { return beneath_.region(); }
 
     // Whether `event` is one of the removal's; `coveredChanged` then says
@@ -61,21 +61,11 @@ public:
     bool takeEvent(const xcb_generic_event_t& event, bool& coveredChanged);
 
 private:
-    // Requests of a window's place, answered in the order asked.
-    struct AskedPlace {
-        xcb_get_window_attributes_cookie_t attributes;
-        xcb_get_geometry_cookie_t geometry;
-        xcb_translate_coordinates_cookie_t origin;
-    };
-
-    std::vector<AskedPlace> askPlaces(const QList<xcb_window_t>& windows);
-    // The windows shown over `area`, in root pixels.
-    QList<TopLevel> placesOf(const QList<xcb_window_t>& windows, const std::vector<AskedPlace>& asked,
-                             const QRect& area);
-    void paintOver(QImage& image, const QRect& area, const QList<TopLevel>& clients, const ShownPicture& last,
-                   const EventSink& others);
-    // The top levels holding `clients`, and the area they cover inside `area`.
-    QRegion coveredBy(const QList<TopLevel>& clients, const QRect& area, QList<xcb_window_t>& topLevels);
+    // Those of `windows` shown over `area`, with their places and shapes
+    // in root pixels.
+    QList<TopLevel> placesOf(const QList<xcb_window_t>& windows, const QRect& area);
+    QList<xcb_window_t> topLevelsOf(const QList<TopLevel>& clients);
+    void paintOver(QImage& image, const QRect& area, const QList<xcb_window_t>& ours, const EventSink& others);
     void redirect();
     void release();
     void watchBeneath(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours);

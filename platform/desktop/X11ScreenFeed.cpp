@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace tavero {
 
@@ -74,8 +75,9 @@ ScreenFeed::ScreenFeed(const ScreenScope& scope)
 ScreenFeed::~ScreenFeed() = default;
 
 void ScreenFeed::keepPictures(int count) {
-    // The last picture is kept too.
-    grabber_.keepSegmentsBetweenGrabs(size_t(count + 1));
+    // A followed window's last picture is kept too, to show while it is
+    // hidden; an area's is let go before the next grab.
+    grabber_.keepSegmentsBetweenGrabs(size_t(count + (window_ ? 1 : 0)));
 }
 
 void ScreenFeed::lose(const QString& description) {
@@ -211,7 +213,7 @@ QImage ScreenFeed::grabArea() {
     const QRect visible = area & rootArea(connection_);
     if (visible.isEmpty()) lose(ScreenFeedLoss::displayGone());
     return removal_.grab(
-        area, ownWindows(), [&] { return grabVisible(visible); }, shown(),
+        area, ownWindows(), [&] { return grabVisible(visible); }, takeShown(),
         [this](const xcb_generic_event_t& event) { handle(event); });
 }
 
@@ -241,8 +243,8 @@ void ScreenFeed::drawPointer(QImage& image, QPoint origin) {
     QPainter(&image).drawImage(place.topLeft(), pointer);
 }
 
-ShownPicture ScreenFeed::shown() const {
-    return {last_, scope_.area.topLeft(), pointerPlace_, beneathPointer_};
+ShownPicture ScreenFeed::takeShown() {
+    return {std::exchange(last_, QImage()), scope_.area.topLeft(), pointerPlace_, beneathPointer_};
 }
 
 QList<xcb_window_t> ScreenFeed::ownWindows() const {

@@ -43,7 +43,8 @@ private:
     QImage grabArea();
     QImage grabVisible(const QRect& visible);
     void drawPointer(QImage& image, QPoint origin);
-    ShownPicture shown() const;
+    // The last picture, no longer held here.
+    ShownPicture takeShown();
     QList<xcb_window_t> ownWindows() const;
     [[noreturn]] void lose(const QString& description);
 

@@ -125,7 +125,7 @@ private:
             before = pixelsAskedOn(c);
             return screen;
         };
-        picture.image = removal_.grab(screenRect, ours_, grabScreen, last_,
+        picture.image = removal_.grab(screenRect, ours_, grabScreen, std::exchange(last_, {}),
                                       [this](const xcb_generic_event_t& event) { offer(event); });
         picture.read = pixelsAskedOn(c) - before;
         last_.image = picture.image;
