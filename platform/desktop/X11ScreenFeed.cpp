@@ -200,8 +200,6 @@ QImage ScreenFeed::grab() {
         image = grabArea();
     }
     if (image.isNull()) lose(ScreenFeedLoss::screenUnreadable());
-    pointerPlace_ = QRect();
-    beneathPointer_ = QImage();
     if (scope_.cursor) drawPointer(image, window_ ? window_->frame().topLeft() : scope_.area.topLeft());
     // Kept once drawn into: a copy held while drawing would copy the picture.
     last_ = image;
@@ -231,6 +229,8 @@ QImage ScreenFeed::grabVisible(const QRect& visible) {
 // What the pointer covers is kept: the next picture may need it where one of
 // our windows comes to lie.
 void ScreenFeed::drawPointer(QImage& image, QPoint origin) {
+    pointerPlace_ = QRect();
+    beneathPointer_ = QImage();
     QPoint topLeft;
     const QImage pointer = grabber_.cursor(topLeft);
     if (pointer.isNull()) return;
