@@ -4,6 +4,7 @@
 // openbox, which frames windows and reparents ours.
 #include "platform/desktop/OwnWindows.h"
 #include "platform/desktop/ScreenFeed.h"
+#include "platform/desktop/X11Connection.h"
 #include "platform/desktop/X11ScreenSource.h"
 #include "tests/support/Memory.h"
 #include "tests/support/Pictures.h"
@@ -13,8 +14,6 @@
 #include <QPainter>
 #include <QRasterWindow>
 #include <QTest>
-
-#include <xcb/xcb.h>
 
 #include <future>
 
@@ -335,90 +334,65 @@ TEST_F(OwnWindowsTest, OtherWindowsKeepTheirOwnPixelsOnlyWhileOneOfOursOverlapsT
     EXPECT_TRUE(QTest::qWaitFor([&] { return showsPanel(pageGrab()); }, 20'000)) << "released once none of ours overlaps";
 }
 
-// The root window's own background set to a pattern, as xsetroot sets one,
-// with no desktop picture, and drawing on the root itself; the default
-// background again at the end.
-class PatternedRoot {
+// The root's own background as xsetroot sets it (no desktop picture), and
+// drawing on the root itself; the server's default again at the end.
+class DrawnRoot {
 public:
-    static constexpr QRgb first = 0xfff0d020;
-    static constexpr QRgb second = 0xff2060c0;
-
-    PatternedRoot() : connection_(xcb_connect(nullptr, nullptr)) {
-        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
-        root_ = screen->root;
-        const xcb_pixmap_t tile = xcb_generate_id(connection_);
-        xcb_create_pixmap(connection_, screen->root_depth, tile, root_, 16, 16);
-        fill(tile, QRect(0, 0, 16, 16), first);
-        fill(tile, QRect(0, 0, 8, 8), second);
-        fill(tile, QRect(8, 8, 8, 8), second);
-        setBackground(tile);
-        xcb_free_pixmap(connection_, tile);
-    }
-    ~PatternedRoot() {
-        setBackground(XCB_BACK_PIXMAP_NONE);
-        xcb_disconnect(connection_);
-    }
-    void draw(const QRect& rect, QRgb colour) {
-        fill(root_, rect, colour);
-        std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    DrawnRoot() { setBackground(XCB_CW_BACK_PIXEL, 0x2060c0); }
+    ~DrawnRoot() { setBackground(XCB_CW_BACK_PIXMAP, XCB_BACK_PIXMAP_NONE); }
+    void draw(const QRect& rect, uint32_t colour) {
+        xcb_connection_t* c = connection_.get();
+        const xcb_gcontext_t context = xcb_generate_id(c);
+        xcb_create_gc(c, context, connection_.root(), XCB_GC_FOREGROUND, &colour);
+        const xcb_rectangle_t filled{int16_t(rect.x()), int16_t(rect.y()), uint16_t(rect.width()), uint16_t(rect.height())};
+        xcb_poly_fill_rectangle(c, connection_.root(), context, 1, &filled);
+        xcb_free_gc(c, context);
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     }
 
 private:
-    void fill(xcb_drawable_t drawable, const QRect& rect, QRgb colour) {
-        const xcb_gcontext_t context = xcb_generate_id(connection_);
-        const uint32_t foreground = colour & 0xffffff;
-        xcb_create_gc(connection_, context, drawable, XCB_GC_FOREGROUND, &foreground);
-        const xcb_rectangle_t filled{int16_t(rect.x()), int16_t(rect.y()), uint16_t(rect.width()),
-                                     uint16_t(rect.height())};
-        xcb_poly_fill_rectangle(connection_, drawable, context, 1, &filled);
-        xcb_free_gc(connection_, context);
-    }
-    void setBackground(uint32_t pixmap) {
-        xcb_change_window_attributes(connection_, root_, XCB_CW_BACK_PIXMAP, &pixmap);
-        xcb_clear_area(connection_, 0, root_, 0, 0, 0, 0);
-        std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    void setBackground(uint32_t attribute, uint32_t value) {
+        xcb_connection_t* c = connection_.get();
+        xcb_change_window_attributes(c, connection_.root(), attribute, &value);
+        xcb_clear_area(c, 0, connection_.root(), 0, 0, 0, 0);
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     }
 
-    xcb_connection_t* connection_;
-    xcb_window_t root_ = 0;
+    x11::Connection connection_;
 };
 
-// Our panel over the bare desktop, where no window lies beneath it.
+// Our panel over the bare desktop, and a drawing on the root where it moves next.
 class BareDesktopTest : public X11ScreenFeedTest {
 protected:
-    PatternedRoot root;
-    const QRect panelPlace{area.topLeft() + QPoint(120, 160), QSize(400, 80)};
-    // Drawn on the root below the panel, where the panel moves next.
+    DrawnRoot root;
+    Panel panel{QRect(area.topLeft() + QPoint(120, 160), QSize(400, 80))};
     const QRect drawing{area.topLeft() + QPoint(150, 280), QSize(300, 60)};
-    const QPoint nextPlace = area.topLeft() + QPoint(120, 260);
-    Panel panel{panelPlace};
     QImage beneath;
 
     void SetUp() override {
         X11ScreenFeedTest::SetUp();
-        root.draw(drawing, 0xffc03020);
+        root.draw(drawing, 0xc03020);
         beneath = screen.grabArea(area, false);
         ASSERT_TRUE(panel.showAndWait());
-        ASSERT_TRUE(onScreen(panel.geometry(), panel.picture())) << "the panel is on the screen";
+        ASSERT_TRUE(onScreen(panel.geometry(), panel.picture()));
         OwnWindows::add(quint32(panel.winId()));
     }
-
     void TearDown() override { OwnWindows::remove(quint32(panel.winId())); }
 };
 
 TEST_F(BareDesktopTest, WhatThePanelCoversShowsWhatTheScreenShowedThereNeverBlack) {
     const std::unique_ptr<PictureFeed> feed = feedOf(area, true);
-    EXPECT_TRUE(samePixels(feed->grab(), beneath)) << "the root's pattern under the panel shown before the take";
+    EXPECT_TRUE(samePixels(feed->grab(), beneath)) << "the root's background under the panel shown before the take";
 
     // The pointer rests on the drawing, then leaves as the panel moves over it.
     ASSERT_TRUE(test::pointAt(drawing.center()));
     EXPECT_TRUE(feed->waitForChange(Clock::now() + 5s));
     EXPECT_FALSE(samePixels(feed->grab(), beneath)) << "the pointer is drawn";
     ASSERT_TRUE(test::pointAt(QPoint(1900, 1070)));
-    panel.setPosition(nextPlace);
+    panel.setPosition(area.topLeft() + QPoint(120, 260));
     ASSERT_TRUE(onScreen(panel.geometry(), panel.picture()));
     EXPECT_TRUE(samePixels(feed->grab(), beneath))
-        << "the drawing under the panel as the last picture showed it, without the pointer; the pattern where it was";
+        << "the drawing under the panel as the last picture showed it, without the pointer; the background where it was";
 }
 
 class FollowedWindowTest : public X11ScreenFeedTest {
