@@ -3,7 +3,6 @@
 // program on a fresh account, openbox, the accessibility and sound servers of
 // the test's own. The control bar is up before the first picture and is
 // dragged during the take; every picture shows the pattern where it lay.
-#include "library/CaptureRecord.h"
 #include "platform/desktop/SyntheticKeyboard.h"
 #include "tests/app/RunningTavero.h"
 #include "tests/support/MediaFixtures.h"
@@ -66,7 +65,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return reader.attach(program.processId()); }, 60'000));
     }
 
-    void pressKeys() {
+    void startOrStop() {
         keyboard.chord(Qt::ControlModifier | Qt::ShiftModifier, QLatin1Char('8'));
         keyboard.sync();
     }
@@ -77,13 +76,11 @@ protected:
         const std::optional<WindowInfo> bar = window(QStringLiteral("岚帧录屏控制条"));
         return bar ? std::optional(bar->frame) : std::nullopt;
     }
-    std::optional<QString> listedTake() const {
-        const QString library = home.desktop() + QStringLiteral("/岚帧");
-        QFile file(library + QStringLiteral("/index.json"));
-        if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-        for (const CaptureRecord& record : decodeManifest(file.readAll()))
-            if (record.file.startsWith(QStringLiteral("录屏_"))) return QDir(library).filePath(record.file);
-        return std::nullopt;
+    // The joined take, published once complete.
+    std::optional<QString> take() const {
+        const QDir library(home.desktop() + QStringLiteral("/岚帧"));
+        const QStringList takes = library.entryList({QStringLiteral("录屏_*.mp4")});
+        return takes.isEmpty() ? std::nullopt : std::optional(library.filePath(takes.first()));
     }
 
     test::SoundServer sound;
@@ -92,7 +89,7 @@ protected:
 };
 
 TEST_F(RecordingOverBareDesktopOnX11Test, EveryPictureShowsThePatternWhereTheControlBarLayBeforeAndAfterItWasDragged) {
-    pressKeys();
+    startOrStop();
     ASSERT_TRUE(press(QStringLiteral("radio button"), QStringLiteral("全屏")));
     ASSERT_TRUE(press(QStringLiteral("push button"), QStringLiteral("开始录制")));
     ASSERT_TRUE(QTest::qWaitFor(
@@ -108,10 +105,10 @@ TEST_F(RecordingOverBareDesktopOnX11Test, EveryPictureShowsThePatternWhereTheCon
     const QRect second = *barPlace();
     ASSERT_TRUE(test::pointAt(QPoint(10, 10)));
     QTest::qWait(1500);
-    pressKeys();
+    startOrStop();
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return listedTake().has_value(); }, 120'000)) << "the take is listed";
-    const QList<QImage> pictures = test::decodePictures(*listedTake(), QSize(960, 540), 300);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return take().has_value(); }, 120'000)) << "the take is saved";
+    const QList<QImage> pictures = test::decodePictures(*take(), QSize(960, 540), 300);
     ASSERT_GT(pictures.size(), 2);
     for (qsizetype index = 0; index < pictures.size(); ++index) {
         EXPECT_GT(patternShare(pictures[index], *first), 0.9) << "picture " << index << ", where the bar lay first";
