@@ -51,7 +51,7 @@ public:
     // In root pixels.
     const QRegion& region() const { return region_; }
     // Covers `region` from now on; all of it is stale when it changed.
-    // `last` shows uncovered what the region covered not before.
+    // `last` is the picture before, which shows what was not covered then.
     void cover(const QRegion& region, const ShownPicture& last);
     // What is drawn here (root pixels) is read again at the next refresh.
     void invalidate(const QRect& drawn) { stale_ += region_ & drawn; }
@@ -70,7 +70,8 @@ private:
     struct Piece {
         QRect rect;
         QImage pixels;
-        // What the screen last showed there, beneath every window.
+        // What the screen last showed there: the desktop, where no window
+        // lies beneath.
         QImage seen;
     };
     // A rectangle of a piece, in root pixels.
