@@ -74,7 +74,7 @@ AVStream* newStream(AVFormatContext* output) {
 
 struct VideoStretch::State {
     State(const QString& path, const CancelToken& cancel)
-        : input(path, cancel), video(firstVideoStream(input.get())), decoder(openDecoder(video)),
+        : input(path, cancel, StreamInfo::picturesAndEverySound), video(firstVideoStream(input.get())), decoder(openDecoder(video)),
           packet(makePacket()), frame(makeFrame()), head(makeFrame()), span(playableSpan(input.get(), video)),
           origin(span.start) {}
 
