@@ -5,7 +5,9 @@
 #include "platform/media/VideoContainer.h"
 #include "platform/media/WriteBehindFile.h"
 
+#include <algorithm>
 #include <mutex>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -111,6 +113,18 @@ void findStreamInfo(AVFormatContext* context, StreamInfo info, const CancelToken
     giveBack(context, hidden);
 }
 
+// Whether the next packet of `stream` is a keyframe; none when the file
+// ends first.
+std::optional<bool> nextIsKeyframe(AVFormatContext* context, const AVStream* stream) {
+    Packet packet = makePacket();
+    while (av_read_frame(context, packet.get()) >= 0) {
+        const bool key = packet->flags & AV_PKT_FLAG_KEY;
+        if (packet->stream_index == stream->index) return key;
+        av_packet_unref(packet.get());
+    }
+    return std::nullopt;
+}
+
 template <typename Handle>
 Handle allocated(Handle handle, const char* step) {
     if (!handle) throw MediaError(step, AVERROR(ENOMEM));
@@ -148,6 +162,18 @@ AVStream* firstSoundStream(AVFormatContext* context) {
 void discardAllBut(AVFormatContext* context, const AVStream* kept) {
     for (unsigned index = 0; index < context->nb_streams; ++index)
         if (context->streams[index] != kept) context->streams[index]->discard = AVDISCARD_ALL;
+}
+
+int seekToKeyframe(AVFormatContext* context, const AVStream* stream, int64_t target) {
+    const int64_t second = std::max<int64_t>(1, av_rescale_q(1, AVRational{1, 1}, stream->time_base));
+    const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+    for (int64_t back = 0;; back = back == 0 ? second : back * 2) {
+        const int64_t at = target - back;
+        const int sought = av_seek_frame(context, stream->index, at, AVSEEK_FLAG_BACKWARD);
+        if (sought < 0) return sought;
+        const std::optional<bool> key = nextIsKeyframe(context, stream);
+        if (!key || *key || at <= start) return av_seek_frame(context, stream->index, at, AVSEEK_FLAG_BACKWARD);
+    }
 }
 
 int64_t declaredLength(const AVFormatContext* context, const AVStream* stream) {

@@ -85,6 +85,13 @@ AVStream* firstSoundStream(AVFormatContext* context);
 // Has the demuxer give only the packets of `kept`; the mov family steps over
 // the other streams' samples without reading their bytes.
 void discardAllBut(AVFormatContext* context, const AVStream* kept);
+// Moves `context` to the last keyframe of `stream` at or before `target` (in
+// its time base), as av_seek_frame(AVSEEK_FLAG_BACKWARD) does where the
+// container indexes keyframes. MPEG-TS has no such index and lands on any
+// packet (a picture after the keyframe it needs): the look goes back a
+// second, then twice as far each time, until it starts on a keyframe or at
+// the start. Returns av_seek_frame's result.
+int seekToKeyframe(AVFormatContext* context, const AVStream* stream, int64_t target);
 // The length of `stream` in its own time base as the file declares it (the
 // stream's, else the file's); 0 when it declares none.
 int64_t declaredLength(const AVFormatContext* context, const AVStream* stream);

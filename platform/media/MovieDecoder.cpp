@@ -148,7 +148,7 @@ struct MovieDecoder::State {
         restartLane(video);
         int64_t target = video.stampOf(time, origin);
         if (span.cutShort) target = std::min(target, span.endDts - 1);
-        check(av_seek_frame(input.get(), video.stream->index, target, AVSEEK_FLAG_BACKWARD), "av_seek_frame");
+        check(seekToKeyframe(input.get(), video.stream, target), "av_seek_frame");
     }
 
     // A sound that cannot be moved there is over until the next seek; the
