@@ -21,10 +21,10 @@ namespace tavero {
 
 namespace {
 
-// "m:ss", from an hour on "h:mm:ss".
-QString clock(qint64 milliseconds) {
+// "m:ss", or "h:mm:ss" in a video of an hour or more.
+QString clock(qint64 milliseconds, qint64 duration) {
     const qint64 seconds = milliseconds / 1000;
-    if (seconds < 3600) return QString::asprintf("%lld:%02lld", seconds / 60, seconds % 60);
+    if (duration < 3'600'000) return QString::asprintf("%lld:%02lld", seconds / 60, seconds % 60);
     return QString::asprintf("%lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
 }
 
@@ -131,7 +131,7 @@ void MoviePlayer::showPlayback() {
     if (sliderUnit(duration) != sliderUnit_) countSliderIn(sliderUnit(duration));
     slider_->setRange(0, int(duration / sliderUnit_));
     if (!slider_->isSliderDown()) slider_->setValue(int(position / sliderUnit_));
-    time_->setText(clock(position) + QStringLiteral(" / ") + clock(duration));
+    time_->setText(clock(position, duration) + QStringLiteral(" / ") + clock(duration, duration));
 }
 
 // Read in the whole seconds of the time beside it: a second an arrow key,

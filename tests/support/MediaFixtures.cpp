@@ -315,7 +315,8 @@ void makeUnnamedChannels(const QString& path, int channels, double seconds) {
 void makeSparseVideo(const QString& path, double seconds) {
     runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
                QStringLiteral("testsrc2=size=64x48:rate=1:duration=2"), QStringLiteral("-vf"),
-               QStringLiteral("setpts=N*%1/TB").arg(seconds), QStringLiteral("-c:v"), QStringLiteral("libx264"),
+               QStringLiteral("setpts=N*%1/TB").arg(seconds), QStringLiteral("-fps_mode"), QStringLiteral("passthrough"),
+               QStringLiteral("-c:v"), QStringLiteral("libx264"),
                QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), QStringLiteral("-video_track_timescale"),
                QStringLiteral("1"), QStringLiteral("-f"), QStringLiteral("mp4"), path});
 }
