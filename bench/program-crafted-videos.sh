@@ -20,9 +20,8 @@
 # what the window says (the time label, the alert, the status line) and
 # what 播放进度 reads; then "播放" is pressed, the output's monitor listens
 # for a tone over the next second (its recorder ends within 3 s), and 2 s
-# later it reads the time
-# label again. The peak
-# resident memory (VmHWM) covers the whole run. Prints one table.
+# later it reads the time label again. The peak resident memory (VmHWM)
+# covers the whole run. Prints one table.
 set -euo pipefail
 source "$(dirname "$0")/program-session.sh"
 
