@@ -1,0 +1,93 @@
+// A project at the bounds, as a user meets it in the real program: opened,
+// added to with the canvas, saved as an editable project, and opened again
+// with nothing lost.
+#include "document/ImageOps.h"
+#include "library/EditableShot.h"
+#include "platform/desktop/X11ScreenSource.h"
+#include "platform/files/AtomicFile.h"
+#include "tests/app/ProgramUnderScreenReader.h"
+#include "tests/document/DocumentFixtures.h"
+#include "tests/support/RealInput.h"
+
+#include <QDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+
+namespace {
+
+const QColor magenta(255, 0, 255);
+
+class ProjectBoundsOnX11Test : public test::ProgramUnderScreenReader {
+protected:
+    static bool within(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 60'000); }
+
+    bool said(const QString& status) { return reader.shows(QStringLiteral("filler"), status); }
+
+    // The projects the library folder holds.
+    QStringList projects() const {
+        const QDir folder(home.path() + QStringLiteral("/Desktop/岚帧"));
+        return folder.entryList({QStringLiteral("*.vistagon")}, QDir::Files);
+    }
+
+    // Where the screen shows the lower right of the magenta picture, once it does.
+    std::optional<QPoint> lowerRightOfThePicture() {
+        std::optional<QPoint> found;
+        (void)QTest::qWaitFor(
+            [&] {
+                const QImage shot = screen.grab(ContentFilter::forDisplay(screen.displays().first()), false);
+                QRect picture;
+                for (int y = 0; y < shot.height(); y += 4)
+                    for (int x = 0; x < shot.width(); x += 4)
+                        if (shot.pixelColor(x, y) == magenta) picture |= QRect(x, y, 1, 1);
+                if (picture.width() > 100 && picture.height() > 100)
+                    found = picture.topLeft() + QPoint(picture.width() * 4 / 5, picture.height() * 4 / 5);
+                return found.has_value();
+            },
+            30'000);
+        return found;
+    }
+
+    X11ScreenSource screen;
+};
+
+// 10,000 counters and one more added with 序号 are saved as 10,001, and the
+// saved project opens again in the program.
+TEST_F(ProjectBoundsOnX11Test, ACounterAddedToTenThousandIsSavedAndOpensAgain) {
+    QImage picture = ImageOps::context(900, 600);
+    picture.fill(magenta);
+    const QString opened = home.path() + QStringLiteral("/一万个序号.vistagon");
+    ASSERT_TRUE(writeFileAtomically(opened, encodeEditableShot({1, ImageOps::png(picture, QStringLiteral("png")),
+                                                                test::counters(10'000)})));
+    ASSERT_NO_FATAL_FAILURE(start({opened}));
+    ASSERT_TRUE(within([&] { return said(QStringLiteral("已打开：一万个序号.vistagon")); }));
+
+    ASSERT_TRUE(reader.act(pushButton, QStringLiteral("更多标注工具"), press));
+    ASSERT_TRUE(within([&] { return reader.act(QStringLiteral("radio button"), QStringLiteral("序号"), press); }));
+    const std::optional<QPoint> target = lowerRightOfThePicture();
+    ASSERT_TRUE(target.has_value()) << "the picture is shown";
+    ASSERT_TRUE(test::xdotool({QStringLiteral("mousemove"), QString::number(target->x()), QString::number(target->y()),
+                               QStringLiteral("click"), QStringLiteral("1")}));
+
+    ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("保存"), QStringLiteral("ShowMenu")); }));
+    ASSERT_TRUE(within([&] { return reader.act(QStringLiteral("menu item"), QStringLiteral("保存可编辑工程"), press); }));
+    ASSERT_TRUE(within([&] { return projects().size() == 1; }));
+    const QString saved = home.path() + QStringLiteral("/Desktop/岚帧/") + projects().first();
+    ASSERT_TRUE(within([&] { return said(QStringLiteral("已保存可编辑工程：") + projects().first()); }));
+
+    const OpenedProject written = readProject(saved);
+    ASSERT_EQ(written.marks.size(), 10'001);
+    EXPECT_EQ(written.marks.last().text, QStringLiteral("10001"));
+    const QString again = home.path() + QStringLiteral("/再次打开.vistagon");
+    ASSERT_TRUE(QFile::copy(saved, again));
+    QProcess second;
+    second.setProcessEnvironment(reader.environment());
+    second.start(QStringLiteral(TAVERO_EXECUTABLE), {again});
+    ASSERT_TRUE(second.waitForFinished(10'000));
+    EXPECT_TRUE(within([&] { return said(QStringLiteral("已打开：再次打开.vistagon")); }))
+        << "the running program opens what it saved";
+}
+
+}  // namespace
