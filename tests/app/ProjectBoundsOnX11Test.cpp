@@ -90,4 +90,43 @@ TEST_F(ProjectBoundsOnX11Test, ACounterAddedToTenThousandIsSavedAndOpensAgain) {
         << "the running program opens what it saved";
 }
 
+// "a" typed, then 2,500 😀 pasted into a label: the label keeps "a" and
+// 2,499 of them, says why, and the project saved holds them all, whole.
+TEST_F(ProjectBoundsOnX11Test, ALabelPastedPastItsLengthIsCutBetweenCharactersAndSavedWhole) {
+    QImage picture = ImageOps::context(900, 600);
+    picture.fill(magenta);
+    const QString opened = home.path() + QStringLiteral("/空白.vistagon");
+    ASSERT_TRUE(writeFileAtomically(opened, encodeEditableShot({1, ImageOps::png(picture, QStringLiteral("png")), {}})));
+    ASSERT_NO_FATAL_FAILURE(start({opened}));
+    ASSERT_TRUE(within([&] { return said(QStringLiteral("已打开：空白.vistagon")); }));
+
+    const QString smiles = QStringLiteral("😀").repeated(2'500);
+    QProcess clipboard;
+    clipboard.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    ASSERT_TRUE(clipboard.waitForStarted(5'000));
+    clipboard.write(smiles.toUtf8());
+    clipboard.closeWriteChannel();
+    ASSERT_TRUE(clipboard.waitForFinished(5'000));
+
+    ASSERT_TRUE(reader.act(QStringLiteral("radio button"), QStringLiteral("文字"), press));
+    const std::optional<QPoint> target = lowerRightOfThePicture();
+    ASSERT_TRUE(target.has_value()) << "the picture is shown";
+    ASSERT_TRUE(test::xdotool({QStringLiteral("mousemove"), QString::number(target->x() - 500),
+                               QString::number(target->y() - 300), QStringLiteral("click"), QStringLiteral("1")}));
+    ASSERT_TRUE(within([&] { return reader.shows(QStringLiteral("text"), QStringLiteral("图片上的文字输入框")); }));
+    ASSERT_TRUE(test::xdotool({QStringLiteral("type"), QStringLiteral("a")}));
+    ASSERT_TRUE(test::xdotool({QStringLiteral("key"), QStringLiteral("ctrl+v")}));
+    EXPECT_TRUE(within([&] { return said(QStringLiteral("一段文字最多 5000 个字符，多出的部分没有加入。")); }));
+    ASSERT_TRUE(test::xdotool({QStringLiteral("key"), QStringLiteral("Return")}));
+
+    ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("保存"), QStringLiteral("ShowMenu")); }));
+    ASSERT_TRUE(within([&] { return reader.act(QStringLiteral("menu item"), QStringLiteral("保存可编辑工程"), press); }));
+    ASSERT_TRUE(within([&] { return projects().size() == 1; }));
+    const OpenedProject written = readProject(home.path() + QStringLiteral("/Desktop/岚帧/") + projects().first());
+    ASSERT_EQ(written.marks.size(), 1);
+    const QString text = written.marks.first().text;
+    EXPECT_TRUE(text == QStringLiteral("a") + smiles.left(4'998))
+        << text.size() << " code units, ending in U+" << QString::number(text.back().unicode(), 16).toStdString();
+}
+
 }  // namespace
