@@ -39,6 +39,18 @@ bool withinProjectLimits(const QList<Mark>& marks) {
            textLength(marks) <= markLimits::maxProjectTextLength;
 }
 
+// Points within reach span at most twice the reach, so the range is never empty.
+QPointF shiftWithinReach(const QList<QPointF>& points, QPointF shift) {
+    if (points.isEmpty()) return shift;
+    const auto [left, right] = std::minmax_element(points.cbegin(), points.cend(),
+                                                   [](QPointF a, QPointF b) { return a.x() < b.x(); });
+    const auto [top, bottom] = std::minmax_element(points.cbegin(), points.cend(),
+                                                   [](QPointF a, QPointF b) { return a.y() < b.y(); });
+    constexpr double reach = markLimits::maxCoordinate;
+    return {std::clamp(shift.x(), -reach - left->x(), reach - right->x()),
+            std::clamp(shift.y(), -reach - top->y(), reach - bottom->y())};
+}
+
 qsizetype pointCount(const QList<Mark>& marks) {
     qsizetype count = 0;
     for (const Mark& mark : marks) count += mark.points.size();

@@ -83,6 +83,9 @@ bool withinLimits(const Mark& mark);
 // True when every mark is within limits and the marks together keep the
 // bounds of a picture: their number, points, stroke length and text.
 bool withinProjectLimits(const QList<Mark>& marks);
+// `shift` cut short where it would take one of `points` further than
+// markLimits::maxCoordinate from the picture's corner.
+QPointF shiftWithinReach(const QList<QPointF>& points, QPointF shift);
 // The points of all `marks` together.
 qsizetype pointCount(const QList<Mark>& marks);
 // The text of all `marks` together, in UTF-16 code units.

@@ -164,7 +164,8 @@ bool CanvasView::moveSelectedMark(const QPointF& point) {
         didCheckpointMove_ = true;
     }
     Mark moved = before;
-    const QPointF delta = point - *lastPoint_;
+    // A mark goes no further than a point of a project may lie.
+    const QPointF delta = shiftWithinReach(before.points, point - *lastPoint_);
     for (QPointF& p : moved.points) p += delta;
     repaintingLocally_ = true;
     document_.setMarkPoints(moved.id, moved.points);

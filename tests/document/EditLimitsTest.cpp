@@ -26,12 +26,9 @@ const QString smiles = QStringLiteral("a") + QStringLiteral("😀").repeated(2'5
 }  // namespace
 
 // Every edit that would take the marks past a bound stops there, keeps what
-// was made, says which bound once, and leaves marks a project holds.
+// was made, says which bound once, and leaves marks a project holds. (The
+// pen's points and length: CanvasViewTest.)
 TEST(EditLimits, EachEditStopsAtItsBoundKeepsWhatWasMadeAndSaysSo) {
-    Mark arrow = test::shapeMark(MarkTool::arrow);
-    Mark longPiece;
-    longPiece.tool = MarkTool::pen;
-    longPiece.points = {{0, 0}, {30, 0}};
     const struct {
         const char* what;
         QList<Mark> before;
@@ -44,10 +41,6 @@ TEST(EditLimits, EachEditStopsAtItsBoundKeepsWhatWasMadeAndSaysSo) {
          [](ShotDocument& d) { d.add(test::counters(1).first()); }, EditLimit::marks, 0, {}},
         {"a label past the marks", test::counters(markLimits::maxMarks),
          [](ShotDocument& d) { typeNewLabel(d, {30, 30}, QStringLiteral("多")); }, EditLimit::marks, 0, {}},
-        {"an arrow past the points", test::strokesHolding(markLimits::maxProjectPoints - 1),
-         [&](ShotDocument& d) { d.add(arrow); }, EditLimit::projectPoints, 0, {}},
-        {"a stroke past the strokes' length", test::strokesOfLength(markLimits::maxProjectStrokeLength - 20),
-         [&](ShotDocument& d) { d.add(longPiece); }, EditLimit::strokeLength, 0, {}},
         {"a label of smiles past its length", {},
          [](ShotDocument& d) { typeNewLabel(d, {30, 30}, smiles); }, EditLimit::labelLength, 1, smiles.left(4'999)},
         {"a label past the picture's text", test::labelsHolding(markLimits::maxProjectTextLength - 3),

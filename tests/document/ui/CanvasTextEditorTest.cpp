@@ -3,7 +3,6 @@
 
 #include <QFocusEvent>
 #include <QInputMethodEvent>
-#include <QSignalSpy>
 
 using namespace tavero;
 using test::filledImage;
@@ -104,34 +103,6 @@ TEST_F(Typing, TextPastedBeyondWhatALabelHoldsIsCutFromTheEnd) {
     EXPECT_EQ(document.marks().first().text.size(), markLimits::maxTextLength) << "typing on adds nothing";
     QTest::keyClick(field, Qt::Key_Return);
     EXPECT_EQ(document.marks().first().text, pasted.left(markLimits::maxTextLength));
-}
-
-// What is cut goes between two characters, so the label holds no half of
-// one, and the status line says why.
-TEST_F(Typing, TextPastedBeyondWhatALabelHoldsIsCutBetweenCharacters) {
-    const QString xs(markLimits::maxTextLength - 1, QLatin1Char('x'));
-    const struct {
-        const char* what;
-        QString pasted;
-        QString kept;
-    } pastes[] = {
-        {"two code units a character", QStringLiteral("a") + QStringLiteral("😀").repeated(2'500),
-         QStringLiteral("a") + QStringLiteral("😀").repeated(2'499)},
-        {"a letter and its accent", xs + QStringLiteral("e\u0301"), xs},
-        {"a flag", xs + QStringLiteral("🇨🇳"), xs},
-    };
-    for (const auto& paste : pastes) {
-        document.open(filledImage(400, 300), QStringLiteral("截图"));
-        QSignalSpy reached(&document, &ShotDocument::limitReached);
-        CanvasTextEditor* field = openFieldAt({40, 60});
-        field->insertPlainText(paste.pasted);
-        EXPECT_EQ(field->toPlainText(), paste.kept) << paste.what;
-        QTest::keyClick(field, Qt::Key_Return);
-        ASSERT_EQ(document.marks().size(), 1) << paste.what;
-        EXPECT_EQ(document.marks().first().text, paste.kept) << paste.what;
-        ASSERT_EQ(reached.size(), 1) << paste.what;
-        EXPECT_EQ(reached.first().first().value<EditLimit>(), EditLimit::labelLength) << paste.what;
-    }
 }
 
 TEST_F(Typing, ADoubleClickOpensALabelWithTheMoveTool) {

@@ -1,5 +1,6 @@
 #include "document/LabelSizes.h"
 #include "document/OpenShotRequests.h"
+#include "tests/document/MarkFixtures.h"
 #include "tests/document/ui/CanvasFixture.h"
 
 #include <QMimeData>
@@ -202,6 +203,16 @@ TEST_F(Drawing, EachBoundAGestureReachesIsSaidOnceAndWhatWasDrawnIsKept) {
             EXPECT_EQ(document.marks().last().points.size(), bound.pointsDrawn) << bound.what;
         }
     }
+}
+
+// A long mark can be dragged far off the picture a piece at a time; it
+// stops where a project's points may lie, so the project still opens.
+TEST_F(Selecting, AMoveStopsWhereAProjectsPointsMayLie) {
+    const Mark arrow = test::makeMark(MarkTool::arrow, {{-markLimits::maxCoordinate + 5, 100}, {50, 100}});
+    document.open(filledImage(400, 300), QStringLiteral("截图"), {arrow});
+    document.choose(MarkTool::move);
+    drag({{40, 100}, {30, 90}, {10, 80}});
+    EXPECT_EQ(document.marks().first().points, QList<QPointF>({{-markLimits::maxCoordinate, 80}, {45, 80}}));
 }
 
 TEST_F(Drawing, APenStrokeStopsWhereThePicturesStrokesReachTheLengthTheyMayHaveTogether) {
