@@ -51,7 +51,8 @@ public:
     // Seconds the file declares, and for a file cut short no more than the
     // end of its playable span; 0 when it declares none.
     double duration() const;
-    // The pictures' size, upright.
+    // The size the pictures show at, upright and with the pixel aspect
+    // the stream declares (PixelAspect.h).
     QSize size() const;
     // Clockwise degrees that turn the coded pictures upright (DisplayMatrix.h).
     int turn() const;

@@ -193,6 +193,8 @@ void makeVideo(const QString& path, const VideoFixture& fixture) {
     const qsizetype inputs = fixture.audio.size() + (video ? 1 : 0);
     for (qsizetype input = 0; input < inputs; ++input) arguments << QStringLiteral("-map") << QString::number(input);
     if (video) arguments << videoCoding(fixture);
+    if (!fixture.pixelAspect.isEmpty())
+        arguments << QStringLiteral("-vf") << QStringLiteral("setsar=") + fixture.pixelAspect;
     if (!fixture.audio.isEmpty())
         arguments << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-ac") << QStringLiteral("2");
     for (qsizetype track = 0; track < fixture.audio.size(); ++track)
@@ -201,11 +203,26 @@ void makeVideo(const QString& path, const VideoFixture& fixture) {
     if (fixture.fragmented)
         arguments << QStringLiteral("-movflags") << QStringLiteral("+frag_keyframe+empty_moov+default_base_moof");
     if (fixture.indexFirst) arguments << QStringLiteral("-movflags") << QStringLiteral("+faststart");
-    arguments << QStringLiteral("-t") << QString::number(fixture.duration) << QStringLiteral("-f")
-              << QStringLiteral("mp4") << path;
+    arguments << QStringLiteral("-t") << QString::number(fixture.duration) << QStringLiteral("-f") << fixture.container
+              << path;
     if (!runTool(QStringLiteral("ffmpeg"), arguments)) FAIL() << "could not make " << path.toStdString();
     if (fixture.rotation != 0) rotate(path, fixture.rotation);
     if (fixture.truncateAt) truncateFile(path, *fixture.truncateAt);
+}
+
+QList<PixelAspectVideo> pixelAspectVideos() {
+    const auto made = [](QSize size, const char* aspect) {
+        return VideoFixture{.duration = 1.0, .size = size, .rate = 10, .quarters = true, .pixelAspect = aspect};
+    };
+    VideoFixture dv = made({720, 480}, "8/9"), turned = made({480, 360}, "4/3");
+    dv.codec = QStringLiteral("dvvideo");
+    dv.pixelFormat = QStringLiteral("yuv411p");
+    dv.container = QStringLiteral("mov");
+    turned.rotation = 90;
+    return {{"Pal_16to15", QStringLiteral("mp4"), made({720, 576}, "16/15"), {768, 576}},
+            {"Dv_8to9", QStringLiteral("mov"), dv, {720, 540}},
+            {"Turned_4to3", QStringLiteral("mp4"), turned, {360, 640}},
+            {"Crafted_100to1", QStringLiteral("mp4"), made({320, 240}, "100"), {320, 240}}};
 }
 
 void makeHeavyVideo(const QString& path, double duration) {
