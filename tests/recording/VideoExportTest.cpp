@@ -499,41 +499,6 @@ TEST_P(CodingExportTest, ATrimShowsThePicturesOfEveryCoding) {
     }
 }
 
-class PixelAspectExportTest : public VideoExportTest, public testing::WithParamInterface<test::PixelAspectVideo> {};
-
-// What ffprobe says of the first video stream: "16:15,4:3" for PAL's pixels
-// and the 4:3 picture they make.
-QString aspectsOf(const QString& path) {
-    return test::ffprobe({QStringLiteral("-select_streams"), QStringLiteral("v:0"), QStringLiteral("-show_entries"),
-                          QStringLiteral("stream=sample_aspect_ratio,display_aspect_ratio"), QStringLiteral("-of"),
-                          QStringLiteral("csv=p=0")},
-                         path)
-        .trimmed();
-}
-
-// A GIF's square pixels show the picture at its shape, as FFmpeg shows it;
-// a trim keeps the pixels as they were, so every player shows it as it
-// showed the video.
-TEST_P(PixelAspectExportTest, AGifShowsThePictureAtItsShapeAndATrimKeepsItsPixels) {
-    const test::PixelAspectVideo& video = GetParam();
-    const QString source = folder.file(QStringLiteral("讲解.") + video.suffix);
-    ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, video.fixture));
-    const Result<QString> made = gif(source, folder.file(QStringLiteral("a.gif")));
-    ASSERT_TRUE(made) << errorOf(made).toStdString();
-    const QList<QImage> frames = test::decodePictures(made.value(), std::nullopt, 1);
-    const QList<QImage> shown = test::decodePictures(source, video.shown, 1);
-    ASSERT_EQ(frames.size(), 1);
-    ASSERT_EQ(frames.front().size(), video.shown);
-    EXPECT_GT(test::psnr(frames.front(), shown.front()), 25);
-
-    const Result<QString> cut = trim(source, 0, 1, folder.file(QStringLiteral("cut.mp4")));
-    ASSERT_TRUE(cut) << errorOf(cut).toStdString();
-    EXPECT_EQ(aspectsOf(cut.value()).toStdString(), aspectsOf(source).toStdString());
-}
-
-INSTANTIATE_TEST_SUITE_P(Videos, PixelAspectExportTest, testing::ValuesIn(test::pixelAspectVideos()),
-                         [](const testing::TestParamInfo<test::PixelAspectVideo>& video) { return video.param.name; });
-
 INSTANTIATE_TEST_SUITE_P(Codings, CodingExportTest, testing::ValuesIn(test::pictureCodings()),
                          [](const testing::TestParamInfo<test::PictureCoding>& coding) { return coding.param.name; });
 

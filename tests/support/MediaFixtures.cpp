@@ -210,21 +210,6 @@ void makeVideo(const QString& path, const VideoFixture& fixture) {
     if (fixture.truncateAt) truncateFile(path, *fixture.truncateAt);
 }
 
-QList<PixelAspectVideo> pixelAspectVideos() {
-    const auto made = [](QSize size, const char* aspect) {
-        return VideoFixture{.duration = 1.0, .size = size, .rate = 10, .quarters = true, .pixelAspect = aspect};
-    };
-    VideoFixture dv = made({720, 480}, "8/9"), turned = made({480, 360}, "4/3");
-    dv.codec = QStringLiteral("dvvideo");
-    dv.pixelFormat = QStringLiteral("yuv411p");
-    dv.container = QStringLiteral("mov");
-    turned.rotation = 90;
-    return {{"Pal_16to15", QStringLiteral("mp4"), made({720, 576}, "16/15"), {768, 576}},
-            {"Dv_8to9", QStringLiteral("mov"), dv, {720, 540}},
-            {"Turned_4to3", QStringLiteral("mp4"), turned, {360, 640}},
-            {"Crafted_100to1", QStringLiteral("mp4"), made({320, 240}, "100"), {320, 240}}};
-}
-
 void makeHeavyVideo(const QString& path, double duration) {
     QStringList arguments = quietFfmpeg();
     arguments << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")

@@ -9,7 +9,6 @@
 #include <QStringList>
 
 #include <optional>
-#include <string>
 #include <vector>
 
 namespace tavero::test {
@@ -72,20 +71,6 @@ struct VideoFixture {
     // "mp4", or "mov" for a coding MP4 does not take (DV).
     QString container = QStringLiteral("mp4");
 };
-
-// A fixture whose pixels are not square, and the size it shows at upright.
-struct PixelAspectVideo {
-    std::string name;
-    QString suffix;
-    VideoFixture fixture;
-    QSize shown;
-};
-
-// A second of the quarters in PAL's 720 × 576 of 16:15 pixels (a 4:3
-// picture) in H.264, in DV's 720 × 480 of 8:9 pixels (4:3) in a .mov, a
-// 16:9 picture of 4:3 pixels in 480 × 360 that a display matrix turns a
-// quarter, and pixels said to be 100 times as wide as high, shown square.
-QList<PixelAspectVideo> pixelAspectVideos();
 
 // FFmpeg's lavfi source of the still quarters picture at `size`, `rate`
 // pictures a second for `duration` seconds.
