@@ -77,7 +77,7 @@ AVStream* newStream(AVFormatContext* output) {
 
 struct VideoStretch::State {
     State(const QString& path, const CancelToken& cancel)
-        : input(path, cancel), video(firstVideoStream(input.get())), decoder(openDecoder(video)),
+        : input(path, cancel, StreamInfo::picturesAndEverySound), video(firstVideoStream(input.get())), decoder(openDecoder(video)),
           packet(makePacket()), frame(makeFrame()), head(makeFrame()), span(playableSpan(input.get(), video)),
           origin(span.start) {}
 
@@ -150,7 +150,7 @@ struct VideoStretch::State {
     // start are decoded and left out.
     void seekToStart() {
         const auto stamp = origin + int64_t(std::floor(start / av_q2d(video->time_base)));
-        if (av_seek_frame(input.get(), video->index, stamp, AVSEEK_FLAG_BACKWARD) < 0)
+        if (seekToKeyframe(input.get(), video, stamp) < 0)
             av_seek_frame(input.get(), video->index, origin, AVSEEK_FLAG_BACKWARD);
         avcodec_flush_buffers(decoder.get());
     }
@@ -216,10 +216,12 @@ struct VideoStretch::State {
     }
 
     // A picture from past what plays ends the video: those before it are
-    // all there is.
+    // all there is. A damaged one (cut off by the end of the file, or by a
+    // seek into MPEG-TS) is left out.
     void takePicture() {
         const bool beyond = packet->dts != AV_NOPTS_VALUE && packet->dts >= span.endDts;
-        if (!beyond && !(packet->flags & AV_PKT_FLAG_CORRUPT)) return decode(packet.get());
+        if (packet->flags & AV_PKT_FLAG_CORRUPT) return;
+        if (!beyond) return decode(packet.get());
         decode(nullptr);
         videoDone = true;
     }
@@ -320,7 +322,8 @@ struct VideoStretch::State {
         if (stamp == AV_NOPTS_VALUE) return;
         const double at = secondsOf(stamp, from);
         const double length = double(packet->duration) * av_q2d(from->time_base);
-        if (at >= end || (packet->flags & AV_PKT_FLAG_CORRUPT)) {
+        if (packet->flags & AV_PKT_FLAG_CORRUPT) return;
+        if (at >= end) {
             soundPassed[size_t(packet->stream_index)] = true;
             return;
         }
