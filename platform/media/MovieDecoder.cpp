@@ -3,6 +3,7 @@
 #include "platform/media/DisplayMatrix.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/PictureConversion.h"
+#include "platform/media/PixelAspect.h"
 #include "platform/media/PlayableSpan.h"
 #include "platform/media/SoundResampling.h"
 
@@ -49,6 +50,7 @@ struct MovieDecoder::State {
         video.stream = firstVideoStream(input.get());
         video.decoder = openDecoder(video.stream);
         turn = uprightTurn(video.stream);
+        displaySize = shownSize(input.get(), video.stream);
         if (input->start_time != AV_NOPTS_VALUE) origin = double(input->start_time) / AV_TIME_BASE;
         span = playableSpan(input.get(), video.stream);
         AVStream* found = firstSoundStream(input.get());
@@ -213,6 +215,7 @@ struct MovieDecoder::State {
     // Where playing ends: duration().
     double end = 0;
     int turn = 0;
+    QSize displaySize;
     int rate = 0;
     int channels = 0;
     double origin = 0;
@@ -236,11 +239,7 @@ MovieDecoder::~MovieDecoder() = default;
 
 double MovieDecoder::duration() const { return state_->end; }
 
-QSize MovieDecoder::size() const {
-    const AVCodecParameters& coded = *state_->video.stream->codecpar;
-    const QSize size(coded.width, coded.height);
-    return state_->turn % 180 ? size.transposed() : size;
-}
+QSize MovieDecoder::size() const { return state_->displaySize; }
 
 int MovieDecoder::turn() const { return state_->turn; }
 bool MovieDecoder::hasSound() const { return state_->sound.stream != nullptr; }

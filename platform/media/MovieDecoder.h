@@ -52,7 +52,8 @@ public:
     // far as the file holds them whatever its header says (PlayableSpan.h);
     // for a file cut short, the end of its playable span.
     double duration() const;
-    // The pictures' size, upright.
+    // The size the pictures show at, upright and with the pixel aspect
+    // the stream declares (PixelAspect.h).
     QSize size() const;
     // Clockwise degrees that turn the coded pictures upright (DisplayMatrix.h).
     int turn() const;

@@ -5,6 +5,7 @@
 #include "platform/media/MediaHandles.h"
 #include "platform/media/PictureConversion.h"
 #include "platform/media/PictureEncoder.h"
+#include "platform/media/PixelAspect.h"
 #include "platform/media/PlayableSpan.h"
 #include "platform/threads/HandOffQueues.h"
 #include "platform/threads/ThreadName.h"
@@ -46,8 +47,9 @@ int rateOf(const AVStream* stream) {
     return std::isfinite(rate) && rate >= 1 ? std::clamp(int(std::lround(rate)), 1, 120) : 30;
 }
 
-// Pictures as renders code them: kept, not streamed live.
-PictureCoding codingFor(QSize size, const AVStream* video) {
+// Pictures as renders code them: kept, not streamed live, and their pixels
+// as wide as the source's.
+PictureCoding codingFor(QSize size, const AVStream* video, AVRational pixelAspect) {
     const bool hevc = size.width() > largestH264.width() || size.height() > largestH264.height();
     PictureCoding coding;
     coding.encoder = hevc ? "libx265" : "libx264";
@@ -57,6 +59,7 @@ PictureCoding codingFor(QSize size, const AVStream* video) {
     coding.rate = rateOf(video);
     coding.keyframeInterval = 2 * coding.rate;
     coding.immediate = false;
+    coding.pixelAspect = pixelAspect;
     return coding;
 }
 
@@ -85,10 +88,12 @@ struct VideoStretch::State {
     void openOutput(const QString& path) {
         output = media::openOutput(path, "mp4", WriteBack::whileWriting);
         const QSize size = evenSize(video);
-        pictures.emplace(size, output->oformat->flags & AVFMT_GLOBALHEADER, codingFor(size, video));
+        pictures.emplace(size, output->oformat->flags & AVFMT_GLOBALHEADER,
+                         codingFor(size, video, pixelAspect(input.get(), video)));
         videoOut = newStream(output.get());
         check(avcodec_parameters_from_context(videoOut->codecpar, pictures->context()),
               "avcodec_parameters_from_context");
+        videoOut->sample_aspect_ratio = videoOut->codecpar->sample_aspect_ratio;
         if (pictures->context()->codec_id == AV_CODEC_ID_HEVC)
             videoOut->codecpar->codec_tag = MKTAG('h', 'v', 'c', '1');
         videoOut->time_base = video->time_base;

@@ -216,6 +216,8 @@ void makeVideo(const QString& path, const VideoFixture& fixture) {
     const qsizetype inputs = fixture.audio.size() + (video ? 1 : 0);
     for (qsizetype input = 0; input < inputs; ++input) arguments << QStringLiteral("-map") << QString::number(input);
     if (video) arguments << videoCoding(fixture);
+    if (!fixture.pixelAspect.isEmpty())
+        arguments << QStringLiteral("-vf") << QStringLiteral("setsar=") + fixture.pixelAspect;
     if (!fixture.audio.isEmpty())
         arguments << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-ac") << QStringLiteral("2");
     for (qsizetype track = 0; track < fixture.audio.size(); ++track)

@@ -65,6 +65,9 @@ struct VideoFixture {
     // Degrees of the display matrix a phone writes (FFmpeg's "rotate" tag:
     // 90 shows the pictures turned a quarter anticlockwise); 0 for none.
     int rotation = 0;
+    // How wide a pixel shows against its height (FFmpeg's setsar, "16/15");
+    // empty for square pixels.
+    QString pixelAspect{};
     // The container, as FFmpeg's muxers are named ("matroska", "mpegts",
     // "avi"...), whatever the file's name says.
     QString container = QStringLiteral("mp4");
