@@ -3,6 +3,9 @@
 // Pictures of a control with and without the keyboard focus, for the tests
 // that every focused control shows a mark.
 
+#include "editor_ui/style/FocusRing.h"
+#include "tests/editor_ui/MarkContrast.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QImage>
@@ -11,6 +14,7 @@
 #include <QTest>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace tavero::test {
@@ -19,13 +23,20 @@ namespace tavero::test {
 // small colour disc has more, a text caret alone about half as many.
 inline constexpr int smallestMark = 40;
 
-// The widget's pixels with its children and, where its parent leaves room,
-// a few around it, where a mark may lie.
-inline QImage pixelsOf(QWidget& widget) {
+// The area of `widget`'s window where its mark may lie: the widget and a few
+// pixels around it, within the window.
+inline QRect markArea(const QWidget& widget) {
     constexpr int around = 8;
-    QWidget* parent = widget.parentWidget();
-    const QRect area = parent ? widget.geometry().adjusted(-around, -around, around, around) & parent->rect() : QRect();
-    return (parent ? parent->grab(area) : widget.grab()).toImage().convertToFormat(QImage::Format_ARGB32);
+    const QRect placed(widget.mapTo(widget.window(), QPoint(0, 0)), widget.size());
+    return placed.adjusted(-around, -around, around, around) & widget.window()->rect();
+}
+
+// That area as its window shows it, with whatever lies over the widget;
+// nothing when the widget lies outside its window.
+inline QImage pixelsOf(QWidget& widget) {
+    const QRect area = markArea(widget);
+    if (area.isEmpty()) return {};
+    return widget.window()->grab(area).toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
 // How many pixels differ between two pictures of one widget.
@@ -88,7 +99,7 @@ inline FocusPictures withAndWithoutFocus(QWidget& widget) {
 inline int markPixelsByTab(QWidget& control) {
     if (!tabTo(control)) return 0;
     const FocusPictures pictures = withAndWithoutFocus(control);
-    return pixelsTurned(pictures.unfocused, pictures.focused, control.palette().color(QPalette::Highlight));
+    return pixelsTurned(pictures.unfocused, pictures.focused, FocusRing::colour());
 }
 
 // Walks with Tab through the active window `window`, from its first stop
@@ -111,6 +122,95 @@ inline QStringList unmarkedAlongTab(QWidget& window, int* reached = nullptr, int
     }
     if (reached) *reached = int(seen.size());
     return unmarked;
+}
+
+// One stop of a Tab walk: the control, what a failure calls it, and how its
+// mark reads.
+struct TabStop {
+    QPointer<QWidget> widget;
+    QString name;
+    // Where it stood in its window when it had the focus.
+    QRect placed;
+    MarkReading mark;
+};
+
+// Walks with Tab through the active window `window`, from its first stop
+// until the focus comes back round, reading each stop's mark.
+inline QList<TabStop> walkTab(QWidget& window, int mostStops = 300) {
+    // Layouts settle first, as they do before anything is shown.
+    QCoreApplication::sendPostedEvents();
+    QWidget* first = QApplication::focusWidget();
+    QTest::keyClick(first ? first : &window, Qt::Key_Tab);
+    QList<TabStop> stops;
+    QPointer<QWidget> current = QApplication::focusWidget();
+    const auto seen = [&stops](const QWidget* widget) {
+        return std::any_of(stops.begin(), stops.end(), [widget](const TabStop& stop) { return stop.widget == widget; });
+    };
+    while (current && !seen(current) && stops.size() < mostStops) {
+        const QRect area = markArea(*current);
+        const QRect control(current->mapTo(current->window(), QPoint(0, 0)) - area.topLeft(), current->size());
+        const FocusPictures pictures = withAndWithoutFocus(*current);
+        stops.append({current, described(*current), control.translated(area.topLeft()),
+                      readMark(pictures.focused, pictures.unfocused, control)});
+        if (!current) break;
+        current->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(current, Qt::Key_Tab);
+        current = QApplication::focusWidget();
+    }
+    return stops;
+}
+
+// The stops whose mark a user may not see, with how they read.
+inline QStringList faintMarks(const QList<TabStop>& stops) {
+    QStringList faint;
+    for (const TabStop& stop : stops)
+        if (!stop.mark.seen()) faint.append(stop.name + QStringLiteral(": ") + stop.mark.text());
+    return faint;
+}
+
+namespace order_detail {
+
+// The child of `ancestor` that holds `widget`, or `widget` itself.
+inline const QWidget* childHolding(const QWidget* ancestor, const QWidget* widget) {
+    while (widget->parentWidget() != ancestor) widget = widget->parentWidget();
+    return widget;
+}
+
+// Whether `one` reads before `other`, two children of one widget: above it,
+// or, in the same row, wholly left of it.
+inline bool readsBefore(const QRect& one, const QRect& other) {
+    const int overlap = std::min(one.bottom(), other.bottom()) - std::max(one.top(), other.top());
+    if (overlap > std::min(one.height(), other.height()) / 2) return one.right() < other.left();
+    return one.top() < other.top();
+}
+
+}  // namespace order_detail
+
+// The steps of a Tab walk that go back against reading order: top to
+// bottom, then left to right, among the children of the smallest widget
+// holding both stops (so a column is read before the one beside it). The
+// walk comes round once, from the last stop back to the first.
+inline QStringList stepsAgainstReadingOrder(const QList<TabStop>& stops) {
+    QStringList back;
+    for (qsizetype index = 0; index < stops.size(); ++index) {
+        const QWidget* from = stops[index].widget;
+        const QWidget* to = stops[(index + 1) % stops.size()].widget;
+        if (!from || !to || from->isAncestorOf(to) || to->isAncestorOf(from)) continue;
+        const QWidget* common = from->parentWidget();
+        while (!common->isAncestorOf(to)) common = common->parentWidget();
+        const QWidget* fromChild = order_detail::childHolding(common, from);
+        const QWidget* toChild = order_detail::childHolding(common, to);
+        if (order_detail::readsBefore(toChild->geometry(), fromChild->geometry()))
+            back.append(stops[index].name + QStringLiteral(" → ") + stops[(index + 1) % stops.size()].name);
+    }
+    return back;
+}
+
+// The names of the stops, in the order Tab reached them.
+inline QStringList namesOf(const QList<TabStop>& stops) {
+    QStringList names;
+    for (const TabStop& stop : stops) names.append(stop.name);
+    return names;
 }
 
 }  // namespace tavero::test
