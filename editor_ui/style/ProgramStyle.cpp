@@ -2,9 +2,11 @@
 
 #include "editor_ui/style/FocusRing.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QEvent>
 #include <QFocusFrame>
+#include <QMenu>
 #include <QStyleOption>
 
 #include <functional>
@@ -37,13 +39,17 @@ void drawWithoutFocus(const QStyleOption* option, const Draw& draw) {
     draw(option);
 }
 
-bool inPopup(const QWidget& widget) { return widget.window()->windowType() == Qt::Popup; }
+// A menu or the list a combo box opens, which shows its current line instead.
+bool marksItsLine(const QWidget& widget) {
+    return qobject_cast<const QMenu*>(&widget) ||
+           (widget.window()->windowType() == Qt::Popup && qobject_cast<const QAbstractItemView*>(&widget));
+}
 
 // The control the focus mark goes around when `focus` has the keyboard: the
 // widget it stands in for (a spin box for its text field), unless that draws
 // its own mark.
 QWidget* markedControl(QWidget* focus) {
-    if (!focus || !FocusRing::shown(*focus) || inPopup(*focus)) return nullptr;
+    if (!focus || !FocusRing::shown(*focus) || marksItsLine(*focus)) return nullptr;
     QWidget* control = focus;
     while (control->parentWidget() && control->parentWidget()->focusProxy() == control) control = control->parentWidget();
     if (control->isWindow() || FocusRing::drawsItself(*control)) return nullptr;

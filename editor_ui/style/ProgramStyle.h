@@ -13,8 +13,8 @@ namespace tavero {
 // and spin boxes, text fields, tab bars. One QFocusFrame follows the
 // keyboard focus (the application tells the style of every focus change)
 // and lies FocusRing::outset around the control, above its neighbours,
-// within the window or the scrolled view that holds it. Popups (menus,
-// lists of a combo box) mark their current line as Fusion does. Main thread.
+// within the window or the scrolled view that holds it. Menus and the lists
+// of combo boxes mark their current line as Fusion does. Main thread.
 class ProgramStyle final : public QProxyStyle {
 public:
     ProgramStyle();

@@ -7,12 +7,15 @@
 #include "tests/editor_ui/MarkContrast.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QPointer>
 #include <QStringList>
 #include <QTest>
 #include <QWidget>
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -64,9 +67,16 @@ inline int pixelsTurned(const QImage& before, const QImage& after, const QColor&
     return turned;
 }
 
-// What a failure message calls a widget: its class and its name or label.
-inline QString described(const QWidget& widget) {
-    QString name = widget.accessibleName();
+// What a screen reader calls a widget.
+inline QString spokenName(QWidget& widget) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&widget);
+    return face ? face->text(QAccessible::Name) : QString();
+}
+
+// What a failure message calls a widget: its class and the name a screen
+// reader reads, else its label.
+inline QString described(QWidget& widget) {
+    QString name = spokenName(widget);
     if (auto* button = qobject_cast<const QAbstractButton*>(&widget); button && name.isEmpty()) name = button->text();
     return QString::fromLatin1(widget.metaObject()->className()) + QLatin1Char(' ') + name;
 }
@@ -129,6 +139,8 @@ inline QStringList unmarkedAlongTab(QWidget& window, int* reached = nullptr, int
 struct TabStop {
     QPointer<QWidget> widget;
     QString name;
+    // What a screen reader calls it.
+    QString spoken;
     // Where it stood in its window when it had the focus.
     QRect placed;
     MarkReading mark;
@@ -150,7 +162,7 @@ inline QList<TabStop> walkTab(QWidget& window, int mostStops = 300) {
         const QRect area = markArea(*current);
         const QRect control(current->mapTo(current->window(), QPoint(0, 0)) - area.topLeft(), current->size());
         const FocusPictures pictures = withAndWithoutFocus(*current);
-        stops.append({current, described(*current), control.translated(area.topLeft()),
+        stops.append({current, described(*current), spokenName(*current), control.translated(area.topLeft()),
                       readMark(pictures.focused, pictures.unfocused, control)});
         if (!current) break;
         current->setFocus(Qt::TabFocusReason);
@@ -206,11 +218,24 @@ inline QStringList stepsAgainstReadingOrder(const QList<TabStop>& stops) {
     return back;
 }
 
-// The names of the stops, in the order Tab reached them.
-inline QStringList namesOf(const QList<TabStop>& stops) {
-    QStringList names;
-    for (const TabStop& stop : stops) names.append(stop.name);
-    return names;
+// The stops a screen reader reads without a name.
+inline QStringList unnamed(const QList<TabStop>& stops) {
+    QStringList nameless;
+    for (const TabStop& stop : stops)
+        if (stop.spoken.trimmed().isEmpty()) nameless.append(stop.name);
+    return nameless;
+}
+
+// A Tab walk of the active window `window` as a keyboard user meets it:
+// at least `fewestStops` stops, each with a mark that shows and a name, and
+// no step back against reading order but the one that comes round.
+inline void expectEveryStopShownNamedAndInOrder(QWidget& window, int fewestStops) {
+    const QList<TabStop> stops = walkTab(window);
+    const auto list = [](const QStringList& lines) { return lines.join(QLatin1Char('\n')).toStdString(); };
+    EXPECT_GE(stops.size(), fewestStops) << "Tab stopped going round";
+    EXPECT_TRUE(faintMarks(stops).isEmpty()) << list(faintMarks(stops));
+    EXPECT_TRUE(unnamed(stops).isEmpty()) << list(unnamed(stops));
+    EXPECT_LE(stepsAgainstReadingOrder(stops).size(), 1) << list(stepsAgainstReadingOrder(stops));
 }
 
 }  // namespace tavero::test
