@@ -32,8 +32,6 @@ public:
     // Says `sentence` unless it is the one said or waiting last; an empty one
     // is never said.
     void announce(const QString& sentence);
-    // The sentence said last, or waiting to be said.
-    const QString& sentence() const { return sentence_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -33,7 +33,6 @@ public:
     QColor dotColour() const;
     ElidedLabel* statusLabel() const { return status_; }
     QLabel* pixelSizeLabel() const { return pixelSize_; }
-    const Announcer& announcer() const { return *announcer_; }
     QToolButton* folderButton() const { return folder_; }
 
 private:

@@ -29,7 +29,6 @@ public:
     explicit RecordingControlBar(RecordingStudio& studio, QWidget* parent = nullptr);
 
     QString title() const;
-    const Announcer& announcer() const { return *announcer_; }
     QString detail() const;
     // Empty while no part of the take is on disk.
     QString elapsedText() const;

@@ -6,6 +6,8 @@
 // a pinned picture's transparency is named by its caption.
 #include "app/PinWindow.h"
 #include "camera/RecordingProject.h"
+#include "editor_ui/SegmentedPicker.h"
+#include "recording/studio/RecordingStudio.h"
 #include "recording_ui/RecordingSetupView.h"
 #include "recording_ui/workspace/EffectsPopover.h"
 #include "recording_ui/workspace/VideoWorkspace.h"
@@ -82,7 +84,10 @@ TEST_F(KeyboardWalksTest, TheRecordingSetUpWithNoWindowToRecord) {
     harness.model().toggleRecording(false);
     RecordingSetupView* setup = nullptr;
     ASSERT_TRUE(QTest::qWaitFor([&] { return (setup = shown<RecordingSetupView>()) != nullptr; }, 10'000));
-    harness.model().studio().setScope(RecordingScope::window);
+    RecordingStudio& studio = harness.model().studio();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !studio.loadingTargets(); }, 10'000));
+    setup->scopePicker()->segment(0)->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return setup->windowPicker()->isVisible(); }, 10'000)) << "the window's row";
     ASSERT_TRUE(becomesActive(setup->window()));
     test::expectEveryStopShownNamedAndInOrder(*setup->window(), 14);
 
