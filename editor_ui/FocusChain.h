@@ -9,8 +9,8 @@ class QWidget;
 namespace tavero::FocusChain {
 
 // Moves the controls of `widget` (it and what it holds, in their order) to
-// just after the last control of `before`. Nothing moves when `before`
-// holds no control.
+// just after the last control of `before`; after a scroll area that holds
+// `widget` and came after it. Nothing moves when `before` holds no control.
 void placeAfter(QWidget& before, QWidget& widget);
 
 }  // namespace tavero::FocusChain

@@ -3,6 +3,7 @@
 #include "app/model/AppModel.h"
 #include "editor_ui/ChoiceTabBar.h"
 #include "editor_ui/EditorLook.h"
+#include "editor_ui/FocusChain.h"
 #include "editor_ui/HistoryList.h"
 #include "editor_ui/MainViewState.h"
 #include "editor_ui/ScrollToFocus.h"
@@ -50,6 +51,8 @@ Sidebar::Sidebar(AppModel& model, ShotDocument& document, MainViewState& state, 
     toolScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     FocusRing::drawAbove(*toolScroll, 0);
     scrollToFocus(*toolScroll);
+    // Made after the tools it scrolls, it comes before them.
+    FocusChain::placeAfter(*toolScroll, *tools_);
     history_ = makeHistoryList();
     pages_ = new QStackedWidget(this);
     pages_->addWidget(toolScroll);

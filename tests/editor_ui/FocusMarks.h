@@ -196,24 +196,30 @@ inline bool readsBefore(const QRect& one, const QRect& other) {
     return one.top() < other.top();
 }
 
+// Whether a Tab step from `from` to `to` goes back against reading order:
+// to the widget that holds `from` (a list before its rows), or to a place
+// that reads earlier, top to bottom, then left to right, among the children
+// of the smallest widget holding both (so a column is read before the one
+// beside it).
+inline bool goesBack(const QWidget& from, const QWidget& to) {
+    if (to.isAncestorOf(&from)) return true;
+    if (from.isAncestorOf(&to)) return false;
+    const QWidget* common = from.parentWidget();
+    while (!common->isAncestorOf(&to)) common = common->parentWidget();
+    return readsBefore(childHolding(common, &to)->geometry(), childHolding(common, &from)->geometry());
+}
+
 }  // namespace order_detail
 
-// The steps of a Tab walk that go back against reading order: top to
-// bottom, then left to right, among the children of the smallest widget
-// holding both stops (so a column is read before the one beside it). The
-// walk comes round once, from the last stop back to the first.
+// The steps of a Tab walk that go back against reading order. The walk
+// comes round once, from the last stop back to the first.
 inline QStringList stepsAgainstReadingOrder(const QList<TabStop>& stops) {
     QStringList back;
     for (qsizetype index = 0; index < stops.size(); ++index) {
-        const QWidget* from = stops[index].widget;
-        const QWidget* to = stops[(index + 1) % stops.size()].widget;
-        if (!from || !to || from->isAncestorOf(to) || to->isAncestorOf(from)) continue;
-        const QWidget* common = from->parentWidget();
-        while (!common->isAncestorOf(to)) common = common->parentWidget();
-        const QWidget* fromChild = order_detail::childHolding(common, from);
-        const QWidget* toChild = order_detail::childHolding(common, to);
-        if (order_detail::readsBefore(toChild->geometry(), fromChild->geometry()))
-            back.append(stops[index].name + QStringLiteral(" → ") + stops[(index + 1) % stops.size()].name);
+        const TabStop& from = stops[index];
+        const TabStop& to = stops[(index + 1) % stops.size()];
+        if (from.widget && to.widget && order_detail::goesBack(*from.widget, *to.widget))
+            back.append(from.name + QStringLiteral(" → ") + to.name);
     }
     return back;
 }
