@@ -131,6 +131,28 @@ TEST_F(FocusOnX11Test, TheEditorKeepsTheKeyboardAfterEveryCaptureAndEveryOpenedF
     ASSERT_TRUE(key(QStringLiteral("Return")));
     ASSERT_TRUE(within([&] { return statusSays(QStringLiteral("已打开：picture.png")); }));
     expectTabOnShownControls("opening a file");
+
+    // The background button stands disabled while its picture is made and
+    // while the background is applied: no other control is heard meanwhile.
+    const QString background = QStringLiteral("背景 · 渐变与纯色");
+    const QString dimensions = QStringLiteral("尺寸与旋转");
+    ASSERT_TRUE(focusOn(pushButton, background));
+    focus.take();
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    Events opening;
+    EXPECT_TRUE(within([&] {
+        opening += focus.take();
+        return std::any_of(opening.begin(), opening.end(),
+                           [](const auto& event) { return event.role == QStringLiteral("radio button"); });
+    })) << "the keyboard goes into the sheet's choices";
+    for (const test::FocusEvents::Event& event : opening)
+        EXPECT_NE(event.name, dimensions) << test::FocusEvents::describe(opening).toStdString();
+    ASSERT_TRUE(within([&] {
+        const std::optional<QStringList> apply = reader.states(pushButton, QStringLiteral("应用背景"));
+        return apply && apply->contains(QStringLiteral("enabled"));
+    }));
+    ASSERT_TRUE(reader.act(pushButton, QStringLiteral("应用背景"), press));
+    expectKeyboardOn(pushButton, background, "应用背景", dimensions);
 }
 
 // The area picker closes back onto the button that opened it, the
