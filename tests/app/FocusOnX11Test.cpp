@@ -1,12 +1,15 @@
 // Where the keyboard goes after each action, as a screen reader's user
 // hears it: the real program on a session bus of its own, its focus events
 // heard through AT-SPI and its keys pressed through the X server.
+#include "library/CaptureRecord.h"
 #include "tests/app/ProgramUnderScreenReader.h"
 #include "tests/support/FocusEvents.h"
 #include "tests/support/RealInput.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
+#include <QUuid>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -98,6 +101,23 @@ protected:
         });
     }
 
+    // A library of `count` pictures, newest first, named "截图_1.png" on.
+    QStringList writeLibrary(int count) {
+        const QString folder = home.desktop() + QStringLiteral("/岚帧");
+        QDir().mkpath(folder);
+        QList<CaptureRecord> records;
+        QStringList names;
+        for (int index = 1; index <= count; ++index) {
+            const QString file = QStringLiteral("截图_%1.png").arg(index);
+            QImage(32, 24, QImage::Format_RGB32).save(folder + QLatin1Char('/') + file);
+            records.append({QUuid::createUuid(), file, file, QDateTime::currentDateTime(), 32, 24, CaptureRecord::imageKind});
+            names.append(file);
+        }
+        QFile manifest(folder + QStringLiteral("/index.json"));
+        if (!manifest.open(QIODevice::WriteOnly) || manifest.write(encodeManifest(records)) < 0) return {};
+        return names;
+    }
+
     test::FocusEvents focus{reader};
 };
 
@@ -164,6 +184,26 @@ TEST_F(FocusOnX11Test, TheEditorKeepsTheKeyboardAfterEveryCaptureAndEveryOpenedF
     }));
     ASSERT_TRUE(reader.act(pushButton, QStringLiteral("应用背景"), press));
     expectKeyboardOn(pushButton, background, "应用背景");
+}
+
+// A history longer than its list shows is walked whole from the keyboard,
+// by Tab and back by Up, each entry named on screen and nothing else heard.
+TEST_F(FocusOnX11Test, EveryEntryOfALongHistoryIsHeardInTurn) {
+    const QStringList entries = writeLibrary(16);
+    ASSERT_EQ(entries.size(), 16);
+    ASSERT_NO_FATAL_FAILURE(start({}));
+    ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("试一试"), press); }));
+    ASSERT_TRUE(within([&] { return reader.act(QStringLiteral("page tab"), QStringLiteral("历史 16"), press); }));
+    ASSERT_TRUE(within([&] { return focusOn(pushButton, entries.first()); }));
+    ASSERT_TRUE(within([&] { return focus.takeThrough({pushButton, entries.first(), true}).has_value(); }));
+    for (qsizetype index = 1; index < entries.size() && !HasFailure(); ++index) {
+        ASSERT_TRUE(key(QStringLiteral("Tab")));
+        expectKeyboardOn(pushButton, entries[index], "Tab");
+    }
+    for (qsizetype index = entries.size() - 2; index >= 0 && !HasFailure(); --index) {
+        ASSERT_TRUE(key(QStringLiteral("Up")));
+        expectKeyboardOn(pushButton, entries[index], "Up");
+    }
 }
 
 // The area picker closes back onto the button that opened it, the
