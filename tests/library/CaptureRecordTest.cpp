@@ -56,3 +56,35 @@ TEST(CaptureRecordDecoding, OneBadRecordFailsTheWholeManifest) {
     EXPECT_THROW(decodeManifest("{}"), json::DecodeError);
     EXPECT_THROW(decodeManifest("[{]"), json::DecodeError);
 }
+
+// What a manifest of ours or of another writer gives: its records as they
+// are, duplicates, unknown keys and all; anything that is no array of whole
+// records fails as a whole.
+TEST(CaptureRecordDecoding, KeepsWhatAManifestHoldsAndFailsWhatIsNoManifest) {
+    const QByteArray record = json::dump(toJson(sampleRecord()));
+    const QByteArray fields = record.mid(1, record.size() - 2);
+    CaptureRecord escaped = sampleRecord();
+    escaped.name = QStringLiteral("截图.png");
+    CaptureRecord foreign = sampleRecord();
+    foreign.created = json::dateFromJson(794412429);
+    foreign.width = -1;
+    foreign.kind = QStringLiteral("gif");
+    const CaptureRecord sample = sampleRecord();
+    const std::pair<QByteArray, QList<CaptureRecord>> read[] = {
+        {"[]", {}},
+        {" \r\n\t[ ]\n", {}},
+        {"[" + record + "," + record + "]", {sample, sample}},
+        {R"([{"width":1,"kind":"video",)" + fields + "}]", {sample}},
+        {"[{" + fields + R"(,"later":{"a":[1,{"b":null}],"c":"x"},"more":[]}])", {sample}},
+        {"[{" + fields + R"(,"name":"\u622a\u56fe.png"}])", {escaped}},
+        {"[{" + fields + R"(,"created":794412429,"width":-1,"kind":"gif"}])", {foreign}},
+    };
+    for (const auto& [text, records] : read) EXPECT_EQ(decodeManifest(text), records) << text.constData();
+
+    const QByteArray failing[] = {
+        "", "5", "\"[]\"", "null", "{}", "[1]", "[null]", "[[]]", "[" + record, "[" + record + "] x",
+        "[{" + fields + R"(,"id":null}])",
+        "[{" + fields + R"(,"width":9223372036854775808}])", "[{" + fields + R"(,"name":"\ud800"}])",
+    };
+    for (const QByteArray& text : failing) EXPECT_THROW(decodeManifest(text), json::DecodeError) << text.constData();
+}
