@@ -65,7 +65,7 @@ QImage decodeHeif(QIODevice& device) {
     return asSurfaceImage(decoded);
 }
 
-// Reads from `device`, positioned at the start of the image data.
+// Reads from `device`, which holds the image data from its start.
 QImage decodeFrom(QIODevice& device) {
     if (heif::looksLikeHeif(device.peek(64))) return decodeHeif(device);
     return asSurfaceImage(readWithQt(device));
