@@ -28,69 +28,50 @@ CaptureRecord recordOf(const char* file) {
             CaptureRecord::imageKind};
 }
 
-// Writes `bytes` over the file in place and sets its times back, as a
-// careless tool might: only its change time tells.
-void overwriteKeepingTimes(const QString& path, const QByteArray& bytes) {
-    struct stat before {};
-    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-    file.close();
-    const timespec times[] = {before.st_atim, before.st_mtim};
-    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
-}
-
-class LibraryManifestTest : public testing::Test {
-protected:
-    test::TempDir folder;
-    LibraryManifest manifest{folder.path()};
-};
-
 }  // namespace
 
-// A record the list holds and the file does not yet (its write failed)
-// stays while the file is as it was: a refresh does not read it again. A
-// change made by anything else, however small, is read.
-TEST_F(LibraryManifestTest, ReadsTheFileAgainOnlyOnceItChanged) {
-    const CaptureRecord first = recordOf("a.png");
-    const CaptureRecord unwritten = recordOf("b.png");
-    test::writeFile(manifest.path(), encodeManifest({first}));
-    manifest.read();
-    ASSERT_EQ(manifest.records(), QList<CaptureRecord>{first});
-    manifest.insertFirst(unwritten);
-    manifest.read();
-    EXPECT_EQ(manifest.records(), (QList<CaptureRecord>{unwritten, first})) << "an unchanged file is not read again";
-
+// Every change of the file, however small, is read; a record the list holds
+// and the file does not yet (its write failed) stays while the file is as it
+// was, which the refresh on each activation once read again.
+TEST(LibraryManifest, ReadsTheFileAgainOnlyOnceItChanged) {
+    const test::TempDir folder;
+    LibraryManifest manifest(folder.path());
+    const QByteArray path = QFile::encodeName(manifest.path());
     const std::pair<const char*, std::function<void(const QByteArray&)>> changes[] = {
-        {"replaced under its name",
-         [&](const QByteArray& bytes) { ASSERT_TRUE(writeFileAtomically(manifest.path(), bytes)); }},
+        {"written", [&](const QByteArray& bytes) { test::writeFile(manifest.path(), bytes); }},
+        {"replaced under its name", [&](const QByteArray& bytes) { ASSERT_TRUE(writeFileAtomically(manifest.path(), bytes)); }},
         {"rewritten in place, its size and times as they were",
-         [&](const QByteArray& bytes) { overwriteKeepingTimes(manifest.path(), bytes); }},
+         [&](const QByteArray& bytes) {
+             struct stat before {};
+             ASSERT_EQ(::stat(path.constData(), &before), 0);
+             test::writeFile(manifest.path(), bytes);
+             const timespec times[] = {before.st_atim, before.st_mtim};
+             ASSERT_EQ(::utimensat(AT_FDCWD, path.constData(), times, 0), 0);
+         }},
     };
     for (const auto& [what, change] : changes) {
-        const QList<CaptureRecord> changed{recordOf("c.png")};
-        manifest.insertFirst(unwritten);
-        change(encodeManifest(changed));
+        const QList<CaptureRecord> written{recordOf("a.png")};
+        change(encodeManifest(written));
         manifest.read();
-        EXPECT_EQ(manifest.records(), changed) << what;
+        EXPECT_EQ(manifest.records(), written) << what;
+        const CaptureRecord unwritten = recordOf("b.png");
+        manifest.insertFirst(unwritten);
+        manifest.read();
+        EXPECT_EQ(manifest.records(), (QList<CaptureRecord>{unwritten, written.first()})) << what << ", then unchanged";
     }
 }
 
-// 16 MiB of "[" once took 1.3 GB, 61 MB of "0," 1.1 GB, each time the
-// window became active.
-TEST_F(LibraryManifestTest, ACraftedFileIsRefusedAtItsFirstBoundInLittleMemory) {
-    QByteArray record = encodeManifest({recordOf("a.png")});
-    record.chop(2);  // the "}]" that closes the record and the manifest
+// 16 MiB of "[" once took 1.3 GB, 61 MB of "0," 1.1 GB, at start and each
+// time the window became active.
+TEST(LibraryManifest, ACraftedFileIsRefusedAtItsFirstBoundInLittleMemory) {
+    const test::TempDir folder;
     const test::RepeatedText cases[] = {
         {"16 MiB of \"[\"", {}, "[", 16 << 20, {}},
         {"61 MB of \"0,\"", "[", "0,", 30'500'000, "0]"},
-        {"a million arrays deep under a later key", record + R"(,"later":)", "[", 1'000'000, "]"},
-        {"ten million values in a record", record + R"(,"later":[)", "0,", 10'000'000, "0]}]"},
         {"a name of twenty million characters", R"([{"name":")", "x", 20'000'000, "\"}]"},
     };
     for (const auto& crafted : cases) {
-        test::writeFile(manifest.path(), crafted.text());
+        test::writeFile(LibraryManifest(folder.path()).path(), crafted.text());
         const long long growth = test::peakMemoryGrowth([&] {
             try {
                 LibraryManifest(folder.path()).read();

@@ -30,26 +30,3 @@ TEST(FileNames, RelativeNamesStartInTheWorkingFolder) {
     EXPECT_EQ(absoluteFileName(QStringLiteral("/a/./b/../c.png")), QStringLiteral("/a/c.png"));
     EXPECT_EQ(absoluteFileName(QStringLiteral("c.png")), QDir::current().filePath(QStringLiteral("c.png")));
 }
-
-// A command line can hold a name of any length: QFileInfo mistakes the parts
-// of one past 32,767 characters, and a sentence shows only its ends.
-TEST(FileNames, ANameOfAnyLengthKeepsItsPartsAndIsShownByItsEnds) {
-    const QString longName = QStringLiteral("开头") + QString(40'000, u'长') + QStringLiteral("结尾.mp4");
-    EXPECT_EQ(fileNameOf(QStringLiteral("/a.vistagon/") + longName), longName);
-    EXPECT_EQ(suffixOf(QStringLiteral("/a/") + longName), QStringLiteral("mp4"));
-    EXPECT_EQ(suffixOf(QStringLiteral("/a.png/b")), QString());
-
-    const QString shown = shownFileName(longName);
-    EXPECT_EQ(shown.size(), shownNameLength);
-    EXPECT_TRUE(shown.startsWith(QStringLiteral("开头长")) && shown.endsWith(QStringLiteral("长结尾.mp4")));
-    EXPECT_EQ(shown.count(QChar(u'…')), 1);
-    const QString fits(shownNameLength, u'x');
-    EXPECT_EQ(shownFileName(fits), fits);
-    // Wherever the cuts fall, a character of two code units stays whole.
-    for (int shift = 0; shift < 2; ++shift) {
-        const QString clefs = QString(shift, u'x') + QStringLiteral("𝄞").repeated(100);
-        const QString cut = shownFileName(clefs);
-        EXPECT_LE(cut.size(), shownNameLength);
-        EXPECT_TRUE(cut.isValidUtf16()) << shift;
-    }
-}
