@@ -43,7 +43,7 @@ Stream& stream() {
 }
 
 // The stream as the library reads such a file by its content: the
-// program's InputFile opens nothing but MP4 and QuickTime videos.
+// program's InputFile opens nothing but MP4, QuickTime, Matroska and MPEG-TS videos.
 InputContext openStream() {
     AVFormatContext* context = nullptr;
     check(avformat_open_input(&context, QFile::encodeName(stream().path).constData(), nullptr, nullptr),

@@ -1,5 +1,6 @@
 // Opening editable projects: one of a million marks, which is refused, and
-// one at the limits, which opens; and files of a quarter gigabyte that keep
+// ones at the limits, which open (25,000 marks; 10,000 labels of the longest
+// text, as letters and as six-byte escapes); and files of a quarter gigabyte that keep
 // within the counts but not within what a project holds (a number, a label
 // or an ignored value of that size, values by the million where a mark has a
 // handful, nesting ten million deep, white space), each refused. The time to
@@ -20,21 +21,29 @@ using namespace tavero;
 
 namespace {
 
-// A project file of `count` copies of one arrow on a small picture, as the
-// program writes projects. Written piece by piece, so that making it leaves
-// no memory behind for the reading to reuse.
-QString writeProject(const QTemporaryDir& folder, const QString& name, int count) {
+// A project file of `labels` copies of a label of `text`, then copies of
+// one arrow up to `count` marks, on a small picture, as the program writes
+// projects. Written piece by piece, so that making it leaves no memory
+// behind for the reading to reuse.
+QString writeProject(const QTemporaryDir& folder, const QString& name, int count, int labels = 0,
+                     const QString& text = {}) {
     Mark arrow;
     arrow.points = {{5.5, 6}, {100, 120.25}};
+    Mark label = arrow;
+    label.tool = MarkTool::text;
+    label.text = text;
     QByteArray head =
         json::dump(toJson(EditableShot{1, ImageOps::png(fixtures::screenshotLike(400, 300), QStringLiteral("png")), {}}));
     head.chop(2);  // the empty marks' "]}"
-    const QByteArray mark = json::dump(toJson(arrow));
+    const QByteArray labelText = json::dump(toJson(label));
+    const QByteArray arrowText = json::dump(toJson(arrow));
     const QString path = folder.filePath(name);
     QFile file(path);
     bool written = file.open(QIODevice::WriteOnly) && file.write(head) >= 0;
-    for (int index = 0; index < count; ++index)
+    for (int index = 0; index < count; ++index) {
+        const QByteArray& mark = index < labels ? labelText : arrowText;
         written = written && file.write(index ? "," + mark : mark) >= 0;
+    }
     if (!written || file.write("]}") < 0) std::abort();
     return path;
 }
@@ -68,7 +77,12 @@ const QByteArray arrowHead = R"({"version":1,"png":PNG,"marks":[{"id":"5B0C5E0A-
 struct Projects {
     QTemporaryDir folder;
     QString millionMarks = writeProject(folder, QStringLiteral("百万.vistagon"), 1'000'000);
-    QString atTheLimit = writeProject(folder, QStringLiteral("极限.vistagon"), 10'000);
+    QString atTheLimit = writeProject(folder, QStringLiteral("极限.vistagon"), 25'000);
+    // The text a picture may hold, 10,000 labels of the longest text: as
+    // letters, and as characters each written as a six-byte escape.
+    QString longLabels = writeProject(folder, QStringLiteral("长文字.vistagon"), 10'000, 10'000,
+                                      QString(5'000, QLatin1Char('x')));
+    QString mostText = writeProject(folder, QStringLiteral("最多文字.vistagon"), 25'000, 10'000, QString(5'000, QChar(1)));
 };
 
 const Projects& projects() {
@@ -151,12 +165,16 @@ void refuseAQuarterGigabyteOfWhiteSpace(benchmark::State& state) {
     QTemporaryDir folder;
     read(state, writeRepeated(folder, R"({"version":1,"png":PNG,"marks":[])", " ", quarterGigabyte, "}"), false);
 }
-void openTenThousandMarks(benchmark::State& state) { read(state, projects().atTheLimit, true); }
+void openTwentyFiveThousandMarks(benchmark::State& state) { read(state, projects().atTheLimit, true); }
+void openTenThousandLongLabels(benchmark::State& state) { read(state, projects().longLabels, true); }
+void openTheMostMarksAndTextAsEscapes(benchmark::State& state) { read(state, projects().mostText, true); }
 
 }  // namespace
 
 BENCHMARK(refuseAMillionMarks)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(openTenThousandMarks)->Unit(benchmark::kMillisecond);
+BENCHMARK(openTwentyFiveThousandMarks)->Unit(benchmark::kMillisecond);
+BENCHMARK(openTenThousandLongLabels)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(openTheMostMarksAndTextAsEscapes)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(refuseAQuarterGigabyteNumber)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(refuseAQuarterGigabyteLabel)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(refuseAQuarterGigabyteIgnoredString)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();

@@ -1,5 +1,7 @@
 #include "document/Mark.h"
 
+#include <QTextBoundaryFinder>
+
 #include <algorithm>
 #include <cmath>
 
@@ -29,10 +31,44 @@ bool withinLimits(const Mark& mark) {
            mark.points.size() <= markLimits::maxPoints && points;
 }
 
+bool withinProjectLimits(const QList<Mark>& marks) {
+    const bool eachMark =
+        std::all_of(marks.cbegin(), marks.cend(), [](const Mark& mark) { return withinLimits(mark); });
+    return eachMark && marks.size() <= markLimits::maxMarks && pointCount(marks) <= markLimits::maxProjectPoints &&
+           strokeLength(marks) <= markLimits::maxProjectStrokeLength &&
+           textLength(marks) <= markLimits::maxProjectTextLength;
+}
+
+// Points within reach span at most twice the reach, so the range is never empty.
+QPointF shiftWithinReach(const QList<QPointF>& points, QPointF shift) {
+    if (points.isEmpty()) return shift;
+    const auto [left, right] = std::minmax_element(points.cbegin(), points.cend(),
+                                                   [](QPointF a, QPointF b) { return a.x() < b.x(); });
+    const auto [top, bottom] = std::minmax_element(points.cbegin(), points.cend(),
+                                                   [](QPointF a, QPointF b) { return a.y() < b.y(); });
+    constexpr double reach = markLimits::maxCoordinate;
+    return {std::clamp(shift.x(), -reach - left->x(), reach - right->x()),
+            std::clamp(shift.y(), -reach - top->y(), reach - bottom->y())};
+}
+
 qsizetype pointCount(const QList<Mark>& marks) {
     qsizetype count = 0;
     for (const Mark& mark : marks) count += mark.points.size();
     return count;
+}
+
+qsizetype textLength(const QList<Mark>& marks) {
+    qsizetype length = 0;
+    for (const Mark& mark : marks) length += mark.text.size();
+    return length;
+}
+
+QString cutText(const QString& text, qsizetype length) {
+    if (text.size() <= length) return text;
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text);
+    characters.setPosition(length);
+    if (!characters.isAtBoundary()) characters.toPreviousBoundary();
+    return text.left(std::max<qsizetype>(characters.position(), 0));
 }
 
 double strokeLength(const QList<Mark>& marks) {

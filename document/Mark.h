@@ -35,17 +35,28 @@ struct Mark {
     friend bool operator==(const Mark&, const Mark&) = default;
 };
 
-// What one mark may hold. The tools make nothing beyond these: the width
-// slider stops at 18 and the font-size slider at 100, with room to spare
-// here; a pen stroke and a label stop growing at the limit. Painting more
+// What one mark, and the marks of one picture together, may hold: the one
+// set of bounds the editor, the project writer and the project reader keep.
+// The tools make nothing beyond these: the width slider stops at 18 and the
+// font-size slider at 100, with room to spare here; a pen stroke and a label
+// stop growing at the limit, and no mark is added past one. Painting more
 // (a line 1000 pixels wide, a label of a million characters) could keep the
 // editor from answering for seconds, so a project holding it is refused.
 namespace markLimits {
 inline constexpr double maxLineWidth = 36;
 inline constexpr double minFontSize = 1;
 inline constexpr double maxFontSize = 200;
+// UTF-16 code units, as QString counts them; a label is cut between
+// characters (cutText), never inside one.
 inline constexpr qsizetype maxTextLength = 5'000;
 inline constexpr qsizetype maxPoints = 20'000;
+// Every mark the tools make holds two points at least, so the points of a
+// picture leave room for this many marks.
+inline constexpr qsizetype maxMarks = 25'000;
+// The text of all the labels of one picture: as much as 10,000 labels of
+// the longest text, which projects have always opened with. It keeps what
+// a project holds in memory, and its file, bounded whatever its marks.
+inline constexpr qsizetype maxProjectTextLength = 10'000 * maxTextLength;
 // Points across all the marks of one picture: each piece of a stroke takes
 // a little time to draw however short, so a project holds what it draws
 // within a few seconds; the tools add no point beyond it, and a project file
@@ -69,8 +80,20 @@ inline constexpr double maxCoordinate = 1'000'000;
 // True when the mark's width, font size, text and points are within
 // markLimits; a NaN never is.
 bool withinLimits(const Mark& mark);
+// True when every mark is within limits and the marks together keep the
+// bounds of a picture: their number, points, stroke length and text.
+bool withinProjectLimits(const QList<Mark>& marks);
+// `shift` cut short where it would take one of `points` further than
+// markLimits::maxCoordinate from the picture's corner.
+QPointF shiftWithinReach(const QList<QPointF>& points, QPointF shift);
 // The points of all `marks` together.
 qsizetype pointCount(const QList<Mark>& marks);
+// The text of all `marks` together, in UTF-16 code units.
+qsizetype textLength(const QList<Mark>& marks);
+// `text` cut to at most `length` UTF-16 code units at the end of a whole
+// character (a grapheme: a surrogate pair, a letter with its accents, an
+// emoji sequence), never inside one.
+QString cutText(const QString& text, qsizetype length);
 // The length of the pen strokes among `marks`, in image pixels, each piece
 // of a stroke counted up to its next whole pixel so that lengths add up
 // exactly in any order; infinite for points too far apart to measure.

@@ -16,9 +16,33 @@ qsizetype ShotDocument::pointsLeft() const { return markLimits::maxProjectPoints
 
 double ShotDocument::strokeLengthLeft() const { return markLimits::maxProjectStrokeLength - strokeLength(marks_); }
 
+std::optional<EditLimit> ShotDocument::limitFor(const Mark& mark) const {
+    if (marks_.size() >= markLimits::maxMarks) return EditLimit::marks;
+    if (mark.points.size() > markLimits::maxPoints) return EditLimit::strokePoints;
+    if (mark.points.size() > pointsLeft()) return EditLimit::projectPoints;
+    if (!(strokeLength({mark}) <= strokeLengthLeft())) return EditLimit::strokeLength;
+    if (mark.text.size() > markLimits::maxTextLength) return EditLimit::labelLength;
+    if (mark.text.size() > markLimits::maxProjectTextLength - textLength(marks_)) return EditLimit::projectText;
+    return std::nullopt;
+}
+
+bool ShotDocument::hasRoomFor(const Mark& mark) {
+    const std::optional<EditLimit> limit = limitFor(mark);
+    if (limit) reportLimit(*limit);
+    return !limit;
+}
+
+ShotDocument::TextRoom ShotDocument::textRoom() const {
+    const std::optional<Mark> label = selectedText();
+    const qsizetype others = textLength(marks_) - (label ? label->text.size() : 0);
+    const qsizetype projectRoom = markLimits::maxProjectTextLength - others;
+    if (projectRoom < markLimits::maxTextLength) return {std::max<qsizetype>(projectRoom, 0), EditLimit::projectText};
+    return {markLimits::maxTextLength, EditLimit::labelLength};
+}
+
 void ShotDocument::add(const Mark& mark) {
     ChangeScope scope(*this);
-    if (mark.points.size() > pointsLeft() || !(strokeLength({mark}) <= strokeLengthLeft())) return;
+    if (!hasRoomFor(mark)) return;
     checkpoint();
     marks_.append(mark);
     select(mark.id);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/DocumentSnapshot.h"
+#include "document/EditLimit.h"
 #include "document/Ink.h"
 #include "document/Mark.h"
 #include "document/MarkTool.h"
@@ -25,7 +26,9 @@ namespace tavero {
 // Lives on the main thread, and every call happens there. Each operation
 // emits changed() exactly once, after its final state is in place; views
 // re-read the document on it. Operations never report failures: one that
-// needs an image does nothing on an empty document.
+// needs an image does nothing on an empty document. An edit that would take
+// the marks past markLimits stops at the bound, keeps what was made, and
+// emits limitReached() for the status line.
 class ShotDocument : public QObject {
     Q_OBJECT
     Q_PROPERTY(QImage image READ image NOTIFY changed)
@@ -79,6 +82,18 @@ public:
     qsizetype pointsLeft() const;
     // How much longer the pen strokes may grow (markLimits::maxProjectStrokeLength).
     double strokeLengthLeft() const;
+    // Whether `mark` may be added within markLimits; when not, emits
+    // limitReached() with the bound it would pass.
+    bool hasRoomFor(const Mark& mark);
+    // How much text the label being typed (the selected one, or the next)
+    // may hold, and the bound that sets it.
+    struct TextRoom {
+        qsizetype length;
+        EditLimit limit;
+    };
+    TextRoom textRoom() const;
+    // For the canvas, which stops a pen stroke at a bound itself.
+    void reportLimit(EditLimit limit) { emit limitReached(limit); }
 
     // Direct writes of the zoom controls, the width slider and a move drag
     // on the canvas; none of them records an undo step or raises revision.
@@ -101,7 +116,7 @@ public:
     // starts a new undo step.
     void finishTextEditing();
 
-    // Mark editing. A mark with more points than are left is not added.
+    // Mark editing. A mark past markLimits is not added (hasRoomFor).
     void add(const Mark& mark);
     void select(const std::optional<QUuid>& id);
     void choose(MarkTool tool);
@@ -119,13 +134,15 @@ public:
     void newText();
     void placeText(const QPointF& point);
     void beginTextInput();
-    // Keeps at most markLimits::maxTextLength characters of `typed`. No new
-    // label is made once no points are left for it.
+    // Keeps as much of `typed` as textRoom() allows, cut between characters.
+    // No new label is made once no mark may be added.
     void changeText(const QString& typed);
     void endTextInput(bool cancelled);
 
 signals:
     void changed();
+    // An edit stopped at `limit`; emitted before the edit's changed().
+    void limitReached(tavero::EditLimit limit);
 
 private:
     enum class GroupedProperty { text, fontSize };
@@ -162,6 +179,7 @@ private:
     const Mark* selectedMark() const;
     void loadSelectedText();
     Mark newLabel(const QPointF& anchor, const QString& text) const;
+    std::optional<EditLimit> limitFor(const Mark& mark) const;
 
     QImage image_;
     QUuid contentID_ = QUuid::createUuid();

@@ -38,7 +38,9 @@ void ShotDocument::beginTextInput() {
 
 void ShotDocument::changeText(const QString& typed) {
     ChangeScope scope(*this);
-    const QString text = typed.left(markLimits::maxTextLength);
+    const TextRoom room = textRoom();
+    const QString text = cutText(typed, room.length);
+    if (text.size() < typed.size()) reportLimit(room.limit);
     if (text == text_) return;
     text_ = text;
     if (const std::optional<Mark> label = selectedText(); label && findMark(label->id)) {
@@ -52,7 +54,7 @@ void ShotDocument::changeText(const QString& typed) {
     // The first visible character creates the label; the rest of the typing
     // joins the undo step recorded here.
     const Mark label = newLabel(*textInsertionPoint_, text);
-    if (label.points.size() > pointsLeft()) return;
+    if (!hasRoomFor(label)) return;
     checkpoint();
     marks_.append(label);
     selected_ = label.id;

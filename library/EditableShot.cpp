@@ -19,10 +19,10 @@ bool withinPixelLimit(QSize size) {
     return size.width() > 0 && size.height() > 0 && qint64(size.width()) * size.height() <= ImageOps::maxPixels;
 }
 
-// The picture is at most maxPixels, stored by us as 8-bit RGBA PNG: about 4
-// bytes a pixel even uncompressed, a third more as Base64, with room for the
-// marks. A larger file, or anything but a regular file, is refused unread.
-constexpr qint64 largestFile = ImageOps::maxPixels * 4 * 4 / 3 + (qint64(64) << 20);
+bool pictureWithinLimit(const QByteArray& png) {
+    const auto size = ImageOps::encodedImageSize(png);
+    return size && withinPixelLimit(*size);
+}
 
 }  // namespace
 
@@ -38,15 +38,20 @@ json::Json toJson(const EditableShot& shot) {
 
 EditableShot editableShotFromJson(const json::Json& value) { return parseProject(json::dump(value)); }
 
-QByteArray encodeEditableShot(const EditableShot& shot) { return json::dump(toJson(shot)); }
+QByteArray encodeEditableShot(const EditableShot& shot) {
+    const auto beyond = [] { return ShotError(messages::projectBeyondLimits()); };
+    if (!withinProjectLimits(shot.marks) || !pictureWithinLimit(shot.png)) throw beyond();
+    QByteArray file = json::dump(toJson(shot));
+    if (file.size() > projectFile::largestFile) throw beyond();
+    return file;
+}
 
 EditableShot decodeEditableShot(const QByteArray& bytes) { return parseProject(bytes); }
 
 bool isProjectFile(const QString& path) { return suffixOf(path).compare(projectExtension, Qt::CaseInsensitive) == 0; }
 
 QImage projectPicture(const EditableShot& shot) {
-    const auto size = ImageOps::encodedImageSize(shot.png);
-    if (!size || !withinPixelLimit(*size)) refuseProject();
+    if (!pictureWithinLimit(shot.png)) refuseProject();
     try {
         return ImageOps::decode(shot.png);
     } catch (const ShotError&) {
@@ -58,7 +63,7 @@ QImage projectPicture(const EditableShot& shot) {
 // reading the rest.
 OpenedProject readProject(const QString& path) {
     const auto cannotRead = [&path] { return ShotError(messages::cannotReadFile(fileNameOf(path))); };
-    RegularFileStream file(path, largestFile);
+    RegularFileStream file(path, projectFile::largestFile);
     if (!file.isOpen()) throw cannotRead();
     EditableShot shot;
     try {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/ImageOps.h"
 #include "document/Mark.h"
 #include "platform/Json.h"
 
@@ -25,6 +26,24 @@ struct EditableShot {
     friend bool operator==(const EditableShot&, const EditableShot&) = default;
 };
 
+// How large a project file the bounds of a picture and its marks make:
+// the largest picture as PNG, in Base64, and the largest marks with every
+// number and character at its longest as written. A project of ours never
+// passes them; a file that does is refused unread.
+namespace projectFile {
+// A picture of ImageOps::maxPixels one pixel wide, as straight RGBA that
+// does not compress: a filter byte and four bytes a pixel, deflate's blocks
+// and the chunks besides, and room for the colour profile.
+inline constexpr qint64 largestPng = ImageOps::maxPixels * 5 + ImageOps::maxPixels * 5 / 1'000 + (qint64(16) << 20);
+// Base64 and its quotes.
+inline constexpr qint64 largestPicture = (largestPng + 2) / 3 * 4 + 2;
+// A mark holds at most some 400 bytes besides its points and text, a point
+// 52, and a character of a label six, as an escape.
+inline constexpr qint64 largestMarks =
+    markLimits::maxMarks * 512 + markLimits::maxProjectPoints * 64 + markLimits::maxProjectTextLength * 6;
+inline constexpr qint64 largestFile = largestPicture + largestMarks + 1'024;
+}  // namespace projectFile
+
 // Keys in the stored order: "version", "png" (Base64), "marks".
 json::Json toJson(const EditableShot& shot);
 // All three keys are required, in any order; unknown keys are ignored. A
@@ -32,11 +51,15 @@ json::Json toJson(const EditableShot& shot);
 // anywhere, so values no project of ours holds (a mark beyond markLimits,
 // such as a font outside 1…200, a line wider than 36, a label longer than
 // 5,000 characters, more than 20,000 points or a point more than a million
-// pixels from the picture; more than 10,000 marks; more than 50,000 points
-// across the marks) throw the ShotError of an unreadable project before they
-// reach the editor.
+// pixels from the picture; marks together past withinProjectLimits; a
+// picture past projectFile::largestPicture) throw the ShotError of an
+// unreadable project before they reach the editor.
 EditableShot editableShotFromJson(const json::Json& value);
 
+// The project file as it is written. Throws the ShotError of a project
+// beyond the bounds rather than give a file that would not open: marks
+// past withinProjectLimits, a picture past ImageOps::maxPixels, or a file
+// past projectFile::largestFile.
 QByteArray encodeEditableShot(const EditableShot& shot);
 // As editableShotFromJson; text that is no JSON, or holds a number beyond a
 // double (such as a "version" of 1e400), throws json::DecodeError.

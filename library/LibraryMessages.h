@@ -30,5 +30,9 @@ inline QString loadFailed(const QString& description) {
 }
 
 inline QString unreadableProject() { return QStringLiteral("工程图片无法读取。"); }
+// A project the reader would refuse is not written.
+inline QString projectBeyondLimits() {
+    return QStringLiteral("工程超出了可以保存的上限（标注、文字或图片过多），没有保存。");
+}
 
 }  // namespace tavero::library::messages

@@ -15,7 +15,6 @@ namespace {
 
 using json::Json;
 
-constexpr qsizetype maxMarks = 10'000;
 // A mark of ours holds fifteen values besides its points (its id, tool,
 // width, text and font size, the points' array, the ink and its four
 // components, the cover settings and their three); the rest is room for the
@@ -57,6 +56,8 @@ public:
         shot.version = json::requireInt(fields, "version");
         shot.png = json::bytesFromJson(json::require(fields, "png"));
         if (!marksRead_) malformed("missing \"marks\"");
+        // Checked as each mark ended; once more as the writer checks them.
+        if (!withinProjectLimits(marks_)) refuse();
         shot.marks = std::move(marks_);
         return shot;
     }
@@ -65,7 +66,7 @@ public:
         if (skipping()) return true;
         if (depth_ == fieldDepth) {
             field_ = fieldNamed(name);
-            if (field_ == Field::png) watch_.allowLongString();
+            if (field_ == Field::png) watch_.allowLongString(projectFile::largestPicture);
         } else if (depth_ == markKeyDepth) {
             keptKey_ = isMarkKey(name);
             pointsKey_ = name == "points";
@@ -164,6 +165,7 @@ private:
             marks_.clear();
             points_ = 0;
             strokeLength_ = 0;
+            textLength_ = 0;
             marksRead_ = false;
             return;
         case Field::other:
@@ -174,7 +176,7 @@ private:
     }
 
     void beginMark() {
-        if (marks_.size() >= maxMarks) refuse();
+        if (marks_.size() >= markLimits::maxMarks) refuse();
         markPoints_ = 0;
         valuesBesidePoints_ = 0;
         keptKey_ = false;
@@ -224,6 +226,8 @@ private:
         if (!withinLimits(mark)) refuse();
         strokeLength_ += strokeLength({mark});
         if (!(strokeLength_ <= markLimits::maxProjectStrokeLength)) refuse();
+        textLength_ += mark.text.size();
+        if (textLength_ > markLimits::maxProjectTextLength) refuse();
         marks_.append(std::move(mark));
     }
 
@@ -237,6 +241,7 @@ private:
     QList<Mark> marks_;
     qsizetype points_ = 0;
     double strokeLength_ = 0;
+    qsizetype textLength_ = 0;
     qsizetype ignoredValues_ = 0;
 
     // The mark being read.

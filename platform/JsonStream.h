@@ -46,9 +46,9 @@ public:
     void take(char byte);
     // The parser reported a token: what follows starts afresh.
     void eventSeen();
-    // The next string is bounded by the length of the text only, as a
-    // picture stored in it is.
-    void allowLongString() { stringLimit_ = -1; }
+    // The next string may hold `length` bytes, its quotes included, as a
+    // picture stored in it does.
+    void allowLongString(qsizetype length) { stringLimit_ = length; }
 
 private:
     enum class Token { none, string, escape, other, ended };

@@ -17,6 +17,10 @@ inline QString gifNotEncoded() { return QStringLiteral("GIF 编码失败。"); }
 inline QString videoUnreadable() { return QStringLiteral("该视频的画面无法读取。"); }
 // The video's pictures are larger than any opened (media::PictureTooLarge).
 inline QString videoTooLarge() { return QStringLiteral("该视频的画面超过 8192 × 4320 像素，无法打开。"); }
+// The video is in a container no video is opened from (media::ContainerNotSupported).
+inline QString containerNotSupported() {
+    return QStringLiteral("该视频的封装格式不受支持，只能打开 MP4、MOV、MKV、WebM 和 TS 格式的视频。");
+}
 inline QString trimImpossible() { return QStringLiteral("该视频无法裁剪。"); }
 inline QString trimRangeInvalid() { return QStringLiteral("请输入有效的起止秒数，结束时间不能超出视频长度。"); }
 inline QString trimNotWritten() { return QStringLiteral("裁剪后的视频未能写入，请确认磁盘空间充足。"); }

@@ -37,13 +37,16 @@ void inBackground(std::function<Value()> work, std::function<void(Result<Value>)
 }
 
 // Runs a step of the media layer, answering its failure with `sentence`;
-// pictures too large to open are named as the reason instead.
+// pictures too large to open, or a container no video is opened from, are
+// named as the reason instead.
 template <typename Work>
 auto withSentence(const QString& sentence, Work&& work) -> decltype(work()) {
     try {
         return work();
     } catch (const media::PictureTooLarge&) {
         throw ShotError(RecordingMessages::videoTooLarge());
+    } catch (const media::ContainerNotSupported&) {
+        throw ShotError(RecordingMessages::containerNotSupported());
     } catch (const media::MediaError&) {
         throw ShotError(sentence);
     }

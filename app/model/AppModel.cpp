@@ -52,6 +52,9 @@ AppModel::AppModel(AppModelSetup setup, QObject* parent)
     refreshHistory();
     connect(scrollSession_.get(), &ScrollingCapture::changed, this, &AppModel::scrollingChanged);
     connect(scrollSession_.get(), &ScrollingCapture::completed, this, &AppModel::scrollingCompleted);
+    // An edit that stops at a bound of the marks says so where actions report.
+    connect(document_.get(), &ShotDocument::limitReached, this,
+            [this](EditLimit limit) { setStatus(sentence(limit)); });
     observeOpenRequests();
 }
 

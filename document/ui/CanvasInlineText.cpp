@@ -141,16 +141,18 @@ void CanvasView::textDidChange() {
     layoutTextEditor();
 }
 
-// The field holds no more than a label may: what is typed or pasted beyond
-// that is taken off the end, in the field's own undo history. Returns whether
-// anything was cut.
+// The field holds no more than the label may (ShotDocument::textRoom): what
+// is typed or pasted beyond that is taken off the end, between two
+// characters, in the field's own undo history, and the status line says so.
+// Returns whether anything was cut.
 bool CanvasView::cutTextToLimit() {
-    if (textEditor_->hasMarkedText() || textEditor_->document()->characterCount() - 1 <= markLimits::maxTextLength)
-        return false;
+    const ShotDocument::TextRoom room = document_.textRoom();
+    if (textEditor_->hasMarkedText() || textEditor_->document()->characterCount() - 1 <= room.length) return false;
     QTextCursor excess(textEditor_->document());
-    excess.setPosition(int(markLimits::maxTextLength));
+    excess.setPosition(int(cutText(textEditor_->toPlainText(), room.length).size()));
     excess.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     excess.removeSelectedText();
+    document_.reportLimit(room.limit);
     return true;
 }
 

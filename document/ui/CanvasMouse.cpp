@@ -95,9 +95,6 @@ void CanvasView::press(const QPointF& position, int clickCount) {
 }
 
 void CanvasView::startMark(const QPointF& point) {
-    // Two points start every mark; none is started once the picture holds
-    // all the points its marks may have. A crop adds no mark.
-    if (document_.tool() != MarkTool::crop && document_.pointsLeft() < 2) return;
     Mark mark;
     mark.tool = document_.tool();
     mark.points = {point, point};
@@ -106,6 +103,9 @@ void CanvasView::startMark(const QPointF& point) {
     mark.text = document_.text();
     mark.fontSize = document_.fontSize();
     if (mark.tool == MarkTool::pixelate) mark.obscure = document_.obscureSettings();
+    // None is started once the picture holds all the marks it may; a crop adds no mark.
+    if (mark.tool != MarkTool::crop && !document_.hasRoomFor(mark)) return;
+    strokeStopped_ = false;
     if (mark.tool == MarkTool::counter) {
         // Numbered by how many counters there are, so the numbers follow deletions.
         const auto counters = std::count_if(document_.marks().cbegin(), document_.marks().cend(),
@@ -128,20 +128,26 @@ void CanvasView::drag(const QPointF& position) {
 
 // A stroke stops growing at the points a mark, or the picture's marks
 // together, may hold, and where the strokes reach the length they may have
-// together.
+// together; the status line says which, once a stroke.
 void CanvasView::extendStroke(const QPointF& point) {
-    if (draft_->points.size() >= std::min(markLimits::maxPoints, document_.pointsLeft())) return;
+    if (draft_->points.size() >= markLimits::maxPoints) return stopStroke(EditLimit::strokePoints);
+    if (draft_->points.size() >= document_.pointsLeft()) return stopStroke(EditLimit::projectPoints);
     const QPointF previous = draft_->points.last();
     QLineF piece(previous, point);
     const double lengthLeft = document_.strokeLengthLeft() - strokeLength({*draft_});
     if (std::ceil(piece.length()) > lengthLeft) {
-        if (lengthLeft < 1) return;
+        if (lengthLeft < 1) return stopStroke(EditLimit::strokeLength);
         piece.setLength(lengthLeft - 0.5);  // counted up to the whole pixel, it ends at the bound
     }
     draft_->points.append(piece.p2());
     // Only the new segment needs painting.
     const double reach = strokeReach(*draft_);
     updateImageArea(QRectF(previous, piece.p2()).normalized().adjusted(-reach, -reach, reach, reach));
+}
+
+void CanvasView::stopStroke(EditLimit limit) {
+    if (std::exchange(strokeStopped_, true)) return;
+    document_.reportLimit(limit);
 }
 
 // Moves the selected mark with the move tool; the first movement of a press
@@ -158,7 +164,8 @@ bool CanvasView::moveSelectedMark(const QPointF& point) {
         didCheckpointMove_ = true;
     }
     Mark moved = before;
-    const QPointF delta = point - *lastPoint_;
+    // A mark goes no further than a point of a project may lie.
+    const QPointF delta = shiftWithinReach(before.points, point - *lastPoint_);
     for (QPointF& p : moved.points) p += delta;
     repaintingLocally_ = true;
     document_.setMarkPoints(moved.id, moved.points);

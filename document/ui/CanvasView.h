@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/EditLimit.h"
 #include "document/Mark.h"
 #include "document/ui/CanvasLayer.h"
 #include "document/ui/CanvasShadow.h"
@@ -101,6 +102,7 @@ private:
     void startMark(const QPointF& point);
     void drag(const QPointF& position);
     void extendStroke(const QPointF& point);
+    void stopStroke(EditLimit limit);
     bool moveSelectedMark(const QPointF& point);
     void release();
     std::optional<Mark> markAt(const QPointF& point) const;
@@ -117,6 +119,8 @@ private:
     std::optional<Mark> draft_;
     std::optional<QPointF> lastPoint_;
     bool didCheckpointMove_ = false;
+    // The draft stroke reached a bound, and the status line was told.
+    bool strokeStopped_ = false;
     QPointF pan_;
     QPointer<CanvasTextEditor> textEditor_;
     QPointF textEditorOrigin_;

@@ -199,7 +199,7 @@ void concatenate(const QList<ConcatSource>& sources, const QString& output, cons
         // Packets are copied as they are, so the header tells enough; only a
         // file whose coding an output track takes is asked for everything.
         const bool codingTaken = isFirstToFillATrack(sources, source);
-        inputs.emplace_back(sources[source].path, cancel, codingTaken ? StreamInfo::decoded : StreamInfo::fromHeader);
+        inputs.emplace_back(sources[source].path, cancel, codingTaken ? StreamInfo::picturesAndEverySound : StreamInfo::fromHeader);
     }
     OutputContext out = openOutput(output, "mp4", WriteBack::whileWriting);
     std::vector<Track> tracks = addTracks(out.get(), sources, inputs);

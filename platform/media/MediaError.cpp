@@ -20,6 +20,8 @@ MediaError::MediaError(const std::string& step, int code) : std::runtime_error(d
 
 PictureTooLarge::PictureTooLarge() : MediaError("picture size", AVERROR(ERANGE)) {}
 
+ContainerNotSupported::ContainerNotSupported() : MediaError("container", AVERROR_DEMUXER_NOT_FOUND) {}
+
 bool MediaError::abandoned() const { return code_ == AVERROR_EXIT; }
 
 int check(int result, const char* step) {

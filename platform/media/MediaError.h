@@ -35,6 +35,13 @@ public:
     PictureTooLarge();
 };
 
+// A video in a container other than those the program opens (InputFile),
+// refused before it is read.
+class ContainerNotSupported : public MediaError {
+public:
+    ContainerNotSupported();
+};
+
 // Throws MediaError for a negative library result; returns the others.
 int check(int result, const char* step);
 

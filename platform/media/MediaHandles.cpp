@@ -2,9 +2,12 @@
 
 #include "platform/files/FileNames.h"
 #include "platform/media/MediaError.h"
+#include "platform/media/VideoContainer.h"
 #include "platform/media/WriteBehindFile.h"
 
+#include <algorithm>
 #include <mutex>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -20,18 +23,6 @@ void keepLibraryQuiet() {
 }
 
 int interrupted(void* flag) { return CancelToken::raised(static_cast<const std::atomic<bool>*>(flag)) ? 1 : 0; }
-
-// The demuxer of every video the program opens by name (mp4, mov, m4v:
-// FFmpeg's "mov,mp4,m4a,3gp,3g2,mj2"). The content does not choose another:
-// a playlist or a list of files would have the library open more than the
-// file.
-constexpr const char* videoDemuxer = "mov";
-
-const AVInputFormat* videoFormat() {
-    const AVInputFormat* format = av_find_input_format(videoDemuxer);
-    if (!format) throw MediaError("av_find_input_format", AVERROR_DEMUXER_NOT_FOUND);
-    return format;
-}
 
 // A demuxer whose reads were refused says what it then missed ("moov atom
 // not found"): a cancelled token is the reason.
@@ -56,9 +47,59 @@ void requirePicturesWithinLimit(const AVFormatContext* context) {
     }
 }
 
-// avformat_find_stream_info decodes the first pictures of every stream:
-// its decoders are bounded as ours are.
-void findStreamInfo(AVFormatContext* context, const CancelToken& cancel) {
+using Parameters = std::unique_ptr<AVCodecParameters, FreeWith<avcodec_parameters_free>>;
+
+bool picture(const AVStream* stream) {
+    return stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC);
+}
+
+// The streams whose decoding `info` asks for.
+std::vector<bool> streamsLookedInto(AVFormatContext* context, StreamInfo info) {
+    std::vector<bool> looked(context->nb_streams, false);
+    if (info == StreamInfo::fromHeader) return looked;
+    for (unsigned index = 0; index < context->nb_streams; ++index)
+        if (picture(context->streams[index])) {
+            looked[index] = true;
+            break;
+        }
+    if (info == StreamInfo::pictures) return looked;
+    for (unsigned index = 0; index < context->nb_streams; ++index) {
+        if (context->streams[index]->codecpar->codec_type != AVMEDIA_TYPE_AUDIO) continue;
+        looked[index] = true;
+        if (info == StreamInfo::picturesAndSound) break;
+    }
+    return looked;
+}
+
+// avformat_find_stream_info opens a decoder for every stream and decodes
+// its first packets, discarded or not: 999 small video streams took 1.5 GB.
+// A stream not looked into is discarded and shown to it as data of no known
+// coding, which it leaves alone, and is given its parameters back after.
+std::vector<Parameters> hideFromLook(AVFormatContext* context, const std::vector<bool>& looked) {
+    std::vector<Parameters> hidden(context->nb_streams);
+    for (unsigned index = 0; index < context->nb_streams; ++index) {
+        if (looked[index]) continue;
+        AVStream* stream = context->streams[index];
+        stream->discard = AVDISCARD_ALL;
+        hidden[index].reset(avcodec_parameters_alloc());
+        if (!hidden[index]) throw MediaError("avcodec_parameters_alloc", AVERROR(ENOMEM));
+        check(avcodec_parameters_copy(hidden[index].get(), stream->codecpar), "avcodec_parameters_copy");
+        stream->codecpar->codec_type = AVMEDIA_TYPE_DATA;
+        stream->codecpar->codec_id = AV_CODEC_ID_NONE;
+    }
+    return hidden;
+}
+
+void giveBack(AVFormatContext* context, const std::vector<Parameters>& hidden) {
+    for (unsigned index = 0; index < context->nb_streams && index < hidden.size(); ++index)
+        if (hidden[index]) check(avcodec_parameters_copy(context->streams[index]->codecpar, hidden[index].get()),
+                                 "avcodec_parameters_copy");
+}
+
+// What decoding the streams `info` asks for tells. Its decoders are bounded
+// as ours are.
+void findStreamInfo(AVFormatContext* context, StreamInfo info, const CancelToken& cancel) {
+    const std::vector<Parameters> hidden = hideFromLook(context, streamsLookedInto(context, info));
     std::vector<Dictionary> options(context->nb_streams);
     std::vector<AVDictionary*> entries;
     for (Dictionary& option : options) {
@@ -69,6 +110,19 @@ void findStreamInfo(AVFormatContext* context, const CancelToken& cancel) {
     // Each decoder took what it knew and left the rest in a new dictionary.
     for (size_t index = 0; index < options.size(); ++index) options[index].entries = entries[index];
     checkRead(found, "avformat_find_stream_info", cancel);
+    giveBack(context, hidden);
+}
+
+// Whether the next packet of `stream` is a keyframe; none when the file
+// ends first.
+std::optional<bool> nextIsKeyframe(AVFormatContext* context, const AVStream* stream) {
+    Packet packet = makePacket();
+    while (av_read_frame(context, packet.get()) >= 0) {
+        const bool key = packet->flags & AV_PKT_FLAG_KEY;
+        if (packet->stream_index == stream->index) return key;
+        av_packet_unref(packet.get());
+    }
+    return std::nullopt;
 }
 
 template <typename Handle>
@@ -94,17 +148,32 @@ CodecContext makeCodecContext(const AVCodec* codec) {
 }
 
 AVStream* firstVideoStream(AVFormatContext* context) {
-    for (unsigned index = 0; index < context->nb_streams; ++index) {
-        AVStream* stream = context->streams[index];
-        if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
-            return stream;
-    }
+    for (unsigned index = 0; index < context->nb_streams; ++index)
+        if (picture(context->streams[index])) return context->streams[index];
     throw MediaError("no video stream", AVERROR_STREAM_NOT_FOUND);
+}
+
+AVStream* firstSoundStream(AVFormatContext* context) {
+    for (unsigned index = 0; index < context->nb_streams; ++index)
+        if (context->streams[index]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) return context->streams[index];
+    return nullptr;
 }
 
 void discardAllBut(AVFormatContext* context, const AVStream* kept) {
     for (unsigned index = 0; index < context->nb_streams; ++index)
         if (context->streams[index] != kept) context->streams[index]->discard = AVDISCARD_ALL;
+}
+
+int seekToKeyframe(AVFormatContext* context, const AVStream* stream, int64_t target) {
+    const int64_t second = std::max<int64_t>(1, av_rescale_q(1, AVRational{1, 1}, stream->time_base));
+    const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+    for (int64_t back = 0;; back = back == 0 ? second : back * 2) {
+        const int64_t at = target - back;
+        const int sought = av_seek_frame(context, stream->index, at, AVSEEK_FLAG_BACKWARD);
+        if (sought < 0) return sought;
+        const std::optional<bool> key = nextIsKeyframe(context, stream);
+        if (!key || *key || at <= start) return av_seek_frame(context, stream->index, at, AVSEEK_FLAG_BACKWARD);
+    }
 }
 
 int64_t declaredLength(const AVFormatContext* context, const AVStream* stream) {
@@ -129,7 +198,7 @@ CodecContext openDecoder(const AVStream* stream) {
 InputFile::InputFile(const QString& path, CancelToken cancel, StreamInfo info)
     : cancel_(std::move(cancel)), bytes_(openFileInput(path, cancel_)) {
     keepLibraryQuiet();
-    const AVInputFormat* format = videoFormat();
+    const AVInputFormat* format = videoContainerOf(bytes_.get());
     AVFormatContext* context = avformat_alloc_context();
     if (!context) throw MediaError("avformat_alloc_context", AVERROR(ENOMEM));
     // The library reads only what we opened, and may give up between reads
@@ -137,10 +206,10 @@ InputFile::InputFile(const QString& path, CancelToken cancel, StreamInfo info)
     context->pb = bytes_.get();
     context->interrupt_callback = {interrupted, const_cast<std::atomic<bool>*>(cancel_.flag())};
     context->io_open = refuseNestedOpen;
-    // Whatever might still open a nested input finds no format and no
-    // protocol allowed (an empty list matches none).
+    // Whatever might still open a nested input finds no format but ours and
+    // no protocol allowed (an empty list matches none).
     Dictionary options;
-    av_dict_set(&options.entries, "format_whitelist", videoDemuxer, 0);
+    av_dict_set(&options.entries, "format_whitelist", videoDemuxers, 0);
     av_dict_set(&options.entries, "protocol_whitelist", "", 0);
     // On failure avformat_open_input frees the context itself; the name only
     // goes into the library's messages.
@@ -148,7 +217,7 @@ InputFile::InputFile(const QString& path, CancelToken cancel, StreamInfo info)
               "avformat_open_input", cancel_);
     context_.reset(context);
     requirePicturesWithinLimit(context);
-    if (info == StreamInfo::decoded) findStreamInfo(context, cancel_);
+    if (info != StreamInfo::fromHeader) findStreamInfo(context, info, cancel_);
 }
 
 void InputFile::throwIfCancelled() const {

@@ -80,9 +80,18 @@ CodecContext makeCodecContext(const AVCodec* codec);
 // The first video stream of a file, cover pictures left out. Throws
 // MediaError when there is none.
 AVStream* firstVideoStream(AVFormatContext* context);
+// The first sound stream of a file; null when there is none.
+AVStream* firstSoundStream(AVFormatContext* context);
 // Has the demuxer give only the packets of `kept`; the mov family steps over
 // the other streams' samples without reading their bytes.
 void discardAllBut(AVFormatContext* context, const AVStream* kept);
+// Moves `context` to the last keyframe of `stream` at or before `target` (in
+// its time base), as av_seek_frame(AVSEEK_FLAG_BACKWARD) does where the
+// container indexes keyframes. MPEG-TS has no such index and lands on any
+// packet (a picture after the keyframe it needs): the look goes back a
+// second, then twice as far each time, until it starts on a keyframe or at
+// the start. Returns av_seek_frame's result.
+int seekToKeyframe(AVFormatContext* context, const AVStream* stream, int64_t target);
 // The length of `stream` in its own time base as the file declares it (the
 // stream's, else the file's); 0 when it declares none.
 int64_t declaredLength(const AVFormatContext* context, const AVStream* stream);
@@ -91,28 +100,42 @@ int64_t declaredLength(const AVFormatContext* context, const AVStream* stream);
 // Throws MediaError.
 CodecContext openDecoder(const AVStream* stream);
 
-// How much an InputFile learns of its streams on opening.
+// How much an InputFile learns of its streams on opening, and of which.
+// Opening with what decoding tells looks only into the streams the reader
+// reads: every other one is left unread (discarded) and never decoded, so a
+// file's other streams cost no more than their headers however many it
+// holds (FFmpeg's own bound: 1000).
 enum class StreamInfo {
-    // What decoding their first packets tells (pixel and sample formats,
-    // frame sizes, decoder delay): what a decoder or a new encoder needs.
-    decoded,
-    // What the container's header says (codec, size, rate, channels, setup
-    // bytes, tags), which is enough to copy packets and costs no decoding.
+    // What decoding its first packets tells (pixel and sample formats, frame
+    // sizes, decoder delay, and for MPEG-TS even the size and rate), of the
+    // first picture stream (cover pictures left out): what a decoder or a new
+    // encoder needs.
+    pictures,
+    // ... and of the first sound stream.
+    picturesAndSound,
+    // ... and of every sound stream.
+    picturesAndEverySound,
+    // What the container's header says of every stream (codec, size, rate,
+    // channels, setup bytes, tags), which is enough to copy packets from an
+    // MP4, QuickTime or Matroska file and costs no decoding.
     fromHeader,
 };
 
 // A video file open for reading whose reads give up once `cancel` is
 // cancelled (the interrupt callback), or the program ends. Only a regular
 // file opens (FileInput.h), only as MP4 or QuickTime (the videos the program
-// opens by name), and the library opens nothing else on its behalf: no
-// playlist's segments, no list's files, no track's external data.
+// opens by name), Matroska or WebM, or MPEG-TS (which players and converters
+// write under those names), chosen by the file's first bytes; and the
+// library opens nothing else on its behalf: no playlist's segments, no list's
+// files, no track's external data.
 class InputFile {
 public:
-    // Throws MediaError when the file is missing, no regular file or no MP4
-    // or QuickTime file, PictureTooLarge when a video stream declares
+    // Throws MediaError when the file is missing, no regular file or holds
+    // no video container, ContainerNotSupported when it is a video of
+    // another container, PictureTooLarge when a video stream declares
     // pictures beyond largestPictureSide or largestPictureArea (before any is
     // decoded).
-    InputFile(const QString& path, CancelToken cancel, StreamInfo info = StreamInfo::decoded);
+    InputFile(const QString& path, CancelToken cancel, StreamInfo info = StreamInfo::pictures);
 
     AVFormatContext* get() const { return context_.get(); }
     AVFormatContext* operator->() const { return context_.get(); }

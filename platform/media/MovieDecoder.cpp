@@ -3,6 +3,7 @@
 #include "platform/media/DisplayMatrix.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/PictureConversion.h"
+#include "platform/media/PixelAspect.h"
 #include "platform/media/PlayableSpan.h"
 #include "platform/media/SoundResampling.h"
 
@@ -19,12 +20,6 @@ constexpr double sameTime = 1e-4;
 // The sound is read from this much before a wanted time: a decoder that
 // starts on a packet gives its first frame faded in (AAC's frames overlap).
 constexpr double soundLeadIn = 0.1;
-
-AVStream* firstSoundStream(AVFormatContext* context) {
-    for (unsigned index = 0; index < context->nb_streams; ++index)
-        if (context->streams[index]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) return context->streams[index];
-    return nullptr;
-}
 
 // One stream being decoded, read through a demuxer that gives it alone: it
 // never waits for the other stream's packets, however far from its own the
@@ -50,28 +45,29 @@ struct Lane {
 
 struct MovieDecoder::State {
     State(const QString& path, const CancelToken& cancel)
-        : input(path, cancel), frame(makeFrame()), packet(makePacket()) {
+        : input(path, cancel, StreamInfo::picturesAndSound), frame(makeFrame()), packet(makePacket()) {
         video.input = &input;
         video.stream = firstVideoStream(input.get());
         video.decoder = openDecoder(video.stream);
         turn = uprightTurn(video.stream);
+        displaySize = shownSize(input.get(), video.stream);
         if (input->start_time != AV_NOPTS_VALUE) origin = double(input->start_time) / AV_TIME_BASE;
         span = playableSpan(input.get(), video.stream);
-        end = playableEnd();
-        if (const AVStream* found = firstSoundStream(input.get())) openSound(path, cancel, found);
+        AVStream* found = firstSoundStream(input.get());
+        end = playableEnd(found);
+        if (found) openSound(path, cancel, found);
         discardAllBut(input.get(), video.stream);
     }
 
-    // Seconds the file declares; for a file cut short, no more than it
-    // holds up to the end of its playable part.
-    double playableEnd() const {
-        const bool fileDeclares = input->duration != AV_NOPTS_VALUE && input->duration > 0;
-        const double declared = fileDeclares
-                                    ? double(input->duration) / AV_TIME_BASE
-                                    : double(declaredLength(input.get(), video.stream)) * av_q2d(video.stream->time_base);
-        if (!span.cutShort) return declared;
-        const double playable = video.secondsOf(span.start, origin) + span.seconds(video.stream);
-        return declared > 0 ? std::min(declared, playable) : playable;
+    // Where the pictures end, or the sound when it lasts longer, by what the
+    // file holds rather than what its header says; for a file cut short, no
+    // more than it holds up to the end of its playable part.
+    double playableEnd(AVStream* soundStream) {
+        const double pictures = video.secondsOf(span.start, origin) + span.seconds(video.stream);
+        if (span.cutShort || !soundStream) return pictures;
+        const PlayableSpan sounds = playableSpan(input.get(), soundStream);
+        const double sound = double(sounds.start) * av_q2d(soundStream->time_base) - origin + sounds.seconds(soundStream);
+        return std::max(pictures, sound);
     }
 
     // The sound is read through a second demuxer of the same file. A sound
@@ -154,7 +150,7 @@ struct MovieDecoder::State {
         restartLane(video);
         int64_t target = video.stampOf(time, origin);
         if (span.cutShort) target = std::min(target, span.endDts - 1);
-        check(av_seek_frame(input.get(), video.stream->index, target, AVSEEK_FLAG_BACKWARD), "av_seek_frame");
+        check(seekToKeyframe(input.get(), video.stream, target), "av_seek_frame");
     }
 
     // A sound that cannot be moved there is over until the next seek; the
@@ -219,6 +215,7 @@ struct MovieDecoder::State {
     // Where playing ends: duration().
     double end = 0;
     int turn = 0;
+    QSize displaySize;
     int rate = 0;
     int channels = 0;
     double origin = 0;
@@ -242,11 +239,7 @@ MovieDecoder::~MovieDecoder() = default;
 
 double MovieDecoder::duration() const { return state_->end; }
 
-QSize MovieDecoder::size() const {
-    const AVCodecParameters& coded = *state_->video.stream->codecpar;
-    const QSize size(coded.width, coded.height);
-    return state_->turn % 180 ? size.transposed() : size;
-}
+QSize MovieDecoder::size() const { return state_->displaySize; }
 
 int MovieDecoder::turn() const { return state_->turn; }
 bool MovieDecoder::hasSound() const { return state_->sound.stream != nullptr; }

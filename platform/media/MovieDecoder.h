@@ -48,10 +48,12 @@ public:
     MovieDecoder(const MovieDecoder&) = delete;
     MovieDecoder& operator=(const MovieDecoder&) = delete;
 
-    // Seconds the file declares, and for a file cut short no more than the
-    // end of its playable span; 0 when it declares none.
+    // Seconds until the pictures end, or the sound when it lasts longer, as
+    // far as the file holds them whatever its header says (PlayableSpan.h);
+    // for a file cut short, the end of its playable span.
     double duration() const;
-    // The pictures' size, upright.
+    // The size the pictures show at, upright and with the pixel aspect
+    // the stream declares (PixelAspect.h).
     QSize size() const;
     // Clockwise degrees that turn the coded pictures upright (DisplayMatrix.h).
     int turn() const;

@@ -108,7 +108,8 @@ void MoviePlayback::pause() {
 void MoviePlayback::seek(qint64 wanted) {
     if (!playable_) return;
     const double time = duration_ > 0 ? seconds(std::min(wanted, duration_)) : seconds(wanted);
-    atEnd_ = false;
+    // Moved to the very end, it stands there as when played to it.
+    atEnd_ = duration_ > 0 && wanted >= duration_;
     {
         std::lock_guard guard(shared_->lock);
         ++shared_->generation;

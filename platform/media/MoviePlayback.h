@@ -51,7 +51,8 @@ public:
     // showing too; empty bounds give the video's own size.
     void setPictureBounds(QSize bounds);
 
-    // Plays on from where it stands; at the end, from the start again.
+    // Plays on from where it stands; at the end (played or moved to it),
+    // from the start again.
     void play();
     void pause();
     void seek(qint64 milliseconds);

@@ -60,6 +60,7 @@ PictureEncoder::PictureEncoder(QSize size, bool globalHeader, const PictureCodin
     encoder_->color_primaries = AVCOL_PRI_BT709;
     encoder_->color_trc = AVCOL_TRC_IEC61966_2_1;
     encoder_->color_range = AVCOL_RANGE_MPEG;
+    encoder_->sample_aspect_ratio = coding.pixelAspect;
     if (globalHeader) encoder_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     Dictionary options;
     av_dict_set(&options.entries, "preset", coding.preset, 0);

@@ -34,6 +34,9 @@ struct PictureCoding {
     // need; a file written at once does better with the encoder's lookahead
     // and a picture for each of its threads.
     bool immediate = true;
+    // The width of a pixel against its height (PixelAspect.h); 0:1 leaves
+    // it unsaid.
+    AVRational pixelAspect{0, 1};
 };
 
 // Pictures coded into H.264 or HEVC: converted with libyuv's BT.601

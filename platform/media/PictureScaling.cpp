@@ -22,18 +22,21 @@ int threadsFor(const AVFrame& from) {
     return int(std::clamp<int64_t>(int64_t(from.width) * from.height / pixelsPerThread, 1, threadsAtMost));
 }
 
-// The matrix the picture is tagged with; BT.601 when it names none, as
-// libyuv converts it.
-int matrixOf(const AVFrame& frame) {
-    switch (frame.colorspace) {
-    case AVCOL_SPC_BT709:
-        return SWS_CS_ITU709;
-    case AVCOL_SPC_BT2020_NCL:
-    case AVCOL_SPC_BT2020_CL:
-        return SWS_CS_BT2020;
-    default:
+// libswscale's name for the frame's matrix.
+int swscaleMatrixOf(const AVFrame& frame) {
+    switch (matrixOf(frame)) {
+    case YuvMatrix::bt601:
         return SWS_CS_ITU601;
+    case YuvMatrix::bt709:
+        return SWS_CS_ITU709;
+    case YuvMatrix::bt2020:
+        return SWS_CS_BT2020;
+    case YuvMatrix::smpte240m:
+        return SWS_CS_SMPTE240M;
+    case YuvMatrix::fcc:
+        return SWS_CS_FCC;
     }
+    return SWS_CS_ITU601;
 }
 
 // What a scaler was made for.
@@ -51,7 +54,8 @@ struct Shape {
 };
 
 Shape shapeOf(const AVFrame& from, const AVFrame& to) {
-    return {from.width, from.height, from.format, matrixOf(from), fullRange(from), to.width, to.height, to.format};
+    return {from.width, from.height, from.format, swscaleMatrixOf(from), fullRange(from),
+            to.width, to.height, to.format};
 }
 
 int flagsFor(const AVFrame& from, const AVFrame& to) {
@@ -83,7 +87,7 @@ Scaler makeScaler(const AVFrame& from, const AVFrame& to) {
     check(sws_init_context(made, nullptr, nullptr), "sws_init_context");
     if (codedWithMatrix(AVPixelFormat(from.format))) {
         // YUV into YUV keeps its range; RGB is full range.
-        const int* matrix = sws_getCoefficients(matrixOf(from));
+        const int* matrix = sws_getCoefficients(swscaleMatrixOf(from));
         const bool full = fullRange(from);
         const bool toFull = codedWithMatrix(AVPixelFormat(to.format)) ? full : true;
         sws_setColorspaceDetails(made, matrix, full, matrix, toFull, 0, 1 << 16, 1 << 16);

@@ -21,7 +21,9 @@ struct PlayableSpan {
     double seconds(const AVStream* stream) const { return double(length) * av_q2d(stream->time_base); }
 };
 
-// What the file declares for `stream`, or, when a sample of its index
+// What the stream declares of its own length (MP4 and QuickTime by its
+// samples' durations, MPEG-TS by its last time), as far as its last packet
+// for a stream that declares none (Matroska); and when a sample of its index
 // reaches past the end of the file, up to the keyframe before that sample:
 // for our fragmented parts, the end of the last complete fragment.
 PlayableSpan playableSpan(AVFormatContext* context, AVStream* stream);

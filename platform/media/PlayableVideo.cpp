@@ -33,7 +33,7 @@ public:
         const AVRational base = stream_->time_base;
         const int64_t target = span_.start + std::llround(seconds / av_q2d(base));
         const int64_t earliest = target - std::llround(tolerance / av_q2d(base));
-        check(av_seek_frame(input_.get(), stream_->index, target, AVSEEK_FLAG_BACKWARD), "av_seek_frame");
+        check(seekToKeyframe(input_.get(), stream_, target), "av_seek_frame");
         avcodec_flush_buffers(decoder_.get());
         bool decoded = false;
         while (readPacket()) {
@@ -62,12 +62,13 @@ private:
                 av_packet_unref(packet_.get());
                 continue;
             }
+            // A damaged packet (cut off by the end of the file, or by a seek
+            // into MPEG-TS) is left out.
             const bool beyond = packet_->dts != AV_NOPTS_VALUE && packet_->dts >= span_.endDts;
-            if (beyond || (packet_->flags & AV_PKT_FLAG_CORRUPT)) {
-                av_packet_unref(packet_.get());
-                return false;
-            }
-            return true;
+            const bool damaged = packet_->flags & AV_PKT_FLAG_CORRUPT;
+            if (!beyond && !damaged) return true;
+            av_packet_unref(packet_.get());
+            if (beyond) return false;
         }
     }
 

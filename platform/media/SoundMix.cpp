@@ -133,7 +133,7 @@ private:
 class Mixer {
 public:
     Mixer(const QString& input, const QString& output, float gain, const CancelToken& cancel)
-        : input_(input, cancel), output_(openOutput(output, "mp4", WriteBack::whileWriting)), gain_(gain), packet_(makePacket()) {
+        : input_(input, cancel, StreamInfo::picturesAndEverySound), output_(openOutput(output, "mp4", WriteBack::whileWriting)), gain_(gain), packet_(makePacket()) {
         for (unsigned index = 0; index < input_->nb_streams; ++index) {
             AVStream* stream = input_->streams[index];
             const AVMediaType type = stream->codecpar->codec_type;

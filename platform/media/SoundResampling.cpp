@@ -2,11 +2,24 @@
 
 #include "platform/media/MediaError.h"
 
+#include <vector>
+
 extern "C" {
 #include <libavutil/opt.h>
 }
 
 namespace tavero::media {
+
+namespace {
+
+// Every channel into every output channel alike, at a level no output
+// channel can pass: sound of a count FFmpeg names no channels for (9 to 15,
+// 17 to 23 and more than 24) has no places to mix from, and is heard whole.
+std::vector<double> evenMix(int inputs, int outputs) {
+    return std::vector<double>(size_t(inputs) * size_t(outputs), 1.0 / inputs);
+}
+
+}  // namespace
 
 Resampler allocateResampler(const AVChannelLayout& input, AVSampleFormat inputFormat, int inputRate,
                             const AVChannelLayout& output, AVSampleFormat outputFormat, int outputRate) {
@@ -18,6 +31,9 @@ Resampler allocateResampler(const AVChannelLayout& input, AVSampleFormat inputFo
           "swr_alloc_set_opts2");
     Resampler resampler(made);
     check(av_opt_set_double(made, "rematrix_maxval", 1.0, 0), "av_opt_set_double");
+    if (from.order != AV_CHANNEL_ORDER_NATIVE && from.nb_channels != to.nb_channels)
+        check(swr_set_matrix(made, evenMix(from.nb_channels, to.nb_channels).data(), from.nb_channels),
+              "swr_set_matrix");
     return resampler;
 }
 

@@ -11,8 +11,9 @@ namespace tavero::media {
 // than the loudest channel: libswresample scales its matrix so only for
 // integer formats, and a float side past full scale clips where it is
 // played or encoded. A layout without named channels, or in an order of
-// its own, is taken as the usual one for its channel count. Throws
-// MediaError.
+// its own, is taken as the usual one for its channel count; for a count
+// FFmpeg has none for (10 channels, say), every channel goes to every output
+// channel alike, at 1 / channels. Throws MediaError.
 Resampler allocateResampler(const AVChannelLayout& input, AVSampleFormat inputFormat, int inputRate,
                             const AVChannelLayout& output, AVSampleFormat outputFormat, int outputRate);
 

@@ -4,6 +4,7 @@
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
 #include "platform/media/PictureConversion.h"
+#include "platform/media/PixelAspect.h"
 
 namespace tavero::media {
 
@@ -19,7 +20,7 @@ struct VideoFileReader::State {
     State(const QString& path, const CancelToken& cancel)
         : input(path, cancel), stream(firstVideoStream(input.get())), decoder(openDecoder(stream)),
           packet(makePacket()), frame(makeFrame()), shown(makeFrame()), upcoming(makeFrame()),
-          turn(uprightTurn(stream)) {
+          turn(uprightTurn(stream)), displaySize(shownSize(input.get(), stream)) {
         discardAllBut(input.get(), stream);
         origin = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
     }
@@ -87,10 +88,11 @@ struct VideoFileReader::State {
 
     bool hasShown() const { return shown->buf[0] != nullptr; }
 
-    // `picture` converted, scaled to `size` (upright) when one is given, and
-    // turned upright.
+    // `picture` converted, scaled to `size` (upright; the shown size when
+    // none is given), and turned upright.
     QImage upright(const AVFrame& picture, QSize size) const {
-        const QSize coded = turn % 180 ? size.transposed() : size;
+        const QSize wanted = size.isEmpty() ? displaySize : size;
+        const QSize coded = turn % 180 ? wanted.transposed() : wanted;
         return turnedClockwise(toRgb(picture, coded), turn);
     }
 
@@ -109,6 +111,8 @@ struct VideoFileReader::State {
     std::optional<double> upcomingTime;
     // Clockwise degrees that turn the coded pictures upright.
     int turn;
+    // Upright, pixels made square.
+    QSize displaySize;
 };
 
 VideoFileReader::VideoFileReader(const QString& path, const CancelToken& cancel)
@@ -116,10 +120,7 @@ VideoFileReader::VideoFileReader(const QString& path, const CancelToken& cancel)
 
 VideoFileReader::~VideoFileReader() = default;
 
-QSize VideoFileReader::size() const {
-    const QSize coded(state_->stream->codecpar->width, state_->stream->codecpar->height);
-    return state_->turn % 180 ? coded.transposed() : coded;
-}
+QSize VideoFileReader::size() const { return state_->displaySize; }
 
 double VideoFileReader::duration() const {
     return double(declaredLength(state_->input.get(), state_->stream)) * av_q2d(state_->stream->time_base);

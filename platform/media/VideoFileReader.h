@@ -21,8 +21,9 @@ struct VideoPicture {
 
 // Decodes the first video stream of a file into pictures, one after another
 // in showing order, converted back to RGB with the matrix and range the
-// stream is tagged with (BT.601 when it says nothing) and turned upright as
-// its display matrix asks (a phone's video). One thread at a time.
+// stream is tagged with (BT.601 when it says nothing), turned upright as
+// its display matrix asks (a phone's video) and at the size they show at,
+// pixels that are not square made so (PixelAspect.h). One thread at a time.
 class VideoFileReader {
 public:
     // Opens the file and its decoder. Throws MediaError when the file is
@@ -33,7 +34,7 @@ public:
     VideoFileReader(const VideoFileReader&) = delete;
     VideoFileReader& operator=(const VideoFileReader&) = delete;
 
-    // The pictures' size, upright.
+    // The size the pictures show at, upright: the size of next()'s.
     QSize size() const;
     // Seconds from the stream's start to the end of its last picture, as the
     // file declares it; 0 when it declares nothing.

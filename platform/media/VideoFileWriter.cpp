@@ -46,7 +46,7 @@ AVStream* newStream(AVFormatContext* output) {
 class SoundCopy {
 public:
     SoundCopy(const QString& path, double start, const CancelToken& cancel, AVFormatContext* output)
-        : input_(path, cancel), packet_(makePacket()) {
+        : input_(path, cancel, StreamInfo::picturesAndEverySound), packet_(makePacket()) {
         for (unsigned index = 0; index < input_->nb_streams; ++index) {
             AVStream* from = input_->streams[index];
             if (from->codecpar->codec_type != AVMEDIA_TYPE_AUDIO) {

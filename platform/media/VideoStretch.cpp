@@ -5,6 +5,7 @@
 #include "platform/media/MediaHandles.h"
 #include "platform/media/PictureConversion.h"
 #include "platform/media/PictureEncoder.h"
+#include "platform/media/PixelAspect.h"
 #include "platform/media/PlayableSpan.h"
 #include "platform/threads/HandOffQueues.h"
 #include "platform/threads/ThreadName.h"
@@ -46,8 +47,9 @@ int rateOf(const AVStream* stream) {
     return std::isfinite(rate) && rate >= 1 ? std::clamp(int(std::lround(rate)), 1, 120) : 30;
 }
 
-// Pictures as renders code them: kept, not streamed live.
-PictureCoding codingFor(QSize size, const AVStream* video) {
+// Pictures as renders code them: kept, not streamed live, and their pixels
+// as wide as the source's.
+PictureCoding codingFor(QSize size, const AVStream* video, AVRational pixelAspect) {
     const bool hevc = size.width() > largestH264.width() || size.height() > largestH264.height();
     PictureCoding coding;
     coding.encoder = hevc ? "libx265" : "libx264";
@@ -57,6 +59,7 @@ PictureCoding codingFor(QSize size, const AVStream* video) {
     coding.rate = rateOf(video);
     coding.keyframeInterval = 2 * coding.rate;
     coding.immediate = false;
+    coding.pixelAspect = pixelAspect;
     return coding;
 }
 
@@ -74,7 +77,7 @@ AVStream* newStream(AVFormatContext* output) {
 
 struct VideoStretch::State {
     State(const QString& path, const CancelToken& cancel)
-        : input(path, cancel), video(firstVideoStream(input.get())), decoder(openDecoder(video)),
+        : input(path, cancel, StreamInfo::picturesAndEverySound), video(firstVideoStream(input.get())), decoder(openDecoder(video)),
           packet(makePacket()), frame(makeFrame()), head(makeFrame()), span(playableSpan(input.get(), video)),
           origin(span.start) {}
 
@@ -85,10 +88,12 @@ struct VideoStretch::State {
     void openOutput(const QString& path) {
         output = media::openOutput(path, "mp4", WriteBack::whileWriting);
         const QSize size = evenSize(video);
-        pictures.emplace(size, output->oformat->flags & AVFMT_GLOBALHEADER, codingFor(size, video));
+        pictures.emplace(size, output->oformat->flags & AVFMT_GLOBALHEADER,
+                         codingFor(size, video, pixelAspect(input.get(), video)));
         videoOut = newStream(output.get());
         check(avcodec_parameters_from_context(videoOut->codecpar, pictures->context()),
               "avcodec_parameters_from_context");
+        videoOut->sample_aspect_ratio = videoOut->codecpar->sample_aspect_ratio;
         if (pictures->context()->codec_id == AV_CODEC_ID_HEVC)
             videoOut->codecpar->codec_tag = MKTAG('h', 'v', 'c', '1');
         videoOut->time_base = video->time_base;
@@ -145,7 +150,7 @@ struct VideoStretch::State {
     // start are decoded and left out.
     void seekToStart() {
         const auto stamp = origin + int64_t(std::floor(start / av_q2d(video->time_base)));
-        if (av_seek_frame(input.get(), video->index, stamp, AVSEEK_FLAG_BACKWARD) < 0)
+        if (seekToKeyframe(input.get(), video, stamp) < 0)
             av_seek_frame(input.get(), video->index, origin, AVSEEK_FLAG_BACKWARD);
         avcodec_flush_buffers(decoder.get());
     }
@@ -211,10 +216,12 @@ struct VideoStretch::State {
     }
 
     // A picture from past what plays ends the video: those before it are
-    // all there is.
+    // all there is. A damaged one (cut off by the end of the file, or by a
+    // seek into MPEG-TS) is left out.
     void takePicture() {
         const bool beyond = packet->dts != AV_NOPTS_VALUE && packet->dts >= span.endDts;
-        if (!beyond && !(packet->flags & AV_PKT_FLAG_CORRUPT)) return decode(packet.get());
+        if (packet->flags & AV_PKT_FLAG_CORRUPT) return;
+        if (!beyond) return decode(packet.get());
         decode(nullptr);
         videoDone = true;
     }
@@ -315,7 +322,8 @@ struct VideoStretch::State {
         if (stamp == AV_NOPTS_VALUE) return;
         const double at = secondsOf(stamp, from);
         const double length = double(packet->duration) * av_q2d(from->time_base);
-        if (at >= end || (packet->flags & AV_PKT_FLAG_CORRUPT)) {
+        if (packet->flags & AV_PKT_FLAG_CORRUPT) return;
+        if (at >= end) {
             soundPassed[size_t(packet->stream_index)] = true;
             return;
         }

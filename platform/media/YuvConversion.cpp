@@ -49,21 +49,24 @@ bool jpegFormat(AVPixelFormat format) {
            format == AV_PIX_FMT_YUVJ440P || format == AV_PIX_FMT_YUVJ411P;
 }
 
-// The matrix the picture is tagged with (BT.601 when it names none), where
-// libyuv's table for it is true: its limited-range BT.709 and BT.2020
-// tables cut blue's share of the colour difference to fit 8-bit arithmetic,
-// and a saturated blue came out some 6 % dark. None for those.
-const libyuv::YuvConstants* matrixOf(const AVFrame& frame) {
+// libyuv's table for the frame's matrix and range, where it is true: its
+// limited-range BT.709 and BT.2020 tables cut blue's share of the colour
+// difference to fit 8-bit arithmetic, and a saturated blue came out some
+// 6 % dark. It has none for SMPTE 240M and FCC.
+const libyuv::YuvConstants* tableOf(const AVFrame& frame) {
     const bool full = fullRange(frame);
-    switch (frame.colorspace) {
-    case AVCOL_SPC_BT709:
-        return full ? &libyuv::kYuvF709Constants : nullptr;
-    case AVCOL_SPC_BT2020_NCL:
-    case AVCOL_SPC_BT2020_CL:
-        return full ? &libyuv::kYuvV2020Constants : nullptr;
-    default:
+    switch (matrixOf(frame)) {
+    case YuvMatrix::bt601:
         return full ? &libyuv::kYuvJPEGConstants : &libyuv::kYuvI601Constants;
+    case YuvMatrix::bt709:
+        return full ? &libyuv::kYuvF709Constants : nullptr;
+    case YuvMatrix::bt2020:
+        return full ? &libyuv::kYuvV2020Constants : nullptr;
+    case YuvMatrix::smpte240m:
+    case YuvMatrix::fcc:
+        return nullptr;
     }
+    return nullptr;
 }
 
 const uint16_t* samples(const AVFrame& frame, int plane) {
@@ -104,6 +107,22 @@ int convert(Layout layout, const libyuv::YuvConstants* matrix, const AVFrame& fr
 
 }  // namespace
 
+YuvMatrix matrixOf(const AVFrame& frame) {
+    switch (frame.colorspace) {
+    case AVCOL_SPC_BT709:
+        return YuvMatrix::bt709;
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL:
+        return YuvMatrix::bt2020;
+    case AVCOL_SPC_SMPTE240M:
+        return YuvMatrix::smpte240m;
+    case AVCOL_SPC_FCC:
+        return YuvMatrix::fcc;
+    default:
+        return YuvMatrix::bt601;
+    }
+}
+
 bool codedWithMatrix(AVPixelFormat format) {
     const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
     return descriptor && !(descriptor->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL)) &&
@@ -114,11 +133,11 @@ bool fullRange(const AVFrame& frame) {
     return frame.color_range == AVCOL_RANGE_JPEG || jpegFormat(AVPixelFormat(frame.format));
 }
 
-bool libyuvConverts(const AVFrame& frame) { return layoutOf(AVPixelFormat(frame.format)) && matrixOf(frame); }
+bool libyuvConverts(const AVFrame& frame) { return layoutOf(AVPixelFormat(frame.format)) && tableOf(frame); }
 
 void convertWithLibyuv(const AVFrame& frame, QImage& picture) {
     const std::optional<Layout> layout = layoutOf(AVPixelFormat(frame.format));
-    const libyuv::YuvConstants* matrix = matrixOf(frame);
+    const libyuv::YuvConstants* matrix = tableOf(frame);
     if (!layout || !matrix) throw MediaError("libyuv conversion", AVERROR_PATCHWELCOME);
     if (convert(*layout, matrix, frame, picture.bits(), int(picture.bytesPerLine())) != 0)
         throw MediaError("conversion to RGB", AVERROR(EINVAL));

@@ -12,6 +12,13 @@ namespace tavero::media {
 // tagged with (BT.601 limited when it names none), where libyuv's table for
 // that matrix is true. Any thread.
 
+// The matrices YUV pictures are coded with, as their frames are tagged.
+enum class YuvMatrix { bt601, bt709, bt2020, smpte240m, fcc };
+
+// The matrix `frame` is tagged with: BT.601 (BT.470 BG, SMPTE 170M) also when
+// it names none, or YCgCo, which libswscale does not know either (FFmpeg's
+// own tools read it as BT.601 too).
+YuvMatrix matrixOf(const AVFrame& frame);
 // Whether pictures in `format` hold brightness and colour differences
 // coded with a matrix (YUV, grey) rather than RGB, a palette or XYZ.
 bool codedWithMatrix(AVPixelFormat format);

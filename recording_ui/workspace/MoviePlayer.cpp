@@ -14,13 +14,25 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include <algorithm>
+#include <limits>
+
 namespace tavero {
 
 namespace {
 
-QString clock(qint64 milliseconds) {
+// "m:ss", or "h:mm:ss" in a video of an hour or more.
+QString clock(qint64 milliseconds, qint64 duration) {
     const qint64 seconds = milliseconds / 1000;
-    return QString::asprintf("%lld:%02lld", seconds / 60, seconds % 60);
+    if (duration < 3'600'000) return QString::asprintf("%lld:%02lld", seconds / 60, seconds % 60);
+    return QString::asprintf("%lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
+}
+
+// Milliseconds one step of the slider stands for: one, or as many as keep a
+// longer video's length within the slider's range.
+qint64 sliderUnit(qint64 duration) {
+    constexpr qint64 range = std::numeric_limits<int>::max();
+    return std::max<qint64>(1, (duration + range - 1) / range);
 }
 
 }  // namespace
@@ -30,10 +42,7 @@ MoviePlayer::MoviePlayer(const QString& url, QWidget* parent) : QWidget(parent) 
     play_->setAutoRaise(true);
     slider_ = new ShownValueSlider(this);
     slider_->setAccessibleName(QStringLiteral("播放进度"));
-    // Milliseconds, read in the whole seconds of the time beside it: a
-    // second an arrow key, ten a page, as players step.
-    slider_->setUnitsPerShownValue(1000);
-    slider_->setShownStep(1000, ShownValueSlider::ShownRounding::down);
+    countSliderIn(1);
     time_ = EditorLook::label(QString(), PanelLook::captionPoints, this);
 
     auto* controls = new QHBoxLayout;
@@ -49,7 +58,7 @@ MoviePlayer::MoviePlayer(const QString& url, QWidget* parent) : QWidget(parent) 
 
     connect(play_, &QToolButton::clicked, this, &MoviePlayer::togglePlaying);
     connect(slider_, &QSlider::valueChanged, this, [this](int position) {
-        if (playback_) playback_->seek(position);
+        if (playback_) playback_->seek(position * sliderUnit_);
     });
     setUrl(url);
 }
@@ -119,9 +128,18 @@ void MoviePlayer::showPlayback() {
     const qint64 position = playable ? std::min(playback_->position(), duration) : 0;
     // The slider follows the playback without seeking it.
     const QSignalBlocker quiet(slider_);
-    slider_->setRange(0, int(duration));
-    if (!slider_->isSliderDown()) slider_->setValue(int(position));
-    time_->setText(clock(position) + QStringLiteral(" / ") + clock(duration));
+    if (sliderUnit(duration) != sliderUnit_) countSliderIn(sliderUnit(duration));
+    slider_->setRange(0, int(duration / sliderUnit_));
+    if (!slider_->isSliderDown()) slider_->setValue(int(position / sliderUnit_));
+    time_->setText(clock(position, duration) + QStringLiteral(" / ") + clock(duration, duration));
+}
+
+// Read in the whole seconds of the time beside it: a second an arrow key,
+// ten a page, as players step.
+void MoviePlayer::countSliderIn(qint64 milliseconds) {
+    sliderUnit_ = milliseconds;
+    slider_->setUnitsPerShownValue(1000.0 / double(milliseconds));
+    slider_->setShownStep(int(std::max<qint64>(1, 1000 / milliseconds)), ShownValueSlider::ShownRounding::down);
 }
 
 void MoviePlayer::togglePlaying() {

@@ -57,9 +57,12 @@ private:
     void open(const QString& url, qint64 position);
     void rest();
     void showPlayback();
+    // The slider counts `milliseconds` a step.
+    void countSliderIn(qint64 milliseconds);
     void togglePlaying();
 
     QString url_;
+    qint64 sliderUnit_ = 1;
     bool resting_ = false;
     qint64 restingPosition_ = 0;
     MoviePicture* picture_ = nullptr;

@@ -236,6 +236,29 @@ TEST_F(RecordingProjectFileTest, RefusesValuesBeyondWhatASidecarHoldsInLittleMem
     }
 }
 
+// Nothing in a sidecar nests deeper than a sample's values, three levels
+// down: one level past that is refused wherever it lies, and as deep loads.
+TEST_F(RecordingProjectFileTest, NestingOneLevelPastASamplesValuesIsRefusedWhereverItLies) {
+    const QByteArray sample = R"({"time":0,"x":0.5,"y":0.5,"inside":true,"clicked":false,"more":MORE})";
+    const QByteArray withSample = fileWithEffects("{}").replace(R"("samples":[])", R"("samples":[)" + sample + "]");
+    const struct {
+        const char* what;
+        QByteArray text;
+        bool loads;
+    } nestings[] = {
+        {"two arrays under an unknown key", fileWithEffects("{}").replace("\"version\"", R"("more":[[]],"version")"),
+         true},
+        {"three arrays under an unknown key",
+         fileWithEffects("{}").replace("\"version\"", R"("more":[[[]]],"version")"), false},
+        {"an array under an unknown key of the effects", fileWithEffects(R"({"more":[]})"), true},
+        {"two arrays under an unknown key of the effects", fileWithEffects(R"({"more":[[]]})"), false},
+        {"a number under an unknown key of a sample", QByteArray(withSample).replace("MORE", "1"), true},
+        {"an array under an unknown key of a sample", QByteArray(withSample).replace("MORE", "[]"), false},
+    };
+    for (const auto& nesting : nestings)
+        EXPECT_EQ(loadText(nesting.text).has_value(), nesting.loads) << nesting.what;
+}
+
 // Nothing may follow the project but white space, not even after a NUL byte,
 // which a reader of C strings takes for the end of the text.
 TEST_F(RecordingProjectFileTest, RefusesBytesAfterTheProjectEvenAfterANulByte) {

@@ -298,6 +298,17 @@ TEST(SmartVideoRenderTest, WithoutEffectsThePictureComesOutAsItWent) {
     EXPECT_GT(test::psnr(shown, raw, raw.rect()), 35);
 }
 
+// PAL's 720 × 576 of 16:15 pixels show 768 × 576.
+TEST(SmartVideoRenderTest, PixelsThatAreNotSquareAreRenderedAtTheShapeTheyShow) {
+    test::TempDir folder;
+    const QString source = folder.file(QStringLiteral("录屏.mp4")), output = folder.file(QStringLiteral("成片.mp4"));
+    ASSERT_NO_FATAL_FAILURE(
+        test::makeVideo(source, {.duration = 1, .size = {720, 576}, .pixelAspect = QStringLiteral("16/15")}));
+    RenderProgress progress;
+    SmartVideoRender::render(source, output, projectFor(source, 1, {false, false, 1.65, 0.06, 24}), {}, progress);
+    EXPECT_EQ(probe(QStringLiteral("stream=width,height"), output).toStdString(), "768,576");
+}
+
 TEST(SmartVideoRenderTest, RefusesAFileWithoutPicturesAndNeverReplacesAFile) {
     test::TempDir folder;
     const QString sound = folder.file(QStringLiteral("声音.mp4")), video = folder.file(QStringLiteral("录屏.mp4"));

@@ -23,6 +23,19 @@ inline QImage filledImage(int width, int height, QColor color = Qt::white) {
     return image;
 }
 
+// The smallest rectangle holding every pixel of `image` that is not wholly
+// transparent; empty when there is none.
+inline QRect inkedArea(const QImage& image) {
+    const QImage pixels = image.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    QRect area;
+    for (int y = 0; y < pixels.height(); ++y) {
+        const uchar* row = pixels.constScanLine(y);
+        for (int x = 0; x < pixels.width(); ++x)
+            if (row[x * 4 + 3]) area |= QRect(x, y, 1, 1);
+    }
+    return area;
+}
+
 inline Mark shapeMark(MarkTool tool = MarkTool::rectangle, double width = 8) {
     Mark mark;
     mark.tool = tool;
@@ -72,6 +85,32 @@ inline QList<Mark> strokesOfLength(double length) {
         strokes.append(stroke);
     }
     return strokes;
+}
+
+// `count` counters numbered from 1 across a 400 × 300 picture, as the canvas
+// makes them.
+inline QList<Mark> counters(qsizetype count) {
+    QList<Mark> made;
+    for (qsizetype index = 0; index < count; ++index) {
+        Mark counter;
+        counter.tool = MarkTool::counter;
+        const QPointF at(20 + index % 360, 20 + index / 360 % 260);
+        counter.points = {at, at};
+        counter.text = QString::number(index + 1);
+        made.append(counter);
+    }
+    return made;
+}
+
+// Labels holding `length` characters between them, each as many as a label may.
+inline QList<Mark> labelsHolding(qsizetype length) {
+    QList<Mark> labels;
+    for (; length > 0; length -= labels.last().text.size()) {
+        Mark label = textLabel(QString(std::min(length, markLimits::maxTextLength), QLatin1Char('x')));
+        label.points = {QPointF(5, 5 + labels.size() % 200), QPointF(5, 5 + labels.size() % 200)};
+        labels.append(label);
+    }
+    return labels;
 }
 
 // How many steps undo can still take; undoes them all.

@@ -1,3 +1,4 @@
+#include "document/ImageOps.h"
 #include "document/LabelSizes.h"
 #include "tests/document/DocumentFixtures.h"
 
@@ -35,6 +36,35 @@ TEST(LabelSizes, EachTextIsMeasuredOnceAtEachFontSize) {
     EXPECT_EQ(LabelSizes::textsMeasured() - before, 3) << "a label sharing an id displaces nothing";
     EXPECT_EQ(smaller, LabelSizes::measureText(label.text, 20));
     EXPECT_EQ(sizes.size(textLabel(QString(), 40)), QSizeF()) << "no text takes no room";
+}
+
+// The size hit tests and outlines take for a label, against the pixels the
+// renderer inks for it: they lie within it, and fill most of its width.
+TEST(LabelSizes, ASizeHoldsTheTextAsItIsDrawn) {
+    const struct {
+        QString text;
+        double fontSize;
+    } labels[] = {
+        {QStringLiteral("Hello"), 34},
+        {QStringLiteral("第一行\n第二行更长一些"), 40},
+        {QStringLiteral("WWWW\nii"), 100},
+        {QStringLiteral("中文 and English"), 12},
+        {QStringLiteral("MMM\n\n\nM"), 64},
+    };
+    const QPointF anchor(30, 40);
+    for (const auto& label : labels) {
+        Mark mark = textLabel(label.text, label.fontSize, Ink::palette[5]);
+        mark.points = {anchor, anchor};
+        LabelSizes sizes;
+        const QSizeF size = sizes.size(mark);
+        const QRect inked = test::inkedArea(ImageOps::render(ImageOps::context(900, 700), {mark}));
+        const double slack = 1 + label.fontSize * 0.03;  // antialiasing, a glyph's overhang
+        const QRectF box = QRectF(anchor, size).adjusted(-slack, -slack, slack, slack);
+        const std::string what = label.text.toStdString();
+        EXPECT_TRUE(box.contains(QRectF(inked))) << what;
+        EXPECT_GT(inked.width(), size.width() * 0.8) << what;
+        EXPECT_GT(inked.bottom(), anchor.y() + size.height() * 0.5) << what << ": the last line is drawn in the lower half";
+    }
 }
 
 TEST(LabelSizes, LabelsMeasuredTogetherMeasureAsEachAlone) {

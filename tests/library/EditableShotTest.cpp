@@ -128,6 +128,100 @@ TEST(ProjectSaving, StoresPngWithTheKeysInOrderAndObscureOnlyForCovers) {
     EXPECT_FALSE(project["marks"][2].contains("obscure"));
 }
 
+namespace {
+
+// The canvas's calls for a new label typed at `point`.
+void typeLabel(ShotDocument& document, QPointF point, const QString& typed) {
+    document.newText();
+    document.placeText(point);
+    document.beginTextInput();
+    document.changeText(typed);
+    document.endTextInput(false);
+}
+
+// As many counters, labels and points as a picture may hold, text all but
+// filling what it may, one label of characters two code units each, on the
+// largest picture.
+void fillMarksAndText(ShotDocument& document) {
+    const qsizetype labels = markLimits::maxProjectPoints / 2 - 15'000;
+    document.open(fixtures::screenshotLike(8'000, 5'000), QStringLiteral("最大"), test::counters(14'999));
+    document.add(test::counters(15'000).last());
+    typeLabel(document, {10, 10}, QStringLiteral("a") + QStringLiteral("😀").repeated(2'500));
+    for (qsizetype index = 1; index < labels; ++index)
+        typeLabel(document, QPointF(20 + index % 7'000, 20 + index / 7'000), QString(4'993, QLatin1Char('x')));
+}
+
+// Pen strokes with as many points as a picture's may hold, all but as long
+// as they may be: long strokes, then strokes of one-pixel pieces.
+void fillStrokes(ShotDocument& document) {
+    document.open(fixtures::screenshotLike(400, 300), QStringLiteral("笔画"));
+    QList<Mark> strokes = test::strokesOfLength(markLimits::maxProjectStrokeLength - 40'000);
+    for (qsizetype left = markLimits::maxProjectPoints - pointCount(strokes); left > 0;) {
+        Mark stroke;
+        stroke.tool = MarkTool::pen;
+        for (; left > 0 && stroke.points.size() < markLimits::maxPoints; --left)
+            stroke.points.append(QPointF(5 + stroke.points.size() % 2, 5));
+        strokes.append(stroke);
+    }
+    for (const Mark& stroke : strokes) document.add(stroke);
+}
+
+}  // namespace
+
+// Whatever the editor lets a user make is written and opens again unchanged;
+// the next mark, point or character past a bound is not made.
+TEST(ProjectSaving, TheLargestProjectsTheEditorMakesOpenAgainAsTheyWere) {
+    const struct {
+        const char* what;
+        std::function<void(ShotDocument&)> fill;
+    } largest[] = {{"marks, labels and text", fillMarksAndText}, {"pen strokes", fillStrokes}};
+    test::TempHome home;
+    LocalLibrary library;
+    for (const auto& project : largest) {
+        ShotDocument document;
+        project.fill(document);
+        ASSERT_EQ(pointCount(document.marks()), markLimits::maxProjectPoints) << project.what;
+        ASSERT_TRUE(withinProjectLimits(document.marks())) << project.what;
+        const QList<Mark> made = document.marks();
+        document.add(test::counters(1).first());
+        EXPECT_EQ(document.marks(), made) << project.what << ": nothing more is added";
+
+        const auto saved = test::saveProject(library, document.image(), made);
+        ASSERT_TRUE(saved.ok()) << project.what << ": " << saved.error().message().toStdString();
+        const OpenedProject opened = readProject(saved.value());
+        EXPECT_TRUE(opened.marks == made) << project.what;
+        EXPECT_EQ(opened.image, document.image()) << project.what;
+    }
+}
+
+// The writer keeps the reader's bounds: a project past one is not written,
+// and the user reads why.
+TEST(ProjectSaving, WritesNoProjectTheReaderWouldRefuse) {
+    Mark hugeFont = test::textLabel(QStringLiteral("大"), 1'000);
+    const struct {
+        const char* what;
+        QImage picture;
+        QList<Mark> marks;
+    } beyond[] = {
+        {"a mark past the marks", fixtures::screenshotLike(40, 30), test::counters(markLimits::maxMarks + 1)},
+        {"text past the picture's", fixtures::screenshotLike(40, 30),
+         test::labelsHolding(markLimits::maxProjectTextLength + 1)},
+        {"a point past the points", fixtures::screenshotLike(40, 30),
+         test::strokesHolding(markLimits::maxProjectPoints + 1)},
+        {"a font past the largest", fixtures::screenshotLike(40, 30), {hugeFont}},
+        {"a picture past the pixels", test::filledImage(8'000, 5'000).copy(0, 0, 8'001, 5'000), {}},
+    };
+    test::TempHome home;
+    LocalLibrary library;
+    for (const auto& project : beyond) {
+        const auto saved = test::saveProject(library, project.picture, project.marks);
+        ASSERT_FALSE(saved.ok()) << project.what;
+        EXPECT_EQ(saved.error().message(), QStringLiteral("工程超出了可以保存的上限（标注、文字或图片过多），没有保存。"))
+            << project.what;
+    }
+    EXPECT_TRUE(QDir(library.root()).entryList(QDir::Files | QDir::Hidden).isEmpty()) << "no file is left behind";
+}
+
 TEST(ProjectCoding, ReadsALaterVersionWithOtherKeysInAnyOrder) {
     const EditableShot shot = editableShotFromJson(sampleProject());
     Json later = json::parse(R"({"extra": {"a": 1}})");
@@ -210,8 +304,8 @@ TEST_F(ProjectFileTest, AbsurdValuesAreRefusedAsAnUnreadableProject) {
     expectRefused(withMark([](Json& m) { m["points"] = Json::array(); for (int i = 0; i <= 20'000; ++i) m["points"].push_back(Json::array({i, i})); }),
                   unreadableProject, "20,001 points");
     Json manyMarks = sampleProject();
-    for (int i = 0; i < 10'000; ++i) manyMarks["marks"].push_back(manyMarks["marks"][2]);
-    expectRefused(manyMarks, unreadableProject, "10,003 marks");
+    for (qsizetype i = 0; i < markLimits::maxMarks - 2; ++i) manyMarks["marks"].push_back(manyMarks["marks"][2]);
+    expectRefused(manyMarks, unreadableProject, "25,001 marks");
 }
 
 // Strokes criss-crossing a large picture take the canvas seconds for tens of
@@ -264,8 +358,9 @@ TEST_F(ProjectFileTest, AProjectIsRefusedAtTheFirstValuePastALimitAndReadNoFurth
         return text + more + "\x01 this is no JSON";
     };
     Json manyMarks = sampleProject();
-    while (manyMarks["marks"].size() <= 10'000) manyMarks["marks"].push_back(manyMarks["marks"][2]);
-    expectRefused(write(broken(manyMarks, {})), unreadableProject, "10,001 marks");
+    while (qsizetype(manyMarks["marks"].size()) <= markLimits::maxMarks)
+        manyMarks["marks"].push_back(manyMarks["marks"][2]);
+    expectRefused(write(broken(manyMarks, {})), unreadableProject, "25,001 marks");
 
     Json manyPoints = sampleProject();
     for (const Mark& stroke : test::strokesHolding(markLimits::maxProjectPoints - 6))
@@ -329,9 +424,11 @@ TEST_F(ProjectFileTest, ValuesAtTheLimitsStillOpen) {
     pen["tool"] = "pen";
     pen["points"] = Json::array();
     for (int i = 0; i < 20'000; ++i) pen["points"].push_back(Json::array({i % 240, i % 500}));
-    while (project["marks"].size() < 10'000) project["marks"].push_back(project["marks"][1]);
+    Json pointless = project["marks"][1];  // no tool makes one, yet it opens
+    pointless["points"] = Json::array();
+    while (qsizetype(project["marks"].size()) < markLimits::maxMarks) project["marks"].push_back(pointless);
     const OpenedProject opened = readProject(write(project));
-    EXPECT_EQ(opened.marks.size(), 10'000);
+    EXPECT_EQ(opened.marks.size(), markLimits::maxMarks);
     EXPECT_EQ(opened.marks[2].points.size(), 20'000);
     EXPECT_EQ(opened.marks[0].text.size(), 5'000);
     EXPECT_EQ(opened.image.size(), QSize(240, 500));

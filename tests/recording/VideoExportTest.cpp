@@ -455,6 +455,43 @@ TEST_F(VideoExportTest, ATrimIntoAFolderThatCannotBeWrittenSaysSo) {
     EXPECT_EQ(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
 
+// Players and converters write Matroska and MPEG-TS under the names of MP4
+// files: each is looked at, made a GIF of and trimmed from 2 s to 4 s as an
+// MP4 is, its sound kept. A video of a container no video is opened from is
+// told so, whatever is asked of it.
+TEST_F(VideoExportTest, EveryContainerNamedLikeAnMp4IsExportedOrToldUnsupported) {
+    const QString plain = folder.file(QStringLiteral("plain.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(plain, {.duration = 5.0, .audio = {test::systemTone}}));
+    const QList<QImage> video = test::decodePictures(plain);
+    ASSERT_EQ(video.size(), 150);
+    for (const char* container : {"matroska", "mpegts"}) {
+        SCOPED_TRACE(container);
+        const QString source = folder.file(QStringLiteral("%1.mp4").arg(QLatin1String(container)));
+        test::VideoFixture fixture{.duration = 5.0, .audio = {test::systemTone}};
+        fixture.container = QLatin1String(container);
+        ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, fixture));
+        EXPECT_EQ(checkOf(source), QString());
+        const Result<QString> made = gif(source, folder.file(QStringLiteral("%1.gif").arg(QLatin1String(container))));
+        ASSERT_TRUE(made) << errorOf(made).toStdString();
+        EXPECT_EQ(test::decodePictures(made.value()).size(), 40);
+        const Result<QString> cut = trim(source, 2, 4, folder.file(QStringLiteral("%1-片段.mp4").arg(QLatin1String(container))));
+        ASSERT_TRUE(cut) << errorOf(cut).toStdString();
+        EXPECT_NEAR(videoLength(cut.value()), 2.0, 1.0 / 30);
+        const QList<QImage> pictures = test::decodePictures(cut.value());
+        ASSERT_EQ(pictures.size(), 60);
+        EXPECT_TRUE(showsPicture(pictures.front(), video, 60)) << "the picture at 2 s comes first";
+        EXPECT_NEAR(double(test::decodeSound(cut.value()).size()) / 48000, 2.0, 0.05);
+    }
+    const QString flash = folder.file(QStringLiteral("flv.mp4"));
+    test::VideoFixture fixture{.duration = 1.0};
+    fixture.container = QStringLiteral("flv");
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(flash, fixture));
+    EXPECT_EQ(checkOf(flash), RecordingMessages::containerNotSupported());
+    EXPECT_EQ(errorOf(gif(flash, folder.file(QStringLiteral("flv.gif")))), RecordingMessages::containerNotSupported());
+    EXPECT_EQ(errorOf(trim(flash, 0, 0.5, folder.file(QStringLiteral("flv-片段.mp4")))),
+              RecordingMessages::containerNotSupported());
+}
+
 class CodingExportTest : public VideoExportTest, public testing::WithParamInterface<test::PictureCoding> {
 protected:
     QString make() {

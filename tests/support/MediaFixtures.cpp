@@ -118,6 +118,29 @@ void makeMisleadingVideo(const QString& path, QSize track, QSize pictures) {
     declareTrackSize(path, made, track);
 }
 
+// Has the header of `path` declare `seconds` as its length: an MP4's movie
+// header (in its own thousandths), Matroska's segment (in milliseconds).
+void declareLength(const QString& path, const QString& container, double seconds) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    if (container == QStringLiteral("mp4")) {
+        const qsizetype at = bytes.indexOf("mvhd");
+        ASSERT_GT(at, 0);
+        const auto thousandths = quint32(seconds * 1000);
+        for (int byte = 0; byte < 4; ++byte) bytes[at + 20 + byte] = char(thousandths >> (24 - 8 * byte));
+    } else {
+        const qsizetype at = bytes.indexOf(QByteArray("\x44\x89\x88", 3));
+        ASSERT_GT(at, 0) << "no segment duration in " << path.toStdString();
+        const double milliseconds = seconds * 1000;
+        quint64 bits = 0;
+        std::memcpy(&bits, &milliseconds, sizeof bits);
+        for (int byte = 0; byte < 8; ++byte) bytes[at + 3 + byte] = char(bits >> (56 - 8 * byte));
+    }
+    ASSERT_TRUE(file.seek(0));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
 }  // namespace
 
 QString quartersSource(QSize size, int rate, double duration) {
@@ -193,6 +216,8 @@ void makeVideo(const QString& path, const VideoFixture& fixture) {
     const qsizetype inputs = fixture.audio.size() + (video ? 1 : 0);
     for (qsizetype input = 0; input < inputs; ++input) arguments << QStringLiteral("-map") << QString::number(input);
     if (video) arguments << videoCoding(fixture);
+    if (!fixture.pixelAspect.isEmpty())
+        arguments << QStringLiteral("-vf") << QStringLiteral("setsar=") + fixture.pixelAspect;
     if (!fixture.audio.isEmpty())
         arguments << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-ac") << QStringLiteral("2");
     for (qsizetype track = 0; track < fixture.audio.size(); ++track)
@@ -201,10 +226,11 @@ void makeVideo(const QString& path, const VideoFixture& fixture) {
     if (fixture.fragmented)
         arguments << QStringLiteral("-movflags") << QStringLiteral("+frag_keyframe+empty_moov+default_base_moof");
     if (fixture.indexFirst) arguments << QStringLiteral("-movflags") << QStringLiteral("+faststart");
-    arguments << QStringLiteral("-t") << QString::number(fixture.duration) << QStringLiteral("-f")
-              << QStringLiteral("mp4") << path;
+    arguments << QStringLiteral("-t") << QString::number(fixture.duration) << QStringLiteral("-f") << fixture.container
+              << path;
     if (!runTool(QStringLiteral("ffmpeg"), arguments)) FAIL() << "could not make " << path.toStdString();
     if (fixture.rotation != 0) rotate(path, fixture.rotation);
+    if (fixture.declaredSeconds) declareLength(path, fixture.container, *fixture.declaredSeconds);
     if (fixture.truncateAt) truncateFile(path, *fixture.truncateAt);
 }
 
@@ -253,6 +279,48 @@ QStringList makeUnreadableVideos(const QString& folder) {
     paths.append(file("oversized.mp4"));
     makeMisleadingVideo(paths.back(), QSize(64, 48), QSize(16384, 16384));
     return paths;
+}
+
+void makeManyStreams(const QString& path, int pictures, int sounds) {
+    const QString one = path + QStringLiteral(".one.mp4");
+    ASSERT_NO_FATAL_FAILURE(makeVideo(one, {.duration = 1.0, .size = QSize(64, 48), .audio = {systemTone}}));
+    QStringList arguments{QStringLiteral("-i"), one};
+    for (int copy = 0; copy < pictures; ++copy) arguments << QStringLiteral("-map") << QStringLiteral("0:v");
+    for (int copy = 0; copy < sounds; ++copy) arguments << QStringLiteral("-map") << QStringLiteral("0:a");
+    runFfmpeg(arguments + QStringList{QStringLiteral("-c"), QStringLiteral("copy"), path});
+    QFile::remove(one);
+}
+
+void makeUnnamedChannels(const QString& path, int channels, double seconds) {
+    // The command line's filters name every layout they make: the tone is
+    // written as raw samples, which carry none, and read back as such.
+    const QString raw = path + QStringLiteral(".raw");
+    const auto frames = qsizetype(48000 * seconds);
+    QByteArray samples(frames * channels * 2, Qt::Uninitialized);
+    for (qsizetype frame = 0; frame < frames; ++frame) {
+        const auto value = qint16(std::lround(16383 * std::sin(2 * M_PI * 1000 * double(frame) / 48000)));
+        for (int channel = 0; channel < channels; ++channel)
+            std::memcpy(samples.data() + (frame * channels + channel) * 2, &value, 2);
+    }
+    QFile file(raw);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(samples) == samples.size());
+    file.close();
+    runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+               QStringLiteral("testsrc2=size=160x120:rate=30:duration=%1").arg(seconds), QStringLiteral("-f"),
+               QStringLiteral("s16le"), QStringLiteral("-ar"), QStringLiteral("48000"), QStringLiteral("-ac"),
+               QString::number(channels), QStringLiteral("-i"), raw, QStringLiteral("-c:v"),
+               QStringLiteral("libx264"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
+               QStringLiteral("-c:a"), QStringLiteral("pcm_s16le"), QStringLiteral("-f"), QStringLiteral("mov"), path});
+    QFile::remove(raw);
+}
+
+void makeSparseVideo(const QString& path, double seconds) {
+    runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+               QStringLiteral("testsrc2=size=64x48:rate=1:duration=2"), QStringLiteral("-vf"),
+               QStringLiteral("setpts=N*%1/TB").arg(seconds), QStringLiteral("-fps_mode"), QStringLiteral("passthrough"),
+               QStringLiteral("-c:v"), QStringLiteral("libx264"),
+               QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), QStringLiteral("-video_track_timescale"),
+               QStringLiteral("1"), QStringLiteral("-f"), QStringLiteral("mp4"), path});
 }
 
 void makeVideoDeclaring(const QString& path, QSize declared) { makeMisleadingVideo(path, declared, QSize(64, 48)); }

@@ -65,6 +65,15 @@ struct VideoFixture {
     // Degrees of the display matrix a phone writes (FFmpeg's "rotate" tag:
     // 90 shows the pictures turned a quarter anticlockwise); 0 for none.
     int rotation = 0;
+    // How wide a pixel shows against its height (FFmpeg's setsar, "16/15");
+    // empty for square pixels.
+    QString pixelAspect{};
+    // The container, as FFmpeg's muxers are named ("matroska", "mpegts",
+    // "avi"...), whatever the file's name says.
+    QString container = QStringLiteral("mp4");
+    // The length the header declares instead (an MP4's movie header, at most
+    // 4294967 s; Matroska's segment).
+    std::optional<double> declaredSeconds{};
 };
 
 // FFmpeg's lavfi source of the still quarters picture at `size`, `rate`
@@ -79,6 +88,19 @@ void makeVideo(const QString& path, const VideoFixture& fixture);
 // second, 368 Mbit/s) with a 1 kHz stereo AAC tone all along, `duration`
 // seconds long: a second of sound lies some 46 MB from its pictures.
 void makeHeavyVideo(const QString& path, double duration);
+
+// An MP4 of one small video stream (1 s of 64 × 48) copied `pictures` times
+// and its AAC stream copied `sounds` times: a few kilobytes a stream.
+void makeManyStreams(const QString& path, int pictures, int sounds);
+
+// A QuickTime movie of `seconds` of 160 × 120 pictures with a 1 kHz tone at
+// half of full scale in each of `channels` PCM channels, which name no
+// layout.
+void makeUnnamedChannels(const QString& path, int channels, double seconds);
+
+// An MP4 of two pictures of 64 × 48, the second `seconds` after the first,
+// which shows as long again: a video as long as any.
+void makeSparseVideo(const QString& path, double seconds);
 
 // Files named like videos that hold no picture to read: cut short before
 // the index at their end, with that index zeroed, empty, plain text, sound

@@ -18,13 +18,13 @@ QString moving(QSize size, double seconds) {
         .arg(seconds);
 }
 
-// Coded with the BT.709 matrix in `range` ("tv", "pc"), not only tagged so.
-PictureCoding yuv709(std::string name, QString suffix, QStringList coding, QString decodesInto,
-                     QString range = QStringLiteral("tv")) {
-    coding << QStringLiteral("-vf") << QStringLiteral("scale=out_color_matrix=bt709:out_range=") + range
-           << QStringLiteral("-colorspace") << QStringLiteral("bt709") << QStringLiteral("-color_primaries")
-           << QStringLiteral("bt709") << QStringLiteral("-color_trc") << QStringLiteral("bt709")
-           << QStringLiteral("-color_range") << range;
+// Coded with `matrix` ("bt709", "smpte240m") in `range` ("tv", "pc"), not
+// only tagged so.
+PictureCoding withMatrix(std::string name, QString suffix, QStringList coding, QString decodesInto,
+                         QString range = QStringLiteral("tv"), QString matrix = QStringLiteral("bt709")) {
+    coding << QStringLiteral("-vf") << QStringLiteral("scale=out_color_matrix=%1:out_range=%2").arg(matrix, range)
+           << QStringLiteral("-colorspace") << matrix << QStringLiteral("-color_primaries") << matrix
+           << QStringLiteral("-color_trc") << matrix << QStringLiteral("-color_range") << range;
     return {std::move(name), std::move(suffix), std::move(coding), std::move(decodesInto)};
 }
 
@@ -39,13 +39,15 @@ QList<PictureCoding> pictureCodings() {
     return {
         {"ProRes422_10bit", mov,
          QStringList{"-c:v", "prores_ks", "-profile:v", "2", "-pix_fmt", "yuv422p10le"}, "yuv422p10le"},
-        yuv709("H264_444_10bit", mp4, x264("yuv444p10le"), "yuv444p10le"),
-        yuv709("H264_422_10bit", mp4, x264("yuv422p10le"), "yuv422p10le"),
-        yuv709("H264_420_fullRange", mp4, x264("yuv420p"), "yuvj420p", QStringLiteral("pc")),
+        withMatrix("H264_444_10bit", mp4, x264("yuv444p10le"), "yuv444p10le"),
+        withMatrix("H264_422_10bit", mp4, x264("yuv422p10le"), "yuv422p10le"),
+        withMatrix("H264_420_fullRange", mp4, x264("yuv420p"), "yuvj420p", QStringLiteral("pc")),
+        withMatrix("H264_420_smpte240m", mp4, x264("yuv420p"), "yuv420p", QStringLiteral("tv"),
+                   QStringLiteral("smpte240m")),
         {"Png_rgb24", mov, QStringList{"-c:v", "png", "-pix_fmt", "rgb24"}, "rgb24"},
         {"Vp9_gbrp", mp4, QStringList{"-c:v", "libvpx-vp9", "-pix_fmt", "gbrp", "-deadline", "realtime"}, "gbrp"},
-        yuv709("Ffv1_444_12bit", QStringLiteral("mov"), QStringList{"-c:v", "ffv1", "-pix_fmt", "yuv444p12le"},
-               "yuv444p12le"),
+        withMatrix("Ffv1_444_12bit", QStringLiteral("mov"), QStringList{"-c:v", "ffv1", "-pix_fmt", "yuv444p12le"},
+                   "yuv444p12le"),
         {"Png_rgba_seeThrough", mov, QStringList{"-c:v", "png", "-pix_fmt", "rgba"}, "rgba", true},
     };
 }

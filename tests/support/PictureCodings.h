@@ -29,10 +29,11 @@ struct PictureCoding {
 inline void PrintTo(const PictureCoding& coding, std::ostream* out) { *out << coding.name; }
 
 // ProRes 422 10-bit in a .mov (untagged: BT.601), H.264 High 4:4:4 and High
-// 4:2:2 of 10 bits and H.264 4:2:0 in full range, PNG pictures in a .mov
-// (RGB), VP9 in RGB in an .mp4, FFV1 4:4:4 of 12 bits in a .mkv, and PNG
-// pictures with transparency in a .mov. The H.264 and FFV1 pictures are
-// coded with the BT.709 matrix, whose colours differ from BT.601's.
+// 4:2:2 of 10 bits, H.264 4:2:0 in full range and in SMPTE 240M (a matrix of
+// early HD cameras), PNG pictures in a .mov (RGB), VP9 in RGB in an .mp4,
+// FFV1 4:4:4 of 12 bits in a .mkv, and PNG pictures with transparency in a
+// .mov. The other H.264 and the FFV1 pictures are coded with the BT.709
+// matrix; both matrices' colours differ from BT.601's.
 QList<PictureCoding> pictureCodings();
 
 // What a fixture shows: FFmpeg's moving testsrc2, or the still quarters of

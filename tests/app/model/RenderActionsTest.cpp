@@ -5,6 +5,7 @@
 #include "document/ShotDocument.h"
 #include "library/EditableShot.h"
 #include "tests/app/model/ModelHarness.h"
+#include "tests/document/DocumentFixtures.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -96,6 +97,15 @@ TEST(RenderActionsTest, SavingAProjectKeepsThePictureAndItsMarksApartOutsideTheH
     EXPECT_EQ(project.marks, model.document().marks());
     EXPECT_TRUE(model.history().isEmpty());
     EXPECT_TRUE(harness.manifestOnDisk().isEmpty());
+}
+
+// An edit stopped at a bound says so in the status line.
+TEST(RenderActionsTest, TheStatusLineSaysWhereAnEditStopped) {
+    ModelHarness harness;
+    AppModel& model = harness.model();
+    model.document().open(blank(300, 180), QStringLiteral("测试"), test::counters(markLimits::maxMarks));
+    model.document().add(test::counters(1).first());
+    EXPECT_EQ(model.status(), QStringLiteral("标注已达上限：一张图片最多 25000 个标注，已画的都保留着。"));
 }
 
 TEST(RenderActionsTest, CopyingLeavesOnePngItemWithTheMarksAndCompletesThePracticeOnlyAtItsStep) {

@@ -28,8 +28,10 @@ const QString pastedTooLarge = QStringLiteral("图片超过 4000 万像素。");
 
 QByteArray pngOf(const QImage& image) { return ImageOps::png(image, QStringLiteral("png")); }
 
+// As a file from elsewhere holds it: the program's writer refuses to write
+// what the reader would refuse.
 QByteArray projectAround(const QByteArray& picture, QList<Mark> marks = {}) {
-    return encodeEditableShot(EditableShot{1, picture, std::move(marks)});
+    return json::dump(toJson(EditableShot{1, picture, std::move(marks)}));
 }
 
 // A library with a screenshot and its entry, as the user's would be.

@@ -1,5 +1,6 @@
 #include "document/LabelSizes.h"
 #include "document/OpenShotRequests.h"
+#include "tests/document/MarkFixtures.h"
 #include "tests/document/ui/CanvasFixture.h"
 
 #include <QMimeData>
@@ -163,6 +164,55 @@ TEST_F(Drawing, NoToolAddsPointsBeyondWhatThePicturesMarksMayHold) {
 
     draw(MarkTool::crop, {0, 0}, {200, 150});
     EXPECT_EQ(document.image().size(), QSize(200, 150)) << "a crop adds no mark and still works";
+}
+
+// The status line hears of each bound a gesture reaches, once.
+TEST_F(Drawing, EachBoundAGestureReachesIsSaidOnceAndWhatWasDrawnIsKept) {
+    QList<QPointF> longPath;
+    for (qsizetype index = 0; index < markLimits::maxPoints + 50; ++index)
+        longPath.append(QPointF(50 + index % 200, 50 + (index / 200) % 100));
+    QList<QPointF> shortPath;
+    for (int index = 0; index < 50; ++index) shortPath.append(QPointF(100 + index * 3, 150));
+    const struct {
+        const char* what;
+        QList<Mark> before;
+        MarkTool tool;
+        QList<QPointF> path;
+        EditLimit limit;
+        qsizetype pointsDrawn;  // of the mark added; none when 0
+    } bounds[] = {
+        {"a stroke past a mark's points", {}, MarkTool::pen, longPath, EditLimit::strokePoints, markLimits::maxPoints},
+        {"a stroke past the picture's points", test::strokesHolding(markLimits::maxProjectPoints - 10), MarkTool::pen,
+         shortPath, EditLimit::projectPoints, 10},
+        {"a stroke past the strokes' length", test::strokesOfLength(markLimits::maxProjectStrokeLength - 100),
+         MarkTool::pen, {{100, 150}, {160, 150}, {260, 150}, {300, 200}}, EditLimit::strokeLength, 4},
+        {"a counter past the marks", test::counters(markLimits::maxMarks), MarkTool::counter, {{300, 100}},
+         EditLimit::marks, 0},
+        {"a rectangle past the marks", test::counters(markLimits::maxMarks), MarkTool::rectangle,
+         {{100, 200}, {200, 260}}, EditLimit::marks, 0},
+    };
+    for (const auto& bound : bounds) {
+        document.open(filledImage(400, 300), QStringLiteral("截图"), bound.before);
+        document.choose(bound.tool);
+        QSignalSpy reached(&document, &ShotDocument::limitReached);
+        drag(bound.path);
+        ASSERT_EQ(reached.size(), 1) << bound.what;
+        EXPECT_EQ(reached.first().first().value<EditLimit>(), bound.limit) << bound.what;
+        ASSERT_EQ(document.marks().size(), bound.before.size() + (bound.pointsDrawn ? 1 : 0)) << bound.what;
+        if (bound.pointsDrawn) {
+            EXPECT_EQ(document.marks().last().points.size(), bound.pointsDrawn) << bound.what;
+        }
+    }
+}
+
+// A long mark can be dragged far off the picture a piece at a time; it
+// stops where a project's points may lie, so the project still opens.
+TEST_F(Selecting, AMoveStopsWhereAProjectsPointsMayLie) {
+    const Mark arrow = test::makeMark(MarkTool::arrow, {{-markLimits::maxCoordinate + 5, 100}, {50, 100}});
+    document.open(filledImage(400, 300), QStringLiteral("截图"), {arrow});
+    document.choose(MarkTool::move);
+    drag({{40, 100}, {30, 90}, {10, 80}});
+    EXPECT_EQ(document.marks().first().points, QList<QPointF>({{-markLimits::maxCoordinate, 80}, {45, 80}}));
 }
 
 TEST_F(Drawing, APenStrokeStopsWhereThePicturesStrokesReachTheLengthTheyMayHaveTogether) {

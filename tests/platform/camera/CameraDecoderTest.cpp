@@ -17,7 +17,7 @@ using namespace tavero::media;
 namespace {
 
 // A camera's stream as the library reads such a file by its content: the
-// program's InputFile opens nothing but MP4 and QuickTime videos.
+// program's InputFile opens nothing but MP4, QuickTime, Matroska and MPEG-TS videos.
 InputContext openCameraStream(const QString& path) {
     AVFormatContext* context = nullptr;
     check(avformat_open_input(&context, QFile::encodeName(path).constData(), nullptr, nullptr), "avformat_open_input");

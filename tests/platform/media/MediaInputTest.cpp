@@ -1,12 +1,16 @@
 // What a video handed to the program may have FFmpeg read: the one regular
-// file, as MP4 or QuickTime, with pictures of 8192 × 4320 pixels at most.
-// Files whose content names other files or addresses once made the reader
-// connect, wait on a FIFO for good, or open itself until no file handle was
-// left; a picture of 16000 × 16000 took gigabytes before anything was shown.
+// file, as MP4, QuickTime, Matroska or MPEG-TS, with pictures of 8192 × 4320
+// pixels at most, and of its streams only those read. Files whose content
+// names other files or addresses once made the reader connect, wait on a
+// FIFO for good, or open itself until no file handle was left; a picture of
+// 16000 × 16000 took gigabytes before anything was shown, and so did 999
+// small streams of which one was read.
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
 #include "platform/media/MovieDecoder.h"
 #include "platform/media/MoviePlayback.h"
+#include "platform/media/PlayableVideo.h"
+#include "platform/media/VideoFileReader.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/Memory.h"
 #include "tests/support/ReachingVideos.h"
@@ -17,6 +21,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
+#include <tuple>
 
 using namespace tavero;
 using namespace tavero::media;
@@ -128,6 +134,61 @@ TEST(MediaInputTest, LargerPicturesBehindASmallerHeaderAreNotDecoded) {
     ASSERT_GE(growth, 0) << "a picture was decoded";
     if (test::tightMemoryBudgets) {
         EXPECT_LT(growth, smallGrowth);
+    }
+}
+
+// Each reader opens a file of many streams in a child; the growth of its
+// memory, or -1 when it failed.
+TEST(MediaInputTest, StreamsAReaderDoesNotReadCostItNothing) {
+    const test::TempDir dir;
+    const std::initializer_list<std::pair<const char*, std::function<void(const QString&)>>> readers{
+        {"the player", [](const QString& path) { MovieDecoder(path, {}).nextPicture().value(); }},
+        {"the look on opening", [](const QString& path) { VideoFileReader(path, {}).next().value(); }},
+        {"measuring", [](const QString& path) { measurePlayableVideo(path); }}};
+    for (const auto& [what, pictures, sounds] : {std::tuple{"999 video streams", 999, 0},
+                                                 std::tuple{"499 sound streams", 1, 499}}) {
+        const QString path = dir.file(QStringLiteral("%1.mp4").arg(pictures + sounds));
+        ASSERT_NO_FATAL_FAILURE(test::makeManyStreams(path, pictures, sounds));
+        for (const auto& [reader, read] : readers) {
+            SCOPED_TRACE(testing::Message() << what << ", " << reader);
+            const long long growth = test::peakMemoryGrowth([&] { read(path); });
+            ASSERT_GE(growth, 0) << "not read";
+            if (test::tightMemoryBudgets) {
+                EXPECT_LT(growth, smallGrowth);
+            }
+        }
+    }
+}
+
+// Players and converters write Matroska and MPEG-TS under the names of MP4
+// files: they open as what they are; a video of another container is refused
+// for it. Each lasts what it holds, whatever its header declares.
+TEST(MediaInputTest, EachContainerOpensAsWhatItIsAndLastsWhatItHolds) {
+    const test::TempDir dir;
+    for (const auto& [container, declared] : {std::pair{"matroska", 0.0}, std::pair{"mpegts", 0.0},
+                                              std::pair{"mp4", 4e6}, std::pair{"matroska", 1e9}}) {
+        SCOPED_TRACE(testing::Message() << container << " declaring " << declared << " s");
+        const QString path = dir.file(QStringLiteral("%1-%2.mp4").arg(QLatin1String(container)).arg(declared));
+        test::VideoFixture fixture{.duration = 3.0, .size = QSize(160, 120), .audio = {test::systemTone}};
+        fixture.container = QLatin1String(container);
+        if (declared > 0) fixture.declaredSeconds = declared;
+        ASSERT_NO_FATAL_FAILURE(test::makeVideo(path, fixture));
+        std::optional<MovieDecoder> decoder;
+        ASSERT_NO_THROW(decoder.emplace(path, CancelToken()));
+        EXPECT_NEAR(decoder->duration(), 3.0, 0.1);
+        EXPECT_TRUE(decoder->hasSound());
+        EXPECT_TRUE(decoder->nextPicture().has_value());
+        double measured = 0;
+        EXPECT_NO_THROW(measured = measurePlayableVideo(path).duration);
+        EXPECT_NEAR(measured, 3.0, 0.1);
+    }
+    for (const char* container : {"avi", "flv"}) {
+        SCOPED_TRACE(container);
+        const QString path = dir.file(QStringLiteral("%1.mp4").arg(QLatin1String(container)));
+        test::VideoFixture fixture{.duration = 1.0, .size = QSize(64, 48)};
+        fixture.container = QLatin1String(container);
+        ASSERT_NO_FATAL_FAILURE(test::makeVideo(path, fixture));
+        EXPECT_THROW(InputFile(path, {}), ContainerNotSupported);
     }
 }
 

@@ -117,6 +117,17 @@ TEST_F(VideoFileTest, APhonesTurnedPicturesAreReadUpright) {
     }
 }
 
+// 8K of 4:3 pixels would show 10923 wide.
+TEST_F(VideoFileTest, PicturesWidenedByTheirPixelAspectStayWithinThePictureLimits) {
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(
+        recording, {.duration = 0.1, .size = {8192, 4320}, .rate = 10, .pixelAspect = QStringLiteral("4/3")}));
+    VideoFileReader reader(recording, {});
+    EXPECT_EQ(reader.size(), QSize(8192, 3240));
+    const std::optional<VideoPicture> first = reader.next();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->image.size(), QSize(8192, 3240));
+}
+
 TEST_F(VideoFileTest, WritesEvenlyTimedPicturesBesideTheSoundTracksOfAnotherFile) {
     ASSERT_NO_FATAL_FAILURE(test::makeVideo(recording, {.duration = 1.5, .size = size,
                                                         .audio = {test::systemTone, test::micTone}}));

@@ -294,4 +294,24 @@ TEST_F(WorkspaceTest, FilesThatCannotBePlayedOpenQuietly) {
     }
 }
 
+// Two pictures 3,000,000 s apart (833 hours, 3e9 ms past an int): 播放进度
+// counts within its range, the time shows hours, and the slider's end is
+// the video's end.
+TEST_F(WorkspaceTest, AVideoLongerThanTheSliderCountsInMillisecondsStillSeeksAndShowsHours) {
+    const QString video = folder.file(QStringLiteral("长.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeSparseVideo(video, 3e6));
+    MoviePlayer& player = *open(video).player();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player.playback()->playable(); }, 20'000));
+    EXPECT_TRUE(player.timeLabel()->text().startsWith(QStringLiteral("0:00:00 / 833:20:0")))
+        << player.timeLabel()->text().toStdString();
+    ShownValueSlider& slider = *player.positionSlider();
+    EXPECT_GT(slider.maximum(), 0);
+    slider.setValue(slider.maximum() / 2);
+    EXPECT_NEAR(double(player.playback()->position()), 1.5e9, 1e6);
+    slider.setValue(slider.maximum());
+    EXPECT_EQ(player.playback()->position(), player.playback()->duration());
+    EXPECT_TRUE(player.timeLabel()->text().startsWith(QStringLiteral("833:20:0")))
+        << player.timeLabel()->text().toStdString();
+}
+
 }  // namespace
