@@ -1,12 +1,11 @@
 #include "app/Appearance.h"
 
+#include "editor_ui/style/ProgramStyle.h"
 #include "platform/Fonts.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLoggingCategory>
-#include <QStyle>
-#include <QStyleFactory>
 #include <QTranslator>
 
 namespace tavero {
@@ -14,11 +13,6 @@ namespace tavero {
 Q_LOGGING_CATEGORY(lcAppearance, "tavero.appearance")
 
 namespace {
-
-void useLightPalette() {
-    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) QApplication::setStyle(fusion);
-    QApplication::setPalette(QApplication::style()->standardPalette());
-}
 
 void useProgramFont() {
     Fonts::load();
@@ -41,7 +35,7 @@ void loadQtTranslations(QApplication& application) {
 }  // namespace
 
 void applyAppearance(QApplication& application) {
-    useLightPalette();
+    ProgramStyle::install();
     useProgramFont();
     loadQtTranslations(application);
 }

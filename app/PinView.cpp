@@ -54,6 +54,8 @@ QWidget* controlRow(QWidget* parent, QSlider*& slider, QPushButton*& copy) {
     auto* caption = new QLabel(QStringLiteral("透明度"), row);
     caption->setFont(Fonts::system(captionSize, FontWeight::regular, parent->logicalDpiY()));
     slider = new QSlider(Qt::Horizontal, row);
+    // The caption names the slider for screen readers.
+    caption->setBuddy(slider);
     slider->setRange(int(PinView::minimumOpacity * sliderScale), sliderScale);
     slider->setValue(sliderScale);
     copy = new QPushButton(QStringLiteral("复制"), row);

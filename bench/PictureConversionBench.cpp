@@ -5,9 +5,10 @@
 // picture (8-bit 4:2:0). Beside each, where there was one, the conversion the
 // player used before it shrank every format first: 8-bit 4:2:0 scaled with
 // libyuv's box filter on one thread and then converted, anything else
-// converted whole and then scaled. Wall-clock time per picture counts (the
-// decoding thread waits for it); the CPU time of the whole process (the
-// scaling threads included) stands beside it.
+// converted whole and then scaled. Made larger: a 720p picture in a full HD
+// window, a 1080p and a ProRes one on a 4K screen. Wall-clock time per
+// picture counts (the decoding thread waits for it); the CPU time of the
+// whole process (the scaling threads included) stands beside it.
 #include "bench/ProcessMeasures.h"
 #include "platform/media/MovieDecoder.h"
 #include "platform/media/PictureConversion.h"
@@ -34,6 +35,8 @@ using bench::runFfmpeg;
 namespace {
 
 const QSize window(1280, 720);
+const QSize fullHdWindow(1920, 1080);
+const QSize fourKWindow(3840, 2160);
 
 struct Source {
     QString size;
@@ -42,6 +45,7 @@ struct Source {
 };
 
 const std::map<std::string, Source> sources{
+    {"720p_8bit", {QStringLiteral("1280x720"), {"-c:v", "libx264", "-pix_fmt", "yuv420p"}, QStringLiteral("mp4")}},
     {"1080p_8bit", {QStringLiteral("1920x1080"), {"-c:v", "libx264", "-pix_fmt", "yuv420p"}, QStringLiteral("mp4")}},
     {"4k_8bit", {QStringLiteral("3840x2160"), {"-c:v", "libx264", "-pix_fmt", "yuv420p"}, QStringLiteral("mp4")}},
     {"4k_10bit", {QStringLiteral("3840x2160"), {"-c:v", "libx264", "-pix_fmt", "yuv420p10le"}, QStringLiteral("mp4")}},
@@ -73,7 +77,9 @@ const Decoded& decoded(const std::string& name) {
     return *entry;
 }
 
-QSize shown(const AVFrame& frame) { return fittedSize(QSize(frame.width, frame.height), window); }
+QSize shown(const AVFrame& frame, QSize bounds = window) {
+    return fittedSize(QSize(frame.width, frame.height), bounds);
+}
 
 // Runs `convert` on the source's picture, timed by the wall clock (the
 // benchmark's own) and by the process's CPU time.
@@ -94,6 +100,10 @@ void measure(benchmark::State& state, const std::string& name, const std::functi
 
 void ours(benchmark::State& state, const std::string& name) {
     measure(state, name, [](const AVFrame& frame) { return uprightPicture(frame, 0, shown(frame)); });
+}
+
+void enlarged(benchmark::State& state, const std::string& name, QSize bounds) {
+    measure(state, name, [bounds](const AVFrame& frame) { return uprightPicture(frame, 0, shown(frame, bounds)); });
 }
 
 // The player's conversion before: 8-bit 4:2:0 scaled on one thread with
@@ -151,5 +161,14 @@ BENCHMARK_CAPTURE(ours, prores_422_10bit, std::string("prores_422_10bit"))
     ->UseRealTime();
 BENCHMARK_CAPTURE(ours, 8k_8bit, std::string("8k_8bit"))->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(before, 8k_8bit, std::string("8k_8bit"), formerShrunk420)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(enlarged, 720p_8bit_in_full_hd, std::string("720p_8bit"), fullHdWindow)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(enlarged, 1080p_8bit_in_4k, std::string("1080p_8bit"), fourKWindow)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(enlarged, prores_422_10bit_in_4k, std::string("prores_422_10bit"), fourKWindow)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

@@ -39,6 +39,9 @@ QWidget* BackgroundSheet::makeControls() {
     QLabel* gradients = EditorLook::label(QStringLiteral("柔和渐变"), sectionPoints, controls, FontWeight::medium);
     EditorLook::setTextColour(gradients, EditorLook::secondaryText(this));
 
+    // Made top to bottom, which is the keyboard's order.
+    QWidget* grid = makeGradientGrid(controls);
+    QWidget* solids = makeSolidRow(controls);
     direction_ = new SegmentedPicker(directionTitles(), controls);
     direction_->setAccessibleName(QStringLiteral("渐变方向"));
     connect(direction_, &SegmentedPicker::picked, this, [this](int index) {
@@ -48,22 +51,24 @@ QWidget* BackgroundSheet::makeControls() {
     margin_->setAccessibleName(QStringLiteral("背景留白"));
     connect(margin_, &SteppedSlider::valueEdited, this,
             [this](double padding) { change([padding](FrameOptions& options) { options.padding = padding; }); });
+    QWidget* marginBlock = makeSliderBlock(QStringLiteral("留白"), margin_, marginValue_, controls);
     corner_ = new SteppedSlider(0, 48, 2);
     corner_->setAccessibleName(QStringLiteral("截图圆角"));
     connect(corner_, &SteppedSlider::valueEdited, this, [this](double radius) {
         change([radius](FrameOptions& options) { options.cornerRadius = radius; });
     });
+    QWidget* cornerBlock = makeSliderBlock(QStringLiteral("圆角"), corner_, cornerValue_, controls);
 
     auto* column = new QVBoxLayout(controls);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(controlsSpacing);
     column->addWidget(gradients);
-    column->addWidget(makeGradientGrid(controls));
-    column->addWidget(makeSolidRow(controls));
+    column->addWidget(grid);
+    column->addWidget(solids);
     column->addWidget(EditorLook::divider(controls));
     column->addWidget(direction_);
-    column->addWidget(makeSliderBlock(QStringLiteral("留白"), margin_, marginValue_, controls));
-    column->addWidget(makeSliderBlock(QStringLiteral("圆角"), corner_, cornerValue_, controls));
+    column->addWidget(marginBlock);
+    column->addWidget(cornerBlock);
     return controls;
 }
 

@@ -20,6 +20,7 @@ constexpr double cornerRadius = 7;
 }  // namespace
 
 ExpansionButton::ExpansionButton(const QString& title, QWidget* parent) : QAbstractButton(parent) {
+    FocusRing::drawnByItself(*this);
     setText(title);
     setAccessibleName(title);
     setCursor(Qt::PointingHandCursor);

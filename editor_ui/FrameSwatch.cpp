@@ -42,6 +42,8 @@ GradientSwatch::GradientSwatch(FramePreset preset, const QColor& tint, QWidget* 
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFont(EditorLook::font(this, swatchTitlePoints));
     setFixedHeight(sizeHint().height());
+    // The mark lies around the swatch, outside the ring of the chosen preset, so both show.
+    FocusRing::setControlRadius(*this, ringRadius);
 }
 
 QSize GradientSwatch::sizeHint() const {
@@ -67,8 +69,6 @@ void GradientSwatch::paintEvent(QPaintEvent*) {
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(QRectF(content.left(), bar.bottom() + titleGap, content.width(), fontMetrics().height()),
                      Qt::AlignHCenter | Qt::AlignTop, text());
-    // On the bar, inside the ring of the chosen preset, so both show.
-    FocusRing::paint(painter, *this, bar, barRadius);
     if (!isChosen()) return;
 
     // A white check on a dark disc, so the mark shows on every gradient: the
@@ -88,6 +88,7 @@ SolidButton::SolidButton(FramePreset preset, const QColor& tint, QWidget* parent
     setAccessibleName(title(preset) + QStringLiteral("纯色背景"));
     setFont(EditorLook::font(this, solidPoints));
     setFixedSize(sizeHint());
+    FocusRing::setControlRadius(*this, height() / 2.0);
 }
 
 QSize SolidButton::sizeHint() const {
@@ -104,8 +105,6 @@ void SolidButton::paintEvent(QPaintEvent*) {
     painter.setPen(isChosen() ? tint() : EditorLook::secondaryText(this));
     painter.drawText(QRectF(disc.right() + solidGap, 0, width() - disc.right() - solidGap, height()),
                      Qt::AlignLeft | Qt::AlignVCenter, text());
-    // On the disc: the button is no larger than its disc and title.
-    FocusRing::paint(painter, *this, disc, discSide / 2.0);
 }
 
 }  // namespace tavero

@@ -51,6 +51,7 @@ HistoryRow::HistoryRow(QWidget* parent)
     : QAbstractButton(parent),
       nameFont_(EditorLook::font(this, namePoints)),
       timeFont_(EditorLook::font(this, timePoints)) {
+    FocusRing::drawnByItself(*this);
     setCursor(Qt::PointingHandCursor);
     thumbnail_ = new Thumbnail(QString(), false, this);
     thumbnail_->setCornerRadius(thumbnailCornerRadius);

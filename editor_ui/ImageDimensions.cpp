@@ -68,6 +68,8 @@ QWidget* ImageDimensions::makeResizeRow() {
     auto* row = new QWidget(this);
     width_ = new QLineEdit(row);
     width_->setPlaceholderText(QStringLiteral("宽度 px"));
+    // Screen readers read the placeholder as a description only, and not at all once it holds a number.
+    width_->setAccessibleName(QStringLiteral("宽度"));
     width_->setFixedWidth(widthFieldWidth);
     connect(width_, &QLineEdit::textEdited, &state_, [this](const QString& text) { state_.setResizeWidth(text); });
     resize_ = EditorLook::defaultButton(QStringLiteral("缩放"), QString(), row);

@@ -63,6 +63,8 @@ private:
 RecentFilesView::RecentFilesView(AppModel& model, std::function<void()> dismiss, QWidget* parent)
     : QWidget(parent), model_(model), dismiss_(std::move(dismiss)) {
     setFixedSize(sheetSize);
+    // Made top to bottom, which is the keyboard's order.
+    QWidget* header = makeHeader();
     pages_ = new QStackedWidget(this);
     empty_ = makeEmptyState();
     listPage_ = makeList();
@@ -77,7 +79,7 @@ RecentFilesView::RecentFilesView(AppModel& model, std::function<void()> dismiss,
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(padding, padding, padding, padding);
     column->setSpacing(spacing);
-    column->addWidget(makeHeader());
+    column->addWidget(header);
     column->addWidget(note);
     column->addWidget(pages_, 1);
     column->addWidget(openFolder_, 0, Qt::AlignLeft);

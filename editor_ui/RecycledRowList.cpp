@@ -1,5 +1,6 @@
 #include "editor_ui/RecycledRowList.h"
 
+#include "editor_ui/FocusChain.h"
 #include "editor_ui/style/FocusRing.h"
 
 #include <QScrollBar>
@@ -18,6 +19,8 @@ RecycledRowList::RecycledRowList(int spacing, QWidget* parent) : QAbstractScroll
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     viewport()->setAutoFillBackground(false);
+    // Room beside the rows for the list's own mark and the rows' marks.
+    setViewportMargins(FocusRing::outset, 0, FocusRing::outset, 0);
     verticalScrollBar()->setSingleStep(wheelStep);
     FocusRing::drawAbove(*this, 0);
 }
@@ -26,6 +29,8 @@ QWidget* RecycledRowList::pooledRow(size_t index) {
     while (pool_.size() <= index) {
         QWidget* row = makeRow();
         row->hide();
+        // Made as the list grows, after everything else in the window.
+        if (!pool_.empty()) FocusChain::placeAfter(*pool_.back(), *row);
         pool_.push_back(row);
     }
     return pool_[index];

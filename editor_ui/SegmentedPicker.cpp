@@ -25,6 +25,7 @@ constexpr double textPoints = 11;
 class Segment : public ChoiceButton {
 public:
     Segment(const QString& title, QWidget* parent) : ChoiceButton(parent) {
+        FocusRing::drawnByItself(*this);
         setText(title);
         setAccessibleName(title);
         setFont(EditorLook::font(parent, textPoints));

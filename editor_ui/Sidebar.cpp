@@ -3,8 +3,10 @@
 #include "app/model/AppModel.h"
 #include "editor_ui/ChoiceTabBar.h"
 #include "editor_ui/EditorLook.h"
+#include "editor_ui/FocusChain.h"
 #include "editor_ui/HistoryList.h"
 #include "editor_ui/MainViewState.h"
+#include "editor_ui/ScrollToFocus.h"
 #include "editor_ui/ToolPanel.h"
 #include "editor_ui/style/FocusRing.h"
 
@@ -48,6 +50,9 @@ Sidebar::Sidebar(AppModel& model, ShotDocument& document, MainViewState& state, 
     toolScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     toolScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     FocusRing::drawAbove(*toolScroll, 0);
+    scrollToFocus(*toolScroll);
+    // Made after the tools it scrolls, it comes before them.
+    FocusChain::placeAfter(*toolScroll, *tools_);
     history_ = makeHistoryList();
     pages_ = new QStackedWidget(this);
     pages_->addWidget(toolScroll);
@@ -60,14 +65,21 @@ Sidebar::Sidebar(AppModel& model, ShotDocument& document, MainViewState& state, 
     demo_->setToolTip(QStringLiteral("打开演示图"));
     connect(demo_, &QToolButton::clicked, &model, [&model] { model.demo(); });
     auto* quickActions = new QHBoxLayout;
+    quickActions->setContentsMargins(FocusRing::outset, 0, FocusRing::outset, 0);
     quickActions->addWidget(paste_);
     quickActions->addStretch();
     quickActions->addWidget(demo_);
 
+    auto* tabRow = new QHBoxLayout;
+    tabRow->setContentsMargins(FocusRing::outset, 0, FocusRing::outset, 0);
+    tabRow->addWidget(tabs_);
+    // The pages reach as far as a focus mark lies around a control, so that
+    // the marks of the controls they scroll show whole; what they hold stays
+    // in line with the rest.
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(padding, padding, padding, padding);
+    column->setContentsMargins(padding - FocusRing::outset, padding, padding - FocusRing::outset, padding);
     column->setSpacing(spacing);
-    column->addWidget(tabs_);
+    column->addLayout(tabRow);
     column->addWidget(pages_, 1);
     column->addSpacing(minimumGap);
     column->addLayout(quickActions);

@@ -4,6 +4,7 @@
 #include "document/ShotDocument.h"
 #include "editor_ui/EditorLook.h"
 #include "editor_ui/RoundedSurface.h"
+#include "editor_ui/ScrollToFocus.h"
 #include "editor_ui/TaskCard.h"
 #include "editor_ui/style/FocusRing.h"
 #include "editor_ui/style/StartActionButton.h"
@@ -44,10 +45,13 @@ StartView::StartView(AppModel& model, ShotDocument& document, std::function<void
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     EditorLook::fill(viewport(), TaveroStyle::paper());
     FocusRing::drawAbove(*this, 0);
+    scrollToFocus(*this);
 
     content_ = new QWidget;
     content_->setMaximumWidth(maximumContentWidth);
     content_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Maximum);
+    // Made top to bottom, which is the keyboard's order.
+    QWidget* header = makeHeader();
     screenshotCard_ = new TaskCard(TaskCard::Kind::screenshot, model, content_);
     recordingCard_ = new TaskCard(TaskCard::Kind::recording, model, content_);
     auto* cards = new QHBoxLayout;
@@ -58,7 +62,7 @@ StartView::StartView(AppModel& model, ShotDocument& document, std::function<void
     auto* column = new QVBoxLayout(content_);
     column->setContentsMargins(sidePadding, endPadding, sidePadding, endPadding);
     column->setSpacing(rowSpacing);
-    column->addWidget(makeHeader());
+    column->addWidget(header);
     column->addLayout(cards);
     column->addWidget(makeSample());
     column->addWidget(makeMaterialRow());

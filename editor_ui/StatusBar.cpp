@@ -2,6 +2,7 @@
 
 #include "app/model/AppModel.h"
 #include "document/ShotDocument.h"
+#include "editor_ui/Announcer.h"
 #include "editor_ui/BusySpinner.h"
 #include "editor_ui/EditorLook.h"
 #include "editor_ui/ElidedLabel.h"
@@ -60,6 +61,7 @@ StatusBar::StatusBar(AppModel& model, ShotDocument& document, QWidget* parent)
     dot_ = new StatusDot(this);
     status_ = new ElidedLabel(this);
     status_->setFont(EditorLook::font(this, textPoints));
+    announcer_ = new Announcer(*this, model.status());
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     mono.setPixelSize(int(textPoints));
     pixelSize_ = new QLabel(this);
@@ -97,6 +99,7 @@ void StatusBar::refresh() {
     static_cast<StatusDot*>(dot_)->setColour(model_.recording() ? QColor(Qt::red) : EditorLook::accent());
     status_->setText(model_.status());
     EditorLook::setPlainToolTip(status_, model_.status());
+    announcer_->announce(model_.status());
 
     const QImage& image = document_.image();
     const bool editing = !image.isNull() && !model_.videoURL() && !model_.flow().showingHome;

@@ -7,6 +7,7 @@ class QToolButton;
 
 namespace tavero {
 
+class Announcer;
 class AppModel;
 class BusySpinner;
 class ElidedLabel;
@@ -15,7 +16,8 @@ class ShotDocument;
 // The one-line bar at the bottom of the editor window: a spinner while the
 // model is busy, otherwise a dot (red while recording, the accent colour
 // otherwise); the model's status line; the picture's pixel size while a
-// picture is edited; and the button that opens the library folder.
+// picture is edited; and the button that opens the library folder. Each new
+// status line is told to screen readers (Announcer).
 //
 // Observes the model and the document; main thread.
 class StatusBar : public QWidget {
@@ -41,6 +43,7 @@ private:
     BusySpinner* spinner_ = nullptr;
     QWidget* dot_ = nullptr;
     ElidedLabel* status_ = nullptr;
+    Announcer* announcer_ = nullptr;
     QLabel* pixelSize_ = nullptr;
     QToolButton* folder_ = nullptr;
 };

@@ -32,6 +32,8 @@ InkButton::InkButton(const Ink& ink, const QString& colourName, QWidget* parent)
     setAccessibleName(QStringLiteral("标注颜色 ") + colourName);
     setCursor(Qt::PointingHandCursor);
     setFixedSize(sizeHint());
+    // The mark lies around the button, outside the ring of the chosen colour, so both show.
+    FocusRing::setControlRadius(*this, width() / 2.0);
 }
 
 QSize InkButton::sizeHint() const { return {discSide + 2 * discPadding, discSide + 2 * discPadding}; }
@@ -48,8 +50,6 @@ void InkButton::paintEvent(QPaintEvent*) {
         painter.setPen(QPen(EditorLook::accent(), ringWidth));
         painter.drawEllipse(QRectF(rect()).adjusted(1, 1, -1, -1));
     }
-    // On the disc, inside the ring of the chosen colour, so both show.
-    FocusRing::paint(painter, *this, disc, discSide / 2.0);
 }
 
 StrokeControls::StrokeControls(ShotDocument& document, QWidget* parent) : QWidget(parent), document_(document) {

@@ -27,6 +27,7 @@ constexpr int columns = 2;
 }  // namespace
 
 ToolGridButton::ToolGridButton(MarkTool tool, QWidget* parent) : ChoiceButton(parent), tool_(tool) {
+    FocusRing::drawnByItself(*this);
     setText(title(tool));
     setAccessibleName(title(tool));
     setCursor(Qt::PointingHandCursor);

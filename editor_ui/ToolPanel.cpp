@@ -13,6 +13,7 @@
 #include "editor_ui/StrokeControls.h"
 #include "editor_ui/TextControls.h"
 #include "editor_ui/ToolGrid.h"
+#include "editor_ui/style/FocusRing.h"
 
 #include <QBoxLayout>
 #include <QLabel>
@@ -80,7 +81,8 @@ ToolPanel::ToolPanel(AppModel& model, ShotDocument& document, MainViewState& sta
     hint_->setWordWrap(true);
 
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
+    // Room for the focus marks around the controls at its edges, within the view that scrolls it.
+    column->setContentsMargins(FocusRing::outset, 0, FocusRing::outset, FocusRing::outset);
     column->setSpacing(PanelLook::rowSpacing);
     for (QWidget* row : std::initializer_list<QWidget*>{
              commonTools_, moreToolsButton_, otherTools_, EditorLook::divider(this), stroke_, cover_, text_,

@@ -2,6 +2,7 @@
 
 #include "app/model/AppModel.h"
 #include "editor_ui/EditingColumn.h"
+#include "editor_ui/FocusChain.h"
 
 #include <QBoxLayout>
 #include <QStackedWidget>
@@ -38,6 +39,7 @@ void Workspace::showVideo() {
     }
     video_ = views_.videoWorkspace ? views_.videoWorkspace(model_, model_.studio(), *model_.videoURL()) : new QWidget;
     pages_->addWidget(video_);
+    FocusChain::placeAfter(*editing_, *video_);
     pages_->setCurrentWidget(video_);
 }
 

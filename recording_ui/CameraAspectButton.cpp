@@ -23,6 +23,7 @@ constexpr int narrowest = 10;
 
 CameraAspectButton::CameraAspectButton(CameraAspect aspect, QWidget* parent)
     : ChoiceButton(parent), aspect_(aspect) {
+    FocusRing::drawnByItself(*this);
     setText(rawValue(aspect));
     setFont(EditorLook::font(this, fontSize, FontWeight::medium));
     setCursor(Qt::PointingHandCursor);

@@ -41,6 +41,9 @@ QColor RecordingActionStyle::background(bool enabled) const {
 
 RecordingActionButton::RecordingActionButton(const QString& text, RecordingActionStyle style, QWidget* parent)
     : QAbstractButton(parent), style_(style) {
+    // Where it takes the focus (全透明 in the set-up sheet), the mark lies
+    // around it, which shows on its dark faces as on the light sheet.
+    FocusRing::setControlRadius(*this, RecordingActionStyle::cornerRadius);
     setText(text);
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -98,8 +101,6 @@ void RecordingActionButton::paintEvent(QPaintEvent*) {
     painter.setPen(ink);
     painter.drawText(QRectF(x, bounds.top(), bounds.right() - x, bounds.height()),
                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
-    // Where it takes the focus (全透明 in the set-up sheet), it shows it.
-    FocusRing::paint(painter, *this, bounds, RecordingActionStyle::cornerRadius);
 }
 
 bool RecordingActionButton::hitButton(const QPoint& position) const {

@@ -1,5 +1,6 @@
 #include "recording_ui/RecordingControlBar.h"
 
+#include "editor_ui/Announcer.h"
 #include "platform/Fonts.h"
 #include "recording/studio/RecordingStudio.h"
 #include "recording_ui/RecordingActionButton.h"
@@ -52,6 +53,7 @@ RecordingControlBar::RecordingControlBar(RecordingStudio& studio, QWidget* paren
 void RecordingControlBar::buildRow() {
     dot_ = new StatusDot(dotDiameter, this);
     title_ = whiteLabel(15, FontWeight::semibold, 1, this);
+    announcer_ = new Announcer(*this);
     detail_ = whiteLabel(10, FontWeight::regular, detailOpacity, this);
     elapsed_ = whiteLabel(19, FontWeight::medium, 1, this);
 
@@ -102,6 +104,7 @@ void RecordingControlBar::refresh() {
     const bool fullScreen = studio_->cameraEnabled() && studio_->portrait().fullScreen;
     dot_->setColor(phase.kind() == Kind::recording ? RecordingColours::red() : RecordingColours::orange());
     title_->setText(RecordingWindowTexts::barTitle(phase, fullScreen, studio_->isRetaking()));
+    announcer_->announce(title_->text());
     detail_->setText(RecordingWindowTexts::barDetail(phase, studio_->audioSummary()));
     elapsed_->setVisible(phase.hasRecorded());
     elapsed_->setText(RecordingWindowTexts::clock(studio_->elapsed()));

@@ -7,6 +7,7 @@ class QLabel;
 
 namespace tavero {
 
+class Announcer;
 class RecordingActionButton;
 class RecordingStudio;
 class StatusDot;
@@ -16,8 +17,9 @@ class SymbolButton;
 // whole take: a dot and a title saying where the take stands, the sound
 // summary, the elapsed time, and every command of a running take (portrait
 // full screen, teleprompter, pause or continue, retake, stop or cancel),
-// each one call of the studio. Observes the studio, which may go first;
-// keeps no state of its own. Main thread.
+// each one call of the studio. Each new title is told to screen readers
+// (Announcer): the countdown's seconds, 正在录制, 录屏已暂停. Observes the
+// studio, which may go first; keeps no state of its own. Main thread.
 class RecordingControlBar : public QWidget {
     Q_OBJECT
 public:
@@ -49,6 +51,7 @@ private:
     QPointer<RecordingStudio> studio_;
     StatusDot* dot_ = nullptr;
     QLabel* title_ = nullptr;
+    Announcer* announcer_ = nullptr;
     QLabel* detail_ = nullptr;
     QLabel* elapsed_ = nullptr;
     SymbolButton* portrait_ = nullptr;

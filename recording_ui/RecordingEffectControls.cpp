@@ -25,23 +25,24 @@ constexpr int zoomUnits = 100;
 RecordingEffectControls::RecordingEffectControls(Read read, Write write, QWidget* parent)
     : QWidget(parent), read_(std::move(read)), write_(std::move(write)) {
     const QFont toggleFont = Fonts::system(toggleFontSize, FontWeight::regular, logicalDpiY());
+    // Made top to bottom, which is the keyboard's order.
     autoZoom_ = new QCheckBox(QStringLiteral("跟随鼠标自动缩放"), this);
     autoZoom_->setFont(toggleFont);
-    backgroundBlur_ = new QCheckBox(QStringLiteral("录制画面外的背景柔焦"), this);
-    backgroundBlur_->setFont(toggleFont);
     zoom_ = new SteppedSlider(effectRanges::minZoom, effectRanges::maxZoom, 0.05, zoomUnits, this);
     // Its label shows the factor itself ("1.50×").
     zoom_->setUnitsPerShownValue(zoomUnits);
     zoom_->setAccessibleName(QStringLiteral("自动放大倍数"));
+    zoomValue_ = new QLabel(this);
+    zoomRow_ = row(QStringLiteral("放大"), zoom_, zoomValue_, 43);
+    backgroundBlur_ = new QCheckBox(QStringLiteral("录制画面外的背景柔焦"), this);
+    backgroundBlur_->setFont(toggleFont);
     padding_ = new SteppedSlider(effectRanges::minPadding, effectRanges::maxPadding, 0.01, 100, this);
     padding_->setAccessibleName(QStringLiteral("背景留白"));
+    paddingValue_ = new QLabel(this);
+    paddingRow_ = row(QStringLiteral("背景留白"), padding_, paddingValue_, 30);
     blur_ = new SteppedSlider(effectRanges::minBlur, effectRanges::maxBlur, 2, 1, this);
     blur_->setAccessibleName(QStringLiteral("背景柔焦强度"));
-    zoomValue_ = new QLabel(this);
-    paddingValue_ = new QLabel(this);
     blurValue_ = new QLabel(this);
-    zoomRow_ = row(QStringLiteral("放大"), zoom_, zoomValue_, 43);
-    paddingRow_ = row(QStringLiteral("背景留白"), padding_, paddingValue_, 30);
     blurRow_ = row(QStringLiteral("柔焦强度"), blur_, blurValue_, 30);
 
     connect(autoZoom_, &QCheckBox::toggled, this, [this](bool on) { edit([on](RecordingEffects& e) { e.autoZoom = on; }); });

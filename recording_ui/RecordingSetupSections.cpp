@@ -80,8 +80,10 @@ QWidget* RecordingSetupView::makeMiddleRow() {
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(columnGap);
-    layout->addLayout(left);
+    // The summary beside the preview comes into the row first: the keyboard
+    // reaches it before the sound under the preview, as the eye does.
     layout->addWidget(makeEffectsSummary(), 1, Qt::AlignTop);
+    layout->insertLayout(0, left);
     return row;
 }
 

@@ -67,6 +67,8 @@ void fill(QComboBox* box, const QList<std::pair<QString, quint32>>& lines) {
 
 void choose(QComboBox* box, quint32 id) { box->setCurrentIndex(box->findData(id)); }
 
+QString noWindow() { return QStringLiteral("没有可录制的窗口"); }
+
 }  // namespace
 
 QWidget* RecordingSetupView::makeTargetRow() {
@@ -78,7 +80,9 @@ QWidget* RecordingSetupView::makeTargetRow() {
     loadingRow_->setFixedHeight(loadingRowHeight);
 
     windowRow_ = new QWidget(row);
-    windowPicker_ = picker(QStringLiteral("窗口"), windowRow_);
+    // Named by what it chooses: the segment beside it is 窗口 too.
+    windowPicker_ = picker(QStringLiteral("要录制的窗口"), windowRow_);
+    windowPicker_->setPlaceholderText(noWindow());
     connect(windowPicker_, &QComboBox::activated, this, [this](int index) {
         if (studio_) studio_->setWindowID(windowPicker_->itemData(index).toUInt());
     });
@@ -148,6 +152,9 @@ void RecordingSetupView::refreshPickers() {
         windows.append({oneLine(RecordingStudio::windowName(window)), window.id});
     fill(windowPicker_, windows);
     choose(windowPicker_, studio_->windowID());
+    // An empty list shows its placeholder, which screen readers do not read.
+    const QString description = windows.isEmpty() ? noWindow() : QString();
+    if (windowPicker_->accessibleDescription() != description) windowPicker_->setAccessibleDescription(description);
     QList<std::pair<QString, quint32>> displays;
     int position = 0;
     for (const DisplayInfo& display : studio_->displays()) displays.append({displayTitle(++position, display), display.id});

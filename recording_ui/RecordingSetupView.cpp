@@ -2,6 +2,7 @@
 
 #include "camera/WebcamFeed.h"
 #include "editor_ui/EditorLook.h"
+#include "editor_ui/ScrollToFocus.h"
 #include "editor_ui/SegmentedPicker.h"
 #include "editor_ui/style/FocusRing.h"
 #include "editor_ui/style/RecordingAccent.h"
@@ -98,6 +99,7 @@ RecordingSetupView::RecordingSetupView(RecordingStudio& studio, Snapshot snapsho
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     scroll_->setWidget(content);
     FocusRing::drawAbove(*scroll_, 0);
+    scrollToFocus(*scroll_);
     auto* frame = new QVBoxLayout(this);
     frame->setContentsMargins(0, 0, 0, 0);
     frame->addWidget(scroll_);

@@ -1,5 +1,7 @@
 #include "editor_ui/style/FocusRing.h"
 
+#include "editor_ui/style/TaveroStyle.h"
+
 #include <QEvent>
 #include <QFocusFrame>
 #include <QPainter>
@@ -12,6 +14,11 @@
 namespace tavero::FocusRing {
 
 namespace {
+
+const char* const drawnByItselfProperty = "tavero.focusRingDrawnByItself";
+const char* const controlRadiusProperty = "tavero.focusRingControlRadius";
+// Fusion's corners.
+constexpr double fusionRadius = 3;
 
 void strokeInside(QPainter& painter, const QRectF& bounds, double cornerRadius, double inset, const QPen& pen) {
     QPainterPath line;
@@ -32,6 +39,7 @@ public:
           cornerRadius_(cornerRadius),
           outset_(outset) {
         hide();
+        drawnByItself(owner);
         owner.installEventFilter(this);
         if (outset > 0) connect(&owner, &QObject::destroyed, this, &QObject::deleteLater);
     }
@@ -71,6 +79,19 @@ private:
 
 }  // namespace
 
+const QColor& colour() { return TaveroStyle::green(); }
+
+void drawnByItself(QWidget& widget) { widget.setProperty(drawnByItselfProperty, true); }
+
+bool drawsItself(const QWidget& widget) { return widget.property(drawnByItselfProperty).toBool(); }
+
+void setControlRadius(QWidget& widget, double cornerRadius) { widget.setProperty(controlRadiusProperty, cornerRadius); }
+
+double controlRadius(const QWidget& widget) {
+    const QVariant radius = widget.property(controlRadiusProperty);
+    return radius.isValid() ? radius.toDouble() : fusionRadius;
+}
+
 bool shown(const QWidget& widget) {
     return widget.hasFocus() && widget.window()->testAttribute(Qt::WA_KeyboardFocusChange);
 }
@@ -80,8 +101,8 @@ void paint(QPainter& painter, const QWidget& widget, const QRectF& bounds, doubl
     painter.save();
     painter.setOpacity(1);
     painter.setRenderHint(QPainter::Antialiasing);
-    strokeInside(painter, bounds, cornerRadius, width / 2, QPen(widget.palette().color(QPalette::Highlight), width));
-    strokeInside(painter, bounds, cornerRadius, width + innerWidth / 2, QPen(Qt::white, innerWidth));
+    strokeInside(painter, bounds, cornerRadius, width / 2.0, QPen(colour(), width));
+    strokeInside(painter, bounds, cornerRadius, width + innerWidth / 2.0, QPen(Qt::white, innerWidth));
     painter.restore();
 }
 

@@ -10,6 +10,7 @@ namespace tavero {
 
 StartActionButton::StartActionButton(const QString& text, StartActionStyle style, QWidget* parent)
     : QAbstractButton(parent) {
+    FocusRing::drawnByItself(*this);
     setText(text);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     setActionStyle(style);

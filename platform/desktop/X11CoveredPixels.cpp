@@ -1,12 +1,14 @@
 #include "platform/desktop/X11CoveredPixels.h"
 
 #include "platform/desktop/X11ImageGrabber.h"
+#include "platform/desktop/X11RootBackground.h"
 
 #include <QPainter>
 
 #include <xcb/composite.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace tavero::x11 {
@@ -15,13 +17,16 @@ namespace {
 
 constexpr QRgb black = 0xff000000u;
 
-// Copies `pixels` into `target` with its top-left corner at `at`; both hold
-// four bytes a pixel.
-void copyInto(QImage& target, QPoint at, const QImage& pixels) {
-    const size_t bytes = size_t(pixels.width()) * 4;
-    for (int y = 0; y < pixels.height(); ++y)
-        std::memcpy(target.scanLine(at.y() + y) + size_t(at.x()) * 4, pixels.constScanLine(y), bytes);
+// Copies `from` of `source` into `target` with its top-left corner at `at`;
+// both hold four bytes a pixel.
+void copyInto(QImage& target, QPoint at, const QImage& source, const QRect& from) {
+    const size_t bytes = size_t(from.width()) * 4;
+    for (int y = 0; y < from.height(); ++y)
+        std::memcpy(target.scanLine(at.y() + y) + size_t(at.x()) * 4,
+                    source.constScanLine(from.y() + y) + size_t(from.x()) * 4, bytes);
 }
+
+void copyInto(QImage& target, QPoint at, const QImage& source) { copyInto(target, at, source, source.rect()); }
 
 void fillInto(QImage& target, const QRect& rect, QRgb colour) {
     for (int y = rect.top(); y <= rect.bottom(); ++y) {
@@ -30,23 +35,72 @@ void fillInto(QImage& target, const QRect& rect, QRgb colour) {
     }
 }
 
+// The desktop's picture as desktop programs publish it: _XROOTPMAP_ID, or
+// ESETROOT_PMAP_ID of older wallpaper setters. Both are asked at once.
+xcb_pixmap_t desktopPixmap(Connection& connection) {
+    xcb_connection_t* c = connection.get();
+    const std::array names{"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"};
+    std::array<xcb_get_property_cookie_t, names.size()> asked{};
+    for (size_t index = 0; index < names.size(); ++index)
+        asked[index] = xcb_get_property(c, 0, connection.root(), connection.atom(names[index]), XCB_ATOM_PIXMAP, 0, 1);
+    xcb_pixmap_t pixmap = XCB_PIXMAP_NONE;
+    for (const xcb_get_property_cookie_t& cookie : asked) {
+        auto reply = take(xcb_get_property_reply(c, cookie, nullptr));
+        const bool named = reply && reply->type == XCB_ATOM_PIXMAP && reply->format == 32 &&
+                           xcb_get_property_value_length(reply.get()) >= 4;
+        if (named && pixmap == XCB_PIXMAP_NONE)
+            pixmap = *static_cast<const xcb_pixmap_t*>(xcb_get_property_value(reply.get()));
+    }
+    return pixmap;
+}
+
 }  // namespace
+
+bool ShownPicture::copyTo(const QRect& rect, QImage& target, QPoint at) const {
+    const QRect inPicture = rect.translated(-origin);
+    if (image.isNull() || !image.rect().contains(inPicture)) return false;
+    copyInto(target, at, image, inPicture);
+    const QRect underPointer = rect & pointer;
+    if (!underPointer.isEmpty() && beneathPointer.size() == pointer.size())
+        copyInto(target, at + underPointer.topLeft() - rect.topLeft(), beneathPointer,
+                 underPointer.translated(-pointer.topLeft()));
+    return true;
+}
 
 CoveredPixels::CoveredPixels(Connection& connection, ImageGrabber& grabber)
     : connection_(connection), grabber_(grabber) {}
 
-void CoveredPixels::cover(const QRegion& region) {
+void CoveredPixels::cover(const QRegion& region, const ShownPicture& last) {
     if (region == region_) return;
+    std::vector<Piece> pieces;
+    QRegion unseen = unseen_ & region;
+    for (const QRect& rect : region) pieces.push_back(pieceOver(rect, last, unseen));
     region_ = region;
-    pieces_.clear();
-    for (const QRect& rect : region_) pieces_.push_back({rect, QImage(rect.size(), QImage::Format_RGB32)});
+    pieces_ = std::move(pieces);
+    unseen_ = unseen;
     stale_ = region_;
+}
+
+// What the screen showed at `rect` is what the pieces kept where our windows
+// covered it already, else what the last picture showed.
+CoveredPixels::Piece CoveredPixels::pieceOver(const QRect& rect, const ShownPicture& last, QRegion& unseen) const {
+    Piece piece{rect, QImage(rect.size(), QImage::Format_RGB32), QImage(rect.size(), QImage::Format_RGB32)};
+    piece.seen.fill(black);
+    for (const Part& part : partsOf(rect)) {
+        const Piece& kept = pieces_[part.piece];
+        copyInto(piece.seen, part.rect.topLeft() - rect.topLeft(), kept.seen,
+                 part.rect.translated(-kept.rect.topLeft()));
+    }
+    for (const QRect& uncovered : QRegion(rect).subtracted(region_))
+        if (!last.copyTo(uncovered, piece.seen, uncovered.topLeft() - rect.topLeft())) unseen += uncovered;
+    return piece;
 }
 
 void CoveredPixels::clear() {
     region_ = QRegion();
     pieces_.clear();
     stale_ = QRegion();
+    unseen_ = QRegion();
     beneath_.clear();
     desktopKnown_ = false;
     desktop_ = {};
@@ -78,8 +132,7 @@ void CoveredPixels::refresh(const QList<TopLevel>& beneath, const QHash<xcb_wind
 }
 
 void CoveredPixels::checkDesktop() {
-    const xcb_pixmap_t pixmap =
-        connection_.cardinal(connection_.root(), "_XROOTPMAP_ID", XCB_ATOM_PIXMAP).value_or(XCB_PIXMAP_NONE);
+    const xcb_pixmap_t pixmap = desktopPixmap(connection_);
     if (desktopKnown_ && pixmap == desktop_.pixmap) return;
     desktopKnown_ = true;
     desktop_ = {pixmap, QRect(), 0};
@@ -105,10 +158,33 @@ void CoveredPixels::paintBlack(const QRegion& region) {
         fillInto(pieces_[part.piece].pixels, part.rect.translated(-pieces_[part.piece].rect.topLeft()), black);
 }
 
-// The root's background: the desktop's picture, else black.
+// The root's background: the desktop's picture where it reaches, else what
+// the screen showed there.
 void CoveredPixels::paintDesktop(const QRegion& shown) {
-    paintBlack(shown);
-    if (!desktop_.rect.isEmpty()) read(desktop_.pixmap, QPoint(), desktop_.depth, partsOf(shown & desktop_.rect), false);
+    const QRegion pictured = shown & desktop_.rect;
+    paintSeen(shown.subtracted(pictured));
+    paintBlack(pictured);
+    if (!pictured.isEmpty()) read(desktop_.pixmap, QPoint(), desktop_.depth, partsOf(pictured), false);
+}
+
+void CoveredPixels::paintSeen(const QRegion& shown) {
+    if (const QRegion first = shown & unseen_; !first.isEmpty()) {
+        // Read once: what fails stays black.
+        unseen_ -= first;
+        readRootBackground(connection_, grabber_, first, [this](const QRect& rect, const QImage& pixels) {
+            if (pixels.isNull()) return;
+            for (const Part& part : partsOf(rect)) {
+                Piece& piece = pieces_[part.piece];
+                copyInto(piece.seen, part.rect.topLeft() - piece.rect.topLeft(), pixels,
+                         part.rect.translated(-rect.topLeft()));
+            }
+        });
+    }
+    for (const Part& part : partsOf(shown)) {
+        Piece& piece = pieces_[part.piece];
+        const QRect inPiece = part.rect.translated(-piece.rect.topLeft());
+        copyInto(piece.pixels, inPiece.topLeft(), piece.seen, inPiece);
+    }
 }
 
 void CoveredPixels::paintWindow(const TopLevel& window, const QRegion& shown) {
@@ -125,10 +201,10 @@ void CoveredPixels::paintWindow(const TopLevel& window, const QRegion& shown) {
 void CoveredPixels::read(xcb_drawable_t drawable, QPoint origin, int depth, const std::vector<Part>& parts,
                          bool blend) {
     if (parts.empty()) return;
-    QList<QRect> areas;
+    QList<ImageGrabber::Part> areas;
     areas.reserve(qsizetype(parts.size()));
-    for (const Part& part : parts) areas.append(part.rect.translated(-origin));
-    grabber_.grabParts(drawable, areas, depth, [&](qsizetype index, const QImage& pixels) {
+    for (const Part& part : parts) areas.append({drawable, part.rect.translated(-origin)});
+    grabber_.grabParts(areas, depth, [&](qsizetype index, const QImage& pixels) {
         const Part& part = parts[size_t(index)];
         if (pixels.isNull()) {
             // Tried again at the next picture.

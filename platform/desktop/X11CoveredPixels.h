@@ -13,14 +13,35 @@ namespace tavero::x11 {
 
 class ImageGrabber;
 
+// The last picture a feed handed on: what the screen showed then, outside
+// the windows of ours taken out of it, save where the pointer was drawn in.
+struct ShownPicture {
+    // Root pixels from `origin`; null before the first picture.
+    QImage image;
+    QPoint origin;
+    // Where the pointer was drawn, in root pixels, and what it covered there.
+    QRect pointer;
+    QImage beneathPointer;
+
+    // Copies what the screen showed in `rect` (root pixels) into `target` at
+    // `at`; false when the picture does not hold it.
+    bool copyTo(const QRect& rect, QImage& target, QPoint at) const;
+};
+
 // What lies beneath our windows where they cover a recording's area, kept
 // from picture to picture: the covered region in pieces (its rectangles),
-// each holding what the other top levels and the desktop's picture show
-// there. A refresh reads only what went stale: everything when the region,
-// the windows beneath (their order, places, depths or shapes) or the
-// desktop's picture changed, else only where a window beneath drew. It asks
-// for no more pixels than the stale part holds: each window only for what
-// of it shows there, an opaque window hiding those below it.
+// each holding what the other top levels show there over the desktop. A
+// refresh reads only what went stale: everything when the region, the
+// windows beneath (their order, places, depths or shapes) or the desktop's
+// picture changed, else only where a window beneath drew. It asks for no
+// more pixels than the stale part holds: each window only for what of it
+// shows there, an opaque window hiding those below it.
+//
+// The desktop is its picture (_XROOTPMAP_ID, ESETROOT_PMAP_ID) where a
+// desktop program publishes one. Else it is what the screen last showed
+// there before our windows came: kept while they stay, taken from the last
+// picture where they came since, and read from the root's own background
+// where no picture showed it yet (our windows were there before the first).
 //
 // Uses the caller's connection and grabber on the caller's thread.
 class CoveredPixels {
@@ -30,7 +51,8 @@ public:
     // In root pixels.
     const QRegion& region() const { return region_; }
     // Covers `region` from now on; all of it is stale when it changed.
-    void cover(const QRegion& region);
+    // `last` is the picture before, which shows what was not covered then.
+    void cover(const QRegion& region, const ShownPicture& last);
     // What is drawn here (root pixels) is read again at the next refresh.
     void invalidate(const QRect& drawn) { stale_ += region_ & drawn; }
     void invalidateAll() { stale_ = region_; }
@@ -48,22 +70,27 @@ private:
     struct Piece {
         QRect rect;
         QImage pixels;
+        // What the screen last showed there: the desktop, where no window
+        // lies beneath.
+        QImage seen;
     };
     // A rectangle of a piece, in root pixels.
     struct Part {
         size_t piece = 0;
         QRect rect;
     };
-    // The desktop's picture (_XROOTPMAP_ID), where a desktop program set one.
+    // The desktop's picture, where a desktop program published one.
     struct Desktop {
         xcb_pixmap_t pixmap = XCB_PIXMAP_NONE;
         QRect rect;
         uint8_t depth = 0;
     };
 
+    Piece pieceOver(const QRect& rect, const ShownPicture& last, QRegion& unseen) const;
     void checkDesktop();
     std::vector<Part> partsOf(const QRegion& region) const;
     void paintDesktop(const QRegion& shown);
+    void paintSeen(const QRegion& shown);
     void paintWindow(const TopLevel& window, const QRegion& shown);
     void paintBlack(const QRegion& region);
     // Reads the parts from `drawable`, whose origin lies at `origin` in root
@@ -75,6 +102,8 @@ private:
     QRegion region_;
     std::vector<Piece> pieces_;
     QRegion stale_;
+    // Where no picture has shown the screen yet.
+    QRegion unseen_;
     QList<TopLevel> beneath_;
     bool desktopKnown_ = false;
     Desktop desktop_;

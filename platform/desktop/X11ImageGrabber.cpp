@@ -128,28 +128,29 @@ QImage ImageGrabber::grab(xcb_drawable_t drawable, const QRect& area, int depth)
     return image;
 }
 
-void ImageGrabber::grabParts(xcb_drawable_t drawable, const QList<QRect>& areas, int depth, const PartSink& take) {
+void ImageGrabber::grabParts(const QList<Part>& parts, int depth, const PartSink& take) {
     const std::optional<QImage::Format> format = formatFor(xcb_get_setup(connection_.get()), depth);
     if (!format) {
-        for (qsizetype index = 0; index < areas.size(); ++index) take(index, {});
+        for (qsizetype index = 0; index < parts.size(); ++index) take(index, {});
         return;
     }
     std::lock_guard guard(lock_);
     xcb_connection_t* c = connection_.get();
     // Every request goes out before the first answer is read.
-    std::vector<AskedPart> asked(size_t(areas.size()));
-    for (qsizetype index = 0; index < areas.size(); ++index) {
-        const QRect& area = areas[index];
-        if (area.isEmpty()) continue;
+    std::vector<AskedPart> asked(size_t(parts.size()));
+    for (qsizetype index = 0; index < parts.size(); ++index) {
+        const Part& wanted = parts[index];
+        if (wanted.area.isEmpty()) continue;
         AskedPart& part = asked[size_t(index)];
-        if (useShm_ && bytesOf(area) >= sharedPartBytes) part.segment = partPool_->take(bytesOf(area));
-        if (part.segment) part.shared = askShared(c, drawable, area, part.segment->id);
-        else part.plain = askPlain(c, drawable, area);
+        if (useShm_ && bytesOf(wanted.area) >= sharedPartBytes) part.segment = partPool_->take(bytesOf(wanted.area));
+        if (part.segment) part.shared = askShared(c, wanted.drawable, wanted.area, part.segment->id);
+        else part.plain = askPlain(c, wanted.drawable, wanted.area);
     }
-    for (qsizetype index = 0; index < areas.size(); ++index) {
+    for (qsizetype index = 0; index < parts.size(); ++index) {
         const AskedPart& part = asked[size_t(index)];
-        if (part.segment) take(index, sharedAnswer(c, part.shared, *partPool_, *part.segment, areas[index], *format));
-        else if (part.plain) take(index, imageOf(xcb_get_image_reply(c, *part.plain, nullptr), areas[index].size(), *format));
+        const QRect& area = parts[index].area;
+        if (part.segment) take(index, sharedAnswer(c, part.shared, *partPool_, *part.segment, area, *format));
+        else if (part.plain) take(index, imageOf(xcb_get_image_reply(c, *part.plain, nullptr), area.size(), *format));
         else take(index, {});
     }
 }

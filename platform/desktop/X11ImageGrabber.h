@@ -38,15 +38,21 @@ public:
     // 32; null on failure or another depth.
     QImage grab(xcb_drawable_t drawable, const QRect& area, int depth);
 
-    // Receives the pixels of `areas[index]`, valid during the call only;
+    // An area of a drawable, in the drawable's own coordinates.
+    struct Part {
+        xcb_drawable_t drawable = 0;
+        QRect area;
+    };
+    // Receives the pixels of `parts[index]`, valid during the call only;
     // null when that read failed.
     using PartSink = std::function<void(qsizetype index, const QImage& pixels)>;
-    // Several areas of `drawable` read at once, for pieces of a picture read
-    // again and again (what our windows cover): every request goes out
-    // before the first answer is read, so they wait for one round trip
-    // together, and all but the smallest are written into shared segments
-    // of their own, kept for the next reads, so they need no fresh memory.
-    void grabParts(xcb_drawable_t drawable, const QList<QRect>& areas, int depth, const PartSink& take);
+    // Several areas read at once, for pieces of a picture read again and
+    // again (what our windows cover): every request goes out before the
+    // first answer is read, so they wait for one round trip together, and
+    // all but the smallest are written into shared segments of their own,
+    // kept for the next reads, so they need no fresh memory. The drawables
+    // have depth `depth`.
+    void grabParts(const QList<Part>& parts, int depth, const PartSink& take);
 
     // The pointer's image placed at its position in root pixels; a null
     // image when the server cannot tell.

@@ -11,6 +11,25 @@
 
 namespace tavero::x11 {
 
+namespace {
+
+// No other client is served while it lasts.
+class ServerGrab {
+public:
+    explicit ServerGrab(xcb_connection_t* connection) : connection_(connection) { xcb_grab_server(connection_); }
+    ~ServerGrab() {
+        xcb_ungrab_server(connection_);
+        xcb_flush(connection_);
+    }
+    ServerGrab(const ServerGrab&) = delete;
+    ServerGrab& operator=(const ServerGrab&) = delete;
+
+private:
+    xcb_connection_t* connection_;
+};
+
+}  // namespace
+
 OwnWindowRemoval::OwnWindowRemoval(Connection& connection, ImageGrabber& grabber)
     : connection_(connection),
       composite_(startComposite(connection)),
@@ -20,15 +39,36 @@ OwnWindowRemoval::OwnWindowRemoval(Connection& connection, ImageGrabber& grabber
 
 OwnWindowRemoval::~OwnWindowRemoval() { release(); }
 
-void OwnWindowRemoval::apply(QImage& image, const QRect& area, const QList<xcb_window_t>& windows,
-                             const EventSink& others) {
-    QList<xcb_window_t> ours;
-    const QRegion covered = composite_ && !windows.isEmpty() ? coveredBy(windows, area, ours) : QRegion();
-    if (covered.isEmpty()) {
+QImage OwnWindowRemoval::grab(const QRect& area, const QList<xcb_window_t>& windows,
+                              const std::function<QImage()>& grabScreen, ShownPicture last, const EventSink& others) {
+    if (!composite_ || windows.isEmpty()) {
         release();
-        return;
+        last = {};
+        return grabScreen();
     }
-    beneath_.cover(covered);
+    // Our windows' places are read and what they come to cover is taken
+    // from the last picture under a server grab that lasts until the screen
+    // is grabbed: none moves in between, which would leave its pixels in
+    // the picture, or among what the next ones show beneath it. The last
+    // picture's memory takes the grab.
+    QList<TopLevel> clients;
+    QRegion covered;
+    QImage image;
+    {
+        const ServerGrab still(connection_.get());
+        clients = placesOf(windows, area);
+        for (const TopLevel& client : clients) covered += client.shape & area;
+        if (!covered.isEmpty()) beneath_.cover(covered, last);
+        last = {};
+        image = grabScreen();
+    }
+    if (covered.isEmpty()) release();
+    else if (!image.isNull()) paintOver(image, area, topLevelsOf(clients), others);
+    return image;
+}
+
+void OwnWindowRemoval::paintOver(QImage& image, const QRect& area, const QList<xcb_window_t>& ours,
+                                 const EventSink& others) {
     const QList<TopLevel> stack = topLevelStack(connection_);
     if (redirected_) {
         watchBeneath(stack, ours);
@@ -46,13 +86,14 @@ void OwnWindowRemoval::apply(QImage& image, const QRect& area, const QList<xcb_w
     }
     QList<TopLevel> windowsBeneath;
     for (const TopLevel& window : stack)
-        if (!ours.contains(window.id) && covered.intersects(window.shape)) windowsBeneath.append(window);
+        if (!ours.contains(window.id) && covered().intersects(window.shape)) windowsBeneath.append(window);
     beneath_.refresh(windowsBeneath, undrawn());
     beneath_.paint(image, area.topLeft());
 }
 
-QRegion OwnWindowRemoval::coveredBy(const QList<xcb_window_t>& windows, const QRect& area,
-                                    QList<xcb_window_t>& topLevels) {
+// The clients' own places and shapes, in one round trip: a window manager's
+// frame around one is not ours to take out.
+QList<TopLevel> OwnWindowRemoval::placesOf(const QList<xcb_window_t>& windows, const QRect& area) {
     xcb_connection_t* c = connection_.get();
     struct Asked {
         xcb_get_window_attributes_cookie_t attributes;
@@ -64,28 +105,35 @@ QRegion OwnWindowRemoval::coveredBy(const QList<xcb_window_t>& windows, const QR
     for (xcb_window_t window : windows)
         asked.push_back({xcb_get_window_attributes(c, window), xcb_get_geometry(c, window),
                          xcb_translate_coordinates(c, window, connection_.root(), 0, 0)});
-    // The clients' own rectangles: a window manager's frame around one is
-    // not ours to take out.
-    QList<TopLevel> clients;
+    const ShapesAsked shapesAsked = askBoundingShapes(connection_, windows);
+    QList<TopLevel> places;
+    QList<bool> shown;
     for (qsizetype index = 0; index < windows.size(); ++index) {
         auto attributes = take(xcb_get_window_attributes_reply(c, asked[size_t(index)].attributes, nullptr));
         auto geometry = take(xcb_get_geometry_reply(c, asked[size_t(index)].geometry, nullptr));
         auto origin = take(xcb_translate_coordinates_reply(c, asked[size_t(index)].origin, nullptr));
-        if (!attributes || !geometry || !origin || attributes->map_state != XCB_MAP_STATE_VIEWABLE) continue;
-        const QPoint inside(origin->dst_x, origin->dst_y);
-        const QRect rect(inside, QSize(geometry->width, geometry->height));
-        if (rect.intersects(area)) clients.append({windows[index], rect, inside, geometry->depth, QRegion()});
+        const bool viewable = attributes && geometry && origin && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        const QPoint inside = origin ? QPoint(origin->dst_x, origin->dst_y) : QPoint();
+        const QRect rect = geometry ? QRect(inside, QSize(geometry->width, geometry->height)) : QRect();
+        places.append({windows[index], rect, inside, uint8_t(geometry ? geometry->depth : 0), QRegion()});
+        shown.append(viewable && rect.intersects(area));
     }
-    QRegion covered;
-    const QList<QRegion> shapes = boundingShapes(connection_, clients);
-    for (qsizetype index = 0; index < clients.size(); ++index) {
-        const QRegion inside = shapes[index] & area;
-        if (inside.isEmpty()) continue;
-        covered += inside;
-        if (const std::optional<xcb_window_t> topLevel = topLevelOf(connection_, clients[index].id))
+    const QList<QRegion> shapes = readBoundingShapes(connection_, shapesAsked, places);
+    QList<TopLevel> clients;
+    for (qsizetype index = 0; index < places.size(); ++index) {
+        if (!shown[index]) continue;
+        places[index].shape = shapes[index];
+        clients.append(places[index]);
+    }
+    return clients;
+}
+
+QList<xcb_window_t> OwnWindowRemoval::topLevelsOf(const QList<TopLevel>& clients) {
+    QList<xcb_window_t> topLevels;
+    for (const TopLevel& client : clients)
+        if (const std::optional<xcb_window_t> topLevel = topLevelOf(connection_, client.id))
             topLevels.append(*topLevel);
-    }
-    return covered;
+    return topLevels;
 }
 
 void OwnWindowRemoval::redirect() {

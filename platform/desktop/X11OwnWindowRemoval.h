@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QRegion>
 
+#include <functional>
 #include <optional>
 
 namespace tavero::x11 {
@@ -29,6 +30,9 @@ class ImageGrabber;
 // released at the first grab where none does. Without Composite, pictures
 // are left as they are.
 //
+// Where no window lies beneath ours, what they cover shows the desktop as
+// CoveredPixels keeps it: its picture, else what the screen showed there.
+//
 // Uses the caller's connection and grabber on the caller's thread. The
 // caller reads the connection's events and offers each to takeEvent().
 class OwnWindowRemoval {
@@ -38,16 +42,18 @@ public:
     OwnWindowRemoval(const OwnWindowRemoval&) = delete;
     OwnWindowRemoval& operator=(const OwnWindowRemoval&) = delete;
 
-    // Paints over `windows` (ours, clients or frames) where they lie in
-    // `image`, which shows the root's `area`. When redirection begins here,
-    // first waits, at most repaintLimit, for the windows beneath to draw what
-    // ours cover; the connection's other events go to `others` meanwhile.
-    // What one of them has not drawn by then is black in the pictures until
-    // it draws there, where this redirection made its pixmap: that holds our
-    // window there.
-    void apply(QImage& image, const QRect& area, const QList<xcb_window_t>& windows, const EventSink& others);
+    // The root's `area` as `grabScreen` grabs it, painted over where
+    // `windows` (ours, clients or frames) lie; `last` is the picture before,
+    // let go before the grab. When redirection begins here, first waits, at
+    // most repaintLimit, for the windows beneath to draw what ours cover;
+    // the connection's other events go to `others` meanwhile. What one of
+    // them has not drawn by then is black in the pictures until it draws
+    // there, where this redirection made its pixmap: that holds our window
+    // there.
+    QImage grab(const QRect& area, const QList<xcb_window_t>& windows, const std::function<QImage()>& grabScreen,
+                ShownPicture last, const EventSink& others);
 
-    // What the last apply() painted over, in root pixels.
+    // What the last grab() painted over, in root pixels.
     const QRegion& covered() const { return beneath_.region(); }
 
     // Whether `event` is one of the removal's; `coveredChanged` then says
@@ -55,8 +61,11 @@ public:
     bool takeEvent(const xcb_generic_event_t& event, bool& coveredChanged);
 
 private:
-    // The top levels holding `windows`, and the area they cover inside `area`.
-    QRegion coveredBy(const QList<xcb_window_t>& windows, const QRect& area, QList<xcb_window_t>& topLevels);
+    // Those of `windows` shown over `area`, with their places and shapes
+    // in root pixels.
+    QList<TopLevel> placesOf(const QList<xcb_window_t>& windows, const QRect& area);
+    QList<xcb_window_t> topLevelsOf(const QList<TopLevel>& clients);
+    void paintOver(QImage& image, const QRect& area, const QList<xcb_window_t>& ours, const EventSink& others);
     void redirect();
     void release();
     void watchBeneath(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours);

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace tavero {
 
@@ -74,7 +75,8 @@ ScreenFeed::ScreenFeed(const ScreenScope& scope)
 ScreenFeed::~ScreenFeed() = default;
 
 void ScreenFeed::keepPictures(int count) {
-    // A followed window's last picture is kept too, to show while it is hidden.
+    // A followed window's last picture is kept too, to show while it is
+    // hidden; an area's is let go before the next grab.
     grabber_.keepSegmentsBetweenGrabs(size_t(count + (window_ ? 1 : 0)));
 }
 
@@ -199,7 +201,8 @@ QImage ScreenFeed::grab() {
     }
     if (image.isNull()) lose(ScreenFeedLoss::screenUnreadable());
     if (scope_.cursor) drawPointer(image, window_ ? window_->frame().topLeft() : scope_.area.topLeft());
-    if (window_) last_ = image;
+    // Kept once drawn into: a copy held while drawing would copy the picture.
+    last_ = image;
     return image;
 }
 
@@ -207,26 +210,41 @@ QImage ScreenFeed::grabArea() {
     const QRect& area = scope_.area;
     const QRect visible = area & rootArea(connection_);
     if (visible.isEmpty()) lose(ScreenFeedLoss::displayGone());
-    QImage image = grabber_.grab(connection_.root(), visible, connection_.screen()->root_depth);
-    if (image.isNull()) return image;
-    if (visible != area) {
-        // The screen shrank under part of the area: the rest stays black.
-        QImage whole(area.size(), QImage::Format_RGB32);
-        whole.fill(Qt::black);
-        QPainter(&whole).drawImage(visible.topLeft() - area.topLeft(), image);
-        image = whole;
-    }
-    removal_.apply(image, area, ownWindows(), [this](const xcb_generic_event_t& event) { handle(event); });
-    return image;
+    return removal_.grab(
+        area, ownWindows(), [&] { return grabVisible(visible); }, takeShown(),
+        [this](const xcb_generic_event_t& event) { handle(event); });
 }
 
+QImage ScreenFeed::grabVisible(const QRect& visible) {
+    const QRect& area = scope_.area;
+    QImage image = grabber_.grab(connection_.root(), visible, connection_.screen()->root_depth);
+    if (image.isNull() || visible == area) return image;
+    // The screen shrank under part of the area: the rest stays black.
+    QImage whole(area.size(), QImage::Format_RGB32);
+    whole.fill(Qt::black);
+    QPainter(&whole).drawImage(visible.topLeft() - area.topLeft(), image);
+    return whole;
+}
+
+// What the pointer covers is kept: the next picture may need it where one of
+// our windows comes to lie.
 void ScreenFeed::drawPointer(QImage& image, QPoint origin) {
+    pointerPlace_ = QRect();
+    beneathPointer_ = QImage();
     QPoint topLeft;
     const QImage pointer = grabber_.cursor(topLeft);
     if (pointer.isNull()) return;
     pointerReach_ = std::max(pointer.width(), pointer.height());
     const QRect place(topLeft - origin, pointer.size());
-    if (place.intersects(image.rect())) QPainter(&image).drawImage(place.topLeft(), pointer);
+    const QRect drawn = place & image.rect();
+    if (drawn.isEmpty()) return;
+    pointerPlace_ = drawn.translated(origin);
+    beneathPointer_ = image.copy(drawn);
+    QPainter(&image).drawImage(place.topLeft(), pointer);
+}
+
+ShownPicture ScreenFeed::takeShown() {
+    return {std::exchange(last_, QImage()), scope_.area.topLeft(), pointerPlace_, beneathPointer_};
 }
 
 QList<xcb_window_t> ScreenFeed::ownWindows() const {

@@ -41,7 +41,10 @@ private:
     bool pointerMatters(QPoint pointer) const;
     void checkDisplays();
     QImage grabArea();
+    QImage grabVisible(const QRect& visible);
     void drawPointer(QImage& image, QPoint origin);
+    // The last picture, no longer held here.
+    ShownPicture takeShown();
     QList<xcb_window_t> ownWindows() const;
     [[noreturn]] void lose(const QString& description);
 
@@ -64,8 +67,13 @@ private:
     QPoint pointer_;
     // How far the pointer's image reaches from its position.
     int pointerReach_ = 64;
-    // The followed window's last picture, shown again while it is hidden.
+    // The last picture: a followed window's shows again while it is hidden,
+    // an area's holds what our windows come to cover.
     QImage last_;
+    // Where the pointer was drawn into it, in root pixels, and what it
+    // covered there.
+    QRect pointerPlace_;
+    QImage beneathPointer_;
 };
 
 }  // namespace tavero::x11

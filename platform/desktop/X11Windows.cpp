@@ -225,20 +225,30 @@ QList<TopLevel> topLevelStack(Connection& connection) {
 }
 
 QList<QRegion> boundingShapes(Connection& connection, const QList<TopLevel>& windows) {
-    QList<QRegion> shapes;
-    shapes.reserve(windows.size());
-    if (!connection.has(&xcb_shape_id)) {
-        for (const TopLevel& window : windows) shapes.append(QRegion(window.outer));
-        return shapes;
-    }
-    xcb_connection_t* c = connection.get();
-    std::vector<xcb_shape_get_rectangles_cookie_t> asked;
+    QList<xcb_window_t> ids;
+    ids.reserve(windows.size());
+    for (const TopLevel& window : windows) ids.append(window.id);
+    return readBoundingShapes(connection, askBoundingShapes(connection, ids), windows);
+}
+
+ShapesAsked askBoundingShapes(Connection& connection, const QList<xcb_window_t>& windows) {
+    ShapesAsked asked;
+    if (!connection.has(&xcb_shape_id)) return asked;
     asked.reserve(size_t(windows.size()));
-    for (const TopLevel& window : windows) asked.push_back(xcb_shape_get_rectangles(c, window.id, XCB_SHAPE_SK_BOUNDING));
-    for (qsizetype index = 0; index < windows.size(); ++index) {
-        auto reply = take(xcb_shape_get_rectangles_reply(c, asked[size_t(index)], nullptr));
+    for (xcb_window_t window : windows)
+        asked.push_back(xcb_shape_get_rectangles(connection.get(), window, XCB_SHAPE_SK_BOUNDING));
+    return asked;
+}
+
+QList<QRegion> readBoundingShapes(Connection& connection, const ShapesAsked& asked, const QList<TopLevel>& places) {
+    QList<QRegion> shapes;
+    shapes.reserve(places.size());
+    for (qsizetype index = 0; index < places.size(); ++index) {
+        auto reply = size_t(index) < asked.size()
+                         ? take(xcb_shape_get_rectangles_reply(connection.get(), asked[size_t(index)], nullptr))
+                         : nullptr;
         if (!reply) {
-            shapes.append(QRegion(windows[index].outer));
+            shapes.append(QRegion(places[index].outer));
             continue;
         }
         // Relative to the window's inside; an unshaped window answers with
@@ -248,7 +258,7 @@ QList<QRegion> boundingShapes(Connection& connection, const QList<TopLevel>& win
         for (int rectangle = 0; rectangle < xcb_shape_get_rectangles_rectangles_length(reply.get()); ++rectangle)
             shape += QRect(rectangles[rectangle].x, rectangles[rectangle].y, rectangles[rectangle].width,
                            rectangles[rectangle].height);
-        shapes.append(shape.translated(windows[index].origin));
+        shapes.append(shape.translated(places[index].origin));
     }
     return shapes;
 }

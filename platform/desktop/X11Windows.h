@@ -5,6 +5,10 @@
 
 #include <QRegion>
 
+#include <xcb/shape.h>
+
+#include <vector>
+
 namespace tavero::x11 {
 
 // The viewable windows front to back: from the window manager's
@@ -47,6 +51,12 @@ QList<TopLevel> topLevelStack(Connection& connection);
 // ring covers only the ring), asked in one round trip; its outer rectangle
 // where the server has no SHAPE or the window is gone.
 QList<QRegion> boundingShapes(Connection& connection, const QList<TopLevel>& windows);
+// The same in two steps, so that other questions share the round trip: the
+// shapes of `windows` asked, then read with each window's place (`places`,
+// in the order asked).
+using ShapesAsked = std::vector<xcb_shape_get_rectangles_cookie_t>;
+ShapesAsked askBoundingShapes(Connection& connection, const QList<xcb_window_t>& windows);
+QList<QRegion> readBoundingShapes(Connection& connection, const ShapesAsked& asked, const QList<TopLevel>& places);
 
 // The children of `window`, bottom to top; none when it is gone.
 QList<xcb_window_t> childrenOf(Connection& connection, xcb_window_t window);

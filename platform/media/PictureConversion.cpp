@@ -1,6 +1,7 @@
 #include "platform/media/PictureConversion.h"
 
 #include "platform/media/MediaError.h"
+#include "platform/media/PictureResizing.h"
 #include "platform/media/PictureScaling.h"
 #include "platform/media/YuvConversion.h"
 
@@ -10,7 +11,6 @@ extern "C" {
 
 #include <libyuv/planar_functions.h>
 #include <libyuv/rotate_argb.h>
-#include <libyuv/scale_argb.h>
 
 #include <vector>
 
@@ -115,10 +115,7 @@ QImage enlarged(const AVFrame& frame, QSize size) {
     QImage converted = newPicture(QSize(frame.width, frame.height));
     convertInto(frame, converted);
     QImage picture = newPicture(size);
-    if (libyuv::ARGBScale(converted.constBits(), int(converted.bytesPerLine()), converted.width(), converted.height(),
-                          picture.bits(), int(picture.bytesPerLine()), size.width(), size.height(),
-                          libyuv::kFilterBilinear) != 0)
-        throw MediaError("scaling", AVERROR(EINVAL));
+    resizeBilinear(converted, picture);
     return picture;
 }
 

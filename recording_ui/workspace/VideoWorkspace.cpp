@@ -36,18 +36,20 @@ QPushButton* button(const QString& text, QWidget* parent) { return EditorLook::d
 VideoWorkspace::VideoWorkspace(AppModel& model, RecordingStudio& studio, const QString& url, const QString& start,
                                const QString& end, EffectsPopover::EffectControls effectControls, QWidget* parent)
     : QWidget(parent), model_(model), studio_(studio), url_(url), effectControls_(std::move(effectControls)) {
+    // Made top to bottom, which is the keyboard's order.
+    QLayout* titleRow = makeTitleRow();
     player_ = new MoviePlayer(url, this);
     player_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    footer_ = secondaryCaption(QString(), this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 20, 20, 20);
     layout->setSpacing(16);
-    layout->addLayout(makeTitleRow());
+    layout->addLayout(titleRow);
     layout->addWidget(player_, 1);
     layout->addWidget(makeProgressRow());
     layout->addWidget(makeVersionRow());
     layout->addLayout(makeTrimRow(start, end));
+    footer_ = secondaryCaption(QString(), this);
     layout->addWidget(footer_, 0, Qt::AlignHCenter);
 
     connect(&studio, &RecordingStudio::changed, this, &VideoWorkspace::showStudio);

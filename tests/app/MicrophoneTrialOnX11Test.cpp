@@ -66,14 +66,8 @@ TEST_F(MicrophoneTrialOnX11Test, TheSetUpNamesTheMicrophoneAndTheTakeIsSavedWith
     EXPECT_TRUE(QTest::qWaitFor([&] { return reader.shows(label, microphoneLine); }, 20'000));
     EXPECT_FALSE(reader.shows(label, QStringLiteral("没有找到麦克风。请接上麦克风，或关闭麦克风后录制。")));
 
-    const QString start = QStringLiteral("开始录制");
-    const QString button = QStringLiteral("push button");
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            return reader.states(button, start).value_or(QStringList()).contains(QStringLiteral("enabled")) &&
-                   reader.act(button, start, QStringLiteral("Press"));
-        },
-        20'000));
+        [&] { return reader.pressEnabled(QStringLiteral("push button"), QStringLiteral("开始录制")); }, 20'000));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             const QStringList folders = partsFolders();

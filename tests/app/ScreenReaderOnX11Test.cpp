@@ -1,14 +1,16 @@
 // The program as a screen reader's user meets it, through AT-SPI on a
 // session bus of the test's own: the recording set-up's segmented controls
 // (what to record, the portrait's shape, the camera's framing) choose on
-// their own accessible actions, with exactly one choice checked; sliders
+// their own accessible actions, with exactly one choice checked, and its
+// window list is named by what it chooses and says when it is empty; sliders
 // read and step as their labels show; the player's controls and the trim
 // fields are named, its position reads and steps in seconds, and a trim
 // field without a number says what is wrong; the effects popover is found
 // among the program's windows, named and with the keyboard, and renders
 // again; every control of the editor is named, its colours and tabs say
 // which one is chosen, its menu buttons open their menus, and the keyboard
-// comes back from the background sheet to the button that opened it.
+// comes back from the background sheet to the button that opened it; the
+// width field of 尺寸与旋转 and a pin's transparency are named.
 #include "camera/RecordingProject.h"
 #include "tests/app/ProgramUnderScreenReader.h"
 #include "tests/support/MediaFixtures.h"
@@ -91,6 +93,9 @@ TEST_F(ScreenReaderOnX11Test, TheSetUpsSegmentsChooseOnTheirOwnActionsAndThePort
         return chosen(scopes) == QStringLiteral("窗口") && reader.shows(pushButton, QStringLiteral("刷新窗口列表")) &&
                !reader.shows(pushButton, QStringLiteral("框选录制区域"));
     })) << "the window's row is shown";
+    EXPECT_EQ(reader.description(QStringLiteral("combo box"), QStringLiteral("要录制的窗口")),
+              QStringLiteral("没有可录制的窗口"))
+        << "the list is named by what it chooses and says it is empty";
 
     // The portrait's shape is the thumbnail's.
     ASSERT_TRUE(reader.act(QStringLiteral("check box"), QStringLiteral("打开摄像头 · 人像与屏幕一起录"), toggle));
@@ -257,6 +262,9 @@ TEST_F(ScreenReaderOnX11Test, TheEditorsControlsAreNamedAndItsToolsAndColoursSay
     EXPECT_TRUE(reader.shows(slider, QStringLiteral("粗细")));
     EXPECT_EQ(unnamedControls(), "") << "every shown control has a name";
     EXPECT_EQ(unnamedFocusable(), "");
+    ASSERT_TRUE(reader.act(pushButton, QStringLiteral("尺寸与旋转"), press));
+    EXPECT_TRUE(within([&] { return reader.shows(QStringLiteral("text"), QStringLiteral("宽度")); }));
+    EXPECT_EQ(unnamedFocusable(), "") << "with 尺寸与旋转 open";
     const QString practice = QStringLiteral("这是练习用的示例图。完成后可以复制或保存到桌面「岚帧」。");
     EXPECT_EQ(reader.description(QStringLiteral("filler"), practice), practice) << "the status in words, no markup";
 
@@ -320,6 +328,7 @@ TEST_F(ScreenReaderOnX11Test, APinIsAWindow) {
     ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("试一试"), press); }));
     ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("贴图"), press); }));
     EXPECT_TRUE(within([&] { return reader.shows(QStringLiteral("frame"), QStringLiteral("贴图 · 可拖动与缩放")); }));
+    EXPECT_TRUE(reader.shows(slider, QStringLiteral("透明度"))) << "named by its caption";
 }
 
 }  // namespace

@@ -3,7 +3,11 @@
 // Pictures of a control with and without the keyboard focus, for the tests
 // that every focused control shows a mark.
 
+#include "editor_ui/style/FocusRing.h"
+#include "tests/editor_ui/MarkContrast.h"
+
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QPointer>
@@ -11,6 +15,9 @@
 #include <QTest>
 #include <QWidget>
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstdlib>
 
 namespace tavero::test {
@@ -19,13 +26,20 @@ namespace tavero::test {
 // small colour disc has more, a text caret alone about half as many.
 inline constexpr int smallestMark = 40;
 
-// The widget's pixels with its children and, where its parent leaves room,
-// a few around it, where a mark may lie.
-inline QImage pixelsOf(QWidget& widget) {
+// The area of `widget`'s window where its mark may lie: the widget and a few
+// pixels around it, within the window.
+inline QRect markArea(const QWidget& widget) {
     constexpr int around = 8;
-    QWidget* parent = widget.parentWidget();
-    const QRect area = parent ? widget.geometry().adjusted(-around, -around, around, around) & parent->rect() : QRect();
-    return (parent ? parent->grab(area) : widget.grab()).toImage().convertToFormat(QImage::Format_ARGB32);
+    const QRect placed(widget.mapTo(widget.window(), QPoint(0, 0)), widget.size());
+    return placed.adjusted(-around, -around, around, around) & widget.window()->rect();
+}
+
+// That area as its window shows it, with whatever lies over the widget;
+// nothing when the widget lies outside its window.
+inline QImage pixelsOf(QWidget& widget) {
+    const QRect area = markArea(widget);
+    if (area.isEmpty()) return {};
+    return widget.window()->grab(area).toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
 // How many pixels differ between two pictures of one widget.
@@ -53,9 +67,16 @@ inline int pixelsTurned(const QImage& before, const QImage& after, const QColor&
     return turned;
 }
 
-// What a failure message calls a widget: its class and its name or label.
-inline QString described(const QWidget& widget) {
-    QString name = widget.accessibleName();
+// What a screen reader calls a widget.
+inline QString spokenName(QWidget& widget) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&widget);
+    return face ? face->text(QAccessible::Name) : QString();
+}
+
+// What a failure message calls a widget: its class and the name a screen
+// reader reads, else its label.
+inline QString described(QWidget& widget) {
+    QString name = spokenName(widget);
     if (auto* button = qobject_cast<const QAbstractButton*>(&widget); button && name.isEmpty()) name = button->text();
     return QString::fromLatin1(widget.metaObject()->className()) + QLatin1Char(' ') + name;
 }
@@ -88,7 +109,7 @@ inline FocusPictures withAndWithoutFocus(QWidget& widget) {
 inline int markPixelsByTab(QWidget& control) {
     if (!tabTo(control)) return 0;
     const FocusPictures pictures = withAndWithoutFocus(control);
-    return pixelsTurned(pictures.unfocused, pictures.focused, control.palette().color(QPalette::Highlight));
+    return pixelsTurned(pictures.unfocused, pictures.focused, FocusRing::colour());
 }
 
 // Walks with Tab through the active window `window`, from its first stop
@@ -111,6 +132,116 @@ inline QStringList unmarkedAlongTab(QWidget& window, int* reached = nullptr, int
     }
     if (reached) *reached = int(seen.size());
     return unmarked;
+}
+
+// One stop of a Tab walk: the control, what a failure calls it, and how its
+// mark reads.
+struct TabStop {
+    QPointer<QWidget> widget;
+    QString name;
+    // What a screen reader calls it.
+    QString spoken;
+    // Where it stood in its window when it had the focus.
+    QRect placed;
+    MarkReading mark;
+};
+
+// Walks with Tab through the active window `window`, from its first stop
+// until the focus comes back round, reading each stop's mark.
+inline QList<TabStop> walkTab(QWidget& window, int mostStops = 300) {
+    // Layouts settle first, as they do before anything is shown.
+    QCoreApplication::sendPostedEvents();
+    QWidget* first = QApplication::focusWidget();
+    QTest::keyClick(first ? first : &window, Qt::Key_Tab);
+    QList<TabStop> stops;
+    QPointer<QWidget> current = QApplication::focusWidget();
+    const auto seen = [&stops](const QWidget* widget) {
+        return std::any_of(stops.begin(), stops.end(), [widget](const TabStop& stop) { return stop.widget == widget; });
+    };
+    while (current && !seen(current) && stops.size() < mostStops) {
+        const QRect area = markArea(*current);
+        const QRect control(current->mapTo(current->window(), QPoint(0, 0)) - area.topLeft(), current->size());
+        const FocusPictures pictures = withAndWithoutFocus(*current);
+        stops.append({current, described(*current), spokenName(*current), control.translated(area.topLeft()),
+                      readMark(pictures.focused, pictures.unfocused, control)});
+        if (!current) break;
+        current->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(current, Qt::Key_Tab);
+        current = QApplication::focusWidget();
+    }
+    return stops;
+}
+
+// The stops whose mark a user may not see, with how they read.
+inline QStringList faintMarks(const QList<TabStop>& stops) {
+    QStringList faint;
+    for (const TabStop& stop : stops)
+        if (!stop.mark.seen()) faint.append(stop.name + QStringLiteral(": ") + stop.mark.text());
+    return faint;
+}
+
+namespace order_detail {
+
+// The child of `ancestor` that holds `widget`, or `widget` itself.
+inline const QWidget* childHolding(const QWidget* ancestor, const QWidget* widget) {
+    while (widget->parentWidget() != ancestor) widget = widget->parentWidget();
+    return widget;
+}
+
+// Whether `one` reads before `other`, two children of one widget: above it,
+// or, in the same row, wholly left of it.
+inline bool readsBefore(const QRect& one, const QRect& other) {
+    const int overlap = std::min(one.bottom(), other.bottom()) - std::max(one.top(), other.top());
+    if (overlap > std::min(one.height(), other.height()) / 2) return one.right() < other.left();
+    return one.top() < other.top();
+}
+
+// Whether a Tab step from `from` to `to` goes back against reading order:
+// to the widget that holds `from` (a list before its rows), or to a place
+// that reads earlier, top to bottom, then left to right, among the children
+// of the smallest widget holding both (so a column is read before the one
+// beside it).
+inline bool goesBack(const QWidget& from, const QWidget& to) {
+    if (to.isAncestorOf(&from)) return true;
+    if (from.isAncestorOf(&to)) return false;
+    const QWidget* common = from.parentWidget();
+    while (!common->isAncestorOf(&to)) common = common->parentWidget();
+    return readsBefore(childHolding(common, &to)->geometry(), childHolding(common, &from)->geometry());
+}
+
+}  // namespace order_detail
+
+// The steps of a Tab walk that go back against reading order. The walk
+// comes round once, from the last stop back to the first.
+inline QStringList stepsAgainstReadingOrder(const QList<TabStop>& stops) {
+    QStringList back;
+    for (qsizetype index = 0; index < stops.size(); ++index) {
+        const TabStop& from = stops[index];
+        const TabStop& to = stops[(index + 1) % stops.size()];
+        if (from.widget && to.widget && order_detail::goesBack(*from.widget, *to.widget))
+            back.append(from.name + QStringLiteral(" → ") + to.name);
+    }
+    return back;
+}
+
+// The stops a screen reader reads without a name.
+inline QStringList unnamed(const QList<TabStop>& stops) {
+    QStringList nameless;
+    for (const TabStop& stop : stops)
+        if (stop.spoken.trimmed().isEmpty()) nameless.append(stop.name);
+    return nameless;
+}
+
+// A Tab walk of the active window `window` as a keyboard user meets it:
+// at least `fewestStops` stops, each with a mark that shows and a name, and
+// no step back against reading order but the one that comes round.
+inline void expectEveryStopShownNamedAndInOrder(QWidget& window, int fewestStops) {
+    const QList<TabStop> stops = walkTab(window);
+    const auto list = [](const QStringList& lines) { return lines.join(QLatin1Char('\n')).toStdString(); };
+    EXPECT_GE(stops.size(), fewestStops) << "Tab stopped going round";
+    EXPECT_TRUE(faintMarks(stops).isEmpty()) << list(faintMarks(stops));
+    EXPECT_TRUE(unnamed(stops).isEmpty()) << list(unnamed(stops));
+    EXPECT_LE(stepsAgainstReadingOrder(stops).size(), 1) << list(stepsAgainstReadingOrder(stops));
 }
 
 }  // namespace tavero::test

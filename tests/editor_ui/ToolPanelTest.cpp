@@ -11,6 +11,7 @@
 #include "editor_ui/TextControls.h"
 #include "editor_ui/ToolGrid.h"
 #include "editor_ui/ToolPanel.h"
+#include "editor_ui/style/FocusRing.h"
 #include "tests/editor_ui/FocusMarks.h"
 #include "tests/editor_ui/MainViewFixture.h"
 #include "tests/editor_ui/Samples.h"
@@ -372,17 +373,16 @@ TEST_F(ToolPanelTest, EveryToolColourAndGroupShowsTheFocusMarkAndTheChosenColour
     for (QWidget* control : controls)
         EXPECT_GE(test::markPixelsByTab(*control), test::smallestMark) << test::described(*control).toStdString();
 
-    // The mark lies on the disc, inside the ring of the chosen colour.
+    // The mark lies around the disc, outside the ring of the chosen colour.
     InkButton& chosen = *panel().strokeControls()->inkButtons().first();
     chosen.click();
     ASSERT_TRUE(test::tabTo(chosen));
-    const QImage focused = chosen.grab().toImage();
-    chosen.clearFocus();
-    const QImage unfocused = chosen.grab().toImage();
-    const QPoint onRing(1, chosen.height() / 2);
-    EXPECT_TRUE(test::nearColour(unfocused.pixel(onRing), EditorLook::accent()));
-    EXPECT_EQ(focused.pixel(onRing), unfocused.pixel(onRing));
-    EXPECT_GE(test::changedPixels(unfocused, focused), test::smallestMark);
+    const test::FocusPictures pictures = test::withAndWithoutFocus(chosen);
+    const QPoint corner = chosen.mapTo(view.get(), QPoint(0, 0)) - test::markArea(chosen).topLeft();
+    const QPoint onRing = corner + QPoint(1, chosen.height() / 2);
+    EXPECT_TRUE(test::nearColour(pictures.unfocused.pixel(onRing), EditorLook::accent()));
+    EXPECT_EQ(pictures.focused.pixel(onRing), pictures.unfocused.pixel(onRing));
+    EXPECT_TRUE(test::nearColour(pictures.focused.pixel(onRing - QPoint(FocusRing::outset, 0)), EditorLook::accent()));
 }
 
 }  // namespace

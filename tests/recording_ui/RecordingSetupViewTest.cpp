@@ -110,7 +110,7 @@ TEST_F(RecordingSetupViewTest, TheSheetIsSizedByTheMainScreen) {
 
 TEST_F(RecordingSetupViewTest, TheTargetRowFollowsTheScope) {
     studio().setScope(RecordingScope::window);
-    EXPECT_EQ(sheet().targetRowText(), QStringLiteral("窗口"));
+    EXPECT_EQ(sheet().targetRowText(), QStringLiteral("要录制的窗口"));
     ASSERT_EQ(sheet().windowPicker()->count(), 2);
     EXPECT_EQ(sheet().windowPicker()->itemText(0), QStringLiteral("编辑器 · 讲稿.txt"));
     sheet().windowPicker()->activated(1);

@@ -91,6 +91,11 @@ bool ScreenReader::act(const QString& role, const QString& name, const QString& 
     return ask({QStringLiteral("act"), role, name, action}).value(0) == QLatin1String("ok");
 }
 
+bool ScreenReader::pressEnabled(const QString& role, const QString& name) {
+    return states(role, name).value_or(QStringList()).contains(QStringLiteral("enabled")) &&
+           act(role, name, QStringLiteral("Press"));
+}
+
 std::optional<QSize> ScreenReader::size(const QString& role, const QString& name) {
     const QStringList answer = ask({QStringLiteral("size"), role, name});
     if (answer.value(0) != QLatin1String("ok")) return std::nullopt;

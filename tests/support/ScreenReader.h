@@ -40,6 +40,8 @@ public:
     bool checked(const QString& role, const QString& name);
     // Calls the control's action named `action` ("Press", "Toggle").
     bool act(const QString& role, const QString& name, const QString& action);
+    // Presses the control if it is enabled; whether it did.
+    bool pressEnabled(const QString& role, const QString& name);
     std::optional<QSize> size(const QString& role, const QString& name);
     // What a slider reads: its value, range and step, in the unit it gives.
     struct Reading {

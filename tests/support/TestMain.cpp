@@ -1,3 +1,4 @@
+#include "editor_ui/style/ProgramStyle.h"
 #include "platform/Fonts.h"
 #include "platform/sound/MediaBackend.h"
 
@@ -18,12 +19,13 @@ bool everyTestRunSkipped() {
 }  // namespace
 
 // Every test binary runs with a QApplication (offscreen unless the test asks
-// for a display), so images, fonts, widgets and the video player behave as in
-// the program.
+// for a display) in the program's style, so images, fonts, widgets, their
+// focus marks and the video player behave as in the program.
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     tavero::chooseMediaBackend();
     QApplication app(argc, argv);
+    tavero::ProgramStyle::install();
     tavero::Fonts::load();
     testing::InitGoogleTest(&argc, argv);
     // An executable whose every test skipped did not test anything: CTest

@@ -119,10 +119,16 @@ private:
             std::free(event);
         }
         Picture picture;
-        picture.image = grabber_.grab(connection_.root(), screenRect, connection_.screen()->root_depth);
-        const qint64 before = pixelsAskedOn(c);
-        removal_.apply(picture.image, screenRect, ours_, [this](const xcb_generic_event_t& event) { offer(event); });
+        qint64 before = 0;
+        const auto grabScreen = [&] {
+            QImage screen = grabber_.grab(connection_.root(), screenRect, connection_.screen()->root_depth);
+            before = pixelsAskedOn(c);
+            return screen;
+        };
+        picture.image = removal_.grab(screenRect, ours_, grabScreen, std::exchange(last_, {}),
+                                      [this](const xcb_generic_event_t& event) { offer(event); });
         picture.read = pixelsAskedOn(c) - before;
+        last_.image = picture.image;
         return picture;
     }
 
@@ -135,6 +141,7 @@ private:
     x11::ImageGrabber grabber_{connection_};
     x11::OwnWindowRemoval removal_{connection_, grabber_};
     const QList<xcb_window_t> ours_;
+    x11::ShownPicture last_;
 };
 
 class OwnWindowRemovalTest : public testing::Test {

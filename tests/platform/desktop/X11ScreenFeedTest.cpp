@@ -4,6 +4,7 @@
 // openbox, which frames windows and reparents ours.
 #include "platform/desktop/OwnWindows.h"
 #include "platform/desktop/ScreenFeed.h"
+#include "platform/desktop/X11Connection.h"
 #include "platform/desktop/X11ScreenSource.h"
 #include "tests/support/Memory.h"
 #include "tests/support/Pictures.h"
@@ -331,6 +332,67 @@ TEST_F(OwnWindowsTest, OtherWindowsKeepTheirOwnPixelsOnlyWhileOneOfOursOverlapsT
     panel.setPosition(panelPlace.topLeft());
     ASSERT_TRUE(QTest::qWaitFor([&] { return showsPanel(screen.grabArea(info->frame, false)); }, 5000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return showsPanel(pageGrab()); }, 20'000)) << "released once none of ours overlaps";
+}
+
+// The root's own background as xsetroot sets it (no desktop picture), and
+// drawing on the root itself; the server's default again at the end.
+class DrawnRoot {
+public:
+    DrawnRoot() { setBackground(XCB_CW_BACK_PIXEL, 0x2060c0); }
+    ~DrawnRoot() { setBackground(XCB_CW_BACK_PIXMAP, XCB_BACK_PIXMAP_NONE); }
+    void draw(const QRect& rect, uint32_t colour) {
+        xcb_connection_t* c = connection_.get();
+        const xcb_gcontext_t context = xcb_generate_id(c);
+        xcb_create_gc(c, context, connection_.root(), XCB_GC_FOREGROUND, &colour);
+        const xcb_rectangle_t filled{int16_t(rect.x()), int16_t(rect.y()), uint16_t(rect.width()), uint16_t(rect.height())};
+        xcb_poly_fill_rectangle(c, connection_.root(), context, 1, &filled);
+        xcb_free_gc(c, context);
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    }
+
+private:
+    void setBackground(uint32_t attribute, uint32_t value) {
+        xcb_connection_t* c = connection_.get();
+        xcb_change_window_attributes(c, connection_.root(), attribute, &value);
+        xcb_clear_area(c, 0, connection_.root(), 0, 0, 0, 0);
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    }
+
+    x11::Connection connection_;
+};
+
+// Our panel over the bare desktop, and a drawing on the root where it moves next.
+class BareDesktopTest : public X11ScreenFeedTest {
+protected:
+    DrawnRoot root;
+    Panel panel{QRect(area.topLeft() + QPoint(120, 160), QSize(400, 80))};
+    const QRect drawing{area.topLeft() + QPoint(150, 280), QSize(300, 60)};
+    QImage beneath;
+
+    void SetUp() override {
+        X11ScreenFeedTest::SetUp();
+        root.draw(drawing, 0xc03020);
+        beneath = screen.grabArea(area, false);
+        ASSERT_TRUE(panel.showAndWait());
+        ASSERT_TRUE(onScreen(panel.geometry(), panel.picture()));
+        OwnWindows::add(quint32(panel.winId()));
+    }
+    void TearDown() override { OwnWindows::remove(quint32(panel.winId())); }
+};
+
+TEST_F(BareDesktopTest, WhatThePanelCoversShowsWhatTheScreenShowedThereNeverBlack) {
+    const std::unique_ptr<PictureFeed> feed = feedOf(area, true);
+    EXPECT_TRUE(samePixels(feed->grab(), beneath)) << "the root's background under the panel shown before the take";
+
+    // The pointer rests on the drawing, then leaves as the panel moves over it.
+    ASSERT_TRUE(test::pointAt(drawing.center()));
+    EXPECT_TRUE(feed->waitForChange(Clock::now() + 5s));
+    EXPECT_FALSE(samePixels(feed->grab(), beneath)) << "the pointer is drawn";
+    ASSERT_TRUE(test::pointAt(QPoint(1900, 1070)));
+    panel.setPosition(area.topLeft() + QPoint(120, 260));
+    ASSERT_TRUE(onScreen(panel.geometry(), panel.picture()));
+    EXPECT_TRUE(samePixels(feed->grab(), beneath))
+        << "the drawing under the panel as the last picture showed it, without the pointer; the background where it was";
 }
 
 class FollowedWindowTest : public X11ScreenFeedTest {

@@ -1,13 +1,17 @@
 // The pictures of codings whose pixel formats go beyond plain 4:2:0, as the
 // player shows them: decoded by MovieDecoder and converted for the screen at
-// the video's own size and made smaller, beside FFmpeg's own decoding of
-// them, and a card of known colours.
+// the video's own size, made smaller and made larger, beside FFmpeg's own
+// decoding of them, and a card of known colours.
+#include "platform/media/MediaError.h"
 #include "platform/media/MovieDecoder.h"
+#include "platform/media/PictureConversion.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/PictureCodings.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 using namespace tavero;
 using namespace tavero::media;
@@ -16,6 +20,15 @@ namespace {
 
 const QSize size(320, 240);
 const QSize smaller(120, 90);
+// A window larger than the video, by a ratio that is no whole number.
+const QSize larger(480, 360);
+
+// A size the player shows the pictures at, and how alike they must be to
+// FFmpeg's decoding at that size (peak signal-to-noise ratio, dB).
+struct ShownAt {
+    QSize size;
+    double psnr;
+};
 
 class PictureConversionTest : public testing::TestWithParam<test::PictureCoding> {
 protected:
@@ -51,43 +64,87 @@ TEST_P(PictureConversionTest, EveryPictureShowsAsFFmpegDecodesIt) {
     QString path;
     ASSERT_NO_FATAL_FAILURE(path = make(test::Showing::moving));
     ASSERT_EQ(pixelFormatOf(path), GetParam().decodesInto);
-    const QList<QImage> whole = test::decodePictures(path);
-    const QList<QImage> reduced = test::decodePictures(path, smaller);
-    ASSERT_EQ(whole.size(), 10);
-    ASSERT_EQ(reduced.size(), 10);
-    MovieDecoder decoder(path, {});
-    for (int index = 0; index < 10; ++index) {
-        SCOPED_TRACE(index);
-        const std::optional<MovieFrame> picture = decoder.nextPicture();
-        ASSERT_TRUE(picture);
-        const QImage shown = uprightPicture(*picture->frame, decoder.turn(), size);
-        ASSERT_EQ(shown.format(), QImage::Format_RGB32);
-        EXPECT_GT(test::psnr(shown, whole[index].convertToFormat(QImage::Format_RGB32)), 35);
-        const QImage small = uprightPicture(*picture->frame, decoder.turn(), smaller);
-        ASSERT_EQ(small.size(), smaller);
-        EXPECT_GT(test::psnr(small, reduced[index].convertToFormat(QImage::Format_RGB32)), 30);
-        EXPECT_TRUE(opaque(shown) && opaque(small));
+    // Made larger, FFmpeg places its samples a little apart from ours (at the
+    // middle of the pixels rather than the first and last on the edges).
+    for (const ShownAt shownAt : {ShownAt{size, 35}, ShownAt{smaller, 30}, ShownAt{larger, 32}}) {
+        SCOPED_TRACE(shownAt.size.width());
+        const QList<QImage> decoded = test::decodePictures(path, shownAt.size);
+        ASSERT_EQ(decoded.size(), 10);
+        MovieDecoder decoder(path, {});
+        for (int index = 0; index < 10; ++index) {
+            SCOPED_TRACE(index);
+            const std::optional<MovieFrame> picture = decoder.nextPicture();
+            ASSERT_TRUE(picture);
+            const QImage shown = uprightPicture(*picture->frame, decoder.turn(), shownAt.size);
+            ASSERT_EQ(shown.format(), QImage::Format_RGB32);
+            ASSERT_EQ(shown.size(), shownAt.size);
+            EXPECT_GT(test::psnr(shown, decoded[index].convertToFormat(QImage::Format_RGB32)), shownAt.psnr);
+            EXPECT_TRUE(opaque(shown));
+        }
+        EXPECT_FALSE(decoder.nextPicture());
     }
-    EXPECT_FALSE(decoder.nextPicture());
 }
 
 // Converted with the matrix it is tagged with, a BT.709 card keeps its
 // colours: read as BT.601 its red and green would be some 20 off. A card
-// with transparency shows its colours opaque.
-TEST_P(PictureConversionTest, ACardKeepsItsColoursAtItsOwnSizeAndSmaller) {
+// with transparency shows its colours opaque. Made larger, each colour keeps
+// its levels: 255 showed 253, whatever the coding.
+TEST_P(PictureConversionTest, ACardKeepsItsColoursAtItsOwnSizeSmallerAndLarger) {
     QString path;
     ASSERT_NO_FATAL_FAILURE(path = make(test::Showing::quarters));
     MovieDecoder decoder(path, {});
     const std::optional<MovieFrame> first = decoder.nextPicture();
     ASSERT_TRUE(first);
-    for (const QSize shownAt : {size, smaller, size * 2}) {
-        SCOPED_TRACE(shownAt.width());
+    const QList<QColor> ownColours = test::quartersOf(uprightPicture(*first->frame, decoder.turn(), size));
+    for (const QSize shownAt : {size, smaller, larger, size * 2, QSize(1280, 200)}) {
+        SCOPED_TRACE(testing::Message() << shownAt.width() << " x " << shownAt.height());
         const QImage shown = uprightPicture(*first->frame, decoder.turn(), shownAt);
         ASSERT_EQ(shown.size(), shownAt);
-        EXPECT_TRUE(test::sameColours(test::quartersOf(shown), test::quarterColours, 8));
+        const QList<QColor> colours = test::quartersOf(shown);
+        EXPECT_TRUE(test::sameColours(colours, test::quarterColours, 8));
+        if (shownAt.width() > size.width()) {
+            EXPECT_TRUE(test::sameColours(colours, ownColours, 1));
+        }
     }
     EXPECT_TRUE(opaque(uprightPicture(*first->frame, decoder.turn(), size)));
     EXPECT_TRUE(opaque(uprightPicture(*first->frame, decoder.turn(), smaller)));
+}
+
+// A BT.601 picture of `size` in one colour, a sample per pixel.
+Frame flatFrame(QSize size) {
+    Frame frame = makeFrame();
+    frame->format = AV_PIX_FMT_YUV444P;
+    frame->width = size.width();
+    frame->height = size.height();
+    check(av_frame_get_buffer(frame.get(), 0), "av_frame_get_buffer");
+    for (const auto& [plane, value] : {std::pair{0, 170}, std::pair{1, 90}, std::pair{2, 200}})
+        for (int y = 0; y < size.height(); ++y)
+            std::memset(frame->data[plane] + y * frame->linesize[plane], value, size_t(size.width()));
+    return frame;
+}
+
+// How many pixels of `picture` differ from `colour`.
+int pixelsApartFrom(const QImage& picture, QRgb colour) {
+    int apart = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) apart += picture.pixel(x, y) != colour;
+    return apart;
+}
+
+// Made larger, a picture in one colour keeps it whatever its shape: one
+// pixel wide or tall, of odd sizes, or larger one way and smaller the other.
+TEST(PictureEnlargingTest, AFlatPictureKeepsItsColourInAnyShape) {
+    for (const auto& [own, shown] : {std::pair{QSize(1, 1), QSize(5, 3)}, std::pair{QSize(1, 6), QSize(3, 9)},
+                                     std::pair{QSize(6, 1), QSize(9, 4)}, std::pair{QSize(7, 5), QSize(16, 11)},
+                                     std::pair{QSize(64, 48), QSize(97, 30)}}) {
+        SCOPED_TRACE(testing::Message() << own.width() << " x " << own.height() << " shown at " << shown.width()
+                                        << " x " << shown.height());
+        const Frame frame = flatFrame(own);
+        const QRgb colour = toRgb(*frame).pixel(0, 0);
+        const QImage larger = toRgb(*frame, shown);
+        ASSERT_EQ(larger.size(), shown);
+        EXPECT_EQ(pixelsApartFrom(larger, colour), 0);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Codings, PictureConversionTest, testing::ValuesIn(test::pictureCodings()),

@@ -1,0 +1,119 @@
+// A take of the whole display over the bare root window with a pattern and
+// no desktop picture (a window manager without a desktop program): the real
+// program on a fresh account, openbox, the accessibility and sound servers of
+// the test's own. The control bar is up before the first picture and is
+// dragged during the take; every picture shows the pattern where it lay.
+#include "platform/desktop/SyntheticKeyboard.h"
+#include "tests/app/RunningTavero.h"
+#include "tests/support/MediaFixtures.h"
+#include "tests/support/RealInput.h"
+#include "tests/support/ScreenReader.h"
+#include "tests/support/SkipUnlessRequired.h"
+#include "tests/support/SoundServer.h"
+
+#include <QDir>
+#include <QFile>
+
+using namespace tavero;
+
+namespace {
+
+// Squares of two colours, tiled from the root's corner; pictures decoded at half size.
+constexpr int square = 64;
+const QColor colours[] = {QColor(240, 208, 32), QColor(32, 96, 192)};
+
+QColor patternAt(QPoint point) { return colours[(point.x() / square + point.y() / square) % 2]; }
+
+QByteArray bitmapOfPattern() {
+    QByteArray text = "#define b_width 128\n#define b_height 128\nstatic unsigned char b_bits[] = {\n";
+    for (int y = 0; y < 2 * square; ++y)
+        for (int x = 0; x < 2 * square; x += 8)
+            text += (patternAt(QPoint(x, y)) == colours[0] ? "0xff," : "0x00,");
+    return text + "};\n";
+}
+
+// The share of `rect` (root pixels) showing the pattern, away from the squares' edges.
+double patternShare(const QImage& picture, const QRect& rect) {
+    int matching = 0;
+    int read = 0;
+    for (int y = rect.top(); y <= rect.bottom(); y += 2)
+        for (int x = rect.left(); x <= rect.right(); x += 2) {
+            if (std::min({x % square, y % square, square - x % square, square - y % square}) < 8) continue;
+            const QColor pixel = picture.pixelColor(x / 2, y / 2);
+            const QColor expected = patternAt(QPoint(x, y));
+            ++read;
+            matching += std::max({std::abs(pixel.red() - expected.red()), std::abs(pixel.green() - expected.green()),
+                                  std::abs(pixel.blue() - expected.blue())}) < 40;
+        }
+    return read ? double(matching) / read : 0;
+}
+
+class RecordingOverBareDesktopOnX11Test : public test::RunningTavero {
+protected:
+    void SetUp() override {
+        if (!sound.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
+        if (reader.unavailable()) TAVERO_SKIP_UNLESS_REQUIRED(reader.unavailable()->toStdString());
+        QFile bitmap(QDir(home.path()).filePath(QStringLiteral("pattern.xbm")));
+        ASSERT_TRUE(bitmap.open(QIODevice::WriteOnly) && bitmap.write(bitmapOfPattern()) > 0);
+        bitmap.close();
+        ASSERT_TRUE(test::outputOf(QStringLiteral("xsetroot"), {QStringLiteral("-bitmap"), bitmap.fileName(),
+                                                               QStringLiteral("-fg"), colours[0].name(),
+                                                               QStringLiteral("-bg"), colours[1].name()}));
+        ASSERT_TRUE(test::pointAt(QPoint(10, 10)));
+        program.setProcessEnvironment(reader.environment());
+        start({});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return reader.attach(program.processId()); }, 60'000));
+    }
+
+    void startOrStop() {
+        keyboard.chord(Qt::ControlModifier | Qt::ShiftModifier, QLatin1Char('8'));
+        keyboard.sync();
+    }
+    bool press(const QString& role, const QString& name) {
+        return QTest::qWaitFor([&] { return reader.act(role, name, QStringLiteral("Press")); }, 20'000);
+    }
+    std::optional<QRect> barPlace() {
+        const std::optional<WindowInfo> bar = window(QStringLiteral("岚帧录屏控制条"));
+        return bar ? std::optional(bar->frame) : std::nullopt;
+    }
+    // The joined take, published once complete.
+    std::optional<QString> take() const {
+        const QDir library(home.desktop() + QStringLiteral("/岚帧"));
+        const QStringList takes = library.entryList({QStringLiteral("录屏_*.mp4")});
+        return takes.isEmpty() ? std::nullopt : std::optional(library.filePath(takes.first()));
+    }
+
+    test::SoundServer sound;
+    test::ScreenReader reader;
+    SyntheticKeyboard keyboard;
+};
+
+TEST_F(RecordingOverBareDesktopOnX11Test, EveryPictureShowsThePatternWhereTheControlBarLayBeforeAndAfterItWasDragged) {
+    startOrStop();
+    ASSERT_TRUE(press(QStringLiteral("radio button"), QStringLiteral("全屏")));
+    ASSERT_TRUE(press(QStringLiteral("push button"), QStringLiteral("开始录制")));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return reader.shows(QStringLiteral("push button"), QStringLiteral("停止录制")); }, 60'000))
+        << "the take began after its countdown";
+    const std::optional<QRect> first = barPlace();
+    ASSERT_TRUE(first);
+    QTest::qWait(1500);
+    // Held by its left edge, beside the status dot.
+    const QPoint grip(first->left() + 8, first->center().y());
+    ASSERT_TRUE(test::drag(grip, grip - QPoint(300, 400)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return barPlace() && !barPlace()->intersects(*first); }, 20'000));
+    const QRect second = *barPlace();
+    ASSERT_TRUE(test::pointAt(QPoint(10, 10)));
+    QTest::qWait(1500);
+    startOrStop();
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return take().has_value(); }, 120'000)) << "the take is saved";
+    const QList<QImage> pictures = test::decodePictures(*take(), QSize(960, 540), 300);
+    ASSERT_GT(pictures.size(), 2);
+    for (qsizetype index = 0; index < pictures.size(); ++index) {
+        EXPECT_GT(patternShare(pictures[index], *first), 0.9) << "picture " << index << ", where the bar lay first";
+        EXPECT_GT(patternShare(pictures[index], second), 0.9) << "picture " << index << ", where it was dragged";
+    }
+}
+
+}  // namespace
