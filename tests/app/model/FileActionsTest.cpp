@@ -256,8 +256,9 @@ TEST(FileActionsTest, ANameOfAnyLengthIsToldByItsLastSuffixAndShortenedInSentenc
     };
     const std::tuple<const char*, bool, QString> cases[] = {
         {".vistagon", false, QStringLiteral("未能读取文件“")},
-        {".mp4", true, QString()},
         {".mp4.png", false, ImageOps::messages::unreadable()},
+        // Last: what its check says of it comes later.
+        {".mp4", true, QString()},
     };
     for (const auto& [suffix, video, failure] : cases) {
         SCOPED_TRACE(suffix);
