@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/AccessiblePopups.h"
+#include "app/ActiveWindowSync.h"
 #include "app/AppDelegate.h"
 #include "app/Appearance.h"
 #include "app/CommandLine.h"
@@ -12,6 +13,7 @@
 #include "platform/desktop/GlobalHotKeys.h"
 #include "platform/desktop/PointerSource.h"
 #include "platform/desktop/ScreenSource.h"
+#include "platform/desktop/X11HiddenWindowFocus.h"
 #include "platform/files/FileNames.h"
 #include "platform/media/CancelToken.h"
 #include "platform/memory/AllocatorSettings.h"
@@ -120,6 +122,8 @@ int runApplication(int argc, char** argv) {
     instance.listen();
 
     applyAppearance(application);
+    const ActiveWindowSync activeWindow(application);
+    keepKeyboardOffHiddenWindows();
     int status = EXIT_SUCCESS;
     {
         ShortSounds sounds;

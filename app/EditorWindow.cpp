@@ -26,18 +26,31 @@ EditorWindow::EditorWindow(QWidget* content) : contentMinimum_(content->minimumS
 EditorWindow::~EditorWindow() { saveFrame(); }
 
 void EditorWindow::bringForward() {
-    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    const QList<QDialog*> sheets = openSheets();
+    // Not Qt::WindowActive, which would ask for the keyboard before a sheet.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     // Without a window manager nothing keeps an open sheet above the window
     // just raised: it goes up again and keeps the keyboard.
-    QWidget* front = this;
-    for (QDialog* sheet : findChildren<QDialog*>())
-        if (sheet->isWindow() && sheet->isVisible()) {
-            sheet->raise();
-            front = sheet;
-        }
+    for (QDialog* sheet : sheets) sheet->raise();
+    QWidget* front = sheets.isEmpty() ? static_cast<QWidget*>(this) : sheets.last();
     front->activateWindow();
+}
+
+// A window manager gives the keyboard to a window as it maps: with a sheet
+// open, the sheet keeps it, and the window coming back under it does not
+// take it first.
+void EditorWindow::setVisible(bool visible) {
+    if (visible) setAttribute(Qt::WA_ShowWithoutActivating, !openSheets().isEmpty());
+    QMainWindow::setVisible(visible);
+}
+
+QList<QDialog*> EditorWindow::openSheets() const {
+    QList<QDialog*> open;
+    for (QDialog* sheet : findChildren<QDialog*>())
+        if (sheet->isWindow() && sheet->isVisible()) open.append(sheet);
+    return open;
 }
 
 void EditorWindow::hideEvent(QHideEvent* event) {

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QSize>
 
+class QDialog;
 class QScreen;
 
 namespace tavero {
@@ -25,6 +26,7 @@ public:
 
     // Shows the window, restored if minimised, on top and with the keyboard.
     void bringForward();
+    void setVisible(bool visible) override;
 
 signals:
     // Shown, hidden, minimised or restored.
@@ -39,6 +41,8 @@ private:
     enum class Placement { unshown, awaitingFrame, settled };
 
     static QScreen* pointerScreen();
+    // The sheets shown over the window, oldest first.
+    QList<QDialog*> openSheets() const;
     void fitFrameOnceKnown();
     // What the window manager puts around the window; none until it has.
     QMargins windowManagerFrame() const;

@@ -27,6 +27,35 @@ void addMessage(QFileDialog& dialog, const QString& message) {
     grid->addWidget(label, grid->rowCount(), 0, 1, grid->columnCount());
 }
 
+// Qt's dialog says "file not found" in an alert of its own, inside its
+// accept(); a screen reader can still press 打开 meanwhile, which finishes the
+// dialog from within. It goes only once no accept() of its own runs any
+// more, so that the first one never returns into a deleted dialog.
+class OpenPanelDialog final : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override {
+        ++accepting_;
+        QFileDialog::accept();
+        --accepting_;
+        if (finished_) deleteOnceAnswered();
+    }
+
+    void finish() {
+        finished_ = true;
+        deleteOnceAnswered();
+    }
+
+private:
+    void deleteOnceAnswered() {
+        if (accepting_ == 0) deleteLater();
+    }
+
+    int accepting_ = 0;
+    bool finished_ = false;
+};
+
 }  // namespace
 
 FileOpenPanel::~FileOpenPanel() { delete dialog_.data(); }
@@ -38,9 +67,9 @@ void FileOpenPanel::present(const OpenPanelRequest& request, OpenPanelChosen cho
         return;
     }
     QWidget* window = QApplication::activeWindow();
-    auto* dialog = new QFileDialog(window);
+    auto* dialog = new OpenPanelDialog(window);
     dialog_ = dialog;
-    QObject::connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
+    QObject::connect(dialog, &QDialog::finished, dialog, &OpenPanelDialog::finish);
     // The widget dialog on every desktop, so the message has its place.
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);

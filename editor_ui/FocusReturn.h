@@ -10,9 +10,10 @@ namespace tavero {
 // Enables and disables one control. Qt moves the keyboard on from a control
 // it disables and never brings it back: pressing "背景 · 渐变与纯色" from
 // the keyboard, which is disabled while its picture renders and again while
-// the background is applied, would leave the user on the next control. A
-// control disabled here while it had the keyboard gets it back once enabled
-// again, unless the user has moved on from where Qt put it meanwhile.
+// the background is applied, would leave the user on the next control,
+// which screen readers would name in passing. While a control disabled here
+// is away, its window holds the keyboard; the control gets it back once
+// enabled again, unless the user has moved on meanwhile.
 //
 // Lives with the control, as its child; main thread.
 class FocusReturn : public QObject {

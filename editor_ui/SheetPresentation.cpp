@@ -2,6 +2,7 @@
 
 #include "editor_ui/EditorLook.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QEvent>
 #include <QPainter>
@@ -50,8 +51,17 @@ void frame(QDialog& dialog) {
 
 void present(QDialog& dialog) {
     const QPointer<QWidget> beneath = dialog.parentWidget() ? dialog.parentWidget()->window() : nullptr;
+    // Once what closed the dialog is done: a window that hides meanwhile (the
+    // editor leaving the screen for a take) does not ask for the keyboard,
+    // nor one that another sheet has opened over meanwhile.
     QObject::connect(&dialog, &QDialog::finished, &dialog, [beneath] {
-        if (beneath && beneath->isVisible()) beneath->activateWindow();
+        if (!beneath) return;
+        QMetaObject::invokeMethod(
+            beneath,
+            [beneath] {
+                if (beneath && beneath->isVisible() && !QApplication::activeModalWidget()) beneath->activateWindow();
+            },
+            Qt::QueuedConnection);
     });
     dialog.show();
     dialog.raise();

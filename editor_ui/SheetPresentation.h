@@ -13,7 +13,8 @@ void frame(QDialog& dialog);
 
 // Shows the dialog with the modality it was given, in front of every
 // window and with the keyboard. When it closes, the keyboard goes back to
-// the window beneath, which X11 without a window manager leaves to nobody.
+// the window beneath, which X11 without a window manager leaves to nobody,
+// unless that window has left the screen meanwhile.
 void present(QDialog& dialog);
 
 }  // namespace tavero::SheetPresentation

@@ -139,6 +139,7 @@ void RecordingOverlayWindows::showNotes() {
     // A preview before the take may have the keyboard; during a take the
     // recorded program keeps it.
     prompter_->setTakesKeyboard(preview);
+    if (auto* view = prompter_->findChild<TeleprompterView*>()) view->setTakesFocus(preview);
     prompter_->present();
     if (preview) prompter_->activateWindow();
 }

@@ -108,6 +108,10 @@ QWidget* RecordingSetupView::makeTargetRow() {
     connect(areaButton_, &QPushButton::clicked, this, [this] {
         if (studio_) studio_->selectArea();
     });
+    // The sheet is made anew once the picker closes: the keyboard goes back
+    // to the button that opened the picker.
+    connect(studio_, &RecordingStudio::areaPickerClosed, areaButton_,
+            [this] { areaButton_->setFocus(Qt::OtherFocusReason); });
     auto* displayLayout = new QHBoxLayout(displayRow_);
     displayLayout->setContentsMargins(0, 0, 0, 0);
     displayLayout->addWidget(EditorLook::label(QStringLiteral("显示器"), 13, displayRow_));

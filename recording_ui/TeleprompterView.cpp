@@ -11,6 +11,7 @@
 
 #include <QBoxLayout>
 #include <QGraphicsDropShadowEffect>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -221,6 +222,18 @@ void TeleprompterView::refresh() {
     size_->showValue(studio_->notesSize());
     text_->refresh();
     update();
+}
+
+void TeleprompterView::setTakesFocus(bool takes) {
+    const Qt::FocusPolicy policy = takes ? Qt::StrongFocus : Qt::NoFocus;
+    for (QWidget* control : std::initializer_list<QWidget*>{hide_, pause_, stop_, scroll_, rewind_, speed_, size_})
+        control->setFocusPolicy(policy);
+    transparency_->setTakesFocus(takes);
+}
+
+void TeleprompterView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && studio_ && !studio_->phase().occupied()) return studio_->hideNotes();
+    QWidget::keyPressEvent(event);
 }
 
 QString TeleprompterView::title() const { return title_->text(); }

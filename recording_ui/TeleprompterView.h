@@ -53,6 +53,11 @@ class TeleprompterView : public QWidget {
 public:
     explicit TeleprompterView(RecordingStudio& studio, QWidget* parent = nullptr);
 
+    // Whether its controls take the focus: while the notes are previewed
+    // before a take, where Escape also closes the preview; never during a
+    // take, whose program keeps the keyboard.
+    void setTakesFocus(bool takes);
+
     QString title() const;
     PrompterScrollView& text() const { return *text_; }
     RecordingActionButton* hideButton() const { return hide_; }
@@ -69,6 +74,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QWidget* buildHeader();

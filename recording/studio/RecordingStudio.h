@@ -294,6 +294,8 @@ signals:
     void phaseChanged();
     void processingChanged();
     void setupVisibleChanged();
+    // The area picker closed and the sheet is back, whatever its answer.
+    void areaPickerClosed();
 
 protected:
     // Moved only by the studio's own actions: a take, a render, the

@@ -100,8 +100,11 @@ void RecordingStudio::areaSelected(Result<CaptureRegion> result) {
     } else if (result.error().message() != CaptureMessages::areaCancelled()) {
         publish(targetError_, std::optional<QString>(result.error().message()));
     }
-    if (RecordingHost* host = model()) host->showWindow();
+    // The sheet first: a window manager then gives the keyboard to the sheet
+    // as the window comes back, not to the window behind it.
     setSetupVisible(true);
+    if (RecordingHost* host = model()) host->showWindow();
+    emit areaPickerClosed();
 }
 
 std::optional<WindowInfo> RecordingStudio::selectedWindow() const {

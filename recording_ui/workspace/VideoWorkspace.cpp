@@ -8,12 +8,14 @@
 #include "recording/studio/RecordingStudio.h"
 #include "recording_ui/workspace/MoviePlayer.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QToolButton>
 
 #include <limits>
 
@@ -30,6 +32,10 @@ QLabel* secondaryCaption(const QString& text, QWidget* parent) {
 }
 
 QPushButton* button(const QString& text, QWidget* parent) { return EditorLook::defaultButton(text, QString(), parent); }
+
+// None of the program's windows has the keyboard: the editor is hidden, as
+// during a take.
+bool windowAway() { return QApplication::activeWindow() == nullptr; }
 
 }  // namespace
 
@@ -56,6 +62,8 @@ VideoWorkspace::VideoWorkspace(AppModel& model, RecordingStudio& studio, const Q
     connect(&studio, &RecordingStudio::processingChanged, this, &VideoWorkspace::showStudio);
     connect(&model, &AppModel::videoURLChanged, this, &VideoWorkspace::followModel);
     showStudio();
+    playerTakesKeyboard_ = windowAway();
+    player_->playButton()->installEventFilter(this);
 }
 
 QLayout* VideoWorkspace::makeTitleRow() {
@@ -156,11 +164,42 @@ void VideoWorkspace::showState(const WorkspaceState& state) {
 
     versionRow_->setVisible(state.versionRowVisible(url_));
     versionLabel_->setText(state.versionText(url_));
-    raw_->setVisible(state.rawToOffer(url_).has_value());
-    finished_->setVisible(state.finishedToOffer(url_).has_value());
+    showVersionChoices(state.rawToOffer(url_).has_value(), state.finishedToOffer(url_).has_value());
     effects_->setVisible(!state.portraitBaked());
     effects_->setEnabled(!state.processing);
     footer_->setText(state.footer());
+}
+
+// 查看原片 and 查看成片 take each other's place: the keyboard on the one that
+// goes moves to the one that comes, not on to the next control.
+void VideoWorkspace::showVersionChoices(bool raw, bool finished) {
+    QPushButton* focused = raw_->hasFocus() ? raw_ : finished_->hasFocus() ? finished_ : nullptr;
+    if (raw) raw_->show();
+    if (finished) finished_->show();
+    const bool focusedGoes = focused && !(focused == raw_ ? raw : finished);
+    QPushButton* other = focused == raw_ ? finished_ : raw_;
+    if (focusedGoes && !other->isHidden()) other->setFocus(Qt::OtherFocusReason);
+    raw_->setVisible(raw);
+    finished_->setVisible(finished);
+}
+
+// A video is shown while the window is away (a take just ended): the window
+// comes back with the keyboard on 播放, once the video can be played.
+void VideoWorkspace::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    givePlayerTheKeyboard();
+}
+
+bool VideoWorkspace::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::EnabledChange) givePlayerTheKeyboard();
+    return QWidget::eventFilter(watched, event);
+}
+
+void VideoWorkspace::givePlayerTheKeyboard() {
+    QToolButton* play = player_->playButton();
+    if (!playerTakesKeyboard_ || !isVisible() || !play->isEnabled()) return;
+    playerTakesKeyboard_ = false;
+    play->setFocus(Qt::OtherFocusReason);
 }
 
 // A later video of the model is shown here; none lets the playback go at
@@ -169,6 +208,7 @@ void VideoWorkspace::followModel() {
     const std::optional<QString>& video = model_.videoURL();
     if (!video) return player_->release();
     url_ = *video;
+    playerTakesKeyboard_ = windowAway();
     player_->setUrl(url_);
     showStudio();
 }

@@ -60,13 +60,19 @@ public:
     QPushButton* revealButton() const { return reveal_; }
     QLabel* footer() const { return footer_; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QLayout* makeTitleRow();
     QWidget* makeProgressRow();
     QWidget* makeVersionRow();
     QLayout* makeTrimRow(const QString& start, const QString& end);
     void showStudio();
+    void showVersionChoices(bool raw, bool finished);
     void followModel();
+    void givePlayerTheKeyboard();
     void openEffects();
     void saveTrim();
 
@@ -75,6 +81,8 @@ private:
     QString url_;
     WorkspaceState state_;
     EffectsPopover::EffectControls effectControls_;
+    // Set while a video shown with the window away waits for the window.
+    bool playerTakesKeyboard_ = false;
 
     ElidedLabel* title_ = nullptr;
     QPushButton* back_ = nullptr;

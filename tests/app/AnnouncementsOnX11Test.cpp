@@ -26,7 +26,7 @@ protected:
         program.setProcessEnvironment(reader.environment());
         start({});
         ASSERT_TRUE(QTest::qWaitFor([&] { return reader.attach(program.processId()); }, 60'000));
-        announcements = std::make_unique<test::Announcements>(reader.environment(), program.processId());
+        announcements = std::make_unique<test::Announcements>(reader.listenerEnvironment(), program.processId());
         ASSERT_TRUE(announcements->listening());
     }
 

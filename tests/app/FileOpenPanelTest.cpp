@@ -4,8 +4,11 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTest>
+#include <QTimer>
+#include <QApplication>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -76,6 +79,47 @@ TEST(FileOpenPanelTest, WithoutAnActiveWindowThePanelStandsAloneAndCancelChooses
 
     panel.present(request(), [&](const QString&) { ++chosen; });
     EXPECT_TRUE(panel.dialog()) << "a new panel after the last one closed";
+}
+
+// A missing file's alert runs inside the panel's accept(); a screen reader
+// can still pick a file and press 打开 behind it. The panel answers, and is
+// deleted only after the first accept() has returned.
+TEST(FileOpenPanelTest, APanelAnsweredBehindItsFileNotFoundAlertOutlivesItsOwnAccept) {
+    test::TempDir folder;
+    const QString picture = folder.file(QStringLiteral("图.png"));
+    QFile(picture).open(QIODevice::WriteOnly);
+    QWidget window;
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    FileOpenPanel panel;
+    QStringList chosen;
+    panel.present(request(), [&](const QString& path) { chosen.append(path); });
+    QPointer<QFileDialog> dialog = panel.dialog();
+    ASSERT_TRUE(dialog);
+    bool firstAcceptReturned = false;
+    bool deletedTooEarly = false;
+    QObject::connect(dialog, &QObject::destroyed, [&] { deletedTooEarly = !firstAcceptReturned; });
+
+    // Behind the alert: the file picked and 打开 pressed; the alert stays
+    // open a while, then is answered.
+    QTimer behindTheAlert;
+    QObject::connect(&behindTheAlert, &QTimer::timeout, [&] {
+        auto* alert = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!alert) return;
+        behindTheAlert.stop();
+        dialog->selectFile(picture);
+        QMetaObject::invokeMethod(dialog, "accept");
+        QTimer::singleShot(200, alert, &QMessageBox::accept);
+    });
+    behindTheAlert.start(10);
+    dialog->selectFile(folder.file(QStringLiteral("不存在.png")));
+    QMetaObject::invokeMethod(dialog, "accept");
+    firstAcceptReturned = true;
+
+    EXPECT_EQ(chosen, QStringList{picture});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); })) << "the panel goes once answered";
+    EXPECT_FALSE(deletedTooEarly) << "deleted while its first accept() ran";
 }
 
 }  // namespace

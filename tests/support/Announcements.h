@@ -7,7 +7,7 @@
 namespace tavero::test {
 
 // What a screen reader hears the program `processID` say of its own accord,
-// through AT-SPI on the bus of `environment` (ScreenReader::environment()):
+// through AT-SPI on the bus of `environment` (ScreenReader::listenerEnvironment()):
 // the names of its notifications as each becomes shown, which is what Orca
 // speaks of them (tests/support/announcements.py, pyatspi). Main thread.
 class Announcements {

@@ -11,6 +11,9 @@ const QString launcherPath = QStringLiteral("/usr/libexec/at-spi-bus-launcher");
 // Debian's own Python, which has pyatspi.
 const QString pythonPath = QStringLiteral("/usr/bin/python3");
 constexpr int startMs = 10'000;
+// How long the launcher may take to announce the accessibility bus; the
+// reader gives up at the same time.
+constexpr int busMs = 60'000;
 
 void end(QProcess& process) {
     if (process.state() == QProcess::NotRunning) return;
@@ -37,11 +40,20 @@ ScreenReader::ScreenReader() {
         return;
     }
     address_ = QString::fromUtf8(bus_.readLine()).trimmed();
-    launcher_.setProcessEnvironment(environment());
+    // Each launcher names its bus's socket after the display: one of an
+    // earlier test that is still going must not be where this one listens.
+    QProcessEnvironment launcherEnvironment = environment();
+    launcherEnvironment.insert(QStringLiteral("XDG_RUNTIME_DIR"), launcherRuntime_.path());
+    launcher_.setProcessEnvironment(launcherEnvironment);
     start(launcher_, launcherPath, {QStringLiteral("--launch-immediately")});
     reader_.setProcessEnvironment(environment());
     start(reader_, pythonPath, {QStringLiteral(TAVERO_SCREEN_READER_SCRIPT)});
-    if (!unavailable_ && ask({QStringLiteral("ready")}).value(0) != QLatin1String("ok"))
+    if (unavailable_) return;
+    // The reader answers once the launcher has announced the accessibility bus.
+    const QStringList ready = ask({QStringLiteral("ready")}, busMs);
+    if (ready.value(0) == QLatin1String("ok"))
+        accessibilityAddress_ = ready.value(1);
+    else
         unavailable_ = QStringLiteral("pyatspi does not run: ") + QString::fromUtf8(reader_.readAllStandardError());
 }
 
@@ -64,11 +76,17 @@ QProcessEnvironment ScreenReader::environment() const {
     return environment;
 }
 
-QStringList ScreenReader::ask(const QStringList& request) {
+QProcessEnvironment ScreenReader::listenerEnvironment() const {
+    QProcessEnvironment environment = ScreenReader::environment();
+    environment.insert(QStringLiteral("AT_SPI_BUS_ADDRESS"), accessibilityAddress_);
+    return environment;
+}
+
+QStringList ScreenReader::ask(const QStringList& request, int waitMs) {
     if (reader_.state() != QProcess::Running) return {};
     reader_.write((request.join(QLatin1Char('\t')) + QLatin1Char('\n')).toUtf8());
     while (!reader_.canReadLine())
-        if (!reader_.waitForReadyRead(startMs)) return {};
+        if (!reader_.waitForReadyRead(waitMs)) return {};
     return QString::fromUtf8(reader_.readLine()).chopped(1).split(QLatin1Char('\t'));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/TempDir.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSize>
@@ -28,8 +30,14 @@ public:
     // Why the buses or the reader cannot run here; none when they run. A
     // test then says TAVERO_SKIP_UNLESS_REQUIRED with it (SkipUnlessRequired.h).
     const std::optional<QString>& unavailable() const { return unavailable_; }
-    // The environment of a program the reader can read.
+    // The environment of a program the reader can read; it finds the
+    // accessibility bus through the session bus, as Qt does.
     QProcessEnvironment environment() const;
+    // The environment of another listener on the bus (focus_events.py): the
+    // accessibility bus is named outright, since Atspi would first read the
+    // address a launcher leaves on the display, stale once that launcher was
+    // killed. Qt 6.4 does not register a program given the address so.
+    QProcessEnvironment listenerEnvironment() const;
 
     // Reads the program `processID` from now on, once it is on the bus.
     bool attach(qint64 processID);
@@ -60,10 +68,12 @@ public:
 
 private:
     // The reader's answer to one request, split at its tabs; empty when it ended.
-    QStringList ask(const QStringList& request);
+    QStringList ask(const QStringList& request, int waitMs = 10'000);
     void start(QProcess& process, const QString& program, const QStringList& arguments);
 
     QString address_;
+    QString accessibilityAddress_;
+    TempDir launcherRuntime_;
     std::optional<QString> unavailable_;
     QProcess bus_;
     QProcess launcher_;

@@ -4,8 +4,8 @@
 # pyatspi), on the session bus of the program. One request a line on
 # standard input, fields separated by tabs; one answer a line:
 #
-#   ready                   -> ok
-#   attach PID              -> ok | missing
+#   ready                   -> ok ADDRESS      (of the accessibility bus)
+#   attach PID              -> ok | missing    (waits a while for the program)
 #   state ROLE NAME         -> ok STATE,STATE... | missing
 #   act ROLE NAME ACTION    -> ok | missing | refused
 #   size ROLE NAME          -> ok WIDTH HEIGHT | missing
@@ -18,9 +18,37 @@
 #
 # ROLE is the role's AT-SPI name ("push button", "radio button"); only shown
 # controls are looked at, the first one with the name is taken.
+import os
 import sys
 
-import pyatspi
+from gi.repository import Gio, GLib
+
+# Each test's launcher also sets the accessibility bus's address on the
+# display's root window, where a launcher killed before it cleaned up leaves
+# a stale one that Atspi would read first, and then reads another bus than
+# the program's: the reader takes the address from the session's own
+# launcher once it has announced its bus, and tells the test ("ready").
+BUS_WAIT_SECONDS = 60
+APPLICATION_WAIT_MS = 5000
+
+
+def accessibility_bus_address():
+    """Waits until the session's launcher has announced its bus, and asks it where the bus is."""
+    session = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+    loop = GLib.MainLoop()
+    GLib.timeout_add_seconds(BUS_WAIT_SECONDS, loop.quit)
+    watch = Gio.bus_watch_name_on_connection(session, "org.a11y.Bus", Gio.BusNameWatcherFlags.NONE,
+                                             lambda *_: loop.quit(), None)
+    loop.run()
+    Gio.bus_unwatch_name(watch)
+    reply = session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress", None,
+                              GLib.VariantType("(s)"), Gio.DBusCallFlags.NONE, -1, None)
+    return reply.unpack()[0]
+
+
+os.environ["AT_SPI_BUS_ADDRESS"] = accessibility_bus_address()
+
+import pyatspi  # noqa: E402  (reads the address at its start)
 
 program = None
 
@@ -45,13 +73,29 @@ def find(role, name):
     return None
 
 
-def attach(pid):
-    global program
+def application_of(pid):
     for application in pyatspi.Registry.getDesktop(0):
         if application is not None and application.get_process_id() == int(pid):
-            program = application
-            return "ok"
-    return "missing"
+            return application
+    return None
+
+
+def attach(pid):
+    """The program, once the registry has announced it on the desktop."""
+    global program
+    loop = GLib.MainLoop()
+    GLib.timeout_add(APPLICATION_WAIT_MS, loop.quit)
+
+    def changed(_event):
+        if application_of(pid) is not None:
+            loop.quit()
+
+    pyatspi.Registry.registerEventListener(changed, "object:children-changed")
+    if application_of(pid) is None:
+        loop.run()
+    pyatspi.Registry.deregisterEventListener(changed, "object:children-changed")
+    program = application_of(pid)
+    return "missing" if program is None else "ok"
 
 
 def state(role, name):
@@ -114,9 +158,9 @@ def names(role):
                                 if c.getRoleName() == role and c.name])
 
 
-requests = {"ready": lambda: "ok", "attach": attach, "state": state, "act": act, "size": size, "value": value,
-            "description": description, "unnamed": unnamed, "unnamedFocusable": unnamed_focusable,
-            "names": names}
+requests = {"ready": lambda: "ok\t" + os.environ["AT_SPI_BUS_ADDRESS"], "attach": attach, "state": state,
+            "act": act, "size": size, "value": value, "description": description, "unnamed": unnamed,
+            "unnamedFocusable": unnamed_focusable, "names": names}
 
 for line in sys.stdin:
     fields = line.rstrip("\n").split("\t")

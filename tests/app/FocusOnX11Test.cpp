@@ -1,0 +1,223 @@
+// Where the keyboard goes after each action, as a screen reader's user
+// hears it: the real program on a session bus of its own, its focus events
+// heard through AT-SPI and its keys pressed through the X server.
+#include "tests/app/ProgramUnderScreenReader.h"
+#include "tests/support/FocusEvents.h"
+#include "tests/support/RealInput.h"
+
+#include <QDir>
+#include <QImage>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace tavero;
+
+namespace {
+
+using Events = QList<test::FocusEvents::Event>;
+
+const QString menuItem = QStringLiteral("menu item");
+const QString showMenu = QStringLiteral("ShowMenu");
+const QString checkBox = QStringLiteral("check box");
+const QString toggle = QStringLiteral("Toggle");
+
+class FocusOnX11Test : public test::ProgramUnderScreenReader {
+protected:
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(ProgramUnderScreenReader::SetUp());
+        ASSERT_TRUE(focus.listening());
+    }
+
+    static bool within(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 30'000); }
+    static bool key(const QString& keys) { return test::xdotool({QStringLiteral("key"), keys}); }
+
+    // What Tab makes a screen reader say; empty when it says nothing.
+    Events heardAfterTab() {
+        focus.take();
+        if (!key(QStringLiteral("Tab"))) return {};
+        Events heard;
+        return QTest::qWaitFor([&] { return !(heard += focus.take()).isEmpty(); }, 20'000) ? heard : Events();
+    }
+
+    // Tab moves the keyboard, and only among controls on screen.
+    void expectTabOnShownControls(const char* after) {
+        const Events heard = heardAfterTab();
+        EXPECT_FALSE(heard.isEmpty()) << "Tab moves nothing " << after;
+        for (const test::FocusEvents::Event& event : heard)
+            EXPECT_TRUE(event.shown) << "after " << after << ": " << test::FocusEvents::describe(heard).toStdString();
+    }
+
+    // Waits until the keyboard lands on this shown control; every control
+    // heard on the way is on screen, and `unwanted` none of them.
+    void expectKeyboardOn(const QString& role, const QString& name, const char* after,
+                          const QString& unwanted = QString()) {
+        Events heard;
+        const test::FocusEvents::Event wanted{role, name, true};
+        EXPECT_TRUE(within([&] { return (heard += focus.take()).contains(wanted); }))
+            << "after " << after << " the keyboard is not on " << name.toStdString() << ":\n"
+            << test::FocusEvents::describe(heard).toStdString();
+        for (const test::FocusEvents::Event& event : heard) {
+            EXPECT_TRUE(event.shown) << "after " << after << ":\n" << test::FocusEvents::describe(heard).toStdString();
+            EXPECT_NE(event.name, unwanted) << "after " << after;
+        }
+    }
+
+    bool focusOn(const QString& role, const QString& name) {
+        return reader.act(role, name, QStringLiteral("SetFocus")) && within([&] {
+                   const std::optional<QStringList> states = reader.states(role, name);
+                   return states && states->contains(QStringLiteral("focused"));
+               });
+    }
+
+    // The recording set-up, open, recording no sound.
+    void openSetUp() {
+        ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("开始录屏"), press); }));
+        ASSERT_TRUE(within([&] { return reader.shows(QStringLiteral("dialog"), QStringLiteral("开始一段录屏")); }));
+        if (reader.checked(checkBox, QStringLiteral("系统声音"))) {
+            ASSERT_TRUE(reader.act(checkBox, QStringLiteral("系统声音"), toggle));
+        }
+    }
+
+    bool statusSays(const QString& line) { return reader.shows(QStringLiteral("filler"), line); }
+    // Once the library holds `count` screenshots.
+    bool captured(int count) {
+        return within([&] {
+            return QDir(home.desktop() + QStringLiteral("/岚帧")).entryList({QStringLiteral("*.png")}).size() == count;
+        });
+    }
+
+    test::FocusEvents focus{reader};
+};
+
+// A full-screen shot, an area, a delayed shot and a picture opened from the
+// open panel each leave the editor with the keyboard on one of its controls.
+TEST_F(FocusOnX11Test, TheEditorKeepsTheKeyboardAfterEveryCaptureAndEveryOpenedFile) {
+    ASSERT_NO_FATAL_FAILURE(start({}));
+    ASSERT_TRUE(within([&] { return reader.shows(pushButton, QStringLiteral("打开图片或视频")); }));
+
+    ASSERT_TRUE(key(QStringLiteral("ctrl+shift+6")));
+    ASSERT_TRUE(captured(1));
+    expectTabOnShownControls("Ctrl+Shift+6");
+
+    ASSERT_TRUE(key(QStringLiteral("ctrl+shift+2")));
+    ASSERT_TRUE(within([] {
+        return test::xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                              QStringLiteral("拖出截图区域")});
+    })) << "the selection overlay";
+    ASSERT_TRUE(test::drag({300, 300}, {700, 600}));
+    ASSERT_TRUE(captured(2)) << "the area";
+    expectTabOnShownControls("an area shot");
+
+    ASSERT_TRUE(reader.act(pushButton, QStringLiteral("更多截图"), showMenu));
+    ASSERT_TRUE(within([&] { return reader.act(menuItem, QStringLiteral("截图延时"), showMenu); }));
+    ASSERT_TRUE(within([&] { return reader.act(menuItem, QStringLiteral("3 秒"), press); }));
+    ASSERT_TRUE(key(QStringLiteral("Escape")) && key(QStringLiteral("Escape")));
+    ASSERT_TRUE(within([&] { return !reader.shows(menuItem, QStringLiteral("3 秒")); }));
+    ASSERT_TRUE(key(QStringLiteral("ctrl+shift+6")));
+    ASSERT_TRUE(captured(3)) << "the delayed shot";
+    expectTabOnShownControls("a delayed shot");
+
+    // Typed by xdotool, which types other scripts unreliably.
+    const QString picture = home.path() + QStringLiteral("/picture.png");
+    QImage(64, 48, QImage::Format_RGB32).save(picture);
+    ASSERT_TRUE(reader.act(pushButton, QStringLiteral("打开"), press));
+    ASSERT_TRUE(within([&] { return reader.shows(QStringLiteral("dialog"), QStringLiteral("打开图片或视频")); }));
+    ASSERT_TRUE(within([&] {
+        const std::optional<QStringList> field = reader.states(QStringLiteral("text"), QStringLiteral("文件名称(N)："));
+        return field && field->contains(QStringLiteral("focused"));
+    })) << "the file name takes what is typed";
+    ASSERT_TRUE(test::xdotool({QStringLiteral("type"), picture}));
+    ASSERT_TRUE(key(QStringLiteral("Return")));
+    ASSERT_TRUE(within([&] { return statusSays(QStringLiteral("已打开：picture.png")); }));
+    expectTabOnShownControls("opening a file");
+
+    // The background button stands disabled while its picture is made and
+    // while the background is applied: no other control is heard meanwhile.
+    const QString background = QStringLiteral("背景 · 渐变与纯色");
+    const QString dimensions = QStringLiteral("尺寸与旋转");
+    ASSERT_TRUE(focusOn(pushButton, background));
+    focus.take();
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    Events opening;
+    EXPECT_TRUE(within([&] {
+        opening += focus.take();
+        return std::any_of(opening.begin(), opening.end(),
+                           [](const auto& event) { return event.role == QStringLiteral("radio button"); });
+    })) << "the keyboard goes into the sheet's choices";
+    for (const test::FocusEvents::Event& event : opening)
+        EXPECT_NE(event.name, dimensions) << test::FocusEvents::describe(opening).toStdString();
+    ASSERT_TRUE(within([&] {
+        const std::optional<QStringList> apply = reader.states(pushButton, QStringLiteral("应用背景"));
+        return apply && apply->contains(QStringLiteral("enabled"));
+    }));
+    ASSERT_TRUE(reader.act(pushButton, QStringLiteral("应用背景"), press));
+    expectKeyboardOn(pushButton, background, "应用背景", dimensions);
+}
+
+// The area picker closes back onto the button that opened it, the
+// teleprompter's preview is worked from the keyboard, and no control of the
+// hidden editor is heard meanwhile.
+TEST_F(FocusOnX11Test, TheSetUpKeepsTheKeyboardThroughTheAreaPickerAndTheTeleprompterPreview) {
+    ASSERT_NO_FATAL_FAILURE(start({}));
+    ASSERT_NO_FATAL_FAILURE(openSetUp());
+    ASSERT_TRUE(reader.act(QStringLiteral("radio button"), QStringLiteral("区域"), toggle));
+    const QString pick = QStringLiteral("框选录制区域");
+    ASSERT_TRUE(within([&] { return focusOn(pushButton, pick); }));
+    focus.take();
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    ASSERT_TRUE(within([] {
+        return test::xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                              QStringLiteral("松开后返回设置")});
+    })) << "the area picker";
+    ASSERT_TRUE(key(QStringLiteral("Escape")));
+    expectKeyboardOn(pushButton, pick, "the area picker", QStringLiteral("设置"));
+
+    ASSERT_TRUE(reader.act(checkBox, QStringLiteral("使用提词器"), toggle));
+    ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("预览提词器"), press); }));
+    const QStringList controls{QStringLiteral("收起"), QStringLiteral("关闭预览"), QStringLiteral("从头"),
+                               QStringLiteral("提词速度"), QStringLiteral("提词字号"), QStringLiteral("提词器背景透明度"),
+                               QStringLiteral("全透明")};
+    const auto onPrompter = [&] {
+        for (const test::FocusEvents::Event& event : focus.take())
+            if (event.shown && (controls.contains(event.name) || event.name.startsWith(QStringLiteral("滚动"))))
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(within(onPrompter)) << "the preview takes the keyboard onto one of its controls";
+    for (int press = 0; press < 2; ++press) {
+        ASSERT_TRUE(key(QStringLiteral("Tab")));
+        EXPECT_TRUE(within(onPrompter)) << "Tab moves among its controls";
+    }
+    ASSERT_TRUE(key(QStringLiteral("Escape")));
+    EXPECT_TRUE(within([&] { return !reader.shows(pushButton, QStringLiteral("关闭预览")); })) << "Escape closes it";
+}
+
+// A take starts with nothing of the hidden editor heard, ends with the
+// keyboard on its video's 播放, and 查看原片 gives the keyboard to 查看成片,
+// which takes its place.
+TEST_F(FocusOnX11Test, ATakeEndsOnItsVideoAndItsVersionsHandTheKeyboardOver) {
+    ASSERT_NO_FATAL_FAILURE(start({}));
+    ASSERT_NO_FATAL_FAILURE(openSetUp());
+    focus.take();
+    ASSERT_TRUE(reader.act(pushButton, QStringLiteral("开始录制"), press));
+    // Recording, once its counting down is over.
+    ASSERT_TRUE(within([&] {
+        const std::optional<QStringList> retake = reader.states(pushButton, QStringLiteral("重录"));
+        return retake && retake->contains(QStringLiteral("enabled"));
+    }));
+    const Events duringTheTake = focus.take();
+    for (const test::FocusEvents::Event& event : duringTheTake)
+        EXPECT_TRUE(event.shown) << test::FocusEvents::describe(duringTheTake).toStdString();
+    ASSERT_TRUE(key(QStringLiteral("ctrl+shift+8")));
+    expectKeyboardOn(pushButton, QStringLiteral("播放"), "the take", QStringLiteral("设置"));
+
+    const QString raw = QStringLiteral("查看原片");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reader.shows(pushButton, raw); }, 120'000)) << "the finished video";
+    ASSERT_TRUE(focusOn(pushButton, raw));
+    focus.take();
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    expectKeyboardOn(pushButton, QStringLiteral("查看成片"), "查看原片", QStringLiteral("画面效果"));
+}
+
+}  // namespace

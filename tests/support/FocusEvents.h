@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QList>
+#include <QProcess>
+#include <QString>
+
+namespace tavero::test {
+
+class ScreenReader;
+
+// Where the keyboard goes, as a screen reader hears it: the focus events of
+// the programs a ScreenReader reads (tests/support/focus_events.py), each
+// control with its role, its name and whether it was on screen. Tests wait
+// for what they expect with QTest::qWaitFor. Main thread.
+class FocusEvents {
+public:
+    struct Event {
+        QString role;
+        QString name;
+        bool shown = false;
+
+        bool operator==(const Event&) const = default;
+    };
+
+    // Listens from now on; false when the listener did not start.
+    explicit FocusEvents(const ScreenReader& reader);
+    ~FocusEvents();
+    FocusEvents(const FocusEvents&) = delete;
+    FocusEvents& operator=(const FocusEvents&) = delete;
+
+    bool listening() const { return listening_; }
+    // The events heard since the last call, oldest first.
+    QList<Event> take();
+    // Whether an event on this shown control has been heard, taking the
+    // events up to it.
+    bool heard(const QString& role, const QString& name);
+    // Lines, one per event, for a failure's message.
+    static QString describe(const QList<Event>& events);
+
+private:
+    void read();
+
+    QProcess listener_;
+    QByteArray partial_;
+    QList<Event> events_;
+    bool listening_ = false;
+};
+
+}  // namespace tavero::test
