@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 namespace tavero {
@@ -96,7 +97,7 @@ struct SingleInstance::Connection {
 // from another user, it is closed at once.
 void SingleInstance::accept() {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
-        if (connections_ >= mostConnections || !sameUser(*socket)) {
+        if (full() || !sameUser(*socket)) {
             socket->abort();
             socket->deleteLater();
             continue;
@@ -105,9 +106,20 @@ void SingleInstance::accept() {
     }
 }
 
+// The starts that have gone may not have been handled yet: the event loop
+// can hear of a new start before it hears of their ends.
+bool SingleInstance::full() const {
+    if (connections_.size() < mostConnections) return false;
+    if (connections_.size() >= 2 * mostConnections) return true;
+    const auto open = std::count_if(connections_.cbegin(), connections_.cend(), [](const QLocalSocket* socket) {
+        return !LocalUser::peerHungUp(socket->socketDescriptor());
+    });
+    return open >= mostConnections;
+}
+
 // The connection state lives as long as the socket's own signals do.
 void SingleInstance::serve(QLocalSocket* socket) {
-    ++connections_;
+    connections_.append(socket);
     socket->setReadBufferSize(readChunk);
     auto connection = std::make_shared<Connection>();
     connection->idle = new QTimer(socket);
@@ -154,7 +166,7 @@ void SingleInstance::answer(QLocalSocket& socket, Connection& connection, char r
 void SingleInstance::close(QLocalSocket& socket, Connection& connection) {
     if (connection.closed) return;
     connection.closed = true;
-    --connections_;
+    connections_.removeOne(&socket);
     held_ -= connection.request.size();
     connection.request = {};
     socket.abort();

@@ -2,6 +2,7 @@
 
 #include "app/HandOverRequest.h"
 
+#include <QList>
 #include <QLocalServer>
 #include <QObject>
 #include <QStringList>
@@ -25,7 +26,9 @@ public:
     // A request beyond this many bytes is refused.
     static constexpr qint64 largestMessage = HandOverRequest::largest;
     // Connections past this many at once are closed unread: each holds a
-    // file handle of the running program.
+    // file handle of the running program. One whose start has gone no
+    // longer counts, though its end may not have been handled yet, so a
+    // start right after a burst is served; with those, twice as many at most.
     static constexpr int mostConnections = 32;
     // What all connections together may hold before they end: eight requests
     // of the largest size. The one that would pass it is refused.
@@ -61,13 +64,14 @@ private:
     struct Connection;
 
     void accept();
+    bool full() const;
     void serve(QLocalSocket* socket);
     void read(QLocalSocket& socket, Connection& connection);
     void answer(QLocalSocket& socket, Connection& connection, char reply);
     void close(QLocalSocket& socket, Connection& connection);
 
     QString name_;
-    int connections_ = 0;
+    QList<QLocalSocket*> connections_;
     // The bytes of requests not yet ended, of all connections.
     qint64 held_ = 0;
     // Last, so that the connections it ends as it goes find the counts above.

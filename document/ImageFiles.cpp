@@ -47,21 +47,27 @@ int codedSideAllowance(QSize declared) {
     return (longer + block - 1) / block * block + block;
 }
 
-QImage decodeHeif(const QByteArray& data) {
-    const auto declared = heif::imageSize(data);
+// What libheif may read of a file: a picture within the pixel limit coded
+// at no more than four bytes a pixel (8-bit colour and alpha, even without
+// loss), and room for the boxes that describe it.
+constexpr qint64 heifReadAllowance = maxPixels * 4 + (qint64(16) << 20);
+
+// Reads only the boxes and the coded stream, however large the file.
+QImage decodeHeif(QIODevice& device) {
+    const auto declared = heif::imageSize(device, heifReadAllowance);
     if (!declared) refuse();
     if (!withinPixelLimit(*declared)) throw PictureTooLarge();
     bool codedTooLarge = false;
-    const QImage decoded = heif::decode(data, codedSideAllowance(*declared), codedTooLarge);
+    const QImage decoded = heif::decode(device, heifReadAllowance, codedSideAllowance(*declared), codedTooLarge);
     if (codedTooLarge) throw PictureTooLarge();
     if (decoded.isNull()) refuse();
     if (!withinPixelLimit(decoded.size())) throw PictureTooLarge();
     return asSurfaceImage(decoded);
 }
 
-// Reads from `device`, positioned at the start of the image data.
+// Reads from `device`, which holds the image data from its start.
 QImage decodeFrom(QIODevice& device) {
-    if (heif::looksLikeHeif(device.peek(64))) return decodeHeif(device.readAll());
+    if (heif::looksLikeHeif(device.peek(64))) return decodeHeif(device);
     return asSurfaceImage(readWithQt(device));
 }
 
@@ -156,10 +162,10 @@ QImage readWithQt(QIODevice& device, int fit) {
 }
 
 std::optional<QSize> encodedImageSize(const QByteArray& data) {
-    if (heif::looksLikeHeif(data.left(64))) return heif::imageSize(data);
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
+    if (heif::looksLikeHeif(data.left(64))) return heif::imageSize(buffer, heifReadAllowance);
     const QSize size = withoutExcessText(buffer, [](QIODevice& source) { return QImageReader(&source).size(); });
     if (!size.isValid()) return std::nullopt;
     return size;

@@ -1,5 +1,7 @@
 #include "library/CaptureRecord.h"
 
+#include "library/ManifestParser.h"
+
 namespace tavero {
 
 json::Json toJson(const CaptureRecord& record) {
@@ -32,13 +34,6 @@ QByteArray encodeManifest(const QList<CaptureRecord>& records) {
     return json::dump(array);
 }
 
-QList<CaptureRecord> decodeManifest(const QByteArray& bytes) {
-    const json::Json array = json::parse(bytes);
-    if (!array.is_array()) throw json::DecodeError("the manifest is not an array");
-    QList<CaptureRecord> records;
-    records.reserve(qsizetype(array.size()));
-    for (const json::Json& value : array) records.append(captureRecordFromJson(value));
-    return records;
-}
+QList<CaptureRecord> decodeManifest(const QByteArray& bytes) { return parseManifest(bytes); }
 
 }  // namespace tavero

@@ -40,7 +40,8 @@ CaptureRecord captureRecordFromJson(const json::Json& value);
 
 // The manifest file: one compact JSON array of records, newest first.
 QByteArray encodeManifest(const QList<CaptureRecord>& records);
-// A record with a missing or mistyped key fails the whole manifest.
+// A record with a missing or mistyped key fails the whole manifest, as does
+// anything past the bounds of parseManifest.
 QList<CaptureRecord> decodeManifest(const QByteArray& bytes);
 
 }  // namespace tavero

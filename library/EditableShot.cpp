@@ -4,6 +4,7 @@
 #include "library/LibraryMessages.h"
 #include "library/ProjectParser.h"
 #include "platform/ShotError.h"
+#include "platform/files/FileNames.h"
 #include "platform/files/RegularFileStream.h"
 
 namespace tavero {
@@ -13,8 +14,6 @@ namespace messages = library::messages;
 namespace {
 
 [[noreturn]] void refuseProject() { throw ShotError(messages::unreadableProject()); }
-
-QStringView fileNameOf(const QString& path) { return QStringView(path).mid(path.lastIndexOf(QLatin1Char('/')) + 1); }
 
 bool withinPixelLimit(QSize size) {
     return size.width() > 0 && size.height() > 0 && qint64(size.width()) * size.height() <= ImageOps::maxPixels;
@@ -49,13 +48,7 @@ QByteArray encodeEditableShot(const EditableShot& shot) {
 
 EditableShot decodeEditableShot(const QByteArray& bytes) { return parseProject(bytes); }
 
-// Taken apart by hand: QFileInfo mistakes the parts of a name longer than
-// 32,767 characters, and such a name is still refused as a project's.
-bool isProjectFile(const QString& path) {
-    const QStringView name = fileNameOf(path);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot >= 0 && name.mid(dot + 1).compare(projectExtension, Qt::CaseInsensitive) == 0;
-}
+bool isProjectFile(const QString& path) { return suffixOf(path).compare(projectExtension, Qt::CaseInsensitive) == 0; }
 
 QImage projectPicture(const EditableShot& shot) {
     if (!pictureWithinLimit(shot.png)) refuseProject();
@@ -69,7 +62,7 @@ QImage projectPicture(const EditableShot& shot) {
 // Read as it streams in, so that a project past a limit is refused without
 // reading the rest.
 OpenedProject readProject(const QString& path) {
-    const auto cannotRead = [&path] { return ShotError(messages::cannotReadFile(fileNameOf(path).toString())); };
+    const auto cannotRead = [&path] { return ShotError(messages::cannotReadFile(fileNameOf(path))); };
     RegularFileStream file(path, projectFile::largestFile);
     if (!file.isOpen()) throw cannotRead();
     EditableShot shot;

@@ -1,10 +1,11 @@
 #include "library/LibraryManifest.h"
 
 #include "library/LibraryMessages.h"
+#include "library/ManifestParser.h"
 #include "platform/ShotError.h"
 #include "platform/files/AtomicFile.h"
 #include "platform/files/FileMove.h"
-#include "platform/files/RegularFile.h"
+#include "platform/files/RegularFileStream.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -52,21 +53,36 @@ QString LibraryManifest::path() const { return folder_ + QLatin1Char('/') + file
 
 // Only a regular file of the folder itself is read: a link, a FIFO or a
 // device is no manifest of ours, and reading one could block the library or
-// fill the memory.
+// fill the memory. A file as it was when last read or written is not read
+// again: the list already holds what it says, or it said nothing readable.
 void LibraryManifest::read() {
-    if (!existsHere(path())) return;
-    const std::optional<QByteArray> bytes = readRegularFile(path(), largestFile, LinkRule::refuse);
-    if (!bytes) {
-        keepAsideBeforeWrite_ = true;
-        throw ShotError(messages::cannotReadFile(fileName));
+    const std::optional<FileIdentity> onDisk = identityAt(path());
+    if (!onDisk) return;
+    if (onDisk == known_) {
+        if (knownUndecodable_) throw ShotError(messages::dataNotReadable());
+        return;
     }
+    // Kept aside unless it is read whole.
+    keepAsideBeforeWrite_ = true;
+    RegularFileStream file(path(), largestFile, LinkRule::refuse);
+    if (!file.isOpen()) throw ShotError(messages::cannotReadFile(fileName));
+    QList<CaptureRecord> records;
     try {
-        records_ = decodeManifest(*bytes);
-        keepAsideBeforeWrite_ = false;
+        records = parseManifest(file);
     } catch (const json::DecodeError&) {
-        keepAsideBeforeWrite_ = true;
+        if (file.failed()) throw ShotError(messages::cannotReadFile(fileName));
+        know(file.identity(), true);
         throw ShotError(messages::dataNotReadable());
     }
+    if (file.failed()) throw ShotError(messages::cannotReadFile(fileName));
+    records_ = std::move(records);
+    know(file.identity(), false);
+    keepAsideBeforeWrite_ = false;
+}
+
+void LibraryManifest::know(const std::optional<FileIdentity>& identity, bool undecodable) {
+    known_ = identity;
+    knownUndecodable_ = undecodable;
 }
 
 qsizetype LibraryManifest::removeMissingRecords() {
@@ -82,6 +98,7 @@ void LibraryManifest::write() {
         keepAsideBeforeWrite_ = false;
     }
     writeFileAtomically(path(), bytes).orThrow(messages::cannotWriteFile(fileName));
+    know(identityAt(path()), false);
 }
 
 // The history in a manifest we could not read would be lost when the list in

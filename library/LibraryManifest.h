@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/CaptureRecord.h"
+#include "platform/files/FileIdentity.h"
 
 #include <QList>
 #include <QString>
@@ -25,9 +26,11 @@ public:
     const QList<CaptureRecord>& records() const { return records_; }
     QString path() const;
 
-    // Replaces the list with the file's records when the file exists. A file
-    // that cannot be read or decoded (a link, anything but a regular file, one
-    // beyond largestFile) leaves the list as it was and is kept aside under a
+    // Replaces the list with the file's records when the file exists and has
+    // changed since it was last read or written; an unchanged one leaves the
+    // list as it is. A file that cannot be read or decoded (a link, anything
+    // but a regular file, one beyond largestFile or past the bounds of
+    // parseManifest) leaves the list as it was and is kept aside under a
     // dated name before it is next replaced.
     void read();
     // Drops the records whose file is no longer in the folder, keeping the
@@ -46,6 +49,7 @@ public:
 
 private:
     void keepUnreadable();
+    void know(const std::optional<FileIdentity>& identity, bool undecodable);
 
     QString folder_;
     QList<CaptureRecord> records_;
@@ -53,6 +57,10 @@ private:
     // aside yet.
     bool keepAsideBeforeWrite_ = false;
     std::optional<QString> keptAs_;
+    // The file as the list last matched it, read or written, and whether it
+    // held no manifest.
+    std::optional<FileIdentity> known_;
+    bool knownUndecodable_ = false;
 };
 
 }  // namespace tavero

@@ -9,12 +9,12 @@
 #include "document/ShotDocument.h"
 #include "library/LibraryMessages.h"
 #include "platform/SettingsValues.h"
+#include "platform/files/FileNames.h"
 #include "recording/ScreenRecorder.h"
 #include "recording/studio/RecordingStudio.h"
 #include "recording/studio/SessionTakeRecorder.h"
 #include "recording/studio/StudioMessages.h"
 
-#include <QFileInfo>
 #include <QPointer>
 #include <QSettings>
 
@@ -218,7 +218,7 @@ void AppModel::takeBackVideoNote() {
 }
 
 QString AppModel::restingStatus() const {
-    return videoURL_ ? FileMessages::opened(QFileInfo(*videoURL_).fileName()) : ModelMessages::ready();
+    return videoURL_ ? FileMessages::opened(fileNameOf(*videoURL_)) : ModelMessages::ready();
 }
 
 }  // namespace tavero

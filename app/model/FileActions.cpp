@@ -12,6 +12,7 @@
 #include "document/ShotDocument.h"
 #include "library/EditableShot.h"
 #include "library/LibraryMessages.h"
+#include "platform/files/FileNames.h"
 #include "platform/threads/Background.h"
 #include "recording/studio/RecordingStudio.h"
 
@@ -68,7 +69,7 @@ void AppModel::open(const QString& path, bool append, bool horizontal) {
     const QString fallback = isProjectFile(path) ? library::messages::unreadableProject()
                                                  : ImageOps::messages::unreadable();
     // A large file takes a while to read or to refuse.
-    setStatus(FileMessages::opening(QFileInfo(path).fileName()));
+    setStatus(FileMessages::opening(fileNameOf(path)));
     runThenDeliver(
         this, [path] { return OpenedFile::read(path); },
         [this, path, append, horizontal](Result<OpenedFile> file) {
@@ -114,17 +115,16 @@ void AppModel::fileRead(const QString& path, bool append, bool horizontal, Resul
     OpenedFile file = std::move(result).value();
     setBusy(false);
     setVideoURL(std::nullopt);
-    const QFileInfo info(path);
     if (append && !document_->image().isNull()) {
         // The current marks are burnt in; an opened project's are dropped.
         transform([picture = file.image, horizontal](const QImage& current) {
             return ImageOps::combine(current, picture, horizontal, 0);
         });
     } else {
-        document_->open(file.image, info.completeBaseName(), file.marks);
+        document_->open(file.image, QFileInfo(path).completeBaseName(), file.marks);
     }
     changeFlow([](WorkspaceFlow& flow) { flow.openContent(false); });
-    setStatus(FileMessages::opened(info.fileName()));
+    setStatus(FileMessages::opened(fileNameOf(path)));
     invoke(showWindow_);
 }
 

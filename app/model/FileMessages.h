@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/files/FileNames.h"
+
 #include <QString>
 
 // The sentences and names of opening, pasting and the practice image, of the
@@ -7,8 +9,11 @@
 // compare against them.
 namespace tavero::FileMessages {
 
-inline QString opening(const QString& fileName) { return QStringLiteral("正在打开：") + fileName + QStringLiteral("…"); }
-inline QString opened(const QString& fileName) { return QStringLiteral("已打开：") + fileName; }
+// Any name a file handed over can have, shortened as sentences show it.
+inline QString opening(const QString& fileName) {
+    return QStringLiteral("正在打开：") + shownFileName(fileName) + QStringLiteral("…");
+}
+inline QString opened(const QString& fileName) { return QStringLiteral("已打开：") + shownFileName(fileName); }
 inline QString pasted() { return QStringLiteral("已从剪贴板打开。"); }
 inline QString nothingToPaste() { return QStringLiteral("剪贴板中没有图片。"); }
 inline QString pastedTooLarge() { return QStringLiteral("图片超过 4000 万像素。"); }

@@ -3,8 +3,8 @@
 #include "document/ImageOps.h"
 #include "document/LabelSizes.h"
 #include "library/EditableShot.h"
+#include "platform/files/FileNames.h"
 
-#include <QFileInfo>
 #include <QImageReader>
 
 namespace tavero {
@@ -22,7 +22,7 @@ QStringList OpenedFile::imageExtensions() {
 }
 
 bool OpenedFile::isVideo(const QString& path) {
-    return videoExtensions.contains(QFileInfo(path).suffix().toLower());
+    return videoExtensions.contains(suffixOf(path).toLower());
 }
 
 OpenedFile OpenedFile::read(const QString& path) {

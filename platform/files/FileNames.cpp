@@ -42,6 +42,14 @@ qsizetype validSequenceLength(const QByteArray& bytes, qsizetype index) {
     return length;
 }
 
+// What a shortened name keeps of its start and its end, besides the "…".
+constexpr qsizetype shownHead = 40;
+constexpr qsizetype shownTail = shownNameLength - shownHead - 1;
+
+bool splitsPair(const QString& text, qsizetype at) {
+    return at > 0 && at < text.size() && text[at - 1].isHighSurrogate() && text[at].isLowSurrogate();
+}
+
 bool isEscapedByte(QChar character) {
     return character.unicode() >= firstEscapedByte && character.unicode() <= lastEscapedByte;
 }
@@ -92,6 +100,22 @@ QString absoluteFileName(const QString& name) {
     if (!::getcwd(folder.data(), size_t(folder.size()))) return QDir::cleanPath(QDir::currentPath() + QLatin1Char('/') + name);
     folder.truncate(qsizetype(std::strlen(folder.constData())));
     return QDir::cleanPath(fileNameFromNative(folder) + QLatin1Char('/') + name);
+}
+
+QString fileNameOf(const QString& path) { return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1); }
+
+QString suffixOf(const QString& path) {
+    const QString name = fileNameOf(path);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
+QString shownFileName(const QString& name) {
+    if (name.size() <= shownNameLength) return name;
+    const qsizetype head = splitsPair(name, shownHead) ? shownHead - 1 : shownHead;
+    qsizetype tail = name.size() - shownTail;
+    if (splitsPair(name, tail)) ++tail;
+    return name.left(head) + QChar(u'…') + name.mid(tail);
 }
 
 }  // namespace tavero

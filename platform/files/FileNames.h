@@ -17,4 +17,17 @@ QByteArray nativeFileName(const QString& name);
 // working folder (read without loss as well).
 QString absoluteFileName(const QString& name);
 
+// The parts of a path, taken apart by hand: QFileInfo mistakes them in a
+// name longer than 32,767 characters, which a command line can hold.
+// The part after the last "/".
+QString fileNameOf(const QString& path);
+// The text after the last "." of that part, as written; empty without one.
+QString suffixOf(const QString& path);
+
+// A file name as a sentence shows it: whole up to shownNameLength
+// characters; a longer one keeps its start and its end, where its kind is
+// written, with "…" between. A character of two code units stays whole.
+inline constexpr qsizetype shownNameLength = 64;
+QString shownFileName(const QString& name);
+
 }  // namespace tavero

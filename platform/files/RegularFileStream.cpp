@@ -4,7 +4,6 @@
 
 #include <cerrno>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tavero {
@@ -15,11 +14,13 @@ constexpr std::size_t blockSize = 1 << 16;
 
 }  // namespace
 
-RegularFileStream::RegularFileStream(const QString& path, qint64 maxBytes) : bytesLeft_(maxBytes) {
-    FileDescriptor file = openRegularDescriptor(path);
-    struct stat info {};
-    if (!file.valid() || ::fstat(file.get(), &info) != 0 || info.st_size > maxBytes) return;
+RegularFileStream::RegularFileStream(const QString& path, qint64 maxBytes, LinkRule links) : bytesLeft_(maxBytes) {
+    FileDescriptor file = openRegularDescriptor(path, links);
+    if (!file.valid()) return;
+    const std::optional<FileIdentity> identity = identityOf(file.get());
+    if (!identity || identity->size > maxBytes) return;
     file_ = std::move(file);
+    identity_ = identity;
     block_.reserve(blockSize);
 }
 

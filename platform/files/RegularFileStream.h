@@ -1,11 +1,14 @@
 #pragma once
 
 #include "platform/files/FileDescriptor.h"
+#include "platform/files/FileIdentity.h"
+#include "platform/files/RegularFile.h"
 
 #include <QString>
 
 #include <cstddef>
 #include <iterator>
+#include <optional>
 #include <vector>
 
 namespace tavero {
@@ -44,9 +47,11 @@ public:
 
     // Nothing is read yet; a file that is no regular file, or is larger than
     // `maxBytes`, is not opened at all.
-    RegularFileStream(const QString& path, qint64 maxBytes);
+    RegularFileStream(const QString& path, qint64 maxBytes, LinkRule links = LinkRule::follow);
 
     bool isOpen() const { return file_.valid(); }
+    // The file opened, as it was when opened; nothing when none was.
+    const std::optional<FileIdentity>& identity() const { return identity_; }
     // A read failed, or the file grew beyond `maxBytes` while it was read:
     // the bytes ended early.
     bool failed() const { return failed_; }
@@ -59,6 +64,7 @@ private:
     bool readBlock();
 
     FileDescriptor file_;
+    std::optional<FileIdentity> identity_;
     qint64 bytesLeft_ = 0;
     std::vector<char> block_;
     std::size_t position_ = 0;

@@ -29,16 +29,47 @@ using EncoderPtr = std::unique_ptr<heif_encoder, EncoderDeleter>;
 
 bool succeeded(const heif_error& error) { return error.code == heif_error_Ok; }
 
-// The primary image of `data`; `data` must outlive the handle. With
-// `largestSide`, libheif refuses any image, and any coded stream, wider or
-// taller than that.
-HandlePtr primaryImage(const QByteArray& data, ContextPtr& context, std::optional<int> largestSide = std::nullopt) {
+// What libheif reads through: the device, and what it may read of it yet.
+struct DeviceSource {
+    QIODevice& device;
+    qint64 left = 0;
+};
+
+DeviceSource& sourceOf(void* userdata) { return *static_cast<DeviceSource*>(userdata); }
+
+int64_t positionIn(void* userdata) { return sourceOf(userdata).device.pos(); }
+
+int readInto(void* data, size_t size, void* userdata) {
+    DeviceSource& source = sourceOf(userdata);
+    if (size > quint64(source.left)) return 1;
+    source.left -= qint64(size);
+    auto* target = static_cast<char*>(data);
+    for (qint64 done = 0; done < qint64(size);) {
+        const qint64 read = source.device.read(target + done, qint64(size) - done);
+        if (read <= 0) return 1;
+        done += read;
+    }
+    return 0;
+}
+
+int seekTo(int64_t position, void* userdata) { return sourceOf(userdata).device.seek(position) ? 0 : 1; }
+
+heif_reader_grow_status sizeReached(int64_t size, void* userdata) {
+    return size <= sourceOf(userdata).device.size() ? heif_reader_grow_status_size_reached
+                                                    : heif_reader_grow_status_size_beyond_eof;
+}
+
+const heif_reader deviceReader{1, positionIn, readInto, seekTo, sizeReached};
+
+// The primary image of the data `source` reads; `source` must outlive the
+// context. With `largestSide`, libheif refuses any image, and any coded
+// stream, wider or taller than that.
+HandlePtr primaryImage(DeviceSource& source, ContextPtr& context, std::optional<int> largestSide = std::nullopt) {
+    if (source.device.isSequential() || !source.device.seek(0)) return nullptr;
     context.reset(heif_context_alloc());
     if (!context) return nullptr;
     if (largestSide) heif_context_set_maximum_image_size_limit(context.get(), *largestSide);
-    if (!succeeded(heif_context_read_from_memory_without_copy(context.get(), data.constData(),
-                                                              size_t(data.size()), nullptr)))
-        return nullptr;
+    if (!succeeded(heif_context_read_from_reader(context.get(), &deviceReader, &source, nullptr))) return nullptr;
     heif_image_handle* handle = nullptr;
     if (!succeeded(heif_context_get_primary_image_handle(context.get(), &handle))) return nullptr;
     return HandlePtr(handle);
@@ -82,17 +113,19 @@ bool looksLikeHeif(const QByteArray& head) {
     return result == heif_filetype_yes_supported || result == heif_filetype_maybe;
 }
 
-std::optional<QSize> imageSize(const QByteArray& data) {
+std::optional<QSize> imageSize(QIODevice& device, qint64 maxBytes) {
+    DeviceSource source{device, maxBytes};
     ContextPtr context;
-    HandlePtr handle = primaryImage(data, context);
+    HandlePtr handle = primaryImage(source, context);
     if (!handle) return std::nullopt;
     return QSize(heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()));
 }
 
-QImage decode(const QByteArray& data, int largestSide, bool& tooLarge) {
+QImage decode(QIODevice& device, qint64 maxBytes, int largestSide, bool& tooLarge) {
     tooLarge = false;
+    DeviceSource source{device, maxBytes};
     ContextPtr context;
-    HandlePtr handle = primaryImage(data, context, largestSide);
+    HandlePtr handle = primaryImage(source, context, largestSide);
     if (!handle) return {};
     heif_image* decoded = nullptr;
     const heif_error error =

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QImage>
 #include <QSize>
 
@@ -11,13 +12,18 @@ namespace tavero::heif {
 // Whether `head` (the first bytes of a file) starts an HEIF/HEIC container.
 bool looksLikeHeif(const QByteArray& head);
 
+// Both read HEIF data that fills `device`, a device that can seek, from its
+// start, and take of it only what they need: the boxes that describe the
+// picture and, to decode, its coded stream. Padding or any other box is
+// passed over unread. They read `maxBytes` at most, and fail beyond.
+
 // The primary image's pixel size, read from the container without decoding.
-std::optional<QSize> imageSize(const QByteArray& data);
+std::optional<QSize> imageSize(QIODevice& device, qint64 maxBytes);
 
 // The primary image, decoded; a null image when the data cannot be decoded,
 // or when its coded stream is wider or taller than `largestSide`: that is
 // refused before any of it is decoded, and sets `tooLarge`.
-QImage decode(const QByteArray& data, int largestSide, bool& tooLarge);
+QImage decode(QIODevice& device, qint64 maxBytes, int largestSide, bool& tooLarge);
 
 // HEVC-coded HEIC data of `image` at `quality` (0–100); empty on failure.
 QByteArray encode(const QImage& image, int quality);

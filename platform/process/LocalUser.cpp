@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,6 +35,14 @@ std::optional<uint> peerId(qintptr descriptor) {
     if (::getsockopt(int(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0 || size != sizeof credentials)
         return std::nullopt;
     return credentials.uid;
+}
+
+bool peerHungUp(qintptr descriptor) {
+    pollfd socket{int(descriptor), POLLRDHUP, 0};
+    int ready = 0;
+    do ready = ::poll(&socket, 1, 0);
+    while (ready < 0 && errno == EINTR);
+    return ready > 0 && (socket.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
 }  // namespace tavero::LocalUser

@@ -25,6 +25,11 @@ bool privateFolder(const QString& path, bool make);
 // `descriptor`; nothing when the system does not say.
 std::optional<uint> peerId(qintptr descriptor);
 
+// Whether the process at the other end of the connected local socket
+// `descriptor` has closed it, or its sending end, whether or not what it
+// sent before has been read yet. Never waits.
+bool peerHungUp(qintptr descriptor);
+
 }  // namespace LocalUser
 
 }  // namespace tavero

@@ -29,15 +29,23 @@ bool showsMessage(QFileDialog& dialog, const QString& message) {
     return false;
 }
 
-TEST(FileOpenPanelTest, OverTheActiveWindowThePanelIsModalToItAndAnswersWithTheChosenFile) {
+// A picture to choose, in a folder of its own, and the active window a
+// panel opens over.
+class FileOpenPanelOverAWindow : public testing::Test {
+protected:
+    void SetUp() override {
+        QFile(picture).open(QIODevice::WriteOnly);
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+
     test::TempDir folder;
     const QString picture = folder.file(QStringLiteral("图.png"));
-    QFile(picture).open(QIODevice::WriteOnly);
     QWidget window;
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+};
 
+TEST_F(FileOpenPanelOverAWindow, OverTheActiveWindowThePanelIsModalToItAndAnswersWithTheChosenFile) {
     FileOpenPanel panel;
     QStringList chosen;
     OpenPanelRequest startingInTheFolder = request();
@@ -84,14 +92,7 @@ TEST(FileOpenPanelTest, WithoutAnActiveWindowThePanelStandsAloneAndCancelChooses
 // A missing file's alert runs inside the panel's accept(); a screen reader
 // can still pick a file and press 打开 behind it. The panel answers, and is
 // deleted only after the first accept() has returned.
-TEST(FileOpenPanelTest, APanelAnsweredBehindItsFileNotFoundAlertOutlivesItsOwnAccept) {
-    test::TempDir folder;
-    const QString picture = folder.file(QStringLiteral("图.png"));
-    QFile(picture).open(QIODevice::WriteOnly);
-    QWidget window;
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+TEST_F(FileOpenPanelOverAWindow, APanelAnsweredBehindItsFileNotFoundAlertOutlivesItsOwnAccept) {
     FileOpenPanel panel;
     QStringList chosen;
     panel.present(request(), [&](const QString& path) { chosen.append(path); });

@@ -7,6 +7,9 @@
 #include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
 
+#include <QFile>
+#include <QtEndian>
+
 #include <gtest/gtest.h>
 
 using namespace tavero;
@@ -73,6 +76,30 @@ TEST(UntrustedPictures, AHeicCodedLargerThanItsSizeBoxIsRefusedBeforeDecoding) {
     const QByteArray boxed = fixtures::withSizeBox(ImageOps::png(fixtures::screenshotLike(600, 400), QStringLiteral("heic")),
                                            QSize(600, 400));
     EXPECT_EQ(ImageOps::decode(boxed).size(), QSize(600, 400)) << "a box that tells the truth opens";
+}
+
+// A picture of a few hundred bytes padded to a gigabyte, with zeros or with
+// a box of no meaning, once cost as much memory to open and to show in the
+// history: only the boxes that describe it and its coded stream are read.
+TEST(UntrustedPictures, AHeicPaddedToAGigabyteOpensReadingOnlyItsPicture) {
+    const test::TempDir dir;
+    const QByteArray heic = ImageOps::png(fixtures::screenshotLike(64, 48), QStringLiteral("heic"));
+    constexpr qint64 padded = 1'000'000'000;
+    QByteArray freeBox("\0\0\0\0free", 8);
+    qToBigEndian(quint32(padded - heic.size()), freeBox.data());
+    for (const QByteArray& head : {QByteArray(), freeBox}) {
+        const QString path = dir.file(QStringLiteral("padded.heic"));
+        test::writeFile(path, heic + head);
+        ASSERT_TRUE(QFile(path).resize(padded));
+        for (const auto& open : {std::function([&] { return ImageOps::load(path); }),
+                                 std::function([&] { return ImageOps::thumbnail(path, 110); })}) {
+            const long long growth = test::peakMemoryGrowth([&] {
+                if (open().size() != QSize(64, 48)) std::abort();
+            });
+            ASSERT_GE(growth, 0) << "the picture did not open";
+            EXPECT_LT(growth, smallGrowth) << (head.isEmpty() ? "zeros" : "a free box");
+        }
+    }
 }
 
 TEST(UntrustedPictures, TextChunksThatUnpackToGigabytesAreLeftOut) {

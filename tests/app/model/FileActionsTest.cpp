@@ -24,6 +24,7 @@
 
 #include <sys/stat.h>
 
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -240,6 +241,42 @@ TEST(FileActionsTest, WhatWasSaidOfAVideoGoesOnceAnotherIsShown) {
     ASSERT_NO_FATAL_FAILURE(show([&] { model.switchVideo(good); }));
     EXPECT_EQ(model.status(), QStringLiteral("已保存 3.9 秒原片。")) << "a status said since is not the video's";
     EXPECT_EQ(model.error(), std::nullopt) << "its alert closes all the same";
+}
+
+// A name of any length, as a command line hands one over: its kind is its
+// last suffix, and a sentence names it by its start and its end.
+TEST(FileActionsTest, ANameOfAnyLengthIsToldByItsLastSuffixAndShortenedInSentences) {
+    FileHarness harness;
+    AppModel& model = harness.model();
+    // Characters of two code units stay whole wherever the cuts fall.
+    const auto expectNamed = [](const QString& sentence, const QString& name, const char* what) {
+        EXPECT_TRUE(sentence.contains(name.left(20)) && sentence.contains(name.right(12))) << what;
+        EXPECT_LT(sentence.size(), 100) << what;
+        EXPECT_TRUE(sentence.isValidUtf16()) << what;
+    };
+    const std::tuple<const char*, bool, QString> cases[] = {
+        {".vistagon", false, QStringLiteral("未能读取文件“")},
+        {".mp4.png", false, ImageOps::messages::unreadable()},
+        // Last: what its check says of it comes later.
+        {".mp4", true, QString()},
+    };
+    for (const auto& [suffix, video, failure] : cases) {
+        SCOPED_TRACE(suffix);
+        const QString name = QStringLiteral("开") + QStringLiteral("𝄞").repeated(20'000) + QStringLiteral("尾") + QLatin1String(suffix);
+        const QString path = harness.files.file(name);
+        model.setStatus(ModelMessages::ready());
+        model.open(path);
+        if (video) {
+            EXPECT_EQ(model.videoURL(), path);
+            EXPECT_EQ(model.status(), ModelMessages::ready());
+            continue;
+        }
+        expectNamed(model.status(), name, "opening");
+        ASSERT_TRUE(harness.waitUntilIdle());
+        ASSERT_TRUE(model.error().has_value());
+        EXPECT_TRUE(model.error()->startsWith(failure));
+        if (failure != ImageOps::messages::unreadable()) expectNamed(*model.error(), name, "refused");
+    }
 }
 
 TEST(FileActionsTest, AProjectRestoresItsMarksAndIsNamedWithoutItsExtension) {
