@@ -13,7 +13,7 @@
 #include "platform/desktop/GlobalHotKeys.h"
 #include "platform/desktop/PointerSource.h"
 #include "platform/desktop/ScreenSource.h"
-#include "platform/desktop/X11HiddenWindowFocus.h"
+#include "platform/desktop/X11WindowFocus.h"
 #include "platform/files/FileNames.h"
 #include "platform/media/CancelToken.h"
 #include "platform/memory/AllocatorSettings.h"
@@ -123,7 +123,7 @@ int runApplication(int argc, char** argv) {
 
     applyAppearance(application);
     const ActiveWindowSync activeWindow(application);
-    keepKeyboardOffHiddenWindows();
+    keepKeyboardOffHiddenAndBlockedWindows();
     int status = EXIT_SUCCESS;
     {
         ShortSounds sounds;

@@ -19,7 +19,8 @@ class HistoryRow;
 // or moves it to the Trash. An empty library shows one line of text instead.
 //
 // Only the rows in view exist: they are reused as the list scrolls, so a
-// long history builds, and decodes thumbnails for, what can be seen.
+// long history builds, and decodes thumbnails for, what can be seen. The
+// keyboard still reaches every entry (RecycledRowList).
 //
 // Observes the model's history; main thread.
 class HistoryList : public RecycledRowList {
@@ -31,7 +32,7 @@ public:
     explicit HistoryList(AppModel& model, QWidget* parent = nullptr);
 
     QLabel* emptyText() const { return emptyText_; }
-    // The rows showing entries, top to bottom.
+    // The rows showing the entries in view, top to bottom.
     QList<HistoryRow*> rows() const;
     // The entry's menu, to be shown once; it deletes itself when closed.
     QMenu* makeMenu(const CaptureRecord& record);

@@ -1,6 +1,7 @@
 #include "recording_ui/workspace/MoviePlayer.h"
 
 #include "editor_ui/EditorLook.h"
+#include "editor_ui/FocusReturn.h"
 #include "editor_ui/PanelLook.h"
 #include "editor_ui/ShownValueSlider.h"
 #include "platform/media/MoviePlayback.h"
@@ -40,6 +41,7 @@ qint64 sliderUnit(qint64 duration) {
 MoviePlayer::MoviePlayer(const QString& url, QWidget* parent) : QWidget(parent) {
     play_ = new QToolButton(this);
     play_->setAutoRaise(true);
+    playEnabling_ = new FocusReturn(*play_);
     slider_ = new ShownValueSlider(this);
     slider_->setAccessibleName(QStringLiteral("播放进度"));
     countSliderIn(1);
@@ -94,6 +96,8 @@ void MoviePlayer::release() {
     showPlayback();
 }
 
+void MoviePlayer::takeKeyboard() { playEnabling_->takeKeyboard(); }
+
 // Keeps the file and the position.
 void MoviePlayer::rest() {
     const qint64 position = playback_->position();
@@ -117,7 +121,7 @@ void MoviePlayer::showEvent(QShowEvent* event) {
 void MoviePlayer::showPlayback() {
     const bool playable = playback_ && playback_->playable();
     const bool playing = playable && playback_->playing();
-    play_->setEnabled(playable);
+    playEnabling_->setEnabled(playable);
     slider_->setEnabled(playable);
     play_->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
     const QString action = playing ? QStringLiteral("暂停") : QStringLiteral("播放");

@@ -12,6 +12,7 @@ class QToolButton;
 
 namespace tavero {
 
+class FocusReturn;
 class MoviePicture;
 
 namespace media {
@@ -23,7 +24,8 @@ class MoviePlayback;
 // it shows: showing the same file again leaves it playing where it is,
 // another file pauses the old playback before the new one, which waits for
 // the play button. A file that cannot be played leaves the picture empty and
-// the controls disabled.
+// the controls disabled. The keyboard on the play button stays there
+// while the button stands disabled (the window holds it meanwhile).
 //
 // Hidden with its window (closed to the tray, or hidden for a take), it
 // lets the playback go, with its threads and pictures, and keeps only the
@@ -39,6 +41,8 @@ public:
     void setUrl(const QString& url);
     // Pauses and lets the playback go, as when the workspace closes.
     void release();
+    // The play button takes the keyboard, now or once the file can be played.
+    void takeKeyboard();
     // Let go while hidden: no playback, no picture.
     bool resting() const { return resting_; }
 
@@ -67,6 +71,7 @@ private:
     qint64 restingPosition_ = 0;
     MoviePicture* picture_ = nullptr;
     QToolButton* play_ = nullptr;
+    FocusReturn* playEnabling_ = nullptr;
     ShownValueSlider* slider_ = nullptr;
     QLabel* time_ = nullptr;
     std::unique_ptr<media::MoviePlayback> playback_;

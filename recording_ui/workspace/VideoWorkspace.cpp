@@ -15,9 +15,9 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QToolButton>
 
 #include <limits>
+#include <utility>
 
 namespace tavero {
 
@@ -63,7 +63,6 @@ VideoWorkspace::VideoWorkspace(AppModel& model, RecordingStudio& studio, const Q
     connect(&model, &AppModel::videoURLChanged, this, &VideoWorkspace::followModel);
     showStudio();
     playerTakesKeyboard_ = windowAway();
-    player_->playButton()->installEventFilter(this);
 }
 
 QLayout* VideoWorkspace::makeTitleRow() {
@@ -184,22 +183,12 @@ void VideoWorkspace::showVersionChoices(bool raw, bool finished) {
 }
 
 // A video is shown while the window is away (a take just ended): the window
-// comes back with the keyboard on 播放, once the video can be played.
+// comes back with the keyboard on 播放, once the video can be played, and
+// on nothing else before. The first video waits for this workspace to be
+// in its window.
 void VideoWorkspace::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    givePlayerTheKeyboard();
-}
-
-bool VideoWorkspace::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::EnabledChange) givePlayerTheKeyboard();
-    return QWidget::eventFilter(watched, event);
-}
-
-void VideoWorkspace::givePlayerTheKeyboard() {
-    QToolButton* play = player_->playButton();
-    if (!playerTakesKeyboard_ || !isVisible() || !play->isEnabled()) return;
-    playerTakesKeyboard_ = false;
-    play->setFocus(Qt::OtherFocusReason);
+    if (std::exchange(playerTakesKeyboard_, false)) player_->takeKeyboard();
 }
 
 // A later video of the model is shown here; none lets the playback go at
@@ -208,8 +197,8 @@ void VideoWorkspace::followModel() {
     const std::optional<QString>& video = model_.videoURL();
     if (!video) return player_->release();
     url_ = *video;
-    playerTakesKeyboard_ = windowAway();
     player_->setUrl(url_);
+    if (windowAway()) player_->takeKeyboard();
     showStudio();
 }
 

@@ -62,7 +62,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QLayout* makeTitleRow();
@@ -72,7 +71,6 @@ private:
     void showStudio();
     void showVersionChoices(bool raw, bool finished);
     void followModel();
-    void givePlayerTheKeyboard();
     void openEffects();
     void saveTrim();
 
@@ -81,7 +79,8 @@ private:
     QString url_;
     WorkspaceState state_;
     EffectsPopover::EffectControls effectControls_;
-    // Set while a video shown with the window away waits for the window.
+    // Set while the first video, shown with the window away, waits to be in
+    // its window.
     bool playerTakesKeyboard_ = false;
 
     ElidedLabel* title_ = nullptr;

@@ -7,10 +7,12 @@
 #include "tests/editor_ui/MarkContrast.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QPointer>
+#include <QScrollBar>
 #include <QStringList>
 #include <QTest>
 #include <QWidget>
@@ -143,11 +145,24 @@ struct TabStop {
     QString spoken;
     // Where it stood in its window when it had the focus.
     QRect placed;
+    // Where it stood in its parent then, in the content of a scroll area's
+    // viewport, whose rows may since show other entries elsewhere.
+    QRect inParent;
     MarkReading mark;
 };
 
+// Where `widget` stands in its parent, counted from the start of the
+// content when the parent is a scroll area's viewport.
+inline QRect inContent(const QWidget& widget) {
+    const QWidget* parent = widget.parentWidget();
+    const auto* area = parent ? qobject_cast<const QAbstractScrollArea*>(parent->parentWidget()) : nullptr;
+    if (!area || area->viewport() != parent) return widget.geometry();
+    return widget.geometry().translated(area->horizontalScrollBar()->value(), area->verticalScrollBar()->value());
+}
+
 // Walks with Tab through the active window `window`, from its first stop
-// until the focus comes back round, reading each stop's mark.
+// until the focus comes back round, reading each stop's mark. A row a list
+// reuses for another entry is another stop.
 inline QList<TabStop> walkTab(QWidget& window, int mostStops = 300) {
     // Layouts settle first, as they do before anything is shown.
     QCoreApplication::sendPostedEvents();
@@ -155,15 +170,17 @@ inline QList<TabStop> walkTab(QWidget& window, int mostStops = 300) {
     QTest::keyClick(first ? first : &window, Qt::Key_Tab);
     QList<TabStop> stops;
     QPointer<QWidget> current = QApplication::focusWidget();
-    const auto seen = [&stops](const QWidget* widget) {
-        return std::any_of(stops.begin(), stops.end(), [widget](const TabStop& stop) { return stop.widget == widget; });
+    const auto seen = [&stops](QWidget* widget) {
+        return std::any_of(stops.begin(), stops.end(), [widget](const TabStop& stop) {
+            return stop.widget == widget && stop.spoken == spokenName(*widget);
+        });
     };
     while (current && !seen(current) && stops.size() < mostStops) {
         const QRect area = markArea(*current);
         const QRect control(current->mapTo(current->window(), QPoint(0, 0)) - area.topLeft(), current->size());
         const FocusPictures pictures = withAndWithoutFocus(*current);
         stops.append({current, described(*current), spokenName(*current), control.translated(area.topLeft()),
-                      readMark(pictures.focused, pictures.unfocused, control)});
+                      inContent(*current), readMark(pictures.focused, pictures.unfocused, control)});
         if (!current) break;
         current->setFocus(Qt::TabFocusReason);
         QTest::keyClick(current, Qt::Key_Tab);
@@ -196,17 +213,24 @@ inline bool readsBefore(const QRect& one, const QRect& other) {
     return one.top() < other.top();
 }
 
+// Where the child of `common` that holds the stop stood: the stop itself
+// where it stood as it had the focus.
+inline QRect placedIn(const QWidget* common, const TabStop& stop) {
+    const QWidget* child = childHolding(common, stop.widget);
+    return child == stop.widget ? stop.inParent : child->geometry();
+}
+
 // Whether a Tab step from `from` to `to` goes back against reading order:
 // to the widget that holds `from` (a list before its rows), or to a place
 // that reads earlier, top to bottom, then left to right, among the children
 // of the smallest widget holding both (so a column is read before the one
 // beside it).
-inline bool goesBack(const QWidget& from, const QWidget& to) {
-    if (to.isAncestorOf(&from)) return true;
-    if (from.isAncestorOf(&to)) return false;
-    const QWidget* common = from.parentWidget();
-    while (!common->isAncestorOf(&to)) common = common->parentWidget();
-    return readsBefore(childHolding(common, &to)->geometry(), childHolding(common, &from)->geometry());
+inline bool goesBack(const TabStop& from, const TabStop& to) {
+    if (to.widget->isAncestorOf(from.widget)) return true;
+    if (from.widget->isAncestorOf(to.widget)) return false;
+    const QWidget* common = from.widget->parentWidget();
+    while (!common->isAncestorOf(to.widget)) common = common->parentWidget();
+    return readsBefore(placedIn(common, to), placedIn(common, from));
 }
 
 }  // namespace order_detail
@@ -218,7 +242,7 @@ inline QStringList stepsAgainstReadingOrder(const QList<TabStop>& stops) {
     for (qsizetype index = 0; index < stops.size(); ++index) {
         const TabStop& from = stops[index];
         const TabStop& to = stops[(index + 1) % stops.size()];
-        if (from.widget && to.widget && order_detail::goesBack(*from.widget, *to.widget))
+        if (from.widget && to.widget && order_detail::goesBack(from, to))
             back.append(from.name + QStringLiteral(" → ") + to.name);
     }
     return back;

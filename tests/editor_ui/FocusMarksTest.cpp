@@ -38,7 +38,8 @@ TEST_F(FocusMarksTest, EveryStopOfTheStartWindowShowsItsFocus) {
     test::expectEveryStopShownNamedAndInOrder(*view, 12);
 }
 
-// Seven entries, as many rows as the list shows.
+// Thrice as many entries as the list shows: Tab reaches every one, each
+// scrolled wholly into view with its mark.
 TEST_F(FocusMarksTest, EveryStopOfTheEditorWithAllToolsAndOfItsHistoryShowsItsFocus) {
     openPicture();
     state().setMoreTools(true);
@@ -47,24 +48,24 @@ TEST_F(FocusMarksTest, EveryStopOfTheEditorWithAllToolsAndOfItsHistoryShowsItsFo
     test::expectEveryStopShownNamedAndInOrder(*view, 44);
 
     QList<CaptureRecord> history;
-    for (int index = 1; index <= 7; ++index) history.append(entry(QStringLiteral("截图_%1.png").arg(index)));
+    for (int index = 1; index <= 21; ++index) history.append(entry(QStringLiteral("截图_%1.png").arg(index)));
     model().setHistory(history);
     state().setSidebarTab(MainViewState::historyTab);
-    test::expectEveryStopShownNamedAndInOrder(*view, 27);
+    test::expectEveryStopShownNamedAndInOrder(*view, 41);
 }
 
 TEST_F(FocusMarksTest, EveryStopOfTheSettingsTextAndRecentFilesSheetsShowsItsFocus) {
     openPicture();
     showWindow();
     model().setOcrText(QStringLiteral("第一行\n第二行"));
-    // As many as the recent files' list shows whole.
+    // Thrice as many as the recent files' list shows whole.
     QList<CaptureRecord> history;
-    for (int index = 1; index <= 5; ++index) history.append(entry(QStringLiteral("截图_%1.png").arg(index)));
+    for (int index = 1; index <= 15; ++index) history.append(entry(QStringLiteral("截图_%1.png").arg(index)));
     model().setHistory(history);
     const QList<std::pair<std::function<void(bool)>, int>> sheets{
         {[&](bool open) { state().setSettings(open); }, 5},
         {[&](bool open) { model().setShowOCR(open); }, 3},
-        {[&](bool open) { state().setRecentFiles(open); }, 8},
+        {[&](bool open) { state().setRecentFiles(open); }, 18},
     };
     for (const auto& [show, fewestStops] : sheets) {
         show(true);

@@ -1,5 +1,6 @@
-// The history tab: rows for the entries in view only, opening and joining
-// entries, their menus, and moving them to the Trash without a reload.
+// The history tab: rows for the entries in view only, every entry reached
+// from the keyboard, opening and joining entries, their menus, and moving
+// them to the Trash without a reload.
 #include "editor_ui/HistoryList.h"
 #include "editor_ui/HistoryRow.h"
 #include "editor_ui/Sidebar.h"
@@ -9,6 +10,7 @@
 #include "tests/editor_ui/Samples.h"
 #include "tests/support/Files.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -91,6 +93,53 @@ TEST_F(HistoryListTest, FiveHundredEntriesBuildRowsAndThumbnailsOnlyForThoseInVi
     const QRect last = list().rows().last()->geometry();
     EXPECT_LE(last.bottom(), list().viewport()->height());
     EXPECT_GE(last.bottom(), list().viewport()->height() - 2);
+}
+
+// Down and Up walk every entry and stop at either end, each row wholly in
+// view, with a few rows only; Shift+Tab comes back from the control after
+// the list to the last entry, and from the first to the list.
+TEST_F(HistoryListTest, TheKeyboardReachesEveryEntryThroughAFewRows) {
+    QList<CaptureRecord> history;
+    for (int index = 0; index < 60; ++index) history.append(entry(QStringLiteral("截图_%1.png").arg(index)));
+    model().setHistory(history);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    const int inView = list().viewport()->height() / (list().rows().first()->height() + HistoryList::spacing) + 2;
+    const auto onEntry = [&](qsizetype index) -> ::testing::AssertionResult {
+        auto* row = qobject_cast<HistoryRow*>(QApplication::focusWidget());
+        if (!row || row->record() != history[index]) return ::testing::AssertionFailure() << "not on entry " << index;
+        if (!list().viewport()->rect().contains(row->geometry()))
+            return ::testing::AssertionFailure() << "entry " << index << " not wholly in view";
+        return ::testing::AssertionSuccess();
+    };
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    };
+
+    list().setFocus(Qt::TabFocusReason);
+    press(Qt::Key_Tab);
+    ASSERT_TRUE(onEntry(0));
+    for (qsizetype index = 1; index < history.size(); ++index) {
+        press(Qt::Key_Down);
+        ASSERT_TRUE(onEntry(index));
+    }
+    press(Qt::Key_Down);
+    EXPECT_TRUE(onEntry(history.size() - 1)) << "Down stops at the last";
+    EXPECT_LE(list().findChildren<HistoryRow*>().size(), inView + 1) << "the rows in view and the last";
+
+    press(Qt::Key_Tab);
+    QWidget* after = QApplication::focusWidget();
+    ASSERT_FALSE(list().isAncestorOf(after)) << "Tab leaves the list after its last entry";
+    list().verticalScrollBar()->setValue(0);
+    QTest::keyClick(after, Qt::Key_Backtab);
+    EXPECT_TRUE(onEntry(history.size() - 1));
+    for (qsizetype index = history.size() - 2; index >= 0; --index) {
+        press(Qt::Key_Up);
+        ASSERT_TRUE(onEntry(index));
+    }
+    press(Qt::Key_Up);
+    EXPECT_TRUE(onEntry(0)) << "Up stops at the first";
+    press(Qt::Key_Backtab);
+    EXPECT_TRUE(list().hasFocus()) << "the list comes before its rows";
 }
 
 TEST_F(HistoryListTest, OnlyPicturesOfferTheJoinItems) {

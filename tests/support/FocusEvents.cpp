@@ -40,13 +40,13 @@ QList<FocusEvents::Event> FocusEvents::take() {
     return std::exchange(events_, {});
 }
 
-bool FocusEvents::heard(const QString& role, const QString& name) {
+std::optional<QList<FocusEvents::Event>> FocusEvents::takeThrough(const Event& wanted) {
     read();
-    const Event wanted{role, name, true};
     const qsizetype index = events_.indexOf(wanted);
-    if (index < 0) return false;
+    if (index < 0) return std::nullopt;
+    QList<Event> taken = events_.first(index + 1);
     events_.remove(0, index + 1);
-    return true;
+    return taken;
 }
 
 QString FocusEvents::describe(const QList<Event>& events) {

@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QString>
 
+#include <optional>
+
 namespace tavero::test {
 
 class ScreenReader;
@@ -31,9 +33,9 @@ public:
     bool listening() const { return listening_; }
     // The events heard since the last call, oldest first.
     QList<Event> take();
-    // Whether an event on this shown control has been heard, taking the
-    // events up to it.
-    bool heard(const QString& role, const QString& name);
+    // The events heard up to and including the first that is `wanted`,
+    // taken; none, and nothing taken, until it has been heard.
+    std::optional<QList<Event>> takeThrough(const Event& wanted);
     // Lines, one per event, for a failure's message.
     static QString describe(const QList<Event>& events);
 

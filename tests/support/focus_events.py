@@ -19,6 +19,14 @@ def heard(event):
     print(line, flush=True)
 
 
+def renamed(event):
+    pass
+
+
+# As Orca does: AT-SPI keeps the names it read, and hears of a new one (a
+# reused row shown for another entry) only from its change event, which it
+# is sent only while someone listens for it.
+pyatspi.Registry.registerEventListener(renamed, "object:property-change:accessible-name")
 pyatspi.Registry.registerEventListener(heard, "object:state-changed:focused")
 print("listening", flush=True)
 pyatspi.Registry.start()
