@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QProcess>
+#include "tests/support/EventListener.h"
+
 #include <QProcessEnvironment>
 #include <QStringList>
 
@@ -9,22 +10,18 @@ namespace tavero::test {
 // What a screen reader hears the program `processID` say of its own accord,
 // through AT-SPI on the bus of `environment` (ScreenReader::listenerEnvironment()):
 // the names of its notifications as each becomes shown, which is what Orca
-// speaks of them (tests/support/announcements.py, pyatspi). Main thread.
+// speaks of them (tests/support/screen_reader_events.py, pyatspi). Main thread.
 class Announcements {
 public:
     Announcements(const QProcessEnvironment& environment, qint64 processID);
-    ~Announcements();
-    Announcements(const Announcements&) = delete;
-    Announcements& operator=(const Announcements&) = delete;
 
     // Whether the listener is registered on the bus; it hears what is said from then on.
-    bool listening() const { return listening_; }
+    bool listening() const { return listener_.listening(); }
     // What was said so far, in order; tests wait for it with QTest::qWaitFor.
     const QStringList& heard();
 
 private:
-    QProcess listener_;
-    bool listening_ = false;
+    EventListener listener_;
     QStringList heard_;
 };
 

@@ -4,33 +4,12 @@
 
 namespace tavero::test {
 
-namespace {
-
-constexpr int startMs = 10'000;
-
-}  // namespace
-
-FocusEvents::FocusEvents(const ScreenReader& reader) {
-    listener_.setProcessEnvironment(reader.listenerEnvironment());
-    listener_.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(TAVERO_FOCUS_EVENTS_SCRIPT)});
-    if (!listener_.waitForStarted(startMs)) return;
-    while (!listener_.canReadLine())
-        if (!listener_.waitForReadyRead(startMs)) return;
-    listening_ = listener_.readLine().trimmed() == "listening";
-}
-
-FocusEvents::~FocusEvents() {
-    listener_.kill();
-    listener_.waitForFinished(3000);
-}
+FocusEvents::FocusEvents(const ScreenReader& reader)
+    : listener_(reader.listenerEnvironment(), {QStringLiteral("focus")}) {}
 
 void FocusEvents::read() {
-    listener_.waitForReadyRead(0);
-    partial_ += listener_.readAllStandardOutput();
-    qsizetype end;
-    while ((end = partial_.indexOf('\n')) >= 0) {
-        const QStringList fields = QString::fromUtf8(partial_.left(end)).split(QLatin1Char('\t'));
-        partial_.remove(0, end + 1);
+    for (const QString& line : listener_.lines()) {
+        const QStringList fields = line.split(QLatin1Char('\t'));
         if (fields.size() == 3) events_.append({fields[0], fields[1], fields[2] == QLatin1String("shown")});
     }
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "tests/support/EventListener.h"
+
 #include <QList>
-#include <QProcess>
 #include <QString>
 
 #include <optional>
@@ -11,7 +12,7 @@ namespace tavero::test {
 class ScreenReader;
 
 // Where the keyboard goes, as a screen reader hears it: the focus events of
-// the programs a ScreenReader reads (tests/support/focus_events.py), each
+// the programs a ScreenReader reads (tests/support/screen_reader_events.py), each
 // control with its role, its name and whether it was on screen. Tests wait
 // for what they expect with QTest::qWaitFor. Main thread.
 class FocusEvents {
@@ -26,11 +27,8 @@ public:
 
     // Listens from now on; false when the listener did not start.
     explicit FocusEvents(const ScreenReader& reader);
-    ~FocusEvents();
-    FocusEvents(const FocusEvents&) = delete;
-    FocusEvents& operator=(const FocusEvents&) = delete;
 
-    bool listening() const { return listening_; }
+    bool listening() const { return listener_.listening(); }
     // The events heard since the last call, oldest first.
     QList<Event> take();
     // The events heard up to and including the first that is `wanted`,
@@ -42,10 +40,8 @@ public:
 private:
     void read();
 
-    QProcess listener_;
-    QByteArray partial_;
+    EventListener listener_;
     QList<Event> events_;
-    bool listening_ = false;
 };
 
 }  // namespace tavero::test

@@ -33,7 +33,7 @@ public:
     // The environment of a program the reader can read; it finds the
     // accessibility bus through the session bus, as Qt does.
     QProcessEnvironment environment() const;
-    // The environment of another listener on the bus (focus_events.py): the
+    // The environment of another listener on the bus (EventListener.h): the
     // accessibility bus is named outright, since Atspi would first read the
     // address a launcher leaves on the display, stale once that launcher was
     // killed. Qt 6.4 does not register a program given the address so.
