@@ -4,10 +4,10 @@
 #include "library/CaptureRecord.h"
 #include "tests/app/ProgramUnderScreenReader.h"
 #include "tests/support/FocusEvents.h"
+#include "tests/support/Files.h"
 #include "tests/support/RealInput.h"
 
 #include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QUuid>
 #include <QTest>
@@ -25,6 +25,8 @@ const QString showMenu = QStringLiteral("ShowMenu");
 const QString checkBox = QStringLiteral("check box");
 const QString toggle = QStringLiteral("Toggle");
 const QStringList windowRoles{QStringLiteral("frame"), QStringLiteral("dialog")};
+const QString focused = QStringLiteral("focused");
+const QString enabled = QStringLiteral("enabled");
 
 class FocusOnX11Test : public test::ProgramUnderScreenReader {
 protected:
@@ -33,23 +35,26 @@ protected:
         ASSERT_TRUE(focus.listening());
     }
 
-    static bool within(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 30'000); }
     static bool key(const QString& keys) { return test::xdotool({QStringLiteral("key"), keys}); }
+    static bool windowShown(const QString& title) {
+        return within([&] {
+            return test::xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                                  title});
+        });
+    }
 
-    // What Tab makes a screen reader say; empty when it says nothing.
-    Events heardAfterTab() {
-        focus.take();
-        if (!key(QStringLiteral("Tab"))) return {};
-        Events heard;
-        return QTest::qWaitFor([&] { return !(heard += focus.take()).isEmpty(); }, 20'000) ? heard : Events();
+    static void expectEveryControlShown(const Events& heard, const char* after) {
+        for (const test::FocusEvents::Event& event : heard)
+            EXPECT_TRUE(event.shown) << "after " << after << ": " << test::FocusEvents::describe(heard).toStdString();
     }
 
     // Tab moves the keyboard, and only among controls on screen.
     void expectTabOnShownControls(const char* after) {
-        const Events heard = heardAfterTab();
-        EXPECT_FALSE(heard.isEmpty()) << "Tab moves nothing " << after;
-        for (const test::FocusEvents::Event& event : heard)
-            EXPECT_TRUE(event.shown) << "after " << after << ": " << test::FocusEvents::describe(heard).toStdString();
+        focus.take();
+        ASSERT_TRUE(key(QStringLiteral("Tab")));
+        Events heard;
+        EXPECT_TRUE(within([&] { return !(heard += focus.take()).isEmpty(); })) << "Tab moves nothing " << after;
+        expectEveryControlShown(heard, after);
     }
 
     // Waits until the keyboard lands on this shown control, and no other
@@ -78,10 +83,7 @@ protected:
     }
 
     bool focusOn(const QString& role, const QString& name) {
-        return reader.act(role, name, QStringLiteral("SetFocus")) && within([&] {
-                   const std::optional<QStringList> states = reader.states(role, name);
-                   return states && states->contains(QStringLiteral("focused"));
-               });
+        return reader.act(role, name, QStringLiteral("SetFocus")) && within([&] { return reader.has(role, name, focused); });
     }
 
     // The recording set-up, open, recording no sound.
@@ -93,28 +95,23 @@ protected:
         }
     }
 
-    bool statusSays(const QString& line) { return reader.shows(QStringLiteral("filler"), line); }
     // Once the library holds `count` screenshots.
     bool captured(int count) {
-        return within([&] {
-            return QDir(home.desktop() + QStringLiteral("/岚帧")).entryList({QStringLiteral("*.png")}).size() == count;
-        });
+        return within([&] { return inLibrary(QStringLiteral("*.png")).size() == count; });
     }
 
     // A library of `count` pictures, newest first, named "截图_1.png" on.
     QStringList writeLibrary(int count) {
-        const QString folder = home.desktop() + QStringLiteral("/岚帧");
-        QDir().mkpath(folder);
+        QDir().mkpath(library());
         QList<CaptureRecord> records;
         QStringList names;
         for (int index = 1; index <= count; ++index) {
             const QString file = QStringLiteral("截图_%1.png").arg(index);
-            QImage(32, 24, QImage::Format_RGB32).save(folder + QLatin1Char('/') + file);
+            QImage(32, 24, QImage::Format_RGB32).save(library() + QLatin1Char('/') + file);
             records.append({QUuid::createUuid(), file, file, QDateTime::currentDateTime(), 32, 24, CaptureRecord::imageKind});
             names.append(file);
         }
-        QFile manifest(folder + QStringLiteral("/index.json"));
-        if (!manifest.open(QIODevice::WriteOnly) || manifest.write(encodeManifest(records)) < 0) return {};
+        test::writeFile(library() + QStringLiteral("/index.json"), encodeManifest(records));
         return names;
     }
 
@@ -132,10 +129,7 @@ TEST_F(FocusOnX11Test, TheEditorKeepsTheKeyboardAfterEveryCaptureAndEveryOpenedF
     expectTabOnShownControls("Ctrl+Shift+6");
 
     ASSERT_TRUE(key(QStringLiteral("ctrl+shift+2")));
-    ASSERT_TRUE(within([] {
-        return test::xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                              QStringLiteral("拖出截图区域")});
-    })) << "the selection overlay";
+    ASSERT_TRUE(windowShown(QStringLiteral("拖出截图区域"))) << "the selection overlay";
     ASSERT_TRUE(test::drag({300, 300}, {700, 600}));
     ASSERT_TRUE(captured(2)) << "the area";
     expectTabOnShownControls("an area shot");
@@ -154,10 +148,8 @@ TEST_F(FocusOnX11Test, TheEditorKeepsTheKeyboardAfterEveryCaptureAndEveryOpenedF
     QImage(64, 48, QImage::Format_RGB32).save(picture);
     ASSERT_TRUE(reader.act(pushButton, QStringLiteral("打开"), press));
     ASSERT_TRUE(within([&] { return reader.shows(QStringLiteral("dialog"), QStringLiteral("打开图片或视频")); }));
-    ASSERT_TRUE(within([&] {
-        const std::optional<QStringList> field = reader.states(QStringLiteral("text"), QStringLiteral("文件名称(N)："));
-        return field && field->contains(QStringLiteral("focused"));
-    })) << "the file name takes what is typed";
+    ASSERT_TRUE(within([&] { return reader.has(QStringLiteral("text"), QStringLiteral("文件名称(N)："), focused); }))
+        << "the file name takes what is typed";
     ASSERT_TRUE(test::xdotool({QStringLiteral("type"), picture}));
     ASSERT_TRUE(key(QStringLiteral("Return")));
     ASSERT_TRUE(within([&] { return statusSays(QStringLiteral("已打开：picture.png")); }));
@@ -178,10 +170,7 @@ TEST_F(FocusOnX11Test, TheEditorKeepsTheKeyboardAfterEveryCaptureAndEveryOpenedF
     })) << "the keyboard goes into the sheet's choices";
     for (const test::FocusEvents::Event& event : opening)
         EXPECT_NE(event.name, dimensions) << test::FocusEvents::describe(opening).toStdString();
-    ASSERT_TRUE(within([&] {
-        const std::optional<QStringList> apply = reader.states(pushButton, QStringLiteral("应用背景"));
-        return apply && apply->contains(QStringLiteral("enabled"));
-    }));
+    ASSERT_TRUE(within([&] { return reader.has(pushButton, QStringLiteral("应用背景"), enabled); }));
     ASSERT_TRUE(reader.act(pushButton, QStringLiteral("应用背景"), press));
     expectKeyboardOn(pushButton, background, "应用背景");
 }
@@ -217,10 +206,7 @@ TEST_F(FocusOnX11Test, TheSetUpKeepsTheKeyboardThroughTheAreaPickerAndTheTelepro
     ASSERT_TRUE(within([&] { return focusOn(pushButton, pick); }));
     focus.take();
     ASSERT_TRUE(key(QStringLiteral("space")));
-    ASSERT_TRUE(within([] {
-        return test::xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                              QStringLiteral("松开后返回设置")});
-    })) << "the area picker";
+    ASSERT_TRUE(windowShown(QStringLiteral("松开后返回设置"))) << "the area picker";
     ASSERT_TRUE(key(QStringLiteral("Escape")));
     // The picker named itself as it took the keyboard; its view is on
     // screen till Escape.
@@ -257,13 +243,8 @@ TEST_F(FocusOnX11Test, ATakeEndsOnItsVideoAndItsVersionsHandTheKeyboardOver) {
     focus.take();
     ASSERT_TRUE(reader.act(pushButton, QStringLiteral("开始录制"), press));
     // Recording, once its counting down is over.
-    ASSERT_TRUE(within([&] {
-        const std::optional<QStringList> retake = reader.states(pushButton, QStringLiteral("重录"));
-        return retake && retake->contains(QStringLiteral("enabled"));
-    }));
-    const Events duringTheTake = focus.take();
-    for (const test::FocusEvents::Event& event : duringTheTake)
-        EXPECT_TRUE(event.shown) << test::FocusEvents::describe(duringTheTake).toStdString();
+    ASSERT_TRUE(within([&] { return reader.has(pushButton, QStringLiteral("重录"), enabled); }));
+    expectEveryControlShown(focus.take(), "the take's start");
     ASSERT_TRUE(key(QStringLiteral("ctrl+shift+8")));
     const QString play = QStringLiteral("播放");
     expectKeyboardOn(pushButton, play, "the take");
@@ -271,7 +252,7 @@ TEST_F(FocusOnX11Test, ATakeEndsOnItsVideoAndItsVersionsHandTheKeyboardOver) {
     // The finished video takes the raw one's place, and its 播放 stands
     // disabled while it loads.
     const QString raw = QStringLiteral("查看原片");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return reader.shows(pushButton, raw); }, 120'000)) << "the finished video";
+    ASSERT_TRUE(within([&] { return reader.shows(pushButton, raw); }, 120'000)) << "the finished video";
     expectKeyboardOn(pushButton, play, "the finished video");
     expectNothingHeardBefore(pushButton, raw, "the finished video");
     ASSERT_TRUE(key(QStringLiteral("space")));

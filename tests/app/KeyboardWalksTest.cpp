@@ -91,12 +91,9 @@ TEST_F(KeyboardWalksTest, TheRecordingSetUpWithNoWindowToRecord) {
     ASSERT_TRUE(becomesActive(setup->window()));
     test::expectEveryStopShownNamedAndInOrder(*setup->window(), 14);
 
-    QComboBox& windows = *setup->windowPicker();
-    EXPECT_EQ(windows.count(), 0);
-    EXPECT_EQ(test::spokenName(windows), QStringLiteral("要录制的窗口")) << "the segment beside it is 窗口";
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(&windows)->text(QAccessible::Description),
-              QStringLiteral("没有可录制的窗口"));
-    EXPECT_EQ(windows.placeholderText(), QStringLiteral("没有可录制的窗口")) << "shown in the empty list";
+    // Its name and description for screen readers: ScreenReaderOnX11Test.
+    EXPECT_EQ(setup->windowPicker()->count(), 0);
+    EXPECT_EQ(setup->windowPicker()->placeholderText(), QStringLiteral("没有可录制的窗口")) << "shown in the empty list";
 }
 
 TEST_F(KeyboardWalksTest, APinnedPicture) {

@@ -4,10 +4,13 @@
 #include "tests/support/SkipUnlessRequired.h"
 #include "tests/support/TempDir.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace tavero::test {
 
@@ -36,6 +39,20 @@ protected:
         program.start(QStringLiteral(TAVERO_EXECUTABLE), arguments);
         ASSERT_TRUE(program.waitForStarted(5000));
         ASSERT_TRUE(QTest::qWaitFor([&] { return reader.attach(program.processId()); }, 60'000));
+    }
+
+    // Waits for what the program does, however busy the machine.
+    static bool within(const std::function<bool()>& condition, int waitMs = 60'000) {
+        return QTest::qWaitFor(condition, waitMs);
+    }
+    bool statusSays(const QString& line) { return reader.shows(QStringLiteral("filler"), line); }
+    QString library() const { return home.desktop() + QStringLiteral("/岚帧"); }
+    // The paths of the library's files named like `pattern`.
+    QStringList inLibrary(const QString& pattern) const {
+        const QDir folder(library());
+        QStringList paths;
+        for (const QString& name : folder.entryList({pattern}, QDir::Files)) paths.append(folder.filePath(name));
+        return paths;
     }
 
     TempHome home;

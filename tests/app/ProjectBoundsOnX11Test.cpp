@@ -9,7 +9,6 @@
 #include "tests/document/DocumentFixtures.h"
 #include "tests/support/RealInput.h"
 
-#include <QDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -22,31 +21,19 @@ const QColor magenta(255, 0, 255);
 
 class ProjectBoundsOnX11Test : public test::ProgramUnderScreenReader {
 protected:
-    static bool within(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 60'000); }
-
-    bool said(const QString& status) { return reader.shows(QStringLiteral("filler"), status); }
-
-    // The projects the library folder holds.
-    QStringList projects() const {
-        const QDir folder(home.path() + QStringLiteral("/Desktop/岚帧"));
-        return folder.entryList({QStringLiteral("*.vistagon")}, QDir::Files);
-    }
-
     // Where the screen shows the lower right of the magenta picture, once it does.
     std::optional<QPoint> lowerRightOfThePicture() {
         std::optional<QPoint> found;
-        (void)QTest::qWaitFor(
-            [&] {
-                const QImage shot = screen.grab(ContentFilter::forDisplay(screen.displays().first()), false);
-                QRect picture;
-                for (int y = 0; y < shot.height(); y += 4)
-                    for (int x = 0; x < shot.width(); x += 4)
-                        if (shot.pixelColor(x, y) == magenta) picture |= QRect(x, y, 1, 1);
-                if (picture.width() > 100 && picture.height() > 100)
-                    found = picture.topLeft() + QPoint(picture.width() * 4 / 5, picture.height() * 4 / 5);
-                return found.has_value();
-            },
-            30'000);
+        (void)within([&] {
+            const QImage shot = screen.grab(ContentFilter::forDisplay(screen.displays().first()), false);
+            QRect picture;
+            for (int y = 0; y < shot.height(); y += 4)
+                for (int x = 0; x < shot.width(); x += 4)
+                    if (shot.pixelColor(x, y) == magenta) picture |= QRect(x, y, 1, 1);
+            if (picture.width() > 100 && picture.height() > 100)
+                found = picture.topLeft() + QPoint(picture.width() * 4 / 5, picture.height() * 4 / 5);
+            return found.has_value();
+        });
         return found;
     }
 
@@ -70,7 +57,7 @@ TEST_F(ProjectBoundsOnX11Test, ACounterAndALongLabelAddedToTenThousandCountersAr
     clipboard.closeWriteChannel();
     ASSERT_TRUE(clipboard.waitForFinished(5'000));
     ASSERT_NO_FATAL_FAILURE(start({opened}));
-    ASSERT_TRUE(within([&] { return said(QStringLiteral("已打开：一万个序号.vistagon")); }));
+    ASSERT_TRUE(within([&] { return statusSays(QStringLiteral("已打开：一万个序号.vistagon")); }));
 
     const std::optional<QPoint> target = lowerRightOfThePicture();
     ASSERT_TRUE(target.has_value()) << "the picture is shown";
@@ -86,13 +73,14 @@ TEST_F(ProjectBoundsOnX11Test, ACounterAndALongLabelAddedToTenThousandCountersAr
     ASSERT_TRUE(within([&] { return reader.shows(QStringLiteral("text"), QStringLiteral("图片上的文字输入框")); }));
     ASSERT_TRUE(test::xdotool({QStringLiteral("type"), QStringLiteral("a")}));
     ASSERT_TRUE(test::xdotool({QStringLiteral("key"), QStringLiteral("ctrl+v")}));
-    EXPECT_TRUE(within([&] { return said(QStringLiteral("一段文字最多 5000 个字符（表情等符号算两个），多出的部分没有加入。")); }));
+    EXPECT_TRUE(within([&] { return statusSays(QStringLiteral("一段文字最多 5000 个字符（表情等符号算两个），多出的部分没有加入。")); }));
     ASSERT_TRUE(test::xdotool({QStringLiteral("key"), QStringLiteral("Return")}));
 
     ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("保存"), QStringLiteral("ShowMenu")); }));
     ASSERT_TRUE(within([&] { return reader.act(QStringLiteral("menu item"), QStringLiteral("保存可编辑工程"), press); }));
-    ASSERT_TRUE(within([&] { return projects().size() == 1; }));
-    const QString saved = home.path() + QStringLiteral("/Desktop/岚帧/") + projects().first();
+    const QString projects = QStringLiteral("*.vistagon");
+    ASSERT_TRUE(within([&] { return inLibrary(projects).size() == 1; }));
+    const QString saved = inLibrary(projects).first();
     const OpenedProject written = readProject(saved);
     ASSERT_EQ(written.marks.size(), 10'002);
     EXPECT_EQ(written.marks[10'000].text, QStringLiteral("10001"));
@@ -106,7 +94,7 @@ TEST_F(ProjectBoundsOnX11Test, ACounterAndALongLabelAddedToTenThousandCountersAr
     second.setProcessEnvironment(reader.environment());
     second.start(QStringLiteral(TAVERO_EXECUTABLE), {again});
     ASSERT_TRUE(second.waitForFinished(10'000));
-    EXPECT_TRUE(within([&] { return said(QStringLiteral("已打开：再次打开.vistagon")); }))
+    EXPECT_TRUE(within([&] { return statusSays(QStringLiteral("已打开：再次打开.vistagon")); }))
         << "the running program opens what it saved";
 }
 

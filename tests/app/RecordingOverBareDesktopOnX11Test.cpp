@@ -5,6 +5,7 @@
 // dragged during the take; every picture shows the pattern where it lay.
 #include "platform/desktop/SyntheticKeyboard.h"
 #include "tests/app/RunningTavero.h"
+#include "tests/support/Files.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/RealInput.h"
 #include "tests/support/ScreenReader.h"
@@ -12,7 +13,6 @@
 #include "tests/support/SoundServer.h"
 
 #include <QDir>
-#include <QFile>
 
 using namespace tavero;
 
@@ -39,11 +39,8 @@ double patternShare(const QImage& picture, const QRect& rect) {
     for (int y = rect.top(); y <= rect.bottom(); y += 2)
         for (int x = rect.left(); x <= rect.right(); x += 2) {
             if (std::min({x % square, y % square, square - x % square, square - y % square}) < 8) continue;
-            const QColor pixel = picture.pixelColor(x / 2, y / 2);
-            const QColor expected = patternAt(QPoint(x, y));
             ++read;
-            matching += std::max({std::abs(pixel.red() - expected.red()), std::abs(pixel.green() - expected.green()),
-                                  std::abs(pixel.blue() - expected.blue())}) < 40;
+            matching += test::sameColours({picture.pixelColor(x / 2, y / 2)}, {patternAt(QPoint(x, y))}, 39);
         }
     return read ? double(matching) / read : 0;
 }
@@ -53,10 +50,9 @@ protected:
     void SetUp() override {
         if (!sound.running()) TAVERO_SKIP_UNLESS_REQUIRED("no PulseAudio server could be started");
         if (reader.unavailable()) TAVERO_SKIP_UNLESS_REQUIRED(reader.unavailable()->toStdString());
-        QFile bitmap(QDir(home.path()).filePath(QStringLiteral("pattern.xbm")));
-        ASSERT_TRUE(bitmap.open(QIODevice::WriteOnly) && bitmap.write(bitmapOfPattern()) > 0);
-        bitmap.close();
-        ASSERT_TRUE(test::outputOf(QStringLiteral("xsetroot"), {QStringLiteral("-bitmap"), bitmap.fileName(),
+        const QString bitmap = home.path() + QStringLiteral("/pattern.xbm");
+        test::writeFile(bitmap, bitmapOfPattern());
+        ASSERT_TRUE(test::outputOf(QStringLiteral("xsetroot"), {QStringLiteral("-bitmap"), bitmap,
                                                                QStringLiteral("-fg"), colours[0].name(),
                                                                QStringLiteral("-bg"), colours[1].name()}));
         ASSERT_TRUE(test::pointAt(QPoint(10, 10)));

@@ -10,7 +10,6 @@
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/PictureCodings.h"
 
-#include <QDir>
 #include <QImageReader>
 
 #include <algorithm>
@@ -19,8 +18,6 @@
 using namespace tavero;
 
 namespace {
-
-constexpr int waitMs = 60'000;
 
 struct ShownVideo {
     std::string name;
@@ -77,30 +74,27 @@ protected:
     // The picture the player shows, once it shows.
     QImage shownPicture() {
         QImage picture;
-        (void)QTest::qWaitFor(
-            [&] {
-                for (const WindowInfo& window : screen.windows()) {
-                    if (window.processID != program.processId()) continue;
-                    const QImage shot = screen.grab(ContentFilter::forWindow(window), false);
-                    const QRect area = quartersIn(shot);
-                    if (area.width() > 100) picture = shot.copy(area);
-                }
-                return !picture.isNull();
-            },
-            waitMs);
+        (void)within([&] {
+            for (const WindowInfo& window : screen.windows()) {
+                if (window.processID != program.processId()) continue;
+                const QImage shot = screen.grab(ContentFilter::forWindow(window), false);
+                const QRect area = quartersIn(shot);
+                if (area.width() > 100) picture = shot.copy(area);
+            }
+            return !picture.isNull();
+        });
         return picture;
     }
 
     // The library's one file named so, once it is written.
     QString written(const QString& pattern) {
-        const QDir library(home.desktop() + QStringLiteral("/岚帧"));
         QStringList found;
-        (void)QTest::qWaitFor([&] { return !(found = library.entryList({pattern}, QDir::Files)).isEmpty(); }, waitMs);
-        return found.isEmpty() ? QString() : library.filePath(found.front());
+        (void)within([&] { return !(found = inLibrary(pattern)).isEmpty(); });
+        return found.value(0);
     }
 
     bool pressed(const QString& button) {
-        return QTest::qWaitFor([&] { return reader.act(pushButton, button, press); }, waitMs);
+        return within([&] { return reader.act(pushButton, button, press); });
     }
 
     X11ScreenSource screen;
@@ -128,7 +122,7 @@ TEST_P(TaveroVideoShapeOnX11Test, ShowsTheVideoAtItsShapeInItsColoursAndExportsI
     EXPECT_TRUE(test::sameColours(test::quartersOf(gifPicture), colours, 6));
     // The status line says so once the export is over: a trim asked for before is not made.
     const QString saved = FileMessages::gifSaved(QFileInfo(gif).fileName());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return reader.shows(QStringLiteral("filler"), saved); }, waitMs));
+    ASSERT_TRUE(within([&] { return statusSays(saved); }));
 
     ASSERT_TRUE(pressed(QStringLiteral("另存片段")));
     const QString trimmed = written(QStringLiteral("裁剪录屏*.mp4"));

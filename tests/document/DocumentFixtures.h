@@ -23,19 +23,6 @@ inline QImage filledImage(int width, int height, QColor color = Qt::white) {
     return image;
 }
 
-// The smallest rectangle holding every pixel of `image` that is not wholly
-// transparent; empty when there is none.
-inline QRect inkedArea(const QImage& image) {
-    const QImage pixels = image.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
-    QRect area;
-    for (int y = 0; y < pixels.height(); ++y) {
-        const uchar* row = pixels.constScanLine(y);
-        for (int x = 0; x < pixels.width(); ++x)
-            if (row[x * 4 + 3]) area |= QRect(x, y, 1, 1);
-    }
-    return area;
-}
-
 inline Mark shapeMark(MarkTool tool = MarkTool::rectangle, double width = 8) {
     Mark mark;
     mark.tool = tool;
@@ -112,6 +99,19 @@ inline QList<Mark> labelsHolding(qsizetype length) {
     }
     return labels;
 }
+
+// The canvas's calls for a new label typed at `point`.
+inline void typeNewLabel(ShotDocument& document, QPointF point, const QString& typed) {
+    document.newText();
+    document.placeText(point);
+    document.beginTextInput();
+    document.changeText(typed);
+    document.endTextInput(false);
+}
+
+// One letter, then 2,500 characters of two UTF-16 code units each: one code
+// unit past what a label holds.
+inline QString smilingText() { return QStringLiteral("a") + QStringLiteral("😀").repeated(2'500); }
 
 // How many steps undo can still take; undoes them all.
 inline int undoDepth(ShotDocument& document) {

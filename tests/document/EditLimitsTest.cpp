@@ -9,22 +9,6 @@
 
 using namespace tavero;
 
-namespace {
-
-// The canvas's calls for a new label typed at `point`.
-void typeNewLabel(ShotDocument& document, QPointF point, const QString& typed) {
-    document.newText();
-    document.placeText(point);
-    document.beginTextInput();
-    document.changeText(typed);
-    document.endTextInput(false);
-}
-
-// One letter, then 2,500 characters of two UTF-16 code units each.
-const QString smiles = QStringLiteral("a") + QStringLiteral("😀").repeated(2'500);
-
-}  // namespace
-
 // Every edit that would take the marks past a bound stops there, keeps what
 // was made, says which bound once, and leaves marks a project holds. (The
 // pen's points and length: CanvasViewTest.)
@@ -40,11 +24,12 @@ TEST(EditLimits, EachEditStopsAtItsBoundKeepsWhatWasMadeAndSaysSo) {
         {"a counter past the marks", test::counters(markLimits::maxMarks),
          [](ShotDocument& d) { d.add(test::counters(1).first()); }, EditLimit::marks, 0, {}},
         {"a label past the marks", test::counters(markLimits::maxMarks),
-         [](ShotDocument& d) { typeNewLabel(d, {30, 30}, QStringLiteral("多")); }, EditLimit::marks, 0, {}},
+         [](ShotDocument& d) { test::typeNewLabel(d, {30, 30}, QStringLiteral("多")); }, EditLimit::marks, 0, {}},
         {"a label of smiles past its length", {},
-         [](ShotDocument& d) { typeNewLabel(d, {30, 30}, smiles); }, EditLimit::labelLength, 1, smiles.left(4'999)},
+         [](ShotDocument& d) { test::typeNewLabel(d, {30, 30}, test::smilingText()); }, EditLimit::labelLength, 1,
+         test::smilingText().left(4'999)},
         {"a label past the picture's text", test::labelsHolding(markLimits::maxProjectTextLength - 3),
-         [](ShotDocument& d) { typeNewLabel(d, {30, 30}, QStringLiteral("文字标注")); }, EditLimit::projectText, 1,
+         [](ShotDocument& d) { test::typeNewLabel(d, {30, 30}, QStringLiteral("文字标注")); }, EditLimit::projectText, 1,
          QStringLiteral("文字标")},
     };
     for (const auto& bound : bounds) {

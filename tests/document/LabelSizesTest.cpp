@@ -1,6 +1,7 @@
 #include "document/ImageOps.h"
 #include "document/LabelSizes.h"
 #include "tests/document/DocumentFixtures.h"
+#include "tests/document/MarkFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -52,12 +53,13 @@ TEST(LabelSizes, ASizeHoldsTheTextAsItIsDrawn) {
         {QStringLiteral("MMM\n\n\nM"), 64},
     };
     const QPointF anchor(30, 40);
+    const QImage blank = ImageOps::context(900, 700);
     for (const auto& label : labels) {
         Mark mark = textLabel(label.text, label.fontSize, Ink::palette[5]);
         mark.points = {anchor, anchor};
         LabelSizes sizes;
         const QSizeF size = sizes.size(mark);
-        const QRect inked = test::inkedArea(ImageOps::render(ImageOps::context(900, 700), {mark}));
+        const QRect inked = test::changedArea(ImageOps::render(blank, {mark}), blank);
         const double slack = 1 + label.fontSize * 0.03;  // antialiasing, a glyph's overhang
         const QRectF box = QRectF(anchor, size).adjusted(-slack, -slack, slack, slack);
         const std::string what = label.text.toStdString();

@@ -56,13 +56,11 @@ class Pictures {
 public:
     Pictures(const QImage& focused, const QImage& unfocused)
         : focused_(focused.convertToFormat(QImage::Format_RGB32)),
-          unfocused_(unfocused.convertToFormat(QImage::Format_RGB32)),
-          width_(focused_.width()),
-          height_(focused_.height()) {}
+          unfocused_(unfocused.convertToFormat(QImage::Format_RGB32)) {}
 
-    int width() const { return width_; }
-    int height() const { return height_; }
-    bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+    int width() const { return focused_.width(); }
+    int height() const { return focused_.height(); }
+    bool inside(int x, int y) const { return focused_.valid(x, y); }
     QRgb focused(int x, int y) const { return focused_.pixel(x, y); }
     bool changed(int x, int y) const { return focused_.pixel(x, y) != unfocused_.pixel(x, y); }
     double change(int x, int y) const { return contrast(focused_.pixel(x, y), unfocused_.pixel(x, y)); }
@@ -70,8 +68,6 @@ public:
 private:
     QImage focused_;
     QImage unfocused_;
-    int width_;
-    int height_;
 };
 
 // Whether strong pixels lie along every side of `control`, near it, over at

@@ -130,15 +130,6 @@ TEST(ProjectSaving, StoresPngWithTheKeysInOrderAndObscureOnlyForCovers) {
 
 namespace {
 
-// The canvas's calls for a new label typed at `point`.
-void typeLabel(ShotDocument& document, QPointF point, const QString& typed) {
-    document.newText();
-    document.placeText(point);
-    document.beginTextInput();
-    document.changeText(typed);
-    document.endTextInput(false);
-}
-
 // As many counters, labels and points as a picture may hold, text all but
 // filling what it may, one label of characters two code units each, on the
 // largest picture.
@@ -146,9 +137,9 @@ void fillMarksAndText(ShotDocument& document) {
     const qsizetype labels = markLimits::maxProjectPoints / 2 - 15'000;
     document.open(fixtures::screenshotLike(8'000, 5'000), QStringLiteral("最大"), test::counters(14'999));
     document.add(test::counters(15'000).last());
-    typeLabel(document, {10, 10}, QStringLiteral("a") + QStringLiteral("😀").repeated(2'500));
+    test::typeNewLabel(document, {10, 10}, test::smilingText());
     for (qsizetype index = 1; index < labels; ++index)
-        typeLabel(document, QPointF(20 + index % 7'000, 20 + index / 7'000), QString(4'993, QLatin1Char('x')));
+        test::typeNewLabel(document, QPointF(20 + index % 7'000, 20 + index / 7'000), QString(4'993, QLatin1Char('x')));
 }
 
 // Pen strokes with as many points as a picture's may hold, all but as long
@@ -197,19 +188,17 @@ TEST(ProjectSaving, TheLargestProjectsTheEditorMakesOpenAgainAsTheyWere) {
 // The writer keeps the reader's bounds: a project past one is not written,
 // and the user reads why.
 TEST(ProjectSaving, WritesNoProjectTheReaderWouldRefuse) {
-    Mark hugeFont = test::textLabel(QStringLiteral("大"), 1'000);
+    const Mark hugeFont = test::textLabel(QStringLiteral("大"), 1'000);
     const struct {
         const char* what;
-        QImage picture;
         QList<Mark> marks;
+        QImage picture = fixtures::screenshotLike(40, 30);
     } beyond[] = {
-        {"a mark past the marks", fixtures::screenshotLike(40, 30), test::counters(markLimits::maxMarks + 1)},
-        {"text past the picture's", fixtures::screenshotLike(40, 30),
-         test::labelsHolding(markLimits::maxProjectTextLength + 1)},
-        {"a point past the points", fixtures::screenshotLike(40, 30),
-         test::strokesHolding(markLimits::maxProjectPoints + 1)},
-        {"a font past the largest", fixtures::screenshotLike(40, 30), {hugeFont}},
-        {"a picture past the pixels", test::filledImage(8'000, 5'000).copy(0, 0, 8'001, 5'000), {}},
+        {"a mark past the marks", test::counters(markLimits::maxMarks + 1)},
+        {"text past the picture's", test::labelsHolding(markLimits::maxProjectTextLength + 1)},
+        {"a point past the points", test::strokesHolding(markLimits::maxProjectPoints + 1)},
+        {"a font past the largest", {hugeFont}},
+        {"a picture past the pixels", {}, test::filledImage(8'000, 5'000).copy(0, 0, 8'001, 5'000)},
     };
     test::TempHome home;
     LocalLibrary library;

@@ -467,9 +467,8 @@ TEST_F(VideoExportTest, EveryContainerNamedLikeAnMp4IsExportedOrToldUnsupported)
     for (const char* container : {"matroska", "mpegts"}) {
         SCOPED_TRACE(container);
         const QString source = folder.file(QStringLiteral("%1.mp4").arg(QLatin1String(container)));
-        test::VideoFixture fixture{.duration = 5.0, .audio = {test::systemTone}};
-        fixture.container = QLatin1String(container);
-        ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, fixture));
+        ASSERT_NO_FATAL_FAILURE(test::makeVideo(
+            source, {.duration = 5.0, .audio = {test::systemTone}, .container = QLatin1String(container)}));
         EXPECT_EQ(checkOf(source), QString());
         const Result<QString> made = gif(source, folder.file(QStringLiteral("%1.gif").arg(QLatin1String(container))));
         ASSERT_TRUE(made) << errorOf(made).toStdString();
@@ -483,9 +482,7 @@ TEST_F(VideoExportTest, EveryContainerNamedLikeAnMp4IsExportedOrToldUnsupported)
         EXPECT_NEAR(double(test::decodeSound(cut.value()).size()) / 48000, 2.0, 0.05);
     }
     const QString flash = folder.file(QStringLiteral("flv.mp4"));
-    test::VideoFixture fixture{.duration = 1.0};
-    fixture.container = QStringLiteral("flv");
-    ASSERT_NO_FATAL_FAILURE(test::makeVideo(flash, fixture));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(flash, {.duration = 1.0, .container = QStringLiteral("flv")}));
     EXPECT_EQ(checkOf(flash), RecordingMessages::containerNotSupported());
     EXPECT_EQ(errorOf(gif(flash, folder.file(QStringLiteral("flv.gif")))), RecordingMessages::containerNotSupported());
     EXPECT_EQ(errorOf(trim(flash, 0, 0.5, folder.file(QStringLiteral("flv-片段.mp4")))),

@@ -38,9 +38,9 @@ int lengthOf(quint32 identifier) {
     return identifier > 0xFFFFFF ? 4 : identifier > 0xFFFF ? 3 : identifier > 0xFF ? 2 : 1;
 }
 
-QByteArray jpegOf(const QColor& colour) {
+QByteArray jpeg() {
     QImage picture(64, 48, QImage::Format_RGB32);
-    picture.fill(colour);
+    picture.fill(QColor(40, 120, 200));
     QByteArray jpeg;
     QBuffer buffer(&jpeg);
     buffer.open(QIODevice::WriteOnly);
@@ -58,13 +58,13 @@ QByteArray track(const QByteArray& privateData) {
 }
 
 // Every picture a keyframe of track 1, at its time within the cluster.
-QByteArray picturesIn(const QColor& colour) {
-    const QByteArray jpeg = jpegOf(colour);
+QByteArray cluster() {
+    const QByteArray picture = jpeg();
     QByteArray content = ebml::number(id::clusterTimestamp, 0);
     for (int index = 0; index < pictures; ++index)
         content += ebml::element(id::simpleBlock, QByteArray(1, char(0x81)) +
                                                       bigEndian(quint64(index * millisecondsApart), 2) +
-                                                      QByteArray(1, char(0x80)) + jpeg);
+                                                      QByteArray(1, char(0x80)) + picture);
     return ebml::element(id::cluster, content);
 }
 
@@ -97,7 +97,7 @@ QByteArray CraftedMatroska::bytes() const {
         id::info,
         ebml::number(id::timestampScale, 1'000'000) + ebml::decimal(id::duration, pictures * millisecondsApart) +
             ebml::element(id::muxingApp, "tavero-test") + ebml::element(id::writingApp, "tavero-test") + info);
-    return header + ebml::element(id::segment, segmentInfo + track(codecPrivate) + more + picturesIn(colour));
+    return header + ebml::element(id::segment, segmentInfo + track(codecPrivate) + more + cluster());
 }
 
 }  // namespace tavero::test

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QColor>
 
 namespace tavero::test {
 
@@ -16,7 +15,7 @@ QByteArray decimal(quint32 identifier, double value);
 }  // namespace ebml
 
 // A Matroska file written element by element, so that a test can put into it
-// what no muxer writes: a second of ten 64 × 48 MJPEG pictures in `colour`,
+// what no muxer writes: a second of ten 64 × 48 MJPEG pictures of one colour,
 // with `info` added to its segment information, `codecPrivate` given to its
 // one track and `more` (whole elements of the segment: chapters, attachments,
 // tags) placed before the pictures. WebM is the same with its own document
@@ -26,7 +25,6 @@ struct CraftedMatroska {
     QByteArray info{};
     QByteArray codecPrivate{};
     QByteArray more{};
-    QColor colour = QColor(40, 120, 200);
 
     QByteArray bytes() const;
 };

@@ -110,8 +110,7 @@ bool ScreenReader::act(const QString& role, const QString& name, const QString& 
 }
 
 bool ScreenReader::pressEnabled(const QString& role, const QString& name) {
-    return states(role, name).value_or(QStringList()).contains(QStringLiteral("enabled")) &&
-           act(role, name, QStringLiteral("Press"));
+    return has(role, name, QStringLiteral("enabled")) && act(role, name, QStringLiteral("Press"));
 }
 
 std::optional<QSize> ScreenReader::size(const QString& role, const QString& name) {

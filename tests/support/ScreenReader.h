@@ -45,6 +45,10 @@ public:
     // this role and name; none when no such control is shown.
     std::optional<QStringList> states(const QString& role, const QString& name);
     bool shows(const QString& role, const QString& name) { return states(role, name).has_value(); }
+    // Whether the first shown control with this role and name is in `state`.
+    bool has(const QString& role, const QString& name, const QString& state) {
+        return states(role, name).value_or(QStringList()).contains(state);
+    }
     bool checked(const QString& role, const QString& name);
     // Calls the control's action named `action` ("Press", "Toggle").
     bool act(const QString& role, const QString& name, const QString& action);

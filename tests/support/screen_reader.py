@@ -14,7 +14,6 @@
 #   description ROLE NAME   -> ok DESCRIPTION | missing
 #   unnamed ROLE,ROLE...    -> ok ROLE ROLE...   (shown controls without a name)
 #   unnamedFocusable        -> ok ROLE ROLE...   (shown focusable ones without a name)
-#   names ROLE              -> ok NAME NAME...   (what the shown named controls of ROLE say)
 #
 # ROLE is the role's AT-SPI name ("push button", "radio button"); only shown
 # controls are looked at, the first one with the name is taken.
@@ -153,14 +152,9 @@ def unnamed(roles):
     return "\t".join(["ok"] + found)
 
 
-def names(role):
-    return "\t".join(["ok"] + [c.name.replace("\n", " ") for c in controls(program)
-                                if c.getRoleName() == role and c.name])
-
-
 requests = {"ready": lambda: "ok\t" + os.environ["AT_SPI_BUS_ADDRESS"], "attach": attach, "state": state,
             "act": act, "size": size, "value": value, "description": description, "unnamed": unnamed,
-            "unnamedFocusable": unnamed_focusable, "names": names}
+            "unnamedFocusable": unnamed_focusable}
 
 for line in sys.stdin:
     fields = line.rstrip("\n").split("\t")

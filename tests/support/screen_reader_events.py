@@ -7,7 +7,7 @@
 #                 "ROLE<tab>NAME<tab>shown|hidden", shown when the control
 #                 is on screen as the event is heard
 #   said PID      every notification of the program PID that becomes shown,
-#                 as Orca speaks it: "said<tab>NAME"
+#                 as Orca speaks it: "NAME"
 import sys
 
 import pyatspi
@@ -37,7 +37,7 @@ def said_by(program):
                 return
             if source.get_process_id() != program:
                 return
-            print("said\t" + one_line(source.name), flush=True)
+            print(one_line(source.name), flush=True)
         except Exception:  # a notification gone while it was read
             pass
 

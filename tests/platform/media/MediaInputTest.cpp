@@ -185,8 +185,8 @@ TEST(MediaInputTest, EachContainerOpensAsWhatItIsAndLastsWhatItHolds) {
                                               std::pair{"mp4", 4e6}, std::pair{"matroska", 1e9}}) {
         SCOPED_TRACE(testing::Message() << container << " declaring " << declared << " s");
         const QString path = dir.file(QStringLiteral("%1-%2.mp4").arg(QLatin1String(container)).arg(declared));
-        test::VideoFixture fixture{.duration = 3.0, .size = QSize(160, 120), .audio = {test::systemTone}};
-        fixture.container = QLatin1String(container);
+        test::VideoFixture fixture{.duration = 3.0, .size = QSize(160, 120), .audio = {test::systemTone},
+                                   .container = QLatin1String(container)};
         if (declared > 0) fixture.declaredSeconds = declared;
         ASSERT_NO_FATAL_FAILURE(test::makeVideo(path, fixture));
         std::optional<MovieDecoder> decoder;
@@ -201,9 +201,8 @@ TEST(MediaInputTest, EachContainerOpensAsWhatItIsAndLastsWhatItHolds) {
     for (const char* container : {"avi", "flv"}) {
         SCOPED_TRACE(container);
         const QString path = dir.file(QStringLiteral("%1.mp4").arg(QLatin1String(container)));
-        test::VideoFixture fixture{.duration = 1.0, .size = QSize(64, 48)};
-        fixture.container = QLatin1String(container);
-        ASSERT_NO_FATAL_FAILURE(test::makeVideo(path, fixture));
+        ASSERT_NO_FATAL_FAILURE(
+            test::makeVideo(path, {.duration = 1.0, .size = QSize(64, 48), .container = QLatin1String(container)}));
         EXPECT_THROW(InputFile(path, {}), ContainerNotSupported);
     }
 }
