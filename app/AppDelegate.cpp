@@ -128,6 +128,7 @@ void AppDelegate::registerHotKeys() {
 }
 
 void AppDelegate::hotKeyPressed(quint32 identifier) {
+    keyboardMark_.keyPressed();
     if (const std::optional<ShellCommand> command = HotKeys::command(identifier)) perform(*command);
 }
 

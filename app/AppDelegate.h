@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/HotKeys.h"
+#include "app/KeyboardFocusMark.h"
 #include "app/ShellCommand.h"
 #include "app/StatusLook.h"
 #include "app/TrayRest.h"
@@ -112,6 +113,7 @@ private:
     WidgetApplicationWindows windows_;
     AppModel model_;
     HotKeys keys_;
+    KeyboardFocusMark keyboardMark_;
     std::unique_ptr<EditorWindow> window_;
     std::unique_ptr<StatusItem> item_;
     QTimer timer_;
