@@ -27,6 +27,22 @@ Reply<T> take(T* raw) {
     return Reply<T>(raw);
 }
 
+// The server serves no other client while it lasts; the ungrab goes out
+// at once.
+class ServerGrab {
+public:
+    explicit ServerGrab(xcb_connection_t* connection) : connection_(connection) { xcb_grab_server(connection_); }
+    ~ServerGrab() {
+        xcb_ungrab_server(connection_);
+        xcb_flush(connection_);
+    }
+    ServerGrab(const ServerGrab&) = delete;
+    ServerGrab& operator=(const ServerGrab&) = delete;
+
+private:
+    xcb_connection_t* connection_;
+};
+
 // Our own connection to the X server named by $DISPLAY, separate from Qt's so
 // it can be used from worker threads (xcb is thread-safe). Owns the
 // connection and a cache of interned atoms; any thread.

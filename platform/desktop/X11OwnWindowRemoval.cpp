@@ -11,25 +11,6 @@
 
 namespace tavero::x11 {
 
-namespace {
-
-// No other client is served while it lasts.
-class ServerGrab {
-public:
-    explicit ServerGrab(xcb_connection_t* connection) : connection_(connection) { xcb_grab_server(connection_); }
-    ~ServerGrab() {
-        xcb_ungrab_server(connection_);
-        xcb_flush(connection_);
-    }
-    ServerGrab(const ServerGrab&) = delete;
-    ServerGrab& operator=(const ServerGrab&) = delete;
-
-private:
-    xcb_connection_t* connection_;
-};
-
-}  // namespace
-
 OwnWindowRemoval::OwnWindowRemoval(Connection& connection, ImageGrabber& grabber)
     : connection_(connection),
       composite_(startComposite(connection)),

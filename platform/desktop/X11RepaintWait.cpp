@@ -52,12 +52,9 @@ QRegion coveredFromAbove(const QList<TopLevel>& stack, qsizetype index) {
 
 void RepaintWait::redirect(const std::function<QList<uint32_t>()>& watch, const std::function<void()>& redirectWindows,
                            const EventSink& others) {
-    xcb_connection_t* c = connection_.get();
-    xcb_grab_server(c);
+    const ServerGrab still(connection_.get());
     readFirstReports(watch(), others);
     redirectWindows();
-    xcb_ungrab_server(c);
-    xcb_flush(c);
 }
 
 // The server serves no other client meanwhile, so every report of the new
