@@ -25,7 +25,6 @@ void FocusReturn::takeKeyboard() {
     owe();
 }
 
-// Meanwhile the window itself has the keyboard, which screen readers pass over.
 void FocusReturn::owe() {
     owed_ = true;
     control_.window()->setFocus(Qt::OtherFocusReason);

@@ -33,7 +33,7 @@ private:
 
     QWidget& control_;
     bool owed_ = false;
-    // Where Qt put the keyboard when it took it from the control.
+    // Where the keyboard waits for the control: its window, or the window's focus proxy.
     QPointer<QWidget> standIn_;
 };
 

@@ -40,11 +40,6 @@ QSet<QString> namesIn(const QString& folder) {
     return names;
 }
 
-bool existsHere(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-}
-
 }  // namespace
 
 LibraryManifest::LibraryManifest(QString folder) : folder_(std::move(folder)) {}
@@ -106,7 +101,7 @@ void LibraryManifest::write() {
 // Kept under a second name, not copied: a copy needs room the disk may lack,
 // and reading a link or a FIFO is what we must not do.
 void LibraryManifest::keepUnreadable() {
-    if (!existsHere(path())) return;
+    if (!identityAt(path())) return;
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const std::optional<QString> kept = keepAside(path(), path() + QStringLiteral(".broken-") + stamp);
     if (!kept) throw ShotError(messages::cannotKeepCopy(fileName));
