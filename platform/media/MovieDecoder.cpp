@@ -41,6 +41,11 @@ struct Lane {
     }
 };
 
+// Seconds from `origin` to where `span` of `stream` ends.
+double endOf(const PlayableSpan& span, const AVStream* stream, double origin) {
+    return double(span.start) * av_q2d(stream->time_base) - origin + span.seconds(stream);
+}
+
 }  // namespace
 
 struct MovieDecoder::State {
@@ -63,11 +68,9 @@ struct MovieDecoder::State {
     // file holds rather than what its header says; for a file cut short, no
     // more than it holds up to the end of its playable part.
     double playableEnd(AVStream* soundStream) {
-        const double pictures = video.secondsOf(span.start, origin) + span.seconds(video.stream);
+        const double pictures = endOf(span, video.stream, origin);
         if (span.cutShort || !soundStream) return pictures;
-        const PlayableSpan sounds = playableSpan(input.get(), soundStream);
-        const double sound = double(sounds.start) * av_q2d(soundStream->time_base) - origin + sounds.seconds(soundStream);
-        return std::max(pictures, sound);
+        return std::max(pictures, endOf(playableSpan(input.get(), soundStream), soundStream, origin));
     }
 
     // The sound is read through a second demuxer of the same file. A sound
