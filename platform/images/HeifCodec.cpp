@@ -1,8 +1,10 @@
 #include "platform/images/HeifCodec.h"
+#include "platform/images/HeifBoxes.h"
 #include "platform/images/PngEncoder.h"
 
 #include <libheif/heif.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -29,19 +31,30 @@ using EncoderPtr = std::unique_ptr<heif_encoder, EncoderDeleter>;
 
 bool succeeded(const heif_error& error) { return error.code == heif_error_Ok; }
 
-// What libheif reads through: the device, and what it may read of it yet.
+// What libheif reads through: the device, what it may read of it yet, and
+// the outline of its boxes: it is shown those up to the outline's end.
 struct DeviceSource {
     QIODevice& device;
     qint64 left = 0;
+    Outline outline{};
 };
 
 DeviceSource& sourceOf(void* userdata) { return *static_cast<DeviceSource*>(userdata); }
 
 int64_t positionIn(void* userdata) { return sourceOf(userdata).device.pos(); }
 
+// Boxes libheif is not to read show as padding to it: it passes over them.
+void showPadding(const QList<qint64>& paddingTypes, qint64 from, char* bytes, qint64 size) {
+    static constexpr char padding[] = "free";
+    for (const qint64 type : paddingTypes)
+        for (qint64 at = std::max(type, from); at < std::min(type + 4, from + size); ++at)
+            bytes[at - from] = padding[at - type];
+}
+
 int readInto(void* data, size_t size, void* userdata) {
     DeviceSource& source = sourceOf(userdata);
-    if (size > quint64(source.left)) return 1;
+    const qint64 from = source.device.pos();
+    if (size > quint64(source.left) || from > source.outline.end || size > quint64(source.outline.end - from)) return 1;
     source.left -= qint64(size);
     auto* target = static_cast<char*>(data);
     for (qint64 done = 0; done < qint64(size);) {
@@ -49,14 +62,20 @@ int readInto(void* data, size_t size, void* userdata) {
         if (read <= 0) return 1;
         done += read;
     }
+    showPadding(source.outline.paddingTypes, from, target, qint64(size));
     return 0;
 }
 
 int seekTo(int64_t position, void* userdata) { return sourceOf(userdata).device.seek(position) ? 0 : 1; }
 
+// libheif waits for the file to reach the end of what it reads next, and
+// takes a read that fails after that for a broken program and stops it: so
+// what it waits for is there only while as many bytes are left to read as
+// it ends at, and never beyond the boxes it is shown.
 heif_reader_grow_status sizeReached(int64_t size, void* userdata) {
-    return size <= sourceOf(userdata).device.size() ? heif_reader_grow_status_size_reached
-                                                    : heif_reader_grow_status_size_beyond_eof;
+    const DeviceSource& source = sourceOf(userdata);
+    return size <= source.outline.end && size <= source.left ? heif_reader_grow_status_size_reached
+                                                             : heif_reader_grow_status_size_beyond_eof;
 }
 
 const heif_reader deviceReader{1, positionIn, readInto, seekTo, sizeReached};
@@ -65,7 +84,9 @@ const heif_reader deviceReader{1, positionIn, readInto, seekTo, sizeReached};
 // context. With `largestSide`, libheif refuses any image, and any coded
 // stream, wider or taller than that.
 HandlePtr primaryImage(DeviceSource& source, ContextPtr& context, std::optional<int> largestSide = std::nullopt) {
-    if (source.device.isSequential() || !source.device.seek(0)) return nullptr;
+    const std::optional<Outline> outline = heif::outline(source.device);
+    if (!outline || !source.device.seek(0)) return nullptr;
+    source.outline = *outline;
     context.reset(heif_context_alloc());
     if (!context) return nullptr;
     if (largestSide) heif_context_set_maximum_image_size_limit(context.get(), *largestSide);

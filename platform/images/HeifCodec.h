@@ -15,7 +15,8 @@ bool looksLikeHeif(const QByteArray& head);
 // Both read HEIF data that fills `device`, a device that can seek, from its
 // start, and take of it only what they need: the boxes that describe the
 // picture and, to decode, its coded stream. Padding or any other box is
-// passed over unread. They read `maxBytes` at most, and fail beyond.
+// passed over unread, and libheif is shown the first boxes of the file alone.
+// They read `maxBytes` at most, and fail beyond.
 
 // The primary image's pixel size, read from the container without decoding.
 std::optional<QSize> imageSize(QIODevice& device, qint64 maxBytes);
