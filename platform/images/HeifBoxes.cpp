@@ -9,8 +9,13 @@ namespace tavero::heif {
 
 namespace {
 
-// The description's bytes, with the file type's, beyond what any picture
-// needs: a colour profile is the largest box in it, of a few kilobytes.
+// Boxes in the description, and reference boxes in its references, beyond
+// what any picture needs: a picture's description holds a dozen boxes, and a
+// reference box for each item that refers to others. Its bytes, with the
+// file type's, beyond what any picture needs: a colour profile is the largest
+// box in it, of a few kilobytes.
+constexpr int maxDescriptionBoxes = 256;
+constexpr int maxReferenceBoxes = 4096;
 constexpr qint64 maxDescriptionBytes = qint64(16) << 20;
 
 constexpr quint32 typeOf(const char (&name)[5]) {
@@ -63,6 +68,50 @@ QList<Box> boxesIn(QIODevice& device, qint64 start, qint64 end, int most) {
     return boxes;
 }
 
+// A full box's content: its version, then `size` bytes of fields.
+QByteArray fieldsOf(QIODevice& device, const Box& box, qint64 size) {
+    return readAt(device, box.content, std::min(4 + size, box.end - box.content));
+}
+
+// The entries of the item information box.
+qint64 itemCount(QIODevice& device, const Box& infos) {
+    const QByteArray fields = fieldsOf(device, infos, 4);
+    if (fields.size() < 6) return 0;
+    if (fields.at(0) == 0) return qFromBigEndian<quint16>(fields.constData() + 4);
+    return fields.size() < 8 ? 0 : qint64(qFromBigEndian<quint32>(fields.constData() + 4));
+}
+
+// The places pictures are referred to from derived pictures; none when the
+// references hold more boxes than any picture needs.
+std::optional<qint64> tileCount(QIODevice& device, const Box& references) {
+    const QByteArray version = fieldsOf(device, references, 0);
+    if (version.isEmpty()) return 0;
+    const qint64 idSize = version.at(0) == 0 ? 2 : 4;
+    const QList<Box> boxes = boxesIn(device, references.content + 4, references.end, maxReferenceBoxes + 1);
+    if (boxes.size() > maxReferenceBoxes) return std::nullopt;
+    qint64 tiles = 0;
+    for (const Box& box : boxes) {
+        if (box.type != typeOf("dimg")) continue;
+        // The item referring, then how many it refers to.
+        const QByteArray fields = readAt(device, box.content, std::min(idSize + 2, box.end - box.content));
+        if (fields.size() == idSize + 2) tiles += qFromBigEndian<quint16>(fields.constData() + idSize);
+    }
+    return tiles;
+}
+
+// Adds the items and the tiles that the boxes of the description declare to
+// `outline`; false when its references hold more boxes than any picture needs.
+bool addItemsAndTiles(QIODevice& device, const QList<Box>& described, Outline& outline) {
+    for (const Box& box : described) {
+        if (box.type == typeOf("iinf")) outline.items += itemCount(device, box);
+        if (box.type != typeOf("iref")) continue;
+        const std::optional<qint64> tiles = tileCount(device, box);
+        if (!tiles) return false;
+        outline.tiles += *tiles;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<Outline> outline(QIODevice& device) {
@@ -74,10 +123,13 @@ std::optional<Outline> outline(QIODevice& device) {
     const auto fileType = first(typeOf("ftyp")), meta = first(typeOf("meta"));
     if (fileType == top.end() || meta == top.end()) return std::nullopt;
     if (fileType->end - fileType->start + meta->end - meta->start > maxDescriptionBytes) return std::nullopt;
+    const QList<Box> described = boxesIn(device, meta->content + 4, meta->end, maxDescriptionBoxes + 1);
+    if (described.size() > maxDescriptionBoxes) return std::nullopt;
 
     Outline outline{top.last().end, {}};
     for (auto box = top.begin(); box != top.end(); ++box)
         if (box != fileType && box != meta) outline.paddingTypes.append(box->start + 4);
+    if (!addItemsAndTiles(device, described, outline)) return std::nullopt;
     return outline;
 }
 

@@ -17,6 +17,11 @@ struct Outline {
     // padding: all but the file type and the description, the only boxes
     // libheif needs (the coded data is found from the description).
     QList<qint64> paddingTypes;
+    // The items the file describes.
+    qint64 items = 0;
+    // The pictures that derived pictures (grids, overlays) are made of, once
+    // for each place they stand in: each is decoded on its own.
+    qint64 tiles = 0;
 };
 
 // HEIF files hold a file type, a description and the coded data, and little
@@ -25,8 +30,8 @@ inline constexpr int maxTopLevelBoxes = 32;
 
 // The outline of the HEIF data filling `device`, a device that can seek,
 // from its start; none when its description cannot be found within the
-// first boxes, or when the file type and the description are larger than
-// any picture needs.
+// first boxes, or when the file type and the description are larger, or
+// hold more boxes, than any picture needs.
 std::optional<Outline> outline(QIODevice& device);
 
 }  // namespace tavero::heif

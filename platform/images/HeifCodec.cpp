@@ -31,6 +31,20 @@ using EncoderPtr = std::unique_ptr<heif_encoder, EncoderDeleter>;
 
 bool succeeded(const heif_error& error) { return error.code == heif_error_Ok; }
 
+// libheif's reading of a description takes time that grows with the square
+// of the items it describes: a thousand take some 70 ms, ten thousand seconds.
+constexpr qint64 maxItems = 1024;
+
+// Each tile of a grid is decoded on its own, at a cost besides its pixels of
+// about what a JPEG of 256 × 256 pixels takes: a picture may be made of as
+// many tiles as 256-pixel squares cover it, and of 64 whatever its size.
+qint64 tileAllowance(const heif_image_handle& picture) {
+    constexpr qint64 square = 256;
+    const qint64 across = (heif_image_handle_get_width(&picture) + square - 1) / square;
+    const qint64 down = (heif_image_handle_get_height(&picture) + square - 1) / square;
+    return std::max<qint64>(64, across * down);
+}
+
 // What libheif reads through: the device, what it may read of it yet, and
 // the outline of its boxes: it is shown those up to the outline's end.
 struct DeviceSource {
@@ -82,10 +96,11 @@ const heif_reader deviceReader{1, positionIn, readInto, seekTo, sizeReached};
 
 // The primary image of the data `source` reads; `source` must outlive the
 // context. With `largestSide`, libheif refuses any image, and any coded
-// stream, wider or taller than that.
+// stream, wider or taller than that. Data describing more items than
+// maxItems is refused before libheif reads any of it.
 HandlePtr primaryImage(DeviceSource& source, ContextPtr& context, std::optional<int> largestSide = std::nullopt) {
     const std::optional<Outline> outline = heif::outline(source.device);
-    if (!outline || !source.device.seek(0)) return nullptr;
+    if (!outline || outline->items > maxItems || !source.device.seek(0)) return nullptr;
     source.outline = *outline;
     context.reset(heif_context_alloc());
     if (!context) return nullptr;
@@ -147,7 +162,7 @@ QImage decode(QIODevice& device, qint64 maxBytes, int largestSide, bool& tooLarg
     DeviceSource source{device, maxBytes};
     ContextPtr context;
     HandlePtr handle = primaryImage(source, context, largestSide);
-    if (!handle) return {};
+    if (!handle || source.outline.tiles > tileAllowance(*handle)) return {};
     heif_image* decoded = nullptr;
     const heif_error error =
         heif_decode_image(handle.get(), &decoded, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr);

@@ -2,6 +2,7 @@
 // before anyone sees them, or opened without the bulk.
 #include "document/ImageOps.h"
 #include "tests/document/DocumentFixtures.h"
+#include "tests/support/CraftedHeif.h"
 #include "tests/support/Files.h"
 #include "tests/support/Memory.h"
 #include "tests/support/Pictures.h"
@@ -17,6 +18,8 @@ using namespace tavero;
 namespace {
 
 constexpr long long smallGrowth = 64ll << 20;
+// Less than a 6000 × 6000 picture's colour planes take before decoding.
+constexpr long long tinyGrowth = 16ll << 20;
 
 
 // Runs `work` in a child, and fails unless it refused with the load sentence
@@ -137,6 +140,34 @@ TEST(UntrustedPictures, AHeicWhoseCodedStreamIsLongerThanAnyPictureNeedsIsRefuse
     test::writeFile(path, fixtures::withCodedLength(small, declared));
     ASSERT_TRUE(QFile(path).resize(small.size() + declared));
     expectRefusedWithin(path, smallGrowth);
+}
+
+// Each tile of a grid is decoded on its own: 100 × 100 tiles of 64 pixels
+// declaring 6000 × 6000, all one coded tile, once took half a minute and
+// 300 MB to open and as long again for the history. A grid of no more tiles
+// than 256-pixel squares cover, or of 64, opens: a phone's of 512 pixels.
+TEST(UntrustedPictures, AHeicGridOfMoreTilesThanItsSizeNeedsIsRefusedBeforeDecoding) {
+    const test::TempDir dir;
+    const QString path = dir.file(QStringLiteral("网格.heic"));
+    const QByteArray small = heic(fixtures::solid(QSize(64, 64), Qt::red));
+    for (const auto reuse : {fixtures::TileReuse::sameItem, fixtures::TileReuse::sameData}) {
+        SCOPED_TRACE(int(reuse));
+        test::writeFile(path, fixtures::heicGrid({small}, 100, 100, QSize(6000, 6000), reuse));
+        expectRefusedWithin(path, tinyGrowth);
+    }
+
+    const QColor colours[] = {Qt::red, Qt::blue};
+    QList<QByteArray> tiles;
+    for (const QColor& colour : colours) tiles.append(heic(fixtures::solid(QSize(512, 512), colour)));
+    const QImage phone = ImageOps::decode(fixtures::heicGrid(tiles, 8, 6, QSize(4032, 3024)));
+    ASSERT_EQ(phone.size(), QSize(4032, 3024));
+    for (int place = 0; place < 48; ++place) {
+        const QColor shown = phone.pixelColor(place % 8 * 512 + 256, place / 8 * 512 + 256);
+        const QColor& wanted = colours[place % 2];
+        EXPECT_LE(std::abs(shown.red() - wanted.red()) + std::abs(shown.blue() - wanted.blue()), 16) << place;
+    }
+    const QByteArray fewSmallTiles = fixtures::heicGrid({small}, 8, 8, QSize(512, 512), fixtures::TileReuse::sameItem);
+    EXPECT_EQ(ImageOps::decode(fewSmallTiles).size(), QSize(512, 512));
 }
 
 TEST(UntrustedPictures, TextChunksThatUnpackToGigabytesAreLeftOut) {
