@@ -1,8 +1,10 @@
 #include "platform/images/HeifCodec.h"
+#include "platform/images/HeifBoxes.h"
 #include "platform/images/PngEncoder.h"
 
 #include <libheif/heif.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -29,19 +31,44 @@ using EncoderPtr = std::unique_ptr<heif_encoder, EncoderDeleter>;
 
 bool succeeded(const heif_error& error) { return error.code == heif_error_Ok; }
 
-// What libheif reads through: the device, and what it may read of it yet.
+// libheif's reading of a description takes time that grows with the square
+// of the items it describes: a thousand take some 70 ms, ten thousand seconds.
+constexpr qint64 maxItems = 1024;
+
+// Each tile of a grid is decoded on its own, at a cost besides its pixels of
+// about what a JPEG of 256 × 256 pixels takes: a picture may be made of as
+// many tiles as 256-pixel squares cover it, and of 64 whatever its size.
+qint64 tileAllowance(const heif_image_handle& picture) {
+    constexpr qint64 square = 256;
+    const qint64 across = (heif_image_handle_get_width(&picture) + square - 1) / square;
+    const qint64 down = (heif_image_handle_get_height(&picture) + square - 1) / square;
+    return std::max<qint64>(64, across * down);
+}
+
+// What libheif reads through: the device, what it may read of it yet, and
+// the outline of its boxes: it is shown those up to the outline's end.
 struct DeviceSource {
     QIODevice& device;
     qint64 left = 0;
+    Outline outline{};
 };
 
 DeviceSource& sourceOf(void* userdata) { return *static_cast<DeviceSource*>(userdata); }
 
 int64_t positionIn(void* userdata) { return sourceOf(userdata).device.pos(); }
 
+// Boxes libheif is not to read show as padding to it: it passes over them.
+void showPadding(const QList<qint64>& paddingTypes, qint64 from, char* bytes, qint64 size) {
+    static constexpr char padding[] = "free";
+    for (const qint64 type : paddingTypes)
+        for (qint64 at = std::max(type, from); at < std::min(type + 4, from + size); ++at)
+            bytes[at - from] = padding[at - type];
+}
+
 int readInto(void* data, size_t size, void* userdata) {
     DeviceSource& source = sourceOf(userdata);
-    if (size > quint64(source.left)) return 1;
+    const qint64 from = source.device.pos();
+    if (size > quint64(source.left) || from > source.outline.end || size > quint64(source.outline.end - from)) return 1;
     source.left -= qint64(size);
     auto* target = static_cast<char*>(data);
     for (qint64 done = 0; done < qint64(size);) {
@@ -49,23 +76,32 @@ int readInto(void* data, size_t size, void* userdata) {
         if (read <= 0) return 1;
         done += read;
     }
+    showPadding(source.outline.paddingTypes, from, target, qint64(size));
     return 0;
 }
 
 int seekTo(int64_t position, void* userdata) { return sourceOf(userdata).device.seek(position) ? 0 : 1; }
 
+// libheif waits for the file to reach the end of what it reads next, and
+// takes a read that fails after that for a broken program and stops it: so
+// what it waits for is there only while as many bytes are left to read as
+// it ends at, and never beyond the boxes it is shown.
 heif_reader_grow_status sizeReached(int64_t size, void* userdata) {
-    return size <= sourceOf(userdata).device.size() ? heif_reader_grow_status_size_reached
-                                                    : heif_reader_grow_status_size_beyond_eof;
+    const DeviceSource& source = sourceOf(userdata);
+    return size <= source.outline.end && size <= source.left ? heif_reader_grow_status_size_reached
+                                                             : heif_reader_grow_status_size_beyond_eof;
 }
 
 const heif_reader deviceReader{1, positionIn, readInto, seekTo, sizeReached};
 
 // The primary image of the data `source` reads; `source` must outlive the
 // context. With `largestSide`, libheif refuses any image, and any coded
-// stream, wider or taller than that.
+// stream, wider or taller than that. Data describing more items than
+// maxItems is refused before libheif reads any of it.
 HandlePtr primaryImage(DeviceSource& source, ContextPtr& context, std::optional<int> largestSide = std::nullopt) {
-    if (source.device.isSequential() || !source.device.seek(0)) return nullptr;
+    const std::optional<Outline> outline = heif::outline(source.device);
+    if (!outline || outline->items > maxItems || !source.device.seek(0)) return nullptr;
+    source.outline = *outline;
     context.reset(heif_context_alloc());
     if (!context) return nullptr;
     if (largestSide) heif_context_set_maximum_image_size_limit(context.get(), *largestSide);
@@ -126,7 +162,7 @@ QImage decode(QIODevice& device, qint64 maxBytes, int largestSide, bool& tooLarg
     DeviceSource source{device, maxBytes};
     ContextPtr context;
     HandlePtr handle = primaryImage(source, context, largestSide);
-    if (!handle) return {};
+    if (!handle || source.outline.tiles > tileAllowance(*handle)) return {};
     heif_image* decoded = nullptr;
     const heif_error error =
         heif_decode_image(handle.get(), &decoded, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr);

@@ -2,6 +2,7 @@
 // before anyone sees them, or opened without the bulk.
 #include "document/ImageOps.h"
 #include "tests/document/DocumentFixtures.h"
+#include "tests/support/CraftedHeif.h"
 #include "tests/support/Files.h"
 #include "tests/support/Memory.h"
 #include "tests/support/Pictures.h"
@@ -17,19 +18,38 @@ using namespace tavero;
 namespace {
 
 constexpr long long smallGrowth = 64ll << 20;
+// Less than a 6000 × 6000 picture's colour planes take before decoding.
+constexpr long long tinyGrowth = 16ll << 20;
 
 
-// Runs `work` in a child, and fails unless it refused with the load sentence.
+// Runs `work` in a child, and fails unless it refused with the load sentence
+// by throwing `Refusal`.
+template <class Refusal = ImageOps::PictureTooLarge>
 long long growthOfRefusal(const std::function<void()>& work) {
     return test::peakMemoryGrowth([&] {
         try {
             work();
-        } catch (const ImageOps::PictureTooLarge&) {
-            return;
+        } catch (const Refusal& refusal) {
+            if (refusal.message() == QStringLiteral("无法读取图片，或图片超过 4000 万像素。")) return;
         }
         std::abort();
     });
 }
+
+// Opening `path` is refused with the load sentence and its thumbnail is not
+// made, each growing memory by less than `growth`.
+void expectRefusedWithin(const QString& path, long long growth) {
+    const long long loading = growthOfRefusal<ShotError>([&] { ImageOps::load(path); });
+    const long long thumbnail = test::peakMemoryGrowth([&] {
+        if (!ImageOps::thumbnail(path, 110).isNull()) std::abort();
+    });
+    ASSERT_GE(loading, 0) << "not refused";
+    ASSERT_GE(thumbnail, 0) << "a thumbnail was made";
+    EXPECT_LT(loading, growth);
+    EXPECT_LT(thumbnail, growth);
+}
+
+QByteArray heic(const QImage& image) { return ImageOps::png(image, QStringLiteral("heic")); }
 
 }  // namespace
 
@@ -78,16 +98,22 @@ TEST(UntrustedPictures, AHeicCodedLargerThanItsSizeBoxIsRefusedBeforeDecoding) {
     EXPECT_EQ(ImageOps::decode(boxed).size(), QSize(600, 400)) << "a box that tells the truth opens";
 }
 
-// A picture of a few hundred bytes padded to a gigabyte, with zeros or with
-// a box of no meaning, once cost as much memory to open and to show in the
-// history: only the boxes that describe it and its coded stream are read.
+// A picture of a few hundred bytes padded to a gigabyte, with zeros, with a
+// box of no meaning, with a 100 MB colour profile (which libheif reads whole,
+// a byte at a time) or with two million empty boxes (each of which libheif
+// kept) once cost as much memory to open and to show in the history: only
+// the first boxes of the file are looked at, and of them only those that
+// describe the picture and its coded stream are read.
 TEST(UntrustedPictures, AHeicPaddedToAGigabyteOpensReadingOnlyItsPicture) {
     const test::TempDir dir;
     const QByteArray heic = ImageOps::png(fixtures::screenshotLike(64, 48), QStringLiteral("heic"));
     constexpr qint64 padded = 1'000'000'000;
     QByteArray freeBox("\0\0\0\0free", 8);
     qToBigEndian(quint32(padded - heic.size()), freeBox.data());
-    for (const QByteArray& head : {QByteArray(), freeBox}) {
+    QByteArray profile("\0\0\0\0colrprof", 12);
+    qToBigEndian(quint32(100'000'000), profile.data());
+    const QByteArray emptyBoxes = QByteArray("\0\0\0\x08skip", 8).repeated(2'000'000);
+    for (const QByteArray& head : {QByteArray(), freeBox, profile, emptyBoxes}) {
         const QString path = dir.file(QStringLiteral("padded.heic"));
         test::writeFile(path, heic + head);
         ASSERT_TRUE(QFile(path).resize(padded));
@@ -97,9 +123,51 @@ TEST(UntrustedPictures, AHeicPaddedToAGigabyteOpensReadingOnlyItsPicture) {
                 if (open().size() != QSize(64, 48)) std::abort();
             });
             ASSERT_GE(growth, 0) << "the picture did not open";
-            EXPECT_LT(growth, smallGrowth) << (head.isEmpty() ? "zeros" : "a free box");
+            EXPECT_LT(growth, smallGrowth) << head.left(8).toHex().toStdString();
         }
     }
+}
+
+// libheif reads a coded stream whole, and takes a read that fails for a
+// broken program: a picture whose stream was declared 300 MB long, more than
+// any picture within the limit needs, stopped the program when its reading
+// was cut short there. Such a stream is refused unread.
+TEST(UntrustedPictures, AHeicWhoseCodedStreamIsLongerThanAnyPictureNeedsIsRefusedUnread) {
+    const test::TempDir dir;
+    const QString path = dir.file(QStringLiteral("长流.heic"));
+    const QByteArray small = heic(fixtures::screenshotLike(64, 48));
+    constexpr quint32 declared = 300'000'000;
+    test::writeFile(path, fixtures::withCodedLength(small, declared));
+    ASSERT_TRUE(QFile(path).resize(small.size() + declared));
+    expectRefusedWithin(path, smallGrowth);
+}
+
+// Each tile of a grid is decoded on its own: 100 × 100 tiles of 64 pixels
+// declaring 6000 × 6000, all one coded tile, once took half a minute and
+// 300 MB to open and as long again for the history. A grid of no more tiles
+// than 256-pixel squares cover, or of 64, opens: a phone's of 512 pixels.
+TEST(UntrustedPictures, AHeicGridOfMoreTilesThanItsSizeNeedsIsRefusedBeforeDecoding) {
+    const test::TempDir dir;
+    const QString path = dir.file(QStringLiteral("网格.heic"));
+    const QByteArray small = heic(fixtures::solid(QSize(64, 64), Qt::red));
+    for (const auto reuse : {fixtures::TileReuse::sameItem, fixtures::TileReuse::sameData}) {
+        SCOPED_TRACE(int(reuse));
+        test::writeFile(path, fixtures::heicGrid({small}, 100, 100, QSize(6000, 6000), reuse));
+        expectRefusedWithin(path, tinyGrowth);
+    }
+
+    const QColor colours[] = {Qt::red, Qt::blue};
+    QList<QByteArray> tiles;
+    for (const QColor& colour : colours) tiles.append(heic(fixtures::solid(QSize(512, 512), colour)));
+    const QImage phone = ImageOps::decode(fixtures::heicGrid(tiles, 8, 6, QSize(4032, 3024)));
+    ASSERT_EQ(phone.size(), QSize(4032, 3024));
+    for (int place = 0; place < 48; ++place) {
+        const QColor shown = phone.pixelColor(place % 8 * 512 + 256, place / 8 * 512 + 256);
+        const QColor& wanted = colours[place % 2];
+        EXPECT_LE(std::abs(shown.red() - wanted.red()) + std::abs(shown.blue() - wanted.blue()), 16) << place;
+    }
+    const QByteArray fewSmallTiles = fixtures::heicGrid({small}, 8, 8, QSize(512, 512), fixtures::TileReuse::sameItem);
+    EXPECT_EQ(ImageOps::decode(fewSmallTiles).size(), QSize(512, 512));
 }
 
 TEST(UntrustedPictures, TextChunksThatUnpackToGigabytesAreLeftOut) {

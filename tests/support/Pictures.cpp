@@ -146,6 +146,17 @@ QByteArray withSizeBox(QByteArray heic, QSize size) {
     return heic;
 }
 
+QByteArray withCodedLength(QByteArray heic, quint32 length) {
+    // The stream fills the media data box, the last: in the item locations,
+    // its length follows its place.
+    const qsizetype stream = heic.indexOf("mdat") + 4;
+    const qsizetype place = heic.indexOf(bigEndian(quint32(stream)), heic.indexOf("iloc"));
+    const qsizetype extent = heic.indexOf(bigEndian(quint32(heic.size() - stream)), place);
+    if (stream < 4 || place < 0 || extent < 0) return heic;
+    qToBigEndian(length, heic.data() + extent);
+    return heic;
+}
+
 QByteArray iconAround(const QByteArray& png) {
     constexpr quint32 directorySize = 6 + 16;
     // Reserved, type 1 (icon), one entry; then the entry: 0 × 0 means 256 ×

@@ -36,6 +36,9 @@ QByteArray withTextChunks(const QByteArray& png, int count, int unpackedBytes);
 // HEIC data `heic` with its size box ("ispe") declaring `size`, whatever its
 // stream codes.
 QByteArray withSizeBox(QByteArray heic, QSize size);
+// HEIC data `heic` of one picture, as our encoder writes it, whose coded
+// stream is declared `length` bytes long, whatever it holds.
+QByteArray withCodedLength(QByteArray heic, quint32 length);
 // An icon file whose one entry declares 256 × 256 pixels and holds `png`,
 // whatever size that really is.
 QByteArray iconAround(const QByteArray& png);

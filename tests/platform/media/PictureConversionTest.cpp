@@ -110,18 +110,23 @@ TEST_P(PictureConversionTest, ACardKeepsItsColoursAtItsOwnSizeSmallerAndLarger) 
     EXPECT_TRUE(opaque(uprightPicture(*first->frame, decoder.turn(), smaller)));
 }
 
-// A BT.601 picture of `size` in one colour, a sample per pixel.
-Frame flatFrame(QSize size) {
+// A BT.601 picture of `size`, a sample per pixel, its columns in the colours
+// (Y, Cb, Cr) `columns` gives them from the left, the last one repeated.
+Frame columnsFrame(QSize size, const QList<std::array<uint8_t, 3>>& columns) {
     Frame frame = makeFrame();
     frame->format = AV_PIX_FMT_YUV444P;
     frame->width = size.width();
     frame->height = size.height();
     check(av_frame_get_buffer(frame.get(), 0), "av_frame_get_buffer");
-    for (const auto& [plane, value] : {std::pair{0, 170}, std::pair{1, 90}, std::pair{2, 200}})
+    for (int plane = 0; plane < 3; ++plane)
         for (int y = 0; y < size.height(); ++y)
-            std::memset(frame->data[plane] + y * frame->linesize[plane], value, size_t(size.width()));
+            for (int x = 0; x < size.width(); ++x)
+                frame->data[plane][y * frame->linesize[plane] + x] = columns[std::min<qsizetype>(x, columns.size() - 1)][plane];
     return frame;
 }
+
+// A BT.601 picture of `size` in one colour.
+Frame flatFrame(QSize size) { return columnsFrame(size, {{170, 90, 200}}); }
 
 // Made larger, a picture in one colour keeps it whatever its shape: one
 // pixel wide or tall, of odd sizes, or larger one way and smaller the other.
@@ -135,6 +140,26 @@ TEST(PictureEnlargingTest, AFlatPictureKeepsItsColourInAnyShape) {
         QImage flat(shown, QImage::Format_RGB32);
         flat.fill(toRgb(*frame).pixel(0, 0));
         EXPECT_TRUE(toRgb(*frame, shown) == flat);
+    }
+}
+
+// Made larger, an edge from black to white and the same edge from white to
+// black stay each other's negative: each value rounded to the nearest, where
+// cutting the fractions off left both a level darker between the two.
+TEST(PictureEnlargingTest, AnEdgeAndItsNegativeStayNegativesOfEachOther) {
+    const Frame blackToWhite = columnsFrame(QSize(2, 1), {{16, 128, 128}, {235, 128, 128}});
+    const Frame whiteToBlack = columnsFrame(QSize(2, 1), {{235, 128, 128}, {16, 128, 128}});
+    for (const QSize shown : {QSize(2, 1), QSize(7, 1), QSize(97, 3)}) {
+        SCOPED_TRACE(testing::Message() << shown.width() << " x " << shown.height());
+        const QImage edge = toRgb(*blackToWhite, shown), negative = toRgb(*whiteToBlack, shown);
+        ASSERT_EQ(edge.size(), shown);
+        int apart = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) {
+                const QRgb a = edge.pixel(x, y), b = negative.pixel(x, y);
+                apart += qRed(a) + qRed(b) != 255 || qGreen(a) + qGreen(b) != 255 || qBlue(a) + qBlue(b) != 255;
+            }
+        EXPECT_EQ(apart, 0);
     }
 }
 

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QIODevice>
+#include <QList>
+
+#include <optional>
+
+namespace tavero::heif {
+
+// What the boxes of a HEIF file ask of a reader, found from a few bytes of
+// the boxes that hold the answer, however large the file.
+struct Outline {
+    // Where the first `maxTopLevelBoxes` boxes of the file end: a reader is
+    // shown no more.
+    qint64 end = 0;
+    // Where the types of those boxes stand that a reader is to take for
+    // padding: all but the file type and the description, the only boxes
+    // libheif needs (the coded data is found from the description).
+    QList<qint64> paddingTypes;
+    // The items the file describes.
+    qint64 items = 0;
+    // The pictures that derived pictures (grids, overlays) are made of, once
+    // for each place they stand in: each is decoded on its own.
+    qint64 tiles = 0;
+};
+
+// HEIF files hold a file type, a description and the coded data, and little
+// else, one box each.
+inline constexpr int maxTopLevelBoxes = 32;
+
+// The outline of the HEIF data filling `device`, a device that can seek,
+// from its start; none when its description cannot be found within the
+// first boxes, or when the file type and the description are larger, or
+// hold more boxes, than any picture needs.
+std::optional<Outline> outline(QIODevice& device);
+
+}  // namespace tavero::heif

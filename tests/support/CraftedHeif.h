@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QSize>
+
+namespace tavero::fixtures {
+
+// How a grid holds a tile that stands in several of its places.
+enum class TileReuse {
+    sameData,  // an item for each place, all over the one copy of its coded data
+    sameItem,  // the one item, referred to from each place
+};
+
+// A HEIC file whose primary picture is a grid written box by box, as no
+// encoder writes one: `columns` × `rows` tiles declaring `size` together,
+// the tile in place i (row by row) being tiles[i % tiles.size()]. Each tile
+// is HEIC data of one opaque picture as our encoder writes it, all of one
+// size; its coded stream is taken over as it is.
+QByteArray heicGrid(const QList<QByteArray>& tiles, int columns, int rows, QSize size,
+                    TileReuse reuse = TileReuse::sameData);
+
+}  // namespace tavero::fixtures
