@@ -34,7 +34,7 @@ QList<Mark> makeSampleMarks() {
     Mark label;
     label.tool = MarkTool::text;
     label.points = {{12, 24}, {12, 24}};
-    label.text = QStringLiteral("新文字\n第二行");
+    label.text = QStringLiteral("\uFEFF新文字\n第二行");  // a zero-width no-break space first, kept
     label.fontSize = 26;
     Mark arrow;
     arrow.points = {{5.5, 6}, {100, 120.25}};
