@@ -40,6 +40,17 @@ TEST_F(MarkEditing, ALabelSharesItsStyleOnlyUnderTheTextTools) {
     EXPECT_EQ(document.text(), QStringLiteral("标签二")) << "selecting a shape keeps the text settings";
 }
 
+TEST_F(MarkEditing, OnlyLabelsAndCountersKeepTheTextTheyAreAddedWith) {
+    Mark arrow = shapeMark(MarkTool::arrow);
+    arrow.text = QStringLiteral("秘密");
+    document.add(arrow);
+    document.add(test::counters(1).first());
+    document.add(textLabel(QStringLiteral("标签")));
+    EXPECT_EQ(document.marks()[0].text, QString());
+    EXPECT_EQ(document.marks()[1].text, QStringLiteral("1"));
+    EXPECT_EQ(document.marks()[2].text, QStringLiteral("标签"));
+}
+
 TEST_F(MarkEditing, ChoosingPixelateShowsTheSelectedCoverSettings) {
     document.add(coverWithoutSettings(2));
     document.choose(MarkTool::pixelate);

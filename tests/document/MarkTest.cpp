@@ -14,7 +14,6 @@ Mark sampleMark() {
     mark.points = {{10, 20}, {90.5, 5}};
     mark.ink = Ink::palette[3];
     mark.width = 6;
-    mark.text = QStringLiteral("说明");
     mark.fontSize = 40;
     return mark;
 }
@@ -28,7 +27,7 @@ TEST(MarkCoding, WritesTheKeysInOrderWithAnUpperCaseId) {
     EXPECT_EQ(text, QByteArray("{\"id\":\"0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D\",\"tool\":\"pixelate\","
                                "\"points\":[[10.0,20.0],[90.5,5.0]],"
                                "\"ink\":{\"r\":0.22,\"g\":0.45,\"b\":0.88,\"a\":1.0},"
-                               "\"width\":6.0,\"text\":\"说明\",\"fontSize\":40.0}"))
+                               "\"width\":6.0,\"text\":\"\",\"fontSize\":40.0}"))
         << text.constData();
 }
 
@@ -39,6 +38,22 @@ TEST(MarkCoding, WritesObscureOnlyWhenPresent) {
     const Json encoded = toJson(covered);
     EXPECT_EQ(json::dump(encoded["obscure"]), QByteArray(R"({"style":"soft","strength":30.0,"opacity":0.5})"));
     EXPECT_EQ(markFromJson(encoded), covered);
+}
+
+// Text typed for a label never travels hidden in a shape: a file holds
+// only the text a mark shows, and the text of earlier files' shapes is
+// dropped as they are read.
+TEST(MarkCoding, OnlyLabelsAndCountersKeepTheirText) {
+    for (const MarkTool tool : allMarkTools) {
+        Mark mark = sampleMark();
+        mark.tool = tool;
+        mark.text = QStringLiteral("秘密");
+        const QString kept = tool == MarkTool::text || tool == MarkTool::counter ? mark.text : QString();
+        EXPECT_EQ(json::requireString(toJson(mark), "text"), kept) << rawValue(tool).toStdString();
+        Json earlier = toJson(mark);
+        earlier["text"] = "秘密";
+        EXPECT_EQ(markFromJson(earlier).text, kept) << rawValue(tool).toStdString();
+    }
 }
 
 TEST(MarkDecoding, RequiresEveryKeyButObscure) {

@@ -157,6 +157,15 @@ void fillStrokes(ShotDocument& document) {
     for (const Mark& stroke : strokes) document.add(stroke);
 }
 
+// Pen strokes as long as they may be, their points a hair off the grid of
+// points, where the reader rounds them a hair apart.
+QList<Mark> strokesLongerAsRead() {
+    QList<Mark> strokes = test::strokesOfLength(markLimits::maxProjectStrokeLength);
+    for (Mark& stroke : strokes)
+        for (QPointF& point : stroke.points) point.rx() += point.x() < 135 ? 0x1p-31 - 0x1p-49 : 0x1p-31;
+    return strokes;
+}
+
 }  // namespace
 
 // Whatever the editor lets a user make is written and opens again unchanged;
@@ -185,6 +194,20 @@ TEST(ProjectSaving, TheLargestProjectsTheEditorMakesOpenAgainAsTheyWere) {
     }
 }
 
+// Only labels and counters hold text: a shape's, which earlier versions kept
+// hidden, is neither written nor counted against what a mark may hold.
+TEST(ProjectSaving, WritesNoTextAShapeDoesNotShow) {
+    Mark box = test::shapeMark();
+    box.text = QStringLiteral("secret-label-text").repeated(1'000);
+    test::TempHome home;
+    LocalLibrary library;
+    const auto saved = test::saveProject(library, fixtures::screenshotLike(40, 30), {box});
+    ASSERT_TRUE(saved.ok()) << saved.error().message().toStdString();
+    EXPECT_FALSE(test::readFile(saved.value()).contains("secret-label-text"));
+    box.text.clear();
+    EXPECT_EQ(readProject(saved.value()).marks, QList<Mark>{box});
+}
+
 // The writer keeps the reader's bounds: a project past one is not written,
 // and the user reads why.
 TEST(ProjectSaving, WritesNoProjectTheReaderWouldRefuse) {
@@ -197,6 +220,7 @@ TEST(ProjectSaving, WritesNoProjectTheReaderWouldRefuse) {
         {"a mark past the marks", test::counters(markLimits::maxMarks + 1)},
         {"text past the picture's", test::labelsHolding(markLimits::maxProjectTextLength + 1)},
         {"a point past the points", test::strokesHolding(markLimits::maxProjectPoints + 1)},
+        {"strokes longer as read", strokesLongerAsRead()},
         {"a font past the largest", {hugeFont}},
         {"a picture past the pixels", {}, test::filledImage(8'000, 5'000).copy(0, 0, 8'001, 5'000)},
     };
@@ -288,8 +312,8 @@ TEST_F(ProjectFileTest, AbsurdValuesAreRefusedAsAnUnreadableProject) {
     expectRefused(withMark([](Json& m) { m["width"] = -1; }), unreadableProject, "width -1");
     expectRefused(withMark([](Json& m) { m["width"] = 36.5; }), unreadableProject, "width 36.5");
     expectRefused(withMark([](Json& m) { m["width"] = 1e9; }), unreadableProject, "width 1e9");
-    expectRefused(withMark([](Json& m) { m["text"] = std::string(5'001, 'x'); }), unreadableProject,
-                  "a label of 5,001 characters");
+    expectRefused(withMark([](Json& m) { m["tool"] = "text"; m["text"] = std::string(5'001, 'x'); }),
+                  unreadableProject, "a label of 5,001 characters");
     expectRefused(withMark([](Json& m) { m["points"] = Json::array(); for (int i = 0; i <= 20'000; ++i) m["points"].push_back(Json::array({i, i})); }),
                   unreadableProject, "20,001 points");
     Json manyMarks = sampleProject();
@@ -408,18 +432,18 @@ TEST_F(ProjectFileTest, ValuesAtTheLimitsStillOpen) {
     project["marks"][1]["fontSize"] = 200;
     project["marks"][0]["width"] = 0;
     project["marks"][1]["width"] = 36;
-    project["marks"][0]["text"] = std::string(5'000, 'x');
     Json& pen = project["marks"][2];
     pen["tool"] = "pen";
     pen["points"] = Json::array();
     for (int i = 0; i < 20'000; ++i) pen["points"].push_back(Json::array({i % 240, i % 500}));
     Json pointless = project["marks"][1];  // no tool makes one, yet it opens
     pointless["points"] = Json::array();
+    project["marks"][1]["text"] = std::string(5'000, 'x');
     while (qsizetype(project["marks"].size()) < markLimits::maxMarks) project["marks"].push_back(pointless);
     const OpenedProject opened = readProject(write(project));
     EXPECT_EQ(opened.marks.size(), markLimits::maxMarks);
     EXPECT_EQ(opened.marks[2].points.size(), 20'000);
-    EXPECT_EQ(opened.marks[0].text.size(), 5'000);
+    EXPECT_EQ(opened.marks[1].text.size(), 5'000);
     EXPECT_EQ(opened.image.size(), QSize(240, 500));
 }
 
