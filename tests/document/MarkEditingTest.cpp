@@ -15,9 +15,11 @@ Mark coverWithoutSettings(double width) { return shapeMark(MarkTool::pixelate, w
 
 TEST_F(MarkEditing, ALabelSharesItsStyleOnlyUnderTheTextTools) {
     const Mark label = textLabel(QStringLiteral("标签"), 48, Ink::palette[3]);
-    const Mark arrow = shapeMark(MarkTool::arrow);
+    Mark arrow = shapeMark(MarkTool::arrow);
+    arrow.text = QStringLiteral("秘密");
     document.add(label);
     document.add(arrow);
+    EXPECT_EQ(document.marks().last().text, QString()) << "only labels and counters keep text";
     document.choose(MarkTool::text);
     document.select(label.id);
     EXPECT_EQ(document.fontSize(), 48.0);
@@ -38,17 +40,6 @@ TEST_F(MarkEditing, ALabelSharesItsStyleOnlyUnderTheTextTools) {
     document.changeText(QStringLiteral("标签二"));
     document.select(arrow.id);
     EXPECT_EQ(document.text(), QStringLiteral("标签二")) << "selecting a shape keeps the text settings";
-}
-
-TEST_F(MarkEditing, OnlyLabelsAndCountersKeepTheTextTheyAreAddedWith) {
-    Mark arrow = shapeMark(MarkTool::arrow);
-    arrow.text = QStringLiteral("秘密");
-    document.add(arrow);
-    document.add(test::counters(1).first());
-    document.add(textLabel(QStringLiteral("标签")));
-    EXPECT_EQ(document.marks()[0].text, QString());
-    EXPECT_EQ(document.marks()[1].text, QStringLiteral("1"));
-    EXPECT_EQ(document.marks()[2].text, QStringLiteral("标签"));
 }
 
 TEST_F(MarkEditing, ChoosingPixelateShowsTheSelectedCoverSettings) {

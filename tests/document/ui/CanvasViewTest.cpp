@@ -219,8 +219,8 @@ TEST_F(Selecting, AMoveStopsWhereAProjectsPointsMayLie) {
 
 // Strokes as long as they may be together, moved by fractions of a pixel at
 // a zoom, keep their length to the bit, so the project still saves: strokes
-// drawn, and strokes read from a file with points off the grid, where a
-// move past 512 pixels would round them.
+// drawn, and strokes read from a file with points off the grid, which a
+// move past 512 pixels would round.
 TEST_F(Selecting, AMovedStrokeKeepsItsLengthExactly) {
     const QList<Mark> drawn = test::strokesOfLength(markLimits::maxProjectStrokeLength);
     QList<Mark> read;
@@ -228,21 +228,16 @@ TEST_F(Selecting, AMovedStrokeKeepsItsLengthExactly) {
         for (QPointF& point : stroke.points) point.rx() += 251 + 0x3p-44;
         read.append(markFromJson(toJson(stroke)));
     }
-    const struct {
-        const char* what;
-        QList<Mark> strokes;
-        QPointF on;
-    } moves[] = {{"drawn", drawn, {100, 20}}, {"read", read, {300, 20}}};
-    for (const auto& move : moves) {
-        document.open(filledImage(400, 300), QStringLiteral("截图"), move.strokes);
+    for (const auto& [strokes, on] : {std::pair{drawn, QPointF(100, 20)}, std::pair{read, QPointF(300, 20)}}) {
+        document.open(filledImage(400, 300), QStringLiteral("截图"), strokes);
         document.setZoom(0.7);
         document.choose(MarkTool::move);
-        const QPoint on = (canvas.imageRect().topLeft() + move.on * 0.7).toPoint();
-        QTest::mousePress(&canvas, Qt::LeftButton, {}, on);
-        for (const QPoint by : {QPoint(1, 1), QPoint(3, 2)}) QTest::mouseMove(&canvas, on + by);
-        QTest::mouseRelease(&canvas, Qt::LeftButton, {}, on + QPoint(3, 2));
-        EXPECT_NE(document.marks().first().points, move.strokes.first().points) << move.what;
-        EXPECT_EQ(strokeLength(document.marks()), markLimits::maxProjectStrokeLength) << move.what;
+        const QPoint onStroke = (canvas.imageRect().topLeft() + on * 0.7).toPoint();
+        QTest::mousePress(&canvas, Qt::LeftButton, {}, onStroke);
+        for (const QPoint by : {QPoint(1, 1), QPoint(3, 2)}) QTest::mouseMove(&canvas, onStroke + by);
+        QTest::mouseRelease(&canvas, Qt::LeftButton, {}, onStroke + QPoint(3, 2));
+        EXPECT_NE(document.marks().first().points, strokes.first().points) << on.x();
+        EXPECT_EQ(strokeLength(document.marks()), markLimits::maxProjectStrokeLength) << on.x();
     }
 }
 
