@@ -15,11 +15,26 @@ QRectF Mark::rect() const {
             std::abs(last.y() - first.y())};
 }
 
+bool showsText(MarkTool tool) { return tool == MarkTool::text || tool == MarkTool::counter; }
+
 namespace {
+
+// 2^30 steps a pixel: coordinates within the reach need 50 bits of a
+// double's 53, and a shift between two of them 51.
+constexpr int pointGridBits = 30;
+
+// Past 2^23 every double is on the grid already and rounds to itself.
+double onGrid(double coordinate) {
+    return std::ldexp(std::round(std::ldexp(coordinate, pointGridBits)), -pointGridBits);
+}
 
 bool withinReach(double coordinate) { return std::abs(coordinate) <= markLimits::maxCoordinate; }
 
+qsizetype shownTextLength(const Mark& mark) { return showsText(mark.tool) ? mark.text.size() : 0; }
+
 }  // namespace
+
+QPointF onPointGrid(QPointF point) { return {onGrid(point.x()), onGrid(point.y())}; }
 
 // Written as ranges that hold, so a NaN (never finite) is refused as well.
 bool withinLimits(const Mark& mark) {
@@ -27,7 +42,7 @@ bool withinLimits(const Mark& mark) {
     const bool fontSize = mark.fontSize >= markLimits::minFontSize && mark.fontSize <= markLimits::maxFontSize;
     const bool points = std::all_of(mark.points.cbegin(), mark.points.cend(),
                                     [](QPointF point) { return withinReach(point.x()) && withinReach(point.y()); });
-    return width && fontSize && mark.text.size() <= markLimits::maxTextLength &&
+    return width && fontSize && shownTextLength(mark) <= markLimits::maxTextLength &&
            mark.points.size() <= markLimits::maxPoints && points;
 }
 
@@ -59,7 +74,7 @@ qsizetype pointCount(const QList<Mark>& marks) {
 
 qsizetype textLength(const QList<Mark>& marks) {
     qsizetype length = 0;
-    for (const Mark& mark : marks) length += mark.text.size();
+    for (const Mark& mark : marks) length += shownTextLength(mark);
     return length;
 }
 
@@ -93,7 +108,7 @@ json::Json toJson(const Mark& mark) {
     object["points"] = std::move(points);
     object["ink"] = toJson(mark.ink);
     object["width"] = mark.width;
-    object["text"] = json::fromString(mark.text);
+    object["text"] = json::fromString(showsText(mark.tool) ? mark.text : QString());
     object["fontSize"] = mark.fontSize;
     if (mark.obscure) object["obscure"] = toJson(*mark.obscure);
     return object;
@@ -105,10 +120,12 @@ Mark markFromJson(const json::Json& value) {
     const auto tool = markToolFromRaw(json::requireString(value, "tool"));
     if (!tool) throw json::DecodeError("unknown tool");
     mark.tool = *tool;
-    for (const auto& point : json::requireArray(value, "points")) mark.points.append(json::pointFromJson(point));
+    for (const auto& point : json::requireArray(value, "points"))
+        mark.points.append(onPointGrid(json::pointFromJson(point)));
     mark.ink = inkFromJson(json::requireObject(value, "ink"));
     mark.width = json::requireDouble(value, "width");
-    mark.text = json::requireString(value, "text");
+    const QString text = json::requireString(value, "text");
+    if (showsText(mark.tool)) mark.text = text;
     mark.fontSize = json::requireDouble(value, "fontSize");
     if (const auto* obscure = json::optional(value, "obscure")) mark.obscure = obscureSettingsFromJson(*obscure);
     return mark;

@@ -22,7 +22,8 @@ struct Mark {
     QList<QPointF> points;
     Ink ink = Ink::palette[0];
     double width = 8;
-    // The text of a text mark, the number of a counter, empty otherwise.
+    // The text of a text mark, the number of a counter, empty otherwise
+    // (showsText).
     QString text;
     double fontSize = 34;
     // The cover settings of a pixelate mark; marks stored before covers had
@@ -77,18 +78,30 @@ inline constexpr double maxProjectStrokeLength = 3'000'000;
 inline constexpr double maxCoordinate = 1'000'000;
 }  // namespace markLimits
 
-// True when the mark's width, font size, text and points are within
+// Whether marks of `tool` show a text: a label its own, a counter its number.
+// Other marks hold none, in the editor and in a project file, so what was
+// typed for a label never travels hidden in a shape.
+bool showsText(MarkTool tool);
+// The point on the grid the points of marks lie on, steps of 2^-30 image
+// pixels. A coordinate on it within markLimits::maxCoordinate, moved by a
+// shift on it that keeps it within, stays exact in a double: a moved mark
+// keeps its shape to the bit, so a pen stroke keeps the length it had and a
+// project that could be saved still can.
+QPointF onPointGrid(QPointF point);
+
+// True when the mark's width, font size, shown text and points are within
 // markLimits; a NaN never is.
 bool withinLimits(const Mark& mark);
 // True when every mark is within limits and the marks together keep the
 // bounds of a picture: their number, points, stroke length and text.
 bool withinProjectLimits(const QList<Mark>& marks);
 // `shift` cut short where it would take one of `points` further than
-// markLimits::maxCoordinate from the picture's corner.
+// markLimits::maxCoordinate from the picture's corner; on the grid when the
+// shift and the points are.
 QPointF shiftWithinReach(const QList<QPointF>& points, QPointF shift);
 // The points of all `marks` together.
 qsizetype pointCount(const QList<Mark>& marks);
-// The text of all `marks` together, in UTF-16 code units.
+// The text all `marks` show together, in UTF-16 code units.
 qsizetype textLength(const QList<Mark>& marks);
 // `text` cut to at most `length` UTF-16 code units at the end of a whole
 // character (a grapheme: a surrogate pair, a letter with its accents, an
@@ -96,13 +109,18 @@ qsizetype textLength(const QList<Mark>& marks);
 QString cutText(const QString& text, qsizetype length);
 // The length of the pen strokes among `marks`, in image pixels, each piece
 // of a stroke counted up to its next whole pixel so that lengths add up
-// exactly in any order; infinite for points too far apart to measure.
+// exactly in any order; infinite for points too far apart to measure. A
+// stroke moved on the grid (onPointGrid) keeps its length exactly.
 double strokeLength(const QList<Mark>& marks);
 
 // Keys in the stored order: "id", "tool", "points", "ink", "width", "text",
-// "fontSize", and "obscure" only when the mark has cover settings.
+// "fontSize", and "obscure" only when the mark has cover settings. "text" is
+// empty for a mark that shows none.
 json::Json toJson(const Mark& mark);
-// Requires every key but "obscure"; ignores unknown keys. Throws json::DecodeError.
+// Requires every key but "obscure"; ignores unknown keys. Throws
+// json::DecodeError. The points are taken onto the grid (onPointGrid), and
+// the text of a mark that shows none, which files of earlier versions hold,
+// is dropped.
 Mark markFromJson(const json::Json& value);
 
 }  // namespace tavero

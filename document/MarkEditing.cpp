@@ -21,8 +21,9 @@ std::optional<EditLimit> ShotDocument::limitFor(const Mark& mark) const {
     if (mark.points.size() > markLimits::maxPoints) return EditLimit::strokePoints;
     if (mark.points.size() > pointsLeft()) return EditLimit::projectPoints;
     if (!(strokeLength({mark}) <= strokeLengthLeft())) return EditLimit::strokeLength;
-    if (mark.text.size() > markLimits::maxTextLength) return EditLimit::labelLength;
-    if (mark.text.size() > markLimits::maxProjectTextLength - textLength(marks_)) return EditLimit::projectText;
+    const qsizetype text = textLength({mark});
+    if (text > markLimits::maxTextLength) return EditLimit::labelLength;
+    if (text > markLimits::maxProjectTextLength - textLength(marks_)) return EditLimit::projectText;
     return std::nullopt;
 }
 
@@ -45,6 +46,8 @@ void ShotDocument::add(const Mark& mark) {
     if (!hasRoomFor(mark)) return;
     checkpoint();
     marks_.append(mark);
+    // Text is the labels' and the counters'; no other mark keeps any.
+    if (!showsText(mark.tool)) marks_.last().text.clear();
     select(mark.id);
 }
 

@@ -116,7 +116,8 @@ public:
     // starts a new undo step.
     void finishTextEditing();
 
-    // Mark editing. A mark past markLimits is not added (hasRoomFor).
+    // Mark editing. A mark past markLimits is not added (hasRoomFor); one
+    // that shows no text is added without any (showsText).
     void add(const Mark& mark);
     void select(const std::optional<QUuid>& id);
     void choose(MarkTool tool);

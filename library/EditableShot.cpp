@@ -24,6 +24,14 @@ bool pictureWithinLimit(const QByteArray& png) {
     return size && withinPixelLimit(*size);
 }
 
+// The marks as the reader takes them, their points on the grid, so that the
+// bounds are checked on what it will measure.
+QList<Mark> asRead(QList<Mark> marks) {
+    for (Mark& mark : marks)
+        for (QPointF& point : mark.points) point = onPointGrid(point);
+    return marks;
+}
+
 }  // namespace
 
 json::Json toJson(const EditableShot& shot) {
@@ -40,8 +48,9 @@ EditableShot editableShotFromJson(const json::Json& value) { return parseProject
 
 QByteArray encodeEditableShot(const EditableShot& shot) {
     const auto beyond = [] { return ShotError(messages::projectBeyondLimits()); };
-    if (!withinProjectLimits(shot.marks) || !pictureWithinLimit(shot.png)) throw beyond();
-    QByteArray file = json::dump(toJson(shot));
+    const EditableShot written{shot.version, shot.png, asRead(shot.marks)};
+    if (!withinProjectLimits(written.marks) || !pictureWithinLimit(written.png)) throw beyond();
+    QByteArray file = json::dump(toJson(written));
     if (file.size() > projectFile::largestFile) throw beyond();
     return file;
 }

@@ -56,7 +56,8 @@ json::Json toJson(const EditableShot& shot);
 // unreadable project before they reach the editor.
 EditableShot editableShotFromJson(const json::Json& value);
 
-// The project file as it is written. Throws the ShotError of a project
+// The project file as it is written, the points of its marks on the grid
+// (onPointGrid) as the reader takes them. Throws the ShotError of a project
 // beyond the bounds rather than give a file that would not open: marks
 // past withinProjectLimits, a picture past ImageOps::maxPixels, or a file
 // past projectFile::largestFile.

@@ -1,5 +1,7 @@
 #include "platform/Json.h"
 
+#include <QStringDecoder>
+
 #include <cmath>
 
 namespace tavero::json {
@@ -56,10 +58,14 @@ qint64 toInt(const Json& value) {
     fail("expected an integer");
 }
 
+// QString::fromUtf8 drops a byte order mark at the start of the text; in a
+// JSON string a U+FEFF there is a character like any other.
 QString toString(const Json& value) {
     if (!value.is_string()) fail("expected a string");
     const auto& text = value.get_ref<const std::string&>();
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
+                                                    QStringConverter::Flag::ConvertInitialBom);
+    return utf8(QByteArrayView(text.data(), qsizetype(text.size())));
 }
 
 Json fromString(const QString& text) { return text.toStdString(); }

@@ -43,6 +43,7 @@ const Json* optional(const Json& object, const char* key);
 
 double toDouble(const Json& value);
 qint64 toInt(const Json& value);
+// Every character of the string, a U+FEFF at its start too.
 QString toString(const Json& value);
 
 Json fromString(const QString& text);

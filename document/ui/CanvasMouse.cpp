@@ -100,7 +100,6 @@ void CanvasView::startMark(const QPointF& point) {
     mark.points = {point, point};
     mark.ink = document_.ink();
     mark.width = document_.lineWidth();
-    mark.text = document_.text();
     mark.fontSize = document_.fontSize();
     if (mark.tool == MarkTool::pixelate) mark.obscure = document_.obscureSettings();
     // None is started once the picture holds all the marks it may; a crop adds no mark.
@@ -139,7 +138,7 @@ void CanvasView::extendStroke(const QPointF& point) {
         if (lengthLeft < 1) return stopStroke(EditLimit::strokeLength);
         piece.setLength(lengthLeft - 0.5);  // counted up to the whole pixel, it ends at the bound
     }
-    draft_->points.append(piece.p2());
+    draft_->points.append(onPointGrid(piece.p2()));
     // Only the new segment needs painting.
     const double reach = strokeReach(*draft_);
     updateImageArea(QRectF(previous, piece.p2()).normalized().adjusted(-reach, -reach, reach, reach));

@@ -71,7 +71,10 @@ std::optional<QPointF> CanvasView::point(const QPointF& position) const {
     if (image.isNull() || shown.isEmpty()) return std::nullopt;
     const double x = (position.x() - shown.left()) * image.width() / shown.width();
     const double y = (position.y() - shown.top()) * image.height() / shown.height();
-    return QPointF(std::clamp(x, 0.0, double(image.width())), std::clamp(y, 0.0, double(image.height())));
+    // On the grid of marks' points, so the shift between two of them moves a
+    // mark exactly.
+    return onPointGrid(
+        QPointF(std::clamp(x, 0.0, double(image.width())), std::clamp(y, 0.0, double(image.height()))));
 }
 
 QRectF CanvasView::boundsFor(const Mark& mark) {

@@ -36,8 +36,9 @@ public:
 
     // Where the image is shown, in widget coordinates; empty without an image.
     QRectF imageRect() const;
-    // The image pixel under a widget position, clamped onto the image; none
-    // without an image or while the picture takes no room.
+    // The image pixel under a widget position, clamped onto the image and on
+    // the grid of marks' points (onPointGrid); none without an image or while
+    // the picture takes no room.
     std::optional<QPointF> point(const QPointF& position) const;
     // The hit and outline rectangle of a mark, in image pixels; a label's
     // text is measured once (LabelSizes), not at every call.

@@ -7,6 +7,7 @@
 #include "platform/files/AtomicFile.h"
 #include "tests/app/ProgramUnderScreenReader.h"
 #include "tests/document/DocumentFixtures.h"
+#include "tests/support/Files.h"
 #include "tests/support/RealInput.h"
 
 #include <QTest>
@@ -40,9 +41,10 @@ protected:
     X11ScreenSource screen;
 };
 
-// 10,000 counters, one more added with 序号, and a label of "a" and 2,500 😀
-// pasted: the label is cut between characters and says why, and the project
-// saved holds 10,001 counters and the label whole, and opens again.
+// 10,000 counters, one more added with 序号, a label of "a" and 2,500 😀
+// pasted, and a box: the label is cut between characters and says why, and
+// the project saved holds 10,001 counters, the label whole and the box
+// without its text, and opens again.
 TEST_F(ProjectBoundsOnX11Test, ACounterAndALongLabelAddedToTenThousandCountersAreSavedAndOpenAgain) {
     QImage picture = ImageOps::context(900, 600);
     picture.fill(magenta);
@@ -75,6 +77,8 @@ TEST_F(ProjectBoundsOnX11Test, ACounterAndALongLabelAddedToTenThousandCountersAr
     ASSERT_TRUE(test::xdotool({QStringLiteral("key"), QStringLiteral("ctrl+v")}));
     EXPECT_TRUE(within([&] { return statusSays(QStringLiteral("一段文字最多 5000 个字符（表情等符号算两个），多出的部分没有加入。")); }));
     ASSERT_TRUE(test::xdotool({QStringLiteral("key"), QStringLiteral("Return")}));
+    ASSERT_TRUE(reader.act(QStringLiteral("radio button"), QStringLiteral("方框"), press));
+    ASSERT_TRUE(test::drag(*target - QPoint(100, 80), *target - QPoint(40, 30)));
 
     ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("保存"), QStringLiteral("ShowMenu")); }));
     ASSERT_TRUE(within([&] { return reader.act(QStringLiteral("menu item"), QStringLiteral("保存可编辑工程"), press); }));
@@ -82,11 +86,13 @@ TEST_F(ProjectBoundsOnX11Test, ACounterAndALongLabelAddedToTenThousandCountersAr
     ASSERT_TRUE(within([&] { return inLibrary(projects).size() == 1; }));
     const QString saved = inLibrary(projects).first();
     const OpenedProject written = readProject(saved);
-    ASSERT_EQ(written.marks.size(), 10'002);
+    ASSERT_EQ(written.marks.size(), 10'003);
     EXPECT_EQ(written.marks[10'000].text, QStringLiteral("10001"));
-    const QString text = written.marks.last().text;
+    EXPECT_EQ(written.marks.last().tool, MarkTool::rectangle);
+    const QString text = written.marks[10'001].text;
     EXPECT_TRUE(text == QStringLiteral("a") + smiles.left(4'998))
         << text.size() << " code units, ending in U+" << QString::number(text.back().unicode(), 16).toStdString();
+    EXPECT_EQ(test::readFile(saved).count(text.toUtf8()), 1) << "the box keeps none of the label's text";
 
     const QString again = home.path() + QStringLiteral("/再次打开.vistagon");
     ASSERT_TRUE(QFile::copy(saved, again));

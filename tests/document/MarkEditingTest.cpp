@@ -15,9 +15,11 @@ Mark coverWithoutSettings(double width) { return shapeMark(MarkTool::pixelate, w
 
 TEST_F(MarkEditing, ALabelSharesItsStyleOnlyUnderTheTextTools) {
     const Mark label = textLabel(QStringLiteral("标签"), 48, Ink::palette[3]);
-    const Mark arrow = shapeMark(MarkTool::arrow);
+    Mark arrow = shapeMark(MarkTool::arrow);
+    arrow.text = QStringLiteral("秘密");
     document.add(label);
     document.add(arrow);
+    EXPECT_EQ(document.marks().last().text, QString()) << "only labels and counters keep text";
     document.choose(MarkTool::text);
     document.select(label.id);
     EXPECT_EQ(document.fontSize(), 48.0);

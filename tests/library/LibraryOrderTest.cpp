@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 using namespace tavero;
 
 namespace {
@@ -30,8 +32,9 @@ TEST(LocalLibraryOrder, HundredMixedOperationsKeepTheirOrder) {
     QDir().mkpath(library.root());
     const QImage tiny = ImageOps::context(4, 4);
 
-    std::vector<Answer> answers;
-    const auto note = [&](int call, bool ok, qsizetype listed = -1) { answers.push_back({call, ok, listed}); };
+    // Held by the callbacks too, so answers later than the wait write nowhere the test held.
+    const auto answers = std::make_shared<std::vector<Answer>>();
+    const auto note = [answers](int call, bool ok, qsizetype listed = -1) { answers->push_back({call, ok, listed}); };
     for (int call = 0, round = 0; call < 100; ++round) {
         const QString video = QStringLiteral("video_%1.mp4").arg(round);
         QFile file(library.root() + QLatin1Char('/') + video);
@@ -40,18 +43,18 @@ TEST(LocalLibraryOrder, HundredMixedOperationsKeepTheirOrder) {
         const CaptureRecord videoToTrash{QUuid::createUuid(), video, video, QDateTime::currentDateTime(), 0, 0,
                                          CaptureRecord::videoKind};
 
-        library.persist(tiny, [&, call](Result<CaptureRecord> r) { note(call, r.ok()); });
-        library.addVideo(file.fileName(), [&, call = call + 1](Result<CaptureRecord> r) { note(call, r.ok()); });
-        library.load([&, call = call + 2](QList<CaptureRecord> records, std::optional<ShotError> error) {
+        library.persist(tiny, [note, call](Result<CaptureRecord> r) { note(call, r.ok()); });
+        library.addVideo(file.fileName(), [note, call = call + 1](Result<CaptureRecord> r) { note(call, r.ok()); });
+        library.load([note, call = call + 2](QList<CaptureRecord> records, std::optional<ShotError> error) {
             note(call, !error, records.size());
         });
-        library.trash(videoToTrash, [&, call = call + 3](std::optional<ShotError> error) { note(call, !error); });
+        library.trash(videoToTrash, [note, call = call + 3](std::optional<ShotError> error) { note(call, !error); });
         call += 4;
     }
-    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 100; }, 30'000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers->size() == 100; }, test::answerPatienceMs));
 
     for (int call = 0; call < 100; ++call) {
-        const Answer& answer = answers[size_t(call)];
+        const Answer& answer = (*answers)[size_t(call)];
         EXPECT_EQ(answer.call, call);
         EXPECT_TRUE(answer.ok) << "call " << call;
         // Round k's load sees k + 1 captures and that round's video, not yet trashed.

@@ -102,6 +102,7 @@ TEST_F(CanvasGeometry, BoundsCoverEveryPointTheTextAndTheCounterDisc) {
 }
 
 TEST_F(Drawing, ADragAddsOneMarkWithTheDocumentSettingsAndAClickAddsNothing) {
+    document.changeText(QStringLiteral("秘密"));
     document.setLineWidth(3);
     document.changeInk(Ink::palette[3]);
     const ObscureSettings cover{ObscureStyle::soft, 30, 0.5};
@@ -116,6 +117,7 @@ TEST_F(Drawing, ADragAddsOneMarkWithTheDocumentSettingsAndAClickAddsNothing) {
     EXPECT_EQ(mark.ink, Ink::palette[3]);
     EXPECT_EQ(mark.width, 3.0);
     EXPECT_FALSE(mark.obscure) << "only covers carry cover settings";
+    EXPECT_EQ(mark.text, QString()) << "only labels and counters carry text";
     EXPECT_EQ(document.selected(), mark.id);
     EXPECT_EQ(test::undoDepth(document), 2) << "one step per drag";
 
@@ -213,6 +215,30 @@ TEST_F(Selecting, AMoveStopsWhereAProjectsPointsMayLie) {
     document.choose(MarkTool::move);
     drag({{40, 100}, {30, 90}, {10, 80}});
     EXPECT_EQ(document.marks().first().points, QList<QPointF>({{-markLimits::maxCoordinate, 80}, {45, 80}}));
+}
+
+// Strokes as long as they may be together, moved by fractions of a pixel at
+// a zoom, keep their length to the bit, so the project still saves: strokes
+// drawn, and strokes read from a file with points off the grid, which a
+// move past 512 pixels would round.
+TEST_F(Selecting, AMovedStrokeKeepsItsLengthExactly) {
+    const QList<Mark> drawn = test::strokesOfLength(markLimits::maxProjectStrokeLength);
+    QList<Mark> read;
+    for (Mark stroke : drawn) {
+        for (QPointF& point : stroke.points) point.rx() += 251 + 0x3p-44;
+        read.append(markFromJson(toJson(stroke)));
+    }
+    for (const auto& [strokes, on] : {std::pair{drawn, QPointF(100, 20)}, std::pair{read, QPointF(300, 20)}}) {
+        document.open(filledImage(400, 300), QStringLiteral("截图"), strokes);
+        document.setZoom(0.7);
+        document.choose(MarkTool::move);
+        const QPoint onStroke = (canvas.imageRect().topLeft() + on * 0.7).toPoint();
+        QTest::mousePress(&canvas, Qt::LeftButton, {}, onStroke);
+        for (const QPoint by : {QPoint(1, 1), QPoint(3, 2)}) QTest::mouseMove(&canvas, onStroke + by);
+        QTest::mouseRelease(&canvas, Qt::LeftButton, {}, onStroke + QPoint(3, 2));
+        EXPECT_NE(document.marks().first().points, strokes.first().points) << on.x();
+        EXPECT_EQ(strokeLength(document.marks()), markLimits::maxProjectStrokeLength) << on.x();
+    }
 }
 
 TEST_F(Drawing, APenStrokeStopsWhereThePicturesStrokesReachTheLengthTheyMayHaveTogether) {
