@@ -41,11 +41,11 @@ public:
     public:
         virtual ~UncoverWait() = default;
         // Blocks until the windows have left the screen (a window manager's
-        // frame too), at most `leaving`, and what they covered has been
+        // frame too), at most `leaving`, and what they showed has been
         // drawn again, at most `drawing` after the last has gone. Any thread.
         virtual void wait(std::chrono::milliseconds leaving, std::chrono::milliseconds drawing) = 0;
-        // Once wait() has returned: where the windows that have gone lay and
-        // nothing has drawn again since, in root pixels (none where the
+        // Once wait() has returned: where the windows that have gone showed
+        // and nothing has drawn again since, in root pixels (none where the
         // screen cannot tell). A grab still shows them there.
         virtual QRegion undrawn() const = 0;
     };

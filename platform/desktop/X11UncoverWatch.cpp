@@ -20,13 +20,22 @@ void selectStructureEvents(xcb_connection_t* c, xcb_window_t window, bool select
     xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
 }
 
-// The root area of a mapped top level; none when it is unmapped or gone.
-std::optional<QRect> mappedArea(xcb_connection_t* c, xcb_window_t topLevel) {
-    auto attributes = take(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, topLevel), nullptr));
-    auto geometry = take(xcb_get_geometry_reply(c, xcb_get_geometry(c, topLevel), nullptr));
-    if (!attributes || attributes->map_state == XCB_MAP_STATE_UNMAPPED || !geometry) return std::nullopt;
-    const int border = geometry->border_width;
-    return QRect(geometry->x, geometry->y, geometry->width + 2 * border, geometry->height + 2 * border);
+// What each of `ours` that is on the screen shows of itself, in root
+// pixels: its shape less what the windows above it cover, which its leaving
+// does not change and nothing will draw again. Under a compositing manager a
+// window with an alpha channel may let ours show through, so it covers
+// nothing here.
+QHash<xcb_window_t, QRegion> shownParts(Connection& connection, const QSet<xcb_window_t>& ours) {
+    const QRegion screen(0, 0, connection.screen()->width_in_pixels, connection.screen()->height_in_pixels);
+    const bool seeThrough = compositingManagerRuns(connection);
+    const QList<TopLevel> stack = topLevelStack(connection);
+    QHash<xcb_window_t, QRegion> shown;
+    QRegion above;
+    for (auto window = stack.crbegin(); window != stack.crend(); ++window) {
+        if (ours.contains(window->id)) shown.insert(window->id, screen.intersected(window->shape) - above);
+        if (!seeThrough || window->depth != 32) above += window->shape;
+    }
+    return shown;
 }
 
 }  // namespace
@@ -38,15 +47,13 @@ UncoverWatch::UncoverWatch(const QList<xcb_window_t>& windows) {
         damage_ = xcb_generate_id(c);
         xcb_damage_create(c, damage_, connection_.root(), XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
     }
-    const QRegion screen(0, 0, connection_.screen()->width_in_pixels, connection_.screen()->height_in_pixels);
     QSet<xcb_window_t> topLevels;
     for (xcb_window_t window : windows)
         if (const std::optional<xcb_window_t> topLevel = topLevelOf(connection_, window)) topLevels.insert(*topLevel);
-    // Selected before the area is asked, whose answer shows the selection in
+    // Selected before the stack is asked, whose answer shows the selection in
     // place before the window is hidden.
     for (xcb_window_t topLevel : topLevels) selectStructureEvents(c, topLevel, true);
-    for (xcb_window_t topLevel : topLevels)
-        if (const std::optional<QRect> area = mappedArea(c, topLevel)) mapped_.insert(topLevel, screen.intersected(*area));
+    mapped_ = shownParts(connection_, topLevels);
 }
 
 UncoverWatch::~UncoverWatch() {

@@ -24,11 +24,11 @@ public:
 
     // Blocks until every window's top level (the window manager's frame,
     // where there is one) is unmapped or destroyed, at most `leaving`, and
-    // everything it covered has been drawn again, by the server or by the
+    // everything it showed has been drawn again, by the server or by the
     // windows beneath, at most `drawing` after the last has gone; then makes
-    // one round trip.
+    // one round trip. What other windows cover is not waited for.
     void wait(std::chrono::milliseconds leaving, std::chrono::milliseconds drawing);
-    // What the windows that have gone covered and nothing has drawn again
+    // What the windows that have gone showed and nothing has drawn again
     // since, in root pixels; none without DAMAGE, which alone tells.
     QRegion undrawn() const { return damage_ ? uncovered_ : QRegion(); }
 
@@ -39,9 +39,9 @@ private:
     Connection connection_;
     uint8_t damageEvent_ = 0;
     uint32_t damage_ = 0;
-    // Top levels still mapped, with the root area each covers.
+    // Top levels still mapped, with what each shows of itself.
     QHash<xcb_window_t, QRegion> mapped_;
-    // What unmapped top levels covered and nobody has drawn again yet.
+    // What unmapped top levels showed and nobody has drawn again yet.
     QRegion uncovered_;
 };
 

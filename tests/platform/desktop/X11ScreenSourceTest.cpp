@@ -236,4 +236,24 @@ TEST_F(CoveredPageTest, AWaitForHiddenWindowsEndsOnceWhatTheyCoveredIsDrawnAgain
     source.watchUncovering(ours)->wait(std::chrono::minutes(1), std::chrono::minutes(1));
 }
 
+TEST_F(CoveredPageTest, AWaitForAHiddenWindowPartlyUnderAnotherProgramsEndsOnceWhatItShowedIsDrawnAgain) {
+    // Made after ours, so stacked above it: ours leaving changes nothing there.
+    const QRect coverPlace(1000, 350, 200, 200);
+    test::ForeignWindow cover(coverPlace, 9);
+    ASSERT_TRUE(cover.start());
+    ASSERT_TRUE(samePixels(grabUntil([&] { return source.grabArea(coverPlace, false); }, cover.picture()),
+                           cover.picture()));
+    const std::shared_ptr<ScreenSource::UncoverWait> uncovered = source.watchUncovering({quint32(front.winId())});
+    front.hide();
+    auto waited =
+        std::async(std::launch::async, [&] { uncovered->wait(std::chrono::minutes(1), std::chrono::seconds(20)); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return waited.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                                90'000));
+    EXPECT_TRUE(uncovered->undrawn().isEmpty()) << "ended on the drawing, not at the deadline";
+    // Ours left of the cover.
+    const QRect shown(front.geometry().topLeft(), QPoint(coverPlace.left() - 1, front.geometry().bottom()));
+    EXPECT_TRUE(samePixels(source.grabArea(shown, false), page.picture().copy(shown.translated(-pagePlace.topLeft()))))
+        << "what ours showed is drawn again";
+}
+
 }  // namespace
