@@ -5,6 +5,7 @@
 #include "app/AppDelegate.h"
 #include "app/Appearance.h"
 #include "app/CommandLine.h"
+#include "app/PressedMenus.h"
 #include "app/ProgramEnd.h"
 #include "app/SingleInstance.h"
 #include "document/ImageLoopPool.h"
@@ -110,6 +111,7 @@ int runApplication(int argc, char** argv) {
     chooseMediaBackend();
     listPopupsForScreenReaders();
     QApplication application(optionCount, argv);
+    closeMenusPressedByScreenReaders();
     nameApplication();
     const CommandLine commandLine = programArguments(optionCount, argv, end, argc);
     const QStringList& files = commandLine.files;

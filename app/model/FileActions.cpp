@@ -79,12 +79,13 @@ void AppModel::open(const QString& path, bool append, bool horizontal) {
 }
 
 // A video is shown as it is; its recording project, when one lies beside
-// it, becomes the studio's. The status line stays as it was, unless a look
-// at the file finds no picture to show.
+// it, becomes the studio's. The status line names it as being opened until a
+// look at the file finds a picture to show, or says that it has none.
 void AppModel::openVideo(const QString& path) {
     setVideoURL(path);
     studio().loadProject(path);
     setBusy(false);
+    setStatus(FileMessages::opening(fileNameOf(path)));
     invoke(showWindow_);
     checkVideo(path);
 }
@@ -101,10 +102,15 @@ void AppModel::checkVideo(const QString& path) {
     });
 }
 
-// Said only while the video is still shown, and only of it; any work
-// started meanwhile keeps its busy flag.
+// Said only while the video is still shown, and only of it: the answer for
+// a video shown before is no news of the one shown now. Any work started
+// meanwhile keeps its busy flag, and a status said since stays.
 void AppModel::videoChecked(const QString& path, const Result<Done>& readable) {
-    if (readable || videoURL_ != path) return;
+    if (videoURL_ != path) return;
+    if (readable) {
+        if (status_ == FileMessages::opening(fileNameOf(path))) setStatus(FileMessages::opened(fileNameOf(path)));
+        return;
+    }
     setError(readable.error().message());
     setStatus(readable.error().message());
     videoNote_ = status_;

@@ -9,7 +9,8 @@
 
 namespace tavero {
 
-const QStringList OpenedFile::videoExtensions{QStringLiteral("mp4"), QStringLiteral("mov"), QStringLiteral("m4v")};
+const QStringList OpenedFile::videoExtensions{QStringLiteral("mp4"), QStringLiteral("mov"), QStringLiteral("m4v"),
+                                              QStringLiteral("mkv"), QStringLiteral("webm"), QStringLiteral("ts")};
 
 QStringList OpenedFile::imageExtensions() {
     QStringList extensions;

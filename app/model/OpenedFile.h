@@ -16,7 +16,9 @@ struct OpenedFile {
     QImage image;
     QList<Mark> marks;
 
-    // "mp4", "mov", "m4v": the videos the workspace plays.
+    // The videos the workspace plays, by the containers it reads: MP4 and
+    // QuickTime ("mp4", "mov", "m4v"), Matroska and WebM ("mkv", "webm") and
+    // MPEG-TS ("ts"), the ones its refusal of any other container names.
     static const QStringList videoExtensions;
     // The extensions of every picture the program decodes.
     static QStringList imageExtensions();

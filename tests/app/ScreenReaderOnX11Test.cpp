@@ -291,7 +291,8 @@ TEST_F(ScreenReaderOnX11Test, TheEditorsControlsAreNamedAndItsToolsAndColoursSay
     EXPECT_TRUE(within([&] { return chosen(tools) == QStringLiteral("方框"); }));
 }
 
-// 保存 and 更多截图 open their menus on their own action, as Space does.
+// 保存 and 更多截图 open their menus on their own action, as Space does, and
+// an item pressed by a screen reader closes its menu, as a click does.
 TEST_F(ScreenReaderOnX11Test, TheMenuButtonsOpenTheirMenusOnTheirAction) {
     ASSERT_NO_FATAL_FAILURE(start({}, false));
     ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("试一试"), press); }));
@@ -303,6 +304,34 @@ TEST_F(ScreenReaderOnX11Test, TheMenuButtonsOpenTheirMenusOnTheirAction) {
     ASSERT_TRUE(within([&] { return !reader.shows(menuItem, QStringLiteral("保存 PNG")); }));
     ASSERT_TRUE(reader.act(pushButton, QStringLiteral("更多截图"), showMenu));
     EXPECT_TRUE(within([&] { return reader.shows(menuItem, QStringLiteral("窗口截图")); }));
+    ASSERT_TRUE(reader.act(menuItem, QStringLiteral("捕获鼠标指针"), press));
+    EXPECT_TRUE(within([&] { return !reader.shows(menuItem, QStringLiteral("窗口截图")); }));
+}
+
+// The menu bar's items pressed as a screen reader presses them: after 返回首页
+// the keyboard is where it was and Tab goes on from there; after 关闭窗口 no
+// menu holds the keyboard, so the hot keys work.
+TEST_F(ScreenReaderOnX11Test, AMenuItemPressedByAScreenReaderLeavesNoMenuHoldingTheKeyboard) {
+    ASSERT_NO_FATAL_FAILURE(start({}, false));
+    const QString menuItem = QStringLiteral("menu item");
+    const QString sample = QStringLiteral("试一试");
+    const auto pressInFileMenu = [&](const QString& item) {
+        return reader.act(menuItem, QStringLiteral("文件"), QStringLiteral("ShowMenu")) &&
+               within([&] { return reader.shows(menuItem, item); }) && reader.act(menuItem, item, press);
+    };
+    ASSERT_TRUE(within([&] { return focus(pushButton, sample); }));
+    ASSERT_TRUE(pressInFileMenu(QStringLiteral("返回首页")));
+    EXPECT_TRUE(within([&] {
+        return !reader.shows(menuItem, QStringLiteral("返回首页")) && has(pushButton, sample, focused);
+    })) << "the menu closed and the keyboard is where it was";
+    ASSERT_TRUE(key(QStringLiteral("Tab")));
+    EXPECT_TRUE(within([&] { return !has(pushButton, sample, focused); }));
+    EXPECT_FALSE(has(QStringLiteral("menu bar"), QString(), focused));
+
+    ASSERT_TRUE(pressInFileMenu(QStringLiteral("关闭窗口")));
+    ASSERT_TRUE(within([&] { return !reader.shows(pushButton, sample); })) << "the window went";
+    ASSERT_TRUE(key(QStringLiteral("ctrl+shift+6")));
+    EXPECT_TRUE(within([&] { return !inLibrary(QStringLiteral("截图*.png")).isEmpty(); })) << "a full screenshot";
 }
 
 // The background sheet is named by its title; after 应用背景 the keyboard is

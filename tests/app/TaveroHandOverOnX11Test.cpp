@@ -1,11 +1,15 @@
-// The real program handed two files one right after the other, as a file
-// manager opening a selection does: a large picture, whose open takes a
-// while, and a small one given by a relative name while it runs. Each start
-// says the file was taken, and the window ends with the small picture shown
-// and the status line naming it.
+// The real program handed files one right after the other, as a file
+// manager opening them does: a large picture, whose open takes a while, and
+// a small one given by a relative name while it runs. Each start says the
+// file was taken, and the window ends with the small picture shown and the
+// status line naming it. Pictures and videos of every container the player
+// reads, handed over in turn, are each named and said once shown; of two
+// videos handed over at once, the second.
 #include "app/model/FileMessages.h"
 #include "platform/desktop/X11ScreenSource.h"
 #include "tests/app/ProgramUnderScreenReader.h"
+#include "tests/support/EventListener.h"
+#include "tests/support/MediaFixtures.h"
 
 #include <QImage>
 
@@ -61,6 +65,54 @@ TEST_F(TaveroHandOverOnX11Test, TwoFilesHandedOverAtOnceOpenInTurnAndTheSecondIs
         << "the status names the second file";
     EXPECT_TRUE(QTest::qWaitFor([&] { return middleColour() == small; }, 30'000)) << "the window shows the second file";
     EXPECT_EQ(program.state(), QProcess::Running);
+}
+
+TEST_F(TaveroHandOverOnX11Test, EachPictureAndVideoHandedOverIsNamedAndSaidOnceShown) {
+    writeFilled(QStringLiteral("small.png"), QSize(90, 60), QColor(30, 60, 210));
+    // Each plays for its own number of seconds, which the player shows.
+    const QSize small(64, 48);
+    const std::pair<QString, test::VideoFixture> videos[] = {
+        {QStringLiteral("small.mp4"), {.duration = 1, .size = small}},
+        {QStringLiteral("录屏.mkv"), {.duration = 2, .size = small, .container = QStringLiteral("matroska")}},
+        {QStringLiteral("录屏.webm"),
+         {.duration = 3, .size = small, .codec = QStringLiteral("libvpx-vp9"), .container = QStringLiteral("webm")}},
+        {QStringLiteral("直播.ts"), {.duration = 4, .size = small, .container = QStringLiteral("mpegts")}},
+        {QStringLiteral("h264_1080p.mp4"), {.duration = 1, .size = QSize(1920, 1080)}},
+        {QStringLiteral("hevc.mov"),
+         {.duration = 5, .size = small, .codec = QStringLiteral("libx265"), .container = QStringLiteral("mov")}},
+    };
+    for (const auto& [name, fixture] : videos)
+        ASSERT_NO_FATAL_FAILURE(test::makeVideo(home.path() + QLatin1Char('/') + name, fixture));
+    ASSERT_NO_FATAL_FAILURE(start({}));
+    test::EventListener listener(reader.listenerEnvironment(),
+                                 {QStringLiteral("said"), QString::number(program.processId())});
+    ASSERT_TRUE(listener.listening());
+    QStringList heard;
+    // The status line names the file, a screen reader has heard it, and the
+    // player, for a video, has read how long it plays.
+    const auto named = [&](const QString& name, int seconds = 0) {
+        const QString opened = FileMessages::opened(name);
+        const QString playing = QStringLiteral("0:00 / 0:0%1").arg(seconds);
+        return QTest::qWaitFor(
+            [&] {
+                heard += listener.lines();
+                return statusSays(opened) && heard.contains(opened) &&
+                       (seconds == 0 || reader.shows(QStringLiteral("label"), playing));
+            },
+            60'000);
+    };
+
+    ASSERT_NO_FATAL_FAILURE(handOver(QStringLiteral("small.png")));
+    EXPECT_TRUE(named(QStringLiteral("small.png")));
+    for (qsizetype index = 0; index < 4; ++index) {
+        const auto& [name, fixture] = videos[index];
+        ASSERT_NO_FATAL_FAILURE(handOver(name));
+        EXPECT_TRUE(named(name, int(fixture.duration))) << name.toStdString();
+    }
+    ASSERT_NO_FATAL_FAILURE(handOver(videos[4].first));
+    ASSERT_NO_FATAL_FAILURE(handOver(videos[5].first));
+    EXPECT_TRUE(named(videos[5].first, 5)) << "the second of two";
+    EXPECT_FALSE(statusSays(FileMessages::opened(videos[4].first)));
 }
 
 }  // namespace

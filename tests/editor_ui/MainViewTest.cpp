@@ -31,6 +31,27 @@ using tavero::test::MainViewTest;
 
 namespace {
 
+// What a screen reader hears of `owner` of its own accord: the names of its
+// notifications, each time one shows.
+class Ear final : public QObject {
+public:
+    explicit Ear(QWidget& owner) : owner_(owner) { qApp->installEventFilter(this); }
+
+    QStringList heard;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() != QEvent::Show || !widget || widget->parentWidget() != &owner_) return false;
+        QAccessibleInterface* said = QAccessible::queryAccessibleInterface(widget);
+        if (said && said->role() == QAccessible::Notification) heard.append(said->text(QAccessible::Name));
+        return false;
+    }
+
+private:
+    QWidget& owner_;
+};
+
 CaptureRecord record(const QString& file) {
     CaptureRecord entry;
     entry.id = QUuid::createUuid();
@@ -122,6 +143,29 @@ TEST_F(MainViewTest, TheStatusBarShowsBusyRecordingAndThePixelSize) {
     ASSERT_TRUE(harness.waitUntilIdle());
     EXPECT_FALSE(shows(bar.spinner()));
     EXPECT_EQ(bar.statusLabel()->text(), QStringLiteral("已取消截图"));
+}
+
+// Each new status is said once: not again as the bar shows the same one
+// after another change, nor as its window shows again; one set while the
+// window was hidden is said as it shows.
+TEST_F(MainViewTest, TheStatusLineIsSaidOnceAndAgainOnlyWhenNew) {
+    Ear ear(*view->statusBar());
+    view->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    model().setStatus(QStringLiteral("已打开：small.png"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ear.heard.isEmpty(); }));
+    openPicture();
+    model().setRecording(true);
+    QCoreApplication::sendPostedEvents();
+    view->hide();
+    view->show();
+    EXPECT_EQ(ear.heard.join(u'|').toStdString(), "已打开：small.png");
+
+    view->hide();
+    model().setStatus(QStringLiteral("已打开：small.mp4"));
+    QCoreApplication::sendPostedEvents();
+    view->show();
+    EXPECT_EQ(ear.heard.join(u'|').toStdString(), "已打开：small.png|已打开：small.mp4");
 }
 
 // A status of several lines, such as a take the system interrupted, shows

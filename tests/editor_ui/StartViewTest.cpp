@@ -7,12 +7,14 @@
 #include "editor_ui/StartExample.h"
 #include "editor_ui/StartView.h"
 #include "editor_ui/TaskCard.h"
+#include "editor_ui/style/FocusRing.h"
 #include "editor_ui/style/StartActionButton.h"
 #include "tests/app/model/ModelHarness.h"
 #include "tests/app/model/ScriptedStudio.h"
 #include "tests/editor_ui/FocusMarks.h"
 
 #include <QApplication>
+#include <QScrollBar>
 #include <QToolButton>
 
 using namespace tavero;
@@ -219,6 +221,23 @@ TEST_F(StartViewTest, TheCardsTheirMainActionsTheSampleTheWayBackAndThePageShowT
         controls << card->titleArea() << card->mainAction();
     for (QWidget* control : controls)
         EXPECT_GE(test::markPixelsByTab(*control), test::smallestMark) << test::described(*control).toStdString();
+
+    // In a window too short for the page, the keyboard coming to a control
+    // at the top or the bottom of the part shown scrolls its mark into sight.
+    view->resize(1000, 200);
+    QApplication::processEvents();
+    QWidget& control = *view->screenshotCard()->mainAction();
+    const QRect placed(control.mapTo(view->widget(), QPoint(0, 0)), control.size());
+    for (const int firstShown : {placed.top(), placed.bottom() + 1 - view->viewport()->height()}) {
+        ASSERT_GE(firstShown, FocusRing::outset);
+        ASSERT_LE(firstShown, view->verticalScrollBar()->maximum() - FocusRing::outset);
+        view->setFocus(Qt::TabFocusReason);
+        view->verticalScrollBar()->setValue(firstShown);
+        control.setFocus(Qt::TabFocusReason);
+        const QRect shown(control.mapTo(view->viewport(), QPoint(0, 0)), control.size());
+        EXPECT_GE(shown.top() - FocusRing::outset, 0) << firstShown;
+        EXPECT_LE(shown.bottom() + FocusRing::outset, view->viewport()->rect().bottom()) << firstShown;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "app/model/AppModel.h"
 #include "app/model/FileMessages.h"
-#include "app/model/ModelMessages.h"
 #include "document/ImageMessages.h"
 #include "document/ImageOps.h"
 #include "document/LabelSizes.h"
@@ -80,17 +79,24 @@ struct FileHarness : ModelHarness {
     test::TempDir files;
 };
 
+// Every container the refusal of the others names opens by its name.
 TEST(FileActionsTest, VideosOfAnyCaseGoToTheWorkspaceAndTheStudioLoadsTheirProject) {
     FileHarness harness;
+    harness.videoExports.check = [](const QString&, VideoExport::Check) {};
     AppModel& model = harness.model();
-    const QString video = harness.files.file(QStringLiteral("演示.MOV"));
-    model.open(video);
-    EXPECT_EQ(model.videoURL(), video);
+    QStringList videos;
+    for (const char* name : {"演示.MOV", "录屏.mkv", "录屏.WebM", "直播.ts"}) {
+        const QString video = harness.files.file(QString::fromUtf8(name));
+        videos.append(video);
+        model.open(video);
+        EXPECT_EQ(model.videoURL(), video) << name;
+        EXPECT_FALSE(model.busy()) << name << " is no picture to decode";
+        EXPECT_EQ(model.status(), FileMessages::opening(QFileInfo(video).fileName()));
+    }
     ASSERT_NE(harness.studio, nullptr);
-    EXPECT_EQ(harness.studio->loadedProjects, QStringList{video});
+    EXPECT_EQ(harness.studio->loadedProjects, videos);
     EXPECT_FALSE(model.flow().showingHome);
-    EXPECT_EQ(harness.windowShown, 1);
-    EXPECT_EQ(model.status(), ModelMessages::ready()) << "the status line stays";
+    EXPECT_EQ(harness.windowShown, videos.size());
 
     const QString clip = harness.files.file(QStringLiteral("clip.m4v"));
     model.open(clip, true, true);
@@ -117,12 +123,12 @@ TEST(FileActionsTest, FilesThatCannotBeReadFailWithASentenceAndTheModelGoesOn) {
         QFile::link(QStringLiteral("/dev/zero"), file(name));
         return file(name);
     };
-    test::writeFile(file("录屏.webm"), QByteArrayLiteral("\x1a\x45\xdf\xa3 not a picture"));
+    test::writeFile(file("录屏.png"), QByteArrayLiteral("\x1a\x45\xdf\xa3 not a picture"));
     test::writeFile(file("huge.vistagon"), "{");
     QFile(file("huge.vistagon")).resize(qint64(1) << 30);
     const QString picture = ImageOps::messages::unreadable();
     const std::vector<std::pair<QString, QString>> cases{
-        {file("录屏.webm"), picture},
+        {file("录屏.png"), picture},
         {fifo("管道.png"), picture},
         {endless("zero.png"), picture},
         {fifo("管道.vistagon"), QStringLiteral("未能读取文件“管道.vistagon”。")},
@@ -156,6 +162,8 @@ TEST(FileActionsTest, AVideoWithoutAPictureToShowIsToldSoOnceOpened) {
     const test::Fifo fifo(harness.files.file(QStringLiteral("x.mp4")));
     QStringList unreadable = test::makeUnreadableVideos(harness.files.path());
     unreadable.append(fifo.path());
+    unreadable.append(harness.files.file(QStringLiteral("录屏.webm")));
+    test::writeFile(unreadable.back(), QByteArrayLiteral("\x1a\x45\xdf\xa3 not a video"));
     const QString good = harness.files.file(QStringLiteral("good.mp4"));
     ASSERT_NO_FATAL_FAILURE(test::makeVideo(good, {.duration = 1.0, .size = QSize(64, 48)}));
     const QString before = model.status();
@@ -176,7 +184,7 @@ TEST(FileActionsTest, AVideoWithoutAPictureToShowIsToldSoOnceOpened) {
     model.open(good);
     ASSERT_TRUE(QTest::qWaitFor([&] { return answers == 1; }, 30'000));
     EXPECT_EQ(model.error(), std::nullopt);
-    EXPECT_EQ(model.status(), before);
+    EXPECT_EQ(model.status(), FileMessages::opened(QStringLiteral("good.mp4")));
 
     // Answered once another video shows: nothing to say of it any more.
     model.open(unreadable.front());
@@ -246,6 +254,7 @@ TEST(FileActionsTest, WhatWasSaidOfAVideoGoesOnceAnotherIsShown) {
 // last suffix, and a sentence names it by its start and its end.
 TEST(FileActionsTest, ANameOfAnyLengthIsToldByItsLastSuffixAndShortenedInSentences) {
     FileHarness harness;
+    harness.videoExports.check = [](const QString&, VideoExport::Check answer) { answer(Done()); };
     AppModel& model = harness.model();
     // Characters of two code units stay whole wherever the cuts fall.
     const auto expectNamed = [](const QString& sentence, const QString& name, const char* what) {
@@ -268,6 +277,15 @@ TEST(FileActionsTest, ANameOfAnyLengthIsToldByItsLastSuffixAndShortenedInSentenc
         EXPECT_TRUE(model.error()->startsWith(failure));
         if (failure != ImageOps::messages::unreadable()) expectNamed(*model.error(), name, "refused");
     }
+
+    // Names as long as a folder holds open, and are named by their ends too.
+    const QString longest = QStringLiteral("开") + QString(78, u'长') + QStringLiteral("尾");
+    const QString picture = longest + QStringLiteral(".png");
+    harness.openAndWait(writePicture(harness.files, picture, filled(4, 3, Qt::red)));
+    EXPECT_EQ(model.status(), QStringLiteral("已打开：") + shownFileName(picture));
+    const QString video = longest + QStringLiteral(".mp4");
+    model.open(harness.files.file(video));
+    EXPECT_EQ(model.status(), QStringLiteral("已打开：") + shownFileName(video));
 }
 
 TEST(FileActionsTest, AProjectRestoresItsMarksAndIsNamedWithoutItsExtension) {
@@ -310,9 +328,15 @@ TEST(FileActionsTest, AProjectsLabelsAreMeasuredBeforeItOpens) {
 }
 
 // Reading a large file, or refusing it, takes a while: until it has opened
-// or been refused, the status line says which file is being opened.
+// or been refused, the status line says which file is being opened. A video
+// is being opened until a look at it finds a picture; what is found in a
+// video shown before says nothing of the file opened since.
 TEST(FileActionsTest, TheStatusSaysWhichFileIsBeingOpened) {
+    std::vector<std::pair<QString, VideoExport::Check>> looks;
     FileHarness harness;
+    harness.videoExports.check = [&looks](const QString& video, VideoExport::Check answer) {
+        looks.emplace_back(video, std::move(answer));
+    };
     AppModel& model = harness.model();
     model.open(writePicture(harness.files, QStringLiteral("大图.png"), filled(40, 30, Qt::red)));
     EXPECT_TRUE(model.busy());
@@ -326,6 +350,23 @@ TEST(FileActionsTest, TheStatusSaysWhichFileIsBeingOpened) {
     EXPECT_EQ(model.status(), QStringLiteral("正在打开：半个.vistagon…"));
     ASSERT_TRUE(harness.waitUntilIdle());
     EXPECT_EQ(model.status(), QStringLiteral("未能读取数据，因为它的格式不正确。"));
+
+    model.open(harness.files.file(QStringLiteral("h264_1080p.mp4")));
+    EXPECT_EQ(model.status(), QStringLiteral("正在打开：h264_1080p.mp4…"));
+    model.open(harness.files.file(QStringLiteral("hevc.mov")));
+    ASSERT_EQ(looks.size(), 2u);
+    looks[0].second(Done());
+    EXPECT_EQ(model.status(), QStringLiteral("正在打开：hevc.mov…"));
+    looks[1].second(Done());
+    EXPECT_EQ(model.status(), FileMessages::opened(QStringLiteral("hevc.mov")));
+
+    model.open(harness.files.file(QStringLiteral("small.mp4")));
+    model.open(writePicture(harness.files, QStringLiteral("small.png"), filled(4, 3, Qt::red)));
+    ASSERT_EQ(looks.size(), 3u);
+    looks[2].second(Done());
+    EXPECT_EQ(model.status(), QStringLiteral("正在打开：small.png…"));
+    ASSERT_TRUE(harness.waitUntilIdle());
+    EXPECT_EQ(model.status(), FileMessages::opened(QStringLiteral("small.png")));
 }
 
 TEST(FileActionsTest, AppendOnAnEmptyDocumentOpensThePicture) {
@@ -407,6 +448,9 @@ TEST(FileActionsTest, ThePanelsOfferTheirKindsOfFilesAndOpenTheChoice) {
         << "pictures, videos, projects: " << open.extensions.join(' ').toStdString();
     for (const char* other : {"webp", "tiff", "tif"})
         EXPECT_TRUE(open.extensions.contains(QLatin1String(other))) << other << " pictures are offered too";
+    const QStringList videos{QStringLiteral("mov"), QStringLiteral("m4v"), QStringLiteral("mkv"),
+                             QStringLiteral("webm"), QStringLiteral("ts")};
+    for (const QString& video : videos) EXPECT_GT(open.extensions.indexOf(video), png) << video.toStdString();
 
     const QString picture = writePicture(harness.files, QStringLiteral("chosen.png"), filled(10, 10, Qt::red));
     panels.choose(picture);
@@ -418,7 +462,7 @@ TEST(FileActionsTest, ThePanelsOfferTheirKindsOfFilesAndOpenTheChoice) {
     EXPECT_EQ(append.title, QStringLiteral("选择要拼接的图片"));
     EXPECT_EQ(append.prompt, QStringLiteral("拼接"));
     EXPECT_EQ(append.message, QStringLiteral("把另一张图片接在当前图片右侧。"));
-    EXPECT_FALSE(append.extensions.contains(QStringLiteral("mov")));
+    for (const QString& video : videos) EXPECT_FALSE(append.extensions.contains(video)) << video.toStdString();
     panels.choose(writePicture(harness.files, QStringLiteral("right.png"), filled(5, 10, Qt::blue)));
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.document().image().width() == 15; }, 10'000));
 

@@ -119,7 +119,7 @@ TEST(VideoHandOffsTest, TheGifNoteGoesWithItsVideo) {
     harness.exports.succeed();
     ASSERT_TRUE(model.status().startsWith(QStringLiteral("GIF 已保存：")));
     model.open(harness.home.path() + QStringLiteral("/另一段.mp4"));
-    EXPECT_EQ(model.status(), QStringLiteral("已打开：另一段.mp4"));
+    EXPECT_EQ(model.status(), QStringLiteral("正在打开：另一段.mp4…"));
 
     model.exportGIF();
     harness.exports.succeed();
