@@ -207,15 +207,6 @@ double playableSeconds(const QString& path) {
     }
 }
 
-// Writes `file` until its disk is full, to the last page.
-void fillUp(const QString& file) {
-    QFile filler(file);
-    ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    const QByteArray page(4096, 'x');
-    while (filler.write(page) == page.size()) {
-    }
-}
-
 // Differences between consecutive times.
 QList<double> steps(const QList<double>& times) {
     QList<double> differences;
@@ -400,7 +391,7 @@ TEST_F(LivePartRecorderTest, AFullDiskEndsThePartWithWhatReachedIt) {
         while ((reached = playableSeconds(part)) < 1.0 && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(20ms);
         ASSERT_GE(reached, 1.0);
-        ASSERT_NO_FATAL_FAILURE(fillUp(disk.path() + QStringLiteral("/filler")));
+        ASSERT_TRUE(disk.fill());
         ASSERT_TRUE(reports.waitForFailure());
         EXPECT_THROW(recorder.finish(), MediaError);
     }
