@@ -62,7 +62,7 @@ public:
     LivePartRecorder(const QString& path, std::unique_ptr<PictureFeed> feed, const LivePartFormat& format,
                      Started started, Failed failed, const SoundRecorder::Open& openSound = openSoundCapture);
     // Without finish(): stops everything; the file ends with its last
-    // complete fragment.
+    // complete fragment, and is removed when none reached the disk.
     ~LivePartRecorder();
     LivePartRecorder(const LivePartRecorder&) = delete;
     LivePartRecorder& operator=(const LivePartRecorder&) = delete;

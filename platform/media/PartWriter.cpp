@@ -1,5 +1,6 @@
 #include "platform/media/PartWriter.h"
 
+#include "platform/files/FileNames.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
 #include "platform/media/PictureEncoder.h"
@@ -8,6 +9,8 @@
 #include <atomic>
 #include <cmath>
 #include <mutex>
+#include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace tavero::media {
@@ -20,11 +23,14 @@ constexpr double frameSeconds = 1.0 / 30;
 // The muxer waits this long at most for a slower track before writing.
 constexpr int64_t interleaveLimit = AV_TIME_BASE;
 
+void removePart(const QString& path) { ::unlink(nativeFileName(path).constData()); }
+
 }  // namespace
 
 struct PartWriter::State {
-    State(const QString& path, const PartFormat& format)
-        : output(openOutput(path, "mp4")),
+    State(const QString& path, OutputContext opened, const PartFormat& format)
+        : path(path),
+          output(std::move(opened)),
           pictures(format.size, output->oformat->flags & AVFMT_GLOBALHEADER),
           size(format.size) {
         video = addStream(pictures.context());
@@ -40,6 +46,9 @@ struct PartWriter::State {
         av_dict_set(&options.entries, "movflags", "+frag_keyframe+empty_moov+default_base_moof", 0);
         const int written = avformat_write_header(output.get(), &options.entries);
         check(written, "avformat_write_header");
+        avio_flush(output->pb);
+        check(output->pb->error, "avio_flush");
+        headerEnd = whole = avio_tell(output->pb);
     }
 
     AVStream* addStream(const AVCodecContext* encoder) {
@@ -56,9 +65,30 @@ struct PartWriter::State {
         av_packet_rescale_ts(packet, encoder->time_base, stream->time_base);
         packet->stream_index = stream->index;
         std::lock_guard guard(lock);
-        check(av_interleaved_write_frame(output.get(), packet), "av_interleaved_write_frame");
+        flush(av_interleaved_write_frame(output.get(), packet), "av_interleaved_write_frame");
+    }
+
+    // Writes out what the muxer gave, `muxed` its answer. Between packets
+    // the muxer has written whole boxes, so the file then ends with a whole
+    // fragment. When the disk refuses the bytes (full), the file is cut
+    // back to that end: FFmpeg's reader refuses a file whose last fragment
+    // is cut short in its index, and with it every second before. With no
+    // fragment written yet, nothing plays, and the file goes. The lock held;
+    // throws MediaError.
+    void flush(int muxed, const char* step) {
         avio_flush(output->pb);
-        check(output->pb->error, "avio_flush");
+        const int refused = output->pb->error;
+        if (refused < 0) keepWholeFragments();
+        else if (muxed >= 0) whole = avio_tell(output->pb);
+        check(muxed, step);
+        check(refused, "avio_flush");
+    }
+
+    // The I/O writes nothing more once it failed.
+    void keepWholeFragments() {
+        if (std::exchange(cut, true)) return;
+        if (whole > headerEnd) ::truncate(nativeFileName(path).constData(), whole);
+        else removePart(path);
     }
 
     void muxPicture(AVPacket* packet) {
@@ -82,6 +112,7 @@ struct PartWriter::State {
         return true;
     }
 
+    const QString path;
     OutputContext output;
     PictureEncoder pictures;
     std::vector<std::unique_ptr<SoundEncoder>> sounds;
@@ -89,6 +120,12 @@ struct PartWriter::State {
     AVStream* video = nullptr;
     std::vector<AVStream*> soundStreams;
     std::mutex lock;
+    // Under the lock: the file's bytes up to `whole` are on the disk, the
+    // header's up to `headerEnd`; `cut` once a refused write cut it back.
+    int64_t headerEnd = 0;
+    int64_t whole = 0;
+    bool cut = false;
+    bool finished = false;
 
     // The picture thread's.
     std::optional<int64_t> lastPts;
@@ -96,10 +133,26 @@ struct PartWriter::State {
     std::atomic<double> written{0};
 };
 
-PartWriter::PartWriter(const QString& path, const PartFormat& format)
-    : state_(std::make_unique<State>(path, format)) {}
+// A file that cannot be begun is not left behind.
+PartWriter::PartWriter(const QString& path, const PartFormat& format) {
+    OutputContext output = openOutput(path, "mp4");
+    try {
+        state_ = std::make_unique<State>(path, std::move(output), format);
+    } catch (...) {
+        output.reset();
+        removePart(path);
+        throw;
+    }
+}
 
-PartWriter::~PartWriter() = default;
+// A part left before its first fragment reached the disk holds nothing that
+// plays.
+PartWriter::~PartWriter() {
+    State& s = *state_;
+    if (s.finished || s.cut || s.whole > s.headerEnd) return;
+    s.output.reset();
+    removePart(s.path);
+}
 
 QSize PartWriter::size() const { return state_->size; }
 
@@ -133,9 +186,8 @@ void PartWriter::finish() {
             s.mux(packet, s.sounds[track]->context(), s.soundStreams[track]);
         });
     std::lock_guard guard(s.lock);
-    check(av_write_trailer(s.output.get()), "av_write_trailer");
-    avio_flush(s.output->pb);
-    check(s.output->pb->error, "avio_flush");
+    s.flush(av_write_trailer(s.output.get()), "av_write_trailer");
+    s.finished = true;
 }
 
 }  // namespace tavero::media

@@ -22,15 +22,19 @@ struct PartFormat {
 // Writes one part of a take while it is recorded: pictures that carry their
 // own time (H.264, a keyframe every second) and AAC tracks of 48 kHz stereo,
 // in a fragmented MP4 that reaches the disk at every fragment, so a killed
-// program leaves a part that plays up to its last second.
+// program leaves a part that plays up to its last second. A disk that
+// refuses a write (full) leaves the part as far as its last whole fragment,
+// or no file when none reached it.
 //
 // Pictures come from one thread and sound from another (or the same); both
 // may write at once. finish() comes after both have stopped.
 class PartWriter {
 public:
-    // Creates `path` and opens the encoders. Throws MediaError.
+    // Creates `path`, opens the encoders and writes the file's header.
+    // Throws MediaError, and leaves no file then.
     PartWriter(const QString& path, const PartFormat& format);
-    // Without finish() the file ends with its last complete fragment.
+    // Without finish() the file ends with its last complete fragment; with
+    // none, no file is left.
     ~PartWriter();
     PartWriter(const PartWriter&) = delete;
     PartWriter& operator=(const PartWriter&) = delete;

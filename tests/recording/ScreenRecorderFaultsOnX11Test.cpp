@@ -243,6 +243,27 @@ TEST_F(ScreenRecorderFaultsTest, AFullDiskEndsThePartAtItsLastFragmentAndTheJoin
         << "no joined file, nor a hidden half of one";
 }
 
+// The disk fills before the take's first second reaches it: the take says
+// that nothing was recorded, and leaves neither a file nor a parts folder.
+TEST_F(ScreenRecorderFaultsTest, AFullDiskBeforeTheFirstSecondEndsTheTakeWithNothingRecorded) {
+    test::SmallDisk disk(1 << 20);
+    if (!disk.mounted()) TAVERO_SKIP_UNLESS_REQUIRED("no right to mount a small file system");
+    // Room for a part's header, not for a picture of noise.
+    ASSERT_TRUE(disk.fill(8192));
+    const FreeSpace::ScopedProbe probe([](const QString&) { return std::optional<qint64>(100'000'000'000); });
+    NoiseWindow window(QRect(200, 150, 640, 400));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 5000));
+    ASSERT_NO_FATAL_FAILURE(startAreaInto(disk.path() + QStringLiteral("/录屏.mp4"), false));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.has_value(); }, 60'000));
+    ASSERT_FALSE(*finished) << "a take of nothing";
+    EXPECT_EQ(finished->error().message(),
+              QStringLiteral("录制被系统中断（无法写入录屏文件）。\n本次没有生成可播放的录屏文件。"));
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("filler")});
+}
+
 TEST_F(ScreenRecorderFaultsTest, AMonitorTurnedOffDuringATakeEndsItAndTheTakeStillJoins) {
     const QList<DisplayInfo> displays = screen.displays();
     if (displays.size() < 2) GTEST_SKIP() << "needs two monitors";

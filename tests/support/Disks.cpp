@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #include <sched.h>
 #include <sys/mount.h>
 
@@ -47,6 +49,15 @@ SmallDisk::SmallDisk(qint64 bytes, const QString& folder) : path_(folder.isEmpty
 bool SmallDisk::makeReadOnly() {
     return mounted_ &&
            ::mount(nullptr, QFile::encodeName(path_).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
+bool SmallDisk::fill(qint64 room) {
+    QFile filler(path_ + QStringLiteral("/filler"));
+    if (!mounted_ || !filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
+    const QByteArray page(4096, 'x');
+    while (filler.write(page) == page.size()) {
+    }
+    return filler.resize(std::max<qint64>(filler.size() - room, 0));
 }
 
 SmallDisk::~SmallDisk() {

@@ -44,6 +44,9 @@ public:
     // Mounts the disk again read-only, as a folder nobody may write, root
     // included; false when that fails.
     bool makeReadOnly();
+    // Fills the disk to its last page with a file named "filler", then frees
+    // `room` bytes of it again (whole pages); false when that fails.
+    bool fill(qint64 room = 0);
 
 private:
     TempDir own_;

@@ -1,12 +1,15 @@
 #include "platform/media/PartWriter.h"
 #include "platform/media/PictureConverter.h"
+#include "platform/media/MediaError.h"
 #include "platform/media/PlayableVideo.h"
+#include "tests/support/Disks.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Tones.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 
 #include <gtest/gtest.h>
@@ -142,6 +145,38 @@ TEST_F(PartWriterTest, EachPictureReachesTheFileAsItIsWrittenAndTheLastLastsOneF
     writer.writePicture(still, 2.5);
     writer.finish();
     EXPECT_NEAR(measurePlayableVideo(path).duration, 2.5 + 1 / 30.0, 0.01);
+}
+
+// The disk fills 150 bytes into the next fragment, in its index's table of
+// samples (a cut there makes FFmpeg's reader refuse the whole file): the
+// part keeps the whole seconds before it, and with none leaves no file; so
+// does a part left without finish() before its first second, and one whose
+// header the disk refuses.
+TEST_F(PartWriterTest, ADiskFullMidFragmentLeavesTheWholeSecondsBeforeItOrNoFile) {
+    const QSize size(320, 240);
+    for (const bool full : {true, false})
+        for (const int seconds : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << (full ? "a full disk after " : "left after ") << seconds << " s");
+            const QString part = dir.file(QStringLiteral("片段_%1%2.mp4").arg(full).arg(seconds));
+            {
+                PartWriter writer(part, {size, {}});
+                int frame = 0;
+                const auto writeUntil = [&](double end) {
+                    for (; frame / 30.0 < end; ++frame) writer.writePicture(moving(size, frame), frame / 30.0);
+                };
+                writeUntil(seconds + 0.5);
+                if (full) {
+                    const test::FileSizeLimit disk(QFileInfo(part).size() + 150);
+                    EXPECT_THROW(writeUntil(seconds + 2), MediaError);
+                    EXPECT_THROW(writer.finish(), MediaError);
+                }
+            }
+            if (seconds == 0) EXPECT_FALSE(QFile::exists(part));
+            else EXPECT_NEAR(measurePlayableVideo(part).duration, seconds, 0.01);
+        }
+    const test::FileSizeLimit disk(16);
+    EXPECT_THROW(PartWriter(path, {size, {}}), MediaError);
+    EXPECT_FALSE(QFile::exists(path));
 }
 
 TEST_F(PartWriterTest, FitsAPictureOfAnotherSizeOnBlack) {
