@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 // The sentences the recording studio and the video exports answer with.
@@ -23,6 +24,18 @@ inline QString containerNotSupported() {
 }
 inline QString trimImpossible() { return QStringLiteral("该视频无法裁剪。"); }
 inline QString trimRangeInvalid() { return QStringLiteral("请输入有效的起止秒数，结束时间不能超出视频长度。"); }
+// The trim was written, but its pictures are not of the source's size, or
+// do not last the stretch asked for: it is not saved.
+inline QString trimWrongSize(QSize made, QSize source) {
+    return QStringLiteral("裁剪后的视频画面为 %1 × %2 像素，与原视频的 %3 × %4 像素不符，未保存。")
+        .arg(made.width())
+        .arg(made.height())
+        .arg(source.width())
+        .arg(source.height());
+}
+inline QString trimWrongLength(double made, double asked) {
+    return QString::asprintf("裁剪后的视频长 %.2f 秒，与所选的 %.2f 秒不符，未保存。", made, asked);
+}
 inline QString trimNotWritten() { return QStringLiteral("裁剪后的视频未能写入，请确认磁盘空间充足。"); }
 inline QString trimFolderNotWritable(const QString& folder) {
     return QStringLiteral("裁剪后的视频无法保存：文件夹“%1”不能写入。").arg(folder);

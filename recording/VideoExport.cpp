@@ -64,6 +64,14 @@ void writeStretch(media::VideoStretch& stretch, double start, double end, const 
     }
 }
 
+// A trim is saved only when its pictures have the source's size and last
+// the stretch asked for; otherwise the user reads which it missed.
+void requireAsAsked(const media::PlayableVideo& written, QSize size, double seconds) {
+    if (written.size != size) throw ShotError(RecordingMessages::trimWrongSize(written.size, size));
+    if (std::abs(written.duration - seconds) > lengthTolerance)
+        throw ShotError(RecordingMessages::trimWrongLength(written.duration, seconds));
+}
+
 PendingFile reserve(const QString& destination, const QString& sentence) {
     std::optional<PendingFile> output = PendingFile::reserve(destination);
     if (!output) throw ShotError(sentence);
@@ -144,10 +152,10 @@ QString writeTrim(const QString& source, double start, double end, const QString
     const double until = std::min(end, duration);
     PendingFile output = reserveTrim(destination);
     writeStretch(stretch, start, until, output.temporaryPath());
-    const double written = withSentence(RecordingMessages::trimImpossible(), [&] {
-        return media::measurePlayableVideo(output.temporaryPath(), cancel).duration;
+    const media::PlayableVideo written = withSentence(RecordingMessages::trimImpossible(), [&] {
+        return media::measurePlayableVideo(output.temporaryPath(), cancel);
     });
-    if (std::abs(written - (until - start)) > lengthTolerance) throw ShotError(RecordingMessages::trimImpossible());
+    requireAsAsked(written, stretch.pictureSize(), until - start);
     publish(output, RecordingMessages::trimNotWritten());
     return destination;
 }

@@ -29,6 +29,9 @@ std::optional<QByteArray> runTool(const QString& program, const QStringList& arg
 }
 
 QStringList videoCoding(const VideoFixture& fixture) {
+    if (fixture.encoderDefaults)
+        return {QStringLiteral("-c:v"), fixture.codec, QStringLiteral("-preset"), QStringLiteral("veryfast"),
+                QStringLiteral("-pix_fmt"), fixture.pixelFormat};
     QStringList coding{QStringLiteral("-c:v"), fixture.codec, QStringLiteral("-pix_fmt"), fixture.pixelFormat,
                        QStringLiteral("-g"), QString::number(fixture.rate), QStringLiteral("-colorspace"),
                        QStringLiteral("smpte170m"), QStringLiteral("-color_primaries"), QStringLiteral("bt709"),
@@ -139,6 +142,18 @@ void declareLength(const QString& path, const QString& container, double seconds
     }
     ASSERT_TRUE(file.seek(0));
     ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// Lays `parts` end to end in `path`, byte for byte, and removes them.
+void layEndToEnd(const QString& path, const QStringList& parts) {
+    QFile joined(path);
+    ASSERT_TRUE(joined.open(QIODevice::WriteOnly));
+    for (const QString& part : parts) {
+        QFile file(part);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        joined.write(file.readAll());
+        file.remove();
+    }
 }
 
 }  // namespace
@@ -281,14 +296,53 @@ QStringList makeUnreadableVideos(const QString& folder) {
     return paths;
 }
 
-void makeManyStreams(const QString& path, int pictures, int sounds) {
+void makeManyStreams(const QString& path, int pictures, int sounds, const QString& container) {
     const QString one = path + QStringLiteral(".one.mp4");
     ASSERT_NO_FATAL_FAILURE(makeVideo(one, {.duration = 1.0, .size = QSize(64, 48), .audio = {systemTone}}));
     QStringList arguments{QStringLiteral("-i"), one};
     for (int copy = 0; copy < pictures; ++copy) arguments << QStringLiteral("-map") << QStringLiteral("0:v");
     for (int copy = 0; copy < sounds; ++copy) arguments << QStringLiteral("-map") << QStringLiteral("0:a");
-    runFfmpeg(arguments + QStringList{QStringLiteral("-c"), QStringLiteral("copy"), path});
+    runFfmpeg(arguments + QStringList{QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"), container, path});
     QFile::remove(one);
+}
+
+void makeLatePicturesStream(const QString& path, double soundAlone, double seconds) {
+    const QString sound = path + QStringLiteral(".sound.ts"), joined = path + QStringLiteral(".joined.ts");
+    QStringList first = quietFfmpeg();
+    first << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+          << QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(soundAlone)
+          << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-streamid") << QStringLiteral("0:0x101")
+          << QStringLiteral("-f") << QStringLiteral("mpegts") << sound;
+    QStringList second = quietFfmpeg();
+    second << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+           << quartersSource(QSize(320, 240), 25, seconds) << QStringLiteral("-f") << QStringLiteral("lavfi")
+           << QStringLiteral("-i") << QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(seconds)
+           << QStringLiteral("-c:v") << QStringLiteral("libx264") << QStringLiteral("-g") << QStringLiteral("25")
+           << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p") << QStringLiteral("-c:a") << QStringLiteral("aac")
+           << QStringLiteral("-streamid") << QStringLiteral("0:0x100") << QStringLiteral("-streamid")
+           << QStringLiteral("1:0x101") << QStringLiteral("-output_ts_offset") << QString::number(soundAlone)
+           << QStringLiteral("-f") << QStringLiteral("mpegts") << joined;
+    if (!runTool(QStringLiteral("ffmpeg"), first) || !runTool(QStringLiteral("ffmpeg"), second))
+        FAIL() << "could not make " << path.toStdString();
+    layEndToEnd(path, {sound, joined});
+}
+
+void makeSwitchingStream(const QString& path, const QString& first, const QString& second, double seconds) {
+    QStringList parts;
+    for (const QString& codec : {first, second}) {
+        const QString part = path + QStringLiteral(".%1.ts").arg(parts.size());
+        QStringList arguments = quietFfmpeg();
+        arguments << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+                  << QStringLiteral("testsrc2=size=320x240:rate=25:duration=%1").arg(seconds) << QStringLiteral("-c:v")
+                  << codec << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p");
+        if (codec == QStringLiteral("libx265")) arguments << QStringLiteral("-x265-params") << QStringLiteral("log-level=error");
+        arguments << QStringLiteral("-output_ts_offset")
+                  << QString::number(seconds * double(parts.size())) << QStringLiteral("-f") << QStringLiteral("mpegts")
+                  << part;
+        if (!runTool(QStringLiteral("ffmpeg"), arguments)) FAIL() << "could not make " << path.toStdString();
+        parts << part;
+    }
+    layEndToEnd(path, parts);
 }
 
 void makeUnnamedChannels(const QString& path, int channels, double seconds) {
