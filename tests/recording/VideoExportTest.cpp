@@ -527,11 +527,14 @@ TEST_F(VideoExportTest, EveryTransportStreamThatPlaysMakesAGifAndTrimsAtItsSize)
         const QString source = folder.file(QStringLiteral("source.mp4"));
         ASSERT_NO_FATAL_FAILURE(row.make(source));
         const Result<QString> made = gif(source, folder.file(QStringLiteral("%1.gif").arg(QLatin1String(row.name))));
-        ASSERT_TRUE(made) << errorOf(made).toStdString();
-        EXPECT_EQ(readGif(test::readFile(made.value())).delays.size(), row.gifFrames);
+        EXPECT_TRUE(made) << errorOf(made).toStdString();
+        if (made) {
+            EXPECT_EQ(readGif(test::readFile(made.value())).delays.size(), row.gifFrames);
+        }
         const Result<QString> cut =
             trim(source, row.from, row.to, folder.file(QStringLiteral("%1.mp4").arg(QLatin1String(row.name))));
-        ASSERT_TRUE(cut) << errorOf(cut).toStdString();
+        EXPECT_TRUE(cut) << errorOf(cut).toStdString();
+        if (!cut) continue;
         EXPECT_NEAR(videoLength(cut.value()), row.to - row.from, 1.0 / 30);
         EXPECT_EQ(test::decodePictures(cut.value(), std::nullopt, 1).value(0).size(), row.size);
     }
