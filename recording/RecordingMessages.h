@@ -14,6 +14,16 @@ inline QString renderRunning() { return QStringLiteral("正在生成成片，可
 inline QString gifNotCreated() { return QStringLiteral("无法创建 GIF 文件。"); }
 inline QString gifTooLong() { return QStringLiteral("GIF 导出支持 30 秒以内的视频；较长视频请先裁剪。"); }
 inline QString gifNotEncoded() { return QStringLiteral("GIF 编码失败。"); }
+// The GIF was written, but holds other pictures than those asked for: it is not saved.
+inline QString gifWrongShape(QSize made, int madePictures, QSize asked, int askedPictures) {
+    return QStringLiteral("导出的 GIF 为 %1 × %2 像素、%3 帧，与应有的 %4 × %5 像素、%6 帧不符，未保存。")
+        .arg(made.width())
+        .arg(made.height())
+        .arg(madePictures)
+        .arg(asked.width())
+        .arg(asked.height())
+        .arg(askedPictures);
+}
 // The video's pictures cannot be read for the GIF.
 inline QString videoUnreadable() { return QStringLiteral("该视频的画面无法读取。"); }
 // The video's pictures are larger than any opened (media::PictureTooLarge).

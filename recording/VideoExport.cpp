@@ -1,6 +1,7 @@
 #include "recording/VideoExport.h"
 
 #include "platform/files/PendingFile.h"
+#include "platform/media/GifShape.h"
 #include "platform/media/GifWriter.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/PlayableVideo.h"
@@ -139,6 +140,11 @@ QString writeGif(const QString& source, const QString& destination) {
         withSentence(RecordingMessages::gifNotEncoded(), [&] { writer.add(picture->image); });
     }
     withSentence(RecordingMessages::gifNotEncoded(), [&] { writer.finish(); });
+    const media::GifShape written = withSentence(RecordingMessages::gifNotEncoded(), [&] {
+        return media::readGifShape(output.temporaryPath(), cancel);
+    });
+    if (written.size != size || written.pictures != frames)
+        throw ShotError(RecordingMessages::gifWrongShape(written.size, written.pictures, size, frames));
     publish(output, RecordingMessages::gifNotEncoded());
     return destination;
 }

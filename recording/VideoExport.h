@@ -28,7 +28,8 @@ inline constexpr int gifRate = 8;
 // showing the picture of the video at i / 8 s, as many frames as whole
 // eighths fit in the video (at least one), scaled down to fit 960 × 960.
 // Only for videos longer than 0 and at most 30 s; of a video cut short,
-// the part before the cut is what counts and what is shown.
+// the part before the cut is what counts and what is shown. The written
+// file is read back and must hold that many pictures of that size.
 void gif(const QString& source, const QString& destination, Completion completion);
 // The stretch of `source` from `start` to `end` seconds as a new MP4 file
 // whose first picture is the one showing at `start`. `end` may lie up to

@@ -116,9 +116,9 @@ void findStreamInfo(AVFormatContext* context, StreamInfo info, const CancelToken
     giveBack(context, hidden);
 }
 
-// MPEG-TS finds its streams as their packets come, after the open; the look
-// decoded every one it found (a 25 MB file of 999 small streams took 1.6 GB,
-// its packets parsed later more). Streams come from the programs' tables
+// MPEG-TS finds its streams as their packets come, after the open, and the
+// look decoded every one it found undiscarded (a 25 MB file of 999 small
+// streams took 1.6 GB to open). Streams come from the programmes' tables
 // alone, which are still read when they change (a stream joining late), and
 // never from packets of a stream no table names. The look's estimate of the
 // streams' lengths lets streams come again at its end: set anew after it.
@@ -156,24 +156,14 @@ Frame firstPicture(AVFormatContext* context, const AVStream* stream, const Cance
     return nullptr;
 }
 
-// Back to the first packet, as after the open.
-void rewind(AVFormatContext* context, const AVStream* stream) {
-    if (!(context->iformat->flags & AVFMT_NO_BYTE_SEEK))
-        check(av_seek_frame(context, -1, 0, AVSEEK_FLAG_BYTE), "av_seek_frame");
-    else
-        check(av_seek_frame(context, stream->index, stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0,
-                            AVSEEK_FLAG_BACKWARD),
-              "av_seek_frame");
-}
-
-// A picture stream whose table names it only once it comes (an MPEG-TS of
-// a recording joined late, its sound first) may start after the look
-// ended: then neither its size nor its start is known, and a trim was coded
-// at 2 × 2. Its first picture tells them: the stream alone is read from the
+// An MPEG-TS picture stream that its table names only where it begins (a
+// recording joined late, its sound first) may start after the look ended:
+// then neither its size nor its start is known, and a trim was coded at
+// 2 × 2. Its first picture tells them: the stream alone is read from the
 // start until one decodes, and the file is read from the start again.
 void learnLatePictures(AVFormatContext* context, const CancelToken& cancel) {
     AVStream* stream = firstPictureStream(context);
-    if (!stream || stream->codecpar->width > 0) return;
+    if (!stream || stream->codecpar->width > 0 || !transportStream(context)) return;
     std::vector<AVDiscard> discards;
     for (unsigned index = 0; index < context->nb_streams; ++index) {
         discards.push_back(context->streams[index]->discard);
@@ -182,7 +172,7 @@ void learnLatePictures(AVFormatContext* context, const CancelToken& cancel) {
     const Frame first = firstPicture(context, stream, cancel);
     for (unsigned index = 0; index < context->nb_streams && index < discards.size(); ++index)
         context->streams[index]->discard = discards[index];
-    rewind(context, stream);
+    check(av_seek_frame(context, -1, 0, AVSEEK_FLAG_BYTE), "av_seek_frame");
     if (!first) return;
     AVCodecParameters* codec = stream->codecpar;
     codec->width = first->width;
