@@ -81,7 +81,7 @@ void seekAndShow(benchmark::State& state, QString Videos::*video, double positio
     BENCHMARK_CAPTURE(seekAndShow, name, &Videos::video, position)                       \
         ->Unit(benchmark::kMillisecond)                                                  \
         ->UseRealTime()                                                                  \
-        ->Iterations(3)
+        ->Iterations(5)
 
 SEEK(hd_ts_1min, hdTs, 60);
 SEEK(hd_mp4_1min, hdMp4, 60);
