@@ -65,15 +65,19 @@ std::optional<int64_t> lastKeyframeBy(AVFormatContext* context, const AVStream* 
 
 // Reading the packets of a second costs a fraction of decoding its
 // pictures, and keyframes come every second or two in most files: the
-// decoding starts on the keyframe, not on the start of the file.
+// decoding starts on the keyframe, not on the start of the file. A time at
+// or before the stream's start is read from the start of the file: moved to
+// by time, the reading may land after the first keyframe (whose pictures
+// start after it is decoded, with B-frames) and decoded nothing.
 int seekByReading(AVFormatContext* context, const AVStream* stream, int64_t target) {
     for (int64_t back = secondOf(stream);; back *= 2) {
-        const int64_t at = target - back;
-        const int sought = av_seek_frame(context, stream->index, at, AVSEEK_FLAG_BACKWARD);
+        const bool fromStart = target - back <= startOf(stream);
+        const int sought = fromStart ? av_seek_frame(context, stream->index, 0, AVSEEK_FLAG_BYTE)
+                                     : av_seek_frame(context, stream->index, target - back, AVSEEK_FLAG_BACKWARD);
         if (sought < 0) return sought;
         if (const std::optional<int64_t> keyframe = lastKeyframeBy(context, stream, target))
             return av_seek_frame(context, stream->index, *keyframe, AVSEEK_FLAG_BYTE);
-        if (at <= startOf(stream)) return av_seek_frame(context, stream->index, at, AVSEEK_FLAG_BACKWARD);
+        if (fromStart) return av_seek_frame(context, stream->index, 0, AVSEEK_FLAG_BYTE);
     }
 }
 

@@ -453,12 +453,15 @@ namespace {
 // The size FFmpeg's command line decodes pictures at: turned as the display
 // matrix asks.
 QSize videoSize(const QString& path) {
-    // A stream with side data has an empty field for it.
+    // A stream with side data has an empty field for it; the last line is
+    // the stream's own (an MPEG-TS lists its programme's first).
     const QStringList fields =
         ffprobe({QStringLiteral("-select_streams"), QStringLiteral("v:0"), QStringLiteral("-show_entries"),
                  QStringLiteral("stream=width,height"), QStringLiteral("-of"), QStringLiteral("csv=p=0")},
                 path)
             .trimmed()
+            .split(QLatin1Char('\n'))
+            .last()
             .split(QLatin1Char(','), Qt::SkipEmptyParts);
     if (fields.size() != 2) return {};
     const QSize coded(fields[0].toInt(), fields[1].toInt());

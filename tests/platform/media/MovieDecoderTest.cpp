@@ -72,6 +72,27 @@ TEST_F(MovieDecoderTest, ASeekLandsOnThePictureShowingThenAndTheSoundStartsThere
     }
 }
 
+// MPEG-TS keeps no index of its keyframes, and with B-frames its first
+// keyframe is decoded before its pictures' first time: a seek back to the
+// start once landed past it and showed nothing, and each seek decoded from
+// the start of the file.
+TEST_F(MovieDecoderTest, ASeekInAnMpegTsWithBFramesLandsOnThePictureShowingThen) {
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(
+        movie, {.duration = 3.0, .size = size, .container = QStringLiteral("mpegts"), .encoderDefaults = true}));
+    const QList<QImage> reference = test::decodePictures(movie);
+    ASSERT_EQ(reference.size(), 90);
+    MovieDecoder decoder(movie, {});
+    for (const auto& [time, index] : QList<std::pair<double, int>>{{2.0, 60}, {0.0, 0}, {1.51, 45}, {0.0, 0}}) {
+        SCOPED_TRACE(time);
+        decoder.seek(time);
+        const std::optional<MovieFrame> picture = decoder.nextPicture();
+        ASSERT_TRUE(picture);
+        EXPECT_NEAR(picture->time, index / 30.0, 1e-3);
+        const QImage shown = uprightPicture(*picture->frame, decoder.turn(), size);
+        EXPECT_GT(test::psnr(shown, reference[index].convertToFormat(QImage::Format_RGB32)), 35);
+    }
+}
+
 TEST_F(MovieDecoderTest, ItsSoundIsTheFilesFromTheStartToTheEnd) {
     ASSERT_NO_FATAL_FAILURE(test::makeVideo(movie, {.duration = 2.0, .size = size, .audio = {test::systemTone}}));
     MovieDecoder decoder(movie, {});
