@@ -308,21 +308,18 @@ void makeManyStreams(const QString& path, int pictures, int sounds, const QStrin
 
 void makeLatePicturesStream(const QString& path, double soundAlone, double seconds) {
     const QString sound = path + QStringLiteral(".sound.ts"), joined = path + QStringLiteral(".joined.ts");
-    QStringList first = quietFfmpeg();
-    first << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
-          << QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(soundAlone)
-          << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-streamid") << QStringLiteral("0:0x101")
-          << QStringLiteral("-f") << QStringLiteral("mpegts") << sound;
-    QStringList second = quietFfmpeg();
-    second << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
-           << quartersSource(QSize(320, 240), 25, seconds) << QStringLiteral("-f") << QStringLiteral("lavfi")
-           << QStringLiteral("-i") << QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(seconds)
-           << QStringLiteral("-c:v") << QStringLiteral("libx264") << QStringLiteral("-g") << QStringLiteral("25")
-           << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p") << QStringLiteral("-c:a") << QStringLiteral("aac")
-           << QStringLiteral("-streamid") << QStringLiteral("0:0x100") << QStringLiteral("-streamid")
-           << QStringLiteral("1:0x101") << QStringLiteral("-output_ts_offset") << QString::number(soundAlone)
-           << QStringLiteral("-f") << QStringLiteral("mpegts") << joined;
-    if (!runTool(QStringLiteral("ffmpeg"), first) || !runTool(QStringLiteral("ffmpeg"), second))
+    const QString tone = QStringLiteral("-f lavfi -i sine=frequency=440:sample_rate=48000:duration=%1 ");
+    const QStringList first = quietFfmpeg() +
+                              (tone.arg(soundAlone) + QStringLiteral("-c:a aac -streamid 0:0x101 -f mpegts")).split(' ');
+    const QStringList second =
+        quietFfmpeg() + QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                    quartersSource(QSize(320, 240), 25, seconds)} +
+        (tone.arg(seconds) + QStringLiteral("-c:v libx264 -g 25 -pix_fmt yuv420p -c:a aac -streamid 0:0x100 "
+                                            "-streamid 1:0x101 -output_ts_offset %1 -f mpegts")
+                                 .arg(soundAlone))
+            .split(' ');
+    if (!runTool(QStringLiteral("ffmpeg"), first + QStringList{sound}) ||
+        !runTool(QStringLiteral("ffmpeg"), second + QStringList{joined}))
         FAIL() << "could not make " << path.toStdString();
     layEndToEnd(path, {sound, joined});
 }
@@ -330,17 +327,17 @@ void makeLatePicturesStream(const QString& path, double soundAlone, double secon
 void makeSwitchingStream(const QString& path, const QString& first, const QString& second, double seconds) {
     QStringList parts;
     for (const QString& codec : {first, second}) {
-        const QString part = path + QStringLiteral(".%1.ts").arg(parts.size());
-        QStringList arguments = quietFfmpeg();
-        arguments << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
-                  << QStringLiteral("testsrc2=size=320x240:rate=25:duration=%1").arg(seconds) << QStringLiteral("-c:v")
-                  << codec << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p");
-        if (codec == QStringLiteral("libx265")) arguments << QStringLiteral("-x265-params") << QStringLiteral("log-level=error");
-        arguments << QStringLiteral("-output_ts_offset")
-                  << QString::number(seconds * double(parts.size())) << QStringLiteral("-f") << QStringLiteral("mpegts")
-                  << part;
+        parts << path + QStringLiteral(".%1.ts").arg(parts.size());
+        const QStringList arguments =
+            quietFfmpeg() +
+            QStringLiteral("-f lavfi -i testsrc2=size=320x240:rate=25:duration=%1 -c:v %2 -pix_fmt yuv420p "
+                           "-x265-params log-level=error -output_ts_offset %3 -f mpegts")
+                .arg(seconds)
+                .arg(codec)
+                .arg(seconds * double(parts.size() - 1))
+                .split(' ') +
+            QStringList{parts.last()};
         if (!runTool(QStringLiteral("ffmpeg"), arguments)) FAIL() << "could not make " << path.toStdString();
-        parts << part;
     }
     layEndToEnd(path, parts);
 }
