@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 // The sentences the recording studio and the video exports answer with.
@@ -13,6 +14,16 @@ inline QString renderRunning() { return QStringLiteral("正在生成成片，可
 inline QString gifNotCreated() { return QStringLiteral("无法创建 GIF 文件。"); }
 inline QString gifTooLong() { return QStringLiteral("GIF 导出支持 30 秒以内的视频；较长视频请先裁剪。"); }
 inline QString gifNotEncoded() { return QStringLiteral("GIF 编码失败。"); }
+// The GIF was written, but holds other pictures than those asked for: it is not saved.
+inline QString gifWrongShape(QSize made, int madePictures, QSize asked, int askedPictures) {
+    return QStringLiteral("导出的 GIF 为 %1 × %2 像素、%3 帧，与应有的 %4 × %5 像素、%6 帧不符，未保存。")
+        .arg(made.width())
+        .arg(made.height())
+        .arg(madePictures)
+        .arg(asked.width())
+        .arg(asked.height())
+        .arg(askedPictures);
+}
 // The video's pictures cannot be read for the GIF.
 inline QString videoUnreadable() { return QStringLiteral("该视频的画面无法读取。"); }
 // The video's pictures are larger than any opened (media::PictureTooLarge).
@@ -23,6 +34,18 @@ inline QString containerNotSupported() {
 }
 inline QString trimImpossible() { return QStringLiteral("该视频无法裁剪。"); }
 inline QString trimRangeInvalid() { return QStringLiteral("请输入有效的起止秒数，结束时间不能超出视频长度。"); }
+// The trim was written, but its pictures are not of the source's size, or
+// do not last the stretch asked for: it is not saved.
+inline QString trimWrongSize(QSize made, QSize source) {
+    return QStringLiteral("裁剪后的视频画面为 %1 × %2 像素，与原视频的 %3 × %4 像素不符，未保存。")
+        .arg(made.width())
+        .arg(made.height())
+        .arg(source.width())
+        .arg(source.height());
+}
+inline QString trimWrongLength(double made, double asked) {
+    return QString::asprintf("裁剪后的视频长 %.2f 秒，与所选的 %.2f 秒不符，未保存。", made, asked);
+}
 inline QString trimNotWritten() { return QStringLiteral("裁剪后的视频未能写入，请确认磁盘空间充足。"); }
 inline QString trimFolderNotWritable(const QString& folder) {
     return QStringLiteral("裁剪后的视频无法保存：文件夹“%1”不能写入。").arg(folder);

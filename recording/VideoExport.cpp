@@ -1,6 +1,7 @@
 #include "recording/VideoExport.h"
 
 #include "platform/files/PendingFile.h"
+#include "platform/media/GifShape.h"
 #include "platform/media/GifWriter.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/PlayableVideo.h"
@@ -62,6 +63,14 @@ void writeStretch(media::VideoStretch& stretch, double start, double end, const 
     } catch (const media::MediaError&) {
         throw ShotError(RecordingMessages::trimNotWritten());
     }
+}
+
+// A trim is saved only when its pictures have the source's size and last
+// the stretch asked for; otherwise the user reads which it missed.
+void requireAsAsked(const media::PlayableVideo& written, QSize size, double seconds) {
+    if (written.size != size) throw ShotError(RecordingMessages::trimWrongSize(written.size, size));
+    if (std::abs(written.duration - seconds) > lengthTolerance)
+        throw ShotError(RecordingMessages::trimWrongLength(written.duration, seconds));
 }
 
 PendingFile reserve(const QString& destination, const QString& sentence) {
@@ -131,6 +140,11 @@ QString writeGif(const QString& source, const QString& destination) {
         withSentence(RecordingMessages::gifNotEncoded(), [&] { writer.add(picture->image); });
     }
     withSentence(RecordingMessages::gifNotEncoded(), [&] { writer.finish(); });
+    const media::GifShape written = withSentence(RecordingMessages::gifNotEncoded(), [&] {
+        return media::readGifShape(output.temporaryPath(), cancel);
+    });
+    if (written.size != size || written.pictures != frames)
+        throw ShotError(RecordingMessages::gifWrongShape(written.size, written.pictures, size, frames));
     publish(output, RecordingMessages::gifNotEncoded());
     return destination;
 }
@@ -144,10 +158,10 @@ QString writeTrim(const QString& source, double start, double end, const QString
     const double until = std::min(end, duration);
     PendingFile output = reserveTrim(destination);
     writeStretch(stretch, start, until, output.temporaryPath());
-    const double written = withSentence(RecordingMessages::trimImpossible(), [&] {
-        return media::measurePlayableVideo(output.temporaryPath(), cancel).duration;
+    const media::PlayableVideo written = withSentence(RecordingMessages::trimImpossible(), [&] {
+        return media::measurePlayableVideo(output.temporaryPath(), cancel);
     });
-    if (std::abs(written - (until - start)) > lengthTolerance) throw ShotError(RecordingMessages::trimImpossible());
+    requireAsAsked(written, stretch.pictureSize(), until - start);
     publish(output, RecordingMessages::trimNotWritten());
     return destination;
 }

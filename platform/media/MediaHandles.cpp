@@ -5,9 +5,12 @@
 #include "platform/media/VideoContainer.h"
 #include "platform/media/WriteBehindFile.h"
 
+extern "C" {
+#include <libavutil/opt.h>
+}
+
 #include <algorithm>
 #include <mutex>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -113,16 +116,74 @@ void findStreamInfo(AVFormatContext* context, StreamInfo info, const CancelToken
     giveBack(context, hidden);
 }
 
-// Whether the next packet of `stream` is a keyframe; none when the file
-// ends first.
-std::optional<bool> nextIsKeyframe(AVFormatContext* context, const AVStream* stream) {
+// MPEG-TS finds its streams as their packets come, after the open, and the
+// look decoded every one it found undiscarded (a 25 MB file of 999 small
+// streams took 1.6 GB to open). Streams come from the programmes' tables
+// alone, which are still read when they change (a stream joining late), and
+// never from packets of a stream no table names. The look's estimate of the
+// streams' lengths lets streams come again at its end: set anew after it.
+void takeStreamsFromTablesOnly(AVFormatContext* context) {
+    if (!transportStream(context)) return;
+    check(av_opt_set_int(context, "scan_all_pmts", 1, AV_OPT_SEARCH_CHILDREN), "scan_all_pmts");
+    check(av_opt_set_int(context, "skip_changes", 1, AV_OPT_SEARCH_CHILDREN), "skip_changes");
+}
+
+AVStream* firstPictureStream(AVFormatContext* context) {
+    for (unsigned index = 0; index < context->nb_streams; ++index)
+        if (picture(context->streams[index])) return context->streams[index];
+    return nullptr;
+}
+
+// The first picture of `stream` that decodes, read from where `context`
+// stands; none when the file ends first.
+Frame firstPicture(AVFormatContext* context, const AVStream* stream, const CancelToken& cancel) {
+    CodecContext decoder = openDecoder(stream);
     Packet packet = makePacket();
-    while (av_read_frame(context, packet.get()) >= 0) {
-        const bool key = packet->flags & AV_PKT_FLAG_KEY;
-        if (packet->stream_index == stream->index) return key;
+    Frame frame = makeFrame();
+    for (bool ended = false; !ended;) {
+        const int read = av_read_frame(context, packet.get());
+        if (cancel.cancelled()) throw MediaError("cancelled", AVERROR_EXIT);
+        ended = read < 0;
+        if (!ended && packet->stream_index != stream->index) {
+            av_packet_unref(packet.get());
+            continue;
+        }
+        sendPlayable(decoder.get(), ended ? nullptr : packet.get());
         av_packet_unref(packet.get());
+        while (receivePlayable(decoder.get(), frame.get()) == 0)
+            if (frame->width > 0 && frame->height > 0) return frame;
     }
-    return std::nullopt;
+    return nullptr;
+}
+
+// An MPEG-TS picture stream that its table names only where it begins (a
+// recording joined late, its sound first) may start after the look ended:
+// then neither its size nor its start is known, and a trim was coded at
+// 2 × 2. Its first picture tells them: the stream alone is read from the
+// start until one decodes, and the file is read from the start again.
+void learnLatePictures(AVFormatContext* context, const CancelToken& cancel) {
+    AVStream* stream = firstPictureStream(context);
+    if (!stream || stream->codecpar->width > 0 || !transportStream(context)) return;
+    std::vector<AVDiscard> discards;
+    for (unsigned index = 0; index < context->nb_streams; ++index) {
+        discards.push_back(context->streams[index]->discard);
+        context->streams[index]->discard = context->streams[index] == stream ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+    }
+    const Frame first = firstPicture(context, stream, cancel);
+    for (unsigned index = 0; index < context->nb_streams && index < discards.size(); ++index)
+        context->streams[index]->discard = discards[index];
+    check(av_seek_frame(context, -1, 0, AVSEEK_FLAG_BYTE), "av_seek_frame");
+    if (!first) return;
+    AVCodecParameters* codec = stream->codecpar;
+    codec->width = first->width;
+    codec->height = first->height;
+    codec->format = first->format;
+    if (codec->sample_aspect_ratio.num == 0) codec->sample_aspect_ratio = first->sample_aspect_ratio;
+    if (first->best_effort_timestamp == AV_NOPTS_VALUE) return;
+    stream->start_time = first->best_effort_timestamp;
+    // What the look gave it is the file's: it lasts as a stream that
+    // declares no length, to the end of its last packet (PlayableSpan.h).
+    stream->duration = AV_NOPTS_VALUE;
 }
 
 template <typename Handle>
@@ -148,8 +209,7 @@ CodecContext makeCodecContext(const AVCodec* codec) {
 }
 
 AVStream* firstVideoStream(AVFormatContext* context) {
-    for (unsigned index = 0; index < context->nb_streams; ++index)
-        if (picture(context->streams[index])) return context->streams[index];
+    if (AVStream* stream = firstPictureStream(context)) return stream;
     throw MediaError("no video stream", AVERROR_STREAM_NOT_FOUND);
 }
 
@@ -162,18 +222,6 @@ AVStream* firstSoundStream(AVFormatContext* context) {
 void discardAllBut(AVFormatContext* context, const AVStream* kept) {
     for (unsigned index = 0; index < context->nb_streams; ++index)
         if (context->streams[index] != kept) context->streams[index]->discard = AVDISCARD_ALL;
-}
-
-int seekToKeyframe(AVFormatContext* context, const AVStream* stream, int64_t target) {
-    const int64_t second = std::max<int64_t>(1, av_rescale_q(1, AVRational{1, 1}, stream->time_base));
-    const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
-    for (int64_t back = 0;; back = back == 0 ? second : back * 2) {
-        const int64_t at = target - back;
-        const int sought = av_seek_frame(context, stream->index, at, AVSEEK_FLAG_BACKWARD);
-        if (sought < 0) return sought;
-        const std::optional<bool> key = nextIsKeyframe(context, stream);
-        if (!key || *key || at <= start) return av_seek_frame(context, stream->index, at, AVSEEK_FLAG_BACKWARD);
-    }
 }
 
 int64_t declaredLength(const AVFormatContext* context, const AVStream* stream) {
@@ -193,6 +241,18 @@ CodecContext openDecoder(const AVStream* stream) {
     decoder->max_pixels = largestPictureArea;
     check(avcodec_open2(decoder.get(), codec, nullptr), "avcodec_open2");
     return decoder;
+}
+
+void sendPlayable(AVCodecContext* decoder, const AVPacket* packet) {
+    const int sent = avcodec_send_packet(decoder, packet);
+    if (sent != AVERROR_INVALIDDATA && sent != AVERROR_EOF) check(sent, "avcodec_send_packet");
+}
+
+int receivePlayable(AVCodecContext* decoder, AVFrame* frame) {
+    const int received = avcodec_receive_frame(decoder, frame);
+    if (received == AVERROR_INVALIDDATA) return AVERROR(EAGAIN);
+    if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return received;
+    return check(received, "avcodec_receive_frame");
 }
 
 InputFile::InputFile(const QString& path, CancelToken cancel, StreamInfo info)
@@ -217,7 +277,12 @@ InputFile::InputFile(const QString& path, CancelToken cancel, StreamInfo info)
               "avformat_open_input", cancel_);
     context_.reset(context);
     requirePicturesWithinLimit(context);
-    if (info != StreamInfo::fromHeader) findStreamInfo(context, info, cancel_);
+    takeStreamsFromTablesOnly(context);
+    if (info == StreamInfo::fromHeader) return;
+    findStreamInfo(context, info, cancel_);
+    takeStreamsFromTablesOnly(context);
+    learnLatePictures(context, cancel_);
+    requirePicturesWithinLimit(context);
 }
 
 void InputFile::throwIfCancelled() const {

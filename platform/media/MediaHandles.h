@@ -7,6 +7,7 @@
 
 #include "platform/media/CancelToken.h"
 #include "platform/media/FileInput.h"
+#include "platform/media/KeyframeSeek.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -85,13 +86,6 @@ AVStream* firstSoundStream(AVFormatContext* context);
 // Has the demuxer give only the packets of `kept`; the mov family steps over
 // the other streams' samples without reading their bytes.
 void discardAllBut(AVFormatContext* context, const AVStream* kept);
-// Moves `context` to the last keyframe of `stream` at or before `target` (in
-// its time base), as av_seek_frame(AVSEEK_FLAG_BACKWARD) does where the
-// container indexes keyframes. MPEG-TS has no such index and lands on any
-// packet (a picture after the keyframe it needs): the look goes back a
-// second, then twice as far each time, until it starts on a keyframe or at
-// the start. Returns av_seek_frame's result.
-int seekToKeyframe(AVFormatContext* context, const AVStream* stream, int64_t target);
 // The length of `stream` in its own time base as the file declares it (the
 // stream's, else the file's); 0 when it declares none.
 int64_t declaredLength(const AVFormatContext* context, const AVStream* stream);
@@ -99,6 +93,16 @@ int64_t declaredLength(const AVFormatContext* context, const AVStream* stream);
 // refuses a picture beyond largestPictureArea whatever the header said.
 // Throws MediaError.
 CodecContext openDecoder(const AVStream* stream);
+
+// avcodec_send_packet as a player feeds a decoder: a packet the decoder
+// finds invalid (damaged, or of another coding, which an MPEG-TS may switch
+// to midway under the same stream) is passed over, and nothing is sent after
+// the end. Throws MediaError for any other failure.
+void sendPlayable(AVCodecContext* decoder, const AVPacket* packet);
+// avcodec_receive_frame, where a picture the decoder could make nothing of
+// is passed over: 0 with a frame, AVERROR(EAGAIN) or AVERROR_EOF. Throws
+// MediaError for any other failure.
+int receivePlayable(AVCodecContext* decoder, AVFrame* frame);
 
 // How much an InputFile learns of its streams on opening, and of which.
 // Opening with what decoding tells looks only into the streams the reader

@@ -128,10 +128,9 @@ struct MovieDecoder::State {
     bool decode(Lane& lane) {
         for (;;) {
             av_frame_unref(frame.get());
-            const int received = avcodec_receive_frame(lane.decoder.get(), frame.get());
+            const int received = receivePlayable(lane.decoder.get(), frame.get());
             if (received == 0) return true;
             if (received == AVERROR_EOF) return false;
-            if (received != AVERROR(EAGAIN)) check(received, "avcodec_receive_frame");
             feed(lane);
         }
     }
@@ -143,8 +142,7 @@ struct MovieDecoder::State {
             lane.drained = true;
             return;
         }
-        const int sent = avcodec_send_packet(lane.decoder.get(), packet.get());
-        if (sent != AVERROR_INVALIDDATA) check(sent, "avcodec_send_packet");
+        sendPlayable(lane.decoder.get(), packet.get());
     }
 
     // The pictures from the keyframe at or before `time`; past the playable

@@ -25,32 +25,47 @@ public:
           span_(span),
           decoder_(openDecoder(stream)),
           packet_(makePacket()),
-          frame_(makeFrame()) {}
+          frame_(makeFrame()),
+          decoded_(makeFrame()) {}
 
     // Decodes a picture at `seconds` from the start (within the tolerance),
-    // or the last one before the end of what is playable.
-    void decodeAt(double seconds) {
-        const AVRational base = stream_->time_base;
-        const int64_t target = span_.start + std::llround(seconds / av_q2d(base));
-        const int64_t earliest = target - std::llround(tolerance / av_q2d(base));
-        check(seekToKeyframe(input_.get(), stream_, target), "av_seek_frame");
-        avcodec_flush_buffers(decoder_.get());
-        bool decoded = false;
-        while (readPacket()) {
-            check(avcodec_send_packet(decoder_.get(), packet_.get()), "avcodec_send_packet");
-            av_packet_unref(packet_.get());
-            while (receive()) {
-                decoded = true;
-                const int64_t time = frame_->best_effort_timestamp;
-                if (time == AV_NOPTS_VALUE || time >= earliest) return;
-            }
+    // or the last one before the end of what is playable. Where none decodes
+    // from the keyframe before it (a damaged stretch, or pictures of another
+    // coding that an MPEG-TS switched to), the last one before that shows,
+    // as a player shows it: the look goes back a second, then twice as far
+    // each time, to the start. Returns the size of the picture found.
+    QSize decodeAt(double seconds) {
+        for (double back = 0;; back = back == 0 ? 1 : back * 2) {
+            const double from = std::max(seconds - back, 0.0);
+            if (decodeFrom(from, seconds)) return {decoded_->width, decoded_->height};
+            if (from == 0) throw MediaError("no picture decoded", AVERROR_INVALIDDATA);
         }
-        check(avcodec_send_packet(decoder_.get(), nullptr), "avcodec_send_packet");
-        while (receive()) decoded = true;
-        if (!decoded) throw MediaError("no picture decoded", AVERROR_INVALIDDATA);
     }
 
 private:
+    // Decodes from the keyframe before `from` until a picture near `seconds`
+    // or the end: whether a picture decoded, the last of them in `decoded_`.
+    bool decodeFrom(double from, double seconds) {
+        const AVRational base = stream_->time_base;
+        const int64_t earliest = span_.start + std::llround((seconds - tolerance) / av_q2d(base));
+        check(seekToKeyframe(input_.get(), stream_, span_.start + std::llround(from / av_q2d(base))),
+              "av_seek_frame");
+        avcodec_flush_buffers(decoder_.get());
+        bool decoded = false;
+        while (readPacket()) {
+            sendPlayable(decoder_.get(), packet_.get());
+            av_packet_unref(packet_.get());
+            while (receive()) {
+                decoded = true;
+                const int64_t time = decoded_->best_effort_timestamp;
+                if (time == AV_NOPTS_VALUE || time >= earliest) return true;
+            }
+        }
+        sendPlayable(decoder_.get(), nullptr);
+        while (receive()) decoded = true;
+        return decoded;
+    }
+
     // The next packet of the stream within the playable span.
     bool readPacket() {
         for (;;) {
@@ -72,11 +87,11 @@ private:
         }
     }
 
+    // The next decoded picture, kept in `decoded_` until another comes.
     bool receive() {
-        av_frame_unref(frame_.get());
-        const int result = avcodec_receive_frame(decoder_.get(), frame_.get());
-        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return false;
-        check(result, "avcodec_receive_frame");
+        if (receivePlayable(decoder_.get(), frame_.get()) != 0) return false;
+        av_frame_unref(decoded_.get());
+        av_frame_move_ref(decoded_.get(), frame_.get());
         return true;
     }
 
@@ -86,6 +101,7 @@ private:
     CodecContext decoder_;
     Packet packet_;
     Frame frame_;
+    Frame decoded_;
 };
 
 }  // namespace
@@ -97,9 +113,9 @@ PlayableVideo measurePlayableVideo(const QString& path, const CancelToken& cance
     const double duration = span.seconds(stream);
     if (!std::isfinite(duration) || duration <= 0) throw MediaError("no playable duration", AVERROR_INVALIDDATA);
     PictureProbe pictures(input, stream, span);
-    pictures.decodeAt(0);
+    const QSize size = pictures.decodeAt(0);
     pictures.decodeAt(std::max(duration - endMargin, 0.0));
-    return {duration, span.cutShort};
+    return {duration, span.cutShort, size};
 }
 
 }  // namespace tavero::media

@@ -7,6 +7,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace tavero::media {
@@ -51,5 +52,7 @@ const AVInputFormat* videoContainerOf(AVIOContext* bytes) {
     if (found && score > AVPROBE_SCORE_RETRY && !text(probe.buf, probe.buf_size)) throw ContainerNotSupported();
     return demuxer("mov");
 }
+
+bool transportStream(const AVFormatContext* context) { return std::strcmp(context->iformat->name, "mpegts") == 0; }
 
 }  // namespace tavero::media

@@ -21,4 +21,8 @@ inline constexpr const char* videoDemuxers = "mov,matroska,mpegts";
 // of another container, MediaError when the file cannot be read.
 const AVInputFormat* videoContainerOf(AVIOContext* bytes);
 
+// Whether `context` reads MPEG-TS, which finds its streams as their packets
+// arrive and keeps no index of its keyframes.
+bool transportStream(const AVFormatContext* context);
+
 }  // namespace tavero::media

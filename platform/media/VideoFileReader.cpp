@@ -29,10 +29,9 @@ struct VideoFileReader::State {
     bool decodeNext() {
         for (;;) {
             av_frame_unref(frame.get());
-            const int received = avcodec_receive_frame(decoder.get(), frame.get());
+            const int received = receivePlayable(decoder.get(), frame.get());
             if (received == 0) return true;
             if (received == AVERROR_EOF) return false;
-            if (received != AVERROR(EAGAIN)) check(received, "avcodec_receive_frame");
             sendPacket();
         }
     }
@@ -41,18 +40,14 @@ struct VideoFileReader::State {
         for (;;) {
             input.throwIfCancelled();
             const int result = av_read_frame(input.get(), packet.get());
-            if (result == AVERROR_EOF) {
-                check(avcodec_send_packet(decoder.get(), nullptr), "avcodec_send_packet");
-                return;
-            }
+            if (result == AVERROR_EOF) return sendPlayable(decoder.get(), nullptr);
             check(result, "av_read_frame");
             if (packet->stream_index != stream->index) {
                 av_packet_unref(packet.get());
                 continue;
             }
-            const int sent = avcodec_send_packet(decoder.get(), packet.get());
+            sendPlayable(decoder.get(), packet.get());
             av_packet_unref(packet.get());
-            check(sent, "avcodec_send_packet");
             return;
         }
     }

@@ -63,9 +63,7 @@ PictureCoding codingFor(QSize size, const AVStream* video, AVRational pixelAspec
     return coding;
 }
 
-QSize evenSize(const AVStream* video) {
-    return {std::max(2, video->codecpar->width & ~1), std::max(2, video->codecpar->height & ~1)};
-}
+QSize evenSize(int width, int height) { return {std::max(2, width & ~1), std::max(2, height & ~1)}; }
 
 AVStream* newStream(AVFormatContext* output) {
     AVStream* stream = avformat_new_stream(output, nullptr);
@@ -87,7 +85,7 @@ struct VideoStretch::State {
 
     void openOutput(const QString& path) {
         output = media::openOutput(path, "mp4", WriteBack::whileWriting);
-        const QSize size = evenSize(video);
+        const QSize size = evenSize(video->codecpar->width, video->codecpar->height);
         pictures.emplace(size, output->oformat->flags & AVFMT_GLOBALHEADER,
                          codingFor(size, video, pixelAspect(input.get(), video)));
         videoOut = newStream(output.get());
@@ -241,12 +239,8 @@ struct VideoStretch::State {
     }
 
     void decode(const AVPacket* coded) {
-        const int sent = avcodec_send_packet(decoder.get(), coded);
-        if (sent != AVERROR_EOF) check(sent, "avcodec_send_packet");
-        for (;;) {
-            const int received = avcodec_receive_frame(decoder.get(), frame.get());
-            if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return;
-            check(received, "avcodec_receive_frame");
+        sendPlayable(decoder.get(), coded);
+        while (receivePlayable(decoder.get(), frame.get()) == 0) {
             place(*frame);
             av_frame_unref(frame.get());
             if (videoDone) return;
@@ -256,6 +250,7 @@ struct VideoStretch::State {
     // The picture showing at the start goes first, at time zero; each later
     // one keeps its own time until the end.
     void place(AVFrame& picture) {
+        if (firstSize.isEmpty()) firstSize = evenSize(picture.width, picture.height);
         const int64_t stamp =
             picture.best_effort_timestamp != AV_NOPTS_VALUE ? picture.best_effort_timestamp : lastStamp + 1;
         lastStamp = stamp;
@@ -367,6 +362,8 @@ struct VideoStretch::State {
     bool videoDone = false;
     int64_t lastStamp = 0;
     int64_t lastPts = -1;
+    // Of the first picture decoded, as it is coded again.
+    QSize firstSize;
 };
 
 VideoStretch::VideoStretch(const QString& source, const CancelToken& cancel)
@@ -375,6 +372,8 @@ VideoStretch::VideoStretch(const QString& source, const CancelToken& cancel)
 VideoStretch::~VideoStretch() = default;
 
 double VideoStretch::duration() const { return state_->span.seconds(state_->video); }
+
+QSize VideoStretch::pictureSize() const { return state_->firstSize; }
 
 void VideoStretch::write(double start, double end, const QString& path) {
     State& s = *state_;

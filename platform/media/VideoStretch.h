@@ -2,6 +2,7 @@
 
 #include "platform/media/CancelToken.h"
 
+#include <QSize>
 #include <QString>
 
 #include <memory>
@@ -36,6 +37,9 @@ public:
     // Once per object. Throws MediaError, SourceError when the stretch's
     // pictures or sound cannot be read or decoded from the source.
     void write(double start, double end, const QString& path);
+    // After write(): the size the source's pictures have, made even, which
+    // the new file's must have; empty when none was decoded.
+    QSize pictureSize() const;
 
 private:
     struct State;

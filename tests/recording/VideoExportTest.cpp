@@ -489,6 +489,57 @@ TEST_F(VideoExportTest, EveryContainerNamedLikeAnMp4IsExportedOrToldUnsupported)
               RecordingMessages::containerNotSupported());
 }
 
+// MPEG-TS as cameras, converters and recordings joined late write it: what
+// plays makes a GIF as long as it plays and trims into pictures of its size
+// that last the stretch. A trim of the late one was saved at 2 × 2.
+TEST_F(VideoExportTest, EveryTransportStreamThatPlaysMakesAGifAndTrimsAtItsSize) {
+    struct Row {
+        const char* name;
+        std::function<void(const QString&)> make;
+        int gifFrames;
+        QSize size;
+        double from, to;
+    };
+    const auto coded = [](const test::VideoFixture& video) {
+        return [video](const QString& path) { test::makeVideo(path, video); };
+    };
+    const auto switching = [](const char* first, const char* second) {
+        return [=](const QString& path) {
+            test::makeSwitchingStream(path, QLatin1String(first), QLatin1String(second), 3);
+        };
+    };
+    const QString ts = QStringLiteral("mpegts");
+    const std::vector<Row> rows{
+        {"pictures joining the sound 6 s in", [](const QString& path) { test::makeLatePicturesStream(path, 6, 10); },
+         80, {320, 240}, 7, 8},
+        {"the sound's first second, before the pictures",
+         [](const QString& path) { test::makeLatePicturesStream(path, 6, 10); }, 80, {320, 240}, 0.5, 1.5},
+        {"2 s coded as converters do",
+         coded({.duration = 2, .size = {640, 360}, .container = ts, .encoderDefaults = true}), 16, {640, 360}, 0.5, 1.5},
+        {"8 s with one keyframe",
+         coded({.duration = 8, .size = {1280, 720}, .audio = {test::systemTone}, .container = ts,
+               .encoderDefaults = true}),
+         64, {1280, 720}, 6, 7},
+        {"H.264, then HEVC", switching("libx264", "libx265"), 47, {320, 240}, 0.5, 1.5},
+        {"HEVC, then H.264", switching("libx265", "libx264"), 47, {320, 240}, 0.5, 1.5}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString source = folder.file(QStringLiteral("source.mp4"));
+        ASSERT_NO_FATAL_FAILURE(row.make(source));
+        const Result<QString> made = gif(source, folder.file(QStringLiteral("%1.gif").arg(QLatin1String(row.name))));
+        EXPECT_TRUE(made) << errorOf(made).toStdString();
+        if (made) {
+            EXPECT_EQ(readGif(test::readFile(made.value())).delays.size(), row.gifFrames);
+        }
+        const Result<QString> cut =
+            trim(source, row.from, row.to, folder.file(QStringLiteral("%1.mp4").arg(QLatin1String(row.name))));
+        EXPECT_TRUE(cut) << errorOf(cut).toStdString();
+        if (!cut) continue;
+        EXPECT_NEAR(videoLength(cut.value()), row.to - row.from, 1.0 / 30);
+        EXPECT_EQ(test::decodePictures(cut.value(), std::nullopt, 1).value(0).size(), row.size);
+    }
+}
+
 class CodingExportTest : public VideoExportTest, public testing::WithParamInterface<test::PictureCoding> {
 protected:
     QString make() {

@@ -29,6 +29,9 @@ std::optional<QByteArray> runTool(const QString& program, const QStringList& arg
 }
 
 QStringList videoCoding(const VideoFixture& fixture) {
+    if (fixture.encoderDefaults)
+        return {QStringLiteral("-c:v"), fixture.codec, QStringLiteral("-preset"), QStringLiteral("veryfast"),
+                QStringLiteral("-pix_fmt"), fixture.pixelFormat};
     QStringList coding{QStringLiteral("-c:v"), fixture.codec, QStringLiteral("-pix_fmt"), fixture.pixelFormat,
                        QStringLiteral("-g"), QString::number(fixture.rate), QStringLiteral("-colorspace"),
                        QStringLiteral("smpte170m"), QStringLiteral("-color_primaries"), QStringLiteral("bt709"),
@@ -139,6 +142,18 @@ void declareLength(const QString& path, const QString& container, double seconds
     }
     ASSERT_TRUE(file.seek(0));
     ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// Lays `parts` end to end in `path`, byte for byte, and removes them.
+void layEndToEnd(const QString& path, const QStringList& parts) {
+    QFile joined(path);
+    ASSERT_TRUE(joined.open(QIODevice::WriteOnly));
+    for (const QString& part : parts) {
+        QFile file(part);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        joined.write(file.readAll());
+        file.remove();
+    }
 }
 
 }  // namespace
@@ -281,14 +296,50 @@ QStringList makeUnreadableVideos(const QString& folder) {
     return paths;
 }
 
-void makeManyStreams(const QString& path, int pictures, int sounds) {
+void makeManyStreams(const QString& path, int pictures, int sounds, const QString& container) {
     const QString one = path + QStringLiteral(".one.mp4");
     ASSERT_NO_FATAL_FAILURE(makeVideo(one, {.duration = 1.0, .size = QSize(64, 48), .audio = {systemTone}}));
     QStringList arguments{QStringLiteral("-i"), one};
     for (int copy = 0; copy < pictures; ++copy) arguments << QStringLiteral("-map") << QStringLiteral("0:v");
     for (int copy = 0; copy < sounds; ++copy) arguments << QStringLiteral("-map") << QStringLiteral("0:a");
-    runFfmpeg(arguments + QStringList{QStringLiteral("-c"), QStringLiteral("copy"), path});
+    runFfmpeg(arguments + QStringList{QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"), container, path});
     QFile::remove(one);
+}
+
+void makeLatePicturesStream(const QString& path, double soundAlone, double seconds) {
+    const QString sound = path + QStringLiteral(".sound.ts"), joined = path + QStringLiteral(".joined.ts");
+    const QString tone = QStringLiteral("-f lavfi -i sine=frequency=440:sample_rate=48000:duration=%1 ");
+    const QStringList first = quietFfmpeg() +
+                              (tone.arg(soundAlone) + QStringLiteral("-c:a aac -streamid 0:0x101 -f mpegts")).split(' ');
+    const QStringList second =
+        quietFfmpeg() + QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                    quartersSource(QSize(320, 240), 25, seconds)} +
+        (tone.arg(seconds) + QStringLiteral("-c:v libx264 -g 25 -pix_fmt yuv420p -c:a aac -streamid 0:0x100 "
+                                            "-streamid 1:0x101 -output_ts_offset %1 -f mpegts")
+                                 .arg(soundAlone))
+            .split(' ');
+    if (!runTool(QStringLiteral("ffmpeg"), first + QStringList{sound}) ||
+        !runTool(QStringLiteral("ffmpeg"), second + QStringList{joined}))
+        FAIL() << "could not make " << path.toStdString();
+    layEndToEnd(path, {sound, joined});
+}
+
+void makeSwitchingStream(const QString& path, const QString& first, const QString& second, double seconds) {
+    QStringList parts;
+    for (const QString& codec : {first, second}) {
+        parts << path + QStringLiteral(".%1.ts").arg(parts.size());
+        const QStringList arguments =
+            quietFfmpeg() +
+            QStringLiteral("-f lavfi -i testsrc2=size=320x240:rate=25:duration=%1 -c:v %2 -pix_fmt yuv420p "
+                           "-x265-params log-level=error -output_ts_offset %3 -f mpegts")
+                .arg(seconds)
+                .arg(codec)
+                .arg(seconds * double(parts.size() - 1))
+                .split(' ') +
+            QStringList{parts.last()};
+        if (!runTool(QStringLiteral("ffmpeg"), arguments)) FAIL() << "could not make " << path.toStdString();
+    }
+    layEndToEnd(path, parts);
 }
 
 void makeUnnamedChannels(const QString& path, int channels, double seconds) {
@@ -399,12 +450,15 @@ namespace {
 // The size FFmpeg's command line decodes pictures at: turned as the display
 // matrix asks.
 QSize videoSize(const QString& path) {
-    // A stream with side data has an empty field for it.
+    // A stream with side data has an empty field for it; the last line is
+    // the stream's own (an MPEG-TS lists its programme's first).
     const QStringList fields =
         ffprobe({QStringLiteral("-select_streams"), QStringLiteral("v:0"), QStringLiteral("-show_entries"),
                  QStringLiteral("stream=width,height"), QStringLiteral("-of"), QStringLiteral("csv=p=0")},
                 path)
             .trimmed()
+            .split(QLatin1Char('\n'))
+            .last()
             .split(QLatin1Char(','), Qt::SkipEmptyParts);
     if (fields.size() != 2) return {};
     const QSize coded(fields[0].toInt(), fields[1].toInt());

@@ -74,6 +74,10 @@ struct VideoFixture {
     // The length the header declares instead (an MP4's movie header, at most
     // 4294967 s; Matroska's segment).
     std::optional<double> declaredSeconds{};
+    // Coded with the encoder's own settings (veryfast), as cameras and
+    // converters code: B-frames, and a keyframe only every 250 pictures or
+    // where the scene changes.
+    bool encoderDefaults = false;
 };
 
 // FFmpeg's lavfi source of the still quarters picture at `size`, `rate`
@@ -84,14 +88,25 @@ QString quartersSource(QSize size, int rate, double duration);
 // ASSERT_NO_FATAL_FAILURE or HasFatalFailure).
 void makeVideo(const QString& path, const VideoFixture& fixture);
 
+// An MPEG-TS as a recording joined late writes it: `soundAlone` seconds of
+// its sound alone, then the still quarters at 320 × 240, 25 a second and a
+// keyframe every second, with the sound for `seconds` more; the pictures are
+// named in the programme's table only where they begin.
+void makeLatePicturesStream(const QString& path, double soundAlone, double seconds);
+// An MPEG-TS of the moving 320 × 240 picture at 25 a second whose coding
+// switches from `first` ("libx264" or "libx265") to `second` midway, under
+// the same stream: two files of `seconds` each laid end to end.
+void makeSwitchingStream(const QString& path, const QString& first, const QString& second, double seconds);
+
 // A QuickTime movie of 720p pictures stored raw at 25 a second (46 MB a
 // second, 368 Mbit/s) with a 1 kHz stereo AAC tone all along, `duration`
 // seconds long: a second of sound lies some 46 MB from its pictures.
 void makeHeavyVideo(const QString& path, double duration);
 
 // An MP4 of one small video stream (1 s of 64 × 48) copied `pictures` times
-// and its AAC stream copied `sounds` times: a few kilobytes a stream.
-void makeManyStreams(const QString& path, int pictures, int sounds);
+// and its AAC stream copied `sounds` times: a few kilobytes a stream; or
+// that in another `container` (FFmpeg's muxer's name).
+void makeManyStreams(const QString& path, int pictures, int sounds, const QString& container = QStringLiteral("mp4"));
 
 // A QuickTime movie of `seconds` of 160 × 120 pictures with a 1 kHz tone at
 // half of full scale in each of `channels` PCM channels, which name no
