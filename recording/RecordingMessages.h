@@ -23,7 +23,12 @@ inline QString containerNotSupported() {
 }
 inline QString trimImpossible() { return QStringLiteral("该视频无法裁剪。"); }
 inline QString trimRangeInvalid() { return QStringLiteral("请输入有效的起止秒数，结束时间不能超出视频长度。"); }
+// The disk is full.
 inline QString trimNotWritten() { return QStringLiteral("裁剪后的视频未能写入，请确认磁盘空间充足。"); }
+// The disk refused the bytes for another reason (a fault, a file-size limit).
+inline QString trimDiskFailed() { return QStringLiteral("裁剪后的视频写入磁盘时出错。"); }
+// The pictures or the sound could not be coded into the new file.
+inline QString trimNotEncoded() { return QStringLiteral("裁剪后的视频无法编码。"); }
 inline QString trimFolderNotWritable(const QString& folder) {
     return QStringLiteral("裁剪后的视频无法保存：文件夹“%1”不能写入。").arg(folder);
 }

@@ -6,6 +6,7 @@
 #include "platform/media/PixelAspect.h"
 #include "platform/media/PlayableSpan.h"
 #include "platform/media/SoundResampling.h"
+#include "platform/sound/SoundOutput.h"
 
 #include <algorithm>
 #include <cmath>
@@ -40,6 +41,10 @@ struct Lane {
         return std::llround((seconds + origin) / av_q2d(stream->time_base));
     }
 };
+
+// Sound faster than any output plays (768 kHz studio recordings) is made
+// the usual 48 kHz.
+int playedRate(int rate) { return rate <= SoundOutput::fastestRate ? rate : 48000; }
 
 // Seconds from `origin` to where `span` of `stream` ends.
 double endOf(const PlayableSpan& span, const AVStream* stream, double origin) {
@@ -97,7 +102,7 @@ struct MovieDecoder::State {
         sound.input = &*soundInput;
         sound.stream = stream;
         sound.decoder = std::move(decoder);
-        rate = sound.decoder->sample_rate;
+        rate = playedRate(sound.decoder->sample_rate);
         channels = sound.decoder->ch_layout.nb_channels == 1 ? 1 : 2;
     }
 
