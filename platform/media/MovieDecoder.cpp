@@ -136,6 +136,7 @@ struct MovieDecoder::State {
             const int received = avcodec_receive_frame(lane.decoder.get(), frame.get());
             if (received == 0) return true;
             if (received == AVERROR_EOF) return false;
+            if (received == AVERROR_INVALIDDATA) continue;
             if (received != AVERROR(EAGAIN)) check(received, "avcodec_receive_frame");
             feed(lane);
         }

@@ -72,12 +72,14 @@ private:
         }
     }
 
+    // A damaged picture is left out, as players leave it.
     bool receive() {
-        av_frame_unref(frame_.get());
-        const int result = avcodec_receive_frame(decoder_.get(), frame_.get());
-        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return false;
-        check(result, "avcodec_receive_frame");
-        return true;
+        for (;;) {
+            av_frame_unref(frame_.get());
+            const int result = avcodec_receive_frame(decoder_.get(), frame_.get());
+            if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return false;
+            if (result != AVERROR_INVALIDDATA) return check(result, "avcodec_receive_frame") >= 0;
+        }
     }
 
     const InputFile& input_;

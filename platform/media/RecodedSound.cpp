@@ -15,6 +15,15 @@ constexpr int channels = 2;
 // Silence is coded in blocks of this many samples.
 constexpr int silenceBlock = 4096;
 
+// The source's fault when it fails.
+CodecContext sourceDecoder(const AVStream* from) {
+    try {
+        return openDecoder(from);
+    } catch (const MediaError& error) {
+        throw SourceError(error);
+    }
+}
+
 }  // namespace
 
 bool copiedIntoMp4(const AVCodecParameters* sound) {
@@ -34,7 +43,7 @@ RecodedSound::RecodedSound(const AVStream* from, double origin, double start, do
       origin_(origin),
       start_(start),
       length_(std::llround((end - start) * rate)),
-      decoder_(openDecoder(from)),
+      decoder_(sourceDecoder(from)),
       encoder_(globalHeader),
       frame_(makeFrame()) {}
 

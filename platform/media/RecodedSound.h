@@ -21,7 +21,7 @@ class RecodedSound {
 public:
     using Ready = std::function<void(AVPacket*)>;
 
-    // Throws MediaError when the track cannot be decoded.
+    // Throws SourceError when the track cannot be decoded, MediaError.
     RecodedSound(const AVStream* from, double origin, double start, double end, bool globalHeader);
 
     // What the output stream is made from; its packets count in its time base.

@@ -32,6 +32,7 @@ struct VideoFileReader::State {
             const int received = avcodec_receive_frame(decoder.get(), frame.get());
             if (received == 0) return true;
             if (received == AVERROR_EOF) return false;
+            if (received == AVERROR_INVALIDDATA) continue;
             if (received != AVERROR(EAGAIN)) check(received, "avcodec_receive_frame");
             sendPacket();
         }
@@ -50,9 +51,10 @@ struct VideoFileReader::State {
                 av_packet_unref(packet.get());
                 continue;
             }
+            // A damaged picture is left out, as players leave it.
             const int sent = avcodec_send_packet(decoder.get(), packet.get());
             av_packet_unref(packet.get());
-            check(sent, "avcodec_send_packet");
+            if (sent != AVERROR_INVALIDDATA) check(sent, "avcodec_send_packet");
             return;
         }
     }

@@ -267,11 +267,13 @@ struct VideoStretch::State {
     }
 
     void decode(const AVPacket* coded) {
+        // A damaged picture is left out, as players leave it.
         const int sent = avcodec_send_packet(decoder.get(), coded);
-        if (sent != AVERROR_EOF) check(sent, "avcodec_send_packet");
+        if (sent != AVERROR_EOF && sent != AVERROR_INVALIDDATA) check(sent, "avcodec_send_packet");
         for (;;) {
             const int received = avcodec_receive_frame(decoder.get(), frame.get());
             if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return;
+            if (received == AVERROR_INVALIDDATA) continue;
             check(received, "avcodec_receive_frame");
             place(*frame);
             av_frame_unref(frame.get());
