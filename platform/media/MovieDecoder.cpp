@@ -104,6 +104,7 @@ struct MovieDecoder::State {
         sound.decoder = std::move(decoder);
         rate = playedRate(sound.decoder->sample_rate);
         channels = sound.decoder->ch_layout.nb_channels == 1 ? 1 : 2;
+        converted.emplace(channels, rate);
     }
 
     // Reads the lane's next packet into `packet`; false once its stream
@@ -191,23 +192,6 @@ struct MovieDecoder::State {
     }
 
     // The decoded sound in the output's format.
-    std::vector<float> convertSound() {
-        if (!resampler) {
-            AVChannelLayout output;
-            av_channel_layout_default(&output, channels);
-            resampler = allocateResampler(frame->ch_layout, AVSampleFormat(frame->format), frame->sample_rate, output,
-                                          AV_SAMPLE_FMT_FLT, rate);
-            check(swr_init(resampler.get()), "swr_init");
-        }
-        const int room = check(swr_get_out_samples(resampler.get(), frame->nb_samples), "swr_get_out_samples");
-        std::vector<float> samples(size_t(room) * size_t(channels));
-        auto* out = reinterpret_cast<uint8_t*>(samples.data());
-        const auto** in = const_cast<const uint8_t**>(frame->extended_data);
-        const int made = check(swr_convert(resampler.get(), &out, room, in, frame->nb_samples), "swr_convert");
-        samples.resize(size_t(made) * size_t(channels));
-        return samples;
-    }
-
     void restartLane(Lane& lane) {
         lane.ended = false;
         lane.drained = false;
@@ -238,7 +222,8 @@ struct MovieDecoder::State {
     std::optional<double> soundTarget;
     // Where the sound given out last ends.
     double soundEnd = 0;
-    Resampler resampler;
+    // The sound in the output's format.
+    std::optional<InterleavedSound> converted;
 };
 
 MovieDecoder::MovieDecoder(const QString& path, const CancelToken& cancel)
@@ -266,7 +251,7 @@ void MovieDecoder::seek(double time) {
     s.pictureTarget = time;
     s.soundTarget = time;
     s.soundEnd = time;
-    s.resampler.reset();
+    if (s.converted) s.converted->reset();
 }
 
 std::optional<MovieFrame> MovieDecoder::nextPicture() {
@@ -297,7 +282,8 @@ std::optional<MovieSound> MovieDecoder::nextSound() {
     if (!s.sound.stream) return std::nullopt;
     while (s.decode(s.sound)) {
         const int64_t stamp = s.frame->best_effort_timestamp;
-        MovieSound sound{s.convertSound(), stamp != AV_NOPTS_VALUE ? s.sound.secondsOf(stamp, s.origin) : s.soundEnd};
+        const double time = stamp != AV_NOPTS_VALUE ? s.sound.secondsOf(stamp, s.origin) : s.soundEnd;
+        MovieSound sound{s.converted->convert(*s.frame), time};
         const size_t frames = sound.samples.size() / size_t(s.channels);
         s.soundEnd = sound.time + double(frames) / s.rate;
         if (s.soundTarget) {

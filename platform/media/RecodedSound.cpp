@@ -44,6 +44,7 @@ RecodedSound::RecodedSound(const AVStream* from, double origin, double start, do
       start_(start),
       length_(std::llround((end - start) * rate)),
       decoder_(sourceDecoder(from)),
+      sound_(channels, rate),
       encoder_(globalHeader),
       frame_(makeFrame()) {}
 
@@ -51,7 +52,7 @@ void RecodedSound::take(const AVPacket& packet, const Ready& ready) { decode(&pa
 
 void RecodedSound::finish(const Ready& ready) {
     decode(nullptr, ready);
-    if (resampler_) lay(check(swr_convert(resampler_.get(), nullptr, 0, nullptr, 0), "swr_convert"), ready);
+    lay(sound_.drain(), ready);
     encoder_.flush(ready);
 }
 
@@ -62,32 +63,16 @@ void RecodedSound::decode(const AVPacket* packet, const Ready& ready) {
     for (;;) {
         const int received = avcodec_receive_frame(decoder_.get(), frame_.get());
         if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return;
+        if (received == AVERROR_INVALIDDATA) continue;
         check(received, "avcodec_receive_frame");
         if (!next_) {
             const int64_t stamp = frame_->best_effort_timestamp;
             const double at = stamp != AV_NOPTS_VALUE ? double(stamp) * av_q2d(from_->time_base) - origin_ : start_;
             next_ = std::llround((at - start_) * rate);
         }
-        lay(convert(), ready);
+        lay(sound_.convert(*frame_), ready);
         av_frame_unref(frame_.get());
     }
-}
-
-// The decoded frame as interleaved stereo floats at 48 kHz in samples_;
-// returns how many were made.
-int RecodedSound::convert() {
-    if (!resampler_) {
-        const AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-        resampler_ = allocateResampler(frame_->ch_layout, AVSampleFormat(frame_->format), frame_->sample_rate,
-                                       stereo, AV_SAMPLE_FMT_FLT, rate);
-        check(swr_init(resampler_.get()), "swr_init");
-    }
-    const int room = check(swr_get_out_samples(resampler_.get(), frame_->nb_samples), "swr_get_out_samples");
-    samples_.resize(size_t(room) * channels);
-    auto* out = reinterpret_cast<uint8_t*>(samples_.data());
-    return check(swr_convert(resampler_.get(), &out, room, const_cast<const uint8_t**>(frame_->extended_data),
-                             frame_->nb_samples),
-                 "swr_convert");
 }
 
 void RecodedSound::silenceUntil(int64_t position, const Ready& ready) {
@@ -99,16 +84,17 @@ void RecodedSound::silenceUntil(int64_t position, const Ready& ready) {
     }
 }
 
-// Codes the `count` converted samples that lie within the stretch; a sound
-// that starts late is preceded by silence.
-void RecodedSound::lay(int count, const Ready& ready) {
+// Codes the converted samples that lie within the stretch; a sound that
+// starts late is preceded by silence.
+void RecodedSound::lay(const std::vector<float>& samples, const Ready& ready) {
+    const auto count = int64_t(samples.size() / channels);
     const int64_t at = next_.value_or(0);
     next_ = at + count;
     if (coded_ < std::min(at, length_)) silenceUntil(std::min(at, length_), ready);
     const int64_t skip = std::max<int64_t>(coded_ - at, 0);
     const int64_t kept = std::min<int64_t>(count - skip, length_ - coded_);
     if (kept <= 0) return;
-    encoder_.encode(samples_.data() + size_t(skip) * channels, int(kept), ready);
+    encoder_.encode(samples.data() + size_t(skip) * channels, int(kept), ready);
     coded_ += kept;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/media/MediaHandles.h"
 #include "platform/media/SoundEncoder.h"
+#include "platform/media/SoundResampling.h"
 
 #include <functional>
 #include <optional>
@@ -36,8 +37,7 @@ public:
 
 private:
     void decode(const AVPacket* packet, const Ready& ready);
-    int convert();
-    void lay(int count, const Ready& ready);
+    void lay(const std::vector<float>& samples, const Ready& ready);
     void silenceUntil(int64_t position, const Ready& ready);
 
     const AVStream* from_;
@@ -45,10 +45,9 @@ private:
     double start_;
     int64_t length_;
     CodecContext decoder_;
-    Resampler resampler_;
+    InterleavedSound sound_;
     SoundEncoder encoder_;
     Frame frame_;
-    std::vector<float> samples_;
     // Output samples from the stretch's start: where the next converted one
     // lies, and how many were coded.
     std::optional<int64_t> next_;

@@ -473,27 +473,23 @@ TEST_F(VideoExportTest, ATrimTheDiskRefusesSaysWhy) {
 // as AAC). A video of a container no video is opened from is told so,
 // whatever is asked of it.
 TEST_F(VideoExportTest, EveryContainerNamedLikeAnMp4IsExportedOrToldUnsupported) {
+    const auto made = [](const char* container, bool live = false, const char* sound = "aac", int rate = 48000) {
+        return test::VideoFixture{.duration = 5.0, .audio = {test::systemTone}, .sampleRate = rate,
+                                  .soundCodec = QLatin1String(sound), .container = QLatin1String(container),
+                                  .live = live};
+    };
     const QString plain = folder.file(QStringLiteral("plain.mp4"));
-    const test::VideoFixture fixture{.duration = 5.0, .audio = {test::systemTone}};
-    ASSERT_NO_FATAL_FAILURE(test::makeVideo(plain, fixture));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(plain, made("mp4")));
     const QList<QImage> video = test::decodePictures(plain);
     ASSERT_EQ(video.size(), 150);
-    const auto made = [&](const char* container, const char* soundCodec = "aac", int rate = 48000, bool live = false) {
-        test::VideoFixture variant = fixture;
-        variant.container = QLatin1String(container);
-        variant.soundCodec = QLatin1String(soundCodec);
-        variant.sampleRate = rate;
-        variant.live = live;
-        return variant;
-    };
     const std::vector<std::pair<const char*, test::VideoFixture>> variants{
         {"matroska", made("matroska")},
         {"mpegts", made("mpegts")},
-        {"live-matroska", made("matroska", "aac", 48000, true)},
-        {"live-matroska-pcm", made("matroska", "pcm_s16le", 44100, true)},
-        {"quicktime-pcm", made("mov", "pcm_s16le")},
-        {"quicktime-pcm-768k", made("mov", "pcm_s24le", 768000)},
-        {"matroska-pcm-768k", made("matroska", "pcm_s24le", 768000)}};
+        {"live-matroska", made("matroska", true)},
+        {"live-matroska-pcm", made("matroska", true, "pcm_s16le", 44100)},
+        {"quicktime-pcm", made("mov", false, "pcm_s16le")},
+        {"quicktime-pcm-768k", made("mov", false, "pcm_s24le", 768000)},
+        {"matroska-pcm-768k", made("matroska", false, "pcm_s24le", 768000)}};
     for (const auto& [name, variant] : variants) {
         SCOPED_TRACE(name);
         const QString source = folder.file(QStringLiteral("%1.mp4").arg(QLatin1String(name)));

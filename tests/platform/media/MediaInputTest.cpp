@@ -186,18 +186,17 @@ TEST(MediaInputTest, StreamsAReaderDoesNotReadCostItNothing) {
 // Bytes this process has read so far (its reads from files among them).
 qint64 bytesRead() {
     QFile io(QStringLiteral("/proc/self/io"));
-    if (!io.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& line : io.readAll().split('\n'))
-        if (line.startsWith("rchar:")) return line.mid(6).trimmed().toLongLong();
-    return 0;
+    const QByteArray text = io.open(QIODevice::ReadOnly) ? io.readAll() : QByteArray();
+    return text.mid(text.indexOf("rchar:") + 6).split('\n').front().trimmed().toLongLong();
 }
 
 struct HeldVideo {
     const char* name;
     test::VideoFixture fixture;
-    // A cluster appended at these milliseconds, of track 1 (the pictures)
-    // or 2 (the sound).
-    std::optional<std::pair<quint64, int>> lastCluster{};
+    // A last cluster appended at these milliseconds (none at 0), of track 1
+    // (the pictures) or 2 (the sound).
+    quint64 clusterAt = 0;
+    int clusterTrack = 0;
 };
 
 // Players and converters write Matroska and MPEG-TS under the names of MP4
@@ -208,45 +207,37 @@ struct HeldVideo {
 // after it to open, and a last cluster timed far away made it last as far.
 TEST(MediaInputTest, EachContainerOpensAsWhatItIsAndLastsWhatItHolds) {
     const test::TempDir dir;
-    const test::VideoFixture held{.duration = 3.0, .size = QSize(160, 120), .audio = {test::systemTone}};
-    const auto in = [&](const char* container) {
-        test::VideoFixture fixture = held;
-        fixture.container = QLatin1String(container);
-        return fixture;
+    const auto held = [](const char* container, bool live = false) {
+        return test::VideoFixture{.duration = 3.0, .size = QSize(160, 120), .audio = {test::systemTone},
+                                  .container = QLatin1String(container), .live = live};
     };
-    const auto live = [&](const char* soundCodec = "aac") {
-        test::VideoFixture fixture = in("matroska");
-        fixture.live = true;
-        fixture.soundCodec = QLatin1String(soundCodec);
-        return fixture;
-    };
-    test::VideoFixture declaring4e6 = in("mp4"), declaring1e9 = in("matroska"), followed = live(), raw = live(),
-                       far = live();
+    const test::VideoFixture live = held("matroska", true);
+    test::VideoFixture declaring4e6 = held("mp4"), declaring1e9 = held("matroska"), pcm = live, raw = live,
+                       followed = live, far = live;
     declaring4e6.declaredSeconds = 4e6;
     declaring1e9.declaredSeconds = 1e9;
-    followed.truncateAt = 2ll << 30;
+    pcm.soundCodec = QStringLiteral("pcm_s16le");
     raw.codec = QStringLiteral("rawvideo");
     raw.size = QSize(640, 480);
-    // Few pictures a second: the last ones come out of the decoder only
-    // after the packet that follows them.
+    followed.truncateAt = 2ll << 30;
+    // The last pictures come out of the decoder only after the next packet.
     far.rate = 10;
-    const std::vector<HeldVideo> videos{{"matroska", in("matroska")},
-                                        {"mpegts", in("mpegts")},
+    const std::vector<HeldVideo> videos{{"matroska", held("matroska")},
+                                        {"mpegts", held("mpegts")},
                                         {"mp4 declaring 4e6 s", declaring4e6},
                                         {"matroska declaring 1e9 s", declaring1e9},
-                                        {"live matroska", live()},
-                                        {"live matroska with PCM", live("pcm_s16le")},
+                                        {"live matroska", live},
+                                        {"live matroska with PCM", pcm},
                                         {"live matroska of 40 MB", raw},
                                         {"live matroska followed by 2 GB of zeros", followed},
-                                        {"a last cluster of pictures at 1e9 ms", far, std::pair{quint64(1e9), 1}},
-                                        {"a last cluster of sound at 1e12 ms", far, std::pair{quint64(1e12), 2}}};
+                                        {"a last cluster of pictures at 1e9 ms", far, quint64(1e9), 1},
+                                        {"a last cluster of sound at 1e12 ms", far, quint64(1e12), 2}};
     for (const HeldVideo& video : videos) {
         SCOPED_TRACE(video.name);
         const QString path = dir.file(QStringLiteral("%1.mp4").arg(QLatin1String(video.name)));
         ASSERT_NO_FATAL_FAILURE(test::makeVideo(path, video.fixture));
-        if (video.lastCluster) {
-            ASSERT_NO_FATAL_FAILURE(test::appendFile(
-                path, test::matroskaCluster(video.lastCluster->first, video.lastCluster->second, QByteArray(64, 'x'))));
+        if (video.clusterAt) {
+            test::appendFile(path, test::matroskaCluster(video.clusterAt, video.clusterTrack, QByteArray(64, 'x')));
         }
         const qint64 before = bytesRead();
         std::optional<MovieDecoder> decoder;
