@@ -17,7 +17,7 @@ namespace tavero::media {
 namespace {
 
 // Room left past a Matroska file's last packet for its index and tags.
-constexpr int64_t readPastTheMedia = 16 << 20;
+constexpr int64_t readPastTheMedia = 4 << 20;
 
 // The libraries talk about every encoder they open and every file they
 // close; only their errors are worth the log.
