@@ -9,7 +9,7 @@ namespace tavero::media {
 
 namespace {
 
-// The end of a file: its last cluster, then its index and tags.
+// The end of a file without an index: its last cluster, then its tags.
 constexpr int64_t tailBytes = 4 << 20;
 // Packets follow each other closely; this much without one is no video.
 constexpr int64_t bytesWithoutPacket = 4 << 20;
@@ -61,43 +61,48 @@ private:
     MatroskaExtent extent_;
 };
 
-// Reads packets until the file, or what `bytes` holds, ends; each moves the
-// end of what it holds `slide` bytes past it, when given.
-void readPackets(AVFormatContext* context, PacketsSeen& seen, std::optional<int64_t> slide) {
+// Reads packets from where the demuxer stands, and nothing before it, for
+// as long as a packet comes within bytesWithoutPacket of the one before.
+PacketsSeen readPackets(const Look& look) {
+    const int64_t from = avio_tell(look.context->pb);
+    confineReads(look.bytes.get(), from, from + bytesWithoutPacket);
+    PacketsSeen seen(look.context.get());
     Packet packet = makePacket();
     for (;;) {
-        const int result = av_read_frame(context, packet.get());
+        const int result = av_read_frame(look.context.get(), packet.get());
         if (result == AVERROR_EXIT) check(result, "av_read_frame");
-        if (result < 0) return;
+        if (result < 0) return seen;
         seen.take(*packet);
-        if (slide && packet->pos >= 0) confineReads(context->pb, 0, packet->pos + packet->size + *slide);
+        if (packet->pos >= 0) confineReads(look.bytes.get(), from, packet->pos + packet->size + bytesWithoutPacket);
         av_packet_unref(packet.get());
     }
 }
 
-// The packets of the file's last bytes, when it has more than them past its
-// first cluster and any of them lies there. The demuxer, made to start in the
-// middle of the file, looks for the next cluster; it may not go back before.
-std::optional<MatroskaExtent> extentOfTail(const QString& path, const CancelToken& cancel,
-                                           const DemuxerOpener& open) {
+// The packets from the last keyframe the index (cues) knows on, or without
+// an index, of the file's last bytes, when it has more than them past its
+// first cluster and any packet lies there. Set down in the middle of the
+// file, the demuxer looks for the next cluster; it may not go back before,
+// nor look for a keyframe from the first cluster on for want of an index.
+std::optional<MatroskaExtent> extentOfEnd(const QString& path, const CancelToken& cancel, const DemuxerOpener& open) {
     const Look look = lookAt(path, cancel, open);
-    const int64_t tail = avio_size(look.context->pb) - tailBytes;
-    if (tail <= avio_tell(look.context->pb)) return std::nullopt;
-    confineReads(look.bytes.get(), tail, std::numeric_limits<int64_t>::max());
-    if (avio_seek(look.context->pb, tail, SEEK_SET) < 0) return std::nullopt;
-    PacketsSeen seen(look.context.get());
-    readPackets(look.context.get(), seen, std::nullopt);
+    AVIOContext* bytes = look.context->pb;
+    const int64_t size = avio_size(bytes);
+    const int64_t firstCluster = avio_tell(bytes);
+    if (size - tailBytes <= firstCluster) return std::nullopt;
+    confineReads(look.bytes.get(), firstCluster, std::numeric_limits<int64_t>::max());
+    if (avio_seek(bytes, size, SEEK_SET) < 0) return std::nullopt;
+    const int64_t last = std::numeric_limits<int64_t>::max() / 2;
+    if (av_seek_frame(look.context.get(), -1, last, AVSEEK_FLAG_BACKWARD) < 0 &&
+        avio_seek(bytes, size - tailBytes, SEEK_SET) < 0)
+        return std::nullopt;
+    const PacketsSeen seen = readPackets(look);
     if (!seen.any()) return std::nullopt;
     return seen.extent();
 }
 
 // The packets from the first cluster on, for as long as they keep coming.
 MatroskaExtent extentFromStart(const QString& path, const CancelToken& cancel, const DemuxerOpener& open) {
-    const Look look = lookAt(path, cancel, open);
-    confineReads(look.bytes.get(), 0, avio_tell(look.context->pb) + bytesWithoutPacket);
-    PacketsSeen seen(look.context.get());
-    readPackets(look.context.get(), seen, bytesWithoutPacket);
-    return seen.extent();
+    return readPackets(lookAt(path, cancel, open)).extent();
 }
 
 }  // namespace
@@ -105,7 +110,7 @@ MatroskaExtent extentFromStart(const QString& path, const CancelToken& cancel, c
 bool isMatroska(const AVInputFormat* format) { return format && format == av_find_input_format("matroska"); }
 
 MatroskaExtent readMatroskaExtent(const QString& path, const CancelToken& cancel, const DemuxerOpener& open) {
-    if (std::optional<MatroskaExtent> tail = extentOfTail(path, cancel, open)) return std::move(*tail);
+    if (std::optional<MatroskaExtent> end = extentOfEnd(path, cancel, open)) return std::move(*end);
     return extentFromStart(path, cancel, open);
 }
 
