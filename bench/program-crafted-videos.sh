@@ -17,8 +17,16 @@
 #                layout, in QuickTime
 #   matroska     the 10 s video in Matroska, named .mp4
 #   transport    the 10 s video in MPEG-TS, named .mp4
+#   live         3 s of 320×240 with AAC written live to Matroska (no length,
+#                no index), named .mp4
+#   livepcm      the same with PCM sound
+#   live2GB      live followed by zeros up to 2 GB (`truncate -s 2G`)
+#   far1e9       live with a last cluster timed at 1e9 ms
+#   pcm          5 s of 320×240 with a 48 kHz PCM tone, in QuickTime
+#   studio768k   3 s of 320×240 with a 768 kHz 24-bit PCM tone, in QuickTime
 # The program opens each as `tavero video.mp4` does; once "播放" is enabled
-# or an alert shows (a minute at most) and 3 s more have passed, it reads
+# or an alert shows (a minute at most; how long that took is "settled") and
+# 3 s more have passed, it reads
 # what the window says (the time label, the alert, the status line) and
 # what 播放进度 reads; then "播放" is pressed, the output's monitor listens
 # for a tone over the next second (its recorder ends within 3 s), and 2 s
@@ -54,7 +62,7 @@ print("heard" if samples and max(abs(s) for s in samples) > 1000 else "silent")'
 
 # Inside the session: one line of what `program` showed for `video`.
 open_case() {
-  local program=$1 before after peak sound
+  local program=$1 before after peak sound started settled_after
   video=$2
   trap session_cleanup EXIT
   start_sound_server
@@ -63,9 +71,11 @@ open_case() {
   HOME=$session_home XDG_CONFIG_HOME=$session_home/.config XDG_DATA_HOME=$session_home/.local/share \
     QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$program" "$video" >"$session_home/program.log" 2>&1 &
   program_pid=$!
+  started=$(date +%s.%N)
   session_pids+=("$program_pid")
   wait_for has_window
   wait_for settled
+  settled_after=$(awk -v from="$started" -v to="$(date +%s.%N)" 'BEGIN { printf "%.1f", to - from }')
   sleep 3
   before="labels: $(said label); status: $(said filler); 播放进度 $(slider)"
   sound="—"
@@ -77,7 +87,7 @@ open_case() {
     after="$(said label); 播放进度 $(slider)"
   fi
   peak=$(awk '{ printf "%.0f", $1 / 1024 }' <<<"$(status_kib "$program_pid" VmHWM)")
-  printf '%s\t%s\t%s\t%s\n' "$peak" "$before" "$after" "$sound"
+  printf '%s\t%s\t%s\t%s\t%s\n' "$peak" "$settled_after" "$before" "$after" "$sound"
 }
 
 # Patches the movie header (mvhd) of `path` to say `seconds` at a time scale of 1.
@@ -90,6 +100,20 @@ at = data.find(b"mvhd") - 4
 data[at + 20:at + 28] = struct.pack(">II", 1, seconds)
 open(path, "wb").write(data)
 PATCH
+}
+
+# Appends to the Matroska file `path` a cluster at `milliseconds` holding one
+# block of 64 bytes of its first track.
+append_cluster() {
+  /usr/bin/python3 - "$1" "$2" <<'CLUSTER'
+import sys
+path, milliseconds = sys.argv[1], int(sys.argv[2])
+def element(identifier, content):
+    return identifier + b"\x01" + len(content).to_bytes(7, "big") + content
+block = b"\x81\x00\x00\x80" + b"x" * 64
+cluster = element(b"\x1f\x43\xb6\x75", element(b"\xe7", milliseconds.to_bytes(8, "big")) + element(b"\xa3", block))
+open(path, "ab").write(cluster)
+CLUSTER
 }
 
 make_videos() {
@@ -120,6 +144,17 @@ sys.stdout.buffer.write(array.array("h", [s for s in mono for _ in range(10)]).t
     -c:v copy -c:a pcm_s16le "$folder/channels10.mov"
   ffmpeg "${quiet[@]}" -i "$folder/ten.mp4" -c copy -f matroska "$folder/matroska.mp4"
   ffmpeg "${quiet[@]}" -i "$folder/ten.mp4" -c copy -f mpegts "$folder/transport.mp4"
+  local three=(-f lavfi -i testsrc2=s=320x240:r=25:d=3 -f lavfi -i sine=d=3 -c:v libx264)
+  ffmpeg "${quiet[@]}" "${three[@]}" -c:a aac -live 1 -f matroska "$folder/live.mp4"
+  ffmpeg "${quiet[@]}" "${three[@]}" -c:a pcm_s16le -live 1 -f matroska "$folder/livepcm.mp4"
+  cp "$folder/live.mp4" "$folder/live2GB.mp4"
+  truncate -s 2G "$folder/live2GB.mp4"
+  cp "$folder/live.mp4" "$folder/far1e9.mp4"
+  append_cluster "$folder/far1e9.mp4" 1000000000
+  ffmpeg "${quiet[@]}" -f lavfi -i testsrc2=s=320x240:r=25 -f lavfi -i sine=f=440:r=48000 -t 5 -c:v libx264 \
+    -c:a pcm_s16le "$folder/pcm.mov"
+  ffmpeg "${quiet[@]}" -f lavfi -i testsrc2=s=320x240:r=25 -f lavfi -i sine=f=440:r=768000 -t 3 -c:v libx264 \
+    -c:a pcm_s24le "$folder/studio768k.mov"
 }
 
 programs=()
@@ -136,16 +171,17 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 make_videos "$work"
-videos=(streams999.mp4 streams999ts.mp4 streams500.mp4 sound499.mp4 declared1e9.mp4 channels10.mov matroska.mp4 transport.mp4)
+videos=(streams999.mp4 streams999ts.mp4 streams500.mp4 sound499.mp4 declared1e9.mp4 channels10.mov matroska.mp4 transport.mp4 live.mp4
+  livepcm.mp4 live2GB.mp4 far1e9.mp4 pcm.mov studio768k.mov)
 echo "$(nproc) cores; load at the start:$(uptime | sed 's/.*load average://')"
 echo
-echo "| video | program | peak RSS (MiB) | shown once settled | after 播放 (some 5 s) | sound |"
-echo "|---|---|---|---|---|---|"
+echo "| video | program | peak RSS (MiB) | settled (s) | shown once settled | after 播放 (some 5 s) | sound |"
+echo "|---|---|---|---|---|---|---|"
 for video in "${videos[@]}"; do
   [[ -n $only && $video != "$only"* ]] && continue
   for program in "${programs[@]}"; do
-    line=$(in_session 1920x1080 "$0" --case "$program" "$work/$video") || line=$'—\tthe session failed\t—\t—'
-    IFS=$'\t' read -r peak before after sound <<<"$line"
-    echo "| $video | $program | $peak | $before | $after | $sound |"
+    line=$(in_session 1920x1080 "$0" --case "$program" "$work/$video") || line=$'—\t—\tthe session failed\t—\t—'
+    IFS=$'\t' read -r peak settled_after before after sound <<<"$line"
+    echo "| $video | $program | $peak | $settled_after | $before | $after | $sound |"
   done
 done

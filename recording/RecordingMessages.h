@@ -46,7 +46,12 @@ inline QString trimWrongSize(QSize made, QSize source) {
 inline QString trimWrongLength(double made, double asked) {
     return QString::asprintf("裁剪后的视频长 %.2f 秒，与所选的 %.2f 秒不符，未保存。", made, asked);
 }
+// The disk is full.
 inline QString trimNotWritten() { return QStringLiteral("裁剪后的视频未能写入，请确认磁盘空间充足。"); }
+// The disk refused the bytes for another reason (a fault, a file-size limit).
+inline QString trimDiskFailed() { return QStringLiteral("裁剪后的视频写入磁盘时出错。"); }
+// The pictures or the sound could not be coded into the new file.
+inline QString trimNotEncoded() { return QStringLiteral("裁剪后的视频无法编码。"); }
 inline QString trimFolderNotWritable(const QString& folder) {
     return QStringLiteral("裁剪后的视频无法保存：文件夹“%1”不能写入。").arg(folder);
 }

@@ -53,15 +53,17 @@ auto withSentence(const QString& sentence, Work&& work) -> decltype(work()) {
     }
 }
 
-// A stretch the source cannot give is the source's fault; anything else
-// failed in writing.
+// A stretch the source cannot give is the source's fault; a disk that took
+// no more is full only when it says so; anything else failed in coding.
 void writeStretch(media::VideoStretch& stretch, double start, double end, const QString& path) {
     try {
         stretch.write(start, end, path);
     } catch (const media::SourceError&) {
         throw ShotError(RecordingMessages::trimImpossible());
+    } catch (const media::WriteError& error) {
+        throw ShotError(error.noSpace() ? RecordingMessages::trimNotWritten() : RecordingMessages::trimDiskFailed());
     } catch (const media::MediaError&) {
-        throw ShotError(RecordingMessages::trimNotWritten());
+        throw ShotError(RecordingMessages::trimNotEncoded());
     }
 }
 
@@ -121,9 +123,9 @@ QString writeGif(const QString& source, const QString& destination) {
     const media::CancelToken cancel;
     media::VideoFileReader reader = withSentence(RecordingMessages::videoUnreadable(),
                                                  [&] { return media::VideoFileReader(source, cancel); });
-    const double declared = reader.duration();
-    if (!(std::isfinite(declared) && declared > 0)) throw ShotError(RecordingMessages::gifTooLong());
-    // A video cut short gives the pictures before the cut, as a trim does.
+    // What plays, as the player and the trim measure it: a video cut short
+    // gives the pictures before the cut, and one whose header declares no
+    // length (a live Matroska recording) as many as it holds.
     const double duration = withSentence(RecordingMessages::videoUnreadable(),
                                          [&] { return media::measurePlayableVideo(source, cancel).duration; });
     if (duration > longestGif) throw ShotError(RecordingMessages::gifTooLong());
@@ -162,7 +164,7 @@ QString writeTrim(const QString& source, double start, double end, const QString
         return media::measurePlayableVideo(output.temporaryPath(), cancel);
     });
     requireAsAsked(written, stretch.pictureSize(), until - start);
-    publish(output, RecordingMessages::trimNotWritten());
+    publish(output, RecordingMessages::trimDiskFailed());
     return destination;
 }
 

@@ -8,7 +8,9 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+#include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,28 +23,54 @@ constexpr int bufferBytes = 64 << 10;
 struct File {
     FileDescriptor descriptor;
     CancelToken cancel;
+    int64_t position = 0;
+    // The bytes readers may have (confineReads).
+    int64_t from = 0;
+    int64_t to = std::numeric_limits<int64_t>::max();
 };
 
 int readPacket(void* opaque, uint8_t* bytes, int size) {
-    const auto& file = *static_cast<const File*>(opaque);
+    auto& file = *static_cast<File*>(opaque);
+    if (file.position >= file.to) return AVERROR_EOF;
+    const auto wanted = size_t(std::min<int64_t>(size, file.to - file.position));
     for (;;) {
         if (file.cancel.cancelled()) return AVERROR_EXIT;
-        const ssize_t read = ::read(file.descriptor.get(), bytes, size_t(size));
-        if (read > 0) return int(read);
+        const ssize_t read = ::pread(file.descriptor.get(), bytes, wanted, off_t(file.position));
+        if (read > 0) {
+            file.position += read;
+            return int(read);
+        }
         if (read == 0) return AVERROR_EOF;
         if (errno != EINTR) return AVERROR(errno);
     }
 }
 
+int64_t sizeOf(const File& file) {
+    struct stat status {};
+    if (::fstat(file.descriptor.get(), &status) != 0) return AVERROR(errno);
+    return status.st_size;
+}
+
 int64_t seekTo(void* opaque, int64_t offset, int whence) {
-    const auto& file = *static_cast<const File*>(opaque);
-    if (whence & AVSEEK_SIZE) {
-        struct stat status {};
-        if (::fstat(file.descriptor.get(), &status) != 0) return AVERROR(errno);
-        return status.st_size;
+    auto& file = *static_cast<File*>(opaque);
+    if (whence & AVSEEK_SIZE) return sizeOf(file);
+    int64_t base = 0;
+    switch (whence & ~AVSEEK_FORCE) {
+    case SEEK_SET:
+        break;
+    case SEEK_CUR:
+        base = file.position;
+        break;
+    case SEEK_END:
+        base = sizeOf(file);
+        if (base < 0) return base;
+        break;
+    default:
+        return AVERROR(EINVAL);
     }
-    const off_t position = ::lseek(file.descriptor.get(), off_t(offset), whence & ~AVSEEK_FORCE);
-    return position < 0 ? AVERROR(errno) : int64_t(position);
+    if (base + offset < file.from) return AVERROR(EINVAL);
+    file.position = base + offset;
+    return file.position;
 }
 
 }  // namespace
@@ -68,6 +96,12 @@ FileInput openFileInput(const QString& path, const CancelToken& cancel) {
         throw MediaError("avio_alloc_context", AVERROR(ENOMEM));
     }
     return FileInput(io);
+}
+
+void confineReads(AVIOContext* bytes, int64_t from, int64_t to) {
+    auto& file = *static_cast<File*>(bytes->opaque);
+    file.from = from;
+    file.to = to;
 }
 
 }  // namespace tavero::media

@@ -26,4 +26,10 @@ using FileInput = std::unique_ptr<AVIOContext, FileInputCloser>;
 // MediaError.
 FileInput openFileInput(const QString& path, const CancelToken& cancel);
 
+// Until called again, `bytes` (a FileInput) holds only the bytes from `from`
+// up to `to`: a seek before them is refused, and reading ends at `to` as at
+// the end of the file. A demuxer that scans for its next element (Matroska
+// after damage) then finds nothing outside them.
+void confineReads(AVIOContext* bytes, int64_t from, int64_t to);
+
 }  // namespace tavero::media

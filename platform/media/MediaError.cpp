@@ -4,6 +4,8 @@ extern "C" {
 #include <libavutil/error.h>
 }
 
+#include <cerrno>
+
 namespace tavero::media {
 
 namespace {
@@ -23,6 +25,8 @@ PictureTooLarge::PictureTooLarge() : MediaError("picture size", AVERROR(ERANGE))
 ContainerNotSupported::ContainerNotSupported() : MediaError("container", AVERROR_DEMUXER_NOT_FOUND) {}
 
 bool MediaError::abandoned() const { return code_ == AVERROR_EXIT; }
+
+bool WriteError::noSpace() const { return code() == AVERROR(ENOSPC) || code() == AVERROR(EDQUOT); }
 
 int check(int result, const char* step) {
     if (result < 0) throw MediaError(step, result);

@@ -28,6 +28,14 @@ public:
     explicit SourceError(const MediaError& error) : MediaError(error) {}
 };
 
+// A failure of the disk a file is written to: it took no more bytes.
+class WriteError : public MediaError {
+public:
+    explicit WriteError(const MediaError& error) : MediaError(error) {}
+    // The disk, or the user's share of it, is full.
+    bool noSpace() const;
+};
+
 // A video whose pictures are larger than any the program opens
 // (MediaHandles.h), refused before one is decoded.
 class PictureTooLarge : public MediaError {

@@ -1,6 +1,7 @@
 #include "platform/media/MediaHandles.h"
 
 #include "platform/files/FileNames.h"
+#include "platform/media/MatroskaExtent.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/VideoContainer.h"
 #include "platform/media/WriteBehindFile.h"
@@ -17,6 +18,9 @@ extern "C" {
 namespace tavero::media {
 
 namespace {
+
+// Room left past a Matroska file's last packet for its index and tags.
+constexpr int64_t readPastTheMedia = 4 << 20;
 
 // The libraries talk about every encoder they open and every file they
 // close; only their errors are worth the log.
@@ -186,6 +190,28 @@ void learnLatePictures(AVFormatContext* context, const CancelToken& cancel) {
     stream->duration = AV_NOPTS_VALUE;
 }
 
+// A demuxer of `format` over `bytes` that reads only them.
+InputContext openDemuxer(AVIOContext* bytes, const AVInputFormat* format, const QString& path,
+                         const CancelToken& cancel) {
+    AVFormatContext* context = avformat_alloc_context();
+    if (!context) throw MediaError("avformat_alloc_context", AVERROR(ENOMEM));
+    // The library reads only what we opened, and may give up between reads
+    // as well as within them.
+    context->pb = bytes;
+    context->interrupt_callback = {interrupted, const_cast<std::atomic<bool>*>(cancel.flag())};
+    context->io_open = refuseNestedOpen;
+    // Whatever might still open a nested input finds no format but ours and
+    // no protocol allowed (an empty list matches none).
+    Dictionary options;
+    av_dict_set(&options.entries, "format_whitelist", videoDemuxers, 0);
+    av_dict_set(&options.entries, "protocol_whitelist", "", 0);
+    // On failure avformat_open_input frees the context itself; the name only
+    // goes into the library's messages.
+    checkRead(avformat_open_input(&context, nativeFileName(path).constData(), format, &options.entries),
+              "avformat_open_input", cancel);
+    return InputContext(context);
+}
+
 template <typename Handle>
 Handle allocated(Handle handle, const char* step) {
     if (!handle) throw MediaError(step, AVERROR(ENOMEM));
@@ -259,30 +285,27 @@ InputFile::InputFile(const QString& path, CancelToken cancel, StreamInfo info)
     : cancel_(std::move(cancel)), bytes_(openFileInput(path, cancel_)) {
     keepLibraryQuiet();
     const AVInputFormat* format = videoContainerOf(bytes_.get());
-    AVFormatContext* context = avformat_alloc_context();
-    if (!context) throw MediaError("avformat_alloc_context", AVERROR(ENOMEM));
-    // The library reads only what we opened, and may give up between reads
-    // as well as within them.
-    context->pb = bytes_.get();
-    context->interrupt_callback = {interrupted, const_cast<std::atomic<bool>*>(cancel_.flag())};
-    context->io_open = refuseNestedOpen;
-    // Whatever might still open a nested input finds no format but ours and
-    // no protocol allowed (an empty list matches none).
-    Dictionary options;
-    av_dict_set(&options.entries, "format_whitelist", videoDemuxers, 0);
-    av_dict_set(&options.entries, "protocol_whitelist", "", 0);
-    // On failure avformat_open_input frees the context itself; the name only
-    // goes into the library's messages.
-    checkRead(avformat_open_input(&context, nativeFileName(path).constData(), format, &options.entries),
-              "avformat_open_input", cancel_);
-    context_.reset(context);
+    context_ = openDemuxer(bytes_.get(), format, path, cancel_);
+    AVFormatContext* context = context_.get();
     requirePicturesWithinLimit(context);
     takeStreamsFromTablesOnly(context);
-    if (info == StreamInfo::fromHeader) return;
-    findStreamInfo(context, info, cancel_);
-    takeStreamsFromTablesOnly(context);
-    learnLatePictures(context, cancel_);
-    requirePicturesWithinLimit(context);
+    std::optional<MatroskaExtent> extent;
+    if (isMatroska(format)) {
+        extent = readMatroskaExtent(path, cancel_, [&](AVIOContext* bytes) {
+            return openDemuxer(bytes, format, path, cancel_);
+        });
+        // Whatever follows the last packet is read no further than its index
+        // and tags take: a file followed by gigabytes of anything else once
+        // had every reader scan them for a cluster.
+        if (extent->end) confineReads(bytes_.get(), 0, *extent->end + readPastTheMedia);
+    }
+    if (info != StreamInfo::fromHeader) {
+        findStreamInfo(context, info, cancel_);
+        takeStreamsFromTablesOnly(context);
+        learnLatePictures(context, cancel_);
+        requirePicturesWithinLimit(context);
+    }
+    if (extent) giveStreamLengths(context, *extent);
 }
 
 void InputFile::throwIfCancelled() const {

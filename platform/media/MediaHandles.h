@@ -131,7 +131,9 @@ enum class StreamInfo {
 // opens by name), Matroska or WebM, or MPEG-TS (which players and converters
 // write under those names), chosen by the file's first bytes; and the
 // library opens nothing else on its behalf: no playlist's segments, no list's
-// files, no track's external data.
+// files, no track's external data. A Matroska file's streams are given the
+// lengths their packets have, and it is read no further than a little past
+// its last packet (MatroskaExtent.h).
 class InputFile {
 public:
     // Throws MediaError when the file is missing, no regular file or holds

@@ -6,6 +6,7 @@
 #include "platform/media/PixelAspect.h"
 #include "platform/media/PlayableSpan.h"
 #include "platform/media/SoundResampling.h"
+#include "platform/sound/SoundOutput.h"
 
 #include <algorithm>
 #include <cmath>
@@ -40,6 +41,10 @@ struct Lane {
         return std::llround((seconds + origin) / av_q2d(stream->time_base));
     }
 };
+
+// Sound faster than any output plays (768 kHz studio recordings) is made
+// the usual 48 kHz.
+int playedRate(int rate) { return rate <= SoundOutput::fastestRate ? rate : 48000; }
 
 // Seconds from `origin` to where `span` of `stream` ends.
 double endOf(const PlayableSpan& span, const AVStream* stream, double origin) {
@@ -97,8 +102,9 @@ struct MovieDecoder::State {
         sound.input = &*soundInput;
         sound.stream = stream;
         sound.decoder = std::move(decoder);
-        rate = sound.decoder->sample_rate;
+        rate = playedRate(sound.decoder->sample_rate);
         channels = sound.decoder->ch_layout.nb_channels == 1 ? 1 : 2;
+        converted.emplace(channels, rate);
     }
 
     // Reads the lane's next packet into `packet`; false once its stream
@@ -183,23 +189,6 @@ struct MovieDecoder::State {
     }
 
     // The decoded sound in the output's format.
-    std::vector<float> convertSound() {
-        if (!resampler) {
-            AVChannelLayout output;
-            av_channel_layout_default(&output, channels);
-            resampler = allocateResampler(frame->ch_layout, AVSampleFormat(frame->format), frame->sample_rate, output,
-                                          AV_SAMPLE_FMT_FLT, rate);
-            check(swr_init(resampler.get()), "swr_init");
-        }
-        const int room = check(swr_get_out_samples(resampler.get(), frame->nb_samples), "swr_get_out_samples");
-        std::vector<float> samples(size_t(room) * size_t(channels));
-        auto* out = reinterpret_cast<uint8_t*>(samples.data());
-        const auto** in = const_cast<const uint8_t**>(frame->extended_data);
-        const int made = check(swr_convert(resampler.get(), &out, room, in, frame->nb_samples), "swr_convert");
-        samples.resize(size_t(made) * size_t(channels));
-        return samples;
-    }
-
     void restartLane(Lane& lane) {
         lane.ended = false;
         lane.drained = false;
@@ -230,7 +219,8 @@ struct MovieDecoder::State {
     std::optional<double> soundTarget;
     // Where the sound given out last ends.
     double soundEnd = 0;
-    Resampler resampler;
+    // The sound in the output's format.
+    std::optional<InterleavedSound> converted;
 };
 
 MovieDecoder::MovieDecoder(const QString& path, const CancelToken& cancel)
@@ -258,7 +248,7 @@ void MovieDecoder::seek(double time) {
     s.pictureTarget = time;
     s.soundTarget = time;
     s.soundEnd = time;
-    s.resampler.reset();
+    if (s.converted) s.converted->reset();
 }
 
 std::optional<MovieFrame> MovieDecoder::nextPicture() {
@@ -289,7 +279,8 @@ std::optional<MovieSound> MovieDecoder::nextSound() {
     if (!s.sound.stream) return std::nullopt;
     while (s.decode(s.sound)) {
         const int64_t stamp = s.frame->best_effort_timestamp;
-        MovieSound sound{s.convertSound(), stamp != AV_NOPTS_VALUE ? s.sound.secondsOf(stamp, s.origin) : s.soundEnd};
+        const double time = stamp != AV_NOPTS_VALUE ? s.sound.secondsOf(stamp, s.origin) : s.soundEnd;
+        MovieSound sound{s.converted->convert(*s.frame), time};
         const size_t frames = sound.samples.size() / size_t(s.channels);
         s.soundEnd = sound.time + double(frames) / s.rate;
         if (s.soundTarget) {

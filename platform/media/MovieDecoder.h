@@ -33,8 +33,9 @@ struct MovieSound {
 // from where it was moved to. Times are seconds from the start of the file.
 // Each stream is read through a demuxer of its own, so neither waits for the
 // other's packets however far apart the file keeps them, and no packets
-// pile up meanwhile. The sound keeps its stream's rate, in one channel for
-// mono and two for anything else (mixed down). A damaged packet is skipped,
+// pile up meanwhile. The sound keeps its stream's rate (48 kHz when it is
+// faster than a sound output plays), in one channel for mono and two for
+// anything else (mixed down). A damaged packet is skipped,
 // and a file that breaks off ends there, as players do; one cut short plays
 // as far as its playable span (PlayableSpan.h). One thread at a time.
 class MovieDecoder {

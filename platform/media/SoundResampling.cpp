@@ -37,4 +37,26 @@ Resampler allocateResampler(const AVChannelLayout& input, AVSampleFormat inputFo
     return resampler;
 }
 
+std::vector<float> InterleavedSound::convert(const AVFrame& frame) {
+    if (!resampler_) {
+        AVChannelLayout output;
+        av_channel_layout_default(&output, channels_);
+        resampler_ = allocateResampler(frame.ch_layout, AVSampleFormat(frame.format), frame.sample_rate, output,
+                                       AV_SAMPLE_FMT_FLT, rate_);
+        check(swr_init(resampler_.get()), "swr_init");
+    }
+    return run(const_cast<const uint8_t**>(frame.extended_data), frame.nb_samples);
+}
+
+std::vector<float> InterleavedSound::drain() { return resampler_ ? run(nullptr, 0) : std::vector<float>(); }
+
+std::vector<float> InterleavedSound::run(const uint8_t** input, int count) {
+    const int room = check(swr_get_out_samples(resampler_.get(), count), "swr_get_out_samples");
+    std::vector<float> samples(size_t(room) * size_t(channels_));
+    auto* out = reinterpret_cast<uint8_t*>(samples.data());
+    const int made = check(swr_convert(resampler_.get(), &out, room, input, count), "swr_convert");
+    samples.resize(size_t(made) * size_t(channels_));
+    return samples;
+}
+
 }  // namespace tavero::media

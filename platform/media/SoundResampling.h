@@ -2,6 +2,8 @@
 
 #include "platform/media/MediaHandles.h"
 
+#include <vector>
+
 namespace tavero::media {
 
 // A resampler from sound in `input` channels, `inputFormat` at `inputRate`
@@ -16,5 +18,27 @@ namespace tavero::media {
 // channel alike, at 1 / channels. Throws MediaError.
 Resampler allocateResampler(const AVChannelLayout& input, AVSampleFormat inputFormat, int inputRate,
                             const AVChannelLayout& output, AVSampleFormat outputFormat, int outputRate);
+
+// Sound frames of any format as interleaved floats of `channels` (mono or
+// stereo) at `rate`, through a resampler made for the first frame. One
+// thread at a time.
+class InterleavedSound {
+public:
+    InterleavedSound(int channels, int rate) : channels_(channels), rate_(rate) {}
+
+    // `frame`'s sound; the resampler may hold some of it back. Throws MediaError.
+    std::vector<float> convert(const AVFrame& frame);
+    // What the resampler holds back.
+    std::vector<float> drain();
+    // The next frame starts anew, from another time.
+    void reset() { resampler_.reset(); }
+
+private:
+    std::vector<float> run(const uint8_t** input, int count);
+
+    int channels_;
+    int rate_;
+    Resampler resampler_;
+};
 
 }  // namespace tavero::media

@@ -7,12 +7,14 @@
 #include "platform/media/PictureEncoder.h"
 #include "platform/media/PixelAspect.h"
 #include "platform/media/PlayableSpan.h"
+#include "platform/media/RecodedSound.h"
 #include "platform/threads/HandOffQueues.h"
 #include "platform/threads/ThreadName.h"
 
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <map>
 #include <thread>
 #include <vector>
 
@@ -106,8 +108,12 @@ struct VideoStretch::State {
                 if (from != video) from->discard = AVDISCARD_ALL;
                 continue;
             }
-            soundOut[index] = copiedStream(from);
-            samples += samplesWithin(from);
+            if (copiedIntoMp4(from->codecpar)) {
+                soundOut[index] = copiedStream(from);
+                samples += samplesWithin(from);
+            } else {
+                soundOut[index] = recodedStream(from);
+            }
             ++soundTracks;
         }
         const double seconds = end - start;
@@ -137,11 +143,29 @@ struct VideoStretch::State {
         check(avcodec_parameters_copy(to->codecpar, from->codecpar), "avcodec_parameters_copy");
         to->codecpar->codec_tag = 0;
         to->time_base = from->time_base;
+        keepTrackTags(from, to);
+        return to;
+    }
+
+    // Sound the MP4 cannot take as it is (a camera's PCM) is coded again;
+    // the pictures are coded anyway.
+    AVStream* recodedStream(const AVStream* from) {
+        const bool globalHeader = output->oformat->flags & AVFMT_GLOBALHEADER;
+        const double originSeconds = double(origin) * av_q2d(video->time_base);
+        RecodedSound& sound =
+            recoded.try_emplace(size_t(from->index), from, originSeconds, start, end, globalHeader).first->second;
+        AVStream* to = newStream(output.get());
+        check(avcodec_parameters_from_context(to->codecpar, sound.encoder()), "avcodec_parameters_from_context");
+        to->time_base = sound.encoder()->time_base;
+        keepTrackTags(from, to);
+        return to;
+    }
+
+    static void keepTrackTags(const AVStream* from, AVStream* to) {
         to->disposition = from->disposition;
         for (const char* key : {"handler_name", "language"})
             if (const AVDictionaryEntry* entry = av_dict_get(from->metadata, key, nullptr, 0))
                 av_dict_set(&to->metadata, key, entry->value, 0);
-        return to;
     }
 
     // From the keyframe before the start: the pictures between it and the
@@ -205,11 +229,13 @@ struct VideoStretch::State {
             if (packet->stream_index == video->index) {
                 if (!videoDone) takePicture();
             } else if (AVStream* to = soundOut[size_t(packet->stream_index)]) {
-                copySound(to);
+                takeSound(to);
             }
             av_packet_unref(packet.get());
         }
         if (!videoDone) decode(nullptr);
+        for (auto& [index, sound] : recoded)
+            if (!soundPassed[index]) finishRecoding(index);
         if (!headWritten && head->buf[0]) send(movedOut(*head), 0);
     }
 
@@ -309,6 +335,30 @@ struct VideoStretch::State {
         held.reset();
     }
 
+    void takeSound(AVStream* to) {
+        const auto found = recoded.find(size_t(packet->stream_index));
+        if (found == recoded.end()) return copySound(to);
+        if (soundPassed[found->first] || packet->flags & AV_PKT_FLAG_CORRUPT) return;
+        const AVStream* from = input->streams[packet->stream_index];
+        const int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        if (stamp != AV_NOPTS_VALUE && secondsOf(stamp, from) >= end) return finishRecoding(found->first);
+        found->second.take(*packet, [&](AVPacket* coded) { handOverSound(coded, found->second, to); });
+    }
+
+    void finishRecoding(size_t index) {
+        soundPassed[index] = true;
+        RecodedSound& sound = recoded.at(index);
+        sound.finish([&](AVPacket* coded) { handOverSound(coded, sound, soundOut[index]); });
+    }
+
+    void handOverSound(AVPacket* coded, const RecodedSound& sound, const AVStream* to) {
+        av_packet_rescale_ts(coded, sound.encoder()->time_base, to->time_base);
+        coded->stream_index = to->index;
+        Packet moved = makePacket();
+        av_packet_move_ref(moved.get(), coded);
+        if (!handOff.push(Item{nullptr, 0, std::move(moved)})) codingGone = true;
+    }
+
     // Packets that sound within the stretch, moved to its time line; a
     // packet the file cuts short ends its track.
     void copySound(AVStream* to) {
@@ -349,8 +399,10 @@ struct VideoStretch::State {
     OutputContext output;
     std::optional<PictureEncoder> pictures;
     AVStream* videoOut = nullptr;
-    // By input stream: the output track of each copied sound track.
+    // By input stream: the output track of each sound track, and the coder
+    // of each that is coded again.
     std::vector<AVStream*> soundOut;
+    std::map<size_t, RecodedSound> recoded;
     // By input stream: no packet of it is wanted any more (a sound track
     // once one past the end has come; every other stream from the outset).
     std::vector<bool> soundPassed;
@@ -379,9 +431,18 @@ void VideoStretch::write(double start, double end, const QString& path) {
     State& s = *state_;
     s.start = start;
     s.end = end;
-    s.openOutput(path);
-    for (AVStream* to : s.soundOut) s.soundPassed.push_back(to == nullptr);
-    s.run();
+    try {
+        s.openOutput(path);
+        for (AVStream* to : s.soundOut) s.soundPassed.push_back(to == nullptr);
+        s.run();
+    } catch (const SourceError&) {
+        throw;
+    } catch (const MediaError& error) {
+        // Whatever step met it, a write the disk refused is the reason.
+        if (!error.abandoned() && s.output && s.output->pb && s.output->pb->error < 0)
+            throw WriteError(MediaError("write", s.output->pb->error));
+        throw;
+    }
 }
 
 }  // namespace tavero::media

@@ -14,6 +14,8 @@ namespace tavero {
 
 Q_LOGGING_CATEGORY(lcSoundOutput, "tavero.sound.output")
 
+static_assert(SoundOutput::fastestRate == PA_RATE_MAX);
+
 void SoundOutput::StreamFree::operator()(pa_stream* stream) const noexcept {
     pa_stream_set_state_callback(stream, nullptr, nullptr);
     pa_stream_set_write_callback(stream, nullptr, nullptr);

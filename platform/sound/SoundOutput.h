@@ -26,6 +26,10 @@ class PulseConnection;
 // state changes, and must return at once.
 class SoundOutput {
 public:
+    // The fastest rate a stream takes (PulseAudio's PA_RATE_MAX); a faster
+    // one is refused, and nothing is heard.
+    static constexpr int fastestRate = 384000;
+
     SoundOutput(int rate, int channels, std::function<void()> wake);
     // The sound stops at once; `wake` never runs afterwards.
     ~SoundOutput();

@@ -3,14 +3,16 @@
 // recording, and files named like videos whose content names a FIFO or an
 // address. Each once kept a worker waiting for good (the playlist's after
 // connecting to the address); a wait in the render, or in opening the list
-// naming a FIFO, even kept SIGTERM from ending the program. Controls are
-// pressed as a screen reader presses them.
+// naming a FIFO, even kept SIGTERM from ending the program. Videos whose
+// header leaves their length out, or misstates it, are read for as long as
+// they hold. Controls are pressed as a screen reader presses them.
 #include "app/model/FileMessages.h"
 #include "camera/RecordingProject.h"
 #include "camera/SmartVideoMessages.h"
 #include "recording/RecordingMessages.h"
 #include "recording/studio/StudioMessages.h"
 #include "tests/app/ProgramUnderScreenReader.h"
+#include "tests/support/CraftedMatroska.h"
 #include "tests/support/Files.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/ReachingVideos.h"
@@ -54,6 +56,16 @@ protected:
     }
 
     QString homeFile(const QString& name) const { return home.path() + QLatin1Char('/') + name; }
+
+    // Presses `button`; the name of the file named like `pattern` it adds to
+    // the library, empty when none comes.
+    QString added(const QString& button, const QString& pattern) {
+        const QStringList before = inLibrary(pattern);
+        QStringList now;
+        if (!pressed(button) || !within([&] { return (now = inLibrary(pattern)).size() > before.size(); })) return {};
+        for (const QString& path : before) now.removeOne(path);
+        return QFileInfo(now.value(0)).fileName();
+    }
 };
 
 TEST_F(TaveroVideoInputOnX11Test, AFifoNamedLikeAVideoIsToldUnreadableAndKeepsNothingWaiting) {
@@ -104,6 +116,42 @@ TEST_F(TaveroVideoInputOnX11Test, ARenderFromAFifoNamedByTheProjectLetsSigtermEn
     // The status line, which a screen reader reads whole.
     EXPECT_TRUE(shows(QStringLiteral("filler"), StudioMessages::renderFailed(SmartVideoMessages::sourceUnreadable())))
         << "the render answers, instead of waiting for a writer";
+    terminateAndWait();
+}
+
+// Ten seconds each: a live Matroska recording, which once read 0:10 in the
+// player and too long for a GIF; one followed by 2 GB of zeros, which was
+// read whole before anything showed; one whose last cluster is timed at
+// 1e9 ms, which read 277:46:41; a QuickTime movie with a camera's PCM
+// sound, whose trim said the disk was full. Each reads 0:10, and its GIF and
+// its trim (0 to 10 s, as a new workspace says) are made.
+TEST_F(TaveroVideoInputOnX11Test, AVideoReadsWhatItHoldsAndItsGifAndTrimAreMade) {
+    const test::VideoFixture live{.duration = 10.0, .size = QSize(160, 120), .rate = 10,
+                                  .audio = {test::systemTone}, .container = QStringLiteral("matroska"), .live = true};
+    test::VideoFixture followed = live, pcm = live;
+    followed.truncateAt = 2ll << 30;
+    pcm.container = QStringLiteral("mov");
+    pcm.soundCodec = QStringLiteral("pcm_s16le");
+    pcm.live = false;
+    const QList<std::pair<QString, test::VideoFixture>> videos{{QStringLiteral("live.mp4"), live},
+                                                              {QStringLiteral("followed.mp4"), followed},
+                                                              {QStringLiteral("far.mp4"), live},
+                                                              {QStringLiteral("pcm.mov"), pcm}};
+    for (const auto& [name, fixture] : videos) ASSERT_NO_FATAL_FAILURE(test::makeVideo(homeFile(name), fixture));
+    test::appendFile(homeFile(QStringLiteral("far.mp4")), test::matroskaCluster(quint64(1e9), 1, QByteArray(64, 'x')));
+    start({homeFile(videos.front().first)});
+    for (const auto& [name, fixture] : videos) {
+        SCOPED_TRACE(name.toStdString());
+        if (name != videos.front().first) handOver(homeFile(name));
+        ASSERT_TRUE(shows(QStringLiteral("filler"), name));
+        EXPECT_TRUE(shows(QStringLiteral("label"), QStringLiteral("0:00 / 0:10")));
+        const QString gif = added(QStringLiteral("导出 GIF"), QStringLiteral("动图*.gif"));
+        ASSERT_FALSE(gif.isEmpty()) << "no GIF made";
+        ASSERT_TRUE(within([&] { return statusSays(FileMessages::gifSaved(gif)); }));
+        const QString trim = added(QStringLiteral("另存片段"), QStringLiteral("裁剪录屏*.mp4"));
+        ASSERT_FALSE(trim.isEmpty()) << "no trim made";
+        EXPECT_TRUE(shows(QStringLiteral("filler"), trim)) << "the trim is shown";
+    }
     terminateAndWait();
 }
 

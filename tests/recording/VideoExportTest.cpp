@@ -443,11 +443,22 @@ TEST_F(VideoExportTest, ATrimOfAVideoCutShortKeepsToWhatPlays) {
     EXPECT_NEAR(videoLength(toTheCut.value()), plays - 1.5, 1.0 / 30) << "cut to what plays";
 }
 
-// A folder nobody may write, root included: the trim says so, not that
-// the disk is full.
-TEST_F(VideoExportTest, ATrimIntoAFolderThatCannotBeWrittenSaysSo) {
+// A disk that refuses the trim: a folder nobody may write, root included,
+// is named; a full disk is said to be full, and a disk that fails
+// otherwise (a file larger than it takes) is not.
+TEST_F(VideoExportTest, ATrimTheDiskRefusesSaysWhy) {
     const QString source = folder.file(QStringLiteral("a.mp4"));
-    ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, {.duration = 2.0, .size = QSize(64, 48)}));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, {.duration = 2.0, .audio = {test::systemTone}}));
+    {
+        const test::FileSizeLimit limit(64 * 1024);
+        EXPECT_EQ(errorOf(trim(source, 0, 2, folder.file(QStringLiteral("large.mp4")))),
+                  RecordingMessages::trimDiskFailed());
+    }
+    test::SmallDisk full(64 * 1024, folder.file(QStringLiteral("满")));
+    if (!full.mounted()) TAVERO_SKIP_UNLESS_REQUIRED("mounting a small file system needs root");
+    EXPECT_EQ(errorOf(trim(source, 0, 2, full.path() + QStringLiteral("/cut.mp4"))),
+              RecordingMessages::trimNotWritten());
+    EXPECT_EQ(QDir(full.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
     test::SmallDisk disk(1024 * 1024, folder.file(QStringLiteral("岚帧")));
     if (!disk.makeReadOnly()) TAVERO_SKIP_UNLESS_REQUIRED("mounting a read-only file system needs root");
     EXPECT_EQ(errorOf(trim(source, 0, 1, disk.path() + QStringLiteral("/cut.mp4"))),
@@ -456,24 +467,38 @@ TEST_F(VideoExportTest, ATrimIntoAFolderThatCannotBeWrittenSaysSo) {
 }
 
 // Players and converters write Matroska and MPEG-TS under the names of MP4
-// files: each is looked at, made a GIF of and trimmed from 2 s to 4 s as an
-// MP4 is, its sound kept. A video of a container no video is opened from is
-// told so, whatever is asked of it.
+// files, a live writer leaves a Matroska file's length out, and cameras
+// record PCM sound, at 768 kHz in studios: each is looked at, made a GIF of
+// and trimmed from 2 s to 4 s as an MP4 is, its sound kept (PCM coded again
+// as AAC). A video of a container no video is opened from is told so,
+// whatever is asked of it.
 TEST_F(VideoExportTest, EveryContainerNamedLikeAnMp4IsExportedOrToldUnsupported) {
+    const auto made = [](const char* container, bool live = false, const char* sound = "aac", int rate = 48000) {
+        return test::VideoFixture{.duration = 5.0, .audio = {test::systemTone}, .sampleRate = rate,
+                                  .soundCodec = QLatin1String(sound), .container = QLatin1String(container),
+                                  .live = live};
+    };
     const QString plain = folder.file(QStringLiteral("plain.mp4"));
-    ASSERT_NO_FATAL_FAILURE(test::makeVideo(plain, {.duration = 5.0, .audio = {test::systemTone}}));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(plain, made("mp4")));
     const QList<QImage> video = test::decodePictures(plain);
     ASSERT_EQ(video.size(), 150);
-    for (const char* container : {"matroska", "mpegts"}) {
-        SCOPED_TRACE(container);
-        const QString source = folder.file(QStringLiteral("%1.mp4").arg(QLatin1String(container)));
-        ASSERT_NO_FATAL_FAILURE(test::makeVideo(
-            source, {.duration = 5.0, .audio = {test::systemTone}, .container = QLatin1String(container)}));
+    const std::vector<std::pair<const char*, test::VideoFixture>> variants{
+        {"matroska", made("matroska")},
+        {"mpegts", made("mpegts")},
+        {"live-matroska", made("matroska", true)},
+        {"live-matroska-pcm", made("matroska", true, "pcm_s16le", 44100)},
+        {"quicktime-pcm", made("mov", false, "pcm_s16le")},
+        {"quicktime-pcm-768k", made("mov", false, "pcm_s24le", 768000)},
+        {"matroska-pcm-768k", made("matroska", false, "pcm_s24le", 768000)}};
+    for (const auto& [name, variant] : variants) {
+        SCOPED_TRACE(name);
+        const QString source = folder.file(QStringLiteral("%1.mp4").arg(QLatin1String(name)));
+        ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, variant));
         EXPECT_EQ(checkOf(source), QString());
-        const Result<QString> made = gif(source, folder.file(QStringLiteral("%1.gif").arg(QLatin1String(container))));
+        const Result<QString> made = gif(source, folder.file(QStringLiteral("%1.gif").arg(QLatin1String(name))));
         ASSERT_TRUE(made) << errorOf(made).toStdString();
         EXPECT_EQ(test::decodePictures(made.value()).size(), 40);
-        const Result<QString> cut = trim(source, 2, 4, folder.file(QStringLiteral("%1-片段.mp4").arg(QLatin1String(container))));
+        const Result<QString> cut = trim(source, 2, 4, folder.file(QStringLiteral("%1-片段.mp4").arg(QLatin1String(name))));
         ASSERT_TRUE(cut) << errorOf(cut).toStdString();
         EXPECT_NEAR(videoLength(cut.value()), 2.0, 1.0 / 30);
         const QList<QImage> pictures = test::decodePictures(cut.value());

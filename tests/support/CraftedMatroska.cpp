@@ -87,6 +87,12 @@ QByteArray decimal(quint32 identifier, double value) {
 
 }  // namespace ebml
 
+QByteArray matroskaCluster(quint64 milliseconds, int track, const QByteArray& payload) {
+    const QByteArray block = QByteArray(1, char(0x80 | track)) + bigEndian(0, 2) + QByteArray(1, char(0x80)) + payload;
+    return ebml::element(id::cluster,
+                         ebml::number(id::clusterTimestamp, milliseconds) + ebml::element(id::simpleBlock, block));
+}
+
 QByteArray CraftedMatroska::bytes() const {
     const QByteArray header =
         ebml::element(id::ebmlHeader, ebml::number(id::ebmlVersion, 1) + ebml::number(id::ebmlReadVersion, 1) +

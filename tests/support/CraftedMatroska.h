@@ -14,6 +14,10 @@ QByteArray decimal(quint32 identifier, double value);
 
 }  // namespace ebml
 
+// A cluster at `milliseconds` holding one keyframe of track `track` (1 for
+// the first stream) with `payload`: appended to a file, its last cluster.
+QByteArray matroskaCluster(quint64 milliseconds, int track, const QByteArray& payload);
+
 // A Matroska file written element by element, so that a test can put into it
 // what no muxer writes: a second of ten 64 × 48 MJPEG pictures of one colour,
 // with `info` added to its segment information, `codecPrivate` given to its

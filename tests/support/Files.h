@@ -7,6 +7,8 @@ namespace tavero::test {
 
 // Writes `bytes` to `path`, making its folder; a failure fails the test.
 void writeFile(const QString& path, const QByteArray& bytes);
+// Adds `bytes` at the end of the file; a failure fails the test.
+void appendFile(const QString& path, const QByteArray& bytes);
 // The file's bytes; empty when it cannot be read.
 QByteArray readFile(const QString& path);
 

@@ -234,13 +234,14 @@ void makeVideo(const QString& path, const VideoFixture& fixture) {
     if (!fixture.pixelAspect.isEmpty())
         arguments << QStringLiteral("-vf") << QStringLiteral("setsar=") + fixture.pixelAspect;
     if (!fixture.audio.isEmpty())
-        arguments << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-ac") << QStringLiteral("2");
+        arguments << QStringLiteral("-c:a") << fixture.soundCodec << QStringLiteral("-ac") << QStringLiteral("2");
     for (qsizetype track = 0; track < fixture.audio.size(); ++track)
         arguments << QStringLiteral("-metadata:s:a:%1").arg(track)
                   << QStringLiteral("handler_name=") + fixture.audio[track].tag;
     if (fixture.fragmented)
         arguments << QStringLiteral("-movflags") << QStringLiteral("+frag_keyframe+empty_moov+default_base_moof");
     if (fixture.indexFirst) arguments << QStringLiteral("-movflags") << QStringLiteral("+faststart");
+    if (fixture.live) arguments << QStringLiteral("-live") << QStringLiteral("1");
     arguments << QStringLiteral("-t") << QString::number(fixture.duration) << QStringLiteral("-f") << fixture.container
               << path;
     if (!runTool(QStringLiteral("ffmpeg"), arguments)) FAIL() << "could not make " << path.toStdString();

@@ -51,6 +51,8 @@ struct VideoFixture {
     QList<ToneTrack> audio{};
     // Of the tones; our own parts' sound is 48 kHz.
     int sampleRate = 48000;
+    // Of the tones: AAC, or PCM as cameras write it ("pcm_s16le", "pcm_s24le").
+    QString soundCodec = QStringLiteral("aac");
     // Written as our parts are: one fragment per keyframe, so a cut file keeps
     // every whole second before the cut. Otherwise a plain MP4 whose index
     // comes last.
@@ -58,7 +60,8 @@ struct VideoFixture {
     // A plain MP4 with its index in front, as a finished export is: cut
     // short, it still plays up to the cut.
     bool indexFirst = false;
-    // Keep only this many bytes, as a writer killed mid-file leaves it.
+    // Keep only this many bytes, as a writer killed mid-file leaves it; or
+    // as many more with zeros after the video, as `truncate -s` leaves them.
     std::optional<qint64> truncateAt{};
     // The still quarters picture in place of the moving one.
     bool quarters = false;
@@ -78,6 +81,9 @@ struct VideoFixture {
     // converters code: B-frames, and a keyframe only every 250 pictures or
     // where the scene changes.
     bool encoderDefaults = false;
+    // Written as a live stream is (FFmpeg's -live): Matroska without its
+    // length and its index.
+    bool live = false;
 };
 
 // FFmpeg's lavfi source of the still quarters picture at `size`, `rate`

@@ -135,6 +135,11 @@ def value(role, name):
     return "\t".join(["ok"] + ["%g" % number for number in numbers])
 
 
+def names(role):
+    found = [c.name.replace("\n", " ") for c in controls(program) if c.getRoleName() == role and c.name]
+    return "\t".join(["ok"] + found)
+
+
 def description(role, name):
     control = find(role, name)
     return "missing" if control is None else "ok\t" + control.description.replace("\n", " ")
@@ -153,7 +158,7 @@ def unnamed(roles):
 
 
 requests = {"ready": lambda: "ok\t" + os.environ["AT_SPI_BUS_ADDRESS"], "attach": attach, "state": state,
-            "act": act, "size": size, "value": value, "description": description, "unnamed": unnamed,
+            "act": act, "size": size, "value": value, "names": names, "description": description, "unnamed": unnamed,
             "unnamedFocusable": unnamed_focusable}
 
 for line in sys.stdin:

@@ -13,18 +13,25 @@
 #include "platform/media/MoviePlayback.h"
 #include "platform/media/PlayableVideo.h"
 #include "platform/media/VideoFileReader.h"
+#include "tests/support/CraftedMatroska.h"
+#include "tests/support/Files.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/Memory.h"
 #include "tests/support/ReachingVideos.h"
 #include "tests/support/TempDir.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <tuple>
+#include <vector>
 
 using namespace tavero;
 using namespace tavero::media;
@@ -178,24 +185,71 @@ TEST(MediaInputTest, StreamsAReaderDoesNotReadCostItNothing) {
     }
 }
 
+// Bytes this process has read so far (its reads from files among them).
+qint64 bytesRead() {
+    QFile io(QStringLiteral("/proc/self/io"));
+    const QByteArray text = io.open(QIODevice::ReadOnly) ? io.readAll() : QByteArray();
+    return text.mid(text.indexOf("rchar:") + 6).split('\n').front().trimmed().toLongLong();
+}
+
+struct HeldVideo {
+    const char* name;
+    test::VideoFixture fixture;
+    // A last cluster appended at these milliseconds (none at 0), of track 1
+    // (the pictures) or 2 (the sound).
+    quint64 clusterAt = 0;
+    int clusterTrack = 0;
+};
+
 // Players and converters write Matroska and MPEG-TS under the names of MP4
 // files: they open as what they are; a video of another container is refused
-// for it. Each lasts what it holds, whatever its header declares.
+// for it. Each lasts what it holds, whatever its header declares or leaves
+// out, read without reading the whole file: a live Matroska recording once
+// lasted as its size and its PCM track's rate made it, took every byte of 2 GB
+// after it to open, and a last cluster timed far away made it last as far.
 TEST(MediaInputTest, EachContainerOpensAsWhatItIsAndLastsWhatItHolds) {
     const test::TempDir dir;
-    for (const auto& [container, declared] : {std::pair{"matroska", 0.0}, std::pair{"mpegts", 0.0},
-                                              std::pair{"mp4", 4e6}, std::pair{"matroska", 1e9}}) {
-        SCOPED_TRACE(testing::Message() << container << " declaring " << declared << " s");
-        const QString path = dir.file(QStringLiteral("%1-%2.mp4").arg(QLatin1String(container)).arg(declared));
-        test::VideoFixture fixture{.duration = 3.0, .size = QSize(160, 120), .audio = {test::systemTone},
-                                   .container = QLatin1String(container)};
-        if (declared > 0) fixture.declaredSeconds = declared;
-        ASSERT_NO_FATAL_FAILURE(test::makeVideo(path, fixture));
+    const auto held = [](const char* container, bool live = false) {
+        return test::VideoFixture{.duration = 3.0, .size = QSize(160, 120), .audio = {test::systemTone},
+                                  .container = QLatin1String(container), .live = live};
+    };
+    const test::VideoFixture live = held("matroska", true);
+    test::VideoFixture declaring4e6 = held("mp4"), declaring1e9 = held("matroska"), pcm = live, raw = live,
+                       followed = live, far = live;
+    declaring4e6.declaredSeconds = 4e6;
+    declaring1e9.declaredSeconds = 1e9;
+    pcm.soundCodec = QStringLiteral("pcm_s16le");
+    raw.codec = QStringLiteral("rawvideo");
+    raw.size = QSize(640, 480);
+    followed.truncateAt = 2ll << 30;
+    // The last pictures come out of the decoder only after the next packet.
+    far.rate = 10;
+    const std::vector<HeldVideo> videos{{"matroska", held("matroska")},
+                                        {"mpegts", held("mpegts")},
+                                        {"mp4 declaring 4e6 s", declaring4e6},
+                                        {"matroska declaring 1e9 s", declaring1e9},
+                                        {"live matroska", live},
+                                        {"live matroska with PCM", pcm},
+                                        {"live matroska of 40 MB", raw},
+                                        {"live matroska followed by 2 GB of zeros", followed},
+                                        {"a last cluster of pictures at 1e9 ms", far, quint64(1e9), 1},
+                                        {"a last cluster of sound at 1e12 ms", far, quint64(1e12), 2}};
+    for (const HeldVideo& video : videos) {
+        SCOPED_TRACE(video.name);
+        const QString path = dir.file(QStringLiteral("%1.mp4").arg(QLatin1String(video.name)));
+        ASSERT_NO_FATAL_FAILURE(test::makeVideo(path, video.fixture));
+        if (video.clusterAt) {
+            test::appendFile(path, test::matroskaCluster(video.clusterAt, video.clusterTrack, QByteArray(64, 'x')));
+        }
+        const qint64 before = bytesRead();
         std::optional<MovieDecoder> decoder;
         ASSERT_NO_THROW(decoder.emplace(path, CancelToken()));
         EXPECT_NEAR(decoder->duration(), 3.0, 0.1);
         EXPECT_TRUE(decoder->hasSound());
         EXPECT_TRUE(decoder->nextPicture().has_value());
+        // Less than the whole file, but for small ones.
+        EXPECT_LT(bytesRead() - before, std::clamp(QFileInfo(path).size(), 16ll << 20, 256ll << 20))
+            << "the player reads the whole file to open it";
         double measured = 0;
         EXPECT_NO_THROW(measured = measurePlayableVideo(path).duration);
         EXPECT_NEAR(measured, 3.0, 0.1);
