@@ -98,6 +98,32 @@ TEST(UntrustedPictures, AHeicCodedLargerThanItsSizeBoxIsRefusedBeforeDecoding) {
     EXPECT_EQ(ImageOps::decode(boxed).size(), QSize(600, 400)) << "a box that tells the truth opens";
 }
 
+// libde265 makes room for a picture of the size its sequence parameters
+// state, though the stream codes only its corner: 8192 × 8192 declared
+// 32000 × 1, within each side, took PLACEHOLDER to open and as much again for
+// the history. Stated in the decoder setup or in the coded data, for the
+// picture or for each tile of a grid, a size beyond the declared one's
+// blocks is refused before anything is decoded.
+TEST(UntrustedPictures, AHeicWhoseStreamStatesALargerSizeThanItsBoxIsRefusedBeforeDecoding) {
+    using fixtures::CodedSizeIn;
+    const test::TempDir dir;
+    const QString path = dir.file(QStringLiteral("大流.heic"));
+    const QByteArray small = heic(fixtures::solid(QSize(64, 64), Qt::red));
+    for (const CodedSizeIn where : {CodedSizeIn::setup, CodedSizeIn::data}) {
+        SCOPED_TRACE(int(where));
+        const QByteArray tile = fixtures::heicCodedAs(small, QSize(512, 512), QSize(2048, 2048), where);
+        const QByteArray wholeTile = fixtures::heicCodedAs(small, QSize(2048, 2048), QSize(2048, 2048), where);
+        for (const QByteArray& crafted : {fixtures::heicCodedAs(small, QSize(32000, 1), QSize(8192, 8192), where),
+                                          fixtures::heicGrid({tile}, 4, 4, QSize(2048, 2048)),
+                                          fixtures::heicGrid({wholeTile}, 4, 4, QSize(2048, 2048))}) {
+            test::writeFile(path, crafted);
+            expectRefusedWithin(path, tinyGrowth);
+        }
+        const QByteArray stated = fixtures::heicCodedAs(small, QSize(64, 64), QSize(64, 64), where);
+        EXPECT_EQ(ImageOps::decode(stated).size(), QSize(64, 64)) << "a stream stating its own size opens";
+    }
+}
+
 // A picture of a few hundred bytes padded to a gigabyte, with zeros, with a
 // box of no meaning, with a 100 MB colour profile (which libheif reads whole,
 // a byte at a time) or with two million empty boxes (each of which libheif

@@ -32,6 +32,13 @@ QByteArray boxIn(const QByteArray& heic, const char* type) {
     return at < 0 ? QByteArray() : heic.mid(at, qFromBigEndian<quint32>(heic.constData() + at));
 }
 
+const QByteArray fileType = box("ftyp", QByteArray("heic") + big32(0) + QByteArray("mif1heic"));
+
+// The description's first boxes: a picture, whose primary item is item 1.
+QByteArray handlerAndPrimary() {
+    return fullBox("hdlr", 0, big32(0) + QByteArray("pict") + QByteArray(13, '\0')) + fullBox("pitm", 0, big16(1));
+}
+
 QByteArray sizeBox(QSize size) {
     return fullBox("ispe", 0, big32(quint32(size.width())) + big32(quint32(size.height())));
 }
@@ -55,13 +62,149 @@ QByteArray description(int items, const QList<quint32>& offsets, const QList<QBy
     QByteArray references = big16(1) + big16(quint32(places.size()));
     for (int item : places) references += big16(quint32(2 + item));
     return fullBox("meta", 0,
-                   fullBox("hdlr", 0, big32(0) + QByteArray("pict") + QByteArray(13, '\0')) +
-                       fullBox("pitm", 0, big16(1)) + fullBox("iinf", 0, big16(quint32(1 + items)) + infos) +
+                   handlerAndPrimary() + fullBox("iinf", 0, big16(quint32(1 + items)) + infos) +
                        fullBox("iloc", 0, locations) + fullBox("iref", 0, box("dimg", references)) +
                        box("iprp", properties + fullBox("ipma", 0, associations)));
 }
 
+// A file of the one picture, item 1, of `size`, decoded with the setup `hvcC`
+// from `coded`.
+QByteArray heicPicture(const QByteArray& hvcC, const QByteArray& coded, QSize size) {
+    const auto description = [&](quint32 offset) {
+        const QByteArray locations = QByteArray("\x44\0", 2) + big16(1) + big16(1) + big16(0) + big16(1) +
+                                     big32(offset) + big32(quint32(coded.size()));
+        const QByteArray associations = big32(1) + big16(1) + QByteArray("\x02\x81\x02", 3);
+        return fullBox("meta", 0,
+                       handlerAndPrimary() +
+                           fullBox("iinf", 0, big16(1) + fullBox("infe", 2 << 24, big16(1) + big16(0) + QByteArray("hvc1", 5))) +
+                           fullBox("iloc", 0, locations) +
+                           box("iprp", box("ipco", hvcC + sizeBox(size)) + fullBox("ipma", 0, associations)));
+    };
+    const auto dataStart = quint32(fileType.size() + description(0).size() + 8);
+    return fileType + description(dataStart) + box("mdat", coded);
+}
+
+// HEVC parameter sets and slices hold their bits with a byte 3 after each
+// two zero bytes that a byte of 3 or less follows, so that no start code
+// shows in them.
+QByteArray unescaped(const QByteArray& unit) {
+    QByteArray bits;
+    int zeros = 0;
+    for (const char byte : unit) {
+        if (zeros >= 2 && byte == 3) {
+            zeros = 0;
+            continue;
+        }
+        zeros = byte == 0 ? zeros + 1 : 0;
+        bits += byte;
+    }
+    return bits;
+}
+
+QByteArray escaped(const QByteArray& bits) {
+    QByteArray unit;
+    int zeros = 0;
+    for (const char byte : bits) {
+        if (zeros >= 2 && quint8(byte) <= 3) {
+            unit += '\x03';
+            zeros = 0;
+        }
+        zeros = byte == 0 ? zeros + 1 : 0;
+        unit += byte;
+    }
+    return unit;
+}
+
+QList<bool> bitsOf(const QByteArray& bytes) {
+    QList<bool> bits;
+    for (const char byte : bytes)
+        for (int bit = 7; bit >= 0; --bit) bits.append((quint8(byte) >> bit & 1) != 0);
+    return bits;
+}
+
+// `bits`, ended by a one and zeros up to a whole byte, as every parameter set is.
+QByteArray bytesEnded(QList<bool> bits) {
+    bits.append(true);
+    while (bits.size() % 8 != 0) bits.append(false);
+    QByteArray bytes(bits.size() / 8, '\0');
+    for (qsizetype bit = 0; bit < bits.size(); ++bit)
+        if (bits[bit]) bytes[bit / 8] = char(quint8(bytes[bit / 8]) | 0x80 >> bit % 8);
+    return bytes;
+}
+
+// Unsigned exp-Golomb: as many zeros as the bits of `value + 1` after its
+// first, then those bits.
+void appendExpGolomb(QList<bool>& bits, quint32 value) {
+    const quint64 coded = quint64(value) + 1;
+    int width = 0;
+    while (coded >> (width + 1) != 0) ++width;
+    for (int zero = 0; zero < width; ++zero) bits.append(false);
+    for (int bit = width; bit >= 0; --bit) bits.append((coded >> bit & 1) != 0);
+}
+
+qsizetype afterExpGolomb(const QList<bool>& bits, qsizetype at) {
+    qsizetype zeros = 0;
+    while (!bits[at + zeros]) ++zeros;
+    return at + 2 * zeros + 1;
+}
+
+// The sequence parameter set `unit` (as our encoder writes it: one layer, no
+// cropping) stating `coded` as the size of its pictures.
+QByteArray sequenceParametersOf(const QByteArray& unit, QSize coded) {
+    const QList<bool> bits = bitsOf(unescaped(unit));
+    // The unit's header, the set's ids and layers, and the profile, tier and
+    // level of its one layer; then the set's id and its chroma format.
+    qsizetype at = afterExpGolomb(bits, afterExpGolomb(bits, 16 + 8 + 96));
+    QList<bool> changed = bits.mid(0, at);
+    appendExpGolomb(changed, quint32(coded.width()));
+    appendExpGolomb(changed, quint32(coded.height()));
+    at = afterExpGolomb(bits, afterExpGolomb(bits, at));
+    // Up to the one that ends the bits.
+    changed += bits.mid(at, bits.lastIndexOf(true) - at);
+    return escaped(bytesEnded(changed));
+}
+
+constexpr int sequenceParameters = 33, pictureParameters = 34;
+
+// Where the first unit of `type` stands in the decoder setup `hvcC`, and its
+// length: after the setup's fixed fields, arrays of units of one type each,
+// each unit after its length.
+qsizetype unitIn(const QByteArray& hvcC, int type, qsizetype& length) {
+    qsizetype at = 8 + 23;
+    for (int array = 0, arrays = quint8(hvcC.at(at - 1)); array < arrays; ++array) {
+        const bool wanted = (quint8(hvcC.at(at)) & 0x3f) == type;
+        const int units = qFromBigEndian<quint16>(hvcC.constData() + at + 1);
+        at += 3;
+        for (int unit = 0; unit < units; ++unit) {
+            length = qFromBigEndian<quint16>(hvcC.constData() + at);
+            if (wanted) return at + 2;
+            at += 2 + length;
+        }
+    }
+    return -1;
+}
+
+// A unit of coded data: its length, then the unit.
+QByteArray codedUnit(const QByteArray& unit) { return big32(quint32(unit.size())) + unit; }
+
 }  // namespace
+
+QByteArray heicCodedAs(const QByteArray& heic, QSize declared, QSize coded, CodedSizeIn where) {
+    QByteArray hvcC = boxIn(heic, "hvcC"), data = boxIn(heic, "mdat").mid(8);
+    qsizetype length = 0;
+    const qsizetype at = unitIn(hvcC, sequenceParameters, length);
+    const QByteArray stated = sequenceParametersOf(hvcC.mid(at, length), coded);
+    if (where == CodedSizeIn::data) {
+        // The picture parameters follow the sequence's they refer to.
+        qsizetype pictureLength = 0;
+        const qsizetype picture = unitIn(hvcC, pictureParameters, pictureLength);
+        data = codedUnit(stated) + codedUnit(hvcC.mid(picture, pictureLength)) + data;
+    } else {
+        hvcC = hvcC.left(at - 2) + big16(quint32(stated.size())) + stated + hvcC.mid(at + length);
+        qToBigEndian(quint32(hvcC.size()), hvcC.data());
+    }
+    return heicPicture(hvcC, data, declared);
+}
 
 QByteArray heicGrid(const QList<QByteArray>& tiles, int columns, int rows, QSize size, TileReuse reuse) {
     // What our encoder writes of a picture: its decoder setup, its size, and
@@ -82,7 +225,6 @@ QByteArray heicGrid(const QList<QByteArray>& tiles, int columns, int rows, QSize
         data += stream;
     }
 
-    const QByteArray fileType = box("ftyp", QByteArray("heic") + big32(0) + QByteArray("mif1heic"));
     const quint32 dataStart = quint32(fileType.size() + description(items, offsets, coded, places, properties).size() + 8);
     for (quint32& offset : offsets) offset += dataStart;
     return fileType + description(items, offsets, coded, places, properties) + box("mdat", data);

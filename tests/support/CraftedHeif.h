@@ -20,4 +20,16 @@ enum class TileReuse {
 QByteArray heicGrid(const QList<QByteArray>& tiles, int columns, int rows, QSize size,
                     TileReuse reuse = TileReuse::sameData);
 
+// Where a crafted picture states the size of its coded stream.
+enum class CodedSizeIn {
+    setup,  // the sequence parameters of its decoder setup
+    data,   // sequence parameters of its own ahead of its coded data
+};
+
+// HEIC data of one picture as our encoder writes it (`heic`, its stream coded
+// without cropping), rebuilt box by box declaring `declared` while its coded
+// stream states `coded` in `where`: only the picture's top left, as large as
+// it was coded, is in the stream.
+QByteArray heicCodedAs(const QByteArray& heic, QSize declared, QSize coded, CodedSizeIn where);
+
 }  // namespace tavero::fixtures
