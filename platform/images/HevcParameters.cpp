@@ -6,21 +6,10 @@ namespace tavero::heif {
 
 namespace {
 
-// The bits of a unit's payload, first bit first, without the bytes that keep
-// start codes out of it (a 3 after two zeros); reading past the end fails.
+// The bits of a unit's payload, first bit first; reading past the end fails.
 class Bits {
 public:
-    explicit Bits(const QByteArray& unit) {
-        int zeros = 0;
-        for (const char byte : unit) {
-            if (zeros >= 2 && byte == 3) {
-                zeros = 0;
-                continue;
-            }
-            zeros = byte == 0 ? zeros + 1 : 0;
-            bytes_ += byte;
-        }
-    }
+    explicit Bits(const QByteArray& unit) : bytes_(payloadOf(unit)) {}
 
     bool failed() const { return failed_ || at_ > end(); }
 
@@ -72,6 +61,20 @@ void skipProfileTierLevel(Bits& bits, int subLayers) {
 }  // namespace
 
 int unitType(const QByteArray& unit) { return unit.isEmpty() ? -1 : quint8(unit.at(0)) >> 1 & 0x3f; }
+
+QByteArray payloadOf(const QByteArray& unit) {
+    QByteArray payload;
+    int zeros = 0;
+    for (const char byte : unit) {
+        if (zeros >= 2 && byte == 3) {
+            zeros = 0;
+            continue;
+        }
+        zeros = byte == 0 ? zeros + 1 : 0;
+        payload += byte;
+    }
+    return payload;
+}
 
 std::optional<QSize> sequencePictureSize(const QByteArray& unit) {
     constexpr int fullChroma = 3, maxSubLayers = 7;

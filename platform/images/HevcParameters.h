@@ -10,6 +10,10 @@ namespace tavero::heif {
 // The type of the HEVC unit `unit` (its two-byte header first).
 int unitType(const QByteArray& unit);
 
+// The bits `unit` holds: without the byte 3 that follows each two zero bytes
+// a byte of 3 or less follows, there so that no start code shows in a unit.
+QByteArray payloadOf(const QByteArray& unit);
+
 inline constexpr int sequenceParametersType = 33;
 
 // The bytes of a sequence parameter set unit, from its header on, that hold

@@ -1,4 +1,5 @@
 #include "tests/support/CraftedHeif.h"
+#include "platform/images/HevcParameters.h"
 
 #include <QtEndian>
 
@@ -84,23 +85,8 @@ QByteArray heicPicture(const QByteArray& hvcC, const QByteArray& coded, QSize si
     return fileType + description(dataStart) + box("mdat", coded);
 }
 
-// HEVC parameter sets and slices hold their bits with a byte 3 after each
-// two zero bytes that a byte of 3 or less follows, so that no start code
-// shows in them.
-QByteArray unescaped(const QByteArray& unit) {
-    QByteArray bits;
-    int zeros = 0;
-    for (const char byte : unit) {
-        if (zeros >= 2 && byte == 3) {
-            zeros = 0;
-            continue;
-        }
-        zeros = byte == 0 ? zeros + 1 : 0;
-        bits += byte;
-    }
-    return bits;
-}
-
+// The unit holding `bits`, with a byte 3 after each two zero bytes that a
+// byte of 3 or less follows.
 QByteArray escaped(const QByteArray& bits) {
     QByteArray unit;
     int zeros = 0;
@@ -151,7 +137,7 @@ qsizetype afterExpGolomb(const QList<bool>& bits, qsizetype at) {
 // The sequence parameter set `unit` (as our encoder writes it: one layer, no
 // cropping) stating `coded` as the size of its pictures.
 QByteArray sequenceParametersOf(const QByteArray& unit, QSize coded) {
-    const QList<bool> bits = bitsOf(unescaped(unit));
+    const QList<bool> bits = bitsOf(heif::payloadOf(unit));
     // The unit's header, the set's ids and layers, and the profile, tier and
     // level of its one layer; then the set's id and its chroma format.
     qsizetype at = afterExpGolomb(bits, afterExpGolomb(bits, 16 + 8 + 96));
