@@ -116,6 +116,8 @@ TEST(UntrustedPictures, AHeicWhoseStreamStatesALargerSizeThanItsBoxIsRefusedBefo
         const QByteArray wholeTile = fixtures::heicCodedAs(small, QSize(2048, 2048), QSize(2048, 2048), where);
         for (const QByteArray& crafted : {fixtures::heicCodedAs(small, QSize(32000, 1), QSize(8192, 8192), where),
                                           fixtures::heicGrid({tile}, 4, 4, QSize(2048, 2048)),
+                                          fixtures::heicGrid({tile}, 4, 4, QSize(2048, 2048), fixtures::TileReuse::sameData,
+                                                             fixtures::TileSetups::perItem),
                                           fixtures::heicGrid({wholeTile}, 4, 4, QSize(2048, 2048))}) {
             test::writeFile(path, crafted);
             expectRefusedWithin(path, tinyGrowth);
@@ -188,12 +190,15 @@ TEST(UntrustedPictures, AHeicGridOfMoreTilesThanItsSizeNeedsIsRefusedBeforeDecod
     const QColor colours[] = {Qt::red, Qt::blue};
     QList<QByteArray> tiles;
     for (const QColor& colour : colours) tiles.append(heic(fixtures::solid(QSize(512, 512), colour)));
-    const QImage phone = ImageOps::decode(fixtures::heicGrid(tiles, 8, 6, QSize(4032, 3024)));
-    ASSERT_EQ(phone.size(), QSize(4032, 3024));
-    for (int place = 0; place < 48; ++place) {
-        const QColor shown = phone.pixelColor(place % 8 * 512 + 256, place / 8 * 512 + 256);
-        const QColor& wanted = colours[place % 2];
-        EXPECT_LE(std::abs(shown.red() - wanted.red()) + std::abs(shown.blue() - wanted.blue()), 16) << place;
+    for (const auto setups : {fixtures::TileSetups::shared, fixtures::TileSetups::perItem}) {
+        const QImage phone =
+            ImageOps::decode(fixtures::heicGrid(tiles, 8, 6, QSize(4032, 3024), fixtures::TileReuse::sameData, setups));
+        ASSERT_EQ(phone.size(), QSize(4032, 3024));
+        for (int place = 0; place < 48; ++place) {
+            const QColor shown = phone.pixelColor(place % 8 * 512 + 256, place / 8 * 512 + 256);
+            const QColor& wanted = colours[place % 2];
+            EXPECT_LE(std::abs(shown.red() - wanted.red()) + std::abs(shown.blue() - wanted.blue()), 16) << place;
+        }
     }
     const QByteArray fewSmallTiles = fixtures::heicGrid({small}, 8, 8, QSize(512, 512), fixtures::TileReuse::sameItem);
     EXPECT_EQ(ImageOps::decode(fewSmallTiles).size(), QSize(512, 512));

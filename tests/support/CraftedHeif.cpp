@@ -45,27 +45,35 @@ QByteArray sizeBox(QSize size) {
 }
 
 // The grid is item 1, the tiles' items 2 on; item i reads the coded data of
-// tile i % tiles, which stands at `offsets`.
+// tile i % tiles, which stands at `offsets`. Its properties are the first
+// decoder setup, the tiles' size and the grid's, then with `setups` per
+// item the decoder setup of each item.
 QByteArray description(int items, const QList<quint32>& offsets, const QList<QByteArray>& coded,
-                       const QList<int>& places, const QByteArray& properties) {
+                       const QList<int>& places, const QByteArray& properties, TileSetups setups) {
     QByteArray infos = fullBox("infe", 2 << 24, big16(1) + big16(0) + QByteArray("grid", 5));
     // Four-byte offsets and lengths, one extent an item; the grid's data first.
     QByteArray locations = QByteArray("\x44\0", 2) + big16(quint32(1 + items)) + big16(1) + big16(0) + big16(1) +
                            big32(offsets.first() - 8) + big32(8);
-    QByteArray associations = big32(quint32(1 + items)) + big16(1) + QByteArray("\x01\x03", 2);
+    // Properties by their place from 1 on, in two bytes for as many as one
+    // setup per item makes, the first bit saying that it must be understood.
+    const bool perItem = setups == TileSetups::perItem;
+    const auto property = [perItem](quint32 place, bool essential) {
+        return perItem ? big16(place | (essential ? 0x8000 : 0)) : QByteArray(1, char(place | (essential ? 0x80 : 0)));
+    };
+    QByteArray associations = big32(quint32(1 + items)) + big16(1) + QByteArray(1, 1) + property(3, false);
     for (int item = 0; item < items; ++item) {
         const int tile = item % int(coded.size());
         const auto id = quint32(2 + item);
         infos += fullBox("infe", 2 << 24 | 1, big16(id) + big16(0) + QByteArray("hvc1", 5));
         locations += big16(id) + big16(0) + big16(1) + big32(offsets[tile]) + big32(quint32(coded[tile].size()));
-        associations += big16(id) + QByteArray("\x02\x81\x02", 3);
+        associations += big16(id) + QByteArray(1, 2) + property(perItem ? 4 + item : 1, true) + property(2, false);
     }
     QByteArray references = big16(1) + big16(quint32(places.size()));
     for (int item : places) references += big16(quint32(2 + item));
     return fullBox("meta", 0,
                    handlerAndPrimary() + fullBox("iinf", 0, big16(quint32(1 + items)) + infos) +
                        fullBox("iloc", 0, locations) + fullBox("iref", 0, box("dimg", references)) +
-                       box("iprp", properties + fullBox("ipma", 0, associations)));
+                       box("iprp", properties + fullBox("ipma", perItem ? 1 : 0, associations)));
 }
 
 // A file of the one picture, item 1, of `size`, decoded with the setup `hvcC`
@@ -192,15 +200,19 @@ QByteArray heicCodedAs(const QByteArray& heic, QSize declared, QSize coded, Code
     return heicPicture(hvcC, data, declared);
 }
 
-QByteArray heicGrid(const QList<QByteArray>& tiles, int columns, int rows, QSize size, TileReuse reuse) {
+QByteArray heicGrid(const QList<QByteArray>& tiles, int columns, int rows, QSize size, TileReuse reuse,
+                    TileSetups setups) {
     // What our encoder writes of a picture: its decoder setup, its size, and
     // its coded stream filling the media data box.
     QList<QByteArray> coded;
     for (const QByteArray& heic : tiles) coded.append(boxIn(heic, "mdat").mid(8));
-    const QByteArray properties = box("ipco", boxIn(tiles.first(), "hvcC") + boxIn(tiles.first(), "ispe") + sizeBox(size));
-
     const int placeCount = columns * rows;
     const int items = reuse == TileReuse::sameItem ? int(coded.size()) : placeCount;
+    QByteArray listed = boxIn(tiles.first(), "hvcC") + boxIn(tiles.first(), "ispe") + sizeBox(size);
+    for (int item = 0; setups == TileSetups::perItem && item < items; ++item)
+        listed += boxIn(tiles[item % tiles.size()], "hvcC");
+    const QByteArray properties = box("ipco", listed);
+
     QList<int> places;
     for (int place = 0; place < placeCount; ++place) places.append(place % items);
     QByteArray data = QByteArray(2, '\0') + QByteArray(1, char(rows - 1)) + QByteArray(1, char(columns - 1)) +
@@ -211,9 +223,9 @@ QByteArray heicGrid(const QList<QByteArray>& tiles, int columns, int rows, QSize
         data += stream;
     }
 
-    const quint32 dataStart = quint32(fileType.size() + description(items, offsets, coded, places, properties).size() + 8);
+    const quint32 dataStart = quint32(fileType.size() + description(items, offsets, coded, places, properties, setups).size() + 8);
     for (quint32& offset : offsets) offset += dataStart;
-    return fileType + description(items, offsets, coded, places, properties) + box("mdat", data);
+    return fileType + description(items, offsets, coded, places, properties, setups) + box("mdat", data);
 }
 
 }  // namespace tavero::fixtures
