@@ -25,9 +25,7 @@ struct Outline {
     // The pixels of the HEVC-coded pictures: the size their parameter sets
     // state, in their decoder setup or their coded data, which the decoder
     // makes room for whatever the size boxes declare; once for each place
-    // they stand in, or once. None when a picture's parameter sets state
-    // more than codedSideAllowance of the size it declares, or it declares
-    // none, or they cannot be read.
+    // they stand in, or once: see codedPixels in HeifCodedSizes.h.
     std::optional<qint64> codedPixels = 0;
 };
 
