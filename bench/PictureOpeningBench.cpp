@@ -50,10 +50,16 @@ QByteArray statedLarger(QSize declared, QSize coded, fixtures::CodedSizeIn where
     return fixtures::heicCodedAs(heic(fixtures::screenshotLike(64, 64)), declared, coded, where);
 }
 
-// 2048 × 2048 in 4 × 4 tiles that each state 2048 × 2048, declaring `tile`.
-QByteArray tilesStatedLarger(QSize tile) {
-    return fixtures::heicGrid({statedLarger(tile, QSize(2048, 2048), fixtures::CodedSizeIn::setup)}, 4, 4,
+// 2048 × 2048 in 4 × 4 tiles that each state 2048 × 2048 and declare 512 × 512.
+QByteArray tilesStatedLarger() {
+    return fixtures::heicGrid({statedLarger(QSize(512, 512), QSize(2048, 2048), fixtures::CodedSizeIn::setup)}, 4, 4,
                               QSize(2048, 2048));
+}
+
+// 8192 × 1 in one tile that declares and states 8192 × 8192.
+QByteArray tileDeclaredLarger() {
+    return fixtures::heicGrid({statedLarger(QSize(8192, 8192), QSize(8192, 8192), fixtures::CodedSizeIn::setup)}, 1, 1,
+                              QSize(8192, 1));
 }
 
 struct Files {
@@ -81,8 +87,8 @@ struct Files {
                                   statedLarger(QSize(32000, 1), QSize(8192, 8192), fixtures::CodedSizeIn::setup));
     QString statedInData = write(QStringLiteral("stated-data.heic"),
                                  statedLarger(QSize(32000, 1), QSize(8192, 8192), fixtures::CodedSizeIn::data));
-    QString tilesStated = write(QStringLiteral("tiles-stated.heic"), tilesStatedLarger(QSize(512, 512)));
-    QString tilesDeclared = write(QStringLiteral("tiles-declared.heic"), tilesStatedLarger(QSize(2048, 2048)));
+    QString tilesStated = write(QStringLiteral("tiles-stated.heic"), tilesStatedLarger());
+    QString tileDeclared = write(QStringLiteral("tile-declared.heic"), tileDeclaredLarger());
 };
 
 const Files& files() {
@@ -140,6 +146,6 @@ PICTURE_BENCHMARK(thumbnailPhoneJpeg, jpegPhone, thumbnail);
 PICTURE_BENCHMARK(openStatedInSetup, statedInSetup, load);
 PICTURE_BENCHMARK(openStatedInData, statedInData, load);
 PICTURE_BENCHMARK(openTilesStated, tilesStated, load);
-PICTURE_BENCHMARK(openTilesDeclared, tilesDeclared, load);
+PICTURE_BENCHMARK(openTileDeclared, tileDeclared, load);
 PICTURE_BENCHMARK(thumbnailStatedInSetup, statedInSetup, thumbnail);
-PICTURE_BENCHMARK(thumbnailTilesDeclared, tilesDeclared, thumbnail);
+PICTURE_BENCHMARK(thumbnailTileDeclared, tileDeclared, thumbnail);
