@@ -1,7 +1,9 @@
 // Opening a picture file and making its history thumbnail: HEIC grids, the
 // crafted ones that reuse one small tile all over, a phone's of 512-pixel
 // tiles, and both of as many tiles as are let through, beside a JPEG of the
-// same pixels. Time, and how far the process's peak resident memory rose.
+// same pixels; and crafted HEIC pictures and grids whose coded streams state
+// a larger size than their size boxes declare. Time, and how far the
+// process's peak resident memory rose.
 #include "bench/ProcessMeasures.h"
 #include "document/ImageOps.h"
 #include "platform/ShotError.h"
@@ -43,6 +45,23 @@ QByteArray mostTilesGrid() {
                               fixtures::TileReuse::sameData);
 }
 
+// A 64-pixel picture whose stream states `coded`, declared `declared`.
+QByteArray statedLarger(QSize declared, QSize coded, fixtures::CodedSizeIn where) {
+    return fixtures::heicCodedAs(heic(fixtures::screenshotLike(64, 64)), declared, coded, where);
+}
+
+// 2048 × 2048 in 4 × 4 tiles that each state 2048 × 2048 and declare 512 × 512.
+QByteArray tilesStatedLarger() {
+    return fixtures::heicGrid({statedLarger(QSize(512, 512), QSize(2048, 2048), fixtures::CodedSizeIn::setup)}, 4, 4,
+                              QSize(2048, 2048));
+}
+
+// 8192 × 1 in one tile that declares and states 8192 × 8192.
+QByteArray tileDeclaredLarger() {
+    return fixtures::heicGrid({statedLarger(QSize(8192, 8192), QSize(8192, 8192), fixtures::CodedSizeIn::setup)}, 1, 1,
+                              QSize(8192, 1));
+}
+
 struct Files {
     QTemporaryDir folder;
     QString write(const QString& name, const QByteArray& bytes) {
@@ -64,6 +83,12 @@ struct Files {
                              ImageOps::png(fixtures::screenshotLike(6000, 6000), QStringLiteral("jpg")));
     QString jpegPhone = write(QStringLiteral("phone.jpg"),
                               ImageOps::png(fixtures::screenshotLike(4032, 3024), QStringLiteral("jpg")));
+    QString statedInSetup = write(QStringLiteral("stated-setup.heic"),
+                                  statedLarger(QSize(32000, 1), QSize(8192, 8192), fixtures::CodedSizeIn::setup));
+    QString statedInData = write(QStringLiteral("stated-data.heic"),
+                                 statedLarger(QSize(32000, 1), QSize(8192, 8192), fixtures::CodedSizeIn::data));
+    QString tilesStated = write(QStringLiteral("tiles-stated.heic"), tilesStatedLarger());
+    QString tileDeclared = write(QStringLiteral("tile-declared.heic"), tileDeclaredLarger());
 };
 
 const Files& files() {
@@ -118,3 +143,9 @@ PICTURE_BENCHMARK(thumbnail6000MostTiles, mostTiles6000, thumbnail);
 PICTURE_BENCHMARK(thumbnailJpeg6000, jpeg6000, thumbnail);
 PICTURE_BENCHMARK(thumbnailPhoneGrid, phone, thumbnail);
 PICTURE_BENCHMARK(thumbnailPhoneJpeg, jpegPhone, thumbnail);
+PICTURE_BENCHMARK(openStatedInSetup, statedInSetup, load);
+PICTURE_BENCHMARK(openStatedInData, statedInData, load);
+PICTURE_BENCHMARK(openTilesStated, tilesStated, load);
+PICTURE_BENCHMARK(openTileDeclared, tileDeclared, load);
+PICTURE_BENCHMARK(thumbnailStatedInSetup, statedInSetup, thumbnail);
+PICTURE_BENCHMARK(thumbnailTileDeclared, tileDeclared, thumbnail);

@@ -3,6 +3,7 @@
 #include "document/ImageReading.h"
 #include "document/PngText.h"
 #include "platform/ShotError.h"
+#include "platform/images/HeifBoxes.h"
 #include "platform/images/HeifCodec.h"
 #include "platform/images/PngEncoder.h"
 
@@ -39,14 +40,6 @@ QByteArray encodeJpeg(const QImage& image, int quality) {
     return bytes;
 }
 
-// Coded pictures are whole blocks of up to 64 pixels a side, cut to the
-// declared size afterwards: a stream may be that much larger, no more.
-int codedSideAllowance(QSize declared) {
-    constexpr int block = 64;
-    const int longer = std::max(declared.width(), declared.height());
-    return (longer + block - 1) / block * block + block;
-}
-
 // What libheif may read of a file: a picture within the pixel limit coded
 // at no more than four bytes a pixel (8-bit colour and alpha, even without
 // loss), and room for the boxes that describe it.
@@ -58,7 +51,9 @@ QImage decodeHeif(QIODevice& device) {
     if (!declared) refuse();
     if (!withinPixelLimit(*declared)) throw PictureTooLarge();
     bool codedTooLarge = false;
-    const QImage decoded = heif::decode(device, heifReadAllowance, codedSideAllowance(*declared), codedTooLarge);
+    const QImage decoded = heif::decode(device, heifReadAllowance,
+                                       heif::codedSideAllowance(std::max(declared->width(), declared->height())),
+                                       codedTooLarge);
     if (codedTooLarge) throw PictureTooLarge();
     if (decoded.isNull()) refuse();
     if (!withinPixelLimit(decoded.size())) throw PictureTooLarge();

@@ -1,9 +1,13 @@
 #include "platform/images/HeifBoxes.h"
+#include "platform/images/HeifBoxReading.h"
+#include "platform/images/HeifCodedSizes.h"
 
+#include <QHash>
 #include <QList>
 #include <QtEndian>
 
 #include <algorithm>
+#include <climits>
 
 namespace tavero::heif {
 
@@ -18,61 +22,6 @@ constexpr int maxDescriptionBoxes = 256;
 constexpr int maxReferenceBoxes = 4096;
 constexpr qint64 maxDescriptionBytes = qint64(16) << 20;
 
-constexpr quint32 typeOf(const char (&name)[5]) {
-    return quint32(quint8(name[0])) << 24 | quint32(quint8(name[1])) << 16 | quint32(quint8(name[2])) << 8 |
-           quint32(quint8(name[3]));
-}
-
-// A box: its type, where it starts, where its content starts and where it ends.
-struct Box {
-    quint32 type = 0;
-    qint64 start = 0;
-    qint64 content = 0;
-    qint64 end = 0;
-};
-
-QByteArray readAt(QIODevice& device, qint64 at, qint64 size) {
-    if (!device.seek(at)) return {};
-    return device.read(size);
-}
-
-// The box whose header starts at `at`, in a parent that ends at `end`; none
-// when it does not fit there.
-std::optional<Box> boxAt(QIODevice& device, qint64 at, qint64 end) {
-    const QByteArray header = readAt(device, at, std::min<qint64>(16, end - at));
-    if (header.size() < 8) return std::nullopt;
-    Box box{qFromBigEndian<quint32>(header.constData() + 4), at, at + 8, 0};
-    quint64 size = qFromBigEndian<quint32>(header.constData());
-    if (size == 1) {
-        if (header.size() < 16) return std::nullopt;
-        size = qFromBigEndian<quint64>(header.constData() + 8);
-        box.content = at + 16;
-    } else if (size == 0) {
-        size = quint64(end - at);  // to the end of its parent
-    }
-    if (size < quint64(box.content - at) || size > quint64(end - at)) return std::nullopt;
-    box.end = at + qint64(size);
-    return box;
-}
-
-// The boxes one after the other from `start` to `end`, `most` of them at
-// most; one that does not fit ends them.
-QList<Box> boxesIn(QIODevice& device, qint64 start, qint64 end, int most) {
-    QList<Box> boxes;
-    for (qint64 at = start; boxes.size() < most;) {
-        const std::optional<Box> box = boxAt(device, at, end);
-        if (!box) break;
-        boxes.append(*box);
-        at = box->end;
-    }
-    return boxes;
-}
-
-// A full box's content: its version, then `size` bytes of fields.
-QByteArray fieldsOf(QIODevice& device, const Box& box, qint64 size) {
-    return readAt(device, box.content, std::min(4 + size, box.end - box.content));
-}
-
 // The entries of the item information box.
 qint64 itemCount(QIODevice& device, const Box& infos) {
     const QByteArray fields = fieldsOf(device, infos, 4);
@@ -81,38 +30,53 @@ qint64 itemCount(QIODevice& device, const Box& infos) {
     return fields.size() < 8 ? 0 : qint64(qFromBigEndian<quint32>(fields.constData() + 4));
 }
 
-// The places pictures are referred to from derived pictures; none when the
-// references hold more boxes than any picture needs.
-std::optional<qint64> tileCount(QIODevice& device, const Box& references) {
+// The places each item is referred to in from derived pictures; none when
+// the references hold more boxes than any picture needs.
+std::optional<QHash<quint64, qint64>> tilePlaces(QIODevice& device, const Box& references) {
     const QByteArray version = fieldsOf(device, references, 0);
-    if (version.isEmpty()) return 0;
-    const qint64 idSize = version.at(0) == 0 ? 2 : 4;
+    if (version.isEmpty()) return QHash<quint64, qint64>();
+    const int idSize = version.at(0) == 0 ? 2 : 4;
     const QList<Box> boxes = boxesIn(device, references.content + 4, references.end, maxReferenceBoxes + 1);
     if (boxes.size() > maxReferenceBoxes) return std::nullopt;
-    qint64 tiles = 0;
+    QHash<quint64, qint64> places;
     for (const Box& box : boxes) {
         if (box.type != typeOf("dimg")) continue;
-        // The item referring, then how many it refers to.
-        const QByteArray fields = readAt(device, box.content, std::min(idSize + 2, box.end - box.content));
-        if (fields.size() == idSize + 2) tiles += qFromBigEndian<quint16>(fields.constData() + idSize);
+        // The item referring, how many it refers to, and those.
+        const QByteArray bytes = readAt(device, box.content, std::min<qint64>(maxTableBytes, box.end - box.content));
+        Fields fields{bytes, idSize};
+        for (quint64 count = fields.take(2); count > 0 && !fields.failed; --count) {
+            const quint64 item = fields.take(idSize);
+            if (!fields.failed) ++places[item];
+        }
     }
-    return tiles;
+    return places;
 }
 
-// Adds the items and the tiles that the boxes of the description declare to
-// `outline`; false when its references hold more boxes than any picture needs.
+// Adds the items, the tiles and the pixels of the coded streams that the
+// boxes of the description declare to `outline`; false when its references
+// hold more boxes than any picture needs.
 bool addItemsAndTiles(QIODevice& device, const QList<Box>& described, Outline& outline) {
+    QHash<quint64, qint64> places;
     for (const Box& box : described) {
         if (box.type == typeOf("iinf")) outline.items += itemCount(device, box);
         if (box.type != typeOf("iref")) continue;
-        const std::optional<qint64> tiles = tileCount(device, box);
-        if (!tiles) return false;
-        outline.tiles += *tiles;
+        const std::optional<QHash<quint64, qint64>> referred = tilePlaces(device, box);
+        if (!referred) return false;
+        for (auto item = referred->constBegin(); item != referred->constEnd(); ++item) {
+            places[item.key()] += item.value();
+            outline.tiles += item.value();
+        }
     }
+    outline.codedPixels = codedPixels(device, described, places);
     return true;
 }
 
 }  // namespace
+
+int codedSideAllowance(int declared) {
+    constexpr qint64 block = 64;
+    return int(std::min<qint64>(INT_MAX, (declared + block - 1) / block * block + block));
+}
 
 std::optional<Outline> outline(QIODevice& device) {
     if (device.isSequential()) return std::nullopt;

@@ -22,11 +22,21 @@ struct Outline {
     // The pictures that derived pictures (grids, overlays) are made of, once
     // for each place they stand in: each is decoded on its own.
     qint64 tiles = 0;
+    // The pixels of the HEVC-coded pictures: the size their parameter sets
+    // state, in their decoder setup or their coded data, which the decoder
+    // makes room for whatever the size boxes declare; once for each place
+    // they stand in, or once: see codedPixels in HeifCodedSizes.h.
+    std::optional<qint64> codedPixels = 0;
 };
 
 // HEIF files hold a file type, a description and the coded data, and little
 // else, one box each.
 inline constexpr int maxTopLevelBoxes = 32;
+
+// Coded pictures are whole blocks of up to 64 pixels a side, cut to the
+// declared size afterwards: a stream may be that much larger, no more. The
+// largest side of a stream for a picture whose side is `declared`.
+int codedSideAllowance(int declared);
 
 // The outline of the HEIF data filling `device`, a device that can seek,
 // from its start; none when its description cannot be found within the

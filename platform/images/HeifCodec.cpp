@@ -45,6 +45,18 @@ qint64 tileAllowance(const heif_image_handle& picture) {
     return std::max<qint64>(64, across * down);
 }
 
+// libde265 makes room for the size a stream's parameter sets state: the
+// streams of a file may state three times the pixels of its picture padded
+// to whole blocks (a grid's tiles overhang its right and bottom edges, and
+// an alpha plane, a depth map or a thumbnail may come beside it), or 64
+// tiles of 512 pixels whatever its size.
+qint64 codedPixelAllowance(const heif_image_handle& picture) {
+    constexpr qint64 anySize = qint64(64) * 512 * 512;
+    const qint64 padded = qint64(codedSideAllowance(heif_image_handle_get_width(&picture))) *
+                          codedSideAllowance(heif_image_handle_get_height(&picture));
+    return std::max(anySize, 3 * padded);
+}
+
 // What libheif reads through: the device, what it may read of it yet, and
 // the outline of its boxes: it is shown those up to the outline's end.
 struct DeviceSource {
@@ -163,6 +175,10 @@ QImage decode(QIODevice& device, qint64 maxBytes, int largestSide, bool& tooLarg
     ContextPtr context;
     HandlePtr handle = primaryImage(source, context, largestSide);
     if (!handle || source.outline.tiles > tileAllowance(*handle)) return {};
+    if (!source.outline.codedPixels || *source.outline.codedPixels > codedPixelAllowance(*handle)) {
+        tooLarge = true;
+        return {};
+    }
     heif_image* decoded = nullptr;
     const heif_error error =
         heif_decode_image(handle.get(), &decoded, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr);

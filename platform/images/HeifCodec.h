@@ -23,10 +23,13 @@ bool looksLikeHeif(const QByteArray& head);
 std::optional<QSize> imageSize(QIODevice& device, qint64 maxBytes);
 
 // The primary image, decoded; a null image when the data cannot be decoded,
-// or when its coded stream is wider or taller than `largestSide`: that is
-// refused before any of it is decoded, and sets `tooLarge`. A picture made
-// of more tiles than 256-pixel squares cover it (64 at least) is refused
-// before any tile is decoded, as one that cannot be decoded.
+// or when its coded stream is wider or taller than `largestSide`, or states
+// a size beyond the blocks of the one its item declares, or the file's
+// coded streams together state more than three times its pixels (64 tiles
+// of 512 pixels at least): that is refused before any of it is decoded,
+// and sets `tooLarge`. A picture made of more tiles than 256-pixel squares
+// cover it (64 at least) is refused before any tile is decoded, as one that
+// cannot be decoded.
 QImage decode(QIODevice& device, qint64 maxBytes, int largestSide, bool& tooLarge);
 
 // HEVC-coded HEIC data of `image` at `quality` (0–100); empty on failure.

@@ -98,6 +98,38 @@ TEST(UntrustedPictures, AHeicCodedLargerThanItsSizeBoxIsRefusedBeforeDecoding) {
     EXPECT_EQ(ImageOps::decode(boxed).size(), QSize(600, 400)) << "a box that tells the truth opens";
 }
 
+// libde265 makes room for a picture of the size its sequence parameters
+// state, though the stream codes only its corner: 8192 × 8192 declared
+// 32000 × 1, within each side, took two seconds and 540 MB to open and as
+// much again for the history. A stream stating more than the blocks of its
+// declared size, in the decoder setup or in the coded data, of the picture
+// or of a grid's tile, is refused before anything is decoded, and so is a
+// tile declared as large as it states but far larger than its grid: one of
+// 8192 × 8192 in a grid of 8192 × 1 took a second and 300 MB.
+TEST(UntrustedPictures, AHeicWhoseStreamStatesALargerSizeThanItsBoxIsRefusedBeforeDecoding) {
+    using fixtures::CodedSizeIn;
+    const test::TempDir dir;
+    const QString path = dir.file(QStringLiteral("大流.heic"));
+    const QByteArray small = heic(fixtures::solid(QSize(64, 64), Qt::red));
+    for (const CodedSizeIn where : {CodedSizeIn::setup, CodedSizeIn::data}) {
+        SCOPED_TRACE(int(where));
+        const QByteArray tile = fixtures::heicCodedAs(small, QSize(512, 512), QSize(2048, 2048), where);
+        const QByteArray largeTile = fixtures::heicCodedAs(small, QSize(8192, 8192), QSize(8192, 8192), where);
+        for (const QByteArray& crafted : {fixtures::heicCodedAs(small, QSize(32000, 1), QSize(8192, 8192), where),
+                                          fixtures::heicGrid({tile}, 4, 4, QSize(2048, 2048)),
+                                          fixtures::heicGrid({tile}, 4, 4, QSize(2048, 2048), fixtures::TileReuse::sameData,
+                                                             fixtures::TileSetups::perItem),
+                                          fixtures::heicGrid({largeTile}, 1, 1, QSize(8192, 1))}) {
+            test::writeFile(path, crafted);
+            expectRefusedWithin(path, tinyGrowth);
+        }
+        const QByteArray stated = fixtures::heicCodedAs(small, QSize(64, 64), QSize(64, 64), where);
+        EXPECT_EQ(ImageOps::decode(stated).size(), QSize(64, 64)) << "a stream stating its own size opens";
+    }
+    EXPECT_EQ(ImageOps::decode(heic(fixtures::screenshotLike(601, 401))).size(), QSize(601, 401))
+        << "a stream coded in whole blocks and cropped opens";
+}
+
 // A picture of a few hundred bytes padded to a gigabyte, with zeros, with a
 // box of no meaning, with a 100 MB colour profile (which libheif reads whole,
 // a byte at a time) or with two million empty boxes (each of which libheif
@@ -159,12 +191,15 @@ TEST(UntrustedPictures, AHeicGridOfMoreTilesThanItsSizeNeedsIsRefusedBeforeDecod
     const QColor colours[] = {Qt::red, Qt::blue};
     QList<QByteArray> tiles;
     for (const QColor& colour : colours) tiles.append(heic(fixtures::solid(QSize(512, 512), colour)));
-    const QImage phone = ImageOps::decode(fixtures::heicGrid(tiles, 8, 6, QSize(4032, 3024)));
-    ASSERT_EQ(phone.size(), QSize(4032, 3024));
-    for (int place = 0; place < 48; ++place) {
-        const QColor shown = phone.pixelColor(place % 8 * 512 + 256, place / 8 * 512 + 256);
-        const QColor& wanted = colours[place % 2];
-        EXPECT_LE(std::abs(shown.red() - wanted.red()) + std::abs(shown.blue() - wanted.blue()), 16) << place;
+    for (const auto setups : {fixtures::TileSetups::shared, fixtures::TileSetups::perItem}) {
+        const QImage phone =
+            ImageOps::decode(fixtures::heicGrid(tiles, 8, 6, QSize(4032, 3024), fixtures::TileReuse::sameData, setups));
+        ASSERT_EQ(phone.size(), QSize(4032, 3024));
+        for (int place = 0; place < 48; ++place) {
+            const QColor shown = phone.pixelColor(place % 8 * 512 + 256, place / 8 * 512 + 256);
+            const QColor& wanted = colours[place % 2];
+            EXPECT_LE(std::abs(shown.red() - wanted.red()) + std::abs(shown.blue() - wanted.blue()), 16) << place;
+        }
     }
     const QByteArray fewSmallTiles = fixtures::heicGrid({small}, 8, 8, QSize(512, 512), fixtures::TileReuse::sameItem);
     EXPECT_EQ(ImageOps::decode(fewSmallTiles).size(), QSize(512, 512));

@@ -1,4 +1,5 @@
 #include "tests/support/CraftedHeif.h"
+#include "platform/images/HevcParameters.h"
 
 #include <QtEndian>
 
@@ -32,46 +33,186 @@ QByteArray boxIn(const QByteArray& heic, const char* type) {
     return at < 0 ? QByteArray() : heic.mid(at, qFromBigEndian<quint32>(heic.constData() + at));
 }
 
+const QByteArray fileType = box("ftyp", QByteArray("heic") + big32(0) + QByteArray("mif1heic"));
+
+// The description's first boxes: a picture, whose primary item is item 1.
+QByteArray handlerAndPrimary() {
+    return fullBox("hdlr", 0, big32(0) + QByteArray("pict") + QByteArray(13, '\0')) + fullBox("pitm", 0, big16(1));
+}
+
 QByteArray sizeBox(QSize size) {
     return fullBox("ispe", 0, big32(quint32(size.width())) + big32(quint32(size.height())));
 }
 
 // The grid is item 1, the tiles' items 2 on; item i reads the coded data of
-// tile i % tiles, which stands at `offsets`.
+// tile i % tiles, which stands at `offsets`. Its properties are the first
+// decoder setup, the tiles' size and the grid's, then with `setups` per
+// item the decoder setup of each item.
 QByteArray description(int items, const QList<quint32>& offsets, const QList<QByteArray>& coded,
-                       const QList<int>& places, const QByteArray& properties) {
+                       const QList<int>& places, const QByteArray& properties, TileSetups setups) {
     QByteArray infos = fullBox("infe", 2 << 24, big16(1) + big16(0) + QByteArray("grid", 5));
     // Four-byte offsets and lengths, one extent an item; the grid's data first.
     QByteArray locations = QByteArray("\x44\0", 2) + big16(quint32(1 + items)) + big16(1) + big16(0) + big16(1) +
                            big32(offsets.first() - 8) + big32(8);
-    QByteArray associations = big32(quint32(1 + items)) + big16(1) + QByteArray("\x01\x03", 2);
+    // Properties by their place from 1 on, in two bytes for as many as one
+    // setup per item makes, the first bit saying that it must be understood.
+    const bool perItem = setups == TileSetups::perItem;
+    const auto property = [perItem](quint32 place, bool essential) {
+        return perItem ? big16(place | (essential ? 0x8000 : 0)) : QByteArray(1, char(place | (essential ? 0x80 : 0)));
+    };
+    QByteArray associations = big32(quint32(1 + items)) + big16(1) + QByteArray(1, 1) + property(3, false);
     for (int item = 0; item < items; ++item) {
         const int tile = item % int(coded.size());
         const auto id = quint32(2 + item);
         infos += fullBox("infe", 2 << 24 | 1, big16(id) + big16(0) + QByteArray("hvc1", 5));
         locations += big16(id) + big16(0) + big16(1) + big32(offsets[tile]) + big32(quint32(coded[tile].size()));
-        associations += big16(id) + QByteArray("\x02\x81\x02", 3);
+        associations += big16(id) + QByteArray(1, 2) + property(perItem ? 4 + item : 1, true) + property(2, false);
     }
     QByteArray references = big16(1) + big16(quint32(places.size()));
     for (int item : places) references += big16(quint32(2 + item));
     return fullBox("meta", 0,
-                   fullBox("hdlr", 0, big32(0) + QByteArray("pict") + QByteArray(13, '\0')) +
-                       fullBox("pitm", 0, big16(1)) + fullBox("iinf", 0, big16(quint32(1 + items)) + infos) +
+                   handlerAndPrimary() + fullBox("iinf", 0, big16(quint32(1 + items)) + infos) +
                        fullBox("iloc", 0, locations) + fullBox("iref", 0, box("dimg", references)) +
-                       box("iprp", properties + fullBox("ipma", 0, associations)));
+                       box("iprp", properties + fullBox("ipma", perItem ? 1 : 0, associations)));
 }
+
+// A file of the one picture, item 1, of `size`, decoded with the setup `hvcC`
+// from `coded`.
+QByteArray heicPicture(const QByteArray& hvcC, const QByteArray& coded, QSize size) {
+    const auto description = [&](quint32 offset) {
+        const QByteArray locations = QByteArray("\x44\0", 2) + big16(1) + big16(1) + big16(0) + big16(1) +
+                                     big32(offset) + big32(quint32(coded.size()));
+        const QByteArray associations = big32(1) + big16(1) + QByteArray("\x02\x81\x02", 3);
+        return fullBox("meta", 0,
+                       handlerAndPrimary() +
+                           fullBox("iinf", 0, big16(1) + fullBox("infe", 2 << 24, big16(1) + big16(0) + QByteArray("hvc1", 5))) +
+                           fullBox("iloc", 0, locations) +
+                           box("iprp", box("ipco", hvcC + sizeBox(size)) + fullBox("ipma", 0, associations)));
+    };
+    const auto dataStart = quint32(fileType.size() + description(0).size() + 8);
+    return fileType + description(dataStart) + box("mdat", coded);
+}
+
+// The unit holding `bits`, with a byte 3 after each two zero bytes that a
+// byte of 3 or less follows.
+QByteArray escaped(const QByteArray& bits) {
+    QByteArray unit;
+    int zeros = 0;
+    for (const char byte : bits) {
+        if (zeros >= 2 && quint8(byte) <= 3) {
+            unit += '\x03';
+            zeros = 0;
+        }
+        zeros = byte == 0 ? zeros + 1 : 0;
+        unit += byte;
+    }
+    return unit;
+}
+
+QList<bool> bitsOf(const QByteArray& bytes) {
+    QList<bool> bits;
+    for (const char byte : bytes)
+        for (int bit = 7; bit >= 0; --bit) bits.append((quint8(byte) >> bit & 1) != 0);
+    return bits;
+}
+
+// `bits`, ended by a one and zeros up to a whole byte, as every parameter set is.
+QByteArray bytesEnded(QList<bool> bits) {
+    bits.append(true);
+    while (bits.size() % 8 != 0) bits.append(false);
+    QByteArray bytes(bits.size() / 8, '\0');
+    for (qsizetype bit = 0; bit < bits.size(); ++bit)
+        if (bits[bit]) bytes[bit / 8] = char(quint8(bytes[bit / 8]) | 0x80 >> bit % 8);
+    return bytes;
+}
+
+// Unsigned exp-Golomb: as many zeros as the bits of `value + 1` after its
+// first, then those bits.
+void appendExpGolomb(QList<bool>& bits, quint32 value) {
+    const quint64 coded = quint64(value) + 1;
+    int width = 0;
+    while (coded >> (width + 1) != 0) ++width;
+    for (int zero = 0; zero < width; ++zero) bits.append(false);
+    for (int bit = width; bit >= 0; --bit) bits.append((coded >> bit & 1) != 0);
+}
+
+qsizetype afterExpGolomb(const QList<bool>& bits, qsizetype at) {
+    qsizetype zeros = 0;
+    while (!bits[at + zeros]) ++zeros;
+    return at + 2 * zeros + 1;
+}
+
+// The sequence parameter set `unit` (as our encoder writes it: one layer, no
+// cropping) stating `coded` as the size of its pictures.
+QByteArray sequenceParametersOf(const QByteArray& unit, QSize coded) {
+    const QList<bool> bits = bitsOf(heif::payloadOf(unit));
+    // The unit's header, the set's ids and layers, and the profile, tier and
+    // level of its one layer; then the set's id and its chroma format.
+    qsizetype at = afterExpGolomb(bits, afterExpGolomb(bits, 16 + 8 + 96));
+    QList<bool> changed = bits.mid(0, at);
+    appendExpGolomb(changed, quint32(coded.width()));
+    appendExpGolomb(changed, quint32(coded.height()));
+    at = afterExpGolomb(bits, afterExpGolomb(bits, at));
+    // Up to the one that ends the bits.
+    changed += bits.mid(at, bits.lastIndexOf(true) - at);
+    return escaped(bytesEnded(changed));
+}
+
+constexpr int sequenceParameters = 33, pictureParameters = 34;
+
+// Where the first unit of `type` stands in the decoder setup `hvcC`, and its
+// length: after the setup's fixed fields, arrays of units of one type each,
+// each unit after its length.
+qsizetype unitIn(const QByteArray& hvcC, int type, qsizetype& length) {
+    qsizetype at = 8 + 23;
+    for (int array = 0, arrays = quint8(hvcC.at(at - 1)); array < arrays; ++array) {
+        const bool wanted = (quint8(hvcC.at(at)) & 0x3f) == type;
+        const int units = qFromBigEndian<quint16>(hvcC.constData() + at + 1);
+        at += 3;
+        for (int unit = 0; unit < units; ++unit) {
+            length = qFromBigEndian<quint16>(hvcC.constData() + at);
+            if (wanted) return at + 2;
+            at += 2 + length;
+        }
+    }
+    return -1;
+}
+
+// A unit of coded data: its length, then the unit.
+QByteArray codedUnit(const QByteArray& unit) { return big32(quint32(unit.size())) + unit; }
 
 }  // namespace
 
-QByteArray heicGrid(const QList<QByteArray>& tiles, int columns, int rows, QSize size, TileReuse reuse) {
+QByteArray heicCodedAs(const QByteArray& heic, QSize declared, QSize coded, CodedSizeIn where) {
+    QByteArray hvcC = boxIn(heic, "hvcC"), data = boxIn(heic, "mdat").mid(8);
+    qsizetype length = 0;
+    const qsizetype at = unitIn(hvcC, sequenceParameters, length);
+    const QByteArray stated = sequenceParametersOf(hvcC.mid(at, length), coded);
+    if (where == CodedSizeIn::data) {
+        // The picture parameters follow the sequence's they refer to.
+        qsizetype pictureLength = 0;
+        const qsizetype picture = unitIn(hvcC, pictureParameters, pictureLength);
+        data = codedUnit(stated) + codedUnit(hvcC.mid(picture, pictureLength)) + data;
+    } else {
+        hvcC = hvcC.left(at - 2) + big16(quint32(stated.size())) + stated + hvcC.mid(at + length);
+        qToBigEndian(quint32(hvcC.size()), hvcC.data());
+    }
+    return heicPicture(hvcC, data, declared);
+}
+
+QByteArray heicGrid(const QList<QByteArray>& tiles, int columns, int rows, QSize size, TileReuse reuse,
+                    TileSetups setups) {
     // What our encoder writes of a picture: its decoder setup, its size, and
     // its coded stream filling the media data box.
     QList<QByteArray> coded;
     for (const QByteArray& heic : tiles) coded.append(boxIn(heic, "mdat").mid(8));
-    const QByteArray properties = box("ipco", boxIn(tiles.first(), "hvcC") + boxIn(tiles.first(), "ispe") + sizeBox(size));
-
     const int placeCount = columns * rows;
     const int items = reuse == TileReuse::sameItem ? int(coded.size()) : placeCount;
+    QByteArray listed = boxIn(tiles.first(), "hvcC") + boxIn(tiles.first(), "ispe") + sizeBox(size);
+    for (int item = 0; setups == TileSetups::perItem && item < items; ++item)
+        listed += boxIn(tiles[item % tiles.size()], "hvcC");
+    const QByteArray properties = box("ipco", listed);
+
     QList<int> places;
     for (int place = 0; place < placeCount; ++place) places.append(place % items);
     QByteArray data = QByteArray(2, '\0') + QByteArray(1, char(rows - 1)) + QByteArray(1, char(columns - 1)) +
@@ -82,10 +223,9 @@ QByteArray heicGrid(const QList<QByteArray>& tiles, int columns, int rows, QSize
         data += stream;
     }
 
-    const QByteArray fileType = box("ftyp", QByteArray("heic") + big32(0) + QByteArray("mif1heic"));
-    const quint32 dataStart = quint32(fileType.size() + description(items, offsets, coded, places, properties).size() + 8);
+    const quint32 dataStart = quint32(fileType.size() + description(items, offsets, coded, places, properties, setups).size() + 8);
     for (quint32& offset : offsets) offset += dataStart;
-    return fileType + description(items, offsets, coded, places, properties) + box("mdat", data);
+    return fileType + description(items, offsets, coded, places, properties, setups) + box("mdat", data);
 }
 
 }  // namespace tavero::fixtures

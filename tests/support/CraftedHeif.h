@@ -12,12 +12,30 @@ enum class TileReuse {
     sameItem,  // the one item, referred to from each place
 };
 
+// Whether the items of a grid's tiles share one decoder setup.
+enum class TileSetups {
+    shared,   // the first tile's, as phones write them
+    perItem,  // each item a copy of its tile's, listed after the other properties
+};
+
 // A HEIC file whose primary picture is a grid written box by box, as no
 // encoder writes one: `columns` × `rows` tiles declaring `size` together,
 // the tile in place i (row by row) being tiles[i % tiles.size()]. Each tile
 // is HEIC data of one opaque picture as our encoder writes it, all of one
 // size; its coded stream is taken over as it is.
 QByteArray heicGrid(const QList<QByteArray>& tiles, int columns, int rows, QSize size,
-                    TileReuse reuse = TileReuse::sameData);
+                    TileReuse reuse = TileReuse::sameData, TileSetups setups = TileSetups::shared);
+
+// Where a crafted picture states the size of its coded stream.
+enum class CodedSizeIn {
+    setup,  // the sequence parameters of its decoder setup
+    data,   // sequence parameters of its own ahead of its coded data
+};
+
+// HEIC data of one picture as our encoder writes it (`heic`, its stream coded
+// without cropping), rebuilt box by box declaring `declared` while its coded
+// stream states `coded` in `where`: only the picture's top left, as large as
+// it was coded, is in the stream.
+QByteArray heicCodedAs(const QByteArray& heic, QSize declared, QSize coded, CodedSizeIn where);
 
 }  // namespace tavero::fixtures

@@ -23,7 +23,12 @@ long long peakMemoryGrowth(const std::function<void()>& work) {
     const long long before = residentBytes();
     const pid_t child = fork();
     if (child == 0) {
-        work();
+        // Whatever `work` throws ends the child, not the tests after it.
+        try {
+            work();
+        } catch (...) {
+            _exit(1);
+        }
         _exit(0);
     }
     int status = 0;

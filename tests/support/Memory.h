@@ -13,7 +13,8 @@ inline constexpr bool tightMemoryBudgets = true;
 #endif
 
 // Runs `work` in a forked child and returns how far the child's peak resident
-// memory rose above what it inherited, in bytes; -1 when the child failed.
+// memory rose above what it inherited, in bytes; -1 when the child failed or
+// `work` threw.
 long long peakMemoryGrowth(const std::function<void()>& work);
 
 // The size of the shared-memory segments that screen grabs have mapped into
