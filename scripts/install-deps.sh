@@ -23,6 +23,8 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev tesseract-ocr python3
   xvfb openbox xdotool xclip x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy
+  # a compositing manager, for the recording tests that run under one
+  picom
   dbus-daemon
   # screen-reader tests and the whole-program benchmarks: the accessibility bus and pyatspi
   # for Debian's /usr/bin/python3

@@ -205,12 +205,14 @@ void CoveredPixels::fillSeen(const QRegion& region, QRgb colour) {
         fillInto(pieces_[part.piece].seen, part.rect.translated(-pieces_[part.piece].rect.topLeft()), colour);
 }
 
-// A compositing manager shows neither the root's background nor windows
-// beneath everything (their pixmaps hold copies of the screen), but paints
-// a desktop of its own where nothing lies: its desktop picture, which it
-// would publish, else one colour (picom's and xcompmgr's mid grey). That
-// colour is read where neither a window nor our windows lie now or lately,
-// far from every window: the middle of the widest such rectangle.
+// A compositing manager paints a desktop of its own where nothing lies: the
+// desktop picture, which is published, else one colour (picom's and
+// xcompmgr's mid grey), never the root's background. Nor could that be
+// read: the manager redirects every window by hand, which the server takes
+// for see-through, so a stand-in's pixmap keeps the copy of the screen it
+// was made with, our windows included. The colour is read where no window
+// lies and none of ours lay lately, far from them all: in the middle of the
+// widest such rectangle.
 QRgb CoveredPixels::managerDesktop() {
     QRegion bare = rootArea(connection_);
     for (const TopLevel& window : topLevelStack(connection_)) bare -= window.shape;

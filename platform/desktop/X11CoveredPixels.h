@@ -40,8 +40,11 @@ struct ShownPicture {
 // The desktop is its picture (_XROOTPMAP_ID, ESETROOT_PMAP_ID) where a
 // desktop program publishes one. Else it is what the screen last showed
 // there before our windows came: kept while they stay, taken from the last
-// picture where they came since, and read from the root's own background
-// where no picture showed it yet (our windows were there before the first).
+// picture where they came since and no other window lay. Where no picture
+// showed it (our windows were there before the first, or another window
+// until it left), it is what the screen shows where nothing lies: the
+// root's own background, or under a compositing manager the colour the
+// manager paints there.
 //
 // Uses the caller's connection and grabber on the caller's thread.
 class CoveredPixels {
