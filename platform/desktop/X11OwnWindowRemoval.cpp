@@ -5,6 +5,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 #include <xcb/composite.h>
@@ -25,8 +26,7 @@ OwnWindowRemoval::~OwnWindowRemoval() { release(); }
 
 QImage OwnWindowRemoval::grab(const QRect& area, const QList<xcb_window_t>& windows,
                               const std::function<QImage()>& grabScreen, ShownPicture last, const EventSink& others) {
-    const QRegion left = left_.within(area, std::chrono::steady_clock::now());
-    if (!composite_ || (windows.isEmpty() && left.isEmpty())) {
+    if (!composite_ || (windows.isEmpty() && leftWithin(area).isEmpty())) {
         release();
         last = {};
         return grabScreen();
@@ -47,7 +47,7 @@ QImage OwnWindowRemoval::grab(const QRect& area, const QList<xcb_window_t>& wind
         // ours among them leaves a place the screen may still show it at.
         while (Reply<xcb_generic_event_t> event = take(xcb_poll_for_queued_event(connection_.get()))) others(*event);
         for (const TopLevel& client : clients) covered += client.shape & area;
-        covered += left_.within(area, std::chrono::steady_clock::now());
+        covered += leftWithin(area);
         if (!covered.isEmpty()) {
             stack = topLevelStack(connection_);
             ours = followOurs(clients, stack);
@@ -61,9 +61,15 @@ QImage OwnWindowRemoval::grab(const QRect& area, const QList<xcb_window_t>& wind
     return image;
 }
 
+// Without a compositing manager the server shows every move at once (it
+// paints redirected windows before it answers GetImage).
+QRegion OwnWindowRemoval::leftWithin(const QRect& area) {
+    const QRegion left = left_.within(area, std::chrono::steady_clock::now());
+    return managerPaints_ ? left : QRegion();
+}
+
 // Our clients' top levels (a window manager's frame, or the client itself),
-// followed so that the places they leave stay covered until the screen was
-// drawn there again.
+// followed so that the places they leave stay covered a while.
 QList<xcb_window_t> OwnWindowRemoval::followOurs(const QList<TopLevel>& clients, const QList<TopLevel>& stack) {
     QHash<xcb_window_t, LeftPlaces::Shown> shown;
     for (const TopLevel& client : clients) {
@@ -106,6 +112,7 @@ void OwnWindowRemoval::paintOver(QImage& image, const QRect& area, const QList<T
     if (redirected_) {
         watchBeneath(stack, ours);
     } else {
+        managerPaints_ = compositingManagerRuns(connection_);
         // The records exist before the redirection, so that no repaint it
         // brings about goes unseen.
         repaints_.redirect(

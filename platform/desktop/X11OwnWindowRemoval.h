@@ -35,8 +35,8 @@ class ImageGrabber;
 // CoveredPixels keeps it: its picture, else what the screen showed there.
 //
 // A compositing manager paints the screen after the server moved a window:
-// the places our windows left lately stay covered (LeftPlaces), so that no
-// picture shows them where they were.
+// while one runs, the places our windows left lately stay covered
+// (LeftPlaces), so that no picture shows them where they were.
 //
 // Uses the caller's connection and grabber on the caller's thread. The
 // caller reads the connection's events and offers each to takeEvent().
@@ -71,6 +71,7 @@ private:
     // Those of `windows` shown over `area`, with their places and shapes
     // in root pixels.
     QList<TopLevel> placesOf(const QList<xcb_window_t>& windows, const QRect& area);
+    QRegion leftWithin(const QRect& area);
     QList<xcb_window_t> followOurs(const QList<TopLevel>& clients, const QList<TopLevel>& stack);
     xcb_window_t topLevelOf(xcb_window_t client, const QList<TopLevel>& stack);
     QRegion windowsAmong(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours);
@@ -96,6 +97,9 @@ private:
     RepaintWait repaints_;
     CoveredPixels beneath_;
     LeftPlaces left_{connection_};
+    // Whether a compositing manager painted the screen when the redirection
+    // began: only then may pictures show our windows where they left.
+    bool managerPaints_ = false;
     // The top level of each of our clients, by client.
     QHash<xcb_window_t, xcb_window_t> topLevels_;
     // Where other windows lay at the last picture, in root pixels.
