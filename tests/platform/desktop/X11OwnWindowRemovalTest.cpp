@@ -1,6 +1,7 @@
 // Our windows taken out of grabs at the cost of what they cover, on a real X
 // server: a border ringing the whole screen and a panel over another
-// program's page. What the removal asks the server for is counted where it
+// program's page, or over the bare desktop; run again under a compositing
+// manager. What the removal asks the server for is counted where it
 // asks, at xcb's two image requests, which this test is linked to wrap: no
 // more pixels than our windows cover, and afterwards only what the windows
 // beneath drew again.
@@ -250,8 +251,9 @@ TEST_F(OwnWindowRemovalTest, APlaceTheBarLeftShowsWhatLiesBeneathWhileTheScreenS
     EXPECT_TRUE(samePixels(late.image.copy(barPlace), beneath.copy(barPlace)));
 }
 
-// Over the bare desktop, where no picture has shown it yet: what a
-// compositing manager paints there, not our windows.
+// Over the bare desktop, where no picture has shown it yet: what the screen
+// shows there (the root's background, or a compositing manager's desktop),
+// never our windows.
 TEST_F(OwnWindowRemovalTest, OverTheBareDesktopTheFirstPictureShowsWhatTheScreenShowsThere) {
     const QImage bare = withoutPageAndOurs();
     showOurs();
