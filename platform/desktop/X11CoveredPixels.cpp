@@ -207,12 +207,12 @@ void CoveredPixels::fillSeen(const QRegion& region, QRgb colour) {
 
 // A compositing manager paints a desktop of its own where nothing lies: the
 // desktop picture, which is published, else one colour (picom's and
-// xcompmgr's mid grey), never the root's background. Nor could that be
-// read: the manager redirects every window by hand, which the server takes
-// for see-through, so a stand-in's pixmap keeps the copy of the screen it
-// was made with, our windows included. The colour is read where no window
-// lies and none of ours lay lately, far from them all: in the middle of the
-// widest such rectangle.
+// xcompmgr's mid grey, xfwm4's black), never the root's background. Nor
+// could that be read: the manager redirects every window by hand, which the
+// server takes for see-through, so a stand-in's pixmap keeps the copy of the
+// screen it was made with, our windows included. The colour is read where
+// no window lies and none of ours lay lately, far from them all: in the
+// middle of the widest such rectangle.
 QRgb CoveredPixels::managerDesktop() {
     QRegion bare = rootArea(connection_);
     for (const TopLevel& window : topLevelStack(connection_)) bare -= window.shape;
