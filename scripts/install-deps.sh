@@ -25,6 +25,8 @@ packages=(
   xvfb openbox xdotool xclip x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy
   # the hot-key benchmark's other program: a terminal and its area shot
   xterm ksnip
+  # a compositing manager, for the recording tests that run under one
+  picom
   dbus-daemon
   # screen-reader tests and the whole-program benchmarks: the accessibility bus and pyatspi
   # for Debian's /usr/bin/python3

@@ -1,5 +1,7 @@
 #include "platform/desktop/X11CoveredPixels.h"
 
+#include "platform/desktop/X11Displays.h"
+#include "platform/desktop/X11Extensions.h"
 #include "platform/desktop/X11ImageGrabber.h"
 #include "platform/desktop/X11RootBackground.h"
 
@@ -70,11 +72,11 @@ bool ShownPicture::copyTo(const QRect& rect, QImage& target, QPoint at) const {
 CoveredPixels::CoveredPixels(Connection& connection, ImageGrabber& grabber)
     : connection_(connection), grabber_(grabber) {}
 
-void CoveredPixels::cover(const QRegion& region, const ShownPicture& last) {
+void CoveredPixels::cover(const QRegion& region, const ShownPicture& last, const QRegion& windows) {
     if (region == region_) return;
     std::vector<Piece> pieces;
     QRegion unseen = unseen_ & region;
-    for (const QRect& rect : region) pieces.push_back(pieceOver(rect, last, unseen));
+    for (const QRect& rect : region) pieces.push_back(pieceOver(rect, last, windows, unseen));
     region_ = region;
     pieces_ = std::move(pieces);
     unseen_ = unseen;
@@ -82,8 +84,10 @@ void CoveredPixels::cover(const QRegion& region, const ShownPicture& last) {
 }
 
 // What the screen showed at `rect` is what the pieces kept where our windows
-// covered it already, else what the last picture showed.
-CoveredPixels::Piece CoveredPixels::pieceOver(const QRect& rect, const ShownPicture& last, QRegion& unseen) const {
+// covered it already, else what the last picture showed where it showed the
+// desktop.
+CoveredPixels::Piece CoveredPixels::pieceOver(const QRect& rect, const ShownPicture& last, const QRegion& windows,
+                                              QRegion& unseen) const {
     Piece piece{rect, QImage(rect.size(), QImage::Format_RGB32), QImage(rect.size(), QImage::Format_RGB32)};
     piece.seen.fill(black);
     for (const Part& part : partsOf(rect)) {
@@ -91,8 +95,10 @@ CoveredPixels::Piece CoveredPixels::pieceOver(const QRect& rect, const ShownPict
         copyInto(piece.seen, part.rect.topLeft() - rect.topLeft(), kept.seen,
                  part.rect.translated(-kept.rect.topLeft()));
     }
-    for (const QRect& uncovered : QRegion(rect).subtracted(region_))
-        if (!last.copyTo(uncovered, piece.seen, uncovered.topLeft() - rect.topLeft())) unseen += uncovered;
+    const QRegion uncovered = QRegion(rect).subtracted(region_);
+    for (const QRect& desktop : uncovered.subtracted(windows))
+        if (!last.copyTo(desktop, piece.seen, desktop.topLeft() - rect.topLeft())) unseen += desktop;
+    unseen += uncovered & windows;
     return piece;
 }
 
@@ -171,20 +177,57 @@ void CoveredPixels::paintSeen(const QRegion& shown) {
     if (const QRegion first = shown & unseen_; !first.isEmpty()) {
         // Read once: what fails stays black.
         unseen_ -= first;
-        readRootBackground(connection_, grabber_, first, [this](const QRect& rect, const QImage& pixels) {
-            if (pixels.isNull()) return;
-            for (const Part& part : partsOf(rect)) {
-                Piece& piece = pieces_[part.piece];
-                copyInto(piece.seen, part.rect.topLeft() - piece.rect.topLeft(), pixels,
-                         part.rect.translated(-rect.topLeft()));
-            }
-        });
+        if (compositingManagerRuns(connection_)) fillSeen(first, managerDesktop());
+        else readSeen(first);
     }
     for (const Part& part : partsOf(shown)) {
         Piece& piece = pieces_[part.piece];
         const QRect inPiece = part.rect.translated(-piece.rect.topLeft());
         copyInto(piece.pixels, inPiece.topLeft(), piece.seen, inPiece);
     }
+}
+
+// Without a compositing manager the server paints the root's background
+// wherever no window lies.
+void CoveredPixels::readSeen(const QRegion& region) {
+    readRootBackground(connection_, grabber_, region, [this](const QRect& rect, const QImage& pixels) {
+        if (pixels.isNull()) return;
+        for (const Part& part : partsOf(rect)) {
+            Piece& piece = pieces_[part.piece];
+            copyInto(piece.seen, part.rect.topLeft() - piece.rect.topLeft(), pixels,
+                     part.rect.translated(-rect.topLeft()));
+        }
+    });
+}
+
+void CoveredPixels::fillSeen(const QRegion& region, QRgb colour) {
+    for (const Part& part : partsOf(region))
+        fillInto(pieces_[part.piece].seen, part.rect.translated(-pieces_[part.piece].rect.topLeft()), colour);
+}
+
+// A compositing manager paints a desktop of its own where nothing lies: the
+// desktop picture, which is published, else one colour (picom's and
+// xcompmgr's mid grey, xfwm4's black), never the root's background. Nor
+// could that be read: the manager redirects every window by hand, which the
+// server takes for see-through, so a stand-in's pixmap keeps the copy of the
+// screen it was made with, our windows included. The colour is read where
+// no window lies and none of ours lay lately, far from them all: in the
+// middle of the widest such rectangle.
+QRgb CoveredPixels::managerDesktop() {
+    QRegion bare = rootArea(connection_);
+    for (const TopLevel& window : topLevelStack(connection_)) bare -= window.shape;
+    bare -= region_;
+    const QList<QRect> rects(bare.begin(), bare.end());
+    const auto widest = std::max_element(rects.begin(), rects.end(), [](const QRect& one, const QRect& other) {
+        return qint64(one.width()) * one.height() < qint64(other.width()) * other.height();
+    });
+    QRgb colour = black;
+    if (widest == rects.end()) return colour;
+    grabber_.grabParts({{connection_.root(), QRect(widest->center(), QSize(1, 1))}}, connection_.screen()->root_depth,
+                       [&](qsizetype, const QImage& pixels) {
+                           if (!pixels.isNull()) colour = pixels.pixel(0, 0) | black;
+                       });
+    return colour;
 }
 
 void CoveredPixels::paintWindow(const TopLevel& window, const QRegion& shown) {

@@ -40,8 +40,11 @@ struct ShownPicture {
 // The desktop is its picture (_XROOTPMAP_ID, ESETROOT_PMAP_ID) where a
 // desktop program publishes one. Else it is what the screen last showed
 // there before our windows came: kept while they stay, taken from the last
-// picture where they came since, and read from the root's own background
-// where no picture showed it yet (our windows were there before the first).
+// picture where they came since and no other window lay. Where no picture
+// showed it (our windows were there before the first, or another window
+// until it left), it is what the screen shows where nothing lies: the
+// root's own background, or under a compositing manager the colour the
+// manager paints there.
 //
 // Uses the caller's connection and grabber on the caller's thread.
 class CoveredPixels {
@@ -51,8 +54,9 @@ public:
     // In root pixels.
     const QRegion& region() const { return region_; }
     // Covers `region` from now on; all of it is stale when it changed.
-    // `last` is the picture before, which shows what was not covered then.
-    void cover(const QRegion& region, const ShownPicture& last);
+    // `last` is the picture before, which shows what was not covered then,
+    // the desktop save where other `windows` lay (root pixels).
+    void cover(const QRegion& region, const ShownPicture& last, const QRegion& windows);
     // What is drawn here (root pixels) is read again at the next refresh.
     void invalidate(const QRect& drawn) { stale_ += region_ & drawn; }
     void invalidateAll() { stale_ = region_; }
@@ -86,11 +90,14 @@ private:
         uint8_t depth = 0;
     };
 
-    Piece pieceOver(const QRect& rect, const ShownPicture& last, QRegion& unseen) const;
+    Piece pieceOver(const QRect& rect, const ShownPicture& last, const QRegion& windows, QRegion& unseen) const;
     void checkDesktop();
     std::vector<Part> partsOf(const QRegion& region) const;
     void paintDesktop(const QRegion& shown);
     void paintSeen(const QRegion& shown);
+    void readSeen(const QRegion& region);
+    void fillSeen(const QRegion& region, QRgb colour);
+    QRgb managerDesktop();
     void paintWindow(const TopLevel& window, const QRegion& shown);
     void paintBlack(const QRegion& region);
     // Reads the parts from `drawable`, whose origin lies at `origin` in root

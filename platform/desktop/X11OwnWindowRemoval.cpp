@@ -4,6 +4,10 @@
 
 #include <QSet>
 
+#include <algorithm>
+#include <chrono>
+#include <utility>
+
 #include <xcb/composite.h>
 #include <xcb/damage.h>
 
@@ -22,7 +26,7 @@ OwnWindowRemoval::~OwnWindowRemoval() { release(); }
 
 QImage OwnWindowRemoval::grab(const QRect& area, const QList<xcb_window_t>& windows,
                               const std::function<QImage()>& grabScreen, ShownPicture last, const EventSink& others) {
-    if (!composite_ || windows.isEmpty()) {
+    if (!composite_ || (windows.isEmpty() && leftWithin(area).isEmpty())) {
         release();
         last = {};
         return grabScreen();
@@ -32,28 +36,83 @@ QImage OwnWindowRemoval::grab(const QRect& area, const QList<xcb_window_t>& wind
     // is grabbed: none moves in between, which would leave its pixels in
     // the picture, or among what the next ones show beneath it. The last
     // picture's memory takes the grab.
-    QList<TopLevel> clients;
+    QList<TopLevel> stack;
+    QList<xcb_window_t> ours;
     QRegion covered;
     QImage image;
     {
         const ServerGrab still(connection_.get());
-        clients = placesOf(windows, area);
+        const QList<TopLevel> clients = placesOf(windows, area);
+        // Its answer came after every event sent before the grab: a move of
+        // ours among them leaves a place the screen may still show it at.
+        while (Reply<xcb_generic_event_t> event = take(xcb_poll_for_queued_event(connection_.get()))) others(*event);
         for (const TopLevel& client : clients) covered += client.shape & area;
-        if (!covered.isEmpty()) beneath_.cover(covered, last);
+        covered += leftWithin(area);
+        if (!covered.isEmpty()) {
+            stack = topLevelStack(connection_);
+            ours = followOurs(clients, stack);
+            beneath_.cover(covered, last, windowsAmong(stack, ours));
+        }
         last = {};
         image = grabScreen();
     }
     if (covered.isEmpty()) release();
-    else if (!image.isNull()) paintOver(image, area, topLevelsOf(clients), others);
+    else if (!image.isNull()) paintOver(image, area, stack, ours, others);
     return image;
 }
 
-void OwnWindowRemoval::paintOver(QImage& image, const QRect& area, const QList<xcb_window_t>& ours,
-                                 const EventSink& others) {
-    const QList<TopLevel> stack = topLevelStack(connection_);
+// Without a compositing manager the server shows every move at once (it
+// paints redirected windows before it answers GetImage).
+QRegion OwnWindowRemoval::leftWithin(const QRect& area) {
+    const QRegion left = left_.within(area, std::chrono::steady_clock::now());
+    return managerPaints_ ? left : QRegion();
+}
+
+// Our clients' top levels (a window manager's frame, or the client itself),
+// followed so that the places they leave stay covered a while.
+QList<xcb_window_t> OwnWindowRemoval::followOurs(const QList<TopLevel>& clients, const QList<TopLevel>& stack) {
+    QHash<xcb_window_t, LeftPlaces::Shown> shown;
+    for (const TopLevel& client : clients) {
+        const xcb_window_t id = topLevelOf(client.id, stack);
+        const auto topLevel =
+            std::find_if(stack.begin(), stack.end(), [&](const TopLevel& window) { return window.id == id; });
+        if (topLevel == stack.end()) continue;
+        LeftPlaces::Shown& place = shown[id];
+        place.outer = topLevel->outer;
+        place.place += client.shape;
+    }
+    left_.follow(shown);
+    return shown.keys();
+}
+
+// The top level holding `client`, asked of the server only when the one it
+// had is no longer among `stack` (a window manager frames a window anew
+// each time it is mapped).
+xcb_window_t OwnWindowRemoval::topLevelOf(xcb_window_t client, const QList<TopLevel>& stack) {
+    const auto stacked = [&](xcb_window_t window) {
+        return std::any_of(stack.begin(), stack.end(), [&](const TopLevel& topLevel) { return topLevel.id == window; });
+    };
+    if (const xcb_window_t known = topLevels_.value(client); known && stacked(known)) return known;
+    const xcb_window_t topLevel = x11::topLevelOf(connection_, client).value_or(XCB_WINDOW_NONE);
+    topLevels_.insert(client, topLevel);
+    return topLevel;
+}
+
+// Where other windows than ours lay in the last picture and lie now: the
+// pictures did not show the desktop there.
+QRegion OwnWindowRemoval::windowsAmong(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours) {
+    QRegion windows;
+    for (const TopLevel& window : stack)
+        if (!ours.contains(window.id)) windows += window.shape;
+    return std::exchange(windowsBefore_, windows) + windows;
+}
+
+void OwnWindowRemoval::paintOver(QImage& image, const QRect& area, const QList<TopLevel>& stack,
+                                 const QList<xcb_window_t>& ours, const EventSink& others) {
     if (redirected_) {
         watchBeneath(stack, ours);
     } else {
+        managerPaints_ = compositingManagerRuns(connection_);
         // The records exist before the redirection, so that no repaint it
         // brings about goes unseen.
         repaints_.redirect(
@@ -109,14 +168,6 @@ QList<TopLevel> OwnWindowRemoval::placesOf(const QList<xcb_window_t>& windows, c
     return clients;
 }
 
-QList<xcb_window_t> OwnWindowRemoval::topLevelsOf(const QList<TopLevel>& clients) {
-    QList<xcb_window_t> topLevels;
-    for (const TopLevel& client : clients)
-        if (const std::optional<xcb_window_t> topLevel = topLevelOf(connection_, client.id))
-            topLevels.append(*topLevel);
-    return topLevels;
-}
-
 void OwnWindowRemoval::redirect() {
     xcb_composite_redirect_subwindows(connection_.get(), connection_.root(), XCB_COMPOSITE_REDIRECT_AUTOMATIC);
     redirected_ = true;
@@ -130,6 +181,8 @@ void OwnWindowRemoval::release() {
     }
     watched_.clear();
     beneath_.clear();
+    left_.clear();
+    windowsBefore_ = QRegion();
     if (!redirected_) return;
     xcb_composite_unredirect_subwindows(c, connection_.root(), XCB_COMPOSITE_REDIRECT_AUTOMATIC);
     redirected_ = false;
@@ -188,6 +241,7 @@ QHash<xcb_window_t, QRegion> OwnWindowRemoval::undrawn() const {
 }
 
 bool OwnWindowRemoval::takeEvent(const xcb_generic_event_t& event, bool& coveredChanged) {
+    if (left_.takeEvent(event)) return true;
     if (!damageEvent_ || (event.response_type & 0x7f) != *damageEvent_ + XCB_DAMAGE_NOTIFY) return false;
     const auto& notify = reinterpret_cast<const xcb_damage_notify_event_t&>(event);
     const auto record = watched_.constFind(notify.damage);

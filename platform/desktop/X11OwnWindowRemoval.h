@@ -2,6 +2,7 @@
 
 #include "platform/desktop/X11Connection.h"
 #include "platform/desktop/X11CoveredPixels.h"
+#include "platform/desktop/X11LeftPlaces.h"
 #include "platform/desktop/X11RepaintWait.h"
 #include "platform/desktop/X11Windows.h"
 
@@ -33,6 +34,10 @@ class ImageGrabber;
 // Where no window lies beneath ours, what they cover shows the desktop as
 // CoveredPixels keeps it: its picture, else what the screen showed there.
 //
+// A compositing manager paints the screen after the server moved a window:
+// while one runs, the places our windows left lately stay covered
+// (LeftPlaces), so that no picture shows them where they were.
+//
 // Uses the caller's connection and grabber on the caller's thread. The
 // caller reads the connection's events and offers each to takeEvent().
 class OwnWindowRemoval {
@@ -44,12 +49,12 @@ public:
 
     // The root's `area` as `grabScreen` grabs it, painted over where
     // `windows` (ours, clients or frames) lie; `last` is the picture before,
-    // let go before the grab. When redirection begins here, first waits, at
-    // most repaintLimit, for the windows beneath to draw what ours cover;
-    // the connection's other events go to `others` meanwhile. What one of
-    // them has not drawn by then is black in the pictures until it draws
-    // there, where this redirection made its pixmap: that holds our window
-    // there.
+    // let go before the grab. Events the connection reads meanwhile go to
+    // `others`, which offers the removal's own to takeEvent(). When
+    // redirection begins here, first waits, at most repaintLimit, for the
+    // windows beneath to draw what ours cover. What one of them has not
+    // drawn by then is black in the pictures until it draws there, where
+    // this redirection made its pixmap: that holds our window there.
     QImage grab(const QRect& area, const QList<xcb_window_t>& windows, const std::function<QImage()>& grabScreen,
                 ShownPicture last, const EventSink& others);
 
@@ -59,13 +64,19 @@ public:
     // Whether `event` is one of the removal's; `coveredChanged` then says
     // whether a window beneath ours drew inside covered().
     bool takeEvent(const xcb_generic_event_t& event, bool& coveredChanged);
+    // The root's DAMAGE reported drawing at `drawn` (root pixels).
+    void screenDrawn(const QRect& drawn) { left_.drawn(drawn); }
 
 private:
     // Those of `windows` shown over `area`, with their places and shapes
     // in root pixels.
     QList<TopLevel> placesOf(const QList<xcb_window_t>& windows, const QRect& area);
-    QList<xcb_window_t> topLevelsOf(const QList<TopLevel>& clients);
-    void paintOver(QImage& image, const QRect& area, const QList<xcb_window_t>& ours, const EventSink& others);
+    QRegion leftWithin(const QRect& area);
+    QList<xcb_window_t> followOurs(const QList<TopLevel>& clients, const QList<TopLevel>& stack);
+    xcb_window_t topLevelOf(xcb_window_t client, const QList<TopLevel>& stack);
+    QRegion windowsAmong(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours);
+    void paintOver(QImage& image, const QRect& area, const QList<TopLevel>& stack, const QList<xcb_window_t>& ours,
+                   const EventSink& others);
     void redirect();
     void release();
     void watchBeneath(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours);
@@ -85,6 +96,14 @@ private:
     bool redirected_ = false;
     RepaintWait repaints_;
     CoveredPixels beneath_;
+    LeftPlaces left_{connection_};
+    // Whether a compositing manager painted the screen when the redirection
+    // began: only then may pictures show our windows where they left.
+    bool managerPaints_ = false;
+    // The top level of each of our clients, by client.
+    QHash<xcb_window_t, xcb_window_t> topLevels_;
+    // Where other windows lay at the last picture, in root pixels.
+    QRegion windowsBefore_;
     // DAMAGE records on the windows beneath ours, by record.
     QHash<uint32_t, Watched> watched_;
 };

@@ -23,7 +23,10 @@ using RegionSink = std::function<void(const QRect& part, const QImage& pixels)>;
 // own pixmap when mapped. Such stand-ins, stacked beneath every other window,
 // are made over the region for the read alone and destroyed: on the screen
 // they show what the root showed there already. The caller's connection and
-// grabber, on the caller's thread; the server needs Composite.
+// grabber, on the caller's thread; the server needs Composite, and no
+// compositing manager may run: it redirects every window by hand, which the
+// server takes for see-through and paints no background into, and the
+// stand-ins' pixmaps would hold the copy of the screen they were made with.
 void readRootBackground(Connection& connection, ImageGrabber& grabber, const QRegion& region, const RegionSink& take);
 
 }  // namespace tavero::x11

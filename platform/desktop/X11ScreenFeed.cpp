@@ -151,6 +151,7 @@ void ScreenFeed::handle(const xcb_generic_event_t& event) {
 // own repaints change nothing in the pictures, and the windows beneath them
 // report their drawing to the removal.
 void ScreenFeed::onRootDamage(const QRect& drawn) {
+    removal_.screenDrawn(drawn);
     const QRect inside = drawn & scope_.area;
     if (inside.isEmpty() || pending_) return;
     pending_ = !QRegion(inside).subtracted(removal_.covered()).isEmpty();

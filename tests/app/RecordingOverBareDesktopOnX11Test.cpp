@@ -1,8 +1,11 @@
 // A take of the whole display over the bare root window with a pattern and
 // no desktop picture (a window manager without a desktop program): the real
 // program on a fresh account, openbox, the accessibility and sound servers of
-// the test's own. The control bar is up before the first picture and is
-// dragged during the take; every picture shows the pattern where it lay.
+// the test's own; run again under a compositing manager, which shows its own
+// desktop instead of the pattern. The control bar and the border are up
+// before the first picture, and the bar is dragged during the take; every
+// picture shows what the screen showed before, where the bar lay and along
+// the border.
 #include "platform/desktop/SyntheticKeyboard.h"
 #include "tests/app/RunningTavero.h"
 #include "tests/support/Files.h"
@@ -32,17 +35,29 @@ QByteArray bitmapOfPattern() {
     return text + "};\n";
 }
 
-// The share of `rect` (root pixels) showing the pattern, away from the squares' edges.
-double patternShare(const QImage& picture, const QRect& rect) {
+// The share of `rect` (root pixels) showing what `screen` showed, away from the squares' edges.
+double shownShare(const QImage& picture, const QImage& screen, const QRect& rect) {
     int matching = 0;
     int read = 0;
     for (int y = rect.top(); y <= rect.bottom(); y += 2)
         for (int x = rect.left(); x <= rect.right(); x += 2) {
             if (std::min({x % square, y % square, square - x % square, square - y % square}) < 8) continue;
             ++read;
-            matching += test::sameColours({picture.pixelColor(x / 2, y / 2)}, {patternAt(QPoint(x, y))}, 39);
+            matching += test::sameColours({picture.pixelColor(x / 2, y / 2)}, {screen.pixelColor(x, y)}, 39);
         }
     return read ? double(matching) / read : 0;
+}
+
+// Pixels of the picture's two outermost rows and columns that show the border's red.
+int redAlongEdges(const QImage& picture) {
+    int red = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            if (std::min({x, y, picture.width() - 1 - x, picture.height() - 1 - y}) >= 2) continue;
+            const QColor colour = picture.pixelColor(x, y);
+            red += colour.red() - std::max(colour.green(), colour.blue()) > 48;
+        }
+    return red;
 }
 
 class RecordingOverBareDesktopOnX11Test : public test::RunningTavero {
@@ -56,6 +71,7 @@ protected:
                                                                QStringLiteral("-fg"), colours[0].name(),
                                                                QStringLiteral("-bg"), colours[1].name()}));
         ASSERT_TRUE(test::pointAt(QPoint(10, 10)));
+        shown = screen.grabArea(QRect(0, 0, 1920, 1080), false);
         program.setProcessEnvironment(reader.environment());
         start({});
         ASSERT_TRUE(QTest::qWaitFor([&] { return reader.attach(program.processId()); }, 60'000));
@@ -82,9 +98,11 @@ protected:
     test::SoundServer sound;
     test::ScreenReader reader;
     SyntheticKeyboard keyboard;
+    // The screen before the program started.
+    QImage shown;
 };
 
-TEST_F(RecordingOverBareDesktopOnX11Test, EveryPictureShowsThePatternWhereTheControlBarLayBeforeAndAfterItWasDragged) {
+TEST_F(RecordingOverBareDesktopOnX11Test, EveryPictureShowsTheDesktopWhereTheControlBarLayBeforeAndAfterItWasDragged) {
     startOrStop();
     ASSERT_TRUE(press(QStringLiteral("radio button"), QStringLiteral("全屏")));
     ASSERT_TRUE(press(QStringLiteral("push button"), QStringLiteral("开始录制")));
@@ -107,8 +125,10 @@ TEST_F(RecordingOverBareDesktopOnX11Test, EveryPictureShowsThePatternWhereTheCon
     const QList<QImage> pictures = test::decodePictures(*take(), QSize(960, 540), 300);
     ASSERT_GT(pictures.size(), 2);
     for (qsizetype index = 0; index < pictures.size(); ++index) {
-        EXPECT_GT(patternShare(pictures[index], *first), 0.9) << "picture " << index << ", where the bar lay first";
-        EXPECT_GT(patternShare(pictures[index], second), 0.9) << "picture " << index << ", where it was dragged";
+        EXPECT_GT(shownShare(pictures[index], shown, *first), 0.9)
+            << "picture " << index << ", where the bar lay first";
+        EXPECT_GT(shownShare(pictures[index], shown, second), 0.9) << "picture " << index << ", where it was dragged";
+        EXPECT_EQ(redAlongEdges(pictures[index]), 0) << "picture " << index << ", along the border";
     }
 }
 

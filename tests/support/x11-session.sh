@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Runs one command on an X server of its own and stops everything it started.
 #
-#   x11-session.sh [--size WxH] [--wm] [--two-monitors] -- command [arguments...]
+#   x11-session.sh [--size WxH] [--wm] [--compositor] [--two-monitors] -- command [arguments...]
 #
 #   --size WxH       the Xvfb screen (default 1920x1080)
 #   --wm             also runs openbox, for the window manager's EWMH hints
+#   --compositor     also runs picom (its xrender backend), a compositing
+#                    manager: it redirects every window and paints the
+#                    screen, its own grey where no window lies
 #   --two-monitors   Xorg with the dummy driver instead of Xvfb: a 3840x1080
 #                    screen with the outputs DUMMY0 at (0,0) and DUMMY1 at
 #                    (1920,0), each 1920x1080 (needs root, like Xorg). The
@@ -23,11 +26,13 @@ set -uo pipefail
 
 size=1920x1080
 wm=0
+compositor=0
 monitors=0
 while [[ $# -gt 0 ]]; do
   case $1 in
     --size) size=$2; shift 2 ;;
     --wm) wm=1; shift ;;
+    --compositor) compositor=1; shift ;;
     --two-monitors) monitors=1; shift ;;
     --) shift; break ;;
     *) echo "x11-session: unknown option $1" >&2; exit 2 ;;
@@ -117,9 +122,34 @@ start_window_manager() {
   skip "openbox did not start"
 }
 
+# The pixel in the middle of the screen, as hexadecimal bytes.
+middle_pixel() {
+  local middle
+  middle=$(xdpyinfo | awk '/dimensions:/ { split($2, size, "x"); print int(size[1] / 2) "," int(size[2] / 2) }')
+  ffmpeg -loglevel quiet -f x11grab -draw_mouse 0 -video_size 1x1 -i "$DISPLAY+$middle" -frames:v 1 \
+    -f rawvideo -pix_fmt rgb24 - | od -An -tx1
+}
+
+# Returns once picom paints the screen: the middle shows its desktop, no
+# longer the server's background.
+start_compositor() {
+  command -v picom >/dev/null || skip "picom is not installed"
+  local before
+  before=$(middle_pixel)
+  picom --backend xrender --no-fading-openclose >"$work/picom.out" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 200); do
+    [[ $(middle_pixel) != "$before" ]] && return
+    sleep 0.05
+  done
+  cat "$work/picom.out" >&2
+  skip "picom did not start"
+}
+
 start_server
 [[ $monitors == 1 ]] && split_into_two_monitors
 [[ $wm == 1 ]] && start_window_manager
+[[ $compositor == 1 ]] && start_compositor
 
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$work/runtime"

@@ -1,9 +1,11 @@
 // Our windows taken out of grabs at the cost of what they cover, on a real X
 // server: a border ringing the whole screen and a panel over another
-// program's page. What the removal asks the server for is counted where it
+// program's page, or over the bare desktop; run again under a compositing
+// manager. What the removal asks the server for is counted where it
 // asks, at xcb's two image requests, which this test is linked to wrap: no
 // more pixels than our windows cover, and afterwards only what the windows
 // beneath drew again.
+#include "platform/desktop/X11Extensions.h"
 #include "platform/desktop/X11ImageGrabber.h"
 #include "platform/desktop/X11OwnWindowRemoval.h"
 #include "platform/desktop/X11ScreenSource.h"
@@ -103,14 +105,16 @@ public:
 
     explicit Removal(QList<xcb_window_t> ours) : ours_(std::move(ours)) {}
 
-    Picture picture() {
-        std::future<Picture> made = std::async(std::launch::async, [this] { return make(); });
+    // With `shown`, the screen is taken to show that still, as a
+    // compositing manager's does until it paints again.
+    Picture picture(const QImage& shown = {}) {
+        std::future<Picture> made = std::async(std::launch::async, [&] { return make(shown); });
         EXPECT_TRUE(QTest::qWaitFor([&] { return made.wait_for(0s) == std::future_status::ready; }, 10'000));
         return made.get();
     }
 
 private:
-    Picture make() {
+    Picture make(const QImage& shown) {
         // Everything drawn so far has been reported once the round trip is back.
         xcb_connection_t* c = connection_.get();
         std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
@@ -121,7 +125,9 @@ private:
         Picture picture;
         qint64 before = 0;
         const auto grabScreen = [&] {
-            QImage screen = grabber_.grab(connection_.root(), screenRect, connection_.screen()->root_depth);
+            QImage screen = shown.isNull()
+                                ? grabber_.grab(connection_.root(), screenRect, connection_.screen()->root_depth)
+                                : shown.convertToFormat(QImage::Format_RGB32);
             before = pixelsAskedOn(c);
             return screen;
         };
@@ -174,6 +180,30 @@ protected:
     }
 
     QList<xcb_window_t> ours() const { return {xcb_window_t(ringWindow.winId()), xcb_window_t(bar.winId())}; }
+
+    // The screen once the page and our windows left it.
+    QImage withoutPageAndOurs() {
+        page.hide();
+        ringWindow.hide();
+        bar.hide();
+        const QRect pagePart(100, 300, 200, 200);
+        const QRect ringPart(0, 300, 4, 200);
+        QImage bare;
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            bare = screen.grabArea(screenRect, false);
+            return !samePixels(bare.copy(pagePart), page.picture().copy(pagePart)) &&
+                   !samePixels(bare.copy(ringPart), fixtures::solid(ringPart.size(), Qt::red)) &&
+                   !samePixels(bare.copy(barPlace), bar.picture()) &&
+                   samePixels(bare.copy(dialog.geometry()), dialog.picture());
+        }, 20'000));
+        return bare;
+    }
+
+    void showOurs() {
+        ASSERT_TRUE(ringWindow.showAndWait());
+        ASSERT_TRUE(bar.showAndWait());
+        ASSERT_TRUE(onScreen(bar.geometry(), bar.picture()));
+    }
 };
 
 TEST_F(OwnWindowRemovalTest, ReadsOnlyWhatOurWindowsCoverAndLaterOnlyWhatWasDrawnBeneathThem) {
@@ -203,6 +233,52 @@ TEST_F(OwnWindowRemovalTest, ReadsOnlyWhatOurWindowsCoverAndLaterOnlyWhatWasDraw
     EXPECT_LE(after.read, pixelsOf(border & drawn));
     QPainter(&beneath).drawImage(drawn.topLeft(), block);
     EXPECT_TRUE(samePixels(after.image, beneath));
+}
+
+// A compositing manager paints in its own time: a screen that still shows
+// the bar where it was dragged from shows what lies beneath there.
+TEST_F(OwnWindowRemovalTest, APlaceTheBarLeftShowsWhatLiesBeneathWhileTheScreenStillShowsTheBarThere) {
+    x11::Connection connection;
+    if (!x11::compositingManagerRuns(connection)) GTEST_SKIP() << "only a compositing manager shows a move late";
+    Removal removal(ours());
+    ASSERT_TRUE(samePixels(removal.picture().image, beneath));
+    const QImage barWhereItWas = screen.grabArea(screenRect, false);
+    const QRect dragged = barPlace.translated(-300, -400);
+    bar.setPosition(dragged.topLeft());
+    ASSERT_TRUE(onScreen(dragged, bar.picture()));
+
+    const Removal::Picture late = removal.picture(barWhereItWas);
+    EXPECT_TRUE(samePixels(late.image.copy(barPlace), beneath.copy(barPlace)));
+}
+
+// Over the bare desktop, where no picture has shown it yet: what the screen
+// shows there (the root's background, or a compositing manager's desktop),
+// never our windows.
+TEST_F(OwnWindowRemovalTest, OverTheBareDesktopTheFirstPictureShowsWhatTheScreenShowsThere) {
+    const QImage bare = withoutPageAndOurs();
+    showOurs();
+    EXPECT_TRUE(samePixels(Removal(ours()).picture().image, bare));
+}
+
+// A window that lay where the bar came, and left since: the desktop shows
+// there, not what the window showed when the bar came.
+TEST_F(OwnWindowRemovalTest, WhereAWindowLeftFromBeneathTheBarTheDesktopShows) {
+    const QRect away(100, 500, 300, 100);
+    dialog.setPosition(away.topLeft());
+    const QImage bare = withoutPageAndOurs();
+    dialog.setPosition(QPoint(800, 0));
+    ASSERT_TRUE(onScreen(dialog.geometry(), dialog.picture()));
+    showOurs();
+    Removal removal(ours());
+    removal.picture();
+    const QRect overDialog(700, 0, barPlace.width(), barPlace.height());
+    bar.setPosition(overDialog.topLeft());
+    ASSERT_TRUE(onScreen(overDialog, bar.picture()));
+    removal.picture();
+    dialog.setPosition(away.topLeft());
+    ASSERT_TRUE(onScreen(away, dialog.picture()));
+
+    EXPECT_TRUE(samePixels(removal.picture().image, bare));
 }
 
 }  // namespace
