@@ -22,12 +22,31 @@ constexpr int maxDescriptionBoxes = 256;
 constexpr int maxReferenceBoxes = 4096;
 constexpr qint64 maxDescriptionBytes = qint64(16) << 20;
 
-// The entries of the item information box.
-qint64 itemCount(QIODevice& device, const Box& infos) {
+// The type of the item an item information entry describes; none before
+// version 2, whose entries have none.
+quint32 itemType(QIODevice& device, const Box& entry) {
+    const QByteArray fields = fieldsOf(device, entry, 10);
+    const int version = fields.isEmpty() ? 0 : quint8(fields.at(0));
+    if (version < 2) return 0;
+    // After its version and flags, the item's number (of two bytes in
+    // version 2, four after) and its protection.
+    const int at = version == 2 ? 8 : 10;
+    return fields.size() < at + 4 ? 0 : qFromBigEndian<quint32>(fields.constData() + at);
+}
+
+// Adds the entries of the item information box to `outline`, and whether
+// one of the first maxItems of them is coded in AV1.
+void addItems(QIODevice& device, const Box& infos, Outline& outline) {
     const QByteArray fields = fieldsOf(device, infos, 4);
-    if (fields.size() < 6) return 0;
-    if (fields.at(0) == 0) return qFromBigEndian<quint16>(fields.constData() + 4);
-    return fields.size() < 8 ? 0 : qint64(qFromBigEndian<quint32>(fields.constData() + 4));
+    if (fields.size() < 6) return;
+    const bool shortCount = fields.at(0) == 0;
+    if (!shortCount && fields.size() < 8) return;
+    const qint64 count = shortCount ? qFromBigEndian<quint16>(fields.constData() + 4)
+                                    : qint64(qFromBigEndian<quint32>(fields.constData() + 4));
+    outline.items += count;
+    const qint64 entries = infos.content + (shortCount ? 6 : 8);
+    for (const Box& entry : boxesIn(device, entries, infos.end, int(std::min(count, maxItems))))
+        if (entry.type == typeOf("infe") && itemType(device, entry) == typeOf("av01")) outline.codedInAv1 = true;
 }
 
 // The places each item is referred to in from derived pictures; none when
@@ -58,7 +77,7 @@ std::optional<QHash<quint64, qint64>> tilePlaces(QIODevice& device, const Box& r
 bool addItemsAndTiles(QIODevice& device, const QList<Box>& described, Outline& outline) {
     QHash<quint64, qint64> places;
     for (const Box& box : described) {
-        if (box.type == typeOf("iinf")) outline.items += itemCount(device, box);
+        if (box.type == typeOf("iinf")) addItems(device, box, outline);
         if (box.type != typeOf("iref")) continue;
         const std::optional<QHash<quint64, qint64>> referred = tilePlaces(device, box);
         if (!referred) return false;

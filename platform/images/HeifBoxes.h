@@ -19,6 +19,10 @@ struct Outline {
     QList<qint64> paddingTypes;
     // The items the file describes.
     qint64 items = 0;
+    // Whether one of the first maxItems of them is coded in AV1, which
+    // libheif decodes with dav1d or aom at whatever size the stream states:
+    // HEIC pictures are coded in HEVC.
+    bool codedInAv1 = false;
     // The pictures that derived pictures (grids, overlays) are made of, once
     // for each place they stand in: each is decoded on its own.
     qint64 tiles = 0;
@@ -28,6 +32,10 @@ struct Outline {
     // they stand in, or once: see codedPixels in HeifCodedSizes.h.
     std::optional<qint64> codedPixels = 0;
 };
+
+// libheif's reading of a description takes time that grows with the square
+// of the items it describes: a thousand take some 70 ms, ten thousand seconds.
+inline constexpr qint64 maxItems = 1024;
 
 // HEIF files hold a file type, a description and the coded data, and little
 // else, one box each.

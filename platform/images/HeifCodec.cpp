@@ -31,10 +31,6 @@ using EncoderPtr = std::unique_ptr<heif_encoder, EncoderDeleter>;
 
 bool succeeded(const heif_error& error) { return error.code == heif_error_Ok; }
 
-// libheif's reading of a description takes time that grows with the square
-// of the items it describes: a thousand take some 70 ms, ten thousand seconds.
-constexpr qint64 maxItems = 1024;
-
 // Each tile of a grid is decoded on its own, at a cost besides its pixels of
 // about what a JPEG of 256 × 256 pixels takes: a picture may be made of as
 // many tiles as 256-pixel squares cover it, and of 64 whatever its size.
@@ -109,10 +105,11 @@ const heif_reader deviceReader{1, positionIn, readInto, seekTo, sizeReached};
 // The primary image of the data `source` reads; `source` must outlive the
 // context. With `largestSide`, libheif refuses any image, and any coded
 // stream, wider or taller than that. Data describing more items than
-// maxItems is refused before libheif reads any of it.
+// maxItems, or an item coded in AV1, is refused before libheif reads any of
+// it.
 HandlePtr primaryImage(DeviceSource& source, ContextPtr& context, std::optional<int> largestSide = std::nullopt) {
     const std::optional<Outline> outline = heif::outline(source.device);
-    if (!outline || outline->items > maxItems || !source.device.seek(0)) return nullptr;
+    if (!outline || outline->items > maxItems || outline->codedInAv1 || !source.device.seek(0)) return nullptr;
     source.outline = *outline;
     context.reset(heif_context_alloc());
     if (!context) return nullptr;

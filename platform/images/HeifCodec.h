@@ -17,7 +17,8 @@ bool looksLikeHeif(const QByteArray& head);
 // picture and, to decode, its coded stream. Padding or any other box is
 // passed over unread, and libheif is shown the first boxes of the file alone.
 // They read `maxBytes` at most, and fail beyond. Data describing more items
-// than a picture needs fails before libheif reads any of it.
+// than a picture needs, or an item coded in AV1 rather than HEVC, fails
+// before libheif reads any of it.
 
 // The primary image's pixel size, read from the container without decoding.
 std::optional<QSize> imageSize(QIODevice& device, qint64 maxBytes);

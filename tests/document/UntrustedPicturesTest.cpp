@@ -130,6 +130,24 @@ TEST(UntrustedPictures, AHeicWhoseStreamStatesALargerSizeThanItsBoxIsRefusedBefo
         << "a stream coded in whole blocks and cropped opens";
 }
 
+// libheif decodes AV1-coded pictures too, with dav1d, at the size their
+// stream states: 8192 × 8192 declared 32000 × 1, under a kilobyte, took a
+// second and a half and 550 MB to open, and as much again for the history,
+// before its decoded size was refused; 2048 × 2048 opened at that size
+// whatever it declared. HEIC pictures are coded in HEVC: one whose picture
+// or tile is coded in AV1 is not read at all, whatever size it declares.
+TEST(UntrustedPictures, AHeifCodedInAv1IsRefusedBeforeDecoding) {
+    const test::TempDir dir;
+    const QString path = dir.file(QStringLiteral("av1.heic"));
+    const QByteArray av1 = fixtures::av1Picture(QSize(2048, 2048));
+    ASSERT_FALSE(av1.isEmpty()) << "FFmpeg made no AV1 picture";
+    for (const QByteArray& crafted :
+         {fixtures::withSizeBox(av1, QSize(32000, 1)), av1, fixtures::heicGrid({av1}, 1, 1, QSize(2048, 1))}) {
+        test::writeFile(path, crafted);
+        expectRefusedWithin(path, tinyGrowth);
+    }
+}
+
 // A picture of a few hundred bytes padded to a gigabyte, with zeros, with a
 // box of no meaning, with a 100 MB colour profile (which libheif reads whole,
 // a byte at a time) or with two million empty boxes (each of which libheif

@@ -1,6 +1,9 @@
 #include "tests/support/CraftedHeif.h"
 #include "platform/images/HevcParameters.h"
 
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QtEndian>
 
 namespace tavero::fixtures {
@@ -33,6 +36,12 @@ QByteArray boxIn(const QByteArray& heic, const char* type) {
     return at < 0 ? QByteArray() : heic.mid(at, qFromBigEndian<quint32>(heic.constData() + at));
 }
 
+// A picture's decoder setup as its encoder wrote it: HEVC's, or AV1's.
+QByteArray setupOf(const QByteArray& heif) {
+    const QByteArray hevc = boxIn(heif, "hvcC");
+    return hevc.isEmpty() ? boxIn(heif, "av1C") : hevc;
+}
+
 const QByteArray fileType = box("ftyp", QByteArray("heic") + big32(0) + QByteArray("mif1heic"));
 
 // The description's first boxes: a picture, whose primary item is item 1.
@@ -45,11 +54,12 @@ QByteArray sizeBox(QSize size) {
 }
 
 // The grid is item 1, the tiles' items 2 on; item i reads the coded data of
-// tile i % tiles, which stands at `offsets`. Its properties are the first
-// decoder setup, the tiles' size and the grid's, then with `setups` per
-// item the decoder setup of each item.
+// tile i % tiles, which stands at `offsets`, coded as `tileType` says. Its
+// properties are the first decoder setup, the tiles' size and the grid's,
+// then with `setups` per item the decoder setup of each item.
 QByteArray description(int items, const QList<quint32>& offsets, const QList<QByteArray>& coded,
-                       const QList<int>& places, const QByteArray& properties, TileSetups setups) {
+                       const QList<int>& places, const QByteArray& properties, TileSetups setups,
+                       const QByteArray& tileType) {
     QByteArray infos = fullBox("infe", 2 << 24, big16(1) + big16(0) + QByteArray("grid", 5));
     // Four-byte offsets and lengths, one extent an item; the grid's data first.
     QByteArray locations = QByteArray("\x44\0", 2) + big16(quint32(1 + items)) + big16(1) + big16(0) + big16(1) +
@@ -64,7 +74,7 @@ QByteArray description(int items, const QList<quint32>& offsets, const QList<QBy
     for (int item = 0; item < items; ++item) {
         const int tile = item % int(coded.size());
         const auto id = quint32(2 + item);
-        infos += fullBox("infe", 2 << 24 | 1, big16(id) + big16(0) + QByteArray("hvc1", 5));
+        infos += fullBox("infe", 2 << 24 | 1, big16(id) + big16(0) + tileType + '\0');
         locations += big16(id) + big16(0) + big16(1) + big32(offsets[tile]) + big32(quint32(coded[tile].size()));
         associations += big16(id) + QByteArray(1, 2) + property(perItem ? 4 + item : 1, true) + property(2, false);
     }
@@ -200,6 +210,24 @@ QByteArray heicCodedAs(const QByteArray& heic, QSize declared, QSize coded, Code
     return heicPicture(hvcC, data, declared);
 }
 
+QByteArray av1Picture(QSize size) {
+    const QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("picture.avif"));
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                  QStringLiteral("-nostdin"), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                  QStringLiteral("color=c=red:s=%1x%2").arg(size.width()).arg(size.height()),
+                  QStringLiteral("-frames:v"), QStringLiteral("1"), QStringLiteral("-c:v"), QStringLiteral("libaom-av1"),
+                  QStringLiteral("-cpu-used"), QStringLiteral("8"), QStringLiteral("-still-picture"), QStringLiteral("1"),
+                  path});
+    QFile file(path);
+    if (!ffmpeg.waitForFinished(120'000) || ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0 ||
+        !file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
 QByteArray heicGrid(const QList<QByteArray>& tiles, int columns, int rows, QSize size, TileReuse reuse,
                     TileSetups setups) {
     // What our encoder writes of a picture: its decoder setup, its size, and
@@ -208,9 +236,9 @@ QByteArray heicGrid(const QList<QByteArray>& tiles, int columns, int rows, QSize
     for (const QByteArray& heic : tiles) coded.append(boxIn(heic, "mdat").mid(8));
     const int placeCount = columns * rows;
     const int items = reuse == TileReuse::sameItem ? int(coded.size()) : placeCount;
-    QByteArray listed = boxIn(tiles.first(), "hvcC") + boxIn(tiles.first(), "ispe") + sizeBox(size);
+    QByteArray listed = setupOf(tiles.first()) + boxIn(tiles.first(), "ispe") + sizeBox(size);
     for (int item = 0; setups == TileSetups::perItem && item < items; ++item)
-        listed += boxIn(tiles[item % tiles.size()], "hvcC");
+        listed += setupOf(tiles[item % tiles.size()]);
     const QByteArray properties = box("ipco", listed);
 
     QList<int> places;
@@ -223,9 +251,11 @@ QByteArray heicGrid(const QList<QByteArray>& tiles, int columns, int rows, QSize
         data += stream;
     }
 
-    const quint32 dataStart = quint32(fileType.size() + description(items, offsets, coded, places, properties, setups).size() + 8);
+    const QByteArray tileType = setupOf(tiles.first()).mid(4, 4) == "av1C" ? "av01" : "hvc1";
+    const auto described = [&] { return description(items, offsets, coded, places, properties, setups, tileType); };
+    const quint32 dataStart = quint32(fileType.size() + described().size() + 8);
     for (quint32& offset : offsets) offset += dataStart;
-    return fileType + description(items, offsets, coded, places, properties, setups) + box("mdat", data);
+    return fileType + described() + box("mdat", data);
 }
 
 }  // namespace tavero::fixtures

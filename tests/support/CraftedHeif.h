@@ -22,7 +22,8 @@ enum class TileSetups {
 // encoder writes one: `columns` × `rows` tiles declaring `size` together,
 // the tile in place i (row by row) being tiles[i % tiles.size()]. Each tile
 // is HEIC data of one opaque picture as our encoder writes it, all of one
-// size; its coded stream is taken over as it is.
+// size (or AV1-coded data as av1Picture makes it); its coded stream is
+// taken over as it is.
 QByteArray heicGrid(const QList<QByteArray>& tiles, int columns, int rows, QSize size,
                     TileReuse reuse = TileReuse::sameData, TileSetups setups = TileSetups::shared);
 
@@ -37,5 +38,10 @@ enum class CodedSizeIn {
 // stream states `coded` in `where`: only the picture's top left, as large as
 // it was coded, is in the stream.
 QByteArray heicCodedAs(const QByteArray& heic, QSize declared, QSize coded, CodedSizeIn where);
+
+// HEIF data of one red picture of `size` coded in AV1: an AVIF file as
+// FFmpeg's command line writes it with libaom. Empty when FFmpeg could not
+// make it.
+QByteArray av1Picture(QSize size);
 
 }  // namespace tavero::fixtures

@@ -9,6 +9,7 @@
 #include "platform/files/FileNames.h"
 #include "tests/app/model/ModelHarness.h"
 #include "tests/document/DocumentFixtures.h"
+#include "tests/support/CraftedHeif.h"
 #include "tests/support/Files.h"
 
 #include <QClipboard>
@@ -109,6 +110,9 @@ TEST(UntrustedInputTest, PicturesLargerThanTheirHeadersSayAreRefusedEveryWayIn) 
                                           QSize(100, 100));
     harness.openAndWait(harness.write(QStringLiteral("大图.heic"), heic));
     harness.expectRefusedWith(unreadablePicture, "a HEIC opened");
+    const QByteArray av1 = fixtures::withSizeBox(fixtures::av1Picture(QSize(2048, 2048)), QSize(32000, 1));
+    harness.openAndWait(harness.write(QStringLiteral("编码.heic"), av1));
+    harness.expectRefusedWith(unreadablePicture, "an AV1 picture opened");
 
     UntrustedHarness::offer(QStringLiteral("image/x-icon"), icon);
     harness.model().paste();
@@ -116,6 +120,8 @@ TEST(UntrustedInputTest, PicturesLargerThanTheirHeadersSayAreRefusedEveryWayIn) 
 
     harness.openAndWait(harness.write(QStringLiteral("大图.vistagon"), projectAround(icon)));
     harness.expectRefusedWith(unreadableProject, "an icon in a project");
+    harness.openAndWait(harness.write(QStringLiteral("编码.vistagon"), projectAround(av1)));
+    harness.expectRefusedWith(unreadableProject, "an AV1 picture in a project");
 }
 
 TEST(UntrustedInputTest, TextChunksThatUnpackToGigabytesAreLeftOutEveryWayIn) {
