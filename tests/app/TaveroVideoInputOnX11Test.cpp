@@ -123,8 +123,11 @@ TEST_F(TaveroVideoInputOnX11Test, ARenderFromAFifoNamedByTheProjectLetsSigtermEn
 // player and too long for a GIF; one followed by 2 GB of zeros, which was
 // read whole before anything showed; one whose last cluster is timed at
 // 1e9 ms, which read 277:46:41; a QuickTime movie with a camera's PCM
-// sound, whose trim said the disk was full. Each reads 0:10, and its GIF and
-// its trim (0 to 10 s, as a new workspace says) are made.
+// sound, whose trim said the disk was full; an MPEG-TS whose pictures join
+// its sound 4 s in, whose trim was refused as longer than its pictures; and
+// one without its programme tables, which no longer opened. Each reads
+// 0:10, and its GIF and its trim (0 to 10 s, as a new workspace says) are
+// made.
 TEST_F(TaveroVideoInputOnX11Test, AVideoReadsWhatItHoldsAndItsGifAndTrimAreMade) {
     const test::VideoFixture live{.duration = 10.0, .size = QSize(160, 120), .rate = 10,
                                   .audio = {test::systemTone}, .container = QStringLiteral("matroska"), .live = true};
@@ -137,12 +140,24 @@ TEST_F(TaveroVideoInputOnX11Test, AVideoReadsWhatItHoldsAndItsGifAndTrimAreMade)
                                                               {QStringLiteral("followed.mp4"), followed},
                                                               {QStringLiteral("far.mp4"), live},
                                                               {QStringLiteral("pcm.mov"), pcm}};
-    for (const auto& [name, fixture] : videos) ASSERT_NO_FATAL_FAILURE(test::makeVideo(homeFile(name), fixture));
-    test::appendFile(homeFile(QStringLiteral("far.mp4")), test::matroskaCluster(quint64(1e9), 1, QByteArray(64, 'x')));
-    start({homeFile(videos.front().first)});
+    QStringList names;
     for (const auto& [name, fixture] : videos) {
+        ASSERT_NO_FATAL_FAILURE(test::makeVideo(homeFile(name), fixture));
+        names << name;
+    }
+    test::appendFile(homeFile(QStringLiteral("far.mp4")), test::matroskaCluster(quint64(1e9), 1, QByteArray(64, 'x')));
+    const QString late = QStringLiteral("late.ts"), tableless = QStringLiteral("tableless.ts");
+    ASSERT_NO_FATAL_FAILURE(test::makeLatePicturesStream(homeFile(late), 4, 6.5));
+    test::VideoFixture transport = live;
+    transport.container = QStringLiteral("mpegts");
+    transport.live = false;
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(homeFile(tableless), transport));
+    ASSERT_NO_FATAL_FAILURE(test::leaveOutTransportTables(homeFile(tableless)));
+    names << late << tableless;
+    start({homeFile(names.front())});
+    for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());
-        if (name != videos.front().first) handOver(homeFile(name));
+        if (name != names.front()) handOver(homeFile(name));
         ASSERT_TRUE(shows(QStringLiteral("filler"), name));
         EXPECT_TRUE(shows(QStringLiteral("label"), QStringLiteral("0:00 / 0:10")));
         const QString gif = added(QStringLiteral("导出 GIF"), QStringLiteral("动图*.gif"));
