@@ -33,9 +33,9 @@ inline constexpr int gifRate = 8;
 // file is read back and must hold that many pictures of that size.
 void gif(const QString& source, const QString& destination, Completion completion);
 // The stretch of `source` from `start` to `end` seconds of what the player
-// plays as a new MP4 file whose first picture is the one it shows at `start`. `end` may lie up to
-// 0.1 s past the video's end and is then taken as its end; `start` must lie
-// before that. Of a video cut short, the end is where what plays ends, as
+// plays as a new MP4 file whose first picture is the one it shows at
+// `start`. `end` may lie up to 0.1 s past the video's end and is then taken
+// as its end; `start` must lie before that. Of a video cut short, the end is where what plays ends, as
 // for a GIF. The written file is measured and must last the stretch,
 // within a picture at 30 a second, in pictures of the source's size;
 // otherwise it is not saved, and the sentence says which it missed.
