@@ -555,6 +555,16 @@ TEST_F(VideoExportTest, EveryTransportStreamThatPlaysMakesAGifAndTrimsAtItsSize)
             test::leaveOutTransportTables(path);
         };
     };
+    // Its sound goes on after its last picture, which shows meanwhile; its
+    // length is its last sound packet's time, 3.84 s (a packet holds several
+    // frames of sound).
+    const auto soundLonger = [](const QString& path) {
+        test::runFfmpeg(QStringLiteral("-f lavfi -i testsrc2=size=320x240:rate=25:duration=2 -f lavfi "
+                                       "-i sine=frequency=440:sample_rate=48000:duration=4 -c:v libx264 -c:a aac "
+                                       "-f mpegts")
+                            .split(' ') +
+                        QStringList{path});
+    };
     const QString ts = QStringLiteral("mpegts");
     // The player plays the late pictures' stream 15.98 s: its last packet
     // says it lasts half a picture.
@@ -563,6 +573,7 @@ TEST_F(VideoExportTest, EveryTransportStreamThatPlaysMakesAGifAndTrimsAtItsSize)
         {"the sound's first second, before the pictures", late, 127, {320, 240}, 0.5, 1.5},
         {"across the pictures' start, where two files meet", late, 127, {320, 240}, 5, 8},
         {"past the pictures' own length", late, 127, {320, 240}, 12, 14},
+        {"sound after the last picture", soundLonger, 30, {320, 240}, 2.5, 3.5},
         {"2 s without its tables",
          withoutTables({.duration = 2, .size = {640, 360}, .audio = {test::systemTone}, .container = ts}), 16,
          {640, 360}, 0.5, 1.5},
