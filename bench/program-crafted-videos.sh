@@ -10,6 +10,8 @@
 #   streams999   999 copies of one small video stream (1 s, 64×48) in MP4
 #   streams999ts the same 999 in MPEG-TS, named .mp4 (its table names 196 of
 #                them; the others are found as their packets come)
+#   streams999bare the same without its programme tables (PID 0 and
+#                0x1000), whose streams are found from their packets alone
 #   streams500   500 copies of it
 #   sound499     one such video stream and 499 copies of a 1 s AAC stream
 #   declared1e9  10 s of 160×120 with AAC, whose movie header says 1e9 s
@@ -17,6 +19,8 @@
 #                layout, in QuickTime
 #   matroska     the 10 s video in Matroska, named .mp4
 #   transport    the 10 s video in MPEG-TS, named .mp4
+#   late         6 s of AAC in MPEG-TS followed by 10 s of 320×240 pictures
+#                with AAC from 6 s on, as a recording joined late
 #   live         3 s of 320×240 with AAC written live to Matroska (no length,
 #                no index), named .mp4
 #   livepcm      the same with PCM sound
@@ -102,6 +106,17 @@ open(path, "wb").write(data)
 PATCH
 }
 
+# Leaves the programme tables out of the MPEG-TS `path` that FFmpeg wrote.
+strip_tables() {
+  /usr/bin/python3 - "$1" "$2" <<'STRIP'
+import sys
+data = open(sys.argv[1], "rb").read()
+packets = (data[at:at + 188] for at in range(0, len(data) - 187, 188))
+kept = (p for p in packets if ((p[1] & 0x1F) << 8 | p[2]) not in (0, 0x1000))
+open(sys.argv[2], "wb").write(b"".join(kept))
+STRIP
+}
+
 # Appends to the Matroska file `path` a cluster at `milliseconds` holding one
 # block of 64 bytes of its first track.
 append_cluster() {
@@ -124,6 +139,7 @@ make_videos() {
   ffmpeg "${quiet[@]}" -i "$folder/one.mp4" "${maps[@]}" -c copy "$folder/streams999.mp4"
   # The muxer says that its table cannot name them all.
   ffmpeg "${quiet[@]}" -i "$folder/one.mp4" "${maps[@]}" -c copy -f mpegts "$folder/streams999ts.mp4" 2>/dev/null
+  strip_tables "$folder/streams999ts.mp4" "$folder/streams999bare.mp4"
   ffmpeg "${quiet[@]}" -i "$folder/one.mp4" "${maps[@]:0:1000}" -c copy "$folder/streams500.mp4"
   maps=(-map 0:v)
   for _ in $(seq 499); do maps+=(-map 0:a); done
@@ -144,6 +160,10 @@ sys.stdout.buffer.write(array.array("h", [s for s in mono for _ in range(10)]).t
     -c:v copy -c:a pcm_s16le "$folder/channels10.mov"
   ffmpeg "${quiet[@]}" -i "$folder/ten.mp4" -c copy -f matroska "$folder/matroska.mp4"
   ffmpeg "${quiet[@]}" -i "$folder/ten.mp4" -c copy -f mpegts "$folder/transport.mp4"
+  ffmpeg "${quiet[@]}" -f lavfi -i sine=f=440:r=48000 -t 6 -c:a aac -streamid 0:0x101 -f mpegts "$folder/a.ts"
+  ffmpeg "${quiet[@]}" -f lavfi -i testsrc2=s=320x240:r=25 -f lavfi -i sine=f=440:r=48000 -t 10 -c:v libx264 \
+    -preset ultrafast -g 25 -c:a aac -streamid 0:0x100 -streamid 1:0x101 -output_ts_offset 6 -f mpegts "$folder/b.ts"
+  cat "$folder/a.ts" "$folder/b.ts" >"$folder/late.mp4"
   local three=(-f lavfi -i testsrc2=s=320x240:r=25:d=3 -f lavfi -i sine=d=3 -c:v libx264)
   ffmpeg "${quiet[@]}" "${three[@]}" -c:a aac -live 1 -f matroska "$folder/live.mp4"
   ffmpeg "${quiet[@]}" "${three[@]}" -c:a pcm_s16le -live 1 -f matroska "$folder/livepcm.mp4"
@@ -171,7 +191,7 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 make_videos "$work"
-videos=(streams999.mp4 streams999ts.mp4 streams500.mp4 sound499.mp4 declared1e9.mp4 channels10.mov matroska.mp4 transport.mp4 live.mp4
+videos=(streams999.mp4 streams999ts.mp4 streams999bare.mp4 streams500.mp4 sound499.mp4 declared1e9.mp4 channels10.mov matroska.mp4 transport.mp4 late.mp4 live.mp4
   livepcm.mp4 live2GB.mp4 far1e9.mp4 pcm.mov studio768k.mov)
 echo "$(nproc) cores; load at the start:$(uptime | sed 's/.*load average://')"
 echo

@@ -123,12 +123,16 @@ QString writeGif(const QString& source, const QString& destination) {
     const media::CancelToken cancel;
     media::VideoFileReader reader = withSentence(RecordingMessages::videoUnreadable(),
                                                  [&] { return media::VideoFileReader(source, cancel); });
-    // What plays, as the player and the trim measure it: a video cut short
-    // gives the pictures before the cut, and one whose header declares no
-    // length (a live Matroska recording) as many as it holds.
-    const double duration = withSentence(RecordingMessages::videoUnreadable(),
-                                         [&] { return media::measurePlayableVideo(source, cancel).duration; });
+    // What plays, on the time line of the player and the trim: a video cut
+    // short gives the pictures before the cut, one whose header declares no
+    // length (a live Matroska recording) as many as it holds, and one whose
+    // sound starts first its first picture until the pictures begin.
+    const media::MovieTimeline timeline = withSentence(
+        RecordingMessages::videoUnreadable(), [&] { return media::measurePlayableVideo(source, cancel).timeline; });
+    const double duration = timeline.length;
     if (duration > longestGif) throw ShotError(RecordingMessages::gifTooLong());
+    // The reader counts from its pictures' start.
+    const double picturesFrom = reader.start() - timeline.origin;
     const QSize size = gifSize(reader.size());
     PendingFile output = reserve(destination, RecordingMessages::gifNotCreated());
     media::GifWriter writer = withSentence(RecordingMessages::gifNotCreated(), [&] {
@@ -136,8 +140,9 @@ QString writeGif(const QString& source, const QString& destination) {
     });
     const int frames = gifFrames(duration);
     for (int index = 0; index < frames; ++index) {
-        const std::optional<media::VideoPicture> picture = withSentence(
-            RecordingMessages::videoUnreadable(), [&] { return reader.pictureAt(double(index) / gifRate, size); });
+        const double time = double(index) / gifRate - picturesFrom;
+        const std::optional<media::VideoPicture> picture =
+            withSentence(RecordingMessages::videoUnreadable(), [&] { return reader.pictureAt(time, size); });
         if (!picture) throw ShotError(RecordingMessages::videoUnreadable());
         withSentence(RecordingMessages::gifNotEncoded(), [&] { writer.add(picture->image); });
     }

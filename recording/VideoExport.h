@@ -25,16 +25,17 @@ inline constexpr double longestGif = 30.0;
 inline constexpr int gifRate = 8;
 
 // An endlessly looping GIF of `source` at 8 pictures a second, frame i
-// showing the picture of the video at i / 8 s, as many frames as whole
-// eighths fit in the video (at least one), scaled down to fit 960 × 960.
+// showing the picture the player shows at i / 8 s, as many frames as whole
+// eighths fit in what it plays (at least one; its pictures, or its sound
+// when that lasts longer), scaled down to fit 960 × 960.
 // Only for videos longer than 0 and at most 30 s; of a video cut short,
 // the part before the cut is what counts and what is shown. The written
 // file is read back and must hold that many pictures of that size.
 void gif(const QString& source, const QString& destination, Completion completion);
-// The stretch of `source` from `start` to `end` seconds as a new MP4 file
-// whose first picture is the one showing at `start`. `end` may lie up to
-// 0.1 s past the video's end and is then taken as its end; `start` must lie
-// before that. Of a video cut short, the end is where what plays ends, as
+// The stretch of `source` from `start` to `end` seconds of what the player
+// plays as a new MP4 file whose first picture is the one it shows at
+// `start`. `end` may lie up to 0.1 s past the video's end and is then taken
+// as its end; `start` must lie before that. Of a video cut short, the end is where what plays ends, as
 // for a GIF. The written file is measured and must last the stretch,
 // within a picture at 30 a second, in pictures of the source's size;
 // otherwise it is not saved, and the sentence says which it missed.

@@ -21,6 +21,9 @@ namespace {
 
 // Room left past a Matroska file's last packet for its index and tags.
 constexpr int64_t readPastTheMedia = 4 << 20;
+// Streams an MPEG-TS without programme tables may have: a broadcast's
+// programme carries a picture, a few sounds and subtitles.
+constexpr int streamsWithoutTables = 16;
 
 // The libraries talk about every encoder they open and every file they
 // close; only their errors are worth the log.
@@ -130,6 +133,25 @@ void takeStreamsFromTablesOnly(AVFormatContext* context) {
     if (!transportStream(context)) return;
     check(av_opt_set_int(context, "scan_all_pmts", 1, AV_OPT_SEARCH_CHILDREN), "scan_all_pmts");
     check(av_opt_set_int(context, "skip_changes", 1, AV_OPT_SEARCH_CHILDREN), "skip_changes");
+}
+
+// An MPEG-TS without programme tables (a capture of a broadcast's video and
+// sound alone), which FFmpeg opens by guessing from its packets, names no
+// stream to take. Its streams are the first whose packets begin within the
+// bytes the look reads, found by reading that far without decoding; none
+// comes later, so those the reader leaves alone are never decoded. Each
+// stream found costs its demuxer and parser some 400 KB whether it is read
+// or not: 999 took 230 MB.
+void takeStreamsFromPackets(AVFormatContext* context, const CancelToken& cancel) {
+    if (!transportStream(context) || context->nb_streams > 0) return;
+    context->max_streams = streamsWithoutTables;
+    check(av_opt_set_int(context, "skip_changes", 0, AV_OPT_SEARCH_CHILDREN), "skip_changes");
+    Packet packet = makePacket();
+    while (avio_tell(context->pb) < context->probesize && av_read_frame(context, packet.get()) >= 0)
+        av_packet_unref(packet.get());
+    if (cancel.cancelled()) throw MediaError("cancelled", AVERROR_EXIT);
+    check(av_opt_set_int(context, "skip_changes", 1, AV_OPT_SEARCH_CHILDREN), "skip_changes");
+    check(av_seek_frame(context, -1, 0, AVSEEK_FLAG_BYTE), "av_seek_frame");
 }
 
 AVStream* firstPictureStream(AVFormatContext* context) {
@@ -289,6 +311,8 @@ InputFile::InputFile(const QString& path, CancelToken cancel, StreamInfo info)
     AVFormatContext* context = context_.get();
     requirePicturesWithinLimit(context);
     takeStreamsFromTablesOnly(context);
+    takeStreamsFromPackets(context, cancel_);
+    requirePicturesWithinLimit(context);
     std::optional<MatroskaExtent> extent;
     if (isMatroska(format)) {
         extent = readMatroskaExtent(path, cancel_, [&](AVIOContext* bytes) {

@@ -2,6 +2,7 @@
 
 #include "platform/media/DisplayMatrix.h"
 #include "platform/media/MediaError.h"
+#include "platform/media/MovieTimeline.h"
 #include "platform/media/PictureConversion.h"
 #include "platform/media/PixelAspect.h"
 #include "platform/media/PlayableSpan.h"
@@ -46,11 +47,6 @@ struct Lane {
 // the usual 48 kHz.
 int playedRate(int rate) { return rate <= SoundOutput::fastestRate ? rate : 48000; }
 
-// Seconds from `origin` to where `span` of `stream` ends.
-double endOf(const PlayableSpan& span, const AVStream* stream, double origin) {
-    return double(span.start) * av_q2d(stream->time_base) - origin + span.seconds(stream);
-}
-
 }  // namespace
 
 struct MovieDecoder::State {
@@ -61,21 +57,12 @@ struct MovieDecoder::State {
         video.decoder = openDecoder(video.stream);
         turn = uprightTurn(video.stream);
         displaySize = shownSize(input.get(), video.stream);
-        if (input->start_time != AV_NOPTS_VALUE) origin = double(input->start_time) / AV_TIME_BASE;
         span = playableSpan(input.get(), video.stream);
-        AVStream* found = firstSoundStream(input.get());
-        end = playableEnd(found);
-        if (found) openSound(path, cancel, found);
+        const MovieTimeline timeline = movieTimeline(input.get(), video.stream, span);
+        origin = timeline.origin;
+        end = timeline.length;
+        if (AVStream* found = firstSoundStream(input.get())) openSound(path, cancel, found);
         discardAllBut(input.get(), video.stream);
-    }
-
-    // Where the pictures end, or the sound when it lasts longer, by what the
-    // file holds rather than what its header says; for a file cut short, no
-    // more than it holds up to the end of its playable part.
-    double playableEnd(AVStream* soundStream) {
-        const double pictures = endOf(span, video.stream, origin);
-        if (span.cutShort || !soundStream) return pictures;
-        return std::max(pictures, endOf(playableSpan(input.get(), soundStream), soundStream, origin));
     }
 
     // The sound is read through a second demuxer of the same file. A sound
@@ -215,8 +202,9 @@ struct MovieDecoder::State {
     std::optional<double> pictureTarget;
     std::optional<MovieFrame> held;
     std::optional<MovieFrame> upcoming;
-    // After a seek: sound before the wanted time is dropped.
-    std::optional<double> soundTarget;
+    // After a seek: sound before the wanted time is dropped. From the start,
+    // sound before the time line (an encoder's priming, MovieTimeline.h).
+    std::optional<double> soundTarget = 0.0;
     // Where the sound given out last ends.
     double soundEnd = 0;
     // The sound in the output's format.

@@ -30,7 +30,8 @@ struct MovieSound {
 
 // Reads a movie file for playing it: the pictures of its first video stream
 // and the sound of its first sound stream, each in order, from the start or
-// from where it was moved to. Times are seconds from the start of the file.
+// from where it was moved to. Times are seconds on its time line
+// (MovieTimeline.h), which the GIF and the trims share.
 // Each stream is read through a demuxer of its own, so neither waits for the
 // other's packets however far apart the file keeps them, and no packets
 // pile up meanwhile. The sound keeps its stream's rate (48 kHz when it is
@@ -49,9 +50,9 @@ public:
     MovieDecoder(const MovieDecoder&) = delete;
     MovieDecoder& operator=(const MovieDecoder&) = delete;
 
-    // Seconds until the pictures end, or the sound when it lasts longer, as
-    // far as the file holds them whatever its header says (PlayableSpan.h);
-    // for a file cut short, the end of its playable span.
+    // The length of its time line: until the pictures end, or the sound when
+    // it lasts longer, as far as the file holds them whatever its header says
+    // (PlayableSpan.h); for a file cut short, the end of its playable span.
     double duration() const;
     // The size the pictures show at, upright and with the pixel aspect
     // the stream declares (PixelAspect.h).

@@ -107,15 +107,16 @@ private:
 }  // namespace
 
 PlayableVideo measurePlayableVideo(const QString& path, const CancelToken& cancel) {
-    InputFile input(path, cancel);
+    InputFile input(path, cancel, StreamInfo::picturesAndSound);
     AVStream* stream = firstVideoStream(input.get());
     const PlayableSpan span = playableSpan(input.get(), stream);
     const double duration = span.seconds(stream);
     if (!std::isfinite(duration) || duration <= 0) throw MediaError("no playable duration", AVERROR_INVALIDDATA);
+    const MovieTimeline timeline = movieTimeline(input.get(), stream, span);
     PictureProbe pictures(input, stream, span);
     const QSize size = pictures.decodeAt(0);
     pictures.decodeAt(std::max(duration - endMargin, 0.0));
-    return {duration, span.cutShort, size};
+    return {duration, span.cutShort, size, timeline};
 }
 
 }  // namespace tavero::media

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/media/CancelToken.h"
+#include "platform/media/MovieTimeline.h"
 
 #include <QSize>
 #include <QString>
@@ -15,6 +16,8 @@ struct PlayableVideo {
     bool cutShort = false;
     // Of its first picture, as coded.
     QSize size;
+    // What the player plays: the pictures and the sound (MovieTimeline.h).
+    MovieTimeline timeline;
 };
 
 // Proves that `path` holds a playable video: opens it, measures its first

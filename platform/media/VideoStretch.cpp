@@ -3,6 +3,7 @@
 #include "platform/media/DisplayMatrix.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/MediaHandles.h"
+#include "platform/media/MovieTimeline.h"
 #include "platform/media/PictureConversion.h"
 #include "platform/media/PictureEncoder.h"
 #include "platform/media/PixelAspect.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
 #include <map>
 #include <thread>
 #include <vector>
@@ -79,7 +81,8 @@ struct VideoStretch::State {
     State(const QString& path, const CancelToken& cancel)
         : input(path, cancel, StreamInfo::picturesAndEverySound), video(firstVideoStream(input.get())), decoder(openDecoder(video)),
           packet(makePacket()), frame(makeFrame()), head(makeFrame()), span(playableSpan(input.get(), video)),
-          origin(span.start) {}
+          timeline(movieTimeline(input.get(), video, span)),
+          origin(std::llround(timeline.origin / av_q2d(video->time_base))) {}
 
     double secondsOf(int64_t stamp, const AVStream* stream) const {
         return double(stamp) * av_q2d(stream->time_base) - double(origin) * av_q2d(video->time_base);
@@ -274,7 +277,8 @@ struct VideoStretch::State {
     }
 
     // The picture showing at the start goes first, at time zero; each later
-    // one keeps its own time until the end.
+    // one keeps its own time until the end. Before the first picture the
+    // player shows that picture, so a stretch starting earlier starts with it.
     void place(AVFrame& picture) {
         if (firstSize.isEmpty()) firstSize = evenSize(picture.width, picture.height);
         const int64_t stamp =
@@ -284,6 +288,11 @@ struct VideoStretch::State {
         if (at <= start + sameTime) {
             av_frame_unref(head.get());
             av_frame_move_ref(head.get(), &picture);
+            return;
+        }
+        if (!headWritten && !head->buf[0]) {
+            send(movedOut(picture), 0);
+            videoDone = at >= end - sameTime;
             return;
         }
         if (at >= end - sameTime) {
@@ -360,7 +369,10 @@ struct VideoStretch::State {
     }
 
     // Packets that sound within the stretch, moved to its time line; a
-    // packet the file cuts short ends its track.
+    // packet the file cuts short ends its track. A packet that does not come
+    // after the last one copied is left out, as players leave the sound out
+    // that overlaps what they played: files laid end to end (a recording
+    // joined late) start each part's sound a frame early.
     void copySound(AVStream* to) {
         const AVStream* from = input->streams[packet->stream_index];
         const int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
@@ -377,6 +389,11 @@ struct VideoStretch::State {
         packet->pts = packet->pts != AV_NOPTS_VALUE ? packet->pts - shift : AV_NOPTS_VALUE;
         packet->dts = packet->dts != AV_NOPTS_VALUE ? packet->dts - shift : AV_NOPTS_VALUE;
         av_packet_rescale_ts(packet.get(), from->time_base, to->time_base);
+        int64_t& copied = copiedUntil[size_t(packet->stream_index)];
+        if (packet->dts != AV_NOPTS_VALUE) {
+            if (packet->dts <= copied) return;
+            copied = packet->dts;
+        }
         packet->stream_index = to->index;
         packet->pos = -1;
         Packet sound = makePacket();
@@ -391,8 +408,10 @@ struct VideoStretch::State {
     Frame frame;
     // The last picture that starts by the start, until a later one comes.
     Frame head;
-    // What plays of the video; where it starts is the stretch's time zero.
+    // What plays of the video, and the time line the stretch is cut from,
+    // whose start (in the video's time base) is the stretch's time zero.
     PlayableSpan span;
+    MovieTimeline timeline;
     int64_t origin = 0;
     double start = 0;
     double end = 0;
@@ -406,6 +425,9 @@ struct VideoStretch::State {
     // By input stream: no packet of it is wanted any more (a sound track
     // once one past the end has come; every other stream from the outset).
     std::vector<bool> soundPassed;
+    // By input stream: the time of the last sound packet copied, in its
+    // output track's time base.
+    std::vector<int64_t> copiedUntil;
     Packet held;
     BoundedQueue<Item> handOff{handOffItems};
     // The coding thread failed and takes nothing more.
@@ -423,7 +445,7 @@ VideoStretch::VideoStretch(const QString& source, const CancelToken& cancel)
 
 VideoStretch::~VideoStretch() = default;
 
-double VideoStretch::duration() const { return state_->span.seconds(state_->video); }
+double VideoStretch::duration() const { return state_->timeline.length; }
 
 QSize VideoStretch::pictureSize() const { return state_->firstSize; }
 
@@ -434,6 +456,7 @@ void VideoStretch::write(double start, double end, const QString& path) {
     try {
         s.openOutput(path);
         for (AVStream* to : s.soundOut) s.soundPassed.push_back(to == nullptr);
+        s.copiedUntil.assign(s.soundOut.size(), std::numeric_limits<int64_t>::min());
         s.run();
     } catch (const SourceError&) {
         throw;

@@ -23,14 +23,15 @@ public:
     VideoStretch(const VideoStretch&) = delete;
     VideoStretch& operator=(const VideoStretch&) = delete;
 
-    // Seconds of the first video stream that play: as the file declares
-    // them, or, of a file cut short, up to its cut (PlayableSpan); 0 when it
-    // declares none.
+    // The length of the time line the player shows (MovieTimeline.h), on
+    // which the stretches are cut: until the pictures end, or the sound when
+    // it lasts longer; of a file cut short, up to its cut (PlayableSpan).
     double duration() const;
 
     // Writes the stretch from `start` to `end` seconds (0 ≤ start < end ≤
     // duration()) into the new file `path`: its first picture is the one
-    // showing at `start`, the video lasts `end` − `start`, and the sound is
+    // the player shows at `start` (the first picture before it, the last
+    // after it), the video lasts `end` − `start`, and the sound is
     // cut to the same span (an edit list hides what a copied packet has
     // before it; sound an MP4 cannot take as it is, a camera's PCM, is coded
     // again as AAC). H.264, or HEVC above 4096 × 2304, coded as renders are,

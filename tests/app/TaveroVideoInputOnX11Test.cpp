@@ -123,8 +123,10 @@ TEST_F(TaveroVideoInputOnX11Test, ARenderFromAFifoNamedByTheProjectLetsSigtermEn
 // player and too long for a GIF; one followed by 2 GB of zeros, which was
 // read whole before anything showed; one whose last cluster is timed at
 // 1e9 ms, which read 277:46:41; a QuickTime movie with a camera's PCM
-// sound, whose trim said the disk was full. Each reads 0:10, and its GIF and
-// its trim (0 to 10 s, as a new workspace says) are made.
+// sound, whose trim said the disk was full; an MPEG-TS whose pictures join
+// its sound 4 s in, whose trim was refused as longer than its pictures. Each
+// reads 0:10, and its GIF and its trim (0 to 10 s, as a new workspace says)
+// are made.
 TEST_F(TaveroVideoInputOnX11Test, AVideoReadsWhatItHoldsAndItsGifAndTrimAreMade) {
     const test::VideoFixture live{.duration = 10.0, .size = QSize(160, 120), .rate = 10,
                                   .audio = {test::systemTone}, .container = QStringLiteral("matroska"), .live = true};
@@ -139,10 +141,13 @@ TEST_F(TaveroVideoInputOnX11Test, AVideoReadsWhatItHoldsAndItsGifAndTrimAreMade)
                                                               {QStringLiteral("pcm.mov"), pcm}};
     for (const auto& [name, fixture] : videos) ASSERT_NO_FATAL_FAILURE(test::makeVideo(homeFile(name), fixture));
     test::appendFile(homeFile(QStringLiteral("far.mp4")), test::matroskaCluster(quint64(1e9), 1, QByteArray(64, 'x')));
-    start({homeFile(videos.front().first)});
-    for (const auto& [name, fixture] : videos) {
+    QStringList names{QStringLiteral("late.ts")};
+    ASSERT_NO_FATAL_FAILURE(test::makeLatePicturesStream(homeFile(names.front()), 4, 6.5));
+    for (const auto& [name, fixture] : videos) names << name;
+    start({homeFile(names.front())});
+    for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());
-        if (name != videos.front().first) handOver(homeFile(name));
+        if (name != names.front()) handOver(homeFile(name));
         ASSERT_TRUE(shows(QStringLiteral("filler"), name));
         EXPECT_TRUE(shows(QStringLiteral("label"), QStringLiteral("0:00 / 0:10")));
         const QString gif = added(QStringLiteral("导出 GIF"), QStringLiteral("动图*.gif"));

@@ -4,7 +4,8 @@
 // said to be 100 times as wide as high show square. An MPEG-TS whose
 // pictures join its sound late trims at their size (it was once 2 × 2). A video coded in
 // SMPTE 240M shows, exports and trims in FFmpeg's colours. Controls are
-// pressed as a screen reader presses them.
+// pressed as a screen reader presses them. One without its programme tables
+// opens from its packets, as it once did.
 #include "app/model/FileMessages.h"
 #include "platform/desktop/X11ScreenSource.h"
 #include "tests/app/ProgramUnderScreenReader.h"
@@ -37,7 +38,9 @@ QList<ShownVideo> shownVideos() {
     const auto made = [](const test::VideoFixture& video) {
         return [video](const QString& path) { test::makeVideo(path, video); };
     };
-    test::VideoFixture dv = quarters({720, 480}, "8/9"), phone = quarters({480, 360}, "4/3");
+    test::VideoFixture dv = quarters({720, 480}, "8/9"), phone = quarters({480, 360}, "4/3"),
+                       tableless = quarters({320, 240}, "");
+    tableless.container = QStringLiteral("mpegts");
     dv.codec = QStringLiteral("dvvideo");
     dv.pixelFormat = QStringLiteral("yuv411p");
     dv.container = QStringLiteral("mov");
@@ -54,7 +57,13 @@ QList<ShownVideo> shownVideos() {
             {"Crafted_100to1", QStringLiteral("crafted.mp4"), made(quarters({320, 240}, "100")), {320, 240}},
             {"Smpte240m", QStringLiteral("card.mp4"), card, {320, 240}},
             {"TransportJoinedLate", QStringLiteral("late.mp4"),
-             [](const QString& path) { test::makeLatePicturesStream(path, 6, 10); }, {320, 240}}};
+             [](const QString& path) { test::makeLatePicturesStream(path, 6, 10); }, {320, 240}},
+            {"TransportWithoutTables", QStringLiteral("tableless.ts"),
+             [tableless](const QString& path) {
+                 test::makeVideo(path, tableless);
+                 test::leaveOutTransportTables(path);
+             },
+             {320, 240}}};
 }
 
 // Near one of the quarters' colours, as no other part of the window is.

@@ -1,4 +1,5 @@
 #include "platform/files/FileNames.h"
+#include "platform/media/MovieDecoder.h"
 #include "platform/threads/MainThread.h"
 #include "recording/JoinSteps.h"
 #include "recording/RecordingMessages.h"
@@ -105,6 +106,14 @@ testing::AssertionResult showsPicture(const QImage& picture, const QList<QImage>
                                                << index << " (" << own << ")";
     }
     return testing::AssertionSuccess();
+}
+
+// The picture the player shows at `seconds` into `path`, at `size`.
+QImage shownByPlayer(const QString& path, double seconds, QSize size) {
+    media::MovieDecoder player(path, {});
+    player.seek(seconds);
+    const std::optional<media::MovieFrame> shown = player.nextPicture();
+    return shown ? media::uprightPicture(*shown->frame, player.turn(), size) : QImage(size, QImage::Format_RGB32);
 }
 
 // Seconds of the first video stream, as ffprobe reads them.
@@ -517,6 +526,12 @@ TEST_F(VideoExportTest, EveryContainerNamedLikeAnMp4IsExportedOrToldUnsupported)
 // MPEG-TS as cameras, converters and recordings joined late write it: what
 // plays makes a GIF as long as it plays and trims into pictures of its size
 // that last the stretch. A trim of the late one was saved at 2 × 2.
+// The GIF and the trim are cut from the player's time line: the frame of a
+// GIF at a time and the first picture of a trim from it are what the player
+// shows then, and the GIF lasts as long as the player plays. A recording
+// joined late shows its first picture over its sound before it (whose trim
+// once came out 2 × 2 or was refused), and its trims and GIF once counted
+// from its first picture, 6 s later than the player.
 TEST_F(VideoExportTest, EveryTransportStreamThatPlaysMakesAGifAndTrimsAtItsSize) {
     struct Row {
         const char* name;
@@ -533,12 +548,35 @@ TEST_F(VideoExportTest, EveryTransportStreamThatPlaysMakesAGifAndTrimsAtItsSize)
             test::makeSwitchingStream(path, QLatin1String(first), QLatin1String(second), 3);
         };
     };
+    const auto late = [](const QString& path) { test::makeLatePicturesStream(path, 6, 10, true); };
+    const auto withoutTables = [](const test::VideoFixture& video) {
+        return [video](const QString& path) {
+            test::makeVideo(path, video);
+            test::leaveOutTransportTables(path);
+        };
+    };
+    // Its sound goes on after its last picture, which shows meanwhile; its
+    // length is its last sound packet's time, 3.84 s (a packet holds several
+    // frames of sound).
+    const auto soundLonger = [](const QString& path) {
+        test::runFfmpeg(QStringLiteral("-f lavfi -i testsrc2=size=320x240:rate=25:duration=2 -f lavfi "
+                                       "-i sine=frequency=440:sample_rate=48000:duration=4 -c:v libx264 -c:a aac "
+                                       "-f mpegts")
+                            .split(' ') +
+                        QStringList{path});
+    };
     const QString ts = QStringLiteral("mpegts");
+    // The player plays the late pictures' stream 15.98 s: its last packet
+    // says it lasts half a picture.
     const std::vector<Row> rows{
-        {"pictures joining the sound 6 s in", [](const QString& path) { test::makeLatePicturesStream(path, 6, 10); },
-         80, {320, 240}, 7, 8},
-        {"the sound's first second, before the pictures",
-         [](const QString& path) { test::makeLatePicturesStream(path, 6, 10); }, 80, {320, 240}, 0.5, 1.5},
+        {"pictures joining the sound 6 s in", late, 127, {320, 240}, 7, 8},
+        {"the sound's first second, before the pictures", late, 127, {320, 240}, 0.5, 1.5},
+        {"across the pictures' start, where two files meet", late, 127, {320, 240}, 5, 8},
+        {"past the pictures' own length", late, 127, {320, 240}, 12, 14},
+        {"sound after the last picture", soundLonger, 30, {320, 240}, 2.5, 3.5},
+        {"2 s without its tables",
+         withoutTables({.duration = 2, .size = {640, 360}, .audio = {test::systemTone}, .container = ts}), 16,
+         {640, 360}, 0.5, 1.5},
         {"2 s coded as converters do",
          coded({.duration = 2, .size = {640, 360}, .container = ts, .encoderDefaults = true}), 16, {640, 360}, 0.5, 1.5},
         {"8 s with one keyframe",
@@ -555,13 +593,21 @@ TEST_F(VideoExportTest, EveryTransportStreamThatPlaysMakesAGifAndTrimsAtItsSize)
         EXPECT_TRUE(made) << errorOf(made).toStdString();
         if (made) {
             EXPECT_EQ(readGif(test::readFile(made.value())).delays.size(), row.gifFrames);
+            const QList<QImage> frames = test::decodePictures(made.value(), std::nullopt, row.gifFrames);
+            const qsizetype shown = std::lround(row.from * VideoExport::gifRate);
+            EXPECT_GT(frames.size(), shown);
+            if (frames.size() > shown) {
+                EXPECT_GT(test::psnr(frames[shown], shownByPlayer(source, row.from, frames[shown].size())), 24);
+            }
         }
         const Result<QString> cut =
             trim(source, row.from, row.to, folder.file(QStringLiteral("%1.mp4").arg(QLatin1String(row.name))));
         EXPECT_TRUE(cut) << errorOf(cut).toStdString();
         if (!cut) continue;
         EXPECT_NEAR(videoLength(cut.value()), row.to - row.from, 1.0 / 30);
-        EXPECT_EQ(test::decodePictures(cut.value(), std::nullopt, 1).value(0).size(), row.size);
+        const QImage first = test::decodePictures(cut.value(), std::nullopt, 1).value(0);
+        EXPECT_EQ(first.size(), row.size);
+        EXPECT_GT(test::psnr(first, shownByPlayer(source, row.from, row.size)), 30);
     }
 }
 

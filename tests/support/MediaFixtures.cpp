@@ -1,5 +1,7 @@
 #include "tests/support/MediaFixtures.h"
 
+#include "tests/support/Files.h"
+
 #include <QFile>
 #include <QProcess>
 
@@ -307,14 +309,15 @@ void makeManyStreams(const QString& path, int pictures, int sounds, const QStrin
     QFile::remove(one);
 }
 
-void makeLatePicturesStream(const QString& path, double soundAlone, double seconds) {
+void makeLatePicturesStream(const QString& path, double soundAlone, double seconds, bool moving) {
     const QString sound = path + QStringLiteral(".sound.ts"), joined = path + QStringLiteral(".joined.ts");
     const QString tone = QStringLiteral("-f lavfi -i sine=frequency=440:sample_rate=48000:duration=%1 ");
     const QStringList first = quietFfmpeg() +
                               (tone.arg(soundAlone) + QStringLiteral("-c:a aac -streamid 0:0x101 -f mpegts")).split(' ');
     const QStringList second =
         quietFfmpeg() + QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                    quartersSource(QSize(320, 240), 25, seconds)} +
+                                    moving ? QStringLiteral("testsrc2=size=320x240:rate=25:duration=%1").arg(seconds)
+                                           : quartersSource(QSize(320, 240), 25, seconds)} +
         (tone.arg(seconds) + QStringLiteral("-c:v libx264 -g 25 -pix_fmt yuv420p -c:a aac -streamid 0:0x100 "
                                             "-streamid 1:0x101 -output_ts_offset %1 -f mpegts")
                                  .arg(soundAlone))
@@ -323,6 +326,21 @@ void makeLatePicturesStream(const QString& path, double soundAlone, double secon
         !runTool(QStringLiteral("ffmpeg"), second + QStringList{joined}))
         FAIL() << "could not make " << path.toStdString();
     layEndToEnd(path, {sound, joined});
+}
+
+void leaveOutTransportTables(const QString& path) {
+    // 188-byte packets; FFmpeg's muxer gives the programme association
+    // table PID 0 and the programme's own table PID 0x1000.
+    constexpr qsizetype packetSize = 188;
+    const QByteArray packets = readFile(path);
+    QByteArray kept;
+    for (qsizetype at = 0; at + packetSize <= packets.size(); at += packetSize) {
+        const int pid = (quint8(packets.at(at + 1)) & 0x1F) << 8 | quint8(packets.at(at + 2));
+        if (pid != 0 && pid != 0x1000) kept.append(packets.mid(at, packetSize));
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(kept), kept.size());
 }
 
 void makeSwitchingStream(const QString& path, const QString& first, const QString& second, double seconds) {

@@ -95,10 +95,14 @@ QString quartersSource(QSize size, int rate, double duration);
 void makeVideo(const QString& path, const VideoFixture& fixture);
 
 // An MPEG-TS as a recording joined late writes it: `soundAlone` seconds of
-// its sound alone, then the still quarters at 320 × 240, 25 a second and a
-// keyframe every second, with the sound for `seconds` more; the pictures are
-// named in the programme's table only where they begin.
-void makeLatePicturesStream(const QString& path, double soundAlone, double seconds);
+// its sound alone, then the still quarters (or the moving test picture) at
+// 320 × 240, 25 a second and a keyframe every second, with the sound for
+// `seconds` more; the pictures are named in the programme's table only where
+// they begin.
+void makeLatePicturesStream(const QString& path, double soundAlone, double seconds, bool moving = false);
+// Leaves the programme tables out of an MPEG-TS that FFmpeg's command line
+// wrote, as a capture of a broadcast's pictures and sound alone holds them.
+void leaveOutTransportTables(const QString& path);
 // An MPEG-TS of the moving 320 × 240 picture at 25 a second whose coding
 // switches from `first` ("libx264" or "libx265") to `second` midway, under
 // the same stream: two files of `seconds` each laid end to end.

@@ -168,12 +168,20 @@ TEST(MediaInputTest, StreamsAReaderDoesNotReadCostItNothing) {
         {"the player", [](const QString& path) { MovieDecoder(path, {}).nextPicture().value(); }},
         {"the look on opening", [](const QString& path) { VideoFileReader(path, {}).next().value(); }},
         {"measuring", [](const QString& path) { measurePlayableVideo(path); }}};
-    // MPEG-TS finds its streams as their packets come, after the open.
-    for (const auto& [what, pictures, sounds, container] :
-         {std::tuple{"999 video streams", 999, 0, "mp4"}, std::tuple{"499 sound streams", 1, 499, "mp4"},
-          std::tuple{"999 video streams in MPEG-TS", 999, 0, "mpegts"}}) {
-        const QString path = dir.file(QStringLiteral("%1-%2.mp4").arg(pictures + sounds).arg(QLatin1String(container)));
+    // MPEG-TS finds its streams as their packets come, after the open; and
+    // without its tables, from its packets alone.
+    for (const auto& [what, pictures, sounds, container, tables] :
+         {std::tuple{"999 video streams", 999, 0, "mp4", true}, std::tuple{"499 sound streams", 1, 499, "mp4", true},
+          std::tuple{"999 video streams in MPEG-TS", 999, 0, "mpegts", true},
+          std::tuple{"999 video streams in MPEG-TS without its tables", 999, 0, "mpegts", false}}) {
+        const QString path = dir.file(QStringLiteral("%1-%2-%3.mp4")
+                                          .arg(pictures + sounds)
+                                          .arg(QLatin1String(container))
+                                          .arg(tables ? QStringLiteral("tables") : QStringLiteral("packets")));
         ASSERT_NO_FATAL_FAILURE(test::makeManyStreams(path, pictures, sounds, QLatin1String(container)));
+        if (!tables) {
+            ASSERT_NO_FATAL_FAILURE(test::leaveOutTransportTables(path));
+        }
         for (const auto& [reader, read] : readers) {
             SCOPED_TRACE(testing::Message() << what << ", " << reader);
             const long long growth = test::peakMemoryGrowth([&] { read(path); });
@@ -199,6 +207,8 @@ struct HeldVideo {
     // (the pictures) or 2 (the sound).
     quint64 clusterAt = 0;
     int clusterTrack = 0;
+    // An MPEG-TS's programme tables left out.
+    bool withoutTables = false;
 };
 
 // Players and converters write Matroska and MPEG-TS under the names of MP4
@@ -207,6 +217,7 @@ struct HeldVideo {
 // out, read without reading the whole file: a live Matroska recording once
 // lasted as its size and its PCM track's rate made it, took every byte of 2 GB
 // after it to open, and a last cluster timed far away made it last as far.
+// An MPEG-TS without programme tables opens from its packets, as it once did.
 TEST(MediaInputTest, EachContainerOpensAsWhatItIsAndLastsWhatItHolds) {
     const test::TempDir dir;
     const auto held = [](const char* container, bool live = false) {
@@ -233,13 +244,17 @@ TEST(MediaInputTest, EachContainerOpensAsWhatItIsAndLastsWhatItHolds) {
                                         {"live matroska of 40 MB", raw},
                                         {"live matroska followed by 2 GB of zeros", followed},
                                         {"a last cluster of pictures at 1e9 ms", far, quint64(1e9), 1},
-                                        {"a last cluster of sound at 1e12 ms", far, quint64(1e12), 2}};
+                                        {"a last cluster of sound at 1e12 ms", far, quint64(1e12), 2},
+                                        {"mpegts without its tables", held("mpegts"), 0, 0, true}};
     for (const HeldVideo& video : videos) {
         SCOPED_TRACE(video.name);
         const QString path = dir.file(QStringLiteral("%1.mp4").arg(QLatin1String(video.name)));
         ASSERT_NO_FATAL_FAILURE(test::makeVideo(path, video.fixture));
         if (video.clusterAt) {
             test::appendFile(path, test::matroskaCluster(video.clusterAt, video.clusterTrack, QByteArray(64, 'x')));
+        }
+        if (video.withoutTables) {
+            ASSERT_NO_FATAL_FAILURE(test::leaveOutTransportTables(path));
         }
         const qint64 before = bytesRead();
         std::optional<MovieDecoder> decoder;
