@@ -26,9 +26,13 @@ xcb_connection_t* qtConnection() {
     return x11 ? x11->connection() : nullptr;
 }
 
+// A frame may be gone already (the window manager let the window go): the
+// error is dropped, not reported on Qt's connection.
 void markNoShadow(xcb_connection_t* c, xcb_atom_t shadow, xcb_window_t window) {
     const uint32_t none = 0;
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, shadow, XCB_ATOM_CARDINAL, 32, 1, &none);
+    const xcb_void_cookie_t marked =
+        xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, window, shadow, XCB_ATOM_CARDINAL, 32, 1, &none);
+    xcb_discard_reply(c, marked.sequence);
     xcb_flush(c);
 }
 
