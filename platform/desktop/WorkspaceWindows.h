@@ -12,4 +12,13 @@ namespace tavero {
 // the tests). Main thread.
 void showOnEveryWorkspace(QWindow& window);
 
+// Asks compositing managers to draw no shadow around `window`
+// (`_COMPTON_SHADOW` 0, which picom and its forebears read on a top-level
+// window): a shadow lies outside the window's shape, where a recording's
+// pictures keep what the screen shows, and the shadow of a ring-shaped
+// window darkens all it encloses. Managers read it on the top level, so the
+// frames a window manager puts `window` in are marked too. As
+// `showOnEveryWorkspace`, before the window is first shown; main thread.
+void castNoShadow(QWindow& window);
+
 }  // namespace tavero

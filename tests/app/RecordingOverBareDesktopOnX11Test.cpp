@@ -35,17 +35,35 @@ QByteArray bitmapOfPattern() {
     return text + "};\n";
 }
 
-// The share of `rect` (root pixels) showing what `screen` showed, away from the squares' edges.
-double shownShare(const QImage& picture, const QImage& screen, const QRect& rect) {
+// The share of `rect` (root pixels) showing what `screen` showed, away from the squares' edges;
+// the picture holds the root from `origin` on.
+double shownShare(const QImage& picture, const QImage& screen, const QRect& rect, QPoint origin = {}) {
     int matching = 0;
     int read = 0;
     for (int y = rect.top(); y <= rect.bottom(); y += 2)
         for (int x = rect.left(); x <= rect.right(); x += 2) {
             if (std::min({x % square, y % square, square - x % square, square - y % square}) < 8) continue;
             ++read;
-            matching += test::sameColours({picture.pixelColor(x / 2, y / 2)}, {screen.pixelColor(x, y)}, 39);
+            const QPoint at((x - origin.x()) / 2, (y - origin.y()) / 2);
+            matching += test::sameColours({picture.pixelColor(at)}, {screen.pixelColor(x, y)}, 39);
         }
     return read ? double(matching) / read : 0;
+}
+
+// The least share of `rect` and of the strips along its sides, where a
+// compositing manager draws a window's shadow, that shows what `screen`
+// showed; of their parts within `recorded`, which the picture holds.
+double leastShownAround(const QImage& picture, const QImage& screen, const QRect& rect, const QRect& recorded) {
+    constexpr int strip = 24;
+    const QRect strips[] = {rect, QRect(rect.left() - strip, rect.top() - strip, rect.width() + 2 * strip, strip),
+                            QRect(rect.left() - strip, rect.bottom() + 1, rect.width() + 2 * strip, strip),
+                            QRect(rect.left() - strip, rect.top(), strip, rect.height()),
+                            QRect(rect.right() + 1, rect.top(), strip, rect.height())};
+    double least = 1;
+    for (const QRect& part : strips)
+        if (part.intersects(recorded))
+            least = std::min(least, shownShare(picture, screen, part & recorded, recorded.topLeft()));
+    return least;
 }
 
 // Pixels of the picture's two outermost rows and columns that show the border's red.
@@ -84,9 +102,19 @@ protected:
     bool press(const QString& role, const QString& name) {
         return QTest::qWaitFor([&] { return reader.act(role, name, QStringLiteral("Press")); }, 20'000);
     }
-    std::optional<QRect> barPlace() {
-        const std::optional<WindowInfo> bar = window(QStringLiteral("岚帧录屏控制条"));
-        return bar ? std::optional(bar->frame) : std::nullopt;
+    std::optional<QRect> place(const QString& title) {
+        const std::optional<WindowInfo> shown = window(title);
+        return shown ? std::optional(shown->frame) : std::nullopt;
+    }
+    std::optional<QRect> barPlace() { return place(QStringLiteral("岚帧录屏控制条")); }
+    std::optional<QRect> prompterPlace() { return place(QStringLiteral("提词器 · 不进入成片")); }
+    // Drags the panel by `by`, held `grip` into it, and waits until it stands clear of where it was.
+    QRect dragged(const std::function<std::optional<QRect>()>& placeNow, QPoint grip, QPoint by) {
+        const QRect from = *placeNow();
+        grip += from.topLeft();
+        EXPECT_TRUE(test::drag(grip, grip + by));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return placeNow() && !placeNow()->intersects(from); }, 20'000));
+        return placeNow().value_or(from);
     }
     // The joined take, published once complete.
     std::optional<QString> take() const {
@@ -113,21 +141,67 @@ TEST_F(RecordingOverBareDesktopOnX11Test, EveryPictureShowsTheDesktopWhereTheCon
     ASSERT_TRUE(first);
     QTest::qWait(1500);
     // Held by its left edge, beside the status dot.
-    const QPoint grip(first->left() + 8, first->center().y());
-    ASSERT_TRUE(test::drag(grip, grip - QPoint(300, 400)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return barPlace() && !barPlace()->intersects(*first); }, 20'000));
-    const QRect second = *barPlace();
+    const QRect second = dragged([&] { return barPlace(); }, QPoint(8, first->height() / 2), QPoint(-300, -400));
     ASSERT_TRUE(test::pointAt(QPoint(10, 10)));
     QTest::qWait(1500);
     startOrStop();
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return take().has_value(); }, 120'000)) << "the take is saved";
-    const QList<QImage> pictures = test::decodePictures(*take(), QSize(960, 540), 300);
+    const QRect display(0, 0, 1920, 1080);
+    const QList<QImage> pictures = test::decodePictures(*take(), display.size() / 2, 300);
     ASSERT_GT(pictures.size(), 2);
     for (qsizetype index = 0; index < pictures.size(); ++index) {
-        EXPECT_GT(shownShare(pictures[index], shown, *first), 0.9)
-            << "picture " << index << ", where the bar lay first";
-        EXPECT_GT(shownShare(pictures[index], shown, second), 0.9) << "picture " << index << ", where it was dragged";
+        EXPECT_GT(leastShownAround(pictures[index], shown, *first, display), 0.9)
+            << "picture " << index << ", where the bar lay first and around it";
+        EXPECT_GT(leastShownAround(pictures[index], shown, second, display), 0.9)
+            << "picture " << index << ", where it was dragged and around it";
+        EXPECT_EQ(redAlongEdges(pictures[index]), 0) << "picture " << index << ", along the border";
+    }
+}
+
+// A take of an area the teleprompter and the control bar lie over, both
+// dragged within it during the take: every picture shows what the screen
+// showed where each lay, and none the border's red around the area.
+TEST_F(RecordingOverBareDesktopOnX11Test, EveryPictureOfAnAreaShowsTheDesktopWhereTheTeleprompterAndTheBarLay) {
+    startOrStop();
+    ASSERT_TRUE(press(QStringLiteral("radio button"), QStringLiteral("区域")));
+    ASSERT_TRUE(press(QStringLiteral("push button"), QStringLiteral("框选录制区域")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return test::xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                            QStringLiteral("--name"), QStringLiteral("松开后返回设置")}); },
+                                20'000)) << "the area picker";
+    const QRect area(300, 100, 1320, 920);
+    ASSERT_TRUE(test::drag(area.topLeft(), area.bottomRight() + QPoint(1, 1)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reader.act(QStringLiteral("check box"), QStringLiteral("使用提词器"),
+                                                        QStringLiteral("Toggle")); }, 20'000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reader.act(QStringLiteral("text"), QStringLiteral("提词稿"),
+                                                        QStringLiteral("SetFocus")); }, 20'000));
+    ASSERT_TRUE(test::xdotool({QStringLiteral("type"), QStringLiteral("Good morning, these are the notes.")}));
+    ASSERT_TRUE(press(QStringLiteral("push button"), QStringLiteral("开始录制")));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return reader.shows(QStringLiteral("push button"), QStringLiteral("停止录制")); }, 60'000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prompterPlace().has_value(); }, 20'000)) << "the teleprompter shows";
+    const QRect bar = *barPlace();
+    const QRect prompter = *prompterPlace();
+    ASSERT_TRUE(area.intersects(bar) && area.intersects(prompter));
+    QTest::qWait(1500);
+    // The teleprompter held by its header's margin.
+    const QRect prompterMoved = dragged([&] { return prompterPlace(); }, QPoint(6, 16), QPoint(-400, 340));
+    const QRect barMoved = dragged([&] { return barPlace(); }, QPoint(8, bar.height() / 2), QPoint(300, -420));
+    ASSERT_TRUE(test::pointAt(QPoint(10, 10)));
+    QTest::qWait(1500);
+    startOrStop();
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return take().has_value(); }, 120'000)) << "the take is saved";
+    const QList<QImage> pictures = test::decodePictures(*take(), area.size() / 2, 300);
+    ASSERT_GT(pictures.size(), 2);
+    const QList<std::pair<QRect, const char*>> places{{bar, "where the bar lay first"},
+                                                      {barMoved, "where it was dragged"},
+                                                      {prompter, "where the teleprompter lay first"},
+                                                      {prompterMoved, "where it was dragged"}};
+    for (qsizetype index = 0; index < pictures.size(); ++index) {
+        for (const auto& [place, what] : places)
+            EXPECT_GT(leastShownAround(pictures[index], shown, place, area), 0.9)
+                << "picture " << index << ", " << what << " and around it";
         EXPECT_EQ(redAlongEdges(pictures[index]), 0) << "picture " << index << ", along the border";
     }
 }

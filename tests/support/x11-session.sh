@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Runs one command on an X server of its own and stops everything it started.
 #
-#   x11-session.sh [--size WxH] [--wm] [--compositor] [--two-monitors] -- command [arguments...]
+#   x11-session.sh [--size WxH] [--wm] [--compositor] [--shadows] [--two-monitors] -- command [arguments...]
 #
 #   --size WxH       the Xvfb screen (default 1920x1080)
 #   --wm             also runs openbox, for the window manager's EWMH hints
 #   --compositor     also runs picom (its xrender backend), a compositing
 #                    manager: it redirects every window and paints the
 #                    screen, its own grey where no window lies
+#   --shadows        --compositor with picom's shadows around windows
 #   --two-monitors   Xorg with the dummy driver instead of Xvfb: a 3840x1080
 #                    screen with the outputs DUMMY0 at (0,0) and DUMMY1 at
 #                    (1920,0), each 1920x1080 (needs root, like Xorg). The
@@ -27,12 +28,14 @@ set -uo pipefail
 size=1920x1080
 wm=0
 compositor=0
+shadows=0
 monitors=0
 while [[ $# -gt 0 ]]; do
   case $1 in
     --size) size=$2; shift 2 ;;
     --wm) wm=1; shift ;;
     --compositor) compositor=1; shift ;;
+    --shadows) compositor=1; shadows=1; shift ;;
     --two-monitors) monitors=1; shift ;;
     --) shift; break ;;
     *) echo "x11-session: unknown option $1" >&2; exit 2 ;;
@@ -136,7 +139,9 @@ start_compositor() {
   command -v picom >/dev/null || skip "picom is not installed"
   local before
   before=$(middle_pixel)
-  picom --backend xrender --no-fading-openclose >"$work/picom.out" 2>&1 &
+  local options=(--backend xrender --no-fading-openclose)
+  [[ $shadows == 1 ]] && options+=(--shadow)
+  picom "${options[@]}" >"$work/picom.out" 2>&1 &
   pids+=($!)
   for _ in $(seq 200); do
     [[ $(middle_pixel) != "$before" ]] && return

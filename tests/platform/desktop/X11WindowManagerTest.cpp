@@ -41,6 +41,22 @@ protected:
     bool waitUntilManaged(WId id) {
         return QTest::qWaitFor([&] { return listed(id).has_value(); }, 5000);
     }
+
+    static QString output(const QString& tool, const QStringList& arguments) {
+        QProcess process;
+        process.start(tool, arguments);
+        return process.waitForFinished(5000) ? QString::fromUtf8(process.readAllStandardOutput()) : QString();
+    }
+    static QString properties(quint64 id, const QStringList& names) {
+        return output(QStringLiteral("xprop"), QStringList{QStringLiteral("-id"), QString::number(id)} + names);
+    }
+    // The window the window manager put `id` in.
+    static quint64 frameOf(WId id) {
+        const QString tree = output(QStringLiteral("xwininfo"),
+                                    {QStringLiteral("-id"), QString::number(id), QStringLiteral("-children")});
+        const qsizetype at = tree.indexOf(QStringLiteral("Parent window id: "));
+        return at < 0 ? 0 : tree.mid(at + 18).section(QLatin1Char(' '), 0, 0).toULongLong(nullptr, 16);
+    }
 };
 
 TEST_F(X11WindowManagerTest, ListsManagedWindowsWithFramesProcessesAndStackingOrder) {
@@ -136,14 +152,33 @@ TEST_F(X11WindowManagerTest, AFloatingPanelStaysOnEveryWorkspace) {
     ASSERT_TRUE(panel.showAndWait());
     ASSERT_TRUE(waitUntilManaged(panel.winId()));
 
-    QProcess xprop;
-    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(panel.winId()),
-                                          QStringLiteral("_NET_WM_STATE"), QStringLiteral("_NET_WM_DESKTOP")});
-    ASSERT_TRUE(xprop.waitForFinished(5000));
-    const QString properties = QString::fromUtf8(xprop.readAllStandardOutput());
-    EXPECT_TRUE(properties.contains(QStringLiteral("_NET_WM_DESKTOP(CARDINAL) = 4294967295")))
-        << "all desktops: " << properties.toStdString();
-    EXPECT_TRUE(properties.contains(QStringLiteral("_NET_WM_STATE_ABOVE"))) << "Qt's own hints stay";
+    const QString hints =
+        properties(panel.winId(), {QStringLiteral("_NET_WM_STATE"), QStringLiteral("_NET_WM_DESKTOP")});
+    EXPECT_TRUE(hints.contains(QStringLiteral("_NET_WM_DESKTOP(CARDINAL) = 4294967295")))
+        << "all desktops: " << hints.toStdString();
+    EXPECT_TRUE(hints.contains(QStringLiteral("_NET_WM_STATE_ABOVE"))) << "Qt's own hints stay";
+}
+
+// Compositing managers read the shadow's mark on the top level: the
+// window's own while unmanaged, else the frame it is put in at each map.
+TEST_F(X11WindowManagerTest, AFloatingPanelAndEachFrameItIsPutInAskForNoShadow) {
+    PictureWindow panel(fixtures::noise(200, 80, 8), QRect(400, 400, 200, 80));
+    panel.setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    panel.winId();
+    castNoShadow(panel);
+    const QString noShadow = QStringLiteral("_COMPTON_SHADOW(CARDINAL) = 0");
+    for (int shown = 0; shown < 2; ++shown) {
+        ASSERT_TRUE(panel.showAndWait());
+        ASSERT_TRUE(waitUntilManaged(panel.winId()));
+        const quint64 frame = frameOf(panel.winId());
+        ASSERT_NE(frame, 0u);
+        EXPECT_TRUE(properties(panel.winId(), {QStringLiteral("_COMPTON_SHADOW")}).contains(noShadow));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return properties(frame, {QStringLiteral("_COMPTON_SHADOW")}).contains(noShadow); }, 5000))
+            << "the frame of map " << shown;
+        panel.hide();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !listed(panel.winId()); }, 5000));
+    }
 }
 
 }  // namespace
