@@ -35,8 +35,8 @@ void gif(const QString& source, const QString& destination, Completion completio
 // The stretch of `source` from `start` to `end` seconds of what the player
 // plays as a new MP4 file whose first picture is the one it shows at
 // `start`. `end` may lie up to 0.1 s past the video's end and is then taken
-// as its end; `start` must lie before that. Of a video cut short, the end is where what plays ends, as
-// for a GIF. The written file is measured and must last the stretch,
+// as its end; `start` must lie before that. Of a video cut short, the end
+// is where what plays ends, as for a GIF. The written file is measured and must last the stretch,
 // within a picture at 30 a second, in pictures of the source's size;
 // otherwise it is not saved, and the sentence says which it missed.
 void trim(const QString& source, double start, double end, const QString& destination, Completion completion);

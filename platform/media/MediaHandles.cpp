@@ -34,6 +34,10 @@ void keepLibraryQuiet() {
 
 int interrupted(void* flag) { return CancelToken::raised(static_cast<const std::atomic<bool>*>(flag)) ? 1 : 0; }
 
+void requireNotCancelled(const CancelToken& cancel) {
+    if (cancel.cancelled()) throw MediaError("cancelled", AVERROR_EXIT);
+}
+
 // A demuxer whose reads were refused says what it then missed ("moov atom
 // not found"): a cancelled token is the reason.
 int checkRead(int result, const char* step, const CancelToken& cancel) {
@@ -149,7 +153,7 @@ void takeStreamsFromPackets(AVFormatContext* context, const CancelToken& cancel)
     Packet packet = makePacket();
     while (avio_tell(context->pb) < context->probesize && av_read_frame(context, packet.get()) >= 0)
         av_packet_unref(packet.get());
-    if (cancel.cancelled()) throw MediaError("cancelled", AVERROR_EXIT);
+    requireNotCancelled(cancel);
     check(av_opt_set_int(context, "skip_changes", 1, AV_OPT_SEARCH_CHILDREN), "skip_changes");
     check(av_seek_frame(context, -1, 0, AVSEEK_FLAG_BYTE), "av_seek_frame");
 }
@@ -168,7 +172,7 @@ Frame firstPicture(AVFormatContext* context, const AVStream* stream, const Cance
     Frame frame = makeFrame();
     for (bool ended = false; !ended;) {
         const int read = av_read_frame(context, packet.get());
-        if (cancel.cancelled()) throw MediaError("cancelled", AVERROR_EXIT);
+        requireNotCancelled(cancel);
         ended = read < 0;
         if (!ended && packet->stream_index != stream->index) {
             av_packet_unref(packet.get());
@@ -333,7 +337,7 @@ InputFile::InputFile(const QString& path, CancelToken cancel, StreamInfo info)
 }
 
 void InputFile::throwIfCancelled() const {
-    if (cancel_.cancelled()) throw MediaError("cancelled", AVERROR_EXIT);
+    requireNotCancelled(cancel_);
 }
 
 OutputContext openOutput(const QString& path, const char* format, WriteBack writeBack) {
