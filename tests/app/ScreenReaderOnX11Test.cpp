@@ -24,6 +24,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 using namespace tavero;
 
@@ -291,17 +292,22 @@ TEST_F(ScreenReaderOnX11Test, TheEditorsControlsAreNamedAndItsToolsAndColoursSay
     EXPECT_TRUE(within([&] { return chosen(tools) == QStringLiteral("方框"); }));
 }
 
-// 保存 and 更多截图 open their menus on their own action, as Space does, and
-// an item pressed by a screen reader closes its menu, as a click does.
+// 保存, 更多截图 and the two menus of 尺寸与旋转 open on their own action, as
+// Space does, and an item pressed by a screen reader closes its menu, as a
+// click does.
 TEST_F(ScreenReaderOnX11Test, TheMenuButtonsOpenTheirMenusOnTheirAction) {
     ASSERT_NO_FATAL_FAILURE(start({}, false));
     ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("试一试"), press); }));
+    ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("尺寸与旋转"), press); }));
     const QString showMenu = QStringLiteral("ShowMenu");
     const QString menuItem = QStringLiteral("menu item");
-    ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("保存"), showMenu); }));
-    EXPECT_TRUE(within([&] { return reader.shows(menuItem, QStringLiteral("保存 PNG")); }));
-    ASSERT_TRUE(key(QStringLiteral("Escape")));
-    ASSERT_TRUE(within([&] { return !reader.shows(menuItem, QStringLiteral("保存 PNG")); }));
+    for (const auto& [button, item] : {std::pair("保存", "保存 PNG"), std::pair("图片旋转与翻转", "向右旋转 90°"),
+                                       std::pair("拼接另一张图片", "接到下方")}) {
+        ASSERT_TRUE(within([&] { return reader.act(pushButton, QString::fromUtf8(button), showMenu); })) << button;
+        EXPECT_TRUE(within([&] { return reader.shows(menuItem, QString::fromUtf8(item)); })) << button;
+        ASSERT_TRUE(key(QStringLiteral("Escape")));
+        ASSERT_TRUE(within([&] { return !reader.shows(menuItem, QString::fromUtf8(item)); })) << button;
+    }
     ASSERT_TRUE(reader.act(pushButton, QStringLiteral("更多截图"), showMenu));
     EXPECT_TRUE(within([&] { return reader.shows(menuItem, QStringLiteral("窗口截图")); }));
     ASSERT_TRUE(reader.act(menuItem, QStringLiteral("捕获鼠标指针"), press));
