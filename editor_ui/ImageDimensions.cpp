@@ -4,6 +4,7 @@
 #include "document/ImageOps.h"
 #include "document/ShotDocument.h"
 #include "editor_ui/EditorLook.h"
+#include "editor_ui/InstantMenu.h"
 #include "editor_ui/MainViewState.h"
 #include "editor_ui/ResizeWidth.h"
 
@@ -59,8 +60,7 @@ QToolButton* ImageDimensions::makeMenuButton(const QString& title, const QString
     QToolButton* button = EditorLook::plainButton(title, symbol, this);
     EditorLook::setTextColour(button, EditorLook::secondaryText(this));
     EditorLook::setSymbol(button, symbol);
-    button->setMenu(menu);
-    button->setPopupMode(QToolButton::InstantPopup);
+    setInstantMenu(*button, menu);
     return button;
 }
 

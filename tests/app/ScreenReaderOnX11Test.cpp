@@ -8,9 +8,10 @@
 // field without a number says what is wrong; the effects popover is found
 // among the program's windows, named and with the keyboard, and renders
 // again; every control of the editor is named, its colours and tabs say
-// which one is chosen, its menu buttons open their menus, and the keyboard
-// comes back from the background sheet to the button that opened it; the
-// width field of 尺寸与旋转 and a pin's transparency are named.
+// which one is chosen, its menu buttons open their menus, an item pressed in
+// a submenu closes every menu it came from, and the keyboard comes back from
+// the background sheet to the button that opened it; the width field of
+// 尺寸与旋转 and a pin's transparency are named.
 #include "camera/RecordingProject.h"
 #include "tests/app/ProgramUnderScreenReader.h"
 #include "tests/support/MediaFixtures.h"
@@ -24,6 +25,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 using namespace tavero;
 
@@ -66,6 +68,25 @@ protected:
     }
 
     static bool key(const QString& keys) { return test::xdotool({QStringLiteral("key"), keys}); }
+
+    // How many menus and other pop-ups of the program, tool tips aside, the X
+    // server shows. They pass by the window manager, so they are looked for
+    // among all of its windows.
+    int shownPopups() {
+        const auto output = [](const char* tool, const QStringList& arguments) {
+            return test::outputOf(QString::fromLatin1(tool), arguments).value_or(QString());
+        };
+        const QStringList search{QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                                 QString::number(program.processId())};
+        const QString bypassesTheManager = QStringLiteral("Override Redirect State: yes");
+        int popups = 0;
+        for (const QString& window : output("xdotool", search).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            const QStringList id{QStringLiteral("-id"), window};
+            const QString type = output("xprop", id + QStringList{QStringLiteral("_NET_WM_WINDOW_TYPE")});
+            if (output("xwininfo", id).contains(bypassesTheManager) && !type.contains(QStringLiteral("TOOLTIP"))) ++popups;
+        }
+        return popups;
+    }
 
     // The one checked segment of a row; none unless exactly one is.
     std::optional<QString> chosen(const QStringList& segments) {
@@ -291,17 +312,22 @@ TEST_F(ScreenReaderOnX11Test, TheEditorsControlsAreNamedAndItsToolsAndColoursSay
     EXPECT_TRUE(within([&] { return chosen(tools) == QStringLiteral("方框"); }));
 }
 
-// 保存 and 更多截图 open their menus on their own action, as Space does, and
-// an item pressed by a screen reader closes its menu, as a click does.
+// 保存, 更多截图 and the two menus of 尺寸与旋转 open on their own action, as
+// Space does, and an item pressed by a screen reader closes its menu, as a
+// click does.
 TEST_F(ScreenReaderOnX11Test, TheMenuButtonsOpenTheirMenusOnTheirAction) {
     ASSERT_NO_FATAL_FAILURE(start({}, false));
     ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("试一试"), press); }));
+    ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("尺寸与旋转"), press); }));
     const QString showMenu = QStringLiteral("ShowMenu");
     const QString menuItem = QStringLiteral("menu item");
-    ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("保存"), showMenu); }));
-    EXPECT_TRUE(within([&] { return reader.shows(menuItem, QStringLiteral("保存 PNG")); }));
-    ASSERT_TRUE(key(QStringLiteral("Escape")));
-    ASSERT_TRUE(within([&] { return !reader.shows(menuItem, QStringLiteral("保存 PNG")); }));
+    for (const auto& [button, item] : {std::pair("保存", "保存 PNG"), std::pair("图片旋转与翻转", "向右旋转 90°"),
+                                       std::pair("拼接另一张图片", "接到下方")}) {
+        ASSERT_TRUE(within([&] { return reader.act(pushButton, QString::fromUtf8(button), showMenu); })) << button;
+        EXPECT_TRUE(within([&] { return reader.shows(menuItem, QString::fromUtf8(item)); })) << button;
+        ASSERT_TRUE(key(QStringLiteral("Escape")));
+        ASSERT_TRUE(within([&] { return !reader.shows(menuItem, QString::fromUtf8(item)); })) << button;
+    }
     ASSERT_TRUE(reader.act(pushButton, QStringLiteral("更多截图"), showMenu));
     EXPECT_TRUE(within([&] { return reader.shows(menuItem, QStringLiteral("窗口截图")); }));
     ASSERT_TRUE(reader.act(menuItem, QStringLiteral("捕获鼠标指针"), press));
@@ -332,6 +358,30 @@ TEST_F(ScreenReaderOnX11Test, AMenuItemPressedByAScreenReaderLeavesNoMenuHolding
     ASSERT_TRUE(within([&] { return !reader.shows(pushButton, sample); })) << "the window went";
     ASSERT_TRUE(key(QStringLiteral("ctrl+shift+6")));
     EXPECT_TRUE(within([&] { return !inLibrary(QStringLiteral("截图*.png")).isEmpty(); })) << "a full screenshot";
+}
+
+// 更多截图 → 截图延时 → 3 秒 pressed as a screen reader presses it: the delay
+// is chosen, the submenu and the menu it came from both close, and the hot
+// keys work.
+TEST_F(ScreenReaderOnX11Test, ASubmenuItemPressedByAScreenReaderClosesEveryMenuItCameFrom) {
+    ASSERT_NO_FATAL_FAILURE(start({}, false));
+    ASSERT_TRUE(within([&] { return reader.act(pushButton, QStringLiteral("试一试"), press); }));
+    const QString showMenu = QStringLiteral("ShowMenu");
+    const QString menuItem = QStringLiteral("menu item");
+    const QString threeSeconds = QStringLiteral("3 秒");
+    const auto openDelays = [&] {
+        return within([&] { return reader.act(pushButton, QStringLiteral("更多截图"), showMenu); }) &&
+               within([&] { return reader.act(menuItem, QStringLiteral("截图延时"), showMenu); }) &&
+               within([&] { return reader.shows(menuItem, threeSeconds); });
+    };
+    ASSERT_TRUE(openDelays());
+    ASSERT_TRUE(within([&] { return shownPopups() == 2; }));
+    ASSERT_TRUE(reader.act(menuItem, threeSeconds, press));
+    EXPECT_TRUE(within([&] { return shownPopups() == 0; })) << "both menus closed";
+    ASSERT_TRUE(key(QStringLiteral("ctrl+shift+6")));
+    EXPECT_TRUE(within([&] { return !inLibrary(QStringLiteral("截图*.png")).isEmpty(); })) << "a full screenshot";
+    ASSERT_TRUE(openDelays());
+    EXPECT_TRUE(reader.checked(menuItem, threeSeconds)) << "the delay is chosen";
 }
 
 // The background sheet is named by its title; after 应用背景 the keyboard is

@@ -3,8 +3,8 @@
 // a small one given by a relative name while it runs. Each start says the
 // file was taken, and the window ends with the small picture shown and the
 // status line naming it. Pictures and videos of every container the player
-// reads, handed over in turn, are each named and said once shown; of two
-// videos handed over at once, the second.
+// reads, handed over in turn, are each named, and said once, as they show;
+// of two videos handed over at once, the second.
 #include "app/model/FileMessages.h"
 #include "platform/desktop/X11ScreenSource.h"
 #include "tests/app/ProgramUnderScreenReader.h"
@@ -113,6 +113,21 @@ TEST_F(TaveroHandOverOnX11Test, EachPictureAndVideoHandedOverIsNamedAndSaidOnceS
     ASSERT_NO_FATAL_FAILURE(handOver(videos[5].first));
     EXPECT_TRUE(named(videos[5].first, 5)) << "the second of two";
     EXPECT_FALSE(statusSays(FileMessages::opened(videos[4].first)));
+
+    // Counted until small.png, handed over again, is said after the last video.
+    ASSERT_NO_FATAL_FAILURE(handOver(QStringLiteral("small.png")));
+    const QString again = FileMessages::opened(QStringLiteral("small.png"));
+    const QString last = FileMessages::opened(videos[5].first);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            heard += listener.lines();
+            return heard.lastIndexOf(again) > heard.indexOf(last);
+        },
+        60'000));
+    const std::string everything = heard.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_EQ(heard.count(again), 2) << everything;
+    for (const qsizetype index : {0, 1, 2, 3, 5})
+        EXPECT_EQ(heard.count(FileMessages::opened(videos[index].first)), 1) << everything;
 }
 
 }  // namespace
