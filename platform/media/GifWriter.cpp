@@ -14,6 +14,7 @@ extern "C" {
 #include <libyuv/planar_functions.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <exception>
 #include <mutex>
@@ -23,6 +24,9 @@ extern "C" {
 namespace tavero::media {
 
 namespace {
+
+// Set while a ScopedGifPictureLoss lives.
+std::atomic<bool> losingLastPicture{false};
 
 // Mapping onto the palette (with dithering) costs most of a GIF, and each
 // picture maps on its own: several threads share it.
@@ -247,6 +251,7 @@ void GifWriter::finish() {
     State& s = *state_;
     throwIfCancelled(s.cancel);
     s.palette.add(0, nullptr);
+    if (losingLastPicture && !s.pictures.empty()) s.pictures.pop_back();
     Frame colours = s.palette.take();
     if (!colours) throw MediaError("palettegen", AVERROR_BUG);
     colours->pts = 0;
@@ -257,5 +262,9 @@ void GifWriter::finish() {
     avio_flush(s.output->pb);
     check(s.output->pb->error, "avio_flush");
 }
+
+ScopedGifPictureLoss::ScopedGifPictureLoss() { losingLastPicture = true; }
+
+ScopedGifPictureLoss::~ScopedGifPictureLoss() { losingLastPicture = false; }
 
 }  // namespace tavero::media

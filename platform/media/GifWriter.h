@@ -40,4 +40,15 @@ private:
     std::unique_ptr<State> state_;
 };
 
+// While one lives, every GifWriter finishing leaves its last picture out, as
+// a coder that lost one would: a test can see that the GIF is read back
+// before it is published. Install it before the writing starts.
+class ScopedGifPictureLoss {
+public:
+    ScopedGifPictureLoss();
+    ~ScopedGifPictureLoss();
+    ScopedGifPictureLoss(const ScopedGifPictureLoss&) = delete;
+    ScopedGifPictureLoss& operator=(const ScopedGifPictureLoss&) = delete;
+};
+
 }  // namespace tavero::media

@@ -10,13 +10,14 @@ namespace tavero::media {
 
 namespace {
 
-// Whether the next packet of `stream` is a keyframe; none when the file
-// ends first.
-std::optional<bool> nextIsKeyframe(AVFormatContext* context, const AVStream* stream) {
+// Whether the next packet of `stream` is a keyframe shown by `target` (not
+// one that B-frames show later); none when the file ends first.
+std::optional<bool> nextIsKeyframeBy(AVFormatContext* context, const AVStream* stream, int64_t target) {
     Packet packet = makePacket();
     while (av_read_frame(context, packet.get()) >= 0) {
         const bool key = packet->flags & AV_PKT_FLAG_KEY;
-        if (packet->stream_index == stream->index) return key;
+        const bool shownBy = packet->pts == AV_NOPTS_VALUE || packet->pts <= target;
+        if (packet->stream_index == stream->index) return key && shownBy;
         av_packet_unref(packet.get());
     }
     return std::nullopt;
@@ -28,15 +29,16 @@ int64_t secondOf(const AVStream* stream) {
     return std::max<int64_t>(1, av_rescale_q(1, AVRational{1, 1}, stream->time_base));
 }
 
-// Where the first packet lands that is a keyframe: a container that indexes
-// its keyframes lands there at once; one that does not, on any packet, and
+// Where the first packet lands that is a keyframe shown by `target`: a
+// container that indexes its keyframes by their times shown lands there at
+// once; one that does not, on any packet or on a keyframe shown later, and
 // the look goes back further until it starts on one, or at the start.
 int seekByIndex(AVFormatContext* context, const AVStream* stream, int64_t target) {
     for (int64_t back = 0;; back = back == 0 ? secondOf(stream) : back * 2) {
         const int64_t at = target - back;
         const int sought = av_seek_frame(context, stream->index, at, AVSEEK_FLAG_BACKWARD);
         if (sought < 0) return sought;
-        const std::optional<bool> key = nextIsKeyframe(context, stream);
+        const std::optional<bool> key = nextIsKeyframeBy(context, stream, target);
         if (!key || *key || at <= startOf(stream))
             return av_seek_frame(context, stream->index, at, AVSEEK_FLAG_BACKWARD);
     }

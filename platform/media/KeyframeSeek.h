@@ -6,13 +6,17 @@ extern "C" {
 
 namespace tavero::media {
 
-// Moves `context` to the last keyframe of `stream` at or before `target` (in
-// its time base), as av_seek_frame(AVSEEK_FLAG_BACKWARD) does where the
-// container indexes its keyframes. MPEG-TS indexes none and lands on any
-// packet: there the packets from a second before `target` up to it are read
-// (not decoded) for the last keyframe shown by then, whose packet the reading
-// then starts on; from twice as far back each time none is among them, and
-// at last from the start of the file. Returns av_seek_frame's result.
+// Moves `context` to the last keyframe of `stream` shown at or before
+// `target` (in its time base), as av_seek_frame(AVSEEK_FLAG_BACKWARD) does
+// where the container indexes its keyframes by the times they show. A
+// fragmented MP4 indexes them by their decoding times, which B-frames put
+// before the times shown: where the keyframe landed on shows after `target`,
+// the look goes back a second, then twice as far each time. MPEG-TS indexes
+// none and lands on any packet: there the packets from a second before
+// `target` up to it are read (not decoded) for the last keyframe shown by
+// then, whose packet the reading then starts on; from twice as far back each
+// time none is among them, and at last from the start of the file. Returns
+// av_seek_frame's result.
 int seekToKeyframe(AVFormatContext* context, const AVStream* stream, int64_t target);
 
 }  // namespace tavero::media

@@ -1,4 +1,5 @@
 #include "platform/files/FileNames.h"
+#include "platform/media/GifWriter.h"
 #include "platform/media/MovieDecoder.h"
 #include "platform/threads/MainThread.h"
 #include "recording/JoinSteps.h"
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -244,6 +246,9 @@ TEST_F(VideoExportTest, AFailedGifLeavesNoFileAndTakesNoExistingName) {
     EXPECT_EQ(test::readFile(taken), "someone else's");
     EXPECT_EQ(errorOf(gif(source, folder.file(QStringLiteral("no/such/folder/a.gif")))),
               RecordingMessages::gifNotCreated());
+    const media::ScopedGifPictureLoss lost;
+    EXPECT_EQ(errorOf(gif(source, folder.file(QStringLiteral("lost.gif")))),
+              QStringLiteral("导出的 GIF 为 64 × 48 像素、7 帧，与应有的 64 × 48 像素、8 帧不符，未保存。"));
     EXPECT_EQ(filesHere(), (QStringList{QStringLiteral("a.mp4"), QStringLiteral("garbage.mp4"),
                                         QStringLiteral("taken.gif")}));
 }
@@ -333,7 +338,19 @@ TEST_F(VideoExportTest, EveryRefusedTrimSaysWhyAndLeavesNoFile) {
     test::writeFile(taken, "someone else's");
     EXPECT_EQ(errorOf(trim(source, 0, 1, taken)), JoinSteps::destinationTaken());
     EXPECT_EQ(test::readFile(taken), "someone else's");
+    // Timed in whole seconds, a trim cannot end 0.6 s in; pictures that grow
+    // midway are not of the size the trim is coded at.
+    const QString seconds = folder.file(QStringLiteral("seconds.mp4"));
+    ASSERT_NO_FATAL_FAILURE(test::makeSparseVideo(seconds, 2));
+    EXPECT_EQ(errorOf(trim(seconds, 0.2, 0.8, destination)),
+              QStringLiteral("裁剪后的视频长 1.00 秒，与所选的 0.60 秒不符，未保存。"));
+    const QString growing = folder.file(QStringLiteral("growing.ts"));
+    const QString h264 = QStringLiteral("libx264");
+    ASSERT_NO_FATAL_FAILURE(test::makeSwitchingStream(growing, h264, h264, 2, QSize(640, 480)));
+    EXPECT_EQ(errorOf(trim(growing, 2.5, 3.5, destination)),
+              QStringLiteral("裁剪后的视频画面为 320 × 240 像素，与原视频的 640 × 480 像素不符，未保存。"));
     EXPECT_EQ(filesHere(), (QStringList{QStringLiteral("a.mp4"), QStringLiteral("garbage.mp4"),
+                                        QStringLiteral("growing.ts"), QStringLiteral("seconds.mp4"),
                                         QStringLiteral("taken.mp4")}));
 }
 
@@ -523,22 +540,31 @@ TEST_F(VideoExportTest, EveryContainerNamedLikeAnMp4IsExportedOrToldUnsupported)
               RecordingMessages::containerNotSupported());
 }
 
-// MPEG-TS as cameras, converters and recordings joined late write it: what
-// plays makes a GIF as long as it plays and trims into pictures of its size
-// that last the stretch. A trim of the late one was saved at 2 × 2.
-// The GIF and the trim are cut from the player's time line: the frame of a
-// GIF at a time and the first picture of a trim from it are what the player
-// shows then, and the GIF lasts as long as the player plays. A recording
-// joined late shows its first picture over its sound before it (whose trim
-// once came out 2 × 2 or was refused), and its trims and GIF once counted
-// from its first picture, 6 s later than the player.
-TEST_F(VideoExportTest, EveryTransportStreamThatPlaysMakesAGifAndTrimsAtItsSize) {
+// MPEG-TS as cameras, converters and recordings joined late write it, MP4
+// as live writers fragment it, and one whose last pictures do not decode:
+// what plays makes a GIF as long as it plays and trims into pictures of its
+// size that last the stretch, each picture at its time. A trim of the late
+// one was saved at 2 × 2. The GIF and the trim are cut from the player's time
+// line: the frame of a GIF at a time and the first picture of a trim from it
+// are what the player shows then, and the GIF lasts as long as the player
+// plays. A recording joined late shows its first picture over its sound
+// before it (whose trim once came out 2 × 2 or was refused), and its trims and
+// GIF once counted from its first picture, 6 s later than the player. The
+// fragmented MP4's B-frames start its pictures 0.08 s after its sound (no edit
+// list hides it): its trims and player once lost the two pictures before a
+// keyframe. A GIF of the damaged one was once refused.
+TEST_F(VideoExportTest, EveryVideoThatPlaysMakesAGifAndTrimsAtItsSize) {
+    // A trim and the pictures it holds.
+    struct Stretch {
+        double from, to;
+        int pictures;
+    };
     struct Row {
         const char* name;
         std::function<void(const QString&)> make;
         int gifFrames;
         QSize size;
-        double from, to;
+        std::vector<Stretch> stretches;
     };
     const auto coded = [](const test::VideoFixture& video) {
         return [video](const QString& path) { test::makeVideo(path, video); };
@@ -555,59 +581,78 @@ TEST_F(VideoExportTest, EveryTransportStreamThatPlaysMakesAGifAndTrimsAtItsSize)
             test::leaveOutTransportTables(path);
         };
     };
+    const auto byCommandLine = [](const QString& arguments) {
+        return [=](const QString& path) { test::runFfmpeg(arguments.split(' ') + QStringList{path}); };
+    };
     // Its sound goes on after its last picture, which shows meanwhile; its
     // length is its last sound packet's time, 3.84 s (a packet holds several
     // frames of sound).
-    const auto soundLonger = [](const QString& path) {
-        test::runFfmpeg(QStringLiteral("-f lavfi -i testsrc2=size=320x240:rate=25:duration=2 -f lavfi "
-                                       "-i sine=frequency=440:sample_rate=48000:duration=4 -c:v libx264 -c:a aac "
-                                       "-f mpegts")
-                            .split(' ') +
-                        QStringList{path});
+    const auto soundLonger = byCommandLine(
+        QStringLiteral("-f lavfi -i testsrc2=size=320x240:rate=25:duration=2 -f lavfi "
+                       "-i sine=frequency=440:sample_rate=48000:duration=4 -c:v libx264 -c:a aac -f mpegts"));
+    // Keyframes at 0.08 s and 4.08 s, decoded at 0 s and 4 s.
+    const auto fragmented = byCommandLine(
+        QStringLiteral("-f lavfi -i testsrc2=s=320x240:r=25 -f lavfi -i sine=f=440:r=48000 -t 6 -c:v libx264 -g 100 "
+                       "-c:a aac -movflags frag_keyframe+empty_moov -f mp4"));
+    // Every picture a keyframe, those of its last second zeroed: none of
+    // them decodes, though its index is whole.
+    const auto damagedEnd = [=](const QString& path) {
+        byCommandLine(QStringLiteral("-f lavfi -i testsrc2=size=320x240:rate=30:duration=3 -c:v mjpeg "
+                                     "-pix_fmt yuvj420p -f mp4"))(path);
+        QByteArray bytes = test::readFile(path);
+        const qsizetype from = test::keyframeOffsets(path).value(60);
+        std::fill(bytes.begin() + from, bytes.begin() + bytes.lastIndexOf("moov") - 4, '\0');
+        test::writeFile(path, bytes);
     };
     const QString ts = QStringLiteral("mpegts");
     // The player plays the late pictures' stream 15.98 s: its last packet
     // says it lasts half a picture.
     const std::vector<Row> rows{
-        {"pictures joining the sound 6 s in", late, 127, {320, 240}, 7, 8},
-        {"the sound's first second, before the pictures", late, 127, {320, 240}, 0.5, 1.5},
-        {"across the pictures' start, where two files meet", late, 127, {320, 240}, 5, 8},
-        {"past the pictures' own length", late, 127, {320, 240}, 12, 14},
-        {"sound after the last picture", soundLonger, 30, {320, 240}, 2.5, 3.5},
+        {"pictures joining the sound 6 s in", late, 127, {320, 240},
+         {{7, 8, 25}, {0.5, 1.5, 1}, {5, 8, 50}, {12, 14, 50}}},
+        {"sound after the last picture", soundLonger, 30, {320, 240}, {{2.5, 3.5, 1}}},
         {"2 s without its tables",
          withoutTables({.duration = 2, .size = {640, 360}, .audio = {test::systemTone}, .container = ts}), 16,
-         {640, 360}, 0.5, 1.5},
+         {640, 360}, {{0.5, 1.5, 30}}},
         {"2 s coded as converters do",
-         coded({.duration = 2, .size = {640, 360}, .container = ts, .encoderDefaults = true}), 16, {640, 360}, 0.5, 1.5},
+         coded({.duration = 2, .size = {640, 360}, .container = ts, .encoderDefaults = true}), 16, {640, 360},
+         {{0.5, 1.5, 30}}},
         {"8 s with one keyframe",
          coded({.duration = 8, .size = {1280, 720}, .audio = {test::systemTone}, .container = ts,
                .encoderDefaults = true}),
-         64, {1280, 720}, 6, 7},
-        {"H.264, then HEVC", switching("libx264", "libx265"), 47, {320, 240}, 0.5, 1.5},
-        {"HEVC, then H.264", switching("libx265", "libx264"), 47, {320, 240}, 0.5, 1.5}};
+         64, {1280, 720}, {{6, 7, 30}}},
+        {"H.264, then HEVC", switching("libx264", "libx265"), 47, {320, 240}, {{0.5, 1.5, 26}}},
+        {"HEVC, then H.264", switching("libx265", "libx264"), 47, {320, 240}, {{0.5, 1.5, 26}}},
+        {"fragmented MP4", fragmented, 48, {320, 240}, {{4, 5, 25}}},
+        {"the last second damaged", damagedEnd, 24, {320, 240}, {{1.5, 2.5, 15}}}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const QString source = folder.file(QStringLiteral("source.mp4"));
         ASSERT_NO_FATAL_FAILURE(row.make(source));
         const Result<QString> made = gif(source, folder.file(QStringLiteral("%1.gif").arg(QLatin1String(row.name))));
         EXPECT_TRUE(made) << errorOf(made).toStdString();
+        QList<QImage> frames;
         if (made) {
             EXPECT_EQ(readGif(test::readFile(made.value())).delays.size(), row.gifFrames);
-            const QList<QImage> frames = test::decodePictures(made.value(), std::nullopt, row.gifFrames);
-            const qsizetype shown = std::lround(row.from * VideoExport::gifRate);
-            EXPECT_GT(frames.size(), shown);
-            if (frames.size() > shown) {
-                EXPECT_GT(test::psnr(frames[shown], shownByPlayer(source, row.from, frames[shown].size())), 24);
-            }
+            frames = test::decodePictures(made.value(), std::nullopt, row.gifFrames);
         }
-        const Result<QString> cut =
-            trim(source, row.from, row.to, folder.file(QStringLiteral("%1.mp4").arg(QLatin1String(row.name))));
-        EXPECT_TRUE(cut) << errorOf(cut).toStdString();
-        if (!cut) continue;
-        EXPECT_NEAR(videoLength(cut.value()), row.to - row.from, 1.0 / 30);
-        const QImage first = test::decodePictures(cut.value(), std::nullopt, 1).value(0);
-        EXPECT_EQ(first.size(), row.size);
-        EXPECT_GT(test::psnr(first, shownByPlayer(source, row.from, row.size)), 30);
+        for (const Stretch& stretch : row.stretches) {
+            SCOPED_TRACE(stretch.from);
+            const qsizetype shown = std::lround(stretch.from * VideoExport::gifRate);
+            EXPECT_TRUE(!made || frames.size() > shown);
+            if (frames.size() > shown) {
+                EXPECT_GT(test::psnr(frames[shown], shownByPlayer(source, stretch.from, frames[shown].size())), 24);
+            }
+            const QString name = QStringLiteral("%1 %2.mp4").arg(QLatin1String(row.name)).arg(stretch.from);
+            const Result<QString> cut = trim(source, stretch.from, stretch.to, folder.file(name));
+            EXPECT_TRUE(cut) << errorOf(cut).toStdString();
+            if (!cut) continue;
+            EXPECT_NEAR(videoLength(cut.value()), stretch.to - stretch.from, 1.0 / 30);
+            EXPECT_EQ(test::pictureTimes(cut.value()).size(), stretch.pictures);
+            const QImage first = test::decodePictures(cut.value(), std::nullopt, 1).value(0);
+            EXPECT_EQ(first.size(), row.size);
+            EXPECT_GT(test::psnr(first, shownByPlayer(source, stretch.from, row.size)), 30);
+        }
     }
 }
 

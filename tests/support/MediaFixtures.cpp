@@ -343,14 +343,18 @@ void leaveOutTransportTables(const QString& path) {
     ASSERT_EQ(file.write(kept), kept.size());
 }
 
-void makeSwitchingStream(const QString& path, const QString& first, const QString& second, double seconds) {
+void makeSwitchingStream(const QString& path, const QString& first, const QString& second, double seconds,
+                         QSize secondSize) {
     QStringList parts;
     for (const QString& codec : {first, second}) {
         parts << path + QStringLiteral(".%1.ts").arg(parts.size());
+        const QSize size = parts.size() == 1 ? QSize(320, 240) : secondSize;
         const QStringList arguments =
             quietFfmpeg() +
-            QStringLiteral("-f lavfi -i testsrc2=size=320x240:rate=25:duration=%1 -c:v %2 -pix_fmt yuv420p "
-                           "-x265-params log-level=error -output_ts_offset %3 -f mpegts")
+            QStringLiteral("-f lavfi -i testsrc2=size=%1x%2:rate=25:duration=%3 -c:v %4 -pix_fmt yuv420p "
+                           "-x265-params log-level=error -output_ts_offset %5 -f mpegts")
+                .arg(size.width())
+                .arg(size.height())
                 .arg(seconds)
                 .arg(codec)
                 .arg(seconds * double(parts.size() - 1))

@@ -105,8 +105,10 @@ void makeLatePicturesStream(const QString& path, double soundAlone, double secon
 void leaveOutTransportTables(const QString& path);
 // An MPEG-TS of the moving 320 × 240 picture at 25 a second whose coding
 // switches from `first` ("libx264" or "libx265") to `second` midway, under
-// the same stream: two files of `seconds` each laid end to end.
-void makeSwitchingStream(const QString& path, const QString& first, const QString& second, double seconds);
+// the same stream: two files of `seconds` each laid end to end, the
+// second's pictures of `secondSize`.
+void makeSwitchingStream(const QString& path, const QString& first, const QString& second, double seconds,
+                         QSize secondSize = QSize(320, 240));
 
 // A QuickTime movie of 720p pictures stored raw at 25 a second (46 MB a
 // second, 368 Mbit/s) with a 1 kHz stereo AAC tone all along, `duration`
