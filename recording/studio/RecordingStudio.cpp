@@ -228,8 +228,8 @@ void RecordingStudio::togglePortraitFullScreen() {
     setPortrait(layout);
 }
 
-// The pause the studio asked for is complete; a late report of a pause that
-// a stop overtook changes nothing.
+// The pause the studio asked for is complete, and a resume pressed meanwhile
+// goes ahead; a late report of a pause that a stop overtook changes nothing.
 void RecordingStudio::recorderPaused() {
     RecordingHost* host = model();
     if (phase_ != RecordingPhase(RecordingPhase::Kind::pausing) || !host) return;
@@ -241,6 +241,7 @@ void RecordingStudio::recorderPaused() {
     host->setStatus(StudioMessages::paused());
     host->updateMenu();
     if (RecordingOverlay* windows = overlay()) windows->updateRecordingState();
+    togglePauseIfPressed();
 }
 
 }  // namespace tavero

@@ -258,7 +258,9 @@ public:
     // windows and counts down 3, 2, 1 a second apart before the recorder
     // starts. A refusal leaves the studio idle with `targetError` saying why.
     void start(bool cameraPrepared = false);
-    // Pauses a recording take or resumes a paused one; nothing otherwise.
+    // Pauses a recording take or resumes a paused one. Pressed while a
+    // pause or a resume is still under way, it acts once that step ends
+    // (pressed twice meanwhile, not at all); nothing in other phases.
     void togglePause();
     // Retakes the current take while recording or paused, not twice: the
     // take is ended and saved, then moved to the Trash with its companion
@@ -340,6 +342,10 @@ private:
     void backgroundWritten(const QUuid& token, const QString& file, bool written);
     void removeBackground();
     void didStart();
+    void beginPause(RecordingHost& host);
+    void beginResume(RecordingHost& host);
+    // Acts on a pause key pressed while the step that just ended was under way.
+    void togglePauseIfPressed();
     void scheduleElapsedTick();
     void elapsedTicked();
     void willFinish();
@@ -459,6 +465,9 @@ private:
     std::unique_ptr<ScheduledCall> elapsedTimer_;
     // The teleprompter scrolled when the take was paused.
     bool notesWereScrolling_ = false;
+    // The pause key was pressed an odd number of times while the current
+    // pause or resume was under way.
+    bool pauseTogglePending_ = false;
     // When free space was last measured during the take, and during the render.
     MonotonicTime lastDiskCheck_;
     MonotonicTime lastRenderDiskCheck_;

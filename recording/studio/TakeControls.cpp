@@ -21,6 +21,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <utility>
+
 namespace tavero {
 
 namespace {
@@ -313,6 +315,7 @@ void RecordingStudio::didStart() {
     // The chime would end up in a take that records what the computer plays.
     const bool recordsSystemSound = take_.systemAudio && take_.scope != RecordingScope::camera;
     if (!resumed && !recordsSystemSound) playSound(tink);
+    if (resumed) togglePauseIfPressed();
 }
 
 void RecordingStudio::scheduleElapsedTick() {
@@ -336,26 +339,49 @@ void RecordingStudio::elapsedTicked() {
     if (RecordingDiskSpace::shouldStop(availableDiskSpace_)) recorder_->stop(StudioMessages::diskNearlyFull());
 }
 
+// A press while a part is still being closed or opened waits for that step
+// to end: the user may press again before the pause is written. Each press
+// turns the wish round, so an odd number of presses while pausing resumes
+// as soon as the take is paused, and an even number keeps it paused. A stop
+// leaves the step unfinished and so forgets the press; every step starts
+// with none.
 void RecordingStudio::togglePause() {
     RecordingHost* host = model();
     if (!host || !recorder_) return;
-    if (phase_.kind() == Kind::recording) {
-        notesWereScrolling_ = notesScrolling_;
-        publish(notesScrolling_, false);
-        setPhase(Kind::pausing);
-        tracker_->stop();
-        recorder_->pause();
-        publish(elapsed_, recorder_->elapsed());
-        host->setRecording(false);
-        host->setStatus(StudioMessages::pausing());
-        host->updateMenu();
-        if (RecordingOverlay* windows = overlay()) windows->updateRecordingState();
-    } else if (phase_.kind() == Kind::paused) {
-        setPhase(Kind::resuming);
-        host->setStatus(StudioMessages::resuming());
-        host->updateMenu();
-        recorder_->resume();
+    switch (phase_.kind()) {
+    case Kind::recording: return beginPause(*host);
+    case Kind::paused: return beginResume(*host);
+    case Kind::pausing:
+    case Kind::resuming: pauseTogglePending_ = !pauseTogglePending_; return;
+    default: return;
     }
+}
+
+void RecordingStudio::beginPause(RecordingHost& host) {
+    pauseTogglePending_ = false;
+    notesWereScrolling_ = notesScrolling_;
+    publish(notesScrolling_, false);
+    setPhase(Kind::pausing);
+    tracker_->stop();
+    recorder_->pause();
+    publish(elapsed_, recorder_->elapsed());
+    host.setRecording(false);
+    host.setStatus(StudioMessages::pausing());
+    host.updateMenu();
+    if (RecordingOverlay* windows = overlay()) windows->updateRecordingState();
+}
+
+void RecordingStudio::beginResume(RecordingHost& host) {
+    pauseTogglePending_ = false;
+    setPhase(Kind::resuming);
+    host.setStatus(StudioMessages::resuming());
+    host.updateMenu();
+    recorder_->resume();
+}
+
+// The pause or the resume under way has ended.
+void RecordingStudio::togglePauseIfPressed() {
+    if (std::exchange(pauseTogglePending_, false)) togglePause();
 }
 
 void RecordingStudio::stop() {

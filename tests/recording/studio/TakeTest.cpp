@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <map>
+#include <string>
+
 #include <gtest/gtest.h>
 
 using namespace tavero;
@@ -229,6 +232,30 @@ TEST_F(TakeTest, FreeSpaceBelowTwoGigabytesStopsTheTakeWithItsReasonAndTheClockS
     harness.clock.advance(Seconds(5));
     studio().stop();
     EXPECT_EQ(harness.recorder->stops.size(), 1u) << "a stopping take is left to finish";
+}
+
+// P the pause key and S the stop key, pressed in one turn of the event loop
+// while the recorder closes (p) or opens (s) a part; the first row's pending
+// press must not outlive its take.
+TEST_F(TakeTest, PressesWhileAPartClosesOrOpensCountOnceItHasAndAStopForgetsThem) {
+    using enum Kind;
+    const std::vector<std::pair<std::string, std::vector<Kind>>> rows{
+        {"PPpsPPSp", {pausing, pausing, resuming, recording, pausing, pausing, stopping, stopping}},
+        {"PpPPsPPp", {pausing, paused, resuming, resuming, pausing, pausing, pausing, paused}}};
+    const std::map<char, std::function<void()>> events{
+        {'P', [&] { studio().togglePause(); }}, {'S', [&] { studio().stop(); }},
+        {'p', [&] { harness.recorder->pauseDone(); }}, {'s', [&] { harness.recorder->started(); }}};
+    prepare();
+    for (const auto& [script, expected] : rows) {
+        record();
+        std::vector<Kind> phases;
+        for (const char event : script) {
+            events.at(event)();
+            phases.push_back(studio().phase().kind());
+        }
+        EXPECT_EQ(phases, expected) << script;
+        finish(video(1));
+    }
 }
 
 TEST_F(TakeTest, ATakeThatEndedEarlyIsKeptAndSaysSoOnThreeLinesWithoutARender) {
