@@ -478,12 +478,12 @@ TEST_F(VideoExportTest, ATrimTheDiskRefusesSaysWhy) {
     {
         const test::FileSizeLimit limit(64 * 1024);
         EXPECT_EQ(errorOf(trim(source, 0, 2, folder.file(QStringLiteral("large.mp4")))),
-                  RecordingMessages::trimDiskFailed());
+                  QStringLiteral("裁剪后的视频写入磁盘时出错。"));
     }
     test::SmallDisk full(64 * 1024, folder.file(QStringLiteral("满")));
     if (!full.mounted()) TAVERO_SKIP_UNLESS_REQUIRED("mounting a small file system needs root");
     EXPECT_EQ(errorOf(trim(source, 0, 2, full.path() + QStringLiteral("/cut.mp4"))),
-              RecordingMessages::trimNotWritten());
+              QStringLiteral("裁剪后的视频未能写入，请确认磁盘空间充足。"));
     EXPECT_EQ(QDir(full.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
     test::SmallDisk disk(1024 * 1024, folder.file(QStringLiteral("岚帧")));
     if (!disk.makeReadOnly()) TAVERO_SKIP_UNLESS_REQUIRED("mounting a read-only file system needs root");

@@ -1,12 +1,9 @@
 #include "app/model/AppModel.h"
-#include "app/model/FileMessages.h"
-#include "document/ImageMessages.h"
 #include "document/ImageOps.h"
 #include "document/LabelSizes.h"
 #include "document/OpenShotRequests.h"
 #include "document/ShotDocument.h"
 #include "library/EditableShot.h"
-#include "recording/RecordingMessages.h"
 #include "recording/VideoExport.h"
 #include "tests/app/model/ModelHarness.h"
 #include "tests/app/model/ScriptedStudio.h"
@@ -91,7 +88,7 @@ TEST(FileActionsTest, VideosOfAnyCaseGoToTheWorkspaceAndTheStudioLoadsTheirProje
         model.open(video);
         EXPECT_EQ(model.videoURL(), video) << name;
         EXPECT_FALSE(model.busy()) << name << " is no picture to decode";
-        EXPECT_EQ(model.status(), FileMessages::opening(QFileInfo(video).fileName()));
+        EXPECT_EQ(model.status(), QStringLiteral("正在打开：%1…").arg(QString::fromUtf8(name)));
     }
     ASSERT_NE(harness.studio, nullptr);
     EXPECT_EQ(harness.studio->loadedProjects, videos);
@@ -126,7 +123,7 @@ TEST(FileActionsTest, FilesThatCannotBeReadFailWithASentenceAndTheModelGoesOn) {
     test::writeFile(file("录屏.png"), QByteArrayLiteral("\x1a\x45\xdf\xa3 not a picture"));
     test::writeFile(file("huge.vistagon"), "{");
     QFile(file("huge.vistagon")).resize(qint64(1) << 30);
-    const QString picture = ImageOps::messages::unreadable();
+    const QString picture = QStringLiteral("无法读取图片，或图片超过 4000 万像素。");
     const std::vector<std::pair<QString, QString>> cases{
         {file("录屏.png"), picture},
         {fifo("管道.png"), picture},
@@ -148,7 +145,7 @@ TEST(FileActionsTest, FilesThatCannotBeReadFailWithASentenceAndTheModelGoesOn) {
     EXPECT_TRUE(harness.studio == nullptr || harness.studio->loadedProjects.isEmpty());
     EXPECT_EQ(test::folderDigest(harness.library()), library);
     harness.openAndWait(writePicture(harness.files, QStringLiteral("next.png"), filled(10, 10, Qt::red)));
-    EXPECT_EQ(model.status(), FileMessages::opened(QStringLiteral("next.png")));
+    EXPECT_EQ(model.status(), QStringLiteral("已打开：next.png"));
 }
 
 // A video opens as any video does and then says why it stays dark, when it
@@ -172,8 +169,8 @@ TEST(FileActionsTest, AVideoWithoutAPictureToShowIsToldSoOnceOpened) {
         model.open(video);
         EXPECT_EQ(model.videoURL(), video);
         ASSERT_TRUE(QTest::qWaitFor([&] { return model.error().has_value(); }, 30'000));
-        EXPECT_EQ(model.error(), RecordingMessages::videoUnreadable());
-        EXPECT_EQ(model.status(), RecordingMessages::videoUnreadable());
+        EXPECT_EQ(model.error(), QStringLiteral("该视频的画面无法读取。"));
+        EXPECT_EQ(model.status(), QStringLiteral("该视频的画面无法读取。"));
         EXPECT_EQ(model.videoURL(), video) << "the workspace stays";
         EXPECT_FALSE(model.busy());
         model.setError(std::nullopt);
@@ -184,7 +181,7 @@ TEST(FileActionsTest, AVideoWithoutAPictureToShowIsToldSoOnceOpened) {
     model.open(good);
     ASSERT_TRUE(QTest::qWaitFor([&] { return answers == 1; }, 30'000));
     EXPECT_EQ(model.error(), std::nullopt);
-    EXPECT_EQ(model.status(), FileMessages::opened(QStringLiteral("good.mp4")));
+    EXPECT_EQ(model.status(), QStringLiteral("已打开：good.mp4"));
 
     // Answered once another video shows: nothing to say of it any more.
     model.open(unreadable.front());
@@ -207,8 +204,8 @@ TEST(FileActionsTest, WhatWasSaidOfAVideoGoesOnceAnotherIsShown) {
     test::writeFile(broken, "not a video");
     const QString good = harness.files.file(QStringLiteral("成片.mp4"));
     ASSERT_NO_FATAL_FAILURE(test::makeVideo(good, {.duration = 1.0, .size = QSize(64, 48)}));
-    const QString unreadable = RecordingMessages::videoUnreadable();
-    const QString goodShown = FileMessages::opened(QStringLiteral("成片.mp4"));
+    const QString unreadable = QStringLiteral("该视频的画面无法读取。");
+    const QString goodShown = QStringLiteral("已打开：成片.mp4");
     const auto show = [&](const std::function<void()>& change) {
         const int before = answers;
         change();
@@ -263,9 +260,10 @@ TEST(FileActionsTest, ANameOfAnyLengthIsToldByItsLastSuffixAndShortenedInSentenc
         EXPECT_TRUE(sentence.isValidUtf16()) << what;
     };
     // A video of such a name is opened as one: TaveroLongNamesOnX11Test.
+    const QString unreadable = QStringLiteral("无法读取图片，或图片超过 4000 万像素。");
     const std::pair<const char*, QString> cases[] = {
         {".vistagon", QStringLiteral("未能读取文件“")},
-        {".mp4.png", ImageOps::messages::unreadable()},
+        {".mp4.png", unreadable},
     };
     for (const auto& [suffix, failure] : cases) {
         SCOPED_TRACE(suffix);
@@ -275,17 +273,20 @@ TEST(FileActionsTest, ANameOfAnyLengthIsToldByItsLastSuffixAndShortenedInSentenc
         ASSERT_TRUE(harness.waitUntilIdle());
         ASSERT_TRUE(model.error().has_value());
         EXPECT_TRUE(model.error()->startsWith(failure));
-        if (failure != ImageOps::messages::unreadable()) expectNamed(*model.error(), name, "refused");
+        if (failure != unreadable) expectNamed(*model.error(), name, "refused");
     }
 
-    // Names as long as a folder holds open, and are named by their ends too.
+    // Names as long as a folder holds open, and are named by their ends too:
+    // their first 40 characters and their last 23.
     const QString longest = QStringLiteral("开") + QString(78, u'长') + QStringLiteral("尾");
-    const QString picture = longest + QStringLiteral(".png");
-    harness.openAndWait(writePicture(harness.files, picture, filled(4, 3, Qt::red)));
-    EXPECT_EQ(model.status(), QStringLiteral("已打开：") + shownFileName(picture));
-    const QString video = longest + QStringLiteral(".mp4");
-    model.open(harness.files.file(video));
-    EXPECT_EQ(model.status(), QStringLiteral("已打开：") + shownFileName(video));
+    const auto shown = [](const char* suffix) {
+        return QStringLiteral("已打开：开") + QString(39, u'长') + QStringLiteral("…") + QString(18, u'长') +
+               QStringLiteral("尾") + QLatin1String(suffix);
+    };
+    harness.openAndWait(writePicture(harness.files, longest + QStringLiteral(".png"), filled(4, 3, Qt::red)));
+    EXPECT_EQ(model.status(), shown(".png"));
+    model.open(harness.files.file(longest + QStringLiteral(".mp4")));
+    EXPECT_EQ(model.status(), shown(".mp4"));
 }
 
 TEST(FileActionsTest, AProjectRestoresItsMarksAndIsNamedWithoutItsExtension) {
@@ -299,7 +300,7 @@ TEST(FileActionsTest, AProjectRestoresItsMarksAndIsNamedWithoutItsExtension) {
     EXPECT_EQ(model.document().name(), QStringLiteral("周报 v2"));
     EXPECT_EQ(model.document().marks(), marks) << "editable, not burnt in";
     EXPECT_TRUE(test::samePixels(model.document().image(), picture));
-    EXPECT_EQ(model.status(), FileMessages::opened(QStringLiteral("周报 v2.vistagon")));
+    EXPECT_EQ(model.status(), QStringLiteral("已打开：周报 v2.vistagon"));
     EXPECT_FALSE(model.videoURL().has_value());
 
     model.open(writePicture(harness.files, QStringLiteral("next.png"), filled(20, 20, Qt::red)));
@@ -342,7 +343,7 @@ TEST(FileActionsTest, TheStatusSaysWhichFileIsBeingOpened) {
     EXPECT_TRUE(model.busy());
     EXPECT_EQ(model.status(), QStringLiteral("正在打开：大图.png…"));
     ASSERT_TRUE(harness.waitUntilIdle());
-    EXPECT_EQ(model.status(), FileMessages::opened(QStringLiteral("大图.png")));
+    EXPECT_EQ(model.status(), QStringLiteral("已打开：大图.png"));
 
     const QString broken = harness.files.file(QStringLiteral("半个.vistagon"));
     test::writeFile(broken, "{\"version\":1,\"marks\":[");
@@ -358,7 +359,7 @@ TEST(FileActionsTest, TheStatusSaysWhichFileIsBeingOpened) {
     looks[0].second(Done());
     EXPECT_EQ(model.status(), QStringLiteral("正在打开：hevc.mov…"));
     looks[1].second(Done());
-    EXPECT_EQ(model.status(), FileMessages::opened(QStringLiteral("hevc.mov")));
+    EXPECT_EQ(model.status(), QStringLiteral("已打开：hevc.mov"));
 
     model.open(harness.files.file(QStringLiteral("small.mp4")));
     model.open(writePicture(harness.files, QStringLiteral("small.png"), filled(4, 3, Qt::red)));
@@ -366,7 +367,7 @@ TEST(FileActionsTest, TheStatusSaysWhichFileIsBeingOpened) {
     looks[2].second(Done());
     EXPECT_EQ(model.status(), QStringLiteral("正在打开：small.png…"));
     ASSERT_TRUE(harness.waitUntilIdle());
-    EXPECT_EQ(model.status(), FileMessages::opened(QStringLiteral("small.png")));
+    EXPECT_EQ(model.status(), QStringLiteral("已打开：small.png"));
 }
 
 TEST(FileActionsTest, AppendOnAnEmptyDocumentOpensThePicture) {
@@ -415,7 +416,7 @@ TEST(FileActionsTest, TheCanvasRequestsOpenLocalFilesOnly) {
     OpenShotRequests::instance().post(QUrl::fromLocalFile(path));
     EXPECT_TRUE(model.busy());
     ASSERT_TRUE(harness.waitUntilIdle());
-    EXPECT_EQ(model.status(), FileMessages::opened(QStringLiteral("dropped.png")));
+    EXPECT_EQ(model.status(), QStringLiteral("已打开：dropped.png"));
 }
 
 // Keeps the requests and answers as the user would.
