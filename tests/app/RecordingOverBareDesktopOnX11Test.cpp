@@ -223,7 +223,8 @@ TEST_F(RecordingOverBareDesktopOnX11Test, EveryPictureOfAnAreaShowsTheDesktopWhe
 TEST_F(RecordingOverBareDesktopOnX11Test, AScrollingCaptureOfAWhitePageIsSavedWhite) {
     // Lines of random words, then a title that tells they are all written.
     const QString lines = QStringLiteral(R"(awk 'BEGIN { srand(7); for (i = 1; i <= 400; i++) { s = i " ";
-        for (n = 10 + int(rand() * 50); n > 0; --n) s = s substr("abcdefghijklmnopqrstuvwxyz    ", 1 + int(rand() * 30), 1);
+        for (n = 10 + int(rand() * 50); n > 0; --n)
+            s = s substr("abcdefghijklmnopqrstuvwxyz    ", 1 + int(rand() * 30), 1);
         print s } }'; printf '\033]2;page written\007'; exec sleep 600)");
     QProcess page;
     page.start(QStringLiteral("xterm"), {QStringLiteral("-bg"), QStringLiteral("white"), QStringLiteral("-fg"),

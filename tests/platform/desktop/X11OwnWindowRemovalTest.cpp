@@ -108,8 +108,8 @@ public:
 
     // The root's record tells the removal where the screen was drawn, as a feed's does.
     explicit Removal(QList<xcb_window_t> ours) : ours_(std::move(ours)) {
-        if (damageEvent_)
-            xcb_damage_create(connection_.get(), rootDamage_, connection_.root(), XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
+        if (!damageEvent_) return;
+        xcb_damage_create(connection_.get(), rootDamage_, connection_.root(), XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
     }
 
     // With `shown`, the screen is taken to show that still, as a

@@ -170,17 +170,19 @@ TEST_F(X11WindowManagerTest, OurFloatingWindowsAndEachFrameTheyArePutInAskForNoS
         bool managed;
         bool shadowed;
     } kinds[] = {
-        {"recording panel, scrolling bar and frame", Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint, true,
-         false},
+        {"recording panel, scrolling bar and frame", Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint,
+         true, false},
         {"pin", Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint, true, false},
-        {"selection overlay", Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::BypassWindowManagerHint, false,
-         false},
+        {"selection overlay", Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::BypassWindowManagerHint,
+         false, false},
         {"tooltip", Qt::ToolTip, false, false},
         {"menu", Qt::Popup, false, false},
         {"editor", Qt::Window, true, true},
     };
     const QString noShadow = QStringLiteral("_COMPTON_SHADOW(CARDINAL) = 0");
-    const auto marked = [&](quint64 id) { return properties(id, {QStringLiteral("_COMPTON_SHADOW")}).contains(noShadow); };
+    const auto marked = [&](quint64 id) {
+        return properties(id, {QStringLiteral("_COMPTON_SHADOW")}).contains(noShadow);
+    };
     for (const auto& kind : kinds) {
         PictureWindow window(fixtures::noise(200, 80, 8), QRect(400, 400, 200, 80), kind.flags);
         for (int shown = 0; shown < (kind.managed ? 2 : 1); ++shown) {
