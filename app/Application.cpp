@@ -14,6 +14,7 @@
 #include "platform/desktop/GlobalHotKeys.h"
 #include "platform/desktop/PointerSource.h"
 #include "platform/desktop/ScreenSource.h"
+#include "platform/desktop/WorkspaceWindows.h"
 #include "platform/desktop/X11WindowFocus.h"
 #include "platform/files/FileNames.h"
 #include "platform/media/CancelToken.h"
@@ -112,6 +113,7 @@ int runApplication(int argc, char** argv) {
     listPopupsForScreenReaders();
     QApplication application(optionCount, argv);
     closeMenusPressedByScreenReaders();
+    castNoShadowFromFloatingWindows();
     nameApplication();
     const CommandLine commandLine = programArguments(optionCount, argv, end, argc);
     const QStringList& files = commandLine.files;

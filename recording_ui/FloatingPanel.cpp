@@ -28,13 +28,9 @@ FloatingPanel::FloatingPanel(const QString& title, Input input, QWidget* parent)
     setWindowTitle(title);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TranslucentBackground);
-    // The workspace and shadow hints must be on the native window before it
-    // is mapped.
+    // The workspace hints must be on the native window before it is mapped.
     winId();
-    if (QWindow* handle = windowHandle()) {
-        showOnEveryWorkspace(*handle);
-        castNoShadow(*handle);
-    }
+    if (QWindow* handle = windowHandle()) showOnEveryWorkspace(*handle);
 }
 
 FloatingPanel::~FloatingPanel() { OwnWindows::remove(quint32(internalWinId())); }

@@ -3,6 +3,7 @@
 #include "platform/desktop/X11Connection.h"
 
 #include <QAbstractNativeEventFilter>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QSet>
 #include <QWindow>
@@ -42,16 +43,40 @@ bool isRoot(xcb_connection_t* c, xcb_window_t window) {
     return false;
 }
 
-// Compositing managers read the mark on the top level, which for a managed
-// window is the frame its window manager puts it in, made anew at each map:
-// each frame a marked window enters is marked once Qt's connection reports
-// the reparenting. A manager that drew the frame before drops its shadow
-// when the mark arrives.
-class FrameShadowMarks final : public QAbstractNativeEventFilter {
-public:
-    FrameShadowMarks(xcb_connection_t* c, xcb_atom_t shadow) : c_(c), shadow_(shadow) {}
+bool floatsAboveOthers(const QWindow& window) {
+    switch (window.type()) {
+    case Qt::Tool:
+    case Qt::ToolTip:
+    case Qt::Popup:
+    case Qt::SplashScreen: return true;
+    default: return window.flags().testFlag(Qt::WindowStaysOnTopHint);
+    }
+}
 
-    void add(xcb_window_t window) { windows_.insert(window); }
+// Each floating window is marked as it is shown: Qt sends the show event
+// after making the native window and before mapping it. A tooltip's is made
+// anew as it is mapped (Qt keeps tooltips on top, which takes a window of
+// another kind), and marked once exposed, a moment late. Compositing
+// managers read the mark on the top level, which for a managed window is
+// the frame its window manager puts it in, made anew at each map: each
+// frame a marked window enters is marked once Qt's connection reports the
+// reparenting. A manager that drew the frame before drops its shadow when
+// the mark arrives.
+class FloatingWindowShadows final : public QObject, public QAbstractNativeEventFilter {
+public:
+    FloatingWindowShadows(xcb_connection_t* c, xcb_atom_t shadow) : c_(c), shadow_(shadow) {}
+
+    bool eventFilter(QObject* object, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if ((type != QEvent::Show && type != QEvent::Expose) || !object->isWindowType()) return false;
+        const auto* window = static_cast<const QWindow*>(object);
+        if (!window->isTopLevel() || !floatsAboveOthers(*window)) return false;
+        const auto id = xcb_window_t(window->winId());
+        if (windows_.contains(id)) return false;
+        windows_.insert(id);
+        markNoShadow(c_, shadow_, id);
+        return false;
+    }
 
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
         if (type != "xcb_generic_event_t") return false;
@@ -90,20 +115,19 @@ void showOnEveryWorkspace(QWindow& window) {
     xcb_flush(c);
 }
 
-void castNoShadow(QWindow& window) {
+void castNoShadowFromFloatingWindows() {
     xcb_connection_t* c = qtConnection();
     if (!c) return;
     const xcb_atom_t shadow = internAtom(c, "_COMPTON_SHADOW");
     if (shadow == XCB_ATOM_NONE) return;
-    // Installed once, for the program's life.
-    static FrameShadowMarks* frames = [&] {
-        auto* marks = new FrameShadowMarks(c, shadow);
-        qGuiApp->installNativeEventFilter(marks);
-        return marks;
+    // Installed once, for the application's life.
+    [[maybe_unused]] static const bool installed = [&] {
+        auto* shadows = new FloatingWindowShadows(c, shadow);
+        shadows->setParent(qGuiApp);
+        qGuiApp->installEventFilter(shadows);
+        qGuiApp->installNativeEventFilter(shadows);
+        return true;
     }();
-    const auto id = xcb_window_t(window.winId());
-    frames->add(id);
-    markNoShadow(c, shadow, id);
 }
 
 }  // namespace tavero

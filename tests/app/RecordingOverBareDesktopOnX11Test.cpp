@@ -5,7 +5,7 @@
 // desktop instead of the pattern. The control bar and the border are up
 // before the first picture, and the bar is dragged during the take; every
 // picture shows what the screen showed before, where the bar lay and along
-// the border.
+// the border. A scrolling capture of a terminal's page runs there too.
 #include "platform/desktop/SyntheticKeyboard.h"
 #include "tests/app/RunningTavero.h"
 #include "tests/support/Files.h"
@@ -16,6 +16,8 @@
 #include "tests/support/SoundServer.h"
 
 #include <QDir>
+
+#include <algorithm>
 
 using namespace tavero;
 
@@ -76,6 +78,15 @@ int redAlongEdges(const QImage& picture) {
             red += colour.red() - std::max(colour.green(), colour.blue()) > 48;
         }
     return red;
+}
+
+// The median of the picture's greys, -1 for an empty one.
+int medianGrey(const QImage& picture) {
+    QList<int> greys;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) greys.append(qGray(picture.pixel(x, y)));
+    std::nth_element(greys.begin(), greys.begin() + greys.size() / 2, greys.end());
+    return greys.isEmpty() ? -1 : greys[greys.size() / 2];
 }
 
 class RecordingOverBareDesktopOnX11Test : public test::RunningTavero {
@@ -204,6 +215,49 @@ TEST_F(RecordingOverBareDesktopOnX11Test, EveryPictureOfAnAreaShowsTheDesktopWhe
                 << "picture " << index << ", " << what << " and around it";
         EXPECT_EQ(redAlongEdges(pictures[index]), 0) << "picture " << index << ", along the border";
     }
+}
+
+// A scrolling capture of a white terminal page, scrolled with the wheel:
+// no shadow of the frame or the bar darkens what is saved, and the pieces
+// match, so more than the first screen is kept.
+TEST_F(RecordingOverBareDesktopOnX11Test, AScrollingCaptureOfAWhitePageIsSavedWhite) {
+    // Lines of random words, then a title that tells they are all written.
+    const QString lines = QStringLiteral(R"(awk 'BEGIN { srand(7); for (i = 1; i <= 400; i++) { s = i " ";
+        for (n = 10 + int(rand() * 50); n > 0; --n)
+            s = s substr("abcdefghijklmnopqrstuvwxyz    ", 1 + int(rand() * 30), 1);
+        print s } }'; printf '\033]2;page written\007'; exec sleep 600)");
+    QProcess page;
+    page.start(QStringLiteral("xterm"), {QStringLiteral("-bg"), QStringLiteral("white"), QStringLiteral("-fg"),
+                                         QStringLiteral("black"), QStringLiteral("-geometry"),
+                                         QStringLiteral("100x60+300+60"), QStringLiteral("-e"), QStringLiteral("sh"),
+                                         QStringLiteral("-c"), lines});
+    const auto shown = [](const QString& name) {
+        return QTest::qWaitFor([&] { return test::xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                           QStringLiteral("--name"), name}); }, 20'000);
+    };
+    const auto wheel = [](const QString& button, const QString& clicks, const QString& apart) {
+        return test::xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), clicks, QStringLiteral("--delay"),
+                              apart, button});
+    };
+    const QRect region(310, 160, 400, 500);
+    ASSERT_TRUE(shown(QStringLiteral("page written")));
+    ASSERT_TRUE(test::pointAt(region.center()));
+    ASSERT_TRUE(wheel(QStringLiteral("4"), QStringLiteral("80"), QStringLiteral("20"))) << "up to the first line";
+    ASSERT_TRUE(press(QStringLiteral("push button"), QStringLiteral("长截图")));
+    ASSERT_TRUE(shown(QStringLiteral("松开后向下滚动")));
+    ASSERT_TRUE(test::drag(region.topLeft(), region.bottomRight() + QPoint(1, 1)));
+    ASSERT_TRUE(shown(QStringLiteral("长截图范围")));
+    ASSERT_TRUE(test::pointAt(region.center()));
+    ASSERT_TRUE(wheel(QStringLiteral("5"), QStringLiteral("12"), QStringLiteral("300")));
+    ASSERT_TRUE(press(QStringLiteral("push button"), QStringLiteral("完成")));
+    const QDir library(home.desktop() + QStringLiteral("/岚帧"));
+    const QStringList saved{QStringLiteral("长截图_*.png")};
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !library.entryList(saved).isEmpty(); }, 60'000));
+    const QImage picture(library.filePath(library.entryList(saved).first()));
+    page.kill();
+    page.waitForFinished();
+    EXPECT_EQ(medianGrey(picture), 255);
+    EXPECT_GT(picture.height(), region.height() * 2) << "the page was followed down";
 }
 
 }  // namespace

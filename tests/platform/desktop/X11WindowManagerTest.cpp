@@ -161,23 +161,43 @@ TEST_F(X11WindowManagerTest, AFloatingPanelStaysOnEveryWorkspace) {
 
 // Compositing managers read the shadow's mark on the top level: the
 // window's own while unmanaged, else the frame it is put in at each map.
-TEST_F(X11WindowManagerTest, AFloatingPanelAndEachFrameItIsPutInAskForNoShadow) {
-    PictureWindow panel(fixtures::noise(200, 80, 8), QRect(400, 400, 200, 80));
-    panel.setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    panel.winId();
-    castNoShadow(panel);
+// Our windows that float above others ask for none; an ordinary one keeps it.
+TEST_F(X11WindowManagerTest, OurFloatingWindowsAndEachFrameTheyArePutInAskForNoShadow) {
+    castNoShadowFromFloatingWindows();
+    const struct {
+        const char* kind;
+        Qt::WindowFlags flags;
+        bool managed;
+        bool shadowed;
+    } kinds[] = {
+        {"recording panel, scrolling bar and frame", Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint,
+         true, false},
+        {"pin", Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint, true, false},
+        {"selection overlay", Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::BypassWindowManagerHint,
+         false, false},
+        {"tooltip", Qt::ToolTip, false, false},
+        {"menu", Qt::Popup, false, false},
+        {"editor", Qt::Window, true, true},
+    };
     const QString noShadow = QStringLiteral("_COMPTON_SHADOW(CARDINAL) = 0");
-    for (int shown = 0; shown < 2; ++shown) {
-        ASSERT_TRUE(panel.showAndWait());
-        ASSERT_TRUE(waitUntilManaged(panel.winId()));
-        const quint64 frame = frameOf(panel.winId());
-        ASSERT_NE(frame, 0u);
-        EXPECT_TRUE(properties(panel.winId(), {QStringLiteral("_COMPTON_SHADOW")}).contains(noShadow));
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return properties(frame, {QStringLiteral("_COMPTON_SHADOW")}).contains(noShadow); }, 5000))
-            << "the frame of map " << shown;
-        panel.hide();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !listed(panel.winId()); }, 5000));
+    const auto marked = [&](quint64 id) {
+        return properties(id, {QStringLiteral("_COMPTON_SHADOW")}).contains(noShadow);
+    };
+    for (const auto& kind : kinds) {
+        PictureWindow window(fixtures::noise(200, 80, 8), QRect(400, 400, 200, 80), kind.flags);
+        for (int shown = 0; shown < (kind.managed ? 2 : 1); ++shown) {
+            ASSERT_TRUE(window.showAndWait()) << kind.kind;
+            EXPECT_EQ(marked(window.winId()), !kind.shadowed) << kind.kind;
+            if (kind.managed && !kind.shadowed) {
+                ASSERT_TRUE(waitUntilManaged(window.winId())) << kind.kind;
+                EXPECT_TRUE(QTest::qWaitFor([&] { return marked(frameOf(window.winId())); }, 5000))
+                    << "the frame of " << kind.kind << " at map " << shown;
+            }
+            window.hide();
+            if (kind.managed) {
+                ASSERT_TRUE(QTest::qWaitFor([&] { return !listed(window.winId()); }, 5000));
+            }
+        }
     }
 }
 
