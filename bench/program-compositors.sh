@@ -78,19 +78,20 @@ grab_screen() {
 
 # The windows beneath our panels: an xterm whose top edge lies along the
 # middle of the control bar, an xclock whose frame's corner lies under the
-# teleprompter's; each placed by its frame once mapped.
+# teleprompter's, moved there once mapped and given 2 s to settle.
 start_windows() {
   xterm -geometry 100x5 >/dev/null 2>&1 &
   session_pids+=($!)
   xclock -geometry 200x200 >/dev/null 2>&1 &
   session_pids+=($!)
-  wait_for shown_class xterm
-  wait_for shown_class xclock
+  wait_for class_shown xterm
+  wait_for class_shown xclock
   xdotool windowmove "$(shown_class xterm)" 560 1010
   xdotool windowmove "$(shown_class xclock)" 1160 110
   sleep 2
 }
 shown_class() { xdotool search --onlyvisible --class "$1" 2>/dev/null | head -n 1; }
+class_shown() { [[ -n $(shown_class "$1") ]]; }
 
 # Ctrl+Shift+8, the whole display, the teleprompter with a line of notes,
 # and the take started; returns once the part is written.
@@ -114,14 +115,17 @@ drag_bar() {
   done
   x=$((X + 8))
   y=$((Y + HEIGHT / 2))
-  xdotool mousemove "$x" "$y" mousedown 1 mousemove $((x - 150)) $((y - 200)) mousemove $((x - 300)) $((y - 400)) mouseup 1
+  xdotool mousemove "$x" "$y" mousedown 1 mousemove $((x - 150)) $((y - 200)) \
+    mousemove $((x - 300)) $((y - 400)) mouseup 1
 }
 
 # "pictures differing most" of the take against the screen grabbed before.
 compare_take() {
   local take=$1 screen=$2
-  ffmpeg -loglevel error -nostdin -i "$take" -loop 1 -i "$screen" -filter_complex \
-    "[0:v]scale=960:540,format=gray[take];[1:v]format=gray[screen];[take][screen]blend=all_mode=difference:shortest=1,lut=y='if(gt(val,40),255,0)',signalstats,metadata=mode=print:key=lavfi.signalstats.YAVG:file=-" \
+  local inputs="[0:v]scale=960:540,format=gray[take];[1:v]format=gray[screen]"
+  local differing="[take][screen]blend=all_mode=difference:shortest=1,lut=y='if(gt(val,40),255,0)'"
+  local share="signalstats,metadata=mode=print:key=lavfi.signalstats.YAVG:file=-"
+  ffmpeg -loglevel fatal -nostdin -i "$take" -loop 1 -i "$screen" -filter_complex "$inputs;$differing,$share" \
     -f null - | awk -F= -v threshold="$threshold" '/YAVG/ {
         pixels = $2 / 255 * 1920 * 1080; pictures++
         if (pixels > threshold) differing++
@@ -151,7 +155,10 @@ run_case() {
   sleep 1.5
   stop_take
   echo "$case $(compare_take "$(newest_video)" "$session_home/screen.png")"
-  if [[ -n $keep ]]; then cp "$(newest_video)" "$keep/${case/:/-}.mp4" && cp "$session_home/screen.png" "$keep/${case/:/-}.png"; fi
+  if [[ -n $keep ]]; then
+    cp "$(newest_video)" "$keep/${case/:/-}.mp4"
+    cp "$session_home/screen.png" "$keep/${case/:/-}.png"
+  fi
 }
 
 program=$1
@@ -173,7 +180,8 @@ for case in $cases; do
   manager=${case%%:*}
   [[ $manager == kwin ]] && manager=kwin_x11
   if ! command -v "$manager" >/dev/null; then echo "$case skipped: $manager is not installed"; continue; fi
-  DISPLAY="" "$(dirname "$0")/../tests/support/x11-session.sh" -- \
-    dbus-run-session -- env TAVERO_BENCH_SESSION=1 "$0" "$program" ${keep:+--keep "$keep"} --case "$case" 2> >(grep -v "Failed to set fd limit" >&2) ||
-    echo "$case failed"
+  # The session bus may not raise its file limit without privileges: harmless.
+  DISPLAY="" "$(dirname "$0")/../tests/support/x11-session.sh" -- dbus-run-session -- \
+    env TAVERO_BENCH_SESSION=1 "$0" "$program" ${keep:+--keep "$keep"} --case "$case" \
+    2> >(grep -v "Failed to set fd limit" >&2) || echo "$case failed"
 done
