@@ -9,8 +9,8 @@
 # have invisible borders that it does not paint), kwin (`kwin_x11`, which
 # paints no published wallpaper), picom (with openbox, the tests' manager)
 # or xcompmgr (with openbox); with ":wallpaper", `feh --bg-fill` publishes a
-# wallpaper (_XROOTPMAP_ID) before the manager starts. A manager that is not
-# installed is skipped.
+# wallpaper (_XROOTPMAP_ID) before the manager starts. A case whose manager,
+# feh, xterm or xclock (x11-apps) is not installed is skipped.
 #
 # Each case gets an X server of its own (tests/support/x11-session.sh), a
 # session bus, the accessibility bus and a PulseAudio server. An xterm lies
@@ -179,7 +179,11 @@ echo "case pictures differing(>$threshold px) most_px"
 for case in $cases; do
   manager=${case%%:*}
   [[ $manager == kwin ]] && manager=kwin_x11
-  if ! command -v "$manager" >/dev/null; then echo "$case skipped: $manager is not installed"; continue; fi
+  needed=("$manager" xterm xclock)
+  [[ $case == *:wallpaper ]] && needed+=(feh)
+  missing=""
+  for tool in "${needed[@]}"; do command -v "$tool" >/dev/null || missing+=" $tool"; done
+  if [[ -n $missing ]]; then echo "$case skipped, not installed:$missing"; continue; fi
   # The session bus may not raise its file limit without privileges: harmless.
   DISPLAY="" "$(dirname "$0")/../tests/support/x11-session.sh" -- dbus-run-session -- \
     env TAVERO_BENCH_SESSION=1 "$0" "$program" ${keep:+--keep "$keep"} --case "$case" \
