@@ -1,7 +1,6 @@
 #include "platform/desktop/X11CoveredPixels.h"
 
 #include "platform/desktop/X11Displays.h"
-#include "platform/desktop/X11Extensions.h"
 #include "platform/desktop/X11ImageGrabber.h"
 #include "platform/desktop/X11RootBackground.h"
 
@@ -11,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 
 namespace tavero::x11 {
@@ -18,6 +18,9 @@ namespace tavero::x11 {
 namespace {
 
 constexpr QRgb black = 0xff000000u;
+// The side of the square where the screen is compared with the desktop
+// picture.
+constexpr int desktopSpot = 64;
 
 // Copies `from` of `source` into `target` with its top-left corner at `at`;
 // both hold four bytes a pixel.
@@ -29,6 +32,29 @@ void copyInto(QImage& target, QPoint at, const QImage& source, const QRect& from
 }
 
 void copyInto(QImage& target, QPoint at, const QImage& source) { copyInto(target, at, source, source.rect()); }
+
+void makeOpaque(QImage& target, const QRect& rect) {
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(target.scanLine(y));
+        for (int x = rect.left(); x <= rect.right(); ++x) row[x] |= black;
+    }
+}
+
+// Whether two reads of the same place show the same picture, but for a
+// compositing manager's rounding.
+bool alike(const QImage& one, const QImage& other) {
+    constexpr int tolerance = 8;
+    if (one.isNull() || one.size() != other.size()) return false;
+    for (int y = 0; y < one.height(); ++y)
+        for (int x = 0; x < one.width(); ++x) {
+            const QRgb a = one.pixel(x, y);
+            const QRgb b = other.pixel(x, y);
+            if (std::abs(qRed(a) - qRed(b)) > tolerance || std::abs(qGreen(a) - qGreen(b)) > tolerance ||
+                std::abs(qBlue(a) - qBlue(b)) > tolerance)
+                return false;
+        }
+    return true;
+}
 
 void fillInto(QImage& target, const QRect& rect, QRgb colour) {
     for (int y = rect.top(); y <= rect.bottom(); ++y) {
@@ -112,36 +138,42 @@ void CoveredPixels::clear() {
     desktop_ = {};
 }
 
-void CoveredPixels::refresh(const QList<TopLevel>& beneath, const QHash<xcb_window_t, QRegion>& undrawn) {
+void CoveredPixels::refresh(const QList<TopLevel>& beneath, bool managerPaints,
+                            const QHash<xcb_window_t, QRegion>& undrawn) {
     checkDesktop();
-    if (beneath != beneath_) {
+    if (beneath != beneath_ || managerPaints != managerPaints_) {
         beneath_ = beneath;
+        managerPaints_ = managerPaints;
         stale_ = region_;
     }
     const QRegion stale = stale_;
     stale_ = QRegion();
     if (stale.isEmpty()) return;
-    // Each window shows where no opaque window above it lies; windows with
-    // an alpha channel are laid over what lies beneath them.
+    // Each window shows where no opaque window above it lies; a compositing
+    // manager lays windows with an alpha channel over what lies beneath them.
+    const auto laidOver = [&](const TopLevel& window) { return managerPaints && window.depth == 32; };
     std::vector<QRegion> shown(size_t(beneath.size()));
     QRegion hidden;
     for (qsizetype index = beneath.size() - 1; index >= 0; --index) {
         shown[size_t(index)] = (stale & beneath[index].shape).subtracted(hidden);
-        if (beneath[index].depth != 32) hidden += beneath[index].shape;
+        if (!laidOver(beneath[index])) hidden += beneath[index].shape;
     }
     paintDesktop(stale.subtracted(hidden));
     for (qsizetype index = 0; index < beneath.size(); ++index) {
         const QRegion blank = shown[size_t(index)] & undrawn.value(beneath[index].id);
-        paintWindow(beneath[index], shown[size_t(index)].subtracted(blank));
+        paintWindow(beneath[index], shown[size_t(index)].subtracted(blank), laidOver(beneath[index]));
         paintBlack(blank);
     }
 }
 
+// A new desktop picture shows everywhere: what the pictures showed of the
+// desktop before is read again.
 void CoveredPixels::checkDesktop() {
     const xcb_pixmap_t pixmap = desktopPixmap(connection_);
     if (desktopKnown_ && pixmap == desktop_.pixmap) return;
+    if (desktopKnown_) unseen_ = region_;
     desktopKnown_ = true;
-    desktop_ = {pixmap, QRect(), 0};
+    desktop_ = {pixmap, QRect(), 0, std::nullopt};
     stale_ = region_;
     if (pixmap == XCB_PIXMAP_NONE) return;
     xcb_connection_t* c = connection_.get();
@@ -164,27 +196,32 @@ void CoveredPixels::paintBlack(const QRegion& region) {
         fillInto(pieces_[part.piece].pixels, part.rect.translated(-pieces_[part.piece].rect.topLeft()), black);
 }
 
-// The root's background: the desktop's picture where it reaches, else what
-// the screen showed there.
+// What the screen showed there, read first where no picture showed it.
 void CoveredPixels::paintDesktop(const QRegion& shown) {
-    const QRegion pictured = shown & desktop_.rect;
-    paintSeen(shown.subtracted(pictured));
-    paintBlack(pictured);
-    if (!pictured.isEmpty()) read(desktop_.pixmap, QPoint(), desktop_.depth, partsOf(pictured), false);
-}
-
-void CoveredPixels::paintSeen(const QRegion& shown) {
     if (const QRegion first = shown & unseen_; !first.isEmpty()) {
         // Read once: what fails stays black.
         unseen_ -= first;
-        if (compositingManagerRuns(connection_)) fillSeen(first, managerDesktop());
-        else readSeen(first);
+        readUnseen(first);
     }
     for (const Part& part : partsOf(shown)) {
         Piece& piece = pieces_[part.piece];
         const QRect inPiece = part.rect.translated(-piece.rect.topLeft());
         copyInto(piece.pixels, inPiece.topLeft(), piece.seen, inPiece);
     }
+}
+
+// What the screen shows where no window lies.
+void CoveredPixels::readUnseen(const QRegion& region) {
+    if (!managerPaints_) {
+        readSeen(region);
+        return;
+    }
+    QRegion rest = region;
+    if (desktopPictureShown()) {
+        readDesktopPicture(region & desktop_.rect);
+        rest -= desktop_.rect;
+    }
+    if (!rest.isEmpty()) fillSeen(rest, managerDesktop());
 }
 
 // Without a compositing manager the server paints the root's background
@@ -200,20 +237,27 @@ void CoveredPixels::readSeen(const QRegion& region) {
     });
 }
 
+void CoveredPixels::readDesktopPicture(const QRegion& region) {
+    const std::vector<Part> parts = partsOf(region);
+    if (parts.empty()) return;
+    QList<ImageGrabber::Part> areas;
+    areas.reserve(qsizetype(parts.size()));
+    for (const Part& part : parts) areas.append({desktop_.pixmap, part.rect});
+    grabber_.grabParts(areas, desktop_.depth, [&](qsizetype index, const QImage& pixels) {
+        if (pixels.isNull()) return;
+        Piece& piece = pieces_[parts[size_t(index)].piece];
+        copyInto(piece.seen, parts[size_t(index)].rect.topLeft() - piece.rect.topLeft(), pixels);
+    });
+}
+
 void CoveredPixels::fillSeen(const QRegion& region, QRgb colour) {
     for (const Part& part : partsOf(region))
         fillInto(pieces_[part.piece].seen, part.rect.translated(-pieces_[part.piece].rect.topLeft()), colour);
 }
 
-// A compositing manager paints a desktop of its own where nothing lies: the
-// desktop picture, which is published, else one colour (picom's and
-// xcompmgr's mid grey, xfwm4's black), never the root's background. Nor
-// could that be read: the manager redirects every window by hand, which the
-// server takes for see-through, so a stand-in's pixmap keeps the copy of the
-// screen it was made with, our windows included. The colour is read where
-// no window lies and none of ours lay lately, far from them all: in the
-// middle of the widest such rectangle.
-QRgb CoveredPixels::managerDesktop() {
+// Where no window lies and none of ours lay lately, far from them all: the
+// widest such rectangle.
+std::optional<QRect> CoveredPixels::bareRect() {
     QRegion bare = rootArea(connection_);
     for (const TopLevel& window : topLevelStack(connection_)) bare -= window.shape;
     bare -= region_;
@@ -221,23 +265,59 @@ QRgb CoveredPixels::managerDesktop() {
     const auto widest = std::max_element(rects.begin(), rects.end(), [](const QRect& one, const QRect& other) {
         return qint64(one.width()) * one.height() < qint64(other.width()) * other.height();
     });
+    if (widest == rects.end()) return std::nullopt;
+    return *widest;
+}
+
+// A compositing manager may paint the desktop picture or not (KWin paints
+// none of its own accord): it is taken to where the screen shows it in the
+// middle of the bare rectangle.
+bool CoveredPixels::desktopPictureShown() {
+    if (desktop_.pixmap == XCB_PIXMAP_NONE || desktop_.rect.isEmpty()) return false;
+    if (desktop_.shown) return *desktop_.shown;
+    desktop_.shown = false;
+    const std::optional<QRect> bare = bareRect();
+    if (!bare) return false;
+    QRect spot(QPoint(), QSize(desktopSpot, desktopSpot));
+    spot.moveCenter(bare->center());
+    spot &= *bare & desktop_.rect;
+    if (spot.isEmpty()) return false;
+    QImage screen;
+    QImage picture;
+    grabber_.grabParts({{connection_.root(), spot}}, connection_.screen()->root_depth,
+                       [&](qsizetype, const QImage& pixels) { screen = pixels.copy(); });
+    grabber_.grabParts({{desktop_.pixmap, spot}}, desktop_.depth,
+                       [&](qsizetype, const QImage& pixels) { picture = pixels.copy(); });
+    desktop_.shown = alike(screen, picture);
+    return *desktop_.shown;
+}
+
+// A compositing manager paints a desktop of its own where nothing lies: the
+// desktop picture, or one colour (picom's and xcompmgr's mid grey, xfwm4's
+// and KWin's black), never the root's background. Nor could that be read:
+// the manager redirects every window by hand, which the server takes for
+// see-through, so a stand-in's pixmap keeps the copy of the screen it was
+// made with, our windows included. The colour is read in the middle of the
+// bare rectangle.
+QRgb CoveredPixels::managerDesktop() {
     QRgb colour = black;
-    if (widest == rects.end()) return colour;
-    grabber_.grabParts({{connection_.root(), QRect(widest->center(), QSize(1, 1))}}, connection_.screen()->root_depth,
+    const std::optional<QRect> bare = bareRect();
+    if (!bare) return colour;
+    grabber_.grabParts({{connection_.root(), QRect(bare->center(), QSize(1, 1))}}, connection_.screen()->root_depth,
                        [&](qsizetype, const QImage& pixels) {
                            if (!pixels.isNull()) colour = pixels.pixel(0, 0) | black;
                        });
     return colour;
 }
 
-void CoveredPixels::paintWindow(const TopLevel& window, const QRegion& shown) {
+void CoveredPixels::paintWindow(const TopLevel& window, const QRegion& shown, bool laidOver) {
     const std::vector<Part> parts = partsOf(shown);
     if (parts.empty()) return;
     xcb_connection_t* c = connection_.get();
     // Named anew at every read: a resize gives the window a new pixmap.
     const xcb_pixmap_t pixmap = xcb_generate_id(c);
     xcb_composite_name_window_pixmap(c, window.id, pixmap);
-    read(pixmap, window.outer.topLeft(), window.depth, parts, window.depth == 32);
+    read(pixmap, window.outer.topLeft(), window.depth, parts, laidOver);
     xcb_free_pixmap(c, pixmap);
 }
 
@@ -258,6 +338,8 @@ void CoveredPixels::read(xcb_drawable_t drawable, QPoint origin, int depth, cons
         const QPoint at = part.rect.topLeft() - piece.rect.topLeft();
         if (blend) QPainter(&piece.pixels).drawImage(at, pixels);
         else copyInto(piece.pixels, at, pixels);
+        // The server shows an alpha channel's colours alone.
+        if (!blend && depth == 32) makeOpaque(piece.pixels, QRect(at, pixels.size()));
     });
 }
 

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QRegion>
 
+#include <optional>
 #include <vector>
 
 namespace tavero::x11 {
@@ -37,14 +38,18 @@ struct ShownPicture {
 // more pixels than the stale part holds: each window only for what of it
 // shows there, an opaque window hiding those below it.
 //
-// The desktop is its picture (_XROOTPMAP_ID, ESETROOT_PMAP_ID) where a
-// desktop program publishes one. Else it is what the screen last showed
-// there before our windows came: kept while they stay, taken from the last
-// picture where they came since and no other window lay. Where no picture
-// showed it (our windows were there before the first, or another window
-// until it left), it is what the screen shows where nothing lies: the
-// root's own background, or under a compositing manager the colour the
-// manager paints there.
+// The desktop is what the screen last showed there before our windows came:
+// kept while they stay, taken from the last picture where they came since
+// and no other window lay. Where no picture showed it (our windows were
+// there before the first, or another window until it left), it is what the
+// screen shows where nothing lies: the root's own background, or under a
+// compositing manager the desktop picture a desktop program published
+// (_XROOTPMAP_ID, ESETROOT_PMAP_ID) where the screen shows it, else the
+// colour the manager paints there.
+//
+// Where no compositing manager runs, the server shows a window with an alpha
+// channel as its colours alone, over black; a manager lays it over what lies
+// beneath it.
 //
 // Uses the caller's connection and grabber on the caller's thread.
 class CoveredPixels {
@@ -61,10 +66,13 @@ public:
     void invalidate(const QRect& drawn) { stale_ += region_ & drawn; }
     void invalidateAll() { stale_ = region_; }
     // Reads what went stale; `beneath` are the other top levels over the
-    // region, bottom to top. Where one of them shows what it has not drawn
-    // yet (`undrawn`, by window, in root pixels), the region is black: its
-    // pixmap holds what covered it there.
-    void refresh(const QList<TopLevel>& beneath, const QHash<xcb_window_t, QRegion>& undrawn = {});
+    // region, bottom to top, each by what of it the screen shows (its shape);
+    // `managerPaints` whether a compositing manager paints the screen. Where
+    // one of them shows what it has not drawn yet (`undrawn`, by window, in
+    // root pixels), the region is black: its pixmap holds what covered it
+    // there.
+    void refresh(const QList<TopLevel>& beneath, bool managerPaints,
+                 const QHash<xcb_window_t, QRegion>& undrawn = {});
     // Paints the region over `image`, which shows the root from `origin`.
     void paint(QImage& image, QPoint origin) const;
     // Covers nothing and lets go of every piece.
@@ -88,20 +96,27 @@ private:
         xcb_pixmap_t pixmap = XCB_PIXMAP_NONE;
         QRect rect;
         uint8_t depth = 0;
+        // Whether the screen shows it, once asked.
+        std::optional<bool> shown;
     };
 
     Piece pieceOver(const QRect& rect, const ShownPicture& last, const QRegion& windows, QRegion& unseen) const;
     void checkDesktop();
     std::vector<Part> partsOf(const QRegion& region) const;
     void paintDesktop(const QRegion& shown);
-    void paintSeen(const QRegion& shown);
+    void readUnseen(const QRegion& region);
     void readSeen(const QRegion& region);
+    void readDesktopPicture(const QRegion& region);
     void fillSeen(const QRegion& region, QRgb colour);
+    std::optional<QRect> bareRect();
+    bool desktopPictureShown();
     QRgb managerDesktop();
-    void paintWindow(const TopLevel& window, const QRegion& shown);
+    // A window laid over what lies beneath it (`laidOver`), else copied.
+    void paintWindow(const TopLevel& window, const QRegion& shown, bool laidOver);
     void paintBlack(const QRegion& region);
     // Reads the parts from `drawable`, whose origin lies at `origin` in root
-    // pixels, into their pieces: copied, or laid over them (`blend`).
+    // pixels, into their pieces: copied (opaque), or laid over them
+    // (`blend`).
     void read(xcb_drawable_t drawable, QPoint origin, int depth, const std::vector<Part>& parts, bool blend);
 
     Connection& connection_;
@@ -114,6 +129,7 @@ private:
     QList<TopLevel> beneath_;
     bool desktopKnown_ = false;
     Desktop desktop_;
+    bool managerPaints_ = false;
 };
 
 }  // namespace tavero::x11

@@ -124,11 +124,34 @@ void OwnWindowRemoval::paintOver(QImage& image, const QRect& area, const QList<T
         settle(stack, ours, others);
         beneath_.invalidateAll();
     }
-    QList<TopLevel> windowsBeneath;
-    for (const TopLevel& window : stack)
-        if (!ours.contains(window.id) && covered().intersects(window.shape)) windowsBeneath.append(window);
-    beneath_.refresh(windowsBeneath, undrawn());
+    beneath_.refresh(shownBeneath(stack, ours), managerPaints_, undrawn());
     beneath_.paint(image, area.topLeft());
+}
+
+// The other top levels over what ours cover, bottom to top, each by what of
+// it the screen shows. Under a compositing manager a window manager's frame
+// shows what its frame extents say: the frame window may be wider, by
+// borders for resizing that the window manager composites and leaves
+// unpainted (marco's); openbox's frames are their extents. Each frame is
+// measured once per size.
+QList<TopLevel> OwnWindowRemoval::shownBeneath(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours) {
+    QList<TopLevel> windows;
+    QHash<xcb_window_t, Frame> frames;
+    for (TopLevel window : stack) {
+        if (ours.contains(window.id) || !covered().intersects(window.shape)) continue;
+        if (managerPaints_) {
+            Frame frame = frames_.value(window.id);
+            if (frame.size != window.outer.size()) {
+                const std::optional<QRect> visible = visibleFrame(connection_, window.id);
+                frame = {window.outer.size(), visible ? visible->translated(-window.outer.topLeft()) : QRect()};
+            }
+            if (!frame.visible.isEmpty()) window.shape &= frame.visible.translated(window.outer.topLeft());
+            frames.insert(window.id, frame);
+        }
+        windows.append(window);
+    }
+    frames_ = std::move(frames);
+    return windows;
 }
 
 // The clients' own places and shapes, in one round trip: a window manager's
@@ -180,6 +203,7 @@ void OwnWindowRemoval::release() {
         xcb_damage_destroy(c, *record);
     }
     watched_.clear();
+    frames_.clear();
     beneath_.clear();
     left_.clear();
     windowsBefore_ = QRegion();

@@ -36,7 +36,9 @@ class ImageGrabber;
 //
 // A compositing manager paints the screen after the server moved a window:
 // while one runs, the places our windows left lately stay covered
-// (LeftPlaces), so that no picture shows them where they were.
+// (LeftPlaces), so that no picture shows them where they were. It lays
+// windows with an alpha channel over what lies beneath them, and shows of a
+// window manager's frame what its extents say.
 //
 // Uses the caller's connection and grabber on the caller's thread. The
 // caller reads the connection's events and offers each to takeEvent().
@@ -77,6 +79,7 @@ private:
     QRegion windowsAmong(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours);
     void paintOver(QImage& image, const QRect& area, const QList<TopLevel>& stack, const QList<xcb_window_t>& ours,
                    const EventSink& others);
+    QList<TopLevel> shownBeneath(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours);
     void redirect();
     void release();
     void watchBeneath(const QList<TopLevel>& stack, const QList<xcb_window_t>& ours);
@@ -88,6 +91,12 @@ private:
     struct Watched {
         xcb_window_t window = 0;
         QPoint origin;
+    };
+    // What a window manager's frame shows: `visible`, within its outer
+    // rectangle of `size`; empty when it is no frame with extents.
+    struct Frame {
+        QSize size;
+        QRect visible;
     };
 
     Connection& connection_;
@@ -106,6 +115,8 @@ private:
     QRegion windowsBefore_;
     // DAMAGE records on the windows beneath ours, by record.
     QHash<uint32_t, Watched> watched_;
+    // The windows beneath ours at the last picture, by top level.
+    QHash<xcb_window_t, Frame> frames_;
 };
 
 }  // namespace tavero::x11

@@ -263,6 +263,15 @@ QList<QRegion> readBoundingShapes(Connection& connection, const ShapesAsked& ask
     return shapes;
 }
 
+std::optional<QRect> visibleFrame(Connection& connection, xcb_window_t topLevel) {
+    const xcb_window_t client = clientWithin(connection, topLevel);
+    const QList<quint32> extents =
+        client == topLevel ? QList<quint32>() : connection.cardinals(client, "_NET_FRAME_EXTENTS", XCB_ATOM_CARDINAL);
+    const std::optional<QRect> rect = extents.size() == 4 ? rootGeometry(connection, client) : std::nullopt;
+    if (!rect) return std::nullopt;
+    return rect->adjusted(-int(extents[0]), -int(extents[2]), int(extents[1]), int(extents[3]));
+}
+
 std::optional<xcb_window_t> topLevelOf(Connection& connection, xcb_window_t window) {
     while (true) {
         auto tree = take(xcb_query_tree_reply(connection.get(), xcb_query_tree(connection.get(), window), nullptr));

@@ -66,4 +66,10 @@ QList<xcb_window_t> childrenOf(Connection& connection, xcb_window_t window);
 // is gone.
 std::optional<xcb_window_t> topLevelOf(Connection& connection, xcb_window_t window);
 
+// What a window manager's frame `topLevel` shows, in root pixels: its
+// client's place widened by the frame extents the manager publishes
+// (_NET_FRAME_EXTENTS), as listWindows measures a window's frame. None when
+// `topLevel` is no frame around a client with extents.
+std::optional<QRect> visibleFrame(Connection& connection, xcb_window_t topLevel);
+
 }  // namespace tavero::x11

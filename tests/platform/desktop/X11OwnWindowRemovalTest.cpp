@@ -14,11 +14,14 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QSurfaceFormat>
 #include <QTest>
 
 #include <xcb/damage.h>
 #include <xcb/shm.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <future>
 #include <mutex>
 #include <unordered_map>
@@ -163,6 +166,54 @@ private:
     x11::ShownPicture last_;
 };
 
+// Whether no channel of any pixel differs by more than `tolerance`: a
+// compositing manager rounds as it blends.
+bool closePixels(const QImage& one, const QImage& other, int tolerance) {
+    if (one.size() != other.size()) return false;
+    const QImage a = one.convertToFormat(QImage::Format_RGB32);
+    const QImage b = other.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            const int most = std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                       std::abs(qBlue(p) - qBlue(q))});
+            if (most > tolerance) return false;
+        }
+    return true;
+}
+
+// A desktop picture of one colour published as wallpaper setters do
+// (_XROOTPMAP_ID), but not made the root's background; taken back when this
+// goes.
+class PublishedDesktop {
+public:
+    explicit PublishedDesktop(uint32_t colour) {
+        xcb_connection_t* c = connection_.get();
+        const xcb_screen_t* screen = connection_.screen();
+        xcb_create_pixmap(c, screen->root_depth, pixmap_, screen->root, screen->width_in_pixels,
+                          screen->height_in_pixels);
+        const xcb_gcontext_t paint = xcb_generate_id(c);
+        xcb_create_gc(c, paint, pixmap_, XCB_GC_FOREGROUND, &colour);
+        const xcb_rectangle_t all{0, 0, screen->width_in_pixels, screen->height_in_pixels};
+        xcb_poly_fill_rectangle(c, pixmap_, paint, 1, &all);
+        xcb_free_gc(c, paint);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, screen->root, connection_.atom("_XROOTPMAP_ID"),
+                            XCB_ATOM_PIXMAP, 32, 1, &pixmap_);
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    }
+    ~PublishedDesktop() {
+        xcb_connection_t* c = connection_.get();
+        xcb_delete_property(c, connection_.root(), connection_.atom("_XROOTPMAP_ID"));
+        xcb_free_pixmap(c, pixmap_);
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    }
+
+private:
+    x11::Connection connection_;
+    const xcb_pixmap_t pixmap_ = xcb_generate_id(connection_.get());
+};
+
 class OwnWindowRemovalTest : public testing::Test {
 protected:
     X11ScreenSource screen;
@@ -215,9 +266,20 @@ protected:
         return bare;
     }
 
+    void hideOurs() {
+        ringWindow.hide();
+        bar.hide();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return !samePixels(screen.grabArea(barPlace, false), bar.picture()); }, 20'000));
+    }
+
+    // Raised: mapped again, a window keeps its place in the stack, beneath
+    // windows shown since.
     void showOurs() {
         ASSERT_TRUE(ringWindow.showAndWait());
         ASSERT_TRUE(bar.showAndWait());
+        ringWindow.raise();
+        bar.raise();
         ASSERT_TRUE(onScreen(bar.geometry(), bar.picture()));
     }
 };
@@ -299,6 +361,45 @@ TEST_F(OwnWindowRemovalTest, WhereAWindowLeftFromBeneathTheBarTheDesktopShows) {
     ASSERT_TRUE(onScreen(away, dialog.picture()));
 
     EXPECT_TRUE(samePixels(removal.picture().image, bare));
+}
+
+// A window with an alpha channel beneath the bar shows as the screen shows
+// it: laid over what lies beneath by a compositing manager, without one its
+// colours alone, over black.
+TEST_F(OwnWindowRemovalTest, AWindowWithAnAlphaChannelBeneathTheBarShowsAsTheScreenShowsIt) {
+    const QRect place = barPlace.adjusted(-40, -40, 40, 40);
+    QImage picture(place.size(), QImage::Format_ARGB32_Premultiplied);
+    picture.fill(QColor(255, 96, 0, 128));
+    const QRect inside = picture.rect().adjusted(60, 60, -60, -60);
+    QPainter(&picture).drawImage(inside.topLeft(), fixtures::noise(inside.width(), inside.height(), 24));
+    test::PictureWindow seeThrough(picture, place, frameless);
+    QSurfaceFormat withAlpha = seeThrough.format();
+    withAlpha.setAlphaBufferSize(8);
+    seeThrough.setFormat(withAlpha);
+    hideOurs();
+    ASSERT_TRUE(seeThrough.showAndWait());
+    ASSERT_TRUE(onScreen(inside.translated(place.topLeft()), picture.copy(inside)));
+    const QImage shown = screen.grabArea(screenRect, false);
+    showOurs();
+
+    const QImage image = Removal(ours()).picture().image;
+    EXPECT_TRUE(closePixels(image.copy(place), shown.copy(place), 2));
+}
+
+// A published desktop picture shows beneath our windows only where the
+// screen shows it: picom paints it, the server alone shows the root's own
+// background instead.
+TEST_F(OwnWindowRemovalTest, APublishedDesktopPictureShowsOnlyWhereTheScreenShowsIt) {
+    withoutPageAndOurs();
+    const PublishedDesktop published(0x20c060);
+    const QRect middle(screenRect.center(), QSize(1, 1));
+    x11::Connection connection;
+    if (x11::compositingManagerRuns(connection)) {
+        ASSERT_TRUE(onScreen(middle, fixtures::solid(middle.size(), QColor(0x20c060))));
+    }
+    const QImage bare = screen.grabArea(screenRect, false);
+    showOurs();
+    EXPECT_TRUE(samePixels(Removal(ours()).picture().image, bare));
 }
 
 }  // namespace
