@@ -5,7 +5,8 @@
 // a larger size than their size boxes declare, in HEVC or in AV1; and crafted
 // HEIC pictures whose association table names one decoder setup, of 2,500
 // parameter sets, a hundred thousand times and more, or names 65,535 items
-// the file does not describe. Time, and how far the process's peak resident
+// the file does not describe, or whose locations place its data again 65,534
+// times. Time, and how far the process's peak resident
 // memory rose.
 #include "bench/ProcessMeasures.h"
 #include "document/ImageOps.h"
@@ -82,6 +83,14 @@ QByteArray repeatedTables(int entries, int associatedOnly) {
     return fixtures::heicWithBulk(heic(fixtures::screenshotLike(64, 64)), bulk);
 }
 
+// A 64-pixel picture whose data is placed again by 65,534 entries of a
+// second table, in 256 pieces of no bytes each.
+QByteArray placedAgain() {
+    fixtures::DescriptionBulk bulk;
+    bulk.locationCopies = 65534;
+    return fixtures::heicWithBulk(heic(fixtures::screenshotLike(64, 64)), bulk);
+}
+
 struct Files {
     QTemporaryDir folder;
     QString write(const QString& name, const QByteArray& bytes) {
@@ -114,6 +123,7 @@ struct Files {
     QString repeated400 = write(QStringLiteral("repeated-400.heic"), repeatedTables(400, 0));
     QString repeated4000 = write(QStringLiteral("repeated-4000.heic"), repeatedTables(4000, 0));
     QString associatedOnly = write(QStringLiteral("associated-only.heic"), repeatedTables(1, 65535));
+    QString placed = write(QStringLiteral("placed-again.heic"), placedAgain());
 };
 
 const Files& files() {
@@ -182,3 +192,4 @@ PICTURE_BENCHMARK(openRepeated400, repeated400, load);
 PICTURE_BENCHMARK(openRepeated4000, repeated4000, load);
 PICTURE_BENCHMARK(thumbnailRepeated400, repeated400, thumbnail);
 PICTURE_BENCHMARK(openAssociatedOnly, associatedOnly, load);
+PICTURE_BENCHMARK(openPlacedAgain, placed, load);

@@ -86,29 +86,42 @@ QByteArray description(int items, const QList<quint32>& offsets, const QList<QBy
                        box("iprp", properties + fullBox("ipma", perItem ? 1 : 0, associations)));
 }
 
-// What the description of a file of one picture holds besides it: the
-// items described after it, the properties listed after its decoder setup
-// and its size, and the association entries, their number first.
-struct Tables {
-    int moreItems = 0;
-    QByteArray moreInfos;
-    QByteArray moreProperties;
-    quint32 associationVersion = 0;
-    QByteArray associations = big32(1) + big16(1) + QByteArray("\x02\x81\x02", 3);
-};
+// The association entries of item 1 and of the items only they name, as
+// `bulk` says, their number first.
+QByteArray associations(const DescriptionBulk& bulk, bool longIds) {
+    const auto id = [longIds](quint32 item) { return longIds ? big32(item) : big16(item); };
+    const QByteArray setupNamings(bulk.setupNamings, '\x81');
+    QByteArray entries = big32(quint32(bulk.entries + bulk.associatedOnly)) + id(1) +
+                         QByteArray(1, char(1 + bulk.setupNamings)) + '\x02' + setupNamings;
+    for (int entry = 1; entry < bulk.entries; ++entry)
+        entries += id(1) + QByteArray(1, char(bulk.setupNamings)) + setupNamings;
+    for (int item = 0; item < bulk.associatedOnly; ++item) entries += id(quint32(2 + item)) + QByteArray("\x02\x81\x02", 3);
+    return entries;
+}
 
 // A file of the one picture, item 1, of `size`, decoded with the setup `hvcC`
-// from `coded`.
-QByteArray heicPicture(const QByteArray& hvcC, const QByteArray& coded, QSize size, const Tables& tables = {}) {
+// from `coded`, with the bulk `bulk` in its description but for its setup.
+QByteArray heicPicture(const QByteArray& hvcC, const QByteArray& coded, QSize size, const DescriptionBulk& bulk = {}) {
     const auto description = [&](quint32 offset) {
-        const QByteArray locations = QByteArray("\x44\0", 2) + big16(1) + big16(1) + big16(0) + big16(1) +
-                                     big32(offset) + big32(quint32(coded.size()));
-        const QByteArray infos = fullBox("infe", 2 << 24, big16(1) + big16(0) + QByteArray("hvc1", 5)) + tables.moreInfos;
+        const QByteArray place = big16(0) + big16(1) + big32(offset) + big32(quint32(coded.size()));
+        QByteArray locations = QByteArray("\x44\0", 2) + big16(quint32(1 + bulk.textItems)) + big16(1) + place;
+        QByteArray infos = fullBox("infe", 2 << 24, big16(1) + big16(0) + QByteArray("hvc1", 5));
+        for (quint32 item = 2; item < quint32(2 + bulk.textItems); ++item) {
+            infos += fullBox("infe", 2 << 24, big16(item) + big16(0) + QByteArray("mime\0text/plain\0", 16));
+            locations += big16(item) + place;
+        }
+        // A table after it whose pieces have no offset or length: each runs
+        // from its base, where the picture's data starts, to the end of the file.
+        const QByteArray again = QByteArray("\0\x40", 2) + big16(quint32(bulk.locationCopies)) +
+                                 (big16(1) + big16(0) + big32(offset) + big16(256)).repeated(bulk.locationCopies);
+        const QByteArray profile =
+            bulk.profileBytes > 0 ? box("colr", QByteArray("prof") + QByteArray(bulk.profileBytes, '\0')) : QByteArray();
+        const bool longIds = bulk.associatedOnly >= 0xffff;
         return fullBox("meta", 0,
-                       handlerAndPrimary() + fullBox("iinf", 0, big16(quint32(1 + tables.moreItems)) + infos) +
-                           fullBox("iloc", 0, locations) +
-                           box("iprp", box("ipco", hvcC + sizeBox(size) + tables.moreProperties) +
-                                           fullBox("ipma", tables.associationVersion << 24, tables.associations)));
+                       handlerAndPrimary() + fullBox("iinf", 0, big16(quint32(1 + bulk.textItems)) + infos) +
+                           fullBox("iloc", 0, locations) + (bulk.locationCopies > 0 ? fullBox("iloc", 0, again) : QByteArray()) +
+                           box("iprp", box("ipco", hvcC + sizeBox(size) + profile) +
+                                           fullBox("ipma", longIds ? 1 << 24 : 0, associations(bulk, longIds))));
     };
     const auto dataStart = quint32(fileType.size() + description(0).size() + 8);
     return fileType + description(dataStart) + box("mdat", coded);
@@ -228,32 +241,11 @@ QSize declaredIn(const QByteArray& heic) {
     return QSize(int(qFromBigEndian<quint32>(sizeBox.constData() + 12)), int(qFromBigEndian<quint32>(sizeBox.constData() + 16)));
 }
 
-// The association entries of item 1 and of the items only they name, as
-// `bulk` says, their number first.
-QByteArray bulkAssociations(const DescriptionBulk& bulk, bool longIds) {
-    const auto id = [longIds](quint32 item) { return longIds ? big32(item) : big16(item); };
-    QByteArray entries = big32(quint32(bulk.entries + bulk.associatedOnly));
-    const QByteArray setupNamings(bulk.setupNamings, '\x81');
-    entries += id(1) + QByteArray(1, char(1 + bulk.setupNamings)) + '\x02' + setupNamings;
-    for (int entry = 1; entry < bulk.entries; ++entry)
-        entries += id(1) + QByteArray(1, char(bulk.setupNamings)) + setupNamings;
-    for (int item = 0; item < bulk.associatedOnly; ++item) entries += id(quint32(2 + item)) + QByteArray("\x02\x81\x02", 3);
-    return entries;
-}
-
 }  // namespace
 
 QByteArray heicWithBulk(const QByteArray& heic, const DescriptionBulk& bulk) {
-    Tables tables;
-    tables.moreItems = bulk.describedOnly;
-    for (int item = 0; item < bulk.describedOnly; ++item)
-        tables.moreInfos += fullBox("infe", 2 << 24, big16(quint32(2 + item)) + big16(0) + QByteArray("mime\0text/plain\0", 16));
-    if (bulk.profileBytes > 0) tables.moreProperties = box("colr", QByteArray("prof") + QByteArray(bulk.profileBytes, '\0'));
-    const bool longIds = 1 + bulk.associatedOnly > 0xffff;
-    tables.associationVersion = longIds ? 1 : 0;
-    tables.associations = bulkAssociations(bulk, longIds);
     return heicPicture(withCutCopies(boxIn(heic, "hvcC"), bulk.cutParameterCopies), boxIn(heic, "mdat").mid(8),
-                       declaredIn(heic), tables);
+                       declaredIn(heic), bulk);
 }
 
 QByteArray heicCodedAs(const QByteArray& heic, QSize declared, QSize coded, CodedSizeIn where) {

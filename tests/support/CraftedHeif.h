@@ -45,7 +45,8 @@ struct DescriptionBulk {
     int entries = 1;             // association entries of the picture,
     int setupNamings = 1;        // each naming its decoder setup this often
     int associatedOnly = 0;      // items no more than named there, each with its decoder setup and size
-    int describedOnly = 0;       // items no more than described, of text
+    int locationCopies = 0;      // entries placing the picture's data again, in a table after the first, in 256 pieces each
+    int textItems = 0;           // described and placed, named in no association
     int profileBytes = 0;        // of a colour profile that no item names
 };
 
