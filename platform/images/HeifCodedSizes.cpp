@@ -2,6 +2,7 @@
 #include "platform/images/HeifBoxes.h"
 #include "platform/images/HevcParameters.h"
 
+#include <QBitArray>
 #include <QSize>
 #include <QtEndian>
 #include <QtNumeric>
@@ -199,6 +200,8 @@ struct CodedItem {
     std::optional<QSize> declared;
     StatedSizes stated;
     bool coded = false;
+    // The places of the properties it names, each taken once.
+    QBitArray named;
 };
 
 // The tables of the description that say what each item is made of.
@@ -259,11 +262,12 @@ private:
     int unitsLeft_ = maxCodedUnits;
 };
 
-// Adds what the property at `index` (from 1 on) says of an item to `item`;
-// false when it is a decoder setup one of whose parameter sets does not hold
-// its size.
+// Adds what the property at `index` (from 1 on) says of an item to `item`,
+// once; false when it is a decoder setup one of whose parameter sets does not
+// hold its size.
 bool addProperty(const ItemTables& tables, int index, ItemSizes& sizes, CodedItem& item) {
-    if (index < 1 || index > tables.properties.size()) return true;
+    if (index < 1 || index > tables.properties.size() || item.named.testBit(index)) return true;
+    item.named.setBit(index);
     const Box& property = tables.properties[index - 1];
     if (property.type == typeOf("ispe")) {
         const std::optional<QSize> size = sizes.declared(index, property);
@@ -300,6 +304,7 @@ std::optional<QHash<quint64, CodedItem>> codedItems(QIODevice& device, const Ite
                 continue;
             }
             CodedItem& ofItem = coded[item];
+            ofItem.named.resize(tables.properties.size() + 1);
             for (quint64 left = count; left > 0 && !fields.failed; --left)
                 if (!addProperty(tables, int(fields.take(placeSize) & place), sizes, ofItem)) return std::nullopt;
         }
