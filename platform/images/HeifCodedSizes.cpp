@@ -293,7 +293,8 @@ std::optional<QHash<quint64, CodedItem>> codedItems(QIODevice& device, const Ite
         if (!bytes) return std::nullopt;
         Fields fields{*bytes};
         const quint64 version = fields.take(1), flags = fields.take(3);
-        // Each association is a property's place, after a bit that says whether it must be understood.
+        // Each association is a property's place, after a bit that says
+        // whether the property must be understood.
         const int placeSize = (flags & 1) != 0 ? 2 : 1;
         const quint64 place = (flags & 1) != 0 ? 0x7fff : 0x7f;
         for (quint64 entries = fields.take(4); entries > 0 && !fields.failed; --entries) {
