@@ -6,8 +6,7 @@
 // HEIC pictures whose association table names one decoder setup, of 2,500
 // parameter sets, a hundred thousand times and more, or names 65,535 items
 // the file does not describe, or whose locations place its data again 65,534
-// times. Time, and how far the process's peak resident
-// memory rose.
+// times. Time, and how far the process's peak resident memory rose.
 #include "bench/ProcessMeasures.h"
 #include "document/ImageOps.h"
 #include "platform/ShotError.h"
