@@ -2,8 +2,11 @@
 // crafted ones that reuse one small tile all over, a phone's of 512-pixel
 // tiles, and both of as many tiles as are let through, beside a JPEG of the
 // same pixels; and crafted HEIC pictures and grids whose coded streams state
-// a larger size than their size boxes declare, in HEVC or in AV1. Time, and how far the
-// process's peak resident memory rose.
+// a larger size than their size boxes declare, in HEVC or in AV1; and crafted
+// HEIC pictures whose association table names one decoder setup, of 2,500
+// parameter sets, a hundred thousand times and more, or names 65,535 items
+// the file does not describe, or whose locations place its data again 65,534
+// times. Time, and how far the process's peak resident memory rose.
 #include "bench/ProcessMeasures.h"
 #include "document/ImageOps.h"
 #include "platform/ShotError.h"
@@ -67,6 +70,26 @@ QByteArray av1StatedLarger() {
     return fixtures::withSizeBox(fixtures::av1Picture(QSize(8192, 8192)), QSize(32000, 1));
 }
 
+// A 64-pixel picture whose decoder setup holds 2,500 copies of its sequence
+// parameters cut after its size, named 254 times in each of `entries` association entries of
+// the picture, or once by each of `associatedOnly` items no more than named.
+QByteArray repeatedTables(int entries, int associatedOnly) {
+    fixtures::DescriptionBulk bulk;
+    bulk.cutParameterCopies = 2500;
+    bulk.entries = entries;
+    bulk.setupNamings = entries > 1 ? 254 : 1;
+    bulk.associatedOnly = associatedOnly;
+    return fixtures::heicWithBulk(heic(fixtures::screenshotLike(64, 64)), bulk);
+}
+
+// A 64-pixel picture whose data is placed again by 65,534 entries of a
+// second table, in 256 pieces of no bytes each.
+QByteArray placedAgain() {
+    fixtures::DescriptionBulk bulk;
+    bulk.locationCopies = 65534;
+    return fixtures::heicWithBulk(heic(fixtures::screenshotLike(64, 64)), bulk);
+}
+
 struct Files {
     QTemporaryDir folder;
     QString write(const QString& name, const QByteArray& bytes) {
@@ -95,6 +118,11 @@ struct Files {
     QString tilesStated = write(QStringLiteral("tiles-stated.heic"), tilesStatedLarger());
     QString tileDeclared = write(QStringLiteral("tile-declared.heic"), tileDeclaredLarger());
     QString av1Stated = write(QStringLiteral("av1-stated.heic"), av1StatedLarger());
+    QString repeated100 = write(QStringLiteral("repeated-100.heic"), repeatedTables(100, 0));
+    QString repeated400 = write(QStringLiteral("repeated-400.heic"), repeatedTables(400, 0));
+    QString repeated4000 = write(QStringLiteral("repeated-4000.heic"), repeatedTables(4000, 0));
+    QString associatedOnly = write(QStringLiteral("associated-only.heic"), repeatedTables(1, 65535));
+    QString placed = write(QStringLiteral("placed-again.heic"), placedAgain());
 };
 
 const Files& files() {
@@ -158,3 +186,9 @@ PICTURE_BENCHMARK(thumbnailStatedInSetup, statedInSetup, thumbnail);
 PICTURE_BENCHMARK(thumbnailTileDeclared, tileDeclared, thumbnail);
 PICTURE_BENCHMARK(openAv1Stated, av1Stated, load);
 PICTURE_BENCHMARK(thumbnailAv1Stated, av1Stated, thumbnail);
+PICTURE_BENCHMARK(openRepeated100, repeated100, load);
+PICTURE_BENCHMARK(openRepeated400, repeated400, load);
+PICTURE_BENCHMARK(openRepeated4000, repeated4000, load);
+PICTURE_BENCHMARK(thumbnailRepeated400, repeated400, thumbnail);
+PICTURE_BENCHMARK(openAssociatedOnly, associatedOnly, load);
+PICTURE_BENCHMARK(openPlacedAgain, placed, load);

@@ -47,8 +47,8 @@ QList<Box> ofType(const QList<Box>& boxes, quint32 type);
 // The content of a box whole, when it is no larger than `most` bytes.
 std::optional<QByteArray> wholeBox(QIODevice& device, const Box& box, qint64 most);
 
-// Big-endian fields of 0, 2, 4 or 8 bytes read one after the other from
-// `bytes`; reading past their end fails.
+// Big-endian fields of 0, 2, 4 or 8 bytes read, or passed over, one after
+// the other from `bytes`; reading past their end fails.
 struct Fields {
     const QByteArray& bytes;
     qsizetype at = 0;
@@ -62,6 +62,13 @@ struct Fields {
         quint64 value = 0;
         for (int byte = 0; byte < size; ++byte) value = value << 8 | quint8(bytes[at++]);
         return value;
+    }
+
+    void skip(qint64 size) {
+        if (failed || size > bytes.size() - at)
+            failed = true;
+        else
+            at += qsizetype(size);
     }
 };
 

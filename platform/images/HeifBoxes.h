@@ -29,9 +29,14 @@ struct Outline {
     // The pixels of the HEVC-coded pictures: the size their parameter sets
     // state, in their decoder setup or their coded data, which the decoder
     // makes room for whatever the size boxes declare; once for each place
-    // they stand in, or once: see codedPixels in HeifCodedSizes.h.
-    std::optional<qint64> codedPixels = 0;
+    // they stand in, or once: see codedPixels in HeifCodedSizes.h. Measured
+    // when asked for alone; none when not measured.
+    std::optional<qint64> codedPixels = std::nullopt;
 };
+
+// Whether an outline measures the sizes the coded streams state: only
+// decoding needs them.
+enum class CodedSizes { unmeasured, measured };
 
 // libheif's reading of a description takes time that grows with the square
 // of the items it describes: a thousand take some 70 ms, ten thousand seconds.
@@ -50,6 +55,6 @@ int codedSideAllowance(int declared);
 // from its start; none when its description cannot be found within the
 // first boxes, or when the file type and the description are larger, or
 // hold more boxes, than any picture needs.
-std::optional<Outline> outline(QIODevice& device);
+std::optional<Outline> outline(QIODevice& device, CodedSizes codedSizes);
 
 }  // namespace tavero::heif

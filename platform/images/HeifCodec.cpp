@@ -104,11 +104,12 @@ const heif_reader deviceReader{1, positionIn, readInto, seekTo, sizeReached};
 
 // The primary image of the data `source` reads; `source` must outlive the
 // context. With `largestSide`, libheif refuses any image, and any coded
-// stream, wider or taller than that. Data describing more items than
-// maxItems, or an item coded in AV1, is refused before libheif reads any of
-// it.
+// stream, wider or taller than that, and the outline measures the sizes the
+// coded streams state. Data describing more items than maxItems, or an item
+// coded in AV1, is refused before libheif reads any of it.
 HandlePtr primaryImage(DeviceSource& source, ContextPtr& context, std::optional<int> largestSide = std::nullopt) {
-    const std::optional<Outline> outline = heif::outline(source.device);
+    const std::optional<Outline> outline =
+        heif::outline(source.device, largestSide ? CodedSizes::measured : CodedSizes::unmeasured);
     if (!outline || outline->items > maxItems || outline->codedInAv1 || !source.device.seek(0)) return nullptr;
     source.outline = *outline;
     context.reset(heif_context_alloc());

@@ -223,6 +223,51 @@ TEST(UntrustedPictures, AHeicGridOfMoreTilesThanItsSizeNeedsIsRefusedBeforeDecod
     EXPECT_EQ(ImageOps::decode(fewSmallTiles).size(), QSize(512, 512));
 }
 
+// The check of the sizes coded streams state once gathered a decoder
+// setup's sizes for each time an item named it, and an item's pieces for
+// each entry that placed it: 2,500 sequence parameter sets, under 64 KB,
+// named 254 times in each of 100 entries of the picture, took 500 MB and
+// seconds to refuse, and 4,000 entries more than 4 GB; 65,534 entries that
+// placed the picture's data again, in 256 pieces of no bytes each, 500 MB and
+// 15 seconds. Each property, and each item's first place, is read once.
+TEST(UntrustedPictures, AHeicWhoseTablesNameOneThingOverAndOverIsRefusedReadingItOnce) {
+    const test::TempDir dir;
+    const QString path = dir.file(QStringLiteral("重复.heic"));
+    fixtures::DescriptionBulk namings, places;
+    namings.cutParameterCopies = 2500;
+    namings.entries = 100;
+    namings.setupNamings = 254;
+    places.locationCopies = 65534;
+    for (const fixtures::DescriptionBulk& bulk : {namings, places}) {
+        SCOPED_TRACE(bulk.entries);
+        test::writeFile(path, fixtures::heicWithBulk(heic(fixtures::solid(QSize(64, 64), Qt::red)), bulk));
+        expectRefusedWithin(path, tinyGrowth);
+    }
+}
+
+// Each bound on a HEIC file refuses one that no other does: more items than
+// libheif reads in good time, text beside the picture; a description larger
+// than any picture's, a colour profile that no item names; a stream stating
+// a side larger than the blocks of the one declared, though not more pixels
+// than the file may state.
+TEST(UntrustedPictures, EachBoundOnAHeicRefusesAFileOfItsOwn) {
+    const test::TempDir dir;
+    const QString path = dir.file(QStringLiteral("界限.heic"));
+    const QByteArray small = heic(fixtures::solid(QSize(64, 64), Qt::red));
+    fixtures::DescriptionBulk manyItems, largeProfile;
+    manyItems.textItems = 1100;
+    largeProfile.profileBytes = 17 << 20;
+    for (const auto& [bound, crafted] : std::initializer_list<std::pair<const char*, QByteArray>>{
+             {"items", fixtures::heicWithBulk(small, manyItems)},
+             {"description", fixtures::heicWithBulk(small, largeProfile)},
+             {"side", fixtures::heicCodedAs(small, QSize(32000, 1), QSize(8192, 2048), fixtures::CodedSizeIn::setup)}}) {
+        SCOPED_TRACE(bound);
+        test::writeFile(path, crafted);
+        expectRefusedWithin(path, tinyGrowth);
+    }
+    EXPECT_EQ(ImageOps::decode(fixtures::heicWithBulk(small, {})).size(), QSize(64, 64)) << "the picture without bulk opens";
+}
+
 TEST(UntrustedPictures, TextChunksThatUnpackToGigabytesAreLeftOut) {
     const test::TempDir dir;
     const QByteArray bomb = fixtures::withTextChunks(fixtures::blackPng(10, 10), 100, 7'900'000);

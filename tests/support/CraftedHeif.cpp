@@ -86,18 +86,42 @@ QByteArray description(int items, const QList<quint32>& offsets, const QList<QBy
                        box("iprp", properties + fullBox("ipma", perItem ? 1 : 0, associations)));
 }
 
+// The association entries of item 1 and of the items only they name, as
+// `bulk` says, their number first.
+QByteArray associations(const DescriptionBulk& bulk, bool longIds) {
+    const auto id = [longIds](quint32 item) { return longIds ? big32(item) : big16(item); };
+    const QByteArray setupNamings(bulk.setupNamings, '\x81');
+    QByteArray entries = big32(quint32(bulk.entries + bulk.associatedOnly)) + id(1) +
+                         QByteArray(1, char(1 + bulk.setupNamings)) + '\x02' + setupNamings;
+    for (int entry = 1; entry < bulk.entries; ++entry)
+        entries += id(1) + QByteArray(1, char(bulk.setupNamings)) + setupNamings;
+    for (int item = 0; item < bulk.associatedOnly; ++item) entries += id(quint32(2 + item)) + QByteArray("\x02\x81\x02", 3);
+    return entries;
+}
+
 // A file of the one picture, item 1, of `size`, decoded with the setup `hvcC`
-// from `coded`.
-QByteArray heicPicture(const QByteArray& hvcC, const QByteArray& coded, QSize size) {
+// from `coded`, with the bulk `bulk` in its description but for its setup.
+QByteArray heicPicture(const QByteArray& hvcC, const QByteArray& coded, QSize size, const DescriptionBulk& bulk = {}) {
     const auto description = [&](quint32 offset) {
-        const QByteArray locations = QByteArray("\x44\0", 2) + big16(1) + big16(1) + big16(0) + big16(1) +
-                                     big32(offset) + big32(quint32(coded.size()));
-        const QByteArray associations = big32(1) + big16(1) + QByteArray("\x02\x81\x02", 3);
+        const QByteArray place = big16(0) + big16(1) + big32(offset) + big32(quint32(coded.size()));
+        QByteArray locations = QByteArray("\x44\0", 2) + big16(quint32(1 + bulk.textItems)) + big16(1) + place;
+        QByteArray infos = fullBox("infe", 2 << 24, big16(1) + big16(0) + QByteArray("hvc1", 5));
+        for (quint32 item = 2; item < quint32(2 + bulk.textItems); ++item) {
+            infos += fullBox("infe", 2 << 24, big16(item) + big16(0) + QByteArray("mime\0text/plain\0", 16));
+            locations += big16(item) + place;
+        }
+        // A table after it whose pieces have no offset or length: each runs
+        // from its base, where the picture's data starts, to the end of the file.
+        const QByteArray again = QByteArray("\0\x40", 2) + big16(quint32(bulk.locationCopies)) +
+                                 (big16(1) + big16(0) + big32(offset) + big16(256)).repeated(bulk.locationCopies);
+        const QByteArray profile =
+            bulk.profileBytes > 0 ? box("colr", QByteArray("prof") + QByteArray(bulk.profileBytes, '\0')) : QByteArray();
+        const bool longIds = bulk.associatedOnly >= 0xffff;
         return fullBox("meta", 0,
-                       handlerAndPrimary() +
-                           fullBox("iinf", 0, big16(1) + fullBox("infe", 2 << 24, big16(1) + big16(0) + QByteArray("hvc1", 5))) +
-                           fullBox("iloc", 0, locations) +
-                           box("iprp", box("ipco", hvcC + sizeBox(size)) + fullBox("ipma", 0, associations)));
+                       handlerAndPrimary() + fullBox("iinf", 0, big16(quint32(1 + bulk.textItems)) + infos) +
+                           fullBox("iloc", 0, locations) + (bulk.locationCopies > 0 ? fullBox("iloc", 0, again) : QByteArray()) +
+                           box("iprp", box("ipco", hvcC + sizeBox(size) + profile) +
+                                           fullBox("ipma", longIds ? 1 << 24 : 0, associations(bulk, longIds))));
     };
     const auto dataStart = quint32(fileType.size() + description(0).size() + 8);
     return fileType + description(dataStart) + box("mdat", coded);
@@ -152,13 +176,16 @@ qsizetype afterExpGolomb(const QList<bool>& bits, qsizetype at) {
     return at + 2 * zeros + 1;
 }
 
-// The sequence parameter set `unit` (as our encoder writes it: one layer, no
-// cropping) stating `coded` as the size of its pictures.
+// Where the size of its pictures starts in the bits of a sequence parameter
+// set as our encoder writes it (one layer, no cropping): after the unit's
+// header, the set's ids and layers, the profile, tier and level of its one
+// layer, the set's id and its chroma format.
+qsizetype sizeStart(const QList<bool>& bits) { return afterExpGolomb(bits, afterExpGolomb(bits, 16 + 8 + 96)); }
+
+// The sequence parameter set `unit` stating `coded` as the size of its pictures.
 QByteArray sequenceParametersOf(const QByteArray& unit, QSize coded) {
     const QList<bool> bits = bitsOf(heif::payloadOf(unit));
-    // The unit's header, the set's ids and layers, and the profile, tier and
-    // level of its one layer; then the set's id and its chroma format.
-    qsizetype at = afterExpGolomb(bits, afterExpGolomb(bits, 16 + 8 + 96));
+    qsizetype at = sizeStart(bits);
     QList<bool> changed = bits.mid(0, at);
     appendExpGolomb(changed, quint32(coded.width()));
     appendExpGolomb(changed, quint32(coded.height()));
@@ -191,7 +218,35 @@ qsizetype unitIn(const QByteArray& hvcC, int type, qsizetype& length) {
 // A unit of coded data: its length, then the unit.
 QByteArray codedUnit(const QByteArray& unit) { return big32(quint32(unit.size())) + unit; }
 
+// The sequence parameter set `unit` cut after the size it states.
+QByteArray cutAfterSize(const QByteArray& unit) {
+    const QList<bool> bits = bitsOf(heif::payloadOf(unit));
+    return escaped(bytesEnded(bits.mid(0, afterExpGolomb(bits, afterExpGolomb(bits, sizeStart(bits))))));
+}
+
+// The decoder setup `hvcC` with `copies` copies of its one sequence parameter
+// set, cut after the size, after the set.
+QByteArray withCutCopies(const QByteArray& hvcC, int copies) {
+    qsizetype length = 0;
+    const qsizetype at = unitIn(hvcC, sequenceParameters, length);
+    const QByteArray cut = cutAfterSize(hvcC.mid(at, length));
+    QByteArray setup = hvcC.left(at - 4) + big16(quint32(1 + copies)) + hvcC.mid(at - 2, 2 + length) +
+                       (big16(quint32(cut.size())) + cut).repeated(copies) + hvcC.mid(at + length);
+    qToBigEndian(quint32(setup.size()), setup.data());
+    return setup;
+}
+
+QSize declaredIn(const QByteArray& heic) {
+    const QByteArray sizeBox = boxIn(heic, "ispe");
+    return QSize(int(qFromBigEndian<quint32>(sizeBox.constData() + 12)), int(qFromBigEndian<quint32>(sizeBox.constData() + 16)));
+}
+
 }  // namespace
+
+QByteArray heicWithBulk(const QByteArray& heic, const DescriptionBulk& bulk) {
+    return heicPicture(withCutCopies(boxIn(heic, "hvcC"), bulk.cutParameterCopies), boxIn(heic, "mdat").mid(8),
+                       declaredIn(heic), bulk);
+}
 
 QByteArray heicCodedAs(const QByteArray& heic, QSize declared, QSize coded, CodedSizeIn where) {
     QByteArray hvcC = boxIn(heic, "hvcC"), data = boxIn(heic, "mdat").mid(8);

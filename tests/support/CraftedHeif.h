@@ -39,6 +39,21 @@ enum class CodedSizeIn {
 // it was coded, is in the stream.
 QByteArray heicCodedAs(const QByteArray& heic, QSize declared, QSize coded, CodedSizeIn where);
 
+// What a crafted picture's description holds beyond what it needs.
+struct DescriptionBulk {
+    int cutParameterCopies = 0;  // of its sequence parameters, cut after its size, in its decoder setup
+    int entries = 1;             // association entries of the picture,
+    int setupNamings = 1;        // each naming its decoder setup this often
+    int associatedOnly = 0;      // items no more than named there, each with its decoder setup and size
+    int locationCopies = 0;      // entries placing the picture's data again, in a table after the first, in 256 pieces each
+    int textItems = 0;           // described and placed, named in no association
+    int profileBytes = 0;        // of a colour profile that no item names
+};
+
+// HEIC data of one picture as our encoder writes it (`heic`), rebuilt box by
+// box with the bulk `bulk` in its description.
+QByteArray heicWithBulk(const QByteArray& heic, const DescriptionBulk& bulk);
+
 // HEIF data of one red picture of `size` coded in AV1: an AVIF file as
 // FFmpeg's command line writes it with libaom. Empty when FFmpeg could not
 // make it.
