@@ -29,10 +29,12 @@
 #   pcm          5 s of 320×240 with a 48 kHz PCM tone, in QuickTime
 #   studio768k   3 s of 320×240 with a 768 kHz 24-bit PCM tone, in QuickTime
 #   damaged      4 s of 320×240 with AAC in MPEG-TS with 200 MB of random bytes
-#                in the middle, as a failing disk or a broken transfer leaves it
+#                in the middle, as a failing disk or a broken transfer leaves
+#                it, named .mp4
 #   hole2GB      2 s of it with a hole of 2 GB in the middle (sparse)
-#   paused       90 s of 320×240 VP8 written live to WebM by FFmpeg with no
-#                pictures from 10 s to 80 s, as a browser records a still canvas
+#   paused       90 s of 320×240 VP8 written live to WebM with no pictures
+#                from 10 s to 80 s, as a browser records a still canvas, named
+#                .mp4
 # The program opens each as `tavero video.mp4` does; once "播放" is enabled
 # or an alert shows (a minute at most; how long that took is "settled") and
 # 3 s more have passed, it reads
@@ -206,10 +208,10 @@ sys.stdout.buffer.write(array.array("h", [s for s in mono for _ in range(10)]).t
     ffmpeg "${quiet[@]}" -f lavfi -i testsrc2=s=320x240:r=25 -f lavfi -i sine=f=440:r=48000 -t $seconds \
       -c:v libx264 -g 25 -c:a aac -f mpegts "$folder/whole$seconds.ts"
   done
-  split_by "$folder/whole4.ts" "$folder/damaged.ts" random $((200 << 20))
-  split_by "$folder/whole2.ts" "$folder/hole2GB.ts" hole $((2 << 30))
+  split_by "$folder/whole4.ts" "$folder/damaged.mp4" random $((200 << 20))
+  split_by "$folder/whole2.ts" "$folder/hole2GB.mp4" hole $((2 << 30))
   ffmpeg "${quiet[@]}" -f lavfi -i "testsrc2=s=320x240:r=25:d=90" -vf "select='not(between(t\,10\,80))'" \
-    -fps_mode vfr -c:v libvpx -b:v 200k -deadline realtime -cpu-used 8 -an -f webm -live 1 "$folder/paused.webm"
+    -fps_mode vfr -c:v libvpx -b:v 200k -deadline realtime -cpu-used 8 -an -f webm -live 1 "$folder/paused.mp4"
 }
 
 programs=()
@@ -227,7 +229,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 make_videos "$work"
 videos=(streams999.mp4 streams999ts.mp4 streams999bare.mp4 streams500.mp4 sound499.mp4 declared1e9.mp4 channels10.mov matroska.mp4 transport.mp4 late.mp4 live.mp4
-  livepcm.mp4 live2GB.mp4 far1e9.mp4 pcm.mov studio768k.mov damaged.ts hole2GB.ts paused.webm)
+  livepcm.mp4 live2GB.mp4 far1e9.mp4 pcm.mov studio768k.mov damaged.mp4 hole2GB.mp4 paused.mp4)
 echo "$(nproc) cores; load at the start:$(uptime | sed 's/.*load average://')"
 echo
 echo "| video | program | peak RSS (MiB) | settled (s) | CPU (s) | read (MiB) | shown once settled | after 播放 (some 5 s) | sound |"
