@@ -28,14 +28,22 @@
 #   far1e9       live with a last cluster timed at 1e9 ms
 #   pcm          5 s of 320×240 with a 48 kHz PCM tone, in QuickTime
 #   studio768k   3 s of 320×240 with a 768 kHz 24-bit PCM tone, in QuickTime
+#   damaged      4 s of 320×240 with AAC in MPEG-TS with 200 MB of random bytes
+#                in the middle, as a failing disk or a broken transfer leaves
+#                it, named .mp4
+#   hole2GB      2 s of it with a hole of 2 GB in the middle (sparse)
+#   paused       90 s of 320×240 VP8 written live to WebM with no pictures
+#                from 10 s to 80 s, as a browser records a still canvas, named
+#                .mp4
 # The program opens each as `tavero video.mp4` does; once "播放" is enabled
 # or an alert shows (a minute at most; how long that took is "settled") and
 # 3 s more have passed, it reads
 # what the window says (the time label, the alert, the status line) and
-# what 播放进度 reads; then "播放" is pressed, the output's monitor listens
-# for a tone over the next second (its recorder ends within 3 s), and 2 s
-# later it reads the time label again. The peak resident memory (VmHWM)
-# covers the whole run. Prints one table.
+# what 播放进度 reads, and the CPU time and the bytes read (rchar) so far; then
+# "播放" is pressed, the output's monitor listens for a tone over the next
+# second (its recorder ends within 3 s), and 2 s later it reads the time
+# label again. The peak resident memory (VmHWM) covers the whole run. Prints
+# one table.
 set -euo pipefail
 source "$(dirname "$0")/program-session.sh"
 
@@ -53,6 +61,7 @@ said() {
     grep -vxF -e 岚帧 -e 'Tavero · 截图与录屏' -e '裁剪 / 秒' -e — -e '录屏以 MP4 保存；GIF 适合 30 秒以内的片段。' \
       -e '准备好了。截图和编辑都在本机完成。' -e "$(basename "$video")" | paste -sd '|' | sed 's/|/ | /g'
 }
+bytes_read() { awk '$1 == "rchar:" { print $2 }' "/proc/$1/io"; }
 slider() { reader "$(printf 'value\tslider\t播放进度')" | cut -f 2- | awk '{ printf "%s (%s–%s)", $1, $2, $3 }'; }
 
 # Whether the null sink's monitor hears anything louder than a whisper over a second.
@@ -66,7 +75,7 @@ print("heard" if samples and max(abs(s) for s in samples) > 1000 else "silent")'
 
 # Inside the session: one line of what `program` showed for `video`.
 open_case() {
-  local program=$1 before after peak sound started settled_after
+  local program=$1 before after peak sound started settled_after cpu read_mib
   video=$2
   trap session_cleanup EXIT
   start_sound_server
@@ -81,6 +90,8 @@ open_case() {
   wait_for settled
   settled_after=$(awk -v from="$started" -v to="$(date +%s.%N)" 'BEGIN { printf "%.1f", to - from }')
   sleep 3
+  cpu=$(awk -v ticks="$(cpu_ticks "$program_pid")" -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.1f", ticks / hz }')
+  read_mib=$(awk -v bytes="$(bytes_read "$program_pid")" 'BEGIN { printf "%.0f", bytes / 1048576 }')
   before="labels: $(said label); status: $(said filler); 播放进度 $(slider)"
   sound="—"
   after="—"
@@ -91,7 +102,7 @@ open_case() {
     after="$(said label); 播放进度 $(slider)"
   fi
   peak=$(awk '{ printf "%.0f", $1 / 1024 }' <<<"$(status_kib "$program_pid" VmHWM)")
-  printf '%s\t%s\t%s\t%s\t%s\n' "$peak" "$settled_after" "$before" "$after" "$sound"
+  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$peak" "$settled_after" "$cpu" "$read_mib" "$before" "$after" "$sound"
 }
 
 # Patches the movie header (mvhd) of `path` to say `seconds` at a time scale of 1.
@@ -129,6 +140,24 @@ block = b"\x81\x00\x00\x80" + b"x" * 64
 cluster = element(b"\x1f\x43\xb6\x75", element(b"\xe7", milliseconds.to_bytes(8, "big")) + element(b"\xa3", block))
 open(path, "ab").write(cluster)
 CLUSTER
+}
+
+# Writes the file `source` to `out` with `bytes` in its middle: random, or
+# a hole (`fill` "random" or "hole").
+split_by() {
+  /usr/bin/python3 - "$@" <<'SPLIT'
+import os, sys
+source, out, fill, size = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
+data = open(source, "rb").read()
+with open(out, "wb") as file:
+    file.write(data[:len(data) // 2])
+    if fill == "random":
+        for _ in range(size >> 20):
+            file.write(os.urandom(1 << 20))
+    else:
+        file.seek(size, os.SEEK_CUR)
+    file.write(data[len(data) // 2:])
+SPLIT
 }
 
 make_videos() {
@@ -175,6 +204,14 @@ sys.stdout.buffer.write(array.array("h", [s for s in mono for _ in range(10)]).t
     -c:a pcm_s16le "$folder/pcm.mov"
   ffmpeg "${quiet[@]}" -f lavfi -i testsrc2=s=320x240:r=25 -f lavfi -i sine=f=440:r=768000 -t 3 -c:v libx264 \
     -c:a pcm_s24le "$folder/studio768k.mov"
+  for seconds in 2 4; do
+    ffmpeg "${quiet[@]}" -f lavfi -i testsrc2=s=320x240:r=25 -f lavfi -i sine=f=440:r=48000 -t $seconds \
+      -c:v libx264 -g 25 -c:a aac -f mpegts "$folder/whole$seconds.ts"
+  done
+  split_by "$folder/whole4.ts" "$folder/damaged.mp4" random $((200 << 20))
+  split_by "$folder/whole2.ts" "$folder/hole2GB.mp4" hole $((2 << 30))
+  ffmpeg "${quiet[@]}" -f lavfi -i "testsrc2=s=320x240:r=25:d=90" -vf "select='not(between(t\,10\,80))'" \
+    -fps_mode vfr -c:v libvpx -b:v 200k -deadline realtime -cpu-used 8 -an -f webm -live 1 "$folder/paused.mp4"
 }
 
 programs=()
@@ -192,16 +229,16 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 make_videos "$work"
 videos=(streams999.mp4 streams999ts.mp4 streams999bare.mp4 streams500.mp4 sound499.mp4 declared1e9.mp4 channels10.mov matroska.mp4 transport.mp4 late.mp4 live.mp4
-  livepcm.mp4 live2GB.mp4 far1e9.mp4 pcm.mov studio768k.mov)
+  livepcm.mp4 live2GB.mp4 far1e9.mp4 pcm.mov studio768k.mov damaged.mp4 hole2GB.mp4 paused.mp4)
 echo "$(nproc) cores; load at the start:$(uptime | sed 's/.*load average://')"
 echo
-echo "| video | program | peak RSS (MiB) | settled (s) | shown once settled | after 播放 (some 5 s) | sound |"
-echo "|---|---|---|---|---|---|---|"
+echo "| video | program | peak RSS (MiB) | settled (s) | CPU (s) | read (MiB) | shown once settled | after 播放 (some 5 s) | sound |"
+echo "|---|---|---|---|---|---|---|---|---|"
 for video in "${videos[@]}"; do
   [[ -n $only && $video != "$only"* ]] && continue
   for program in "${programs[@]}"; do
-    line=$(in_session 1920x1080 "$0" --case "$program" "$work/$video") || line=$'—\t—\tthe session failed\t—\t—'
-    IFS=$'\t' read -r peak settled_after before after sound <<<"$line"
-    echo "| $video | $program | $peak | $settled_after | $before | $after | $sound |"
+    line=$(in_session 1920x1080 "$0" --case "$program" "$work/$video") || line=$'—\t—\t—\t—\tthe session failed\t—\t—'
+    IFS=$'\t' read -r peak settled_after cpu read_mib before after sound <<<"$line"
+    echo "| $video | $program | $peak | $settled_after | $cpu | $read_mib | $before | $after | $sound |"
   done
 done

@@ -24,15 +24,24 @@ struct File {
     FileDescriptor descriptor;
     CancelToken cancel;
     int64_t position = 0;
-    // The bytes readers may have (confineReads).
+    // The bytes readers may have (confineReads): from `from` up to `to`,
+    // and those from `resumeAt` on (confineReadsToEnds).
     int64_t from = 0;
     int64_t to = std::numeric_limits<int64_t>::max();
+    int64_t resumeAt = std::numeric_limits<int64_t>::max();
 };
+
+// Where reading from the file's position ends as at the end of the file.
+int64_t readableUpTo(const File& file) {
+    if (file.position < file.to) return file.to;
+    return file.position >= file.resumeAt ? std::numeric_limits<int64_t>::max() : file.position;
+}
 
 int readPacket(void* opaque, uint8_t* bytes, int size) {
     auto& file = *static_cast<File*>(opaque);
-    if (file.position >= file.to) return AVERROR_EOF;
-    const auto wanted = size_t(std::min<int64_t>(size, file.to - file.position));
+    const int64_t end = readableUpTo(file);
+    if (file.position >= end) return AVERROR_EOF;
+    const auto wanted = size_t(std::min<int64_t>(size, end - file.position));
     for (;;) {
         if (file.cancel.cancelled()) return AVERROR_EXIT;
         const ssize_t read = ::pread(file.descriptor.get(), bytes, wanted, off_t(file.position));
@@ -102,6 +111,15 @@ void confineReads(AVIOContext* bytes, int64_t from, int64_t to) {
     auto& file = *static_cast<File*>(bytes->opaque);
     file.from = from;
     file.to = to;
+    file.resumeAt = std::numeric_limits<int64_t>::max();
+}
+
+void confineReadsToEnds(AVIOContext* bytes, int64_t head, int64_t tail) {
+    auto& file = *static_cast<File*>(bytes->opaque);
+    const int64_t size = sizeOf(file);
+    file.from = 0;
+    file.to = head;
+    file.resumeAt = size < 0 ? std::numeric_limits<int64_t>::max() : std::max(head, size - tail);
 }
 
 }  // namespace tavero::media

@@ -32,4 +32,11 @@ FileInput openFileInput(const QString& path, const CancelToken& cancel);
 // after damage) then finds nothing outside them.
 void confineReads(AVIOContext* bytes, int64_t from, int64_t to);
 
+// Until confineReads is called, `bytes` holds only its first `head` bytes
+// and its last `tail`: reading ends at `head` as at the end of the file, and
+// what lies between reads as nothing. A demuxer that skips what it cannot
+// read (MPEG-TS over damage) then stops there, and can still read the last
+// times at the end.
+void confineReadsToEnds(AVIOContext* bytes, int64_t head, int64_t tail);
+
 }  // namespace tavero::media

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace tavero::media {
 
@@ -13,9 +14,10 @@ namespace {
 constexpr int64_t tailBytes = 4 << 20;
 // Packets follow each other closely; this much without one is no video.
 constexpr int64_t bytesWithoutPacket = 4 << 20;
-// A stream's packet this far past the end of the ones before it is no part
-// of what plays: no picture or sound fills the time between.
-constexpr int64_t longestGapSeconds = 60;
+// A stream's packet this far past the end of the ones before it leaves a
+// gap that nothing fills: a pause (a still canvas gives a browser's recorder
+// no pictures), or damage, or a cluster timed anywhere.
+constexpr int64_t gapSeconds = 60;
 
 // `a` + `b`, held at the largest time there is: a crafted cluster may be
 // timed anywhere.
@@ -36,29 +38,59 @@ Look lookAt(const QString& path, const CancelToken& cancel, const DemuxerOpener&
     return look;
 }
 
-class PacketsSeen {
+// Where a stream's packets end, as far as each follows on from the ones
+// before it. A packet past a gap counts once the stream goes on from it:
+// after a pause the recording goes on, while a cluster timed far away alone
+// (a last one appended at 1e9 ms made a 3 s file read 277:46:41), or amid
+// packets that go on from before it, is no part of what plays.
+class StreamEnd {
 public:
-    explicit PacketsSeen(const AVFormatContext* context) : context_(context) {
-        extent_.streamEnds.resize(context->nb_streams);
+    std::optional<int64_t> end() const { return end_; }
+
+    void take(int64_t stamp, int64_t packetEnd, int64_t gap) {
+        if (!end_ || stamp <= sum(*end_, gap)) {
+            end_ = std::max(end_.value_or(stamp), packetEnd);
+            afterGap_.reset();
+        } else if (afterGap_ && stamp >= sum(afterGap_->first, -gap) && stamp <= sum(afterGap_->second, gap)) {
+            end_ = std::max(afterGap_->second, packetEnd);
+            afterGap_.reset();
+        } else {
+            afterGap_ = {stamp, packetEnd};
+        }
     }
 
-    bool any() const { return extent_.end.has_value(); }
-    const MatroskaExtent& extent() const { return extent_; }
+private:
+    std::optional<int64_t> end_;
+    // The packet past a gap that the stream has yet to go on from: its
+    // stamp and its end.
+    std::optional<std::pair<int64_t, int64_t>> afterGap_;
+};
+
+class PacketsSeen {
+public:
+    explicit PacketsSeen(const AVFormatContext* context) : context_(context), streams_(context->nb_streams) {}
+
+    bool any() const { return end_.has_value(); }
+
+    MatroskaExtent extent() const {
+        MatroskaExtent extent{end_, {}};
+        for (const StreamEnd& stream : streams_) extent.streamEnds.push_back(stream.end());
+        return extent;
+    }
 
     void take(const AVPacket& packet) {
-        if (packet.pos >= 0) extent_.end = std::max(extent_.end.value_or(0), packet.pos + packet.size);
+        if (packet.pos >= 0) end_ = std::max(end_.value_or(0), packet.pos + packet.size);
         const int64_t stamp = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
         if (stamp == AV_NOPTS_VALUE || unsigned(packet.stream_index) >= context_->nb_streams) return;
         const AVStream* stream = context_->streams[packet.stream_index];
-        std::optional<int64_t>& end = extent_.streamEnds[size_t(packet.stream_index)];
-        const int64_t gap = av_rescale_q(longestGapSeconds, AVRational{1, 1}, stream->time_base);
-        if (end && stamp > sum(*end, gap)) return;
-        end = std::max(end.value_or(stamp), sum(stamp, std::max<int64_t>(packet.duration, 0)));
+        streams_[size_t(packet.stream_index)].take(stamp, sum(stamp, std::max<int64_t>(packet.duration, 0)),
+                                                   av_rescale_q(gapSeconds, AVRational{1, 1}, stream->time_base));
     }
 
 private:
     const AVFormatContext* context_;
-    MatroskaExtent extent_;
+    std::optional<int64_t> end_;
+    std::vector<StreamEnd> streams_;
 };
 
 // Reads packets from where the demuxer stands, and nothing before it, for

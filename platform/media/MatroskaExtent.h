@@ -31,8 +31,9 @@ using DemuxerOpener = std::function<InputContext(AVIOContext* bytes)>;
 // Reads the packets of the last few megabytes of the Matroska file `path`,
 // or, when none lie there (a file followed by gigabytes of anything else),
 // from its first on for as long as packets keep coming: never the whole
-// file, nor more than a few megabytes that hold no packet. A packet that
-// jumps more than a minute past its stream's end so far is no part of it.
+// file, nor more than a few megabytes that hold no packet. A packet more
+// than a minute past its stream's end so far counts once the stream goes on
+// from it (a pause), not alone (a cluster timed far away).
 // Throws MediaError (abandoned) once `cancel` is cancelled.
 MatroskaExtent readMatroskaExtent(const QString& path, const CancelToken& cancel, const DemuxerOpener& open);
 

@@ -540,6 +540,23 @@ TEST_F(VideoExportTest, EveryContainerNamedLikeAnMp4IsExportedOrToldUnsupported)
               RecordingMessages::containerNotSupported());
 }
 
+// A browser's recorder gives a still canvas no pictures: its recording goes
+// on after a pause of over a minute, which once ended it for the trim
+// (refused past the pause) and the GIF (10 s of a 90 s video).
+TEST_F(VideoExportTest, ALiveRecordingGoesOnAfterAPauseOfItsPictures) {
+    const QString source = folder.file(QStringLiteral("canvas.webm"));
+    ASSERT_NO_FATAL_FAILURE(test::makeVideo(source, {.duration = 90, .size = QSize(160, 120),
+                                                     .container = QStringLiteral("matroska"), .live = true,
+                                                     .pause = {{10, 80}}}));
+    EXPECT_EQ(errorOf(gif(source, folder.file(QStringLiteral("canvas.gif")))),
+              QStringLiteral("GIF 导出支持 30 秒以内的视频；较长视频请先裁剪。"));
+    const Result<QString> cut = trim(source, 80, 85, folder.file(QStringLiteral("canvas-片段.mp4")));
+    ASSERT_TRUE(cut) << errorOf(cut).toStdString();
+    const QList<QImage> pictures = test::decodePictures(cut.value());
+    ASSERT_EQ(pictures.size(), 150);
+    EXPECT_TRUE(showsPicture(pictures.back(), test::decodePictures(source), 448)) << "the picture at 85 s comes last";
+}
+
 // MPEG-TS as cameras, converters and recordings joined late write it, MP4
 // as live writers fragment it, and one whose last pictures do not decode:
 // what plays makes a GIF as long as it plays and trims into pictures of its

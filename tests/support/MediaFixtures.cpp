@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 
 #include <cmath>
 #include <functional>
@@ -47,6 +48,14 @@ QStringList videoCoding(const VideoFixture& fixture) {
     return coding;
 }
 
+
+// Puts `bytes` random bytes in the middle of the file at `path`.
+void damageMiddle(const QString& path, qint64 bytes) {
+    QByteArray random(bytes, Qt::Uninitialized);
+    QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(random.data()), random.size() / 4);
+    const QByteArray video = readFile(path);
+    writeFile(path, video.left(video.size() / 2) + random + video.mid(video.size() / 2));
+}
 
 QStringList quietFfmpeg() {
     return {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
@@ -233,8 +242,14 @@ void makeVideo(const QString& path, const VideoFixture& fixture) {
     const qsizetype inputs = fixture.audio.size() + (video ? 1 : 0);
     for (qsizetype input = 0; input < inputs; ++input) arguments << QStringLiteral("-map") << QString::number(input);
     if (video) arguments << videoCoding(fixture);
-    if (!fixture.pixelAspect.isEmpty())
-        arguments << QStringLiteral("-vf") << QStringLiteral("setsar=") + fixture.pixelAspect;
+    QStringList filters;
+    if (!fixture.pixelAspect.isEmpty()) filters << QStringLiteral("setsar=") + fixture.pixelAspect;
+    if (fixture.pause)
+        filters << QStringLiteral("select='not(between(t,%1,%2))'")
+                       .arg(fixture.pause->first)
+                       .arg(fixture.pause->second);
+    if (!filters.isEmpty()) arguments << QStringLiteral("-vf") << filters.join(QLatin1Char(','));
+    if (fixture.pause) arguments << QStringLiteral("-fps_mode") << QStringLiteral("vfr");
     if (!fixture.audio.isEmpty())
         arguments << QStringLiteral("-c:a") << fixture.soundCodec << QStringLiteral("-ac") << QStringLiteral("2");
     for (qsizetype track = 0; track < fixture.audio.size(); ++track)
@@ -250,6 +265,7 @@ void makeVideo(const QString& path, const VideoFixture& fixture) {
     if (fixture.rotation != 0) rotate(path, fixture.rotation);
     if (fixture.declaredSeconds) declareLength(path, fixture.container, *fixture.declaredSeconds);
     if (fixture.truncateAt) truncateFile(path, *fixture.truncateAt);
+    if (fixture.damage > 0) damageMiddle(path, fixture.damage);
 }
 
 void makeHeavyVideo(const QString& path, double duration) {

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace tavero::test {
@@ -84,6 +85,12 @@ struct VideoFixture {
     // Written as a live stream is (FFmpeg's -live): Matroska without its
     // length and its index.
     bool live = false;
+    // No pictures from the first second to the second, as a browser's
+    // recorder writes a still canvas; the pictures after keep their times.
+    std::optional<std::pair<double, double>> pause{};
+    // This many random bytes put in the middle of the file, as a failing
+    // disk or a broken transfer leaves it.
+    qint64 damage = 0;
 };
 
 // FFmpeg's lavfi source of the still quarters picture at `size`, `rate`

@@ -209,6 +209,7 @@ struct HeldVideo {
     int clusterTrack = 0;
     // An MPEG-TS's programme tables left out.
     bool withoutTables = false;
+    double seconds = 3.0;
 };
 
 // Players and converters write Matroska and MPEG-TS under the names of MP4
@@ -218,6 +219,9 @@ struct HeldVideo {
 // lasted as its size and its PCM track's rate made it, took every byte of 2 GB
 // after it to open, and a last cluster timed far away made it last as far.
 // An MPEG-TS without programme tables opens from its packets, as it once did.
+// A live recording goes on after a pause of its pictures, which once ended
+// it; an MPEG-TS damaged in the middle took 200 MB of random bytes read four
+// times over to open, and plays on after them.
 TEST(MediaInputTest, EachContainerOpensAsWhatItIsAndLastsWhatItHolds) {
     const test::TempDir dir;
     const auto held = [](const char* container, bool live = false) {
@@ -226,7 +230,7 @@ TEST(MediaInputTest, EachContainerOpensAsWhatItIsAndLastsWhatItHolds) {
     };
     const test::VideoFixture live = held("matroska", true);
     test::VideoFixture declaring4e6 = held("mp4"), declaring1e9 = held("matroska"), pcm = live, raw = live,
-                       followed = live, far = live;
+                       followed = live, far = live, paused = live, damaged = held("mpegts");
     declaring4e6.declaredSeconds = 4e6;
     declaring1e9.declaredSeconds = 1e9;
     pcm.soundCodec = QStringLiteral("pcm_s16le");
@@ -235,6 +239,9 @@ TEST(MediaInputTest, EachContainerOpensAsWhatItIsAndLastsWhatItHolds) {
     followed.truncateAt = 2ll << 30;
     // The last pictures come out of the decoder only after the next packet.
     far.rate = 10;
+    paused.duration = 90;
+    paused.pause = {{10, 80}};
+    damaged.damage = 64 << 20;
     const std::vector<HeldVideo> videos{{"matroska", held("matroska")},
                                         {"mpegts", held("mpegts")},
                                         {"mp4 declaring 4e6 s", declaring4e6},
@@ -245,7 +252,9 @@ TEST(MediaInputTest, EachContainerOpensAsWhatItIsAndLastsWhatItHolds) {
                                         {"live matroska followed by 2 GB of zeros", followed},
                                         {"a last cluster of pictures at 1e9 ms", far, quint64(1e9), 1},
                                         {"a last cluster of sound at 1e12 ms", far, quint64(1e12), 2},
-                                        {"mpegts without its tables", held("mpegts"), 0, 0, true}};
+                                        {"mpegts without its tables", held("mpegts"), 0, 0, true},
+                                        {"live matroska paused for 70 s", paused, 0, 0, false, 90},
+                                        {"mpegts with 64 MB of random bytes in the middle", damaged}};
     for (const HeldVideo& video : videos) {
         SCOPED_TRACE(video.name);
         const QString path = dir.file(QStringLiteral("%1.mp4").arg(QLatin1String(video.name)));
@@ -259,15 +268,18 @@ TEST(MediaInputTest, EachContainerOpensAsWhatItIsAndLastsWhatItHolds) {
         const qint64 before = bytesRead();
         std::optional<MovieDecoder> decoder;
         ASSERT_NO_THROW(decoder.emplace(path, CancelToken()));
-        EXPECT_NEAR(decoder->duration(), 3.0, 0.1);
-        EXPECT_TRUE(decoder->hasSound());
+        EXPECT_NEAR(decoder->duration(), video.seconds, 0.1);
+        EXPECT_EQ(decoder->hasSound(), !video.fixture.audio.isEmpty());
         EXPECT_TRUE(decoder->nextPicture().has_value());
         // Less than the whole file, but for small ones.
         EXPECT_LT(bytesRead() - before, std::clamp(QFileInfo(path).size(), 16ll << 20, 256ll << 20))
             << "the player reads the whole file to open it";
+        decoder->seek(video.seconds - 0.5);
+        const std::optional<MovieFrame> last = decoder->nextPicture();
+        EXPECT_GT(last ? last->time : 0, video.seconds - 1.5) << "the player shows the last second";
         double measured = 0;
         EXPECT_NO_THROW(measured = measurePlayableVideo(path).duration);
-        EXPECT_NEAR(measured, 3.0, 0.1);
+        EXPECT_NEAR(measured, video.seconds, 0.1);
     }
     for (const char* container : {"avi", "flv"}) {
         SCOPED_TRACE(container);
@@ -279,3 +291,4 @@ TEST(MediaInputTest, EachContainerOpensAsWhatItIsAndLastsWhatItHolds) {
 }
 
 }  // namespace
+
