@@ -16,8 +16,8 @@ namespace {
 // Blu-ray's most. More bytes between two times are damage or a hole.
 constexpr int64_t bytesPerSecondAtMost = int64_t(32) << 20;
 // How near in bytes the look for a time comes before reading on from there.
-constexpr int64_t closeEnough = 1 << 20;
-// Room for a packet that starts before a place to end after it.
+constexpr int64_t closeEnough = 256 << 10;
+// Room for a packet that starts before a place to end past it.
 constexpr int64_t packetRoom = 4 << 20;
 
 // Whether the next packet of `stream` is a keyframe shown by `target` (not
@@ -112,7 +112,7 @@ std::optional<PacketAt> firstPacketWithin(AVFormatContext* context, const AVStre
     return std::nullopt;
 }
 
-// What the look for times read: from where, and the first packet there.
+// What a look for a time read: from where, and the first packet there.
 struct Probe {
     int64_t from = 0;
     std::optional<PacketAt> first;
@@ -142,12 +142,12 @@ void narrow(Landing& landing, const Probe& probe, int64_t time) {
 }
 
 // Where to look next for `time` between the ends of `landing`: where the
-// bytes between them put it, were they spread evenly over their times (but
-// not in their first or last sixteenth); halfway when a time is missing, or
-// when the last look found the time further back than that put it.
-int64_t nextLook(const Landing& landing, int64_t time, bool halve) {
+// bytes between them put it, were they spread evenly over their times, but
+// not in their first or last sixteenth, so that each look leaves fifteen
+// sixteenths at most; halfway when a time is missing.
+int64_t nextLook(const Landing& landing, int64_t time) {
     const int64_t bytes = landing.before - landing.from;
-    if (halve || !landing.beforeTime || *landing.beforeTime <= landing.fromTime) return landing.from + bytes / 2;
+    if (!landing.beforeTime || *landing.beforeTime <= landing.fromTime) return landing.from + bytes / 2;
     const double share = double(time - landing.fromTime) / double(*landing.beforeTime - landing.fromTime);
     return landing.from + int64_t(double(bytes) * std::clamp(share, 1.0 / 16, 15.0 / 16));
 }
@@ -165,12 +165,10 @@ Landing landingAt(AVFormatContext* context, const AVStream* stream, int64_t time
     if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
         landing.beforeTime = startOf(stream) + stream->duration;
     for (const Probe& probe : probes) narrow(landing, probe, time);
-    for (bool halve = false; landing.before - landing.from > closeEnough;) {
-        const int64_t place = nextLook(landing, time, halve);
+    while (landing.before - landing.from > closeEnough) {
+        const int64_t place = nextLook(landing, time);
         probes.push_back({place, firstPacketWithin(context, stream, place, landing.before)});
-        const int64_t before = landing.before;
         narrow(landing, probes.back(), time);
-        halve = landing.before < before;
     }
     return landing;
 }
