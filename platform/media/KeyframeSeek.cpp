@@ -166,7 +166,8 @@ Landing landingAt(AVFormatContext* context, const AVStream* stream, int64_t time
         landing.beforeTime = startOf(stream) + stream->duration;
     for (const Probe& probe : probes) narrow(landing, probe, time);
     while (landing.before - landing.from > closeEnough) {
-        const int64_t place = nextLook(landing, time);
+        // Without a length its last bytes tell the time at the end.
+        const int64_t place = landing.beforeTime ? nextLook(landing, time) : landing.before - closeEnough;
         probes.push_back({place, firstPacketWithin(context, stream, place, landing.before)});
         narrow(landing, probes.back(), time);
     }
@@ -237,6 +238,13 @@ int seekByReading(AVFormatContext* context, const AVStream* stream, int64_t targ
 int seekToKeyframe(AVFormatContext* context, const AVStream* stream, int64_t target) {
     if (transportStream(context)) return seekByReading(context, stream, target);
     return seekByIndex(context, stream, target);
+}
+
+int seekToTime(AVFormatContext* context, const AVStream* stream, int64_t target) {
+    if (!transportStream(context)) return av_seek_frame(context, stream->index, target, AVSEEK_FLAG_BACKWARD);
+    std::vector<Probe> probes;
+    const int64_t from = target <= startOf(stream) ? 0 : landingAt(context, stream, target, probes).from;
+    return av_seek_frame(context, stream->index, from, AVSEEK_FLAG_BYTE);
 }
 
 }  // namespace tavero::media

@@ -23,4 +23,9 @@ namespace tavero::media {
 // (InputFile). Returns av_seek_frame's result.
 int seekToKeyframe(AVFormatContext* context, const AVStream* stream, int64_t target);
 
+// Moves `context` to a packet of `stream` at or before `target`, as
+// av_seek_frame(AVSEEK_FLAG_BACKWARD) does; in MPEG-TS found as above, no
+// byte read twice, within 256 KB before the last such packet.
+int seekToTime(AVFormatContext* context, const AVStream* stream, int64_t target);
+
 }  // namespace tavero::media
