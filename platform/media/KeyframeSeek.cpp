@@ -94,9 +94,9 @@ struct PacketAt {
     int64_t pos = 0;
 };
 
-// The first packet of `stream` with a time that starts from byte `from`
-// on and ends before byte `until`, past which nothing is read: damage there
-// is read once however often the look for a time comes back before it.
+// The first packet of `stream` with a time that starts between bytes
+// `from` and `until`, past which nothing is read: damage beyond is read once
+// however often the look for a time comes back before it.
 std::optional<PacketAt> firstPacketWithin(AVFormatContext* context, const AVStream* stream, int64_t from,
                                           int64_t until) {
     Packet packet = makePacket();
