@@ -165,12 +165,13 @@ Landing landingAt(AVFormatContext* context, const AVStream* stream, int64_t time
     if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
         landing.beforeTime = startOf(stream) + stream->duration;
     for (const Probe& probe : probes) narrow(landing, probe, time);
-    while (landing.before - landing.from > closeEnough) {
-        // Without a length its last bytes tell the time at the end.
-        const int64_t place = landing.beforeTime ? nextLook(landing, time) : landing.before - closeEnough;
+    const auto look = [&](int64_t place) {
         probes.push_back({place, firstPacketWithin(context, stream, place, landing.before)});
         narrow(landing, probes.back(), time);
-    }
+    };
+    // Without a length, the last bytes tell the time at the end.
+    if (!landing.beforeTime && landing.before - landing.from > closeEnough) look(landing.before - closeEnough);
+    while (landing.before - landing.from > closeEnough) look(nextLook(landing, time));
     return landing;
 }
 
