@@ -8,12 +8,17 @@
 // goal is no slower than the command line. Beside them, a trim of 1 s to 3 s
 // of a live Matroska recording of 3 s (no length, no index), and of the same
 // followed by 2 GB of zeros (`truncate -s 2G`), which once took seconds to
-// read; and the command line's trim of that.
+// read; and the command line's trim of that. And a trim of 2.5 s to 3.5 s
+// (after the damage) and of 1 s to 3 s (across it) of an MPEG-TS of 4 s with
+// 200 MB of random bytes in the middle, as a failing disk leaves it, beside
+// the command line's: `read_MiB` is what was read of the disk (rchar, which
+// counts a command line once it has ended).
 #include "bench/ProcessMeasures.h"
 #include "recording/VideoExport.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -84,18 +89,65 @@ LiveSources& liveSources() {
     return made;
 }
 
+// A 4 s MPEG-TS of 320 × 240 with AAC, a keyframe every second, with
+// `damage` random bytes put in its middle.
+bool makeDamagedStream(const QString& whole, const QString& path, qint64 damage) {
+    if (!runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                    QStringLiteral("testsrc2=s=320x240:r=25"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+                    QStringLiteral("-i"), QStringLiteral("sine=f=440:r=48000"), QStringLiteral("-t"),
+                    QStringLiteral("4"), QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-g"),
+                    QStringLiteral("25"), QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-f"),
+                    QStringLiteral("mpegts"), whole}))
+        return false;
+    QFile source(whole);
+    QFile damaged(path);
+    if (!source.open(QIODevice::ReadOnly) || !damaged.open(QIODevice::WriteOnly)) return false;
+    const QByteArray video = source.readAll();
+    QByteArray random(1 << 20, Qt::Uninitialized);
+    bool written = damaged.write(video.left(video.size() / 2)) == video.size() / 2;
+    for (qint64 done = 0; written && done < damage; done += random.size()) {
+        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(random.data()), random.size() / 4);
+        written = damaged.write(random) == random.size();
+    }
+    return written && damaged.write(video.mid(video.size() / 2)) == video.size() - video.size() / 2;
+}
+
+struct DamagedSources {
+    QTemporaryDir folder;
+    QString damaged = folder.filePath(QStringLiteral("damaged.mp4"));
+    bool made = makeDamagedStream(folder.filePath(QStringLiteral("whole.ts")), damaged, qint64(200) << 20);
+
+    QString output(const char* name) const { return folder.filePath(QString::fromLatin1(name)); }
+};
+
+DamagedSources& damagedSources() {
+    static DamagedSources made;
+    return made;
+}
+
+// What this process and the children it waited for read so far (rchar).
+double mibRead() {
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : io.readAll().split('\n'))
+        if (line.startsWith("rchar:")) return double(line.mid(6).trimmed().toLongLong()) / (1 << 20);
+    return 0;
+}
+
 // Runs `job` once per iteration, timed by the wall clock and by the CPU
 // time of `who`, removing `output` after each run.
 template <typename Job>
 void measure(benchmark::State& state, int who, const QString& output, Job job, bool made = sources().made) {
     if (!made) return state.SkipWithError("the sources could not be made");
-    double wall = 0, cpu = 0;
+    double wall = 0, cpu = 0, read = 0;
     for (auto _ : state) {
         const double before = cpuSeconds(who);
+        const double readBefore = mibRead();
         const auto start = std::chrono::steady_clock::now();
         if (!job()) state.SkipWithError("the job failed");
         wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         cpu += cpuSeconds(who) - before;
+        read += mibRead() - readBefore;
         state.PauseTiming();
         QFile::remove(output);
         state.ResumeTiming();
@@ -104,6 +156,7 @@ void measure(benchmark::State& state, int who, const QString& output, Job job, b
     state.counters["wall_s"] = wall / runs;
     state.counters["cpu_s"] = cpu / runs;
     state.counters["cores"] = cpu / wall;
+    state.counters["read_MiB"] = read / runs;
 }
 
 template <typename Export>
@@ -176,6 +229,29 @@ void trimLiveCommandLine(benchmark::State& state) {
         live.made);
 }
 
+void trimDamaged(benchmark::State& state, double start, double end) {
+    const DamagedSources& damaged = damagedSources();
+    const QString out = damaged.output("ours.mp4");
+    measure(
+        state, RUSAGE_SELF, out,
+        [&] { return succeeds([&] { VideoExport::writeTrim(damaged.damaged, start, end, out); }); }, damaged.made);
+}
+
+void trimDamagedCommandLine(benchmark::State& state, double start, double end) {
+    const DamagedSources& damaged = damagedSources();
+    const QString out = damaged.output("ffmpeg.mp4");
+    measure(
+        state, RUSAGE_CHILDREN, out,
+        [&] {
+            return runFfmpeg({QStringLiteral("-ss"), QString::number(start), QStringLiteral("-i"), damaged.damaged,
+                              QStringLiteral("-t"), QString::number(end - start), QStringLiteral("-c:v"),
+                              QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("veryfast"),
+                              QStringLiteral("-crf"), QStringLiteral("18"), QStringLiteral("-c:a"),
+                              QStringLiteral("copy"), QStringLiteral("-movflags"), QStringLiteral("+faststart"), out});
+        },
+        damaged.made);
+}
+
 }  // namespace
 
 BENCHMARK(gifOurs)->Name("video_export/gif_1080p_30s")->Unit(benchmark::kSecond)->UseRealTime()->Iterations(3);
@@ -203,5 +279,25 @@ BENCHMARK_CAPTURE(trimLive, followed, true)
 BENCHMARK(trimLiveCommandLine)
     ->Name("video_export/ffmpeg_trim_live_matroska_3s_then_2GB")
     ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK_CAPTURE(trimDamaged, after, 2.5, 3.5)
+    ->Name("video_export/trim_damaged_ts_after_the_damage")
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK_CAPTURE(trimDamagedCommandLine, after, 2.5, 3.5)
+    ->Name("video_export/ffmpeg_trim_damaged_ts_after_the_damage")
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK_CAPTURE(trimDamaged, across, 1, 3)
+    ->Name("video_export/trim_damaged_ts_across_the_damage")
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK_CAPTURE(trimDamagedCommandLine, across, 1, 3)
+    ->Name("video_export/ffmpeg_trim_damaged_ts_across_the_damage")
+    ->Unit(benchmark::kSecond)
     ->UseRealTime()
     ->Iterations(3);

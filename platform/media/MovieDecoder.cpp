@@ -153,8 +153,7 @@ struct MovieDecoder::State {
         if (!sound.stream) return;
         restartLane(sound);
         const int64_t target = sound.stampOf(time - soundLeadIn, origin);
-        if (av_seek_frame(sound.input->get(), sound.stream->index, target, AVSEEK_FLAG_BACKWARD) < 0)
-            sound.ended = true;
+        if (seekToTime(sound.input->get(), sound.stream, target) < 0) sound.ended = true;
     }
 
     // The decoded picture, moved out of `frame`; one without a time follows

@@ -33,6 +33,12 @@ QByteArray readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+qint64 bytesRead() {
+    QFile io(QStringLiteral("/proc/self/io"));
+    const QByteArray text = io.open(QIODevice::ReadOnly) ? io.readAll() : QByteArray();
+    return text.mid(text.indexOf("rchar:") + 6).split('\n').front().trimmed().toLongLong();
+}
+
 namespace {
 
 // `name` as a printf format that prints exactly its bytes.

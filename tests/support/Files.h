@@ -11,6 +11,9 @@ void writeFile(const QString& path, const QByteArray& bytes);
 void appendFile(const QString& path, const QByteArray& bytes);
 // The file's bytes; empty when it cannot be read.
 QByteArray readFile(const QString& path);
+// What this process has read so far (rchar), from files among others, and
+// what its children read once they have ended.
+qint64 bytesRead();
 
 // A long crafted text: `head`, then `piece` `count` times, then `tail`.
 struct RepeatedText {

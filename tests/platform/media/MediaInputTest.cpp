@@ -193,13 +193,6 @@ TEST(MediaInputTest, StreamsAReaderDoesNotReadCostItNothing) {
     }
 }
 
-// Bytes this process has read so far (its reads from files among them).
-qint64 bytesRead() {
-    QFile io(QStringLiteral("/proc/self/io"));
-    const QByteArray text = io.open(QIODevice::ReadOnly) ? io.readAll() : QByteArray();
-    return text.mid(text.indexOf("rchar:") + 6).split('\n').front().trimmed().toLongLong();
-}
-
 struct HeldVideo {
     const char* name;
     test::VideoFixture fixture;
@@ -265,14 +258,14 @@ TEST(MediaInputTest, EachContainerOpensAsWhatItIsAndLastsWhatItHolds) {
         if (video.withoutTables) {
             ASSERT_NO_FATAL_FAILURE(test::leaveOutTransportTables(path));
         }
-        const qint64 before = bytesRead();
+        const qint64 before = test::bytesRead();
         std::optional<MovieDecoder> decoder;
         ASSERT_NO_THROW(decoder.emplace(path, CancelToken()));
         EXPECT_NEAR(decoder->duration(), video.seconds, 0.1);
         EXPECT_EQ(decoder->hasSound(), !video.fixture.audio.isEmpty());
         EXPECT_TRUE(decoder->nextPicture().has_value());
         // Less than the whole file, but for small ones.
-        EXPECT_LT(bytesRead() - before, std::clamp(QFileInfo(path).size(), 16ll << 20, 256ll << 20))
+        EXPECT_LT(test::bytesRead() - before, std::clamp(QFileInfo(path).size(), 16ll << 20, 256ll << 20))
             << "the player reads the whole file to open it";
         decoder->seek(video.seconds - 0.5);
         const std::optional<MovieFrame> last = decoder->nextPicture();
