@@ -238,15 +238,10 @@ void CoveredPixels::readSeen(const QRegion& region) {
 }
 
 void CoveredPixels::readDesktopPicture(const QRegion& region) {
-    const std::vector<Part> parts = partsOf(region);
-    if (parts.empty()) return;
-    QList<ImageGrabber::Part> areas;
-    areas.reserve(qsizetype(parts.size()));
-    for (const Part& part : parts) areas.append({desktop_.pixmap, part.rect});
-    grabber_.grabParts(areas, desktop_.depth, [&](qsizetype index, const QImage& pixels) {
+    grab(desktop_.pixmap, QPoint(), desktop_.depth, partsOf(region), [&](const Part& part, const QImage& pixels) {
         if (pixels.isNull()) return;
-        Piece& piece = pieces_[parts[size_t(index)].piece];
-        copyInto(piece.seen, parts[size_t(index)].rect.topLeft() - piece.rect.topLeft(), pixels);
+        Piece& piece = pieces_[part.piece];
+        copyInto(piece.seen, part.rect.topLeft() - piece.rect.topLeft(), pixels);
     });
 }
 
@@ -321,14 +316,19 @@ void CoveredPixels::paintWindow(const TopLevel& window, const QRegion& shown, bo
     xcb_free_pixmap(c, pixmap);
 }
 
-void CoveredPixels::read(xcb_drawable_t drawable, QPoint origin, int depth, const std::vector<Part>& parts,
-                         bool blend) {
+void CoveredPixels::grab(xcb_drawable_t drawable, QPoint origin, int depth, const std::vector<Part>& parts,
+                         const std::function<void(const Part&, const QImage&)>& take) {
     if (parts.empty()) return;
     QList<ImageGrabber::Part> areas;
     areas.reserve(qsizetype(parts.size()));
     for (const Part& part : parts) areas.append({drawable, part.rect.translated(-origin)});
-    grabber_.grabParts(areas, depth, [&](qsizetype index, const QImage& pixels) {
-        const Part& part = parts[size_t(index)];
+    grabber_.grabParts(areas, depth,
+                       [&](qsizetype index, const QImage& pixels) { take(parts[size_t(index)], pixels); });
+}
+
+void CoveredPixels::read(xcb_drawable_t drawable, QPoint origin, int depth, const std::vector<Part>& parts,
+                         bool blend) {
+    grab(drawable, origin, depth, parts, [&](const Part& part, const QImage& pixels) {
         if (pixels.isNull()) {
             // Tried again at the next picture.
             stale_ += part.rect;

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QRegion>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -118,6 +119,10 @@ private:
     // pixels, into their pieces: copied (opaque), or laid over them
     // (`blend`).
     void read(xcb_drawable_t drawable, QPoint origin, int depth, const std::vector<Part>& parts, bool blend);
+    // Hands each of the parts, read from `drawable` as `read` does, to
+    // `take` with its pixels (null when that read failed).
+    void grab(xcb_drawable_t drawable, QPoint origin, int depth, const std::vector<Part>& parts,
+              const std::function<void(const Part&, const QImage&)>& take);
 
     Connection& connection_;
     ImageGrabber& grabber_;
